@@ -1,0 +1,6 @@
+#include <iostream>
+
+int main() {
+    std::cout << "Plovik\n";
+    return 0;
+}

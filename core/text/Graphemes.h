@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plovik::text {
+
+// User-perceived characters (extended grapheme clusters) of UTF-8 text.
+// Malformed input is read as if each bad sequence were U+FFFD.
+class Graphemes {
+public:
+    static std::vector<std::string> split(std::string_view text);
+    static std::size_t count(std::string_view text);
+    // The last `n` characters (all of them when there are fewer).
+    static std::string last(std::string_view text, std::size_t n);
+    // The text without its last `n` characters ("" when there are fewer).
+    static std::string droppingLast(std::string_view text, std::size_t n = 1);
+    // The last character, "" for empty text.
+    static std::string lastCharacter(std::string_view text);
+    static bool hasSuffix(std::string_view text, std::string_view suffix);
+
+private:
+    // Byte offsets where characters start, plus the end offset, over sanitized text.
+    static std::vector<std::size_t> boundaries(std::string_view text);
+};
+
+}  // namespace plovik::text

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Installs every Debian 12 package the build, the tests and the program need.
+# Safe to run again: it only calls apt-get when something is missing.
+set -eu
+
+PACKAGES="
+build-essential g++ make cmake ninja-build pkg-config git
+libicu-dev nlohmann-json3-dev uuid-dev
+libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data
+libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
+libgtest-dev libgmock-dev libbenchmark-dev
+"
+
+missing=""
+for package in $PACKAGES; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    case "$status" in
+        *"install ok installed"*) ;;
+        *) missing="$missing $package" ;;
+    esac
+done
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+    run_as_root=""
+elif command -v sudo >/dev/null 2>&1; then
+    run_as_root="sudo"
+else
+    echo "install-deps: missing packages:$missing; run this script as root or install sudo" >&2
+    exit 1
+fi
+
+echo "install-deps: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+$run_as_root apt-get update -q
+# shellcheck disable=SC2086
+$run_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing

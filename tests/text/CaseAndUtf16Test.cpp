@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "core/text/CaseMapping.h"
+#include "core/text/Utf16.h"
+
+namespace plovik::text {
+namespace {
+
+TEST(CaseMapping, FullUnicodeMapping) {
+    EXPECT_EQ(CaseMapping::uppercased("straße"), "STRASSE");
+    EXPECT_EQ(CaseMapping::uppercased("ß"), "SS");
+    EXPECT_EQ(CaseMapping::uppercased("привет"), "ПРИВЕТ");
+    EXPECT_EQ(CaseMapping::lowercased("ПРИВЕТ World"), "привет world");
+    EXPECT_EQ(CaseMapping::lowercased("İ"), "i\u0307");
+    EXPECT_EQ(CaseMapping::uppercased("ǆ"), "Ǆ");
+}
+
+TEST(CaseMapping, CaselessEqualityFoldsLatinAndCyrillic) {
+    EXPECT_TRUE(CaseMapping::equalsIgnoringCase("Hello", "hELLO"));
+    EXPECT_TRUE(CaseMapping::equalsIgnoringCase("ПрИвЕт", "привет"));
+    EXPECT_TRUE(CaseMapping::equalsIgnoringCase("STRASSE", "straße"));
+    EXPECT_TRUE(CaseMapping::equalsIgnoringCase("Ёж", "ёЖ"));
+    EXPECT_FALSE(CaseMapping::equalsIgnoringCase("ёж", "еж"));
+    EXPECT_FALSE(CaseMapping::equalsIgnoringCase("hello", "hell"));
+}
+
+TEST(Utf16, LengthsAndRangesInCodeUnits) {
+    const std::string text = "a\U0001F600bц";  // the emoji takes two units
+    EXPECT_EQ(Utf16::length(text), 5u);
+    EXPECT_EQ(Utf16::length(""), 0u);
+    EXPECT_EQ(Utf16::substring(text, 1, 2), "\U0001F600");
+    EXPECT_EQ(Utf16::substring(text, 3, 2), "bц");
+    EXPECT_EQ(Utf16::substring(text, 5, 0), "");
+    EXPECT_EQ(Utf16::substring(text, 2, 1), std::nullopt);  // half a surrogate pair
+    EXPECT_EQ(Utf16::substring(text, 4, 2), std::nullopt);  // past the end
+    EXPECT_EQ(Utf16::substring(text, SIZE_MAX, 2), std::nullopt);
+    EXPECT_EQ(Utf16::byteOffset(text, 3), 5u);
+}
+
+TEST(Utf16, MalformedBytesCountAsOneUnitEach) {
+    EXPECT_EQ(Utf16::length("x\xC3"), 2u);
+    EXPECT_EQ(Utf16::substring("x\xC3", 1, 1), "\uFFFD");
+}
+
+}  // namespace
+}  // namespace plovik::text
