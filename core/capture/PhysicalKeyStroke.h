@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/support/HashCombine.h"
+
 namespace plovik {
 
 // One physical key press: where the key is, and the modifiers that change what it types.
@@ -28,8 +30,7 @@ struct std::hash<plovik::PhysicalKeyStroke> {
     std::size_t operator()(const plovik::PhysicalKeyStroke& stroke) const noexcept {
         // Combined in field order: key code first, then modifiers.
         std::size_t seed = std::hash<std::uint16_t>{}(stroke.keyCode);
-        seed ^= std::hash<std::uint64_t>{}(stroke.modifiers) + 0x9e3779b97f4a7c15ULL + (seed << 6) +
-                (seed >> 2);
+        plovik::hashCombine(seed, std::hash<std::uint64_t>{}(stroke.modifiers));
         return seed;
     }
 };

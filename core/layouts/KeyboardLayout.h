@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace plovik {
+
+// A keyboard layout's identity: the input source id, its name, and its languages
+// (most important first).
+struct KeyboardLayout {
+    std::string id;
+    std::string displayName;
+    std::vector<std::string> languages;
+
+    // Input source ids on Linux name the XKB layout ("xkb:us", "xkb:ru").
+    static KeyboardLayout english() { return {"xkb:us", "English", {"en"}}; }
+    static KeyboardLayout russian() { return {"xkb:ru", "Russian", {"ru"}}; }
+
+    // The first language with "_" turned into "-", lower-cased ("pt_BR" gives "pt-br").
+    std::optional<std::string> primaryLanguage() const;
+    // The primary language up to its first "-" ("pt-br" gives "pt").
+    std::optional<std::string> baseLanguage() const;
+
+    nlohmann::json toJson() const;
+    // Absent when a key is missing or has the wrong type.
+    static std::optional<KeyboardLayout> fromJson(const nlohmann::json& json);
+
+    bool operator==(const KeyboardLayout&) const = default;
+};
+
+}  // namespace plovik
+
+template <>
+struct std::hash<plovik::KeyboardLayout> {
+    std::size_t operator()(const plovik::KeyboardLayout& layout) const noexcept;
+};

@@ -1,0 +1,36 @@
+#include "core/layouts/KeyboardLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+namespace plovik {
+namespace {
+
+TEST(KeyboardLayout, PrimaryAndBaseLanguageNormalise) {
+    EXPECT_EQ(KeyboardLayout({"x", "X", {"pt_BR", "en"}}).primaryLanguage(), "pt-br");
+    EXPECT_EQ(KeyboardLayout({"x", "X", {"pt_BR"}}).baseLanguage(), "pt");
+    EXPECT_EQ(KeyboardLayout::russian().primaryLanguage(), "ru");
+    EXPECT_EQ(KeyboardLayout({"x", "X", {}}).primaryLanguage(), std::nullopt);
+    EXPECT_EQ(KeyboardLayout({"x", "X", {}}).baseLanguage(), std::nullopt);
+}
+
+TEST(KeyboardLayout, EqualityHashingAndJson) {
+    const KeyboardLayout a{"xkb:de", "German", {"de", "at"}};
+    KeyboardLayout b = a;
+    EXPECT_EQ(a, b);
+    b.languages = {"at", "de"};
+    EXPECT_NE(a, b);
+    std::unordered_set<KeyboardLayout> set{a, b, a};
+    EXPECT_EQ(set.size(), 2u);
+
+    EXPECT_EQ(a.toJson().dump(), R"({"displayName":"German","id":"xkb:de","languages":["de","at"]})");
+    EXPECT_EQ(KeyboardLayout::fromJson(a.toJson()), a);
+    EXPECT_FALSE(KeyboardLayout::fromJson(nlohmann::json::parse(R"({"id":"x","displayName":"X"})")));
+    EXPECT_FALSE(KeyboardLayout::fromJson(
+        nlohmann::json::parse(R"({"id":"x","displayName":"X","languages":[1]})")));
+    EXPECT_FALSE(KeyboardLayout::fromJson(nlohmann::json::parse("[]")));
+}
+
+}  // namespace
+}  // namespace plovik
