@@ -23,7 +23,12 @@ std::optional<std::string> KeyboardLayout::baseLanguage() const {
     if (!primary) {
         return std::nullopt;
     }
-    return primary->substr(0, primary->find('-'));
+    // Empty pieces are skipped, so "-en" still names English and "" or "-" name nothing.
+    const auto start = primary->find_first_not_of('-');
+    if (start == std::string::npos) {
+        return std::nullopt;
+    }
+    return primary->substr(start, primary->find('-', start) - start);
 }
 
 nlohmann::json KeyboardLayout::toJson() const {

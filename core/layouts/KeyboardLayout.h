@@ -2,11 +2,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace plovik {
 
@@ -23,7 +22,8 @@ struct KeyboardLayout {
 
     // The first language with "_" turned into "-", lower-cased ("pt_BR" gives "pt-br").
     std::optional<std::string> primaryLanguage() const;
-    // The primary language up to its first "-" ("pt-br" gives "pt").
+    // The first non-empty "-"-separated piece of the primary language ("pt-br" gives "pt");
+    // absent when there is none.
     std::optional<std::string> baseLanguage() const;
 
     nlohmann::json toJson() const;

@@ -1,8 +1,8 @@
-#include "core/layouts/KeyboardLayout.h"
-
 #include <gtest/gtest.h>
 
 #include <unordered_set>
+
+#include "core/layouts/KeyboardLayout.h"
 
 namespace plovik {
 namespace {
@@ -13,6 +13,10 @@ TEST(KeyboardLayout, PrimaryAndBaseLanguageNormalise) {
     EXPECT_EQ(KeyboardLayout::russian().primaryLanguage(), "ru");
     EXPECT_EQ(KeyboardLayout({"x", "X", {}}).primaryLanguage(), std::nullopt);
     EXPECT_EQ(KeyboardLayout({"x", "X", {}}).baseLanguage(), std::nullopt);
+    EXPECT_EQ(KeyboardLayout({"x", "X", {"_uk_UA"}}).baseLanguage(), "uk");
+    EXPECT_EQ(KeyboardLayout({"x", "X", {"EN"}}).baseLanguage(), "en");
+    EXPECT_EQ(KeyboardLayout({"x", "X", {"-_"}}).baseLanguage(), std::nullopt);
+    EXPECT_EQ(KeyboardLayout({"x", "X", {""}}).baseLanguage(), std::nullopt);
 }
 
 TEST(KeyboardLayout, EqualityHashingAndJson) {
@@ -24,9 +28,11 @@ TEST(KeyboardLayout, EqualityHashingAndJson) {
     std::unordered_set<KeyboardLayout> set{a, b, a};
     EXPECT_EQ(set.size(), 2u);
 
-    EXPECT_EQ(a.toJson().dump(), R"({"displayName":"German","id":"xkb:de","languages":["de","at"]})");
+    EXPECT_EQ(a.toJson().dump(),
+              R"({"displayName":"German","id":"xkb:de","languages":["de","at"]})");
     EXPECT_EQ(KeyboardLayout::fromJson(a.toJson()), a);
-    EXPECT_FALSE(KeyboardLayout::fromJson(nlohmann::json::parse(R"({"id":"x","displayName":"X"})")));
+    EXPECT_FALSE(
+        KeyboardLayout::fromJson(nlohmann::json::parse(R"({"id":"x","displayName":"X"})")));
     EXPECT_FALSE(KeyboardLayout::fromJson(
         nlohmann::json::parse(R"({"id":"x","displayName":"X","languages":[1]})")));
     EXPECT_FALSE(KeyboardLayout::fromJson(nlohmann::json::parse("[]")));
