@@ -51,6 +51,11 @@ bool EnchantSpellChecker::isSpelledCorrectly(std::string_view word, std::string_
     return dict && enchant_dict_check(dict, word.data(), static_cast<ssize_t>(word.size())) == 0;
 }
 
+std::size_t EnchantSpellChecker::loadedDictionaryCount() const {
+    return static_cast<std::size_t>(std::ranges::count_if(
+        dictionaries_, [](const auto& entry) { return entry.second != nullptr; }));
+}
+
 EnchantDict* EnchantSpellChecker::dictionary(std::string_view language) {
     if (const auto found = dictionaries_.find(language); found != dictionaries_.end()) {
         return found->second.get();

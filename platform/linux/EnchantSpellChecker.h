@@ -28,6 +28,9 @@ class EnchantSpellChecker final : public SpellChecker {
     std::vector<std::string> availableLanguages() override;
     bool isSpelledCorrectly(std::string_view word, std::string_view language) override;
 
+    // How many dictionaries are loaded and kept.
+    std::size_t loadedDictionaryCount() const;
+
   private:
     struct BrokerDeleter {
         void operator()(str_enchant_broker* broker) const;

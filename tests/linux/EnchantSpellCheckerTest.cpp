@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+#include "platform/linux/EnchantSpellChecker.h"
+
+namespace plovik {
+namespace {
+
+class EnchantSpellCheckerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto available = checker_.availableLanguages();
+        for (const char* tag : {"en_US", "ru_RU", "uk_UA"}) {
+            if (std::ranges::find(available, tag) == available.end()) {
+                GTEST_SKIP() << "hunspell dictionary " << tag
+                             << " is not installed (scripts/install-deps.sh installs it)";
+            }
+        }
+    }
+
+    EnchantSpellChecker checker_;
+};
+
+TEST_F(EnchantSpellCheckerTest, LanguagesAreEnchantTagsSortedOnce) {
+    const auto languages = checker_.availableLanguages();
+    EXPECT_TRUE(std::ranges::is_sorted(languages));
+    EXPECT_EQ(std::ranges::adjacent_find(languages), languages.end());
+    EXPECT_EQ(std::ranges::find(languages, "en"), languages.end());
+    EXPECT_EQ(checker_.availableLanguages(), languages);
+    // Listing loads nothing.
+    EXPECT_EQ(checker_.loadedDictionaryCount(), 0u);
+}
+
+TEST_F(EnchantSpellCheckerTest, ChecksWordsInEachLanguage) {
+    const std::vector<std::tuple<std::string, std::string, bool>> cases{
+        {"hello", "en_US", true},        {"Keyboards", "en_US", true},
+        {"don't", "en_US", true},        {"color", "en_US", true},
+        {"ghbdtn", "en_US", false},      {"привет", "en_US", false},
+        {"hello world", "en_US", false}, {"привет", "ru_RU", true},
+        {"Клавиатура", "ru_RU", true},   {"ПРИВЕТ", "ru_RU", true},
+        {"руддщ", "ru_RU", false},       {"hello", "ru_RU", false},
+        {"привіт", "uk_UA", true},       {"дякую", "uk_UA", true},
+        {"їжак", "uk_UA", true},         {"привет", "uk_UA", false},
+        {"ывапр", "uk_UA", false},
+    };
+    for (const auto& [word, language, accepted] : cases) {
+        EXPECT_EQ(checker_.isSpelledCorrectly(word, language), accepted) << word << " " << language;
+    }
+}
+
+TEST_F(EnchantSpellCheckerTest, RussianAcceptsBothSpellingsOfYo) {
+    // Most Russian text writes "е" for "ё"; both spellings must count as words.
+    for (const char* word : {"ещё", "еще", "всё", "все", "тёмный", "темный", "ёлка", "елка", "Ёлка",
+                             "ЁЛКА", "её", "ее", "пришёл", "пришел"}) {
+        EXPECT_TRUE(checker_.isSpelledCorrectly(word, "ru_RU")) << word;
+    }
+    EXPECT_FALSE(checker_.isSpelledCorrectly("ёще", "ru_RU"));
+}
+
+TEST_F(EnchantSpellCheckerTest, BadInputIsRejectedWithoutLoadingOrCrashing) {
+    EXPECT_FALSE(checker_.isSpelledCorrectly("", "en_US"));
+    EXPECT_FALSE(
+        checker_.isSpelledCorrectly("hel\xff"
+                                    "lo",
+                                    "en_US"));
+    EXPECT_FALSE(checker_.isSpelledCorrectly("\xd0", "ru_RU"));
+    EXPECT_EQ(checker_.loadedDictionaryCount(), 0u);
+    EXPECT_FALSE(checker_.isSpelledCorrectly("hello", ""));
+    EXPECT_FALSE(checker_.isSpelledCorrectly("hello", "xx_XX"));
+    EXPECT_FALSE(checker_.isSpelledCorrectly("hello", "xx_XX"));
+    EXPECT_FALSE(checker_.isSpelledCorrectly("hello", "en\xff"));
+    EXPECT_EQ(checker_.loadedDictionaryCount(), 0u);
+}
+
+TEST_F(EnchantSpellCheckerTest, EachDictionaryIsLoadedOnceAndKept) {
+    EXPECT_TRUE(checker_.isSpelledCorrectly("hello", "en_US"));
+    EXPECT_EQ(checker_.loadedDictionaryCount(), 1u);
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_TRUE(checker_.isSpelledCorrectly("world", "en_US"));
+    }
+    EXPECT_EQ(checker_.loadedDictionaryCount(), 1u);
+    EXPECT_TRUE(checker_.isSpelledCorrectly("мир", "ru_RU"));
+    EXPECT_TRUE(checker_.isSpelledCorrectly("hello", "en_US"));
+    EXPECT_EQ(checker_.loadedDictionaryCount(), 2u);
+}
+
+}  // namespace
+}  // namespace plovik
