@@ -122,7 +122,7 @@ TEST_F(LanguageDetectorTest, SpellCheckerIsAskedOnlyForWordsMissingFromTheBuiltI
     EXPECT_EQ(checker_.checks[0].language, "en_US");
     EXPECT_EQ(checker_.checks[1].language, "ru_RU");
     EXPECT_EQ(checker_.checks[2].language, "ru_RU");
-    // Latin, 3 of 9 letters vowels, pairs ey, bo, oa, ar, rd, ds... "ar" is one of 8.
+    // Latin; e, y, o, a are 4 of 9 letters; "ar" is one of its 8 pairs.
     EXPECT_NEAR(keyboards.score, 0.18 + 0.08 + 0.16 / 8 + 0.58, 1e-12);
 }
 
