@@ -47,6 +47,10 @@ std::unique_ptr<KeyEventTap> SimulatedKeyEventTapFactory::createTap(Callback cal
 }
 
 TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& event) {
+    // Taps listen to key-down events only.
+    if (event.type != KeyEvent::kKeyDown) {
+        return TapDisposition::pass;
+    }
     const auto taps = taps_;
     for (const auto& tap : *taps) {
         if (tap->installed && tap->enabled && tap->callback(event) == TapDisposition::swallow) {

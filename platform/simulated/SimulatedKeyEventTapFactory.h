@@ -24,8 +24,8 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
     void setInputMonitoringGranted(bool granted) { inputMonitoringGranted_ = granted; }
     bool isInputMonitoringGranted() const { return inputMonitoringGranted_; }
 
-    // Runs the event through every installed, enabled tap; disabled or removed taps
-    // see nothing and pass everything.
+    // Runs a key-down event through every installed, enabled tap; disabled or removed
+    // taps see nothing and pass everything, and other event types reach no tap.
     TapDisposition deliver(const KeyEvent& event);
     // The system turns every installed tap off and tells it so, as it does when a
     // tap callback is too slow (timeout) or secure input begins (user input).

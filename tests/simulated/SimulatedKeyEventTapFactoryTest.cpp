@@ -40,6 +40,10 @@ TEST(SimulatedKeyEventTapFactory, NewestEnabledTapDecidesFirstAndSwallowingStops
     EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::pass);
     EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::swallow);
     EXPECT_EQ(seen, (std::vector<std::string>{"newer:0", "older:0", "newer:49"}));
+    KeyEvent keyUp = letter(49);
+    keyUp.type = 11;
+    EXPECT_EQ(taps.deliver(keyUp), TapDisposition::pass);
+    EXPECT_EQ(seen.size(), 3u) << "taps see key-down events only";
 
     seen.clear();
     newer->setEnabled(false);
