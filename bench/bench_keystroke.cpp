@@ -1,0 +1,82 @@
+// One key press from the tap to the token buffer: the monitor classifies the event,
+// the main queue runs the posted callback, and the buffer consumes the characters.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/capture/KeyboardEventMonitor.h"
+#include "core/support/ManualMainQueue.h"
+#include "core/tokens/CurrentTokenBuffer.h"
+#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+
+namespace {
+
+using namespace plovik;
+
+// "ghbdtn vbh, rfr ltkf? " as US key presses: words, spaces and punctuation.
+std::vector<KeyEvent> sentence() {
+    const std::vector<std::pair<std::uint16_t, std::string>> keys{
+        {5, "g"},  {4, "h"},  {11, "b"}, {2, "d"},  {17, "t"}, {45, "n"}, {49, " "}, {9, "v"},
+        {11, "b"}, {4, "h"},  {43, ","}, {49, " "}, {15, "r"}, {3, "f"},  {15, "r"}, {49, " "},
+        {37, "l"}, {17, "t"}, {40, "k"}, {3, "f"},  {44, "?"}, {49, " "}};
+    std::vector<KeyEvent> events;
+    for (const auto& [keyCode, characters] : keys) {
+        KeyEvent event;
+        event.keyCode = keyCode;
+        event.characters = characters;
+        events.push_back(event);
+    }
+    return events;
+}
+
+struct Pipeline {
+    ManualClock clock;
+    ManualMainQueue queue{clock};
+    SimulatedKeyEventTapFactory taps;
+    CurrentTokenBuffer buffer{64};
+    std::shared_ptr<KeyboardEventMonitor> monitor;
+    std::size_t completions = 0;
+
+    explicit Pipeline(bool feedBuffer) {
+        monitor = KeyboardEventMonitor::create(taps, queue, [] {
+            return KeyboardEventMonitor::Shortcuts{ShortcutDefinition::optionSpace(),
+                                                   ShortcutDefinition::optionShiftSpace(),
+                                                   ShortcutDefinition::optionCommandP()};
+        });
+        if (feedBuffer) {
+            monitor->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke) {
+                completions += buffer.consume(text, stroke).size();
+            };
+        }
+        monitor->shouldDeferReturn = [this] { return !buffer.currentToken().empty(); };
+        monitor->start();
+    }
+
+    void run(benchmark::State& state) {
+        const auto events = sentence();
+        std::size_t next = 0;
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(taps.deliver(events[next]));
+            queue.runUntilIdle();
+            next = next + 1 == events.size() ? 0 : next + 1;
+        }
+        benchmark::DoNotOptimize(completions);
+        state.SetItemsProcessed(state.iterations());
+    }
+};
+
+void BM_KeyPressThroughMonitorIntoBuffer(benchmark::State& state) {
+    Pipeline pipeline(true);
+    pipeline.run(state);
+}
+BENCHMARK(BM_KeyPressThroughMonitorIntoBuffer);
+
+void BM_KeyPressThroughMonitorOnly(benchmark::State& state) {
+    Pipeline pipeline(false);
+    pipeline.run(state);
+}
+BENCHMARK(BM_KeyPressThroughMonitorOnly);
+
+}  // namespace

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/capture/PhysicalKeyStroke.h"
+#include "core/capture/ShortcutDefinition.h"
+#include "core/platform/KeyEventTap.h"
+#include "core/platform/MainQueue.h"
+
+namespace plovik {
+
+// The single entry point of keyboard input: one global key-down tap whose presses
+// become typed strokes, deletions, the three shortcuts or a deferred Return.
+// Everything it reports is posted to the main queue in key order; the predicates
+// are asked synchronously while the key is held, so they must answer at once.
+class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMonitor> {
+  public:
+    struct Shortcuts {
+        ShortcutDefinition manual;
+        ShortcutDefinition undo;
+        ShortcutDefinition pause;
+
+        bool operator==(const Shortcuts&) const = default;
+    };
+    using ShortcutProvider = std::function<Shortcuts()>;
+
+    class StartError : public std::exception {
+      public:
+        enum class Case { permissionMissingOrTapCreationFailed };
+
+        explicit StartError(Case errorCase = Case::permissionMissingOrTapCreationFailed)
+            : case_(errorCase) {}
+        Case errorCase() const { return case_; }
+        const char* what() const noexcept override;
+        std::string description() const { return what(); }
+
+        bool operator==(const StartError& other) const { return case_ == other.case_; }
+
+      private:
+        Case case_;
+    };
+
+    // Shift, Control, Option, Command: compared with a shortcut's modifiers.
+    static constexpr std::uint64_t kShortcutModifierMask = 0x1E0000;
+    // Control or Command: such presses are never text.
+    static constexpr std::uint64_t kCommandModifierMask = 0x140000;
+    // Shift, numeric pad, function key: what a replayed Return needs.
+    static constexpr std::uint64_t kDeferredReturnFlagMask = 0xA20000;
+    static constexpr std::uint16_t kReturnKeyCode = 36;
+    static constexpr std::uint16_t kTabKeyCode = 48;
+    static constexpr std::uint16_t kGraveKeyCode = 50;
+    static constexpr std::uint16_t kDeleteKeyCode = 51;
+    static constexpr std::uint16_t kKeypadEnterKeyCode = 76;
+
+    // The provider is asked once per key, so changed shortcuts apply from the next
+    // press on. Throws std::invalid_argument when it is empty.
+    static std::shared_ptr<KeyboardEventMonitor> create(KeyEventTapFactory& tapFactory,
+                                                        MainQueue& mainQueue,
+                                                        ShortcutProvider shortcutProvider);
+    ~KeyboardEventMonitor();
+    KeyboardEventMonitor(const KeyboardEventMonitor&) = delete;
+    KeyboardEventMonitor& operator=(const KeyboardEventMonitor&) = delete;
+
+    // Installs and enables the tap; does nothing while one is installed.
+    // Throws StartError when the system refuses the tap.
+    void start();
+    // Removes the tap; harmless when stopped.
+    void stop();
+    bool isRunning() const { return tap_ != nullptr; }
+
+    std::function<void(const std::string&)> onText;
+    std::function<void(const std::string&, const PhysicalKeyStroke&)> onStroke;
+    std::function<void()> onDeleteBackward;
+    std::function<void()> onManualCorrection;
+    std::function<void()> onUndo;
+    std::function<void()> onPauseToggle;
+    std::function<void(std::uint16_t keyCode, std::uint64_t flags)> onDeferredReturn;
+
+    std::function<bool()> shouldHandleManualCorrection;
+    std::function<bool()> shouldHandleUndo;
+    std::function<bool()> shouldDeferReturn;
+
+  private:
+    KeyboardEventMonitor(KeyEventTapFactory& tapFactory, MainQueue& mainQueue,
+                         ShortcutProvider shortcutProvider);
+
+    TapDisposition handle(const KeyEvent& event);
+    // Swallows the event when it is one of the shortcuts the owner accepts now.
+    bool handleShortcut(std::uint16_t keyCode, std::uint64_t flags);
+    TapDisposition handleOrdinaryKey(const KeyEvent& event);
+
+    // Posts a call of the callback member as it is when the block runs; nothing
+    // happens once the monitor is gone.
+    template <typename Callback, typename... Args>
+    void schedule(Callback KeyboardEventMonitor::*callback, Args... args);
+
+    KeyEventTapFactory& tapFactory_;
+    MainQueue& mainQueue_;
+    const ShortcutProvider shortcutProvider_;
+    std::unique_ptr<KeyEventTap> tap_;
+};
+
+}  // namespace plovik
+
+template <>
+struct std::hash<plovik::KeyboardEventMonitor::StartError> {
+    std::size_t operator()(const plovik::KeyboardEventMonitor::StartError& error) const noexcept {
+        return std::hash<int>{}(static_cast<int>(error.errorCase()));
+    }
+};

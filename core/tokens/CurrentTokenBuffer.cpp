@@ -1,0 +1,214 @@
+#include "core/tokens/CurrentTokenBuffer.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "core/text/CharacterClass.h"
+#include "core/text/Graphemes.h"
+#include "core/text/Utf8.h"
+
+namespace plovik {
+
+namespace {
+
+using text::CharacterClass;
+
+bool isDeletion(std::string_view character) {
+    return character == "\x7f" || character == "\b";
+}
+
+bool isControlCharacter(std::string_view character) {
+    // The cheap test of the first scalar spares decoding the rest of most characters.
+    return CharacterClass::isControl(text::Utf8::firstScalar(character)) &&
+           CharacterClass::isControl(character);
+}
+
+bool containsDelimiter(std::string_view text) {
+    for (const std::string& character : text::Graphemes::split(text)) {
+        if (CurrentTokenBuffer::isDelimiter(character)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CurrentTokenBuffer::CurrentTokenBuffer(int maximumContextLength)
+    : maximumContextLength_(maximumContextLength) {
+    if (maximumContextLength < 0) {
+        throw std::invalid_argument("the maximum context length must not be negative");
+    }
+}
+
+bool CurrentTokenBuffer::isDelimiter(std::string_view character) {
+    if (character.empty()) {
+        return false;
+    }
+    const char32_t first = text::Utf8::firstScalar(character);
+    return CharacterClass::isWhitespace(first) || CharacterClass::isPunctuation(first);
+}
+
+std::vector<TokenCompletion> CurrentTokenBuffer::consume(
+    std::string_view text, const std::optional<PhysicalKeyStroke>& stroke) {
+    std::vector<TokenCompletion> completions;
+    if (text.empty()) {
+        if (stroke) {
+            pendingStrokes_.push_back(*stroke);
+        }
+        return completions;
+    }
+    // The strokes waiting since a dead key belong, with this key's, to the first
+    // character of the text; later characters of the same text have none.
+    incomingStrokes_.clear();
+    incomingStrokes_.swap(pendingStrokes_);
+    if (stroke) {
+        incomingStrokes_.push_back(*stroke);
+    }
+    bool assigned = false;
+    for (const std::string& character : text::Graphemes::split(text)) {
+        consumeCharacter(character, assigned, completions);
+    }
+    return completions;
+}
+
+void CurrentTokenBuffer::consumeCharacter(const std::string& character, bool& assigned,
+                                          std::vector<TokenCompletion>& completions) {
+    const char32_t first = text::Utf8::firstScalar(character);
+    const bool isWhitespace = CharacterClass::isWhitespace(first);
+    if (isWhitespace || CharacterClass::isPunctuation(first)) {
+        consumeDelimiter(character, !isWhitespace, assigned, completions);
+    } else if (isDeletion(character)) {
+        pendingStrokes_.clear();
+        removeLastCharacter();
+    } else if (!isControlCharacter(character)) {
+        appendToToken(character, assigned);
+    }
+}
+
+void CurrentTokenBuffer::consumeDelimiter(const std::string& character, bool isPunctuation,
+                                          bool& assigned,
+                                          std::vector<TokenCompletion>& completions) {
+    // A punctuation key at the start of a word may be a letter in another layout.
+    if (currentToken_.empty() && isPunctuation && !assigned && !incomingStrokes_.empty()) {
+        appendToToken(character, assigned);
+        return;
+    }
+    const bool ownsStrokes = !assigned;
+    assigned = true;
+    if (currentToken_.empty()) {
+        appendToContext(character);
+        return;
+    }
+    TokenCompletion completion{std::move(currentToken_), character, recentContext_.text(),
+                               std::move(currentTokenStrokes_),
+                               ownsStrokes ? incomingStrokes_ : std::vector<PhysicalKeyStroke>{}};
+    currentToken_.clear();
+    currentTokenStrokes_.clear();
+    currentTokenStrokeCounts_.clear();
+    appendToContext(completion.token + character);
+    lastCompletion_ = completion;
+    completions.push_back(std::move(completion));
+}
+
+void CurrentTokenBuffer::appendToToken(const std::string& character, bool& assigned) {
+    currentToken_ += character;
+    if (assigned) {
+        currentTokenStrokeCounts_.push_back(0);
+        return;
+    }
+    currentTokenStrokes_.insert(currentTokenStrokes_.end(), incomingStrokes_.begin(),
+                                incomingStrokes_.end());
+    currentTokenStrokeCounts_.push_back(static_cast<int>(incomingStrokes_.size()));
+    assigned = true;
+}
+
+void CurrentTokenBuffer::deleteBackward() {
+    pendingStrokes_.clear();
+    removeLastCharacter();
+}
+
+void CurrentTokenBuffer::removeLastCharacter() {
+    if (currentToken_.empty()) {
+        recentContext_.dropLast(1);
+        return;
+    }
+    currentToken_ = text::Graphemes::droppingLast(currentToken_);
+    if (currentTokenStrokeCounts_.empty()) {
+        return;
+    }
+    const int strokes = currentTokenStrokeCounts_.back();
+    currentTokenStrokeCounts_.pop_back();
+    if (strokes >= 1 && currentTokenStrokes_.size() >= static_cast<std::size_t>(strokes)) {
+        currentTokenStrokes_.resize(currentTokenStrokes_.size() -
+                                    static_cast<std::size_t>(strokes));
+    }
+}
+
+void CurrentTokenBuffer::appendToContext(std::string_view text) {
+    recentContext_.append(text);
+    recentContext_.keepLast(static_cast<std::size_t>(maximumContextLength_));
+}
+
+void CurrentTokenBuffer::synchronizeBeforeConsuming(
+    std::string_view text, const std::optional<std::string>& visibleTextSinceWhitespace) {
+    if (currentToken_.empty() || text.empty() || containsDelimiter(text) ||
+        !visibleTextSinceWhitespace) {
+        return;
+    }
+    // The field no longer shows what was typed (a click elsewhere, say): abandon the
+    // half-known word rather than correct it wrongly.
+    if (visibleTextSinceWhitespace->find(currentToken_ + std::string(text)) == std::string::npos) {
+        reset();
+    }
+}
+
+std::optional<TokenCompletion> CurrentTokenBuffer::candidateForManualCorrection() const {
+    if (currentToken_.empty()) {
+        return lastCompletion_;
+    }
+    return TokenCompletion{currentToken_, "", recentContext_.text(), currentTokenStrokes_, {}};
+}
+
+void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_view corrected,
+                                         std::string_view originalDelimiter,
+                                         std::string_view correctedDelimiter) {
+    const std::string correctedText = text::Utf8::sanitized(corrected);
+    const std::string correctedEnd = text::Utf8::sanitized(correctedDelimiter);
+    if (originalDelimiter.empty() && currentToken_ == original) {
+        currentToken_ = correctedText;
+        return;
+    }
+    const std::string replaced = std::string(original) + std::string(originalDelimiter);
+    if (recentContext_.endsWith(replaced)) {
+        recentContext_.dropLast(text::Graphemes::count(replaced));
+        // The delimiter became a letter in the target layout: the word goes on.
+        if (!correctedEnd.empty() && !containsDelimiter(correctedEnd)) {
+            currentToken_ = correctedText + correctedEnd;
+            currentTokenStrokes_.clear();
+            currentTokenStrokeCounts_.clear();
+            lastCompletion_.reset();
+            return;
+        }
+        appendToContext(correctedText + correctedEnd);
+    }
+    std::string contextBefore = lastCompletion_ ? lastCompletion_->contextBeforeToken : "";
+    lastCompletion_ =
+        TokenCompletion{correctedText, correctedEnd, std::move(contextBefore), {}, {}};
+}
+
+void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_view corrected,
+                                         std::string_view delimiter) {
+    noteReplacement(original, corrected, delimiter, delimiter);
+}
+
+void CurrentTokenBuffer::reset() {
+    currentToken_.clear();
+    recentContext_.clear();
+    currentTokenStrokes_.clear();
+    currentTokenStrokeCounts_.clear();
+    pendingStrokes_.clear();
+    lastCompletion_.reset();
+}
+
+}  // namespace plovik

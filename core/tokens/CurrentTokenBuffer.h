@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/capture/PhysicalKeyStroke.h"
+#include "core/tokens/SegmentedText.h"
+#include "core/tokens/TokenCompletion.h"
+
+namespace plovik {
+
+// Follows the word being typed, the physical strokes behind each of its characters
+// and a bounded tail of the text typed before it. Never reads the screen: it is fed
+// key by key, told about replacements, and reset when it can no longer vouch for
+// the field. Lengths count user-perceived characters.
+class CurrentTokenBuffer {
+  public:
+    // Throws std::invalid_argument for a negative length.
+    explicit CurrentTokenBuffer(int maximumContextLength);
+
+    // The characters one key press produced (possibly none, as for a dead key) and its
+    // stroke, absent for text without a key press of its own. Returns the words the
+    // text finished, in order.
+    std::vector<TokenCompletion> consume(std::string_view text,
+                                         const std::optional<PhysicalKeyStroke>& stroke);
+    void deleteBackward();
+    // Whitespace or punctuation.
+    static bool isDelimiter(std::string_view character);
+    // Abandons the word when the field no longer shows it right before the caret.
+    // `visibleTextSinceWhitespace` is absent when the field cannot be read.
+    void synchronizeBeforeConsuming(std::string_view text,
+                                    const std::optional<std::string>& visibleTextSinceWhitespace);
+    // The word being typed or, right after a delimiter, the last finished word.
+    std::optional<TokenCompletion> candidateForManualCorrection() const;
+    // Called after `original` + `originalDelimiter` in the field became `corrected` +
+    // `correctedDelimiter`.
+    void noteReplacement(std::string_view original, std::string_view corrected,
+                         std::string_view originalDelimiter, std::string_view correctedDelimiter);
+    void noteReplacement(std::string_view original, std::string_view corrected,
+                         std::string_view delimiter);
+    void reset();
+
+    const std::string& currentToken() const { return currentToken_; }
+    const std::string& recentContext() const { return recentContext_.text(); }
+    const std::optional<TokenCompletion>& lastCompletion() const { return lastCompletion_; }
+    int maximumContextLength() const { return maximumContextLength_; }
+
+  private:
+    void consumeCharacter(const std::string& character, bool& assigned,
+                          std::vector<TokenCompletion>& completions);
+    void consumeDelimiter(const std::string& character, bool isPunctuation, bool& assigned,
+                          std::vector<TokenCompletion>& completions);
+    void appendToToken(const std::string& character, bool& assigned);
+    void removeLastCharacter();
+    void appendToContext(std::string_view text);
+
+    std::string currentToken_;
+    SegmentedText recentContext_;
+    std::optional<TokenCompletion> lastCompletion_;
+    const int maximumContextLength_;
+    std::vector<PhysicalKeyStroke> currentTokenStrokes_;
+    std::vector<int> currentTokenStrokeCounts_;
+    std::vector<PhysicalKeyStroke> pendingStrokes_;
+    // The strokes of the key being consumed; kept to reuse its storage.
+    std::vector<PhysicalKeyStroke> incomingStrokes_;
+};
+
+}  // namespace plovik

@@ -1,0 +1,94 @@
+#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <utility>
+
+namespace plovik {
+
+struct SimulatedKeyEventTapFactory::TapState {
+    Callback callback;
+    bool installed = true;
+    bool enabled = false;
+};
+
+class SimulatedKeyEventTapFactory::Tap final : public KeyEventTap {
+  public:
+    explicit Tap(std::shared_ptr<TapState> state) : state_(std::move(state)) {}
+    ~Tap() override {
+        state_->installed = false;
+        state_->enabled = false;
+    }
+    void setEnabled(bool enabled) override { state_->enabled = enabled; }
+    bool isEnabled() const override { return state_->enabled; }
+
+  private:
+    std::shared_ptr<TapState> state_;
+};
+
+SimulatedKeyEventTapFactory::SimulatedKeyEventTapFactory()
+    : taps_(std::make_shared<const TapList>()) {}
+
+SimulatedKeyEventTapFactory::~SimulatedKeyEventTapFactory() = default;
+
+std::unique_ptr<KeyEventTap> SimulatedKeyEventTapFactory::createTap(Callback callback) {
+    if (!inputMonitoringGranted_ || !callback) {
+        return nullptr;
+    }
+    auto state = std::make_shared<TapState>();
+    state->callback = std::move(callback);
+    TapList taps{state};
+    std::copy_if(taps_->begin(), taps_->end(), std::back_inserter(taps),
+                 [](const auto& tap) { return tap->installed; });
+    taps_ = std::make_shared<const TapList>(std::move(taps));
+    ++createdTapCount_;
+    return std::make_unique<Tap>(std::move(state));
+}
+
+TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& event) {
+    // Taps listen to key-down events only.
+    if (event.type != KeyEvent::kKeyDown) {
+        return TapDisposition::pass;
+    }
+    const auto taps = taps_;
+    for (const auto& tap : *taps) {
+        if (tap->installed && tap->enabled && tap->callback(event) == TapDisposition::swallow) {
+            return TapDisposition::swallow;
+        }
+    }
+    return TapDisposition::pass;
+}
+
+void SimulatedKeyEventTapFactory::disableTapsByTimeout() {
+    disableTaps(KeyEvent::kTapDisabledByTimeout);
+}
+
+void SimulatedKeyEventTapFactory::disableTapsByUserInput() {
+    disableTaps(KeyEvent::kTapDisabledByUserInput);
+}
+
+void SimulatedKeyEventTapFactory::disableTaps(std::uint32_t notification) {
+    const auto taps = taps_;
+    for (const auto& tap : *taps) {
+        if (!tap->installed || !tap->enabled) {
+            continue;
+        }
+        tap->enabled = false;
+        KeyEvent event;
+        event.type = notification;
+        tap->callback(event);
+    }
+}
+
+bool SimulatedKeyEventTapFactory::isTapEnabled() const {
+    return std::any_of(taps_->begin(), taps_->end(),
+                       [](const auto& tap) { return tap->installed && tap->enabled; });
+}
+
+std::size_t SimulatedKeyEventTapFactory::installedTapCount() const {
+    return static_cast<std::size_t>(std::count_if(taps_->begin(), taps_->end(),
+                                                  [](const auto& tap) { return tap->installed; }));
+}
+
+}  // namespace plovik

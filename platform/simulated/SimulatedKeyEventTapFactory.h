@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/platform/KeyEventTap.h"
+
+namespace plovik {
+
+// The key-event taps of the in-memory desktop. The desktop (or a test) delivers each
+// key press here and learns whether the application under the taps receives it.
+// Like the system's, the newest tap sees an event first, and a swallowed event
+// reaches no later tap.
+class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
+  public:
+    SimulatedKeyEventTapFactory();
+    ~SimulatedKeyEventTapFactory() override;
+
+    // Null while Input Monitoring is off.
+    std::unique_ptr<KeyEventTap> createTap(Callback callback) override;
+
+    void setInputMonitoringGranted(bool granted) { inputMonitoringGranted_ = granted; }
+    bool isInputMonitoringGranted() const { return inputMonitoringGranted_; }
+
+    // Runs a key-down event through every installed, enabled tap; disabled or removed
+    // taps see nothing and pass everything, and other event types reach no tap.
+    TapDisposition deliver(const KeyEvent& event);
+    // The system turns every installed tap off and tells it so, as it does when a
+    // tap callback is too slow (timeout) or secure input begins (user input).
+    void disableTapsByTimeout();
+    void disableTapsByUserInput();
+
+    bool isTapInstalled() const { return installedTapCount() > 0; }
+    bool isTapEnabled() const;
+    std::size_t installedTapCount() const;
+    std::size_t createdTapCount() const { return createdTapCount_; }
+
+  private:
+    struct TapState;
+    class Tap;
+    using TapList = std::vector<std::shared_ptr<TapState>>;
+
+    void disableTaps(std::uint32_t notification);
+
+    // Replaced, never changed in place, so that a callback may create or remove taps
+    // while a delivery walks the list it started with.
+    std::shared_ptr<const TapList> taps_;
+    bool inputMonitoringGranted_ = true;
+    std::size_t createdTapCount_ = 0;
+};
+
+}  // namespace plovik

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+
+namespace plovik {
+namespace {
+
+KeyEvent letter(std::uint16_t keyCode) {
+    KeyEvent event;
+    event.keyCode = keyCode;
+    event.characters = "x";
+    return event;
+}
+
+TEST(SimulatedKeyEventTapFactory, NewestEnabledTapDecidesFirstAndSwallowingStopsTheEvent) {
+    SimulatedKeyEventTapFactory taps;
+    std::vector<std::string> seen;
+    auto older = taps.createTap([&](const KeyEvent& event) {
+        seen.push_back("older:" + std::to_string(event.keyCode));
+        return TapDisposition::pass;
+    });
+    auto newer = taps.createTap([&](const KeyEvent& event) {
+        seen.push_back("newer:" + std::to_string(event.keyCode));
+        return event.keyCode == 49 ? TapDisposition::swallow : TapDisposition::pass;
+    });
+    ASSERT_TRUE(older && newer);
+    EXPECT_EQ(taps.createdTapCount(), 2u);
+    EXPECT_EQ(taps.installedTapCount(), 2u);
+    EXPECT_FALSE(taps.isTapEnabled()) << "a tap starts disabled";
+    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::pass);
+    EXPECT_TRUE(seen.empty());
+
+    older->setEnabled(true);
+    newer->setEnabled(true);
+    EXPECT_TRUE(newer->isEnabled());
+    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::swallow);
+    EXPECT_EQ(seen, (std::vector<std::string>{"newer:0", "older:0", "newer:49"}));
+    KeyEvent keyUp = letter(49);
+    keyUp.type = 11;
+    EXPECT_EQ(taps.deliver(keyUp), TapDisposition::pass);
+    EXPECT_EQ(seen.size(), 3u) << "taps see key-down events only";
+
+    seen.clear();
+    newer->setEnabled(false);
+    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::pass);
+    newer.reset();
+    EXPECT_EQ(taps.installedTapCount(), 1u);
+    older.reset();
+    EXPECT_FALSE(taps.isTapInstalled());
+    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::pass);
+    EXPECT_EQ(seen, (std::vector<std::string>{"older:49"}));
+    EXPECT_EQ(taps.createdTapCount(), 2u);
+}
+
+TEST(SimulatedKeyEventTapFactory, RefusesTapsWithoutInputMonitoring) {
+    SimulatedKeyEventTapFactory taps;
+    taps.setInputMonitoringGranted(false);
+    EXPECT_EQ(taps.createTap([](const KeyEvent&) { return TapDisposition::swallow; }), nullptr);
+    EXPECT_EQ(taps.createdTapCount(), 0u);
+    taps.setInputMonitoringGranted(true);
+    EXPECT_TRUE(taps.isInputMonitoringGranted());
+    EXPECT_NE(taps.createTap([](const KeyEvent&) { return TapDisposition::swallow; }), nullptr);
+    EXPECT_EQ(taps.createTap(nullptr), nullptr) << "a tap without a callback is refused";
+}
+
+TEST(SimulatedKeyEventTapFactory, SystemDisablingTellsEachEnabledTapWhy) {
+    SimulatedKeyEventTapFactory taps;
+    std::vector<std::uint32_t> notifications;
+    std::unique_ptr<KeyEventTap> tap;
+    bool repair = false;
+    tap = taps.createTap([&](const KeyEvent& event) {
+        notifications.push_back(event.type);
+        if (repair) {
+            tap->setEnabled(true);
+        }
+        return TapDisposition::pass;
+    });
+    taps.disableTapsByTimeout();
+    EXPECT_TRUE(notifications.empty()) << "a disabled tap hears nothing";
+    tap->setEnabled(true);
+    taps.disableTapsByTimeout();
+    EXPECT_FALSE(taps.isTapEnabled());
+    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::pass);
+    repair = true;
+    tap->setEnabled(true);
+    taps.disableTapsByUserInput();
+    EXPECT_TRUE(taps.isTapEnabled());
+    EXPECT_EQ(notifications, (std::vector<std::uint32_t>{KeyEvent::kTapDisabledByTimeout,
+                                                         KeyEvent::kTapDisabledByUserInput}));
+}
+
+TEST(SimulatedKeyEventTapFactory, TapsMayBeRemovedOrAddedWhileAnEventIsDelivered) {
+    SimulatedKeyEventTapFactory taps;
+    std::unique_ptr<KeyEventTap> first;
+    std::unique_ptr<KeyEventTap> second;
+    std::unique_ptr<KeyEventTap> added;
+    int firstCalls = 0;
+    first = taps.createTap([&](const KeyEvent&) {
+        ++firstCalls;
+        return TapDisposition::pass;
+    });
+    second = taps.createTap([&](const KeyEvent&) {
+        // Removing itself and the other tap, and adding one, mid-delivery.
+        second.reset();
+        first.reset();
+        added = taps.createTap([](const KeyEvent&) { return TapDisposition::swallow; });
+        added->setEnabled(true);
+        return TapDisposition::pass;
+    });
+    first->setEnabled(true);
+    second->setEnabled(true);
+    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::pass);
+    EXPECT_EQ(firstCalls, 0) << "the newer tap removed it before its turn";
+    EXPECT_EQ(taps.installedTapCount(), 1u);
+    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::swallow);
+}
+
+}  // namespace
+}  // namespace plovik

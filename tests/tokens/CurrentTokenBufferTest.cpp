@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/tokens/CurrentTokenBuffer.h"
+
+namespace plovik {
+namespace {
+
+using Strokes = std::vector<PhysicalKeyStroke>;
+
+const PhysicalKeyStroke kA{0, 0};
+const PhysicalKeyStroke kB{11, 0};
+const PhysicalKeyStroke kE{14, 0};
+const PhysicalKeyStroke kJ{38, 0};
+const PhysicalKeyStroke kSpace{49, 0};
+const PhysicalKeyStroke kComma{43, 0};
+const PhysicalKeyStroke kDeadAcute{14, 0x80000};
+
+TEST(CurrentTokenBuffer, WordsEndAtDelimitersWithTheirStrokes) {
+    CurrentTokenBuffer buffer(64);
+    EXPECT_TRUE(buffer.consume("a", kA).empty());
+    EXPECT_TRUE(buffer.consume("b", kB).empty());
+    EXPECT_EQ(buffer.currentToken(), "ab");
+    const auto completions = buffer.consume(" ", kSpace);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0], (TokenCompletion{"ab", " ", "", Strokes{kA, kB}, Strokes{kSpace}}));
+    EXPECT_EQ(buffer.lastCompletion(), completions[0]);
+    EXPECT_EQ(buffer.recentContext(), "ab ");
+    EXPECT_EQ(buffer.currentToken(), "");
+
+    // The next word carries the context before it.
+    buffer.consume("j", kJ);
+    const auto next = buffer.consume("\n", std::nullopt);
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0], (TokenCompletion{"j", "\n", "ab ", Strokes{kJ}, Strokes{}}));
+    EXPECT_EQ(buffer.recentContext(), "ab j\n");
+}
+
+TEST(CurrentTokenBuffer, TextWithoutKeysSplitsIntoWordsAndTrailingToken) {
+    CurrentTokenBuffer buffer(64);
+    const auto completions = buffer.consume("a b c", std::nullopt);
+    ASSERT_EQ(completions.size(), 2u);
+    EXPECT_EQ(completions[0], (TokenCompletion{"a", " ", "", {}, {}}));
+    EXPECT_EQ(completions[1], (TokenCompletion{"b", " ", "a ", {}, {}}));
+    EXPECT_EQ(buffer.currentToken(), "c");
+    EXPECT_EQ(buffer.recentContext(), "a b ");
+
+    // One key typing a word and its delimiter: the key's stroke goes to the first
+    // character only.
+    CurrentTokenBuffer chunk(64);
+    const auto words = chunk.consume("xy.", kA);
+    ASSERT_EQ(words.size(), 1u);
+    EXPECT_EQ(words[0], (TokenCompletion{"xy", ".", "", Strokes{kA}, Strokes{}}));
+}
+
+TEST(CurrentTokenBuffer, DeadKeyStrokesWaitForTheCharacterTheyMake) {
+    CurrentTokenBuffer buffer(64);
+    buffer.consume("x", kA);
+    EXPECT_TRUE(buffer.consume("", kDeadAcute).empty());
+    EXPECT_TRUE(buffer.consume("", std::nullopt).empty());
+    EXPECT_EQ(buffer.currentToken(), "x") << "empty text only records its stroke";
+    buffer.consume("é", kE);
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes,
+              (Strokes{kA, kDeadAcute, kE}));
+    // The accented letter came from two strokes; one backspace removes both.
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.currentToken(), "x");
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kA}));
+
+    // A deletion forgets a dead key that led nowhere.
+    buffer.consume("", kDeadAcute);
+    buffer.deleteBackward();
+    buffer.consume("b", kB);
+    EXPECT_EQ(buffer.currentToken(), "b");
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kB}));
+
+    // A dead key followed by a delimiter hands both strokes to the delimiter.
+    buffer.consume("", kDeadAcute);
+    const auto completions = buffer.consume(" ", kSpace);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].delimiterStrokes, (Strokes{kDeadAcute, kSpace}));
+}
+
+TEST(CurrentTokenBuffer, CharactersOfOneKeyShareItsStrokeUntilDeleted) {
+    CurrentTokenBuffer buffer(64);
+    buffer.consume("q", kJ);
+    buffer.consume("ab", kA);
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kJ, kA}));
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.currentToken(), "qa");
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kJ, kA}));
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kJ}));
+    buffer.deleteBackward();
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.currentToken(), "");
+    EXPECT_FALSE(buffer.candidateForManualCorrection());
+
+    // Deletion goes on into the context, character by character, and stops at nothing.
+    buffer.consume("ой ", std::nullopt);
+    buffer.deleteBackward();
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.recentContext(), "о");
+    EXPECT_EQ(buffer.lastCompletion()->token, "ой") << "deletion leaves the last word";
+    buffer.deleteBackward();
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.recentContext(), "");
+}
+
+TEST(CurrentTokenBuffer, PunctuationStartsAWordOnlyWhenItsOwnKeyBeginsIt) {
+    CurrentTokenBuffer buffer(64);
+    // In the Russian layout the comma key types a letter.
+    EXPECT_TRUE(buffer.consume(",", kComma).empty());
+    EXPECT_EQ(buffer.currentToken(), ",");
+    buffer.consume("j", kJ);
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kComma, kJ}));
+    const auto completions = buffer.consume(",", kComma);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0],
+              (TokenCompletion{",j", ",", "", Strokes{kComma, kJ}, Strokes{kComma}}));
+
+    // Without a stroke, or as the second character of a chunk, it is a loose delimiter.
+    CurrentTokenBuffer loose(64);
+    loose.consume(",", std::nullopt);
+    loose.consume(" ", kSpace);
+    // The first character of a chunk may start a word, which the second one ends.
+    const auto chunk = loose.consume("!?", kComma);
+    ASSERT_EQ(chunk.size(), 1u);
+    EXPECT_EQ(chunk[0], (TokenCompletion{"!", "?", ", ", Strokes{kComma}, {}}));
+    EXPECT_EQ(loose.recentContext(), ", !?");
+    loose.consume(";", std::nullopt);
+    loose.consume("a", kA);
+    EXPECT_EQ(loose.currentToken(), "a");
+    EXPECT_EQ(loose.recentContext(), ", !?;");
+}
+
+TEST(CurrentTokenBuffer, ClassifiesCharactersByUnicodeProperties) {
+    for (const char* delimiter :
+         {" ", "\t", "\n", "\r\n", "\u00a0", "\u2003", ",",  ".", ";", ":", "'", "\"", "[", "}",
+          "(", "-",  "_",  "!",    "?",      "/",      "\\", "#", "%", "&", "*", "«",  "—"}) {
+        EXPECT_TRUE(CurrentTokenBuffer::isDelimiter(delimiter)) << delimiter;
+    }
+    for (const char* other :
+         {"a", "я", "1", "`", "~", "^", "$", "+", "=", "<", ">", "|", "é", "e\u0301", "", "\x1b"}) {
+        EXPECT_FALSE(CurrentTokenBuffer::isDelimiter(other)) << other;
+    }
+
+    CurrentTokenBuffer buffer(64);
+    // Deletion characters act as backspace, other controls are ignored, symbols are letters.
+    buffer.consume(
+        "ab\x7f"
+        "c\x1b\u200b",
+        std::nullopt);
+    EXPECT_EQ(buffer.currentToken(), "ac");
+    buffer.consume("\b", kA);
+    buffer.consume("`~", kA);
+    EXPECT_EQ(buffer.currentToken(), "a`~");
+    // A carriage return and line feed are one delimiter.
+    const auto completions = buffer.consume("\r\n", std::nullopt);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].delimiter, "\r\n");
+}
+
+TEST(CurrentTokenBuffer, ContextKeepsItsLastCharactersOnly) {
+    CurrentTokenBuffer buffer(64);
+    const std::string sixtyFour(64, 'x');
+    buffer.consume(sixtyFour, std::nullopt);
+    buffer.consume(" ", kSpace);
+    EXPECT_EQ(buffer.recentContext(), std::string(63, 'x') + " ");
+    buffer.consume(" ", kSpace);
+    EXPECT_EQ(buffer.recentContext(), std::string(62, 'x') + "  ");
+    EXPECT_EQ(buffer.currentToken(), "");
+    EXPECT_FALSE(buffer.lastCompletion()->token.empty());
+
+    // Characters, not bytes or scalars, are counted.
+    CurrentTokenBuffer small(3);
+    small.consume("пé", std::nullopt);
+    small.consume("e\u0301 ", std::nullopt);
+    EXPECT_EQ(small.recentContext(), "ée\u0301 ");
+    small.consume("я ", std::nullopt);
+    EXPECT_EQ(small.recentContext(), " я ");
+
+    CurrentTokenBuffer none(0);
+    EXPECT_EQ(none.consume("a ", std::nullopt).size(), 1u);
+    EXPECT_EQ(none.recentContext(), "");
+    EXPECT_EQ(none.maximumContextLength(), 0);
+    EXPECT_THROW(CurrentTokenBuffer(-1), std::invalid_argument);
+}
+
+TEST(CurrentTokenBuffer, SynchronizesWithTheVisibleTextBeforeTyping) {
+    const auto bufferWithA = [] {
+        CurrentTokenBuffer buffer(64);
+        buffer.consume("z ", std::nullopt);
+        buffer.consume("a", kA);
+        return buffer;
+    };
+    auto kept = bufferWithA();
+    kept.synchronizeBeforeConsuming("b", "xab");
+    EXPECT_EQ(kept.currentToken(), "a");
+
+    auto abandoned = bufferWithA();
+    abandoned.synchronizeBeforeConsuming("b", "xa");
+    EXPECT_EQ(abandoned.currentToken(), "");
+    EXPECT_EQ(abandoned.recentContext(), "");
+    EXPECT_FALSE(abandoned.lastCompletion());
+
+    for (const auto& [text, visible] :
+         std::vector<std::pair<std::string, std::optional<std::string>>>{
+             {".", "xa"}, {"b c", "q"}, {"b", std::nullopt}, {"", "q"}}) {
+        auto untouched = bufferWithA();
+        untouched.synchronizeBeforeConsuming(text, visible);
+        EXPECT_EQ(untouched.currentToken(), "a") << text;
+    }
+    CurrentTokenBuffer empty(64);
+    empty.consume("z ", std::nullopt);
+    empty.synchronizeBeforeConsuming("b", "q");
+    EXPECT_EQ(empty.recentContext(), "z ");
+}
+
+TEST(CurrentTokenBuffer, ManualCandidateIsTheOpenWordOrTheLastOne) {
+    CurrentTokenBuffer buffer(64);
+    EXPECT_FALSE(buffer.candidateForManualCorrection());
+    buffer.consume("hi ", std::nullopt);
+    buffer.consume("j", kJ);
+    EXPECT_EQ(buffer.candidateForManualCorrection(),
+              (TokenCompletion{"j", "", "hi ", Strokes{kJ}, {}}));
+    buffer.consume(" ", kSpace);
+    EXPECT_EQ(buffer.candidateForManualCorrection(),
+              (TokenCompletion{"j", " ", "hi ", Strokes{kJ}, Strokes{kSpace}}));
+    buffer.reset();
+    EXPECT_FALSE(buffer.candidateForManualCorrection());
+    EXPECT_EQ(buffer.recentContext(), "");
+}
+
+TEST(CurrentTokenBuffer, ReplacementsRepairContextAndLastWord) {
+    CurrentTokenBuffer buffer(64);
+    buffer.consume("ok ", std::nullopt);
+    buffer.consume("ghbdtn", kA);
+    buffer.consume(" ", kSpace);
+    buffer.noteReplacement("ghbdtn", "привет", " ");
+    EXPECT_EQ(buffer.recentContext(), "ok привет ");
+    EXPECT_EQ(buffer.lastCompletion(), (TokenCompletion{"привет", " ", "ok ", {}, {}}));
+
+    // An undo is a replacement the other way round.
+    buffer.noteReplacement("привет", "ghbdtn", " ");
+    EXPECT_EQ(buffer.recentContext(), "ok ghbdtn ");
+    EXPECT_EQ(buffer.lastCompletion(), (TokenCompletion{"ghbdtn", " ", "ok ", {}, {}}));
+
+    // The field's text is not what the buffer saw: the context stays as it is.
+    buffer.noteReplacement("other", "word", " ");
+    EXPECT_EQ(buffer.recentContext(), "ok ghbdtn ");
+    EXPECT_EQ(buffer.lastCompletion()->token, "word");
+
+    // A word still being typed is replaced in place, strokes kept.
+    buffer.consume("rfr", kA);
+    buffer.noteReplacement("rfr", "как", "");
+    EXPECT_EQ(buffer.currentToken(), "как");
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kA}));
+}
+
+TEST(CurrentTokenBuffer, ADelimiterThatBecameALetterContinuesTheWord) {
+    CurrentTokenBuffer buffer(64);
+    buffer.consume("z ", std::nullopt);
+    buffer.consume("k", kJ);
+    buffer.consume(",", kComma);
+    EXPECT_EQ(buffer.recentContext(), "z k,");
+    buffer.noteReplacement("k", "л", ",", "б");
+    EXPECT_EQ(buffer.currentToken(), "лб");
+    EXPECT_EQ(buffer.recentContext(), "z ");
+    EXPECT_FALSE(buffer.lastCompletion());
+    EXPECT_FALSE(buffer.candidateForManualCorrection()->physicalStrokes.size());
+    buffer.consume("f", kA);
+    buffer.deleteBackward();
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.currentToken(), "л");
+    const auto completions = buffer.consume(" ", kSpace);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0], (TokenCompletion{"л", " ", "z ", {}, Strokes{kSpace}}));
+}
+
+}  // namespace
+}  // namespace plovik
