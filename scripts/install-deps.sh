@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="
 build-essential g++ make cmake ninja-build pkg-config git
-libicu-dev nlohmann-json3-dev uuid-dev
+libicu-dev nlohmann-json3-dev uuid-dev libsodium-dev
 libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data
 libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,33 @@
+#include "core/support/Base64.h"
+
+#include <sodium.h>
+
+namespace plovik {
+
+std::string Base64::encode(std::span<const std::uint8_t> bytes) {
+    const std::size_t length =
+        sodium_base64_encoded_len(bytes.size(), sodium_base64_VARIANT_ORIGINAL);
+    std::string text(length, '\0');
+    sodium_bin2base64(text.data(), length, bytes.data(), bytes.size(),
+                      sodium_base64_VARIANT_ORIGINAL);
+    text.resize(length - 1);  // the terminating NUL
+    return text;
+}
+
+std::optional<std::vector<std::uint8_t>> Base64::decode(std::string_view text) {
+    // Padded Base64 always comes in groups of four; this also bounds the output size.
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes(text.size() / 4 * 3);
+    std::size_t decodedLength = 0;
+    // No ignored characters and no end pointer: anything left unread is an error.
+    if (sodium_base642bin(bytes.data(), bytes.size(), text.data(), text.size(), nullptr,
+                          &decodedLength, nullptr, sodium_base64_VARIANT_ORIGINAL) != 0) {
+        return std::nullopt;
+    }
+    bytes.resize(decodedLength);
+    return bytes;
+}
+
+}  // namespace plovik
