@@ -1,0 +1,41 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <vector>
+
+#include "core/capture/ShortcutDefinition.h"
+#include "core/platform/Clock.h"
+#include "core/settings/CorrectionSound.h"
+#include "core/settings/EnabledApplication.h"
+
+namespace plovik {
+
+// Everything the user can set; a default-constructed record holds the defaults.
+struct AppSettings {
+    bool monitoringEnabled = true;
+    bool automaticCorrectionEnabled = true;
+    // Used where no enabled application supplies its own.
+    double confidenceThreshold = 0.9;
+    bool playCorrectionSound = true;
+    // When absent, "Pop" is played.
+    std::optional<CorrectionSound> correctionSound = CorrectionSound::pop;
+    bool showCorrectionNotification = false;
+    bool launchAtLogin = false;
+    std::optional<TimePoint> pauseUntil;
+    bool hasCompletedOnboarding = false;
+    std::vector<EnabledApplication> applications;
+    ShortcutDefinition manualShortcut = ShortcutDefinition::optionSpace();
+    ShortcutDefinition undoShortcut = ShortcutDefinition::optionShiftSpace();
+    ShortcutDefinition pauseShortcut = ShortcutDefinition::optionCommandP();
+
+    // Absent when a threshold is not a finite number, which JSON cannot hold.
+    std::optional<nlohmann::json> toJson() const;
+    // Absent unless every required key, also in each application, is present with
+    // the right type; unknown keys are ignored.
+    static std::optional<AppSettings> fromJson(const nlohmann::json& json);
+
+    bool operator==(const AppSettings&) const = default;
+};
+
+}  // namespace plovik
