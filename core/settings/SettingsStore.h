@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/platform/Clock.h"
+#include "core/platform/DefaultsDatabase.h"
+#include "core/settings/SettingsPersisting.h"
+#include "core/support/Published.h"
+#include "core/text/LocalizedComparison.h"
+
+namespace plovik {
+
+// Owns the current settings, publishes every change and then stores the whole
+// record under one key of the defaults database. Main thread only.
+class SettingsStore final : public SettingsPersisting {
+  public:
+    static constexpr const char* kStandardStorageKey = "Plovik.AppSettings.v1";
+
+    // Loads at once; a missing or unreadable document gives the defaults. The clock
+    // names the copy of an unreadable document; the comparison orders applications.
+    SettingsStore(DefaultsDatabase& defaults, std::string storageKey, const Clock& clock,
+                  text::LocalizedComparison nameOrder);
+
+    const AppSettings& settings() const override { return settings_.get(); }
+    // Delivers the current settings at once, then every assignment before it is stored.
+    [[nodiscard]] Subscription subscribe(Published<AppSettings>::Observer observer) {
+        return settings_.subscribe(std::move(observer));
+    }
+    const std::string& storageKey() const { return storageKey_; }
+
+    void update(const std::function<void(AppSettings&)>& edit) override;
+    // Replaces any entry with the same identifier and keeps the list sorted by name.
+    void addApplication(EnabledApplication application);
+    // Replaces the first entry with the same identifier in place, or appends.
+    void updateApplication(EnabledApplication application);
+    void removeApplication(const std::string& bundleIdentifier);
+    // Back to the defaults, and the stored document is removed.
+    void reset() override;
+
+  private:
+    AppSettings load();
+    void persist();
+    bool preserveUnreadableDocument();
+    std::string preservedKey() const;
+
+    DefaultsDatabase& defaults_;
+    std::string storageKey_;
+    const Clock& clock_;
+    text::LocalizedComparison nameOrder_;
+    // A stored document that could not be read; kept aside before it is overwritten.
+    std::optional<std::vector<std::uint8_t>> unreadableDocument_;
+    Published<AppSettings> settings_;
+};
+
+}  // namespace plovik
