@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "core/settings/SettingsStore.h"
+#include "core/support/ManualClock.h"
+#include "platform/linux/FileDefaultsDatabase.h"
+#include "platform/linux/XdgDirectories.h"
+#include "settings/SettingsTestSupport.h"
+
+namespace plovik {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::bytesOf;
+
+class FileDefaultsDatabaseTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "plovik-defaults-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    static std::string contents(const fs::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+    static std::vector<std::string> listing(const fs::path& directory) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(directory)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path root_;
+};
+
+TEST_F(FileDefaultsDatabaseTest, StoresEachKeyAsAPrivateFileHoldingTheBlobExactly) {
+    const fs::path directory = root_ / "config" / "plovik";
+    FileDefaultsDatabase database(directory);
+    EXPECT_FALSE(database.data("Plovik.AppSettings.v1").has_value());
+    EXPECT_FALSE(fs::exists(directory));  // reading creates nothing
+
+    const std::string blob("{\"a\":1}\0\xFF\n", 10);
+    ASSERT_TRUE(database.setData("Plovik.AppSettings.v1", bytesOf(blob)));
+    EXPECT_EQ(contents(directory / "Plovik.AppSettings.v1"), blob);
+    EXPECT_EQ(database.data("Plovik.AppSettings.v1"), bytesOf(blob));
+    struct stat status {};
+    ASSERT_EQ(::stat((directory / "Plovik.AppSettings.v1").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+    ASSERT_EQ(::stat(directory.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0700u);
+
+    ASSERT_TRUE(database.setData("empty", {}));
+    EXPECT_EQ(database.data("empty"), std::vector<std::uint8_t>{});
+    database.removeKey("empty");
+    database.removeKey("never-written");
+    EXPECT_FALSE(database.data("empty").has_value());
+    EXPECT_EQ(listing(directory), std::vector<std::string>{"Plovik.AppSettings.v1"});
+}
+
+TEST_F(FileDefaultsDatabaseTest, ReplacesFilesAtomicallyWithoutLeavingTemporaries) {
+    FileDefaultsDatabase database(root_);
+    ASSERT_TRUE(database.setData("key", bytesOf("first version, rather long")));
+    // A reader holding the old file keeps seeing it whole: the new file is renamed
+    // over it, not written into it.
+    fs::create_hard_link(root_ / "key", root_ / "held-by-reader");
+    ::chmod((root_ / "key").c_str(), 0644);
+    ASSERT_TRUE(database.setData("key", bytesOf("second")));
+    EXPECT_EQ(contents(root_ / "key"), "second");
+    EXPECT_EQ(contents(root_ / "held-by-reader"), "first version, rather long");
+    struct stat status {};
+    ASSERT_EQ(::stat((root_ / "key").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+    EXPECT_EQ(listing(root_), (std::vector<std::string>{"held-by-reader", "key"}));
+}
+
+TEST_F(FileDefaultsDatabaseTest, RefusesKeysThatAreNotPlainFileNames) {
+    const fs::path directory = root_ / "inner";
+    FileDefaultsDatabase database(directory);
+    ASSERT_TRUE(database.setData("kept", bytesOf("x")));
+    std::ofstream(root_ / "outside") << "secret";
+    for (const std::string& key :
+         {std::string(), std::string("."), std::string(".."), std::string("../outside"),
+          std::string("a/b"), std::string("/etc/passwd"), std::string(".hidden"),
+          std::string("nul\0byte", 8), std::string(300, 'k')}) {
+        EXPECT_FALSE(FileDefaultsDatabase::isValidKey(key)) << key;
+        EXPECT_FALSE(database.setData(key, bytesOf("overwritten"))) << key;
+        EXPECT_FALSE(database.data(key).has_value()) << key;
+        database.removeKey(key);
+    }
+    EXPECT_EQ(contents(root_ / "outside"), "secret");
+    EXPECT_EQ(listing(directory), std::vector<std::string>{"kept"});
+    EXPECT_TRUE(
+        FileDefaultsDatabase::isValidKey("Plovik.AppSettings.v1.unreadable-20261206T194500Z"));
+}
+
+TEST_F(FileDefaultsDatabaseTest, ReportsAFailedWrite) {
+    std::ofstream(root_ / "file") << "not a folder";
+    FileDefaultsDatabase database(root_ / "file" / "plovik");
+    EXPECT_FALSE(database.setData("key", bytesOf("x")));
+    EXPECT_FALSE(database.data("key").has_value());
+}
+
+TEST_F(FileDefaultsDatabaseTest, SettingsWrittenByTheStoreReloadEqual) {
+    FileDefaultsDatabase database(root_ / "plovik");
+    ManualClock clock;
+    const AppSettings expected = testing::fullSettings();
+    {
+        SettingsStore store(database, SettingsStore::kStandardStorageKey, clock,
+                            text::LocalizedComparison("en"));
+        store.update([&](AppSettings& settings) { settings = expected; });
+    }
+    SettingsStore reloaded(database, SettingsStore::kStandardStorageKey, clock,
+                           text::LocalizedComparison("en"));
+    EXPECT_EQ(reloaded.settings(), expected);
+    EXPECT_EQ(contents(root_ / "plovik" / "Plovik.AppSettings.v1"),
+              testing::readTestFile("full.json"));
+    reloaded.reset();
+    EXPECT_FALSE(fs::exists(root_ / "plovik" / "Plovik.AppSettings.v1"));
+}
+
+TEST(XdgDirectories, ResolvesTheDefaultsFolderFromTheEnvironment) {
+    auto environment = [](std::map<std::string, std::string> variables) {
+        return [variables = std::move(variables)](const char* name) -> const char* {
+            const auto found = variables.find(name);
+            return found == variables.end() ? nullptr : found->second.c_str();
+        };
+    };
+    EXPECT_EQ(XdgDirectories::defaultsDirectory(
+                  environment({{"XDG_CONFIG_HOME", "/xdg/config"}, {"HOME", "/home/u"}})),
+              fs::path("/xdg/config/plovik"));
+    EXPECT_EQ(XdgDirectories::defaultsDirectory(environment({{"HOME", "/home/u"}})),
+              fs::path("/home/u/.config/plovik"));
+    for (const char* ignored : {"", "relative/config", "~/config"}) {
+        EXPECT_EQ(XdgDirectories::defaultsDirectory(
+                      environment({{"XDG_CONFIG_HOME", ignored}, {"HOME", "/home/u"}})),
+                  fs::path("/home/u/.config/plovik"))
+            << ignored;
+    }
+    EXPECT_FALSE(XdgDirectories::defaultsDirectory(environment({})).has_value());
+    EXPECT_FALSE(XdgDirectories::defaultsDirectory(environment({{"HOME", "home"}})).has_value());
+    EXPECT_EQ(XdgDirectories::configHome(environment({{"HOME", "/root"}})),
+              fs::path("/root/.config"));
+    EXPECT_EQ(XdgDirectories::processEnvironment()("PLOVIK_SURELY_UNSET_VARIABLE"), nullptr);
+}
+
+}  // namespace
+}  // namespace plovik
