@@ -63,7 +63,8 @@ bool FileDefaultsDatabase::isValidKey(const std::string& key) {
 }
 
 std::optional<std::vector<std::uint8_t>> FileDefaultsDatabase::data(const std::string& key) const {
-    if (!isValidKey(key)) {
+    std::error_code error;
+    if (!isValidKey(key) || !std::filesystem::is_regular_file(directory_ / key, error)) {
         return std::nullopt;
     }
     std::ifstream file(directory_ / key, std::ios::binary);

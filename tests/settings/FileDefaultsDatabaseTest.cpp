@@ -66,6 +66,9 @@ TEST_F(FileDefaultsDatabaseTest, StoresEachKeyAsAPrivateFileHoldingTheBlobExactl
     database.removeKey("never-written");
     EXPECT_FALSE(database.data("empty").has_value());
     EXPECT_EQ(listing(directory), std::vector<std::string>{"Plovik.AppSettings.v1"});
+
+    fs::create_directory(directory / "folder");  // not something this database wrote
+    EXPECT_FALSE(database.data("folder").has_value());
 }
 
 TEST_F(FileDefaultsDatabaseTest, ReplacesFilesAtomicallyWithoutLeavingTemporaries) {

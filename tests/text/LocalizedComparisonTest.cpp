@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,56 @@ TEST(LocalizedComparison, ReadsPosixLocaleNames) {
     EXPECT_EQ(LocalizedComparison::localeNameFromPosix("de_DE"), "de_DE");
     EXPECT_EQ(LocalizedComparison::localeNameFromPosix("C.UTF-8"), "");
     EXPECT_EQ(LocalizedComparison::localeNameFromPosix("POSIX"), "");
+}
+
+// Changes the process environment for one scope and puts it back.
+class ScopedEnvironment {
+  public:
+    explicit ScopedEnvironment(std::map<std::string, std::optional<std::string>> values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name.c_str());
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+            set(name, value);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            set(name, value);
+        }
+    }
+
+  private:
+    static void set(const std::string& name, const std::optional<std::string>& value) {
+        if (value) {
+            ::setenv(name.c_str(), value->c_str(), 1);
+        } else {
+            ::unsetenv(name.c_str());
+        }
+    }
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+TEST(LocalizedComparison, TakesTheUserLocaleFromTheCollationVariables) {
+    {
+        ScopedEnvironment environment(
+            {{"LC_ALL", std::nullopt}, {"LC_COLLATE", "sv_SE.UTF-8"}, {"LANG", "ru_RU.UTF-8"}});
+        EXPECT_EQ(LocalizedComparison::userLocaleName(), "sv_SE");
+    }
+    {
+        ScopedEnvironment environment(
+            {{"LC_ALL", "de_DE.UTF-8"}, {"LC_COLLATE", "sv_SE.UTF-8"}, {"LANG", "ru_RU.UTF-8"}});
+        EXPECT_EQ(LocalizedComparison::userLocaleName(), "de_DE");
+    }
+    {
+        ScopedEnvironment environment(
+            {{"LC_ALL", ""}, {"LC_COLLATE", std::nullopt}, {"LANG", "ru_RU.UTF-8"}});
+        EXPECT_EQ(LocalizedComparison::userLocaleName(), "ru_RU");
+    }
+    {
+        ScopedEnvironment environment(
+            {{"LC_ALL", std::nullopt}, {"LC_COLLATE", std::nullopt}, {"LANG", std::nullopt}});
+        EXPECT_EQ(LocalizedComparison::userLocaleName(), "");
+    }
 }
 
 }  // namespace
