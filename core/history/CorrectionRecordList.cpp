@@ -17,16 +17,29 @@ constexpr double kLowestAdjustment = -0.6;
 }  // namespace
 
 CorrectionRecordList::CorrectionRecordList(std::vector<CorrectionRecord> records)
-    : records_(std::move(records)) {}
+    : records_(std::move(records)) {
+    folded_.reserve(records_.size());
+    for (const auto& record : records_) {
+        folded_.push_back(foldedTokens(record));
+    }
+}
+
+CorrectionRecordList::FoldedTokens CorrectionRecordList::foldedTokens(
+    const CorrectionRecord& record) {
+    return {text::CaseMapping::folded(record.originalToken),
+            text::CaseMapping::folded(record.correctedToken)};
+}
 
 void CorrectionRecordList::append(CorrectionRecord record) {
+    folded_.push_back(foldedTokens(record));
     records_.push_back(std::move(record));
 }
 
 void CorrectionRecordList::keepNewest(std::size_t count) {
     if (records_.size() > count) {
-        records_.erase(records_.begin(),
-                       records_.begin() + static_cast<std::ptrdiff_t>(records_.size() - count));
+        const auto surplus = static_cast<std::ptrdiff_t>(records_.size() - count);
+        records_.erase(records_.begin(), records_.begin() + surplus);
+        folded_.erase(folded_.begin(), folded_.begin() + surplus);
     }
 }
 
@@ -48,12 +61,14 @@ void CorrectionRecordList::clear() {
 double CorrectionRecordList::confidenceAdjustment(
     std::string_view original, std::string_view corrected,
     std::string_view applicationBundleIdentifier) const {
+    const auto foldedOriginal = text::CaseMapping::folded(original);
+    const auto foldedCorrected = text::CaseMapping::folded(corrected);
     int accepted = 0;
     int undone = 0;
-    for (const auto& record : records_) {
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        const auto& record = records_[i];
         if (record.applicationBundleIdentifier != applicationBundleIdentifier ||
-            !text::CaseMapping::equalsIgnoringCase(record.originalToken, original) ||
-            !text::CaseMapping::equalsIgnoringCase(record.correctedToken, corrected)) {
+            folded_[i].original != foldedOriginal || folded_[i].corrected != foldedCorrected) {
             continue;
         }
         if (record.outcome == CorrectionOutcome::accepted) {

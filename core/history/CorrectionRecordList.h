@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,7 +32,16 @@ class CorrectionRecordList {
                                 std::string_view applicationBundleIdentifier) const;
 
   private:
+    // Case-folded tokens of each record, parallel to records_: folding every record on every
+    // query costs far more than the scan itself.
+    struct FoldedTokens {
+        std::string original;
+        std::string corrected;
+    };
+    static FoldedTokens foldedTokens(const CorrectionRecord& record);
+
     std::vector<CorrectionRecord> records_;
+    std::vector<FoldedTokens> folded_;
 };
 
 }  // namespace plovik
