@@ -56,6 +56,7 @@ bool CorrectionRecordList::markOutcome(const Uuid& id, CorrectionOutcome outcome
 
 void CorrectionRecordList::clear() {
     records_.clear();
+    folded_.clear();
 }
 
 double CorrectionRecordList::confidenceAdjustment(

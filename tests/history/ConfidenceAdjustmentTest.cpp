@@ -39,6 +39,8 @@ std::vector<CorrectionRecord> operator+(std::vector<CorrectionRecord> a,
 struct StoreKind {
     const char* name;
     std::function<std::unique_ptr<CorrectionHistoryStoring>(std::vector<CorrectionRecord>)> make;
+
+    friend void PrintTo(const StoreKind& kind, std::ostream* stream) { *stream << kind.name; }
 };
 
 class ConfidenceAdjustment : public ::testing::TestWithParam<StoreKind> {
@@ -130,6 +132,9 @@ TEST_P(ConfidenceAdjustment, FollowsAppendMarkAndClear) {
     store->clear();
     EXPECT_EQ(store->confidenceAdjustment("ghbdtn", "привет", kSlack), 0.0);
     EXPECT_TRUE(store->allRecords().empty());
+    store->append(record(CorrectionOutcome::undone, "Ntcn", "Тест"));
+    EXPECT_EQ(store->confidenceAdjustment("ghbdtn", "привет", kSlack), 0.0);
+    EXPECT_DOUBLE_EQ(store->confidenceAdjustment("ntcn", "тест", kSlack), -0.18);
 }
 
 TEST(InMemoryCorrectionHistoryStore, KeepsEveryRecordWithoutCapOrFile) {

@@ -103,6 +103,10 @@ TEST_F(FileCorrectionHistoryStoreTest, LoadKeepsTheNewestRecordsAndTrimsOnlyAtTh
     expected.push_back(added);
     EXPECT_EQ(store.allRecords(), expected);
     EXPECT_EQ(fileRecords(file_), expected);
+    // Scoring sees exactly the records kept.
+    EXPECT_EQ(store.confidenceAdjustment("word100", "слово", "org.gnome.TextEditor"), 0.0);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("WORD101", "СЛОВО", "org.gnome.TextEditor"), 0.02);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", "org.gnome.TextEditor"), 0.02);
 
     // Fewer records than the maximum are all kept.
     EXPECT_EQ(makeStore(1000).allRecords(), expected);
@@ -266,7 +270,7 @@ TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAutho
 TEST_F(FileCorrectionHistoryStoreTest, ConcurrentUseKeepsEveryRecord) {
     auto store = makeStore(1000);
     constexpr int kThreads = 4;
-    constexpr int kPerThread = 25;
+    constexpr int kPerThread = 10;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&store, t] {
