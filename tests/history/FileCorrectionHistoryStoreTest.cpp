@@ -234,6 +234,25 @@ TEST_F(FileCorrectionHistoryStoreTest, KeepingAsideNeverReplacesAnEarlierCopyAnd
     EXPECT_EQ(fileRecords(file_).size(), 1u);
 }
 
+TEST_F(FileCorrectionHistoryStoreTest, DamagedFileIsNeverReplacedUntilItCouldBeKeptAside) {
+    writeFile(file_, "damaged");
+    const std::string base = file_.string() + ".unreadable-20261203T141320Z";
+    writeFile(base, "taken");
+    for (int suffix = 2; suffix <= 100; ++suffix) {
+        writeFile(base + "-" + std::to_string(suffix), "taken");
+    }
+    auto store = makeStore();
+    const auto added = record();
+    store.append(added);
+    EXPECT_EQ(readFile(file_), "damaged") << "no free name: the damaged file stays in place";
+    EXPECT_EQ(store.allRecords(), std::vector{added});
+
+    clock_.advance(std::chrono::minutes(1));
+    store.append(added);
+    EXPECT_EQ(readFile(file_.string() + ".unreadable-20261203T141420Z"), "damaged");
+    EXPECT_EQ(fileRecords(file_), (std::vector{added, added}));
+}
+
 TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAuthoritative) {
     // A plain file where the folder should be makes every write fail, for any user.
     writeFile(temporary_.path() / "share", "not a folder");
