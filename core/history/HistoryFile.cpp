@@ -1,5 +1,6 @@
 #include "core/history/HistoryFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,12 +41,15 @@ bool writeAll(std::FILE* file, std::string_view bytes) {
            std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
 }
 
+struct FolderCloser {
+    void operator()(DIR* folder) const { ::closedir(folder); }
+};
+
 // Best effort: makes the rename itself survive a power loss.
 void syncFolder(const std::filesystem::path& folder) {
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
+    const std::unique_ptr<DIR, FolderCloser> handle(::opendir(folder.c_str()));
+    if (handle) {
+        ::fsync(::dirfd(handle.get()));
     }
 }
 
