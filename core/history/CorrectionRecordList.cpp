@@ -1,0 +1,85 @@
+#include "core/history/CorrectionRecordList.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/text/CaseMapping.h"
+
+namespace plovik {
+
+namespace {
+
+constexpr double kBonusPerAcceptance = 0.02;
+constexpr double kPenaltyPerUndo = 0.18;
+constexpr double kHighestAdjustment = 0.06;
+constexpr double kLowestAdjustment = -0.6;
+
+}  // namespace
+
+CorrectionRecordList::CorrectionRecordList(std::vector<CorrectionRecord> records)
+    : records_(std::move(records)) {
+    folded_.reserve(records_.size());
+    for (const auto& record : records_) {
+        folded_.push_back(foldedTokens(record));
+    }
+}
+
+CorrectionRecordList::FoldedTokens CorrectionRecordList::foldedTokens(
+    const CorrectionRecord& record) {
+    return {text::CaseMapping::folded(record.originalToken),
+            text::CaseMapping::folded(record.correctedToken)};
+}
+
+void CorrectionRecordList::append(CorrectionRecord record) {
+    folded_.push_back(foldedTokens(record));
+    records_.push_back(std::move(record));
+}
+
+void CorrectionRecordList::keepNewest(std::size_t count) {
+    if (records_.size() > count) {
+        const auto surplus = static_cast<std::ptrdiff_t>(records_.size() - count);
+        records_.erase(records_.begin(), records_.begin() + surplus);
+        folded_.erase(folded_.begin(), folded_.begin() + surplus);
+    }
+}
+
+bool CorrectionRecordList::markOutcome(const Uuid& id, CorrectionOutcome outcome) {
+    const auto found =
+        std::find_if(records_.begin(), records_.end(),
+                     [&](const CorrectionRecord& record) { return record.id == id; });
+    if (found == records_.end()) {
+        return false;
+    }
+    found->outcome = outcome;
+    return true;
+}
+
+void CorrectionRecordList::clear() {
+    records_.clear();
+    folded_.clear();
+}
+
+double CorrectionRecordList::confidenceAdjustment(
+    std::string_view original, std::string_view corrected,
+    std::string_view applicationBundleIdentifier) const {
+    const auto foldedOriginal = text::CaseMapping::folded(original);
+    const auto foldedCorrected = text::CaseMapping::folded(corrected);
+    int accepted = 0;
+    int undone = 0;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        const auto& record = records_[i];
+        if (record.applicationBundleIdentifier != applicationBundleIdentifier ||
+            folded_[i].original != foldedOriginal || folded_[i].corrected != foldedCorrected) {
+            continue;
+        }
+        if (record.outcome == CorrectionOutcome::accepted) {
+            ++accepted;
+        } else if (record.outcome == CorrectionOutcome::undone) {
+            ++undone;
+        }
+    }
+    const double adjustment = kBonusPerAcceptance * accepted - kPenaltyPerUndo * undone;
+    return std::max(std::min(adjustment, kHighestAdjustment), kLowestAdjustment);
+}
+
+}  // namespace plovik

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/platform/Clock.h"
+
+namespace plovik {
+
+// The file operations of the history store: whole-file reads, atomic private writes,
+// removal, and setting a damaged file aside.
+class HistoryFile {
+  public:
+    struct Absent {
+        bool operator==(const Absent&) const = default;
+    };
+    // Something is there, but it could not be read.
+    struct Unreadable {
+        bool operator==(const Unreadable&) const = default;
+    };
+    using ReadResult = std::variant<Absent, Unreadable, std::string>;
+
+    explicit HistoryFile(std::filesystem::path path);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    ReadResult read() const;
+    // Creates missing directories (mode 0700), writes a temporary file (mode 0600) in the same
+    // folder, flushes it to disk and renames it over the target, so a reader sees either the
+    // old or the new contents. False when any step failed; the old file is then untouched.
+    bool write(std::string_view bytes) const;
+    // False when nothing was removed.
+    bool remove() const;
+    // Renames the file to "<name>.unreadable-<UTC time>" (with "-2", "-3"... if taken), never
+    // replacing an existing file. False when it could not be moved; a missing file counts as
+    // moved.
+    bool keepAside(TimePoint now) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace plovik

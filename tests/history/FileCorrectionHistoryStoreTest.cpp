@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+#include <thread>
+
+#include "core/history/FileCorrectionHistoryStore.h"
+#include "core/history/HistoryFileFormat.h"
+#include "core/support/ManualClock.h"
+#include "core/support/ReferenceDate.h"
+#include "history/TemporaryDirectory.h"
+#include "platform/simulated/SimulatedApplicationSupportDirectory.h"
+
+namespace plovik {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::writeFile;
+
+CorrectionRecord record(std::string original = "ghbdtn", std::string corrected = "привет",
+                        CorrectionOutcome outcome = CorrectionOutcome::accepted,
+                        double timestamp = 786729600.5) {
+    return {
+        Uuid::random(), std::move(original), std::move(corrected), "org.gnome.TextEditor", outcome,
+        timestamp};
+}
+
+std::vector<CorrectionRecord> numberedRecords(int count) {
+    std::vector<CorrectionRecord> records;
+    for (int i = 0; i < count; ++i) {
+        records.push_back(
+            record("word" + std::to_string(i), "слово", CorrectionOutcome::accepted, 1000.0 + i));
+    }
+    return records;
+}
+
+std::vector<CorrectionRecord> fileRecords(const fs::path& path) {
+    return HistoryFileFormat::decode(readFile(path)).value_or(std::vector<CorrectionRecord>{});
+}
+
+std::vector<fs::path> folderEntries(const fs::path& folder) {
+    std::vector<fs::path> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        entries.push_back(entry.path().filename());
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+ino_t inodeOf(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+class FileCorrectionHistoryStoreTest : public ::testing::Test {
+  protected:
+    FileCorrectionHistoryStore makeStore(int maximum = 500) {
+        return FileCorrectionHistoryStore(file_, maximum, clock_);
+    }
+
+    testing::TemporaryDirectory temporary_;
+    fs::path folder_ = temporary_.path() / "share" / "Plovik";
+    fs::path file_ = folder_ / "correction-history.json";
+    ManualClock clock_{ReferenceDate::fromSecondsSinceReferenceDate(818'000'000.0)};
+};
+
+TEST_F(FileCorrectionHistoryStoreTest, FirstAppendCreatesPrivateFolderAndOneElementArray) {
+    auto store = makeStore();
+    EXPECT_TRUE(store.allRecords().empty());
+    EXPECT_FALSE(fs::exists(folder_)) << "nothing is created at construction";
+
+    const auto first = record();
+    store.append(first);
+    EXPECT_EQ(store.allRecords(), std::vector{first});
+    EXPECT_EQ(fileRecords(file_), std::vector{first});
+    EXPECT_EQ(readFile(file_).back(), ']') << "no trailing newline";
+    EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(folder_).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(folderEntries(folder_), std::vector<fs::path>{"correction-history.json"})
+        << "no temporary file is left behind";
+
+    // A second store reads what the first wrote, in order.
+    const auto second = record("Ntcn", "Тест", CorrectionOutcome::rejected, 786729601.25);
+    store.append(second);
+    EXPECT_EQ(makeStore().allRecords(), (std::vector{first, second}));
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, LoadKeepsTheNewestRecordsAndTrimsOnlyAtTheNextSave) {
+    const auto stored = numberedRecords(600);
+    writeFile(file_, *HistoryFileFormat::encode(stored));
+
+    auto store = makeStore(500);
+    const std::vector<CorrectionRecord> newest(stored.begin() + 100, stored.end());
+    EXPECT_EQ(store.allRecords(), newest);
+    EXPECT_EQ(fileRecords(file_).size(), 600u) << "nothing is written at load time";
+
+    const auto added = record();
+    store.append(added);
+    auto expected = std::vector<CorrectionRecord>(stored.begin() + 101, stored.end());
+    expected.push_back(added);
+    EXPECT_EQ(store.allRecords(), expected);
+    EXPECT_EQ(fileRecords(file_), expected);
+    // Scoring sees exactly the records kept.
+    EXPECT_EQ(store.confidenceAdjustment("word100", "слово", "org.gnome.TextEditor"), 0.0);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("WORD101", "СЛОВО", "org.gnome.TextEditor"), 0.02);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", "org.gnome.TextEditor"), 0.02);
+
+    // Fewer records than the maximum are all kept.
+    EXPECT_EQ(makeStore(1000).allRecords(), expected);
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, ZeroOrNegativeMaximumKeepsNothingAndSavesAnEmptyArray) {
+    writeFile(file_, *HistoryFileFormat::encode(numberedRecords(3)));
+    for (const int maximum : {0, -5}) {
+        auto store = makeStore(maximum);
+        EXPECT_TRUE(store.allRecords().empty());
+        EXPECT_EQ(store.maximumRecordCount(), 0);
+        store.append(record());
+        EXPECT_TRUE(store.allRecords().empty());
+        EXPECT_EQ(readFile(file_), "[]");
+    }
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, MarkOutcomeChangesTheOldestMatchAndSavesOnlyOnAChange) {
+    auto store = makeStore();
+    auto a = record();
+    auto twin = record("other", "другое");
+    twin.id = a.id;
+    const auto b = record("Ntcn", "Тест");
+    store.append(a);
+    store.append(twin);
+    store.append(b);
+
+    const auto inode = inodeOf(file_);
+    const auto bytes = readFile(file_);
+    store.markOutcome(Uuid::random(), CorrectionOutcome::undone);
+    EXPECT_EQ(store.allRecords(), (std::vector{a, twin, b}));
+    EXPECT_EQ(inodeOf(file_), inode) << "an unknown id must not rewrite the file";
+    EXPECT_EQ(readFile(file_), bytes);
+
+    store.markOutcome(a.id, CorrectionOutcome::undone);
+    a.outcome = CorrectionOutcome::undone;
+    EXPECT_EQ(store.allRecords(), (std::vector{a, twin, b})) << "only the older twin changes";
+    EXPECT_EQ(fileRecords(file_), (std::vector{a, twin, b}));
+
+    // Any transition is accepted, back to accepted included.
+    store.markOutcome(a.id, CorrectionOutcome::accepted);
+    EXPECT_EQ(makeStore().allRecords().front().outcome, CorrectionOutcome::accepted);
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, ClearEmptiesTheListAndDeletesOnlyTheFile) {
+    auto store = makeStore();
+    store.clear();  // no file yet: nothing to delete, no error
+    EXPECT_TRUE(store.allRecords().empty());
+
+    store.append(record());
+    store.append(record());
+    store.clear();
+    EXPECT_TRUE(store.allRecords().empty());
+    EXPECT_FALSE(fs::exists(file_));
+    EXPECT_TRUE(fs::is_directory(folder_));
+    EXPECT_EQ(store.confidenceAdjustment("ghbdtn", "привет", "org.gnome.TextEditor"), 0.0);
+
+    store.append(record());
+    EXPECT_EQ(fileRecords(file_).size(), 1u);
+}
+
+TEST_F(FileCorrectionHistoryStoreTest,
+       UndecodableFileLoadsNothingAndIsKeptAsideBeforeTheFirstSave) {
+    const std::vector<std::string> damaged{
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","originalToken":"a","correctedToken":"b",)"
+        R"("applicationBundleIdentifier":"c","outcome":"kept","timestamp":1.5}])",
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","originalToken":"a","correctedToken":"b",)"
+        R"("applicationBundleIdentifier":"c","outcome":"accepted"}])",
+        "[{\"id\":\"E621E1F8-C36C",
+    };
+    for (const auto& contents : damaged) {
+        testing::TemporaryDirectory temporary;
+        const auto file = temporary.path() / "correction-history.json";
+        writeFile(file, contents);
+        ManualClock clock(clock_.now());
+        FileCorrectionHistoryStore store(file, 500, clock);
+        EXPECT_TRUE(store.allRecords().empty());
+        EXPECT_EQ(readFile(file), contents) << "loading never writes";
+
+        const auto added = record();
+        store.append(added);
+        EXPECT_EQ(fileRecords(file), std::vector{added});
+        const fs::path aside = "correction-history.json.unreadable-20261203T141320Z";
+        EXPECT_EQ(folderEntries(temporary.path()),
+                  (std::vector<fs::path>{"correction-history.json", aside}));
+        EXPECT_EQ(readFile(temporary.path() / aside), contents);
+
+        // Only the damaged file is kept: later saves replace the store's own file.
+        clock.advance(std::chrono::hours(1));
+        store.append(record());
+        EXPECT_EQ(folderEntries(temporary.path()).size(), 2u);
+        EXPECT_EQ(fileRecords(file).size(), 2u);
+    }
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, KeepingAsideNeverReplacesAnEarlierCopyAndSkipsEmptyFiles) {
+    writeFile(file_, "first damage");
+    makeStore().append(record());
+    writeFile(file_, "second damage");
+    makeStore().markOutcome(Uuid::random(), CorrectionOutcome::undone);  // no save, nothing moves
+    EXPECT_EQ(readFile(file_), "second damage");
+    makeStore().append(record());
+
+    const fs::path aside = folder_ / "correction-history.json.unreadable-20261203T141320Z";
+    EXPECT_EQ(readFile(aside), "first damage");
+    EXPECT_EQ(readFile(aside.string() + "-2"), "second damage");
+    EXPECT_EQ(fileRecords(file_).size(), 1u);
+
+    // An empty file holds nothing to lose, and a cleared history is not kept anywhere.
+    writeFile(file_, "");
+    makeStore().append(record());
+    writeFile(file_, "third damage");
+    auto store = makeStore();
+    store.clear();
+    store.append(record());
+    EXPECT_EQ(folderEntries(folder_).size(), 3u);
+
+    // Something that cannot be read at all is kept too.
+    fs::remove(file_);
+    writeFile(file_ / "inside", "mystery");
+    clock_.advance(std::chrono::seconds(1));
+    makeStore().append(record());
+    EXPECT_EQ(readFile(folder_ / "correction-history.json.unreadable-20261203T141321Z" / "inside"),
+              "mystery");
+    EXPECT_EQ(fileRecords(file_).size(), 1u);
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, DamagedFileIsNeverReplacedUntilItCouldBeKeptAside) {
+    writeFile(file_, "damaged");
+    const std::string base = file_.string() + ".unreadable-20261203T141320Z";
+    writeFile(base, "taken");
+    for (int suffix = 2; suffix <= 100; ++suffix) {
+        writeFile(base + "-" + std::to_string(suffix), "taken");
+    }
+    auto store = makeStore();
+    const auto added = record();
+    store.append(added);
+    EXPECT_EQ(readFile(file_), "damaged") << "no free name: the damaged file stays in place";
+    EXPECT_EQ(store.allRecords(), std::vector{added});
+
+    clock_.advance(std::chrono::minutes(1));
+    store.append(added);
+    EXPECT_EQ(readFile(file_.string() + ".unreadable-20261203T141420Z"), "damaged");
+    EXPECT_EQ(fileRecords(file_), (std::vector{added, added}));
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAuthoritative) {
+    // A plain file where the folder should be makes every write fail, for any user.
+    writeFile(temporary_.path() / "share", "not a folder");
+    auto store = makeStore();
+    const auto kept = record();
+    store.append(kept);
+    store.append(record("Ntcn", "Тест", CorrectionOutcome::undone));
+    store.markOutcome(kept.id, CorrectionOutcome::undone);
+    store.append(record());
+    EXPECT_EQ(store.allRecords().size(), 3u);
+    EXPECT_EQ(store.allRecords().front().outcome, CorrectionOutcome::undone);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("GHBDTN", "ПРИВЕТ", "org.gnome.TextEditor"),
+                     0.02 - 0.18);
+    store.clear();
+    EXPECT_TRUE(store.allRecords().empty());
+    EXPECT_EQ(readFile(temporary_.path() / "share"), "not a folder");
+
+    // A read-only folder; only an unprivileged user is stopped by its mode.
+    testing::TemporaryDirectory readOnly;
+    const auto file = readOnly.path() / "correction-history.json";
+    const auto earlier = *HistoryFileFormat::encode(numberedRecords(2));
+    writeFile(file, earlier);
+    fs::permissions(readOnly.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    const bool modeIsEnforced = ::access(readOnly.path().c_str(), W_OK) != 0;
+    FileCorrectionHistoryStore readOnlyStore(file, 500, clock_);
+    readOnlyStore.append(record());
+    EXPECT_EQ(readOnlyStore.allRecords().size(), 3u);
+    if (modeIsEnforced) {
+        EXPECT_EQ(readFile(file), earlier);
+        EXPECT_EQ(folderEntries(readOnly.path()), std::vector<fs::path>{file.filename()});
+    }
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, ConcurrentUseKeepsEveryRecord) {
+    auto store = makeStore(1000);
+    constexpr int kThreads = 4;
+    constexpr int kPerThread = 10;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&store, t] {
+            for (int i = 0; i < kPerThread; ++i) {
+                auto added = record("word" + std::to_string(t), "слово");
+                store.append(added);
+                store.markOutcome(added.id, CorrectionOutcome::undone);
+                store.confidenceAdjustment("WORD0", "СЛОВО", "org.gnome.TextEditor");
+                store.allRecords();
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    const auto records = store.allRecords();
+    ASSERT_EQ(records.size(), static_cast<std::size_t>(kThreads * kPerThread));
+    std::set<Uuid> ids;
+    for (const auto& stored : records) {
+        ids.insert(stored.id);
+        EXPECT_EQ(stored.outcome, CorrectionOutcome::undone);
+    }
+    EXPECT_EQ(ids.size(), records.size());
+    EXPECT_EQ(fileRecords(file_), records);
+    EXPECT_EQ(store.confidenceAdjustment("word3", "слово", "org.gnome.TextEditor"), -0.6);
+}
+
+TEST(FileCorrectionHistoryStoreLocation, DefaultsToPlovikFolderInApplicationSupport) {
+    testing::TemporaryDirectory temporary;
+    ManualClock clock;
+    SimulatedApplicationSupportDirectory directory(temporary.path() / "data");
+    EXPECT_EQ(FileCorrectionHistoryStore::defaultFileURL(directory),
+              temporary.path() / "data" / "Plovik" / "correction-history.json");
+
+    FileCorrectionHistoryStore store(directory, 500, clock);
+    EXPECT_EQ(store.fileURL(), FileCorrectionHistoryStore::defaultFileURL(directory));
+    EXPECT_EQ(store.maximumRecordCount(), 500);
+    EXPECT_FALSE(fs::exists(temporary.path() / "data"));
+    store.append(record());
+    EXPECT_EQ(fileRecords(*store.fileURL()).size(), 1u);
+
+    // Without an application-support directory the store still works, in memory.
+    directory.setPath(std::nullopt);
+    EXPECT_EQ(FileCorrectionHistoryStore::defaultFileURL(directory), std::nullopt);
+    FileCorrectionHistoryStore homeless(directory, 500, clock);
+    EXPECT_EQ(homeless.fileURL(), std::nullopt);
+    homeless.append(record());
+    homeless.markOutcome(homeless.allRecords().front().id, CorrectionOutcome::undone);
+    EXPECT_EQ(homeless.confidenceAdjustment("ghbdtn", "привет", "org.gnome.TextEditor"), -0.18);
+    homeless.clear();
+    EXPECT_TRUE(homeless.allRecords().empty());
+}
+
+}  // namespace
+}  // namespace plovik
