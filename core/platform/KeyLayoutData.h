@@ -19,6 +19,8 @@ enum class KeyTranslationStatus {
     success,
     // The key code has no place in this key map, or no symbol at the asked level.
     invalidKeyCode,
+    // The dead-key state was not made by this key map.
+    invalidDeadKeyState,
     // The text does not fit into the output.
     outputTooLong,
 };
@@ -36,7 +38,7 @@ class KeyLayoutData {
 
     // Translates a key-down of `keyCode` (a virtual key code). A dead key leaves
     // `deadKeyState` non-zero and the output empty; the next key composes with it.
-    // On failure `deadKeyState` and `output` are left unchanged.
+    // On failure `deadKeyState` is left unchanged.
     virtual KeyTranslationStatus translate(std::uint16_t keyCode, std::uint32_t modifierState,
                                            std::uint32_t keyboardType, std::uint32_t& deadKeyState,
                                            KeyTranslationOutput& output) const = 0;
