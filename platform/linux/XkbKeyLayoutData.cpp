@@ -1,7 +1,6 @@
 #include "platform/linux/XkbKeyLayoutData.h"
 
 #include <algorithm>
-#include <set>
 
 #include "core/text/Utf16.h"
 #include "core/text/Utf8.h"
@@ -11,7 +10,7 @@
 namespace plovik {
 namespace {
 
-// Dead-key prefixes beyond this are treated as not composing; real tables stay far below.
+// Pending sequences beyond this are treated as not composing; typing stays far below.
 constexpr std::size_t kMaxPendingSequences = 1024;
 
 std::u16string textOf(xkb_keysym_t keysym) {
@@ -55,10 +54,11 @@ std::u16string composedText(xkb_compose_state& state) {
 
 }  // namespace
 
-XkbKeyLayoutData::XkbKeyLayoutData(xkb_keymap& keymap, xkb_compose_table* compose) {
+XkbKeyLayoutData::XkbKeyLayoutData(xkb_keymap& keymap, xkb_compose_table* compose)
+    : compose_(compose ? xkb_compose_table_ref(compose) : nullptr) {
     readKeys(keymap);
-    if (compose) {
-        readDeadKeys(*compose);
+    if (compose_) {
+        readDeadKeys();
     }
 }
 
@@ -89,75 +89,69 @@ void XkbKeyLayoutData::readKeys(xkb_keymap& keymap) {
     }
 }
 
-std::uint32_t XkbKeyLayoutData::pendingState(const std::vector<xkb_keysym_t>& sequence) {
-    const auto found = std::find(pending_.begin(), pending_.end(), sequence);
-    if (found != pending_.end()) {
-        return static_cast<std::uint32_t>(found - pending_.begin()) + 1;
+bool XkbKeyLayoutData::startsPendingSequence(xkb_keysym_t keysym) const {
+    if (!startsComposition(keysym)) {
+        return false;
+    }
+    const auto state = feed(*compose_, {keysym});
+    return xkb_compose_state_get_status(state.get()) == XKB_COMPOSE_COMPOSING;
+}
+
+std::uint32_t XkbKeyLayoutData::pendingState(const std::vector<xkb_keysym_t>& sequence) const {
+    if (const auto found = pendingStates_.find(sequence); found != pendingStates_.end()) {
+        return found->second;
     }
     if (pending_.size() >= kMaxPendingSequences) {
         return 0;
     }
     pending_.push_back(sequence);
-    return static_cast<std::uint32_t>(pending_.size());
+    const auto state = static_cast<std::uint32_t>(pending_.size());
+    pendingStates_.emplace(sequence, state);
+    return state;
 }
 
-void XkbKeyLayoutData::readDeadKeys(xkb_compose_table& compose) {
-    std::set<xkb_keysym_t> keysyms;
+void XkbKeyLayoutData::readDeadKeys() {
     for (auto& key : keys_) {
-        if (!key.isPresent) {
-            continue;
-        }
-        keysyms.insert(key.keysym);
-        if (startsComposition(key.keysym)) {
-            const auto state = feed(compose, {key.keysym});
-            if (xkb_compose_state_get_status(state.get()) == XKB_COMPOSE_COMPOSING) {
-                key.deadKeyState = pendingState({key.keysym});
-                key.text.clear();
-            }
-        }
-    }
-    // Breadth first: every step may reveal a longer pending sequence.
-    for (std::size_t index = 0; index < pending_.size(); ++index) {
-        const auto state = static_cast<std::uint32_t>(index + 1);
-        for (const xkb_keysym_t keysym : keysyms) {
-            steps_.emplace(stepKey(state, keysym), step(compose, state, keysym));
+        if (key.isPresent && startsPendingSequence(key.keysym)) {
+            key.deadKeyState = pendingState({key.keysym});
+            key.text.clear();
         }
     }
 }
 
-XkbKeyLayoutData::Step XkbKeyLayoutData::step(xkb_compose_table& compose, std::uint32_t state,
-                                              xkb_keysym_t keysym) {
+const XkbKeyLayoutData::Step& XkbKeyLayoutData::step(std::uint32_t state,
+                                                     xkb_keysym_t keysym) const {
+    const std::uint64_t key = stepKey(state, keysym);
+    if (const auto found = steps_.find(key); found != steps_.end()) {
+        return found->second;
+    }
     std::vector<xkb_keysym_t> sequence = pending_[state - 1];
     sequence.push_back(keysym);
-    const auto composeState = feed(compose, sequence);
+    const auto composeState = feed(*compose_, sequence);
     const auto status = xkb_compose_state_get_status(composeState.get());
+    Step result;
     if (status == XKB_COMPOSE_COMPOSED) {
-        return {composedText(*composeState), 0};
-    }
-    if (status == XKB_COMPOSE_COMPOSING) {
-        if (const std::uint32_t next = pendingState(sequence)) {
-            return {{}, next};
-        }
-    }
-    // The key does not continue the sequence: the accents stand alone, then the key
-    // acts as it would on its own.
-    Step result{standaloneText(compose, pending_[state - 1]), 0};
-    if (startsComposition(keysym)) {
-        const auto alone = feed(compose, {keysym});
-        if (xkb_compose_state_get_status(alone.get()) == XKB_COMPOSE_COMPOSING) {
+        result.text = composedText(*composeState);
+    } else if (const std::uint32_t next =
+                   status == XKB_COMPOSE_COMPOSING ? pendingState(sequence) : 0) {
+        result.nextState = next;
+    } else {
+        // The key does not continue the sequence: the accents stand alone, then the
+        // key acts as it would on its own.
+        result.text = standaloneText(pending_[state - 1]);
+        if (startsPendingSequence(keysym)) {
             result.nextState = pendingState({keysym});
-            return result;
+        } else {
+            result.text += textOf(keysym);
         }
     }
-    result.text += textOf(keysym);
-    return result;
+    return steps_.emplace(key, std::move(result)).first->second;
 }
 
-std::u16string XkbKeyLayoutData::standaloneText(xkb_compose_table& compose,
-                                                const std::vector<xkb_keysym_t>& sequence) const {
+std::u16string XkbKeyLayoutData::standaloneText(const std::vector<xkb_keysym_t>& sequence) const {
     std::u16string result;
     for (const xkb_keysym_t keysym : sequence) {
-        const auto state = feed(compose, {keysym, XKB_KEY_space});
+        const auto state = feed(*compose_, {keysym, XKB_KEY_space});
         result += xkb_compose_state_get_status(state.get()) == XKB_COMPOSE_COMPOSED
                       ? composedText(*state)
                       : textOf(keysym);
@@ -169,9 +163,6 @@ KeyTranslationStatus XkbKeyLayoutData::translate(std::uint16_t keyCode, std::uin
                                                  std::uint32_t /*keyboardType*/,
                                                  std::uint32_t& deadKeyState,
                                                  KeyTranslationOutput& output) const {
-    if (deadKeyState > pending_.size()) {
-        return KeyTranslationStatus::invalidDeadKeyState;
-    }
     if (keyCode >= kKeyCodes) {
         return KeyTranslationStatus::invalidKeyCode;
     }
@@ -179,21 +170,25 @@ KeyTranslationStatus XkbKeyLayoutData::translate(std::uint16_t keyCode, std::uin
     if (!key.isPresent) {
         return KeyTranslationStatus::invalidKeyCode;
     }
-    const std::u16string* text = &key.text;
-    std::uint32_t nextState = key.deadKeyState;
-    if (deadKeyState != 0) {
-        const auto found = steps_.find(stepKey(deadKeyState, key.keysym));
-        if (found == steps_.end()) {
-            return KeyTranslationStatus::invalidKeyCode;
-        }
-        text = &found->second.text;
-        nextState = found->second.nextState;
+    if (deadKeyState == 0) {
+        return write(key.text, key.deadKeyState, deadKeyState, output);
     }
-    output.length = text->size();
-    if (text->size() > KeyTranslationOutput::kCapacity) {
+    const std::lock_guard lock(mutex_);
+    if (deadKeyState > pending_.size()) {
+        return KeyTranslationStatus::invalidDeadKeyState;
+    }
+    const Step& next = step(deadKeyState, key.keysym);
+    return write(next.text, next.nextState, deadKeyState, output);
+}
+
+KeyTranslationStatus XkbKeyLayoutData::write(const std::u16string& text, std::uint32_t nextState,
+                                             std::uint32_t& deadKeyState,
+                                             KeyTranslationOutput& output) {
+    output.length = text.size();
+    if (text.size() > KeyTranslationOutput::kCapacity) {
         return KeyTranslationStatus::outputTooLong;
     }
-    std::copy(text->begin(), text->end(), output.units.begin());
+    std::copy(text.begin(), text.end(), output.units.begin());
     deadKeyState = nextState;
     return KeyTranslationStatus::success;
 }

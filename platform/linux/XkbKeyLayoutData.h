@@ -5,19 +5,23 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "core/platform/KeyLayoutData.h"
+#include "platform/linux/XkbHandles.h"
 
 namespace plovik {
 
-// One XKB layout's key map. Everything is read from the keymap and the compose
-// table when it is built, so translation needs no handle and no lock.
-// Levels: Shift, Caps Lock and Option (the third level, AltGr). Dead keys and
-// Compose compose through the compose table; a dead key followed by a key that
-// does not compose with it types the accent alone, then that key.
+// One XKB layout's key map. The keys' symbols at every level (Shift, Caps Lock,
+// Option as the third level, AltGr) are read when it is built; what keys do after
+// a dead key is worked out through the compose table on first use and kept, under
+// a lock, since the reachable sequences are far more than are ever typed.
+// A dead key followed by a key that does not compose with it types the accent
+// alone, then that key.
 class XkbKeyLayoutData final : public KeyLayoutData {
   public:
     // `compose` may be null: dead keys then type nothing and compose nothing.
@@ -45,17 +49,23 @@ class XkbKeyLayoutData final : public KeyLayoutData {
     };
 
     void readKeys(xkb_keymap& keymap);
-    void readDeadKeys(xkb_compose_table& compose);
-    std::uint32_t pendingState(const std::vector<xkb_keysym_t>& sequence);
-    Step step(xkb_compose_table& compose, std::uint32_t state, xkb_keysym_t keysym);
-    std::u16string standaloneText(xkb_compose_table& compose,
-                                  const std::vector<xkb_keysym_t>& sequence) const;
+    void readDeadKeys();
+    bool startsPendingSequence(xkb_keysym_t keysym) const;
+    // The callers below hold mutex_.
+    std::uint32_t pendingState(const std::vector<xkb_keysym_t>& sequence) const;
+    const Step& step(std::uint32_t state, xkb_keysym_t keysym) const;
+    std::u16string standaloneText(const std::vector<xkb_keysym_t>& sequence) const;
+    static KeyTranslationStatus write(const std::u16string& text, std::uint32_t nextState,
+                                      std::uint32_t& deadKeyState, KeyTranslationOutput& output);
 
     std::array<Key, kKeyCodes * kLevels> keys_;
+    xkb::ComposeTable compose_;
+    mutable std::mutex mutex_;
     // Pending sequences; dead-key state n is pending_[n - 1].
-    std::vector<std::vector<xkb_keysym_t>> pending_;
+    mutable std::vector<std::vector<xkb_keysym_t>> pending_;
+    mutable std::map<std::vector<xkb_keysym_t>, std::uint32_t> pendingStates_;
     // Keyed by state << 32 | keysym.
-    std::unordered_map<std::uint64_t, Step> steps_;
+    mutable std::unordered_map<std::uint64_t, Step> steps_;
 };
 
 }  // namespace plovik
