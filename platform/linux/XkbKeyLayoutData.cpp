@@ -66,6 +66,7 @@ void XkbKeyLayoutData::readKeys(xkb_keymap& keymap) {
     const xkb::State state(xkb_state_new(&keymap));
     const xkb_mod_mask_t shift = maskOf(keymap, XKB_MOD_NAME_SHIFT);
     const xkb_mod_mask_t caps = maskOf(keymap, XKB_MOD_NAME_CAPS);
+    // The evdev rules put the third level (ISO_Level3_Shift, AltGr) on Mod5.
     const xkb_mod_mask_t levelThree = maskOf(keymap, "Mod5");
     // Num Lock stays on so that the keypad types digits, as on other systems.
     const xkb_mod_mask_t numLock = maskOf(keymap, XKB_MOD_NAME_NUM);
@@ -163,6 +164,7 @@ KeyTranslationStatus XkbKeyLayoutData::translate(std::uint16_t keyCode, std::uin
                                                  std::uint32_t /*keyboardType*/,
                                                  std::uint32_t& deadKeyState,
                                                  KeyTranslationOutput& output) const {
+    // XKB maps do not vary with the physical keyboard type.
     if (keyCode >= kKeyCodes) {
         return KeyTranslationStatus::invalidKeyCode;
     }
