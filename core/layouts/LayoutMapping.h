@@ -10,7 +10,7 @@ namespace plovik {
 
 // Converts text between two layouts by character tables, without key maps.
 class LayoutMapping {
-public:
+  public:
     virtual ~LayoutMapping() = default;
     virtual std::string convert(std::string_view text, const KeyboardLayout& from,
                                 const KeyboardLayout& to) const = 0;

@@ -8,7 +8,7 @@ using TimePoint = std::chrono::system_clock::time_point;
 
 // Wall-clock time, injected wherever code compares with "now".
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual TimePoint now() const = 0;
 };

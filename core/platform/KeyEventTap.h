@@ -29,7 +29,7 @@ enum class TapDisposition { pass, swallow };
 
 // An installed, active key-down tap. Destroying it removes it from the system.
 class KeyEventTap {
-public:
+  public:
     virtual ~KeyEventTap() = default;
     virtual void setEnabled(bool enabled) = 0;
     virtual bool isEnabled() const = 0;
@@ -38,7 +38,7 @@ public:
 // Creates taps; the callback runs on the main thread for every key-down event and
 // for the tap-disabled notifications, and decides whether the event goes on.
 class KeyEventTapFactory {
-public:
+  public:
     using Callback = std::function<TapDisposition(const KeyEvent&)>;
 
     virtual ~KeyEventTapFactory() = default;

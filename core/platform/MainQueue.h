@@ -8,14 +8,14 @@ namespace plovik {
 
 // A repeating timer scheduled on the main queue; it stops when invalidated or destroyed.
 class RepeatingTimer {
-public:
+  public:
     virtual ~RepeatingTimer() = default;
     virtual void invalidate() = 0;
 };
 
 // The serial main thread: every service runs its work here, in submission order.
 class MainQueue {
-public:
+  public:
     using Task = std::function<void()>;
 
     virtual ~MainQueue() = default;

@@ -1,6 +1,7 @@
 #include "core/text/Utf16.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "core/text/Utf8.h"
 
@@ -8,7 +9,9 @@ namespace plovik::text {
 
 namespace {
 
-std::size_t unitsOf(char32_t scalar) { return scalar >= 0x10000 ? 2 : 1; }
+std::size_t unitsOf(char32_t scalar) {
+    return scalar >= 0x10000 ? 2 : 1;
+}
 
 }  // namespace
 
@@ -47,6 +50,39 @@ std::optional<std::string> Utf16::substring(std::string_view text, std::size_t l
         return std::nullopt;
     }
     return clean.substr(*start, *end - *start);
+}
+
+std::u16string Utf16::encode(std::string_view text) {
+    std::u16string units;
+    for (const char32_t scalar : Utf8::scalars(text)) {
+        if (scalar >= 0x10000) {
+            const char32_t offset = scalar - 0x10000;
+            units.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+        } else {
+            units.push_back(static_cast<char16_t>(scalar));
+        }
+    }
+    return units;
+}
+
+std::string Utf16::decode(std::u16string_view units) {
+    std::vector<char32_t> scalars;
+    scalars.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool lowFollows =
+            i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+        if (high && lowFollows) {
+            scalars.push_back(0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00));
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            scalars.push_back(0xFFFD);
+        } else {
+            scalars.push_back(unit);
+        }
+    }
+    return Utf8::encode(scalars);
 }
 
 }  // namespace plovik::text

@@ -42,5 +42,16 @@ TEST(Utf16, MalformedBytesCountAsOneUnitEach) {
     EXPECT_EQ(Utf16::substring("x\xC3", 1, 1), "\uFFFD");
 }
 
+TEST(Utf16, EncodesAndDecodesSurrogatePairs) {
+    const std::string text = "a\U0001F600bц";
+    EXPECT_EQ(Utf16::encode(text), u"a\U0001F600bц");
+    EXPECT_EQ(Utf16::decode(Utf16::encode(text)), text);
+    EXPECT_EQ(Utf16::encode("x\xC3"), u"x\uFFFD");
+    // Unpaired halves cannot be encoded in UTF-8.
+    EXPECT_EQ(Utf16::decode(std::u16string{u'a', char16_t(0xD83D)}), "a\uFFFD");
+    EXPECT_EQ(Utf16::decode(std::u16string{char16_t(0xDE00), u'b'}), "\uFFFDb");
+    EXPECT_EQ(Utf16::decode(u""), "");
+}
+
 }  // namespace
 }  // namespace plovik::text
