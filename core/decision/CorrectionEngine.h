@@ -1,0 +1,79 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/decision/ConfidenceScorer.h"
+#include "core/decision/CorrectionDecision.h"
+#include "core/decision/SafetyClassifier.h"
+#include "core/history/HistoryScoring.h"
+#include "core/layouts/KeyboardLayout.h"
+#include "core/layouts/LayoutConversionCandidate.h"
+#include "core/layouts/LayoutMapping.h"
+#include "core/text/LocalizedComparison.h"
+
+namespace plovik {
+
+// Decides whether a finished token was typed in the wrong layout and what it
+// should become. Holds its collaborators only; every operation answers from its
+// arguments, the detector and the history. Used from the main thread (the
+// detector may ask the spell checker).
+class CorrectionEngine {
+  public:
+    // `history` is not owned and may be null: then no learned adjustment applies.
+    CorrectionEngine(std::unique_ptr<LayoutMapping> mapper, SafetyClassifier safetyClassifier,
+                     ConfidenceScorer scorer, HistoryScoring* history);
+
+    const LayoutMapping& mapper() const { return *mapper_; }
+    const SafetyClassifier& safetyClassifier() const { return safetyClassifier_; }
+    const ConfidenceScorer& scorer() const { return scorer_; }
+    HistoryScoring* history() const { return history_; }
+
+    // Picks the best of the candidates (the token re-read through other layouts).
+    std::optional<CorrectionDecision> automaticDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const;
+
+    // Converts between US and Russian with the built-in mapper.
+    std::optional<CorrectionDecision> automaticDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier,
+        const std::optional<KeyboardLayout>& currentLayout, double threshold) const;
+
+    // The user asked for it: the best candidate, without safety rules or
+    // threshold.
+    std::optional<CorrectionDecision> manualDecision(
+        std::string_view token, std::string_view applicationBundleIdentifier,
+        const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates) const;
+
+    // The user asked for it: the built-in mapper's conversion, with
+    // confidence 1.0.
+    std::optional<CorrectionDecision> manualDecision(std::string_view token) const;
+
+    // The delimiter to type after the corrected token.
+    std::string convertedDelimiter(std::string_view delimiter,
+                                   const CorrectionDecision& decision) const;
+
+  private:
+    double historyAdjustment(std::string_view original, std::string_view corrected,
+                             std::string_view applicationBundleIdentifier) const;
+    std::vector<CorrectionDecision> ranked(
+        std::string_view token, std::string_view applicationBundleIdentifier,
+        const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates) const;
+    void sortByConfidence(std::vector<CorrectionDecision>& decisions) const;
+    bool isExcludedAsPartOfLongerRun(std::string_view token, std::string_view context) const;
+
+    std::unique_ptr<LayoutMapping> mapper_;
+    SafetyClassifier safetyClassifier_;
+    ConfidenceScorer scorer_;
+    HistoryScoring* history_;
+    text::LocalizedComparison displayNameOrder_;
+};
+
+}  // namespace plovik

@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/decision/CorrectionEngine.h"
+#include "core/decision/OfflineLanguageDetector.h"
+#include "core/layouts/EnglishRussianLayoutMapper.h"
+#include "core/support/ManualClock.h"
+#include "core/support/ManualMainQueue.h"
+#include "decision/DecisionTestDoubles.h"
+
+namespace plovik {
+namespace {
+
+using testing::EnglishOnlySpellChecker;
+using testing::TableHistory;
+using testing::TableLanguageDetector;
+using Candidates = std::vector<LayoutConversionCandidate>;
+
+const KeyboardLayout kEnglish = KeyboardLayout::english();
+const KeyboardLayout kRussian = KeyboardLayout::russian();
+const std::string kApp = "org.example.Chat";
+
+// The application's engine: the built-in mapper, the classifier with minimum length 3 and
+// the offline detector over a spell checker that knows only English.
+class CorrectionEngineTest : public ::testing::Test {
+  protected:
+    std::optional<CorrectionDecision> automatic(const std::string& token,
+                                                const Candidates& candidates,
+                                                const std::string& context = "",
+                                                double threshold = 0.8) const {
+        return engine_.automaticDecision(token, context, kApp, kEnglish, candidates, threshold);
+    }
+    std::optional<CorrectionDecision> offline(
+        const std::string& token, const std::string& context = "",
+        const std::optional<KeyboardLayout>& current = std::nullopt, double threshold = 0.8) const {
+        return engine_.automaticDecision(token, context, kApp, current, threshold);
+    }
+    static Candidates russian(const std::string& token, const std::string& delimiter = " ") {
+        return {{kRussian, token, delimiter}};
+    }
+
+    ManualClock clock_;
+    ManualMainQueue queue_{clock_};
+    EnglishOnlySpellChecker checker_;
+    TableHistory history_;
+    CorrectionEngine engine_{
+        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
+        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker_, queue_)), &history_};
+};
+
+TEST_F(CorrectionEngineTest, CandidateOfAWrongLayoutWordIsTheDecision) {
+    const auto decision = automatic("ghbdtn", russian("привет", "."));
+    const CorrectionDecision expected{"ghbdtn",
+                                      "привет",
+                                      kEnglish,
+                                      kRussian,
+                                      ".",
+                                      1.0,
+                                      "Converted text is more plausible in Russian (100%)."};
+    EXPECT_EQ(decision, expected);
+    const std::vector<TableHistory::Key> asked{{"ghbdtn", "привет", kApp}};
+    EXPECT_EQ(history_.questions, asked);
+    EXPECT_EQ(automatic("ghbdtn", russian("привет"), "", 1.0)->confidence, 1.0);
+
+    // Two undos of this correction here: 1.00312 - 0.36, shown truncated.
+    history_.set("ghbdtn", "привет", kApp, -0.36);
+    const auto penalised = automatic("ghbdtn", russian("привет"), "", 0.6);
+    ASSERT_TRUE(penalised);
+    EXPECT_EQ(penalised->reason, "Converted text is more plausible in Russian (64%).");
+    history_.set("ghbdtn", "привет", kApp, -0.6);
+    EXPECT_FALSE(automatic("ghbdtn", russian("привет")));
+    const auto manual = engine_.manualDecision("ghbdtn", kApp, kEnglish, russian("привет"));
+    ASSERT_TRUE(manual);
+    EXPECT_NEAR(manual->confidence, 0.40312, 1e-12);
+    EXPECT_EQ(manual->reason, "Converted text is more plausible in Russian (40%).");
+}
+
+TEST_F(CorrectionEngineTest, BuiltInMapperDecisions) {
+    const auto decision = offline("ghbdtn");
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->corrected, "привет");
+    EXPECT_EQ(decision->sourceLayout, kEnglish);
+    EXPECT_EQ(decision->targetLayout, kRussian);
+    EXPECT_EQ(decision->correctedDelimiter, std::nullopt);
+    EXPECT_NEAR(decision->confidence, 0.97312, 1e-12);
+    EXPECT_EQ(decision->reason, "Converted text is more plausible offline (97%).");
+
+    const auto current = offline("ghbdtn", "", kEnglish);
+    ASSERT_TRUE(current);
+    EXPECT_EQ(current->confidence, 1.0);
+    EXPECT_EQ(current->reason, "Converted text is more plausible offline (100%).");
+    EXPECT_FALSE(offline("ghbdtn", "", std::nullopt, 0.98));
+
+    // Russian letters mean English was meant: (0.92 - 0.26) * 0.52 + 0.5 + 0.08.
+    const auto english = offline("руддщ");
+    ASSERT_TRUE(english);
+    EXPECT_EQ(english->corrected, "hello");
+    EXPECT_EQ(english->sourceLayout, kRussian);
+    EXPECT_EQ(english->targetLayout, kEnglish);
+    EXPECT_NEAR(english->confidence, 0.9232, 1e-12);
+
+    // No letters, mixed letters, or nothing to convert.
+    EXPECT_FALSE(offline("1234"));
+    EXPECT_FALSE(offline("helloмир"));
+    EXPECT_FALSE(offline("1a23", "", kEnglish, 0.0));
+    EXPECT_FALSE(offline(""));
+}
+
+TEST_F(CorrectionEngineTest, CommonShortWordsAreKeptAndReachedDespiteLength) {
+    // "b" is too short, but "и" is a common Russian word: max(0.98, 0.9116).
+    const auto decision = automatic("b", russian("и"));
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->corrected, "и");
+    EXPECT_EQ(decision->confidence, 0.98);
+    EXPECT_EQ(decision->reason, "Converted text is a common short word.");
+    // The mapper path keeps its own reason.
+    const auto mapped = offline("b");
+    ASSERT_TRUE(mapped);
+    EXPECT_EQ(mapped->confidence, 0.98);
+    EXPECT_EQ(mapped->reason, "Converted text is more plausible offline (98%).");
+    // A too-short token whose conversion is no common word is never converted automatically.
+    EXPECT_FALSE(automatic("xq", russian("чй"), "", 0.0));
+    EXPECT_FALSE(offline("xq", "", kEnglish, 0.0));
+    const Candidates mixed{{kRussian, "чй", " "}, {kRussian, "и", " "}};
+    EXPECT_EQ(automatic("xq", mixed)->corrected, "и");
+
+    // A common word of the layout in use stays, whatever the candidates say.
+    EXPECT_FALSE(automatic("in", russian("шт"), "", 0.0));
+    EXPECT_FALSE(automatic("In,", russian("Шт,"), "", 0.0));
+    EXPECT_FALSE(offline("in", "", kEnglish, 0.0));
+    EXPECT_FALSE(engine_.automaticDecision("на", "", kApp, kRussian, {{kEnglish, "yf", " "}}, 0.0));
+    // The user can still ask for it.
+    EXPECT_EQ(engine_.manualDecision("in")->corrected, "шт");
+    EXPECT_EQ(engine_.manualDecision("in", kApp, kEnglish, russian("шт"))->corrected, "шт");
+}
+
+TEST_F(CorrectionEngineTest, SafetyExclusionsStopOnlyAutomaticDecisions) {
+    EXPECT_FALSE(automatic("ghb@dtn", russian("при\"вет"), "", 0.0));
+    EXPECT_FALSE(offline("ghb@dtn", "", kEnglish, 0.0));
+    EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "git "));
+    EXPECT_FALSE(offline("ghbdtn", "sudo "));
+    EXPECT_TRUE(automatic("ghbdtn", russian("привет"), "git commit -m "));
+
+    const auto manual = engine_.manualDecision("ghb@dtn");
+    ASSERT_TRUE(manual);
+    EXPECT_EQ(manual->corrected, "при@вет");
+    EXPECT_TRUE(engine_.manualDecision("ghb@dtn", kApp, kEnglish, russian("при\"вет")));
+}
+
+TEST_F(CorrectionEngineTest, AddressesAndPathsTypedInPiecesAreNotConverted) {
+    // Words end at punctuation, so these arrive as the word after the last mark.
+    for (const std::string context :
+         {"http://", "see http://", "user@", "mail me at user@", "/home/", "cd ~/", "./"}) {
+        EXPECT_FALSE(automatic("ghbdtn", russian("привет"), context)) << context;
+        EXPECT_FALSE(offline("ghbdtn", context)) << context;
+        EXPECT_FALSE(automatic("b", russian("и"), context)) << context;
+    }
+    // Only the run since the last whitespace counts.
+    for (const std::string context : {"http:// ", "user@mail.ru\n", "", "word,", "привет "}) {
+        EXPECT_TRUE(automatic("ghbdtn", russian("привет"), context)) << context;
+        EXPECT_TRUE(offline("ghbdtn", context)) << context;
+    }
+    // A run that is merely short does not block.
+    EXPECT_TRUE(automatic("b", russian("и"), "x"));
+    // The run's own context decides shell arguments: "git" before "./ghbdtn" is the command.
+    EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "git ./"));
+    // Manual correction never looks at the text around the token.
+    EXPECT_TRUE(engine_.manualDecision("ghbdtn", kApp, kEnglish, russian("привет")));
+}
+
+TEST_F(CorrectionEngineTest, ManualCorrectionWithTheBuiltInMapper) {
+    const CorrectionDecision expected{"руддщ",      "hello", kRussian,           kEnglish,
+                                      std::nullopt, 1.0,     "Manual correction"};
+    EXPECT_EQ(engine_.manualDecision("руддщ"), expected);
+    EXPECT_EQ(engine_.manualDecision("Ghbdtn")->corrected, "Привет");
+    EXPECT_FALSE(engine_.manualDecision("123"));
+    EXPECT_FALSE(engine_.manualDecision("helloмир"));
+    EXPECT_FALSE(engine_.manualDecision(""));
+    EXPECT_TRUE(history_.questions.empty());
+}
+
+TEST_F(CorrectionEngineTest, ConvertedDelimiter) {
+    const auto toRussian = *engine_.manualDecision("ghbdtn");
+    const auto toEnglish = *engine_.manualDecision("руддщ");
+    EXPECT_EQ(engine_.convertedDelimiter(" ", toRussian), " ");
+    EXPECT_EQ(engine_.convertedDelimiter(" ", toEnglish), " ");
+    EXPECT_EQ(engine_.convertedDelimiter(".", toRussian), "ю");
+    EXPECT_EQ(engine_.convertedDelimiter("?", toRussian), ",");
+    EXPECT_EQ(engine_.convertedDelimiter(",", toEnglish), "?");
+    // A candidate's own delimiter wins, even an empty one.
+    const auto withEmpty = *engine_.manualDecision("ghbdtn", kApp, kEnglish, russian("привет", ""));
+    EXPECT_EQ(engine_.convertedDelimiter(".", withEmpty), "");
+    const auto withLetter = *automatic("ghbdtn", russian("привет", "б"));
+    EXPECT_EQ(engine_.convertedDelimiter(",", withLetter), "б");
+}
+
+// Ranking with a detector whose answers are set per test.
+class CorrectionRankingTest : public ::testing::Test {
+  protected:
+    CorrectionRankingTest() {
+        auto detector = std::make_unique<TableLanguageDetector>();
+        detector_ = detector.get();
+        engine_ = std::make_unique<CorrectionEngine>(
+            std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
+            ConfidenceScorer(std::move(detector)), &history_);
+    }
+
+    // A candidate of `layout` scored 0.79 + `adjustment` (converted 0.5, original 0.0).
+    LayoutConversionCandidate candidate(const KeyboardLayout& layout, const std::string& token,
+                                        double adjustment, const std::string& delimiter = " ",
+                                        const std::string& original = "abcd") {
+        detector_->set(token, layout, 0.5);
+        history_.set(original, token, kApp, adjustment);
+        return {layout, token, delimiter};
+    }
+    std::optional<CorrectionDecision> automatic(const Candidates& candidates,
+                                                double threshold = 0.5,
+                                                const std::string& token = "abcd") const {
+        return engine_->automaticDecision(token, "", kApp, kEnglish, candidates, threshold);
+    }
+    std::optional<CorrectionDecision> manual(const Candidates& candidates,
+                                             const std::string& token = "abcd") const {
+        return engine_->manualDecision(token, kApp, kEnglish, candidates);
+    }
+
+    const KeyboardLayout alpha_{"xkb:a", "Alpha", {"xx"}};
+    const KeyboardLayout beta_{"xkb:b", "Beta", {"xx"}};
+    const KeyboardLayout zulu_{"xkb:z", "Zulu", {"xx"}};
+    TableHistory history_;
+    TableLanguageDetector* detector_;
+    std::unique_ptr<CorrectionEngine> engine_;
+};
+
+TEST_F(CorrectionRankingTest, TheBestMustLeadADifferentRunnerUp) {
+    const auto first = candidate(alpha_, "one", 0.11);
+    EXPECT_EQ(automatic({candidate(beta_, "two", 0.09), first}), std::nullopt);
+    EXPECT_EQ(manual({candidate(beta_, "two", 0.09), first})->corrected, "one");
+    EXPECT_EQ(automatic({candidate(beta_, "two", 0.065), first})->corrected, "one");
+    // The lead is measured after clamping: 1.0 over 0.96.
+    EXPECT_EQ(automatic({candidate(beta_, "two", 0.17), candidate(alpha_, "one", 0.5)})->corrected,
+              "one");
+    // The same word with another delimiter is no rival, even at equal confidence.
+    const auto decision =
+        automatic({candidate(beta_, "one", 0.11, ","), candidate(alpha_, "one", 0.11)});
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->targetLayout, alpha_);
+    EXPECT_EQ(decision->correctedDelimiter, " ");
+    EXPECT_DOUBLE_EQ(decision->confidence, 0.9);
+}
+
+TEST_F(CorrectionRankingTest, SameWordAndDelimiterMergeIntoTheMoreConfident) {
+    const Candidates candidates{candidate(alpha_, "one", 0.0), candidate(beta_, "one", 0.0),
+                                candidate(zulu_, "two", 0.0)};
+    detector_->set("one", beta_, 0.7);  // 0.894, against 0.79 for the others
+    const auto decision = automatic(candidates);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->targetLayout, beta_);
+    EXPECT_EQ(decision->reason, "Converted text is more plausible in Beta (89%).");
+    // Merged away, the same word no longer shields the best from a close different one.
+    detector_->set("one", alpha_, 0.7);
+    detector_->set("one", beta_, 0.65);
+    detector_->set("two", zulu_, 0.65);
+    EXPECT_FALSE(automatic(candidates));
+    // On equal confidence the earlier candidate stays, although its name sorts later.
+    EXPECT_EQ(manual({candidate(zulu_, "one", 0.0), candidate(alpha_, "one", 0.0)})->targetLayout,
+              zulu_);
+}
+
+TEST_F(CorrectionRankingTest, EqualConfidenceSortsByNameIgnoringCase) {
+    const KeyboardLayout russian{"xkb:ru", "Russian", {"xx"}};
+    const KeyboardLayout belarusian{"xkb:by", "belarusian", {"xx"}};
+    const Candidates candidates{candidate(russian, "one", 0.0), candidate(belarusian, "two", 0.0)};
+    EXPECT_EQ(manual(candidates)->targetLayout, belarusian);
+    EXPECT_FALSE(automatic(candidates));
+}
+
+TEST_F(CorrectionRankingTest, CandidatesThatChangeNothingAreIgnored) {
+    const Candidates useless{{alpha_, "abcd", " "}, {beta_, "", " "}};
+    EXPECT_FALSE(automatic(useless, 0.0));
+    EXPECT_FALSE(manual(useless));
+    EXPECT_TRUE(history_.questions.empty());
+    EXPECT_TRUE(detector_->questions.empty());
+    Candidates withOne = useless;
+    withOne.push_back(candidate(zulu_, "one", 0.0));
+    EXPECT_EQ(automatic(withOne)->corrected, "one");
+}
+
+TEST_F(CorrectionRankingTest, ThresholdCapAndThreeCharacterPenalty) {
+    const auto one = candidate(alpha_, "one", 0.0);
+    const double plain = 0.5 * 0.52 + 0.5 + 0.03;
+    EXPECT_DOUBLE_EQ(manual({one})->confidence, plain);
+    EXPECT_TRUE(automatic({one}, plain));
+    EXPECT_FALSE(automatic({one}, std::nextafter(plain, 1.0)));
+
+    // Three characters lose a hundredth before the threshold; four do not, nor does a
+    // two-character token (asked manually, as it is too short for automatic correction).
+    const auto fromThree = candidate(alpha_, "one", 0.0, " ", "abc");
+    EXPECT_DOUBLE_EQ(manual({fromThree}, "abc")->confidence, plain - 0.01);
+    EXPECT_FALSE(automatic({fromThree}, plain, "abc"));
+    EXPECT_TRUE(automatic({fromThree}, plain - 0.01, "abc"));
+    const auto fromTwo = candidate(alpha_, "one", 0.0, " ", "ab");
+    EXPECT_DOUBLE_EQ(manual({fromTwo}, "ab")->confidence, plain);
+
+    // No gain in plausibility: capped at 0.49 even with the largest history bonus.
+    detector_->set("abcd", kEnglish, 0.6);
+    const auto capped = candidate(alpha_, "one", 0.06);
+    EXPECT_FALSE(automatic({capped}, 0.5));
+    EXPECT_EQ(manual({capped})->confidence, 0.49);
+    EXPECT_EQ(manual({capped})->reason, "Converted text is more plausible in Alpha (49%).");
+}
+
+TEST(CorrectionEngine, WithoutHistoryNothingIsAdjusted) {
+    auto detector = std::make_unique<TableLanguageDetector>();
+    detector->set("abcd", KeyboardLayout::russian(), 0.5);
+    const CorrectionEngine engine(std::make_unique<EnglishRussianLayoutMapper>(),
+                                  SafetyClassifier(3), ConfidenceScorer(std::move(detector)),
+                                  nullptr);
+    const auto decision = engine.manualDecision("wxyz", "app", KeyboardLayout::english(),
+                                                {{KeyboardLayout::russian(), "abcd", " "}});
+    ASSERT_TRUE(decision);
+    EXPECT_DOUBLE_EQ(decision->confidence, 0.5 * 0.52 + 0.5 + 0.03);
+}
+
+}  // namespace
+}  // namespace plovik
