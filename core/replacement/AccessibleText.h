@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/platform/Accessibility.h"
+
+namespace plovik {
+
+// Reading the text of a UTF-16 range of an element, the way both the focus service
+// and the replacement service need it.
+class AccessibleText {
+  public:
+    // "String for range" first; otherwise the same range of the element's value when
+    // the value is long enough. Absent when neither works.
+    static std::optional<std::string> read(const AccessibilityElement& element, TextRange range);
+
+    // The UTF-16 range of UTF-8 text. A surrogate pair cut at either end leaves
+    // U+FFFD in place of its half, as a UTF-16 platform string would show a lone
+    // surrogate. Absent when the range is negative or leaves the text.
+    static std::optional<std::string> slice(std::string_view text, TextRange range);
+};
+
+}  // namespace plovik

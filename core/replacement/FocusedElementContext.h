@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/platform/Accessibility.h"
+
+namespace plovik {
+
+// The element that has keyboard focus, and whether Plovik may touch its text.
+struct FocusedElementContext {
+    AccessibilityElementRef element;
+    std::string role;
+    std::optional<std::string> subrole;
+    bool isEditable = false;
+    bool isSecure = false;
+    bool isAppSpecificExcludedField = false;
+    std::optional<std::string> applicationBundleIdentifier;
+
+    bool canProcessText() const { return isEditable && !isSecure && !isAppSpecificExcludedField; }
+
+    bool operator==(const FocusedElementContext&) const = default;
+};
+
+}  // namespace plovik

@@ -1,0 +1,227 @@
+#include "core/replacement/FocusedElementService.h"
+
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <functional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/replacement/AccessibleText.h"
+#include "core/text/CaseMapping.h"
+#include "core/text/CharacterClass.h"
+#include "core/text/Graphemes.h"
+
+namespace plovik {
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kEditableRoles = {"AXTextField", "AXTextArea",
+                                                            "AXComboBox", "AXWebArea"};
+constexpr std::array<std::string_view, 6> kSecretMarkers = {
+    "secure", "password", "passcode", "one-time code", "credit card", "cvv"};
+constexpr std::string_view kExcludedFieldMarker = "code editor";
+// Applications whose focused element the system-wide query does not report.
+constexpr std::array<std::string_view, 1> kDescendantSearchApplications = {"com.openai.codex"};
+
+bool readsTrue(const AccessibilityResult<bool>& result) {
+    return result.valueIfPresent().value_or(false);
+}
+
+bool isFocused(const AccessibilityElementRef& element) {
+    return element && readsTrue(element->isFocused());
+}
+
+// Breadth-first from `root` at depth 0: the first element that satisfies `matches`
+// among at most `limit` examined; children are read only up to `maxParentDepth`.
+AccessibilityElementRef breadthFirst(
+    const AccessibilityElementRef& root, std::size_t limit, std::size_t maxParentDepth,
+    const std::function<bool(const AccessibilityElement&)>& matches) {
+    std::deque<std::pair<AccessibilityElementRef, std::size_t>> queue{{root, 0}};
+    std::size_t examined = 0;
+    while (!queue.empty() && examined < limit) {
+        auto [element, depth] = std::move(queue.front());
+        queue.pop_front();
+        ++examined;
+        if (!element) {
+            continue;
+        }
+        if (matches(*element)) {
+            return element;
+        }
+        if (depth > maxParentDepth) {
+            continue;
+        }
+        for (auto& child : element->children().valueIfPresent().value_or(
+                 std::vector<AccessibilityElementRef>{})) {
+            queue.emplace_back(std::move(child), depth + 1);
+        }
+    }
+    return nullptr;
+}
+
+std::string lowercasedOrEmpty(const AccessibilityResult<std::string>& result) {
+    return text::CaseMapping::lowercased(result.valueIfPresent().value_or(""));
+}
+
+bool containsAny(const std::string& text, const auto& markers) {
+    return std::any_of(markers.begin(), markers.end(), [&](std::string_view marker) {
+        return text.find(marker) != std::string::npos;
+    });
+}
+
+// The last whitespace-separated piece of the text, "" when there is none.
+std::string lastWord(const std::string& text) {
+    std::string word;
+    std::string current;
+    for (const auto& character : text::Graphemes::split(text)) {
+        if (text::CharacterClass::isWhitespace(character)) {
+            if (!current.empty()) {
+                word = std::exchange(current, {});
+            }
+        } else {
+            current += character;
+        }
+    }
+    return current.empty() ? word : current;
+}
+
+}  // namespace
+
+FocusedElementService::FocusedElementService(const Accessibility& accessibility,
+                                             const Workspace& workspace)
+    : accessibility_(accessibility), workspace_(workspace) {}
+
+bool FocusedElementService::usesDescendantSearch(const std::string& bundleIdentifier) {
+    return std::find(kDescendantSearchApplications.begin(), kDescendantSearchApplications.end(),
+                     bundleIdentifier) != kDescendantSearchApplications.end();
+}
+
+std::optional<FocusedElementContext> FocusedElementService::focusedElement() {
+    const auto element = findFocusedElement();
+    if (!element) {
+        return std::nullopt;
+    }
+    return context(element);
+}
+
+AccessibilityElementRef FocusedElementService::findFocusedElement() {
+    if (auto element = accessibility_.systemWideFocusedElement().valueIfPresent();
+        element && *element) {
+        cachedDescendantFocus_.reset();
+        return *element;
+    }
+    const auto frontmost = workspace_.frontmostApplication();
+    if (!frontmost || !frontmost->bundleIdentifier ||
+        !usesDescendantSearch(*frontmost->bundleIdentifier)) {
+        cachedDescendantFocus_.reset();
+        return nullptr;
+    }
+    return descendantFocus(*frontmost);
+}
+
+AccessibilityElementRef FocusedElementService::descendantFocus(
+    const RunningApplication& application) {
+    if (cachedDescendantFocus_ &&
+        cachedDescendantFocus_->processIdentifier == application.processIdentifier &&
+        isFocused(cachedDescendantFocus_->element)) {
+        return cachedDescendantFocus_->element;
+    }
+    const auto applicationElement =
+        accessibility_.applicationElement(application.processIdentifier);
+    const auto window =
+        applicationElement ? applicationElement->focusedWindow().valueIfPresent() : std::nullopt;
+    if (window && *window) {
+        if (auto element = focusedDescendant(*window)) {
+            cachedDescendantFocus_ = CachedDescendantFocus{application.processIdentifier, element};
+            return element;
+        }
+    }
+    cachedDescendantFocus_.reset();
+    return nullptr;
+}
+
+AccessibilityElementRef FocusedElementService::focusedDescendant(
+    const AccessibilityElementRef& window) const {
+    if (accessibility_.supportsTextFieldSearch()) {
+        if (auto element = focusedTextFieldInWebArea(window)) {
+            return element;
+        }
+    }
+    return breadthFirst(
+        window, kFocusSearchElementLimit, kFocusSearchMaxParentDepth,
+        [](const AccessibilityElement& element) { return readsTrue(element.isFocused()); });
+}
+
+AccessibilityElementRef FocusedElementService::focusedTextFieldInWebArea(
+    const AccessibilityElementRef& window) const {
+    const auto webArea =
+        breadthFirst(window, kWebAreaSearchElementLimit, kWebAreaSearchMaxParentDepth,
+                     [](const AccessibilityElement& element) {
+                         return element.role().valueIfPresent() == "AXWebArea";
+                     });
+    if (!webArea) {
+        return nullptr;
+    }
+    const AccessibilitySearchPredicate predicate{{AccessibilitySearchKey::textField},
+                                                 webArea,
+                                                 AccessibilitySearchDirection::next,
+                                                 kTextFieldSearchResultsLimit};
+    const auto results = webArea->elementsForSearchPredicate(predicate).valueIfPresent();
+    if (!results) {
+        return nullptr;
+    }
+    const auto found = std::find_if(results->begin(), results->end(), isFocused);
+    return found == results->end() ? nullptr : *found;
+}
+
+FocusedElementContext FocusedElementService::context(const AccessibilityElementRef& element) const {
+    FocusedElementContext context;
+    context.element = element;
+    context.role = element->role().valueIfPresent().value_or("");
+    context.subrole = element->subrole().valueIfPresent();
+    context.applicationBundleIdentifier = owningBundleIdentifier(*element);
+    context.isEditable = readsTrue(element->isValueSettable()) ||
+                         readsTrue(element->isSelectedTextSettable()) ||
+                         std::find(kEditableRoles.begin(), kEditableRoles.end(), context.role) !=
+                             kEditableRoles.end();
+    const std::string descriptionText =
+        text::CaseMapping::lowercased(context.role) + " " +
+        text::CaseMapping::lowercased(context.subrole.value_or("")) + " " +
+        lowercasedOrEmpty(element->identifier()) + " " + lowercasedOrEmpty(element->description());
+    context.isSecure = containsAny(descriptionText, kSecretMarkers);
+    context.isAppSpecificExcludedField =
+        descriptionText.find(kExcludedFieldMarker) != std::string::npos;
+    return context;
+}
+
+std::optional<std::string> FocusedElementService::owningBundleIdentifier(
+    const AccessibilityElement& element) const {
+    const auto processIdentifier = element.processIdentifier().valueIfPresent();
+    if (!processIdentifier) {
+        return std::nullopt;
+    }
+    const auto application = workspace_.runningApplication(*processIdentifier);
+    return application ? application->bundleIdentifier : std::nullopt;
+}
+
+std::optional<std::string> FocusedElementService::visibleTextSinceWhitespaceBeforeCaret(
+    const FocusedElementContext& context) const {
+    if (!context.canProcessText() || !context.element) {
+        return std::nullopt;
+    }
+    const auto selection = context.element->selectedTextRange().valueIfPresent();
+    if (!selection || selection->length != 0 || selection->location < 0) {
+        return std::nullopt;
+    }
+    const std::int64_t caret = selection->location;
+    const std::int64_t start = std::max<std::int64_t>(caret - kVisibleTextWindow, 0);
+    const auto text = AccessibleText::read(*context.element, {start, caret - start});
+    if (!text) {
+        return std::nullopt;
+    }
+    return lastWord(*text);
+}
+
+}  // namespace plovik

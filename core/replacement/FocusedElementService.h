@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/platform/Accessibility.h"
+#include "core/platform/Workspace.h"
+#include "core/replacement/FocusedElementContext.h"
+
+namespace plovik {
+
+// Finds the element with keyboard focus in the frontmost application, describes it,
+// and reads the word before its caret.
+class FocusedElementService {
+  public:
+    // The element last found by the descendant search, and the process it belongs to.
+    struct CachedDescendantFocus {
+        std::int32_t processIdentifier = 0;
+        AccessibilityElementRef element;
+
+        bool operator==(const CachedDescendantFocus&) const = default;
+    };
+
+    // Bounds of the two descendant searches.
+    static constexpr std::size_t kFocusSearchElementLimit = 3000;
+    static constexpr std::size_t kFocusSearchMaxParentDepth = 63;
+    static constexpr std::size_t kWebAreaSearchElementLimit = 512;
+    static constexpr std::size_t kWebAreaSearchMaxParentDepth = 19;
+    static constexpr int kTextFieldSearchResultsLimit = 32;
+    // How far back from the caret the visible word is looked for, in UTF-16 units.
+    static constexpr std::int64_t kVisibleTextWindow = 256;
+
+    FocusedElementService(const Accessibility& accessibility, const Workspace& workspace);
+
+    std::optional<FocusedElementContext> focusedElement();
+    std::optional<std::string> visibleTextSinceWhitespaceBeforeCaret(
+        const FocusedElementContext& context) const;
+
+    const std::optional<CachedDescendantFocus>& cachedDescendantFocus() const {
+        return cachedDescendantFocus_;
+    }
+
+    static bool usesDescendantSearch(const std::string& bundleIdentifier);
+
+  private:
+    AccessibilityElementRef findFocusedElement();
+    AccessibilityElementRef descendantFocus(const RunningApplication& application);
+    AccessibilityElementRef focusedDescendant(const AccessibilityElementRef& window) const;
+    AccessibilityElementRef focusedTextFieldInWebArea(const AccessibilityElementRef& window) const;
+    FocusedElementContext context(const AccessibilityElementRef& element) const;
+    std::optional<std::string> owningBundleIdentifier(const AccessibilityElement& element) const;
+
+    const Accessibility& accessibility_;
+    const Workspace& workspace_;
+    std::optional<CachedDescendantFocus> cachedDescendantFocus_;
+};
+
+}  // namespace plovik

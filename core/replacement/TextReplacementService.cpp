@@ -1,0 +1,182 @@
+#include "core/replacement/TextReplacementService.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "core/replacement/AccessibleText.h"
+#include "core/text/CharacterClass.h"
+#include "core/text/Graphemes.h"
+#include "core/text/Utf16.h"
+
+namespace plovik {
+
+namespace {
+
+// Applications where writing through accessibility misbehaves; typing is reliable there.
+constexpr std::array<std::string_view, 7> kKeyboardReplacementApplications = {
+    "com.openai.codex",       "com.tinyspeck.slackmacgap", "com.google.Chrome",
+    "com.google.Chrome.beta", "com.google.Chrome.canary",  "com.google.Chrome.dev",
+    "org.chromium.Chromium"};
+// How far back the word-start check looks for the whitespace before the token.
+constexpr std::int64_t kWordStartWindow = 8;
+
+std::int64_t utf16Length(std::string_view text) {
+    return static_cast<std::int64_t>(text::Utf16::length(text));
+}
+
+bool isWhitespaceOrPunctuation(std::string_view character) {
+    return text::CharacterClass::isWhitespace(character) ||
+           text::CharacterClass::isPunctuation(character);
+}
+
+std::optional<std::int64_t> fieldLength(const AccessibilityElement& element) {
+    if (auto count = element.numberOfCharacters().valueIfPresent()) {
+        return count;
+    }
+    if (auto value = element.value().valueIfPresent()) {
+        return utf16Length(*value);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TextReplacementService::TextReplacementService(FocusedElementService& focusedElementService,
+                                               SyntheticKeyboardService& syntheticKeyboard,
+                                               ReentrancyGuard& reentrancyGuard)
+    : focusedElementService_(focusedElementService),
+      syntheticKeyboard_(syntheticKeyboard),
+      reentrancyGuard_(reentrancyGuard) {}
+
+bool TextReplacementService::prefersKeyboardReplacement(
+    const std::optional<std::string>& bundleIdentifier) {
+    return bundleIdentifier &&
+           std::find(kKeyboardReplacementApplications.begin(),
+                     kKeyboardReplacementApplications.end(),
+                     *bundleIdentifier) != kKeyboardReplacementApplications.end();
+}
+
+TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request) {
+    if (reentrancyGuard_.isProcessing()) {
+        return TextReplacementResult::failure(kAlreadyInProgressMessage);
+    }
+    const auto context = focusedElementService_.focusedElement();
+    if (!context || !context->canProcessText() || !context->element) {
+        return TextReplacementResult::failure(kUnavailableElementMessage);
+    }
+    return reentrancyGuard_.perform([&] { return replaceInGuard(*context, request); });
+}
+
+TextReplacementResult TextReplacementService::replaceInGuard(
+    const FocusedElementContext& context, const TextReplacementRequest& request) {
+    switch (accessibilityReplacement(context, request)) {
+        case Outcome::replaced:
+            return TextReplacementResult::success(TextReplacementMethod::accessibility);
+        case Outcome::keyboardFallback:
+            // Nothing is posted when the events cannot all be created, and that is
+            // what the cancellation message says.
+            if (syntheticKeyboard_.replace(request)) {
+                return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
+            }
+            break;
+        case Outcome::cancelled:
+            break;
+    }
+    return TextReplacementResult::failure(kCancelledMessage);
+}
+
+TextReplacementService::Outcome TextReplacementService::accessibilityReplacement(
+    const FocusedElementContext& context, const TextReplacementRequest& request) const {
+    if (!context.canProcessText()) {
+        return Outcome::cancelled;
+    }
+    AccessibilityElement& element = *context.element;
+    const bool listed = prefersKeyboardReplacement(context.applicationBundleIdentifier);
+    const auto selection = element.selectedTextRange().valueIfPresent();
+    if (!selection) {
+        return listed ? Outcome::cancelled : Outcome::keyboardFallback;
+    }
+    if (selection->length != 0 || selection->location < 0) {
+        return Outcome::cancelled;
+    }
+    const TextRange caret{selection->location, 0};
+    const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
+    const TextRange expectedRange{caret.location - utf16Length(expected), utf16Length(expected)};
+    if (expectedRange.location < 0 || AccessibleText::read(element, expectedRange) != expected) {
+        return Outcome::cancelled;
+    }
+    if (!startsAtWordBoundary(element, expectedRange.location) ||
+        !endsAtWordBoundary(element, caret.location, request)) {
+        return Outcome::cancelled;
+    }
+    if (listed) {
+        return Outcome::keyboardFallback;
+    }
+    return writeReplacement(element, caret, expectedRange, expected, request);
+}
+
+bool TextReplacementService::startsAtWordBoundary(const AccessibilityElement& element,
+                                                  std::int64_t start) {
+    if (start == 0) {
+        return true;
+    }
+    const std::int64_t from = std::max<std::int64_t>(start - kWordStartWindow, 0);
+    const auto before = AccessibleText::read(element, {from, std::min(start, kWordStartWindow)});
+    return before && text::CharacterClass::isWhitespace(text::Graphemes::lastCharacter(*before));
+}
+
+bool TextReplacementService::endsAtWordBoundary(const AccessibilityElement& element,
+                                                std::int64_t caret,
+                                                const TextReplacementRequest& request) {
+    if (!request.expectedTrailingDelimiter.empty()) {
+        const auto characters = text::Graphemes::split(request.expectedTrailingDelimiter);
+        return std::all_of(characters.begin(), characters.end(), isWhitespaceOrPunctuation);
+    }
+    const auto length = fieldLength(element);
+    if (!length) {
+        return false;
+    }
+    if (*length <= caret) {
+        return true;
+    }
+    const auto next = AccessibleText::read(element, {caret, 1});
+    return next && isWhitespaceOrPunctuation(*next);
+}
+
+TextReplacementService::Outcome TextReplacementService::writeReplacement(
+    AccessibilityElement& element, TextRange caret, TextRange expectedRange,
+    const std::string& expected, const TextReplacementRequest& request) const {
+    const std::string replacement = request.replacementText + request.replacementTrailingDelimiter;
+    if (element.setSelectedTextRange(expectedRange) != AccessibilityStatus::success) {
+        const auto now = element.selectedTextRange().valueIfPresent();
+        return now == caret ? fallbackIfUnchanged(element, expectedRange, expected)
+                            : Outcome::cancelled;
+    }
+    if (element.selectedText().valueIfPresent() != expected ||
+        element.setSelectedText(replacement) != AccessibilityStatus::success) {
+        return restoreCaret(element, caret) == Outcome::keyboardFallback
+                   ? fallbackIfUnchanged(element, expectedRange, expected)
+                   : Outcome::cancelled;
+    }
+    // Where the caret lands is the application's business; the text is in place.
+    (void)element.setSelectedTextRange({expectedRange.location + utf16Length(replacement), 0});
+    return Outcome::replaced;
+}
+
+TextReplacementService::Outcome TextReplacementService::restoreCaret(AccessibilityElement& element,
+                                                                     TextRange caret) {
+    const bool written = element.setSelectedTextRange(caret) == AccessibilityStatus::success;
+    const auto now = element.selectedTextRange().valueIfPresent();
+    return written && now == caret ? Outcome::keyboardFallback : Outcome::cancelled;
+}
+
+TextReplacementService::Outcome TextReplacementService::fallbackIfUnchanged(
+    const AccessibilityElement& element, TextRange expectedRange, const std::string& expected) {
+    // A failed write may still have touched the text; backspaces are only safe over
+    // exactly the text verified before.
+    return AccessibleText::read(element, expectedRange) == expected ? Outcome::keyboardFallback
+                                                                    : Outcome::cancelled;
+}
+
+}  // namespace plovik

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/replacement/FocusedElementService.h"
+#include "core/replacement/ReentrancyGuard.h"
+#include "core/replacement/SyntheticKeyboardService.h"
+#include "core/replacement/TextReplacing.h"
+
+namespace plovik {
+
+// Replaces the token and delimiter before the caret of the focused field: through
+// accessibility after verifying the field's text, by keystrokes only where that is
+// known to be safe, and not at all when neither can be trusted.
+class TextReplacementService final : public TextReplacing {
+  public:
+    static constexpr const char* kAlreadyInProgressMessage =
+        "A Plovik replacement is already in progress.";
+    static constexpr const char* kUnavailableElementMessage =
+        "The focused element is unavailable, not editable, or secure.";
+    static constexpr const char* kCancelledMessage =
+        "Correction was cancelled because Plovik could not safely preserve the current "
+        "selection. No keyboard fallback was sent.";
+
+    TextReplacementService(FocusedElementService& focusedElementService,
+                           SyntheticKeyboardService& syntheticKeyboard,
+                           ReentrancyGuard& reentrancyGuard);
+
+    TextReplacementResult replace(const TextReplacementRequest& request) override;
+
+    // Applications whose verified replacements are always typed.
+    static bool prefersKeyboardReplacement(const std::optional<std::string>& bundleIdentifier);
+
+  private:
+    enum class Outcome { replaced, keyboardFallback, cancelled };
+
+    TextReplacementResult replaceInGuard(const FocusedElementContext& context,
+                                         const TextReplacementRequest& request);
+    Outcome accessibilityReplacement(const FocusedElementContext& context,
+                                     const TextReplacementRequest& request) const;
+    Outcome writeReplacement(AccessibilityElement& element, TextRange caret,
+                             TextRange expectedRange, const std::string& expected,
+                             const TextReplacementRequest& request) const;
+    static bool startsAtWordBoundary(const AccessibilityElement& element, std::int64_t start);
+    static bool endsAtWordBoundary(const AccessibilityElement& element, std::int64_t caret,
+                                   const TextReplacementRequest& request);
+    static Outcome restoreCaret(AccessibilityElement& element, TextRange caret);
+    static Outcome fallbackIfUnchanged(const AccessibilityElement& element, TextRange expectedRange,
+                                       const std::string& expected);
+
+    FocusedElementService& focusedElementService_;
+    SyntheticKeyboardService& syntheticKeyboard_;
+    ReentrancyGuard& reentrancyGuard_;
+};
+
+}  // namespace plovik
