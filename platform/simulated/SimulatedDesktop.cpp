@@ -1,0 +1,117 @@
+#include "platform/simulated/SimulatedDesktop.h"
+
+namespace plovik {
+
+SimulatedDesktop::SimulatedDesktop()
+    : environment_(std::make_shared<SimulatedAccessibilityEnvironment>()),
+      permissions_(environment_),
+      workspace_(environment_),
+      accessibility_(environment_, workspace_, permissions_) {
+    eventPoster_.setSink([this](const SyntheticKeyEvent& event) { deliverPosted(event); });
+}
+
+std::shared_ptr<SimulatedApplication> SimulatedDesktop::launch(
+    std::optional<std::string> bundleIdentifier, std::optional<std::string> name,
+    std::int32_t processIdentifier) {
+    auto application =
+        workspace_.launch({processIdentifier, std::move(bundleIdentifier), std::move(name)});
+    application->addWindow();
+    return application;
+}
+
+SimulatedElementRef SimulatedDesktop::addFocusedTextField(SimulatedApplication& application,
+                                                          const std::string& text,
+                                                          const std::string& role) {
+    auto windows = application.applicationElement()->childElements();
+    const auto window = windows.empty() ? application.addWindow() : windows.front();
+    auto field = application.addTextField(window, text, role);
+    application.focus(field);
+    return field;
+}
+
+SimulatedElementRef SimulatedDesktop::focusedElement() const {
+    const auto application = workspace_.frontmost();
+    return application ? application->focusedElement() : nullptr;
+}
+
+std::optional<std::string> SimulatedDesktop::controlCharacters(std::uint16_t keyCode) {
+    switch (keyCode) {
+        case kDeleteKeyCode:
+            return "\x7f";
+        case kReturnKeyCode:
+            return "\r";
+        case kKeypadEnterKeyCode:
+            return "\x03";
+        case 48:
+            return "\t";
+        case 49:
+            return " ";
+        case 53:
+            return "\x1b";
+        default:
+            return std::nullopt;
+    }
+}
+
+TapDisposition SimulatedDesktop::pressKey(const KeyEvent& event) {
+    return deliver(event);
+}
+
+void SimulatedDesktop::deliverPosted(const SyntheticKeyEvent& event) {
+    // Key-ups reach neither the key-down tap nor a text field's editing.
+    if (!event.isKeyDown) {
+        return;
+    }
+    KeyEvent keyEvent;
+    keyEvent.keyCode = event.keyCode;
+    keyEvent.flags = event.flags;
+    keyEvent.userData = event.userData;
+    keyEvent.characters =
+        event.unicodeString ? event.unicodeString : controlCharacters(event.keyCode);
+    deliver(keyEvent);
+}
+
+TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
+    const TapDisposition disposition = tapHandler_ ? tapHandler_(event) : TapDisposition::pass;
+    if (disposition == TapDisposition::pass) {
+        received_.push_back(event);
+        applyToFocusedField(event);
+    }
+    return disposition;
+}
+
+void SimulatedDesktop::applyToFocusedField(const KeyEvent& event) {
+    const auto field = focusedElement();
+    if (!field || !field->hasText() || (event.flags & kCommandFlagsMask) != 0) {
+        return;
+    }
+    switch (event.keyCode) {
+        case kDeleteKeyCode:
+            field->deleteBackward();
+            return;
+        case kReturnKeyCode:
+        case kKeypadEnterKeyCode:
+            if (field->roleName() == "AXTextArea") {
+                field->insertText("\n");
+            } else {
+                field->submit();
+            }
+            return;
+        case kLeftArrowKeyCode:
+            field->moveCaretLeft();
+            return;
+        case kRightArrowKeyCode:
+            field->moveCaretRight();
+            return;
+        default:
+            break;
+    }
+    const std::string characters = event.characters.value_or("");
+    // Control characters (Tab, Escape) are commands to a toolkit, not text.
+    if (!characters.empty() && static_cast<unsigned char>(characters.front()) >= 0x20 &&
+        characters != "\x7f") {
+        field->insertText(characters);
+    }
+}
+
+}  // namespace plovik

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/platform/KeyEventTap.h"
+#include "platform/simulated/SimulatedAccessibility.h"
+#include "platform/simulated/SimulatedEventPoster.h"
+#include "platform/simulated/SimulatedPermissions.h"
+#include "platform/simulated/SimulatedWorkspace.h"
+
+namespace plovik {
+
+// A complete in-memory desktop: applications with element trees and focused text
+// fields, the permission switches, and a keyboard whose presses (typed by the user
+// or posted by Plovik) pass the key-event tap and then reach the focused field the
+// way a toolkit applies them.
+class SimulatedDesktop {
+  public:
+    using TapHandler = std::function<TapDisposition(const KeyEvent&)>;
+
+    static constexpr std::uint16_t kDeleteKeyCode = 51;
+    static constexpr std::uint16_t kReturnKeyCode = 36;
+    static constexpr std::uint16_t kKeypadEnterKeyCode = 76;
+    static constexpr std::uint16_t kLeftArrowKeyCode = 123;
+    static constexpr std::uint16_t kRightArrowKeyCode = 124;
+    // Control and Command: a toolkit treats such presses as commands, not text.
+    static constexpr std::uint64_t kCommandFlagsMask = 0x140000;
+
+    SimulatedDesktop();
+    SimulatedDesktop(const SimulatedDesktop&) = delete;
+    SimulatedDesktop& operator=(const SimulatedDesktop&) = delete;
+
+    // --- The ports
+    SimulatedAccessibility& accessibility() { return accessibility_; }
+    SimulatedEventPoster& eventPoster() { return eventPoster_; }
+    SimulatedWorkspace& workspace() { return workspace_; }
+    SimulatedPermissions& permissions() { return permissions_; }
+
+    // --- Applications and fields
+    // A running application with one (focused) window; throws std::invalid_argument
+    // when the process identifier is taken.
+    std::shared_ptr<SimulatedApplication> launch(std::optional<std::string> bundleIdentifier,
+                                                 std::optional<std::string> name,
+                                                 std::int32_t processIdentifier);
+    bool activate(std::int32_t processIdentifier) { return workspace_.activate(processIdentifier); }
+    // A new focused text field in the application's first window.
+    SimulatedElementRef addFocusedTextField(SimulatedApplication& application,
+                                            const std::string& text,
+                                            const std::string& role = "AXTextField");
+    // The focused element of the frontmost application.
+    SimulatedElementRef focusedElement() const;
+
+    // --- Keyboard
+    // Where key-down events go first; without a handler every event passes.
+    void setKeyEventTap(TapHandler handler) { tapHandler_ = std::move(handler); }
+    // A key press by the user: through the tap, then (unless swallowed) to the field.
+    TapDisposition pressKey(const KeyEvent& event);
+    // The key-down events that reached an application, in order.
+    const std::vector<KeyEvent>& keysReceivedByApplications() const { return received_; }
+    // The characters a key types without a layout (control keys and space only).
+    static std::optional<std::string> controlCharacters(std::uint16_t keyCode);
+
+  private:
+    void deliverPosted(const SyntheticKeyEvent& event);
+    TapDisposition deliver(const KeyEvent& event);
+    void applyToFocusedField(const KeyEvent& event);
+
+    std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;
+    SimulatedPermissions permissions_;
+    SimulatedWorkspace workspace_;
+    SimulatedAccessibility accessibility_;
+    SimulatedEventPoster eventPoster_;
+    TapHandler tapHandler_;
+    std::vector<KeyEvent> received_;
+};
+
+}  // namespace plovik

@@ -1,0 +1,352 @@
+#include "platform/simulated/SimulatedElement.h"
+
+#include <algorithm>
+
+#include "core/replacement/AccessibleText.h"
+#include "core/text/Graphemes.h"
+#include "core/text/Utf16.h"
+
+namespace plovik {
+
+namespace {
+
+std::int64_t utf16Length(const std::string& text) {
+    return static_cast<std::int64_t>(text::Utf16::length(text));
+}
+
+bool isTextFieldRole(const std::optional<std::string>& role) {
+    return role == "AXTextField" || role == "AXTextArea";
+}
+
+template <typename T>
+AccessibilityResult<T> optionalAttribute(const std::optional<T>& value) {
+    return value ? AccessibilityResult<T>::success(*value)
+                 : AccessibilityResult<T>::failure(AccessibilityStatus::noValue);
+}
+
+}  // namespace
+
+SimulatedElement::SimulatedElement(std::weak_ptr<SimulatedAccessibilityEnvironment> environment,
+                                   std::int32_t processIdentifier, std::optional<std::string> role)
+    : environment_(std::move(environment)),
+      processIdentifier_(processIdentifier),
+      role_(std::move(role)) {}
+
+SimulatedElementRef SimulatedElement::addChild(std::optional<std::string> role) {
+    auto child =
+        std::make_shared<SimulatedElement>(environment_, processIdentifier_, std::move(role));
+    child->parent_ = weak_from_this();
+    child->application_ = application_;
+    children_.push_back(child);
+    return child;
+}
+
+SimulatedElementRef SimulatedElement::application() const {
+    return application_.lock();
+}
+
+void SimulatedElement::setText(const std::string& text) {
+    text_ = text;
+    selection_ = {utf16Length(text), 0};
+}
+
+bool SimulatedElement::setSelection(TextRange selection) {
+    if (!isValidRange(selection)) {
+        return false;
+    }
+    selection_ = selection;
+    return true;
+}
+
+bool SimulatedElement::isValidRange(TextRange range) const {
+    if (!text_ || range.location < 0 || range.length < 0 || range.end() > utf16Length(*text_)) {
+        return false;
+    }
+    return text::Utf16::substring(*text_, static_cast<std::size_t>(range.location),
+                                  static_cast<std::size_t>(range.length))
+        .has_value();
+}
+
+void SimulatedElement::replaceRange(TextRange range, const std::string& text) {
+    const auto start = text::Utf16::byteOffset(*text_, static_cast<std::size_t>(range.location));
+    const auto end = text::Utf16::byteOffset(*text_, static_cast<std::size_t>(range.end()));
+    if (!start || !end) {
+        return;
+    }
+    text_->replace(*start, *end - *start, text);
+    selection_ = {range.location + utf16Length(text), 0};
+}
+
+void SimulatedElement::deleteBackward() {
+    if (!text_) {
+        return;
+    }
+    if (selection_.length > 0) {
+        replaceRange(selection_, "");
+        return;
+    }
+    const auto caretByte =
+        text::Utf16::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
+    if (!caretByte || *caretByte == 0) {
+        return;
+    }
+    const std::string before = text::Graphemes::lastCharacter(text_->substr(0, *caretByte));
+    const std::int64_t units = utf16Length(before);
+    replaceRange({selection_.location - units, units}, "");
+}
+
+void SimulatedElement::insertText(const std::string& text) {
+    if (text_) {
+        replaceRange(selection_, text);
+    }
+}
+
+void SimulatedElement::moveCaretLeft() {
+    if (!text_ || selection_.length > 0) {
+        selection_.length = 0;
+        return;
+    }
+    const auto caretByte =
+        text::Utf16::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
+    if (caretByte) {
+        selection_.location -=
+            utf16Length(text::Graphemes::lastCharacter(text_->substr(0, *caretByte)));
+    }
+}
+
+void SimulatedElement::moveCaretRight() {
+    if (!text_ || selection_.length > 0) {
+        selection_ = {selection_.end(), 0};
+        return;
+    }
+    const auto caretByte =
+        text::Utf16::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
+    if (!caretByte) {
+        return;
+    }
+    const auto after = text::Graphemes::split(text_->substr(*caretByte));
+    if (!after.empty()) {
+        selection_.location += utf16Length(after.front());
+    }
+}
+
+bool SimulatedElement::hasFocus() const {
+    const auto application = application_.lock();
+    return application && application->focusedElement_.lock().get() == this;
+}
+
+std::optional<AccessibilityStatus> SimulatedElement::refusal(const std::string& attribute) const {
+    const auto environment = environment_.lock();
+    if (!environment) {
+        return AccessibilityStatus::cannotComplete;
+    }
+    ++environment->accessCounts[attribute];
+    if (environment->onAccess) {
+        // A copy: the hook may replace itself.
+        const auto hook = environment->onAccess;
+        hook(attribute);
+    }
+    if (!environment->trusted) {
+        return AccessibilityStatus::apiDisabled;
+    }
+    return std::nullopt;
+}
+
+template <typename T>
+AccessibilityResult<T> SimulatedElement::readText(const std::string& attribute, bool supported,
+                                                  const auto& produce) const {
+    if (const auto status = refusal(attribute)) {
+        return AccessibilityResult<T>::failure(*status);
+    }
+    if (!text_ || !supported) {
+        return AccessibilityResult<T>::failure(AccessibilityStatus::attributeUnsupported);
+    }
+    return produce();
+}
+
+AccessibilityResult<std::string> SimulatedElement::role() const {
+    if (const auto status = refusal("AXRole")) {
+        return AccessibilityResult<std::string>::failure(*status);
+    }
+    return optionalAttribute(role_);
+}
+
+AccessibilityResult<std::string> SimulatedElement::subrole() const {
+    if (const auto status = refusal("AXSubrole")) {
+        return AccessibilityResult<std::string>::failure(*status);
+    }
+    return optionalAttribute(subrole_);
+}
+
+AccessibilityResult<std::string> SimulatedElement::identifier() const {
+    if (const auto status = refusal("AXIdentifier")) {
+        return AccessibilityResult<std::string>::failure(*status);
+    }
+    return optionalAttribute(identifier_);
+}
+
+AccessibilityResult<std::string> SimulatedElement::description() const {
+    if (const auto status = refusal("AXDescription")) {
+        return AccessibilityResult<std::string>::failure(*status);
+    }
+    return optionalAttribute(description_);
+}
+
+AccessibilityResult<bool> SimulatedElement::isFocused() const {
+    if (const auto status = refusal("AXFocused")) {
+        return AccessibilityResult<bool>::failure(*status);
+    }
+    if (!quirks_.reportsFocus) {
+        return AccessibilityResult<bool>::failure(AccessibilityStatus::attributeUnsupported);
+    }
+    return AccessibilityResult<bool>::success(hasFocus());
+}
+
+AccessibilityResult<AccessibilityElementRef> SimulatedElement::focusedWindow() const {
+    if (const auto status = refusal("AXFocusedWindow")) {
+        return AccessibilityResult<AccessibilityElementRef>::failure(*status);
+    }
+    if (auto window = focusedWindow_.lock()) {
+        return AccessibilityResult<AccessibilityElementRef>::success(window);
+    }
+    return AccessibilityResult<AccessibilityElementRef>::failure(AccessibilityStatus::noValue);
+}
+
+AccessibilityResult<std::vector<AccessibilityElementRef>> SimulatedElement::children() const {
+    if (const auto status = refusal("AXChildren")) {
+        return AccessibilityResult<std::vector<AccessibilityElementRef>>::failure(*status);
+    }
+    return AccessibilityResult<std::vector<AccessibilityElementRef>>::success(
+        std::vector<AccessibilityElementRef>(children_.begin(), children_.end()));
+}
+
+AccessibilityResult<TextRange> SimulatedElement::selectedTextRange() const {
+    return readText<TextRange>("AXSelectedTextRange", quirks_.reportsSelectedTextRange,
+                               [&] { return AccessibilityResult<TextRange>::success(selection_); });
+}
+
+AccessibilityResult<std::string> SimulatedElement::selectedText() const {
+    return readText<std::string>("AXSelectedText", quirks_.reportsSelectedText, [&] {
+        return optionalAttribute(AccessibleText::slice(*text_, selection_));
+    });
+}
+
+AccessibilityResult<std::string> SimulatedElement::value() const {
+    return readText<std::string>("AXValue", quirks_.reportsValue,
+                                 [&] { return AccessibilityResult<std::string>::success(*text_); });
+}
+
+AccessibilityResult<std::int64_t> SimulatedElement::numberOfCharacters() const {
+    return readText<std::int64_t>("AXNumberOfCharacters", quirks_.reportsNumberOfCharacters, [&] {
+        return AccessibilityResult<std::int64_t>::success(utf16Length(*text_));
+    });
+}
+
+AccessibilityResult<bool> SimulatedElement::isValueSettable() const {
+    if (const auto status = refusal("AXValue settable")) {
+        return AccessibilityResult<bool>::failure(*status);
+    }
+    if (!quirks_.supportsSettableChecks) {
+        return AccessibilityResult<bool>::failure(AccessibilityStatus::cannotComplete);
+    }
+    return AccessibilityResult<bool>::success(valueSettable_);
+}
+
+AccessibilityResult<bool> SimulatedElement::isSelectedTextSettable() const {
+    if (const auto status = refusal("AXSelectedText settable")) {
+        return AccessibilityResult<bool>::failure(*status);
+    }
+    if (!quirks_.supportsSettableChecks) {
+        return AccessibilityResult<bool>::failure(AccessibilityStatus::cannotComplete);
+    }
+    return AccessibilityResult<bool>::success(selectedTextSettable_);
+}
+
+AccessibilityResult<std::string> SimulatedElement::stringForRange(TextRange range) const {
+    return readText<std::string>("AXStringForRange", quirks_.supportsStringForRange, [&] {
+        const auto text = AccessibleText::slice(*text_, range);
+        return text ? AccessibilityResult<std::string>::success(*text)
+                    : AccessibilityResult<std::string>::failure(
+                          AccessibilityStatus::illegalArgument);
+    });
+}
+
+void SimulatedElement::collectTextFields(std::vector<AccessibilityElementRef>& found) const {
+    for (const auto& child : children_) {
+        if (isTextFieldRole(child->role_)) {
+            found.push_back(child);
+        }
+        child->collectTextFields(found);
+    }
+}
+
+AccessibilityResult<std::vector<AccessibilityElementRef>>
+SimulatedElement::elementsForSearchPredicate(const AccessibilitySearchPredicate& predicate) const {
+    using Result = AccessibilityResult<std::vector<AccessibilityElementRef>>;
+    if (const auto status = refusal("AXUIElementsForSearchPredicate")) {
+        return Result::failure(*status);
+    }
+    if (role_ != "AXWebArea" || !quirks_.supportsSearchPredicate) {
+        return Result::failure(AccessibilityStatus::attributeUnsupported);
+    }
+    const bool wantsTextFields =
+        std::find(predicate.searchKeys.begin(), predicate.searchKeys.end(),
+                  AccessibilitySearchKey::textField) != predicate.searchKeys.end();
+    std::vector<AccessibilityElementRef> found;
+    if (wantsTextFields) {
+        collectTextFields(found);
+    }
+    // Results follow the current element in the chosen direction.
+    auto current = std::find(found.begin(), found.end(), predicate.currentElement);
+    if (predicate.direction == AccessibilitySearchDirection::previous) {
+        found.erase(current, found.end());
+        std::reverse(found.begin(), found.end());
+    } else if (current != found.end()) {
+        found.erase(found.begin(), current + 1);
+    }
+    if (predicate.resultsLimit >= 0 &&
+        found.size() > static_cast<std::size_t>(predicate.resultsLimit)) {
+        found.resize(static_cast<std::size_t>(predicate.resultsLimit));
+    }
+    return Result::success(std::move(found));
+}
+
+AccessibilityStatus SimulatedElement::setSelectedTextRange(TextRange range) {
+    if (const auto status = refusal("set AXSelectedTextRange")) {
+        return *status;
+    }
+    if (!text_) {
+        return AccessibilityStatus::attributeUnsupported;
+    }
+    if (!quirks_.acceptsSelectionWrites || (range.length == 0 && !quirks_.acceptsCaretWrites)) {
+        return AccessibilityStatus::failure;
+    }
+    if (range.length == 0 && quirks_.ignoresCaretWrites) {
+        return AccessibilityStatus::success;
+    }
+    return setSelection(range) ? AccessibilityStatus::success
+                               : AccessibilityStatus::illegalArgument;
+}
+
+AccessibilityStatus SimulatedElement::setSelectedText(const std::string& text) {
+    if (const auto status = refusal("set AXSelectedText")) {
+        return *status;
+    }
+    if (!text_) {
+        return AccessibilityStatus::attributeUnsupported;
+    }
+    if (!quirks_.acceptsTextWrites) {
+        return AccessibilityStatus::failure;
+    }
+    replaceRange(selection_, text);
+    return AccessibilityStatus::success;
+}
+
+AccessibilityResult<std::int32_t> SimulatedElement::processIdentifier() const {
+    if (const auto status = refusal("pid")) {
+        return AccessibilityResult<std::int32_t>::failure(*status);
+    }
+    return AccessibilityResult<std::int32_t>::success(processIdentifier_);
+}
+
+}  // namespace plovik

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include "core/platform/InputMonitoringAccess.h"
+#include "platform/simulated/SimulatedAccessibilityEnvironment.h"
+
+namespace plovik {
+
+// The two permission switches of the simulated desktop, and a count of the requests.
+// Requests never grant by themselves: as on a real desktop, the user flips the switch.
+class SimulatedPermissions final : public InputMonitoringAccess {
+  public:
+    explicit SimulatedPermissions(std::shared_ptr<SimulatedAccessibilityEnvironment> environment);
+
+    void setAccessibilityGranted(bool granted) { environment_->trusted = granted; }
+    bool accessibilityGranted() const { return environment_->trusted; }
+    void setInputMonitoringGranted(bool granted) { inputMonitoringGranted_ = granted; }
+    bool inputMonitoringGranted() const { return inputMonitoringGranted_; }
+
+    void recordAccessibilityPrompt() { ++accessibilityPromptCount_; }
+    int accessibilityPromptCount() const { return accessibilityPromptCount_; }
+    int listenEventRequestCount() const { return listenEventRequestCount_; }
+
+    bool preflightListenEventAccess() const override { return inputMonitoringGranted_; }
+    bool requestListenEventAccess() override;
+
+  private:
+    std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;
+    bool inputMonitoringGranted_ = true;
+    int accessibilityPromptCount_ = 0;
+    int listenEventRequestCount_ = 0;
+};
+
+}  // namespace plovik
