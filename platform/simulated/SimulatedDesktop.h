@@ -38,6 +38,7 @@ class SimulatedDesktop {
     // --- The ports
     SimulatedAccessibility& accessibility() { return accessibility_; }
     SimulatedEventPoster& eventPoster() { return eventPoster_; }
+    const SimulatedEventPoster& eventPoster() const { return eventPoster_; }
     SimulatedWorkspace& workspace() { return workspace_; }
     SimulatedPermissions& permissions() { return permissions_; }
 

@@ -1,0 +1,436 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "replacement/ReplacementFixture.h"
+
+namespace plovik {
+namespace {
+
+using testing::ReplacementFixture;
+
+constexpr std::int32_t kCodexPid = 300;
+
+TEST(FocusedElementService, DescribesTheFocusedFieldAndDecidesWhetherItMayBeTouched) {
+    struct Case {
+        std::string name;
+        std::function<void(SimulatedElement&)> prepare;
+        bool editable;
+        bool secure;
+        bool excluded;
+    };
+    const auto readOnly = [](SimulatedElement& f) {
+        f.setValueSettable(false);
+        f.setSelectedTextSettable(false);
+    };
+    const Case cases[] = {
+        {"plain text field", [](SimulatedElement&) {}, true, false, false},
+        {"text field whose value is not settable", readOnly, true, false, false},
+        {"static text",
+         [&](SimulatedElement& f) {
+             readOnly(f);
+             f.setRole("AXStaticText");
+         },
+         false, false, false},
+        {"static text with settable value",
+         [](SimulatedElement& f) {
+             f.setRole("AXStaticText");
+             f.setSelectedTextSettable(false);
+         },
+         true, false, false},
+        {"group with settable selected text",
+         [](SimulatedElement& f) {
+             f.setRole("AXGroup");
+             f.setValueSettable(false);
+         },
+         true, false, false},
+        {"settable checks fail, combo box",
+         [](SimulatedElement& f) {
+             f.quirks().supportsSettableChecks = false;
+             f.setRole("AXComboBox");
+         },
+         true, false, false},
+        {"settable checks fail, web area",
+         [](SimulatedElement& f) {
+             f.quirks().supportsSettableChecks = false;
+             f.setRole("AXWebArea");
+         },
+         true, false, false},
+        {"settable checks fail, lowercase role",
+         [](SimulatedElement& f) {
+             f.quirks().supportsSettableChecks = false;
+             f.setRole("axtextfield");
+         },
+         false, false, false},
+        {"no role, not settable",
+         [&](SimulatedElement& f) {
+             readOnly(f);
+             f.setRole(std::nullopt);
+         },
+         false, false, false},
+        {"secure subrole", [](SimulatedElement& f) { f.setSubrole("AXSecureTextField"); }, true,
+         true, false},
+        {"one-time code description",
+         [](SimulatedElement& f) { f.setDescription("Enter your One-Time Code"); }, true, true,
+         false},
+        {"password identifier", [](SimulatedElement& f) { f.setIdentifier("userPASSWORD"); }, true,
+         true, false},
+        {"passcode", [](SimulatedElement& f) { f.setDescription("PassCode"); }, true, true, false},
+        {"credit card", [](SimulatedElement& f) { f.setIdentifier("Credit Card Number"); }, true,
+         true, false},
+        {"cvv", [](SimulatedElement& f) { f.setDescription("CVV"); }, true, true, false},
+        {"secure role", [](SimulatedElement& f) { f.setRole("AXSecureTextField"); }, true, true,
+         false},
+        {"code editor description",
+         [](SimulatedElement& f) { f.setDescription("Source Code Editor"); }, true, false, true},
+        {"code editor identifier", [](SimulatedElement& f) { f.setIdentifier("CODE EDITOR"); },
+         true, false, true},
+        {"code without editor", [](SimulatedElement& f) { f.setDescription("code"); }, true, false,
+         false},
+        // The attributes are joined with spaces before the markers are looked for.
+        {"markers split across attributes",
+         [](SimulatedElement& f) {
+             f.setIdentifier("code");
+             f.setDescription("editor");
+         },
+         true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReplacementFixture fixture;
+        auto field = fixture.field("text");
+        c.prepare(*field);
+        const auto context = fixture.focusService.focusedElement();
+        ASSERT_TRUE(context.has_value());
+        EXPECT_EQ(context->element, field);
+        EXPECT_EQ(context->role, field->roleName().value_or(""));
+        EXPECT_EQ(context->isEditable, c.editable);
+        EXPECT_EQ(context->isSecure, c.secure);
+        EXPECT_EQ(context->isAppSpecificExcludedField, c.excluded);
+        EXPECT_EQ(context->canProcessText(), c.editable && !c.secure && !c.excluded);
+        EXPECT_EQ(context->applicationBundleIdentifier, "org.gnome.TextEditor");
+    }
+}
+
+TEST(FocusedElementService, ReportsTheOwnerAndTheSubroleOnlyWhenKnown) {
+    ReplacementFixture fixture;
+    auto anonymous = fixture.desktop.launch(std::nullopt, "Anonymous", 400);
+    auto field = fixture.desktop.addFocusedTextField(*anonymous, "x");
+    fixture.desktop.activate(400);
+    auto context = fixture.focusService.focusedElement();
+    ASSERT_TRUE(context.has_value());
+    EXPECT_EQ(context->applicationBundleIdentifier, std::nullopt);
+    EXPECT_EQ(context->subrole, std::nullopt);
+    field->setSubrole("AXSearchField");
+    field->setRole(std::nullopt);
+    context = fixture.focusService.focusedElement();
+    EXPECT_EQ(context->subrole, "AXSearchField");
+    EXPECT_EQ(context->role, "");
+    // The element's process has quit.
+    fixture.desktop.workspace().terminate(400);
+    EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
+}
+
+TEST(FocusedElementService, FindsNothingWithoutFocusFrontmostApplicationOrPermission) {
+    ReplacementFixture fixture;
+    fixture.field("x");
+    fixture.editor->clearFocus();
+    EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
+    fixture.editor->focus(fixture.desktop.focusedElement());
+    fixture.desktop.workspace().clearFrontmost();
+    EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
+    fixture.desktop.activate(ReplacementFixture::kEditorPid);
+    fixture.desktop.permissions().setAccessibilityGranted(false);
+    EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
+}
+
+// A Codex-like application: its window holds the focused field, but the system-wide
+// query does not report it.
+struct HiddenFocusApplication {
+    std::shared_ptr<SimulatedApplication> application;
+    SimulatedElementRef window;
+    SimulatedElementRef field;
+};
+
+HiddenFocusApplication launchHiddenFocusApplication(ReplacementFixture& fixture,
+                                                    const std::string& identifier,
+                                                    std::int32_t pid) {
+    HiddenFocusApplication hidden;
+    hidden.application = fixture.desktop.launch(identifier, "Codex", pid);
+    hidden.window = hidden.application->applicationElement()->childElements().front();
+    hidden.field = hidden.application->addTextField(hidden.window, "hello wor");
+    hidden.field->quirks().reportsFocusToSystemWide = false;
+    hidden.application->focus(hidden.field);
+    fixture.desktop.activate(pid);
+    return hidden;
+}
+
+TEST(FocusedElementService, SearchesTheWindowOfTheListedApplicationAndCachesTheResult) {
+    ReplacementFixture fixture;
+    fixture.desktop.accessibility().setSupportsTextFieldSearch(false);
+    auto hidden = launchHiddenFocusApplication(fixture, "com.openai.codex", kCodexPid);
+    auto& accessibility = fixture.desktop.accessibility();
+
+    auto context = fixture.focusService.focusedElement();
+    ASSERT_TRUE(context.has_value());
+    EXPECT_EQ(context->element, hidden.field);
+    EXPECT_EQ(context->applicationBundleIdentifier, "com.openai.codex");
+    ASSERT_TRUE(fixture.focusService.cachedDescendantFocus().has_value());
+    EXPECT_EQ(*fixture.focusService.cachedDescendantFocus(),
+              (FocusedElementService::CachedDescendantFocus{kCodexPid, hidden.field}));
+    EXPECT_GT(accessibility.accessCount("AXChildren"), 0);
+
+    // Still focused: the cached element after a single focus read, no search.
+    accessibility.resetAccessCounts();
+    context = fixture.focusService.focusedElement();
+    EXPECT_EQ(context->element, hidden.field);
+    EXPECT_EQ(accessibility.accessCount("AXChildren"), 0);
+    EXPECT_EQ(accessibility.accessCount("AXFocusedWindow"), 0);
+
+    // Focus moved to another field: searched again, cache updated.
+    auto other = hidden.application->addTextField(hidden.window, "other");
+    other->quirks().reportsFocusToSystemWide = false;
+    hidden.application->focus(other);
+    accessibility.resetAccessCounts();
+    EXPECT_EQ(fixture.focusService.focusedElement()->element, other);
+    EXPECT_GT(accessibility.accessCount("AXChildren"), 0);
+    EXPECT_EQ(fixture.focusService.cachedDescendantFocus()->element, other);
+
+    // Nothing focused any more: absent, cache cleared.
+    hidden.application->clearFocus();
+    EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
+    EXPECT_FALSE(fixture.focusService.cachedDescendantFocus().has_value());
+}
+
+TEST(FocusedElementService, ClearsTheCacheWheneverTheSearchDoesNotApply) {
+    struct Case {
+        std::string name;
+        std::function<void(ReplacementFixture&)> then;
+        bool found;
+    };
+    const Case cases[] = {
+        {"system-wide query succeeds",
+         [](ReplacementFixture& f) {
+             f.field("x");
+             f.desktop.activate(ReplacementFixture::kEditorPid);
+         },
+         true},
+        {"system-wide query fails outside the list",
+         [](ReplacementFixture& f) {
+             f.field("x")->quirks().reportsFocusToSystemWide = false;
+             f.desktop.activate(ReplacementFixture::kEditorPid);
+         },
+         false},
+        {"no frontmost application",
+         [](ReplacementFixture& f) { f.desktop.workspace().clearFrontmost(); }, false},
+        {"frontmost application without identifier",
+         [](ReplacementFixture& f) {
+             f.desktop.launch(std::nullopt, "Nameless", 900);
+             f.desktop.activate(900);
+         },
+         false},
+        {"the same identifier in another process, nothing focused",
+         [](ReplacementFixture& f) {
+             f.desktop.launch("com.openai.codex", "Codex 2", 901);
+             f.desktop.activate(901);
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReplacementFixture fixture;
+        launchHiddenFocusApplication(fixture, "com.openai.codex", kCodexPid);
+        ASSERT_TRUE(fixture.focusService.focusedElement().has_value());
+        ASSERT_TRUE(fixture.focusService.cachedDescendantFocus().has_value());
+        c.then(fixture);
+        EXPECT_EQ(fixture.focusService.focusedElement().has_value(), c.found);
+        EXPECT_FALSE(fixture.focusService.cachedDescendantFocus().has_value());
+    }
+}
+
+TEST(FocusedElementService, SearchesOnlyForTheListedApplication) {
+    ReplacementFixture fixture;
+    launchHiddenFocusApplication(fixture, "com.openai.codex.helper", kCodexPid);
+    EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
+    EXPECT_EQ(fixture.desktop.accessibility().accessCount("AXChildren"), 0);
+    EXPECT_TRUE(FocusedElementService::usesDescendantSearch("com.openai.codex"));
+    EXPECT_FALSE(FocusedElementService::usesDescendantSearch("com.openai.Codex"));
+}
+
+// A chain of groups below the window; the element at `depth` (window = 0) is a
+// focused field.
+SimulatedElementRef nestAt(SimulatedElementRef parent, std::size_t depth, const char* role) {
+    for (std::size_t level = 1; level < depth; ++level) {
+        parent = parent->addChild("AXGroup");
+    }
+    return parent->addChild(role);
+}
+
+TEST(FocusedElementService, BoundsTheBreadthFirstSearch) {
+    struct Case {
+        std::string name;
+        std::function<SimulatedElementRef(SimulatedElementRef window)> build;
+        bool found;
+    };
+    const auto siblingAt = [](std::size_t index) {
+        return [index](SimulatedElementRef window) {
+            for (std::size_t i = 0; i < index; ++i) {
+                window->addChild("AXGroup");
+            }
+            return window->addChild("AXTextField");
+        };
+    };
+    const Case cases[] = {
+        // Children are read up to depth 63, so depth 64 is still examined.
+        {"depth 64", [](SimulatedElementRef w) { return nestAt(w, 64, "AXTextField"); }, true},
+        {"depth 65", [](SimulatedElementRef w) { return nestAt(w, 65, "AXTextField"); }, false},
+        // The window is the first of 3000 examined elements.
+        {"3000th element", siblingAt(2998), true},
+        {"3001st element", siblingAt(2999), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReplacementFixture fixture;
+        fixture.desktop.accessibility().setSupportsTextFieldSearch(false);
+        auto application = fixture.desktop.launch("com.openai.codex", "Codex", kCodexPid);
+        auto field = c.build(application->applicationElement()->childElements().front());
+        field->setText("x");
+        field->quirks().reportsFocusToSystemWide = false;
+        application->focus(field);
+        fixture.desktop.activate(kCodexPid);
+        const auto context = fixture.focusService.focusedElement();
+        EXPECT_EQ(context.has_value(), c.found);
+        if (c.found) {
+            EXPECT_EQ(context->element, field);
+        }
+    }
+}
+
+TEST(FocusedElementService, AsksTheWebAreaForItsTextFieldsFirst) {
+    struct Case {
+        std::string name;
+        std::size_t webAreaDepth;
+        std::size_t webAreaSiblingsBefore;
+        std::size_t fieldsBefore;
+        bool supported;
+        bool predicateAsked;
+        bool viaPredicate;
+    };
+    const Case cases[] = {
+        {"web area at depth 1", 1, 0, 0, true, true, true},
+        {"search unsupported", 1, 0, 0, false, false, false},
+        // Children are read up to depth 19, so depth 20 is still examined.
+        {"web area at depth 20", 20, 0, 0, true, true, true},
+        {"web area at depth 21", 21, 0, 0, true, false, false},
+        {"web area is the 512th element", 1, 510, 0, true, true, true},
+        {"web area is the 513th element", 1, 511, 0, true, false, false},
+        {"focused field is the 32nd result", 1, 0, 31, true, true, true},
+        {"focused field is the 33rd result", 1, 0, 32, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReplacementFixture fixture;
+        auto& accessibility = fixture.desktop.accessibility();
+        accessibility.setSupportsTextFieldSearch(c.supported);
+        auto application = fixture.desktop.launch("com.openai.codex", "Codex", kCodexPid);
+        auto window = application->applicationElement()->childElements().front();
+        for (std::size_t i = 0; i < c.webAreaSiblingsBefore; ++i) {
+            window->addChild("AXGroup");
+        }
+        auto webArea = nestAt(window, c.webAreaDepth, "AXWebArea");
+        for (std::size_t i = 0; i < c.fieldsBefore; ++i) {
+            webArea->addChild("AXTextField")->setText("");
+        }
+        auto field = webArea->addChild("AXGroup")->addChild("AXTextArea");
+        field->setText("hello");
+        field->quirks().reportsFocusToSystemWide = false;
+        application->focus(field);
+        fixture.desktop.activate(kCodexPid);
+
+        const auto context = fixture.focusService.focusedElement();
+        ASSERT_TRUE(context.has_value());
+        EXPECT_EQ(context->element, field);
+        EXPECT_EQ(accessibility.accessCount("AXUIElementsForSearchPredicate"),
+                  c.predicateAsked ? 1 : 0);
+        // The predicate path reads focus only of the results up to the focused one; the
+        // breadth-first search reads it of every element on its way.
+        EXPECT_EQ(accessibility.accessCount("AXFocused") == static_cast<int>(c.fieldsBefore + 1),
+                  c.viaPredicate);
+    }
+}
+
+TEST(FocusedElementService, ReadsTheWordBeforeTheCaret) {
+    struct Case {
+        std::string text;
+        TextRange selection;
+        std::optional<std::string> expected;
+        std::function<void(SimulatedElement&)> prepare = [](SimulatedElement&) {};
+    };
+    const std::string longPrefix(300, 'a');
+    const Case cases[] = {
+        {"hello wor", {9, 0}, "wor"},
+        {"hello world", {0, 0}, ""},
+        {"hello world", {3, 1}, std::nullopt},
+        {"one two ", {8, 0}, "two"},
+        {"one two   ", {10, 0}, "two"},
+        {"    ", {4, 0}, ""},
+        {"line\nword", {9, 0}, "word"},
+        {"tab\tword\u00a0next", {13, 0}, "next"},
+        {"hello world", {8, 0}, "wo"},
+        {"привет мир", {10, 0}, "мир"},
+        {"a 😀😀", {6, 0}, "😀😀"},
+        // Only the last 256 units are read.
+        {longPrefix, {300, 0}, std::string(256, 'a')},
+        {longPrefix + " end", {304, 0}, "end"},
+        // The value stands in for an unsupported range read.
+        {"hello wor",
+         {9, 0},
+         "wor",
+         [](SimulatedElement& f) { f.quirks().supportsStringForRange = false; }},
+        {"hello wor",
+         {9, 0},
+         std::nullopt,
+         [](SimulatedElement& f) {
+             f.quirks().supportsStringForRange = false;
+             f.quirks().reportsValue = false;
+         }},
+        {"hello wor",
+         {9, 0},
+         std::nullopt,
+         [](SimulatedElement& f) { f.quirks().reportsSelectedTextRange = false; }},
+        {"hello wor",
+         {9, 0},
+         std::nullopt,
+         [](SimulatedElement& f) { f.setDescription("Password"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ReplacementFixture fixture;
+        auto field = fixture.field(c.text);
+        ASSERT_TRUE(field->setSelection(c.selection));
+        c.prepare(*field);
+        const auto context = fixture.focusService.focusedElement();
+        ASSERT_TRUE(context.has_value());
+        EXPECT_EQ(fixture.focusService.visibleTextSinceWhitespaceBeforeCaret(*context), c.expected);
+    }
+}
+
+TEST(FocusedElementService, ReadsTheWordWhenTheWindowStartSplitsAPair) {
+    // 256 units back from the caret falls inside the emoji's surrogate pair.
+    for (const bool rangeReads : {true, false}) {
+        ReplacementFixture fixture;
+        auto field = fixture.field("x😀" + std::string(250, 'b') + " word");
+        field->quirks().supportsStringForRange = rangeReads;
+        const auto context = fixture.focusService.focusedElement();
+        EXPECT_EQ(fixture.focusService.visibleTextSinceWhitespaceBeforeCaret(*context), "word");
+        auto glued = fixture.field("x😀" + std::string(255, 'c'));
+        glued->quirks().supportsStringForRange = rangeReads;
+        EXPECT_EQ(fixture.focusService.visibleTextSinceWhitespaceBeforeCaret(
+                      *fixture.focusService.focusedElement()),
+                  "\xEF\xBF\xBD" + std::string(255, 'c'));
+    }
+}
+
+}  // namespace
+}  // namespace plovik

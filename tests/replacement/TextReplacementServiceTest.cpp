@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "core/capture/SyntheticEventMarker.h"
+#include "replacement/ReplacementFixture.h"
+
+namespace plovik {
+namespace {
+
+using testing::ReplacementFixture;
+
+const std::string kCancelled = TextReplacementService::kCancelledMessage;
+const std::string kUnavailable = TextReplacementService::kUnavailableElementMessage;
+const std::string kInProgress = TextReplacementService::kAlreadyInProgressMessage;
+
+const TextReplacementRequest kWord{"ghbdtn", "привет", " "};
+
+TEST(TextReplacementService, ReplacesThroughAccessibilityAndPutsTheCaretAfterTheDelimiter) {
+    struct Case {
+        std::string text;
+        std::int64_t caret;  // UTF-16 units
+        TextReplacementRequest request;
+        std::string expected;
+        std::int64_t expectedCaret;
+    };
+    const Case cases[] = {
+        {"hello ghbdtn ", 13, kWord, "hello привет ", 13},
+        // A token at the very start of the field.
+        {"ghbdtn ", 7, kWord, "привет ", 7},
+        // No delimiter: a comma after the caret ends the word; the text after it stays.
+        {"say ghbdtn, then", 10, {"ghbdtn", "привет", ""}, "say привет, then", 10},
+        // No delimiter at the end of the text.
+        {"say ghbdtn", 10, {"ghbdtn", "привет", ""}, "say привет", 10},
+        // Different delimiters; punctuation delimiter; lengths differ in UTF-16.
+        {"x ,jkmit.", 9, {",jkmit", "больше", ".", "."}, "x больше.", 9},
+        {"a rfr? b", 6, {"rfr", "как", "?", "?"}, "a как? b", 6},
+        {"a 😀x ", 6, {"😀x", "y", " "}, "a y ", 4},
+        {"line\nghbdtn\n", 12, {"ghbdtn", "привет", "\n"}, "line\nпривет\n", 12},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ReplacementFixture fixture;
+        auto field = fixture.field(c.text);
+        ASSERT_TRUE(field->setSelection({c.caret, 0}));
+        const auto result = fixture.service.replace(c.request);
+        EXPECT_EQ(result, TextReplacementResult::success(TextReplacementMethod::accessibility));
+        EXPECT_EQ(field->text(), c.expected);
+        EXPECT_EQ(field->selection(), (TextRange{c.expectedCaret, 0}));
+        EXPECT_TRUE(fixture.posted().empty());
+        EXPECT_EQ(fixture.guard.depth(), 0);
+    }
+}
+
+// Every way the verification can fail leaves the text alone and sends no key.
+TEST(TextReplacementService, CancelsWithoutTouchingTheFieldOrSendingKeys) {
+    struct Case {
+        std::string name;
+        std::string text;
+        TextRange selection;
+        TextReplacementRequest request;
+        std::function<void(SimulatedElement&)> prepare;
+        std::function<void(SimulatedElement&, const std::string&)> duringAccess = {};
+    };
+    const auto none = [](SimulatedElement&) {};
+    const Case cases[] = {
+        {"selection of one character", "hello ghbdtn ", {12, 1}, kWord, none},
+        {"selection of the token", "hello ghbdtn ", {6, 7}, kWord, none},
+        {"expected longer than the text before the caret",
+         "ghbdtn ",
+         {7, 0},
+         {"xghbdtn", "привет", " "},
+         none},
+        {"different text", "hello ghbdtm ", {13, 0}, kWord, none},
+        {"different case", "hello Ghbdtn ", {13, 0}, kWord, none},
+        {"different delimiter", "hello ghbdtn,", {13, 0}, kWord, none},
+        {"caret not after the delimiter", "hello ghbdtn x", {14, 0}, kWord, none},
+        {"glued to punctuation", "(ghbdtn ", {8, 0}, kWord, none},
+        {"glued to a letter", "aghbdtn ", {8, 0}, kWord, none},
+        {"caret inside a word", "ghbdtnabc", {6, 0}, {"ghbdtn", "привет", ""}, none},
+        {"emoji after the caret", "ghbdtn😀", {6, 0}, {"ghbdtn", "привет", ""}, none},
+        {"delimiter is a letter", "ghbdtnx", {7, 0}, {"ghbdtn", "привет", "x"}, none},
+        {"text unreadable",
+         "hello ghbdtn ",
+         {13, 0},
+         kWord,
+         [](SimulatedElement& f) {
+             f.quirks().supportsStringForRange = false;
+             f.quirks().reportsValue = false;
+         }},
+        {"field length unreadable",
+         "say ghbdtn",
+         {10, 0},
+         {"ghbdtn", "привет", ""},
+         [](SimulatedElement& f) {
+             f.quirks().reportsNumberOfCharacters = false;
+             f.quirks().reportsValue = false;
+         }},
+        {"selection write fails and the caret moved",
+         "hello ghbdtn ",
+         {13, 0},
+         kWord,
+         [](SimulatedElement& f) { f.quirks().acceptsSelectionWrites = false; },
+         // The application moves the caret itself while refusing the write.
+         [](SimulatedElement& f, const std::string& attribute) {
+             if (attribute == "set AXSelectedTextRange") {
+                 f.setSelection({0, 0});
+             }
+         }},
+        {"selected text unreadable and the caret cannot be written back",
+         "hello ghbdtn ",
+         {13, 0},
+         kWord,
+         [](SimulatedElement& f) {
+             f.quirks().reportsSelectedText = false;
+             f.quirks().acceptsCaretWrites = false;
+         }},
+        {"caret write fails although the caret is back",
+         "hello ghbdtn ",
+         {13, 0},
+         kWord,
+         [](SimulatedElement& f) {
+             f.quirks().reportsSelectedText = false;
+             f.quirks().acceptsCaretWrites = false;
+         },
+         [](SimulatedElement& f, const std::string& attribute) {
+             if (attribute == "set AXSelectedTextRange" && f.selection().length > 0) {
+                 f.setSelection({13, 0});
+             }
+         }},
+        {"text write fails and the caret does not move back",
+         "hello ghbdtn ",
+         {13, 0},
+         kWord,
+         [](SimulatedElement& f) {
+             f.quirks().acceptsTextWrites = false;
+             f.quirks().ignoresCaretWrites = true;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReplacementFixture fixture;
+        auto field = fixture.field(c.text);
+        ASSERT_TRUE(field->setSelection(c.selection));
+        c.prepare(*field);
+        if (c.duringAccess) {
+            fixture.desktop.accessibility().setAccessHook(
+                [&](const std::string& attribute) { c.duringAccess(*field, attribute); });
+        }
+        const auto result = fixture.service.replace(c.request);
+        EXPECT_EQ(result, TextReplacementResult::failure(kCancelled));
+        EXPECT_EQ(field->text(), c.text);
+        EXPECT_TRUE(fixture.posted().empty());
+        EXPECT_EQ(fixture.desktop.accessibility().accessCount("set AXSelectedText"),
+                  c.name == "text write fails and the caret does not move back" ? 1 : 0);
+        EXPECT_EQ(fixture.guard.depth(), 0);
+    }
+}
+
+TEST(TextReplacementService, LeavesTheSelectionWhereTheApplicationKeptItWhenCancelling) {
+    ReplacementFixture fixture;
+    auto field = fixture.field("hello ghbdtn ");
+    field->quirks().reportsSelectedText = false;
+    field->quirks().ignoresCaretWrites = true;
+    EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
+    EXPECT_EQ(field->text(), "hello ghbdtn ");
+    EXPECT_EQ(field->selection(), (TextRange{6, 7}));
+    EXPECT_TRUE(fixture.posted().empty());
+}
+
+TEST(TextReplacementService, FallsBackToKeystrokesOnlyWhereItIsSafe) {
+    struct Case {
+        std::string name;
+        std::function<void(SimulatedElement&)> prepare;
+    };
+    const Case cases[] = {
+        {"selection unreported",
+         [](SimulatedElement& f) { f.quirks().reportsSelectedTextRange = false; }},
+        {"selection write fails, caret unchanged",
+         [](SimulatedElement& f) { f.quirks().acceptsSelectionWrites = false; }},
+        {"selected text unreadable, caret restored",
+         [](SimulatedElement& f) { f.quirks().reportsSelectedText = false; }},
+        {"text write fails, caret restored",
+         [](SimulatedElement& f) { f.quirks().acceptsTextWrites = false; }},
+        {"text read through the value",
+         [](SimulatedElement& f) {
+             f.quirks().supportsStringForRange = false;
+             f.quirks().acceptsTextWrites = false;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReplacementFixture fixture;
+        auto field = fixture.field("hello ghbdtn ");
+        c.prepare(*field);
+        const auto result = fixture.service.replace(kWord);
+        EXPECT_EQ(result, TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
+        EXPECT_EQ(field->text(), "hello привет ");
+        EXPECT_EQ(field->selection(), (TextRange{13, 0}));
+        // Seven backspaces (down and up) and one typing press.
+        ASSERT_EQ(fixture.posted().size(), 16u);
+        ASSERT_EQ(fixture.tapped.size(), 8u);
+        for (const auto& event : fixture.tapped) {
+            EXPECT_EQ(event.userData, kSyntheticEventMarker);
+        }
+        EXPECT_EQ(fixture.tapped.back().characters, "привет ");
+    }
+}
+
+TEST(TextReplacementService, TypesInListedApplicationsOnlyAfterFullVerification) {
+    const char* listed[] = {"com.openai.codex",         "com.tinyspeck.slackmacgap",
+                            "com.google.Chrome",        "com.google.Chrome.beta",
+                            "com.google.Chrome.canary", "com.google.Chrome.dev",
+                            "org.chromium.Chromium"};
+    std::int32_t pid = 500;
+    for (const std::string identifier : listed) {
+        SCOPED_TRACE(identifier);
+        EXPECT_TRUE(TextReplacementService::prefersKeyboardReplacement(identifier));
+        {
+            ReplacementFixture fixture;
+            auto field = fixture.fieldIn(identifier, ++pid, "hello ghbdtn ");
+            EXPECT_EQ(fixture.service.replace(kWord),
+                      TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
+            EXPECT_EQ(field->text(), "hello привет ");
+            EXPECT_EQ(fixture.desktop.accessibility().accessCount("set AXSelectedTextRange"), 0);
+            EXPECT_EQ(fixture.desktop.accessibility().accessCount("set AXSelectedText"), 0);
+        }
+        {
+            // Unverifiable in a listed application: nothing at all.
+            ReplacementFixture fixture;
+            auto field = fixture.fieldIn(identifier, ++pid, "hello ghbdtn ");
+            field->quirks().reportsSelectedTextRange = false;
+            EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
+            EXPECT_EQ(field->text(), "hello ghbdtn ");
+            EXPECT_TRUE(fixture.posted().empty());
+        }
+        {
+            ReplacementFixture fixture;
+            auto field = fixture.fieldIn(identifier, ++pid, "hello ghbdtm ");
+            EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
+            EXPECT_TRUE(fixture.posted().empty());
+        }
+    }
+    for (const std::string other : {"com.google.chrome", "com.google.Chrome.helper", ""}) {
+        EXPECT_FALSE(TextReplacementService::prefersKeyboardReplacement(other));
+    }
+    EXPECT_FALSE(TextReplacementService::prefersKeyboardReplacement(std::nullopt));
+}
+
+TEST(TextReplacementService, ErasesOneBackspacePerUserPerceivedCharacter) {
+    struct Case {
+        std::string text;
+        TextReplacementRequest request;
+        std::size_t backspaces;
+        std::string expected;
+    };
+    const Case cases[] = {
+        // One character, two UTF-16 units.
+        {"a 😀 ", {"😀", "x", " "}, 2, "a x "},
+        {"a 👨‍👩‍👧 ", {"👨‍👩‍👧", "x", " "}, 2, "a x "},
+        {"a e\u0301t ", {"e\u0301t", "x", " "}, 3, "a x "},
+        {"a ghbdtn\r\n", {"ghbdtn", "привет", "\r\n"}, 7, "a привет\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ReplacementFixture fixture;
+        auto field = fixture.fieldIn("com.google.Chrome", 700, c.text);
+        EXPECT_EQ(fixture.service.replace(c.request),
+                  TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
+        std::size_t backspaces = 0;
+        for (const auto& event : fixture.posted()) {
+            backspaces += event.keyCode == 51 && event.isKeyDown ? 1 : 0;
+        }
+        EXPECT_EQ(backspaces, c.backspaces);
+        EXPECT_EQ(field->text(), c.expected);
+    }
+}
+
+TEST(TextReplacementService, RefusesUnavailableSecureAndExcludedFields) {
+    struct Case {
+        std::string name;
+        std::function<void(ReplacementFixture&)> prepare;
+    };
+    const Case cases[] = {
+        {"no focused element", [](ReplacementFixture& f) { f.editor->clearFocus(); }},
+        {"no frontmost application",
+         [](ReplacementFixture& f) { f.desktop.workspace().clearFrontmost(); }},
+        {"accessibility not granted",
+         [](ReplacementFixture& f) { f.desktop.permissions().setAccessibilityGranted(false); }},
+        {"secure subrole",
+         [](ReplacementFixture& f) {
+             f.desktop.focusedElement()->setSubrole("AXSecureTextField");
+         }},
+        {"password identifier",
+         [](ReplacementFixture& f) { f.desktop.focusedElement()->setIdentifier("LoginPassWord"); }},
+        {"code editor",
+         [](ReplacementFixture& f) {
+             f.desktop.focusedElement()->setDescription("Main CODE Editor");
+         }},
+        {"not editable",
+         [](ReplacementFixture& f) {
+             auto field = f.desktop.focusedElement();
+             field->setRole("AXStaticText");
+             field->setValueSettable(false);
+             field->setSelectedTextSettable(false);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReplacementFixture fixture;
+        auto field = fixture.field("hello ghbdtn ");
+        c.prepare(fixture);
+        EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kUnavailable));
+        EXPECT_EQ(field->text(), "hello ghbdtn ");
+        EXPECT_TRUE(fixture.posted().empty());
+    }
+}
+
+TEST(TextReplacementService, RefusesANestedReplacementAndReleasesTheGuard) {
+    ReplacementFixture fixture;
+    auto field = fixture.field("hello ghbdtn ");
+    std::optional<TextReplacementResult> nested;
+    bool sawGuardUp = false;
+    fixture.desktop.accessibility().setAccessHook([&](const std::string& attribute) {
+        if (attribute == "AXSelectedTextRange" && !nested) {
+            sawGuardUp = fixture.guard.isProcessing();
+            nested = fixture.service.replace(kWord);
+        }
+    });
+    EXPECT_EQ(fixture.service.replace(kWord),
+              TextReplacementResult::success(TextReplacementMethod::accessibility));
+    ASSERT_TRUE(nested.has_value());
+    EXPECT_EQ(*nested, TextReplacementResult::failure(kInProgress));
+    EXPECT_TRUE(sawGuardUp);
+    EXPECT_EQ(fixture.guard.depth(), 0);
+    EXPECT_FALSE(fixture.guard.isProcessing());
+    EXPECT_EQ(field->text(), "hello привет ");
+}
+
+// A write that reports failure but changed the text must not be followed by backspaces
+// over text that is no longer what was verified.
+TEST(TextReplacementService, ReverifiesTheTextBeforeFallingBackAfterAFailedWrite) {
+    ReplacementFixture fixture;
+    auto field = fixture.field("hello ghbdtn ");
+    field->quirks().acceptsTextWrites = false;
+    fixture.desktop.accessibility().setAccessHook([&](const std::string& attribute) {
+        if (attribute == "set AXSelectedText") {
+            field->setText("hello gh");
+            field->setSelection({6, 2});
+        }
+    });
+    EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
+    EXPECT_EQ(field->text(), "hello gh");
+    EXPECT_TRUE(fixture.posted().empty());
+}
+
+TEST(TextReplacementService, SendsNothingWhenTheKeystrokesCannotAllBeCreated) {
+    for (const std::optional<std::size_t> budget :
+         {std::optional<std::size_t>(0), std::optional<std::size_t>(5),
+          std::optional<std::size_t>(15)}) {
+        ReplacementFixture fixture;
+        auto field = fixture.field("hello ghbdtn ");
+        field->quirks().reportsSelectedTextRange = false;
+        fixture.desktop.eventPoster().setEventCreationBudget(budget);
+        EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
+        EXPECT_EQ(field->text(), "hello ghbdtn ");
+        EXPECT_TRUE(fixture.posted().empty());
+    }
+    ReplacementFixture fixture;
+    auto field = fixture.field("hello ghbdtn ");
+    field->quirks().reportsSelectedTextRange = false;
+    fixture.desktop.eventPoster().setSourceCreationFails(true);
+    EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
+    EXPECT_EQ(field->text(), "hello ghbdtn ");
+}
+
+TEST(ReentrancyGuard, CountsNestedOperationsAndPassesFailuresOn) {
+    ReentrancyGuard guard;
+    EXPECT_FALSE(guard.isProcessing());
+    const int inner = guard.perform([&] {
+        EXPECT_TRUE(guard.isProcessing());
+        return guard.perform([&] { return guard.depth(); });
+    });
+    EXPECT_EQ(inner, 2);
+    EXPECT_THROW(guard.perform([]() -> int { throw std::runtime_error("write failed"); }),
+                 std::runtime_error);
+    EXPECT_EQ(guard.depth(), 0);
+    guard.perform([] {});
+    EXPECT_FALSE(guard.isProcessing());
+}
+
+}  // namespace
+}  // namespace plovik
