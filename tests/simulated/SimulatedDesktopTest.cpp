@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/capture/SyntheticEventMarker.h"
+#include "platform/simulated/SimulatedDesktop.h"
+
+namespace plovik {
+namespace {
+
+KeyEvent key(std::uint16_t keyCode, std::optional<std::string> characters,
+             std::uint64_t flags = 0) {
+    KeyEvent event;
+    event.keyCode = keyCode;
+    event.flags = flags;
+    event.characters = std::move(characters);
+    return event;
+}
+
+struct DesktopFixture {
+    SimulatedDesktop desktop;
+    std::shared_ptr<SimulatedApplication> editor = desktop.launch("org.gnome.gedit", "gedit", 7);
+
+    DesktopFixture() { desktop.activate(7); }
+};
+
+TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
+    struct Case {
+        std::string name;
+        std::string text;
+        TextRange selection;
+        std::vector<KeyEvent> keys;
+        std::string expected;
+        TextRange expectedSelection;
+        std::string role = "AXTextField";
+    };
+    const Case cases[] = {
+        {"typing", "ab", {2, 0}, {key(8, "c"), key(49, " ")}, "abc ", {4, 0}},
+        {"typing replaces the selection", "abcd", {1, 2}, {key(8, "ж")}, "aжd", {2, 0}},
+        {"delete removes one character", "ab😀", {4, 0}, {key(51, "\x7f")}, "ab", {2, 0}},
+        {"delete removes a joined emoji",
+         "a👨‍👩‍👧",
+         {9, 0},
+         {key(51, "\x7f")},
+         "a",
+         {1, 0}},
+        {"delete removes a combined letter", "ae\u0301", {3, 0}, {key(51, "\x7f")}, "a", {1, 0}},
+        {"delete removes the selection", "abcd", {1, 2}, {key(51, "\x7f")}, "ad", {1, 0}},
+        {"delete at the start", "ab", {0, 0}, {key(51, "\x7f")}, "ab", {0, 0}},
+        {"delete in the middle", "abc", {2, 0}, {key(51, "\x7f")}, "ac", {1, 0}},
+        {"arrows move by character",
+         "a😀b",
+         {4, 0},
+         {key(123, std::nullopt), key(123, std::nullopt), key(124, std::nullopt)},
+         "a😀b",
+         {3, 0}},
+        {"command and control keys type nothing",
+         "ab",
+         {2, 0},
+         {key(9, "v", 0x100000), key(0, "a", 0x40000), key(51, "\x7f", 0x100000)},
+         "ab",
+         {2, 0}},
+        {"control characters type nothing",
+         "ab",
+         {2, 0},
+         {key(48, "\t"), key(53, "\x1b"), key(8, std::nullopt), key(8, "")},
+         "ab",
+         {2, 0}},
+        {"return in a text area", "ab", {1, 0}, {key(36, "\r")}, "a\nb", {2, 0}, "AXTextArea"},
+        {"return in a text field submits", "ab", {2, 0}, {key(36, "\r")}, "ab", {2, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DesktopFixture fixture;
+        auto field = fixture.desktop.addFocusedTextField(*fixture.editor, c.text, c.role);
+        ASSERT_TRUE(field->setSelection(c.selection));
+        for (const auto& event : c.keys) {
+            EXPECT_EQ(fixture.desktop.pressKey(event), TapDisposition::pass);
+        }
+        EXPECT_EQ(field->text(), c.expected);
+        EXPECT_EQ(field->selection(), c.expectedSelection);
+        EXPECT_EQ(fixture.desktop.keysReceivedByApplications(), c.keys);
+    }
+    DesktopFixture fixture;
+    auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "ab");
+    fixture.desktop.pressKey(key(36, "\r"));
+    EXPECT_EQ(field->submitCount(), 1);
+}
+
+TEST(SimulatedDesktop, SendsKeysThroughTheTapFirst) {
+    DesktopFixture fixture;
+    auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "ab");
+    std::vector<KeyEvent> seen;
+    fixture.desktop.setKeyEventTap([&](const KeyEvent& event) {
+        seen.push_back(event);
+        return event.keyCode == 49 ? TapDisposition::swallow : TapDisposition::pass;
+    });
+    EXPECT_EQ(fixture.desktop.pressKey(key(49, " ", 0x80000)), TapDisposition::swallow);
+    EXPECT_EQ(fixture.desktop.pressKey(key(8, "c")), TapDisposition::pass);
+    EXPECT_EQ(field->text(), "abc");
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(fixture.desktop.keysReceivedByApplications(), (std::vector<KeyEvent>{key(8, "c")}));
+
+    // Posted events: key-downs reach the tap with their marker and characters.
+    seen.clear();
+    auto& poster = fixture.desktop.eventPoster();
+    auto source = poster.createSource();
+    for (const bool down : {true, false}) {
+        auto event = *source->createKeyboardEvent(0, down);
+        event.userData = kSyntheticEventMarker;
+        event.unicodeString = "дом";
+        poster.post(event);
+    }
+    auto backspace = *poster.createSource()->createKeyboardEvent(51, true);
+    poster.post(backspace);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].userData, kSyntheticEventMarker);
+    EXPECT_EQ(seen[0].characters, "дом");
+    EXPECT_EQ(seen[1].characters, "\x7f");
+    EXPECT_EQ(seen[1].userData, 0);
+    EXPECT_EQ(field->text(), "abcдо");
+    EXPECT_EQ(poster.postedEvents().size(), 3u);
+}
+
+TEST(SimulatedDesktop, CreatesEventsWithTheSessionStateAndItsFailures) {
+    SimulatedDesktop desktop;
+    auto& poster = desktop.eventPoster();
+    poster.setHeldModifiers(0x20000);
+    auto event = poster.createSource()->createKeyboardEvent(4, true);
+    ASSERT_TRUE(event.has_value());
+    EXPECT_EQ(*event, (SyntheticKeyEvent{4, true, 0x20000, 0, std::nullopt}));
+    poster.setEventCreationBudget(1);
+    auto source = poster.createSource();
+    EXPECT_TRUE(source->createKeyboardEvent(4, true).has_value());
+    EXPECT_FALSE(source->createKeyboardEvent(4, false).has_value());
+    poster.setEventCreationBudget(std::nullopt);
+    EXPECT_TRUE(source->createKeyboardEvent(4, false).has_value());
+    poster.setSourceCreationFails(true);
+    EXPECT_EQ(poster.createSource(), nullptr);
+}
+
+TEST(SimulatedDesktop, AnswersAccessibilityReadsAndWritesWithStatuses) {
+    DesktopFixture fixture;
+    auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "a😀b");
+    EXPECT_EQ(field->numberOfCharacters().value, 4);
+    EXPECT_EQ(field->stringForRange({1, 2}).value, "😀");
+    // A range that splits the pair shows the half as U+FFFD.
+    EXPECT_EQ(field->stringForRange({0, 2}).value, "a\xEF\xBF\xBD");
+    EXPECT_EQ(field->stringForRange({2, 2}).value,
+              "\xEF\xBF\xBD"
+              "b");
+    EXPECT_EQ(field->stringForRange({3, 2}).status, AccessibilityStatus::illegalArgument);
+    EXPECT_EQ(field->stringForRange({-1, 1}).status, AccessibilityStatus::illegalArgument);
+    EXPECT_EQ(field->setSelectedTextRange({2, 0}), AccessibilityStatus::illegalArgument);
+    EXPECT_EQ(field->setSelectedTextRange({1, 2}), AccessibilityStatus::success);
+    EXPECT_EQ(field->selectedText().value, "😀");
+    EXPECT_EQ(field->setSelectedText("xy"), AccessibilityStatus::success);
+    EXPECT_EQ(field->value().value, "axyb");
+    EXPECT_EQ(field->selectedTextRange().value, (TextRange{3, 0}));
+    EXPECT_EQ(field->processIdentifier().value, 7);
+    EXPECT_EQ(field->isFocused().value, true);
+
+    auto window = fixture.editor->applicationElement()->childElements().front();
+    EXPECT_EQ(window->value().status, AccessibilityStatus::attributeUnsupported);
+    EXPECT_EQ(window->setSelectedText("x"), AccessibilityStatus::attributeUnsupported);
+    EXPECT_EQ(window->isFocused().value, false);
+    EXPECT_EQ(window->subrole().status, AccessibilityStatus::noValue);
+    EXPECT_EQ(fixture.editor->applicationElement()->focusedWindow().value, window);
+    EXPECT_EQ(fixture.desktop.accessibility().systemWideFocusedElement().value, field);
+
+    fixture.desktop.permissions().setAccessibilityGranted(false);
+    EXPECT_EQ(field->value().status, AccessibilityStatus::apiDisabled);
+    EXPECT_EQ(field->setSelectedText("z"), AccessibilityStatus::apiDisabled);
+    EXPECT_EQ(fixture.desktop.accessibility().systemWideFocusedElement().status,
+              AccessibilityStatus::apiDisabled);
+    EXPECT_EQ(field->text(), "axyb");
+    EXPECT_FALSE(fixture.desktop.accessibility().isProcessTrusted());
+    EXPECT_FALSE(fixture.desktop.accessibility().isProcessTrusted(true));
+    EXPECT_EQ(fixture.desktop.permissions().accessibilityPromptCount(), 1);
+}
+
+TEST(SimulatedDesktop, KeepsElementsSafeAfterTheDesktopIsGone) {
+    SimulatedElementRef field;
+    {
+        DesktopFixture fixture;
+        field = fixture.desktop.addFocusedTextField(*fixture.editor, "ab");
+    }
+    EXPECT_EQ(field->value().status, AccessibilityStatus::cannotComplete);
+    EXPECT_EQ(field->setSelectedTextRange({0, 0}), AccessibilityStatus::cannotComplete);
+}
+
+TEST(SimulatedDesktop, FindsTextFieldsOfAWebAreaInDocumentOrder) {
+    DesktopFixture fixture;
+    auto window = fixture.editor->applicationElement()->childElements().front();
+    auto web = window->addChild("AXWebArea");
+    auto first = web->addChild("AXTextField");
+    auto group = web->addChild("AXGroup");
+    auto second = group->addChild("AXTextArea");
+    group->addChild("AXButton");
+    auto third = web->addChild("AXTextField");
+    using Refs = std::vector<AccessibilityElementRef>;
+    const auto search = [&](AccessibilityElementRef from, AccessibilitySearchDirection direction,
+                            int limit) {
+        return web
+            ->elementsForSearchPredicate(
+                {{AccessibilitySearchKey::textField}, from, direction, limit})
+            .value;
+    };
+    EXPECT_EQ(search(web, AccessibilitySearchDirection::next, 32), (Refs{first, second, third}));
+    EXPECT_EQ(search(web, AccessibilitySearchDirection::next, 2), (Refs{first, second}));
+    EXPECT_EQ(search(first, AccessibilitySearchDirection::next, 32), (Refs{second, third}));
+    EXPECT_EQ(search(third, AccessibilitySearchDirection::previous, 32), (Refs{second, first}));
+    EXPECT_EQ(window->elementsForSearchPredicate({{}, window, {}, 32}).status,
+              AccessibilityStatus::attributeUnsupported);
+}
+
+TEST(SimulatedDesktop, RunsApplicationsAndNotifiesActivations) {
+    SimulatedDesktop desktop;
+    std::vector<ApplicationActivation> seen;
+    auto subscription = desktop.workspace().observeActivations(
+        [&](const ApplicationActivation& activation) { seen.push_back(activation); });
+    auto app = desktop.launch("org.gnome.Terminal", "Terminal", 42);
+    EXPECT_THROW(desktop.launch("other", "Other", 42), std::invalid_argument);
+    EXPECT_FALSE(desktop.workspace().frontmostApplication().has_value());
+    EXPECT_FALSE(desktop.activate(43));
+    EXPECT_TRUE(desktop.activate(42));
+    const RunningApplication terminal{42, "org.gnome.Terminal", "Terminal"};
+    EXPECT_EQ(desktop.workspace().frontmostApplication(), terminal);
+    EXPECT_EQ(desktop.workspace().runningApplication(42), terminal);
+    EXPECT_FALSE(desktop.workspace().runningApplication(43).has_value());
+    desktop.workspace().postActivationWithoutApplication();
+    EXPECT_EQ(seen, (std::vector<ApplicationActivation>{{terminal}, {std::nullopt}}));
+    subscription.cancel();
+    desktop.activate(42);
+    EXPECT_EQ(seen.size(), 2u);
+
+    // Focus belongs to one element per application and moves the focused window.
+    auto second = app->addWindow();
+    auto field = app->addTextField(second, "x");
+    EXPECT_TRUE(app->focus(field));
+    EXPECT_EQ(app->applicationElement()->focusedWindow().value, second);
+    auto stranger = desktop.launch("b", "B", 50);
+    EXPECT_FALSE(stranger->focus(field));
+    EXPECT_EQ(desktop.focusedElement(), field);
+    desktop.workspace().terminate(42);
+    EXPECT_EQ(desktop.focusedElement(), nullptr);
+    EXPECT_EQ(desktop.accessibility().applicationElement(42), nullptr);
+}
+
+}  // namespace
+}  // namespace plovik
