@@ -8,6 +8,8 @@ SimulatedDesktop::SimulatedDesktop()
       workspace_(environment_),
       accessibility_(environment_, workspace_, permissions_) {
     eventPoster_.setSink([this](const SyntheticKeyEvent& event) { deliverPosted(event); });
+    permissions_.setInputMonitoringListener(
+        [this](bool granted) { tapFactory_.setInputMonitoringGranted(granted); });
 }
 
 std::shared_ptr<SimulatedApplication> SimulatedDesktop::launch(
@@ -72,7 +74,7 @@ void SimulatedDesktop::deliverPosted(const SyntheticKeyEvent& event) {
 }
 
 TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
-    const TapDisposition disposition = tapHandler_ ? tapHandler_(event) : TapDisposition::pass;
+    const TapDisposition disposition = tapFactory_.deliver(event);
     if (disposition == TapDisposition::pass) {
         received_.push_back(event);
         applyToFocusedField(event);

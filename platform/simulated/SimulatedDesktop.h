@@ -10,6 +10,7 @@
 #include "core/platform/KeyEventTap.h"
 #include "platform/simulated/SimulatedAccessibility.h"
 #include "platform/simulated/SimulatedEventPoster.h"
+#include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "platform/simulated/SimulatedPermissions.h"
 #include "platform/simulated/SimulatedWorkspace.h"
 
@@ -21,8 +22,6 @@ namespace plovik {
 // way a toolkit applies them.
 class SimulatedDesktop {
   public:
-    using TapHandler = std::function<TapDisposition(const KeyEvent&)>;
-
     static constexpr std::uint16_t kDeleteKeyCode = 51;
     static constexpr std::uint16_t kReturnKeyCode = 36;
     static constexpr std::uint16_t kKeypadEnterKeyCode = 76;
@@ -41,6 +40,8 @@ class SimulatedDesktop {
     const SimulatedEventPoster& eventPoster() const { return eventPoster_; }
     SimulatedWorkspace& workspace() { return workspace_; }
     SimulatedPermissions& permissions() { return permissions_; }
+    // Taps can be created while Input Monitoring is granted.
+    SimulatedKeyEventTapFactory& keyEventTapFactory() { return tapFactory_; }
 
     // --- Applications and fields
     // A running application with one (focused) window; throws std::invalid_argument
@@ -57,8 +58,6 @@ class SimulatedDesktop {
     SimulatedElementRef focusedElement() const;
 
     // --- Keyboard
-    // Where key-down events go first; without a handler every event passes.
-    void setKeyEventTap(TapHandler handler) { tapHandler_ = std::move(handler); }
     // A key press by the user: through the tap, then (unless swallowed) to the field.
     TapDisposition pressKey(const KeyEvent& event);
     // The key-down events that reached an application, in order.
@@ -76,7 +75,7 @@ class SimulatedDesktop {
     SimulatedWorkspace workspace_;
     SimulatedAccessibility accessibility_;
     SimulatedEventPoster eventPoster_;
-    TapHandler tapHandler_;
+    SimulatedKeyEventTapFactory tapFactory_;
     std::vector<KeyEvent> received_;
 };
 

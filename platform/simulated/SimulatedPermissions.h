@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "core/platform/InputMonitoringAccess.h"
@@ -15,8 +16,11 @@ class SimulatedPermissions final : public InputMonitoringAccess {
 
     void setAccessibilityGranted(bool granted) { environment_->trusted = granted; }
     bool accessibilityGranted() const { return environment_->trusted; }
-    void setInputMonitoringGranted(bool granted) { inputMonitoringGranted_ = granted; }
+    void setInputMonitoringGranted(bool granted);
     bool inputMonitoringGranted() const { return inputMonitoringGranted_; }
+
+    // Told of every change of the Input Monitoring switch (the desktop's taps follow it).
+    void setInputMonitoringListener(std::function<void(bool granted)> listener);
 
     void recordAccessibilityPrompt() { ++accessibilityPromptCount_; }
     int accessibilityPromptCount() const { return accessibilityPromptCount_; }
@@ -28,6 +32,7 @@ class SimulatedPermissions final : public InputMonitoringAccess {
   private:
     std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;
     bool inputMonitoringGranted_ = true;
+    std::function<void(bool)> inputMonitoringListener_;
     int accessibilityPromptCount_ = 0;
     int listenEventRequestCount_ = 0;
 };

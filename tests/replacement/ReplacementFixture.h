@@ -25,13 +25,15 @@ struct ReplacementFixture {
         desktop.launch("org.gnome.TextEditor", "Text Editor", kEditorPid);
     // Every key-down event that reached the tap.
     std::vector<KeyEvent> tapped;
-
-    ReplacementFixture() {
-        desktop.activate(kEditorPid);
-        desktop.setKeyEventTap([this](const KeyEvent& event) {
+    std::unique_ptr<KeyEventTap> tap =
+        desktop.keyEventTapFactory().createTap([this](const KeyEvent& event) {
             tapped.push_back(event);
             return TapDisposition::pass;
         });
+
+    ReplacementFixture() {
+        desktop.activate(kEditorPid);
+        tap->setEnabled(true);
     }
 
     // A focused field in the editor holding `text` with the caret at its end.

@@ -93,10 +93,11 @@ TEST(SimulatedDesktop, SendsKeysThroughTheTapFirst) {
     DesktopFixture fixture;
     auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "ab");
     std::vector<KeyEvent> seen;
-    fixture.desktop.setKeyEventTap([&](const KeyEvent& event) {
+    auto tap = fixture.desktop.keyEventTapFactory().createTap([&](const KeyEvent& event) {
         seen.push_back(event);
         return event.keyCode == 49 ? TapDisposition::swallow : TapDisposition::pass;
     });
+    tap->setEnabled(true);
     EXPECT_EQ(fixture.desktop.pressKey(key(49, " ", 0x80000)), TapDisposition::swallow);
     EXPECT_EQ(fixture.desktop.pressKey(key(8, "c")), TapDisposition::pass);
     EXPECT_EQ(field->text(), "abc");
