@@ -72,7 +72,6 @@ class SimulatedElement final : public AccessibilityElement,
     bool hasText() const { return text_.has_value(); }
     std::string text() const { return text_.value_or(""); }
     TextRange selection() const { return selection_; }
-    TextRange caretRange() const { return selection_; }
     // Return presses in a single-line field.
     int submitCount() const { return submitCount_; }
 

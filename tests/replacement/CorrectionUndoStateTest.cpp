@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/replacement/CorrectionUndoState.h"
+#include "replacement/ReplacementFixture.h"
 
 namespace plovik {
 namespace {
@@ -52,6 +53,27 @@ TEST(CorrectionUndoState, KeepsOnlyTheLastCorrectionUntilCleared) {
     EXPECT_EQ(state.lastCorrection(), first);
     state.setLastCorrection(std::nullopt);
     EXPECT_FALSE(state.consumeUndo("a").has_value());
+}
+
+// A correction that changed the delimiter is undone in the field, once.
+TEST(CorrectionUndoState, ItsRequestRestoresWhatTheUserTyped) {
+    testing::ReplacementFixture fixture;
+    auto field = fixture.field("ok ghbdtn.");
+    ASSERT_TRUE(fixture.service.replace({"ghbdtn", "привет", ".", ","}).succeeded);
+    ASSERT_EQ(field->text(), "ok привет,");
+    CorrectionUndoState state;
+    state.record(LastCorrection(Uuid::random(), "ghbdtn", "привет", ",", ".",
+                                "org.gnome.TextEditor", KeyboardLayout::english(),
+                                KeyboardLayout::russian(), {}));
+    const auto request = state.requestForUndo("org.gnome.TextEditor");
+    ASSERT_TRUE(request.has_value());
+    EXPECT_EQ(fixture.service.replace(*request),
+              TextReplacementResult::success(TextReplacementMethod::accessibility));
+    EXPECT_EQ(field->text(), "ok ghbdtn.");
+    EXPECT_TRUE(state.consumeUndo("org.gnome.TextEditor").has_value());
+    // Undoing again would find the user's text, not the correction: refused.
+    EXPECT_FALSE(fixture.service.replace(*request).succeeded);
+    EXPECT_EQ(field->text(), "ok ghbdtn.");
 }
 
 }  // namespace
