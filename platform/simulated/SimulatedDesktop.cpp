@@ -1,12 +1,18 @@
 #include "platform/simulated/SimulatedDesktop.h"
 
+#include "core/layouts/SystemKeyboardLayoutTranslator.h"
+#include "core/text/Utf16.h"
+
 namespace plovik {
 
-SimulatedDesktop::SimulatedDesktop()
+SimulatedDesktop::SimulatedDesktop() : SimulatedDesktop(nullptr) {}
+
+SimulatedDesktop::SimulatedDesktop(std::shared_ptr<XkbKeymapLibrary> keymaps)
     : environment_(std::make_shared<SimulatedAccessibilityEnvironment>()),
       permissions_(environment_),
       workspace_(environment_),
-      accessibility_(environment_, workspace_, permissions_) {
+      accessibility_(environment_, workspace_, permissions_),
+      keymaps_(std::move(keymaps)) {
     eventPoster_.setSink([this](const SyntheticKeyEvent& event) { deliverPosted(event); });
     permissions_.setInputMonitoringListener(
         [this](bool granted) { tapFactory_.setInputMonitoringGranted(granted); });
@@ -56,6 +62,70 @@ std::optional<std::string> SimulatedDesktop::controlCharacters(std::uint16_t key
 }
 
 TapDisposition SimulatedDesktop::pressKey(const KeyEvent& event) {
+    return deliver(event);
+}
+
+SimulatedInputSources& SimulatedDesktop::inputSources() {
+    if (!inputSources_) {
+        if (!keymaps_) {
+            keymaps_ = std::make_shared<XkbKeymapLibrary>();
+        }
+        inputSources_ = std::make_unique<SimulatedInputSources>(*keymaps_);
+    }
+    return *inputSources_;
+}
+
+std::optional<InputSource> SimulatedDesktop::currentSource() {
+    const auto id = inputSources().currentSourceId();
+    auto source = id ? inputSources().installedSource(*id) : std::nullopt;
+    if (!source || !source->id || !source->keyLayoutData) {
+        return std::nullopt;
+    }
+    return source;
+}
+
+const TypingSimulator& SimulatedDesktop::typingSimulator(const InputSource& source) {
+    auto found = typingSimulators_.find(*source.id);
+    if (found == typingSimulators_.end()) {
+        found = typingSimulators_
+                    .emplace(*source.id, std::make_unique<TypingSimulator>(
+                                             *source.keyLayoutData, inputSources().keyboardType()))
+                    .first;
+    }
+    return *found->second;
+}
+
+bool SimulatedDesktop::typeText(std::string_view text) {
+    const auto source = currentSource();
+    const auto strokes = source ? typingSimulator(*source).strokes(text) : std::nullopt;
+    if (!strokes) {
+        return false;
+    }
+    for (const auto& stroke : *strokes) {
+        pressStroke(stroke);
+    }
+    return true;
+}
+
+TapDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
+    KeyEvent event;
+    event.keyCode = stroke.keyCode;
+    event.flags = stroke.modifiers;
+    if (const auto source = currentSource()) {
+        if (deadKeySource_ != source->id) {
+            deadKeyState_ = 0;
+            deadKeySource_ = source->id;
+        }
+        KeyTranslationOutput output;
+        const auto status = source->keyLayoutData->translate(
+            stroke.keyCode, SystemKeyboardLayoutTranslator::modifierState(stroke.modifiers),
+            inputSources().keyboardType(), deadKeyState_, output);
+        if (status == KeyTranslationStatus::success &&
+            output.length <= KeyTranslationOutput::kCapacity) {
+            event.characters =
+                text::Utf16::decode(std::u16string_view(output.units.data(), output.length));
+        }
+    }
     return deliver(event);
 }
 

@@ -2,14 +2,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/capture/PhysicalKeyStroke.h"
+#include "core/layouts/TypingSimulator.h"
 #include "core/platform/KeyEventTap.h"
+#include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedAccessibility.h"
 #include "platform/simulated/SimulatedEventPoster.h"
+#include "platform/simulated/SimulatedInputSources.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "platform/simulated/SimulatedPermissions.h"
 #include "platform/simulated/SimulatedWorkspace.h"
@@ -31,6 +37,8 @@ class SimulatedDesktop {
     static constexpr std::uint64_t kCommandFlagsMask = 0x140000;
 
     SimulatedDesktop();
+    // Shares compiled key maps with other desktops (they take a while to load).
+    explicit SimulatedDesktop(std::shared_ptr<XkbKeymapLibrary> keymaps);
     SimulatedDesktop(const SimulatedDesktop&) = delete;
     SimulatedDesktop& operator=(const SimulatedDesktop&) = delete;
 
@@ -42,6 +50,8 @@ class SimulatedDesktop {
     SimulatedPermissions& permissions() { return permissions_; }
     // Taps can be created while Input Monitoring is granted.
     SimulatedKeyEventTapFactory& keyEventTapFactory() { return tapFactory_; }
+    // The keyboard input sources with real XKB key maps; none is installed at first.
+    SimulatedInputSources& inputSources();
 
     // --- Applications and fields
     // A running application with one (focused) window; throws std::invalid_argument
@@ -60,6 +70,14 @@ class SimulatedDesktop {
     // --- Keyboard
     // A key press by the user: through the tap, then (unless swallowed) to the field.
     TapDisposition pressKey(const KeyEvent& event);
+    // Types text as the user would: each character becomes the physical strokes that
+    // type it under the selected input source, and each stroke a key press through
+    // the tap. False, and nothing typed, when no source is selected, it has no key
+    // map, or a character cannot be typed with it.
+    bool typeText(std::string_view text);
+    // One physical key press under the selected source; a dead key composes with
+    // the next press. Without a usable source the event carries no characters.
+    TapDisposition pressStroke(const PhysicalKeyStroke& stroke);
     // The key-down events that reached an application, in order.
     const std::vector<KeyEvent>& keysReceivedByApplications() const { return received_; }
     // The characters a key types without a layout (control keys and space only).
@@ -69,6 +87,8 @@ class SimulatedDesktop {
     void deliverPosted(const SyntheticKeyEvent& event);
     TapDisposition deliver(const KeyEvent& event);
     void applyToFocusedField(const KeyEvent& event);
+    std::optional<InputSource> currentSource();
+    const TypingSimulator& typingSimulator(const InputSource& source);
 
     std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;
     SimulatedPermissions permissions_;
@@ -76,6 +96,12 @@ class SimulatedDesktop {
     SimulatedAccessibility accessibility_;
     SimulatedEventPoster eventPoster_;
     SimulatedKeyEventTapFactory tapFactory_;
+    std::shared_ptr<XkbKeymapLibrary> keymaps_;
+    std::unique_ptr<SimulatedInputSources> inputSources_;
+    std::map<std::string, std::unique_ptr<TypingSimulator>, std::less<>> typingSimulators_;
+    // The accent a dead key left pending, and the source it belongs to.
+    std::uint32_t deadKeyState_ = 0;
+    std::optional<std::string> deadKeySource_;
     std::vector<KeyEvent> received_;
 };
 

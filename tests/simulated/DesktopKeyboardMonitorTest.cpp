@@ -69,6 +69,47 @@ TEST(DesktopKeyboardMonitor, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
     EXPECT_EQ(deletions, 0);
 }
 
+// The user types by text under real layouts; the monitor hears the physical strokes,
+// the replacement's own keys pass it by.
+TEST(DesktopKeyboardMonitor, HearsTypedStrokesAndNotTheReplacement) {
+    SimulatedDesktop desktop;
+    ManualClock clock;
+    ManualMainQueue queue(clock);
+    ASSERT_TRUE(desktop.inputSources().addKeyboardLayout("xkb:us"));
+    ASSERT_TRUE(desktop.inputSources().addKeyboardLayout("xkb:ru"));
+    desktop.inputSources().setCurrentSourceId("xkb:us");
+    auto slack = desktop.launch("com.tinyspeck.slackmacgap", "Slack", 12);
+    desktop.activate(12);
+    auto field = desktop.addFocusedTextField(*slack, "");
+    auto monitor = KeyboardEventMonitor::create(desktop.keyEventTapFactory(), queue, [] {
+        return KeyboardEventMonitor::Shortcuts{ShortcutDefinition::optionSpace(),
+                                               ShortcutDefinition::optionShiftSpace(),
+                                               ShortcutDefinition::optionCommandP()};
+    });
+    std::vector<PhysicalKeyStroke> strokes;
+    std::string typed;
+    monitor->onStroke = [&](const std::string& text, const PhysicalKeyStroke& stroke) {
+        typed += text;
+        strokes.push_back(stroke);
+    };
+    monitor->start();
+
+    ASSERT_TRUE(desktop.typeText("ghbdtn "));
+    FocusedElementService focus(desktop.accessibility(), desktop.workspace());
+    SyntheticKeyboardService keyboard(desktop.eventPoster());
+    ReentrancyGuard guard;
+    TextReplacementService service(focus, keyboard, guard);
+    EXPECT_EQ(service.replace({"ghbdtn", "привет", " "}).method,
+              TextReplacementMethod::syntheticKeyboard);
+    desktop.inputSources().setCurrentSourceId("xkb:ru");
+    ASSERT_TRUE(desktop.typeText("мир"));
+    queue.runUntilIdle();
+    EXPECT_EQ(field->text(), "привет мир");
+    EXPECT_EQ(typed, "ghbdtn мир");
+    EXPECT_EQ(strokes.size(), 10u);
+    EXPECT_EQ(strokes[7], PhysicalKeyStroke(9, 0));  // "м" on the key of "v"
+}
+
 TEST(DesktopKeyboardMonitor, NeedsInputMonitoringForItsTap) {
     SimulatedDesktop desktop;
     ManualClock clock;
