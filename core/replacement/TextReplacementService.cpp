@@ -95,7 +95,8 @@ TextReplacementService::Outcome TextReplacementService::accessibilityReplacement
     const bool listed = prefersKeyboardReplacement(context.applicationBundleIdentifier);
     const auto selection = element.selectedTextRange().valueIfPresent();
     if (!selection) {
-        return listed ? Outcome::cancelled : Outcome::keyboardFallback;
+        return listed || visiblyLacks(element, request) ? Outcome::cancelled
+                                                        : Outcome::keyboardFallback;
     }
     if (selection->length != 0 || selection->location < 0) {
         return Outcome::cancelled;
@@ -169,6 +170,15 @@ TextReplacementService::Outcome TextReplacementService::restoreCaret(Accessibili
     const bool written = element.setSelectedTextRange(caret) == AccessibilityStatus::success;
     const auto now = element.selectedTextRange().valueIfPresent();
     return written && now == caret ? Outcome::keyboardFallback : Outcome::cancelled;
+}
+
+bool TextReplacementService::visiblyLacks(const AccessibilityElement& element,
+                                          const TextReplacementRequest& request) {
+    // Without a caret nothing can be verified in place, but a field whose whole text
+    // is readable and lacks the token certainly does not end with it at the caret.
+    const auto value = element.value().valueIfPresent();
+    return value && value->find(request.expectedText + request.expectedTrailingDelimiter) ==
+                        std::string::npos;
 }
 
 TextReplacementService::Outcome TextReplacementService::fallbackIfUnchanged(

@@ -45,6 +45,8 @@ class TextReplacementService final : public TextReplacing {
     static bool startsAtWordBoundary(const AccessibilityElement& element, std::int64_t start);
     static bool endsAtWordBoundary(const AccessibilityElement& element, std::int64_t caret,
                                    const TextReplacementRequest& request);
+    static bool visiblyLacks(const AccessibilityElement& element,
+                             const TextReplacementRequest& request);
     static Outcome restoreCaret(AccessibilityElement& element, TextRange caret);
     static Outcome fallbackIfUnchanged(const AccessibilityElement& element, TextRange expectedRange,
                                        const std::string& expected);

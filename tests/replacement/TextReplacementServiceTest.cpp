@@ -178,6 +178,11 @@ TEST(TextReplacementService, FallsBackToKeystrokesOnlyWhereItIsSafe) {
     const Case cases[] = {
         {"selection unreported",
          [](SimulatedElement& f) { f.quirks().reportsSelectedTextRange = false; }},
+        {"selection and value unreported",
+         [](SimulatedElement& f) {
+             f.quirks().reportsSelectedTextRange = false;
+             f.quirks().reportsValue = false;
+         }},
         {"selection write fails, caret unchanged",
          [](SimulatedElement& f) { f.quirks().acceptsSelectionWrites = false; }},
         {"selected text unreadable, caret restored",
