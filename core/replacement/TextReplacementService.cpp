@@ -88,7 +88,8 @@ TextReplacementResult TextReplacementService::replaceInGuard(
 
 TextReplacementService::Outcome TextReplacementService::accessibilityReplacement(
     const FocusedElementContext& context, const TextReplacementRequest& request) const {
-    if (!context.canProcessText()) {
+    // A request without a token would insert unverified text at the caret.
+    if (!context.canProcessText() || request.expectedText.empty()) {
         return Outcome::cancelled;
     }
     AccessibilityElement& element = *context.element;

@@ -81,6 +81,8 @@ TEST(TextReplacementService, CancelsWithoutTouchingTheFieldOrSendingKeys) {
         {"glued to a letter", "aghbdtn ", {8, 0}, kWord, none},
         {"caret inside a word", "ghbdtnabc", {6, 0}, {"ghbdtn", "привет", ""}, none},
         {"emoji after the caret", "ghbdtn😀", {6, 0}, {"ghbdtn", "привет", ""}, none},
+        {"no token", "hello ", {6, 0}, {"", "x", " "}, none},
+        {"no token, no delimiter", "hello ", {6, 0}, {"", "x", ""}, none},
         {"delimiter is a letter", "ghbdtnx", {7, 0}, {"ghbdtn", "привет", "x"}, none},
         {"text unreadable",
          "hello ghbdtn ",
