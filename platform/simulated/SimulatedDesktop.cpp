@@ -107,6 +107,33 @@ bool SimulatedDesktop::typeText(std::string_view text) {
     return true;
 }
 
+std::optional<std::string> SimulatedDesktop::translate(const InputSource& source,
+                                                       std::uint16_t keyCode, std::uint64_t flags,
+                                                       std::uint32_t& deadKeyState) {
+    KeyTranslationOutput output;
+    const auto status = source.keyLayoutData->translate(
+        keyCode, SystemKeyboardLayoutTranslator::modifierState(flags),
+        inputSources().keyboardType(), deadKeyState, output);
+    if (status != KeyTranslationStatus::success ||
+        output.length > KeyTranslationOutput::kCapacity) {
+        return std::nullopt;
+    }
+    return text::Utf16::decode(std::u16string_view(output.units.data(), output.length));
+}
+
+std::optional<std::string> SimulatedDesktop::postedCharacters(const SyntheticKeyEvent& event) {
+    if (event.unicodeString) {
+        return event.unicodeString;
+    }
+    if (auto characters = controlCharacters(event.keyCode)) {
+        return characters;
+    }
+    // Other keys type what they type under the selected layout, if one was set up.
+    const auto source = inputSources_ ? currentSource() : std::nullopt;
+    std::uint32_t noDeadKey = 0;
+    return source ? translate(*source, event.keyCode, event.flags, noDeadKey) : std::nullopt;
+}
+
 TapDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
     KeyEvent event;
     event.keyCode = stroke.keyCode;
@@ -116,15 +143,7 @@ TapDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
             deadKeyState_ = 0;
             deadKeySource_ = source->id;
         }
-        KeyTranslationOutput output;
-        const auto status = source->keyLayoutData->translate(
-            stroke.keyCode, SystemKeyboardLayoutTranslator::modifierState(stroke.modifiers),
-            inputSources().keyboardType(), deadKeyState_, output);
-        if (status == KeyTranslationStatus::success &&
-            output.length <= KeyTranslationOutput::kCapacity) {
-            event.characters =
-                text::Utf16::decode(std::u16string_view(output.units.data(), output.length));
-        }
+        event.characters = translate(*source, stroke.keyCode, stroke.modifiers, deadKeyState_);
     }
     return deliver(event);
 }
@@ -138,8 +157,7 @@ void SimulatedDesktop::deliverPosted(const SyntheticKeyEvent& event) {
     keyEvent.keyCode = event.keyCode;
     keyEvent.flags = event.flags;
     keyEvent.userData = event.userData;
-    keyEvent.characters =
-        event.unicodeString ? event.unicodeString : controlCharacters(event.keyCode);
+    keyEvent.characters = postedCharacters(event);
     deliver(keyEvent);
 }
 

@@ -88,6 +88,9 @@ class SimulatedDesktop {
     TapDisposition deliver(const KeyEvent& event);
     void applyToFocusedField(const KeyEvent& event);
     std::optional<InputSource> currentSource();
+    std::optional<std::string> translate(const InputSource& source, std::uint16_t keyCode,
+                                         std::uint64_t flags, std::uint32_t& deadKeyState);
+    std::optional<std::string> postedCharacters(const SyntheticKeyEvent& event);
     const TypingSimulator& typingSimulator(const InputSource& source);
 
     std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;

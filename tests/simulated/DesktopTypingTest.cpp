@@ -92,6 +92,19 @@ TEST_F(DesktopTypingTest, TypesNothingThatTheLayoutCannotType) {
     EXPECT_EQ(field_->text(), "");
 }
 
+TEST_F(DesktopTypingTest, PostedKeysTypeWhatTheSelectedLayoutMakesOfThem) {
+    select("xkb:ru");
+    auto& poster = desktop_.eventPoster();
+    auto event = *poster.createSource()->createKeyboardEvent(5, true);
+    poster.post(event);
+    event.flags = 0x20000;
+    poster.post(event);
+    ASSERT_EQ(tapped_.size(), 2u);
+    EXPECT_EQ(tapped_[0].characters, "п");
+    EXPECT_EQ(tapped_[1].characters, "П");
+    EXPECT_EQ(field_->text(), "пП");
+}
+
 TEST_F(DesktopTypingTest, SwallowedStrokesNeverReachTheField) {
     select("xkb:us");
     swallowed_ = 49;  // Space
