@@ -70,5 +70,15 @@ TEST(SyntheticKeyboardService, TypesNothingForAnEmptyReplacement) {
     EXPECT_EQ(field->text(), "");
 }
 
+TEST(TextReplacementMethod, UsesItsRawValues) {
+    for (const auto method :
+         {TextReplacementMethod::accessibility, TextReplacementMethod::syntheticKeyboard}) {
+        EXPECT_EQ(textReplacementMethodFromString(toString(method)), method);
+    }
+    EXPECT_EQ(toString(TextReplacementMethod::syntheticKeyboard), "syntheticKeyboard");
+    EXPECT_EQ(textReplacementMethodFromString("Accessibility"), std::nullopt);
+    EXPECT_EQ(textReplacementMethodFromString(""), std::nullopt);
+}
+
 }  // namespace
 }  // namespace plovik
