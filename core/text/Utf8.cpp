@@ -58,7 +58,8 @@ std::string Utf8::sanitized(std::string_view text) {
     result.reserve(text.size() + 8);
     decode(text, [&](char32_t scalar, int32_t start, int32_t end, bool valid) {
         if (valid) {
-            result.append(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+            result.append(
+                text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
         } else {
             result += encode(scalar);
         }
@@ -70,6 +71,16 @@ bool Utf8::isValid(std::string_view text) {
     bool valid = true;
     decode(text, [&](char32_t, int32_t, int32_t, bool ok) { valid = valid && ok; });
     return valid;
+}
+
+std::optional<std::size_t> Utf8::firstMalformedOffset(std::string_view text) {
+    std::optional<std::size_t> found;
+    decode(text, [&](char32_t, int32_t start, int32_t, bool ok) {
+        if (!ok && !found) {
+            found = static_cast<std::size_t>(start);
+        }
+    });
+    return found;
 }
 
 char32_t Utf8::firstScalar(std::string_view text) {

@@ -1,7 +1,6 @@
-#include "core/text/Graphemes.h"
-
 #include <gtest/gtest.h>
 
+#include "core/text/Graphemes.h"
 #include "core/text/Utf8.h"
 
 namespace plovik::text {
@@ -57,11 +56,19 @@ TEST(Graphemes, SuffixMustStartOnACharacterBoundary) {
 TEST(Graphemes, MalformedInputReadsAsReplacementCharacters) {
     const std::string loneSurrogate = "a\xED\xA0\x80z";  // UTF-8 encoded U+D800
     const std::string truncated = "b\xD0";               // half of a Cyrillic letter
-    EXPECT_EQ(Graphemes::count(loneSurrogate), 5u);    // a, three U+FFFD, z
+    EXPECT_EQ(Graphemes::count(loneSurrogate), 5u);      // a, three U+FFFD, z
     EXPECT_EQ(Graphemes::last(truncated, 1), "\uFFFD");
-    EXPECT_EQ(Utf8::sanitized("\xFF" "ok"), "\uFFFDok");
+    EXPECT_EQ(Utf8::sanitized("\xFF"
+                              "ok"),
+              "\uFFFDok");
     EXPECT_TRUE(Utf8::isValid("привет"));
     EXPECT_FALSE(Utf8::isValid(loneSurrogate));
+    EXPECT_EQ(Utf8::firstMalformedOffset(loneSurrogate), 1u);
+    EXPECT_EQ(Utf8::firstMalformedOffset("привет"
+                                         "\xD0"),
+              12u);
+    EXPECT_EQ(Utf8::firstMalformedOffset("привет"), std::nullopt);
+    EXPECT_EQ(Utf8::firstMalformedOffset(""), std::nullopt);
 }
 
 }  // namespace
