@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Compares what plovik-correct wrote with the text that was meant, word by word.
+
+usage: evaluate.py MODE SCRIPT INTENDED TYPED OUTPUT
+  MODE    wrong (the text was typed under the other layout) or right (typed correctly)
+  SCRIPT  ru or en: which words of INTENDED are counted (Cyrillic or Latin letters only)
+
+Lines of the three files correspond; whitespace is typed by the same keys in every layout,
+so their whitespace-separated chunks correspond too. A chunk counts when, without the
+punctuation around it, it is one word of letters of SCRIPT. A wrong-layout word is
+corrected when the output chunk, stripped the same way, is that word; a correctly typed word
+is changed when its output chunk differs in any byte. Prints a JSON summary.
+"""
+import collections
+import json
+import sys
+
+
+def split_core(chunk):
+    start, end = 0, len(chunk)
+    while start < end and not chunk[start].isalpha():
+        start += 1
+    while end > start and not chunk[end - 1].isalpha():
+        end -= 1
+    return start, chunk[start:end], len(chunk) - end
+
+
+def in_script(word, script):
+    if script == "ru":
+        return all("\u0400" <= c <= "\u04ff" for c in word)
+    return word.isascii() and word.isalpha()
+
+
+def length_bucket(word):
+    n = len(word)
+    return "1-2" if n <= 2 else "3" if n == 3 else "4-5" if n <= 5 else "6+"
+
+
+def main():
+    mode, script, intended_path, typed_path, output_path = sys.argv[1:6]
+    read = lambda path: open(path, encoding="utf-8").read().split("\n")
+    intended, typed, output = read(intended_path), read(typed_path), read(output_path)
+    counts = collections.defaultdict(lambda: [0, 0])  # key -> [words, good]
+    misses, changes = [], []
+    misaligned = 0
+    for line_t, line_g, line_o in zip(intended, typed, output):
+        chunks_t, chunks_g, chunks_o = line_t.split(), line_g.split(), line_o.split()
+        if not (len(chunks_t) == len(chunks_g) == len(chunks_o)):
+            misaligned += 1
+            continue
+        for t, g, o in zip(chunks_t, chunks_g, chunks_o):
+            prefix, word, suffix = split_core(t)
+            if not word or not in_script(word, script) or len(g) != len(t):
+                continue
+            typed_core = g[prefix:len(g) - suffix]
+            punctuation_keys = any(not c.isalpha() for c in typed_core)
+            if mode == "wrong":
+                good = split_core(o)[1] == word
+                if not good:
+                    misses.append({"word": word, "typed": g, "output": o,
+                                   "punctuationKeys": punctuation_keys})
+            else:
+                good = o == t
+                if not good:
+                    changes.append({"word": t, "output": o})
+            for key in ("all", length_bucket(word),
+                        "punctuation keys" if punctuation_keys else "letter keys only",
+                        ("punctuation keys " if punctuation_keys else "letter keys ")
+                        + length_bucket(word)):
+                counts[key][0] += 1
+                counts[key][1] += good
+    table = {key: {"words": n, "share": round(good / n, 4) if n else None}
+             for key, (n, good) in sorted(counts.items())}
+    print(json.dumps({"mode": mode, "script": script, "misalignedLines": misaligned,
+                      "table": table,
+                      "misses": misses, "changes": changes}, ensure_ascii=False))
+
+
+if __name__ == "__main__":
+    main()
