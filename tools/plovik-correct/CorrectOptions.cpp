@@ -1,0 +1,169 @@
+#include "tools/plovik-correct/CorrectOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace plovik {
+
+namespace {
+
+using Error = CorrectOptions::Error;
+
+std::vector<std::string> splitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        items.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) {
+            return items;
+        }
+        start = comma + 1;
+    }
+}
+
+std::optional<Error> setLayouts(CorrectOptions& options, const std::string& value) {
+    std::vector<std::string> layouts = splitList(value);
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        if (layouts[i].empty()) {
+            return Error{"--layouts: empty layout name in \"" + value + "\""};
+        }
+        if (std::find(layouts.begin(), layouts.begin() + i, layouts[i]) != layouts.begin() + i) {
+            return Error{"--layouts: " + layouts[i] + " is listed twice"};
+        }
+    }
+    options.layouts = std::move(layouts);
+    return std::nullopt;
+}
+
+std::optional<Error> setThreshold(CorrectOptions& options, const std::string& value) {
+    double threshold = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, status] = std::from_chars(value.data(), end, threshold);
+    if (value.empty() || status != std::errc() || stop != end || !std::isfinite(threshold)) {
+        return Error{"--threshold: \"" + value + "\" is not a number"};
+    }
+    if (threshold < 0.0 || threshold > 1.0) {
+        return Error{"--threshold: " + value + " is outside 0...1"};
+    }
+    options.threshold = threshold;
+    return std::nullopt;
+}
+
+bool takesValue(const std::string& name) {
+    return name == "--layouts" || name == "--typed-in" || name == "--threshold" ||
+           name == "--history";
+}
+
+std::optional<Error> setValue(CorrectOptions& options, const std::string& name,
+                              const std::string& value) {
+    if (name == "--layouts") {
+        return setLayouts(options, value);
+    }
+    if (name == "--threshold") {
+        return setThreshold(options, value);
+    }
+    if (value.empty()) {
+        return Error{name + ": empty value"};
+    }
+    if (name == "--typed-in") {
+        options.typedIn = value;
+    } else {
+        options.historyFile = value;
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> setFlag(CorrectOptions& options, const std::string& name) {
+    if (name == "--switch") {
+        options.switchAfterCorrection = true;
+    } else if (name == "--explain") {
+        options.explain = true;
+    } else if (name == "--help" || name == "-h") {
+        options.help = true;
+    } else {
+        return Error{"unknown option \"" + name + "\""};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<CorrectOptions, Error> CorrectOptions::parse(
+    const std::vector<std::string>& arguments) {
+    CorrectOptions options;
+    std::optional<std::string> typedIn;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string name = arguments[i];
+        std::optional<std::string> value;
+        if (const auto equals = name.find('=');
+            name.starts_with("--") && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        if (!takesValue(name)) {
+            if (value) {
+                return Error{"option " + name + " takes no value"};
+            }
+            if (auto error = setFlag(options, name)) {
+                return *error;
+            }
+            continue;
+        }
+        if (!value) {
+            if (i + 1 == arguments.size()) {
+                return Error{"option " + name + " needs a value"};
+            }
+            value = arguments[++i];
+        }
+        if (auto error = setValue(options, name, *value)) {
+            return *error;
+        }
+        if (name == "--typed-in") {
+            typedIn = options.typedIn;
+        }
+    }
+    options.typedIn = typedIn.value_or(options.layouts.front());
+    if (std::find(options.layouts.begin(), options.layouts.end(), options.typedIn) ==
+        options.layouts.end()) {
+        return Error{"--typed-in " + options.typedIn + " is not among --layouts"};
+    }
+    return options;
+}
+
+std::string CorrectOptions::usage() {
+    return R"(usage: plovik-correct [options] < text > corrected-text
+
+Reads UTF-8 text on standard input, types it key by key as if the user pressed the keys
+that produce it under the --typed-in layout, and writes the text with every word that the
+automatic correction would fix replaced, exactly as the application decides. Every byte
+that is not corrected is written unchanged.
+
+options:
+  --layouts L1,L2,...  the enabled layouts, XKB names with an optional variant such as
+                       us(dvorak) (default: us,ru)
+  --typed-in LAYOUT    the layout selected while typing; one of --layouts (default: the first)
+  --switch             select the target layout after each correction, as the application
+                       does when asked to switch; later keys are then read in that layout
+  --threshold X        the confidence a correction needs, 0...1 (default: 0.9)
+  --history FILE       the application's learning history file to score with; it is only
+                       read (default: an empty history)
+  --explain            instead of text, write one JSON object per finished word: token,
+                       delimiter, safety (the exclusion or null) and decision (null or an
+                       object with corrected, correctedDelimiter, confidence, reason and
+                       targetLayout)
+  -h, --help           show this help
+
+Typing: each line is typed key by key; a line break ends the word like a Return key that the
+application holds back until the word is corrected. A character that the --typed-in layout
+cannot type (an emoji, a letter of another script) is copied unchanged without a key press:
+the word before it is judged with that character as its delimiter, and the recent context
+starts afresh after it, as it does when text reaches a field without keys.
+
+exit status: 0 on success, 2 for a usage error (unknown option or layout, a threshold that
+is not a number within 0...1) or input that is not UTF-8.
+)";
+}
+
+}  // namespace plovik

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace plovik {
+
+// What plovik-correct was asked to do, read from its command line.
+struct CorrectOptions {
+    // XKB layout names with an optional variant: "us", "us(dvorak)".
+    std::vector<std::string> layouts{"us", "ru"};
+    std::string typedIn = "us";
+    bool switchAfterCorrection = false;
+    double threshold = 0.9;
+    std::optional<std::string> historyFile;
+    bool explain = false;
+    bool help = false;
+
+    // A usage error to print before exiting with status 2.
+    struct Error {
+        std::string message;
+        bool operator==(const Error&) const = default;
+    };
+
+    // The arguments without the program name.
+    static std::variant<CorrectOptions, Error> parse(const std::vector<std::string>& arguments);
+    static std::string usage();
+
+    bool operator==(const CorrectOptions&) const = default;
+};
+
+}  // namespace plovik
