@@ -1,0 +1,159 @@
+#include "platform/simulated/TypedTextReplayer.h"
+
+#include "core/text/Graphemes.h"
+
+namespace plovik {
+
+namespace {
+
+// The context the application keeps before the word being typed.
+constexpr int kContextLength = 64;
+
+bool isLineBreak(std::string_view character) {
+    return character == "\n" || character == "\r\n";
+}
+
+}  // namespace
+
+TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
+                                     InputSourceService& inputSources,
+                                     const CorrectionEngine& engine, Settings settings)
+    : typist_(typist),
+      inputSources_(inputSources),
+      engine_(engine),
+      settings_(std::move(settings)),
+      buffer_(kContextLength) {}
+
+void TypedTextReplayer::type(std::string_view text) {
+    for (const std::string& character : text::Graphemes::split(text)) {
+        typeCharacter(character);
+    }
+}
+
+void TypedTextReplayer::finishInput() {
+    if (buffer_.currentToken().empty()) {
+        return;
+    }
+    if (const auto completion = buffer_.candidateForManualCorrection()) {
+        judge(*completion, false);
+    }
+    buffer_.reset();
+}
+
+std::string TypedTextReplayer::takeText() {
+    std::string text;
+    text.swap(field_);
+    return text;
+}
+
+void TypedTextReplayer::typeCharacter(const std::string& character) {
+    if (isLineBreak(character)) {
+        pressReturn(character);
+        return;
+    }
+    const auto strokes = typist_.strokesForCharacter(character);
+    if (!strokes || strokes->empty()) {
+        insertWithoutKeys(character);
+        return;
+    }
+    pressKeys(character, *strokes);
+}
+
+void TypedTextReplayer::pressKeys(const std::string& character,
+                                  const std::vector<PhysicalKeyStroke>& strokes) {
+    // Under the layout it was typed in, a key shows exactly the character it stands for; after
+    // a switch, the same keys show what the selected layout makes of them.
+    const bool typedInSelected = inputSources_.currentLayout() == settings_.typedIn;
+    for (std::size_t i = 0; i < strokes.size(); ++i) {
+        std::string shown;
+        if (!typedInSelected) {
+            shown = inputSources_.text(strokes[i]).value_or("");
+        } else if (i + 1 == strokes.size()) {
+            shown = character;
+        }
+        field_ += shown;
+        finish(buffer_.consume(shown, strokes[i]));
+    }
+}
+
+void TypedTextReplayer::pressReturn(const std::string& lineBreak) {
+    // The application holds the Return back, corrects the word it ends, then lets it through.
+    const auto completions = buffer_.consume(lineBreak, std::nullopt);
+    if (!completions.empty()) {
+        judge(completions.front(), true);
+    }
+    field_ += lineBreak;
+}
+
+void TypedTextReplayer::insertWithoutKeys(const std::string& character) {
+    if (CurrentTokenBuffer::isDelimiter(character)) {
+        field_ += character;
+        finish(buffer_.consume(character, std::nullopt));
+        return;
+    }
+    // Text that arrives without keys leaves the field different from what the buffer
+    // followed: the word before it ends here, and the buffer starts afresh.
+    auto completion =
+        buffer_.currentToken().empty() ? std::nullopt : buffer_.candidateForManualCorrection();
+    field_ += character;
+    if (completion) {
+        completion->delimiter = character;
+        judge(*completion, false);
+        buffer_.reset();
+    }
+}
+
+void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) {
+    for (const TokenCompletion& completion : completions) {
+        judge(completion, false);
+    }
+}
+
+void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
+    auto decision = decide(completion);
+    if (observer_) {
+        observer_(
+            {completion,
+             engine_.safetyClassifier().assess(completion.token, completion.contextBeforeToken),
+             decision,
+             decision ? std::optional(engine_.convertedDelimiter(completion.delimiter, *decision))
+                      : std::nullopt});
+    }
+    if (decision) {
+        apply(*decision, completion, heldBackDelimiter);
+    }
+}
+
+std::optional<CorrectionDecision> TypedTextReplayer::decide(
+    const TokenCompletion& completion) const {
+    const auto& application = settings_.applicationBundleIdentifier;
+    const auto current = inputSources_.currentLayout();
+    if (current && !completion.physicalStrokes.empty()) {
+        return engine_.automaticDecision(
+            completion.token, completion.contextBeforeToken, application, *current,
+            inputSources_.conversionCandidates(completion, *current), settings_.threshold);
+    }
+    return engine_.automaticDecision(completion.token, completion.contextBeforeToken, application,
+                                     inputSources_.inferredCurrentLayout(), settings_.threshold);
+}
+
+void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCompletion& completion,
+                              bool heldBackDelimiter) {
+    const std::string correctedDelimiter =
+        engine_.convertedDelimiter(completion.delimiter, decision);
+    const std::string expected =
+        decision.original + (heldBackDelimiter ? std::string() : completion.delimiter);
+    // Like the replacement in a real field, only text that is still there is replaced.
+    if (!field_.ends_with(expected)) {
+        return;
+    }
+    field_.resize(field_.size() - expected.size());
+    field_ += decision.corrected + (heldBackDelimiter ? std::string() : correctedDelimiter);
+    buffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
+                            correctedDelimiter);
+    if (settings_.switchAfterCorrection) {
+        inputSources_.switchTo(decision.targetLayout);
+    }
+}
+
+}  // namespace plovik

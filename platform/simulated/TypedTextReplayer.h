@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/decision/CorrectionDecision.h"
+#include "core/decision/CorrectionEngine.h"
+#include "core/decision/SafetyAssessment.h"
+#include "core/layouts/InputSourceService.h"
+#include "core/layouts/KeyboardLayout.h"
+#include "core/layouts/TypingSimulator.h"
+#include "core/tokens/CurrentTokenBuffer.h"
+#include "core/tokens/TokenCompletion.h"
+
+namespace plovik {
+
+// Types text key by key into a simulated field and corrects each finished word the way the
+// application does: the token buffer follows the keys, the input source service re-reads the
+// word's strokes in the other layouts, and the engine's automatic decision picks the word.
+class TypedTextReplayer {
+  public:
+    struct Settings {
+        KeyboardLayout typedIn;
+        double threshold = 0.9;
+        // Select the target layout after a correction; later keys are read in it.
+        bool switchAfterCorrection = false;
+        std::string applicationBundleIdentifier;
+    };
+
+    // What was decided for one finished word.
+    struct Judgement {
+        TokenCompletion completion;
+        SafetyAssessment safety;
+        std::optional<CorrectionDecision> decision;
+        // What the delimiter becomes when the decision is applied.
+        std::optional<std::string> correctedDelimiter;
+    };
+    using Observer = std::function<void(const Judgement&)>;
+
+    TypedTextReplayer(const TypingSimulator& typist, InputSourceService& inputSources,
+                      const CorrectionEngine& engine, Settings settings);
+
+    void setObserver(Observer observer) { observer_ = std::move(observer); }
+
+    // Types the text after what was typed before.
+    void type(std::string_view text);
+    // The end of the input ends the word being typed, without a delimiter.
+    void finishInput();
+    // The field's text since the last call. Call it after a line break: a correction can
+    // still rewrite the word and delimiter before the caret, never text before a line break.
+    std::string takeText();
+
+  private:
+    void typeCharacter(const std::string& character);
+    void pressKeys(const std::string& character, const std::vector<PhysicalKeyStroke>& strokes);
+    void pressReturn(const std::string& lineBreak);
+    void insertWithoutKeys(const std::string& character);
+    void finish(const std::vector<TokenCompletion>& completions);
+    // `heldBackDelimiter`: the delimiter has not reached the field yet (a held-back Return).
+    void judge(const TokenCompletion& completion, bool heldBackDelimiter);
+    std::optional<CorrectionDecision> decide(const TokenCompletion& completion) const;
+    void apply(const CorrectionDecision& decision, const TokenCompletion& completion,
+               bool heldBackDelimiter);
+
+    const TypingSimulator& typist_;
+    InputSourceService& inputSources_;
+    const CorrectionEngine& engine_;
+    const Settings settings_;
+    CurrentTokenBuffer buffer_;
+    std::string field_;
+    Observer observer_;
+};
+
+}  // namespace plovik
