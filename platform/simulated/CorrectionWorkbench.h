@@ -1,0 +1,74 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "core/decision/CorrectionEngine.h"
+#include "core/history/CorrectionHistoryStoring.h"
+#include "core/layouts/InputSourceService.h"
+#include "core/layouts/KeyboardLayout.h"
+#include "core/layouts/TypingSimulator.h"
+#include "core/support/ManualClock.h"
+#include "core/support/ManualMainQueue.h"
+#include "core/support/SystemClock.h"
+#include "platform/linux/EnchantSpellChecker.h"
+#include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/simulated/SimulatedInputSources.h"
+#include "platform/simulated/TypedTextReplayer.h"
+
+namespace plovik {
+
+// The automatic correction as the application builds it (engine, detector over the real spell
+// checker, safety classifier with minimum length 3, history), over a simulated list of input
+// sources that carry the real XKB key maps. No desktop is needed.
+class CorrectionWorkbench {
+  public:
+    struct Configuration {
+        // Enabled input sources in order: "xkb:us", "xkb:us(dvorak)".
+        std::vector<std::string> layoutIds;
+        // Selected while typing; one of layoutIds.
+        std::string typedInId;
+        // The learning history file; absent: an empty history kept in memory.
+        std::optional<std::filesystem::path> historyFile;
+    };
+
+    // A readable message when a layout is unknown or the typed-in one is not enabled.
+    static std::variant<std::unique_ptr<CorrectionWorkbench>, std::string> create(
+        const Configuration& configuration);
+
+    CorrectionWorkbench(const CorrectionWorkbench&) = delete;
+    CorrectionWorkbench& operator=(const CorrectionWorkbench&) = delete;
+
+    const KeyboardLayout& typedInLayout() const { return typedInLayout_; }
+    InputSourceService& inputSources() { return *inputSourceService_; }
+    const CorrectionEngine& engine() const { return *engine_; }
+    CorrectionHistoryStoring& history() { return *history_; }
+
+    // Types with the strokes of the typed-in layout into this workbench's services.
+    TypedTextReplayer makeReplayer(TypedTextReplayer::Settings settings);
+
+  private:
+    explicit CorrectionWorkbench(const Configuration& configuration);
+
+    // The application's history cap.
+    static constexpr int kMaximumRecordCount = 500;
+
+    XkbKeymapLibrary keymaps_;
+    SimulatedInputSources platform_;
+    std::unique_ptr<InputSourceService> inputSourceService_;
+    std::shared_ptr<const KeyLayoutData> typedInKeyMap_;
+    std::unique_ptr<TypingSimulator> typist_;
+    KeyboardLayout typedInLayout_;
+    ManualClock queueClock_;
+    ManualMainQueue mainQueue_;
+    SystemClock clock_;
+    EnchantSpellChecker spellChecker_;
+    std::unique_ptr<CorrectionHistoryStoring> history_;
+    std::unique_ptr<CorrectionEngine> engine_;
+};
+
+}  // namespace plovik
