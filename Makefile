@@ -22,8 +22,9 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# A short demonstration: words typed under the wrong layout, corrected as the application would.
 run: build
-	./$(BUILD_DIR)/app/plovik
+	printf 'ghbdtn vbh\nruddo world\nthis line is typed right\n' | ./$(BUILD_DIR)/tools/plovik-correct
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)

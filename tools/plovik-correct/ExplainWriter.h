@@ -1,0 +1,20 @@
+#pragma once
+
+#include <ostream>
+
+#include "platform/simulated/TypedTextReplayer.h"
+
+namespace plovik {
+
+// Writes each judged word as one line of JSON.
+class ExplainWriter {
+  public:
+    explicit ExplainWriter(std::ostream& stream) : stream_(stream) {}
+
+    void write(const TypedTextReplayer::Judgement& judgement);
+
+  private:
+    std::ostream& stream_;
+};
+
+}  // namespace plovik

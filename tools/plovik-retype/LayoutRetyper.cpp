@@ -1,0 +1,24 @@
+#include "tools/plovik-retype/LayoutRetyper.h"
+
+#include "core/layouts/SystemKeyboardLayoutTranslator.h"
+
+namespace plovik {
+
+LayoutRetyper::LayoutRetyper(const KeyLayoutData& meantLayout, const KeyLayoutData& selectedLayout)
+    : typist_(meantLayout), selectedLayout_(selectedLayout) {}
+
+std::string LayoutRetyper::retype(std::string_view text) const {
+    std::string result;
+    result.reserve(text.size());
+    for (const auto& [character, strokes] : typist_.strokesPerCharacter(text)) {
+        std::uint32_t deadKeyState = 0;
+        const auto shown = strokes ? SystemKeyboardLayoutTranslator::translateStrokes(
+                                         selectedLayout_, *strokes, 0, deadKeyState)
+                                   : std::nullopt;
+        // A dead key left pending shows nothing; keep the character rather than lose it.
+        result += shown && !shown->empty() && deadKeyState == 0 ? *shown : character;
+    }
+    return result;
+}
+
+}  // namespace plovik
