@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace plovik {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Run {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& argument) {
+    std::string result = "'";
+    for (const char c : argument) {
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return result + "'";
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << stream.rdbuf();
+    return contents.str();
+}
+
+// Runs the built program with `input` on standard input.
+Run runTool(const std::vector<std::string>& arguments, const std::string& input) {
+    const fs::path directory =
+        fs::temp_directory_path() / ("plovik-correct-test-" + std::to_string(::getpid()));
+    fs::create_directories(directory);
+    std::ofstream(directory / "in", std::ios::binary) << input;
+    std::string command = quoted(PLOVIK_BUILD_DIR "/tools/plovik-correct");
+    for (const auto& argument : arguments) {
+        command += " " + quoted(argument);
+    }
+    command += " <" + quoted(directory / "in") + " >" + quoted(directory / "out") + " 2>" +
+               quoted(directory / "err");
+    const int status = std::system(command.c_str());
+    Run run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(directory / "out"),
+            readFile(directory / "err")};
+    fs::remove_all(directory);
+    return run;
+}
+
+std::vector<nlohmann::json> jsonLines(const std::string& text) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(nlohmann::json::parse(line));
+    }
+    return lines;
+}
+
+TEST(PlovikCorrect, CorrectsWrongLayoutWordsAndLeavesRightOnesAlone) {
+    EXPECT_EQ(runTool({}, "ghbdtn vbh\n").out, "привет мир\n");
+    // The end of the input ends the last word.
+    EXPECT_EQ(runTool({}, "ghbdtn vbh").out, "привет мир");
+    EXPECT_EQ(runTool({"--typed-in", "ru"}, "руддщ цщкдв\n").out, "hello world\n");
+
+    const std::string english = "The quick brown fox jumps over the lazy dog, twice.\n";
+    EXPECT_EQ(runTool({}, english).out, english);
+    const std::string russian = "Съешь же ещё этих мягких французских булок, да выпей чаю.\n";
+    EXPECT_EQ(runTool({"--typed-in", "ru"}, russian).out, russian);
+    const Run empty = runTool({}, "");
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+}
+
+TEST(PlovikCorrect, KeepsEveryByteItDoesNotCorrect) {
+    EXPECT_EQ(runTool({}, "ghbdtn\tvbh\r\nok  \t fine\r\n").out, "привет\tмир\r\nok  \t fine\r\n");
+    // Characters the layout cannot type pass through and end the word before them.
+    EXPECT_EQ(runTool({}, "ghbdtn😀vbh \U0001F44D\u00A0done\n").out,
+              "привет😀мир \U0001F44D\u00A0done\n");
+    EXPECT_EQ(runTool({}, "caf\u00E9 na\u00EFve — «quoted»\n").out,
+              "caf\u00E9 na\u00EFve — «quoted»\n");
+}
+
+TEST(PlovikCorrect, ExplainsEveryFinishedWord) {
+    const Run run = runTool({"--explain"}, "ghbdtn hi\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = jsonLines(run.out);
+    ASSERT_EQ(lines.size(), 2u);
+
+    EXPECT_EQ(lines[0]["token"], "ghbdtn");
+    EXPECT_EQ(lines[0]["delimiter"], " ");
+    EXPECT_TRUE(lines[0]["safety"].is_null());
+    const auto& decision = lines[0]["decision"];
+    ASSERT_TRUE(decision.is_object());
+    EXPECT_EQ(decision["corrected"], "привет");
+    EXPECT_EQ(decision["correctedDelimiter"], " ");
+    EXPECT_TRUE(decision["confidence"].is_number());
+    EXPECT_GE(decision["confidence"].get<double>(), 0.9);
+    EXPECT_LE(decision["confidence"].get<double>(), 1.0);
+    EXPECT_TRUE(decision["reason"].get<std::string>().starts_with("Converted text is"));
+    EXPECT_EQ(decision["targetLayout"], "xkb:ru");
+
+    EXPECT_EQ(lines[1]["token"], "hi");
+    EXPECT_EQ(lines[1]["delimiter"], "\n");
+    EXPECT_EQ(lines[1]["safety"], "tooShort");
+    EXPECT_TRUE(lines[1]["decision"].is_null());
+}
+
+TEST(PlovikCorrect, RejectsBadUsageAndInputWithStatusTwo) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string input;
+        std::string message;
+    };
+    const std::vector<Case> cases{
+        {{"--layouts", "us,zz"}, "x\n", "zz"},
+        {{"--layouts", "us,ru", "--typed-in", "de"}, "x\n", "de"},
+        {{"--threshold", "1.5"}, "x\n", "1.5"},
+        {{"--threshold", "-0.1"}, "x\n", "-0.1"},
+        {{"--threshold", "abc"}, "x\n", "abc"},
+        {{"--threshold=nan"}, "x\n", "nan"},
+        {{"--threshold"}, "x\n", "--threshold"},
+        {{"--frobnicate"}, "x\n", "--frobnicate"},
+        {{"--explain=yes"}, "x\n", "--explain"},
+        {{"--history", "/nonexistent/history.json"}, "x\n", "/nonexistent/history.json"},
+        {{}, "ok \xD0\x9F\xFFz\n", "byte offset 5"},
+    };
+    for (const auto& c : cases) {
+        const Run run = runTool(c.arguments, c.input);
+        EXPECT_EQ(run.status, 2) << c.message;
+        EXPECT_EQ(run.out, "") << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+    const Run help = runTool({"--help"}, "");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: plovik-correct"), std::string::npos);
+    EXPECT_EQ(runTool({"--threshold", "0"}, "ok\n").status, 0);
+    EXPECT_EQ(runTool({"--threshold=1"}, "ok\n").status, 0);
+}
+
+TEST(PlovikCorrect, SwitchedLayoutReadsLaterKeys) {
+    // Without a switch every word is re-read on its own.
+    auto lines = jsonLines(runTool({"--explain"}, "ghbdtn vbh\n").out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1]["token"], "vbh");
+    EXPECT_EQ(lines[1]["decision"]["corrected"], "мир");
+
+    // After the switch to Russian the same keys type the Russian word directly.
+    lines = jsonLines(runTool({"--explain", "--switch"}, "ghbdtn vbh\n").out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1]["token"], "мир");
+    EXPECT_TRUE(lines[1]["decision"].is_null());
+
+    // An English word typed after the switch comes out Cyrillic and is switched back.
+    EXPECT_EQ(runTool({"--switch"}, "ghbdtn hello world\n").out, "привет hello world\n");
+    EXPECT_EQ(runTool({"--switch"}, "ghbdtn vbh\n").out, "привет мир\n");
+}
+
+TEST(PlovikCorrect, ScoresWithTheGivenHistoryWithoutChangingIt) {
+    const fs::path file = fs::temp_directory_path() / "plovik-correct-test-history.json";
+    // Four undos of the same correction outweigh any confidence.
+    std::string records;
+    for (int i = 0; i < 4; ++i) {
+        records += std::string(i ? "," : "") + R"({"id":"6F0D3E1A-2B4C-4D5E-8F60-71829304A5B)" +
+                   std::to_string(i) +
+                   R"(","originalToken":"ghbdtn","correctedToken":"привет",)"
+                   R"("applicationBundleIdentifier":"plovik-correct","outcome":"undone",)"
+                   R"("timestamp":700000000.5})";
+    }
+    std::ofstream(file) << "[" << records << "]";
+    const std::string before = readFile(file);
+
+    EXPECT_EQ(runTool({"--history", file.string()}, "ghbdtn vbh\n").out, "ghbdtn мир\n");
+    EXPECT_EQ(runTool({}, "ghbdtn vbh\n").out, "привет мир\n");
+    EXPECT_EQ(readFile(file), before);
+    fs::remove(file);
+}
+
+TEST(PlovikCorrect, UkrainianWordIsCorrectedThroughTheSpellChecker) {
+    // "привіт" typed with the US layout selected; there are no built-in Ukrainian lists.
+    const Run run = runTool({"--layouts", "us,ua"}, "ghbdsn\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "привіт\n");
+}
+
+}  // namespace
+}  // namespace plovik
