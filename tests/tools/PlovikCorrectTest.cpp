@@ -35,13 +35,14 @@ std::string readFile(const fs::path& path) {
     return contents.str();
 }
 
-// Runs the built program with `input` on standard input.
-Run runTool(const std::vector<std::string>& arguments, const std::string& input) {
+// Runs a built program with `input` on standard input.
+Run runProgram(const std::string& program, const std::vector<std::string>& arguments,
+               const std::string& input) {
     const fs::path directory =
         fs::temp_directory_path() / ("plovik-correct-test-" + std::to_string(::getpid()));
     fs::create_directories(directory);
     std::ofstream(directory / "in", std::ios::binary) << input;
-    std::string command = quoted(PLOVIK_BUILD_DIR "/tools/plovik-correct");
+    std::string command = quoted(std::string(PLOVIK_BUILD_DIR "/tools/") + program);
     for (const auto& argument : arguments) {
         command += " " + quoted(argument);
     }
@@ -52,6 +53,10 @@ Run runTool(const std::vector<std::string>& arguments, const std::string& input)
             readFile(directory / "err")};
     fs::remove_all(directory);
     return run;
+}
+
+Run runTool(const std::vector<std::string>& arguments, const std::string& input) {
+    return runProgram("plovik-correct", arguments, input);
 }
 
 std::vector<nlohmann::json> jsonLines(const std::string& text) {
@@ -187,6 +192,17 @@ TEST(PlovikCorrect, UkrainianWordIsCorrectedThroughTheSpellChecker) {
     const Run run = runTool({"--layouts", "us,ua"}, "ghbdsn\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "привіт\n");
+}
+
+TEST(PlovikRetype, ShowsWhatTheKeysOfOneLayoutTypeInAnother) {
+    EXPECT_EQ(runProgram("plovik-retype", {"--from", "ru", "--to", "us"}, "Привет, мир!\n").out,
+              "Ghbdtn? vbh!\n");
+    EXPECT_EQ(runProgram("plovik-retype", {"--from", "us", "--to", "ru"}, "hello, world\n").out,
+              "руддщб цщкдв\n");
+    // What the layout cannot type stays.
+    EXPECT_EQ(runProgram("plovik-retype", {"--from", "ru", "--to", "us"}, "мир 😀 café\n").out,
+              "vbh 😀 café\n");
+    EXPECT_EQ(runProgram("plovik-retype", {"--from", "ru", "--to", "zz"}, "x").status, 2);
 }
 
 }  // namespace
