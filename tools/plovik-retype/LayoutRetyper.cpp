@@ -1,6 +1,7 @@
 #include "tools/plovik-retype/LayoutRetyper.h"
 
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
+#include "core/text/CharacterClass.h"
 
 namespace plovik {
 
@@ -11,6 +12,11 @@ std::string LayoutRetyper::retype(std::string_view text) const {
     std::string result;
     result.reserve(text.size());
     for (const auto& [character, strokes] : typist_.strokesPerCharacter(text)) {
+        // Space, Tab and Return are the same keys in every layout; Return would show "\r".
+        if (text::CharacterClass::isWhitespace(character)) {
+            result += character;
+            continue;
+        }
         std::uint32_t deadKeyState = 0;
         const auto shown = strokes ? SystemKeyboardLayoutTranslator::translateStrokes(
                                          selectedLayout_, *strokes, 0, deadKeyState)
