@@ -14,6 +14,7 @@ is changed when its output chunk differs in any byte. Prints a JSON summary.
 import collections
 import json
 import sys
+import unicodedata
 
 
 def split_core(chunk):
@@ -23,6 +24,17 @@ def split_core(chunk):
     while end > start and not chunk[end - 1].isalpha():
         end -= 1
     return start, chunk[start:end], len(chunk) - end
+
+
+def is_delimiter(character):
+    return unicodedata.category(character)[0] in "PZ" or character.isspace()
+
+
+def shows_word(output, prefix, word):
+    """The output has the word where the intended chunk has it, with no letter glued on."""
+    end = prefix + len(word)
+    return (output[prefix:end] == word and not output[prefix - 1:prefix].isalpha()
+            and not output[end:end + 1].isalpha())
 
 
 def in_script(word, script):
@@ -43,6 +55,7 @@ def main():
     counts = collections.defaultdict(lambda: [0, 0])  # key -> [words, good]
     misses, changes = [], []
     misaligned = 0
+    exact = [0, 0]  # chunks, chunks exactly as intended (punctuation around the word included)
     for line_t, line_g, line_o in zip(intended, typed, output):
         chunks_t, chunks_g, chunks_o = line_t.split(), line_g.split(), line_o.split()
         if not (len(chunks_t) == len(chunks_g) == len(chunks_o)):
@@ -54,11 +67,16 @@ def main():
                 continue
             typed_core = g[prefix:len(g) - suffix]
             punctuation_keys = any(not c.isalpha() for c in typed_core)
+            exact[0] += 1
+            exact[1] += o == t
             if mode == "wrong":
-                good = split_core(o)[1] == word
+                good = shows_word(o, prefix, word)
                 if not good:
-                    misses.append({"word": word, "typed": g, "output": o,
-                                   "punctuationKeys": punctuation_keys})
+                    after = g[len(g) - suffix:len(g) - suffix + 1]
+                    misses.append({"word": word, "typed": g, "output": o, "prefix": prefix,
+                                   "punctuationKeys": punctuation_keys,
+                                   "keyBefore": prefix > 0,
+                                   "gluedAfter": bool(after) and not is_delimiter(after)})
             else:
                 good = o == t
                 if not good:
@@ -72,6 +90,8 @@ def main():
     table = {key: {"words": n, "share": round(good / n, 4) if n else None}
              for key, (n, good) in sorted(counts.items())}
     print(json.dumps({"mode": mode, "script": script, "misalignedLines": misaligned,
+                      "exactChunks": {"words": exact[0],
+                                      "share": round(exact[1] / exact[0], 4) if exact[0] else None},
                       "table": table,
                       "misses": misses, "changes": changes}, ensure_ascii=False))
 

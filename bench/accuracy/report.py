@@ -15,15 +15,13 @@ THRESHOLD = 0.9
 
 
 def typed_core(miss):
-    typed, word = miss["typed"], miss["word"]
-    start = 0
-    while start < len(typed) and not typed[start].isalpha():
-        start += 1
-    return typed[start:start + len(word)]
+    return miss["typed"][miss["prefix"]:miss["prefix"] + len(miss["word"])]
 
 
 def letter_key_misses(summary):
-    return [m for m in summary["misses"] if not m["punctuationKeys"]]
+    """Misses whose own keys and neighbouring keys are no excuse: the decision alone missed."""
+    return [m for m in summary["misses"]
+            if not (m["punctuationKeys"] or m["keyBefore"] or m["gluedAfter"])]
 
 
 def share(table, key):
@@ -35,7 +33,9 @@ def share(table, key):
 
 def correction_table(summary, title):
     table = summary["table"]
-    lines = [f"**{title}**: {share(table, 'all')} wrong-layout words corrected to the intended word",
+    exact = summary["exactChunks"]
+    lines = [f"**{title}**: {share(table, 'all')} wrong-layout words corrected to the intended word "
+             f"({100 * exact['share']:.1f}% also with the punctuation around them as intended)",
              "", "| length | letter keys only | with punctuation keys | all |", "|---|---|---|---|"]
     for bucket in BUCKETS:
         lines.append(f"| {bucket} | {share(table, 'letter keys ' + bucket)} | "
@@ -61,9 +61,13 @@ def change_table(summaries):
 def classify_misses(summary, explained):
     kinds = collections.defaultdict(list)
     for miss in summary["misses"]:
+        example = f"{miss['word']} ← {miss['typed']} → {miss['output']}"
         if miss["punctuationKeys"]:
-            kinds["keys include punctuation keys"].append(f"{miss['word']} ← {miss['typed']} → "
-                                                          f"{miss['output']}")
+            kinds["keys of the word include punctuation keys"].append(example)
+        elif miss["keyBefore"]:
+            kinds["a punctuation key typed right before the word joins it"].append(example)
+        elif miss["gluedAfter"]:
+            kinds["the punctuation after the word types a letter or symbol"].append(example)
     for miss, judged in zip(letter_key_misses(summary), explained):
         decision = judged["decision"]
         example = f"{miss['word']} ← {judged['token']}"
@@ -76,8 +80,8 @@ def classify_misses(summary, explained):
             kind = "right word, confidence below 0.9"
             example += f" ({decision['confidence']:.2f})"
         else:
-            kind = "decided alone, not in the sentence"
-            example += f" (context: {miss['output']})"
+            kind = "corrected alone, not after the text before it"
+            example += f" (in the text: {miss['output']})"
         kinds[kind].append(example)
     return kinds
 
@@ -99,6 +103,13 @@ def tables(out):
     print(correction_table(ru_wrong, "Russian typed under US"))
     print()
     print(correction_table(en_wrong, "English typed under Russian"))
+    print()
+    for title, name in (("Russian typed under US", "ru-switch.json"),
+                        ("English typed under Russian", "en-switch.json")):
+        table = load(name)["table"]
+        print(f"With --switch, {title}: {share(table, 'all')} corrected "
+              f"(letter keys only {share(table, 'letter keys only')}, "
+              f"with punctuation keys {share(table, 'punctuation keys')})")
     print()
     print(change_table([("Russian under Russian", load("ru-right.json")),
                         ("English under US", load("en-right.json"))]))

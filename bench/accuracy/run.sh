@@ -4,6 +4,8 @@
 #   Russian typed with the US layout selected    (must be corrected)
 #   English typed with the Russian layout selected (must be corrected)
 #   both typed with the right layout              (must be left alone)
+# The wrong-layout texts are corrected twice: with the layout left as it is (each word is
+# judged on its own keys) and with --switch (the layout follows each correction).
 # usage: bench/accuracy/run.sh [build-dir] [words-per-language]
 # Writes the texts, outputs and JSON summaries to <build-dir>/accuracy and prints the tables
 # that bench/README.md records.
@@ -24,6 +26,8 @@ python3 "$here/corpus.py" en "$words" > "$out/en.txt"
 
 "$tool" --typed-in us < "$out/ru-typed-under-us.txt" > "$out/ru-wrong-output.txt"
 "$tool" --typed-in ru < "$out/en-typed-under-ru.txt" > "$out/en-wrong-output.txt"
+"$tool" --typed-in us --switch < "$out/ru-typed-under-us.txt" > "$out/ru-switch-output.txt"
+"$tool" --typed-in ru --switch < "$out/en-typed-under-ru.txt" > "$out/en-switch-output.txt"
 "$tool" --typed-in ru < "$out/ru.txt" > "$out/ru-right-output.txt"
 "$tool" --typed-in us < "$out/en.txt" > "$out/en-right-output.txt"
 
@@ -32,6 +36,10 @@ python3 "$evaluate" wrong ru "$out/ru.txt" "$out/ru-typed-under-us.txt" \
     "$out/ru-wrong-output.txt" > "$out/ru-wrong.json"
 python3 "$evaluate" wrong en "$out/en.txt" "$out/en-typed-under-ru.txt" \
     "$out/en-wrong-output.txt" > "$out/en-wrong.json"
+python3 "$evaluate" wrong ru "$out/ru.txt" "$out/ru-typed-under-us.txt" \
+    "$out/ru-switch-output.txt" > "$out/ru-switch.json"
+python3 "$evaluate" wrong en "$out/en.txt" "$out/en-typed-under-ru.txt" \
+    "$out/en-switch-output.txt" > "$out/en-switch.json"
 python3 "$evaluate" right ru "$out/ru.txt" "$out/ru.txt" "$out/ru-right-output.txt" \
     > "$out/ru-right.json"
 python3 "$evaluate" right en "$out/en.txt" "$out/en.txt" "$out/en-right-output.txt" \
