@@ -22,9 +22,11 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# A short demonstration: words typed under the wrong layout, corrected as the application would.
+# A short demonstration: words typed with the wrong layout selected, corrected as the
+# application would correct them (Russian typed under US, English typed under Russian).
 run: build
-	printf 'ghbdtn vbh\nruddo world\nthis line is typed right\n' | ./$(BUILD_DIR)/tools/plovik-correct
+	printf 'Ghbdtn? vbh! Rfr ltkf&\nthis line is typed right\n' | ./$(BUILD_DIR)/tools/plovik-correct
+	printf 'Руддщ цщкдвб рщц фку нщг,\n' | ./$(BUILD_DIR)/tools/plovik-correct --typed-in ru
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)
