@@ -73,6 +73,9 @@ TEST(PlovikCorrect, CorrectsWrongLayoutWordsAndLeavesRightOnesAlone) {
     // The end of the input ends the last word.
     EXPECT_EQ(runTool({}, "ghbdtn vbh").out, "привет мир");
     EXPECT_EQ(runTool({"--typed-in", "ru"}, "руддщ цщкдв\n").out, "hello world\n");
+    // The typed-in layout defaults to the first enabled one; variants are layouts of their own.
+    EXPECT_EQ(runTool({"--layouts", "ru,us"}, "руддщ цщкдв\n").out, "hello world\n");
+    EXPECT_EQ(runTool({"--layouts", "us(dvorak),ru"}, "idxeyb kxd\n").out, "привет мир\n");
 
     const std::string english = "The quick brown fox jumps over the lazy dog, twice.\n";
     EXPECT_EQ(runTool({}, english).out, english);
