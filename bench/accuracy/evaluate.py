@@ -7,7 +7,8 @@ usage: evaluate.py MODE SCRIPT INTENDED TYPED OUTPUT
 
 Lines of the three files correspond; whitespace is typed by the same keys in every layout,
 so their whitespace-separated chunks correspond too. A chunk counts when, without the
-punctuation around it, it is one word of letters of SCRIPT. A wrong-layout word is
+punctuation around it, it is one word of letters of SCRIPT (hyphens and apostrophes may join
+the letters: don't, что-то). A wrong-layout word is
 corrected when the output chunk, stripped the same way, is that word; a correctly typed word
 is changed when its output chunk differs in any byte. Prints a JSON summary.
 """
@@ -37,10 +38,17 @@ def shows_word(output, prefix, word):
             and not output[end:end + 1].isalpha())
 
 
+INNER_PUNCTUATION = "-'\u2019"
+
+
 def in_script(word, script):
+    """Letters of the script, with hyphens and apostrophes allowed between them (don't, что-то)."""
+    letters = [c for c in word if c not in INNER_PUNCTUATION]
+    if not letters or not all(c.isalpha() for c in letters):
+        return False
     if script == "ru":
-        return all("\u0400" <= c <= "\u04ff" for c in word)
-    return word.isascii() and word.isalpha()
+        return all("\u0400" <= c <= "\u04ff" for c in letters)
+    return all(c.isascii() for c in letters)
 
 
 def length_bucket(word):

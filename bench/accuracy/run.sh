@@ -11,7 +11,7 @@
 # that bench/README.md records.
 set -eu
 build_dir=$(cd "${1:-build}" && pwd)
-words=${2:-20000}
+words=${2:-40000}
 here=$(cd "$(dirname "$0")" && pwd)
 tool="$build_dir/tools/plovik-correct"
 retype="$build_dir/tools/plovik-retype"
