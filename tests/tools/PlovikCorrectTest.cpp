@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -174,7 +175,8 @@ TEST(PlovikCorrect, SwitchedLayoutReadsLaterKeys) {
 }
 
 TEST(PlovikCorrect, ScoresWithTheGivenHistoryWithoutChangingIt) {
-    const fs::path file = fs::temp_directory_path() / "plovik-correct-test-history.json";
+    const fs::path file = fs::temp_directory_path() /
+                          ("plovik-correct-test-history-" + std::to_string(::getpid()) + ".json");
     // Four undos of the same correction outweigh any confidence.
     std::string records;
     for (int i = 0; i < 4; ++i) {
