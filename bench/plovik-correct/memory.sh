@@ -2,7 +2,8 @@
 # Peak memory and wall time of plovik-correct on about 1 MB of mixed text: Russian typed
 # under the US layout, English typed correctly, and Russian typed correctly, one third each
 # (Debian fortunes; see ../accuracy/run.sh). Prints "Maximum resident set size" as
-# /usr/bin/time -v reports it, and words per second over the whole run.
+# /usr/bin/time -v reports it, and words per second over the whole run (wall and CPU time;
+# the CPU figure is the steadier one on a shared machine).
 # usage: bench/plovik-correct/memory.sh [build-dir]
 set -eu
 build_dir=$(cd "${1:-build}" && pwd)
@@ -27,4 +28,6 @@ wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/time
 seconds=$(echo "$wall" | awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
 echo "input: $bytes bytes, $words words"
 echo "maximum resident set size: $rss kB ($((rss / 1024)) MB)"
+cpu=$(awk -F': ' '/User time|System time/ { s += $2 } END { print s }' "$work/time.txt")
 echo "wall time: $seconds s, $(awk -v w="$words" -v s="$seconds" 'BEGIN { printf "%d", w / s }') words/s"
+echo "CPU time: $cpu s, $(awk -v w="$words" -v s="$cpu" 'BEGIN { printf "%d", w / s }') words per CPU second"
