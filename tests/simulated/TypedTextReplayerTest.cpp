@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <variant>
+#include <vector>
+
+#include "platform/simulated/CorrectionWorkbench.h"
+#include "platform/simulated/TypedTextReplayer.h"
+
+namespace plovik {
+namespace {
+
+class TypedTextReplayerTest : public ::testing::Test {
+  protected:
+    TypedTextReplayer replayer(bool switchAfterCorrection) {
+        auto created = CorrectionWorkbench::create({{"xkb:us", "xkb:ru"}, "xkb:us", std::nullopt});
+        workbench_ = std::move(std::get<std::unique_ptr<CorrectionWorkbench>>(created));
+        auto result = workbench_->makeReplayer(
+            {workbench_->typedInLayout(), 0.9, switchAfterCorrection, "test"});
+        result.setObserver([this](const auto& judgement) { judgements_.push_back(judgement); });
+        return result;
+    }
+
+    std::unique_ptr<CorrectionWorkbench> workbench_;
+    std::vector<TypedTextReplayer::Judgement> judgements_;
+};
+
+TEST_F(TypedTextReplayerTest, ReplacesWordAndDelimiterAndTellsTheBuffer) {
+    auto typing = replayer(false);
+    typing.type("Ghbdtn? vbh\n");
+    EXPECT_EQ(typing.takeText(), "Привет, мир\n");
+    ASSERT_EQ(judgements_.size(), 2u);
+    EXPECT_EQ(judgements_[0].completion.delimiter, "?");
+    EXPECT_EQ(judgements_[0].correctedDelimiter, ",");
+    // The context of the next word is the corrected text, as in the field.
+    EXPECT_EQ(judgements_[1].completion.contextBeforeToken, "Привет, ");
+    EXPECT_EQ(judgements_[1].completion.delimiter, "\n");
+    ASSERT_TRUE(judgements_[1].decision);
+    EXPECT_EQ(judgements_[1].decision->targetLayout.id, "xkb:ru");
+
+    // The end of the input ends the word being typed.
+    typing.type("vbh");
+    typing.finishInput();
+    EXPECT_EQ(typing.takeText(), "мир");
+}
+
+TEST_F(TypedTextReplayerTest, WordGoesOnWhenItsDelimiterBecameALetter) {
+    auto typing = replayer(true);
+    // "образ" under US: the comma key is "б" in Russian. "о" is corrected as a common word,
+    // the layout switches, and the rest of the keys type Russian into the same word.
+    typing.type("j,hfp ");
+    EXPECT_EQ(typing.takeText(), "образ ");
+    ASSERT_EQ(judgements_.size(), 2u);
+    EXPECT_EQ(judgements_[0].completion.token, "j");
+    EXPECT_EQ(judgements_[0].correctedDelimiter, "б");
+    EXPECT_EQ(judgements_[1].completion.token, "образ");
+    EXPECT_FALSE(judgements_[1].decision);
+    EXPECT_EQ(workbench_->inputSources().currentLayout()->id, "xkb:ru");
+}
+
+TEST_F(TypedTextReplayerTest, TextWithoutKeysEndsTheWordAndTheContext) {
+    auto typing = replayer(false);
+    typing.type("ghbdtn\U0001F600vbh \u00ABok\u00BB\n");
+    EXPECT_EQ(typing.takeText(), "привет\U0001F600мир \u00ABok\u00BB\n");
+    ASSERT_EQ(judgements_.size(), 3u);
+    EXPECT_EQ(judgements_[0].completion.delimiter, "\U0001F600");
+    EXPECT_EQ(judgements_[1].completion.contextBeforeToken, "");
+    // Untypable punctuation is an ordinary delimiter that reaches the buffer without a key.
+    EXPECT_EQ(judgements_[2].completion.token, "ok");
+    EXPECT_EQ(judgements_[2].completion.contextBeforeToken, "мир \u00AB");
+    EXPECT_TRUE(judgements_[2].completion.delimiterStrokes.empty());
+}
+
+}  // namespace
+}  // namespace plovik
