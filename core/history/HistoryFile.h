@@ -1,11 +1,10 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <string_view>
-#include <variant>
 
 #include "core/platform/Clock.h"
+#include "core/support/AtomicFile.h"
 
 namespace plovik {
 
@@ -13,18 +12,14 @@ namespace plovik {
 // removal, and setting a damaged file aside.
 class HistoryFile {
   public:
-    struct Absent {
-        bool operator==(const Absent&) const = default;
-    };
+    using Absent = AtomicFile::Absent;
     // Something is there, but it could not be read.
-    struct Unreadable {
-        bool operator==(const Unreadable&) const = default;
-    };
-    using ReadResult = std::variant<Absent, Unreadable, std::string>;
+    using Unreadable = AtomicFile::Unreadable;
+    using ReadResult = AtomicFile::ReadResult;
 
     explicit HistoryFile(std::filesystem::path path);
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return file_.path(); }
 
     ReadResult read() const;
     // Creates missing directories (mode 0700), writes a temporary file (mode 0600) in the same
@@ -39,7 +34,7 @@ class HistoryFile {
     bool keepAside(TimePoint now) const;
 
   private:
-    std::filesystem::path path_;
+    AtomicFile file_;
 };
 
 }  // namespace plovik

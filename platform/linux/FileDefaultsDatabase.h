@@ -24,8 +24,6 @@ class FileDefaultsDatabase final : public DefaultsDatabase {
     static bool isValidKey(const std::string& key);
 
   private:
-    bool ensureDirectory() const;
-
     std::filesystem::path directory_;
 };
 

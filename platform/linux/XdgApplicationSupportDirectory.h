@@ -1,10 +1,7 @@
 #pragma once
 
-#include <functional>
-#include <optional>
-#include <string>
-
 #include "core/platform/ApplicationSupportDirectory.h"
+#include "platform/linux/XdgDirectories.h"
 
 namespace plovik {
 
@@ -12,18 +9,14 @@ namespace plovik {
 // ~/.local/share, with the home directory from $HOME or else the user database.
 class XdgApplicationSupportDirectory final : public ApplicationSupportDirectory {
   public:
-    using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
-
     // Reads the process environment.
     XdgApplicationSupportDirectory();
-    explicit XdgApplicationSupportDirectory(EnvironmentLookup environment);
+    explicit XdgApplicationSupportDirectory(XdgDirectories::Environment environment);
 
     std::optional<std::filesystem::path> path() const override;
 
   private:
-    std::optional<std::filesystem::path> homeDirectory() const;
-
-    EnvironmentLookup environment_;
+    XdgDirectories::Environment environment_;
 };
 
 }  // namespace plovik

@@ -4,13 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
 #include "core/settings/SettingsStore.h"
 #include "core/support/ManualClock.h"
 #include "platform/linux/FileDefaultsDatabase.h"
-#include "platform/linux/XdgDirectories.h"
 #include "settings/SettingsTestSupport.h"
 
 namespace plovik {
@@ -130,31 +128,6 @@ TEST_F(FileDefaultsDatabaseTest, SettingsWrittenByTheStoreReloadEqual) {
               testing::readTestFile("full.json"));
     reloaded.reset();
     EXPECT_FALSE(fs::exists(root_ / "plovik" / "Plovik.AppSettings.v1"));
-}
-
-TEST(XdgDirectories, ResolvesTheDefaultsFolderFromTheEnvironment) {
-    auto environment = [](std::map<std::string, std::string> variables) {
-        return [variables = std::move(variables)](const char* name) -> const char* {
-            const auto found = variables.find(name);
-            return found == variables.end() ? nullptr : found->second.c_str();
-        };
-    };
-    EXPECT_EQ(XdgDirectories::defaultsDirectory(
-                  environment({{"XDG_CONFIG_HOME", "/xdg/config"}, {"HOME", "/home/u"}})),
-              fs::path("/xdg/config/plovik"));
-    EXPECT_EQ(XdgDirectories::defaultsDirectory(environment({{"HOME", "/home/u"}})),
-              fs::path("/home/u/.config/plovik"));
-    for (const char* ignored : {"", "relative/config", "~/config"}) {
-        EXPECT_EQ(XdgDirectories::defaultsDirectory(
-                      environment({{"XDG_CONFIG_HOME", ignored}, {"HOME", "/home/u"}})),
-                  fs::path("/home/u/.config/plovik"))
-            << ignored;
-    }
-    EXPECT_FALSE(XdgDirectories::defaultsDirectory(environment({})).has_value());
-    EXPECT_FALSE(XdgDirectories::defaultsDirectory(environment({{"HOME", "home"}})).has_value());
-    EXPECT_EQ(XdgDirectories::configHome(environment({{"HOME", "/root"}})),
-              fs::path("/root/.config"));
-    EXPECT_EQ(XdgDirectories::processEnvironment()("PLOVIK_SURELY_UNSET_VARIABLE"), nullptr);
 }
 
 }  // namespace
