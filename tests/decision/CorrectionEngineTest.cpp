@@ -163,8 +163,10 @@ TEST_F(CorrectionEngineTest, AddressesAndPathsTypedInPiecesAreNotConverted) {
     }
     // A run that is merely short does not block.
     EXPECT_TRUE(automatic("b", russian("и"), "x"));
-    // The run's own context decides shell arguments: "git" before "./ghbdtn" is the command.
-    EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "git ./"));
+    // The run is judged with the text before it: "x.ghbdtn" is an argument of git, although
+    // "ghbdtn" alone follows the word "x.".
+    EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "git x."));
+    EXPECT_FALSE(offline("ghbdtn", "git x."));
     // Manual correction never looks at the text around the token.
     EXPECT_TRUE(engine_.manualDecision("ghbdtn", kApp, kEnglish, russian("привет")));
 }
@@ -290,6 +292,10 @@ TEST_F(CorrectionRankingTest, ThresholdCapAndThreeCharacterPenalty) {
     const auto one = candidate(alpha_, "one", 0.0);
     const double plain = 0.5 * 0.52 + 0.5 + 0.03;
     EXPECT_DOUBLE_EQ(manual({one})->confidence, plain);
+    // The percentage is truncated, not rounded: 0.946 shows as 94.
+    const auto better = candidate(beta_, "two", 0.0);
+    detector_->set("two", beta_, 0.8);
+    EXPECT_EQ(manual({better})->reason, "Converted text is more plausible in Beta (94%).");
     EXPECT_TRUE(automatic({one}, plain));
     EXPECT_FALSE(automatic({one}, std::nextafter(plain, 1.0)));
 
