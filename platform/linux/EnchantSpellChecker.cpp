@@ -10,6 +10,11 @@ namespace plovik {
 
 namespace {
 
+// Enchant takes C strings and validates words with glib, which refuses an embedded NUL.
+bool isUsableText(std::string_view text) {
+    return !text.empty() && text.find('\0') == std::string_view::npos && text::Utf8::isValid(text);
+}
+
 void collectTag(const char* tag, const char*, const char*, const char*, void* data) {
     static_cast<std::vector<std::string>*>(data)->emplace_back(tag);
 }
@@ -44,7 +49,7 @@ std::vector<std::string> EnchantSpellChecker::availableLanguages() {
 
 bool EnchantSpellChecker::isSpelledCorrectly(std::string_view word, std::string_view language) {
     // Enchant rejects empty and malformed words with a critical warning.
-    if (word.empty() || !text::Utf8::isValid(word)) {
+    if (!isUsableText(word)) {
         return false;
     }
     EnchantDict* dict = dictionary(language);
@@ -61,7 +66,7 @@ EnchantDict* EnchantSpellChecker::dictionary(std::string_view language) {
         return found->second.get();
     }
     const std::string tag(language);
-    EnchantDict* loaded = broker_ && !tag.empty() && text::Utf8::isValid(tag)
+    EnchantDict* loaded = broker_ && isUsableText(tag)
                               ? enchant_broker_request_dict(broker_.get(), tag.c_str())
                               : nullptr;
     dictionaries_.emplace(tag, Dictionary(loaded, DictionaryDeleter{broker_.get()}));

@@ -66,11 +66,13 @@ TEST_F(EnchantSpellCheckerTest, BadInputIsRejectedWithoutLoadingOrCrashing) {
                                     "lo",
                                     "en_US"));
     EXPECT_FALSE(checker_.isSpelledCorrectly("\xd0", "ru_RU"));
+    EXPECT_FALSE(checker_.isSpelledCorrectly(std::string("hel\0lo", 6), "en_US"));
     EXPECT_EQ(checker_.loadedDictionaryCount(), 0u);
     EXPECT_FALSE(checker_.isSpelledCorrectly("hello", ""));
     EXPECT_FALSE(checker_.isSpelledCorrectly("hello", "xx_XX"));
     EXPECT_FALSE(checker_.isSpelledCorrectly("hello", "xx_XX"));
     EXPECT_FALSE(checker_.isSpelledCorrectly("hello", "en\xff"));
+    EXPECT_FALSE(checker_.isSpelledCorrectly("hello", std::string("en_US\0", 6)));
     EXPECT_EQ(checker_.loadedDictionaryCount(), 0u);
 }
 
