@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "core/support/ManualMainQueue.h"
@@ -95,6 +97,15 @@ TEST(ReferenceDate, ConvertsSecondsSince2001) {
     EXPECT_DOUBLE_EQ(ReferenceDate::secondsSinceReferenceDate(reference), 0.0);
     EXPECT_DOUBLE_EQ(ReferenceDate::secondsSinceReferenceDate(reference + 1500ms), 1.5);
     EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(-1.0), reference - 1s);
+    // Times beyond what a time point holds saturate instead of wrapping around.
+    const double infinity = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(1e300), TimePoint::max());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(infinity), TimePoint::max());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(-1e300), TimePoint::min());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(-infinity), TimePoint::min());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(9e9), TimePoint::max());
+    EXPECT_LT(ReferenceDate::fromSecondsSinceReferenceDate(8e9), TimePoint::max());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(std::nan("")), TimePoint{});
 }
 
 TEST(Uuid, WritesUpperCaseAndParsesEitherCase) {
