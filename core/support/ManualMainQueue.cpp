@@ -1,8 +1,22 @@
 #include "core/support/ManualMainQueue.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace plovik {
+
+namespace {
+
+// The far future stays in the future instead of wrapping around into the past.
+// Compared in the delay's own unit, since converting a long delay to ticks overflows too.
+template <typename Rep, typename Period>
+TimePoint later(TimePoint time, std::chrono::duration<Rep, Period> delta) {
+    const auto room = std::chrono::floor<std::chrono::duration<Rep, Period>>(
+        TimePoint::max() - std::max(time, TimePoint{}));
+    return delta >= room ? TimePoint::max() : time + delta;
+}
+
+}  // namespace
 
 struct ManualMainQueue::TimerState {
     std::chrono::milliseconds interval;
@@ -28,7 +42,9 @@ ManualMainQueue::~ManualMainQueue() = default;
 void ManualMainQueue::post(Task task) { schedule(clock_.now(), std::move(task)); }
 
 void ManualMainQueue::postAfter(std::chrono::milliseconds delay, Task task) {
-    schedule(clock_.now() + delay, std::move(task));
+    // A delay in the past is none: the task must not overtake those already posted.
+    schedule(later(clock_.now(), std::max(delay, std::chrono::milliseconds::zero())),
+             std::move(task));
 }
 
 std::unique_ptr<RepeatingTimer> ManualMainQueue::scheduleRepeating(
@@ -54,7 +70,10 @@ void ManualMainQueue::runUntilIdle() {
 }
 
 void ManualMainQueue::advance(std::chrono::nanoseconds delta) {
-    const TimePoint target = clock_.now() + delta;
+    if (delta < std::chrono::nanoseconds::zero()) {
+        throw std::invalid_argument("virtual time cannot run backwards");
+    }
+    const TimePoint target = later(clock_.now(), delta);
     while (!tasks_.empty() && tasks_.begin()->first.due <= target) {
         if (tasks_.begin()->first.due > clock_.now()) {
             clock_.set(tasks_.begin()->first.due);
@@ -71,7 +90,7 @@ void ManualMainQueue::schedule(TimePoint due, Task task) {
 
 void ManualMainQueue::scheduleTimerTick(const std::shared_ptr<TimerState>& state) {
     std::weak_ptr<TimerState> weak = state;
-    schedule(clock_.now() + state->interval, [this, weak] {
+    schedule(later(clock_.now(), state->interval), [this, weak] {
         auto locked = weak.lock();
         if (!locked || !locked->valid) {
             return;

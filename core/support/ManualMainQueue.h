@@ -28,6 +28,7 @@ public:
     // Runs every task that is due now, including tasks they post for now.
     void runUntilIdle();
     // Moves virtual time forward, running each task at its due time, in order.
+    // Throws std::invalid_argument for a negative delta: time never runs backwards.
     void advance(std::chrono::nanoseconds delta);
     std::size_t pendingCount() const { return tasks_.size(); }
     ManualClock& clock() { return clock_; }

@@ -10,9 +10,22 @@ double ReferenceDate::secondsSinceReferenceDate(TimePoint time) {
 }
 
 TimePoint ReferenceDate::fromSecondsSinceReferenceDate(double seconds) {
-    const double unixSeconds = std::isfinite(seconds) ? seconds + kUnixSecondsAtReferenceDate : 0.0;
-    return TimePoint{std::chrono::duration_cast<TimePoint::duration>(
-        std::chrono::duration<double>(unixSeconds))};
+    if (std::isnan(seconds)) {
+        return TimePoint{};
+    }
+    using Ticks = TimePoint::duration;
+    const double ticks = std::chrono::duration_cast<std::chrono::duration<double, Ticks::period>>(
+                             std::chrono::duration<double>(seconds + kUnixSecondsAtReferenceDate))
+                             .count();
+    // Converting a double the tick count cannot hold is undefined: saturate instead.
+    const double limit = std::ldexp(1.0, 63);
+    if (ticks >= limit) {
+        return TimePoint::max();
+    }
+    if (ticks <= -limit) {
+        return TimePoint::min();
+    }
+    return TimePoint{Ticks{static_cast<Ticks::rep>(ticks)}};
 }
 
 }  // namespace plovik

@@ -1,5 +1,7 @@
 #include "core/text/Utf16.h"
 
+#include <unicode/utf8.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -24,18 +26,21 @@ std::size_t Utf16::length(std::string_view text) {
 }
 
 std::optional<std::size_t> Utf16::byteOffset(std::string_view text, std::size_t unitOffset) {
-    const std::string clean = Utf8::sanitized(text);
+    // Walks the bytes given, not a sanitized copy: callers cut their own text at the
+    // offset, and a bad sequence is shorter than the U+FFFD it counts as.
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
     std::size_t units = 0;
-    std::size_t byte = 0;
-    while (byte < clean.size() && units < unitOffset) {
-        const char32_t scalar = Utf8::firstScalar(std::string_view(clean).substr(byte));
-        units += unitsOf(scalar);
-        byte += Utf8::encode(scalar).size();
+    int32_t byte = 0;
+    while (byte < length && units < unitOffset) {
+        UChar32 scalar;
+        U8_NEXT(bytes, byte, length, scalar);
+        units += scalar < 0 ? 1 : unitsOf(static_cast<char32_t>(scalar));
     }
     if (units != unitOffset) {
         return std::nullopt;
     }
-    return byte;
+    return static_cast<std::size_t>(byte);
 }
 
 std::optional<std::string> Utf16::substring(std::string_view text, std::size_t location,

@@ -23,6 +23,13 @@ bool isControlCharacter(std::string_view character) {
            CharacterClass::isControl(character);
 }
 
+// Whether `character` begins a new character after `text` rather than extending its last
+// one; only the last character matters for where the next boundary falls.
+bool startsCharacter(std::string_view text, const std::string& character) {
+    return text.empty() ||
+           text::Graphemes::count(text::Graphemes::lastCharacter(text) + character) == 2;
+}
+
 bool containsDelimiter(std::string_view text) {
     for (const std::string& character : text::Graphemes::split(text)) {
         if (CurrentTokenBuffer::isDelimiter(character)) {
@@ -112,15 +119,22 @@ void CurrentTokenBuffer::consumeDelimiter(const std::string& character, bool isP
 }
 
 void CurrentTokenBuffer::appendToToken(const std::string& character, bool& assigned) {
+    // A combining mark typed on its own key joins the character before it; its strokes
+    // then belong to that character, so that one backspace removes them all.
+    const bool joinsPrevious =
+        !currentTokenStrokeCounts_.empty() && !startsCharacter(currentToken_, character);
     currentToken_ += character;
-    if (assigned) {
-        currentTokenStrokeCounts_.push_back(0);
-        return;
+    const int strokes = assigned ? 0 : static_cast<int>(incomingStrokes_.size());
+    if (!assigned) {
+        currentTokenStrokes_.insert(currentTokenStrokes_.end(), incomingStrokes_.begin(),
+                                    incomingStrokes_.end());
+        assigned = true;
     }
-    currentTokenStrokes_.insert(currentTokenStrokes_.end(), incomingStrokes_.begin(),
-                                incomingStrokes_.end());
-    currentTokenStrokeCounts_.push_back(static_cast<int>(incomingStrokes_.size()));
-    assigned = true;
+    if (joinsPrevious) {
+        currentTokenStrokeCounts_.back() += strokes;
+    } else {
+        currentTokenStrokeCounts_.push_back(strokes);
+    }
 }
 
 void CurrentTokenBuffer::deleteBackward() {

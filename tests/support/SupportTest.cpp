@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <stdexcept>
 #include <vector>
 
 #include "core/support/ManualMainQueue.h"
@@ -33,6 +36,23 @@ TEST(ManualMainQueue, RunsTasksInDueOrderUnderVirtualTime) {
     EXPECT_EQ(order.back(), 3);
     EXPECT_EQ(clock.now() - start, 35ms);
     EXPECT_EQ(queue.pendingCount(), 0u);
+
+    // A delay in the past is no delay: the task still waits for those posted before it.
+    order.clear();
+    queue.post([&] { order.push_back(1); });
+    queue.postAfter(-5ms, [&] { order.push_back(2); });
+    queue.runUntilIdle();
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    // Time never runs backwards, and the far future stays in the future.
+    const auto now = clock.now();
+    EXPECT_THROW(queue.advance(-1ms), std::invalid_argument);
+    EXPECT_EQ(clock.now(), now);
+    queue.postAfter(std::chrono::milliseconds::max(), [&] { order.push_back(3); });
+    queue.advance(24h);
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    queue.advance(std::chrono::nanoseconds::max());
+    EXPECT_EQ(clock.now(), TimePoint::max());
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
 TEST(ManualMainQueue, RepeatingTimerFiresUntilInvalidated) {
@@ -95,6 +115,15 @@ TEST(ReferenceDate, ConvertsSecondsSince2001) {
     EXPECT_DOUBLE_EQ(ReferenceDate::secondsSinceReferenceDate(reference), 0.0);
     EXPECT_DOUBLE_EQ(ReferenceDate::secondsSinceReferenceDate(reference + 1500ms), 1.5);
     EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(-1.0), reference - 1s);
+    // Times beyond what a time point holds saturate instead of wrapping around.
+    const double infinity = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(1e300), TimePoint::max());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(infinity), TimePoint::max());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(-1e300), TimePoint::min());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(-infinity), TimePoint::min());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(9e9), TimePoint::max());
+    EXPECT_LT(ReferenceDate::fromSecondsSinceReferenceDate(8e9), TimePoint::max());
+    EXPECT_EQ(ReferenceDate::fromSecondsSinceReferenceDate(std::nan("")), TimePoint{});
 }
 
 TEST(Uuid, WritesUpperCaseAndParsesEitherCase) {

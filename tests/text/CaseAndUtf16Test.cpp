@@ -40,6 +40,16 @@ TEST(Utf16, LengthsAndRangesInCodeUnits) {
 TEST(Utf16, MalformedBytesCountAsOneUnitEach) {
     EXPECT_EQ(Utf16::length("x\xC3"), 2u);
     EXPECT_EQ(Utf16::substring("x\xC3", 1, 1), "\uFFFD");
+    // Offsets are into the text as given, whose bad sequences are shorter than U+FFFD.
+    const std::string damaged =
+        "\xFF"
+        "a\xE2\x82"
+        "b";
+    EXPECT_EQ(Utf16::length(damaged), 4u);
+    EXPECT_EQ(Utf16::byteOffset(damaged, 1), 1u);
+    EXPECT_EQ(Utf16::byteOffset(damaged, 3), 4u);
+    EXPECT_EQ(Utf16::byteOffset(damaged, 4), damaged.size());
+    EXPECT_EQ(Utf16::byteOffset(damaged, 5), std::nullopt);
 }
 
 TEST(Utf16, EncodesAndDecodesSurrogatePairs) {

@@ -83,6 +83,17 @@ TEST(CurrentTokenBuffer, DeadKeyStrokesWaitForTheCharacterTheyMake) {
     const auto completions = buffer.consume(" ", kSpace);
     ASSERT_EQ(completions.size(), 1u);
     EXPECT_EQ(completions[0].delimiterStrokes, (Strokes{kDeadAcute, kSpace}));
+
+    // A key typing a combining accent joins the letter before it into one character:
+    // one backspace removes the letter's and the accent's strokes.
+    buffer.consume("e", kE);
+    buffer.consume("\u0301", kDeadAcute);
+    buffer.consume("\u0302", std::nullopt);
+    EXPECT_EQ(buffer.currentToken(), "e\u0301\u0302");
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.currentToken(), "");
+    buffer.consume("b", kB);
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kB}));
 }
 
 TEST(CurrentTokenBuffer, CharactersOfOneKeyShareItsStrokeUntilDeleted) {
