@@ -108,11 +108,15 @@ void CurrentTokenBuffer::consumeDelimiter(const std::string& character, bool isP
         return;
     }
     TokenCompletion completion{std::move(currentToken_), character, recentContext_.text(),
-                               std::move(currentTokenStrokes_),
+                               tokenStrokesAreComplete_ ? std::move(currentTokenStrokes_)
+                                                        : std::vector<PhysicalKeyStroke>{},
                                ownsStrokes ? incomingStrokes_ : std::vector<PhysicalKeyStroke>{}};
+    lastCompletionStrokeCounts_.swap(currentTokenStrokeCounts_);
+    if (!tokenStrokesAreComplete_) {
+        lastCompletionStrokeCounts_.clear();
+    }
+    forgetTokenStrokes();
     currentToken_.clear();
-    currentTokenStrokes_.clear();
-    currentTokenStrokeCounts_.clear();
     appendToContext(completion.token + character);
     lastCompletion_ = completion;
     completions.push_back(std::move(completion));
@@ -148,6 +152,9 @@ void CurrentTokenBuffer::removeLastCharacter() {
         return;
     }
     currentToken_ = text::Graphemes::droppingLast(currentToken_);
+    if (currentToken_.empty()) {
+        tokenStrokesAreComplete_ = true;
+    }
     if (currentTokenStrokeCounts_.empty()) {
         return;
     }
@@ -181,7 +188,10 @@ std::optional<TokenCompletion> CurrentTokenBuffer::candidateForManualCorrection(
     if (currentToken_.empty()) {
         return lastCompletion_;
     }
-    return TokenCompletion{currentToken_, "", recentContext_.text(), currentTokenStrokes_, {}};
+    return TokenCompletion{currentToken_, "", recentContext_.text(),
+                           tokenStrokesAreComplete_ ? currentTokenStrokes_
+                                                    : std::vector<PhysicalKeyStroke>{},
+                           {}};
 }
 
 void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_view corrected,
@@ -198,17 +208,54 @@ void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_
         recentContext_.dropLast(text::Graphemes::count(replaced));
         // The delimiter became a letter in the target layout: the word goes on.
         if (!correctedEnd.empty() && !containsDelimiter(correctedEnd)) {
-            currentToken_ = correctedText + correctedEnd;
-            currentTokenStrokes_.clear();
-            currentTokenStrokeCounts_.clear();
-            lastCompletion_.reset();
+            continueCorrectedWord(original, originalDelimiter, correctedText, correctedEnd);
             return;
         }
         appendToContext(correctedText + correctedEnd);
     }
+    lastCompletionStrokeCounts_.clear();
     std::string contextBefore = lastCompletion_ ? lastCompletion_->contextBeforeToken : "";
     lastCompletion_ =
         TokenCompletion{correctedText, correctedEnd, std::move(contextBefore), {}, {}};
+}
+
+// The corrected word and its delimiter, now a letter, start the open token again. Its
+// keys are still those of the finished word and its delimiter: keep them, so that a
+// later re-reading of the token covers all of it. When they cannot be matched to the
+// characters, the token is marked as having unknown keys, since re-reading only the
+// keys typed afterwards would replace the whole token with a part of it.
+void CurrentTokenBuffer::continueCorrectedWord(std::string_view original,
+                                               std::string_view originalDelimiter,
+                                               const std::string& corrected,
+                                               const std::string& correctedDelimiter) {
+    const bool sameWord = lastCompletion_ && lastCompletion_->token == original &&
+                          lastCompletion_->delimiter == originalDelimiter;
+    const bool keysMatchCharacters =
+        sameWord && !lastCompletionStrokeCounts_.empty() &&
+        lastCompletionStrokeCounts_.size() == text::Graphemes::count(corrected) &&
+        !lastCompletion_->delimiterStrokes.empty() &&
+        text::Graphemes::count(correctedDelimiter) == 1;
+    forgetTokenStrokes();
+    currentToken_ = corrected + correctedDelimiter;
+    if (keysMatchCharacters) {
+        currentTokenStrokes_ = lastCompletion_->physicalStrokes;
+        currentTokenStrokes_.insert(currentTokenStrokes_.end(),
+                                    lastCompletion_->delimiterStrokes.begin(),
+                                    lastCompletion_->delimiterStrokes.end());
+        currentTokenStrokeCounts_ = lastCompletionStrokeCounts_;
+        currentTokenStrokeCounts_.push_back(
+            static_cast<int>(lastCompletion_->delimiterStrokes.size()));
+    } else {
+        tokenStrokesAreComplete_ = false;
+    }
+    lastCompletion_.reset();
+    lastCompletionStrokeCounts_.clear();
+}
+
+void CurrentTokenBuffer::forgetTokenStrokes() {
+    currentTokenStrokes_.clear();
+    currentTokenStrokeCounts_.clear();
+    tokenStrokesAreComplete_ = true;
 }
 
 void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_view corrected,
@@ -219,8 +266,8 @@ void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_
 void CurrentTokenBuffer::reset() {
     currentToken_.clear();
     recentContext_.clear();
-    currentTokenStrokes_.clear();
-    currentTokenStrokeCounts_.clear();
+    forgetTokenStrokes();
+    lastCompletionStrokeCounts_.clear();
     pendingStrokes_.clear();
     lastCompletion_.reset();
 }

@@ -56,6 +56,9 @@ class CurrentTokenBuffer {
     void appendToToken(const std::string& character, bool& assigned);
     void removeLastCharacter();
     void appendToContext(std::string_view text);
+    void continueCorrectedWord(std::string_view original, std::string_view originalDelimiter,
+                               const std::string& corrected, const std::string& correctedDelimiter);
+    void forgetTokenStrokes();
 
     std::string currentToken_;
     SegmentedText recentContext_;
@@ -63,6 +66,11 @@ class CurrentTokenBuffer {
     const int maximumContextLength_;
     std::vector<PhysicalKeyStroke> currentTokenStrokes_;
     std::vector<int> currentTokenStrokeCounts_;
+    // False while some characters of the token came from a replacement whose keys are
+    // unknown; its completions then carry no strokes.
+    bool tokenStrokesAreComplete_ = true;
+    // Per-character stroke counts of the last completion's token.
+    std::vector<int> lastCompletionStrokeCounts_;
     std::vector<PhysicalKeyStroke> pendingStrokes_;
     // The strokes of the key being consumed; kept to reuse its storage.
     std::vector<PhysicalKeyStroke> incomingStrokes_;

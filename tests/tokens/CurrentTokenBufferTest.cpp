@@ -273,7 +273,7 @@ TEST(CurrentTokenBuffer, ReplacementsRepairContextAndLastWord) {
     EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kA}));
 }
 
-TEST(CurrentTokenBuffer, ADelimiterThatBecameALetterContinuesTheWord) {
+TEST(CurrentTokenBuffer, ADelimiterThatBecameALetterContinuesTheWordWithItsKeys) {
     CurrentTokenBuffer buffer(64);
     buffer.consume("z ", std::nullopt);
     buffer.consume("k", kJ);
@@ -283,14 +283,37 @@ TEST(CurrentTokenBuffer, ADelimiterThatBecameALetterContinuesTheWord) {
     EXPECT_EQ(buffer.currentToken(), "лб");
     EXPECT_EQ(buffer.recentContext(), "z ");
     EXPECT_FALSE(buffer.lastCompletion());
-    EXPECT_FALSE(buffer.candidateForManualCorrection()->physicalStrokes.size());
+    // The continued word keeps the keys it was typed with, so re-reading it later
+    // covers all of it and not just the keys typed after the correction.
+    EXPECT_EQ(buffer.candidateForManualCorrection()->physicalStrokes, (Strokes{kJ, kComma}));
     buffer.consume("f", kA);
+    const auto whole = buffer.candidateForManualCorrection();
+    EXPECT_EQ(whole->token, "лбf");
+    EXPECT_EQ(whole->physicalStrokes, (Strokes{kJ, kComma, kA}));
     buffer.deleteBackward();
     buffer.deleteBackward();
     EXPECT_EQ(buffer.currentToken(), "л");
     const auto completions = buffer.consume(" ", kSpace);
     ASSERT_EQ(completions.size(), 1u);
-    EXPECT_EQ(completions[0], (TokenCompletion{"л", " ", "z ", {}, Strokes{kSpace}}));
+    EXPECT_EQ(completions[0], (TokenCompletion{"л", " ", "z ", Strokes{kJ}, Strokes{kSpace}}));
+}
+
+TEST(CurrentTokenBuffer, AContinuedWordWhoseKeysAreUnknownCarriesNoStrokes) {
+    CurrentTokenBuffer buffer(64);
+    buffer.consume("k", kJ);
+    buffer.consume(",", kComma);
+    // Two characters for one key: the keys can no longer be matched to characters.
+    buffer.noteReplacement("k", "лл", ",", "б");
+    buffer.consume("f", kA);
+    EXPECT_TRUE(buffer.candidateForManualCorrection()->physicalStrokes.empty());
+    const auto completions = buffer.consume(" ", kSpace);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].token, "ллбf");
+    EXPECT_TRUE(completions[0].physicalStrokes.empty());
+
+    // The next word is whole again.
+    buffer.consume("e", kE);
+    EXPECT_EQ(buffer.consume(" ", kSpace)[0].physicalStrokes, (Strokes{kE}));
 }
 
 }  // namespace
