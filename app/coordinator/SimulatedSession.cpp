@@ -125,12 +125,20 @@ std::optional<std::string> SimulatedSession::charactersOf(const PhysicalKeyStrok
         *keyMap, {stroke}, inputSources_.keyboardType(), deadKeyState_);
 }
 
-TapDisposition SimulatedSession::pressStroke(const PhysicalKeyStroke& stroke) {
+KeyEvent SimulatedSession::keyEventFor(const PhysicalKeyStroke& stroke) {
     KeyEvent event;
     event.keyCode = stroke.keyCode;
     event.flags = stroke.modifiers;
     event.characters = charactersOf(stroke);
-    return press(event);
+    return event;
+}
+
+std::vector<PhysicalKeyStroke> SimulatedSession::strokesOf(std::string_view text) const {
+    return typist_->strokes(text).value_or(std::vector<PhysicalKeyStroke>{});
+}
+
+TapDisposition SimulatedSession::pressStroke(const PhysicalKeyStroke& stroke) {
+    return press(keyEventFor(stroke));
 }
 
 TapDisposition SimulatedSession::pressReturn(std::uint64_t flags) {

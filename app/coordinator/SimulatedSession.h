@@ -98,6 +98,11 @@ class SimulatedSession {
     void settle();
     // The text a stroke types in the selected layout; absent when it has no key map.
     std::optional<std::string> charactersOf(const PhysicalKeyStroke& stroke);
+    // The key-down event of a stroke in the selected layout, for pressing it without
+    // letting time pass.
+    KeyEvent keyEventFor(const PhysicalKeyStroke& stroke);
+    // The strokes that type the text in the typed-in layout; empty when it cannot.
+    std::vector<PhysicalKeyStroke> strokesOf(std::string_view text) const;
 
   private:
     explicit SimulatedSession(Configuration configuration);
