@@ -197,6 +197,7 @@ TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
     EXPECT_EQ(session->desktop().pressKey(returnKey(76, kNumericPad)), TapDisposition::swallow);
     session->settle();
     downs = postedKeyDowns(*session);
+    ASSERT_FALSE(downs.empty());
     EXPECT_EQ(downs.back().keyCode, 76);
     EXPECT_EQ(downs.back().flags, kNumericPad);
     EXPECT_TRUE(coordinator.deferredReturnEvents().empty());
@@ -225,7 +226,9 @@ TEST(CorrectionFlow, ReturnWaitsForEveryPendingCorrection) {
     session->settle();
     EXPECT_EQ(session->fieldText(), "hello мир \n");
     EXPECT_TRUE(coordinator.deferredReturnEvents().empty());
-    EXPECT_EQ(postedKeyDowns(*session).back().keyCode, 36);
+    const auto downs = postedKeyDowns(*session);
+    ASSERT_FALSE(downs.empty());
+    EXPECT_EQ(downs.back().keyCode, 36);
 }
 
 TEST(CorrectionFlow, DeletionsFollowTheWordAndTypedLettersStayUnderstood) {
