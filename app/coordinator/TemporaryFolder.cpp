@@ -8,8 +8,10 @@
 
 namespace plovik {
 
-TemporaryFolder::TemporaryFolder() {
-    std::string pattern = std::filesystem::temp_directory_path() / "plovik-XXXXXX";
+TemporaryFolder::TemporaryFolder() : TemporaryFolder(std::filesystem::temp_directory_path()) {}
+
+TemporaryFolder::TemporaryFolder(const std::filesystem::path& parent) {
+    std::string pattern = parent / "plovik-XXXXXX";
     // mkdtemp creates the folder with mode 0700: the history inside stays private.
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::filesystem::filesystem_error("cannot create a temporary folder", pattern,
