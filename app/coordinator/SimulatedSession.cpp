@@ -166,6 +166,11 @@ TapDisposition SimulatedSession::pressShortcut(const ShortcutDefinition& shortcu
 
 TapDisposition SimulatedSession::press(KeyEvent event) {
     const TapDisposition disposition = desktop_.pressKey(event);
+    // The desktop's toolkit takes Tab as a command; a text area takes it as text.
+    if (disposition == TapDisposition::pass && event.characters == "\t" &&
+        field_->roleName() == "AXTextArea" && desktop_.focusedElement() == field_) {
+        field_->insertText("\t");
+    }
     mainQueue_.advance(kKeyInterval);
     return disposition;
 }
