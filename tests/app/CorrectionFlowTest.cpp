@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "SessionSupport.h"
 #include "core/capture/SyntheticEventMarker.h"
@@ -87,6 +88,25 @@ TEST(CorrectionFlow, WrongLayoutWordIsReplacedWithItsDelimiterAndTheLayoutSwitch
     session->settle();
     EXPECT_EQ(session->fieldText(), "привет мир ");
     EXPECT_EQ(coordinator.historyStore().allRecords().size(), 1u);
+}
+
+TEST(CorrectionFlow, AFailedLayoutSwitchIsShownInsteadOfTheSummary) {
+    SimulatedSession::Configuration configuration;
+    configuration.switchInputSourceAfterCorrection = true;
+    auto session = makeSession(configuration);
+    ASSERT_TRUE(session);
+    session->inputSources().setSelectionFails(true);
+    session->type("ghbdtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "привет ");
+    EXPECT_EQ(session->inputSources().selectionRequests(), std::vector<std::string>{"xkb:ru"});
+    EXPECT_EQ(session->inputSources().currentSourceId(), "xkb:us");
+    const auto error = session->coordinator().inputSourceService().lastError();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(session->coordinator().statusMessage().get(), error->description());
+    // The correction itself stands.
+    EXPECT_EQ(session->systemServices().playedSounds().size(), 1u);
+    EXPECT_TRUE(session->coordinator().canUndoLastCorrection());
 }
 
 TEST(CorrectionFlow, WordsOfTheSelectedLayoutAreLeftAlone) {
