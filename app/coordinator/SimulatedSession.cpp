@@ -31,7 +31,8 @@ SimulatedSession::SimulatedSession(Configuration configuration)
                                                     : std::make_unique<TemporaryFolder>()),
       perUserFolder_(temporaryFolder_ ? temporaryFolder_->path() : *configuration_.perUserFolder),
       mainQueue_(clock_),
-      inputSources_(keymaps_),
+      keymaps_(std::make_shared<XkbKeymapLibrary>()),
+      desktop_(keymaps_),
       applicationSupport_(perUserFolder_ / kApplicationSupportFolder) {}
 
 SimulatedSession::~SimulatedSession() {
@@ -40,8 +41,9 @@ SimulatedSession::~SimulatedSession() {
 }
 
 std::optional<std::string> SimulatedSession::prepare() {
+    auto& inputSources = desktop_.inputSources();
     for (const auto& id : configuration_.layoutIds) {
-        if (!inputSources_.addKeyboardLayout(id)) {
+        if (!inputSources.addKeyboardLayout(id)) {
             return "unknown keyboard layout " + id;
         }
     }
@@ -49,10 +51,9 @@ std::optional<std::string> SimulatedSession::prepare() {
     if (std::find(layouts.begin(), layouts.end(), configuration_.typedInId) == layouts.end()) {
         return "the typed-in layout " + configuration_.typedInId + " is not enabled";
     }
-    inputSources_.setCurrentSourceId(configuration_.typedInId);
-    typist_ = std::make_unique<TypingSimulator>(*keymaps_.keyLayoutData(configuration_.typedInId),
-                                                inputSources_.keyboardType());
-    desktop_.setKeyEventTap([this](const KeyEvent& event) { return taps_.deliver(event); });
+    inputSources.setCurrentSourceId(configuration_.typedInId);
+    typist_ = std::make_unique<TypingSimulator>(*keymaps_->keyLayoutData(configuration_.typedInId),
+                                                inputSources.keyboardType());
     application_ = desktop_.launch(configuration_.applicationBundleIdentifier,
                                    configuration_.applicationName, kApplicationProcessIdentifier);
     field_ = desktop_.addFocusedTextField(*application_, "", configuration_.fieldRole);
@@ -65,9 +66,10 @@ std::optional<std::string> SimulatedSession::prepare() {
     }
     coordinator_ = AppCoordinator::create(
         *settingsStore_,
-        CoordinatorEnvironment{taps_, mainQueue_, clock_, desktop_.accessibility(),
-                               desktop_.eventPoster(), desktop_.workspace(), desktop_.permissions(),
-                               inputSources_, spellChecker_, applicationSupport_, systemServices_});
+        CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,
+                               desktop_.accessibility(), desktop_.eventPoster(),
+                               desktop_.workspace(), desktop_.permissions(), inputSources,
+                               spellChecker_, applicationSupport_, systemServices_});
     mainQueue_.runUntilIdle();
     return std::nullopt;
 }
@@ -85,7 +87,6 @@ void SimulatedSession::setAccessibilityGranted(bool granted) {
 
 void SimulatedSession::setInputMonitoringGranted(bool granted) {
     desktop_.permissions().setInputMonitoringGranted(granted);
-    taps_.setInputMonitoringGranted(granted);
 }
 
 void SimulatedSession::type(std::string_view text) {
@@ -116,13 +117,15 @@ void SimulatedSession::type(std::string_view text) {
 }
 
 std::optional<std::string> SimulatedSession::charactersOf(const PhysicalKeyStroke& stroke) {
-    const auto id = inputSources_.currentSourceId();
-    const auto keyMap = id ? keymaps_.keyLayoutData(*id) : nullptr;
+    auto& inputSources = desktop_.inputSources();
+    const auto id = inputSources.currentSourceId();
+    const auto keyMap = id ? keymaps_->keyLayoutData(*id) : nullptr;
     if (!keyMap) {
         return std::nullopt;
     }
-    return SystemKeyboardLayoutTranslator::translateStrokes(
-        *keyMap, {stroke}, inputSources_.keyboardType(), deadKeyState_);
+    std::uint32_t noDeadKey = 0;
+    return SystemKeyboardLayoutTranslator::translateStrokes(*keyMap, {stroke},
+                                                            inputSources.keyboardType(), noDeadKey);
 }
 
 KeyEvent SimulatedSession::keyEventFor(const PhysicalKeyStroke& stroke) {
@@ -138,7 +141,7 @@ std::vector<PhysicalKeyStroke> SimulatedSession::strokesOf(std::string_view text
 }
 
 TapDisposition SimulatedSession::pressStroke(const PhysicalKeyStroke& stroke) {
-    return press(keyEventFor(stroke));
+    return afterKey(stroke.keyCode, stroke.modifiers, desktop_.pressStroke(stroke));
 }
 
 TapDisposition SimulatedSession::pressReturn(std::uint64_t flags) {
@@ -165,10 +168,15 @@ TapDisposition SimulatedSession::pressShortcut(const ShortcutDefinition& shortcu
 }
 
 TapDisposition SimulatedSession::press(KeyEvent event) {
-    const TapDisposition disposition = desktop_.pressKey(event);
+    return afterKey(event.keyCode, event.flags, desktop_.pressKey(event));
+}
+
+TapDisposition SimulatedSession::afterKey(std::uint16_t keyCode, std::uint64_t flags,
+                                          TapDisposition disposition) {
     // The desktop's toolkit takes Tab as a command; a text area takes it as text.
-    if (disposition == TapDisposition::pass && event.characters == "\t" &&
-        field_->roleName() == "AXTextArea" && desktop_.focusedElement() == field_) {
+    if (disposition == TapDisposition::pass && keyCode == kTabKeyCode &&
+        (flags & SimulatedDesktop::kCommandFlagsMask) == 0 && field_->roleName() == "AXTextArea" &&
+        desktop_.focusedElement() == field_) {
         field_->insertText("\t");
     }
     mainQueue_.advance(kKeyInterval);

@@ -55,6 +55,7 @@ class SimulatedSession {
 
     static constexpr std::chrono::milliseconds kKeyInterval{35};
     static constexpr std::int32_t kApplicationProcessIdentifier = 4242;
+    static constexpr std::uint16_t kTabKeyCode = 48;
 
     // A readable message when a layout is unknown or the typed-in one is not enabled.
     static std::variant<std::unique_ptr<SimulatedSession>, std::string> create(
@@ -67,10 +68,10 @@ class SimulatedSession {
     AppCoordinator& coordinator() { return *coordinator_; }
     std::shared_ptr<AppCoordinator>& coordinatorPointer() { return coordinator_; }
     SimulatedDesktop& desktop() { return desktop_; }
-    SimulatedKeyEventTapFactory& taps() { return taps_; }
+    SimulatedKeyEventTapFactory& taps() { return desktop_.keyEventTapFactory(); }
     ManualClock& clock() { return clock_; }
     ManualMainQueue& mainQueue() { return mainQueue_; }
-    SimulatedInputSources& inputSources() { return inputSources_; }
+    SimulatedInputSources& inputSources() { return desktop_.inputSources(); }
     SettingsStore& settingsStore() { return *settingsStore_; }
     InMemoryDefaultsDatabase& defaults() { return defaults_; }
     SimulatedSystemServices& systemServices() { return systemServices_; }
@@ -96,7 +97,8 @@ class SimulatedSession {
     TapDisposition pressShortcut(const ShortcutDefinition& shortcut);
     // Lets virtual time pass so that every pending correction and replay is done.
     void settle();
-    // The text a stroke types in the selected layout; absent when it has no key map.
+    // The text a stroke types in the selected layout (no dead key pending); absent when
+    // it has no key map.
     std::optional<std::string> charactersOf(const PhysicalKeyStroke& stroke);
     // The key-down event of a stroke in the selected layout, for pressing it without
     // letting time pass.
@@ -110,16 +112,16 @@ class SimulatedSession {
     std::optional<std::string> prepare();
     void addApplicationToSettings();
     TapDisposition press(KeyEvent event);
+    // Lets the key interval pass after a key press.
+    TapDisposition afterKey(std::uint16_t keyCode, std::uint64_t flags, TapDisposition disposition);
 
     const Configuration configuration_;
     std::unique_ptr<TemporaryFolder> temporaryFolder_;
     std::filesystem::path perUserFolder_;
     ManualClock clock_;
     ManualMainQueue mainQueue_;
+    std::shared_ptr<XkbKeymapLibrary> keymaps_;
     SimulatedDesktop desktop_;
-    SimulatedKeyEventTapFactory taps_;
-    XkbKeymapLibrary keymaps_;
-    SimulatedInputSources inputSources_;
     std::unique_ptr<TypingSimulator> typist_;
     EnchantSpellChecker spellChecker_;
     InMemoryDefaultsDatabase defaults_;
@@ -128,7 +130,6 @@ class SimulatedSession {
     std::unique_ptr<SettingsStore> settingsStore_;
     std::shared_ptr<SimulatedApplication> application_;
     SimulatedElementRef field_;
-    std::uint32_t deadKeyState_ = 0;
     std::shared_ptr<AppCoordinator> coordinator_;
 };
 

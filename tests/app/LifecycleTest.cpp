@@ -50,6 +50,7 @@ TEST(Lifecycle, PermissionPollStartsAndStopsTheMonitor) {
     session->setInputMonitoringGranted(false);
     session->mainQueue().advance(seconds(2));
     session->desktop().permissions().setInputMonitoringGranted(true);
+    session->taps().setInputMonitoringGranted(false);
     int changes = 0;
     const auto observation = coordinator.observeChanges([&] { ++changes; });
     session->mainQueue().advance(seconds(2));
