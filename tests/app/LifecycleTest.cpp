@@ -204,3 +204,23 @@ TEST(Lifecycle, OnboardingAddsTheApplicationsAndIsRemembered) {
 
 }  // namespace
 }  // namespace plovik
+
+namespace plovik {
+namespace {
+
+TEST(SimulatedSessionSetUp, RefusesLayoutsItCannotProvide) {
+    SimulatedSession::Configuration unknown;
+    unknown.layoutIds = {"xkb:us", "xkb:nosuchlayout"};
+    auto created = SimulatedSession::create(unknown);
+    ASSERT_TRUE(std::holds_alternative<std::string>(created));
+    EXPECT_EQ(std::get<std::string>(created), "unknown keyboard layout xkb:nosuchlayout");
+
+    SimulatedSession::Configuration notEnabled;
+    notEnabled.typedInId = "xkb:de";
+    created = SimulatedSession::create(notEnabled);
+    ASSERT_TRUE(std::holds_alternative<std::string>(created));
+    EXPECT_EQ(std::get<std::string>(created), "the typed-in layout xkb:de is not enabled");
+}
+
+}  // namespace
+}  // namespace plovik
