@@ -126,8 +126,10 @@ KeyboardEventMonitor& AppCoordinator::monitor() {
         std::weak_ptr<AppCoordinator> weak = weak_from_this();
         keyboardMonitor_ =
             KeyboardEventMonitor::create(environment_.tapFactory, environment_.mainQueue, [weak] {
+                // Asked inside the tap for every key: no copy of the settings.
                 const auto self = weak.lock();
-                const AppSettings settings = self ? self->settingsStore_.settings() : AppSettings{};
+                const AppSettings defaults;
+                const AppSettings& settings = self ? self->settingsStore_.settings() : defaults;
                 return KeyboardEventMonitor::Shortcuts{
                     settings.manualShortcut, settings.undoShortcut, settings.pauseShortcut};
             });
@@ -286,10 +288,11 @@ void AppCoordinator::scheduleAutomaticCorrection(const TokenCompletion& completi
 
 void AppCoordinator::runAutomaticCorrection(const TokenCompletion& completion,
                                             const std::string& application) {
-    if (frontmostApplication() == application && policy().allowsAutomaticCorrection(application) &&
-        usableField()) {
+    const ApplicationPolicy currentPolicy = policy();
+    if (frontmostApplication() == application &&
+        currentPolicy.allowsAutomaticCorrection(application) && usableField()) {
         inputSourceService_->refresh();
-        const double threshold = policy().threshold(application);
+        const double threshold = currentPolicy.threshold(application);
         if (const auto decision = decideAutomatically(completion, application, threshold)) {
             applyCorrection(*decision, completion, application, std::nullopt, true);
         }
