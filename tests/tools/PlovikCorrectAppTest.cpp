@@ -37,15 +37,16 @@ std::string contentsOf(const fs::path& path) {
 
 // Runs plovik-correct --app with the arguments and `input` on standard input, with a
 // home and temporary folder of its own so that nothing of the user's can be touched.
-AppRun runApp(std::vector<std::string> arguments, const std::string& input,
-              const fs::path& sandbox) {
+AppRun runApp(std::vector<std::string> arguments, const std::string& input, const fs::path& sandbox,
+              bool throughApplication = true) {
     fs::create_directories(sandbox / "tmp");
     std::ofstream(sandbox / "in", std::ios::binary) << input;
     std::string command = "HOME=" + shellQuoted(sandbox / "home") +
                           " XDG_CONFIG_HOME=" + shellQuoted(sandbox / "config") +
                           " XDG_DATA_HOME=" + shellQuoted(sandbox / "data") +
                           " TMPDIR=" + shellQuoted(sandbox / "tmp") + " " +
-                          shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct") + " --app";
+                          shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct") +
+                          (throughApplication ? " --app" : "");
     for (const auto& argument : arguments) {
         command += " " + shellQuoted(argument);
     }
@@ -81,6 +82,17 @@ TEST_F(PlovikCorrectApp, TypesThroughTheApplicationIntoTheField) {
     const AppRun empty = run({}, "");
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeOnPlainText) {
+    const std::string text =
+        "ghbdtn vbh, rfr ltkf?\nthis line is typed right\nye b xnj? djn nfr-nj!\n"
+        "Vjcrdf b Gbnth - ujhjlf. ok\n";
+    const AppRun application = run({}, text);
+    const AppRun engine = runApp({}, text, sandbox_, false);
+    EXPECT_EQ(application.status, 0);
+    EXPECT_EQ(application.out, engine.out);
+    EXPECT_NE(application.out, text);
 }
 
 TEST_F(PlovikCorrectApp, SwitchingMakesLaterKeysTypeTheOtherLayout) {

@@ -1,5 +1,8 @@
 #include "tools/plovik-correct/ApplicationRun.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -26,14 +29,28 @@ void typeLine(SimulatedSession& session, std::string_view line, std::ostream& ou
     session.field()->setText("");
 }
 
+// The folder for the run's settings and history: where TMPDIR says, otherwise in memory
+// when the machine offers it, because every correction rewrites the history file and
+// waits for it to reach the disk.
+std::unique_ptr<TemporaryFolder> makeHome() {
+    const char* chosen = std::getenv("TMPDIR");
+    const std::filesystem::path memory = "/dev/shm";
+    std::error_code error;
+    if ((chosen == nullptr || *chosen == '\0') && std::filesystem::is_directory(memory, error) &&
+        ::access(memory.c_str(), W_OK) == 0) {
+        return std::make_unique<TemporaryFolder>(memory);
+    }
+    return std::make_unique<TemporaryFolder>();
+}
+
 }  // namespace
 
 int ApplicationRun::run(const CorrectOptions& options, std::string_view text, std::ostream& output,
                         std::ostream& errors) {
     // The application's own folders: the user's real settings and history stay untouched.
-    TemporaryFolder home;
+    const auto home = makeHome();
     if (options.historyFile) {
-        const auto copy = historyFileIn(home.path());
+        const auto copy = historyFileIn(home->path());
         std::filesystem::create_directories(copy.parent_path());
         std::filesystem::copy_file(*options.historyFile, copy);
     }
@@ -45,7 +62,7 @@ int ApplicationRun::run(const CorrectOptions& options, std::string_view text, st
     configuration.typedInId = "xkb:" + options.typedIn;
     configuration.switchInputSourceAfterCorrection = options.switchAfterCorrection;
     configuration.confidenceThreshold = options.threshold;
-    configuration.perUserFolder = home.path();
+    configuration.perUserFolder = home->path();
     auto created = SimulatedSession::create(configuration);
     if (const auto* error = std::get_if<std::string>(&created)) {
         errors << "plovik-correct: " << *error << "\nTry 'plovik-correct --help'.\n";
