@@ -80,6 +80,8 @@ std::optional<Error> setFlag(CorrectOptions& options, const std::string& name) {
         options.switchAfterCorrection = true;
     } else if (name == "--explain") {
         options.explain = true;
+    } else if (name == "--app") {
+        options.app = true;
     } else if (name == "--help" || name == "-h") {
         options.help = true;
     } else {
@@ -129,6 +131,9 @@ std::variant<CorrectOptions, Error> CorrectOptions::parse(
         options.layouts.end()) {
         return Error{"--typed-in " + options.typedIn + " is not among --layouts"};
     }
+    if (options.app && options.explain) {
+        return Error{"--explain cannot be combined with --app"};
+    }
     return options;
 }
 
@@ -153,6 +158,14 @@ options:
                        delimiter, safety (the exclusion or null) and decision (null or an
                        object with corrected, correctedDelimiter, confidence, reason and
                        targetLayout)
+  --app                type through the whole application instead: the keys go through the
+                       simulated desktop's key tap into a text area of an enabled application,
+                       35 ms of virtual time pass after each key, and the field's final text
+                       is written; a Return is held back until the word it ends is corrected.
+                       --switch is that application's switch-after-correction setting. A word
+                       that no key ends stays as typed; a carriage return before a line feed
+                       is not kept. Settings and history live in a fresh temporary folder,
+                       removed afterwards (--history is copied there first).
   -h, --help           show this help
 
 Typing: each line is typed key by key; a line break ends the word like a Return key that the

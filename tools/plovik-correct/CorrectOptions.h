@@ -16,6 +16,8 @@ struct CorrectOptions {
     double threshold = 0.9;
     std::optional<std::string> historyFile;
     bool explain = false;
+    // Type through the whole application on the simulated desktop instead.
+    bool app = false;
     bool help = false;
 
     // A usage error to print before exiting with status 2.

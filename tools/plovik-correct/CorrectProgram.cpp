@@ -6,6 +6,7 @@
 
 #include "core/support/InputText.h"
 #include "platform/simulated/CorrectionWorkbench.h"
+#include "tools/plovik-correct/ApplicationRun.h"
 #include "tools/plovik-correct/CorrectOptions.h"
 #include "tools/plovik-correct/ExplainWriter.h"
 
@@ -56,19 +57,26 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
         output << CorrectOptions::usage();
         return kSuccess;
     }
-    CorrectionWorkbench::Configuration configuration;
-    for (const auto& layout : options.layouts) {
-        configuration.layoutIds.push_back(inputSourceId(layout));
-    }
-    configuration.typedInId = inputSourceId(options.typedIn);
     if (options.historyFile) {
         // The store would start empty without a word; a mistyped path should not go unnoticed.
         std::ifstream history(*options.historyFile);
         if (!history || std::filesystem::is_directory(*options.historyFile)) {
             return usageError(errors, "--history: cannot read " + *options.historyFile);
         }
-        configuration.historyFile = *options.historyFile;
     }
+    if (options.app) {
+        const auto text = InputText::read(input);
+        if (const auto* error = std::get_if<InputText::Error>(&text)) {
+            return usageError(errors, error->message);
+        }
+        return ApplicationRun::run(options, std::get<std::string>(text), output, errors);
+    }
+    CorrectionWorkbench::Configuration configuration;
+    for (const auto& layout : options.layouts) {
+        configuration.layoutIds.push_back(inputSourceId(layout));
+    }
+    configuration.typedInId = inputSourceId(options.typedIn);
+    configuration.historyFile = options.historyFile;
     auto workbench = CorrectionWorkbench::create(configuration);
     if (const auto* error = std::get_if<std::string>(&workbench)) {
         return usageError(errors, *error);

@@ -1,0 +1,194 @@
+#include "app/coordinator/SimulatedSession.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/layouts/SystemKeyboardLayoutTranslator.h"
+#include "core/text/Graphemes.h"
+#include "core/text/LocalizedComparison.h"
+
+namespace plovik {
+
+namespace {
+
+// Folders of the simulated user below the per-user folder.
+constexpr const char* kApplicationSupportFolder = "Application Support";
+
+}  // namespace
+
+std::variant<std::unique_ptr<SimulatedSession>, std::string> SimulatedSession::create(
+    Configuration configuration) {
+    std::unique_ptr<SimulatedSession> session(new SimulatedSession(std::move(configuration)));
+    if (auto error = session->prepare()) {
+        return *error;
+    }
+    return session;
+}
+
+SimulatedSession::SimulatedSession(Configuration configuration)
+    : configuration_(std::move(configuration)),
+      temporaryFolder_(configuration_.perUserFolder ? nullptr
+                                                    : std::make_unique<TemporaryFolder>()),
+      perUserFolder_(temporaryFolder_ ? temporaryFolder_->path() : *configuration_.perUserFolder),
+      mainQueue_(clock_),
+      keymaps_(std::make_shared<XkbKeymapLibrary>()),
+      desktop_(keymaps_),
+      applicationSupport_(perUserFolder_ / kApplicationSupportFolder) {}
+
+SimulatedSession::~SimulatedSession() {
+    // The coordinator may still post withheld keys to the desktop while it goes.
+    coordinator_.reset();
+}
+
+std::optional<std::string> SimulatedSession::prepare() {
+    auto& inputSources = desktop_.inputSources();
+    for (const auto& id : configuration_.layoutIds) {
+        if (!inputSources.addKeyboardLayout(id)) {
+            return "unknown keyboard layout " + id;
+        }
+    }
+    const auto& layouts = configuration_.layoutIds;
+    if (std::find(layouts.begin(), layouts.end(), configuration_.typedInId) == layouts.end()) {
+        return "the typed-in layout " + configuration_.typedInId + " is not enabled";
+    }
+    inputSources.setCurrentSourceId(configuration_.typedInId);
+    typist_ = std::make_unique<TypingSimulator>(*keymaps_->keyLayoutData(configuration_.typedInId),
+                                                inputSources.keyboardType());
+    application_ = desktop_.launch(configuration_.applicationBundleIdentifier,
+                                   configuration_.applicationName, kApplicationProcessIdentifier);
+    field_ = desktop_.addFocusedTextField(*application_, "", configuration_.fieldRole);
+    desktop_.activate(kApplicationProcessIdentifier);
+    settingsStore_ = std::make_unique<SettingsStore>(
+        defaults_, SettingsStore::kStandardStorageKey, clock_,
+        text::LocalizedComparison(text::LocalizedComparison::userLocaleName()));
+    if (configuration_.listsApplication) {
+        addApplicationToSettings();
+    }
+    coordinator_ = AppCoordinator::create(
+        *settingsStore_,
+        CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,
+                               desktop_.accessibility(), desktop_.eventPoster(),
+                               desktop_.workspace(), desktop_.permissions(), inputSources,
+                               spellChecker_, applicationSupport_, systemServices_});
+    mainQueue_.runUntilIdle();
+    return std::nullopt;
+}
+
+void SimulatedSession::addApplicationToSettings() {
+    settingsStore_->addApplication(EnabledApplication(
+        configuration_.applicationBundleIdentifier, configuration_.applicationName, std::nullopt,
+        std::nullopt, true, true, configuration_.switchInputSourceAfterCorrection, true,
+        configuration_.confidenceThreshold));
+}
+
+void SimulatedSession::setAccessibilityGranted(bool granted) {
+    desktop_.permissions().setAccessibilityGranted(granted);
+}
+
+void SimulatedSession::setInputMonitoringGranted(bool granted) {
+    desktop_.permissions().setInputMonitoringGranted(granted);
+}
+
+void SimulatedSession::type(std::string_view text) {
+    // Worked out before the first key: a later layout switch changes what the keys
+    // type, never which keys are pressed.
+    struct Key {
+        std::string character;
+        std::optional<std::vector<PhysicalKeyStroke>> strokes;
+    };
+    std::vector<Key> keys;
+    for (auto& character : text::Graphemes::split(text)) {
+        auto strokes = character == "\n" || character == "\r\n"
+                           ? std::nullopt
+                           : typist_->strokesForCharacter(character);
+        keys.push_back({std::move(character), std::move(strokes)});
+    }
+    for (const auto& key : keys) {
+        if (key.strokes) {
+            for (const auto& stroke : *key.strokes) {
+                pressStroke(stroke);
+            }
+        } else if (key.character == "\n" || key.character == "\r\n") {
+            pressReturn();
+        } else {
+            field_->insertText(key.character);
+        }
+    }
+}
+
+std::optional<std::string> SimulatedSession::charactersOf(const PhysicalKeyStroke& stroke) {
+    auto& inputSources = desktop_.inputSources();
+    const auto id = inputSources.currentSourceId();
+    const auto keyMap = id ? keymaps_->keyLayoutData(*id) : nullptr;
+    if (!keyMap) {
+        return std::nullopt;
+    }
+    std::uint32_t noDeadKey = 0;
+    return SystemKeyboardLayoutTranslator::translateStrokes(*keyMap, {stroke},
+                                                            inputSources.keyboardType(), noDeadKey);
+}
+
+KeyEvent SimulatedSession::keyEventFor(const PhysicalKeyStroke& stroke) {
+    KeyEvent event;
+    event.keyCode = stroke.keyCode;
+    event.flags = stroke.modifiers;
+    event.characters = charactersOf(stroke);
+    return event;
+}
+
+std::vector<PhysicalKeyStroke> SimulatedSession::strokesOf(std::string_view text) const {
+    return typist_->strokes(text).value_or(std::vector<PhysicalKeyStroke>{});
+}
+
+TapDisposition SimulatedSession::pressStroke(const PhysicalKeyStroke& stroke) {
+    return afterKey(stroke.keyCode, stroke.modifiers, desktop_.pressStroke(stroke));
+}
+
+TapDisposition SimulatedSession::pressReturn(std::uint64_t flags) {
+    KeyEvent event;
+    event.keyCode = SimulatedDesktop::kReturnKeyCode;
+    event.flags = flags;
+    event.characters = "\r";
+    return press(event);
+}
+
+TapDisposition SimulatedSession::pressDelete() {
+    KeyEvent event;
+    event.keyCode = SimulatedDesktop::kDeleteKeyCode;
+    event.characters = "\x7f";
+    return press(event);
+}
+
+TapDisposition SimulatedSession::pressShortcut(const ShortcutDefinition& shortcut) {
+    KeyEvent event;
+    event.keyCode = shortcut.keyCode;
+    event.flags = shortcut.modifiers;
+    event.characters = charactersOf({shortcut.keyCode, shortcut.modifiers});
+    return press(event);
+}
+
+TapDisposition SimulatedSession::press(KeyEvent event) {
+    return afterKey(event.keyCode, event.flags, desktop_.pressKey(event));
+}
+
+TapDisposition SimulatedSession::afterKey(std::uint16_t keyCode, std::uint64_t flags,
+                                          TapDisposition disposition) {
+    // The desktop's toolkit takes Tab as a command; a text area takes it as text.
+    if (disposition == TapDisposition::pass && keyCode == kTabKeyCode &&
+        (flags & SimulatedDesktop::kCommandFlagsMask) == 0 && field_->roleName() == "AXTextArea" &&
+        desktop_.focusedElement() == field_) {
+        field_->insertText("\t");
+    }
+    mainQueue_.advance(kKeyInterval);
+    return disposition;
+}
+
+void SimulatedSession::settle() {
+    mainQueue_.runUntilIdle();
+    for (int step = 0; step < 1000 && coordinator_->pendingAutomaticCorrectionCount() > 0; ++step) {
+        mainQueue_.advance(kKeyInterval);
+    }
+    mainQueue_.runUntilIdle();
+}
+
+}  // namespace plovik

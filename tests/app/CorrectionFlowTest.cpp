@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "SessionSupport.h"
+#include "core/capture/SyntheticEventMarker.h"
+#include "core/history/CorrectionOutcome.h"
+#include "core/support/ReferenceDate.h"
+
+namespace plovik {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::makeSession;
+
+constexpr std::uint64_t kShift = 0x20000;
+constexpr std::uint64_t kNumericPad = 0x200000;
+
+// Presses the keys of the text without letting time pass between them.
+void pressQuickly(SimulatedSession& session, std::string_view text, milliseconds gap) {
+    for (const auto& stroke : session.strokesOf(text)) {
+        session.desktop().pressKey(session.keyEventFor(stroke));
+        session.mainQueue().advance(gap);
+    }
+}
+
+KeyEvent returnKey(std::uint16_t keyCode = 36, std::uint64_t flags = 0) {
+    KeyEvent event;
+    event.keyCode = keyCode;
+    event.flags = flags;
+    event.characters = "\r";
+    return event;
+}
+
+// The key-down events Plovik posted, in order.
+std::vector<SyntheticKeyEvent> postedKeyDowns(SimulatedSession& session) {
+    std::vector<SyntheticKeyEvent> downs;
+    for (const auto& event : session.desktop().eventPoster().postedEvents()) {
+        if (event.isKeyDown) {
+            downs.push_back(event);
+        }
+    }
+    return downs;
+}
+
+TEST(CorrectionFlow, WrongLayoutWordIsReplacedWithItsDelimiterAndTheLayoutSwitched) {
+    SimulatedSession::Configuration configuration;
+    configuration.switchInputSourceAfterCorrection = true;
+    auto session = makeSession(configuration);
+    ASSERT_TRUE(session);
+    auto& coordinator = session->coordinator();
+
+    session->type("ghbdtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "привет ");
+    EXPECT_EQ(session->inputSources().currentSourceId(), "xkb:ru");
+
+    const auto records = coordinator.historyStore().allRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].originalToken, "ghbdtn");
+    EXPECT_EQ(records[0].correctedToken, "привет");
+    EXPECT_EQ(records[0].applicationBundleIdentifier, "org.plovik.SimulatedEditor");
+    EXPECT_EQ(records[0].outcome, CorrectionOutcome::accepted);
+    EXPECT_NEAR(records[0].timestamp,
+                ReferenceDate::secondsSinceReferenceDate(session->clock().now()), 1.0);
+
+    const auto& last = coordinator.lastCorrection().get();
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->recordID, records[0].id);
+    EXPECT_EQ(last->original, "ghbdtn");
+    EXPECT_EQ(last->corrected, "привет");
+    EXPECT_EQ(last->delimiter, " ");
+    EXPECT_EQ(last->originalDelimiter, " ");
+    EXPECT_EQ(last->sourceLayout.id, "xkb:us");
+    EXPECT_EQ(last->targetLayout.id, "xkb:ru");
+    EXPECT_EQ(coordinator.undoState().lastCorrection(), last);
+    EXPECT_TRUE(coordinator.canUndoLastCorrection());
+    EXPECT_EQ(coordinator.lastReplacementMethod().get(), TextReplacementMethod::accessibility);
+    EXPECT_EQ(coordinator.statusMessage().get(), "ghbdtn → привет (100%)");
+    EXPECT_EQ(session->systemServices().playedSounds(), std::vector<std::string>{"Pop"});
+    EXPECT_TRUE(session->systemServices().notifications().empty());
+
+    // The same keys now type Russian: nothing left to correct.
+    session->type("vbh ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "привет мир ");
+    EXPECT_EQ(coordinator.historyStore().allRecords().size(), 1u);
+}
+
+TEST(CorrectionFlow, AFailedLayoutSwitchIsShownInsteadOfTheSummary) {
+    SimulatedSession::Configuration configuration;
+    configuration.switchInputSourceAfterCorrection = true;
+    auto session = makeSession(configuration);
+    ASSERT_TRUE(session);
+    session->inputSources().setSelectionFails(true);
+    session->type("ghbdtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "привет ");
+    EXPECT_EQ(session->inputSources().selectionRequests(), std::vector<std::string>{"xkb:ru"});
+    EXPECT_EQ(session->inputSources().currentSourceId(), "xkb:us");
+    const auto error = session->coordinator().inputSourceService().lastError();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(session->coordinator().statusMessage().get(), error->description());
+    // The correction itself stands.
+    EXPECT_EQ(session->systemServices().playedSounds().size(), 1u);
+    EXPECT_TRUE(session->coordinator().canUndoLastCorrection());
+}
+
+TEST(CorrectionFlow, WordsOfTheSelectedLayoutAreLeftAlone) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    session->type("hello world, this is fine. ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "hello world, this is fine. ");
+    EXPECT_TRUE(session->coordinator().historyStore().allRecords().empty());
+    EXPECT_FALSE(session->coordinator().statusMessage().get());
+    EXPECT_FALSE(session->coordinator().lastCorrection().get());
+    EXPECT_TRUE(session->systemServices().playedSounds().empty());
+    EXPECT_EQ(session->coordinator().tokenBuffer().recentContext(), "hello world, this is fine. ");
+}
+
+TEST(CorrectionFlow, NothingIsCorrectedWhereCorrectionDoesNotApply) {
+    struct Case {
+        const char* name;
+        bool listsApplication;
+        std::function<void(SimulatedSession&)> prepare;
+    };
+    const std::vector<Case> cases{
+        {"application not listed", false, [](SimulatedSession&) {}},
+        {"secure field", true,
+         [](SimulatedSession& session) { session.field()->setSubrole("AXSecureTextField"); }},
+        {"monitoring off", true,
+         [](SimulatedSession& session) {
+             session.settingsStore().update(
+                 [](AppSettings& settings) { settings.monitoringEnabled = false; });
+         }},
+        {"application disabled", true,
+         [](SimulatedSession& session) {
+             auto entry = session.settingsStore().settings().applications.front();
+             entry.isEnabled = false;
+             session.settingsStore().updateApplication(entry);
+         }},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        SimulatedSession::Configuration configuration;
+        configuration.listsApplication = testCase.listsApplication;
+        auto session = makeSession(configuration);
+        ASSERT_TRUE(session);
+        auto& buffer = session->coordinator().tokenBuffer();
+        testCase.prepare(*session);
+
+        session->type("ghbdtn");
+        EXPECT_EQ(buffer.currentToken(), "");
+        session->type(" ");
+        session->settle();
+        EXPECT_EQ(session->fieldText(), "ghbdtn ");
+        EXPECT_EQ(buffer.recentContext(), "");
+        EXPECT_FALSE(buffer.lastCompletion());
+        EXPECT_TRUE(session->coordinator().historyStore().allRecords().empty());
+        // A Return is never held back there.
+        EXPECT_FALSE(session->coordinator().canDeferReturn());
+    }
+}
+
+TEST(CorrectionFlow, EveryWordFinishedByOneKeyIsCorrectedInTurn) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    auto& coordinator = session->coordinator();
+    session->type("hello");
+    // One key press whose text finishes two words, as an input method may deliver.
+    KeyEvent event = session->keyEventFor(session->strokesOf(" ").front());
+    event.characters = " vbh ";
+    session->desktop().pressKey(event);
+    session->mainQueue().runUntilIdle();
+    EXPECT_EQ(coordinator.pendingAutomaticCorrectionCount(), 2);
+
+    session->settle();
+    EXPECT_EQ(coordinator.pendingAutomaticCorrectionCount(), 0);
+    EXPECT_EQ(session->fieldText(), "hello мир ");
+    const auto records = coordinator.historyStore().allRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].originalToken, "vbh");
+    EXPECT_EQ(records[0].correctedToken, "мир");
+}
+
+TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    auto& coordinator = session->coordinator();
+
+    // Nothing typed and nothing pending: the Return goes straight through.
+    EXPECT_EQ(session->pressReturn(), TapDisposition::pass);
+    EXPECT_EQ(session->fieldText(), "\n");
+
+    session->type("ghbdtn");
+    EXPECT_EQ(session->pressReturn(kShift), TapDisposition::swallow);
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "\nпривет\n");
+    auto downs = postedKeyDowns(*session);
+    ASSERT_FALSE(downs.empty());
+    EXPECT_EQ(downs.back().keyCode, 36);
+    EXPECT_EQ(downs.back().flags, kShift);
+    EXPECT_EQ(downs.back().userData, kSyntheticEventMarker);
+    ASSERT_TRUE(coordinator.lastCorrection().get());
+    EXPECT_EQ(coordinator.lastCorrection().get()->corrected, "привет");
+    // A correction made for a held-back Return cannot be undone.
+    EXPECT_FALSE(coordinator.undoState().lastCorrection());
+    EXPECT_FALSE(coordinator.canUndoLastCorrection());
+    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::optionShiftSpace()), TapDisposition::pass);
+
+    // Keypad Enter keeps its numeric-pad flag when it is posted again.
+    session->type(" vbh");
+    EXPECT_EQ(session->desktop().pressKey(returnKey(76, kNumericPad)), TapDisposition::swallow);
+    session->settle();
+    downs = postedKeyDowns(*session);
+    ASSERT_FALSE(downs.empty());
+    EXPECT_EQ(downs.back().keyCode, 76);
+    EXPECT_EQ(downs.back().flags, kNumericPad);
+    EXPECT_TRUE(coordinator.deferredReturnEvents().empty());
+}
+
+TEST(CorrectionFlow, ReturnWaitsForEveryPendingCorrection) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    auto& coordinator = session->coordinator();
+    pressQuickly(*session, "hello ", milliseconds(5));
+    pressQuickly(*session, "vbh ", milliseconds(5));
+    EXPECT_EQ(coordinator.pendingAutomaticCorrectionCount(), 2);
+
+    EXPECT_EQ(session->desktop().pressKey(returnKey()), TapDisposition::swallow);
+    session->mainQueue().advance(milliseconds(1));
+    const std::vector<AppCoordinator::DeferredReturn> withheld{{36, 0}};
+    EXPECT_EQ(coordinator.deferredReturnEvents(), withheld);
+
+    while (coordinator.pendingAutomaticCorrectionCount() == 2) {
+        session->mainQueue().advance(milliseconds(1));
+    }
+    // The first word needed nothing; the Return still waits for the second.
+    EXPECT_EQ(session->fieldText(), "hello vbh ");
+    EXPECT_EQ(coordinator.deferredReturnEvents().size(), 1u);
+
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "hello мир \n");
+    EXPECT_TRUE(coordinator.deferredReturnEvents().empty());
+    const auto downs = postedKeyDowns(*session);
+    ASSERT_FALSE(downs.empty());
+    EXPECT_EQ(downs.back().keyCode, 36);
+}
+
+TEST(CorrectionFlow, DeletionsFollowTheWordAndTypedLettersStayUnderstood) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    session->type("ghbdtnn");
+    session->pressDelete();
+    EXPECT_EQ(session->coordinator().tokenBuffer().currentToken(), "ghbdtn");
+    session->type(" ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "привет ");
+}
+
+TEST(CorrectionFlow, AWordTheFieldNoLongerShowsIsAbandoned) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    session->type("ghbd");
+    // The user clicks elsewhere: the caret moves to the start of the field.
+    session->field()->setSelection({0, 0});
+    session->type("tn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "tn ghbd");
+    EXPECT_TRUE(session->coordinator().historyStore().allRecords().empty());
+}
+
+}  // namespace
+}  // namespace plovik

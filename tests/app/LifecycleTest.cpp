@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "SessionSupport.h"
+#include "app/coordinator/TemporaryFolder.h"
+#include "core/history/CorrectionOutcome.h"
+
+namespace plovik {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using testing::makeSession;
+
+constexpr const char* kStartErrorMessage =
+    "Input Monitoring is not granted, so the keyboard event monitor could not start.";
+
+TEST(Lifecycle, PermissionPollStartsAndStopsTheMonitor) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    auto& coordinator = session->coordinator();
+    ASSERT_TRUE(coordinator.keyboardMonitor());
+    EXPECT_TRUE(coordinator.keyboardMonitor()->isRunning());
+    EXPECT_EQ(coordinator.permissionSnapshot().get(), (PermissionSnapshot{true, true}));
+    EXPECT_FALSE(coordinator.monitoringError().get());
+    EXPECT_TRUE(coordinator.isActive());
+
+    session->setAccessibilityGranted(false);
+    session->mainQueue().advance(seconds(2));
+    EXPECT_FALSE(coordinator.keyboardMonitor()->isRunning());
+    EXPECT_FALSE(session->taps().isTapInstalled());
+    EXPECT_EQ(coordinator.permissionSnapshot().get(), (PermissionSnapshot{false, true}));
+    EXPECT_FALSE(coordinator.isActive());
+    session->type("ghbdtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "ghbdtn ");
+
+    session->setAccessibilityGranted(true);
+    session->mainQueue().advance(seconds(2));
+    EXPECT_TRUE(coordinator.keyboardMonitor()->isRunning());
+    EXPECT_TRUE(coordinator.isActive());
+    session->type("vbh ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "ghbdtn мир ");
+
+    // The system refuses the tap although the permission reads as granted.
+    session->setInputMonitoringGranted(false);
+    session->mainQueue().advance(seconds(2));
+    session->desktop().permissions().setInputMonitoringGranted(true);
+    session->taps().setInputMonitoringGranted(false);
+    int changes = 0;
+    const auto observation = coordinator.observeChanges([&] { ++changes; });
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(coordinator.monitoringError().get(), kStartErrorMessage);
+    EXPECT_FALSE(coordinator.isActive());
+    session->taps().setInputMonitoringGranted(true);
+    session->mainQueue().advance(seconds(2));
+    EXPECT_FALSE(coordinator.monitoringError().get());
+    EXPECT_TRUE(coordinator.keyboardMonitor()->isRunning());
+    EXPECT_EQ(session->taps().installedTapCount(), 1u);
+}
+
+TEST(Lifecycle, ContextChangesResetTheWordButStartUpDoesNot) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    auto& buffer = session->coordinator().tokenBuffer();
+
+    session->type("ghbd");
+    EXPECT_EQ(buffer.currentToken(), "ghbd");
+    auto other = session->desktop().launch("org.example.Other", "Other", 5000);
+    session->desktop().addFocusedTextField(*other, "");
+    session->desktop().activate(5000);
+    EXPECT_EQ(buffer.currentToken(), "");
+
+    session->desktop().activate(SimulatedSession::kApplicationProcessIdentifier);
+    session->type("ghbd");
+    session->inputSources().setCurrentSourceId("xkb:ru");
+    EXPECT_EQ(buffer.currentToken(), "");
+    session->type("ghbd");
+    EXPECT_EQ(buffer.currentToken(), "прив");
+    session->inputSources().setCurrentSourceId("xkb:ru");
+    EXPECT_EQ(buffer.currentToken(), "прив");
+}
+
+TEST(Lifecycle, ShortcutChangesApplyFromTheNextKey) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    auto& history = session->coordinator().historyStore();
+    const ShortcutDefinition controlOptionM{
+        46, ShortcutDefinition::kControl | ShortcutDefinition::kOption};
+    session->settingsStore().update([&](AppSettings& settings) {
+        settings.automaticCorrectionEnabled = false;
+        settings.manualShortcut = controlOptionM;
+    });
+    session->type("ghbdtn");
+    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::optionSpace()), TapDisposition::pass);
+    EXPECT_TRUE(history.allRecords().empty());
+    EXPECT_EQ(session->pressShortcut(controlOptionM), TapDisposition::swallow);
+    ASSERT_EQ(history.allRecords().size(), 1u);
+    EXPECT_EQ(history.allRecords().front().correctedToken, "привет");
+    EXPECT_TRUE(session->fieldText().starts_with("привет"));
+}
+
+TEST(Lifecycle, UpdaterStateIsMirrored) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    auto& coordinator = session->coordinator();
+    auto& updater = session->systemServices().updater();
+    EXPECT_EQ(session->systemServices().createdUpdaterControllers(), std::vector<bool>{true});
+    EXPECT_TRUE(coordinator.canCheckForUpdates().get());
+    EXPECT_TRUE(coordinator.automaticallyChecksForUpdates().get());
+    EXPECT_FALSE(coordinator.automaticallyDownloadsUpdates().get());
+    EXPECT_TRUE(coordinator.allowsAutomaticUpdates().get());
+
+    coordinator.updaterController().setAutomaticallyDownloadsUpdates(true);
+    EXPECT_TRUE(coordinator.automaticallyDownloadsUpdates().get());
+    updater.canCheckForUpdates() = false;
+    EXPECT_FALSE(coordinator.canCheckForUpdates().get());
+    coordinator.updaterController().checkForUpdates();
+    EXPECT_EQ(updater.checkCount(), 1);
+}
+
+TEST(Lifecycle, HistoryIsReloadedByTheNextRun) {
+    TemporaryFolder home;
+    SimulatedSession::Configuration configuration;
+    configuration.perUserFolder = home.path();
+    Uuid recordID = Uuid::random();
+    {
+        auto first = makeSession(configuration);
+        ASSERT_TRUE(first);
+        first->type("ghbdtn ");
+        first->settle();
+        ASSERT_EQ(first->coordinator().historyStore().allRecords().size(), 1u);
+        recordID = first->coordinator().historyStore().allRecords().front().id;
+    }
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "Application Support" / "Plovik" /
+                                        "correction-history.json"));
+    auto second = makeSession(configuration);
+    ASSERT_TRUE(second);
+    const auto records = second->coordinator().historyStore().allRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].id, recordID);
+    EXPECT_EQ(records[0].correctedToken, "привет");
+    EXPECT_EQ(records[0].outcome, CorrectionOutcome::accepted);
+    EXPECT_FALSE(second->coordinator().canUndoLastCorrection());
+
+    // A session of its own leaves no folder behind.
+    std::filesystem::path ownFolder;
+    {
+        auto own = makeSession();
+        ASSERT_TRUE(own);
+        ownFolder = own->perUserFolder();
+        own->type("ghbdtn ");
+        own->settle();
+        EXPECT_TRUE(std::filesystem::exists(ownFolder));
+        EXPECT_NE(ownFolder, home.path());
+    }
+    EXPECT_FALSE(std::filesystem::exists(ownFolder));
+}
+
+TEST(Lifecycle, AGoneCoordinatorDropsItsWorkButNotTheUsersReturn) {
+    auto session = makeSession();
+    ASSERT_TRUE(session);
+    for (const auto& stroke : session->strokesOf("ghbdtn ")) {
+        session->desktop().pressKey(session->keyEventFor(stroke));
+        session->mainQueue().advance(milliseconds(2));
+    }
+    KeyEvent returnKey;
+    returnKey.keyCode = 36;
+    returnKey.characters = "\r";
+    EXPECT_EQ(session->desktop().pressKey(returnKey), TapDisposition::swallow);
+    session->mainQueue().advance(milliseconds(1));
+    ASSERT_EQ(session->coordinator().deferredReturnEvents().size(), 1u);
+
+    std::weak_ptr<AppCoordinator> weak = session->coordinatorPointer();
+    session->coordinatorPointer().reset();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(session->fieldText(), "ghbdtn \n");
+    EXPECT_FALSE(session->taps().isTapInstalled());
+    session->mainQueue().advance(seconds(5));
+    EXPECT_EQ(session->fieldText(), "ghbdtn \n");
+}
+
+TEST(Lifecycle, OnboardingAddsTheApplicationsAndIsRemembered) {
+    SimulatedSession::Configuration configuration;
+    configuration.listsApplication = false;
+    auto session = makeSession(configuration);
+    ASSERT_TRUE(session);
+    session->coordinator().completeOnboarding(
+        {EnabledApplication("org.plovik.SimulatedEditor", "Editor", std::nullopt, std::nullopt,
+                            true, true, false, true, 0.9)});
+    const auto& settings = session->settingsStore().settings();
+    EXPECT_TRUE(settings.hasCompletedOnboarding);
+    ASSERT_EQ(settings.applications.size(), 1u);
+    EXPECT_TRUE(session->defaults().string("Plovik.AppSettings.v1"));
+    session->type("ghbdtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "привет ");
+}
+
+}  // namespace
+}  // namespace plovik
+
+namespace plovik {
+namespace {
+
+TEST(SimulatedSessionSetUp, RefusesLayoutsItCannotProvide) {
+    SimulatedSession::Configuration unknown;
+    unknown.layoutIds = {"xkb:us", "xkb:nosuchlayout"};
+    auto created = SimulatedSession::create(unknown);
+    ASSERT_TRUE(std::holds_alternative<std::string>(created));
+    EXPECT_EQ(std::get<std::string>(created), "unknown keyboard layout xkb:nosuchlayout");
+
+    SimulatedSession::Configuration notEnabled;
+    notEnabled.typedInId = "xkb:de";
+    created = SimulatedSession::create(notEnabled);
+    ASSERT_TRUE(std::holds_alternative<std::string>(created));
+    EXPECT_EQ(std::get<std::string>(created), "the typed-in layout xkb:de is not enabled");
+}
+
+}  // namespace
+}  // namespace plovik
