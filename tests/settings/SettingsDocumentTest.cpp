@@ -56,6 +56,7 @@ TEST(SettingsDocument, ToleratesUnknownKeysNullOptionalsAndAnyKeyOrder) {
     EXPECT_TRUE(settings->hasCompletedOnboarding);
     ASSERT_EQ(settings->applications.size(), 1u);
     EXPECT_EQ(settings->applications[0], testing::application("org.kde.kate", "Kate"));
+    // JSON has one kind of number: 49.0 is the key code 49.
     EXPECT_EQ(settings->undoShortcut, ShortcutDefinition::optionShiftSpace());
 
     // A document without a sound loads with none; it is written back without the key.
@@ -107,7 +108,11 @@ TEST(SettingsDocument, RefusesWrongTypesUnknownSoundsBadUrlsAndBadBase64) {
         {json::json_pointer("/manualShortcut"), 49},
         {json::json_pointer("/undoShortcut/keyCode"), -1},
         {json::json_pointer("/undoShortcut/keyCode"), 65536},
+        {json::json_pointer("/undoShortcut/keyCode"), 49.5},
+        {json::json_pointer("/undoShortcut/keyCode"), 65536.0},
         {json::json_pointer("/pauseShortcut/modifiers"), 1.5},
+        {json::json_pointer("/pauseShortcut/modifiers"), -1},
+        {json::json_pointer("/pauseShortcut/modifiers"), 18446744073709551616.0},
         {json::json_pointer("/correctionSound"), "pop"},
         {json::json_pointer("/correctionSound"), "Ping"},
         {json::json_pointer("/correctionSound"), 0},
