@@ -96,26 +96,38 @@ TextReplacementService::Outcome TextReplacementService::accessibilityReplacement
     const bool listed = prefersKeyboardReplacement(context.applicationBundleIdentifier);
     const auto selection = element.selectedTextRange().valueIfPresent();
     if (!selection) {
-        return listed || visiblyLacks(element, request) ? Outcome::cancelled
-                                                        : Outcome::keyboardFallback;
+        // Backspaces at an unknown caret erase blindly: they are only sent when the end
+        // of the field, where the user was typing, verifiably holds the token.
+        const auto end = fieldLength(element);
+        return !listed && end && verifiedRange(element, *end, request) ? Outcome::keyboardFallback
+                                                                       : Outcome::cancelled;
     }
     if (selection->length != 0 || selection->location < 0) {
         return Outcome::cancelled;
     }
     const TextRange caret{selection->location, 0};
-    const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
-    const TextRange expectedRange{caret.location - utf16Length(expected), utf16Length(expected)};
-    if (expectedRange.location < 0 || AccessibleText::read(element, expectedRange) != expected) {
-        return Outcome::cancelled;
-    }
-    if (!startsAtWordBoundary(element, expectedRange.location) ||
-        !endsAtWordBoundary(element, caret.location, request)) {
+    const auto expectedRange = verifiedRange(element, caret.location, request);
+    if (!expectedRange) {
         return Outcome::cancelled;
     }
     if (listed) {
         return Outcome::keyboardFallback;
     }
-    return writeReplacement(element, caret, expectedRange, expected, request);
+    return writeReplacement(element, caret, *expectedRange,
+                            request.expectedText + request.expectedTrailingDelimiter, request);
+}
+
+std::optional<TextRange> TextReplacementService::verifiedRange(
+    const AccessibilityElement& element, std::int64_t caret,
+    const TextReplacementRequest& request) {
+    const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
+    const TextRange range{caret - utf16Length(expected), utf16Length(expected)};
+    if (range.location < 0 || AccessibleText::read(element, range) != expected ||
+        !startsAtWordBoundary(element, range.location) ||
+        !endsAtWordBoundary(element, caret, request)) {
+        return std::nullopt;
+    }
+    return range;
 }
 
 bool TextReplacementService::startsAtWordBoundary(const AccessibilityElement& element,
@@ -171,15 +183,6 @@ TextReplacementService::Outcome TextReplacementService::restoreCaret(Accessibili
     const bool written = element.setSelectedTextRange(caret) == AccessibilityStatus::success;
     const auto now = element.selectedTextRange().valueIfPresent();
     return written && now == caret ? Outcome::keyboardFallback : Outcome::cancelled;
-}
-
-bool TextReplacementService::visiblyLacks(const AccessibilityElement& element,
-                                          const TextReplacementRequest& request) {
-    // Without a caret nothing can be verified in place, but a field whose whole text
-    // is readable and lacks the token certainly does not end with it at the caret.
-    const auto value = element.value().valueIfPresent();
-    return value && value->find(request.expectedText + request.expectedTrailingDelimiter) ==
-                        std::string::npos;
 }
 
 TextReplacementService::Outcome TextReplacementService::fallbackIfUnchanged(

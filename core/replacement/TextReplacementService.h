@@ -42,11 +42,14 @@ class TextReplacementService final : public TextReplacing {
     Outcome writeReplacement(AccessibilityElement& element, TextRange caret,
                              TextRange expectedRange, const std::string& expected,
                              const TextReplacementRequest& request) const;
+    // The range of the token and delimiter when they stand as a whole word right
+    // before `caret`.
+    static std::optional<TextRange> verifiedRange(const AccessibilityElement& element,
+                                                  std::int64_t caret,
+                                                  const TextReplacementRequest& request);
     static bool startsAtWordBoundary(const AccessibilityElement& element, std::int64_t start);
     static bool endsAtWordBoundary(const AccessibilityElement& element, std::int64_t caret,
                                    const TextReplacementRequest& request);
-    static bool visiblyLacks(const AccessibilityElement& element,
-                             const TextReplacementRequest& request);
     static Outcome restoreCaret(AccessibilityElement& element, TextRange caret);
     static Outcome fallbackIfUnchanged(const AccessibilityElement& element, TextRange expectedRange,
                                        const std::string& expected);

@@ -132,6 +132,35 @@ TEST(TextReplacementService, CancelsWithoutTouchingTheFieldOrSendingKeys) {
                  f.setSelection({13, 0});
              }
          }},
+        // Without a caret the field is checked where typing left the token: at its end.
+        {"no caret, text unreadable",
+         "hello ghbdtn ",
+         {13, 0},
+         kWord,
+         [](SimulatedElement& f) {
+             f.quirks().reportsSelectedTextRange = false;
+             f.quirks().supportsStringForRange = false;
+             f.quirks().reportsValue = false;
+         }},
+        {"no caret, token not at the end",
+         "ghbdtn hello ",
+         {13, 0},
+         kWord,
+         [](SimulatedElement& f) { f.quirks().reportsSelectedTextRange = false; }},
+        {"no caret, token glued to a letter",
+         "aghbdtn ",
+         {8, 0},
+         kWord,
+         [](SimulatedElement& f) { f.quirks().reportsSelectedTextRange = false; }},
+        {"no caret, field length unreadable",
+         "say ghbdtn",
+         {10, 0},
+         {"ghbdtn", "привет", ""},
+         [](SimulatedElement& f) {
+             f.quirks().reportsSelectedTextRange = false;
+             f.quirks().reportsNumberOfCharacters = false;
+             f.quirks().reportsValue = false;
+         }},
         {"text write fails and the caret does not move back",
          "hello ghbdtn ",
          {13, 0},
@@ -180,10 +209,16 @@ TEST(TextReplacementService, FallsBackToKeystrokesOnlyWhereItIsSafe) {
     const Case cases[] = {
         {"selection unreported",
          [](SimulatedElement& f) { f.quirks().reportsSelectedTextRange = false; }},
+        // The text is still read through its ranges.
         {"selection and value unreported",
          [](SimulatedElement& f) {
              f.quirks().reportsSelectedTextRange = false;
              f.quirks().reportsValue = false;
+         }},
+        {"selection and range reads unreported",
+         [](SimulatedElement& f) {
+             f.quirks().reportsSelectedTextRange = false;
+             f.quirks().supportsStringForRange = false;
          }},
         {"selection write fails, caret unchanged",
          [](SimulatedElement& f) { f.quirks().acceptsSelectionWrites = false; }},
