@@ -17,7 +17,8 @@ struct KeyTranslationOutput {
 
 enum class KeyTranslationStatus {
     success,
-    // The key code has no place in this key map, or no symbol at the asked level.
+    // The key code has no place in this key map. (A key with nothing at the asked
+    // level succeeds and types nothing, as a real press would.)
     invalidKeyCode,
     // The dead-key state was not made by this key map.
     invalidDeadKeyState,

@@ -88,6 +88,14 @@ void XkbKeyLayoutData::readKeys(xkb_keymap& keymap) {
             keys_[keyCode * kLevels + level] = Key{true, keysym, textOf(keysym), 0};
         }
     }
+    // A level the key leaves empty types nothing there, like a real press; only a key
+    // without any symbol has no place in the map.
+    for (std::size_t keyCode = 0; keyCode < kKeyCodes; ++keyCode) {
+        const auto first = keys_.begin() + static_cast<std::ptrdiff_t>(keyCode * kLevels);
+        if (std::any_of(first, first + kLevels, [](const Key& key) { return key.isPresent; })) {
+            std::for_each(first, first + kLevels, [](Key& key) { key.isPresent = true; });
+        }
+    }
 }
 
 bool XkbKeyLayoutData::startsPendingSequence(xkb_keysym_t keysym) const {
@@ -171,6 +179,10 @@ KeyTranslationStatus XkbKeyLayoutData::translate(std::uint16_t keyCode, std::uin
     const Key& key = keys_[keyCode * kLevels + ((modifierState >> 1) & (kLevels - 1))];
     if (!key.isPresent) {
         return KeyTranslationStatus::invalidKeyCode;
+    }
+    if (key.keysym == XKB_KEY_NoSymbol) {
+        // Nothing typed, and a pending accent keeps waiting.
+        return write(key.text, deadKeyState, deadKeyState, output);
     }
     if (deadKeyState == 0) {
         return write(key.text, key.deadKeyState, deadKeyState, output);
