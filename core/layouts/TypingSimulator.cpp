@@ -1,6 +1,7 @@
 #include "core/layouts/TypingSimulator.h"
 
 #include <array>
+#include <vector>
 
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
 #include "core/text/Graphemes.h"
@@ -14,6 +15,24 @@ namespace {
 constexpr std::uint16_t kLastTypingKey = 50;
 constexpr std::uint16_t kReturnKey = 36;
 constexpr std::array<std::uint64_t, 4> kModifiers{0, 0x20000, 0x80000, 0xA0000};
+// The key beside left Shift is missing on ANSI keyboards: a US typist reaches "<"
+// with Shift and comma, so it is used only for what no other key types.
+constexpr std::uint16_t kIsoKey = 10;
+
+// Every stroke tried, in order of preference.
+std::vector<PhysicalKeyStroke> candidateStrokes() {
+    std::vector<PhysicalKeyStroke> strokes;
+    for (const bool isIsoKey : {false, true}) {
+        for (const std::uint64_t modifiers : kModifiers) {
+            for (std::uint16_t keyCode = 0; keyCode <= kLastTypingKey; ++keyCode) {
+                if ((keyCode == kIsoKey) == isIsoKey) {
+                    strokes.emplace_back(keyCode, modifiers);
+                }
+            }
+        }
+    }
+    return strokes;
+}
 
 }  // namespace
 
@@ -47,31 +66,26 @@ std::optional<std::string> type(const KeyLayoutData& keyMap, std::uint32_t keybo
 
 void TypingSimulator::indexSingleKeys(const KeyLayoutData& keyMap, std::uint32_t keyboardType,
                                       std::vector<DeadKey>& deadKeys) {
-    for (const std::uint64_t modifiers : kModifiers) {
-        for (std::uint16_t keyCode = 0; keyCode <= kLastTypingKey; ++keyCode) {
-            const PhysicalKeyStroke stroke(keyCode, modifiers);
-            std::uint32_t state = 0;
-            const auto typed = type(keyMap, keyboardType, stroke, state);
-            if (typed && state != 0) {
-                deadKeys.push_back({stroke, state});
-            } else if (typed && !typed->empty()) {
-                index_.emplace(*typed, std::vector{stroke});
-            }
+    for (const auto& stroke : candidateStrokes()) {
+        std::uint32_t state = 0;
+        const auto typed = type(keyMap, keyboardType, stroke, state);
+        if (typed && state != 0) {
+            deadKeys.push_back({stroke, state});
+        } else if (typed && !typed->empty()) {
+            index_.emplace(*typed, std::vector{stroke});
         }
     }
 }
 
 void TypingSimulator::indexDeadKeySequences(const KeyLayoutData& keyMap, std::uint32_t keyboardType,
                                             const std::vector<DeadKey>& deadKeys) {
+    const auto strokes = candidateStrokes();
     for (const auto& deadKey : deadKeys) {
-        for (const std::uint64_t modifiers : kModifiers) {
-            for (std::uint16_t keyCode = 0; keyCode <= kLastTypingKey; ++keyCode) {
-                const PhysicalKeyStroke stroke(keyCode, modifiers);
-                std::uint32_t state = deadKey.state;
-                const auto typed = type(keyMap, keyboardType, stroke, state);
-                if (typed && state == 0 && !typed->empty()) {
-                    index_.emplace(*typed, std::vector{deadKey.stroke, stroke});
-                }
+        for (const auto& stroke : strokes) {
+            std::uint32_t state = deadKey.state;
+            const auto typed = type(keyMap, keyboardType, stroke, state);
+            if (typed && state == 0 && !typed->empty()) {
+                index_.emplace(*typed, std::vector{deadKey.stroke, stroke});
             }
         }
     }

@@ -13,9 +13,9 @@
 namespace plovik {
 
 // The physical strokes that type a text under one layout, found by searching the
-// layout's key map: single keys first (fewest modifiers, then lowest key code),
-// then a dead key followed by a key for composed characters. Characters the
-// layout cannot type are reported, never guessed.
+// layout's key map: single keys first (fewest modifiers, then lowest key code; the
+// ISO key only for what no other key types), then a dead key followed by a key for
+// composed characters. Characters the layout cannot type are reported, never guessed.
 class TypingSimulator {
   public:
     struct CharacterStrokes {

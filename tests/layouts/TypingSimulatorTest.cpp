@@ -64,6 +64,10 @@ TEST_F(TypingSimulatorTest, StrokesOfOneLayoutReadInAnother) {
     // German swaps Y and Z; Dvorak moves everything.
     EXPECT_EQ(reread(*simulator("xkb:us").strokes("zoo"), "xkb:de"), "yoo");
     EXPECT_EQ(reread(*simulator("xkb:us(dvorak)").strokes("hello"), "xkb:us"), "jdpps");
+    // The ISO key (absent on ANSI keyboards) only for what no other key types.
+    EXPECT_EQ(reread(*simulator("xkb:us").strokes("<>"), "xkb:ru"), "БЮ");
+    EXPECT_EQ(simulator("xkb:de").strokesForCharacter("<"),
+              (std::vector<PhysicalKeyStroke>{{10, 0}}));
 }
 
 TEST_F(TypingSimulatorTest, EveryLayoutRetypesItsOwnWords) {
