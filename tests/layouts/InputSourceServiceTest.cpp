@@ -253,12 +253,13 @@ TEST_F(InputSourceServiceTest, TextOfOneStrokeInTheCurrentLayout) {
     EXPECT_EQ(service.text({6, 0}), "y");
 }
 
-// A key map that claims more text than the buffer holds, or fails on key 1.
+// A key map that claims more text than the buffer holds, or fails on key 1 and for
+// any keyboard type but the low byte of the one the test sets.
 class OverlongKeyMap final : public KeyLayoutData {
   public:
-    KeyTranslationStatus translate(std::uint16_t keyCode, std::uint32_t, std::uint32_t,
+    KeyTranslationStatus translate(std::uint16_t keyCode, std::uint32_t, std::uint32_t keyboardType,
                                    std::uint32_t&, KeyTranslationOutput& output) const override {
-        if (keyCode == 1) {
+        if (keyCode == 1 || keyboardType != 0x34) {
             return KeyTranslationStatus::invalidKeyCode;
         }
         output.units.fill(u'x');
@@ -275,6 +276,7 @@ TEST_F(InputSourceServiceTest, TranslatorNeedsAnInstalledKeyMapAndWellFormedOutp
     sources_.addSource(source("im.de", {"de"}, "input method", true));
     sources_.addSource(source("nokeymap", {"en"}, "keyboard layout", false));
     sources_.addKeyboardLayout("xkb:ru", false);
+    sources_.setKeyboardType(0x1234);
     const SystemKeyboardLayoutTranslator translator(sources_);
 
     EXPECT_TRUE(translator.canTranslate("xkb:us"));
