@@ -8,7 +8,7 @@
 #include "core/history/HistoryFileFormat.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
 #include "core/support/ManualClock.h"
-#include "history/TemporaryDirectory.h"
+#include "support/TemporaryDirectory.h"
 
 namespace plovik {
 namespace {

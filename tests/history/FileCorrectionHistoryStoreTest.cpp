@@ -9,8 +9,8 @@
 #include "core/history/HistoryFileFormat.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ReferenceDate.h"
-#include "history/TemporaryDirectory.h"
 #include "platform/simulated/SimulatedApplicationSupportDirectory.h"
+#include "support/TemporaryDirectory.h"
 
 namespace plovik {
 namespace {

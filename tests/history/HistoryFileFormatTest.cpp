@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/history/HistoryFileFormat.h"
-#include "history/TemporaryDirectory.h"
+#include "support/TemporaryDirectory.h"
 
 namespace plovik {
 namespace {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,6 +9,7 @@
 #include "core/support/ManualClock.h"
 #include "platform/linux/FileDefaultsDatabase.h"
 #include "settings/SettingsTestSupport.h"
+#include "support/TemporaryDirectory.h"
 
 namespace plovik {
 namespace {
@@ -19,17 +19,6 @@ using testing::bytesOf;
 
 class FileDefaultsDatabaseTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "plovik-defaults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    static std::string contents(const fs::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
     static std::vector<std::string> listing(const fs::path& directory) {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(directory)) {
@@ -39,7 +28,8 @@ class FileDefaultsDatabaseTest : public ::testing::Test {
         return names;
     }
 
-    fs::path root_;
+    const testing::TemporaryDirectory temporary_;
+    const fs::path root_ = temporary_.path();
 };
 
 TEST_F(FileDefaultsDatabaseTest, StoresEachKeyAsAPrivateFileHoldingTheBlobExactly) {
@@ -50,7 +40,7 @@ TEST_F(FileDefaultsDatabaseTest, StoresEachKeyAsAPrivateFileHoldingTheBlobExactl
 
     const std::string blob("{\"a\":1}\0\xFF\n", 10);
     ASSERT_TRUE(database.setData("Plovik.AppSettings.v1", bytesOf(blob)));
-    EXPECT_EQ(contents(directory / "Plovik.AppSettings.v1"), blob);
+    EXPECT_EQ(testing::readFile(directory / "Plovik.AppSettings.v1"), blob);
     EXPECT_EQ(database.data("Plovik.AppSettings.v1"), bytesOf(blob));
     struct stat status {};
     ASSERT_EQ(::stat((directory / "Plovik.AppSettings.v1").c_str(), &status), 0);
@@ -77,8 +67,8 @@ TEST_F(FileDefaultsDatabaseTest, ReplacesFilesAtomicallyWithoutLeavingTemporarie
     fs::create_hard_link(root_ / "key", root_ / "held-by-reader");
     ::chmod((root_ / "key").c_str(), 0644);
     ASSERT_TRUE(database.setData("key", bytesOf("second")));
-    EXPECT_EQ(contents(root_ / "key"), "second");
-    EXPECT_EQ(contents(root_ / "held-by-reader"), "first version, rather long");
+    EXPECT_EQ(testing::readFile(root_ / "key"), "second");
+    EXPECT_EQ(testing::readFile(root_ / "held-by-reader"), "first version, rather long");
     struct stat status {};
     ASSERT_EQ(::stat((root_ / "key").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0600u);
@@ -99,7 +89,7 @@ TEST_F(FileDefaultsDatabaseTest, RefusesKeysThatAreNotPlainFileNames) {
         EXPECT_FALSE(database.data(key).has_value()) << key;
         database.removeKey(key);
     }
-    EXPECT_EQ(contents(root_ / "outside"), "secret");
+    EXPECT_EQ(testing::readFile(root_ / "outside"), "secret");
     EXPECT_EQ(listing(directory), std::vector<std::string>{"kept"});
     EXPECT_TRUE(
         FileDefaultsDatabase::isValidKey("Plovik.AppSettings.v1.unreadable-20261206T194500Z"));
@@ -124,7 +114,7 @@ TEST_F(FileDefaultsDatabaseTest, SettingsWrittenByTheStoreReloadEqual) {
     SettingsStore reloaded(database, SettingsStore::kStandardStorageKey, clock,
                            text::LocalizedComparison("en"));
     EXPECT_EQ(reloaded.settings(), expected);
-    EXPECT_EQ(contents(root_ / "plovik" / "Plovik.AppSettings.v1"),
+    EXPECT_EQ(testing::readFile(root_ / "plovik" / "Plovik.AppSettings.v1"),
               testing::readTestFile("full.json"));
     reloaded.reset();
     EXPECT_FALSE(fs::exists(root_ / "plovik" / "Plovik.AppSettings.v1"));

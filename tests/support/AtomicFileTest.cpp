@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/support/AtomicFile.h"
-#include "history/TemporaryDirectory.h"
+#include "support/TemporaryDirectory.h"
 
 namespace plovik {
 namespace {
