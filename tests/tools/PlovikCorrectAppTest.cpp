@@ -1,72 +1,37 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/ProgramRun.h"
 
 namespace plovik {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ProgramRun;
 
-struct AppRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string shellQuoted(const std::string& argument) {
-    std::string result = "'";
-    for (const char c : argument) {
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return result + "'";
-}
-
-std::string contentsOf(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
-}
-
-// Runs plovik-correct --app with the arguments and `input` on standard input, with a
-// home and temporary folder of its own so that nothing of the user's can be touched.
-AppRun runApp(std::vector<std::string> arguments, const std::string& input, const fs::path& sandbox,
-              bool throughApplication = true) {
-    fs::create_directories(sandbox / "tmp");
-    std::ofstream(sandbox / "in", std::ios::binary) << input;
-    std::string command = "HOME=" + shellQuoted(sandbox / "home") +
-                          " XDG_CONFIG_HOME=" + shellQuoted(sandbox / "config") +
-                          " XDG_DATA_HOME=" + shellQuoted(sandbox / "data") +
-                          " TMPDIR=" + shellQuoted(sandbox / "tmp") + " " +
-                          shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct") +
-                          (throughApplication ? " --app" : "");
-    for (const auto& argument : arguments) {
-        command += " " + shellQuoted(argument);
-    }
-    command += " <" + shellQuoted(sandbox / "in") + " >" + shellQuoted(sandbox / "out") + " 2>" +
-               shellQuoted(sandbox / "err");
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, contentsOf(sandbox / "out"),
-            contentsOf(sandbox / "err")};
-}
-
+// Runs plovik-correct --app with a home and temporary folder of its own so that nothing of
+// the user's can be touched.
 class PlovikCorrectApp : public ::testing::Test {
   protected:
-    void TearDown() override { fs::remove_all(sandbox_); }
-
-    AppRun run(std::vector<std::string> arguments, const std::string& input) {
-        return runApp(std::move(arguments), input, sandbox_);
+    ProgramRun run(std::vector<std::string> arguments, const std::string& input,
+                   bool throughApplication = true) {
+        fs::create_directories(sandbox() / "tmp");
+        if (throughApplication) {
+            arguments.insert(arguments.begin(), "--app");
+        }
+        return testing::runBuiltProgram("plovik-correct", arguments, input,
+                                        {{"HOME", sandbox() / "home"},
+                                         {"XDG_CONFIG_HOME", sandbox() / "config"},
+                                         {"XDG_DATA_HOME", sandbox() / "data"},
+                                         {"TMPDIR", sandbox() / "tmp"}});
     }
+    const fs::path& sandbox() const { return sandbox_.path(); }
 
-    const fs::path sandbox_ =
-        fs::temp_directory_path() / ("plovik-app-test-" + std::to_string(::getpid()));
+    const testing::TemporaryDirectory sandbox_;
 };
 
 TEST_F(PlovikCorrectApp, TypesThroughTheApplicationIntoTheField) {
@@ -79,7 +44,7 @@ TEST_F(PlovikCorrectApp, TypesThroughTheApplicationIntoTheField) {
     // No key ends the last word, so nothing corrects it; a Tab is a key and text.
     EXPECT_EQ(run({}, "ghbdtn vbh").out, "привет vbh");
     EXPECT_EQ(run({}, "vbh\tghbdtn\n").out, "vbh\tпривет\n");
-    const AppRun empty = run({}, "");
+    const ProgramRun empty = run({}, "");
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, "");
 }
@@ -88,8 +53,8 @@ TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeOnPlainText) {
     const std::string text =
         "ghbdtn vbh, rfr ltkf?\nthis line is typed right\nye b xnj? djn nfr-nj!\n"
         "Vjcrdf b Gbnth - ujhjlf. ok\n";
-    const AppRun application = run({}, text);
-    const AppRun engine = runApp({}, text, sandbox_, false);
+    const ProgramRun application = run({}, text);
+    const ProgramRun engine = run({}, text, false);
     EXPECT_EQ(application.status, 0);
     EXPECT_EQ(application.out, engine.out);
     EXPECT_NE(application.out, text);
@@ -104,25 +69,24 @@ TEST_F(PlovikCorrectApp, SwitchingMakesLaterKeysTypeTheOtherLayout) {
 TEST_F(PlovikCorrectApp, LeavesTheUsersFilesAloneAndRejectsBadUsage) {
     EXPECT_EQ(run({}, "ghbdtn vbh\n").status, 0);
     // (The spell-checking library keeps its own word lists under the configuration folder.)
-    EXPECT_FALSE(fs::exists(sandbox_ / "config" / "plovik"));
-    EXPECT_FALSE(fs::exists(sandbox_ / "data"));
-    EXPECT_FALSE(fs::exists(sandbox_ / "home"));
-    EXPECT_TRUE(fs::is_empty(sandbox_ / "tmp"));
+    EXPECT_FALSE(fs::exists(sandbox() / "config" / "plovik"));
+    EXPECT_FALSE(fs::exists(sandbox() / "data"));
+    EXPECT_FALSE(fs::exists(sandbox() / "home"));
+    EXPECT_TRUE(fs::is_empty(sandbox() / "tmp"));
 
-    const AppRun explain = run({"--explain"}, "x\n");
+    const ProgramRun explain = run({"--explain"}, "x\n");
     EXPECT_EQ(explain.status, 2);
     EXPECT_NE(explain.err.find("--explain cannot be combined with --app"), std::string::npos);
-    const AppRun unknown = run({"--layouts", "us,zz"}, "x\n");
+    const ProgramRun unknown = run({"--layouts", "us,zz"}, "x\n");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("zz"), std::string::npos);
     EXPECT_EQ(run({}, "bad \xff byte\n").status, 2);
-    EXPECT_EQ(run({"--history", (sandbox_ / "missing.json").string()}, "x\n").status, 2);
+    EXPECT_EQ(run({"--history", (sandbox() / "missing.json").string()}, "x\n").status, 2);
 }
 
 TEST_F(PlovikCorrectApp, ScoresWithACopyOfTheGivenHistory) {
     // The user undid this correction three times: the application no longer makes it.
-    fs::create_directories(sandbox_);
-    const fs::path history = sandbox_ / "history.json";
+    const fs::path history = sandbox() / "history.json";
     std::string records = "[";
     for (int i = 0; i < 3; ++i) {
         records += std::string(i ? "," : "") + R"({"id":"00000000-0000-4000-8000-00000000000)" +
@@ -134,7 +98,7 @@ TEST_F(PlovikCorrectApp, ScoresWithACopyOfTheGivenHistory) {
     records += "]";
     std::ofstream(history, std::ios::binary) << records;
     EXPECT_EQ(run({"--history", history.string()}, "ghbdtn vbh\n").out, "ghbdtn мир\n");
-    EXPECT_EQ(contentsOf(history), records);
+    EXPECT_EQ(testing::readFile(history), records);
 }
 
 }  // namespace

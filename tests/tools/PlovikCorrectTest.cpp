@@ -1,59 +1,23 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/ProgramRun.h"
+
 namespace plovik {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ProgramRun;
+using testing::readFile;
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& argument) {
-    std::string result = "'";
-    for (const char c : argument) {
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return result + "'";
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
-}
-
-// Runs a built program with `input` on standard input.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& input) {
-    const fs::path directory =
-        fs::temp_directory_path() / ("plovik-correct-test-" + std::to_string(::getpid()));
-    fs::create_directories(directory);
-    std::ofstream(directory / "in", std::ios::binary) << input;
-    std::string command = quoted(std::string(PLOVIK_BUILD_DIR "/tools/") + program);
-    for (const auto& argument : arguments) {
-        command += " " + quoted(argument);
-    }
-    command += " <" + quoted(directory / "in") + " >" + quoted(directory / "out") + " 2>" +
-               quoted(directory / "err");
-    const int status = std::system(command.c_str());
-    ProgramRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(directory / "out"),
-                   readFile(directory / "err")};
-    fs::remove_all(directory);
-    return run;
+    return testing::runBuiltProgram(program, arguments, input);
 }
 
 ProgramRun runTool(const std::vector<std::string>& arguments, const std::string& input) {
@@ -175,8 +139,8 @@ TEST(PlovikCorrect, SwitchedLayoutReadsLaterKeys) {
 }
 
 TEST(PlovikCorrect, ScoresWithTheGivenHistoryWithoutChangingIt) {
-    const fs::path file = fs::temp_directory_path() /
-                          ("plovik-correct-test-history-" + std::to_string(::getpid()) + ".json");
+    const testing::TemporaryDirectory folder;
+    const fs::path file = folder.path() / "history.json";
     // Four undos of the same correction outweigh any confidence.
     std::string records;
     for (int i = 0; i < 4; ++i) {
@@ -192,7 +156,6 @@ TEST(PlovikCorrect, ScoresWithTheGivenHistoryWithoutChangingIt) {
     EXPECT_EQ(runTool({"--history", file.string()}, "ghbdtn vbh\n").out, "ghbdtn мир\n");
     EXPECT_EQ(runTool({}, "ghbdtn vbh\n").out, "привет мир\n");
     EXPECT_EQ(readFile(file), before);
-    fs::remove(file);
 }
 
 TEST(PlovikCorrect, UkrainianWordIsCorrectedThroughTheSpellChecker) {
