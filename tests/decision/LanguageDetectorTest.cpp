@@ -13,6 +13,7 @@
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
+#include "support/Dictionaries.h"
 
 namespace plovik {
 namespace {
@@ -297,12 +298,8 @@ TEST(LanguageDetectorThreads, SpellCheckRunsOnTheMainThreadForEveryCaller) {
 class LanguageDetectorWithEnchantTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto available = checker_.availableLanguages();
-        for (const char* tag : {"en_US", "ru_RU", "uk_UA"}) {
-            if (std::ranges::find(available, tag) == available.end()) {
-                GTEST_SKIP() << "hunspell dictionary " << tag
-                             << " is not installed (scripts/install-deps.sh installs it)";
-            }
+        if (const auto missing = testing::missingDictionary(checker_.availableLanguages())) {
+            GTEST_SKIP() << *missing;
         }
     }
 

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "platform/linux/EnchantSpellChecker.h"
+#include "support/Dictionaries.h"
 
 namespace plovik {
 namespace {
@@ -11,12 +12,8 @@ namespace {
 class EnchantSpellCheckerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto available = checker_.availableLanguages();
-        for (const char* tag : {"en_US", "ru_RU", "uk_UA"}) {
-            if (std::ranges::find(available, tag) == available.end()) {
-                GTEST_SKIP() << "hunspell dictionary " << tag
-                             << " is not installed (scripts/install-deps.sh installs it)";
-            }
+        if (const auto missing = testing::missingDictionary(checker_.availableLanguages())) {
+            GTEST_SKIP() << *missing;
         }
     }
 
