@@ -9,15 +9,16 @@
 #include "core/capture/SyntheticEventMarker.h"
 #include "core/history/CorrectionOutcome.h"
 #include "core/support/ReferenceDate.h"
+#include "support/KeyEvents.h"
 
 namespace plovik {
 namespace {
 
 using std::chrono::milliseconds;
+using testing::keyEvent;
+using testing::kNumericPad;
+using testing::kShift;
 using testing::makeSession;
-
-constexpr std::uint64_t kShift = 0x20000;
-constexpr std::uint64_t kNumericPad = 0x200000;
 
 // Presses the keys of the text without letting time pass between them.
 void pressQuickly(SimulatedSession& session, std::string_view text, milliseconds gap) {
@@ -25,14 +26,6 @@ void pressQuickly(SimulatedSession& session, std::string_view text, milliseconds
         session.desktop().pressKey(session.keyEventFor(stroke));
         session.mainQueue().advance(gap);
     }
-}
-
-KeyEvent returnKey(std::uint16_t keyCode = 36, std::uint64_t flags = 0) {
-    KeyEvent event;
-    event.keyCode = keyCode;
-    event.flags = flags;
-    event.characters = "\r";
-    return event;
 }
 
 // The key-down events Plovik posted, in order.
@@ -214,7 +207,8 @@ TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
 
     // Keypad Enter keeps its numeric-pad flag when it is posted again.
     session->type(" vbh");
-    EXPECT_EQ(session->desktop().pressKey(returnKey(76, kNumericPad)), TapDisposition::swallow);
+    EXPECT_EQ(session->desktop().pressKey(keyEvent(76, "\r", kNumericPad)),
+              TapDisposition::swallow);
     session->settle();
     downs = postedKeyDowns(*session);
     ASSERT_FALSE(downs.empty());
@@ -231,7 +225,7 @@ TEST(CorrectionFlow, ReturnWaitsForEveryPendingCorrection) {
     pressQuickly(*session, "vbh ", milliseconds(5));
     EXPECT_EQ(coordinator.pendingAutomaticCorrectionCount(), 2);
 
-    EXPECT_EQ(session->desktop().pressKey(returnKey()), TapDisposition::swallow);
+    EXPECT_EQ(session->desktop().pressKey(keyEvent(36, "\r")), TapDisposition::swallow);
     session->mainQueue().advance(milliseconds(1));
     const std::vector<AppCoordinator::DeferredReturn> withheld{{36, 0}};
     EXPECT_EQ(coordinator.deferredReturnEvents(), withheld);

@@ -10,26 +10,19 @@
 #include "core/capture/SyntheticEventMarker.h"
 #include "core/support/ManualMainQueue.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "support/KeyEvents.h"
 
 namespace plovik {
 namespace {
 
-constexpr std::uint64_t kCapsLock = 0x10000;
-constexpr std::uint64_t kShift = 0x20000;
-constexpr std::uint64_t kControl = 0x40000;
-constexpr std::uint64_t kOption = 0x80000;
-constexpr std::uint64_t kCommand = 0x100000;
-constexpr std::uint64_t kNumericPad = 0x200000;
-constexpr std::uint64_t kFunction = 0x800000;
-
-KeyEvent key(std::uint16_t keyCode, std::optional<std::string> characters,
-             std::uint64_t flags = 0) {
-    KeyEvent event;
-    event.keyCode = keyCode;
-    event.flags = flags;
-    event.characters = std::move(characters);
-    return event;
-}
+using testing::kCapsLock;
+using testing::kCommand;
+using testing::kControl;
+using testing::keyEvent;
+using testing::kFunction;
+using testing::kNumericPad;
+using testing::kOption;
+using testing::kShift;
 
 // Drives a monitor through the simulated tap and writes every callback into a log.
 class KeyboardEventMonitorTest : public ::testing::Test {
@@ -77,40 +70,40 @@ class KeyboardEventMonitorTest : public ::testing::Test {
 using Log = std::vector<std::string>;
 
 TEST_F(KeyboardEventMonitorTest, OrdinaryKeysAreReportedAfterTheKeyInOrder) {
-    EXPECT_EQ(taps_.deliver(key(5, "g")), TapDisposition::pass);
-    EXPECT_EQ(taps_.deliver(key(4, "H", kShift | kCapsLock)), TapDisposition::pass);
+    EXPECT_EQ(taps_.deliver(keyEvent(5, "g")), TapDisposition::pass);
+    EXPECT_EQ(taps_.deliver(keyEvent(4, "H", kShift | kCapsLock)), TapDisposition::pass);
     EXPECT_TRUE(log_.empty()) << "callbacks run on the main queue, not inside the tap";
     queue_.runUntilIdle();
     EXPECT_EQ(log_, (Log{"stroke:g:5:0", "text:g", "stroke:H:4:196608", "text:H"}));
 
     // Only Caps Lock, Shift, Option and the numeric-pad flag belong to a stroke.
-    EXPECT_EQ(press(key(83, "1", kNumericPad | kFunction | kOption)),
+    EXPECT_EQ(press(keyEvent(83, "1", kNumericPad | kFunction | kOption)),
               (Log{"stroke:1:83:" + std::to_string(kNumericPad | kOption), "text:1"}));
 }
 
 TEST_F(KeyboardEventMonitorTest, SilentKeysOfTheTypingBlockAreStrokesOthersAreNothing) {
     // A dead key types nothing yet but its stroke still counts.
-    EXPECT_EQ(press(key(39, "", kOption)), (Log{"stroke::39:" + std::to_string(kOption)}));
-    EXPECT_EQ(press(key(50, std::nullopt)), (Log{"stroke::50:0"}));
-    EXPECT_EQ(press(key(0, std::nullopt)), (Log{"stroke::0:0"}));
-    EXPECT_EQ(press(key(48, "")), Log{});             // Tab
-    EXPECT_EQ(press(key(36, "")), Log{});             // Return
-    EXPECT_EQ(press(key(123, "")), Log{});            // left arrow
-    EXPECT_EQ(press(key(122, std::nullopt)), Log{});  // F1
+    EXPECT_EQ(press(keyEvent(39, "", kOption)), (Log{"stroke::39:" + std::to_string(kOption)}));
+    EXPECT_EQ(press(keyEvent(50, std::nullopt)), (Log{"stroke::50:0"}));
+    EXPECT_EQ(press(keyEvent(0, std::nullopt)), (Log{"stroke::0:0"}));
+    EXPECT_EQ(press(keyEvent(48, "")), Log{});             // Tab
+    EXPECT_EQ(press(keyEvent(36, "")), Log{});             // Return
+    EXPECT_EQ(press(keyEvent(123, "")), Log{});            // left arrow
+    EXPECT_EQ(press(keyEvent(122, std::nullopt)), Log{});  // F1
     // Above 50 with characters: reported like any key.
-    EXPECT_EQ(press(key(53, "\x1b")), (Log{"stroke:\x1b:53:0", "text:\x1b"}));
-    EXPECT_EQ(press(key(48, "\t")), (Log{"stroke:\t:48:0", "text:\t"}));
+    EXPECT_EQ(press(keyEvent(53, "\x1b")), (Log{"stroke:\x1b:53:0", "text:\x1b"}));
+    EXPECT_EQ(press(keyEvent(48, "\t")), (Log{"stroke:\t:48:0", "text:\t"}));
 }
 
 TEST_F(KeyboardEventMonitorTest, OwnEventsNeverProduceCallbacks) {
     monitor_->shouldHandleManualCorrection = [] { return true; };
-    KeyEvent shortcut = key(49, " ", kOption);
+    KeyEvent shortcut = keyEvent(49, " ", kOption);
     shortcut.userData = kSyntheticEventMarker;
     EXPECT_EQ(press(shortcut), Log{});
-    KeyEvent letter = key(0, "a");
+    KeyEvent letter = keyEvent(0, "a");
     letter.userData = kSyntheticEventMarker;
     EXPECT_EQ(press(letter), Log{});
-    KeyEvent deletion = key(51, "\x7f");
+    KeyEvent deletion = keyEvent(51, "\x7f");
     deletion.userData = kSyntheticEventMarker;
     EXPECT_EQ(press(deletion), Log{});
     letter.userData = kSyntheticEventMarker + 1;
@@ -121,73 +114,75 @@ TEST_F(KeyboardEventMonitorTest, ShortcutsAreSwallowedOnlyWhenTheOwnerAccepts) {
     const std::string optionSpace = "\u00a0";
     // No predicate: an ordinary key typing what Option-Space types.
     EXPECT_EQ(
-        press(key(49, optionSpace, kOption)),
+        press(keyEvent(49, optionSpace, kOption)),
         (Log{"stroke:" + optionSpace + ":49:" + std::to_string(kOption), "text:" + optionSpace}));
     bool accept = false;
     monitor_->shouldHandleManualCorrection = [&] { return accept; };
-    EXPECT_EQ(press(key(49, optionSpace, kOption)).size(), 2u);
+    EXPECT_EQ(press(keyEvent(49, optionSpace, kOption)).size(), 2u);
     accept = true;
-    EXPECT_EQ(press(key(49, optionSpace, kOption), TapDisposition::swallow), (Log{"manual"}));
+    EXPECT_EQ(press(keyEvent(49, optionSpace, kOption), TapDisposition::swallow), (Log{"manual"}));
     // Caps Lock is outside the comparison; an extra Command is not.
-    EXPECT_EQ(press(key(49, optionSpace, kOption | kCapsLock), TapDisposition::swallow),
+    EXPECT_EQ(press(keyEvent(49, optionSpace, kOption | kCapsLock), TapDisposition::swallow),
               (Log{"manual"}));
-    EXPECT_EQ(press(key(49, " ", kOption | kCommand)), Log{});
-    EXPECT_EQ(press(key(49, " ", kOption | kShift)).size(), 2u) << "undo without predicate";
+    EXPECT_EQ(press(keyEvent(49, " ", kOption | kCommand)), Log{});
+    EXPECT_EQ(press(keyEvent(49, " ", kOption | kShift)).size(), 2u) << "undo without predicate";
 
     monitor_->shouldHandleUndo = [] { return true; };
-    EXPECT_EQ(press(key(49, " ", kOption | kShift), TapDisposition::swallow), (Log{"undo"}));
+    EXPECT_EQ(press(keyEvent(49, " ", kOption | kShift), TapDisposition::swallow), (Log{"undo"}));
     // Pause needs no predicate, and Command does not hide a configured shortcut.
-    EXPECT_EQ(press(key(35, "p", kOption | kCommand), TapDisposition::swallow), (Log{"pause"}));
+    EXPECT_EQ(press(keyEvent(35, "p", kOption | kCommand), TapDisposition::swallow),
+              (Log{"pause"}));
 
     // Identical shortcuts: the earlier one wins; a refused one falls through to the next.
     shortcuts_.undo = shortcuts_.manual;
-    EXPECT_EQ(press(key(49, " ", kOption), TapDisposition::swallow), (Log{"manual"}));
+    EXPECT_EQ(press(keyEvent(49, " ", kOption), TapDisposition::swallow), (Log{"manual"}));
     accept = false;
-    EXPECT_EQ(press(key(49, " ", kOption), TapDisposition::swallow), (Log{"undo"}));
+    EXPECT_EQ(press(keyEvent(49, " ", kOption), TapDisposition::swallow), (Log{"undo"}));
 
     // New shortcuts apply from the next key on, the provider being asked once per key.
     shortcuts_.pause = ShortcutDefinition(17, kControl | kOption);
     const int callsBefore = providerCalls_;
-    EXPECT_EQ(press(key(17, "t", kControl | kOption), TapDisposition::swallow), (Log{"pause"}));
-    EXPECT_EQ(press(key(35, "p", kOption | kCommand)), Log{});
+    EXPECT_EQ(press(keyEvent(17, "t", kControl | kOption), TapDisposition::swallow),
+              (Log{"pause"}));
+    EXPECT_EQ(press(keyEvent(35, "p", kOption | kCommand)), Log{});
     EXPECT_EQ(providerCalls_ - callsBefore, 2);
 }
 
 TEST_F(KeyboardEventMonitorTest, CommandAndControlCombinationsAreNeverText) {
-    EXPECT_EQ(press(key(9, "v", kCommand)), Log{});
-    EXPECT_EQ(press(key(0, "\x01", kControl)), Log{});
-    EXPECT_EQ(press(key(51, "\x7f", kCommand)), Log{}) << "Command-Delete is no backspace";
+    EXPECT_EQ(press(keyEvent(9, "v", kCommand)), Log{});
+    EXPECT_EQ(press(keyEvent(0, "\x01", kControl)), Log{});
+    EXPECT_EQ(press(keyEvent(51, "\x7f", kCommand)), Log{}) << "Command-Delete is no backspace";
     monitor_->shouldDeferReturn = [] { return true; };
-    EXPECT_EQ(press(key(36, "\r", kControl)), Log{});
+    EXPECT_EQ(press(keyEvent(36, "\r", kControl)), Log{});
 }
 
 TEST_F(KeyboardEventMonitorTest, ReturnIsDeferredOnlyWhenTheOwnerAsks) {
-    EXPECT_EQ(press(key(36, "\r")), (Log{"stroke:\r:36:0", "text:\r"}));
+    EXPECT_EQ(press(keyEvent(36, "\r")), (Log{"stroke:\r:36:0", "text:\r"}));
     bool defer = false;
     monitor_->shouldDeferReturn = [&] { return defer; };
-    EXPECT_EQ(press(key(36, "\r", kShift)),
+    EXPECT_EQ(press(keyEvent(36, "\r", kShift)),
               (Log{"stroke:\r:36:" + std::to_string(kShift), "text:\r"}));
     defer = true;
     // Only Shift, numeric pad and function bits travel with the deferred key.
-    EXPECT_EQ(
-        press(key(36, "\r", kShift | kOption | kCapsLock | kFunction), TapDisposition::swallow),
-        (Log{"return:36:" + std::to_string(kShift | kFunction)}));
-    EXPECT_EQ(press(key(76, "\x03", kNumericPad | kFunction), TapDisposition::swallow),
+    EXPECT_EQ(press(keyEvent(36, "\r", kShift | kOption | kCapsLock | kFunction),
+                    TapDisposition::swallow),
+              (Log{"return:36:" + std::to_string(kShift | kFunction)}));
+    EXPECT_EQ(press(keyEvent(76, "\x03", kNumericPad | kFunction), TapDisposition::swallow),
               (Log{"return:76:" + std::to_string(kNumericPad | kFunction)}));
     // A missing callback makes the press a no-op, but it stays swallowed.
     monitor_->onDeferredReturn = nullptr;
-    EXPECT_EQ(press(key(36, "\r"), TapDisposition::swallow), Log{});
+    EXPECT_EQ(press(keyEvent(36, "\r"), TapDisposition::swallow), Log{});
 }
 
 TEST_F(KeyboardEventMonitorTest, DeleteIsReportedAndStillReachesTheApplication) {
-    EXPECT_EQ(press(key(51, "\x7f")), (Log{"delete"}));
-    EXPECT_EQ(press(key(51, std::nullopt, kShift)), (Log{"delete"}));
-    EXPECT_EQ(press(key(117, "\x7f", kFunction)), (Log{"stroke:\x7f:117:0", "text:\x7f"}))
+    EXPECT_EQ(press(keyEvent(51, "\x7f")), (Log{"delete"}));
+    EXPECT_EQ(press(keyEvent(51, std::nullopt, kShift)), (Log{"delete"}));
+    EXPECT_EQ(press(keyEvent(117, "\x7f", kFunction)), (Log{"stroke:\x7f:117:0", "text:\x7f"}))
         << "forward delete is an ordinary key";
 }
 
 TEST_F(KeyboardEventMonitorTest, QueuedCallbacksReadTheCurrentCallbackAndNeedTheMonitor) {
-    taps_.deliver(key(0, "a"));
+    taps_.deliver(keyEvent(0, "a"));
     std::vector<std::string> replaced;
     monitor_->onText = [&](const std::string& text) { replaced.push_back(text); };
     monitor_->onStroke = nullptr;
@@ -196,16 +191,16 @@ TEST_F(KeyboardEventMonitorTest, QueuedCallbacksReadTheCurrentCallbackAndNeedThe
     EXPECT_TRUE(log_.empty());
 
     monitor_->shouldHandleManualCorrection = [] { return true; };
-    taps_.deliver(key(11, "b"));
-    taps_.deliver(key(49, " ", kOption));
-    taps_.deliver(key(51, "\x7f"));
+    taps_.deliver(keyEvent(11, "b"));
+    taps_.deliver(keyEvent(49, " ", kOption));
+    taps_.deliver(keyEvent(51, "\x7f"));
     EXPECT_EQ(queue_.pendingCount(), 3u);
     monitor_.reset();
     EXPECT_FALSE(taps_.isTapInstalled()) << "destruction removes the tap";
     queue_.runUntilIdle();
     EXPECT_EQ(replaced, (Log{"a"}));
     EXPECT_TRUE(log_.empty());
-    EXPECT_EQ(taps_.deliver(key(49, " ", kOption)), TapDisposition::pass);
+    EXPECT_EQ(taps_.deliver(keyEvent(49, " ", kOption)), TapDisposition::pass);
 }
 
 TEST_F(KeyboardEventMonitorTest, StartsOnceStopsHarmlesslyAndRepairsADisabledTap) {
@@ -226,11 +221,11 @@ TEST_F(KeyboardEventMonitorTest, StartsOnceStopsHarmlesslyAndRepairsADisabledTap
     monitor_->stop();
     EXPECT_FALSE(monitor_->isRunning());
     EXPECT_FALSE(taps_.isTapInstalled());
-    EXPECT_EQ(press(key(0, "a")), Log{});
+    EXPECT_EQ(press(keyEvent(0, "a")), Log{});
     monitor_->start();
     EXPECT_TRUE(monitor_->isRunning());
     EXPECT_EQ(taps_.createdTapCount(), 2u);
-    EXPECT_EQ(press(key(0, "a")).size(), 2u);
+    EXPECT_EQ(press(keyEvent(0, "a")).size(), 2u);
 }
 
 TEST(KeyboardEventMonitor, FailsToStartWithoutInputMonitoringAndMayRetry) {

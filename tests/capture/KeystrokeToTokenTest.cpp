@@ -9,12 +9,15 @@
 #include "core/support/ManualMainQueue.h"
 #include "core/tokens/CurrentTokenBuffer.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "support/KeyEvents.h"
 
 namespace plovik {
 namespace {
 
-constexpr std::uint64_t kShift = 0x20000;
-constexpr std::uint64_t kOption = 0x80000;
+using testing::keyEvent;
+using testing::kOption;
+using testing::kShift;
+
 using Strokes = std::vector<PhysicalKeyStroke>;
 
 // Recorded key events travel through the simulated tap and the monitor into the
@@ -41,24 +44,16 @@ class KeystrokeToTokenTest : public ::testing::Test {
         monitor_->onDeferredReturn = [this](std::uint16_t keyCode, std::uint64_t flags) {
             deferredReturns_.emplace_back(keyCode, flags);
             // The owner replays the Return as its own marked key press.
-            KeyEvent replay = event(keyCode, "\r", flags);
+            KeyEvent replay = keyEvent(keyCode, "\r", flags);
             replay.userData = kSyntheticEventMarker;
             EXPECT_EQ(taps_.deliver(replay), TapDisposition::pass);
         };
         monitor_->start();
     }
 
-    static KeyEvent event(std::uint16_t keyCode, std::string characters, std::uint64_t flags = 0) {
-        KeyEvent event;
-        event.keyCode = keyCode;
-        event.flags = flags;
-        event.characters = std::move(characters);
-        return event;
-    }
-
     TapDisposition press(std::uint16_t keyCode, std::string characters, std::uint64_t flags = 0,
                          std::int64_t userData = 0) {
-        KeyEvent key = event(keyCode, std::move(characters), flags);
+        KeyEvent key = keyEvent(keyCode, std::move(characters), flags);
         key.userData = userData;
         const TapDisposition disposition = taps_.deliver(key);
         queue_.runUntilIdle();

@@ -6,13 +6,14 @@
 #include "core/layouts/TypingSimulator.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedInputSources.h"
+#include "support/KeyEvents.h"
 
 namespace plovik {
 namespace {
 
-constexpr std::uint64_t kShift = 0x20000;
+using testing::kShift;
 
-class InputSourceServiceTest : public testing::Test {
+class InputSourceServiceTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { library_ = std::make_unique<XkbKeymapLibrary>(); }
     static void TearDownTestSuite() { library_.reset(); }

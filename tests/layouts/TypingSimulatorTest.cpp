@@ -6,14 +6,15 @@
 #include "core/layouts/TypingSimulator.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedInputSources.h"
+#include "support/KeyEvents.h"
 
 namespace plovik {
 namespace {
 
-constexpr std::uint64_t kShift = 0x20000;
-constexpr std::uint64_t kOption = 0x80000;
+using testing::kOption;
+using testing::kShift;
 
-class TypingSimulatorTest : public testing::Test {
+class TypingSimulatorTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         library_ = std::make_unique<XkbKeymapLibrary>();

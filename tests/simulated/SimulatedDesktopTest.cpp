@@ -6,18 +6,12 @@
 
 #include "core/capture/SyntheticEventMarker.h"
 #include "platform/simulated/SimulatedDesktop.h"
+#include "support/KeyEvents.h"
 
 namespace plovik {
 namespace {
 
-KeyEvent key(std::uint16_t keyCode, std::optional<std::string> characters,
-             std::uint64_t flags = 0) {
-    KeyEvent event;
-    event.keyCode = keyCode;
-    event.flags = flags;
-    event.characters = std::move(characters);
-    return event;
-}
+using testing::keyEvent;
 
 struct DesktopFixture {
     SimulatedDesktop desktop;
@@ -37,39 +31,44 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
         std::string role = "AXTextField";
     };
     const Case cases[] = {
-        {"typing", "ab", {2, 0}, {key(8, "c"), key(49, " ")}, "abc ", {4, 0}},
-        {"typing replaces the selection", "abcd", {1, 2}, {key(8, "ж")}, "aжd", {2, 0}},
-        {"delete removes one character", "ab😀", {4, 0}, {key(51, "\x7f")}, "ab", {2, 0}},
+        {"typing", "ab", {2, 0}, {keyEvent(8, "c"), keyEvent(49, " ")}, "abc ", {4, 0}},
+        {"typing replaces the selection", "abcd", {1, 2}, {keyEvent(8, "ж")}, "aжd", {2, 0}},
+        {"delete removes one character", "ab😀", {4, 0}, {keyEvent(51, "\x7f")}, "ab", {2, 0}},
         {"delete removes a joined emoji",
          "a👨‍👩‍👧",
          {9, 0},
-         {key(51, "\x7f")},
+         {keyEvent(51, "\x7f")},
          "a",
          {1, 0}},
-        {"delete removes a combined letter", "ae\u0301", {3, 0}, {key(51, "\x7f")}, "a", {1, 0}},
-        {"delete removes the selection", "abcd", {1, 2}, {key(51, "\x7f")}, "ad", {1, 0}},
-        {"delete at the start", "ab", {0, 0}, {key(51, "\x7f")}, "ab", {0, 0}},
-        {"delete in the middle", "abc", {2, 0}, {key(51, "\x7f")}, "ac", {1, 0}},
+        {"delete removes a combined letter",
+         "ae\u0301",
+         {3, 0},
+         {keyEvent(51, "\x7f")},
+         "a",
+         {1, 0}},
+        {"delete removes the selection", "abcd", {1, 2}, {keyEvent(51, "\x7f")}, "ad", {1, 0}},
+        {"delete at the start", "ab", {0, 0}, {keyEvent(51, "\x7f")}, "ab", {0, 0}},
+        {"delete in the middle", "abc", {2, 0}, {keyEvent(51, "\x7f")}, "ac", {1, 0}},
         {"arrows move by character",
          "a😀b",
          {4, 0},
-         {key(123, std::nullopt), key(123, std::nullopt), key(124, std::nullopt)},
+         {keyEvent(123, std::nullopt), keyEvent(123, std::nullopt), keyEvent(124, std::nullopt)},
          "a😀b",
          {3, 0}},
         {"command and control keys type nothing",
          "ab",
          {2, 0},
-         {key(9, "v", 0x100000), key(0, "a", 0x40000), key(51, "\x7f", 0x100000)},
+         {keyEvent(9, "v", 0x100000), keyEvent(0, "a", 0x40000), keyEvent(51, "\x7f", 0x100000)},
          "ab",
          {2, 0}},
         {"control characters type nothing",
          "ab",
          {2, 0},
-         {key(48, "\t"), key(53, "\x1b"), key(8, std::nullopt), key(8, "")},
+         {keyEvent(48, "\t"), keyEvent(53, "\x1b"), keyEvent(8, std::nullopt), keyEvent(8, "")},
          "ab",
          {2, 0}},
-        {"return in a text area", "ab", {1, 0}, {key(36, "\r")}, "a\nb", {2, 0}, "AXTextArea"},
-        {"return in a text field submits", "ab", {2, 0}, {key(36, "\r")}, "ab", {2, 0}},
+        {"return in a text area", "ab", {1, 0}, {keyEvent(36, "\r")}, "a\nb", {2, 0}, "AXTextArea"},
+        {"return in a text field submits", "ab", {2, 0}, {keyEvent(36, "\r")}, "ab", {2, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,7 +84,7 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
     }
     DesktopFixture fixture;
     auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "ab");
-    fixture.desktop.pressKey(key(36, "\r"));
+    fixture.desktop.pressKey(keyEvent(36, "\r"));
     EXPECT_EQ(field->submitCount(), 1);
 }
 
@@ -98,11 +97,12 @@ TEST(SimulatedDesktop, SendsKeysThroughTheTapFirst) {
         return event.keyCode == 49 ? TapDisposition::swallow : TapDisposition::pass;
     });
     tap->setEnabled(true);
-    EXPECT_EQ(fixture.desktop.pressKey(key(49, " ", 0x80000)), TapDisposition::swallow);
-    EXPECT_EQ(fixture.desktop.pressKey(key(8, "c")), TapDisposition::pass);
+    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(49, " ", 0x80000)), TapDisposition::swallow);
+    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(8, "c")), TapDisposition::pass);
     EXPECT_EQ(field->text(), "abc");
     EXPECT_EQ(seen.size(), 2u);
-    EXPECT_EQ(fixture.desktop.keysReceivedByApplications(), (std::vector<KeyEvent>{key(8, "c")}));
+    EXPECT_EQ(fixture.desktop.keysReceivedByApplications(),
+              (std::vector<KeyEvent>{keyEvent(8, "c")}));
 
     // Posted events: key-downs reach the tap with their marker and characters.
     seen.clear();

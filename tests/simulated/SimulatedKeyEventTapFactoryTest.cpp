@@ -5,16 +5,12 @@
 #include <vector>
 
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "support/KeyEvents.h"
 
 namespace plovik {
 namespace {
 
-KeyEvent letter(std::uint16_t keyCode) {
-    KeyEvent event;
-    event.keyCode = keyCode;
-    event.characters = "x";
-    return event;
-}
+using testing::keyEvent;
 
 TEST(SimulatedKeyEventTapFactory, NewestEnabledTapDecidesFirstAndSwallowingStopsTheEvent) {
     SimulatedKeyEventTapFactory taps;
@@ -31,28 +27,28 @@ TEST(SimulatedKeyEventTapFactory, NewestEnabledTapDecidesFirstAndSwallowingStops
     EXPECT_EQ(taps.createdTapCount(), 2u);
     EXPECT_EQ(taps.installedTapCount(), 2u);
     EXPECT_FALSE(taps.isTapEnabled()) << "a tap starts disabled";
-    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::pass);
     EXPECT_TRUE(seen.empty());
 
     older->setEnabled(true);
     newer->setEnabled(true);
     EXPECT_TRUE(newer->isEnabled());
-    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::pass);
-    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::swallow);
+    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::swallow);
     EXPECT_EQ(seen, (std::vector<std::string>{"newer:0", "older:0", "newer:49"}));
-    KeyEvent keyUp = letter(49);
+    KeyEvent keyUp = keyEvent(49, "x");
     keyUp.type = 11;
     EXPECT_EQ(taps.deliver(keyUp), TapDisposition::pass);
     EXPECT_EQ(seen.size(), 3u) << "taps see key-down events only";
 
     seen.clear();
     newer->setEnabled(false);
-    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::pass);
     newer.reset();
     EXPECT_EQ(taps.installedTapCount(), 1u);
     older.reset();
     EXPECT_FALSE(taps.isTapInstalled());
-    EXPECT_EQ(taps.deliver(letter(49)), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::pass);
     EXPECT_EQ(seen, (std::vector<std::string>{"older:49"}));
     EXPECT_EQ(taps.createdTapCount(), 2u);
 }
@@ -85,7 +81,7 @@ TEST(SimulatedKeyEventTapFactory, SystemDisablingTellsEachEnabledTapWhy) {
     tap->setEnabled(true);
     taps.disableTapsByTimeout();
     EXPECT_FALSE(taps.isTapEnabled());
-    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::pass);
     repair = true;
     tap->setEnabled(true);
     taps.disableTapsByUserInput();
@@ -114,10 +110,10 @@ TEST(SimulatedKeyEventTapFactory, TapsMayBeRemovedOrAddedWhileAnEventIsDelivered
     });
     first->setEnabled(true);
     second->setEnabled(true);
-    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::pass);
     EXPECT_EQ(firstCalls, 0) << "the newer tap removed it before its turn";
     EXPECT_EQ(taps.installedTapCount(), 1u);
-    EXPECT_EQ(taps.deliver(letter(0)), TapDisposition::swallow);
+    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::swallow);
 }
 
 }  // namespace
