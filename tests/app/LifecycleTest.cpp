@@ -71,9 +71,7 @@ TEST(Lifecycle, ContextChangesResetTheWordButStartUpDoesNot) {
 
     session->type("ghbd");
     EXPECT_EQ(buffer.currentToken(), "ghbd");
-    auto other = session->desktop().launch("org.example.Other", "Other", 5000);
-    session->desktop().addFocusedTextField(*other, "");
-    session->desktop().activate(5000);
+    testing::activateOtherApplication(*session, "");
     EXPECT_EQ(buffer.currentToken(), "");
 
     session->desktop().activate(SimulatedSession::kApplicationProcessIdentifier);

@@ -109,9 +109,7 @@ TEST(Undo, OnlyInTheApplicationThatWasCorrected) {
     session->settle();
     ASSERT_EQ(session->fieldText(), "привет ");
 
-    auto other = session->desktop().launch("org.example.Other", "Other", 5000);
-    auto otherField = session->desktop().addFocusedTextField(*other, "note ");
-    session->desktop().activate(5000);
+    testing::activateOtherApplication(*session, "note ");
     EXPECT_FALSE(coordinator.canUndoLastCorrection());
     EXPECT_EQ(session->pressShortcut(kUndo), TapDisposition::pass);
     coordinator.undoLastCorrection();

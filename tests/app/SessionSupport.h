@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -20,6 +21,16 @@ inline std::unique_ptr<SimulatedSession> makeSession(
         return nullptr;
     }
     return std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
+}
+
+// Brings another application to the front with the caret in a field holding `text`.
+inline SimulatedElementRef activateOtherApplication(SimulatedSession& session,
+                                                    const std::string& text) {
+    constexpr std::int32_t kOtherProcessIdentifier = 5000;
+    auto other = session.desktop().launch("org.example.Other", "Other", kOtherProcessIdentifier);
+    auto field = session.desktop().addFocusedTextField(*other, text);
+    session.desktop().activate(kOtherProcessIdentifier);
+    return field;
 }
 
 }  // namespace plovik::testing
