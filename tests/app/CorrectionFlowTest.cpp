@@ -43,7 +43,6 @@ TEST(CorrectionFlow, WrongLayoutWordIsReplacedWithItsDelimiterAndTheLayoutSwitch
     SimulatedSession::Configuration configuration;
     configuration.switchInputSourceAfterCorrection = true;
     auto session = makeSession(configuration);
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
 
     session->type("ghbdtn ");
@@ -87,7 +86,6 @@ TEST(CorrectionFlow, AFailedLayoutSwitchIsShownInsteadOfTheSummary) {
     SimulatedSession::Configuration configuration;
     configuration.switchInputSourceAfterCorrection = true;
     auto session = makeSession(configuration);
-    ASSERT_TRUE(session);
     session->inputSources().setSelectionFails(true);
     session->type("ghbdtn ");
     session->settle();
@@ -104,7 +102,6 @@ TEST(CorrectionFlow, AFailedLayoutSwitchIsShownInsteadOfTheSummary) {
 
 TEST(CorrectionFlow, WordsOfTheSelectedLayoutAreLeftAlone) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     session->type("hello world, this is fine. ");
     session->settle();
     EXPECT_EQ(session->fieldText(), "hello world, this is fine. ");
@@ -142,7 +139,6 @@ TEST(CorrectionFlow, NothingIsCorrectedWhereCorrectionDoesNotApply) {
         SimulatedSession::Configuration configuration;
         configuration.listsApplication = testCase.listsApplication;
         auto session = makeSession(configuration);
-        ASSERT_TRUE(session);
         auto& buffer = session->coordinator().tokenBuffer();
         testCase.prepare(*session);
 
@@ -161,7 +157,6 @@ TEST(CorrectionFlow, NothingIsCorrectedWhereCorrectionDoesNotApply) {
 
 TEST(CorrectionFlow, EveryWordFinishedByOneKeyIsCorrectedInTurn) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     session->type("hello");
     // One key press whose text finishes two words, as an input method may deliver.
@@ -182,7 +177,6 @@ TEST(CorrectionFlow, EveryWordFinishedByOneKeyIsCorrectedInTurn) {
 
 TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
 
     // Nothing typed and nothing pending: the Return goes straight through.
@@ -219,7 +213,6 @@ TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
 
 TEST(CorrectionFlow, ReturnWaitsForEveryPendingCorrection) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     pressQuickly(*session, "hello ", milliseconds(5));
     pressQuickly(*session, "vbh ", milliseconds(5));
@@ -247,7 +240,6 @@ TEST(CorrectionFlow, ReturnWaitsForEveryPendingCorrection) {
 
 TEST(CorrectionFlow, DeletionsFollowTheWordAndTypedLettersStayUnderstood) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     session->type("ghbdtnn");
     session->pressDelete();
     EXPECT_EQ(session->coordinator().tokenBuffer().currentToken(), "ghbdtn");
@@ -258,7 +250,6 @@ TEST(CorrectionFlow, DeletionsFollowTheWordAndTypedLettersStayUnderstood) {
 
 TEST(CorrectionFlow, AWordTheFieldNoLongerShowsIsAbandoned) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     session->type("ghbd");
     // The user clicks elsewhere: the caret moves to the start of the field.
     session->field()->setSelection({0, 0});

@@ -37,7 +37,6 @@ TEST(Feedback, SummaryTruncatesThePercentageAndSoundsHaveTheirNames) {
 
 TEST(Feedback, SoundAndNotificationFollowTheSettings) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     auto& services = session->systemServices();
 
@@ -70,7 +69,6 @@ TEST(Feedback, SoundAndNotificationFollowTheSettings) {
 
 TEST(Feedback, LaunchAtLoginChangesTheSettingOnlyWhenTheSystemAgrees) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     auto& services = session->systemServices();
 
@@ -94,7 +92,6 @@ TEST(Feedback, LaunchAtLoginChangesTheSettingOnlyWhenTheSystemAgrees) {
 
 TEST(Feedback, RefusedNotificationPermissionTurnsTheSwitchOffAgain) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     auto& services = session->systemServices();
     const auto turnOn = [&] {
@@ -126,7 +123,6 @@ TEST(Feedback, RefusedNotificationPermissionTurnsTheSwitchOffAgain) {
 
 TEST(Feedback, ClearingLearningDataForgetsHistoryAndUndoButKeepsSettings) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     session->type("ghbdtn ");
     session->settle();

@@ -20,7 +20,6 @@ constexpr const char* kStartErrorMessage =
 
 TEST(Lifecycle, PermissionPollStartsAndStopsTheMonitor) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     ASSERT_TRUE(coordinator.keyboardMonitor());
     EXPECT_TRUE(coordinator.keyboardMonitor()->isRunning());
@@ -66,7 +65,6 @@ TEST(Lifecycle, PermissionPollStartsAndStopsTheMonitor) {
 
 TEST(Lifecycle, ContextChangesResetTheWordButStartUpDoesNot) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& buffer = session->coordinator().tokenBuffer();
 
     session->type("ghbd");
@@ -86,7 +84,6 @@ TEST(Lifecycle, ContextChangesResetTheWordButStartUpDoesNot) {
 
 TEST(Lifecycle, ShortcutChangesApplyFromTheNextKey) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& history = session->coordinator().historyStore();
     const ShortcutDefinition controlOptionM{
         46, ShortcutDefinition::kControl | ShortcutDefinition::kOption};
@@ -105,7 +102,6 @@ TEST(Lifecycle, ShortcutChangesApplyFromTheNextKey) {
 
 TEST(Lifecycle, UpdaterStateIsMirrored) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     auto& updater = session->systemServices().updater();
     EXPECT_EQ(session->systemServices().createdUpdaterControllers(), std::vector<bool>{true});
@@ -129,7 +125,6 @@ TEST(Lifecycle, HistoryIsReloadedByTheNextRun) {
     Uuid recordID = Uuid::random();
     {
         auto first = makeSession(configuration);
-        ASSERT_TRUE(first);
         first->type("ghbdtn ");
         first->settle();
         ASSERT_EQ(first->coordinator().historyStore().allRecords().size(), 1u);
@@ -138,7 +133,6 @@ TEST(Lifecycle, HistoryIsReloadedByTheNextRun) {
     EXPECT_TRUE(std::filesystem::exists(home.path() / "Application Support" / "Plovik" /
                                         "correction-history.json"));
     auto second = makeSession(configuration);
-    ASSERT_TRUE(second);
     const auto records = second->coordinator().historyStore().allRecords();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].id, recordID);
@@ -150,7 +144,6 @@ TEST(Lifecycle, HistoryIsReloadedByTheNextRun) {
     std::filesystem::path ownFolder;
     {
         auto own = makeSession();
-        ASSERT_TRUE(own);
         ownFolder = own->perUserFolder();
         own->type("ghbdtn ");
         own->settle();
@@ -162,7 +155,6 @@ TEST(Lifecycle, HistoryIsReloadedByTheNextRun) {
 
 TEST(Lifecycle, AGoneCoordinatorDropsItsWorkButNotTheUsersReturn) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     for (const auto& stroke : session->strokesOf("ghbdtn ")) {
         session->desktop().pressKey(session->keyEventFor(stroke));
         session->mainQueue().advance(milliseconds(2));
@@ -187,7 +179,6 @@ TEST(Lifecycle, OnboardingAddsTheApplicationsAndIsRemembered) {
     SimulatedSession::Configuration configuration;
     configuration.listsApplication = false;
     auto session = makeSession(configuration);
-    ASSERT_TRUE(session);
     session->coordinator().completeOnboarding(
         {EnabledApplication("org.plovik.SimulatedEditor", "Editor", std::nullopt, std::nullopt,
                             true, true, false, true, 0.9)});

@@ -23,7 +23,6 @@ void turnOffAutomaticCorrection(SimulatedSession& session) {
 
 TEST(ManualCorrection, CorrectsTheCurrentWordOrTheLastFinishedOne) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
 
     session->type("ghbdtn");
@@ -57,14 +56,12 @@ TEST(ManualCorrection, ShortcutReachesTheApplicationWhereItDoesNotApply) {
     SimulatedSession::Configuration configuration;
     configuration.listsApplication = false;
     auto session = makeSession(configuration);
-    ASSERT_TRUE(session);
     session->type("ghbdtn");
     EXPECT_FALSE(session->coordinator().canPerformManualCorrection());
     EXPECT_EQ(session->pressShortcut(kManual), TapDisposition::pass);
 
     // The per-application switch is honoured too.
     auto listed = makeSession();
-    ASSERT_TRUE(listed);
     turnOffAutomaticCorrection(*listed);
     auto entry = listed->settingsStore().settings().applications.front();
     entry.manualCorrectionEnabled = false;
@@ -78,7 +75,6 @@ TEST(Undo, RestoresTheTypedWordDelimiterAndLayoutOnce) {
     SimulatedSession::Configuration configuration;
     configuration.switchInputSourceAfterCorrection = true;
     auto session = makeSession(configuration);
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     session->type("ghbdtn?");
     session->settle();
@@ -103,7 +99,6 @@ TEST(Undo, RestoresTheTypedWordDelimiterAndLayoutOnce) {
 
 TEST(Undo, OnlyInTheApplicationThatWasCorrected) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     session->type("ghbdtn ");
     session->settle();
@@ -123,7 +118,6 @@ TEST(Undo, OnlyInTheApplicationThatWasCorrected) {
 
 TEST(Undo, FailsVisiblyWhenTheTextHasMovedOn) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     session->type("ghbdtn ");
     session->settle();
@@ -139,7 +133,6 @@ TEST(Undo, FailsVisiblyWhenTheTextHasMovedOn) {
 
 TEST(Pause, StopsCorrectionsForFifteenMinutesOrUntilResumed) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     int changes = 0;
     const auto observation = coordinator.observeChanges([&] { ++changes; });
@@ -179,7 +172,6 @@ TEST(Pause, StopsCorrectionsForFifteenMinutesOrUntilResumed) {
 
 TEST(FailedReplacement, IsRecordedRejectedAndExplained) {
     auto session = makeSession();
-    ASSERT_TRUE(session);
     auto& coordinator = session->coordinator();
     session->type("ghbdtn ");
     session->settle();

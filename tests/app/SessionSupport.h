@@ -1,9 +1,8 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <variant>
@@ -12,13 +11,13 @@
 
 namespace plovik::testing {
 
-// A session on the simulated desktop, failing the test when it cannot be built.
+// A session on the simulated desktop; a session that cannot be built fails the test
+// through the exception.
 inline std::unique_ptr<SimulatedSession> makeSession(
     SimulatedSession::Configuration configuration = {}) {
     auto created = SimulatedSession::create(std::move(configuration));
     if (auto* error = std::get_if<std::string>(&created)) {
-        ADD_FAILURE() << *error;
-        return nullptr;
+        throw std::runtime_error("cannot build the simulated session: " + *error);
     }
     return std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
 }
