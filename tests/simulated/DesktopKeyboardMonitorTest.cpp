@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
-#include "core/replacement/FocusedElementService.h"
-#include "core/replacement/SyntheticKeyboardService.h"
-#include "core/replacement/TextReplacementService.h"
 #include "core/support/ManualMainQueue.h"
-#include "platform/simulated/SimulatedDesktop.h"
+#include "replacement/ReplacementFixture.h"
 #include "support/KeyEvents.h"
 
 namespace plovik {
@@ -18,18 +14,12 @@ namespace {
 
 using testing::keyEvent;
 
-// The keyboard monitor on the desktop's tap with the usual shortcuts, next to the
-// replacement that types through the same desktop.
+// The keyboard monitor with the usual shortcuts on the tap of the desktop the replacement
+// services type into.
 class DesktopKeyboardMonitorTest : public ::testing::Test {
   protected:
-    SimulatedElementRef focusNewField(const std::string& bundleIdentifier, const std::string& name,
-                                      std::int32_t pid, const std::string& text) {
-        auto application = desktop_.launch(bundleIdentifier, name, pid);
-        desktop_.activate(pid);
-        return desktop_.addFocusedTextField(*application, text);
-    }
-
-    SimulatedDesktop desktop_;
+    testing::ReplacementFixture fixture_;
+    SimulatedDesktop& desktop_ = fixture_.desktop;
     ManualClock clock_;
     ManualMainQueue queue_{clock_};
     std::shared_ptr<KeyboardEventMonitor> monitor_ =
@@ -38,16 +28,12 @@ class DesktopKeyboardMonitorTest : public ::testing::Test {
                                                    ShortcutDefinition::optionShiftSpace(),
                                                    ShortcutDefinition::optionCommandP()};
         });
-    FocusedElementService focus_{desktop_.accessibility(), desktop_.workspace()};
-    SyntheticKeyboardService keyboard_{desktop_.eventPoster()};
-    ReentrancyGuard guard_;
-    TextReplacementService replacement_{focus_, keyboard_, guard_};
 };
 
 // The user's keys are reported and reach the field; Plovik's own replacement keystrokes
 // reach the field unreported.
 TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
-    auto field = focusNewField("com.google.Chrome", "Chrome", 9, "hi ");
+    auto field = fixture_.fieldIn("com.google.Chrome", 9, "hi ");
     std::vector<std::string> texts;
     int deletions = 0;
     monitor_->onText = [&](const std::string& text) { texts.push_back(text); };
@@ -68,9 +54,9 @@ TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
     EXPECT_EQ(texts, (std::vector<std::string>{"g", "h", "b", " "}));
     EXPECT_EQ(manual, 1);
 
-    EXPECT_EQ(replacement_.replace({"ghb", "при", " "}),
+    EXPECT_EQ(fixture_.service.replace({"ghb", "при", " "}),
               TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
-    EXPECT_TRUE(keyboard_.postKeyStroke(36, 0));
+    EXPECT_TRUE(fixture_.keyboard.postKeyStroke(36, 0));
     queue_.runUntilIdle();
     EXPECT_EQ(field->text(), "hi при ");
     EXPECT_EQ(field->submitCount(), 1);
@@ -84,7 +70,7 @@ TEST_F(DesktopKeyboardMonitorTest, HearsTypedStrokesAndNotTheReplacement) {
     ASSERT_TRUE(desktop_.inputSources().addKeyboardLayout("xkb:us"));
     ASSERT_TRUE(desktop_.inputSources().addKeyboardLayout("xkb:ru"));
     desktop_.inputSources().setCurrentSourceId("xkb:us");
-    auto field = focusNewField("com.tinyspeck.slackmacgap", "Slack", 12, "");
+    auto field = fixture_.fieldIn("com.tinyspeck.slackmacgap", 12, "");
     std::vector<PhysicalKeyStroke> strokes;
     std::string typed;
     monitor_->onStroke = [&](const std::string& text, const PhysicalKeyStroke& stroke) {
@@ -94,7 +80,7 @@ TEST_F(DesktopKeyboardMonitorTest, HearsTypedStrokesAndNotTheReplacement) {
     monitor_->start();
 
     ASSERT_TRUE(desktop_.typeText("ghbdtn "));
-    EXPECT_EQ(replacement_.replace({"ghbdtn", "привет", " "}).method,
+    EXPECT_EQ(fixture_.service.replace({"ghbdtn", "привет", " "}).method,
               TextReplacementMethod::syntheticKeyboard);
     desktop_.inputSources().setCurrentSourceId("xkb:ru");
     ASSERT_TRUE(desktop_.typeText("мир"));
