@@ -1,19 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/settings/AppSettings.h"
 #include "core/support/ReferenceDate.h"
+#include "support/TemporaryDirectory.h"
 
 namespace plovik::testing {
 
 inline std::string readTestFile(const std::string& name) {
-    std::ifstream file(std::string(PLOVIK_TEST_DATA_DIR) + "/settings/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return readFile(std::string(PLOVIK_TEST_DATA_DIR) + "/settings/" + name);
 }
 
 inline std::vector<std::uint8_t> bytesOf(const std::string& text) {
