@@ -59,9 +59,7 @@ class KeyboardEventMonitorTest : public ::testing::Test {
     ManualClock clock_;
     ManualMainQueue queue_{clock_};
     SimulatedKeyEventTapFactory taps_;
-    KeyboardEventMonitor::Shortcuts shortcuts_{ShortcutDefinition::optionSpace(),
-                                               ShortcutDefinition::optionShiftSpace(),
-                                               ShortcutDefinition::optionCommandP()};
+    KeyboardEventMonitor::Shortcuts shortcuts_ = testing::presetShortcuts();
     int providerCalls_ = 0;
     std::vector<std::string> log_;
     std::shared_ptr<KeyboardEventMonitor> monitor_;

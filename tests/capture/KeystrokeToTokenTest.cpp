@@ -25,11 +25,7 @@ using Strokes = std::vector<PhysicalKeyStroke>;
 class KeystrokeToTokenTest : public ::testing::Test {
   protected:
     KeystrokeToTokenTest() {
-        monitor_ = KeyboardEventMonitor::create(taps_, queue_, [] {
-            return KeyboardEventMonitor::Shortcuts{ShortcutDefinition::optionSpace(),
-                                                   ShortcutDefinition::optionShiftSpace(),
-                                                   ShortcutDefinition::optionCommandP()};
-        });
+        monitor_ = KeyboardEventMonitor::create(taps_, queue_, testing::presetShortcuts);
         monitor_->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke) {
             for (auto& completion : buffer_.consume(text, stroke)) {
                 completions_.push_back(std::move(completion));

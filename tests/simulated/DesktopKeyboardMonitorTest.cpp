@@ -22,12 +22,8 @@ class DesktopKeyboardMonitorTest : public ::testing::Test {
     SimulatedDesktop& desktop_ = fixture_.desktop;
     ManualClock clock_;
     ManualMainQueue queue_{clock_};
-    std::shared_ptr<KeyboardEventMonitor> monitor_ =
-        KeyboardEventMonitor::create(desktop_.keyEventTapFactory(), queue_, [] {
-            return KeyboardEventMonitor::Shortcuts{ShortcutDefinition::optionSpace(),
-                                                   ShortcutDefinition::optionShiftSpace(),
-                                                   ShortcutDefinition::optionCommandP()};
-        });
+    std::shared_ptr<KeyboardEventMonitor> monitor_ = KeyboardEventMonitor::create(
+        desktop_.keyEventTapFactory(), queue_, testing::presetShortcuts);
 };
 
 // The user's keys are reported and reach the field; Plovik's own replacement keystrokes

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "core/capture/KeyboardEventMonitor.h"
+#include "core/capture/ShortcutDefinition.h"
 #include "core/platform/KeyEventTap.h"
 
 namespace plovik::testing {
@@ -26,6 +28,12 @@ inline KeyEvent keyEvent(std::uint16_t keyCode, std::optional<std::string> chara
     event.flags = flags;
     event.characters = std::move(characters);
     return event;
+}
+
+// The preset manual, undo and pause shortcuts.
+inline KeyboardEventMonitor::Shortcuts presetShortcuts() {
+    return {ShortcutDefinition::optionSpace(), ShortcutDefinition::optionShiftSpace(),
+            ShortcutDefinition::optionCommandP()};
 }
 
 }  // namespace plovik::testing
