@@ -3,6 +3,7 @@
 #include <optional>
 #include <set>
 
+#include "core/layouts/KeyboardLayout.h"
 #include "core/text/CaseMapping.h"
 #include "core/text/CharacterClass.h"
 #include "core/text/Graphemes.h"
@@ -23,29 +24,6 @@ const std::set<std::string, std::less<>>& russianWords() {
         "а",  "в",  "и",  "к",  "о",  "с",  "у",  "я",  "бы", "вы", "да", "до", "же", "за",  "из",
         "им", "их", "ли", "мы", "на", "не", "но", "ну", "он", "от", "по", "то", "ты", "еще", "ещё"};
     return words;
-}
-
-// The first language's code before any region: "_" and "-" separate, empty pieces
-// are skipped ("ru_RU" and "RU" give "ru").
-std::optional<std::string> baseCode(const std::vector<std::string>& languages) {
-    if (languages.empty()) {
-        return std::nullopt;
-    }
-    const std::string language = text::CaseMapping::lowercased(languages.front());
-    std::string piece;
-    for (const char c : language) {
-        if (c == '_' || c == '-') {
-            if (!piece.empty()) {
-                return piece;
-            }
-        } else {
-            piece.push_back(c);
-        }
-    }
-    if (piece.empty()) {
-        return std::nullopt;
-    }
-    return piece;
 }
 
 std::vector<std::string> trimmedOfPunctuation(std::vector<std::string> characters) {
@@ -69,7 +47,8 @@ bool CommonShortWords::contains(std::string_view text, const std::vector<std::st
     if (characters.size() > 3) {
         return false;
     }
-    const auto code = baseCode(languages);
+    const auto code =
+        languages.empty() ? std::nullopt : KeyboardLayout::baseLanguageOf(languages.front());
     if (!code) {
         return false;
     }

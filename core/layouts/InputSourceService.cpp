@@ -2,31 +2,11 @@
 
 #include <algorithm>
 
-#include "core/text/CaseMapping.h"
 #include "core/text/CharacterClass.h"
 #include "core/text/Utf8.h"
 
 namespace plovik {
 namespace {
-
-// "_" read as "-", lower-cased, the part before the first "-" (empty pieces dropped).
-std::string primarySubtag(const std::string& tag) {
-    std::string normalized = tag;
-    std::replace(normalized.begin(), normalized.end(), '_', '-');
-    normalized = text::CaseMapping::lowercased(normalized);
-    const auto start = normalized.find_first_not_of('-');
-    if (start == std::string::npos) {
-        return {};
-    }
-    const auto end = normalized.find('-', start);
-    return normalized.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-std::string normalizedTag(const std::string& tag) {
-    std::string normalized = tag;
-    std::replace(normalized.begin(), normalized.end(), '_', '-');
-    return text::CaseMapping::lowercased(normalized);
-}
 
 bool containsControl(std::string_view text) {
     const auto scalars = text::Utf8::scalars(text);
@@ -74,7 +54,7 @@ std::optional<std::string> InputSourceService::unsupportedReason(
     const std::optional<std::string>& type, const std::vector<std::string>& languages,
     bool hasKeyLayoutData) {
     for (const auto& tag : languages) {
-        const std::string subtag = primarySubtag(tag);
+        const std::string subtag = KeyboardLayout::baseLanguageOf(tag).value_or("");
         if (subtag == "zh" || subtag == "ja" || subtag == "ko") {
             return kComplexAsianReason;
         }
@@ -159,13 +139,14 @@ std::optional<InputSource> InputSourceService::lookUp(const KeyboardLayout& layo
     if (layout.languages.empty()) {
         return std::nullopt;
     }
-    const std::string subtag = primarySubtag(layout.languages.front());
+    const std::string subtag =
+        KeyboardLayout::baseLanguageOf(layout.languages.front()).value_or("");
     if (subtag.empty()) {
         return std::nullopt;
     }
     const auto byLanguage = std::find_if(sources.begin(), sources.end(), [&](const InputSource& s) {
         return s.id && std::any_of(s.languages.begin(), s.languages.end(), [&](const auto& tag) {
-                   return normalizedTag(tag).starts_with(subtag);
+                   return KeyboardLayout::normalizedLanguageTag(tag).starts_with(subtag);
                });
     });
     if (byLanguage == sources.end()) {

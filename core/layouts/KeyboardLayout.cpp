@@ -5,11 +5,8 @@
 
 namespace plovik {
 
-std::optional<std::string> KeyboardLayout::primaryLanguage() const {
-    if (languages.empty()) {
-        return std::nullopt;
-    }
-    std::string language = languages.front();
+std::string KeyboardLayout::normalizedLanguageTag(std::string_view tag) {
+    std::string language(tag);
     for (char& c : language) {
         if (c == '_') {
             c = '-';
@@ -18,17 +15,28 @@ std::optional<std::string> KeyboardLayout::primaryLanguage() const {
     return text::CaseMapping::lowercased(language);
 }
 
-std::optional<std::string> KeyboardLayout::baseLanguage() const {
-    auto primary = primaryLanguage();
-    if (!primary) {
-        return std::nullopt;
-    }
+std::optional<std::string> KeyboardLayout::baseLanguageOf(std::string_view tag) {
+    const std::string language = normalizedLanguageTag(tag);
     // Empty pieces are skipped, so "-en" still names English and "" or "-" name nothing.
-    const auto start = primary->find_first_not_of('-');
+    const auto start = language.find_first_not_of('-');
     if (start == std::string::npos) {
         return std::nullopt;
     }
-    return primary->substr(start, primary->find('-', start) - start);
+    return language.substr(start, language.find('-', start) - start);
+}
+
+std::optional<std::string> KeyboardLayout::primaryLanguage() const {
+    if (languages.empty()) {
+        return std::nullopt;
+    }
+    return normalizedLanguageTag(languages.front());
+}
+
+std::optional<std::string> KeyboardLayout::baseLanguage() const {
+    if (languages.empty()) {
+        return std::nullopt;
+    }
+    return baseLanguageOf(languages.front());
 }
 
 nlohmann::json KeyboardLayout::toJson() const {

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plovik {
@@ -25,6 +26,11 @@ struct KeyboardLayout {
     // The first non-empty "-"-separated piece of the primary language ("pt-br" gives "pt");
     // absent when there is none.
     std::optional<std::string> baseLanguage() const;
+
+    // A language tag with "_" turned into "-", lower-cased.
+    static std::string normalizedLanguageTag(std::string_view tag);
+    // The tag's first non-empty piece, normalised ("ru_RU" and "-RU" give "ru").
+    static std::optional<std::string> baseLanguageOf(std::string_view tag);
 
     nlohmann::json toJson() const;
     // Absent when a key is missing or has the wrong type.

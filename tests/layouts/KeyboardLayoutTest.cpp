@@ -13,6 +13,11 @@ TEST(KeyboardLayout, PrimaryAndBaseLanguageNormalise) {
     EXPECT_EQ(KeyboardLayout::russian().primaryLanguage(), "ru");
     EXPECT_EQ(KeyboardLayout({"x", "X", {}}).primaryLanguage(), std::nullopt);
     EXPECT_EQ(KeyboardLayout({"x", "X", {}}).baseLanguage(), std::nullopt);
+    // The same rule serves every caller that compares language tags.
+    EXPECT_EQ(KeyboardLayout::baseLanguageOf("ru_RU"), "ru");
+    EXPECT_EQ(KeyboardLayout::baseLanguageOf("-EN-us"), "en");
+    EXPECT_EQ(KeyboardLayout::baseLanguageOf("_"), std::nullopt);
+    EXPECT_EQ(KeyboardLayout::normalizedLanguageTag("pt_BR"), "pt-br");
     EXPECT_EQ(KeyboardLayout({"x", "X", {"_uk_UA"}}).baseLanguage(), "uk");
     EXPECT_EQ(KeyboardLayout({"x", "X", {"EN"}}).baseLanguage(), "en");
     EXPECT_EQ(KeyboardLayout({"x", "X", {"-_"}}).baseLanguage(), std::nullopt);
