@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="
-build-essential g++ make cmake ninja-build pkg-config git
+build-essential g++ make cmake ninja-build pkg-config git ccache
 libicu-dev nlohmann-json3-dev uuid-dev libsodium-dev
 libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data
 libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
