@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/x11/DesktopSettingsLauncher.h"
 #include "platform/x11/GObjectRef.h"
 
 namespace plovik {
@@ -231,6 +232,9 @@ Subscription EwmhWorkspace::observeActivations(ActivationObserver observer) {
 }
 
 bool EwmhWorkspace::openUrl(const std::string& url) {
+    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
+        return DesktopSettingsLauncher::forThisProcess().open(url);
+    }
     GError* rawError = nullptr;
     const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
     const GErrorPtr error(rawError);
