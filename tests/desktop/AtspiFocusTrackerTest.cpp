@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "AtspiDesktop.h"
+#include "FixtureWindowOnDesktop.h"
 #include "platform/x11/AtspiFocusTracker.h"
 
 namespace plovik::testing {
@@ -53,6 +53,19 @@ TEST_P(AtspiFocusTrackerTest, AnObjectThatNoLongerHasFocusIsNotReported) {
     EXPECT_FALSE(tracker.reported());
 }
 
+TEST_P(AtspiFocusTrackerTest, FindsAFocusThatNoEventAnnounced) {
+    const auto single = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(single);
+    auto& tracker = *desktop_->tracker;
+    // As if the application had switched back without a word: the tracker knows nothing.
+    tracker.focusLost(*single);
+    ASSERT_FALSE(tracker.reported());
+    std::optional<AtspiObject> found;
+    EXPECT_TRUE(pumpUntil([&] { return (found = tracker.focused()).has_value(); }, 3000ms));
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(found->sameObject(*single));
+}
+
 TEST_P(AtspiFocusTrackerTest, FollowsFocusIntoAnotherApplicationAndBack) {
     const auto other = GetParam() == Toolkit::gtk ? Toolkit::qt : Toolkit::gtk;
     if (!fixtureBuilt(other)) {
@@ -64,6 +77,9 @@ TEST_P(AtspiFocusTrackerTest, FollowsFocusIntoAnotherApplicationAndBack) {
     ASSERT_TRUE(second.focus(Field::multi));
     ASSERT_TRUE(desktop_->waitForFocus(second.pid(), "Multi line"));
     ASSERT_TRUE(focusOn(Field::password, "Password"));
+    // Straight back, with the field that already had the focus inside that application.
+    ASSERT_TRUE(second.focus(Field::multi));
+    ASSERT_TRUE(desktop_->waitForFocus(second.pid(), "Multi line"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, AtspiFocusTrackerTest,
