@@ -68,6 +68,16 @@ int sizeDistance(GKeyFile* index, const char* folder, int size) {
     return size < low ? low - size : size > high ? size - high : 0;
 }
 
+// Icon theme lists are separated by commas, not the key file's semicolons.
+glib::KeyFile loadIndex(const fs::path& index) {
+    glib::KeyFile file(g_key_file_new());
+    g_key_file_set_list_separator(file.get(), ',');
+    if (!g_key_file_load_from_file(file.get(), index.c_str(), G_KEY_FILE_NONE, nullptr)) {
+        return nullptr;
+    }
+    return file;
+}
+
 }  // namespace
 
 IconThemeLookup::IconThemeLookup(std::vector<fs::path> dataDirectories,
@@ -112,8 +122,8 @@ std::vector<std::string> IconThemeLookup::themeChain() const {
         if (!index) {
             continue;
         }
-        glib::KeyFile file(g_key_file_new());
-        if (!g_key_file_load_from_file(file.get(), index->c_str(), G_KEY_FILE_NONE, nullptr)) {
+        const auto file = loadIndex(*index);
+        if (!file) {
             continue;
         }
         glib::StringList inherits(
@@ -145,8 +155,8 @@ std::optional<IconThemeLookup::Candidate> IconThemeLookup::findInTheme(const std
     if (!index) {
         return std::nullopt;
     }
-    glib::KeyFile file(g_key_file_new());
-    if (!g_key_file_load_from_file(file.get(), index->c_str(), G_KEY_FILE_NONE, nullptr)) {
+    const auto file = loadIndex(*index);
+    if (!file) {
         return std::nullopt;
     }
     glib::StringList folders(
