@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <utility>
 
 namespace plovik {
 
@@ -24,7 +25,8 @@ constexpr int kX11KeycodeOffset = 8;
 
 }  // namespace
 
-XcbShortcutProbe::XcbShortcutProbe(const std::optional<std::string>& displayName) {
+XcbShortcutProbe::XcbShortcutProbe(const std::optional<std::string>& displayName, OwnGrabs ownGrabs)
+    : ownGrabs_(std::move(ownGrabs)) {
     int screenNumber = 0;
     connection_.reset(xcb_connect(displayName ? displayName->c_str() : nullptr, &screenNumber));
     if (xcb_connection_has_error(connection_.get())) {
@@ -43,6 +45,9 @@ XcbShortcutProbe::XcbShortcutProbe(const std::optional<std::string>& displayName
 }
 
 bool XcbShortcutProbe::isTaken(Key key, Modifiers modifiers) {
+    if (ownGrabs_ && ownGrabs_(key, modifiers)) {
+        return false;
+    }
     if (!connection_ || root_ == XCB_NONE) {
         return true;
     }

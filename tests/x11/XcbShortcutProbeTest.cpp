@@ -135,6 +135,19 @@ TEST_F(XcbShortcutProbeTest, AHoldInOneLockStateIsEnough) {
                                    std::chrono::seconds(2)));
 }
 
+TEST_F(XcbShortcutProbeTest, ACombinationThisProgramHoldsIsFreeAndKeepsItsGrab) {
+    // This program's key capture, on a connection of its own.
+    OtherClient capture(display_->name());
+    ASSERT_TRUE(capture.grabCore(Key::f5, XCB_MOD_MASK_CONTROL));
+    ASSERT_TRUE(capture.grabInput(Key::f5, XCB_MOD_MASK_CONTROL));
+    XcbShortcutProbe probe(display_->name(), [](Key key, Modifiers modifiers) {
+        return key == Key::f5 && modifiers == Modifiers{Modifier::control};
+    });
+    EXPECT_FALSE(probe.isTaken(Key::f5, {Modifier::control}));
+    EXPECT_FALSE(other_->grabCore(Key::f5, XCB_MOD_MASK_CONTROL));
+    EXPECT_FALSE(other_->grabInput(Key::f5, XCB_MOD_MASK_CONTROL));
+}
+
 TEST(XcbShortcutProbe, WithoutADisplayEveryCombinationCountsAsTaken) {
     XcbShortcutProbe probe(std::string(":-1"));
     EXPECT_TRUE(probe.isTaken(Key::f5, {Modifier::control}));
