@@ -145,11 +145,12 @@ std::optional<std::vector<std::uint8_t>> DesktopEntryCatalog::iconPng(const std:
 
 std::map<std::string, fs::path> DesktopEntryCatalog::entryFiles() const {
     std::map<std::string, fs::path> files;
+    // Linked folders are not followed: a link back up would never end.
     for (const auto& directory : XdgDirectories::dataDirectories(environment_)) {
         const auto applications = directory / "applications";
         std::error_code error;
         for (fs::recursive_directory_iterator
-                 it(applications, fs::directory_options::follow_directory_symlink, error),
+                 it(applications, fs::directory_options::skip_permission_denied, error),
              end;
              !error && it != end; it.increment(error)) {
             if (isDesktopFile(it->path())) {

@@ -99,6 +99,7 @@ TEST_F(DesktopEntryCatalogTest, ListsTheApplicationsTheMenusShow) {
     writeFile(systemApplications() / "removed.desktop", entry("Removed"));
     writeFile(userApplications() / "removed.desktop", entry("Removed", "Hidden=true\n"));
     writeFile(systemApplications() / "renamed.desktop", entry("System Name"));
+    fs::create_directory_symlink(systemApplications(), systemApplications() / "loop");
     writeFile(userApplications() / "renamed.desktop", entry("User Name"));
 
     EXPECT_EQ(listedIdentifiers(),
