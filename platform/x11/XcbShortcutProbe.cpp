@@ -108,16 +108,16 @@ XcbShortcutProbe::ModifierMasks XcbShortcutProbe::readModifierMasks() const {
 
 std::uint16_t XcbShortcutProbe::maskOf(Modifiers modifiers, const ModifierMasks& masks) {
     std::uint16_t mask = 0;
-    if (modifiers.contains(Modifier::shift)) {
+    if (modifiers.has(Modifier::shift)) {
         mask |= XCB_MOD_MASK_SHIFT;
     }
-    if (modifiers.contains(Modifier::control)) {
+    if (modifiers.has(Modifier::control)) {
         mask |= XCB_MOD_MASK_CONTROL;
     }
-    if (modifiers.contains(Modifier::alt)) {
+    if (modifiers.has(Modifier::alt)) {
         mask |= masks.alt;
     }
-    if (modifiers.contains(Modifier::super)) {
+    if (modifiers.has(Modifier::super)) {
         mask |= masks.super;
     }
     return mask;

@@ -108,7 +108,7 @@ TEST_F(InstalledApplicationServiceTest, AnIconTooLargeForTheSettingsIsLeftOut) {
 
 TEST(CoordinatorDesktopServices, TheCoordinatorOffersApplicationsAndShortcutWarnings) {
     auto session = testing::makeSession();
-    session->shortcutProbe().hold(Key::p, {Modifier::alt, Modifier::super});
+    session->shortcutProbe().hold(Key::p, Modifier::alt | Modifier::super);
     EXPECT_EQ(session->coordinator().shortcutConflictDetector().conflictDescription(
                   ShortcutDefinition::optionCommandP()),
               ShortcutConflictDetector::kReservedMessage);
