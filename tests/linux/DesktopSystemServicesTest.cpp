@@ -11,12 +11,12 @@
 #include <string>
 
 #include "platform/linux/AutostartEntry.h"
-#include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/linux/DesktopSystemServices.h"
 #include "platform/linux/DesktopUpdaterController.h"
 #include "platform/linux/GlibHandles.h"
 #include "platform/linux/NotificationClient.h"
 #include "platform/linux/ThemeSoundPlayer.h"
+#include "platform/linux/XdgApplicationCatalog.h"
 #include "support/ChildProcess.h"
 #include "support/Skip.h"
 #include "support/TemporaryDirectory.h"
@@ -107,7 +107,7 @@ TEST_F(AutostartTest, FailuresAreDescribedAndLeaveNothingBehind) {
 }
 
 TEST_F(AutostartTest, TheServicesPointTheEntryAtTheRunningProgram) {
-    DesktopEntryCatalog catalog(environment_);
+    XdgApplicationCatalog catalog(environment_);
     DesktopSystemServices services(catalog, {environment_, std::nullopt, std::nullopt});
     ASSERT_EQ(services.registerLoginItem(), std::nullopt);
     const auto running = AutostartEntry::runningProgram();
@@ -323,7 +323,7 @@ class UpdaterTest : public ::testing::Test {
         environmentOf({{"XDG_DATA_HOME", (root_.path() / "home").string()},
                        {"XDG_DATA_DIRS", (root_.path() / "system").string()},
                        {"HOME", (root_.path() / "user").string()}});
-    DesktopEntryCatalog catalog_{environment_};
+    XdgApplicationCatalog catalog_{environment_};
 };
 
 TEST_F(UpdaterTest, WithoutAnUpdateApplicationChecksAreUnavailable) {
