@@ -18,6 +18,7 @@
 #include "platform/linux/ThemeSoundPlayer.h"
 #include "platform/linux/XdgApplicationCatalog.h"
 #include "support/ChildProcess.h"
+#include "support/ScopedVariable.h"
 #include "support/Skip.h"
 #include "support/TemporaryDirectory.h"
 #include "support/VirtualDisplay.h"
@@ -300,8 +301,8 @@ TEST(ThemeSounds, PlaysThroughTheSoundSystem) {
     const auto output = home.path() / "played.raw";
     writeFile(home.path() / ".asoundrc", "pcm.!default { type file slave.pcm \"null\" file \"" +
                                              output.string() + "\" format \"raw\" }\n");
-    ::setenv("HOME", home.path().c_str(), 1);
-    ::setenv("CANBERRA_DRIVER", "alsa", 1);
+    const testing::ScopedVariable homeVariable("HOME", home.path().string());
+    const testing::ScopedVariable driver("CANBERRA_DRIVER", "alsa");
 
     ThemeSoundPlayer player;
     EXPECT_FALSE(player.play("Unknown"));

@@ -10,6 +10,7 @@
 #include "app/coordinator/InstalledApplicationService.h"
 #include "platform/linux/GlibHandles.h"
 #include "platform/linux/XdgApplicationCatalog.h"
+#include "support/ScopedVariable.h"
 #include "support/TemporaryDirectory.h"
 
 namespace plovik {
@@ -133,15 +134,16 @@ TEST_F(XdgApplicationCatalogTest, ReadsAnEntryFileWhereverItLies) {
 TEST_F(XdgApplicationCatalogTest, NamesFollowTheUsersLanguage) {
     writeFile(systemApplications() / "files.desktop",
               entry("Files", "Name[de]=Dateien\nName[ru]=Файлы\n"));
-    const char* previous = std::getenv("LANGUAGE");
-    const std::optional<std::string> saved = previous ? std::optional(previous) : std::nullopt;
-    ::setenv("LANGUAGE", "ru", 1);
-    EXPECT_EQ(catalog_.application("files")->name, "Файлы");
-    ::setenv("LANGUAGE", "de", 1);
-    EXPECT_EQ(catalog_.application("files")->name, "Dateien");
-    ::setenv("LANGUAGE", "fr", 1);
+    {
+        const testing::ScopedVariable language("LANGUAGE", "ru");
+        EXPECT_EQ(catalog_.application("files")->name, "Файлы");
+    }
+    {
+        const testing::ScopedVariable language("LANGUAGE", "de");
+        EXPECT_EQ(catalog_.application("files")->name, "Dateien");
+    }
+    const testing::ScopedVariable language("LANGUAGE", "fr");
     EXPECT_EQ(catalog_.application("files")->name, "Files");
-    saved ? ::setenv("LANGUAGE", saved->c_str(), 1) : ::unsetenv("LANGUAGE");
 }
 
 TEST_F(XdgApplicationCatalogTest, DrawsThemeIconsIntoA64PixelSquare) {
