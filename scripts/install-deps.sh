@@ -18,6 +18,13 @@ xvfb xauth openbox dbus x11-utils x11-xkb-utils at-spi2-core trayer dunst
 libglib2.0-dev libxcb1-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
 "
 
+# Desktop services (installed applications, notifications, sounds, the shortcut probe) and
+# what their tests start: a virtual X server, a private bus, a notification server.
+PACKAGES="$PACKAGES
+libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme-freedesktop
+libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
+"
+
 missing=""
 for package in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
