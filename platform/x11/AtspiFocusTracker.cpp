@@ -1,5 +1,6 @@
 #include "platform/x11/AtspiFocusTracker.h"
 
+#include <cstring>
 #include <deque>
 
 namespace plovik {
@@ -7,6 +8,7 @@ namespace {
 
 constexpr char kFocusEvent[] = "object:state-changed:focused";
 constexpr char kWindowEvent[] = "window:activate";
+constexpr char kWindowLeftEvent[] = "window:deactivate";
 // A window's widgets are few levels deep; a bound keeps a huge document from costing
 // seconds of calls.
 constexpr std::size_t kSearchLimit = 400;
@@ -26,20 +28,28 @@ AtspiFocusTracker::AtspiFocusTracker(const AtspiConnection& connection)
           atspi_event_listener_new(&AtspiFocusTracker::onWindowEvent, this, nullptr))) {
     atspi_event_listener_register(listener_.get(), kFocusEvent, nullptr);
     atspi_event_listener_register(windowListener_.get(), kWindowEvent, nullptr);
+    atspi_event_listener_register(windowListener_.get(), kWindowLeftEvent, nullptr);
     discoverFocus();
 }
 
 AtspiFocusTracker::~AtspiFocusTracker() {
     atspi_event_listener_deregister(listener_.get(), kFocusEvent, nullptr);
     atspi_event_listener_deregister(windowListener_.get(), kWindowEvent, nullptr);
+    atspi_event_listener_deregister(windowListener_.get(), kWindowLeftEvent, nullptr);
 }
 
 void AtspiFocusTracker::onWindowEvent(AtspiEvent* rawEvent, void* data) {
     const std::unique_ptr<AtspiEvent, EventFree> event(rawEvent);
     auto& tracker = *static_cast<AtspiFocusTracker*>(data);
     ++tracker.eventCount_;
-    if (event->source) {
-        tracker.windowActivated(tracker.connection_.borrowed(event->source));
+    if (!event->source) {
+        return;
+    }
+    const auto window = tracker.connection_.borrowed(event->source);
+    if (std::strcmp(event->type, kWindowLeftEvent) == 0) {
+        tracker.windowDeactivated(window);
+    } else {
+        tracker.windowActivated(window);
     }
 }
 
@@ -49,6 +59,13 @@ void AtspiFocusTracker::windowActivated(const AtspiObject& window) {
     }
     if (const auto found = focusedDescendant(window)) {
         focusGained(*found);
+    }
+}
+
+void AtspiFocusTracker::windowDeactivated(const AtspiObject& window) {
+    if (current_ && current_->sameApplication(window)) {
+        current_.reset();
+        companion_.reset();
     }
 }
 

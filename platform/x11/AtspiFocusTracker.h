@@ -37,6 +37,10 @@ class AtspiFocusTracker {
     // inside, and nothing has been sent before we started listening: look for the
     // focused object below `window` (or below every active window).
     void windowActivated(const AtspiObject& window);
+    // Qt keeps its field's focused state when its window loses the focus and says only
+    // that the window was deactivated; the next window may say nothing at all (a
+    // terminal without accessibility), so the field must not stay "focused" here.
+    void windowDeactivated(const AtspiObject& window);
     void discoverFocus();
 
   private:

@@ -53,6 +53,15 @@ TEST_P(AtspiFocusTrackerTest, AnObjectThatNoLongerHasFocusIsNotReported) {
     EXPECT_FALSE(tracker.reported());
 }
 
+TEST_P(AtspiFocusTrackerTest, AWindowThatLostTheFocusTakesItsFieldAlong) {
+    const auto single = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(single);
+    auto& tracker = *desktop_->tracker;
+    const auto frame = single->application().value().children().value().at(0);
+    tracker.windowDeactivated(frame);
+    EXPECT_FALSE(tracker.reported());
+}
+
 TEST_P(AtspiFocusTrackerTest, FindsAFocusThatNoEventAnnounced) {
     const auto single = focusOn(Field::single, "Single line");
     ASSERT_TRUE(single);
@@ -71,11 +80,14 @@ TEST_P(AtspiFocusTrackerTest, FollowsFocusIntoAnotherApplicationAndBack) {
     if (!fixtureBuilt(other)) {
         GTEST_SKIP() << "the " << toolkitName(other) << " fixture was not built";
     }
-    ASSERT_TRUE(focusOn(Field::single, "Single line"));
+    const auto first = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(first);
     FixtureWindow second(desktop_->session, other);
     ASSERT_TRUE(second.waitUntilReady());
     ASSERT_TRUE(second.focus(Field::multi));
     ASSERT_TRUE(desktop_->waitForFocus(second.pid(), "Multi line"));
+    // Qt's field still claims the focus in its inactive window; it must not come back.
+    EXPECT_FALSE(desktop_->tracker->focused()->sameObject(*first));
     ASSERT_TRUE(focusOn(Field::password, "Password"));
     // Straight back, with the field that already had the focus inside that application.
     ASSERT_TRUE(second.focus(Field::multi));
