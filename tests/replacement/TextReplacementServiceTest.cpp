@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/capture/SyntheticEventMarker.h"
 #include "replacement/ReplacementFixture.h"
+#include "tests/support/KeyEvents.h"
 
 namespace plovik {
 namespace {
@@ -245,9 +245,9 @@ TEST(TextReplacementService, FallsBackToKeystrokesOnlyWhereItIsSafe) {
         ASSERT_EQ(fixture.posted().size(), 16u);
         ASSERT_EQ(fixture.tapped.size(), 8u);
         for (const auto& event : fixture.tapped) {
-            EXPECT_EQ(event.userData, kSyntheticEventMarker);
+            EXPECT_TRUE(event.isOwnEvent);
         }
-        EXPECT_EQ(fixture.tapped.back().characters, "привет ");
+        EXPECT_EQ(fixture.tapped.back().text, "привет ");
     }
 }
 
@@ -313,7 +313,7 @@ TEST(TextReplacementService, ErasesOneBackspacePerUserPerceivedCharacter) {
                   TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
         std::size_t backspaces = 0;
         for (const auto& event : fixture.posted()) {
-            backspaces += event.keyCode == 51 && event.isKeyDown ? 1 : 0;
+            backspaces += event.key == Key::backspace && event.isKeyDown ? 1 : 0;
         }
         EXPECT_EQ(backspaces, c.backspaces);
         EXPECT_EQ(field->text(), c.expected);
@@ -413,7 +413,7 @@ TEST(TextReplacementService, SendsNothingWhenTheKeystrokesCannotAllBeCreated) {
     ReplacementFixture fixture;
     auto field = fixture.field("hello ghbdtn ");
     field->quirks().reportsSelectedTextRange = false;
-    fixture.desktop.eventPoster().setSourceCreationFails(true);
+    fixture.desktop.eventPoster().setEventCreationBudget(0);
     EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
     EXPECT_EQ(field->text(), "hello ghbdtn ");
 }
