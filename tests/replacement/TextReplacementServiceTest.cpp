@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/replacement/ApplicationTraits.h"
 #include "replacement/ReplacementFixture.h"
 #include "tests/support/KeyEvents.h"
 
@@ -252,14 +253,12 @@ TEST(TextReplacementService, FallsBackToKeystrokesOnlyWhereItIsSafe) {
 }
 
 TEST(TextReplacementService, TypesInListedApplicationsOnlyAfterFullVerification) {
-    const char* listed[] = {"com.openai.codex",         "com.tinyspeck.slackmacgap",
-                            "com.google.Chrome",        "com.google.Chrome.beta",
-                            "com.google.Chrome.canary", "com.google.Chrome.dev",
-                            "org.chromium.Chromium"};
+    // A browser, an Electron application and a terminal.
+    const char* listed[] = {"firefox-esr", "code", "xfce4-terminal"};
     std::int32_t pid = 500;
     for (const std::string identifier : listed) {
         SCOPED_TRACE(identifier);
-        EXPECT_TRUE(TextReplacementService::prefersKeyboardReplacement(identifier));
+        EXPECT_TRUE(ApplicationTraits::prefersKeyboardReplacement(identifier));
         {
             ReplacementFixture fixture;
             auto field = fixture.fieldIn(identifier, ++pid, "hello ghbdtn ");
@@ -285,10 +284,10 @@ TEST(TextReplacementService, TypesInListedApplicationsOnlyAfterFullVerification)
             EXPECT_TRUE(fixture.posted().empty());
         }
     }
-    for (const std::string other : {"com.google.chrome", "com.google.Chrome.helper", ""}) {
-        EXPECT_FALSE(TextReplacementService::prefersKeyboardReplacement(other));
+    for (const std::string other : {"Firefox-esr", "firefox-esr.desktop", "org.gnome.gedit", ""}) {
+        EXPECT_FALSE(ApplicationTraits::prefersKeyboardReplacement(other));
     }
-    EXPECT_FALSE(TextReplacementService::prefersKeyboardReplacement(std::nullopt));
+    EXPECT_FALSE(ApplicationTraits::prefersKeyboardReplacement(std::nullopt));
 }
 
 TEST(TextReplacementService, ErasesOneBackspacePerUserPerceivedCharacter) {
@@ -308,7 +307,7 @@ TEST(TextReplacementService, ErasesOneBackspacePerUserPerceivedCharacter) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         ReplacementFixture fixture;
-        auto field = fixture.fieldIn("com.google.Chrome", 700, c.text);
+        auto field = fixture.fieldIn("chromium", 700, c.text);
         EXPECT_EQ(fixture.service.replace(c.request),
                   TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
         std::size_t backspaces = 0;

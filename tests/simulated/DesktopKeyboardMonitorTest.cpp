@@ -29,7 +29,7 @@ class DesktopKeyboardMonitorTest : public ::testing::Test {
 // The user's keys are reported and reach the field; Plovik's own replacement keystrokes
 // reach the field unreported.
 TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
-    auto field = fixture_.fieldIn("com.google.Chrome", 9, "hi ");
+    auto field = fixture_.fieldIn("chromium", 9, "hi ");
     std::vector<std::string> texts;
     int deletions = 0;
     monitor_->onText = [&](const std::string& text) { texts.push_back(text); };
@@ -66,7 +66,7 @@ TEST_F(DesktopKeyboardMonitorTest, HearsTypedStrokesAndNotTheReplacement) {
     ASSERT_TRUE(desktop_.inputSources().addKeyboardLayout("xkb:us"));
     ASSERT_TRUE(desktop_.inputSources().addKeyboardLayout("xkb:ru"));
     desktop_.inputSources().setCurrentSourceId("xkb:us");
-    auto field = fixture_.fieldIn("com.tinyspeck.slackmacgap", 12, "");
+    auto field = fixture_.fieldIn("com.slack.Slack", 12, "");
     std::vector<PhysicalKeyStroke> strokes;
     std::string typed;
     monitor_->onStroke = [&](const std::string& text, const PhysicalKeyStroke& stroke) {
