@@ -223,6 +223,16 @@ std::optional<Modifiers> ShortcutDefinition::modifiers() const {
     return known == storedModifiers_ ? std::optional(modifiers) : std::nullopt;
 }
 
+Modifiers ShortcutDefinition::comparedModifiers() const {
+    Modifiers modifiers;
+    for (const auto& [bit, modifier] : kStoredModifiers) {
+        if ((storedModifiers_ & bit) != 0) {
+            modifiers |= modifier;
+        }
+    }
+    return modifiers & kComparedModifiers;
+}
+
 bool ShortcutDefinition::matches(Key pressedKey, Modifiers pressedModifiers) const {
     // Caps Lock is stored but never compared, so a shortcut holding it never matches.
     const std::uint16_t pressedCode = storedKeyCode(pressedKey);

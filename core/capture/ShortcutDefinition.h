@@ -39,6 +39,8 @@ class ShortcutDefinition {
     std::optional<Key> key() const;
     // Absent when the stored bits hold one this system has no modifier for.
     std::optional<Modifiers> modifiers() const;
+    // The stored Shift, Control, Alt and Super; other stored bits are left out.
+    Modifiers comparedModifiers() const;
     // Whether a press of `key` with `modifiers` (already limited to kComparedModifiers)
     // is this shortcut.
     bool matches(Key key, Modifiers modifiers) const;
