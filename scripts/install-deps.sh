@@ -1,7 +1,16 @@
 #!/bin/sh
 # Installs every Debian 12 package the build, the tests and the program need.
 # Safe to run again: it only calls apt-get when something is missing.
+# usage: install-deps.sh [--fuzz]   (--fuzz adds what `make fuzz` needs)
 set -eu
+
+fuzz=no
+for argument in "$@"; do
+    case "$argument" in
+        --fuzz) fuzz=yes ;;
+        *) echo "install-deps: unknown option $argument" >&2; exit 2 ;;
+    esac
+done
 
 PACKAGES="
 build-essential g++ make cmake ninja-build pkg-config git ccache
@@ -24,6 +33,14 @@ PACKAGES="$PACKAGES
 libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme-freedesktop
 libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
 "
+
+# The libFuzzer harnesses (`make fuzz` only): clang and its runtime, which holds libFuzzer
+# and the sanitizers and is not pulled in by clang itself.
+if [ "$fuzz" = yes ]; then
+    PACKAGES="$PACKAGES
+clang libclang-rt-14-dev
+"
+fi
 
 missing=""
 for package in $PACKAGES; do

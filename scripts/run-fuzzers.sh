@@ -10,7 +10,8 @@ if ! command -v clang++ >/dev/null 2>&1; then
     echo "make fuzz: clang++ is needed for libFuzzer (apt-get install clang)" >&2
     exit 1
 fi
-CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLOVIK_FUZZ=ON
+CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLOVIK_FUZZ=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG"
 cmake --build "$build" -j "$(nproc)"
 
 seeds() {
