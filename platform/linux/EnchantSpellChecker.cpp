@@ -41,7 +41,8 @@ std::vector<std::string> EnchantSpellChecker::availableLanguages() {
         }
         // Several providers may offer the same tag; their listing order is not stable.
         std::ranges::sort(tags);
-        tags.erase(std::ranges::unique(tags).begin(), tags.end());
+        // Not std::ranges::unique: clang 14 (the fuzz build) rejects it over GCC 12's library.
+        tags.erase(std::unique(tags.begin(), tags.end()), tags.end());
         languages_ = std::move(tags);
     }
     return *languages_;
