@@ -1,0 +1,150 @@
+// The shortcut recorder and the Shortcuts tab: what a key press records or refuses,
+// how shortcuts are written, and the conflict warning under the row it concerns.
+#include <QLabel>
+#include <QTest>
+
+#include "app/ui/SettingsWindow.h"
+#include "app/ui/ShortcutText.h"
+#include "app/ui/ShortcutsTab.h"
+#include "ui/UiFixture.h"
+#include "ui/UiTests.h"
+
+namespace plovik::ui::testing {
+
+class ShortcutRecorderTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        fixture_ = std::make_unique<UiFixture>();
+        fixture_->completeOnboardingWithBothPermissions();
+        fixture_->shell().showSettings();
+        window_ = fixture_->shell().settingsWindow();
+        window_->showTab(SettingsWindow::shortcutsTab);
+        QApplication::setActiveWindow(window_);
+        fixture_->settle();
+        tab_ = window_->shortcuts();
+    }
+    void cleanup() { fixture_.reset(); }
+
+    void shortcutsAreWrittenWithLinuxModifierNames() {
+        QCOMPARE(ShortcutText::displayText(ShortcutDefinition::optionSpace()),
+                 std::string("Alt+Space"));
+        QCOMPARE(ShortcutText::displayText(ShortcutDefinition::optionShiftSpace()),
+                 std::string("Alt+Shift+Space"));
+        QCOMPARE(ShortcutText::displayText(ShortcutDefinition::optionCommandP()),
+                 std::string("Alt+Super+P"));
+        const auto all = ShortcutDefinition::kControl | ShortcutDefinition::kOption |
+                         ShortcutDefinition::kShift | ShortcutDefinition::kCommand;
+        QCOMPARE(ShortcutText::displayText({36, all}), std::string("Ctrl+Alt+Shift+Super+Enter"));
+        QCOMPARE(ShortcutText::displayText({126, ShortcutDefinition::kControl}),
+                 std::string("Ctrl+↑"));
+        QCOMPARE(ShortcutText::displayText({99, ShortcutDefinition::kControl}),
+                 std::string("Ctrl+Key 99"));
+        QCOMPARE(tab_->recorder(ShortcutsTab::undoRow)->text(), QString("Alt+Shift+Space"));
+    }
+
+    void aPlainKeyBeepsAndKeepsRecording() {
+        auto* recorder = tab_->recorder(ShortcutsTab::manualRow);
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        QVERIFY(recorder->isRecording());
+        QCOMPARE(recorder->text(), QString("Type shortcut…"));
+        QTest::keyClick(recorder, Qt::Key_K);
+        QCOMPARE(recorder->refusedKeyCount(), 1);
+        QVERIFY(recorder->isRecording());
+        QCOMPARE(fixture_->settings().manualShortcut, ShortcutDefinition::optionSpace());
+        // Holding a modifier alone is part of building the combination: no beep.
+        QTest::keyPress(recorder, Qt::Key_Control, Qt::ControlModifier);
+        QCOMPARE(recorder->refusedKeyCount(), 1);
+        QVERIFY(recorder->isRecording());
+    }
+
+    void altSpaceRecordsAndGivesUpTheFocus() {
+        fixture_->store().update([](AppSettings& settings) {
+            settings.manualShortcut = ShortcutDefinition(35, ShortcutDefinition::kControl);
+        });
+        fixture_->settle();
+        auto* recorder = tab_->recorder(ShortcutsTab::manualRow);
+        QCOMPARE(recorder->text(), QString("Ctrl+P"));
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        QTest::keyClick(recorder, Qt::Key_Space, Qt::AltModifier);
+        QCOMPARE(fixture_->settings().manualShortcut,
+                 ShortcutDefinition(49, ShortcutDefinition::kOption));
+        QVERIFY(!recorder->isRecording());
+        QVERIFY(!recorder->hasFocus());
+        QCOMPARE(recorder->text(), QString("Alt+Space"));
+        fixture_->settle();
+        QCOMPARE(fixture_->settings().undoShortcut, ShortcutDefinition::optionShiftSpace());
+    }
+
+    void superShiftLetterRecordsBothModifiers() {
+        auto* recorder = tab_->recorder(ShortcutsTab::pauseRow);
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        QTest::keyClick(recorder, Qt::Key_Y, Qt::MetaModifier | Qt::ShiftModifier);
+        QCOMPARE(fixture_->settings().pauseShortcut,
+                 ShortcutDefinition(16, ShortcutDefinition::kCommand | ShortcutDefinition::kShift));
+        QCOMPARE(recorder->text(), QString("Shift+Super+Y"));
+    }
+
+    void losingTheFocusEndsRecordingAndShowsTheStoredShortcut() {
+        auto* recorder = tab_->recorder(ShortcutsTab::manualRow);
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        QVERIFY(recorder->hasFocus());
+        tab_->recorder(ShortcutsTab::undoRow)->setFocus();
+        fixture_->settle();
+        QVERIFY(!recorder->isRecording());
+        QCOMPARE(recorder->text(), QString("Alt+Space"));
+    }
+
+    void aChangeMadeElsewhereShowsUnlessRecording() {
+        auto* recorder = tab_->recorder(ShortcutsTab::undoRow);
+        fixture_->store().update([](AppSettings& settings) {
+            settings.undoShortcut = ShortcutDefinition(6, ShortcutDefinition::kControl);
+        });
+        fixture_->settle();
+        QCOMPARE(recorder->text(), QString("Ctrl+Z"));
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        fixture_->store().update([](AppSettings& settings) {
+            settings.undoShortcut = ShortcutDefinition::optionShiftSpace();
+        });
+        fixture_->settle();
+        QCOMPARE(recorder->text(), QString("Type shortcut…"));
+    }
+
+    void aTakenShortcutWarnsUnderItsRowOnly() {
+        const auto taken = ShortcutDefinition(4, ShortcutDefinition::kControl);
+        fixture_->setConflict(taken, "This shortcut is already reserved by another program.");
+        for (int row = 0; row < ShortcutsTab::rowCount; ++row) {
+            QVERIFY(!tab_->conflictLabel(static_cast<ShortcutsTab::Row>(row))->isVisibleTo(tab_));
+        }
+        auto* recorder = tab_->recorder(ShortcutsTab::undoRow);
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        QTest::keyClick(recorder, Qt::Key_H, Qt::ControlModifier);
+        fixture_->settle();
+        QVERIFY(tab_->conflictLabel(ShortcutsTab::undoRow)->isVisibleTo(tab_));
+        QCOMPARE(tab_->conflictLabel(ShortcutsTab::undoRow)->text(),
+                 QString("This shortcut is already reserved by another program."));
+        QVERIFY(!tab_->conflictLabel(ShortcutsTab::manualRow)->isVisibleTo(tab_));
+        QVERIFY(!tab_->conflictLabel(ShortcutsTab::pauseRow)->isVisibleTo(tab_));
+    }
+
+    void thePermissionPollDoesNotProbeTheDisplayAgain() {
+        const int probes = fixture_->conflictProbes();
+        fixture_->coordinator().refreshPermissions();
+        fixture_->coordinator().refreshPermissions();
+        fixture_->settle();
+        QCOMPARE(fixture_->conflictProbes(), probes);
+    }
+
+  private:
+    std::unique_ptr<UiFixture> fixture_;
+    SettingsWindow* window_ = nullptr;
+    ShortcutsTab* tab_ = nullptr;
+};
+
+std::unique_ptr<QObject> makeShortcutRecorderTest() {
+    return std::make_unique<ShortcutRecorderTest>();
+}
+
+}  // namespace plovik::ui::testing
+
+#include "ShortcutRecorderTest.moc"
