@@ -13,6 +13,13 @@ libgtest-dev libgmock-dev libbenchmark-dev
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
 "
 
+# Desktop services (installed applications, notifications, sounds, the shortcut probe) and
+# what their tests start: a virtual X server, a private bus, a notification server.
+PACKAGES="$PACKAGES
+libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme-freedesktop
+libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
+"
+
 missing=""
 for package in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

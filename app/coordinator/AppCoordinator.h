@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/coordinator/CoordinatorEnvironment.h"
+#include "app/coordinator/InstalledApplicationService.h"
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/decision/ApplicationPolicy.h"
@@ -98,6 +99,9 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     ActiveApplicationMonitor& activeApplicationMonitor() { return *activeApplicationMonitor_; }
     InputSourceService& inputSourceService() { return *inputSourceService_; }
     PermissionService& permissionService() { return *permissionService_; }
+    InstalledApplicationService& installedApplicationService() {
+        return *installedApplicationService_;
+    }
     UpdaterController& updaterController() { return *updaterController_; }
     FocusedElementService& focusedElementService() { return *focusedElementService_; }
     CurrentTokenBuffer& tokenBuffer() { return tokenBuffer_; }
@@ -179,6 +183,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     const CoordinatorEnvironment environment_;
     SettingsStore& settingsStore_;
+    std::unique_ptr<InstalledApplicationService> installedApplicationService_;
     std::unique_ptr<FocusedElementService> focusedElementService_;
     CurrentTokenBuffer tokenBuffer_;
     ReentrancyGuard reentrancyGuard_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/Accessibility.h"
+#include "core/platform/ApplicationCatalog.h"
 #include "core/platform/ApplicationSupportDirectory.h"
 #include "core/platform/Clock.h"
 #include "core/platform/EventPoster.h"
@@ -29,6 +30,7 @@ struct CoordinatorEnvironment {
     SpellChecker& spellChecker;
     const ApplicationSupportDirectory& applicationSupportDirectory;
     SystemServices& systemServices;
+    ApplicationCatalog& applicationCatalog;
 };
 
 }  // namespace plovik

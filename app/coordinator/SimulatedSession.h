@@ -21,6 +21,7 @@
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/InMemoryDefaultsDatabase.h"
+#include "platform/simulated/SimulatedApplicationCatalog.h"
 #include "platform/simulated/SimulatedApplicationSupportDirectory.h"
 #include "platform/simulated/SimulatedDesktop.h"
 #include "platform/simulated/SimulatedInputSources.h"
@@ -75,6 +76,7 @@ class SimulatedSession {
     SettingsStore& settingsStore() { return *settingsStore_; }
     InMemoryDefaultsDatabase& defaults() { return defaults_; }
     SimulatedSystemServices& systemServices() { return systemServices_; }
+    SimulatedApplicationCatalog& applicationCatalog() { return applicationCatalog_; }
     SimulatedApplication& application() { return *application_; }
     const SimulatedElementRef& field() const { return field_; }
     std::string fieldText() const { return field_->text(); }
@@ -127,6 +129,7 @@ class SimulatedSession {
     InMemoryDefaultsDatabase defaults_;
     SimulatedApplicationSupportDirectory applicationSupport_;
     SimulatedSystemServices systemServices_;
+    SimulatedApplicationCatalog applicationCatalog_;
     std::unique_ptr<SettingsStore> settingsStore_;
     std::shared_ptr<SimulatedApplication> application_;
     SimulatedElementRef field_;
