@@ -1,16 +1,17 @@
 #include "app/ui/ApplicationChooserDialog.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/ApplicationRowWidget.h"
+#include "app/ui/FormParts.h"
 
 namespace plovik::ui {
 
-ApplicationChooserDialog::ApplicationChooserDialog(std::vector<EnabledApplication> applications,
+ApplicationChooserDialog::ApplicationChooserDialog(std::vector<InstalledApplication> applications,
                                                    QWidget* parent)
     : QDialog(parent), applications_(std::move(applications)) {
     setWindowTitle(QStringLiteral("Add an installed application"));
@@ -19,14 +20,23 @@ ApplicationChooserDialog::ApplicationChooserDialog(std::vector<EnabledApplicatio
     search_->setPlaceholderText(QStringLiteral("Search"));
     search_->setClearButtonEnabled(true);
     list_ = new QListWidget;
-    list_->setIconSize(QSize(24, 24));
     for (std::size_t index = 0; index < applications_.size(); ++index) {
         const auto& application = applications_[index];
-        auto* item = new QListWidgetItem(QIcon(ApplicationRowWidget::iconOf(application, 24)),
-                                         QString::fromStdString(application.displayName));
-        item->setToolTip(QString::fromStdString(application.bundleIdentifier));
+        auto* item = new QListWidgetItem;
         item->setData(Qt::UserRole, static_cast<qulonglong>(index));
+        item->setData(Qt::AccessibleTextRole, QString::fromStdString(application.name));
+        auto* row = new QWidget;
+        auto* texts = new QVBoxLayout(row);
+        texts->setContentsMargins(6, 3, 6, 3);
+        texts->setSpacing(0);
+        auto* identifier = new QLabel(QString::fromStdString(application.identifier));
+        FormParts::setPointSizeDelta(identifier, -2);
+        FormParts::setTextColor(identifier, SymbolIcons::secondary());
+        texts->addWidget(new QLabel(QString::fromStdString(application.name)));
+        texts->addWidget(identifier);
+        item->setSizeHint(row->sizeHint());
         list_->addItem(item);
+        list_->setItemWidget(item, row);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Add"));
@@ -52,9 +62,8 @@ void ApplicationChooserDialog::filter(const QString& text) {
         const auto& application = applications_[index];
         const bool matches =
             text.isEmpty() ||
-            QString::fromStdString(application.displayName).contains(text, Qt::CaseInsensitive) ||
-            QString::fromStdString(application.bundleIdentifier)
-                .contains(text, Qt::CaseInsensitive);
+            QString::fromStdString(application.name).contains(text, Qt::CaseInsensitive) ||
+            QString::fromStdString(application.identifier).contains(text, Qt::CaseInsensitive);
         item->setHidden(!matches);
     }
     if (list_->currentItem() && list_->currentItem()->isHidden()) {
@@ -62,7 +71,7 @@ void ApplicationChooserDialog::filter(const QString& text) {
     }
 }
 
-std::optional<EnabledApplication> ApplicationChooserDialog::chosenApplication() const {
+std::optional<InstalledApplication> ApplicationChooserDialog::chosenApplication() const {
     const auto* item = list_->currentItem();
     if (!item || item->isHidden()) {
         return std::nullopt;

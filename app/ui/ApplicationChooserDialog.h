@@ -4,29 +4,28 @@
 #include <optional>
 #include <vector>
 
-#include "core/settings/EnabledApplication.h"
+#include "core/platform/ApplicationCatalog.h"
 
 class QLineEdit;
 class QListWidget;
 
 namespace plovik::ui {
 
-// A searchable list of the installed applications; the chosen one comes back as the
-// settings entry to add.
+// A searchable list of the installed applications, named as the desktop's menus name them.
 class ApplicationChooserDialog : public QDialog {
     Q_OBJECT
   public:
-    ApplicationChooserDialog(std::vector<EnabledApplication> applications,
+    ApplicationChooserDialog(std::vector<InstalledApplication> applications,
                              QWidget* parent = nullptr);
 
-    std::optional<EnabledApplication> chosenApplication() const;
+    std::optional<InstalledApplication> chosenApplication() const;
     QLineEdit* searchField() { return search_; }
     QListWidget* list() { return list_; }
 
   private:
     void filter(const QString& text);
 
-    std::vector<EnabledApplication> applications_;
+    std::vector<InstalledApplication> applications_;
     QLineEdit* search_ = nullptr;
     QListWidget* list_ = nullptr;
 };

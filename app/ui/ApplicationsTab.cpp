@@ -174,11 +174,16 @@ void ApplicationsTab::showSelection() {
 }
 
 std::optional<EnabledApplication> ApplicationsTab::chooseInstalledApplication() {
-    ApplicationChooserDialog dialog(context_.applications.installedApplications(), this);
+    auto& service = context_.coordinator.installedApplicationService();
+    ApplicationChooserDialog dialog(service.installedApplications(), this);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return dialog.chosenApplication();
+    const auto chosen = dialog.chosenApplication();
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return service.chooseApplication(*chosen);
 }
 
 void ApplicationsTab::addApplication() {

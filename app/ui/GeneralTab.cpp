@@ -203,6 +203,8 @@ QWidget* GeneralTab::updatesSection() {
     layout->addWidget(
         FormParts::note(QString::fromUtf8(kUpdatesCaption), FormParts::TextSize::caption));
     layout->addLayout(checkRow);
+    updatesUnavailable_ = FormParts::note(QString(), FormParts::TextSize::caption);
+    layout->addWidget(updatesUnavailable_);
     layout->addWidget(version);
     return box;
 }
@@ -242,6 +244,9 @@ void GeneralTab::refresh() {
     set(downloadsUpdates_, coordinator.automaticallyDownloadsUpdates().get());
     downloadsUpdates_->setEnabled(allowsAutomatic);
     checkForUpdates_->setEnabled(coordinator.canCheckForUpdates().get());
+    const auto unavailable = coordinator.updaterController().unavailableReason();
+    updatesUnavailable_->setText(unavailable ? QString::fromStdString(*unavailable) : QString());
+    updatesUnavailable_->setVisible(unavailable.has_value());
 
     const auto& status = coordinator.statusMessage().get();
     statusSection_->setVisible(status.has_value());

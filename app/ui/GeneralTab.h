@@ -50,6 +50,7 @@ class GeneralTab : public QWidget {
     QCheckBox* checksForUpdates_ = nullptr;
     QCheckBox* downloadsUpdates_ = nullptr;
     QPushButton* checkForUpdates_ = nullptr;
+    QLabel* updatesUnavailable_ = nullptr;
     QGroupBox* statusSection_ = nullptr;
     QLabel* status_ = nullptr;
 };

@@ -7,23 +7,48 @@ namespace plovik::ui {
 
 namespace {
 
-// Stored key codes follow the US key positions of the settings document.
-constexpr std::array<std::uint16_t, 26> kLetterCodes{
-    0, 11, 8, 2, 14, 3, 5, 4, 34, 38, 40, 37, 46, 45, 31, 35, 12, 15, 1, 17, 32, 9, 13, 7, 16, 6};
-constexpr std::array<std::uint16_t, 10> kDigitCodes{29, 18, 19, 20, 21, 23, 22, 26, 28, 25};
+constexpr std::uint32_t kX11KeycodeOffset = 8;
 
-constexpr std::array<std::pair<int, std::uint16_t>, 11> kNamedKeys{{
-    {Qt::Key_Space, 49},
-    {Qt::Key_Return, 36},
-    {Qt::Key_Enter, 36},
-    {Qt::Key_Tab, 48},
-    {Qt::Key_Backtab, 48},
-    {Qt::Key_Backspace, 51},
-    {Qt::Key_Escape, 53},
-    {Qt::Key_Left, 123},
-    {Qt::Key_Right, 124},
-    {Qt::Key_Down, 125},
-    {Qt::Key_Up, 126},
+constexpr std::array<Key, 26> kLetters{Key::a, Key::b, Key::c, Key::d, Key::e, Key::f, Key::g,
+                                       Key::h, Key::i, Key::j, Key::k, Key::l, Key::m, Key::n,
+                                       Key::o, Key::p, Key::q, Key::r, Key::s, Key::t, Key::u,
+                                       Key::v, Key::w, Key::x, Key::y, Key::z};
+constexpr std::array<Key, 10> kDigits{Key::digit0, Key::digit1, Key::digit2, Key::digit3,
+                                      Key::digit4, Key::digit5, Key::digit6, Key::digit7,
+                                      Key::digit8, Key::digit9};
+
+constexpr std::array<std::pair<int, Key>, 31> kNamedKeys{{
+    {Qt::Key_Space, Key::space},
+    {Qt::Key_Return, Key::enter},
+    {Qt::Key_Enter, Key::keypadEnter},
+    {Qt::Key_Tab, Key::tab},
+    {Qt::Key_Backtab, Key::tab},
+    {Qt::Key_Backspace, Key::backspace},
+    {Qt::Key_Escape, Key::escape},
+    {Qt::Key_Left, Key::left},
+    {Qt::Key_Right, Key::right},
+    {Qt::Key_Down, Key::down},
+    {Qt::Key_Up, Key::up},
+    {Qt::Key_Home, Key::home},
+    {Qt::Key_End, Key::end},
+    {Qt::Key_PageUp, Key::pageUp},
+    {Qt::Key_PageDown, Key::pageDown},
+    {Qt::Key_Delete, Key::deleteForward},
+    {Qt::Key_Minus, Key::minus},
+    {Qt::Key_Equal, Key::equal},
+    {Qt::Key_BracketLeft, Key::leftBrace},
+    {Qt::Key_BracketRight, Key::rightBrace},
+    {Qt::Key_Semicolon, Key::semicolon},
+    {Qt::Key_Apostrophe, Key::apostrophe},
+    {Qt::Key_QuoteLeft, Key::grave},
+    {Qt::Key_Backslash, Key::backslash},
+    {Qt::Key_Comma, Key::comma},
+    {Qt::Key_Period, Key::dot},
+    {Qt::Key_Slash, Key::slash},
+    {Qt::Key_F1, Key::f1},
+    {Qt::Key_F2, Key::f2},
+    {Qt::Key_F3, Key::f3},
+    {Qt::Key_F4, Key::f4},
 }};
 
 bool isModifierKey(int key) {
@@ -47,48 +72,58 @@ bool isModifierKey(int key) {
 
 }  // namespace
 
-std::uint64_t KeyEventShortcut::modifiersOf(Qt::KeyboardModifiers modifiers) {
-    std::uint64_t flags = 0;
+Modifiers KeyEventShortcut::modifiersOf(Qt::KeyboardModifiers modifiers) {
+    Modifiers result;
     if (modifiers & Qt::ShiftModifier) {
-        flags |= ShortcutDefinition::kShift;
+        result = result | Modifier::shift;
     }
     if (modifiers & Qt::ControlModifier) {
-        flags |= ShortcutDefinition::kControl;
+        result = result | Modifier::control;
     }
     if (modifiers & Qt::AltModifier) {
-        flags |= ShortcutDefinition::kOption;
+        result = result | Modifier::alt;
     }
     if (modifiers & Qt::MetaModifier) {
-        flags |= ShortcutDefinition::kCommand;
+        result = result | Modifier::super;
     }
-    return flags;
+    return result;
 }
 
-std::optional<std::uint16_t> KeyEventShortcut::keyCodeOf(int qtKey) {
+std::optional<Key> KeyEventShortcut::keyOf(int qtKey) {
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
-        return kLetterCodes[static_cast<std::size_t>(qtKey - Qt::Key_A)];
+        return kLetters[static_cast<std::size_t>(qtKey - Qt::Key_A)];
     }
     if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) {
-        return kDigitCodes[static_cast<std::size_t>(qtKey - Qt::Key_0)];
+        return kDigits[static_cast<std::size_t>(qtKey - Qt::Key_0)];
     }
-    for (const auto& [key, code] : kNamedKeys) {
-        if (key == qtKey) {
-            return code;
+    for (const auto& [candidate, key] : kNamedKeys) {
+        if (candidate == qtKey) {
+            return key;
         }
     }
     return std::nullopt;
 }
 
-KeyEventShortcut::Result KeyEventShortcut::fromKeyEvent(const QKeyEvent& event) {
+KeyEventShortcut::Result KeyEventShortcut::fromKeyEvent(const QKeyEvent& event,
+                                                        bool scanCodeIsX11Keycode) {
     if (isModifierKey(event.key())) {
         return {Kind::modifierOnly, std::nullopt};
     }
     const auto modifiers = modifiersOf(event.modifiers());
-    const auto keyCode = keyCodeOf(event.key());
-    if (modifiers == 0 || !keyCode) {
+    std::optional<Key> key;
+    if (scanCodeIsX11Keycode && event.nativeScanCode() > kX11KeycodeOffset) {
+        key = static_cast<Key>(event.nativeScanCode() - kX11KeycodeOffset);
+    } else {
+        key = keyOf(event.key());
+    }
+    if (modifiers.empty() || !key) {
         return {Kind::refused, std::nullopt};
     }
-    return {Kind::recorded, ShortcutDefinition(*keyCode, modifiers)};
+    const auto stored = KeyCombination{*key, modifiers}.toShortcut();
+    if (!stored) {
+        return {Kind::refused, std::nullopt};
+    }
+    return {Kind::recorded, stored};
 }
 
 }  // namespace plovik::ui

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QKeyEvent>
-#include <cstdint>
 #include <optional>
 
+#include "core/capture/KeyCombination.h"
 #include "core/capture/ShortcutDefinition.h"
 
 namespace plovik::ui {
@@ -14,7 +14,7 @@ class KeyEventShortcut {
     enum class Kind {
         // A modifier pressed on its own: the user is still building the combination.
         modifierOnly,
-        // No modifier held, or a key a shortcut cannot use: refused with a beep.
+        // No modifier held, or a key the settings cannot store: refused with a beep.
         refused,
         recorded,
     };
@@ -23,10 +23,12 @@ class KeyEventShortcut {
         std::optional<ShortcutDefinition> shortcut;
     };
 
-    static Result fromKeyEvent(const QKeyEvent& event);
-    static std::uint64_t modifiersOf(Qt::KeyboardModifiers modifiers);
-    // The stored key code of a key, by its position; absent for keys shortcuts do not use.
-    static std::optional<std::uint16_t> keyCodeOf(int qtKey);
+    // With `scanCodeIsX11Keycode` the event's native scan code names the physical key
+    // (evdev code + 8), whatever the layout; otherwise the key is read from Qt's key.
+    static Result fromKeyEvent(const QKeyEvent& event, bool scanCodeIsX11Keycode);
+    static Modifiers modifiersOf(Qt::KeyboardModifiers modifiers);
+    // The physical key of a Qt key on the US layout; absent for keys shortcuts do not use.
+    static std::optional<Key> keyOf(int qtKey);
 };
 
 }  // namespace plovik::ui

@@ -194,14 +194,17 @@ void OnboardingWindow::fillSuggestions() {
     if (!suggestions_.empty()) {
         return;
     }
-    suggestions_ = context_.applications.suggestedApplications();
+    suggestions_ = context_.coordinator.installedApplicationService().suggestedApplications();
     auto* layout = suggestionList_->layout();
-    for (const auto& suggestion : suggestions_) {
+    for (std::size_t index = 0; index < suggestions_.size(); ++index) {
+        const auto& suggestion = suggestions_[index].application;
         auto* row = new QWidget;
         auto* rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(0, 4, 0, 4);
         auto* toggle = new QCheckBox(QString::fromStdString(suggestion.displayName));
-        toggle->setChecked(false);
+        toggle->setChecked(suggestions_[index].isSelected);
+        connect(toggle, &QCheckBox::toggled, this,
+                [this, index](bool on) { suggestions_[index].isSelected = on; });
         auto* identifier = new QLabel(QString::fromStdString(suggestion.bundleIdentifier));
         FormParts::setPointSizeDelta(identifier, -1.5);
         FormParts::setTextColor(identifier, SymbolIcons::secondary());
@@ -252,9 +255,9 @@ void OnboardingWindow::goOn() {
 
 void OnboardingWindow::start() {
     std::vector<EnabledApplication> chosen;
-    for (std::size_t index = 0; index < suggestions_.size(); ++index) {
-        if (toggles_[index]->isChecked()) {
-            chosen.push_back(suggestions_[index]);
+    for (const auto& suggestion : suggestions_) {
+        if (suggestion.isSelected) {
+            chosen.push_back(suggestion.application);
         }
     }
     context_.coordinator.completeOnboarding(chosen);

@@ -54,7 +54,7 @@ class OnboardingWindow : public QWidget {
     void showPage(int page);
 
     UiContext& context_;
-    std::vector<EnabledApplication> suggestions_;
+    std::vector<InstalledApplicationSuggestion> suggestions_;
     std::vector<QCheckBox*> toggles_;
     int page_ = welcomePage;
     QLabel* symbol_ = nullptr;

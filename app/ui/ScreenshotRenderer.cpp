@@ -16,17 +16,16 @@
 #include "app/ui/DesktopShell.h"
 #include "app/ui/OnboardingWindow.h"
 #include "app/ui/PrivacyTab.h"
-#include "app/ui/SampleApplicationCatalog.h"
+#include "app/ui/SampleApplications.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/ShortcutsTab.h"
 #include "app/ui/TrayMenu.h"
+#include "core/capture/ShortcutConflictDetector.h"
+#include "platform/simulated/SimulatedShortcutProbe.h"
 
 namespace plovik::ui {
 
 namespace {
-
-constexpr const char* kSampleConflict =
-    "This shortcut is already reserved by the desktop or another application.";
 
 void settleEvents() {
     for (int round = 0; round < 5; ++round) {
@@ -57,29 +56,27 @@ bool ScreenshotRenderer::prepare() {
         return false;
     }
     session_ = std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
-    catalog_ = std::make_unique<SampleApplicationCatalog>();
+    SampleApplications::install(session_->applicationCatalog(), SampleApplications::defaults());
     auto& store = session_->settingsStore();
-    for (auto entry : catalog_->installedApplications()) {
-        if (entry.displayName == "Slack" || entry.displayName == "Telegram Desktop" ||
-            entry.displayName == "Firefox") {
-            if (entry.displayName == "Telegram Desktop") {
-                entry.automaticCorrectionEnabled = false;
-            }
-            if (entry.displayName == "Firefox") {
-                entry.isEnabled = false;
-            }
-            store.addApplication(entry);
+    auto& service = session_->coordinator().installedApplicationService();
+    for (const auto& installed : service.installedApplications()) {
+        auto entry = service.chooseApplication(installed);
+        if (entry.displayName == "Telegram Desktop") {
+            entry.automaticCorrectionEnabled = false;
+        } else if (entry.displayName == "Firefox") {
+            entry.isEnabled = false;
+        } else if (entry.displayName != "Slack") {
+            continue;
         }
+        store.addApplication(entry);
     }
-    context_ = std::make_unique<UiContext>(
-        UiContext{store, session_->coordinator(), *catalog_,
-                  [](const ShortcutDefinition& shortcut) -> std::optional<std::string> {
-                      if (shortcut == ShortcutDefinition::optionCommandP()) {
-                          return kSampleConflict;
-                      }
-                      return std::nullopt;
-                  },
-                  session_->clock(), "/usr/bin/plovik", "0.1.0", "1"});
+    // Another program holds the pause shortcut, so the Shortcuts tab shows its warning.
+    shortcutProbe_ = std::make_unique<SimulatedShortcutProbe>();
+    shortcutProbe_->hold(Key::p, Modifiers() | Modifier::alt | Modifier::super);
+    conflictDetector_ = std::make_unique<ShortcutConflictDetector>(*shortcutProbe_);
+    context_ =
+        std::make_unique<UiContext>(UiContext{store, session_->coordinator(), *conflictDetector_,
+                                              session_->clock(), "/usr/bin/plovik", "0.1.0", "1"});
     shell_ = std::make_unique<DesktopShell>(*context_, true);
     return true;
 }
@@ -139,7 +136,8 @@ void ScreenshotRenderer::renderSettings() {
     window->applications()->select(std::nullopt);
     save(window, QStringLiteral("settings-applications-none-selected"));
 
-    ApplicationChooserDialog chooser(catalog_->installedApplications(), window);
+    ApplicationChooserDialog chooser(
+        session_->coordinator().installedApplicationService().installedApplications(), window);
     chooser.show();
     save(&chooser, QStringLiteral("settings-applications-chooser"));
     chooser.hide();
@@ -190,12 +188,10 @@ void ScreenshotRenderer::renderOnboarding() {
     session_->setInputMonitoringGranted(true);
     session_->coordinator().refreshPermissions();
 
-    SampleApplicationCatalog nothingInstalled(std::vector<SampleApplicationCatalog::Sample>{});
-    auto emptyContext = std::make_unique<UiContext>(
-        UiContext{context_->settingsStore, context_->coordinator, nothingInstalled,
-                  context_->conflictDescription, context_->clock, context_->runningCopyPath,
-                  context_->version, context_->build});
-    OnboardingWindow empty(*emptyContext, shell_->bridge());
+    for (const auto& sample : SampleApplications::defaults()) {
+        session_->applicationCatalog().uninstall(sample.identifier);
+    }
+    OnboardingWindow empty(*context_, shell_->bridge());
     empty.show();
     empty.goOn();
     empty.goOn();
@@ -214,10 +210,11 @@ int ScreenshotRenderer::renderAll() {
     if (!prepare()) {
         return 0;
     }
-    renderOnboarding();
     renderMenus();
     renderSettings();
     renderWithoutTray();
+    // Last: it uninstalls the sample applications to show onboarding without any.
+    renderOnboarding();
     return failed_ ? 0 : written_;
 }
 

@@ -6,13 +6,14 @@
 class QWidget;
 
 namespace plovik {
+class ShortcutConflictDetector;
 class SimulatedSession;
-}
+class SimulatedShortcutProbe;
+}  // namespace plovik
 
 namespace plovik::ui {
 
 class DesktopShell;
-class SampleApplicationCatalog;
 struct UiContext;
 
 // Renders every window, tab, onboarding page and tray menu state to PNG files, off
@@ -38,7 +39,8 @@ class ScreenshotRenderer {
     int written_ = 0;
     bool failed_ = false;
     std::unique_ptr<SimulatedSession> session_;
-    std::unique_ptr<SampleApplicationCatalog> catalog_;
+    std::unique_ptr<SimulatedShortcutProbe> shortcutProbe_;
+    std::unique_ptr<ShortcutConflictDetector> conflictDetector_;
     std::unique_ptr<UiContext> context_;
     std::unique_ptr<DesktopShell> shell_;
 };

@@ -52,7 +52,8 @@ void ShortcutRecorderButton::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
-    const auto result = KeyEventShortcut::fromKeyEvent(*event);
+    const auto result = KeyEventShortcut::fromKeyEvent(
+        *event, QGuiApplication::platformName() == QStringLiteral("xcb"));
     switch (result.kind) {
         case KeyEventShortcut::Kind::modifierOnly:
             return;

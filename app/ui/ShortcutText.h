@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/capture/ShortcutDefinition.h"
+#include "core/platform/Key.h"
 
 namespace plovik::ui {
 
@@ -11,8 +13,8 @@ namespace plovik::ui {
 class ShortcutText {
   public:
     static std::string displayText(const ShortcutDefinition& shortcut);
-    // "Key " and the number for a key without a name of its own.
-    static std::string keyName(std::uint16_t keyCode);
+    // The key's label on a US keyboard; absent for keys without one.
+    static std::optional<std::string> keyName(Key key);
 };
 
 }  // namespace plovik::ui

@@ -72,9 +72,7 @@ void ShortcutsTab::refresh() {
         widgets.recorder->showShortcut(shortcut);
         if (widgets.probed != shortcut) {
             widgets.probed = shortcut;
-            widgets.conflictDescription = context_.conflictDescription
-                                              ? context_.conflictDescription(shortcut)
-                                              : std::nullopt;
+            widgets.conflictDescription = context_.conflictDetector.conflictDescription(shortcut);
         }
         const auto& conflict = widgets.conflictDescription;
         widgets.conflictText->setText(conflict ? QString::fromStdString(*conflict) : QString());

@@ -1,12 +1,9 @@
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 
 #include "app/coordinator/AppCoordinator.h"
-#include "app/ui/ApplicationCatalog.h"
-#include "core/capture/ShortcutDefinition.h"
+#include "core/capture/ShortcutConflictDetector.h"
 #include "core/platform/Clock.h"
 #include "core/settings/SettingsStore.h"
 
@@ -14,14 +11,10 @@ namespace plovik::ui {
 
 // What every window is handed by the shell. Everything outlives the windows.
 struct UiContext {
-    using ConflictDescription =
-        std::function<std::optional<std::string>(const ShortcutDefinition&)>;
-
     SettingsStore& settingsStore;
     AppCoordinator& coordinator;
-    ApplicationCatalog& applications;
-    // The reason a shortcut is taken by another program; absent when it is free.
-    ConflictDescription conflictDescription;
+    // Says when another program already holds a shortcut.
+    const ShortcutConflictDetector& conflictDetector;
     const Clock& clock;
     // The executable actually running, so that two installed copies can be told apart.
     std::string runningCopyPath;

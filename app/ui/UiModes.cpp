@@ -8,9 +8,10 @@
 
 #include "app/coordinator/SimulatedSession.h"
 #include "app/ui/DesktopShell.h"
-#include "app/ui/SampleApplicationCatalog.h"
 #include "app/ui/ScreenshotRenderer.h"
 #include "app/ui/SingleInstance.h"
+#include "core/capture/ShortcutConflictDetector.h"
+#include "platform/x11/XcbShortcutProbe.h"
 
 #ifndef PLOVIK_VERSION
 #define PLOVIK_VERSION ""
@@ -61,11 +62,11 @@ int runDesktopApplication(int argc, char** argv) {
                      [&session] { session->mainQueue().advance(SimulatedSession::kKeyInterval); });
     clockTick.start(static_cast<int>(SimulatedSession::kKeyInterval.count()));
 
-    SampleApplicationCatalog catalog;
+    XcbShortcutProbe shortcutProbe;
+    ShortcutConflictDetector conflictDetector(shortcutProbe);
     UiContext context{session->settingsStore(),
                       session->coordinator(),
-                      catalog,
-                      {},
+                      conflictDetector,
                       session->clock(),
                       QCoreApplication::applicationFilePath().toStdString(),
                       PLOVIK_VERSION,

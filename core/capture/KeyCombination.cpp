@@ -100,7 +100,30 @@ Modifiers modifiersOf(std::uint64_t flags) {
     return modifiers;
 }
 
+std::uint64_t flagsOf(Modifiers modifiers) {
+    std::uint64_t flags = 0;
+    const auto add = [&](Modifier modifier, std::uint64_t bit) {
+        if (modifiers.contains(modifier)) {
+            flags |= bit;
+        }
+    };
+    add(Modifier::shift, ShortcutDefinition::kShift);
+    add(Modifier::control, ShortcutDefinition::kControl);
+    add(Modifier::alt, ShortcutDefinition::kOption);
+    add(Modifier::super, ShortcutDefinition::kCommand);
+    return flags;
+}
+
 }  // namespace
+
+std::optional<ShortcutDefinition> KeyCombination::toShortcut() const {
+    for (const auto& [stored, candidate] : kStoredKeys) {
+        if (candidate == key) {
+            return ShortcutDefinition(stored, flagsOf(modifiers));
+        }
+    }
+    return std::nullopt;
+}
 
 std::optional<KeyCombination> KeyCombination::fromShortcut(const ShortcutDefinition& shortcut) {
     for (const auto& [stored, key] : kStoredKeys) {

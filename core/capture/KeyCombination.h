@@ -16,6 +16,9 @@ struct KeyCombination {
     // Modifier bits other than Shift, Control, Option and Command are dropped. Absent when
     // the stored key has no Linux key.
     static std::optional<KeyCombination> fromShortcut(const ShortcutDefinition& shortcut);
+    // The stored form; absent for a key the settings format has no number for. Only
+    // Shift, Control, Alt and Super are kept.
+    std::optional<ShortcutDefinition> toShortcut() const;
 
     bool operator==(const KeyCombination&) const = default;
 };

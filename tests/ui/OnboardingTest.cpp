@@ -87,6 +87,7 @@ class OnboardingTest : public QObject {
         QCOMPARE(applications.size(), std::size_t(2));
         const auto& telegram = applications[1];
         QCOMPARE(telegram.bundleIdentifier, std::string("org.telegram.desktop"));
+        QVERIFY(telegram.iconData.has_value());
         QVERIFY(telegram.isEnabled && telegram.automaticCorrectionEnabled &&
                 telegram.manualCorrectionEnabled && telegram.switchInputSourceAfterCorrection);
         QCOMPARE(telegram.confidenceThreshold, 0.9);

@@ -12,32 +12,28 @@
 
 #include "app/coordinator/SimulatedSession.h"
 #include "app/ui/DesktopShell.h"
-#include "app/ui/SampleApplicationCatalog.h"
+#include "app/ui/SampleApplications.h"
 #include "app/ui/TrayMenu.h"
 #include "app/ui/UiContext.h"
+#include "core/capture/KeyCombination.h"
+#include "core/capture/ShortcutConflictDetector.h"
+#include "platform/simulated/SimulatedShortcutProbe.h"
 
 namespace plovik::ui::testing {
 
 // The windows on a simulated desktop: a real settings store (in-memory defaults), a
-// real coordinator, sample installed applications, and conflicts a test names.
+// real coordinator with its installed-application service, sample installed
+// applications, and shortcuts other programs hold.
 class UiFixture {
   public:
     explicit UiFixture(bool hasTray = true,
-                       std::vector<SampleApplicationCatalog::Sample> samples = defaultSamples())
-        : catalog_(std::move(samples)) {
+                       std::vector<SampleApplications::Sample> samples = defaultSamples())
+        : conflictDetector_(shortcutProbe_) {
         auto created = SimulatedSession::create({});
         session_ = std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
+        SampleApplications::install(session_->applicationCatalog(), samples);
         context_ = std::make_unique<UiContext>(
-            UiContext{session_->settingsStore(), session_->coordinator(), catalog_,
-                      [this](const ShortcutDefinition& shortcut) -> std::optional<std::string> {
-                          ++conflictProbes_;
-                          for (const auto& [taken, message] : conflicts_) {
-                              if (taken == std::make_pair(shortcut.keyCode, shortcut.modifiers)) {
-                                  return message;
-                              }
-                          }
-                          return std::nullopt;
-                      },
+            UiContext{session_->settingsStore(), session_->coordinator(), conflictDetector_,
                       session_->clock(), "/opt/plovik/bin/plovik", "0.1.0", "7"});
         shell_ = std::make_unique<DesktopShell>(*context_, hasTray);
         settle();
@@ -47,11 +43,12 @@ class UiFixture {
         context_.reset();
     }
 
-    static std::vector<SampleApplicationCatalog::Sample> defaultSamples() {
-        return {{"com.slack.Slack", "Slack", 0x4a154b, true},
-                {"org.telegram.desktop", "Telegram Desktop", 0x2aa3df, true},
-                {"telegram-desktop", "Telegram", 0x229ed9, true},
-                {"org.gnome.TextEditor", "Text Editor", 0xe66100, false}};
+    // Slack and both Telegram packages, which onboarding suggests, and an editor.
+    static std::vector<SampleApplications::Sample> defaultSamples() {
+        return {{"com.slack.Slack", "Slack", 0x4a154b},
+                {"org.telegram.desktop", "Telegram Desktop", 0x2aa3df},
+                {"telegramdesktop", "Telegram", 0x229ed9},
+                {"org.gnome.TextEditor", "Text Editor", 0xe66100}};
     }
 
     SimulatedSession& session() { return *session_; }
@@ -60,10 +57,11 @@ class UiFixture {
     const AppSettings& settings() { return session_->settingsStore().settings(); }
     DesktopShell& shell() { return *shell_; }
     UiContext& context() { return *context_; }
-    SampleApplicationCatalog& catalog() { return catalog_; }
-    int conflictProbes() const { return conflictProbes_; }
-    void setConflict(const ShortcutDefinition& shortcut, std::string message) {
-        conflicts_[{shortcut.keyCode, shortcut.modifiers}] = std::move(message);
+    std::size_t conflictProbes() const { return shortcutProbe_.probes().size(); }
+    // Another program takes the combination.
+    void hold(const ShortcutDefinition& shortcut) {
+        const auto combination = KeyCombination::fromShortcut(shortcut);
+        shortcutProbe_.hold(combination->key, combination->modifiers);
     }
 
     // Lets the coordinator's queue and the Qt events run until both are idle.
@@ -105,12 +103,11 @@ class UiFixture {
     }
 
   private:
-    SampleApplicationCatalog catalog_;
+    SimulatedShortcutProbe shortcutProbe_;
+    ShortcutConflictDetector conflictDetector_;
     std::unique_ptr<SimulatedSession> session_;
     std::unique_ptr<UiContext> context_;
     std::unique_ptr<DesktopShell> shell_;
-    std::map<std::pair<std::uint16_t, std::uint64_t>, std::string> conflicts_;
-    int conflictProbes_ = 0;
 };
 
 }  // namespace plovik::ui::testing
