@@ -48,6 +48,7 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       installedApplicationService_(std::make_unique<InstalledApplicationService>(
           environment.applicationCatalog,
           text::LocalizedComparison(text::LocalizedComparison::userLocaleName()))),
+      shortcutConflictDetector_(environment.shortcutProbe),
       focusedElementService_(std::make_unique<FocusedElementService>(environment.accessibility,
                                                                      environment.workspace)),
       tokenBuffer_(kMaximumContextLength),

@@ -12,6 +12,7 @@
 #include "app/coordinator/InstalledApplicationService.h"
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/capture/PhysicalKeyStroke.h"
+#include "core/capture/ShortcutConflictDetector.h"
 #include "core/decision/ApplicationPolicy.h"
 #include "core/decision/CorrectionDecision.h"
 #include "core/decision/CorrectionEngine.h"
@@ -102,6 +103,9 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     InstalledApplicationService& installedApplicationService() {
         return *installedApplicationService_;
     }
+    const ShortcutConflictDetector& shortcutConflictDetector() const {
+        return shortcutConflictDetector_;
+    }
     UpdaterController& updaterController() { return *updaterController_; }
     FocusedElementService& focusedElementService() { return *focusedElementService_; }
     CurrentTokenBuffer& tokenBuffer() { return tokenBuffer_; }
@@ -184,6 +188,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     const CoordinatorEnvironment environment_;
     SettingsStore& settingsStore_;
     std::unique_ptr<InstalledApplicationService> installedApplicationService_;
+    ShortcutConflictDetector shortcutConflictDetector_;
     std::unique_ptr<FocusedElementService> focusedElementService_;
     CurrentTokenBuffer tokenBuffer_;
     ReentrancyGuard reentrancyGuard_;

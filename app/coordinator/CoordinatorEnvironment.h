@@ -9,6 +9,7 @@
 #include "core/platform/InputSourcePlatform.h"
 #include "core/platform/KeyEventTap.h"
 #include "core/platform/MainQueue.h"
+#include "core/platform/ShortcutProbe.h"
 #include "core/platform/SpellChecker.h"
 #include "core/platform/SystemServices.h"
 #include "core/platform/Workspace.h"
@@ -31,6 +32,7 @@ struct CoordinatorEnvironment {
     const ApplicationSupportDirectory& applicationSupportDirectory;
     SystemServices& systemServices;
     ApplicationCatalog& applicationCatalog;
+    ShortcutProbe& shortcutProbe;
 };
 
 }  // namespace plovik

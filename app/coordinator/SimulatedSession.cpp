@@ -65,11 +65,12 @@ std::optional<std::string> SimulatedSession::prepare() {
         addApplicationToSettings();
     }
     coordinator_ = AppCoordinator::create(
-        *settingsStore_, CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,
-                                                desktop_.accessibility(), desktop_.eventPoster(),
-                                                desktop_.workspace(), desktop_.permissions(),
-                                                inputSources, spellChecker_, applicationSupport_,
-                                                systemServices_, applicationCatalog_});
+        *settingsStore_,
+        CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,
+                               desktop_.accessibility(), desktop_.eventPoster(),
+                               desktop_.workspace(), desktop_.permissions(), inputSources,
+                               spellChecker_, applicationSupport_, systemServices_,
+                               applicationCatalog_, shortcutProbe_});
     mainQueue_.runUntilIdle();
     return std::nullopt;
 }

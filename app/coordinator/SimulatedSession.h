@@ -26,6 +26,7 @@
 #include "platform/simulated/SimulatedDesktop.h"
 #include "platform/simulated/SimulatedInputSources.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedShortcutProbe.h"
 #include "platform/simulated/SimulatedSystemServices.h"
 
 namespace plovik {
@@ -77,6 +78,7 @@ class SimulatedSession {
     InMemoryDefaultsDatabase& defaults() { return defaults_; }
     SimulatedSystemServices& systemServices() { return systemServices_; }
     SimulatedApplicationCatalog& applicationCatalog() { return applicationCatalog_; }
+    SimulatedShortcutProbe& shortcutProbe() { return shortcutProbe_; }
     SimulatedApplication& application() { return *application_; }
     const SimulatedElementRef& field() const { return field_; }
     std::string fieldText() const { return field_->text(); }
@@ -130,6 +132,7 @@ class SimulatedSession {
     SimulatedApplicationSupportDirectory applicationSupport_;
     SimulatedSystemServices systemServices_;
     SimulatedApplicationCatalog applicationCatalog_;
+    SimulatedShortcutProbe shortcutProbe_;
     std::unique_ptr<SettingsStore> settingsStore_;
     std::shared_ptr<SimulatedApplication> application_;
     SimulatedElementRef field_;

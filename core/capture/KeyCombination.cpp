@@ -90,7 +90,7 @@ Modifiers modifiersOf(std::uint64_t flags) {
     Modifiers modifiers;
     const auto add = [&](std::uint64_t bit, Modifier modifier) {
         if ((flags & bit) != 0) {
-            modifiers = modifiers | modifier;
+            modifiers |= modifier;
         }
     };
     add(ShortcutDefinition::kShift, Modifier::shift);

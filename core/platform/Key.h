@@ -4,8 +4,8 @@
 
 namespace plovik {
 
-// A physical key as Linux names it: its evdev code (linux/input-event-codes.h). An X11
-// keycode is this value plus 8.
+// A physical key, as its Linux evdev code (linux/input-event-codes.h). An X11 keycode
+// is the code plus 8; uinput and libinput use the codes as they are.
 enum class Key : std::uint16_t {
     escape = 1,
     digit1 = 2,
@@ -35,6 +35,7 @@ enum class Key : std::uint16_t {
     leftBrace = 26,
     rightBrace = 27,
     enter = 28,
+    leftControl = 29,
     a = 30,
     s = 31,
     d = 32,
@@ -47,6 +48,7 @@ enum class Key : std::uint16_t {
     semicolon = 39,
     apostrophe = 40,
     grave = 41,
+    leftShift = 42,
     backslash = 43,
     z = 44,
     x = 45,
@@ -58,7 +60,11 @@ enum class Key : std::uint16_t {
     comma = 51,
     dot = 52,
     slash = 53,
+    rightShift = 54,
+    keypadAsterisk = 55,
+    leftAlt = 56,
     space = 57,
+    capsLock = 58,
     f1 = 59,
     f2 = 60,
     f3 = 61,
@@ -69,9 +75,28 @@ enum class Key : std::uint16_t {
     f8 = 66,
     f9 = 67,
     f10 = 68,
+    numLock = 69,
+    keypad7 = 71,
+    keypad8 = 72,
+    keypad9 = 73,
+    keypadMinus = 74,
+    keypad4 = 75,
+    keypad5 = 76,
+    keypad6 = 77,
+    keypadPlus = 78,
+    keypad1 = 79,
+    keypad2 = 80,
+    keypad3 = 81,
+    keypad0 = 82,
+    keypadDot = 83,
+    // The key beside left Shift on ISO keyboards.
+    iso102nd = 86,
     f11 = 87,
     f12 = 88,
     keypadEnter = 96,
+    rightControl = 97,
+    keypadSlash = 98,
+    rightAlt = 100,
     home = 102,
     up = 103,
     pageUp = 104,
@@ -80,7 +105,26 @@ enum class Key : std::uint16_t {
     end = 107,
     down = 108,
     pageDown = 109,
+    insert = 110,
     deleteForward = 111,
+    mute = 113,
+    volumeDown = 114,
+    volumeUp = 115,
+    keypadEqual = 117,
+    leftSuper = 125,
+    rightSuper = 126,
+    f13 = 183,
+    f14 = 184,
+    f15 = 185,
+    f16 = 186,
+    f17 = 187,
+    f18 = 188,
+    f19 = 189,
+    f20 = 190,
 };
+
+constexpr std::uint16_t evdevCode(Key key) {
+    return static_cast<std::uint16_t>(key);
+}
 
 }  // namespace plovik

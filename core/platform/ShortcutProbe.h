@@ -12,7 +12,7 @@ class ShortcutProbe {
     virtual ~ShortcutProbe() = default;
 
     // True when the desktop, its window manager or another program holds the combination,
-    // or when it cannot be asked.
+    // or when it cannot be asked. What this program itself holds does not count.
     virtual bool isTaken(Key key, Modifiers modifiers) = 0;
 };
 

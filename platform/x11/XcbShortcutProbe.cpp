@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <utility>
 
 namespace plovik {
 
@@ -24,7 +25,8 @@ constexpr int kX11KeycodeOffset = 8;
 
 }  // namespace
 
-XcbShortcutProbe::XcbShortcutProbe(const std::optional<std::string>& displayName) {
+XcbShortcutProbe::XcbShortcutProbe(const std::optional<std::string>& displayName, OwnGrabs ownGrabs)
+    : ownGrabs_(std::move(ownGrabs)) {
     int screenNumber = 0;
     connection_.reset(xcb_connect(displayName ? displayName->c_str() : nullptr, &screenNumber));
     if (xcb_connection_has_error(connection_.get())) {
@@ -43,6 +45,9 @@ XcbShortcutProbe::XcbShortcutProbe(const std::optional<std::string>& displayName
 }
 
 bool XcbShortcutProbe::isTaken(Key key, Modifiers modifiers) {
+    if (ownGrabs_ && ownGrabs_(key, modifiers)) {
+        return false;
+    }
     if (!connection_ || root_ == XCB_NONE) {
         return true;
     }
@@ -103,16 +108,16 @@ XcbShortcutProbe::ModifierMasks XcbShortcutProbe::readModifierMasks() const {
 
 std::uint16_t XcbShortcutProbe::maskOf(Modifiers modifiers, const ModifierMasks& masks) {
     std::uint16_t mask = 0;
-    if (modifiers.contains(Modifier::shift)) {
+    if (modifiers.has(Modifier::shift)) {
         mask |= XCB_MOD_MASK_SHIFT;
     }
-    if (modifiers.contains(Modifier::control)) {
+    if (modifiers.has(Modifier::control)) {
         mask |= XCB_MOD_MASK_CONTROL;
     }
-    if (modifiers.contains(Modifier::alt)) {
+    if (modifiers.has(Modifier::alt)) {
         mask |= masks.alt;
     }
-    if (modifiers.contains(Modifier::super)) {
+    if (modifiers.has(Modifier::super)) {
         mask |= masks.super;
     }
     return mask;

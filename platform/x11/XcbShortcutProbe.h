@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,9 +18,14 @@ namespace plovik {
 // (the two kinds do not see each other). The server refuses a grab another client holds.
 class XcbShortcutProbe final : public ShortcutProbe {
   public:
+    // Whether this program's own key capture holds the combination. Its grabs come from
+    // another connection, so the server would refuse the probe as if a stranger held them.
+    using OwnGrabs = std::function<bool(Key key, Modifiers modifiers)>;
+
     // The display named, or $DISPLAY when absent. Without a server every combination
-    // counts as taken.
-    explicit XcbShortcutProbe(const std::optional<std::string>& displayName = std::nullopt);
+    // counts as taken. A combination this program holds counts as free and is not touched.
+    explicit XcbShortcutProbe(const std::optional<std::string>& displayName = std::nullopt,
+                              OwnGrabs ownGrabs = nullptr);
 
     bool isTaken(Key key, Modifiers modifiers) override;
 
@@ -44,6 +50,7 @@ class XcbShortcutProbe final : public ShortcutProbe {
     std::vector<std::uint16_t> masterKeyboards() const;
 
     std::unique_ptr<xcb_connection_t, ConnectionCloser> connection_;
+    OwnGrabs ownGrabs_;
     xcb_window_t root_ = XCB_NONE;
     bool hasInput2_ = false;
 };

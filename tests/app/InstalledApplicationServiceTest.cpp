@@ -106,8 +106,13 @@ TEST_F(InstalledApplicationServiceTest, AnIconTooLargeForTheSettingsIsLeftOut) {
     EXPECT_EQ(service_.chooseApplication(entry("big", "Big")).iconData, std::nullopt);
 }
 
-TEST(CoordinatorInstalledApplications, TheCoordinatorOffersTheDesktopsApplications) {
+TEST(CoordinatorDesktopServices, TheCoordinatorOffersApplicationsAndShortcutWarnings) {
     auto session = testing::makeSession();
+    session->shortcutProbe().hold(Key::p, Modifier::alt | Modifier::super);
+    EXPECT_EQ(session->coordinator().shortcutConflictDetector().conflictDescription(
+                  ShortcutDefinition::optionCommandP()),
+              ShortcutConflictDetector::kReservedMessage);
+
     session->applicationCatalog().install(entry("org.telegram.desktop", "Telegram"));
     const auto suggestions =
         session->coordinator().installedApplicationService().suggestedApplications();

@@ -14,7 +14,7 @@ class ShortcutConflictDetectorTest : public ::testing::Test {
 };
 
 TEST_F(ShortcutConflictDetectorTest, AltSpaceGetsItsCaveatWithoutAProbe) {
-    probe_.hold(Key::space, {Modifier::alt});
+    probe_.hold(Key::space, Modifier::alt);
     EXPECT_EQ(detector_.conflictDescription(ShortcutDefinition::optionSpace()),
               ShortcutConflictDetector::kAltSpaceCaveat);
     EXPECT_TRUE(probe_.probes().empty());
@@ -23,11 +23,11 @@ TEST_F(ShortcutConflictDetectorTest, AltSpaceGetsItsCaveatWithoutAProbe) {
     EXPECT_EQ(detector_.conflictDescription(ShortcutDefinition::optionShiftSpace()), std::nullopt);
     ASSERT_EQ(probe_.probes().size(), 1u);
     EXPECT_EQ(probe_.probes()[0].first, Key::space);
-    EXPECT_EQ(probe_.probes()[0].second, (Modifiers{Modifier::alt, Modifier::shift}));
+    EXPECT_EQ(probe_.probes()[0].second, (Modifier::alt | Modifier::shift));
 }
 
 TEST_F(ShortcutConflictDetectorTest, AHeldCombinationIsReservedAndAFreeOneHasNothingToSay) {
-    probe_.hold(Key::p, {Modifier::alt, Modifier::super});
+    probe_.hold(Key::p, Modifier::alt | Modifier::super);
     EXPECT_EQ(detector_.conflictDescription(ShortcutDefinition::optionCommandP()),
               ShortcutConflictDetector::kReservedMessage);
     // The same key with other modifiers is free.
@@ -42,7 +42,7 @@ TEST_F(ShortcutConflictDetectorTest, ModifierBitsOutsideTheFourAreProbedWithout)
         std::nullopt);
     ASSERT_EQ(probe_.probes().size(), 1u);
     EXPECT_EQ(probe_.probes()[0].first, Key::a);
-    EXPECT_EQ(probe_.probes()[0].second, (Modifiers{Modifier::control, Modifier::shift}));
+    EXPECT_EQ(probe_.probes()[0].second, (Modifier::control | Modifier::shift));
 }
 
 TEST_F(ShortcutConflictDetectorTest, AKeyWithoutALinuxKeyCannotBeHeldAndIsReserved) {
@@ -69,7 +69,7 @@ TEST(KeyCombination, StoredKeysReachTheirPhysicalKeys) {
     }
     EXPECT_EQ(KeyCombination::fromShortcut({10, 0}), std::nullopt);
     EXPECT_EQ(KeyCombination::fromShortcut(ShortcutDefinition::optionCommandP()),
-              (KeyCombination{Key::p, {Modifier::alt, Modifier::super}}));
+              (KeyCombination{Key::p, Modifier::alt | Modifier::super}));
 }
 
 }  // namespace

@@ -11,13 +11,14 @@
 #include <string>
 
 #include "platform/linux/AutostartEntry.h"
-#include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/linux/DesktopSystemServices.h"
 #include "platform/linux/DesktopUpdaterController.h"
 #include "platform/linux/GlibHandles.h"
 #include "platform/linux/NotificationClient.h"
 #include "platform/linux/ThemeSoundPlayer.h"
+#include "platform/linux/XdgApplicationCatalog.h"
 #include "support/ChildProcess.h"
+#include "support/ScopedVariable.h"
 #include "support/Skip.h"
 #include "support/TemporaryDirectory.h"
 #include "support/VirtualDisplay.h"
@@ -107,7 +108,7 @@ TEST_F(AutostartTest, FailuresAreDescribedAndLeaveNothingBehind) {
 }
 
 TEST_F(AutostartTest, TheServicesPointTheEntryAtTheRunningProgram) {
-    DesktopEntryCatalog catalog(environment_);
+    XdgApplicationCatalog catalog(environment_);
     DesktopSystemServices services(catalog, {environment_, std::nullopt, std::nullopt});
     ASSERT_EQ(services.registerLoginItem(), std::nullopt);
     const auto running = AutostartEntry::runningProgram();
@@ -300,8 +301,8 @@ TEST(ThemeSounds, PlaysThroughTheSoundSystem) {
     const auto output = home.path() / "played.raw";
     writeFile(home.path() / ".asoundrc", "pcm.!default { type file slave.pcm \"null\" file \"" +
                                              output.string() + "\" format \"raw\" }\n");
-    ::setenv("HOME", home.path().c_str(), 1);
-    ::setenv("CANBERRA_DRIVER", "alsa", 1);
+    const testing::ScopedVariable homeVariable("HOME", home.path().string());
+    const testing::ScopedVariable driver("CANBERRA_DRIVER", "alsa");
 
     ThemeSoundPlayer player;
     EXPECT_FALSE(player.play("Unknown"));
@@ -323,7 +324,7 @@ class UpdaterTest : public ::testing::Test {
         environmentOf({{"XDG_DATA_HOME", (root_.path() / "home").string()},
                        {"XDG_DATA_DIRS", (root_.path() / "system").string()},
                        {"HOME", (root_.path() / "user").string()}});
-    DesktopEntryCatalog catalog_{environment_};
+    XdgApplicationCatalog catalog_{environment_};
 };
 
 TEST_F(UpdaterTest, WithoutAnUpdateApplicationChecksAreUnavailable) {

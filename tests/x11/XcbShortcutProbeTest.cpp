@@ -94,11 +94,11 @@ TEST_F(XcbShortcutProbeTest, ACombinationAnotherClientHoldsIsTaken) {
     ASSERT_TRUE(other_->grabCore(Key::f5, XCB_MOD_MASK_CONTROL));
     ASSERT_TRUE(other_->grabInput(Key::p, XCB_MOD_MASK_1 | XCB_MOD_MASK_4));
 
-    EXPECT_TRUE(probe_->isTaken(Key::f5, {Modifier::control}));
-    EXPECT_TRUE(probe_->isTaken(Key::p, {Modifier::alt, Modifier::super}));
+    EXPECT_TRUE(probe_->isTaken(Key::f5, Modifier::control));
+    EXPECT_TRUE(probe_->isTaken(Key::p, Modifier::alt | Modifier::super));
     // Other modifiers on the same keys are free.
-    EXPECT_FALSE(probe_->isTaken(Key::f5, {Modifier::control, Modifier::shift}));
-    EXPECT_FALSE(probe_->isTaken(Key::p, {Modifier::super}));
+    EXPECT_FALSE(probe_->isTaken(Key::f5, Modifier::control | Modifier::shift));
+    EXPECT_FALSE(probe_->isTaken(Key::p, Modifier::super));
 
     const ShortcutConflictDetector detector(*probe_);
     EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::optionCommandP()),
@@ -110,7 +110,7 @@ TEST_F(XcbShortcutProbeTest, ACombinationAnotherClientHoldsIsTaken) {
 TEST_F(XcbShortcutProbeTest, AFreeCombinationIsFreeAndStaysFree) {
     const ShortcutConflictDetector detector(*probe_);
     EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::optionShiftSpace()), std::nullopt);
-    EXPECT_FALSE(probe_->isTaken(Key::f7, {Modifier::control, Modifier::alt}));
+    EXPECT_FALSE(probe_->isTaken(Key::f7, Modifier::control | Modifier::alt));
 
     // The probe released everything: another client gets both kinds of grab.
     EXPECT_TRUE(other_->grabCore(Key::space, XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT));
@@ -128,16 +128,29 @@ TEST_F(XcbShortcutProbeTest, AHoldInOneLockStateIsEnough) {
         xcb_grab_key_checked(connection, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_2,
                              keycodeOf(Key::f9), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     ASSERT_EQ(error, nullptr);
-    EXPECT_TRUE(probe_->isTaken(Key::f9, {Modifier::control}));
+    EXPECT_TRUE(probe_->isTaken(Key::f9, Modifier::control));
     xcb_disconnect(connection);
     // The server drops the grabs of a client that left, soon after.
-    EXPECT_TRUE(testing::waitUntil([&] { return !probe_->isTaken(Key::f9, {Modifier::control}); },
+    EXPECT_TRUE(testing::waitUntil([&] { return !probe_->isTaken(Key::f9, Modifier::control); },
                                    std::chrono::seconds(2)));
+}
+
+TEST_F(XcbShortcutProbeTest, ACombinationThisProgramHoldsIsFreeAndKeepsItsGrab) {
+    // This program's key capture, on a connection of its own.
+    OtherClient capture(display_->name());
+    ASSERT_TRUE(capture.grabCore(Key::f5, XCB_MOD_MASK_CONTROL));
+    ASSERT_TRUE(capture.grabInput(Key::f5, XCB_MOD_MASK_CONTROL));
+    XcbShortcutProbe probe(display_->name(), [](Key key, Modifiers modifiers) {
+        return key == Key::f5 && modifiers == Modifiers(Modifier::control);
+    });
+    EXPECT_FALSE(probe.isTaken(Key::f5, Modifier::control));
+    EXPECT_FALSE(other_->grabCore(Key::f5, XCB_MOD_MASK_CONTROL));
+    EXPECT_FALSE(other_->grabInput(Key::f5, XCB_MOD_MASK_CONTROL));
 }
 
 TEST(XcbShortcutProbe, WithoutADisplayEveryCombinationCountsAsTaken) {
     XcbShortcutProbe probe(std::string(":-1"));
-    EXPECT_TRUE(probe.isTaken(Key::f5, {Modifier::control}));
+    EXPECT_TRUE(probe.isTaken(Key::f5, Modifier::control));
 }
 
 }  // namespace

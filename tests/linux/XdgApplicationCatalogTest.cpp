@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "app/coordinator/InstalledApplicationService.h"
-#include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/linux/GlibHandles.h"
+#include "platform/linux/XdgApplicationCatalog.h"
+#include "support/ScopedVariable.h"
 #include "support/TemporaryDirectory.h"
 
 namespace plovik {
@@ -56,9 +57,9 @@ std::optional<DecodedImage> decodePng(const std::vector<std::uint8_t>& png) {
                         pixels[3]};
 }
 
-class DesktopEntryCatalogTest : public ::testing::Test {
+class XdgApplicationCatalogTest : public ::testing::Test {
   protected:
-    DesktopEntryCatalogTest()
+    XdgApplicationCatalogTest()
         : catalog_([this](const std::string& name) -> std::optional<std::string> {
               const auto found = variables_.find(name);
               return found == variables_.end() ? std::nullopt : std::optional(found->second);
@@ -81,10 +82,10 @@ class DesktopEntryCatalogTest : public ::testing::Test {
         {"HOME", (root_.path() / "user").string()},
         {"XDG_DATA_HOME", (root_.path() / "home").string()},
         {"XDG_DATA_DIRS", (root_.path() / "system").string() + ":relative/ignored"}};
-    DesktopEntryCatalog catalog_;
+    XdgApplicationCatalog catalog_;
 };
 
-TEST_F(DesktopEntryCatalogTest, ListsTheApplicationsTheMenusShow) {
+TEST_F(XdgApplicationCatalogTest, ListsTheApplicationsTheMenusShow) {
     writeFile(systemApplications() / "org.gnome.TextEditor.desktop", entry("Text Editor"));
     writeFile(systemApplications() / "kde/org.kde.kwrite.desktop", entry("KWrite"));
     writeFile(systemApplications() / "handler.desktop", entry("Handler", "NoDisplay=true\n"));
@@ -99,6 +100,7 @@ TEST_F(DesktopEntryCatalogTest, ListsTheApplicationsTheMenusShow) {
     writeFile(systemApplications() / "removed.desktop", entry("Removed"));
     writeFile(userApplications() / "removed.desktop", entry("Removed", "Hidden=true\n"));
     writeFile(systemApplications() / "renamed.desktop", entry("System Name"));
+    fs::create_directory_symlink(systemApplications(), systemApplications() / "loop");
     writeFile(userApplications() / "renamed.desktop", entry("User Name"));
 
     EXPECT_EQ(listedIdentifiers(),
@@ -114,7 +116,7 @@ TEST_F(DesktopEntryCatalogTest, ListsTheApplicationsTheMenusShow) {
     }
 }
 
-TEST_F(DesktopEntryCatalogTest, ReadsAnEntryFileWhereverItLies) {
+TEST_F(XdgApplicationCatalogTest, ReadsAnEntryFileWhereverItLies) {
     writeFile(systemApplications() / "sub/dir/app.desktop", entry("Nested"));
     writeFile(root_.path() / "elsewhere/Foo Bar.desktop", entry("Foo", "NoDisplay=true\n"));
 
@@ -129,21 +131,22 @@ TEST_F(DesktopEntryCatalogTest, ReadsAnEntryFileWhereverItLies) {
     EXPECT_EQ(catalog_.applicationAt(root_.path() / "absent.desktop"), std::nullopt);
 }
 
-TEST_F(DesktopEntryCatalogTest, NamesFollowTheUsersLanguage) {
+TEST_F(XdgApplicationCatalogTest, NamesFollowTheUsersLanguage) {
     writeFile(systemApplications() / "files.desktop",
               entry("Files", "Name[de]=Dateien\nName[ru]=Файлы\n"));
-    const char* previous = std::getenv("LANGUAGE");
-    const std::optional<std::string> saved = previous ? std::optional(previous) : std::nullopt;
-    ::setenv("LANGUAGE", "ru", 1);
-    EXPECT_EQ(catalog_.application("files")->name, "Файлы");
-    ::setenv("LANGUAGE", "de", 1);
-    EXPECT_EQ(catalog_.application("files")->name, "Dateien");
-    ::setenv("LANGUAGE", "fr", 1);
+    {
+        const testing::ScopedVariable language("LANGUAGE", "ru");
+        EXPECT_EQ(catalog_.application("files")->name, "Файлы");
+    }
+    {
+        const testing::ScopedVariable language("LANGUAGE", "de");
+        EXPECT_EQ(catalog_.application("files")->name, "Dateien");
+    }
+    const testing::ScopedVariable language("LANGUAGE", "fr");
     EXPECT_EQ(catalog_.application("files")->name, "Files");
-    saved ? ::setenv("LANGUAGE", saved->c_str(), 1) : ::unsetenv("LANGUAGE");
 }
 
-TEST_F(DesktopEntryCatalogTest, DrawsThemeIconsIntoA64PixelSquare) {
+TEST_F(XdgApplicationCatalogTest, DrawsThemeIconsIntoA64PixelSquare) {
     const auto hicolor = root_.path() / "system/icons/hicolor";
     writeFile(hicolor / "index.theme",
               "[Icon Theme]\nName=Hicolor\nDirectories=16x16/apps,48x48/apps\n\n"
@@ -181,7 +184,7 @@ TEST_F(DesktopEntryCatalogTest, DrawsThemeIconsIntoA64PixelSquare) {
     EXPECT_EQ(catalog_.iconPng(systemApplications() / "absent.desktop", 64), std::nullopt);
 }
 
-TEST_F(DesktopEntryCatalogTest, TheServiceSuggestsAndBuildsEntriesFromDesktopFiles) {
+TEST_F(XdgApplicationCatalogTest, TheServiceSuggestsAndBuildsEntriesFromDesktopFiles) {
     InstalledApplicationService service(catalog_, text::LocalizedComparison("en_US"));
     EXPECT_TRUE(service.suggestedApplications().empty());
 

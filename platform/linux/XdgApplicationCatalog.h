@@ -15,11 +15,11 @@ namespace plovik {
 // every data directory (the first entry with an id wins, so a Hidden one in the user's
 // folder removes a system application), read through GIO for names in the user's
 // language, NoDisplay, OnlyShowIn and TryExec. Icons come from the icon themes.
-class DesktopEntryCatalog final : public ApplicationCatalog {
+class XdgApplicationCatalog final : public ApplicationCatalog {
   public:
     // The folders are worked out from `environment` at every call. `iconTheme` is the
     // desktop's icon theme when known; "hicolor" is searched in any case.
-    explicit DesktopEntryCatalog(
+    explicit XdgApplicationCatalog(
         XdgDirectories::Environment environment = XdgDirectories::processEnvironment(),
         std::optional<std::string> iconTheme = std::nullopt);
 

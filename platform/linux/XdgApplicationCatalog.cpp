@@ -1,4 +1,4 @@
-#include "platform/linux/DesktopEntryCatalog.h"
+#include "platform/linux/XdgApplicationCatalog.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gio/gdesktopappinfo.h>
@@ -77,11 +77,11 @@ std::optional<std::vector<std::uint8_t>> encodePng(GdkPixbuf* image) {
 
 }  // namespace
 
-DesktopEntryCatalog::DesktopEntryCatalog(XdgDirectories::Environment environment,
-                                         std::optional<std::string> iconTheme)
+XdgApplicationCatalog::XdgApplicationCatalog(XdgDirectories::Environment environment,
+                                             std::optional<std::string> iconTheme)
     : environment_(std::move(environment)), iconTheme_(std::move(iconTheme)) {}
 
-std::vector<InstalledApplication> DesktopEntryCatalog::installedApplications() {
+std::vector<InstalledApplication> XdgApplicationCatalog::installedApplications() {
     std::vector<InstalledApplication> applications;
     for (const auto& [identifier, file] : entryFiles()) {
         const auto info = loadEntry(file);
@@ -92,7 +92,7 @@ std::vector<InstalledApplication> DesktopEntryCatalog::installedApplications() {
     return applications;
 }
 
-std::optional<InstalledApplication> DesktopEntryCatalog::application(
+std::optional<InstalledApplication> XdgApplicationCatalog::application(
     const std::string& identifier) {
     const auto files = entryFiles();
     const auto found = files.find(identifier);
@@ -106,7 +106,7 @@ std::optional<InstalledApplication> DesktopEntryCatalog::application(
     return InstalledApplication{identifier, nameOf(info.get()), found->second.string()};
 }
 
-std::optional<InstalledApplication> DesktopEntryCatalog::applicationAt(
+std::optional<InstalledApplication> XdgApplicationCatalog::applicationAt(
     const std::string& filePath) {
     const auto info = loadEntry(filePath);
     if (!info) {
@@ -115,8 +115,8 @@ std::optional<InstalledApplication> DesktopEntryCatalog::applicationAt(
     return InstalledApplication{identifierOf(filePath), nameOf(info.get()), filePath};
 }
 
-std::optional<std::vector<std::uint8_t>> DesktopEntryCatalog::iconPng(const std::string& filePath,
-                                                                      int size) {
+std::optional<std::vector<std::uint8_t>> XdgApplicationCatalog::iconPng(const std::string& filePath,
+                                                                        int size) {
     const auto info = loadEntry(filePath);
     GIcon* icon = info ? g_app_info_get_icon(G_APP_INFO(info.get())) : nullptr;
     if (icon == nullptr || size <= 0) {
@@ -143,13 +143,14 @@ std::optional<std::vector<std::uint8_t>> DesktopEntryCatalog::iconPng(const std:
     return image ? encodePng(image.get()) : std::nullopt;
 }
 
-std::map<std::string, fs::path> DesktopEntryCatalog::entryFiles() const {
+std::map<std::string, fs::path> XdgApplicationCatalog::entryFiles() const {
     std::map<std::string, fs::path> files;
+    // Linked folders are not followed: a link back up would never end.
     for (const auto& directory : XdgDirectories::dataDirectories(environment_)) {
         const auto applications = directory / "applications";
         std::error_code error;
         for (fs::recursive_directory_iterator
-                 it(applications, fs::directory_options::follow_directory_symlink, error),
+                 it(applications, fs::directory_options::skip_permission_denied, error),
              end;
              !error && it != end; it.increment(error)) {
             if (isDesktopFile(it->path())) {
@@ -162,7 +163,7 @@ std::map<std::string, fs::path> DesktopEntryCatalog::entryFiles() const {
     return files;
 }
 
-std::string DesktopEntryCatalog::identifierOf(const fs::path& file) const {
+std::string XdgApplicationCatalog::identifierOf(const fs::path& file) const {
     const auto normal = file.lexically_normal();
     for (const auto& directory : XdgDirectories::dataDirectories(environment_)) {
         auto relative = normal.lexically_relative((directory / "applications").lexically_normal());
