@@ -75,16 +75,16 @@ bool isModifierKey(int key) {
 Modifiers KeyEventShortcut::modifiersOf(Qt::KeyboardModifiers modifiers) {
     Modifiers result;
     if (modifiers & Qt::ShiftModifier) {
-        result = result | Modifier::shift;
+        result |= Modifier::shift;
     }
     if (modifiers & Qt::ControlModifier) {
-        result = result | Modifier::control;
+        result |= Modifier::control;
     }
     if (modifiers & Qt::AltModifier) {
-        result = result | Modifier::alt;
+        result |= Modifier::alt;
     }
     if (modifiers & Qt::MetaModifier) {
-        result = result | Modifier::super;
+        result |= Modifier::super;
     }
     return result;
 }

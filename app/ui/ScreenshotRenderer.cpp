@@ -20,8 +20,6 @@
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/ShortcutsTab.h"
 #include "app/ui/TrayMenu.h"
-#include "core/capture/ShortcutConflictDetector.h"
-#include "platform/simulated/SimulatedShortcutProbe.h"
 
 namespace plovik::ui {
 
@@ -71,12 +69,9 @@ bool ScreenshotRenderer::prepare() {
         store.addApplication(entry);
     }
     // Another program holds the pause shortcut, so the Shortcuts tab shows its warning.
-    shortcutProbe_ = std::make_unique<SimulatedShortcutProbe>();
-    shortcutProbe_->hold(Key::p, Modifiers() | Modifier::alt | Modifier::super);
-    conflictDetector_ = std::make_unique<ShortcutConflictDetector>(*shortcutProbe_);
-    context_ =
-        std::make_unique<UiContext>(UiContext{store, session_->coordinator(), *conflictDetector_,
-                                              session_->clock(), "/usr/bin/plovik", "0.1.0", "1"});
+    session_->shortcutProbe().hold(Key::p, Modifier::alt | Modifier::super);
+    context_ = std::make_unique<UiContext>(UiContext{
+        store, session_->coordinator(), session_->clock(), "/usr/bin/plovik", "0.1.0", "1"});
     shell_ = std::make_unique<DesktopShell>(*context_, true);
     return true;
 }

@@ -6,9 +6,7 @@
 class QWidget;
 
 namespace plovik {
-class ShortcutConflictDetector;
 class SimulatedSession;
-class SimulatedShortcutProbe;
 }  // namespace plovik
 
 namespace plovik::ui {
@@ -39,8 +37,6 @@ class ScreenshotRenderer {
     int written_ = 0;
     bool failed_ = false;
     std::unique_ptr<SimulatedSession> session_;
-    std::unique_ptr<SimulatedShortcutProbe> shortcutProbe_;
-    std::unique_ptr<ShortcutConflictDetector> conflictDetector_;
     std::unique_ptr<UiContext> context_;
     std::unique_ptr<DesktopShell> shell_;
 };

@@ -104,8 +104,7 @@ std::string ShortcutText::displayText(const ShortcutDefinition& shortcut) {
     }
     std::string text;
     const auto add = [&](Modifier modifier, const char* name) {
-        const auto held = combination->modifiers;
-        if ((held | modifier) == held) {
+        if (combination->modifiers.has(modifier)) {
             text += name;
         }
     };

@@ -72,7 +72,8 @@ void ShortcutsTab::refresh() {
         widgets.recorder->showShortcut(shortcut);
         if (widgets.probed != shortcut) {
             widgets.probed = shortcut;
-            widgets.conflictDescription = context_.conflictDetector.conflictDescription(shortcut);
+            widgets.conflictDescription =
+                context_.coordinator.shortcutConflictDetector().conflictDescription(shortcut);
         }
         const auto& conflict = widgets.conflictDescription;
         widgets.conflictText->setText(conflict ? QString::fromStdString(*conflict) : QString());

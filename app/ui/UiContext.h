@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/coordinator/AppCoordinator.h"
-#include "core/capture/ShortcutConflictDetector.h"
 #include "core/platform/Clock.h"
 #include "core/settings/SettingsStore.h"
 
@@ -13,8 +12,6 @@ namespace plovik::ui {
 struct UiContext {
     SettingsStore& settingsStore;
     AppCoordinator& coordinator;
-    // Says when another program already holds a shortcut.
-    const ShortcutConflictDetector& conflictDetector;
     const Clock& clock;
     // The executable actually running, so that two installed copies can be told apart.
     std::string runningCopyPath;

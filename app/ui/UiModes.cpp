@@ -10,8 +10,6 @@
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
 #include "app/ui/SingleInstance.h"
-#include "core/capture/ShortcutConflictDetector.h"
-#include "platform/x11/XcbShortcutProbe.h"
 
 #ifndef PLOVIK_VERSION
 #define PLOVIK_VERSION ""
@@ -62,15 +60,10 @@ int runDesktopApplication(int argc, char** argv) {
                      [&session] { session->mainQueue().advance(SimulatedSession::kKeyInterval); });
     clockTick.start(static_cast<int>(SimulatedSession::kKeyInterval.count()));
 
-    XcbShortcutProbe shortcutProbe;
-    ShortcutConflictDetector conflictDetector(shortcutProbe);
-    UiContext context{session->settingsStore(),
-                      session->coordinator(),
-                      conflictDetector,
-                      session->clock(),
-                      QCoreApplication::applicationFilePath().toStdString(),
-                      PLOVIK_VERSION,
-                      PLOVIK_BUILD};
+    UiContext context{
+        session->settingsStore(), session->coordinator(),
+        session->clock(),         QCoreApplication::applicationFilePath().toStdString(),
+        PLOVIK_VERSION,           PLOVIK_BUILD};
     DesktopShell shell(context, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&shell, &DesktopShell::quitRequested, &application, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell,

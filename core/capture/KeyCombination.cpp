@@ -103,7 +103,7 @@ Modifiers modifiersOf(std::uint64_t flags) {
 std::uint64_t flagsOf(Modifiers modifiers) {
     std::uint64_t flags = 0;
     const auto add = [&](Modifier modifier, std::uint64_t bit) {
-        if (modifiers.contains(modifier)) {
+        if (modifiers.has(modifier)) {
             flags |= bit;
         }
     };

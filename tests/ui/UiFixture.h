@@ -27,14 +27,13 @@ namespace plovik::ui::testing {
 class UiFixture {
   public:
     explicit UiFixture(bool hasTray = true,
-                       std::vector<SampleApplications::Sample> samples = defaultSamples())
-        : conflictDetector_(shortcutProbe_) {
+                       std::vector<SampleApplications::Sample> samples = defaultSamples()) {
         auto created = SimulatedSession::create({});
         session_ = std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
         SampleApplications::install(session_->applicationCatalog(), samples);
-        context_ = std::make_unique<UiContext>(
-            UiContext{session_->settingsStore(), session_->coordinator(), conflictDetector_,
-                      session_->clock(), "/opt/plovik/bin/plovik", "0.1.0", "7"});
+        context_ = std::make_unique<UiContext>(UiContext{session_->settingsStore(),
+                                                         session_->coordinator(), session_->clock(),
+                                                         "/opt/plovik/bin/plovik", "0.1.0", "7"});
         shell_ = std::make_unique<DesktopShell>(*context_, hasTray);
         settle();
     }
@@ -57,11 +56,11 @@ class UiFixture {
     const AppSettings& settings() { return session_->settingsStore().settings(); }
     DesktopShell& shell() { return *shell_; }
     UiContext& context() { return *context_; }
-    std::size_t conflictProbes() const { return shortcutProbe_.probes().size(); }
+    std::size_t conflictProbes() { return session_->shortcutProbe().probes().size(); }
     // Another program takes the combination.
     void hold(const ShortcutDefinition& shortcut) {
         const auto combination = KeyCombination::fromShortcut(shortcut);
-        shortcutProbe_.hold(combination->key, combination->modifiers);
+        session_->shortcutProbe().hold(combination->key, combination->modifiers);
     }
 
     // Lets the coordinator's queue and the Qt events run until both are idle.
@@ -103,8 +102,6 @@ class UiFixture {
     }
 
   private:
-    SimulatedShortcutProbe shortcutProbe_;
-    ShortcutConflictDetector conflictDetector_;
     std::unique_ptr<SimulatedSession> session_;
     std::unique_ptr<UiContext> context_;
     std::unique_ptr<DesktopShell> shell_;
