@@ -110,6 +110,8 @@ void PrivacyTab::confirmClear() {
         "kept."));
     auto* clear = box.addButton(QStringLiteral("Clear Data"), QMessageBox::DestructiveRole);
     box.setDefaultButton(QMessageBox::Cancel);
+    // Wide enough that the message reads as two lines, not five.
+    box.setStyleSheet(QStringLiteral("QLabel { min-width: 320px; }"));
     confirmation_ = &box;
     box.exec();
     confirmation_ = nullptr;

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <iostream>
@@ -14,6 +16,7 @@
 #include "app/ui/ApplicationChooserDialog.h"
 #include "app/ui/ApplicationsTab.h"
 #include "app/ui/DesktopShell.h"
+#include "app/ui/GeneralTab.h"
 #include "app/ui/OnboardingWindow.h"
 #include "app/ui/PrivacyTab.h"
 #include "app/ui/SampleApplications.h"
@@ -120,6 +123,12 @@ void ScreenshotRenderer::renderSettings() {
     auto* window = shell_->settingsWindow();
     window->showTab(SettingsWindow::generalTab);
     save(window, QStringLiteral("settings-general"));
+    // The lower half: updates, the version and the last status message.
+    auto* generalScroll = window->general()->findChild<QScrollArea*>();
+    settleEvents();
+    generalScroll->verticalScrollBar()->setValue(generalScroll->verticalScrollBar()->maximum());
+    save(window, QStringLiteral("settings-general-updates"));
+    generalScroll->verticalScrollBar()->setValue(0);
 
     window->showTab(SettingsWindow::applicationsTab);
     window->applications()->select(std::string("com.slack.Slack"));

@@ -20,9 +20,22 @@
 
 namespace plovik::ui {
 
+namespace {
+
+// The off-screen platform says for every window that it cannot raise or grab it.
+void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QStringLiteral("This plugin does not support"))) {
+        return;
+    }
+    std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << "\n";
+}
+
+}  // namespace
+
 int runScreenshots(const std::string& directory, int argc, char** argv) {
     // Rendering never needs (or touches) the user's display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietOffscreenNotes);
     QApplication application(argc, argv);
     ScreenshotRenderer renderer(QString::fromStdString(directory));
     const int written = renderer.renderAll();
@@ -48,6 +61,10 @@ int runDesktopApplication(int argc, char** argv) {
                   << instance.errorString().toStdString() << "\n";
     }
 
+    // Until the X11 desktop backends are part of the program, the windows drive the
+    // simulated desktop; say so rather than let the tray claim corrections it cannot make.
+    std::cerr << "plovik: this build has no X11 desktop backend yet; the windows drive the "
+                 "simulated desktop\n";
     auto created = SimulatedSession::create({});
     if (auto* error = std::get_if<std::string>(&created)) {
         std::cerr << "plovik: " << *error << "\n";

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include "app/ui/KeyEventShortcut.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/ShortcutText.h"
 #include "app/ui/ShortcutsTab.h"
@@ -136,6 +137,21 @@ class ShortcutRecorderTest : public QObject {
         fixture_->coordinator().refreshPermissions();
         fixture_->settle();
         QCOMPARE(fixture_->conflictProbes(), probes);
+    }
+
+    void onX11TheScanCodeNamesTheKeyWhateverTheLayout() {
+        // Alt and the key left of W with the Russian layout selected: Qt reports "Й".
+        const QKeyEvent cyrillic(QEvent::KeyPress, 0x0419, Qt::AltModifier, 16 + 8, 0x6ca, 0);
+        const auto onX11 = KeyEventShortcut::fromKeyEvent(cyrillic, true);
+        QCOMPARE(onX11.kind, KeyEventShortcut::Kind::recorded);
+        QCOMPARE(*onX11.shortcut, ShortcutDefinition(12, ShortcutDefinition::kOption));
+        // Without a physical key to go by, a key only other layouts have cannot be stored.
+        QCOMPARE(KeyEventShortcut::fromKeyEvent(cyrillic, false).kind,
+                 KeyEventShortcut::Kind::refused);
+        // A key the settings have no number for is refused, not stored as something else.
+        const QKeyEvent media(QEvent::KeyPress, Qt::Key_VolumeUp, Qt::ControlModifier, 115 + 8, 0,
+                              0);
+        QCOMPARE(KeyEventShortcut::fromKeyEvent(media, true).kind, KeyEventShortcut::Kind::refused);
     }
 
   private:
