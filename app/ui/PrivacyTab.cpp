@@ -111,7 +111,8 @@ void PrivacyTab::confirmClear() {
     auto* clear = box.addButton(QStringLiteral("Clear Data"), QMessageBox::DestructiveRole);
     box.setDefaultButton(QMessageBox::Cancel);
     // Wide enough that the message reads as two lines, not five.
-    box.setStyleSheet(QStringLiteral("QLabel { min-width: 320px; }"));
+    box.setStyleSheet(
+        QStringLiteral("#qt_msgbox_label, #qt_msgbox_informativelabel { min-width: 320px; }"));
     confirmation_ = &box;
     box.exec();
     confirmation_ = nullptr;
