@@ -27,8 +27,9 @@ namespace plovik::ui::testing {
 class UiFixture {
   public:
     explicit UiFixture(bool hasTray = true,
-                       std::vector<SampleApplications::Sample> samples = defaultSamples()) {
-        auto created = SimulatedSession::create({});
+                       std::vector<SampleApplications::Sample> samples = defaultSamples(),
+                       SimulatedSession::Configuration configuration = {}) {
+        auto created = SimulatedSession::create(std::move(configuration));
         session_ = std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
         SampleApplications::install(session_->applicationCatalog(), samples);
         context_ = std::make_unique<UiContext>(UiContext{session_->settingsStore(),

@@ -12,6 +12,7 @@ std::unique_ptr<QObject> makeApplicationsPaneTest();
 std::unique_ptr<QObject> makePrivacyTabTest();
 std::unique_ptr<QObject> makeOnboardingTest();
 std::unique_ptr<QObject> makeGeneralTabTest();
+std::unique_ptr<QObject> makeLanguagesTabTest();
 std::unique_ptr<QObject> makeSingleInstanceTest();
 
 }  // namespace plovik::ui::testing

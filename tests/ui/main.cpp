@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
         {"PrivacyTabTest", plovik::ui::testing::makePrivacyTabTest},
         {"OnboardingTest", plovik::ui::testing::makeOnboardingTest},
         {"GeneralTabTest", plovik::ui::testing::makeGeneralTabTest},
+        {"LanguagesTabTest", plovik::ui::testing::makeLanguagesTabTest},
         {"SingleInstanceTest", plovik::ui::testing::makeSingleInstanceTest},
     };
     const char* only = argc >= 2 ? argv[1] : nullptr;
