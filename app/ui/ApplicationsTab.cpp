@@ -102,13 +102,13 @@ QWidget* ApplicationsTab::placeholder() {
     auto* title = new QLabel(QStringLiteral("Select an application"));
     FormParts::setPointSizeDelta(title, 3, true);
     title->setAlignment(Qt::AlignCenter);
-    auto* description = FormParts::note(
+    auto* explanation = FormParts::note(
         QStringLiteral("Plovik ignores every application not listed and enabled here."),
         FormParts::TextSize::body);
-    description->setAlignment(Qt::AlignCenter);
+    explanation->setAlignment(Qt::AlignCenter);
     layout->addWidget(symbol);
     layout->addWidget(title);
-    layout->addWidget(description);
+    layout->addWidget(explanation);
     layout->addStretch(1);
     return page;
 }
