@@ -22,6 +22,7 @@
 #include "app/ui/SampleApplications.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/ShortcutsTab.h"
+#include "app/ui/SymbolIcons.h"
 #include "app/ui/TrayMenu.h"
 
 namespace plovik::ui {
@@ -103,6 +104,16 @@ void ScreenshotRenderer::renderMenus() {
         save(menu.menu(), name);
         menu.menu()->hide();
     };
+    for (const auto& [name, icon] :
+         {std::pair{QStringLiteral("tray-icon-active"), SymbolIcons::activeIcon()},
+          std::pair{QStringLiteral("tray-icon-paused"), SymbolIcons::pausedIcon()}}) {
+        const auto path = QDir(directory_).filePath(name + QStringLiteral(".png"));
+        if (icon.pixmap(64, 64).save(path, "PNG")) {
+            ++written_;
+        } else {
+            failed_ = true;
+        }
+    }
     session_->settingsStore().update([](AppSettings& s) { s.hasCompletedOnboarding = true; });
     session_->coordinator().refreshPermissions();
     capture(QStringLiteral("tray-menu-active"));
