@@ -13,6 +13,13 @@ libgtest-dev libgmock-dev libbenchmark-dev
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
 "
 
+# A private X11 desktop for the desktop tests (virtual server, window manager, session and
+# accessibility buses, tray host, notifications) and the GTK 3 / Qt 6 fixture windows.
+PACKAGES="$PACKAGES
+xvfb xauth openbox dbus x11-utils x11-xkb-utils at-spi2-core trayer dunst
+libglib2.0-dev libxcb1-dev libxcb-xtest0-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
+"
+
 # Desktop services (installed applications, notifications, sounds, the shortcut probe) and
 # what their tests start: a virtual X server, a private bus, a notification server.
 PACKAGES="$PACKAGES

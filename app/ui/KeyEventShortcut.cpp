@@ -119,11 +119,12 @@ KeyEventShortcut::Result KeyEventShortcut::fromKeyEvent(const QKeyEvent& event,
     if (modifiers.empty() || !key) {
         return {Kind::refused, std::nullopt};
     }
-    const auto stored = KeyCombination{*key, modifiers}.toShortcut();
-    if (!stored) {
+    const ShortcutDefinition shortcut(*key, modifiers);
+    // A key the settings document has no number for cannot be stored.
+    if (!shortcut.key()) {
         return {Kind::refused, std::nullopt};
     }
-    return {Kind::recorded, stored};
+    return {Kind::recorded, shortcut};
 }
 
 }  // namespace plovik::ui

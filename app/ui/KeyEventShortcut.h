@@ -3,8 +3,9 @@
 #include <QKeyEvent>
 #include <optional>
 
-#include "core/capture/KeyCombination.h"
 #include "core/capture/ShortcutDefinition.h"
+#include "core/platform/Key.h"
+#include "core/platform/Modifiers.h"
 
 namespace plovik::ui {
 

@@ -3,8 +3,6 @@
 #include <array>
 #include <utility>
 
-#include "core/capture/KeyCombination.h"
-
 namespace plovik::ui {
 
 namespace {
@@ -98,13 +96,10 @@ std::optional<std::string> ShortcutText::keyName(Key key) {
 }
 
 std::string ShortcutText::displayText(const ShortcutDefinition& shortcut) {
-    const auto combination = KeyCombination::fromShortcut(shortcut);
-    if (!combination) {
-        return "Key " + std::to_string(shortcut.keyCode);
-    }
     std::string text;
+    const auto held = shortcut.comparedModifiers();
     const auto add = [&](Modifier modifier, const char* name) {
-        if (combination->modifiers.has(modifier)) {
+        if (held.has(modifier)) {
             text += name;
         }
     };
@@ -112,8 +107,9 @@ std::string ShortcutText::displayText(const ShortcutDefinition& shortcut) {
     add(Modifier::alt, "Alt+");
     add(Modifier::shift, "Shift+");
     add(Modifier::super, "Super+");
-    const auto name = keyName(combination->key);
-    return text + (name ? *name : "Key " + std::to_string(shortcut.keyCode));
+    const auto key = shortcut.key();
+    const auto name = key ? keyName(*key) : std::nullopt;
+    return text + (name ? *name : shortcut.keyDisplayName());
 }
 
 }  // namespace plovik::ui

@@ -15,7 +15,6 @@
 #include "app/ui/SampleApplications.h"
 #include "app/ui/TrayMenu.h"
 #include "app/ui/UiContext.h"
-#include "core/capture/KeyCombination.h"
 #include "core/capture/ShortcutConflictDetector.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
 
@@ -60,8 +59,7 @@ class UiFixture {
     std::size_t conflictProbes() { return session_->shortcutProbe().probes().size(); }
     // Another program takes the combination.
     void hold(const ShortcutDefinition& shortcut) {
-        const auto combination = KeyCombination::fromShortcut(shortcut);
-        session_->shortcutProbe().hold(combination->key, combination->modifiers);
+        session_->shortcutProbe().hold(*shortcut.key(), shortcut.comparedModifiers());
     }
 
     // Lets the coordinator's queue and the Qt events run until both are idle.
