@@ -25,7 +25,7 @@ test: build
 # A short demonstration: words typed with the wrong layout selected, corrected as the
 # application would correct them (Russian typed under US, English typed under Russian).
 run: build
-	./$(BUILD_DIR)/app/plovik
+	./$(BUILD_DIR)/app/plovik --demo
 	printf 'Ghbdtn? vbh! Rfr ltkf&\nthis line is typed right\n' | ./$(BUILD_DIR)/tools/plovik-correct
 	printf 'Руддщ цщкдвб рщц фку нщг,\n' | ./$(BUILD_DIR)/tools/plovik-correct --typed-in ru
 

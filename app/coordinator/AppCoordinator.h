@@ -91,6 +91,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     bool isPaused() const;
     bool isActive() const;
+    // Tells observers that derived state changed; the pause commands of the windows use it.
+    void notifyChanged();
 
     // --- Services
     SettingsStore& settingsStore() { return settingsStore_; }
@@ -149,7 +151,6 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     void schedulePermissionPoll();
     KeyboardEventMonitor& monitor();
     void installMonitorCallbacks(KeyboardEventMonitor& monitor);
-    void notifyChanged();
 
     ApplicationPolicy policy() const;
     const std::optional<std::string>& frontmostApplication() const;
