@@ -56,6 +56,12 @@ bool readOptionalSound(const nlohmann::json& json, std::optional<CorrectionSound
     return sound.has_value();
 }
 
+CorrectionEngineKind engineFromJson(const nlohmann::json& json) {
+    const auto raw = JsonFields::string(json, "correctionEngine");
+    return correctionEngineKindFromRawValue(raw.value_or(""))
+        .value_or(CorrectionEngineKind::described);
+}
+
 bool readOptionalPause(const nlohmann::json& json, std::optional<TimePoint>& pause) {
     if (!JsonFields::has(json, "pauseUntil")) {
         return true;
@@ -87,6 +93,7 @@ std::optional<nlohmann::json> AppSettings::toJson() const {
         {"manualShortcut", manualShortcut.toJson()},
         {"undoShortcut", undoShortcut.toJson()},
         {"pauseShortcut", pauseShortcut.toJson()},
+        {"correctionEngine", std::string(rawValue(correctionEngine))},
     };
     if (correctionSound) {
         json["correctionSound"] = std::string(rawValue(*correctionSound));
@@ -130,6 +137,7 @@ std::optional<AppSettings> AppSettings::fromJson(const nlohmann::json& json) {
     settings.manualShortcut = *manual;
     settings.undoShortcut = *undo;
     settings.pauseShortcut = *pause;
+    settings.correctionEngine = engineFromJson(json);
     return settings;
 }
 

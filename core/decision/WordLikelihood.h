@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/decision/LanguageModel.h"
+#include "core/platform/SpellChecker.h"
+
+namespace plovik {
+
+// How likely a spelling is as a word of one language: its share of text when the word list
+// has it, a rare word's share when only the spell checker knows it, else the letter model's
+// estimate for a word nobody listed. Comparable across languages: each is a probability.
+class WordLikelihood {
+  public:
+    // `spellChecker` may be null, and `spellLanguage` absent: then only the lists count.
+    WordLikelihood(std::shared_ptr<const LanguageModel> model, SpellChecker* spellChecker,
+                   std::optional<std::string> spellLanguage);
+
+    // `word` is one word as it would appear, letters with inner hyphens or apostrophes.
+    double logProbability(std::u32string_view word) const;
+    // In the word list, or accepted by the spell checker as typed or lower-cased.
+    bool isKnown(std::u32string_view word) const;
+    // The lower-cased word's share of text in the word list, if listed.
+    std::optional<double> listedLogProbability(std::u32string_view word) const;
+
+    const LanguageModel& model() const { return *model_; }
+
+  private:
+    double singleLogProbability(std::u32string_view word) const;
+    bool dictionaryAccepts(std::u32string_view word) const;
+    bool writesAllLetters(std::u32string_view lowered) const;
+
+    std::shared_ptr<const LanguageModel> model_;
+    SpellChecker* spellChecker_;
+    std::optional<std::string> spellLanguage_;
+};
+
+}  // namespace plovik
