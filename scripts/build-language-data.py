@@ -5,7 +5,8 @@ usage: build-language-data.py OUTPUT-DIR
 
 Text comes only from the Debian packages named in SOURCES (their installed files, listed by
 dpkg so that other installed packages do not leak in): manual pages, the GIMP user manual and,
-for English, the WordNet glosses. Gettext catalogs and the Debian project's own documentation
+for English, the WordNet glosses and the GNU Collaborative International Dictionary of English
+(definitions and quotations). Gettext catalogs and the Debian project's own documentation
 are never read: they are kept for independent evaluation.
 
 For each language writes:
@@ -24,7 +25,7 @@ import subprocess
 import sys
 
 SOURCES = {
-    "en": ["manpages", "gimp-help-en", "wordnet-base"],
+    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide"],
     "ru": ["manpages-ru", "gimp-help-ru"],
     "uk": ["manpages-uk", "gimp-help-uk"],
 }
@@ -102,6 +103,11 @@ def texts(package):
             yield html_text(path)
         elif "/wordnet/data." in name:
             yield from wordnet_glosses(path)
+        elif name.endswith(".dict.dz"):
+            # Definitions and the quotations that illustrate them, read as plain text.
+            with gzip.open(path, "rt", encoding="utf-8", errors="replace") as dictionary:
+                for chunk in iter(lambda: dictionary.read(1 << 20), ""):
+                    yield chunk
 
 
 def word_pattern(language):

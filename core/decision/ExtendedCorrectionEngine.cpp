@@ -13,16 +13,25 @@ namespace plovik {
 
 namespace {
 
-// The log-odds a conversion needs before it reaches even odds: most words are typed right.
-constexpr double kPriorLogOdds = 4.0;
-// The previous word's language makes the same language this much likelier for the next.
-constexpr double kContinuityLogOdds = 2.0;
+// The log-odds against a wrong layout before the word is read: most words are typed right,
+// and a user rarely switches languages in the middle of a sentence.
+constexpr double kPriorAfterTargetLanguage = 1.0;
+constexpr double kPriorWithoutContext = 3.0;
+constexpr double kPriorAfterSourceLanguage = 5.0;
+// When neither reading is a known word, letter models only hint; their margin counts this much.
+constexpr double kUnknownWordsWeight = 0.5;
+// Punctuation as typed, where the other layout reads a letter, is a slip less often than not.
+constexpr double kTypedPunctuationLogOdds = 4.5;
+// An unknown capitalised word is likely a name.
+constexpr double kUnknownNameLogOdds = 2.0;
+// Brackets that the other layout reads where a letter was typed are rare in prose.
+constexpr double kBracketFromLetterLogOdds = 3.0;
 // A one-letter word of the other language where the typed letter is no word.
-constexpr double kOneLetterLogOdds = 7.0;
+constexpr double kOneLetterLogOdds = 8.0;
 // Keys at either end that may be punctuation rather than letters.
 constexpr std::size_t kMaximumOuterKeys = 3;
-// A runner-up this close is too close to call.
-constexpr double kAmbiguityMargin = 0.02;
+// A runner-up this close, in log-odds, is too close to call.
+constexpr double kAmbiguityLogOdds = 1.0;
 
 enum class Script { none, latin, cyrillic, other };
 
@@ -106,6 +115,47 @@ bool isOneLetterWord(char32_t c, const std::optional<std::string>& language) {
     return words.find(c) != std::u32string_view::npos;
 }
 
+// Characters that may stand before or after a word without being part of it.
+bool opensWord(char32_t c) {
+    static constexpr std::u32string_view kOpeners = U"([{\"'«„“‘¿¡";
+    return kOpeners.find(c) != std::u32string_view::npos;
+}
+
+bool closesWord(char32_t c) {
+    static constexpr std::u32string_view kClosers = U")]}\"'»”’.,;:!?…";
+    return kClosers.find(c) != std::u32string_view::npos;
+}
+
+bool endsSentence(std::string_view context) {
+    const Text text = scalars(context);
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
+        if (*it == U'\n') {
+            return true;
+        }
+        if (!text::CharacterClass::isWhitespace(*it)) {
+            return *it == U'.' || *it == U'!' || *it == U'?' || *it == U'…';
+        }
+    }
+    return true;
+}
+
+// From the first letter to the last: what addresses and paths are recognised by, without the
+// keys at either end that may be letters in the other layout.
+TextView lettersSpan(TextView text) {
+    const auto first = std::find_if(text.begin(), text.end(), isLetter);
+    const auto last = std::find_if(text.rbegin(), text.rend(), isLetter).base();
+    return first < last ? text.substr(first - text.begin(), last - first) : TextView();
+}
+
+bool isCapitalised(TextView word) {
+    return word.size() > 1 && isUppercaseLetter(word[0]) &&
+           std::none_of(word.begin() + 1, word.end(), isUppercaseLetter);
+}
+
+bool isBracket(char32_t c) {
+    return c == U'[' || c == U']' || c == U'{' || c == U'}';
+}
+
 bool hasDigit(TextView text) {
     return std::any_of(text.begin(), text.end(),
                        [](char32_t c) { return text::CharacterClass::isNumber(c); });
@@ -165,7 +215,8 @@ ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEng
                 break;
             }
         }
-        likelihoods_.emplace(language, WordLikelihood(model, spellChecker, spellLanguage));
+        likelihoods_.emplace(language,
+                             WordLikelihood(language, model, spellChecker, spellLanguage));
     }
 }
 
@@ -178,7 +229,11 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
     double threshold) const {
-    std::vector<CorrectionDecision> decisions;
+    struct Scored {
+        CorrectionDecision decision;
+        double odds;
+    };
+    std::vector<Scored> scored;
     for (const auto& candidate : candidates) {
         if (candidate.token.empty() || candidate.token == token) {
             continue;
@@ -186,7 +241,8 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
         if (!likelihood(sourceLayout) || !likelihood(candidate.layout)) {
             if (auto decision = described_->automaticDecision(
                     token, context, applicationBundleIdentifier, sourceLayout, {candidate}, 0.0)) {
-                decisions.push_back(std::move(*decision));
+                const double p = std::clamp(decision->confidence, 1e-6, 1.0 - 1e-6);
+                scored.push_back({std::move(*decision), std::log(p / (1.0 - p))});
             }
             continue;
         }
@@ -196,23 +252,23 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
             continue;
         }
         const double h = historyAdjustment(token, corrected, applicationBundleIdentifier);
-        const double confidence = std::clamp(logistic(*odds - kPriorLogOdds) + h, 0.0, 1.0);
-        decisions.push_back({std::string(token), std::move(corrected), sourceLayout,
-                             candidate.layout, candidate.delimiter, confidence,
-                             "Converted text is more plausible in " +
-                                 candidate.layout.displayName + " (" + percent(confidence) +
-                                 "%)."});
+        const double confidence = std::clamp(logistic(*odds) + h, 0.0, 1.0);
+        scored.push_back({{std::string(token), std::move(corrected), sourceLayout,
+                           candidate.layout, candidate.delimiter, confidence,
+                           "Converted text is more plausible in " + candidate.layout.displayName +
+                               " (" + percent(confidence) + "%)."},
+                          *odds});
     }
-    std::stable_sort(decisions.begin(), decisions.end(),
-                     [](const auto& a, const auto& b) { return a.confidence > b.confidence; });
-    if (decisions.empty() || !(decisions[0].confidence >= threshold)) {
+    std::stable_sort(scored.begin(), scored.end(),
+                     [](const auto& a, const auto& b) { return a.odds > b.odds; });
+    if (scored.empty() || !(scored[0].decision.confidence >= threshold)) {
         return std::nullopt;
     }
-    if (decisions.size() > 1 && decisions[1].corrected != decisions[0].corrected &&
-        decisions[0].confidence - decisions[1].confidence < kAmbiguityMargin) {
+    if (scored.size() > 1 && scored[1].decision.corrected != scored[0].decision.corrected &&
+        scored[0].odds - scored[1].odds < kAmbiguityLogOdds) {
         return std::nullopt;
     }
-    return decisions[0];
+    return std::move(scored[0].decision);
 }
 
 std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
@@ -238,15 +294,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(std::string_view token,
     if (!source || !target || hasDigit(typed) || mixesScripts(typed)) {
         return std::nullopt;
     }
-    // The text as typed keeps the punctuation it has at either end.
-    const Text asTyped = scalars(token);
-    const auto first = std::find_if(asTyped.begin(), asTyped.end(), isLetter);
-    const auto last = std::find_if(asTyped.rbegin(), asTyped.rend(), isLetter).base();
-    if (first >= last) {
-        return std::nullopt;
-    }
-    const Text typedCore(first, last);
-    if (refusedBySafety(described_->assessSafety(utf8(typedCore), context))) {
+    const auto typedCore = wordAsTyped(typed);
+    if (!typedCore || refusedBySafety(described_->assessSafety(utf8(lettersSpan(typed)), context))) {
         return std::nullopt;
     }
     const auto reading = bestReading(typed, scalars(candidate.token), *target);
@@ -257,34 +306,77 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(std::string_view token,
     const auto targetLanguage = candidate.layout.baseLanguage();
     const Script previous = previousWordScript(context);
     const Script targetScript = scriptOf(reading->core);
-    const Script sourceScript = scriptOf(typedCore);
-    double continuity = 0.0;
-    if (previous != Script::none) {
-        continuity += previous == targetScript ? kContinuityLogOdds : 0.0;
-        continuity -= previous == sourceScript ? kContinuityLogOdds : 0.0;
+    const Script sourceScript = scriptOf(*typedCore);
+    double prior = kPriorWithoutContext;
+    if (previous != Script::none && targetScript != sourceScript) {
+        prior = previous == targetScript   ? kPriorAfterTargetLanguage
+                : previous == sourceScript ? kPriorAfterSourceLanguage
+                                           : kPriorWithoutContext;
     }
-    if (typedCore.size() == 1 && isOneLetterWord(typedCore[0], sourceLanguage)) {
+    if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;
     }
     double odds = 0.0;
     if (reading->core.size() == 1) {
         const char32_t letter = reading->core[0];
-        // A lone capital is an initial as often as a word: only mid-sentence in that language.
+        // A lone capital is an initial or a drive as often as a word: only where a sentence
+        // starts ("I" is a word anywhere).
+        const bool capitalAllowed =
+            (targetLanguage == "en" && letter == U'I') || endsSentence(context);
         if (!isOneLetterWord(letter, targetLanguage) ||
-            (isUppercaseLetter(letter) && previous != targetScript)) {
+            (isUppercaseLetter(letter) && !capitalAllowed)) {
             return std::nullopt;
         }
         odds = kOneLetterLogOdds;
     } else {
         // Acronyms stay unless the other reading is a listed word and the typed one is not.
-        if (typedCore.size() <= 4 && isAllCapitals(typedCore) &&
-            (!target->listedLogProbability(reading->core) || source->isKnown(typedCore))) {
+        if (typedCore->size() <= 4 && isAllCapitals(*typedCore) &&
+            (!target->listedLogProbability(reading->core) ||
+             source->listedLogProbability(*typedCore))) {
             return std::nullopt;
         }
-        odds = reading->logProbability - source->logProbability(typedCore);
+        odds = reading->logProbability - typedLogProbability(typed, *typedCore, *source);
+        if (!target->isKnown(reading->core) && !source->isKnown(*typedCore)) {
+            odds *= kUnknownWordsWeight;
+        }
+        // Names are often unknown words, and some read as words in the other layout.
+        if (isCapitalised(*typedCore) && !source->isDictionaryWord(*typedCore)) {
+            prior += kUnknownNameLogOdds;
+        }
     }
     corrected = utf8(reading->lead + reading->core + reading->trail);
-    return odds + continuity;
+    return odds - prior;
+}
+
+// The likelier of the word as typed and its letters alone, the stray punctuation around
+// them then counting as slips.
+double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
+                                                     std::u32string_view core,
+                                                     const WordLikelihood& source) {
+    double best = source.logProbability(core);
+    const auto letters = lettersSpan(typed);
+    if (letters.size() != core.size() && letters.size() > 1) {
+        const auto stray = static_cast<double>(core.size() - letters.size());
+        best = std::max(best, source.logProbability(letters) - stray * kTypedPunctuationLogOdds);
+    }
+    return best;
+}
+
+// The word as typed, without the characters that may open or close it; absent without letters.
+std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32string_view typed) {
+    std::size_t begin = 0;
+    std::size_t end = typed.size();
+    while (begin < end && !isLetter(typed[begin]) && opensWord(typed[begin])) {
+        ++begin;
+    }
+    while (end > begin && !isLetter(typed[end - 1]) && closesWord(typed[end - 1])) {
+        --end;
+    }
+    const auto core = typed.substr(begin, end - begin);
+    if (std::none_of(core.begin(), core.end(), isLetter)) {
+        return std::nullopt;
+    }
+    return Text(core);
 }
 
 const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout& layout) const {
@@ -296,28 +388,33 @@ const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout&
     return found == likelihoods_.end() ? nullptr : &found->second;
 }
 
-// The keys at either end may be punctuation: typed as such (kept as typed) or read as
-// punctuation in the target layout (kept as read). Every split is scored; the best wins.
+// The keys at either end may be punctuation: read as such in the target layout, or typed as
+// such (kept as typed, which costs a little where the target reads a letter). Every split
+// whose ends are letters and whose outer keys may open or close a word is scored.
 std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestReading(
     std::u32string_view typed, std::u32string_view reread, const WordLikelihood& target) const {
     const std::size_t n = reread.size();
     const bool aligned = typed.size() == n;
-    std::optional<Reading> best;
-    const auto outside = [&](std::size_t i) -> std::optional<char32_t> {
+    struct Outer {
+        char32_t character;
+        bool keptAsTyped;
+    };
+    const auto outer = [&](std::size_t i, bool (*allowed)(char32_t)) -> std::optional<Outer> {
         if (!isLetter(reread[i])) {
-            return reread[i];
+            return allowed(reread[i]) ? std::optional<Outer>({reread[i], false}) : std::nullopt;
         }
-        if (aligned && !isLetter(typed[i])) {
-            return typed[i];
+        if (aligned && !isLetter(typed[i]) && allowed(typed[i])) {
+            return Outer{typed[i], true};
         }
         return std::nullopt;
     };
+    std::optional<Reading> best;
     for (std::size_t lead = 0; lead <= std::min(kMaximumOuterKeys, n); ++lead) {
-        if (lead > 0 && !outside(lead - 1)) {
+        if (lead > 0 && !outer(lead - 1, opensWord)) {
             break;
         }
         for (std::size_t trail = 0; lead + trail < n && trail <= kMaximumOuterKeys; ++trail) {
-            if (trail > 0 && !outside(n - trail)) {
+            if (trail > 0 && !outer(n - trail, closesWord)) {
                 break;
             }
             const auto core = reread.substr(lead, n - lead - trail);
@@ -325,14 +422,24 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
                 continue;
             }
             Reading reading;
-            for (std::size_t i = 0; i < lead; ++i) {
-                reading.lead += *outside(i);
-            }
-            for (std::size_t i = n - trail; i < n; ++i) {
-                reading.trail += *outside(i);
-            }
             reading.core = Text(core);
             reading.logProbability = target.logProbability(core);
+            const auto place = [&](std::size_t i, bool (*allowed)(char32_t), Text& into) {
+                const Outer character = *outer(i, allowed);
+                into += character.character;
+                reading.logProbability -= character.keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
+                reading.logProbability -=
+                    !character.keptAsTyped && isBracket(character.character) && aligned &&
+                            isLetter(typed[i])
+                        ? kBracketFromLetterLogOdds
+                        : 0.0;
+            };
+            for (std::size_t i = 0; i < lead; ++i) {
+                place(i, opensWord, reading.lead);
+            }
+            for (std::size_t i = n - trail; i < n; ++i) {
+                place(i, closesWord, reading.trail);
+            }
             if (!best || reading.logProbability > best->logProbability) {
                 best = std::move(reading);
             }

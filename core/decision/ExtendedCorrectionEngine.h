@@ -49,8 +49,9 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     std::string convertedDelimiter(std::string_view delimiter,
                                    const CorrectionDecision& decision) const override;
 
-    // The log-odds that the candidate, not the token as typed, was meant; absent when the
-    // rules keep the token or a language has no model. The chosen reading goes to `corrected`.
+    // The log-odds that the candidate, not the token as typed, was meant, the prior included;
+    // absent when the rules keep the token or a language has no model. The chosen reading
+    // goes to `corrected`.
     std::optional<double> logOdds(std::string_view token, std::string_view context,
                                   const KeyboardLayout& sourceLayout,
                                   const LayoutConversionCandidate& candidate,
@@ -65,6 +66,9 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
     std::optional<Reading> bestReading(std::u32string_view typed, std::u32string_view reread,
                                        const WordLikelihood& target) const;
+    static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);
+    static double typedLogProbability(std::u32string_view typed, std::u32string_view core,
+                                      const WordLikelihood& source);
     double historyAdjustment(std::string_view original, std::string_view corrected,
                              std::string_view applicationBundleIdentifier) const;
 

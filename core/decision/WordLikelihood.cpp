@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "core/decision/CommonShortWords.h"
 #include "core/text/CaseMapping.h"
 #include "core/text/Utf8.h"
 
@@ -11,15 +12,21 @@ namespace plovik {
 
 namespace {
 
-// A word only the spell checker knows counts as if seen this many times.
-constexpr double kDictionaryWordCount = 0.5;
+// A word only the spell checker knows counts as if seen this many times: as often as the
+// rarest listed words.
+constexpr double kDictionaryWordCount = 2.0;
+// Any prose uses its commonest short words at least this often, whatever the lists say.
+constexpr double kCommonWordShare = 1e-3;
 // The share of running text made of words no list holds.
 constexpr double kUnlistedShare = 0.03;
 
+// Lower-cased, with the typographic apostrophe the lists spell as a plain one.
 std::u32string lowered(std::u32string_view word) {
-    const auto scalars =
-        text::Utf8::scalars(text::CaseMapping::lowercased(text::Utf8::encode({word.begin(), word.end()})));
-    return {scalars.begin(), scalars.end()};
+    const auto scalars = text::Utf8::scalars(
+        text::CaseMapping::lowercased(text::Utf8::encode({word.begin(), word.end()})));
+    std::u32string text(scalars.begin(), scalars.end());
+    std::replace(text.begin(), text.end(), U'\u2019', U'\'');
+    return text;
 }
 
 std::string utf8(std::u32string_view word) {
@@ -32,9 +39,10 @@ bool isJoiner(char32_t c) {
 
 }  // namespace
 
-WordLikelihood::WordLikelihood(std::shared_ptr<const LanguageModel> model,
+WordLikelihood::WordLikelihood(std::string language, std::shared_ptr<const LanguageModel> model,
                                SpellChecker* spellChecker, std::optional<std::string> spellLanguage)
-    : model_(std::move(model)),
+    : language_(std::move(language)),
+      model_(std::move(model)),
       spellChecker_(spellChecker),
       spellLanguage_(std::move(spellLanguage)) {
     if (!model_) {
@@ -74,17 +82,32 @@ std::optional<double> WordLikelihood::listedLogProbability(std::u32string_view w
 
 double WordLikelihood::singleLogProbability(std::u32string_view word) const {
     const std::u32string lower = lowered(word);
+    if (CommonShortWords::contains(utf8(lower), {language_})) {
+        return std::max(std::log(kCommonWordShare), model_->wordLogProbability(utf8(lower))
+                                                        .value_or(std::log(kCommonWordShare)));
+    }
+    const double dictionaryWord =
+        std::log(kDictionaryWordCount / static_cast<double>(model_->runningWords()));
     if (const auto listed = model_->wordLogProbability(utf8(lower))) {
+        // Manual pages list abbreviations and option names as often as words; what the
+        // dictionary rejects counts no more than a rare word.
+        if (hasDictionary() && !dictionaryAccepts(word)) {
+            return std::min(*listed, dictionaryWord);
+        }
         return *listed;
     }
     if (dictionaryAccepts(word)) {
-        return std::log(kDictionaryWordCount / static_cast<double>(model_->runningWords()));
+        return dictionaryWord;
     }
     return std::log(kUnlistedShare) + model_->spellingLogProbability(lower);
 }
 
+bool WordLikelihood::hasDictionary() const {
+    return spellChecker_ != nullptr && spellLanguage_.has_value();
+}
+
 bool WordLikelihood::dictionaryAccepts(std::u32string_view word) const {
-    if (spellChecker_ == nullptr || !spellLanguage_ || word.empty()) {
+    if (!hasDictionary() || word.empty()) {
         return false;
     }
     const std::u32string lower = lowered(word);

@@ -16,13 +16,16 @@ namespace plovik {
 class WordLikelihood {
   public:
     // `spellChecker` may be null, and `spellLanguage` absent: then only the lists count.
-    WordLikelihood(std::shared_ptr<const LanguageModel> model, SpellChecker* spellChecker,
-                   std::optional<std::string> spellLanguage);
+    // `language` is the base language ("ru"), for the built-in common short words.
+    WordLikelihood(std::string language, std::shared_ptr<const LanguageModel> model,
+                   SpellChecker* spellChecker, std::optional<std::string> spellLanguage);
 
     // `word` is one word as it would appear, letters with inner hyphens or apostrophes.
     double logProbability(std::u32string_view word) const;
     // In the word list, or accepted by the spell checker as typed or lower-cased.
     bool isKnown(std::u32string_view word) const;
+    // Accepted by the spell checker as typed or lower-cased; false without one.
+    bool isDictionaryWord(std::u32string_view word) const { return dictionaryAccepts(word); }
     // The lower-cased word's share of text in the word list, if listed.
     std::optional<double> listedLogProbability(std::u32string_view word) const;
 
@@ -31,8 +34,10 @@ class WordLikelihood {
   private:
     double singleLogProbability(std::u32string_view word) const;
     bool dictionaryAccepts(std::u32string_view word) const;
+    bool hasDictionary() const;
     bool writesAllLetters(std::u32string_view lowered) const;
 
+    std::string language_;
     std::shared_ptr<const LanguageModel> model_;
     SpellChecker* spellChecker_;
     std::optional<std::string> spellLanguage_;
