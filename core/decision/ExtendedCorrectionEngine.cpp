@@ -19,15 +19,15 @@ constexpr double kPriorAfterTargetLanguage = 1.0;
 constexpr double kPriorWithoutContext = 3.0;
 constexpr double kPriorAfterSourceLanguage = 5.0;
 // When neither reading is a known word, letter models only hint; their margin counts this much.
-constexpr double kUnknownWordsWeight = 0.5;
+constexpr double kUnknownWordsWeight = 0.35;
+// Short spellings that no list knows are acronyms and names more often than words.
+constexpr std::size_t kShortestUnknownWord = 5;
 // Punctuation as typed, where the other layout reads a letter, is a slip less often than not.
 constexpr double kTypedPunctuationLogOdds = 4.5;
 // An unknown capitalised word is likely a name.
 constexpr double kUnknownNameLogOdds = 2.0;
-// Brackets that the other layout reads where a letter was typed are rare in prose.
-constexpr double kBracketFromLetterLogOdds = 3.0;
 // A one-letter word of the other language where the typed letter is no word.
-constexpr double kOneLetterLogOdds = 8.0;
+constexpr double kOneLetterLogOdds = 7.0;
 // Keys at either end that may be punctuation rather than letters.
 constexpr std::size_t kMaximumOuterKeys = 3;
 // A runner-up this close, in log-odds, is too close to call.
@@ -323,20 +323,24 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(std::string_view token,
         // starts ("I" is a word anywhere).
         const bool capitalAllowed =
             (targetLanguage == "en" && letter == U'I') || endsSentence(context);
-        if (!isOneLetterWord(letter, targetLanguage) ||
+        // A letter in brackets or quotes is a label or a letter named, not a word.
+        const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back());
+        if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
             (isUppercaseLetter(letter) && !capitalAllowed)) {
             return std::nullopt;
         }
         odds = kOneLetterLogOdds;
     } else {
         // Acronyms stay unless the other reading is a listed word and the typed one is not.
-        if (typedCore->size() <= 4 && isAllCapitals(*typedCore) &&
-            (!target->listedLogProbability(reading->core) ||
-             source->listedLogProbability(*typedCore))) {
+        if (isAllCapitals(*typedCore) && (!target->listedLogProbability(reading->core) ||
+                                          source->listedLogProbability(*typedCore))) {
             return std::nullopt;
         }
         odds = reading->logProbability - typedLogProbability(typed, *typedCore, *source);
         if (!target->isKnown(reading->core) && !source->isKnown(*typedCore)) {
+            if (reading->core.size() < kShortestUnknownWord) {
+                return std::nullopt;
+            }
             odds *= kUnknownWordsWeight;
         }
         // Names are often unknown words, and some read as words in the other layout.
@@ -401,7 +405,11 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
     };
     const auto outer = [&](std::size_t i, bool (*allowed)(char32_t)) -> std::optional<Outer> {
         if (!isLetter(reread[i])) {
-            return allowed(reread[i]) ? std::optional<Outer>({reread[i], false}) : std::nullopt;
+            // Brackets where a letter was typed are rare in prose: х and ъ stay letters.
+            const bool bracketFromLetter = isBracket(reread[i]) && aligned && isLetter(typed[i]);
+            return allowed(reread[i]) && !bracketFromLetter
+                       ? std::optional<Outer>({reread[i], false})
+                       : std::nullopt;
         }
         if (aligned && !isLetter(typed[i]) && allowed(typed[i])) {
             return Outer{typed[i], true};
@@ -428,11 +436,6 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
                 const Outer character = *outer(i, allowed);
                 into += character.character;
                 reading.logProbability -= character.keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
-                reading.logProbability -=
-                    !character.keptAsTyped && isBracket(character.character) && aligned &&
-                            isLetter(typed[i])
-                        ? kBracketFromLetterLogOdds
-                        : 0.0;
             };
             for (std::size_t i = 0; i < lead; ++i) {
                 place(i, opensWord, reading.lead);

@@ -19,6 +19,8 @@ constexpr double kTrigramWeight = 0.85;
 constexpr double kBigramWeight = 0.9;
 // Added to every letter count, so that an unseen letter is unlikely but possible.
 constexpr double kUnseenLetterCount = 0.5;
+// Letters the counts may lack (other scripts, punctuation) share the unseen count too.
+constexpr double kUnseenLetterKinds = 100.0;
 constexpr int kBitsPerLetter = 21;
 
 std::uint64_t pack(char32_t a) {
@@ -224,7 +226,7 @@ std::uint32_t LanguageModel::contextCount(std::uint64_t key) const {
 double LanguageModel::letterProbability(char32_t a, char32_t b, char32_t c) const {
     const double unigram =
         (count(pack(c)) + kUnseenLetterCount) /
-        (static_cast<double>(letterTotal_) + kUnseenLetterCount * static_cast<double>(alphabetSize_ + 1));
+        (static_cast<double>(letterTotal_) + kUnseenLetterCount * (static_cast<double>(alphabetSize_) + kUnseenLetterKinds));
     double bigram = unigram;
     if (const std::uint32_t context = contextCount(pack(b)); context > 0) {
         bigram = kBigramWeight * count(pack(b, c)) / context + (1.0 - kBigramWeight) * unigram;

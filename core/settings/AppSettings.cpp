@@ -93,8 +93,12 @@ std::optional<nlohmann::json> AppSettings::toJson() const {
         {"manualShortcut", manualShortcut.toJson()},
         {"undoShortcut", undoShortcut.toJson()},
         {"pauseShortcut", pauseShortcut.toJson()},
-        {"correctionEngine", std::string(rawValue(correctionEngine))},
     };
+    // Written only when it differs from what an absent key means, so that documents of the
+    // described engine stay as they were.
+    if (correctionEngine != CorrectionEngineKind::described) {
+        json["correctionEngine"] = std::string(rawValue(correctionEngine));
+    }
     if (correctionSound) {
         json["correctionSound"] = std::string(rawValue(*correctionSound));
     }
