@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -24,6 +25,8 @@ constexpr double kUnknownWordsWeight = 0.35;
 constexpr std::size_t kShortestUnknownWord = 5;
 // Punctuation as typed, where the other layout reads a letter, is a slip less often than not.
 constexpr double kTypedPunctuationLogOdds = 4.5;
+// The share of running text made of words no list holds.
+constexpr double kUnlistedShare = 0.03;
 // An unknown capitalised word is likely a name.
 constexpr double kUnknownNameLogOdds = 2.0;
 // A one-letter word of the other language where the typed letter is no word.
@@ -107,7 +110,7 @@ bool isAllCapitals(TextView word) {
 bool isOneLetterWord(char32_t c, const std::optional<std::string>& language) {
     static constexpr std::u32string_view kEnglish = U"aAI";
     static constexpr std::u32string_view kRussian = U"авиксоуяАВИКСОУЯ";
-    static constexpr std::u32string_view kUkrainian = U"авзійоуяАВЗІЙОУЯ";
+    static constexpr std::u32string_view kUkrainian = U"авзійоуяєАВЗІЙОУЯЄ";
     const std::u32string_view words = language == "en"   ? kEnglish
                                       : language == "ru" ? kRussian
                                       : language == "uk" ? kUkrainian
@@ -161,11 +164,19 @@ bool hasDigit(TextView text) {
                        [](char32_t c) { return text::CharacterClass::isNumber(c); });
 }
 
-bool refusedBySafety(const SafetyAssessment& assessment) {
+bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
     // Length, code characters and mixed scripts are judged here on the whole run instead.
-    return !assessment.isAllowed && assessment.exclusion != SafetyExclusion::tooShort &&
-           assessment.exclusion != SafetyExclusion::codeLike &&
-           assessment.exclusion != SafetyExclusion::mixedAlphabet;
+    if (assessment.isAllowed || assessment.exclusion == SafetyExclusion::tooShort ||
+        assessment.exclusion == SafetyExclusion::codeLike ||
+        assessment.exclusion == SafetyExclusion::mixedAlphabet) {
+        return false;
+    }
+    // Ukrainian types its apostrophe on the key of @: an address needs a dot after the @.
+    if (assessment.exclusion == SafetyExclusion::email) {
+        const auto at = letters.find(U'@');
+        return at != TextView::npos && letters.find(U'.', at) != TextView::npos;
+    }
+    return true;
 }
 
 double logistic(double x) {
@@ -234,6 +245,8 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
         double odds;
     };
     std::vector<Scored> scored;
+    // The word as typed is scored once, for every candidate.
+    std::optional<std::optional<TypedWord>> typed;
     for (const auto& candidate : candidates) {
         if (candidate.token.empty() || candidate.token == token) {
             continue;
@@ -246,8 +259,14 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
             }
             continue;
         }
+        if (!typed) {
+            typed = typedWord(token, context, sourceLayout);
+        }
+        if (!*typed) {
+            continue;
+        }
         std::string corrected;
-        const auto odds = logOdds(token, context, sourceLayout, candidate, corrected);
+        const auto odds = logOdds(**typed, context, sourceLayout, candidate, corrected);
         if (!odds || corrected == token) {
             continue;
         }
@@ -283,21 +302,49 @@ std::string ExtendedCorrectionEngine::convertedDelimiter(std::string_view delimi
     return described_->convertedDelimiter(delimiter, decision);
 }
 
-std::optional<double> ExtendedCorrectionEngine::logOdds(std::string_view token,
+std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typedWord(
+    std::string_view token, std::string_view context, const KeyboardLayout& sourceLayout) const {
+    const WordLikelihood* source = likelihood(sourceLayout);
+    Text typed = scalars(token);
+    if (!source || hasDigit(typed) || mixesScripts(typed)) {
+        return std::nullopt;
+    }
+    const TextView letters = lettersSpan(typed);
+    if (refusedBySafety(described_->assessSafety(utf8(letters), context), letters)) {
+        return std::nullopt;
+    }
+    TypedWord word;
+    auto core = wordAsTyped(typed);
+    if (!core) {
+        // Only punctuation keys: no word as typed, perhaps one in the other layout.
+        word.logProbability = lowerCaseLogProbability(typed, source->model());
+        word.core = typed;
+        word.hasLetters = false;
+    } else if (core->size() == 1) {
+        // Lists count lone letters from abbreviations and options; as a word, one is rare.
+        word.logProbability = lowerCaseLogProbability(*core, source->model());
+        word.core = std::move(*core);
+    } else {
+        word.logProbability = typedLogProbability(typed, *core, *source);
+        word.isDictionaryWord = source->isDictionaryWord(*core);
+        word.isListed = source->listedLogProbability(*core).has_value();
+        word.core = std::move(*core);
+    }
+    word.typed = std::move(typed);
+    return word;
+}
+
+std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
                                                         std::string_view context,
                                                         const KeyboardLayout& sourceLayout,
                                                         const LayoutConversionCandidate& candidate,
                                                         std::string& corrected) const {
-    const WordLikelihood* source = likelihood(sourceLayout);
     const WordLikelihood* target = likelihood(candidate.layout);
-    const Text typed = scalars(token);
-    if (!source || !target || hasDigit(typed) || mixesScripts(typed)) {
+    if (!target) {
         return std::nullopt;
     }
-    const auto typedCore = wordAsTyped(typed);
-    if (!typedCore || refusedBySafety(described_->assessSafety(utf8(lettersSpan(typed)), context))) {
-        return std::nullopt;
-    }
+    const Text& typed = word.typed;
+    const Text* typedCore = &word.core;
     const auto reading = bestReading(typed, scalars(candidate.token), *target);
     if (!reading) {
         return std::nullopt;
@@ -316,15 +363,20 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(std::string_view token,
     if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;
     }
+    // A lone punctuation key becomes a word only amid text of that language.
+    if (!word.hasLetters && previous != targetScript) {
+        return std::nullopt;
+    }
     double odds = 0.0;
     if (reading->core.size() == 1) {
         const char32_t letter = reading->core[0];
         // A lone capital is an initial or a drive as often as a word: only where a sentence
-        // starts ("I" is a word anywhere).
-        const bool capitalAllowed =
-            (targetLanguage == "en" && letter == U'I') || endsSentence(context);
+        // starts ("I" and "A" are words anywhere).
+        const bool capitalAllowed = (targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
+                                    endsSentence(context);
         // A letter in brackets or quotes is a label or a letter named, not a word.
-        const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back());
+        const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
+                              !reading->trail.empty() && closesWord(reading->trail.front());
         if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
             (isUppercaseLetter(letter) && !capitalAllowed)) {
             return std::nullopt;
@@ -332,19 +384,21 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(std::string_view token,
         odds = kOneLetterLogOdds;
     } else {
         // Acronyms stay unless the other reading is a listed word and the typed one is not.
-        if (isAllCapitals(*typedCore) && (!target->listedLogProbability(reading->core) ||
-                                          source->listedLogProbability(*typedCore))) {
+        const bool targetKnown = reading->core.size() <= 4
+                                     ? target->listedLogProbability(reading->core).has_value()
+                                     : target->isKnown(reading->core);
+        if (isAllCapitals(*typedCore) && (!targetKnown || word.isListed)) {
             return std::nullopt;
         }
-        odds = reading->logProbability - typedLogProbability(typed, *typedCore, *source);
-        if (!target->isKnown(reading->core) && !source->isKnown(*typedCore)) {
+        odds = reading->logProbability - word.logProbability;
+        if (!word.isListed && !word.isDictionaryWord && !target->isKnown(reading->core)) {
             if (reading->core.size() < kShortestUnknownWord) {
                 return std::nullopt;
             }
             odds *= kUnknownWordsWeight;
         }
         // Names are often unknown words, and some read as words in the other layout.
-        if (isCapitalised(*typedCore) && !source->isDictionaryWord(*typedCore)) {
+        if (isCapitalised(*typedCore) && !word.isDictionaryWord) {
             prior += kUnknownNameLogOdds;
         }
     }
@@ -364,6 +418,16 @@ double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
         best = std::max(best, source.logProbability(letters) - stray * kTypedPunctuationLogOdds);
     }
     return best;
+}
+
+// A spelling no list holds, scored by its letters alone.
+double ExtendedCorrectionEngine::lowerCaseLogProbability(std::u32string_view text,
+                                                         const LanguageModel& model) {
+    Text lower;
+    for (const char32_t c : text) {
+        lower += c < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c;
+    }
+    return std::log(kUnlistedShare) + model.spellingLogProbability(lower);
 }
 
 // The word as typed, without the characters that may open or close it; absent without letters.

@@ -49,24 +49,36 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     std::string convertedDelimiter(std::string_view delimiter,
                                    const CorrectionDecision& decision) const override;
 
-    // The log-odds that the candidate, not the token as typed, was meant, the prior included;
-    // absent when the rules keep the token or a language has no model. The chosen reading
-    // goes to `corrected`.
-    std::optional<double> logOdds(std::string_view token, std::string_view context,
-                                  const KeyboardLayout& sourceLayout,
-                                  const LayoutConversionCandidate& candidate,
-                                  std::string& corrected) const;
-
     const CorrectionEngine& described() const { return *described_; }
     const LanguageModels& models() const { return models_; }
 
   private:
     struct Reading;
+    // The word as typed, scored once for all candidates.
+    struct TypedWord {
+        std::u32string typed;
+        std::u32string core;
+        double logProbability = 0.0;
+        bool isDictionaryWord = false;
+        bool isListed = false;
+        bool hasLetters = true;
+    };
+
+    // Absent when the rules keep the token whatever the other layouts read.
+    std::optional<TypedWord> typedWord(std::string_view token, std::string_view context,
+                                       const KeyboardLayout& sourceLayout) const;
+    // The log-odds, the prior included, that the candidate and not the typed word was meant;
+    // absent when the rules keep the token. The chosen reading goes to `corrected`.
+    std::optional<double> logOdds(const TypedWord& word, std::string_view context,
+                                  const KeyboardLayout& sourceLayout,
+                                  const LayoutConversionCandidate& candidate,
+                                  std::string& corrected) const;
 
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
     std::optional<Reading> bestReading(std::u32string_view typed, std::u32string_view reread,
                                        const WordLikelihood& target) const;
     static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);
+    static double lowerCaseLogProbability(std::u32string_view text, const LanguageModel& model);
     static double typedLogProbability(std::u32string_view typed, std::u32string_view core,
                                       const WordLikelihood& source);
     double historyAdjustment(std::string_view original, std::string_view corrected,

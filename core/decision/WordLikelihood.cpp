@@ -16,16 +16,51 @@ namespace {
 // rarest listed words.
 constexpr double kDictionaryWordCount = 2.0;
 // Any prose uses its commonest short words at least this often, whatever the lists say.
-constexpr double kCommonWordShare = 1e-3;
+constexpr double kCommonWordShare = 3e-3;
+// Below this mean log-probability per letter a spelling is taken for no word at all.
+constexpr double kImplausiblePerLetter = -6.0;
 // The share of running text made of words no list holds.
 constexpr double kUnlistedShare = 0.03;
 
+// Latin and Cyrillic capitals map one to one; anything else goes through the full mapping.
+std::optional<char32_t> simpleLowercase(char32_t c) {
+    if ((c >= U'a' && c <= U'z') || (c >= U'а' && c <= U'я') || c == U'ё' || c == U'є' ||
+        c == U'і' || c == U'ї' || c == U'ґ' || c < U'A' || (c > U'Z' && c < U'a') ||
+        (c > U'z' && c < 0x80)) {
+        return c;
+    }
+    if (c >= U'A' && c <= U'Z') {
+        return c + (U'a' - U'A');
+    }
+    if (c >= U'А' && c <= U'Я') {
+        return c + (U'а' - U'А');
+    }
+    switch (c) {
+        case U'Ё': return U'ё';
+        case U'Є': return U'є';
+        case U'І': return U'і';
+        case U'Ї': return U'ї';
+        case U'Ґ': return U'ґ';
+        case U'\u2019': return U'\'';
+        default: return std::nullopt;
+    }
+}
+
 // Lower-cased, with the typographic apostrophe the lists spell as a plain one.
 std::u32string lowered(std::u32string_view word) {
-    const auto scalars = text::Utf8::scalars(
-        text::CaseMapping::lowercased(text::Utf8::encode({word.begin(), word.end()})));
-    std::u32string text(scalars.begin(), scalars.end());
-    std::replace(text.begin(), text.end(), U'\u2019', U'\'');
+    std::u32string text;
+    text.reserve(word.size());
+    for (const char32_t c : word) {
+        const auto lower = simpleLowercase(c);
+        if (!lower) {
+            const auto scalars = text::Utf8::scalars(
+                text::CaseMapping::lowercased(text::Utf8::encode({word.begin(), word.end()})));
+            text.assign(scalars.begin(), scalars.end());
+            std::replace(text.begin(), text.end(), U'\u2019', U'\'');
+            return text;
+        }
+        text += *lower;
+    }
     return text;
 }
 
@@ -51,11 +86,9 @@ WordLikelihood::WordLikelihood(std::string language, std::shared_ptr<const Langu
 }
 
 double WordLikelihood::logProbability(std::u32string_view word) const {
-    if (const auto listed = listedLogProbability(word)) {
-        return *listed;
-    }
     // A compound of known parts is as likely as its parts together.
-    if (std::find_if(word.begin(), word.end(), isJoiner) != word.end()) {
+    if (std::find_if(word.begin(), word.end(), isJoiner) != word.end() &&
+        !listedLogProbability(word)) {
         double total = 0.0;
         std::size_t start = 0;
         while (start <= word.size()) {
@@ -80,9 +113,23 @@ std::optional<double> WordLikelihood::listedLogProbability(std::u32string_view w
     return model_->wordLogProbability(utf8(lowered(word)));
 }
 
+bool WordLikelihood::isCommonWord(std::u32string_view lowered) const {
+    // The built-in list knows English and Russian; Ukrainian's commonest words are here.
+    static const std::u32string_view kUkrainian[] = {
+        U"і",   U"й",  U"в",   U"у",   U"з",  U"та",  U"що",  U"не",  U"на", U"до",
+        U"за",  U"як", U"це",  U"ви",  U"ми", U"ти",  U"він", U"але", U"або", U"її",
+        U"їх",  U"ще", U"вже", U"так", U"бо", U"би",  U"же",  U"щоб", U"цю",  U"ці",
+        U"є",   U"зі", U"із",  U"від", U"при", U"про", U"для", U"чи",  U"ні",  U"їм"};
+    if (language_ == "uk") {
+        return std::find(std::begin(kUkrainian), std::end(kUkrainian), lowered) !=
+               std::end(kUkrainian);
+    }
+    return CommonShortWords::contains(utf8(lowered), {language_});
+}
+
 double WordLikelihood::singleLogProbability(std::u32string_view word) const {
     const std::u32string lower = lowered(word);
-    if (CommonShortWords::contains(utf8(lower), {language_})) {
+    if (isCommonWord(lower)) {
         return std::max(std::log(kCommonWordShare), model_->wordLogProbability(utf8(lower))
                                                         .value_or(std::log(kCommonWordShare)));
     }
@@ -114,6 +161,12 @@ bool WordLikelihood::dictionaryAccepts(std::u32string_view word) const {
     // Some dictionaries accept any word of another script; only the language's own letters
     // are worth asking about.
     if (!writesAllLetters(lower)) {
+        return false;
+    }
+    // Letter sequences the language almost never writes are not worth a dictionary look-up.
+    const double perLetter =
+        model_->spellingLogProbability(lower) / static_cast<double>(lower.size() + 1);
+    if (perLetter < kImplausiblePerLetter) {
         return false;
     }
     return spellChecker_->isSpelledCorrectly(utf8(word), *spellLanguage_) ||

@@ -35,6 +35,7 @@ class WordLikelihood {
     double singleLogProbability(std::u32string_view word) const;
     bool dictionaryAccepts(std::u32string_view word) const;
     bool hasDictionary() const;
+    bool isCommonWord(std::u32string_view lowered) const;
     bool writesAllLetters(std::u32string_view lowered) const;
 
     std::string language_;
