@@ -32,6 +32,9 @@ class CurrentTokenBuffer {
     std::vector<TokenCompletion> consume(std::string_view text,
                                          const std::optional<PhysicalKeyStroke>& stroke);
     void deleteBackward();
+    // Takes effect from the next character on.
+    void setWordBoundary(WordBoundary boundary) { boundary_ = boundary; }
+    WordBoundary wordBoundary() const { return boundary_; }
     // Whitespace or punctuation.
     static bool isDelimiter(std::string_view character);
     // Abandons the word when the field no longer shows it right before the caret.
@@ -69,7 +72,7 @@ class CurrentTokenBuffer {
     SegmentedText recentContext_;
     std::optional<TokenCompletion> lastCompletion_;
     const int maximumContextLength_;
-    const WordBoundary boundary_;
+    WordBoundary boundary_;
     std::vector<PhysicalKeyStroke> currentTokenStrokes_;
     std::vector<int> currentTokenStrokeCounts_;
     // False while some characters of the token came from a replacement whose keys are
