@@ -29,6 +29,8 @@ constexpr double kTypedPunctuationLogOdds = 4.5;
 constexpr double kUnlistedShare = 0.03;
 // An unknown capitalised word is likely a name.
 constexpr double kUnknownNameLogOdds = 2.0;
+// A character glued to a word that may neither open nor close one (` ; after a letter...).
+constexpr double kStrayCharacterLogOdds = 8.0;
 // A one-letter word of the other language where the typed letter is no word.
 constexpr double kOneLetterLogOdds = 7.0;
 // Keys at either end that may be punctuation rather than letters.
@@ -136,7 +138,9 @@ bool endsSentence(std::string_view context) {
             return true;
         }
         if (!text::CharacterClass::isWhitespace(*it)) {
-            return *it == U'.' || *it == U'!' || *it == U'?' || *it == U'…';
+            // Dialogue and quotations start sentences too.
+            static constexpr std::u32string_view kStarts = U".!?…:—–-«\"„“";
+            return kStarts.find(*it) != std::u32string_view::npos;
         }
     }
     return true;
@@ -415,7 +419,7 @@ double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
     const auto letters = lettersSpan(typed);
     if (letters.size() != core.size() && letters.size() > 1) {
         const auto stray = static_cast<double>(core.size() - letters.size());
-        best = std::max(best, source.logProbability(letters) - stray * kTypedPunctuationLogOdds);
+        best = std::max(best, source.logProbability(letters) - stray * kStrayCharacterLogOdds);
     }
     return best;
 }
