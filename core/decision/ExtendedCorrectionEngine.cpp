@@ -198,6 +198,7 @@ struct ExtendedCorrectionEngine::Reading {
     Text core;
     Text trail;
     double logProbability = -std::numeric_limits<double>::infinity();
+    bool isKnown = false;
 };
 
 ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageModels(
@@ -329,9 +330,10 @@ std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typ
         word.logProbability = lowerCaseLogProbability(*core, source->model());
         word.core = std::move(*core);
     } else {
-        word.logProbability = typedLogProbability(typed, *core, *source);
-        word.isDictionaryWord = source->isDictionaryWord(*core);
-        word.isListed = source->listedLogProbability(*core).has_value();
+        const auto assessment = source->assess(*core);
+        word.logProbability = typedLogProbability(typed, assessment.logProbability, *source);
+        word.isDictionaryWord = assessment.isDictionaryWord;
+        word.isListed = assessment.isListed;
         word.core = std::move(*core);
     }
     word.typed = std::move(typed);
@@ -390,12 +392,12 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // Acronyms stay unless the other reading is a listed word and the typed one is not.
         const bool targetKnown = reading->core.size() <= 4
                                      ? target->listedLogProbability(reading->core).has_value()
-                                     : target->isKnown(reading->core);
+                                     : reading->isKnown;
         if (isAllCapitals(*typedCore) && (!targetKnown || word.isListed)) {
             return std::nullopt;
         }
         odds = reading->logProbability - word.logProbability;
-        if (!word.isListed && !word.isDictionaryWord && !target->isKnown(reading->core)) {
+        if (!word.isListed && !word.isDictionaryWord && !reading->isKnown) {
             if (reading->core.size() < kShortestUnknownWord) {
                 return std::nullopt;
             }
@@ -413,12 +415,13 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
 // The likelier of the word as typed and its letters alone, the stray punctuation around
 // them then counting as slips.
 double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
-                                                     std::u32string_view core,
+                                                     double coreLogProbability,
                                                      const WordLikelihood& source) {
-    double best = source.logProbability(core);
+    double best = coreLogProbability;
     const auto letters = lettersSpan(typed);
-    if (letters.size() != core.size() && letters.size() > 1) {
-        const auto stray = static_cast<double>(core.size() - letters.size());
+    const auto core = wordAsTyped(typed);
+    if (core && letters.size() != core->size() && letters.size() > 1) {
+        const auto stray = static_cast<double>(core->size() - letters.size());
         best = std::max(best, source.logProbability(letters) - stray * kStrayCharacterLogOdds);
     }
     return best;
@@ -499,7 +502,9 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
             }
             Reading reading;
             reading.core = Text(core);
-            reading.logProbability = target.logProbability(core);
+            const auto assessment = target.assess(core);
+            reading.logProbability = assessment.logProbability;
+            reading.isKnown = assessment.isKnown();
             const auto place = [&](std::size_t i, bool (*allowed)(char32_t), Text& into) {
                 const Outer character = *outer(i, allowed);
                 into += character.character;

@@ -79,7 +79,7 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
                                        const WordLikelihood& target) const;
     static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);
     static double lowerCaseLogProbability(std::u32string_view text, const LanguageModel& model);
-    static double typedLogProbability(std::u32string_view typed, std::u32string_view core,
+    static double typedLogProbability(std::u32string_view typed, double coreLogProbability,
                                       const WordLikelihood& source);
     double historyAdjustment(std::string_view original, std::string_view corrected,
                              std::string_view applicationBundleIdentifier) const;

@@ -85,24 +85,25 @@ WordLikelihood::WordLikelihood(std::string language, std::shared_ptr<const Langu
     }
 }
 
-double WordLikelihood::logProbability(std::u32string_view word) const {
+WordLikelihood::Assessment WordLikelihood::assess(std::u32string_view word) const {
     // A compound of known parts is as likely as its parts together.
     if (std::find_if(word.begin(), word.end(), isJoiner) != word.end() &&
         !listedLogProbability(word)) {
-        double total = 0.0;
+        Assessment compound{0.0, false, true};
         std::size_t start = 0;
         while (start <= word.size()) {
             const std::size_t end = std::min(word.find(U'-', start), word.size());
             const auto part = word.substr(start, end - start);
-            if (part.empty() || !isKnown(part)) {
-                return singleLogProbability(word);
+            const Assessment piece = part.empty() ? Assessment{} : assessSingle(part);
+            if (!piece.isKnown()) {
+                return assessSingle(word);
             }
-            total += singleLogProbability(part);
+            compound.logProbability += piece.logProbability;
             start = end + 1;
         }
-        return total;
+        return compound;
     }
-    return singleLogProbability(word);
+    return assessSingle(word);
 }
 
 bool WordLikelihood::isKnown(std::u32string_view word) const {
@@ -127,26 +128,26 @@ bool WordLikelihood::isCommonWord(std::u32string_view lowered) const {
     return CommonShortWords::contains(utf8(lowered), {language_});
 }
 
-double WordLikelihood::singleLogProbability(std::u32string_view word) const {
+WordLikelihood::Assessment WordLikelihood::assessSingle(std::u32string_view word) const {
     const std::u32string lower = lowered(word);
+    const auto listed = model_->wordLogProbability(utf8(lower));
     if (isCommonWord(lower)) {
-        return std::max(std::log(kCommonWordShare), model_->wordLogProbability(utf8(lower))
-                                                        .value_or(std::log(kCommonWordShare)));
+        return {std::max(std::log(kCommonWordShare), listed.value_or(std::log(kCommonWordShare))),
+                true, true};
     }
     const double dictionaryWord =
         std::log(kDictionaryWordCount / static_cast<double>(model_->runningWords()));
-    if (const auto listed = model_->wordLogProbability(utf8(lower))) {
+    const bool accepted = dictionaryAccepts(word);
+    if (listed) {
         // Manual pages list abbreviations and option names as often as words; what the
         // dictionary rejects counts no more than a rare word.
-        if (hasDictionary() && !dictionaryAccepts(word)) {
-            return std::min(*listed, dictionaryWord);
-        }
-        return *listed;
+        return {hasDictionary() && !accepted ? std::min(*listed, dictionaryWord) : *listed, true,
+                accepted};
     }
-    if (dictionaryAccepts(word)) {
-        return dictionaryWord;
+    if (accepted) {
+        return {dictionaryWord, false, true};
     }
-    return std::log(kUnlistedShare) + model_->spellingLogProbability(lower);
+    return {std::log(kUnlistedShare) + model_->spellingLogProbability(lower), false, false};
 }
 
 bool WordLikelihood::hasDictionary() const {

@@ -20,8 +20,18 @@ class WordLikelihood {
     WordLikelihood(std::string language, std::shared_ptr<const LanguageModel> model,
                    SpellChecker* spellChecker, std::optional<std::string> spellLanguage);
 
-    // `word` is one word as it would appear, letters with inner hyphens or apostrophes.
-    double logProbability(std::u32string_view word) const;
+    // What one look-up learns about a word.
+    struct Assessment {
+        double logProbability = 0.0;
+        bool isListed = false;
+        bool isDictionaryWord = false;
+        bool isKnown() const { return isListed || isDictionaryWord; }
+    };
+
+    // `word` is one word as it would appear, letters with inner hyphens or apostrophes. Asks
+    // the spell checker at most twice per part (as typed and lower-cased).
+    Assessment assess(std::u32string_view word) const;
+    double logProbability(std::u32string_view word) const { return assess(word).logProbability; }
     // In the word list, or accepted by the spell checker as typed or lower-cased.
     bool isKnown(std::u32string_view word) const;
     // Accepted by the spell checker as typed or lower-cased; false without one.
@@ -32,7 +42,7 @@ class WordLikelihood {
     const LanguageModel& model() const { return *model_; }
 
   private:
-    double singleLogProbability(std::u32string_view word) const;
+    Assessment assessSingle(std::u32string_view word) const;
     bool dictionaryAccepts(std::u32string_view word) const;
     bool hasDictionary() const;
     bool isCommonWord(std::u32string_view lowered) const;
