@@ -94,7 +94,8 @@ WordLikelihood::Assessment WordLikelihood::assess(std::u32string_view word) cons
         while (start <= word.size()) {
             const std::size_t end = std::min(word.find(U'-', start), word.size());
             const auto part = word.substr(start, end - start);
-            const Assessment piece = part.empty() ? Assessment{} : assessSingle(part);
+            // Lone letters joined by hyphens are abbreviations (Д-р), not compounds.
+            const Assessment piece = part.size() < 2 ? Assessment{} : assessSingle(part);
             if (!piece.isKnown()) {
                 return assessSingle(word);
             }

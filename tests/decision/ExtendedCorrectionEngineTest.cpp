@@ -80,6 +80,7 @@ TEST_F(ExtendedCorrectionEngineTest, PunctuationKeysInsideAndAtTheEndsAreLetters
     // A final comma is read both ways: as б it makes no word, as typed it ends one.
     EXPECT_EQ(corrected("ghbdtn,", kEnglish, "приветб", kRussian), "привет,");
     EXPECT_EQ(corrected("Vjcrdf", kEnglish, "Москва", kRussian), "Москва");
+    EXPECT_EQ(corrected("xnj-nj", kEnglish, "что-то", kRussian), "что-то");
 }
 
 TEST_F(ExtendedCorrectionEngineTest, WordsTypedRightStay) {
@@ -87,6 +88,8 @@ TEST_F(ExtendedCorrectionEngineTest, WordsTypedRightStay) {
     EXPECT_FALSE(decide("hello,", kEnglish, "руддщб", kRussian));
     EXPECT_FALSE(decide("привет", kRussian, "ghbdtn", kEnglish));
     EXPECT_FALSE(decide("область,", kRussian, "j,kfcnm?", kEnglish));
+    // Lone letters joined by a hyphen are an abbreviation, not a compound of known words.
+    EXPECT_FALSE(decide("Д-р", kRussian, "L-h", kEnglish));
     // х read as a bracket would make a word of the rest: brackets are not read from letters.
     EXPECT_FALSE(decide("хеша", kRussian, "[tif", kEnglish));
     EXPECT_EQ(corrected("еру", kRussian, "the", kEnglish), "the");
