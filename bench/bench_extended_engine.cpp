@@ -35,12 +35,14 @@ struct Word {
 // keys, one of letters only, and an English word typed right.
 std::vector<Word> words() {
     return {
-        {"j,kfcnm,", {{kRussian, "областьб", " "}, {kUkrainian, "областьб", " "},
-                      {kBelarusian, "областьб", " "}}},
-        {"ghbdtn", {{kRussian, "привет", " "}, {kUkrainian, "привет", " "},
-                    {kBelarusian, "прівет", " "}}},
-        {"people,", {{kRussian, "зущздуб", " "}, {kUkrainian, "зущздуб", " "},
-                     {kBelarusian, "зўщздуб", " "}}},
+        {"j,kfcnm,",
+         {{kRussian, "областьб", " "},
+          {kUkrainian, "областьб", " "},
+          {kBelarusian, "областьб", " "}}},
+        {"ghbdtn",
+         {{kRussian, "привет", " "}, {kUkrainian, "привет", " "}, {kBelarusian, "прівет", " "}}},
+        {"people,",
+         {{kRussian, "зущздуб", " "}, {kUkrainian, "зущздуб", " "}, {kBelarusian, "зўщздуб", " "}}},
     };
 }
 

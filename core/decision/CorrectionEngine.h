@@ -34,8 +34,7 @@ class CorrectionEngine final : public CorrectionDeciding {
     HistoryScoring* history() const { return history_; }
 
     bool judgesWholeRuns() const override { return false; }
-    SafetyAssessment assessSafety(std::string_view token,
-                                  std::string_view context) const override {
+    SafetyAssessment assessSafety(std::string_view token, std::string_view context) const override {
         return safetyClassifier_.assess(token, context);
     }
 
@@ -43,8 +42,7 @@ class CorrectionEngine final : public CorrectionDeciding {
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
-        const std::vector<LayoutConversionCandidate>& candidates,
-        double threshold) const override;
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
 
     // Converts between US and Russian with the built-in mapper.
     std::optional<CorrectionDecision> automaticDecision(

@@ -277,8 +277,8 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
         }
         const double h = historyAdjustment(token, corrected, applicationBundleIdentifier);
         const double confidence = std::clamp(logistic(*odds) + h, 0.0, 1.0);
-        scored.push_back({{std::string(token), std::move(corrected), sourceLayout,
-                           candidate.layout, candidate.delimiter, confidence,
+        scored.push_back({{std::string(token), std::move(corrected), sourceLayout, candidate.layout,
+                           candidate.delimiter, confidence,
                            "Converted text is more plausible in " + candidate.layout.displayName +
                                " (" + percent(confidence) + "%)."},
                           *odds});
@@ -298,8 +298,8 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
 std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const std::optional<KeyboardLayout>& currentLayout, double threshold) const {
-    return described_->automaticDecision(token, context, applicationBundleIdentifier,
-                                         currentLayout, threshold);
+    return described_->automaticDecision(token, context, applicationBundleIdentifier, currentLayout,
+                                         threshold);
 }
 
 std::string ExtendedCorrectionEngine::convertedDelimiter(std::string_view delimiter,
@@ -378,8 +378,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         const char32_t letter = reading->core[0];
         // A lone capital is an initial or a drive as often as a word: only where a sentence
         // starts ("I" and "A" are words anywhere).
-        const bool capitalAllowed = (targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
-                                    endsSentence(context);
+        const bool capitalAllowed =
+            (targetLanguage == "en" && (letter == U'I' || letter == U'A')) || endsSentence(context);
         // A letter in brackets or quotes is a label or a letter named, not a word.
         const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
                               !reading->trail.empty() && closesWord(reading->trail.front());

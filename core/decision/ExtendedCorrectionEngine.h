@@ -35,13 +35,11 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
                              SpellChecker* spellChecker);
 
     bool judgesWholeRuns() const override { return true; }
-    SafetyAssessment assessSafety(std::string_view token,
-                                  std::string_view context) const override;
+    SafetyAssessment assessSafety(std::string_view token, std::string_view context) const override;
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
-        const std::vector<LayoutConversionCandidate>& candidates,
-        double threshold) const override;
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier,

@@ -183,10 +183,11 @@ void LanguageModel::finish() {
 }
 
 std::optional<double> LanguageModel::wordLogProbability(std::string_view lowered) const {
-    const auto found = std::lower_bound(
-        wordEntries_.begin(), wordEntries_.end(), lowered, [this](const WordEntry& entry, auto key) {
-            return std::string_view(wordText_).substr(entry.offset, entry.length) < key;
-        });
+    const auto found = std::lower_bound(wordEntries_.begin(), wordEntries_.end(), lowered,
+                                        [this](const WordEntry& entry, auto key) {
+                                            return std::string_view(wordText_).substr(
+                                                       entry.offset, entry.length) < key;
+                                        });
     if (found == wordEntries_.end() ||
         std::string_view(wordText_).substr(found->offset, found->length) != lowered) {
         return std::nullopt;
@@ -226,7 +227,8 @@ std::uint32_t LanguageModel::contextCount(std::uint64_t key) const {
 double LanguageModel::letterProbability(char32_t a, char32_t b, char32_t c) const {
     const double unigram =
         (count(pack(c)) + kUnseenLetterCount) /
-        (static_cast<double>(letterTotal_) + kUnseenLetterCount * (static_cast<double>(alphabetSize_) + kUnseenLetterKinds));
+        (static_cast<double>(letterTotal_) +
+         kUnseenLetterCount * (static_cast<double>(alphabetSize_) + kUnseenLetterKinds));
     double bigram = unigram;
     if (const std::uint32_t context = contextCount(pack(b)); context > 0) {
         bigram = kBigramWeight * count(pack(b, c)) / context + (1.0 - kBigramWeight) * unigram;

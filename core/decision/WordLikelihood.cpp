@@ -36,13 +36,20 @@ std::optional<char32_t> simpleLowercase(char32_t c) {
         return c + (U'а' - U'А');
     }
     switch (c) {
-        case U'Ё': return U'ё';
-        case U'Є': return U'є';
-        case U'І': return U'і';
-        case U'Ї': return U'ї';
-        case U'Ґ': return U'ґ';
-        case U'\u2019': return U'\'';
-        default: return std::nullopt;
+        case U'Ё':
+            return U'ё';
+        case U'Є':
+            return U'є';
+        case U'І':
+            return U'і';
+        case U'Ї':
+            return U'ї';
+        case U'Ґ':
+            return U'ґ';
+        case U'\u2019':
+            return U'\'';
+        default:
+            return std::nullopt;
     }
 }
 
@@ -118,10 +125,10 @@ std::optional<double> WordLikelihood::listedLogProbability(std::u32string_view w
 bool WordLikelihood::isCommonWord(std::u32string_view lowered) const {
     // The built-in list knows English and Russian; Ukrainian's commonest words are here.
     static const std::u32string_view kUkrainian[] = {
-        U"і",   U"й",  U"в",   U"у",   U"з",  U"та",  U"що",  U"не",  U"на", U"до",
-        U"за",  U"як", U"це",  U"ви",  U"ми", U"ти",  U"він", U"але", U"або", U"її",
-        U"їх",  U"ще", U"вже", U"так", U"бо", U"би",  U"же",  U"щоб", U"цю",  U"ці",
-        U"є",   U"зі", U"із",  U"від", U"при", U"про", U"для", U"чи",  U"ні",  U"їм"};
+        U"і",  U"й",  U"в",   U"у",   U"з",   U"та",  U"що",  U"не",  U"на",  U"до",
+        U"за", U"як", U"це",  U"ви",  U"ми",  U"ти",  U"він", U"але", U"або", U"її",
+        U"їх", U"ще", U"вже", U"так", U"бо",  U"би",  U"же",  U"щоб", U"цю",  U"ці",
+        U"є",  U"зі", U"із",  U"від", U"при", U"про", U"для", U"чи",  U"ні",  U"їм"};
     if (language_ == "uk") {
         return std::find(std::begin(kUkrainian), std::end(kUkrainian), lowered) !=
                std::end(kUkrainian);

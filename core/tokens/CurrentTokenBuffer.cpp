@@ -190,10 +190,12 @@ std::optional<TokenCompletion> CurrentTokenBuffer::candidateForManualCorrection(
     if (currentToken_.empty()) {
         return lastCompletion_;
     }
-    return TokenCompletion{currentToken_, "", recentContext_.text(),
-                           tokenStrokesAreComplete_ ? currentTokenStrokes_
-                                                    : std::vector<PhysicalKeyStroke>{},
-                           {}};
+    return TokenCompletion{
+        currentToken_,
+        "",
+        recentContext_.text(),
+        tokenStrokesAreComplete_ ? currentTokenStrokes_ : std::vector<PhysicalKeyStroke>{},
+        {}};
 }
 
 void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_view corrected,

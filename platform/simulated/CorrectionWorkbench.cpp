@@ -90,8 +90,7 @@ std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind
     return std::nullopt;
 }
 
-std::optional<std::string> CorrectionWorkbench::prepareTypists(
-    const Configuration& configuration) {
+std::optional<std::string> CorrectionWorkbench::prepareTypists(const Configuration& configuration) {
     if (!configuration.typeUnderAnyLayout) {
         return std::nullopt;
     }

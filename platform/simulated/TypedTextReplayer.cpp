@@ -139,12 +139,11 @@ void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) 
 void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
     auto decision = decide(completion);
     if (observer_) {
-        observer_(
-            {completion,
-             engine_.assessSafety(completion.token, completion.contextBeforeToken),
-             decision,
-             decision ? std::optional(engine_.convertedDelimiter(completion.delimiter, *decision))
-                      : std::nullopt});
+        observer_({completion,
+                   engine_.assessSafety(completion.token, completion.contextBeforeToken), decision,
+                   decision
+                       ? std::optional(engine_.convertedDelimiter(completion.delimiter, *decision))
+                       : std::nullopt});
     }
     if (decision) {
         apply(*decision, completion, heldBackDelimiter);

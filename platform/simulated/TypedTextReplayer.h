@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/decision/CorrectionDecision.h"
 #include "core/decision/CorrectionDeciding.h"
+#include "core/decision/CorrectionDecision.h"
 #include "core/decision/SafetyAssessment.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"

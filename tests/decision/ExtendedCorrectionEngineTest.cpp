@@ -48,8 +48,7 @@ class ExtendedCorrectionEngineTest : public ::testing::Test {
     }
 
     std::optional<CorrectionDecision> decide(const std::string& typed, const KeyboardLayout& from,
-                                             const std::string& reread,
-                                             const KeyboardLayout& to,
+                                             const std::string& reread, const KeyboardLayout& to,
                                              const std::string& context = "",
                                              double threshold = 0.9) const {
         return engine_->automaticDecision(typed, context, "org.example.Editor", from,
@@ -136,8 +135,7 @@ TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts)
     EXPECT_GT(plain->confidence, 0.9);
     EXPECT_LE(plain->confidence, 1.0);
     EXPECT_EQ(plain->reason, "Converted text is more plausible in Russian (" +
-                                 std::to_string(static_cast<int>(plain->confidence * 100)) +
-                                 "%).");
+                                 std::to_string(static_cast<int>(plain->confidence * 100)) + "%).");
     const auto unsure = decide("руку", kRussian, "here", kEnglish, "", 0.0);
     ASSERT_TRUE(unsure);
     history_.set("руку", "here", "org.example.Editor", -0.2);
@@ -160,9 +158,9 @@ TEST_F(ExtendedCorrectionEngineTest, LayoutsWithoutLanguageDataUseTheDescribedSc
 
 TEST_F(ExtendedCorrectionEngineTest, TheBestOfSeveralLayoutsWinsAndNearTiesAreRefused) {
     const KeyboardLayout ukrainian{"xkb:ua", "Ukrainian", {"uk"}};
-    const auto decision = engine_->automaticDecision(
-        "ghbdtn", "", "org.example.Editor", kEnglish,
-        {{kRussian, "привет", " "}, {ukrainian, "привет", " "}}, 0.9);
+    const auto decision =
+        engine_->automaticDecision("ghbdtn", "", "org.example.Editor", kEnglish,
+                                   {{kRussian, "привет", " "}, {ukrainian, "привет", " "}}, 0.9);
     ASSERT_TRUE(decision);
     EXPECT_EQ(decision->corrected, "привет");
     // Two different words just as likely: too close to call.

@@ -14,8 +14,7 @@ testing::ProgramRun runTool(const std::vector<std::string>& arguments, const std
 
 TEST(PlovikCorrectEngine, TheExtendedEngineReadsPunctuationKeysAsLetters) {
     EXPECT_EQ(runTool({"--engine", "extended"}, "j,kfcnm cj,snbt\n").out, "область событие\n");
-    EXPECT_EQ(runTool({"--typed-in", "ru", "--engine", "extended"}, "еру сфе\n").out,
-              "the cat\n");
+    EXPECT_EQ(runTool({"--typed-in", "ru", "--engine", "extended"}, "еру сфе\n").out, "the cat\n");
     EXPECT_EQ(runTool({"--engine=extended"}, "[jhjij, ghbdtn? Vjcrdf\n").out,
               "хорошо, привет, Москва\n");
     // The described engine stays the default and keeps its own reading.
@@ -38,9 +37,11 @@ TEST(PlovikCorrectEngine, MixedTextTypedUnderAnyLayoutIsLeftAlone) {
 }
 
 TEST(PlovikCorrectEngine, BadEngineOrAutoWithAppIsAUsageError) {
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"--engine", "neural"}, {"--engine"}, {"--engine", ""},
-             {"--typed-in", "auto", "--app"}}) {
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"--engine", "neural"},
+                                               {"--engine"},
+                                               {"--engine", ""},
+                                               {"--typed-in", "auto", "--app"}}) {
         const auto run = runTool(arguments, "ok\n");
         EXPECT_EQ(run.status, 2) << arguments[0];
         EXPECT_TRUE(run.out.empty());

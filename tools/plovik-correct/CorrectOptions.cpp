@@ -139,9 +139,8 @@ std::variant<CorrectOptions, Error> CorrectOptions::parse(
         }
     }
     options.typedIn = typedIn.value_or(options.layouts.front());
-    if (!options.typesUnderAnyLayout() &&
-        std::find(options.layouts.begin(), options.layouts.end(), options.typedIn) ==
-            options.layouts.end()) {
+    if (!options.typesUnderAnyLayout() && std::find(options.layouts.begin(), options.layouts.end(),
+                                                    options.typedIn) == options.layouts.end()) {
         return Error{"--typed-in " + options.typedIn + " is not among --layouts"};
     }
     if (options.app && options.typesUnderAnyLayout()) {
