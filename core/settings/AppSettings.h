@@ -26,9 +26,9 @@ struct AppSettings {
     std::optional<TimePoint> pauseUntil;
     bool hasCompletedOnboarding = false;
     std::vector<EnabledApplication> applications;
-    ShortcutDefinition manualShortcut = ShortcutDefinition::optionSpace();
-    ShortcutDefinition undoShortcut = ShortcutDefinition::optionShiftSpace();
-    ShortcutDefinition pauseShortcut = ShortcutDefinition::optionCommandP();
+    ShortcutDefinition manualShortcut = ShortcutDefinition::altSpace();
+    ShortcutDefinition undoShortcut = ShortcutDefinition::altShiftSpace();
+    ShortcutDefinition pauseShortcut = ShortcutDefinition::altSuperP();
     // Files written before the choice existed, or naming an unknown engine, read as described.
     CorrectionEngineKind correctionEngine = CorrectionEngineKind::described;
 

@@ -49,8 +49,7 @@ std::variant<std::unique_ptr<CorrectionWorkbench>, std::string> CorrectionWorkbe
         return "the layout " + layoutName(configuration.typedInId) + " cannot be typed in";
     }
     workbench->typedInLayout_ = *current;
-    workbench->typist_ = std::make_unique<TypingSimulator>(*workbench->typedInKeyMap_,
-                                                           workbench->platform_.keyboardType());
+    workbench->typist_ = std::make_unique<TypingSimulator>(*workbench->typedInKeyMap_);
     if (auto error = workbench->prepareTypists(configuration)) {
         return *error;
     }
@@ -99,8 +98,7 @@ std::optional<std::string> CorrectionWorkbench::prepareTypists(const Configurati
         if (!keyMap) {
             return "the layout " + layoutName(layout.id) + " cannot be typed in";
         }
-        layoutTypists_.push_back(
-            std::make_unique<TypingSimulator>(*keyMap, platform_.keyboardType()));
+        layoutTypists_.push_back(std::make_unique<TypingSimulator>(*keyMap));
         layoutKeyMaps_.push_back(std::move(keyMap));
         anyLayoutTypists_.push_back({layout, layoutTypists_.back().get()});
     }

@@ -12,13 +12,13 @@ namespace {
 
 using Strokes = std::vector<PhysicalKeyStroke>;
 
-const PhysicalKeyStroke kA{0, 0};
-const PhysicalKeyStroke kB{11, 0};
-const PhysicalKeyStroke kE{14, 0};
-const PhysicalKeyStroke kJ{38, 0};
-const PhysicalKeyStroke kSpace{49, 0};
-const PhysicalKeyStroke kComma{43, 0};
-const PhysicalKeyStroke kDeadAcute{14, 0x80000};
+const PhysicalKeyStroke kA{Key::a, {}};
+const PhysicalKeyStroke kB{Key::b, {}};
+const PhysicalKeyStroke kE{Key::e, {}};
+const PhysicalKeyStroke kJ{Key::j, {}};
+const PhysicalKeyStroke kSpace{Key::space, {}};
+const PhysicalKeyStroke kComma{Key::comma, {}};
+const PhysicalKeyStroke kDeadAcute{Key::e, Modifier::levelThree};
 
 TEST(CurrentTokenBuffer, WordsEndAtDelimitersWithTheirStrokes) {
     CurrentTokenBuffer buffer(64);
@@ -324,10 +324,10 @@ namespace {
 
 TEST(CurrentTokenBuffer, WholeRunsEndOnlyAtWhitespaceAndKeepEveryKey) {
     CurrentTokenBuffer buffer(64, CurrentTokenBuffer::WordBoundary::whitespace);
-    const PhysicalKeyStroke j{38, 0};
-    const PhysicalKeyStroke comma{43, 0};
-    const PhysicalKeyStroke k{40, 0};
-    const PhysicalKeyStroke space{49, 0};
+    const PhysicalKeyStroke j{Key::j, {}};
+    const PhysicalKeyStroke comma{Key::comma, {}};
+    const PhysicalKeyStroke k{Key::k, {}};
+    const PhysicalKeyStroke space{Key::space, {}};
     EXPECT_TRUE(buffer.consume("j", j).empty());
     EXPECT_TRUE(buffer.consume(",", comma).empty());
     EXPECT_TRUE(buffer.consume("k", k).empty());
