@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/decision/ConfidenceScorer.h"
+#include "core/decision/ContinuedWordDecision.h"
 #include "core/decision/ExtendedCorrectionEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/OfflineLanguageDetector.h"
@@ -337,6 +338,11 @@ void AppCoordinator::runAutomaticCorrection(const TokenCompletion& completion,
 std::optional<CorrectionDecision> AppCoordinator::decideAutomatically(
     const TokenCompletion& completion, const std::string& application, double threshold) {
     const auto current = inputSourceService_->currentLayout();
+    if (current && !completion.typedText.empty() && continuedInto_) {
+        return ContinuedWordDecision::decide(
+            completion, *current, *continuedInto_,
+            inputSourceService_->conversionCandidates(completion, *current));
+    }
     if (current && !completion.physicalStrokes.empty()) {
         return automaticCorrectionEngine().automaticDecision(
             completion.token, completion.contextBeforeToken, application, *current,
@@ -455,6 +461,9 @@ void AppCoordinator::applyCorrection(const CorrectionDecision& decision,
     lastReplacementMethod_ = result.method;
     tokenBuffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
                                  correctedDelimiter);
+    if (!tokenBuffer_.currentToken().empty()) {
+        continuedInto_ = decision.targetLayout;
+    }
     std::optional<InputSourceError> switchError;
     const auto entry = policy().application(application);
     if (entry && entry->switchInputSourceAfterCorrection) {

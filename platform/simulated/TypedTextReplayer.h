@@ -83,6 +83,9 @@ class TypedTextReplayer {
     const CorrectionDeciding& engine_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
+    // The layout of the last correction whose delimiter became a letter: the word goes on
+    // in it.
+    std::optional<KeyboardLayout> continuedInto_;
     std::string field_;
     Observer observer_;
     std::vector<LayoutTypist> typists_;
