@@ -11,6 +11,18 @@ libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev
 "
 
+# Installing: icons rendered from their SVG, and the checks of the installed tree.
+PACKAGES="$PACKAGES
+librsvg2-bin desktop-file-utils appstream man-db
+"
+
+# Building the Debian package (`make package` runs this script with --package).
+if [ "${1:-}" = "--package" ]; then
+    PACKAGES="$PACKAGES
+debhelper dpkg-dev fakeroot lintian
+"
+fi
+
 missing=""
 for package in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
