@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench format clean
+.PHONY: all deps configure build test run bench format clean package
 
 all: build
 
@@ -32,8 +32,13 @@ run: build
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)
 
+# The Debian package, in build-package/ (install it with `apt install ./build-package/plovik_*.deb`).
+package:
+	./scripts/install-deps.sh --package
+	./scripts/build-package.sh build-package
+
 format:
 	find core platform app tools tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-package
