@@ -71,12 +71,13 @@ check_tree() {
     done
 
     # Every run-time data file of the source tree, unchanged; the folder's note stays behind.
-    [ -d "$prefix/$datadir/plovik" ] || fail "$datadir/plovik is missing"
-    (cd "$source/data" && find . -type f ! -name README.md) | while read -r file; do
+    data_files=$(cd "$source/data" && find . -type f ! -name README.md)
+    for file in $data_files; do
         cmp -s "$source/data/$file" "$prefix/$datadir/plovik/$file" ||
-            echo "FAIL: data file $file is missing or differs" >&2
-    done 2>&1 | grep . >&2 && fail "data files"
+            fail "data file $file is missing or differs"
+    done
     [ ! -e "$prefix/$datadir/plovik/README.md" ] || fail "the data folder's note was installed"
+    [ -n "$data_files" ] || [ ! -e "$prefix/$datadir/plovik" ] || fail "an empty data folder"
 }
 
 check_desktop() {
