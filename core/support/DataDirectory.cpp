@@ -1,4 +1,4 @@
-#include "platform/linux/DataDirectory.h"
+#include "core/support/DataDirectory.h"
 
 #include <algorithm>
 #include <system_error>

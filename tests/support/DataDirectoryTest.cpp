@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/linux/DataDirectory.h"
+#include "core/support/DataDirectory.h"
 #include "support/TemporaryDirectory.h"
 
 namespace plovik {
