@@ -105,6 +105,7 @@ check_desktop() {
 
 check_programs() {
     need readelf
+    need objcopy
     need ldd
     for program in plovik plovik-correct; do
         dynamic=$(readelf -d "$prefix/$bindir/$program")
@@ -120,6 +121,13 @@ check_programs() {
     done
     readelf -d "$prefix/$privatelib/libplovikcore.so.0" | grep -qF "$build" &&
         fail "libplovikcore: names the build tree"
+    # Files are found relative to the program, never at paths of the tree it was built in.
+    for file in "$bindir/plovik" "$bindir/plovik-correct" "$privatelib/libplovikcore.so.0"; do
+        objcopy -O binary --only-section=.rodata "$prefix/$file" "$elsewhere/rodata"
+        for tree in "$source" "$build"; do
+            grep -qaF "$tree/" "$elsewhere/rodata" && fail "$file: holds the path $tree"
+        done
+    done
 
     corrected=$(cd "$elsewhere" && printf 'ghbdtn vbh\n' | env -u LD_LIBRARY_PATH "$prefix/$bindir/plovik-correct")
     [ "$corrected" = "привет мир" ] || fail "installed plovik-correct printed '$corrected'"
