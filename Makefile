@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench format clean package
+.PHONY: all deps configure build test run bench format clean package check-package
 
 all: build
 
@@ -36,6 +36,10 @@ bench: build
 package:
 	./scripts/install-deps.sh --package
 	./scripts/build-package.sh build-package
+
+# Installs that package with apt, runs it, purges it and checks nothing of it remains.
+check-package: package
+	./scripts/check-package.sh build-package
 
 format:
 	find core platform app tools tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
