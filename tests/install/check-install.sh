@@ -151,6 +151,14 @@ check_documentation() {
     [ "$documented" = "$help" ] ||
         fail "man page options differ from --help:$(diff <(echo "$help") <(echo "$documented") | grep '^[<>]' | tr '\n' ' ')"
 
+    # Every mode plovik's own usage names has its place in plovik(1).
+    modes=$(cd "$elsewhere" && HOME=$elsewhere timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY \
+        "$prefix/$bindir/plovik" --help 2>/dev/null | help_options)
+    for mode in $modes; do
+        grep -qF "\\-\\-${mode#--}" "$prefix/$mandir/man1/plovik.1" ||
+            fail "plovik(1) does not describe $mode"
+    done
+
     completion="$prefix/$datadir/bash-completion/completions/plovik-correct"
     completed=$(PATH="$prefix/$bindir:$PATH" bash -c '
         source "$1" || exit 1
