@@ -11,6 +11,13 @@ libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev
 "
 
+# Desktop services (installed applications, notifications, sounds, the shortcut probe) and
+# what their tests start: a virtual X server, a private bus, a notification server.
+PACKAGES="$PACKAGES
+libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme-freedesktop
+libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
+"
+
 # Installing: icons rendered from their SVG, and the checks of the installed tree.
 PACKAGES="$PACKAGES
 librsvg2-bin desktop-file-utils appstream man-db
