@@ -44,6 +44,23 @@ desktop-file-validate /usr/share/applications/io.github.plovik.Plovik.desktop ||
 grep -qx 'io.github.plovik.Plovik.desktop' <(ls /usr/share/applications) ||
     fail "no desktop entry in the application menu's folder"
 
+# Launch at login names the running program (/proc/self/exe) in the autostart entry: started
+# as the menu starts it, that must be the installed program. The child is held at its exec
+# so that its /proc entry is read while it is the program itself.
+started_as=$(cd / && python3 - "$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' \
+    /usr/share/applications/io.github.plovik.Plovik.desktop)" <<'PYTHON'
+import ctypes, os, signal, subprocess, sys
+libc = ctypes.CDLL(None, use_errno=True)
+child = subprocess.Popen([sys.argv[1], "--demo"], stdout=subprocess.DEVNULL,
+                         preexec_fn=lambda: libc.ptrace(0, 0, None, None))
+os.waitpid(child.pid, os.WUNTRACED)
+print(os.readlink(f"/proc/{child.pid}/exe"))
+os.kill(child.pid, signal.SIGKILL)
+child.wait()
+PYTHON
+)
+[ "$started_as" = /usr/bin/plovik ] || fail "the menu's plovik runs as '$started_as'"
+
 apt-get -o DPkg::Lock::Timeout=600 purge -y -q plovik >/dev/null
 snapshot >"$after"
 left=$(comm -13 "$before" "$after")
