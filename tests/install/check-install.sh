@@ -131,6 +131,13 @@ check_programs() {
 
     corrected=$(cd "$elsewhere" && printf 'ghbdtn vbh\n' | env -u LD_LIBRARY_PATH "$prefix/$bindir/plovik-correct")
     [ "$corrected" = "привет мир" ] || fail "installed plovik-correct printed '$corrected'"
+    if [ -d "$source/data/language" ]; then
+        extended=$(cd "$elsewhere" && printf 'j,kfcnm cj,snbt\n' |
+            env -u LD_LIBRARY_PATH -u PLOVIK_LANGUAGE_DATA "$prefix/$bindir/plovik-correct" \
+                --engine extended 2>&1)
+        [ "$extended" = "область событие" ] ||
+            fail "installed plovik-correct --engine extended printed '$extended'"
+    fi
     (cd "$elsewhere" && env -u LD_LIBRARY_PATH "$prefix/$bindir/plovik" --demo >"$elsewhere/demo.out" 2>&1) ||
         { cat "$elsewhere/demo.out" >&2; fail "installed plovik --demo failed"; }
 }
