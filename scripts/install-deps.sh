@@ -27,6 +27,18 @@ libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme
 libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
 "
 
+# Installing: icons rendered from their SVG, and the checks of the installed tree.
+PACKAGES="$PACKAGES
+librsvg2-bin desktop-file-utils appstream man-db
+"
+
+# Building the Debian package (`make package` runs this script with --package).
+if [ "${1:-}" = "--package" ]; then
+    PACKAGES="$PACKAGES
+debhelper dpkg-dev fakeroot lintian
+"
+fi
+
 missing=""
 for package in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

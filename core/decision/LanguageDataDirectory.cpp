@@ -3,21 +3,15 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "core/support/DataDirectory.h"
+
 namespace plovik {
 
 namespace {
 
 constexpr const char* kOverride = "PLOVIK_LANGUAGE_DATA";
 constexpr const char* kProbeFile = "en.words";
-
-std::optional<std::filesystem::path> besideExecutable() {
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return std::nullopt;
-    }
-    return executable.parent_path().parent_path() / "share" / "plovik" / "language";
-}
+constexpr const char* kFolder = "language";
 
 }  // namespace
 
@@ -26,11 +20,9 @@ std::vector<std::filesystem::path> LanguageDataDirectory::candidates() {
     if (const char* chosen = std::getenv(kOverride); chosen != nullptr && *chosen != '\0') {
         places.emplace_back(chosen);
     }
-    if (auto beside = besideExecutable()) {
-        places.push_back(std::move(*beside));
+    if (const auto data = DataDirectory::ofRunningProgram()) {
+        places.push_back(data->path() / kFolder);
     }
-    places.emplace_back(PLOVIK_INSTALLED_LANGUAGE_DATA);
-    places.emplace_back(PLOVIK_SOURCE_LANGUAGE_DATA);
     return places;
 }
 

@@ -6,9 +6,9 @@
 
 namespace plovik {
 
-// Where the language files of the extended engine are: beside an installed program
-// (<prefix>/share/plovik/language), in the installation prefix the build was configured
-// for, or in the source tree the build came from. PLOVIK_LANGUAGE_DATA overrides all three.
+// Where the language files of the extended engine are: the "language" folder of the
+// program's data folder (<prefix>/share/plovik/language, or the build tree's mirror of
+// data/). PLOVIK_LANGUAGE_DATA, when set, is looked at first.
 class LanguageDataDirectory {
   public:
     // The places looked at, in order.

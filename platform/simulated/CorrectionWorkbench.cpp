@@ -80,8 +80,11 @@ std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind
     }
     const auto directory = LanguageDataDirectory::locate();
     if (!directory) {
-        return std::string("the extended engine's language files are missing (looked in ") +
-               LanguageDataDirectory::candidates().back().string() + " and beside the program)";
+        std::string places;
+        for (const auto& place : LanguageDataDirectory::candidates()) {
+            places += (places.empty() ? "" : ", ") + place.string();
+        }
+        return "the extended engine's language files are missing (looked in " + places + ")";
     }
     engine_ = std::make_unique<ExtendedCorrectionEngine>(
         std::move(described), ExtendedCorrectionEngine::loadLanguageModels(*directory),
