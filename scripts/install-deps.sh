@@ -11,6 +11,13 @@ libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev
 "
 
+# A private X11 desktop for the desktop tests (virtual server, window manager, session and
+# accessibility buses, tray host, notifications) and the GTK 3 / Qt 6 fixture windows.
+PACKAGES="$PACKAGES
+xvfb xauth openbox dbus x11-utils x11-xkb-utils at-spi2-core trayer dunst
+libglib2.0-dev libxcb1-dev libxcb-xtest0-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
+"
+
 # Desktop services (installed applications, notifications, sounds, the shortcut probe) and
 # what their tests start: a virtual X server, a private bus, a notification server.
 PACKAGES="$PACKAGES

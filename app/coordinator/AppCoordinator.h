@@ -193,6 +193,9 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     ReentrancyGuard reentrancyGuard_;
     CorrectionUndoState undoState_;
     std::unique_ptr<UpdaterController> updaterController_;
+    // The layout of the last correction whose delimiter became a letter: the word goes on
+    // in it.
+    std::optional<KeyboardLayout> continuedInto_;
     std::unique_ptr<FileCorrectionHistoryStore> historyStore_;
     std::unique_ptr<ActiveApplicationMonitor> activeApplicationMonitor_;
     std::unique_ptr<InputSourceService> inputSourceService_;
