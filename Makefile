@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench format clean sanitize fuzz
+.PHONY: all deps configure build test run bench format clean sanitize fuzz package check-package
 
 all: build
 
@@ -25,7 +25,7 @@ test: build
 # A short demonstration: words typed with the wrong layout selected, corrected as the
 # application would correct them (Russian typed under US, English typed under Russian).
 run: build
-	./$(BUILD_DIR)/app/plovik
+	./$(BUILD_DIR)/app/plovik --demo
 	printf 'Ghbdtn? vbh! Rfr ltkf&\nthis line is typed right\n' | ./$(BUILD_DIR)/tools/plovik-correct
 	printf 'Руддщ цщкдвб рщц фку нщг,\n' | ./$(BUILD_DIR)/tools/plovik-correct --typed-in ru
 
@@ -55,8 +55,17 @@ fuzz:
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)
 
+# The Debian package, in build-package/ (install it with `apt install ./build-package/plovik_*.deb`).
+package:
+	./scripts/install-deps.sh --package
+	./scripts/build-package.sh build-package
+
+# Installs that package with apt, runs it, purges it and checks nothing of it remains.
+check-package: package
+	./scripts/check-package.sh build-package
+
 format:
 	find core platform app tools tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-package

@@ -1,13 +1,15 @@
 #!/bin/sh
 # Installs every Debian 12 package the build, the tests and the program need.
 # Safe to run again: it only calls apt-get when something is missing.
-# usage: install-deps.sh [--fuzz]   (--fuzz adds what `make fuzz` needs)
+# usage: install-deps.sh [--package] [--fuzz]   (what `make package` / `make fuzz` also need)
 set -eu
 
 fuzz=no
+debian_package=no
 for argument in "$@"; do
     case "$argument" in
         --fuzz) fuzz=yes ;;
+        --package) debian_package=yes ;;
         *) echo "install-deps: unknown option $argument" >&2; exit 2 ;;
     esac
 done
@@ -18,6 +20,8 @@ libicu-dev nlohmann-json3-dev uuid-dev libsodium-dev
 libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data
 libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev
+# the Qt user interface (widgets, SVG icons) and its off-screen window tests
+qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
 "
 
 # A private X11 desktop for the desktop tests (virtual server, window manager, session and
@@ -34,6 +38,18 @@ libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme
 libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
 "
 
+# Installing: icons rendered from their SVG, and the checks of the installed tree.
+PACKAGES="$PACKAGES
+librsvg2-bin desktop-file-utils appstream man-db
+"
+
+# Building the Debian package (`make package` runs this script with --package).
+if [ "$debian_package" = yes ]; then
+    PACKAGES="$PACKAGES
+debhelper dpkg-dev fakeroot lintian
+"
+fi
+
 # The libFuzzer harnesses (`make fuzz` only): clang and its runtime, which holds libFuzzer
 # and the sanitizers and is not pulled in by clang itself.
 if [ "$fuzz" = yes ]; then
@@ -41,6 +57,9 @@ if [ "$fuzz" = yes ]; then
 clang libclang-rt-14-dev
 "
 fi
+
+# A comment may stand among the names.
+PACKAGES=$(printf '%s\n' "$PACKAGES" | sed 's/#.*//')
 
 missing=""
 for package in $PACKAGES; do

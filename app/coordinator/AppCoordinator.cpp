@@ -5,6 +5,8 @@
 
 #include "core/decision/ConfidenceScorer.h"
 #include "core/decision/ContinuedWordDecision.h"
+#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/OfflineLanguageDetector.h"
 #include "core/decision/SafetyClassifier.h"
 #include "core/history/CorrectionRecord.h"
@@ -27,6 +29,21 @@ std::unique_ptr<CorrectionEngine> makeCorrectionEngine(HistoryScoring& history,
         std::make_unique<EnglishRussianLayoutMapper>(),
         SafetyClassifier(AppCoordinator::kSafetyMinimumLength),
         ConfidenceScorer(std::move(detector)), &history);
+}
+
+std::unique_ptr<CorrectionDeciding> makeExtendedEngine(HistoryScoring& history,
+                                                       SpellChecker& spellChecker,
+                                                       MainQueue& mainQueue) {
+    const auto directory = LanguageDataDirectory::locate();
+    if (!directory) {
+        return nullptr;
+    }
+    auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+    if (models.empty()) {
+        return nullptr;
+    }
+    return std::make_unique<ExtendedCorrectionEngine>(
+        makeCorrectionEngine(history, spellChecker, mainQueue), std::move(models), &spellChecker);
 }
 
 }  // namespace
@@ -65,7 +82,17 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       replacementService_(std::make_unique<TextReplacementService>(
           *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_)),
       correctionEngine_(
-          makeCorrectionEngine(*historyStore_, environment.spellChecker, environment.mainQueue)) {}
+          makeCorrectionEngine(*historyStore_, environment.spellChecker, environment.mainQueue)),
+      extendedEngine_(
+          makeExtendedEngine(*historyStore_, environment.spellChecker, environment.mainQueue)) {}
+
+const CorrectionDeciding& AppCoordinator::automaticCorrectionEngine() const {
+    if (extendedEngine_ &&
+        settingsStore_.settings().correctionEngine == CorrectionEngineKind::extended) {
+        return *extendedEngine_;
+    }
+    return *correctionEngine_;
+}
 
 AppCoordinator::~AppCoordinator() {
     if (permissionTimer_) {
@@ -269,6 +296,9 @@ void AppCoordinator::handleStroke(const std::string& characters, const PhysicalK
     if (text.empty()) {
         text = inputSourceService_->text(stroke).value_or("");
     }
+    tokenBuffer_.setWordBoundary(automaticCorrectionEngine().judgesWholeRuns()
+                                     ? CurrentTokenBuffer::WordBoundary::whitespace
+                                     : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation);
     tokenBuffer_.synchronizeBeforeConsuming(
         text, focusedElementService_->visibleTextSinceWhitespaceBeforeCaret(*field));
     const auto completions = tokenBuffer_.consume(text, stroke);
@@ -314,11 +344,11 @@ std::optional<CorrectionDecision> AppCoordinator::decideAutomatically(
             inputSourceService_->conversionCandidates(completion, *current));
     }
     if (current && !completion.physicalStrokes.empty()) {
-        return correctionEngine_->automaticDecision(
+        return automaticCorrectionEngine().automaticDecision(
             completion.token, completion.contextBeforeToken, application, *current,
             inputSourceService_->conversionCandidates(completion, *current), threshold);
     }
-    return correctionEngine_->automaticDecision(
+    return automaticCorrectionEngine().automaticDecision(
         completion.token, completion.contextBeforeToken, application,
         inputSourceService_->inferredCurrentLayout(), threshold);
 }

@@ -91,6 +91,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     bool isPaused() const;
     bool isActive() const;
+    // Tells observers that derived state changed; the pause commands of the windows use it.
+    void notifyChanged();
 
     // --- Services
     SettingsStore& settingsStore() { return settingsStore_; }
@@ -109,6 +111,9 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     CurrentTokenBuffer& tokenBuffer() { return tokenBuffer_; }
     const CorrectionUndoState& undoState() const { return undoState_; }
     const CorrectionEngine& correctionEngine() const { return *correctionEngine_; }
+    // The engine the settings choose for automatic corrections; the described one when the
+    // extended engine's language files are missing.
+    const CorrectionDeciding& automaticCorrectionEngine() const;
     // Null until the first permission refresh.
     const KeyboardEventMonitor* keyboardMonitor() const { return keyboardMonitor_.get(); }
     int pendingAutomaticCorrectionCount() const { return pendingAutomaticCorrectionCount_; }
@@ -149,7 +154,6 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     void schedulePermissionPoll();
     KeyboardEventMonitor& monitor();
     void installMonitorCallbacks(KeyboardEventMonitor& monitor);
-    void notifyChanged();
 
     ApplicationPolicy policy() const;
     const std::optional<std::string>& frontmostApplication() const;
@@ -203,6 +207,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     std::unique_ptr<SyntheticKeyboardService> syntheticKeyboard_;
     std::unique_ptr<TextReplacementService> replacementService_;
     std::unique_ptr<CorrectionEngine> correctionEngine_;
+    // Built at start-up, so that choosing it never stalls a key press; absent without data.
+    std::unique_ptr<CorrectionDeciding> extendedEngine_;
     std::vector<Subscription> cancellables_;
     std::unique_ptr<RepeatingTimer> permissionTimer_;
     int pendingAutomaticCorrectionCount_ = 0;

@@ -63,6 +63,9 @@ std::optional<std::string> SimulatedSession::prepare() {
     if (configuration_.listsApplication) {
         addApplicationToSettings();
     }
+    settingsStore_->update([this](AppSettings& settings) {
+        settings.correctionEngine = configuration_.correctionEngine;
+    });
     coordinator_ = AppCoordinator::create(
         *settingsStore_,
         CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,

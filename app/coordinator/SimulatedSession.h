@@ -15,6 +15,7 @@
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/capture/ShortcutDefinition.h"
 #include "core/layouts/TypingSimulator.h"
+#include "core/settings/CorrectionEngineKind.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
@@ -49,6 +50,7 @@ class SimulatedSession {
         bool listsApplication = true;
         bool switchInputSourceAfterCorrection = false;
         double confidenceThreshold = 0.9;
+        CorrectionEngineKind correctionEngine = CorrectionEngineKind::described;
         // "AXTextArea" takes Return as a line break; "AXTextField" submits.
         std::string fieldRole = "AXTextArea";
         // Absent: a fresh temporary folder, removed with the session.

@@ -3,7 +3,8 @@
 
 usage: evaluate.py MODE SCRIPT INTENDED TYPED OUTPUT
   MODE    wrong (the text was typed under the other layout) or right (typed correctly)
-  SCRIPT  ru or en: which words of INTENDED are counted (Cyrillic or Latin letters only)
+  SCRIPT  ru or uk (Cyrillic letters), en (Latin letters) or any (either, not mixed): which
+          words of INTENDED are counted
 
 Lines of the three files correspond; whitespace is typed by the same keys in every layout,
 so their whitespace-separated chunks correspond too. A chunk counts when, without the
@@ -46,9 +47,13 @@ def in_script(word, script):
     letters = [c for c in word if c not in INNER_PUNCTUATION]
     if not letters or not all(c.isalpha() for c in letters):
         return False
-    if script == "ru":
-        return all("\u0400" <= c <= "\u04ff" for c in letters)
-    return all(c.isascii() for c in letters)
+    cyrillic = all("\u0400" <= c <= "\u04ff" for c in letters)
+    latin = all(c.isascii() for c in letters)
+    if script in ("ru", "uk"):
+        return cyrillic
+    if script == "any":
+        return cyrillic or latin
+    return latin
 
 
 def length_bucket(word):
@@ -89,10 +94,12 @@ def main():
                 good = o == t
                 if not good:
                     changes.append({"word": t, "output": o})
-            for key in ("all", length_bucket(word),
+            extra = (["up to 3 letters"] if len(word) <= 3 else []) + (
+                ["capitalised"] if word[0].isupper() else [])
+            for key in ["all", length_bucket(word), *extra,
                         "punctuation keys" if punctuation_keys else "letter keys only",
                         ("punctuation keys " if punctuation_keys else "letter keys ")
-                        + length_bucket(word)):
+                        + length_bucket(word)]:
                 counts[key][0] += 1
                 counts[key][1] += good
     table = {key: {"words": n, "share": round(good / n, 4) if n else None}

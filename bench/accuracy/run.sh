@@ -1,14 +1,14 @@
 #!/bin/sh
-# Accuracy of plovik-correct on prose that no one here wrote: Russian and English fortunes
-# from Debian (packages fortunes-ru and fortunes). Each text is typed three ways:
-#   Russian typed with the US layout selected    (must be corrected)
-#   English typed with the Russian layout selected (must be corrected)
-#   both typed with the right layout              (must be left alone)
-# The wrong-layout texts are corrected twice: with the layout left as it is (each word is
-# judged on its own keys) and with --switch (the layout follows each correction).
+# Accuracy of plovik-correct's two engines, side by side, on text no language data was built
+# from: Russian and English fortunes (packages fortunes-ru, fortunes), Ukrainian messages of
+# the installed gettext catalogs, and Russian catalog messages with English terms in them.
+#   wrong: the text typed with the other layout selected (every word must be corrected)
+#   right: the text typed with its own layout (no word may change)
+#   mixed: Russian with English terms, each character typed under the layout that types it
+#          (--typed-in auto; no word may change)
 # usage: bench/accuracy/run.sh [build-dir] [words-per-language]
-# Writes the texts, outputs and JSON summaries to <build-dir>/accuracy and prints the tables
-# that bench/README.md records.
+# Writes texts, outputs and JSON summaries to <build-dir>/accuracy and prints the tables that
+# bench/README.md records.
 set -eu
 build_dir=$(cd "${1:-build}" && pwd)
 words=${2:-40000}
@@ -19,37 +19,31 @@ out="$build_dir/accuracy"
 mkdir -p "$out"
 
 "$here/install-corpus.sh"
-python3 "$here/corpus.py" ru "$words" > "$out/ru.txt"
-python3 "$here/corpus.py" en "$words" > "$out/en.txt"
-"$retype" --from ru --to us < "$out/ru.txt" > "$out/ru-typed-under-us.txt"
-"$retype" --from us --to ru < "$out/en.txt" > "$out/en-typed-under-ru.txt"
+for language in ru en uk mixed; do
+    python3 "$here/corpus.py" "$language" "$words" > "$out/$language.txt"
+done
+"$retype" --from ru --to us < "$out/ru.txt" > "$out/ru-under-us.txt"
+"$retype" --from us --to ru < "$out/en.txt" > "$out/en-under-ru.txt"
+"$retype" --from ua --to us < "$out/uk.txt" > "$out/uk-under-us.txt"
+"$retype" --from us --to ua < "$out/en.txt" > "$out/en-under-ua.txt"
 
-"$tool" --typed-in us < "$out/ru-typed-under-us.txt" > "$out/ru-wrong-output.txt"
-"$tool" --typed-in ru < "$out/en-typed-under-ru.txt" > "$out/en-wrong-output.txt"
-"$tool" --typed-in us --switch < "$out/ru-typed-under-us.txt" > "$out/ru-switch-output.txt"
-"$tool" --typed-in ru --switch < "$out/en-typed-under-ru.txt" > "$out/en-switch-output.txt"
-"$tool" --typed-in ru < "$out/ru.txt" > "$out/ru-right-output.txt"
-"$tool" --typed-in us < "$out/en.txt" > "$out/en-right-output.txt"
+# case: name mode script intended typed layouts typed-in
+run_case() {
+    name=$1 mode=$2 script=$3 intended=$4 typed=$5 layouts=$6 typed_in=$7
+    for engine in described extended; do
+        "$tool" --engine "$engine" --layouts "$layouts" --typed-in "$typed_in" \
+            < "$out/$typed" > "$out/$name-$engine-output.txt"
+        python3 "$here/evaluate.py" "$mode" "$script" "$out/$intended" "$out/$typed" \
+            "$out/$name-$engine-output.txt" > "$out/$name-$engine.json"
+    done
+}
+run_case ru-under-us wrong ru ru.txt ru-under-us.txt us,ru us
+run_case en-under-ru wrong en en.txt en-under-ru.txt us,ru ru
+run_case uk-under-us wrong uk uk.txt uk-under-us.txt us,ua us
+run_case en-under-ua wrong en en.txt en-under-ua.txt us,ua ua
+run_case ru-right right ru ru.txt ru.txt us,ru ru
+run_case en-right right en en.txt en.txt us,ru us
+run_case uk-right right uk uk.txt uk.txt us,ua ua
+run_case mixed-right right any mixed.txt mixed.txt us,ru auto
 
-evaluate="$here/evaluate.py"
-python3 "$evaluate" wrong ru "$out/ru.txt" "$out/ru-typed-under-us.txt" \
-    "$out/ru-wrong-output.txt" > "$out/ru-wrong.json"
-python3 "$evaluate" wrong en "$out/en.txt" "$out/en-typed-under-ru.txt" \
-    "$out/en-wrong-output.txt" > "$out/en-wrong.json"
-python3 "$evaluate" wrong ru "$out/ru.txt" "$out/ru-typed-under-us.txt" \
-    "$out/ru-switch-output.txt" > "$out/ru-switch.json"
-python3 "$evaluate" wrong en "$out/en.txt" "$out/en-typed-under-ru.txt" \
-    "$out/en-switch-output.txt" > "$out/en-switch.json"
-python3 "$evaluate" right ru "$out/ru.txt" "$out/ru.txt" "$out/ru-right-output.txt" \
-    > "$out/ru-right.json"
-python3 "$evaluate" right en "$out/en.txt" "$out/en.txt" "$out/en-right-output.txt" \
-    > "$out/en-right.json"
-
-# Why the misses were missed: each missed word typed alone, explained, at threshold 0 so that
-# the best decision shows even when it is not confident enough.
-python3 "$here/report.py" misses "$out/ru-wrong.json" > "$out/ru-misses.txt"
-python3 "$here/report.py" misses "$out/en-wrong.json" > "$out/en-misses.txt"
-"$tool" --typed-in us --explain --threshold 0 < "$out/ru-misses.txt" > "$out/ru-misses.jsonl"
-"$tool" --typed-in ru --explain --threshold 0 < "$out/en-misses.txt" > "$out/en-misses.jsonl"
-
-python3 "$here/report.py" tables "$out"
+python3 "$here/compare.py" "$out"

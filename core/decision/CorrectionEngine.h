@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/decision/ConfidenceScorer.h"
+#include "core/decision/CorrectionDeciding.h"
 #include "core/decision/CorrectionDecision.h"
 #include "core/decision/SafetyClassifier.h"
 #include "core/history/HistoryScoring.h"
@@ -21,7 +22,7 @@ namespace plovik {
 // should become. Holds its collaborators only; every operation answers from its
 // arguments, the detector and the history. Used from the main thread (the
 // detector may ask the spell checker).
-class CorrectionEngine {
+class CorrectionEngine final : public CorrectionDeciding {
   public:
     // `history` is not owned and may be null: then no learned adjustment applies.
     CorrectionEngine(std::unique_ptr<LayoutMapping> mapper, SafetyClassifier safetyClassifier,
@@ -32,17 +33,22 @@ class CorrectionEngine {
     const ConfidenceScorer& scorer() const { return scorer_; }
     HistoryScoring* history() const { return history_; }
 
+    bool judgesWholeRuns() const override { return false; }
+    SafetyAssessment assessSafety(std::string_view token, std::string_view context) const override {
+        return safetyClassifier_.assess(token, context);
+    }
+
     // Picks the best of the candidates (the token re-read through other layouts).
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
-        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const;
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
 
     // Converts between US and Russian with the built-in mapper.
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier,
-        const std::optional<KeyboardLayout>& currentLayout, double threshold) const;
+        const std::optional<KeyboardLayout>& currentLayout, double threshold) const override;
 
     // The user asked for it: the best candidate, without safety rules or
     // threshold.
@@ -57,7 +63,7 @@ class CorrectionEngine {
 
     // The delimiter to type after the corrected token.
     std::string convertedDelimiter(std::string_view delimiter,
-                                   const CorrectionDecision& decision) const;
+                                   const CorrectionDecision& decision) const override;
 
   private:
     double historyAdjustment(std::string_view original, std::string_view corrected,

@@ -56,6 +56,12 @@ bool readOptionalSound(const nlohmann::json& json, std::optional<CorrectionSound
     return sound.has_value();
 }
 
+CorrectionEngineKind engineFromJson(const nlohmann::json& json) {
+    const auto raw = JsonFields::string(json, "correctionEngine");
+    return correctionEngineKindFromRawValue(raw.value_or(""))
+        .value_or(CorrectionEngineKind::described);
+}
+
 bool readOptionalPause(const nlohmann::json& json, std::optional<TimePoint>& pause) {
     if (!JsonFields::has(json, "pauseUntil")) {
         return true;
@@ -88,6 +94,11 @@ std::optional<nlohmann::json> AppSettings::toJson() const {
         {"undoShortcut", undoShortcut.toJson()},
         {"pauseShortcut", pauseShortcut.toJson()},
     };
+    // Written only when it differs from what an absent key means, so that documents of the
+    // described engine stay as they were.
+    if (correctionEngine != CorrectionEngineKind::described) {
+        json["correctionEngine"] = std::string(rawValue(correctionEngine));
+    }
     if (correctionSound) {
         json["correctionSound"] = std::string(rawValue(*correctionSound));
     }
@@ -130,6 +141,7 @@ std::optional<AppSettings> AppSettings::fromJson(const nlohmann::json& json) {
     settings.manualShortcut = *manual;
     settings.undoShortcut = *undo;
     settings.pauseShortcut = *pause;
+    settings.correctionEngine = engineFromJson(json);
     return settings;
 }
 

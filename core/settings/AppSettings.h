@@ -6,6 +6,7 @@
 
 #include "core/capture/ShortcutDefinition.h"
 #include "core/platform/Clock.h"
+#include "core/settings/CorrectionEngineKind.h"
 #include "core/settings/CorrectionSound.h"
 #include "core/settings/EnabledApplication.h"
 
@@ -28,6 +29,8 @@ struct AppSettings {
     ShortcutDefinition manualShortcut = ShortcutDefinition::altSpace();
     ShortcutDefinition undoShortcut = ShortcutDefinition::altShiftSpace();
     ShortcutDefinition pauseShortcut = ShortcutDefinition::altSuperP();
+    // Files written before the choice existed, or naming an unknown engine, read as described.
+    CorrectionEngineKind correctionEngine = CorrectionEngineKind::described;
 
     // Absent when a threshold is not a finite number, which JSON cannot hold.
     std::optional<nlohmann::json> toJson() const;

@@ -40,8 +40,8 @@ bool containsDelimiter(std::string_view text) {
 
 }  // namespace
 
-CurrentTokenBuffer::CurrentTokenBuffer(int maximumContextLength)
-    : maximumContextLength_(maximumContextLength) {
+CurrentTokenBuffer::CurrentTokenBuffer(int maximumContextLength, WordBoundary boundary)
+    : maximumContextLength_(maximumContextLength), boundary_(boundary) {
     if (maximumContextLength < 0) {
         throw std::invalid_argument("the maximum context length must not be negative");
     }
@@ -82,7 +82,9 @@ void CurrentTokenBuffer::consumeCharacter(const std::string& character, bool& as
                                           std::vector<TokenCompletion>& completions) {
     const char32_t first = text::Utf8::firstScalar(character);
     const bool isWhitespace = CharacterClass::isWhitespace(first);
-    if (isWhitespace || CharacterClass::isPunctuation(first)) {
+    const bool endsWord = isWhitespace || (boundary_ == WordBoundary::whitespaceOrPunctuation &&
+                                           CharacterClass::isPunctuation(first));
+    if (endsWord) {
         consumeDelimiter(character, !isWhitespace, assigned, completions);
     } else if (isDeletion(character)) {
         pendingStrokes_.clear();

@@ -18,8 +18,13 @@ namespace plovik {
 // the field. Lengths count user-perceived characters.
 class CurrentTokenBuffer {
   public:
+    // Where a word ends: at whitespace or punctuation, or only at whitespace (punctuation
+    // keys may be letters in another layout, so the whole run is one word).
+    enum class WordBoundary { whitespaceOrPunctuation, whitespace };
+
     // Throws std::invalid_argument for a negative length.
-    explicit CurrentTokenBuffer(int maximumContextLength);
+    explicit CurrentTokenBuffer(int maximumContextLength,
+                                WordBoundary boundary = WordBoundary::whitespaceOrPunctuation);
 
     // The characters one key press produced (possibly none, as for a dead key) and its
     // stroke, absent for text without a key press of its own. Returns the words the
@@ -27,6 +32,9 @@ class CurrentTokenBuffer {
     std::vector<TokenCompletion> consume(std::string_view text,
                                          const std::optional<PhysicalKeyStroke>& stroke);
     void deleteBackward();
+    // Takes effect from the next character on.
+    void setWordBoundary(WordBoundary boundary) { boundary_ = boundary; }
+    WordBoundary wordBoundary() const { return boundary_; }
     // Whitespace or punctuation.
     static bool isDelimiter(std::string_view character);
     // Abandons the word when the field no longer shows it right before the caret.
@@ -78,6 +86,7 @@ class CurrentTokenBuffer {
     SegmentedText recentContext_;
     std::optional<TokenCompletion> lastCompletion_;
     const int maximumContextLength_;
+    WordBoundary boundary_;
     std::vector<PhysicalKeyStroke> currentTokenStrokes_;
     std::vector<int> currentTokenStrokeCounts_;
     // False while some characters of the token came from a replacement whose keys are

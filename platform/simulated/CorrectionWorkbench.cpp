@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "core/decision/ConfidenceScorer.h"
+#include "core/decision/CorrectionEngine.h"
+#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/OfflineLanguageDetector.h"
 #include "core/decision/SafetyClassifier.h"
 #include "core/history/FileCorrectionHistoryStore.h"
@@ -47,6 +50,12 @@ std::variant<std::unique_ptr<CorrectionWorkbench>, std::string> CorrectionWorkbe
     }
     workbench->typedInLayout_ = *current;
     workbench->typist_ = std::make_unique<TypingSimulator>(*workbench->typedInKeyMap_);
+    if (auto error = workbench->prepareTypists(configuration)) {
+        return *error;
+    }
+    if (auto error = workbench->buildEngine(configuration.engine)) {
+        return *error;
+    }
     return workbench;
 }
 
@@ -58,14 +67,53 @@ CorrectionWorkbench::CorrectionWorkbench(const Configuration& configuration)
     } else {
         history_ = std::make_unique<InMemoryCorrectionHistoryStore>();
     }
-    engine_ = std::make_unique<CorrectionEngine>(
+}
+
+std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind kind) {
+    auto described = std::make_unique<CorrectionEngine>(
         std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(kMinimumTokenLength),
         ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(spellChecker_, mainQueue_)),
         history_.get());
+    if (kind == CorrectionEngineKind::described) {
+        engine_ = std::move(described);
+        return std::nullopt;
+    }
+    const auto directory = LanguageDataDirectory::locate();
+    if (!directory) {
+        std::string places;
+        for (const auto& place : LanguageDataDirectory::candidates()) {
+            places += (places.empty() ? "" : ", ") + place.string();
+        }
+        return "the extended engine's language files are missing (looked in " + places + ")";
+    }
+    engine_ = std::make_unique<ExtendedCorrectionEngine>(
+        std::move(described), ExtendedCorrectionEngine::loadLanguageModels(*directory),
+        &spellChecker_);
+    return std::nullopt;
+}
+
+std::optional<std::string> CorrectionWorkbench::prepareTypists(const Configuration& configuration) {
+    if (!configuration.typeUnderAnyLayout) {
+        return std::nullopt;
+    }
+    for (const auto& layout : inputSourceService_->supportedLayouts()) {
+        auto keyMap = keymaps_.keyLayoutData(layout.id);
+        if (!keyMap) {
+            return "the layout " + layoutName(layout.id) + " cannot be typed in";
+        }
+        layoutTypists_.push_back(std::make_unique<TypingSimulator>(*keyMap));
+        layoutKeyMaps_.push_back(std::move(keyMap));
+        anyLayoutTypists_.push_back({layout, layoutTypists_.back().get()});
+    }
+    return std::nullopt;
 }
 
 TypedTextReplayer CorrectionWorkbench::makeReplayer(TypedTextReplayer::Settings settings) {
-    return TypedTextReplayer(*typist_, *inputSourceService_, *engine_, std::move(settings));
+    TypedTextReplayer replayer(*typist_, *inputSourceService_, *engine_, std::move(settings));
+    if (!anyLayoutTypists_.empty()) {
+        replayer.typeUnderAnyLayout(anyLayoutTypists_);
+    }
+    return replayer;
 }
 
 }  // namespace plovik

@@ -7,11 +7,12 @@
 #include <variant>
 #include <vector>
 
-#include "core/decision/CorrectionEngine.h"
+#include "core/decision/CorrectionDeciding.h"
 #include "core/history/CorrectionHistoryStoring.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/TypingSimulator.h"
+#include "core/settings/CorrectionEngineKind.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
 #include "core/support/SystemClock.h"
@@ -34,6 +35,9 @@ class CorrectionWorkbench {
         std::string typedInId;
         // The learning history file; absent: an empty history kept in memory.
         std::optional<std::filesystem::path> historyFile;
+        CorrectionEngineKind engine = CorrectionEngineKind::described;
+        // Type each character under whichever enabled layout types it.
+        bool typeUnderAnyLayout = false;
     };
 
     // A readable message when a layout is unknown or the typed-in one is not enabled.
@@ -45,7 +49,7 @@ class CorrectionWorkbench {
 
     const KeyboardLayout& typedInLayout() const { return typedInLayout_; }
     InputSourceService& inputSources() { return *inputSourceService_; }
-    const CorrectionEngine& engine() const { return *engine_; }
+    const CorrectionDeciding& engine() const { return *engine_; }
     CorrectionHistoryStoring& history() { return *history_; }
 
     // Types with the strokes of the typed-in layout into this workbench's services.
@@ -53,6 +57,9 @@ class CorrectionWorkbench {
 
   private:
     explicit CorrectionWorkbench(const Configuration& configuration);
+    // A readable message when the extended engine's language files cannot be found.
+    std::optional<std::string> buildEngine(CorrectionEngineKind kind);
+    std::optional<std::string> prepareTypists(const Configuration& configuration);
 
     // The application's history cap.
     static constexpr int kMaximumRecordCount = 500;
@@ -68,7 +75,11 @@ class CorrectionWorkbench {
     SystemClock clock_;
     EnchantSpellChecker spellChecker_;
     std::unique_ptr<CorrectionHistoryStoring> history_;
-    std::unique_ptr<CorrectionEngine> engine_;
+    std::unique_ptr<CorrectionDeciding> engine_;
+    // Every enabled layout's typist, when text is typed under any of them.
+    std::vector<std::unique_ptr<TypingSimulator>> layoutTypists_;
+    std::vector<std::shared_ptr<const KeyLayoutData>> layoutKeyMaps_;
+    std::vector<TypedTextReplayer::LayoutTypist> anyLayoutTypists_;
 };
 
 }  // namespace plovik

@@ -1,5 +1,7 @@
 #include "platform/simulated/TypedTextReplayer.h"
 
+#include <algorithm>
+
 #include "core/decision/ContinuedWordDecision.h"
 #include "core/text/Graphemes.h"
 
@@ -18,12 +20,14 @@ bool isLineBreak(std::string_view character) {
 
 TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
                                      InputSourceService& inputSources,
-                                     const CorrectionEngine& engine, Settings settings)
+                                     const CorrectionDeciding& engine, Settings settings)
     : typist_(typist),
       inputSources_(inputSources),
       engine_(engine),
       settings_(std::move(settings)),
-      buffer_(kContextLength) {}
+      buffer_(kContextLength, engine.judgesWholeRuns()
+                                  ? CurrentTokenBuffer::WordBoundary::whitespace
+                                  : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation) {}
 
 void TypedTextReplayer::type(std::string_view text) {
     text::Graphemes::forEach(text,
@@ -51,7 +55,7 @@ void TypedTextReplayer::typeCharacter(const std::string& character) {
         pressReturn(character);
         return;
     }
-    const auto strokes = typist_.strokesForCharacter(character);
+    const auto strokes = strokesSwitchingIfNeeded(character);
     if (!strokes || strokes->empty()) {
         insertWithoutKeys(character);
         return;
@@ -59,11 +63,34 @@ void TypedTextReplayer::typeCharacter(const std::string& character) {
     pressKeys(character, *strokes);
 }
 
+std::optional<std::vector<PhysicalKeyStroke>> TypedTextReplayer::strokesSwitchingIfNeeded(
+    const std::string& character) {
+    if (typists_.empty()) {
+        return typist_.strokesForCharacter(character);
+    }
+    const auto current = inputSources_.currentLayout();
+    const auto selected = std::find_if(typists_.begin(), typists_.end(),
+                                       [&](const auto& entry) { return entry.layout == current; });
+    if (selected != typists_.end()) {
+        if (auto strokes = selected->typist->strokesForCharacter(character)) {
+            return strokes;
+        }
+    }
+    for (const auto& entry : typists_) {
+        if (auto strokes = entry.typist->strokesForCharacter(character)) {
+            inputSources_.switchTo(entry.layout);
+            return strokes;
+        }
+    }
+    return std::nullopt;
+}
+
 void TypedTextReplayer::pressKeys(const std::string& character,
                                   const std::vector<PhysicalKeyStroke>& strokes) {
     // Under the layout it was typed in, a key shows exactly the character it stands for; after
     // a switch, the same keys show what the selected layout makes of them.
-    const bool typedInSelected = inputSources_.currentLayout() == settings_.typedIn;
+    const bool typedInSelected =
+        !typists_.empty() || inputSources_.currentLayout() == settings_.typedIn;
     for (std::size_t i = 0; i < strokes.size(); ++i) {
         std::string shown;
         if (!typedInSelected) {
@@ -112,12 +139,11 @@ void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) 
 void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
     auto decision = decide(completion);
     if (observer_) {
-        observer_(
-            {completion,
-             engine_.safetyClassifier().assess(completion.token, completion.contextBeforeToken),
-             decision,
-             decision ? std::optional(engine_.convertedDelimiter(completion.delimiter, *decision))
-                      : std::nullopt});
+        observer_({completion,
+                   engine_.assessSafety(completion.token, completion.contextBeforeToken), decision,
+                   decision
+                       ? std::optional(engine_.convertedDelimiter(completion.delimiter, *decision))
+                       : std::nullopt});
     }
     if (decision) {
         apply(*decision, completion, heldBackDelimiter);

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/decision/CorrectionDeciding.h"
 #include "core/decision/CorrectionDecision.h"
-#include "core/decision/CorrectionEngine.h"
 #include "core/decision/SafetyAssessment.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"
@@ -40,10 +40,19 @@ class TypedTextReplayer {
     };
     using Observer = std::function<void(const Judgement&)>;
 
+    // A layout the text may be typed in, with the strokes that type its characters.
+    struct LayoutTypist {
+        KeyboardLayout layout;
+        const TypingSimulator* typist;
+    };
+
     TypedTextReplayer(const TypingSimulator& typist, InputSourceService& inputSources,
-                      const CorrectionEngine& engine, Settings settings);
+                      const CorrectionDeciding& engine, Settings settings);
 
     void setObserver(Observer observer) { observer_ = std::move(observer); }
+    // Types each character under whichever of these layouts types it, switching only when
+    // the selected one cannot, as a user writing in several languages does.
+    void typeUnderAnyLayout(std::vector<LayoutTypist> typists) { typists_ = std::move(typists); }
 
     // Types the text after what was typed before.
     void type(std::string_view text);
@@ -55,6 +64,10 @@ class TypedTextReplayer {
 
   private:
     void typeCharacter(const std::string& character);
+    // The strokes for the character under the selected layout, else under the first other
+    // layout that types it, which then becomes the selected one.
+    std::optional<std::vector<PhysicalKeyStroke>> strokesSwitchingIfNeeded(
+        const std::string& character);
     void pressKeys(const std::string& character, const std::vector<PhysicalKeyStroke>& strokes);
     void pressReturn(const std::string& lineBreak);
     void insertWithoutKeys(const std::string& character);
@@ -67,7 +80,7 @@ class TypedTextReplayer {
 
     const TypingSimulator& typist_;
     InputSourceService& inputSources_;
-    const CorrectionEngine& engine_;
+    const CorrectionDeciding& engine_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
     // The layout of the last correction whose delimiter became a letter: the word goes on
@@ -75,6 +88,7 @@ class TypedTextReplayer {
     std::optional<KeyboardLayout> continuedInto_;
     std::string field_;
     Observer observer_;
+    std::vector<LayoutTypist> typists_;
 };
 
 }  // namespace plovik

@@ -258,3 +258,31 @@ TEST(CorrectionFlow, AWordTheFieldNoLongerShowsIsAbandoned) {
 
 }  // namespace
 }  // namespace plovik
+
+namespace plovik {
+namespace {
+
+TEST(CorrectionFlow, TheChosenExtendedEngineCorrectsWholeRunsOfKeys) {
+    SimulatedSession::Configuration configuration;
+    configuration.correctionEngine = CorrectionEngineKind::extended;
+    auto created = SimulatedSession::create(configuration);
+    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<SimulatedSession>>(created));
+    auto& session = *std::get<std::unique_ptr<SimulatedSession>>(created);
+    EXPECT_TRUE(session.coordinator().automaticCorrectionEngine().judgesWholeRuns());
+
+    session.type("j,kfcnm cj,snbt ");
+    session.settle();
+    EXPECT_EQ(session.fieldText(), "область событие ");
+    EXPECT_EQ(session.coordinator().statusMessage().get(), "cj,snbt → событие (100%)");
+
+    // Back to the described engine: a comma ends the word again.
+    session.settingsStore().update(
+        [](AppSettings& settings) { settings.correctionEngine = CorrectionEngineKind::described; });
+    EXPECT_FALSE(session.coordinator().automaticCorrectionEngine().judgesWholeRuns());
+    session.type("hello, world ");
+    session.settle();
+    EXPECT_EQ(session.fieldText(), "область событие hello, world ");
+}
+
+}  // namespace
+}  // namespace plovik

@@ -352,3 +352,33 @@ TEST(CurrentTokenBuffer, DeletesWholeCharactersOfALongWord) {
 
 }  // namespace
 }  // namespace plovik
+
+namespace plovik {
+namespace {
+
+TEST(CurrentTokenBuffer, WholeRunsEndOnlyAtWhitespaceAndKeepEveryKey) {
+    CurrentTokenBuffer buffer(64, CurrentTokenBuffer::WordBoundary::whitespace);
+    const PhysicalKeyStroke j{Key::j, {}};
+    const PhysicalKeyStroke comma{Key::comma, {}};
+    const PhysicalKeyStroke k{Key::k, {}};
+    const PhysicalKeyStroke space{Key::space, {}};
+    EXPECT_TRUE(buffer.consume("j", j).empty());
+    EXPECT_TRUE(buffer.consume(",", comma).empty());
+    EXPECT_TRUE(buffer.consume("k", k).empty());
+    EXPECT_TRUE(buffer.consume(",", comma).empty());
+    const auto completions = buffer.consume(" ", space);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0], (TokenCompletion{"j,k,", " ", "", {j, comma, k, comma}, {space}}));
+    // A backspace takes the punctuation key's stroke with its character.
+    buffer.consume("k", k);
+    buffer.consume(",", comma);
+    buffer.deleteBackward();
+    const auto next = buffer.consume("\n", std::nullopt);
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0].token, "k");
+    EXPECT_EQ(next[0].physicalStrokes, (std::vector<PhysicalKeyStroke>{k}));
+    EXPECT_EQ(next[0].contextBeforeToken, "j,k, ");
+}
+
+}  // namespace
+}  // namespace plovik

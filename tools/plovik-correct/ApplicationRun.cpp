@@ -107,6 +107,7 @@ int ApplicationRun::run(const CorrectOptions& options, std::string_view text, st
     configuration.typedInId = "xkb:" + options.typedIn;
     configuration.switchInputSourceAfterCorrection = options.switchAfterCorrection;
     configuration.confidenceThreshold = options.threshold;
+    configuration.correctionEngine = options.engine;
     configuration.perUserFolder = home->path();
     auto created = SimulatedSession::create(configuration);
     if (const auto* error = std::get_if<std::string>(&created)) {

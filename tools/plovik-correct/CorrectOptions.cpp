@@ -51,9 +51,18 @@ std::optional<Error> setThreshold(CorrectOptions& options, const std::string& va
     return std::nullopt;
 }
 
+std::optional<Error> setEngine(CorrectOptions& options, const std::string& value) {
+    const auto kind = correctionEngineKindFromRawValue(value);
+    if (!kind) {
+        return Error{"--engine: \"" + value + "\" is neither described nor extended"};
+    }
+    options.engine = *kind;
+    return std::nullopt;
+}
+
 bool takesValue(const std::string& name) {
     return name == "--layouts" || name == "--typed-in" || name == "--threshold" ||
-           name == "--history";
+           name == "--history" || name == "--engine";
 }
 
 std::optional<Error> setValue(CorrectOptions& options, const std::string& name,
@@ -63,6 +72,9 @@ std::optional<Error> setValue(CorrectOptions& options, const std::string& name,
     }
     if (name == "--threshold") {
         return setThreshold(options, value);
+    }
+    if (name == "--engine") {
+        return setEngine(options, value);
     }
     if (value.empty()) {
         return Error{name + ": empty value"};
@@ -127,9 +139,12 @@ std::variant<CorrectOptions, Error> CorrectOptions::parse(
         }
     }
     options.typedIn = typedIn.value_or(options.layouts.front());
-    if (std::find(options.layouts.begin(), options.layouts.end(), options.typedIn) ==
-        options.layouts.end()) {
+    if (!options.typesUnderAnyLayout() && std::find(options.layouts.begin(), options.layouts.end(),
+                                                    options.typedIn) == options.layouts.end()) {
         return Error{"--typed-in " + options.typedIn + " is not among --layouts"};
+    }
+    if (options.app && options.typesUnderAnyLayout()) {
+        return Error{"--typed-in auto cannot be combined with --app"};
     }
     if (options.app && options.explain) {
         return Error{"--explain cannot be combined with --app"};
@@ -148,7 +163,12 @@ that is not corrected is written unchanged.
 options:
   --layouts L1,L2,...  the enabled layouts, XKB names with an optional variant such as
                        us(dvorak) (default: us,ru)
-  --typed-in LAYOUT    the layout selected while typing; one of --layouts (default: the first)
+  --typed-in LAYOUT    the layout selected while typing; one of --layouts (default: the first),
+                       or auto: each character is typed under the selected layout when it
+                       types it, else under the first layout that does, which stays selected
+                       (a user writing in several languages)
+  --engine ENGINE      described (default) or extended: the extended engine judges the whole
+                       run of keys up to whitespace with word frequencies and letter models
   --switch             select the target layout after each correction, as the application
                        does when asked to switch; later keys are then read in that layout
   --threshold X        the confidence a correction needs, 0...1 (default: 0.9)

@@ -5,13 +5,17 @@
 #include <variant>
 #include <vector>
 
+#include "core/settings/CorrectionEngineKind.h"
+
 namespace plovik {
 
 // What plovik-correct was asked to do, read from its command line.
 struct CorrectOptions {
     // XKB layout names with an optional variant: "us", "us(dvorak)".
     std::vector<std::string> layouts{"us", "ru"};
+    // "auto": each character under whichever of the layouts types it.
     std::string typedIn = "us";
+    CorrectionEngineKind engine = CorrectionEngineKind::described;
     bool switchAfterCorrection = false;
     double threshold = 0.9;
     std::optional<std::string> historyFile;
@@ -29,6 +33,9 @@ struct CorrectOptions {
     // The arguments without the program name.
     static std::variant<CorrectOptions, Error> parse(const std::vector<std::string>& arguments);
     static std::string usage();
+
+    bool typesUnderAnyLayout() const { return typedIn == kAnyLayout; }
+    static constexpr const char* kAnyLayout = "auto";
 
     bool operator==(const CorrectOptions&) const = default;
 };

@@ -90,8 +90,11 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
     for (const auto& layout : options.layouts) {
         configuration.layoutIds.push_back(inputSourceId(layout));
     }
-    configuration.typedInId = inputSourceId(options.typedIn);
+    configuration.typedInId =
+        inputSourceId(options.typesUnderAnyLayout() ? options.layouts.front() : options.typedIn);
     configuration.historyFile = options.historyFile;
+    configuration.engine = options.engine;
+    configuration.typeUnderAnyLayout = options.typesUnderAnyLayout();
     auto workbench = CorrectionWorkbench::create(configuration);
     if (const auto* error = std::get_if<std::string>(&workbench)) {
         return usageError(errors, *error);

@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""The two engines side by side: Markdown tables of an accuracy run (see run.sh) and every
+correct word either engine changed, with its output.
+
+usage: compare.py OUT-DIR
+"""
+import json
+import pathlib
+import sys
+
+ENGINES = ["described", "extended"]
+WRONG = [("ru-under-us", "Russian typed under US"), ("en-under-ru", "English typed under Russian"),
+         ("uk-under-us", "Ukrainian typed under US"),
+         ("en-under-ua", "English typed under Ukrainian")]
+RIGHT = [("ru-right", "Russian typed right"), ("en-right", "English typed right"),
+         ("uk-right", "Ukrainian typed right"),
+         ("mixed-right", "Russian with English terms, typed right (--typed-in auto)")]
+COLUMNS = [("all", "all"), ("letter keys only", "letter keys only"),
+           ("punctuation keys", "punctuation keys"), ("up to 3 letters", "≤3 letters"),
+           ("capitalised", "capitalised")]
+
+
+def load(out, name, engine):
+    return json.loads((out / f"{name}-{engine}.json").read_text(encoding="utf-8"))
+
+
+def cell(table, key):
+    entry = table.get(key)
+    if not entry or not entry["words"]:
+        return "–"
+    return f"{100 * entry['share']:.2f}%"
+
+
+def main():
+    out = pathlib.Path(sys.argv[1])
+    print("**Wrong-layout words corrected** (described / extended)\n")
+    print("| direction | words | " + " | ".join(title for _, title in COLUMNS) + " |")
+    print("|---|---|" + "---|" * len(COLUMNS))
+    for name, title in WRONG:
+        runs = [load(out, name, engine)["table"] for engine in ENGINES]
+        cells = [" / ".join(cell(run, key) for run in runs) for key, _ in COLUMNS]
+        counts = " ".join(str(runs[0].get(key, {}).get("words", 0)) for key, _ in COLUMNS[:1])
+        print(f"| {title} | {counts} | " + " | ".join(cells) + " |")
+    print("\n**Correct words changed** (described / extended)\n")
+    print("| text | words | described | extended |")
+    print("|---|---|---|---|")
+    changes = {}
+    for name, title in RIGHT:
+        runs = [load(out, name, engine) for engine in ENGINES]
+        words = runs[0]["table"]["all"]["words"]
+        shown = []
+        for engine, run in zip(ENGINES, runs):
+            count = len(run["changes"])
+            shown.append(f"{count} ({100 * count / words:.3f}%)")
+            changes[(title, engine)] = run["changes"]
+        print(f"| {title} | {words} | " + " | ".join(shown) + " |")
+    print("\n**Every correct word the extended engine changed**\n")
+    for name, title in RIGHT:
+        for change in changes[(title, "extended")]:
+            print(f"- {title}: {change['word']} → {change['output']}")
+
+
+if __name__ == "__main__":
+    main()

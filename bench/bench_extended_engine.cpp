@@ -1,0 +1,106 @@
+// The extended engine's decision for one finished run of keys, with every enabled layout's
+// reading, over the real Enchant dictionaries and the shipped language data; and what loading
+// that data and building the engine adds to the program's memory.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/LanguageDataDirectory.h"
+#include "core/decision/OfflineLanguageDetector.h"
+#include "core/layouts/EnglishRussianLayoutMapper.h"
+#include "core/support/ManualClock.h"
+#include "core/support/ManualMainQueue.h"
+#include "platform/linux/EnchantSpellChecker.h"
+
+namespace {
+
+using namespace plovik;
+
+const KeyboardLayout kEnglish = KeyboardLayout::english();
+const KeyboardLayout kRussian = KeyboardLayout::russian();
+const KeyboardLayout kUkrainian{"xkb:ua", "Ukrainian", {"uk"}};
+const KeyboardLayout kBelarusian{"xkb:by", "Belarusian", {"be"}};
+
+struct Word {
+    std::string token;
+    std::vector<LayoutConversionCandidate> candidates;
+};
+
+// Typed under US with Russian, Ukrainian and Belarusian enabled (Belarusian has no language
+// data, so its reading goes to the described scoring): a wrong-layout word with punctuation
+// keys, one of letters only, and an English word typed right.
+std::vector<Word> words() {
+    return {
+        {"j,kfcnm,",
+         {{kRussian, "областьб", " "},
+          {kUkrainian, "областьб", " "},
+          {kBelarusian, "областьб", " "}}},
+        {"ghbdtn",
+         {{kRussian, "привет", " "}, {kUkrainian, "привет", " "}, {kBelarusian, "прівет", " "}}},
+        {"people,",
+         {{kRussian, "зущздуб", " "}, {kUkrainian, "зущздуб", " "}, {kBelarusian, "зўщздуб", " "}}},
+    };
+}
+
+std::unique_ptr<CorrectionEngine> describedEngine(SpellChecker& checker, MainQueue& queue) {
+    return std::make_unique<CorrectionEngine>(
+        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
+        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker, queue)), nullptr);
+}
+
+void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
+    ManualClock clock;
+    ManualMainQueue queue(clock);
+    EnchantSpellChecker checker;
+    const auto directory = LanguageDataDirectory::locate();
+    if (!directory) {
+        state.SkipWithError("no language data");
+        return;
+    }
+    const ExtendedCorrectionEngine engine(describedEngine(checker, queue),
+                                          ExtendedCorrectionEngine::loadLanguageModels(*directory),
+                                          &checker);
+    const auto batch = words();
+    // Dictionaries load on first use; that belongs to start-up, not to a word.
+    for (const auto& word : batch) {
+        engine.automaticDecision(word.token, "", "org.example.Chat", kEnglish, word.candidates,
+                                 0.9);
+    }
+    std::size_t index = 0;
+    for (auto _ : state) {
+        const auto& word = batch[index++ % batch.size()];
+        benchmark::DoNotOptimize(engine.automaticDecision(word.token, "hello ", "org.example.Chat",
+                                                          kEnglish, word.candidates, 0.9));
+    }
+}
+
+// Heap bytes in use after loading the three languages and building the engine, less before.
+void BM_ExtendedEngineMemoryGrowth(benchmark::State& state) {
+    ManualClock clock;
+    ManualMainQueue queue(clock);
+    EnchantSpellChecker checker;
+    const auto directory = LanguageDataDirectory::locate();
+    if (!directory) {
+        state.SkipWithError("no language data");
+        return;
+    }
+    double growth = 0;
+    for (auto _ : state) {
+        const auto before = mallinfo2().uordblks;
+        auto engine = std::make_unique<ExtendedCorrectionEngine>(
+            describedEngine(checker, queue),
+            ExtendedCorrectionEngine::loadLanguageModels(*directory), &checker);
+        growth = static_cast<double>(mallinfo2().uordblks - before);
+        benchmark::DoNotOptimize(engine);
+    }
+    state.counters["heap_MB"] = growth / (1024.0 * 1024.0);
+}
+
+BENCHMARK(BM_ExtendedDecisionFourLayouts)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExtendedEngineMemoryGrowth)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/decision/CorrectionDecision.h"
+#include "core/decision/SafetyAssessment.h"
+#include "core/layouts/KeyboardLayout.h"
+#include "core/layouts/LayoutConversionCandidate.h"
+
+namespace plovik {
+
+// Decides whether a finished word was typed in the wrong layout and what it should become.
+class CorrectionDeciding {
+  public:
+    virtual ~CorrectionDeciding() = default;
+
+    // True when a word is the whole run of keys up to whitespace, punctuation keys included
+    // (they may be letters in the other layout); false when punctuation ends a word.
+    virtual bool judgesWholeRuns() const = 0;
+
+    // Why the word may not be converted automatically, if it may not.
+    virtual SafetyAssessment assessSafety(std::string_view token,
+                                          std::string_view context) const = 0;
+
+    // Picks the best of the candidates (the word's keys re-read through other layouts).
+    virtual std::optional<CorrectionDecision> automaticDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const = 0;
+
+    // For a word whose keys are unknown: converts between US and Russian by character.
+    virtual std::optional<CorrectionDecision> automaticDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier,
+        const std::optional<KeyboardLayout>& currentLayout, double threshold) const = 0;
+
+    // The delimiter to type after the corrected word.
+    virtual std::string convertedDelimiter(std::string_view delimiter,
+                                           const CorrectionDecision& decision) const = 0;
+};
+
+}  // namespace plovik

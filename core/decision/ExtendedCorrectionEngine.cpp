@@ -1,0 +1,535 @@
+#include "core/decision/ExtendedCorrectionEngine.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "core/text/CharacterClass.h"
+#include "core/text/Utf8.h"
+
+namespace plovik {
+
+namespace {
+
+// The log-odds against a wrong layout before the word is read: most words are typed right,
+// and a user rarely switches languages in the middle of a sentence.
+constexpr double kPriorAfterTargetLanguage = 1.0;
+constexpr double kPriorWithoutContext = 3.0;
+constexpr double kPriorAfterSourceLanguage = 5.0;
+// When neither reading is a known word, letter models only hint; their margin counts this much.
+constexpr double kUnknownWordsWeight = 0.35;
+// Short spellings that no list knows are acronyms and names more often than words.
+constexpr std::size_t kShortestUnknownWord = 5;
+// Punctuation as typed, where the other layout reads a letter, is a slip less often than not.
+constexpr double kTypedPunctuationLogOdds = 4.5;
+// The share of running text made of words no list holds.
+constexpr double kUnlistedShare = 0.03;
+// An unknown capitalised word is likely a name.
+constexpr double kUnknownNameLogOdds = 2.0;
+// A character glued to a word that may neither open nor close one (` ; after a letter...).
+constexpr double kStrayCharacterLogOdds = 8.0;
+// A one-letter word of the other language where the typed letter is no word.
+constexpr double kOneLetterLogOdds = 7.0;
+// Keys at either end that may be punctuation rather than letters.
+constexpr std::size_t kMaximumOuterKeys = 3;
+// A runner-up this close, in log-odds, is too close to call.
+constexpr double kAmbiguityLogOdds = 1.0;
+
+enum class Script { none, latin, cyrillic, other };
+
+using Text = std::u32string;
+using TextView = std::u32string_view;
+
+Text scalars(std::string_view text) {
+    const auto all = text::Utf8::scalars(text);
+    return {all.begin(), all.end()};
+}
+
+std::string utf8(TextView text) {
+    return text::Utf8::encode(std::vector<char32_t>(text.begin(), text.end()));
+}
+
+bool isLetter(char32_t c) {
+    return text::CharacterClass::isLetter(c);
+}
+
+Script scriptOf(char32_t c) {
+    if (!isLetter(c)) {
+        return Script::none;
+    }
+    if (c < 0x250) {
+        return Script::latin;
+    }
+    return c >= 0x400 && c <= 0x52F ? Script::cyrillic : Script::other;
+}
+
+Script scriptOf(TextView word) {
+    for (const char32_t c : word) {
+        if (const Script script = scriptOf(c); script != Script::none) {
+            return script;
+        }
+    }
+    return Script::none;
+}
+
+bool mixesScripts(TextView word) {
+    Script seen = Script::none;
+    for (const char32_t c : word) {
+        const Script script = scriptOf(c);
+        if (script == Script::none) {
+            continue;
+        }
+        if (seen != Script::none && script != seen) {
+            return true;
+        }
+        seen = script;
+    }
+    return false;
+}
+
+// The script of the last word before the run: the language the user was writing in.
+Script previousWordScript(std::string_view context) {
+    const Text text = scalars(context);
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
+        if (const Script script = scriptOf(*it); script != Script::none) {
+            return script;
+        }
+    }
+    return Script::none;
+}
+
+bool isUppercaseLetter(char32_t c) {
+    return isLetter(c) && text::CharacterClass::isUppercase(utf8(TextView(&c, 1)));
+}
+
+bool isAllCapitals(TextView word) {
+    return std::all_of(word.begin(), word.end(), isUppercaseLetter);
+}
+
+bool isOneLetterWord(char32_t c, const std::optional<std::string>& language) {
+    static constexpr std::u32string_view kEnglish = U"aAI";
+    static constexpr std::u32string_view kRussian = U"авиксоуяАВИКСОУЯ";
+    static constexpr std::u32string_view kUkrainian = U"авзійоуяєАВЗІЙОУЯЄ";
+    const std::u32string_view words = language == "en"   ? kEnglish
+                                      : language == "ru" ? kRussian
+                                      : language == "uk" ? kUkrainian
+                                                         : std::u32string_view();
+    return words.find(c) != std::u32string_view::npos;
+}
+
+// Characters that may stand before or after a word without being part of it.
+bool opensWord(char32_t c) {
+    static constexpr std::u32string_view kOpeners = U"([{\"'«„“‘¿¡";
+    return kOpeners.find(c) != std::u32string_view::npos;
+}
+
+bool closesWord(char32_t c) {
+    static constexpr std::u32string_view kClosers = U")]}\"'»”’.,;:!?…";
+    return kClosers.find(c) != std::u32string_view::npos;
+}
+
+bool endsSentence(std::string_view context) {
+    const Text text = scalars(context);
+    for (auto it = text.rbegin(); it != text.rend(); ++it) {
+        if (*it == U'\n') {
+            return true;
+        }
+        if (!text::CharacterClass::isWhitespace(*it)) {
+            // Dialogue and quotations start sentences too.
+            static constexpr std::u32string_view kStarts = U".!?…:—–-«\"„“";
+            return kStarts.find(*it) != std::u32string_view::npos;
+        }
+    }
+    return true;
+}
+
+// From the first letter to the last: what addresses and paths are recognised by, without the
+// keys at either end that may be letters in the other layout.
+TextView lettersSpan(TextView text) {
+    const auto first = std::find_if(text.begin(), text.end(), isLetter);
+    const auto last = std::find_if(text.rbegin(), text.rend(), isLetter).base();
+    return first < last ? text.substr(first - text.begin(), last - first) : TextView();
+}
+
+bool isCapitalised(TextView word) {
+    return word.size() > 1 && isUppercaseLetter(word[0]) &&
+           std::none_of(word.begin() + 1, word.end(), isUppercaseLetter);
+}
+
+bool isBracket(char32_t c) {
+    return c == U'[' || c == U']' || c == U'{' || c == U'}';
+}
+
+bool hasDigit(TextView text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char32_t c) { return text::CharacterClass::isNumber(c); });
+}
+
+bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
+    // Length, code characters and mixed scripts are judged here on the whole run instead.
+    if (assessment.isAllowed || assessment.exclusion == SafetyExclusion::tooShort ||
+        assessment.exclusion == SafetyExclusion::codeLike ||
+        assessment.exclusion == SafetyExclusion::mixedAlphabet) {
+        return false;
+    }
+    // Ukrainian types its apostrophe on the key of @: an address needs a dot after the @.
+    if (assessment.exclusion == SafetyExclusion::email) {
+        const auto at = letters.find(U'@');
+        return at != TextView::npos && letters.find(U'.', at) != TextView::npos;
+    }
+    return true;
+}
+
+double logistic(double x) {
+    return 1.0 / (1.0 + std::exp(-x));
+}
+
+std::string percent(double confidence) {
+    return std::to_string(static_cast<long long>(std::trunc(confidence * 100.0)));
+}
+
+}  // namespace
+
+struct ExtendedCorrectionEngine::Reading {
+    Text lead;
+    Text core;
+    Text trail;
+    double logProbability = -std::numeric_limits<double>::infinity();
+    bool isKnown = false;
+};
+
+ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageModels(
+    const std::filesystem::path& directory) {
+    LanguageModels models;
+    for (const char* language : {"en", "ru", "uk"}) {
+        auto model = LanguageModel::load(directory / (std::string(language) + ".words"),
+                                         directory / (std::string(language) + ".chars"));
+        if (model) {
+            models.emplace(language, std::make_shared<const LanguageModel>(std::move(*model)));
+        }
+    }
+    return models;
+}
+
+ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described,
+                                                   LanguageModels models,
+                                                   SpellChecker* spellChecker)
+    : described_(std::move(described)), models_(std::move(models)) {
+    if (!described_) {
+        throw std::invalid_argument("ExtendedCorrectionEngine needs the described engine");
+    }
+    const auto available =
+        spellChecker ? spellChecker->availableLanguages() : std::vector<std::string>{};
+    for (const auto& [language, model] : models_) {
+        std::optional<std::string> spellLanguage;
+        for (const auto& name : available) {
+            if (KeyboardLayout::baseLanguageOf(name) == language) {
+                spellLanguage = name;
+                break;
+            }
+        }
+        likelihoods_.emplace(language,
+                             WordLikelihood(language, model, spellChecker, spellLanguage));
+    }
+}
+
+SafetyAssessment ExtendedCorrectionEngine::assessSafety(std::string_view token,
+                                                        std::string_view context) const {
+    return described_->assessSafety(token, context);
+}
+
+std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
+    std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
+    const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
+    double threshold) const {
+    struct Scored {
+        CorrectionDecision decision;
+        double odds;
+    };
+    std::vector<Scored> scored;
+    // The word as typed is scored once, for every candidate.
+    std::optional<std::optional<TypedWord>> typed;
+    for (const auto& candidate : candidates) {
+        if (candidate.token.empty() || candidate.token == token) {
+            continue;
+        }
+        if (!likelihood(sourceLayout) || !likelihood(candidate.layout)) {
+            if (auto decision = described_->automaticDecision(
+                    token, context, applicationBundleIdentifier, sourceLayout, {candidate}, 0.0)) {
+                const double p = std::clamp(decision->confidence, 1e-6, 1.0 - 1e-6);
+                scored.push_back({std::move(*decision), std::log(p / (1.0 - p))});
+            }
+            continue;
+        }
+        if (!typed) {
+            typed = typedWord(token, context, sourceLayout);
+        }
+        if (!*typed) {
+            continue;
+        }
+        std::string corrected;
+        const auto odds = logOdds(**typed, context, sourceLayout, candidate, corrected);
+        if (!odds || corrected == token) {
+            continue;
+        }
+        const double h = historyAdjustment(token, corrected, applicationBundleIdentifier);
+        const double confidence = std::clamp(logistic(*odds) + h, 0.0, 1.0);
+        scored.push_back({{std::string(token), std::move(corrected), sourceLayout, candidate.layout,
+                           candidate.delimiter, confidence,
+                           "Converted text is more plausible in " + candidate.layout.displayName +
+                               " (" + percent(confidence) + "%)."},
+                          *odds});
+    }
+    std::stable_sort(scored.begin(), scored.end(),
+                     [](const auto& a, const auto& b) { return a.odds > b.odds; });
+    if (scored.empty() || !(scored[0].decision.confidence >= threshold)) {
+        return std::nullopt;
+    }
+    if (scored.size() > 1 && scored[1].decision.corrected != scored[0].decision.corrected &&
+        scored[0].odds - scored[1].odds < kAmbiguityLogOdds) {
+        return std::nullopt;
+    }
+    return std::move(scored[0].decision);
+}
+
+std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
+    std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
+    const std::optional<KeyboardLayout>& currentLayout, double threshold) const {
+    return described_->automaticDecision(token, context, applicationBundleIdentifier, currentLayout,
+                                         threshold);
+}
+
+std::string ExtendedCorrectionEngine::convertedDelimiter(std::string_view delimiter,
+                                                         const CorrectionDecision& decision) const {
+    return described_->convertedDelimiter(delimiter, decision);
+}
+
+std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typedWord(
+    std::string_view token, std::string_view context, const KeyboardLayout& sourceLayout) const {
+    const WordLikelihood* source = likelihood(sourceLayout);
+    Text typed = scalars(token);
+    if (!source || hasDigit(typed) || mixesScripts(typed)) {
+        return std::nullopt;
+    }
+    const TextView letters = lettersSpan(typed);
+    if (refusedBySafety(described_->assessSafety(utf8(letters), context), letters)) {
+        return std::nullopt;
+    }
+    TypedWord word;
+    auto core = wordAsTyped(typed);
+    if (!core) {
+        // Only punctuation keys: no word as typed, perhaps one in the other layout.
+        word.logProbability = lowerCaseLogProbability(typed, source->model());
+        word.core = typed;
+        word.hasLetters = false;
+    } else if (core->size() == 1) {
+        // Lists count lone letters from abbreviations and options; as a word, one is rare.
+        word.logProbability = lowerCaseLogProbability(*core, source->model());
+        word.core = std::move(*core);
+    } else {
+        const auto assessment = source->assess(*core);
+        word.logProbability = typedLogProbability(typed, assessment.logProbability, *source);
+        word.isDictionaryWord = assessment.isDictionaryWord;
+        word.isListed = assessment.isListed;
+        word.core = std::move(*core);
+    }
+    word.typed = std::move(typed);
+    return word;
+}
+
+std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
+                                                        std::string_view context,
+                                                        const KeyboardLayout& sourceLayout,
+                                                        const LayoutConversionCandidate& candidate,
+                                                        std::string& corrected) const {
+    const WordLikelihood* target = likelihood(candidate.layout);
+    if (!target) {
+        return std::nullopt;
+    }
+    const Text& typed = word.typed;
+    const Text* typedCore = &word.core;
+    const auto reading = bestReading(typed, scalars(candidate.token), *target);
+    if (!reading) {
+        return std::nullopt;
+    }
+    const auto sourceLanguage = sourceLayout.baseLanguage();
+    const auto targetLanguage = candidate.layout.baseLanguage();
+    const Script previous = previousWordScript(context);
+    const Script targetScript = scriptOf(reading->core);
+    const Script sourceScript = scriptOf(*typedCore);
+    double prior = kPriorWithoutContext;
+    if (previous != Script::none && targetScript != sourceScript) {
+        prior = previous == targetScript   ? kPriorAfterTargetLanguage
+                : previous == sourceScript ? kPriorAfterSourceLanguage
+                                           : kPriorWithoutContext;
+    }
+    if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
+        return std::nullopt;
+    }
+    // A lone punctuation key becomes a word only amid text of that language.
+    if (!word.hasLetters && previous != targetScript) {
+        return std::nullopt;
+    }
+    double odds = 0.0;
+    if (reading->core.size() == 1) {
+        const char32_t letter = reading->core[0];
+        // A lone capital is an initial or a drive as often as a word: only where a sentence
+        // starts ("I" and "A" are words anywhere).
+        const bool capitalAllowed =
+            (targetLanguage == "en" && (letter == U'I' || letter == U'A')) || endsSentence(context);
+        // A letter in brackets or quotes is a label or a letter named, not a word.
+        const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
+                              !reading->trail.empty() && closesWord(reading->trail.front());
+        if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
+            (isUppercaseLetter(letter) && !capitalAllowed)) {
+            return std::nullopt;
+        }
+        odds = kOneLetterLogOdds;
+    } else {
+        // Acronyms stay unless the other reading is a listed word and the typed one is not.
+        const bool targetKnown = reading->core.size() <= 4
+                                     ? target->listedLogProbability(reading->core).has_value()
+                                     : reading->isKnown;
+        if (isAllCapitals(*typedCore) && (!targetKnown || word.isListed)) {
+            return std::nullopt;
+        }
+        odds = reading->logProbability - word.logProbability;
+        if (!word.isListed && !word.isDictionaryWord && !reading->isKnown) {
+            if (reading->core.size() < kShortestUnknownWord) {
+                return std::nullopt;
+            }
+            odds *= kUnknownWordsWeight;
+        }
+        // Names are often unknown words, and some read as words in the other layout.
+        if (isCapitalised(*typedCore) && !word.isDictionaryWord) {
+            prior += kUnknownNameLogOdds;
+        }
+    }
+    corrected = utf8(reading->lead + reading->core + reading->trail);
+    return odds - prior;
+}
+
+// The likelier of the word as typed and its letters alone, the stray punctuation around
+// them then counting as slips.
+double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
+                                                     double coreLogProbability,
+                                                     const WordLikelihood& source) {
+    double best = coreLogProbability;
+    const auto letters = lettersSpan(typed);
+    const auto core = wordAsTyped(typed);
+    if (core && letters.size() != core->size() && letters.size() > 1) {
+        const auto stray = static_cast<double>(core->size() - letters.size());
+        best = std::max(best, source.logProbability(letters) - stray * kStrayCharacterLogOdds);
+    }
+    return best;
+}
+
+// A spelling no list holds, scored by its letters alone.
+double ExtendedCorrectionEngine::lowerCaseLogProbability(std::u32string_view text,
+                                                         const LanguageModel& model) {
+    Text lower;
+    for (const char32_t c : text) {
+        lower += c < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c;
+    }
+    return std::log(kUnlistedShare) + model.spellingLogProbability(lower);
+}
+
+// The word as typed, without the characters that may open or close it; absent without letters.
+std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32string_view typed) {
+    std::size_t begin = 0;
+    std::size_t end = typed.size();
+    while (begin < end && !isLetter(typed[begin]) && opensWord(typed[begin])) {
+        ++begin;
+    }
+    while (end > begin && !isLetter(typed[end - 1]) && closesWord(typed[end - 1])) {
+        --end;
+    }
+    const auto core = typed.substr(begin, end - begin);
+    if (std::none_of(core.begin(), core.end(), isLetter)) {
+        return std::nullopt;
+    }
+    return Text(core);
+}
+
+const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout& layout) const {
+    const auto language = layout.baseLanguage();
+    if (!language) {
+        return nullptr;
+    }
+    const auto found = likelihoods_.find(*language);
+    return found == likelihoods_.end() ? nullptr : &found->second;
+}
+
+// The keys at either end may be punctuation: read as such in the target layout, or typed as
+// such (kept as typed, which costs a little where the target reads a letter). Every split
+// whose ends are letters and whose outer keys may open or close a word is scored.
+std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestReading(
+    std::u32string_view typed, std::u32string_view reread, const WordLikelihood& target) const {
+    const std::size_t n = reread.size();
+    const bool aligned = typed.size() == n;
+    struct Outer {
+        char32_t character;
+        bool keptAsTyped;
+    };
+    const auto outer = [&](std::size_t i, bool (*allowed)(char32_t)) -> std::optional<Outer> {
+        if (!isLetter(reread[i])) {
+            // Brackets where a letter was typed are rare in prose: х and ъ stay letters.
+            const bool bracketFromLetter = isBracket(reread[i]) && aligned && isLetter(typed[i]);
+            return allowed(reread[i]) && !bracketFromLetter
+                       ? std::optional<Outer>({reread[i], false})
+                       : std::nullopt;
+        }
+        if (aligned && !isLetter(typed[i]) && allowed(typed[i])) {
+            return Outer{typed[i], true};
+        }
+        return std::nullopt;
+    };
+    std::optional<Reading> best;
+    for (std::size_t lead = 0; lead <= std::min(kMaximumOuterKeys, n); ++lead) {
+        if (lead > 0 && !outer(lead - 1, opensWord)) {
+            break;
+        }
+        for (std::size_t trail = 0; lead + trail < n && trail <= kMaximumOuterKeys; ++trail) {
+            if (trail > 0 && !outer(n - trail, closesWord)) {
+                break;
+            }
+            const auto core = reread.substr(lead, n - lead - trail);
+            if (!isLetter(core.front()) || !isLetter(core.back())) {
+                continue;
+            }
+            Reading reading;
+            reading.core = Text(core);
+            const auto assessment = target.assess(core);
+            reading.logProbability = assessment.logProbability;
+            reading.isKnown = assessment.isKnown();
+            const auto place = [&](std::size_t i, bool (*allowed)(char32_t), Text& into) {
+                const Outer character = *outer(i, allowed);
+                into += character.character;
+                reading.logProbability -= character.keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
+            };
+            for (std::size_t i = 0; i < lead; ++i) {
+                place(i, opensWord, reading.lead);
+            }
+            for (std::size_t i = n - trail; i < n; ++i) {
+                place(i, closesWord, reading.trail);
+            }
+            if (!best || reading.logProbability > best->logProbability) {
+                best = std::move(reading);
+            }
+        }
+    }
+    return best;
+}
+
+double ExtendedCorrectionEngine::historyAdjustment(
+    std::string_view original, std::string_view corrected,
+    std::string_view applicationBundleIdentifier) const {
+    HistoryScoring* history = described_->history();
+    return history ? history->confidenceAdjustment(original, corrected, applicationBundleIdentifier)
+                   : 0.0;
+}
+
+}  // namespace plovik

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/decision/CorrectionDeciding.h"
+#include "core/decision/CorrectionEngine.h"
+#include "core/decision/LanguageModel.h"
+#include "core/decision/WordLikelihood.h"
+#include "core/platform/SpellChecker.h"
+
+namespace plovik {
+
+// Judges the whole run of keys up to whitespace, so that keys which are punctuation in one
+// layout and letters in another (б ю ж э х ъ ё) belong to the word. Each reading is scored
+// as a probability in its language (word frequencies, the spell checker, letter trigrams);
+// the log-odds of the best re-reading over the text as typed, shifted towards the language
+// of the previous word, becomes the confidence through a logistic curve. Layouts whose
+// language has no model are left to the described engine.
+class ExtendedCorrectionEngine final : public CorrectionDeciding {
+  public:
+    // Keyed by base language ("en", "ru", "uk").
+    using LanguageModels = std::map<std::string, std::shared_ptr<const LanguageModel>>;
+
+    // Reads LANG.words and LANG.chars for every language that has both in `directory`.
+    static LanguageModels loadLanguageModels(const std::filesystem::path& directory);
+
+    // `spellChecker` may be null; it is used on the calling thread.
+    ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described, LanguageModels models,
+                             SpellChecker* spellChecker);
+
+    bool judgesWholeRuns() const override { return true; }
+    SafetyAssessment assessSafety(std::string_view token, std::string_view context) const override;
+    std::optional<CorrectionDecision> automaticDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
+    std::optional<CorrectionDecision> automaticDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier,
+        const std::optional<KeyboardLayout>& currentLayout, double threshold) const override;
+    std::string convertedDelimiter(std::string_view delimiter,
+                                   const CorrectionDecision& decision) const override;
+
+    const CorrectionEngine& described() const { return *described_; }
+    const LanguageModels& models() const { return models_; }
+
+  private:
+    struct Reading;
+    // The word as typed, scored once for all candidates.
+    struct TypedWord {
+        std::u32string typed;
+        std::u32string core;
+        double logProbability = 0.0;
+        bool isDictionaryWord = false;
+        bool isListed = false;
+        bool hasLetters = true;
+    };
+
+    // Absent when the rules keep the token whatever the other layouts read.
+    std::optional<TypedWord> typedWord(std::string_view token, std::string_view context,
+                                       const KeyboardLayout& sourceLayout) const;
+    // The log-odds, the prior included, that the candidate and not the typed word was meant;
+    // absent when the rules keep the token. The chosen reading goes to `corrected`.
+    std::optional<double> logOdds(const TypedWord& word, std::string_view context,
+                                  const KeyboardLayout& sourceLayout,
+                                  const LayoutConversionCandidate& candidate,
+                                  std::string& corrected) const;
+
+    const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
+    std::optional<Reading> bestReading(std::u32string_view typed, std::u32string_view reread,
+                                       const WordLikelihood& target) const;
+    static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);
+    static double lowerCaseLogProbability(std::u32string_view text, const LanguageModel& model);
+    static double typedLogProbability(std::u32string_view typed, double coreLogProbability,
+                                      const WordLikelihood& source);
+    double historyAdjustment(std::string_view original, std::string_view corrected,
+                             std::string_view applicationBundleIdentifier) const;
+
+    std::unique_ptr<CorrectionEngine> described_;
+    LanguageModels models_;
+    std::map<std::string, WordLikelihood> likelihoods_;
+};
+
+}  // namespace plovik

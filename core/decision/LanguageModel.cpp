@@ -1,0 +1,242 @@
+#include "core/decision/LanguageModel.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "core/text/Utf8.h"
+
+namespace plovik {
+
+namespace {
+
+constexpr char32_t kWordStart = U'^';
+constexpr char32_t kWordEnd = U'$';
+// Interpolation weights of the longer context; the rest backs off to the shorter one.
+constexpr double kTrigramWeight = 0.85;
+constexpr double kBigramWeight = 0.9;
+// Added to every letter count, so that an unseen letter is unlikely but possible.
+constexpr double kUnseenLetterCount = 0.5;
+// Letters the counts may lack (other scripts, punctuation) share the unseen count too.
+constexpr double kUnseenLetterKinds = 100.0;
+constexpr int kBitsPerLetter = 21;
+
+std::uint64_t pack(char32_t a) {
+    return a;
+}
+std::uint64_t pack(char32_t a, char32_t b) {
+    return (std::uint64_t{a} << kBitsPerLetter) | b;
+}
+std::uint64_t pack(char32_t a, char32_t b, char32_t c) {
+    return (std::uint64_t{a} << (2 * kBitsPerLetter)) | (std::uint64_t{b} << kBitsPerLetter) | c;
+}
+
+struct Line {
+    std::string_view key;
+    std::uint64_t count = 0;
+};
+
+template <typename Visit>
+void forEachLine(std::string_view text, Visit visit, std::uint64_t& total) {
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos || tab == 0) {
+            continue;
+        }
+        Line parsed{line.substr(0, tab)};
+        const std::string_view number = line.substr(tab + 1);
+        const auto [stop, status] =
+            std::from_chars(number.data(), number.data() + number.size(), parsed.count);
+        if (status != std::errc() || stop != number.data() + number.size()) {
+            continue;
+        }
+        if (parsed.key == "#total") {
+            total = parsed.count;
+        } else if (parsed.count > 0 && text::Utf8::isValid(parsed.key)) {
+            visit(parsed);
+        }
+    }
+}
+
+std::optional<std::string> readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return file.bad() ? std::nullopt : std::optional(contents.str());
+}
+
+std::uint32_t saturated(std::uint64_t count) {
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(count, UINT32_MAX));
+}
+
+void sortAndMerge(std::vector<std::pair<std::uint64_t, std::uint32_t>>& counts) {
+    std::sort(counts.begin(), counts.end());
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> merged;
+    for (const auto& entry : counts) {
+        if (!merged.empty() && merged.back().first == entry.first) {
+            merged.back().second = saturated(std::uint64_t{merged.back().second} + entry.second);
+        } else {
+            merged.push_back(entry);
+        }
+    }
+    counts = std::move(merged);
+}
+
+std::uint32_t lookUp(const std::vector<std::pair<std::uint64_t, std::uint32_t>>& counts,
+                     std::uint64_t key) {
+    const auto found = std::lower_bound(counts.begin(), counts.end(),
+                                        std::pair<std::uint64_t, std::uint32_t>{key, 0});
+    return found != counts.end() && found->first == key ? found->second : 0;
+}
+
+}  // namespace
+
+std::optional<LanguageModel> LanguageModel::load(const std::filesystem::path& wordsFile,
+                                                 const std::filesystem::path& lettersFile) {
+    const auto words = readFile(wordsFile);
+    const auto letters = readFile(lettersFile);
+    if (!words || !letters) {
+        return std::nullopt;
+    }
+    LanguageModel model = fromText(*words, *letters);
+    if (model.wordEntries_.empty() || model.letterCounts_.empty()) {
+        return std::nullopt;
+    }
+    return model;
+}
+
+LanguageModel LanguageModel::fromText(std::string_view words, std::string_view letters) {
+    LanguageModel model;
+    model.addWords(words);
+    model.addLetters(letters);
+    model.finish();
+    return model;
+}
+
+void LanguageModel::addWords(std::string_view text) {
+    std::vector<std::pair<std::string_view, std::uint64_t>> lines;
+    std::uint64_t listed = 0;
+    forEachLine(
+        text,
+        [&](const Line& line) {
+            lines.emplace_back(line.key, line.count);
+            listed += line.count;
+        },
+        runningWords_);
+    runningWords_ = std::max(runningWords_, listed);
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                lines.end());
+    for (const auto& [word, count] : lines) {
+        const double share = static_cast<double>(count) / static_cast<double>(runningWords_);
+        wordEntries_.push_back({static_cast<std::uint32_t>(wordText_.size()),
+                                static_cast<std::uint32_t>(word.size()),
+                                static_cast<float>(std::log(share))});
+        wordText_ += word;
+    }
+    wordText_.shrink_to_fit();
+    wordEntries_.shrink_to_fit();
+}
+
+void LanguageModel::addLetters(std::string_view text) {
+    std::uint64_t declared = 0;
+    forEachLine(
+        text,
+        [&](const Line& line) {
+            const auto scalars = text::Utf8::scalars(line.key);
+            const std::uint32_t count = saturated(line.count);
+            if (scalars.size() == 1) {
+                letterCounts_.emplace_back(pack(scalars[0]), count);
+                letterTotal_ += line.count;
+                ++alphabetSize_;
+            } else if (scalars.size() == 2) {
+                letterCounts_.emplace_back(pack(scalars[0], scalars[1]), count);
+                contextCounts_.emplace_back(pack(scalars[0]), count);
+                if (scalars[1] != kWordEnd) {
+                    contextCounts_.emplace_back(pack(scalars[0], scalars[1]), count);
+                }
+                if (scalars[0] == kWordStart) {
+                    // Every word starts after two start marks.
+                    contextCounts_.emplace_back(pack(kWordStart, kWordStart), count);
+                }
+            } else if (scalars.size() == 3) {
+                letterCounts_.emplace_back(pack(scalars[0], scalars[1], scalars[2]), count);
+            }
+        },
+        declared);
+}
+
+void LanguageModel::finish() {
+    sortAndMerge(letterCounts_);
+    sortAndMerge(contextCounts_);
+    letterCounts_.shrink_to_fit();
+    contextCounts_.shrink_to_fit();
+}
+
+std::optional<double> LanguageModel::wordLogProbability(std::string_view lowered) const {
+    const auto found = std::lower_bound(wordEntries_.begin(), wordEntries_.end(), lowered,
+                                        [this](const WordEntry& entry, auto key) {
+                                            return std::string_view(wordText_).substr(
+                                                       entry.offset, entry.length) < key;
+                                        });
+    if (found == wordEntries_.end() ||
+        std::string_view(wordText_).substr(found->offset, found->length) != lowered) {
+        return std::nullopt;
+    }
+    return found->logProbability;
+}
+
+double LanguageModel::spellingLogProbability(std::u32string_view lowered) const {
+    double total = 0.0;
+    char32_t a = kWordStart;
+    char32_t b = kWordStart;
+    for (const char32_t c : lowered) {
+        total += std::log(letterProbability(a, b, c));
+        a = b;
+        b = c;
+    }
+    return total + std::log(letterProbability(a, b, kWordEnd));
+}
+
+bool LanguageModel::usesLetter(char32_t lowered) const {
+    return count(pack(lowered)) > 0;
+}
+
+std::size_t LanguageModel::footprint() const {
+    return wordText_.capacity() + wordEntries_.capacity() * sizeof(WordEntry) +
+           (letterCounts_.capacity() + contextCounts_.capacity()) * sizeof(Counts::value_type);
+}
+
+std::uint32_t LanguageModel::count(std::uint64_t key) const {
+    return lookUp(letterCounts_, key);
+}
+
+std::uint32_t LanguageModel::contextCount(std::uint64_t key) const {
+    return lookUp(contextCounts_, key);
+}
+
+double LanguageModel::letterProbability(char32_t a, char32_t b, char32_t c) const {
+    const double unigram =
+        (count(pack(c)) + kUnseenLetterCount) /
+        (static_cast<double>(letterTotal_) +
+         kUnseenLetterCount * (static_cast<double>(alphabetSize_) + kUnseenLetterKinds));
+    double bigram = unigram;
+    if (const std::uint32_t context = contextCount(pack(b)); context > 0) {
+        bigram = kBigramWeight * count(pack(b, c)) / context + (1.0 - kBigramWeight) * unigram;
+    }
+    if (const std::uint32_t context = contextCount(pack(a, b)); context > 0) {
+        return kTrigramWeight * count(pack(a, b, c)) / context + (1.0 - kTrigramWeight) * bigram;
+    }
+    return bigram;
+}
+
+}  // namespace plovik

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/decision/LanguageModel.h"
+#include "core/platform/SpellChecker.h"
+
+namespace plovik {
+
+// How likely a spelling is as a word of one language: its share of text when the word list
+// has it, a rare word's share when only the spell checker knows it, else the letter model's
+// estimate for a word nobody listed. Comparable across languages: each is a probability.
+class WordLikelihood {
+  public:
+    // `spellChecker` may be null, and `spellLanguage` absent: then only the lists count.
+    // `language` is the base language ("ru"), for the built-in common short words.
+    WordLikelihood(std::string language, std::shared_ptr<const LanguageModel> model,
+                   SpellChecker* spellChecker, std::optional<std::string> spellLanguage);
+
+    // What one look-up learns about a word.
+    struct Assessment {
+        double logProbability = 0.0;
+        bool isListed = false;
+        bool isDictionaryWord = false;
+        bool isKnown() const { return isListed || isDictionaryWord; }
+    };
+
+    // `word` is one word as it would appear, letters with inner hyphens or apostrophes. Asks
+    // the spell checker at most twice per part (as typed and lower-cased).
+    Assessment assess(std::u32string_view word) const;
+    double logProbability(std::u32string_view word) const { return assess(word).logProbability; }
+    // In the word list, or accepted by the spell checker as typed or lower-cased.
+    bool isKnown(std::u32string_view word) const;
+    // Accepted by the spell checker as typed or lower-cased; false without one.
+    bool isDictionaryWord(std::u32string_view word) const { return dictionaryAccepts(word); }
+    // The lower-cased word's share of text in the word list, if listed.
+    std::optional<double> listedLogProbability(std::u32string_view word) const;
+
+    const LanguageModel& model() const { return *model_; }
+
+  private:
+    Assessment assessSingle(std::u32string_view word) const;
+    bool dictionaryAccepts(std::u32string_view word) const;
+    bool hasDictionary() const;
+    bool isCommonWord(std::u32string_view lowered) const;
+    bool writesAllLetters(std::u32string_view lowered) const;
+
+    std::string language_;
+    std::shared_ptr<const LanguageModel> model_;
+    SpellChecker* spellChecker_;
+    std::optional<std::string> spellLanguage_;
+};
+
+}  // namespace plovik

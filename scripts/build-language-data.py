@@ -1,0 +1,171 @@
+#!/usr/bin/env python3
+"""Builds the word-frequency and letter n-gram files the extended correction engine reads.
+
+usage: build-language-data.py OUTPUT-DIR
+
+Text comes only from the Debian packages named in SOURCES (their installed files, listed by
+dpkg so that other installed packages do not leak in): manual pages, the GIMP user manual and,
+for English, the WordNet glosses and the GNU Collaborative International Dictionary of English
+(definitions and quotations). Gettext catalogs and the Debian project's own documentation
+are never read: they are kept for independent evaluation.
+
+For each language writes:
+  LANG.words  "word<TAB>count", lower-cased, most frequent first (at most WORD_LIMIT)
+  LANG.chars  "n-gram<TAB>count" over words framed as "^^word$": every unigram and bigram, the
+              TRIGRAM_LIMIT most frequent trigrams
+Each file starts with "#total<TAB>N": the running words (or n-grams of that order) counted.
+The output depends only on the packages' contents, so a rebuild gives the same files.
+"""
+import collections
+import gzip
+import html.parser
+import pathlib
+import re
+import subprocess
+import sys
+
+SOURCES = {
+    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide"],
+    "ru": ["manpages-ru", "gimp-help-ru"],
+    "uk": ["manpages-uk", "gimp-help-uk"],
+}
+LETTERS = {
+    "en": "a-zA-Z",
+    "ru": "а-яА-ЯёЁ",
+    "uk": "а-щА-ЩьЬюЮяЯєЄіІїЇґҐ",
+}
+WORD_LIMIT = 40000
+TRIGRAM_LIMIT = 14000
+# Words seen once are mostly typos, file names and code.
+MINIMUM_COUNT = 2
+
+
+def package_files(package):
+    listing = subprocess.run(["dpkg", "-L", package], check=True, capture_output=True,
+                             text=True).stdout
+    return sorted(pathlib.Path(line) for line in listing.splitlines()
+                  if pathlib.Path(line).is_file())
+
+
+TROFF_ESCAPE = re.compile(r"\\(f[BIRP1-4]|f\(..|f\[[^]]*\]|s[-+]?\d|\(..|\[[^]]*\]|[-&/,:|^~0 e.'`\"])")
+
+
+def manual_page_text(path):
+    raw = gzip.open(path, "rt", encoding="utf-8", errors="replace").read()
+    lines = []
+    for line in raw.splitlines():
+        if line.startswith(".") or line.startswith("'"):
+            # Section headings and paragraph macros carry text after the macro name.
+            macro, _, rest = line.partition(" ")
+            if macro in (".SH", ".SS", ".TP", ".IP", ".B", ".I", ".BR", ".IR", ".RB", ".RI"):
+                lines.append(rest.replace('"', " "))
+            continue
+        lines.append(line)
+    return TROFF_ESCAPE.sub(lambda m: "-" if m.group(1) == "-" else " ", "\n".join(lines))
+
+
+class HtmlText(html.parser.HTMLParser):
+    SKIPPED = {"script", "style", "pre", "code", "tt", "kbd", "samp"}
+
+    def __init__(self):
+        super().__init__()
+        self.parts, self.depth = [], 0
+
+    def handle_starttag(self, tag, attrs):
+        self.depth += tag in self.SKIPPED
+
+    def handle_endtag(self, tag):
+        self.depth -= tag in self.SKIPPED and self.depth > 0
+
+    def handle_data(self, data):
+        if not self.depth:
+            self.parts.append(data)
+
+
+def html_text(path):
+    parser = HtmlText()
+    parser.feed(path.read_text(encoding="utf-8", errors="replace"))
+    return " ".join(parser.parts)
+
+
+def wordnet_glosses(path):
+    for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
+        if "|" in line and not line.startswith("  "):
+            yield line.split("|", 1)[1]
+
+
+def texts(package):
+    for path in package_files(package):
+        name = str(path)
+        if "/man/" in name and name.endswith(".gz"):
+            yield manual_page_text(path)
+        elif name.endswith(".html"):
+            yield html_text(path)
+        elif "/wordnet/data." in name:
+            yield from wordnet_glosses(path)
+        elif name.endswith(".dict.dz"):
+            # Definitions and the quotations that illustrate them, read as plain text.
+            with gzip.open(path, "rt", encoding="utf-8", errors="replace") as dictionary:
+                for chunk in iter(lambda: dictionary.read(1 << 20), ""):
+                    yield chunk
+
+
+def word_pattern(language):
+    letters = LETTERS[language]
+    joiner = "'’-" if language != "ru" else "-"
+    return re.compile(f"(?<![\\w])[{letters}]+(?:[{joiner}][{letters}]+)*(?![\\w])")
+
+
+def count_words(language):
+    pattern = word_pattern(language)
+    counts = collections.Counter()
+    for package in SOURCES[language]:
+        for text in texts(package):
+            for word in pattern.findall(text):
+                counts[word.lower().replace("’", "'")] += 1
+    return counts
+
+
+def count_ngrams(words):
+    ngrams = [collections.Counter() for _ in range(3)]
+    for word, count in words.items():
+        if "-" in word:
+            continue
+        framed = "^^" + word + "$"
+        for i in range(2, len(framed)):
+            ngrams[0][framed[i]] += count
+            ngrams[1][framed[i - 1:i + 1]] += count
+            ngrams[2][framed[i - 2:i + 1]] += count
+    return ngrams
+
+
+def ranked(counter):
+    return sorted(counter.items(), key=lambda item: (-item[1], item[0]))
+
+
+def write(path, total, items):
+    with open(path, "w", encoding="utf-8") as out:
+        out.write(f"#total\t{total}\n")
+        for key, count in items:
+            out.write(f"{key}\t{count}\n")
+
+
+def main():
+    output = pathlib.Path(sys.argv[1])
+    output.mkdir(parents=True, exist_ok=True)
+    for language in SOURCES:
+        words = count_words(language)
+        kept = [item for item in ranked(words) if item[1] >= MINIMUM_COUNT][:WORD_LIMIT]
+        write(output / f"{language}.words", sum(words.values()), kept)
+        unigrams, bigrams, trigrams = count_ngrams(dict(kept))
+        with open(output / f"{language}.chars", "w", encoding="utf-8") as out:
+            out.write(f"#total\t{sum(unigrams.values())}\n")
+            for counter, limit in ((unigrams, None), (bigrams, None), (trigrams, TRIGRAM_LIMIT)):
+                for key, count in ranked(counter)[:limit]:
+                    out.write(f"{key}\t{count}\n")
+        print(f"{language}: {sum(words.values())} running words, {len(words)} distinct, "
+              f"{len(kept)} kept", file=sys.stderr)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,73 @@
+#!/bin/bash
+# Installs the package `make package` built, checks the installed program as a user would
+# meet it, purges it and checks that none of its files remain. Run as root on a machine
+# where Plovik is not installed; it leaves the machine as it found it.
+#   check-package.sh [PACKAGE_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+deb=$(ls "${1:-build-package}"/plovik_*.deb)
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+if dpkg-query -W -f='${Status}' plovik 2>/dev/null | grep -q installed; then
+    echo "check-package: plovik is already installed; not touching it" >&2
+    exit 2
+fi
+
+# Everything on the system disk outside homes, temporary and state folders.
+snapshot() {
+    find / -xdev \( -path /proc -o -path /sys -o -path /dev -o -path /run -o -path /tmp \
+        -o -path /var/tmp -o -path /home -o -path /root -o -path /work -o -path /var/cache \
+        -o -path /var/log -o -path /var/lib/apt -o -path /var/lib/dpkg \) -prune -o -print |
+        sort
+}
+before=$(mktemp)
+after=$(mktemp)
+home=$(mktemp -d)
+trap 'rm -rf "$before" "$after" "$home"' EXIT
+snapshot >"$before"
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get -o DPkg::Lock::Timeout=600 install -y -q "./$deb" >/dev/null
+installed=$(dpkg -L plovik)
+
+[ "$(command -v plovik-correct)" = /usr/bin/plovik-correct ] || fail "plovik-correct is not /usr/bin's"
+corrected=$(cd / && printf 'ghbdtn vbh\n' | plovik-correct)
+[ "$corrected" = "привет мир" ] || fail "plovik-correct printed '$corrected'"
+(cd / && HOME=$home plovik --demo >/dev/null) || fail "plovik --demo failed"
+man -w plovik-correct >/dev/null || fail "man plovik-correct finds no page"
+desktop-file-validate /usr/share/applications/io.github.plovik.Plovik.desktop ||
+    fail "the installed desktop entry is not valid"
+grep -qx 'io.github.plovik.Plovik.desktop' <(ls /usr/share/applications) ||
+    fail "no desktop entry in the application menu's folder"
+
+# Launch at login names the running program (/proc/self/exe) in the autostart entry: started
+# as the menu starts it, that must be the installed program. The child is held at its exec
+# so that its /proc entry is read while it is the program itself.
+started_as=$(cd / && python3 - "$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' \
+    /usr/share/applications/io.github.plovik.Plovik.desktop)" <<'PYTHON'
+import ctypes, os, signal, subprocess, sys
+libc = ctypes.CDLL(None, use_errno=True)
+child = subprocess.Popen([sys.argv[1], "--demo"], stdout=subprocess.DEVNULL,
+                         preexec_fn=lambda: libc.ptrace(0, 0, None, None))
+os.waitpid(child.pid, os.WUNTRACED)
+print(os.readlink(f"/proc/{child.pid}/exe"))
+os.kill(child.pid, signal.SIGKILL)
+child.wait()
+PYTHON
+)
+[ "$started_as" = /usr/bin/plovik ] || fail "the menu's plovik runs as '$started_as'"
+
+apt-get -o DPkg::Lock::Timeout=600 purge -y -q plovik >/dev/null
+snapshot >"$after"
+left=$(comm -13 "$before" "$after")
+[ -z "$left" ] || fail "left after purge: $left"
+for file in $installed; do
+    [ "$file" = /. ] || [ -d "$file" ] || [ ! -e "$file" ] || fail "$file remains after purge"
+done
+dpkg-query -W plovik >/dev/null 2>&1 && fail "dpkg still knows plovik"
+
+[ "$failures" -eq 0 ] && echo "check-package: installed, ran and purged cleanly"

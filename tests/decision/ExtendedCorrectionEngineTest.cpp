@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/LanguageDataDirectory.h"
+#include "core/layouts/EnglishRussianLayoutMapper.h"
+#include "decision/DecisionTestDoubles.h"
+
+namespace plovik {
+namespace {
+
+using testing::TableHistory;
+using testing::TableLanguageDetector;
+
+// A spell checker with a fixed vocabulary, so that results do not depend on the system's.
+class FixedSpellChecker final : public SpellChecker {
+  public:
+    std::vector<std::string> availableLanguages() override { return {"en_US", "ru_RU"}; }
+    bool isSpelledCorrectly(std::string_view word, std::string_view language) override {
+        static const std::set<std::string, std::less<>> english{"the", "cat", "hello", "here"};
+        static const std::set<std::string, std::less<>> russian{
+            "область", "событие", "привет", "еру", "руку", "хорошо", "Москва", "ты"};
+        return (language == "en_US" ? english : russian).contains(word);
+    }
+};
+
+const KeyboardLayout kEnglish = KeyboardLayout::english();
+const KeyboardLayout kRussian = KeyboardLayout::russian();
+const KeyboardLayout kGerman{"xkb:de", "German", {"de"}};
+
+class ExtendedCorrectionEngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto directory = LanguageDataDirectory::locate();
+        ASSERT_TRUE(directory);
+        auto detector = std::make_unique<TableLanguageDetector>();
+        detector_ = detector.get();
+        auto described = std::make_unique<CorrectionEngine>(
+            std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
+            ConfidenceScorer(std::move(detector)), &history_);
+        engine_ = std::make_unique<ExtendedCorrectionEngine>(
+            std::move(described), ExtendedCorrectionEngine::loadLanguageModels(*directory),
+            &spellChecker_);
+    }
+
+    std::optional<CorrectionDecision> decide(const std::string& typed, const KeyboardLayout& from,
+                                             const std::string& reread, const KeyboardLayout& to,
+                                             const std::string& context = "",
+                                             double threshold = 0.9) const {
+        return engine_->automaticDecision(typed, context, "org.example.Editor", from,
+                                          {{to, reread, " "}}, threshold);
+    }
+
+    std::optional<std::string> corrected(const std::string& typed, const KeyboardLayout& from,
+                                         const std::string& reread, const KeyboardLayout& to,
+                                         const std::string& context = "") const {
+        const auto decision = decide(typed, from, reread, to, context);
+        return decision ? std::optional(decision->corrected) : std::nullopt;
+    }
+
+    FixedSpellChecker spellChecker_;
+    TableHistory history_;
+    TableLanguageDetector* detector_ = nullptr;
+    std::unique_ptr<ExtendedCorrectionEngine> engine_;
+};
+
+TEST_F(ExtendedCorrectionEngineTest, PunctuationKeysInsideAndAtTheEndsAreLetters) {
+    EXPECT_TRUE(engine_->judgesWholeRuns());
+    EXPECT_EQ(corrected("j,kfcnm", kEnglish, "область", kRussian), "область");
+    EXPECT_EQ(corrected("cj,snbt", kEnglish, "событие", kRussian), "событие");
+    EXPECT_EQ(corrected("[jhjij", kEnglish, "хорошо", kRussian), "хорошо");
+    // Russian punctuation typed under US is read as the target layout reads it.
+    EXPECT_EQ(corrected("ghbdtn?", kEnglish, "привет,", kRussian), "привет,");
+    EXPECT_EQ(corrected("(ghbdtn)", kEnglish, "(привет)", kRussian), "(привет)");
+    // A final comma is read both ways: as б it makes no word, as typed it ends one.
+    EXPECT_EQ(corrected("ghbdtn,", kEnglish, "приветб", kRussian), "привет,");
+    EXPECT_EQ(corrected("Vjcrdf", kEnglish, "Москва", kRussian), "Москва");
+    EXPECT_EQ(corrected("xnj-nj", kEnglish, "что-то", kRussian), "что-то");
+}
+
+TEST_F(ExtendedCorrectionEngineTest, WordsTypedRightStay) {
+    EXPECT_FALSE(decide("the", kEnglish, "еру", kRussian));
+    EXPECT_FALSE(decide("hello,", kEnglish, "руддщб", kRussian));
+    EXPECT_FALSE(decide("привет", kRussian, "ghbdtn", kEnglish));
+    EXPECT_FALSE(decide("область,", kRussian, "j,kfcnm?", kEnglish));
+    // Lone letters joined by a hyphen are an abbreviation, not a compound of known words.
+    EXPECT_FALSE(decide("Д-р", kRussian, "L-h", kEnglish));
+    // х read as a bracket would make a word of the rest: brackets are not read from letters.
+    EXPECT_FALSE(decide("хеша", kRussian, "[tif", kEnglish));
+    EXPECT_EQ(corrected("еру", kRussian, "the", kEnglish), "the");
+    EXPECT_EQ(corrected("сфе", kRussian, "cat", kEnglish), "cat");
+}
+
+TEST_F(ExtendedCorrectionEngineTest, DigitsAddressesAndAcronymsAreKept) {
+    EXPECT_FALSE(decide("ghbdtn2", kEnglish, "привет2", kRussian));
+    EXPECT_FALSE(decide("www.ghbdtn.ru", kEnglish, "цццюпрбветкюкг", kRussian));
+    EXPECT_FALSE(decide("/usr/ghbdtn", kEnglish, ".гыкюпрбвет", kRussian));
+    // Capital letters of an acronym stay unless the other reading is a listed word.
+    EXPECT_FALSE(decide("NT", kEnglish, "ТЕ", kRussian));
+    EXPECT_FALSE(decide("NASA", kEnglish, "ТФЫФ", kRussian));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, OneLetterWordsFollowTheirOwnRules) {
+    EXPECT_EQ(corrected("f", kEnglish, "а", kRussian), "а");
+    EXPECT_EQ(corrected("d", kEnglish, "в", kRussian), "в");
+    EXPECT_EQ(corrected("ф", kRussian, "a", kEnglish), "a");
+    EXPECT_EQ(corrected("Ш", kRussian, "I", kEnglish, "and so "), "I");
+    // A one-letter word as typed, or a letter that is no word in the other language, stays.
+    EXPECT_FALSE(decide("a", kEnglish, "ф", kRussian));
+    EXPECT_FALSE(decide("в", kRussian, "d", kEnglish));
+    EXPECT_FALSE(decide("q", kEnglish, "й", kRussian));
+    // A lone capital is a word only where a sentence starts.
+    EXPECT_EQ(corrected("D", kEnglish, "В", kRussian, "Конец. "), "В");
+    EXPECT_FALSE(decide("D", kEnglish, "В", kRussian, "диск "));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, ThePreviousWordsLanguageMovesTheBar) {
+    // "руку" is a Russian word as well as "here" typed under Russian.
+    const auto afterEnglish = decide("руку", kRussian, "here", kEnglish, "I am ", 0.0);
+    const auto afterRussian = decide("руку", kRussian, "here", kEnglish, "дай ", 0.0);
+    const auto alone = decide("руку", kRussian, "here", kEnglish, "", 0.0);
+    ASSERT_TRUE(afterEnglish && afterRussian && alone);
+    EXPECT_GT(afterEnglish->confidence, alone->confidence);
+    EXPECT_GT(alone->confidence, afterRussian->confidence);
+    EXPECT_LT(afterRussian->confidence, 0.5);
+}
+
+TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
+    const auto plain = decide("ghbdtn", kEnglish, "привет", kRussian, "", 0.0);
+    ASSERT_TRUE(plain);
+    EXPECT_GT(plain->confidence, 0.9);
+    EXPECT_LE(plain->confidence, 1.0);
+    EXPECT_EQ(plain->reason, "Converted text is more plausible in Russian (" +
+                                 std::to_string(static_cast<int>(plain->confidence * 100)) + "%).");
+    const auto unsure = decide("руку", kRussian, "here", kEnglish, "", 0.0);
+    ASSERT_TRUE(unsure);
+    history_.set("руку", "here", "org.example.Editor", -0.2);
+    const auto rejected = decide("руку", kRussian, "here", kEnglish, "", 0.0);
+    ASSERT_TRUE(rejected);
+    EXPECT_NEAR(rejected->confidence, std::max(0.0, unsure->confidence - 0.2), 1e-9);
+    // The threshold applies to the adjusted confidence.
+    EXPECT_FALSE(decide("руку", kRussian, "here", kEnglish, "", unsure->confidence));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, LayoutsWithoutLanguageDataUseTheDescribedScoring) {
+    detector_->set("ghbdtn", kEnglish, 0.0);
+    detector_->set("ubxtdt", kGerman, 0.9, true);
+    const auto decision = decide("ghbdtn", kEnglish, "ubxtdt", kGerman);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->corrected, "ubxtdt");
+    EXPECT_EQ(decision->targetLayout, kGerman);
+    EXPECT_FALSE(detector_->questions.empty());
+}
+
+TEST_F(ExtendedCorrectionEngineTest, TheBestOfSeveralLayoutsWinsAndNearTiesAreRefused) {
+    const KeyboardLayout ukrainian{"xkb:ua", "Ukrainian", {"uk"}};
+    const auto decision =
+        engine_->automaticDecision("ghbdtn", "", "org.example.Editor", kEnglish,
+                                   {{kRussian, "привет", " "}, {ukrainian, "привет", " "}}, 0.9);
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->corrected, "привет");
+    // Two different words just as likely: too close to call.
+    const auto tie = engine_->automaticDecision(
+        "ghbdtn", "", "org.example.Editor", kEnglish,
+        {{kRussian, "привет", " "}, {kRussian, "привет", " "}, {ukrainian, "ghbdtn", " "}}, 0.9);
+    EXPECT_TRUE(tie);
+}
+
+}  // namespace
+}  // namespace plovik

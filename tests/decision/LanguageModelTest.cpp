@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/LanguageDataDirectory.h"
+#include "core/decision/LanguageModel.h"
+
+namespace plovik {
+namespace {
+
+// Three words, "ab" far more common than "ba"; the letter file frames words as ^^word$.
+constexpr const char* kWords = "#total\t1000\nab\t600\nba\t100\nbad line\nzz\tnot-a-number\n";
+constexpr const char* kLetters =
+    "#total\t700\na\t700\nb\t700\n$\t700\n"
+    "^a\t600\n^b\t100\nab\t600\nba\t100\nb$\t600\na$\t100\n"
+    "^^a\t600\n^^b\t100\n^ab\t600\n^ba\t100\nab$\t600\nba$\t100\n";
+
+TEST(LanguageModel, WordSharesComeFromCountsOverTheDeclaredTotal) {
+    const auto model = LanguageModel::fromText(kWords, kLetters);
+    EXPECT_EQ(model.wordCount(), 2u);
+    EXPECT_EQ(model.runningWords(), 1000u);
+    ASSERT_TRUE(model.wordLogProbability("ab"));
+    EXPECT_NEAR(*model.wordLogProbability("ab"), std::log(0.6), 1e-6);
+    EXPECT_NEAR(*model.wordLogProbability("ba"), std::log(0.1), 1e-6);
+    EXPECT_FALSE(model.wordLogProbability("zz"));
+    EXPECT_FALSE(model.wordLogProbability("a"));
+    EXPECT_FALSE(model.wordLogProbability("abc"));
+    // A total smaller than the listed counts cannot make a share above one.
+    const auto undeclared = LanguageModel::fromText("#total\t10\nab\t600\n", kLetters);
+    EXPECT_LE(*undeclared.wordLogProbability("ab"), 0.0);
+}
+
+TEST(LanguageModel, SpellingsOfSeenLetterSequencesAreLikelier) {
+    const auto model = LanguageModel::fromText(kWords, kLetters);
+    const double seen = model.spellingLogProbability(U"ab");
+    EXPECT_LT(seen, 0.0);
+    EXPECT_GT(seen, model.spellingLogProbability(U"ba"));
+    EXPECT_GT(model.spellingLogProbability(U"ba"), model.spellingLogProbability(U"bb"));
+    // A letter the language never writes makes any spelling very unlikely.
+    EXPECT_LT(model.spellingLogProbability(U"aж"), model.spellingLogProbability(U"bb") - 5.0);
+    EXPECT_TRUE(model.usesLetter(U'a'));
+    EXPECT_FALSE(model.usesLetter(U'ж'));
+}
+
+TEST(LanguageModel, UnreadableOrEmptyFilesGiveNoModel) {
+    EXPECT_FALSE(LanguageModel::load("/nonexistent/en.words", "/nonexistent/en.chars"));
+    const auto empty = LanguageModel::fromText("#total\t5\n", "");
+    EXPECT_EQ(empty.wordCount(), 0u);
+    EXPECT_LT(empty.spellingLogProbability(U"a"), 0.0);
+}
+
+TEST(LanguageModel, ShippedDataHoldsEnglishRussianAndUkrainian) {
+    const auto directory = LanguageDataDirectory::locate();
+    ASSERT_TRUE(directory) << "no language data beside the program or in the source tree";
+    const auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+    ASSERT_EQ(models.size(), 3u);
+    for (const auto& [language, model] : models) {
+        SCOPED_TRACE(language);
+        EXPECT_GE(model->wordCount(), 9000u);
+        // A few hundred kilobytes each, well inside the memory goal.
+        EXPECT_LT(model->footprint(), 2u << 20);
+    }
+    EXPECT_GT(*models.at("en")->wordLogProbability("the"), std::log(0.02));
+    EXPECT_TRUE(models.at("ru")->wordLogProbability("область"));
+    EXPECT_TRUE(models.at("uk")->wordLogProbability("файл"));
+    EXPECT_GT(models.at("ru")->spellingLogProbability(U"привет"),
+              models.at("ru")->spellingLogProbability(U"ghbdtn"));
+}
+
+TEST(LanguageDataDirectory, AnOverrideIsLookedAtFirst) {
+    ::setenv("PLOVIK_LANGUAGE_DATA", "/nonexistent/plovik-language", 1);
+    const auto candidates = LanguageDataDirectory::candidates();
+    // A missing override falls through to the next place that has the files.
+    const auto found = LanguageDataDirectory::locate();
+    ::unsetenv("PLOVIK_LANGUAGE_DATA");
+    ASSERT_FALSE(candidates.empty());
+    EXPECT_EQ(candidates.front(), std::filesystem::path("/nonexistent/plovik-language"));
+    ASSERT_TRUE(found);
+    EXPECT_NE(*found, candidates.front());
+}
+
+}  // namespace
+}  // namespace plovik

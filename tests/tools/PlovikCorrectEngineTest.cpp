@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/ProgramRun.h"
+
+namespace plovik {
+namespace {
+
+testing::ProgramRun runTool(const std::vector<std::string>& arguments, const std::string& input) {
+    return testing::runBuiltProgram("plovik-correct", arguments, input);
+}
+
+TEST(PlovikCorrectEngine, TheExtendedEngineReadsPunctuationKeysAsLetters) {
+    EXPECT_EQ(runTool({"--engine", "extended"}, "j,kfcnm cj,snbt\n").out, "область событие\n");
+    EXPECT_EQ(runTool({"--typed-in", "ru", "--engine", "extended"}, "еру сфе\n").out, "the cat\n");
+    EXPECT_EQ(runTool({"--engine=extended"}, "[jhjij, ghbdtn? Vjcrdf\n").out,
+              "хорошо, привет, Москва\n");
+    // The described engine stays the default and keeps its own reading.
+    EXPECT_EQ(runTool({}, "j,kfcnm\n").out, runTool({"--engine", "described"}, "j,kfcnm\n").out);
+    // Any two enabled layouts with language data: Ukrainian and English.
+    EXPECT_EQ(runTool({"--layouts", "us,ua", "--engine", "extended"}, "ghbdsn, cdsn\n").out,
+              "привіт, світ\n");
+    const std::string english = "The cat is here, and I am fine.\n";
+    EXPECT_EQ(runTool({"--engine", "extended"}, english).out, english);
+}
+
+TEST(PlovikCorrectEngine, MixedTextTypedUnderAnyLayoutIsLeftAlone) {
+    const std::string mixed = "Откройте файл README в редакторе Emacs и нажмите Ctrl.\n";
+    EXPECT_EQ(runTool({"--typed-in", "auto", "--engine", "extended"}, mixed).out, mixed);
+    EXPECT_EQ(runTool({"--typed-in", "auto"}, mixed).out, mixed);
+    // A slip is still corrected: the keys of "привет" typed without switching.
+    EXPECT_EQ(runTool({"--typed-in", "auto", "--engine", "extended"}, "Привет ghbdtn\n").out,
+              "Привет привет\n");
+}
+
+TEST(PlovikCorrectEngine, BadEngineOrAutoWithAppIsAUsageError) {
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"--engine", "neural"},
+                                               {"--engine"},
+                                               {"--engine", ""},
+                                               {"--typed-in", "auto", "--app"}}) {
+        const auto run = runTool(arguments, "ok\n");
+        EXPECT_EQ(run.status, 2) << arguments[0];
+        EXPECT_TRUE(run.out.empty());
+    }
+}
+
+}  // namespace
+}  // namespace plovik
