@@ -9,6 +9,9 @@ libicu-dev nlohmann-json3-dev uuid-dev libsodium-dev
 libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data
 libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev
+# The X11 desktop backends (capture, injection, layouts, main loop) and the virtual X server of their tests
+libglib2.0-dev libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-xkb-dev libxkbcommon-x11-dev
+xvfb x11-xkb-utils x11-utils
 "
 
 missing=""
