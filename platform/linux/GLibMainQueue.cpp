@@ -140,7 +140,8 @@ class GLibMainQueue::State {
 
 class GLibMainQueue::Timer final : public RepeatingTimer {
   public:
-    Timer(std::weak_ptr<State> state, GSource* source) : state_(std::move(state)), source_(source) {}
+    Timer(std::weak_ptr<State> state, GSource* source)
+        : state_(std::move(state)), source_(source) {}
     ~Timer() override { invalidate(); }
     void invalidate() override {
         if (auto state = state_.lock(); state && source_) {
@@ -179,8 +180,8 @@ void GLibMainQueue::postAfter(std::chrono::milliseconds delay, Task task) {
     state_->schedule(delay, std::move(task), false);
 }
 
-std::unique_ptr<RepeatingTimer> GLibMainQueue::scheduleRepeating(
-    std::chrono::milliseconds interval, Task task) {
+std::unique_ptr<RepeatingTimer> GLibMainQueue::scheduleRepeating(std::chrono::milliseconds interval,
+                                                                 Task task) {
     if (interval <= std::chrono::milliseconds::zero()) {
         throw std::invalid_argument("repeating timer interval must be positive");
     }

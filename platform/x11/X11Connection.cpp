@@ -94,7 +94,7 @@ xcb_atom_t X11Connection::atom(const std::string& name) const {
     xcb::Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         get(), xcb_intern_atom(get(), 0, static_cast<std::uint16_t>(name.size()), name.data()),
         nullptr));
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 std::optional<std::string> X11Connection::rootStringProperty(const std::string& name) const {

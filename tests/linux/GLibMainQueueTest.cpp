@@ -1,5 +1,3 @@
-#include "platform/linux/GLibMainQueue.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/linux/GLibMainQueue.h"
 
 namespace plovik {
 namespace {
@@ -16,7 +16,8 @@ using namespace std::chrono_literals;
 // A private context per test, iterated here as the program's main loop would.
 class GLibMainQueueTest : public ::testing::Test {
   protected:
-    GLibMainQueueTest() : context_(g_main_context_new()), queue_(std::make_unique<GLibMainQueue>(context_)) {}
+    GLibMainQueueTest()
+        : context_(g_main_context_new()), queue_(std::make_unique<GLibMainQueue>(context_)) {}
     ~GLibMainQueueTest() override {
         queue_.reset();
         g_main_context_unref(context_);
