@@ -1,35 +1,33 @@
-// Plovik without a desktop: the application runs on the simulated desktop, where the
-// user types "ghbdtn vbh" and Return into an enabled editor with the US layout
-// selected; the program prints what the editor's field shows afterwards.
+// The program's modes; each lives in app/modes.
+#include <cstring>
 #include <iostream>
-#include <string>
-#include <variant>
+#include <string_view>
 
-#include "app/coordinator/SimulatedSession.h"
+#include "app/modes/DemoMode.h"
+#include "app/modes/HeadlessMode.h"
 
-int main() {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: plovik [--headless | --demo]\n"
+    "  --headless  correct words on this X11 desktop until interrupted (log on stderr)\n"
+    "  --demo      type a few words on the simulated desktop and show the result\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
     using namespace plovik;
-    SimulatedSession::Configuration configuration;
-    configuration.switchInputSourceAfterCorrection = true;
-    auto created = SimulatedSession::create(configuration);
-    if (const auto* error = std::get_if<std::string>(&created)) {
-        std::cerr << "plovik: " << *error << "\n";
-        return 1;
+    const std::string_view mode = argc > 1 ? argv[1] : "--demo";
+    if (argc > 2 || mode == "--help" || mode == "-h") {
+        (argc > 2 ? std::cerr : std::cout) << kUsage;
+        return argc > 2 ? 2 : 0;
     }
-    auto& session = *std::get<std::unique_ptr<SimulatedSession>>(created);
-    auto& coordinator = session.coordinator();
-    std::cout << "Plovik on the simulated desktop: typing \"ghbdtn vbh\" and Return into "
-              << configuration.applicationName << " with the US layout selected\n";
-    session.type("ghbdtn vbh\n");
-    session.settle();
-
-    std::cout << "Field: " << session.fieldText();
-    for (const auto& record : coordinator.historyStore().allRecords()) {
-        std::cout << "Corrected: " << record.originalToken << " → " << record.correctedToken
-                  << "\n";
+    if (mode == "--headless") {
+        return HeadlessMode::run(std::cerr);
     }
-    std::cout << "Status: " << coordinator.statusMessage().get().value_or("(none)") << "\n"
-              << "Selected layout: " << session.inputSources().currentSourceId().value_or("?")
-              << "\n";
-    return session.fieldText() == "привет мир\n" ? 0 : 1;
+    if (mode == "--demo") {
+        return DemoMode::run(std::cout, std::cerr);
+    }
+    std::cerr << "plovik: unknown option " << mode << "\n" << kUsage;
+    return 2;
 }

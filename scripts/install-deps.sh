@@ -9,7 +9,18 @@ libicu-dev nlohmann-json3-dev uuid-dev libsodium-dev
 libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data
 libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev
-# The X11 desktop backends (capture, injection, layouts, main loop) and the virtual X server of their tests
+"
+
+# A private X11 desktop for the desktop tests (virtual server, window manager, session and
+# accessibility buses, tray host, notifications) and the GTK 3 / Qt 6 fixture windows.
+PACKAGES="$PACKAGES
+xvfb xauth openbox dbus x11-utils x11-xkb-utils at-spi2-core trayer dunst
+libglib2.0-dev libxcb1-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
+"
+
+# The X11 keyboard backends (capture, injection, layouts, main loop) and the virtual X
+# server of their tests.
+PACKAGES="$PACKAGES
 libglib2.0-dev libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-xkb-dev libxkbcommon-x11-dev
 xvfb x11-xkb-utils x11-utils
 "

@@ -132,7 +132,8 @@ void X11KeyInjector::key(std::uint32_t keycode, bool isDown, std::uint32_t modif
     connection_.flush();
 }
 
-std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character) {
+std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
+                                                              std::uint32_t group) const {
     if (character == U'\n' || character == U'\r') {
         return Stroke{kReturnKeycode, 0};
     }
@@ -140,17 +141,23 @@ std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t charact
     xkb::State probe(xkb_state_new(&keymap));
     const xkb_mod_mask_t locked =
         xkb_state_serialize_mods(&keyboard_.state(), XKB_STATE_MODS_LOCKED);
-    const xkb_layout_index_t group = keyboard_.lockedGroup();
     for (const std::uint32_t modifiers : {0u, X11KeyboardState::kShiftMask}) {
         xkb_state_update_mask(probe.get(), modifiers, 0, locked, 0, 0, group);
+        // From the low codes up: the main block comes before the keypad.
         for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
              code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-            // Keypad keys type digits only with Num Lock: the main block is safer.
             if (xkb_state_key_get_utf32(probe.get(), code) == character &&
                 xkb_state_key_get_layout(probe.get(), code) == group) {
                 return Stroke{code, modifiers};
             }
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character) {
+    if (const auto stroke = keyFor(character, keyboard_.lockedGroup())) {
+        return stroke;
     }
     if (const auto spare = spareFor(character)) {
         return Stroke{*spare, 0};
@@ -174,6 +181,22 @@ std::optional<std::uint32_t> X11KeyInjector::spareFor(char32_t character) {
                                 keysyms.data());
     bound_.emplace(character, keycode);
     return keycode;
+}
+
+bool X11KeyInjector::pressKeysOf(std::string_view text, std::uint32_t group) {
+    std::vector<Stroke> strokes;
+    for (const char32_t character : codePoints(text)) {
+        const auto stroke = keyFor(character, group);
+        if (!stroke) {
+            return false;
+        }
+        strokes.push_back(*stroke);
+    }
+    for (const auto& stroke : strokes) {
+        key(stroke.keycode, true, stroke.modifiers);
+        key(stroke.keycode, false);
+    }
+    return true;
 }
 
 bool X11KeyInjector::type(std::string_view text) {

@@ -32,6 +32,10 @@ class X11KeyInjector {
     // Types UTF-8 text; false (nothing typed) when some character has neither a key
     // nor a spare key code left.
     bool type(std::string_view text);
+    // Presses the keys that type the text in `group`, whatever group is locked: what
+    // a user does who types with another layout in mind. False (nothing pressed) when
+    // the group cannot type some character.
+    bool pressKeysOf(std::string_view text, std::uint32_t group);
     std::size_t boundSpareCount() const { return bound_.size(); }
 
   private:
@@ -41,6 +45,7 @@ class X11KeyInjector {
     };
 
     std::optional<Stroke> strokeFor(char32_t character);
+    std::optional<Stroke> keyFor(char32_t character, std::uint32_t group) const;
     std::optional<std::uint32_t> spareFor(char32_t character);
     std::optional<std::uint32_t> modifierKey(std::uint32_t modifier) const;
     void fake(std::uint8_t type, std::uint32_t keycode);

@@ -70,17 +70,22 @@ class X11DesktopFixture : public ::testing::Test {
         tap_->setEnabled(true);
     }
 
+    // Turns the loop as a program's main loop does: asleep until something arrives, so
+    // that a grabbed key's question is answered at once.
     bool runUntil(const std::function<bool()>& condition,
                   std::chrono::milliseconds limit = std::chrono::seconds(3)) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            g_main_context_iteration(context_, FALSE);
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        GSource* tick = g_timeout_source_new(5);
+        g_source_set_callback(tick, [](gpointer) { return G_SOURCE_CONTINUE; }, nullptr, nullptr);
+        g_source_attach(tick, context_);
+        bool met = condition();
+        while (!met && std::chrono::steady_clock::now() <= deadline) {
+            g_main_context_iteration(context_, TRUE);
+            met = condition();
         }
-        return true;
+        g_source_destroy(tick);
+        g_source_unref(tick);
+        return met;
     }
     void runFor(std::chrono::milliseconds duration) {
         runUntil([] { return false; }, duration);

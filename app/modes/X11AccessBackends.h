@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <variant>
+
+#include "app/modes/HeadlessMode.h"
+#include "core/platform/MainQueue.h"
+
+namespace plovik {
+
+// Opens the AT-SPI accessibility and EWMH workspace backends of the X11 desktop.
+class X11AccessBackends {
+  public:
+    static constexpr const char* kAccessibilityOffMessage =
+        "accessibility is off, so Plovik cannot read or correct text; switch it on in the "
+        "desktop's accessibility settings (Qt applications started before must be restarted)";
+
+    static std::variant<HeadlessMode::AccessBackends, std::string> open(MainQueue& mainQueue);
+};
+
+}  // namespace plovik

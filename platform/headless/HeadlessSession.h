@@ -1,0 +1,85 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/headless/ChildProcess.h"
+
+namespace plovik {
+
+struct HeadlessSessionOptions {
+    std::string screen = "1280x800x24";
+    // An XEmbed tray host (trayer), for programs that put an icon in the tray.
+    bool trayHost = false;
+    // A notification daemon (dunst) on the session bus.
+    bool notificationDaemon = false;
+    // How long each part may take to come up.
+    std::chrono::milliseconds partTimeout{10000};
+};
+
+class HeadlessSessionError : public std::runtime_error {
+  public:
+    HeadlessSessionError(const std::string& message, bool toolMissing)
+        : std::runtime_error(message), toolMissing_(toolMissing) {}
+    // The machine lacks a program the session needs (as opposed to one failing).
+    bool toolMissing() const { return toolMissing_; }
+
+  private:
+    bool toolMissing_;
+};
+
+// A desktop of its own for tests and demonstrations: a virtual X server, a private
+// session bus, a window manager, the accessibility bus with accessibility switched on,
+// and optionally a tray host and a notification daemon. Everything it started is
+// stopped, newest first, when it is destroyed.
+class HeadlessSession {
+  public:
+    // Throws HeadlessSessionError; whatever had started is stopped again.
+    explicit HeadlessSession(const HeadlessSessionOptions& options = {});
+    HeadlessSession(const HeadlessSession&) = delete;
+    HeadlessSession& operator=(const HeadlessSession&) = delete;
+    ~HeadlessSession();
+
+    const std::string& display() const { return display_; }
+    const std::string& busAddress() const { return busAddress_; }
+    // The environment a program of this session runs with, as "NAME=value".
+    const std::vector<std::string>& environment() const { return environment_; }
+    // Points this process at the session (display, bus), e.g. before libatspi starts.
+    void exportToThisProcess() const;
+    std::chrono::microseconds startupDuration() const { return startupDuration_; }
+    // Ids of the session's own processes, oldest first.
+    std::vector<pid_t> processIds() const;
+    // A log of the session's parts, for a failure message.
+    std::string logTail() const;
+
+    // Starts a program inside the session; the caller owns (and so stops) it.
+    ChildProcess launch(const std::string& program, const std::vector<std::string>& arguments,
+                        bool pipeStandardStreams = false) const;
+
+    void stop();
+
+  private:
+    void start(const HeadlessSessionOptions& options);
+    ChildProcess& startPart(const std::string& program, const std::vector<std::string>& arguments,
+                            std::vector<std::pair<int, int>> passedDescriptors = {});
+    void startDisplay(const HeadlessSessionOptions& options);
+    void startBus(const HeadlessSessionOptions& options);
+    void startWindowManager(const HeadlessSessionOptions& options);
+    void startAccessibility(const HeadlessSessionOptions& options);
+    void startTrayHost(const HeadlessSessionOptions& options);
+    void startNotificationDaemon(const HeadlessSessionOptions& options);
+    [[noreturn]] void fail(const std::string& message) const;
+
+    std::filesystem::path directory_;
+    std::string display_;
+    std::string busAddress_;
+    std::vector<std::string> environment_;
+    std::vector<ChildProcess> parts_;
+    std::chrono::microseconds startupDuration_{0};
+};
+
+}  // namespace plovik

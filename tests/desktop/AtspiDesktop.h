@@ -1,0 +1,121 @@
+#pragma once
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "FixtureWindow.h"
+#include "platform/headless/HeadlessSession.h"
+#include "platform/x11/AtspiConnection.h"
+#include "platform/x11/AtspiFocusTracker.h"
+
+namespace plovik::testing {
+
+// Serves the default GLib main context (where libatspi delivers events) until `done`
+// holds or `timeout` passes.
+inline bool pumpUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+inline void pumpFor(std::chrono::milliseconds duration) {
+    pumpUntil([] { return false; }, duration);
+}
+
+// A session with this process connected to its accessibility bus. libatspi keeps one
+// connection per process, so each test program process gets one desktop.
+struct AtspiDesktop {
+    HeadlessSession session;
+    std::unique_ptr<AtspiConnection> connection;
+    std::unique_ptr<AtspiFocusTracker> tracker;
+
+    explicit AtspiDesktop(std::chrono::milliseconds callTimeout = std::chrono::milliseconds(250))
+        : session() {
+        session.exportToThisProcess();
+        connection = AtspiConnection::open(callTimeout);
+        if (connection) {
+            tracker = std::make_unique<AtspiFocusTracker>(*connection);
+        }
+    }
+
+    // The focused object once it belongs to `pid` and has `name`.
+    std::optional<AtspiObject> waitForFocus(
+        pid_t pid, const std::string& name,
+        std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        std::optional<AtspiObject> found;
+        pumpUntil(
+            [&] {
+                found = tracker->focused();
+                return found && found->processId() == pid && found->name() == name;
+            },
+            timeout);
+        return found && found->processId() == pid && found->name() == name ? found : std::nullopt;
+    }
+};
+
+// The process's one desktop, started on first use: libatspi cannot move to another bus
+// once connected. Absent with `whyNot` set when it cannot start; `toolMissing` tells
+// whether that is because a program is not installed.
+inline AtspiDesktop* sharedDesktop(std::string& whyNot, bool& toolMissing) {
+    static std::unique_ptr<AtspiDesktop> desktop;
+    static std::string failure;
+    static bool missing = false;
+    if (!desktop && failure.empty()) {
+        try {
+            desktop = std::make_unique<AtspiDesktop>();
+            if (!desktop->connection) {
+                failure = "the accessibility bus does not answer";
+                desktop.reset();
+            }
+        } catch (const HeadlessSessionError& error) {
+            failure = error.what();
+            missing = error.toolMissing();
+        }
+    }
+    whyNot = failure;
+    toolMissing = missing;
+    return desktop.get();
+}
+
+// A fixture window of one toolkit on the shared desktop, for each test.
+class FixtureWindowOnDesktop : public ::testing::TestWithParam<Toolkit> {
+  protected:
+    void SetUp() override {
+        if (!fixtureBuilt(GetParam())) {
+            GTEST_SKIP() << "the " << toolkitName(GetParam()) << " fixture was not built";
+        }
+        std::string whyNot;
+        bool toolMissing = false;
+        desktop_ = sharedDesktop(whyNot, toolMissing);
+        if (!desktop_ && toolMissing) {
+            GTEST_SKIP() << whyNot;
+        }
+        ASSERT_TRUE(desktop_) << whyNot;
+        window_.emplace(desktop_->session, GetParam());
+        ASSERT_TRUE(window_->waitUntilReady());
+    }
+
+    std::optional<AtspiObject> focusOn(fixture::Field field, const std::string& name) {
+        window_->focus(field);
+        return desktop_->waitForFocus(window_->pid(), name);
+    }
+
+    AtspiDesktop* desktop_ = nullptr;
+    std::optional<FixtureWindow> window_;
+};
+
+}  // namespace plovik::testing

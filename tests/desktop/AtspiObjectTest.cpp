@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "AtspiDesktop.h"
+#include "platform/x11/AtspiObject.h"
+
+namespace plovik::testing {
+namespace {
+
+using Field = fixture::Field;
+
+using AtspiObjectTest = FixtureWindowOnDesktop;
+
+TEST_P(AtspiObjectTest, ReadsWhatTheFieldHolds) {
+    ASSERT_TRUE(window_->setText(Field::single, "ab привет 😀 cd"));
+    const auto field = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->text(), std::optional<std::string>("ab привет 😀 cd"));
+    EXPECT_EQ(field->characterCount(), std::optional(14L));
+    EXPECT_TRUE(field->hasText());
+    EXPECT_TRUE(field->hasEditableText());
+    EXPECT_EQ(field->textUnits(),
+              GetParam() == Toolkit::qt ? TextUnits::utf16 : TextUnits::codePoints);
+}
+
+TEST_P(AtspiObjectTest, MovesTheCaretAndSelectsInCodePoints) {
+    ASSERT_TRUE(window_->setText(Field::single, "😀😀 abc"));
+    const auto field = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(field);
+    ASSERT_TRUE(field->setCaretOffset(2));
+    EXPECT_EQ(field->caretOffset(), std::optional(2L));
+    EXPECT_EQ(field->selection(), std::optional(CodePointRange{2, 2}));
+    ASSERT_TRUE(field->setSelection({1, 4}));
+    EXPECT_EQ(field->selection(), std::optional(CodePointRange{1, 4}));
+    ASSERT_TRUE(field->setSelection({3, 6}));
+    EXPECT_EQ(field->selection(), std::optional(CodePointRange{3, 6}));
+    ASSERT_TRUE(field->setSelection({5, 5}));
+    EXPECT_EQ(field->selection(), std::optional(CodePointRange{5, 5}));
+}
+
+TEST_P(AtspiObjectTest, ReplacesTextAroundAstralCharactersWithoutCorruptingIt) {
+    ASSERT_TRUE(window_->setText(Field::single, "😀 ghbdtn 🎉"));
+    const auto field = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(field);
+    ASSERT_TRUE(field->deleteText({2, 8}));
+    EXPECT_EQ(window_->text(Field::single), std::optional<std::string>("😀  🎉"));
+    ASSERT_TRUE(field->insertText(2, "привет 😀"));
+    EXPECT_EQ(window_->text(Field::single), std::optional<std::string>("😀 привет 😀 🎉"));
+    EXPECT_EQ(field->text(), window_->text(Field::single));
+}
+
+TEST_P(AtspiObjectTest, EditsTheMultiLineArea) {
+    ASSERT_TRUE(window_->setText(Field::multi, "first 😀\nvbh"));
+    const auto area = focusOn(Field::multi, "Multi line");
+    ASSERT_TRUE(area);
+    ASSERT_TRUE(area->deleteText({8, 11}));
+    ASSERT_TRUE(area->insertText(8, "мир"));
+    EXPECT_EQ(window_->text(Field::multi), std::optional<std::string>("first 😀\nмир"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, AtspiObjectTest, ::testing::Values(Toolkit::gtk, Toolkit::qt),
+                         [](const auto& info) { return toolkitName(info.param); });
+
+}  // namespace
+}  // namespace plovik::testing

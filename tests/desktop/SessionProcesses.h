@@ -1,0 +1,52 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/headless/ProcessIdentity.h"
+
+namespace plovik::testing {
+
+// Live processes whose environment carries `entry` ("NAME=value"): every process a
+// session starts inherits its marker, helpers of helpers included.
+inline std::vector<pid_t> processesWithEnvironment(const std::string& entry) {
+    std::vector<pid_t> found;
+    std::error_code error;
+    for (const auto& process : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = process.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream file(process.path() / "environ");
+        const std::string environment{std::istreambuf_iterator<char>(file),
+                                      std::istreambuf_iterator<char>()};
+        const std::string needle = entry + '\0';
+        if ((environment.starts_with(needle) ||
+             environment.find('\0' + needle) != std::string::npos) &&
+            ProcessIdentity::of(std::stoi(name))) {
+            found.push_back(std::stoi(name));
+        }
+    }
+    return found;
+}
+
+// Daemons take a moment to go once told; gives them up to `timeout`.
+inline std::vector<pid_t> processesLeftAfter(const std::string& entry,
+                                             std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto left = processesWithEnvironment(entry);
+    while (!left.empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        left = processesWithEnvironment(entry);
+    }
+    return left;
+}
+
+}  // namespace plovik::testing

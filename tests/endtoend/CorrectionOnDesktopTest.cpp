@@ -1,0 +1,148 @@
+#include <signal.h>
+
+#include "endtoend/PlovikDesktopFixture.h"
+
+namespace plovik::testing {
+namespace {
+
+using Field = FixtureWindow::Field;
+
+class CorrectionInToolkitTest : public PlovikDesktopTest,
+                                public ::testing::WithParamInterface<Toolkit> {
+  protected:
+    void SetUp() override {
+        const Toolkit toolkit = GetParam();
+        start({DesktopRehearsal::enabled(toolkit == Toolkit::gtk ? kGtkId : kQtId, "Fixture")},
+              {toolkit});
+    }
+};
+
+TEST_P(CorrectionInToolkitTest, RussianTypedUnderUsIsCorrectedInPlaceAndTheLayoutSwitched) {
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(waitForText(window(), Field::single, "привет "), "привет ") << rehearsal_->log();
+    EXPECT_EQ(rehearsal_->lockedGroup(), 1u) << "Russian is selected after the correction";
+
+    // Now Russian is on and the user means English.
+    rehearsal_->typeKeys("hello ", 0, 20ms);
+    EXPECT_EQ(waitForText(window(), Field::single, "привет hello "), "привет hello ")
+        << rehearsal_->log();
+    EXPECT_EQ(rehearsal_->lockedGroup(), 0u);
+}
+
+TEST_P(CorrectionInToolkitTest, MultiLineAreaAndCorrectWordsAndPasswords) {
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    ASSERT_TRUE(window().focus(Field::multi));
+    rehearsal_->typeKeys("hello ghbdtn\n", 0, 20ms);
+    EXPECT_EQ(waitForText(window(), Field::multi, "hello привет\n"), "hello привет\n")
+        << rehearsal_->log();
+    EXPECT_EQ(corrections(), 1) << "the correct word stays as typed";
+
+    ASSERT_TRUE(window().focus(Field::password));
+    rehearsal_->lockGroup(0);
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(settledText(window(), Field::password), "ghbdtn ");
+    EXPECT_EQ(corrections(), 1) << "nothing is read or changed in a password field";
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, CorrectionInToolkitTest,
+                         ::testing::Values(Toolkit::gtk, Toolkit::qt),
+                         [](const auto& info) { return toolkitName(info.param); });
+
+using DesktopFlowTest = PlovikDesktopTest;
+
+TEST_F(DesktopFlowTest, AnApplicationNotEnabledIsLeftAlone) {
+    start({DesktopRehearsal::enabled("org.example.Other", "Other")});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(settledText(window(), Field::single), "ghbdtn ");
+    EXPECT_EQ(corrections(), 0);
+}
+
+TEST_F(DesktopFlowTest, ReturnInAnEntryIsHeldUntilTheWordIsCorrectedThenActivatesOnce) {
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture")});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    rehearsal_->typeKeys("ghbdtn\n", 0, 20ms);
+    ASSERT_EQ(waitForText(window(), Field::single, "привет"), "привет") << rehearsal_->log();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(window().activations(), 1);
+    EXPECT_EQ(window().text(Field::single), "привет");
+}
+
+TEST_F(DesktopFlowTest, ManualCorrectionUndoAndPauseByShortcutNeverReachTheApplication) {
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    rehearsal_->typeKeys("ghbdtn", 0, 20ms);
+    rehearsal_->pressKey(kSpaceKey, X11KeyboardState::kAltMask);
+    EXPECT_EQ(waitForText(window(), Field::single, "привет"), "привет") << rehearsal_->log();
+    rehearsal_->pressKey(kSpaceKey, X11KeyboardState::kAltMask | X11KeyboardState::kShiftMask);
+    EXPECT_EQ(waitForText(window(), Field::single, "ghbdtn"), "ghbdtn") << rehearsal_->log();
+    EXPECT_TRUE(rehearsal_->waitForLog("Restored", 2s));
+
+    rehearsal_->pressKey(kPKey, X11KeyboardState::kAltMask | X11KeyboardState::kSuperMask);
+    ASSERT_TRUE(rehearsal_->waitForLog("plovik: paused", 2s)) << rehearsal_->log();
+    rehearsal_->typeKeys(" vbh ", 0, 20ms);
+    EXPECT_EQ(settledText(window(), Field::single), "ghbdtn vbh ");
+    rehearsal_->pressKey(kPKey, X11KeyboardState::kAltMask | X11KeyboardState::kSuperMask);
+    ASSERT_TRUE(rehearsal_->waitForLog("plovik: resumed", 2s)) << rehearsal_->log();
+    EXPECT_EQ(window().text(Field::single), "ghbdtn vbh ") << "no shortcut key was typed";
+}
+
+TEST_F(DesktopFlowTest, FastTypingLosesAndReordersNothing) {
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    ASSERT_TRUE(window().focus(Field::multi));
+    const std::string typed = "ghbdtn vbh lheu hello world ntcn ckjdj ";
+    rehearsal_->typeKeys(typed, 0, 20ms);
+    const std::string expected = "привет мир друг hello world тест слово ";
+    EXPECT_EQ(waitForText(window(), Field::multi, expected), expected) << rehearsal_->log();
+}
+
+TEST_F(DesktopFlowTest, TheUserTypesOnWhileACorrectionIsApplied) {
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    ASSERT_TRUE(window().focus(Field::multi));
+    // No pause at all: the next word's keys arrive while the first is being replaced.
+    rehearsal_->typeKeys("ghbdtn ");
+    rehearsal_->typeKeys("lheu vjq ");
+    const std::string expected = "привет друг мой ";
+    EXPECT_EQ(waitForText(window(), Field::multi, expected), expected) << rehearsal_->log();
+}
+
+TEST_F(DesktopFlowTest, AStoppedApplicationStallsNothingElseAndIsNotCorrupted) {
+    start({DesktopRehearsal::enabled(kGtkId, "GTK fixture", false),
+           DesktopRehearsal::enabled(kQtId, "Qt fixture", false)},
+          {Toolkit::gtk, Toolkit::qt});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    // The Qt window opened last and has the focus; it stops as its correction begins.
+    rehearsal_->typeKeys("ghbdtn ");
+    ASSERT_EQ(::kill(window(1).pid(), SIGSTOP), 0);
+    ASSERT_TRUE(rehearsal_->activateWindowOf(window(0).pid()));
+    std::this_thread::sleep_for(300ms);
+    // Typing in the other application goes on, and is corrected.
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(waitForText(window(0), Field::single, "привет "), "привет ") << rehearsal_->log();
+    ASSERT_EQ(::kill(window(1).pid(), SIGCONT), 0);
+    std::this_thread::sleep_for(300ms);
+    const std::string resumed = window(1).text(Field::single).value_or("(no answer)");
+    EXPECT_TRUE(resumed == "ghbdtn " || resumed == "привет ") << resumed;
+}
+
+}  // namespace
+}  // namespace plovik::testing
