@@ -5,8 +5,6 @@ namespace {
 
 // A quarantined application gets one call through per period to show it is back.
 constexpr std::chrono::milliseconds kQuarantine{1000};
-// Applications that are just starting get longer, but still not forever.
-constexpr int kStartupTimeoutFactor = 4;
 
 }  // namespace
 
@@ -19,8 +17,10 @@ std::unique_ptr<AtspiConnection> AtspiConnection::open(std::chrono::milliseconds
 
 AtspiConnection::AtspiConnection(std::chrono::milliseconds callTimeout)
     : unresponsive_(std::make_shared<UnresponsiveApplications>(callTimeout, kQuarantine)) {
+    // libatspi would give an application that registered lately a much longer timeout;
+    // one that hangs while starting must not stall us longer than any other.
     const int timeout = static_cast<int>(callTimeout.count());
-    atspi_set_timeout(timeout, timeout * kStartupTimeoutFactor);
+    atspi_set_timeout(timeout, timeout);
 }
 
 AtspiConnection::~AtspiConnection() {

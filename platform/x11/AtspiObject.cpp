@@ -53,7 +53,7 @@ std::optional<AtspiRole> AtspiObject::role() const {
     return role;
 }
 
-std::optional<bool> AtspiObject::hasState(AtspiStateType state) const {
+std::optional<GObjectRef<AtspiStateSet>> AtspiObject::states() const {
     // libatspi reports a failed GetState only as a missing set.
     const auto states = guarded<AtspiStateSet*>([&](GError** error) {
         AtspiStateSet* set = atspi_accessible_get_state_set(get());
@@ -66,8 +66,52 @@ std::optional<bool> AtspiObject::hasState(AtspiStateType state) const {
     if (!states || !*states) {
         return std::nullopt;
     }
-    const auto owned = GObjectRef<AtspiStateSet>::adopt(*states);
-    return atspi_state_set_contains(owned.get(), state) != FALSE;
+    return GObjectRef<AtspiStateSet>::adopt(*states);
+}
+
+std::optional<bool> AtspiObject::hasState(AtspiStateType state) const {
+    const auto set = states();
+    if (!set) {
+        return std::nullopt;
+    }
+    return atspi_state_set_contains(set->get(), state) != FALSE;
+}
+
+std::optional<TextFieldKind> AtspiObject::textFieldKind() const {
+    const auto objectRole = role();
+    const auto set = objectRole ? states() : std::nullopt;
+    if (!set) {
+        return std::nullopt;
+    }
+    return textFieldKind(*objectRole, set->get());
+}
+
+TextFieldKind AtspiObject::textFieldKind(AtspiRole role, AtspiStateSet* states) {
+    switch (role) {
+        case ATSPI_ROLE_PASSWORD_TEXT:
+            return TextFieldKind::password;
+        case ATSPI_ROLE_DOCUMENT_WEB:
+            return TextFieldKind::webDocument;
+        case ATSPI_ROLE_ENTRY:
+        case ATSPI_ROLE_TEXT:
+        case ATSPI_ROLE_PARAGRAPH:
+        case ATSPI_ROLE_DOCUMENT_TEXT:
+        case ATSPI_ROLE_EDITBAR:
+        case ATSPI_ROLE_COMBO_BOX:
+            break;
+        default:
+            return TextFieldKind::other;
+    }
+    if (atspi_state_set_contains(states, ATSPI_STATE_MULTI_LINE)) {
+        return TextFieldKind::multiLine;
+    }
+    if (atspi_state_set_contains(states, ATSPI_STATE_SINGLE_LINE)) {
+        return TextFieldKind::singleLine;
+    }
+    // Qt's line edit carries neither line state: without MULTI_LINE a field is one line.
+    const bool document = role == ATSPI_ROLE_PARAGRAPH || role == ATSPI_ROLE_DOCUMENT_TEXT ||
+                          role == ATSPI_ROLE_EDITBAR;
+    return document ? TextFieldKind::multiLine : TextFieldKind::singleLine;
 }
 
 bool AtspiObject::hasInterface(const char* interfaceName) const {

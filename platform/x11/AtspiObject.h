@@ -23,6 +23,9 @@ struct CodePointRange {
     bool operator==(const CodePointRange&) const = default;
 };
 
+// What kind of text an object holds, from its role and line states.
+enum class TextFieldKind { singleLine, multiLine, password, webDocument, other };
+
 // One accessible object of some application, in AT-SPI's own terms. Text positions are
 // code points whatever the toolkit counts; every call is bounded by libatspi's timeout
 // and fails at once while the application is known not to answer.
@@ -40,6 +43,10 @@ class AtspiObject {
     std::optional<AtspiRole> role() const;
     // Read from the application, not from libatspi's cache.
     std::optional<bool> hasState(AtspiStateType state) const;
+    std::optional<GObjectRef<AtspiStateSet>> states() const;
+    // Password text is its own kind whatever its states say: the only sure sign of a secret.
+    std::optional<TextFieldKind> textFieldKind() const;
+    static TextFieldKind textFieldKind(AtspiRole role, AtspiStateSet* states);
     bool hasText() const;
     bool hasEditableText() const;
     std::optional<std::string> name() const;

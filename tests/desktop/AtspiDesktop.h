@@ -43,7 +43,7 @@ struct AtspiDesktop {
     std::unique_ptr<AtspiConnection> connection;
     std::unique_ptr<AtspiFocusTracker> tracker;
 
-    explicit AtspiDesktop(std::chrono::milliseconds callTimeout = std::chrono::milliseconds(250))
+    explicit AtspiDesktop(std::chrono::milliseconds callTimeout = std::chrono::milliseconds(200))
         : session() {
         session.exportToThisProcess();
         connection = AtspiConnection::open(callTimeout);

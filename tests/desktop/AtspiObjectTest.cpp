@@ -57,6 +57,35 @@ TEST_P(AtspiObjectTest, EditsTheMultiLineArea) {
     EXPECT_EQ(window_->text(Field::multi), std::optional<std::string>("first 😀\nмир"));
 }
 
+TEST_P(AtspiObjectTest, TellsEachKindOfFieldAndMarksPasswordsAsSuch) {
+    ASSERT_TRUE(window_->setText(Field::password, "s3cret"));
+    const auto single = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(single);
+    EXPECT_EQ(single->textFieldKind(), TextFieldKind::singleLine);
+    const auto multi = focusOn(Field::multi, "Multi line");
+    ASSERT_TRUE(multi);
+    EXPECT_EQ(multi->textFieldKind(), TextFieldKind::multiLine);
+    const auto password = focusOn(Field::password, "Password");
+    ASSERT_TRUE(password);
+    EXPECT_EQ(password->textFieldKind(), TextFieldKind::password);
+    // Neither toolkit shows the secret, yet both would let it be edited: the kind is the guard.
+    EXPECT_NE(password->text(), std::optional<std::string>("s3cret"));
+    EXPECT_TRUE(password->hasEditableText());
+    const auto frame = password->application().value().children().value().at(0);
+    EXPECT_EQ(frame.textFieldKind(), TextFieldKind::other);
+}
+
+TEST_P(AtspiObjectTest, KnowsItsProcessAndToolkit) {
+    const auto field = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->processId(), std::optional(window_->pid()));
+    const auto toolkit = field->toolkitName();
+    ASSERT_TRUE(toolkit);
+    EXPECT_EQ(TextUnitConversion::forToolkit(*toolkit),
+              GetParam() == Toolkit::qt ? TextUnits::utf16 : TextUnits::codePoints)
+        << *toolkit;
+}
+
 INSTANTIATE_TEST_SUITE_P(Toolkits, AtspiObjectTest, ::testing::Values(Toolkit::gtk, Toolkit::qt),
                          [](const auto& info) { return toolkitName(info.param); });
 

@@ -1,0 +1,160 @@
+#include "platform/x11/DesktopEntryCatalog.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+#include "platform/x11/GObjectRef.h"
+
+namespace plovik {
+namespace {
+
+constexpr char kGroup[] = "Desktop Entry";
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::optional<std::string> stringValue(GKeyFile* file, const char* key, bool localized) {
+    gchar* value = localized ? g_key_file_get_locale_string(file, kGroup, key, nullptr, nullptr)
+                             : g_key_file_get_string(file, kGroup, key, nullptr);
+    if (!value) {
+        return std::nullopt;
+    }
+    return takeString(value);
+}
+
+// The program Exec runs, skipping an "env NAME=value" prefix.
+std::optional<std::string> executableOf(const std::string& exec) {
+    gint argc = 0;
+    gchar** argv = nullptr;
+    if (!g_shell_parse_argv(exec.c_str(), &argc, &argv, nullptr)) {
+        return std::nullopt;
+    }
+    std::optional<std::string> program;
+    for (gint i = 0; i < argc && !program; ++i) {
+        const std::string word = argv[i];
+        const bool isEnv = i == 0 && std::filesystem::path(word).filename() == "env";
+        if (!isEnv && word.find('=') == std::string::npos) {
+            program = std::filesystem::path(word).filename().string();
+        }
+    }
+    g_strfreev(argv);
+    return program;
+}
+
+std::optional<DesktopEntry> readEntry(const std::filesystem::path& file, std::string id) {
+    GKeyFile* keys = g_key_file_new();
+    const bool loaded = g_key_file_load_from_file(keys, file.c_str(), G_KEY_FILE_NONE, nullptr);
+    std::optional<DesktopEntry> entry;
+    if (loaded && stringValue(keys, "Type", false) == "Application" &&
+        !g_key_file_get_boolean(keys, kGroup, "Hidden", nullptr)) {
+        entry = DesktopEntry{std::move(id), stringValue(keys, "Name", true).value_or(""),
+                             stringValue(keys, "StartupWMClass", false), std::nullopt};
+        if (const auto exec = stringValue(keys, "Exec", false)) {
+            entry->executable = executableOf(*exec);
+        }
+    }
+    g_key_file_free(keys);
+    return entry;
+}
+
+}  // namespace
+
+DesktopEntryCatalog::DesktopEntryCatalog(std::vector<std::filesystem::path> applicationFolders)
+    : folders_(std::move(applicationFolders)) {
+    reload();
+}
+
+std::vector<std::filesystem::path> DesktopEntryCatalog::applicationFolders(
+    const XdgDirectories::Environment& environment) {
+    std::vector<std::filesystem::path> folders;
+    if (const auto home = XdgDirectories::dataHome(environment)) {
+        folders.push_back(*home / "applications");
+    }
+    std::istringstream dataDirs(environment("XDG_DATA_DIRS").value_or("").empty()
+                                    ? std::string("/usr/local/share:/usr/share")
+                                    : *environment("XDG_DATA_DIRS"));
+    std::string folder;
+    while (std::getline(dataDirs, folder, ':')) {
+        if (std::filesystem::path(folder).is_absolute()) {
+            folders.push_back(std::filesystem::path(folder) / "applications");
+        }
+    }
+    return folders;
+}
+
+void DesktopEntryCatalog::reload() {
+    entries_.clear();
+    std::set<std::string> seen;
+    for (const auto& folder : folders_) {
+        std::error_code error;
+        std::vector<std::filesystem::path> files;
+        for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+             !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+            if (it->path().extension() == ".desktop") {
+                files.push_back(it->path());
+            }
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& file : files) {
+            // Sub-folders become dashes in the id: applications/kde4/foo.desktop is kde4-foo.
+            std::string id = std::filesystem::relative(file, folder).replace_extension().string();
+            std::replace(id.begin(), id.end(), '/', '-');
+            if (!seen.insert(id).second) {
+                continue;
+            }
+            if (auto entry = readEntry(file, id)) {
+                entries_.push_back(std::move(*entry));
+            }
+        }
+    }
+}
+
+std::optional<DesktopEntry> DesktopEntryCatalog::byId(const std::string& id) const {
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [&](const DesktopEntry& entry) { return entry.id == id; });
+    return found == entries_.end() ? std::nullopt : std::optional(*found);
+}
+
+std::optional<DesktopEntry> DesktopEntryCatalog::byStartupWmClass(
+    const std::string& wmClass) const {
+    for (const bool exact : {true, false}) {
+        for (const auto& entry : entries_) {
+            if (entry.startupWmClass &&
+                (exact ? *entry.startupWmClass == wmClass
+                       : lowercased(*entry.startupWmClass) == lowercased(wmClass))) {
+                return entry;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<DesktopEntry> DesktopEntryCatalog::byName(const std::string& name) const {
+    const std::string wanted = lowercased(name);
+    for (const bool whole : {true, false}) {
+        for (const auto& entry : entries_) {
+            const std::string id = lowercased(entry.id);
+            const auto dot = id.rfind('.');
+            const std::string part = dot == std::string::npos ? id : id.substr(dot + 1);
+            if ((whole ? id : part) == wanted) {
+                return entry;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<DesktopEntry> DesktopEntryCatalog::byExecutable(const std::string& executable) const {
+    const auto found =
+        std::find_if(entries_.begin(), entries_.end(),
+                     [&](const DesktopEntry& entry) { return entry.executable == executable; });
+    return found == entries_.end() ? std::nullopt : std::optional(*found);
+}
+
+}  // namespace plovik
