@@ -55,7 +55,8 @@ class HeadlessRun {
         const auto environment = XdgDirectories::processEnvironment();
         const auto defaultsDirectory = XdgDirectories::defaultsDirectory(environment);
         if (!defaultsDirectory) {
-            return std::string("no place for the settings: neither XDG_CONFIG_HOME nor HOME is set");
+            return std::string(
+                "no place for the settings: neither XDG_CONFIG_HOME nor HOME is set");
         }
         defaults_ = std::make_unique<FileDefaultsDatabase>(*defaultsDirectory);
         settings_ = std::make_unique<SettingsStore>(
@@ -75,15 +76,14 @@ class HeadlessRun {
         return std::nullopt;
     }
 
-
   private:
     void report() {
         log_ << "plovik: correcting on " << std::getenv("DISPLAY") << " with the layouts";
         for (const auto& id : desktop_->inputSources().groupIds()) {
             log_ << " " << id;
         }
-        log_ << "; " << settings_->settings().applications.size()
-             << " applications enabled" << std::endl;
+        log_ << "; " << settings_->settings().applications.size() << " applications enabled"
+             << std::endl;
         subscriptions_.push_back(coordinator_->statusMessage().subscribe(
             [this](const std::optional<std::string>& message) {
                 if (message) {

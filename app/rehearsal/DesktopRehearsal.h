@@ -47,7 +47,8 @@ class DesktopRehearsal {
     // Plovik's standard error so far.
     std::string log() const;
     // Waits until the log holds `text` `count` times.
-    bool waitForLog(const std::string& text, std::chrono::milliseconds timeout, int count = 1) const;
+    bool waitForLog(const std::string& text, std::chrono::milliseconds timeout,
+                    int count = 1) const;
     static int occurrences(const std::string& haystack, const std::string& needle);
 
     // The user presses the keys that type `text` with the layout of `group` in mind,

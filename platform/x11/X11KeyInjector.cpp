@@ -133,7 +133,7 @@ void X11KeyInjector::key(std::uint32_t keycode, bool isDown, std::uint32_t modif
 }
 
 std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
-                                                              std::uint32_t group) const {
+                                                             std::uint32_t group) const {
     if (character == U'\n' || character == U'\r') {
         return Stroke{kReturnKeycode, 0};
     }

@@ -76,7 +76,8 @@ class X11DesktopFixture : public ::testing::Test {
                   std::chrono::milliseconds limit = std::chrono::seconds(3)) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         GSource* tick = g_timeout_source_new(5);
-        g_source_set_callback(tick, [](gpointer) { return G_SOURCE_CONTINUE; }, nullptr, nullptr);
+        g_source_set_callback(
+            tick, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr, nullptr);
         g_source_attach(tick, context_);
         bool met = condition();
         while (!met && std::chrono::steady_clock::now() <= deadline) {
