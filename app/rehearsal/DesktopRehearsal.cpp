@@ -52,7 +52,13 @@ DesktopRehearsal::DesktopRehearsal(const HeadlessSession& session, Options optio
     user_ = std::make_unique<X11KeyInjector>(*connection_, *keyboard_, userKeys_);
 
     std::filesystem::create_directories(home_ / "config" / "plovik");
-    std::filesystem::create_directories(home_ / "data");
+    // The fixture windows as installed applications, so that Qt's is known by its id.
+    std::filesystem::create_directories(home_ / "data" / "applications");
+    std::ofstream(home_ / "data" / "applications" / "org.plovik.FixtureGtk.desktop")
+        << "[Desktop Entry]\nType=Application\nName=GTK Fixture\nExec=plovik-fixture-gtk\n";
+    std::ofstream(home_ / "data" / "applications" / "org.plovik.FixtureQt.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Qt Fixture\nExec=plovik-fixture-qt\n"
+           "StartupWMClass=plovik-fixture-qt\n";
     FileDefaultsDatabase defaults(home_ / "config" / "plovik");
     SystemClock clock;
     SettingsStore settings(defaults, SettingsStore::kStandardStorageKey, clock,
