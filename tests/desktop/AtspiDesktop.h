@@ -11,6 +11,7 @@
 
 #include "FixtureWindow.h"
 #include "platform/headless/HeadlessSession.h"
+#include "platform/x11/AtspiAccessibility.h"
 #include "platform/x11/AtspiConnection.h"
 #include "platform/x11/AtspiFocusTracker.h"
 
@@ -40,16 +41,16 @@ inline void pumpFor(std::chrono::milliseconds duration) {
 // connection per process, so each test program process gets one desktop.
 struct AtspiDesktop {
     HeadlessSession session;
-    std::unique_ptr<AtspiConnection> connection;
-    std::unique_ptr<AtspiFocusTracker> tracker;
+    std::unique_ptr<AtspiAccessibility> accessibility;
+    const AtspiConnection* connection = nullptr;
+    AtspiFocusTracker* tracker = nullptr;
 
     explicit AtspiDesktop(std::chrono::milliseconds callTimeout = std::chrono::milliseconds(200))
         : session() {
         session.exportToThisProcess();
-        connection = AtspiConnection::open(callTimeout);
-        if (connection) {
-            tracker = std::make_unique<AtspiFocusTracker>(*connection);
-        }
+        accessibility = std::make_unique<AtspiAccessibility>(callTimeout);
+        connection = accessibility->connection();
+        tracker = accessibility->focusTracker();
     }
 
     // The focused object once it belongs to `pid` and has `name`.

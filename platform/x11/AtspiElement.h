@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/platform/Accessibility.h"
+#include "platform/x11/AtspiObject.h"
+
+namespace plovik {
+
+// The accessibility port's view of one AT-SPI object: a thin translation of the port's
+// ranges and roles into AtspiObject's code points and field kinds.
+class AtspiElement final : public AccessibilityElement {
+  public:
+    explicit AtspiElement(AtspiObject object) : object_(std::move(object)) {}
+
+    const AtspiObject& object() const { return object_; }
+
+    AccessibilityResult<std::string> role() const override;
+    AccessibilityResult<std::string> subrole() const override;
+    AccessibilityResult<std::string> identifier() const override;
+    AccessibilityResult<std::string> description() const override;
+    AccessibilityResult<bool> isFocused() const override;
+    AccessibilityResult<AccessibilityElementRef> focusedWindow() const override;
+    AccessibilityResult<std::vector<AccessibilityElementRef>> children() const override;
+    AccessibilityResult<TextRange> selectedTextRange() const override;
+    AccessibilityResult<std::string> selectedText() const override;
+    AccessibilityResult<std::string> value() const override;
+    AccessibilityResult<std::int64_t> numberOfCharacters() const override;
+    AccessibilityResult<bool> isValueSettable() const override;
+    AccessibilityResult<bool> isSelectedTextSettable() const override;
+    AccessibilityResult<std::string> stringForRange(TextRange range) const override;
+    AccessibilityResult<std::vector<AccessibilityElementRef>> elementsForSearchPredicate(
+        const AccessibilitySearchPredicate& predicate) const override;
+    AccessibilityStatus setSelectedTextRange(TextRange range) override;
+    AccessibilityStatus setSelectedText(const std::string& text) override;
+    AccessibilityResult<std::int32_t> processIdentifier() const override;
+
+  private:
+    std::optional<CodePointRange> codePoints(const std::string& text, TextRange range) const;
+    std::optional<TextRange> utf16(const std::string& text, CodePointRange range) const;
+
+    AtspiObject object_;
+};
+
+}  // namespace plovik

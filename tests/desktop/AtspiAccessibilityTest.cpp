@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include "AtspiDesktop.h"
+#include "core/replacement/FocusedElementService.h"
+#include "core/replacement/TextReplacementService.h"
+#include "platform/simulated/SimulatedEventPoster.h"
+#include "platform/x11/AtspiAccessibility.h"
+#include "platform/x11/EwmhWorkspace.h"
+#include "support/TemporaryDirectory.h"
+
+namespace plovik::testing {
+namespace {
+
+using Field = fixture::Field;
+
+// The core's focus and replacement services working on a real field through the port.
+class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
+  protected:
+    void SetUp() override {
+        FixtureWindowOnDesktop::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        workspace_ = EwmhWorkspace::connect(desktop_->session.display(),
+                                            DesktopEntryCatalog({entries_.path()}));
+        ASSERT_TRUE(workspace_);
+        focus_ = std::make_unique<FocusedElementService>(*desktop_->accessibility, *workspace_);
+        keyboard_ = std::make_unique<SyntheticKeyboardService>(poster_);
+        replacement_ = std::make_unique<TextReplacementService>(*focus_, *keyboard_, guard_);
+    }
+
+    // Puts `text` into the field, focuses it and leaves the caret at its end.
+    std::optional<FocusedElementContext> typedInto(Field field, const std::string& name,
+                                                   const std::string& text) {
+        window_->setText(field, text);
+        const auto object = focusOn(field, name);
+        // Qt hides a password's text altogether, so no position in it can be converted.
+        if (!object || (field != Field::password &&
+                        !object->setCaretOffset(TextUnitConversion::codePointCount(text)))) {
+            return std::nullopt;
+        }
+        return focus_->focusedElement();
+    }
+
+    TemporaryDirectory entries_;
+    std::unique_ptr<EwmhWorkspace> workspace_;
+    SimulatedEventPoster poster_;
+    ReentrancyGuard guard_;
+    std::unique_ptr<FocusedElementService> focus_;
+    std::unique_ptr<SyntheticKeyboardService> keyboard_;
+    std::unique_ptr<TextReplacementService> replacement_;
+};
+
+TEST_P(AtspiAccessibilityTest, ReplacesTheWordBeforeTheCaretInPlace) {
+    const auto context = typedInto(Field::single, "Single line", "😀 ghbdtn ");
+    ASSERT_TRUE(context);
+    EXPECT_TRUE(context->canProcessText());
+    EXPECT_EQ(context->applicationBundleIdentifier,
+              GetParam() == Toolkit::gtk ? std::optional<std::string>("org.plovik.FixtureGtk")
+                                         : std::optional<std::string>("plovik-fixture-qt"));
+    const auto result = replacement_->replace({"ghbdtn", "привет", " "});
+    EXPECT_EQ(result, TextReplacementResult::success(TextReplacementMethod::accessibility))
+        << result.errorMessage.value_or("");
+    EXPECT_EQ(window_->text(Field::single), std::optional<std::string>("😀 привет "));
+    EXPECT_TRUE(poster_.postedEvents().empty());
+}
+
+TEST_P(AtspiAccessibilityTest, ReplacesInTheMultiLineAreaAfterAstralText) {
+    const auto context = typedInto(Field::multi, "Multi line", "🎉🎉\nvbh!");
+    ASSERT_TRUE(context);
+    EXPECT_TRUE(context->canProcessText());
+    const auto result = replacement_->replace({"vbh", "мир", "!"});
+    EXPECT_TRUE(result.succeeded) << result.errorMessage.value_or("");
+    EXPECT_EQ(window_->text(Field::multi), std::optional<std::string>("🎉🎉\nмир!"));
+}
+
+TEST_P(AtspiAccessibilityTest, LeavesPasswordsAlone) {
+    const auto context = typedInto(Field::password, "Password", "ghbdtn ");
+    ASSERT_TRUE(context);
+    EXPECT_TRUE(context->isSecure);
+    EXPECT_FALSE(replacement_->replace({"ghbdtn", "привет", " "}).succeeded);
+    EXPECT_EQ(window_->text(Field::password), std::optional<std::string>("ghbdtn "));
+    EXPECT_TRUE(poster_.postedEvents().empty());
+}
+
+TEST_P(AtspiAccessibilityTest, TextThatChangedSinceItWasTypedIsNotReplaced) {
+    const auto context = typedInto(Field::single, "Single line", "ghbdtn ");
+    ASSERT_TRUE(context);
+    window_->setText(Field::single, "ghbdtX ");
+    ASSERT_TRUE(context->element->setSelectedTextRange({7, 0}) == AccessibilityStatus::success);
+    EXPECT_FALSE(replacement_->replace({"ghbdtn", "привет", " "}).succeeded);
+    EXPECT_EQ(window_->text(Field::single), std::optional<std::string>("ghbdtX "));
+}
+
+TEST_P(AtspiAccessibilityTest, FindsTheApplicationOfAProcess) {
+    const auto application = desktop_->accessibility->applicationElement(window_->pid());
+    ASSERT_TRUE(application);
+    EXPECT_EQ(application->processIdentifier().valueIfPresent(), std::optional(window_->pid()));
+    EXPECT_FALSE(desktop_->accessibility->applicationElement(0));
+    EXPECT_TRUE(desktop_->accessibility->isProcessTrusted());
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, AtspiAccessibilityTest,
+                         ::testing::Values(Toolkit::gtk, Toolkit::qt),
+                         [](const auto& info) { return toolkitName(info.param); });
+
+}  // namespace
+}  // namespace plovik::testing
