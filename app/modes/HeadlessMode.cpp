@@ -72,11 +72,20 @@ class HeadlessRun {
                                    desktop_->eventPoster(), *access_.workspace,
                                    desktop_->inputMonitoring(), desktop_->inputSources(),
                                    spellChecker_, applicationSupport_, systemServices_});
+        warmUpSpellChecking();
         report();
         return std::nullopt;
     }
 
   private:
+    // Loading a dictionary takes 50-100 ms: paid at start, not by the first correction,
+    // which would otherwise find the user already typing the next word.
+    void warmUpSpellChecking() {
+        for (const auto& language : spellChecker_.availableLanguages()) {
+            (void)spellChecker_.isSpelledCorrectly("plovik", language);
+        }
+    }
+
     void report() {
         log_ << "plovik: correcting on " << std::getenv("DISPLAY") << " with the layouts";
         for (const auto& id : desktop_->inputSources().groupIds()) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/linux/XdgDirectories.h"
+#include "platform/x11/AtspiAccessibility.h"
 #include "platform/x11/DesktopEntryCatalog.h"
 #include "platform/x11/EwmhWorkspace.h"
 
@@ -12,9 +13,8 @@ std::variant<HeadlessMode::AccessBackends, std::string> X11AccessBackends::open(
     HeadlessMode::AccessBackends backends;
     const char* display = std::getenv("DISPLAY");
     auto workspace = EwmhWorkspace::connect(
-        display ? display : "",
-        DesktopEntryCatalog(
-            DesktopEntryCatalog::applicationFolders(XdgDirectories::processEnvironment())));
+        display ? display : "", DesktopEntryCatalog(DesktopEntryCatalog::applicationFolders(
+                                    XdgDirectories::processEnvironment())));
     if (!workspace) {
         return std::string("cannot watch the active window on this display");
     }
@@ -24,7 +24,8 @@ std::variant<HeadlessMode::AccessBackends, std::string> X11AccessBackends::open(
             "an EWMH window manager to know which application is in front");
     }
     backends.workspace = std::move(workspace);
-    return std::string("the AT-SPI accessibility backend is not available in this build");
+    backends.accessibility = std::make_unique<AtspiAccessibility>(kCallTimeout);
+    return backends;
 }
 
 }  // namespace plovik

@@ -39,10 +39,14 @@ int main() {
             std::cerr << "plovik-desktop-demo: Plovik did not start:\n" << rehearsal.log();
             return 1;
         }
+        // Focus moves once after Plovik starts, as it does when the user clicks into the field.
+        fixture.send("focus multi");
+        fixture.send("focus single");
+        fixture.waitFor("focused single", 3s);
         std::cout << "Plovik on a private X11 desktop (" << session.display()
                   << "): typing \"ghbdtn vbh\" and Return into a GTK 3 entry with the US layout "
                      "selected\n";
-        rehearsal.typeKeys("ghbdtn vbh\n", 0, 30ms);
+        rehearsal.typeKeys("ghbdtn vbh\n", 0, 120ms);
         rehearsal.waitForLog("vbh → ", 5s);
         fixture.waitFor("activate", 3s);
         const auto field = fixture.text("single");
