@@ -3,7 +3,7 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 #include <variant>
@@ -83,6 +83,8 @@ bool DesktopRehearsal::startPlovik(std::chrono::milliseconds timeout) {
     options.environment.push_back("XDG_DATA_HOME=" + (home_ / "data").string());
     options.environment.push_back("HOME=" + home_.string());
     options.logFile = (home_ / "plovik.log").string();
+    options.environment.insert(options.environment.end(), options_.environment.begin(),
+                               options_.environment.end());
     plovik_.emplace(options_.plovik.string(), std::vector<std::string>{"--headless"}, options);
     return waitForLog("plovik: correcting on", timeout) &&
            waitForLog("input monitoring granted", timeout);
@@ -97,9 +99,7 @@ void DesktopRehearsal::stopPlovik() {
 
 std::string DesktopRehearsal::log() const {
     std::ifstream file(home_ / "plovik.log");
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : std::string();
 }
 
 int DesktopRehearsal::occurrences(const std::string& haystack, const std::string& needle) {
@@ -186,6 +186,17 @@ bool DesktopRehearsal::activateWindowOf(pid_t processIdentifier) {
         return true;
     }
     return false;
+}
+
+bool DesktopRehearsal::waitForGroup(std::uint32_t group, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (lockedGroup() != group) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 void DesktopRehearsal::lockGroup(std::uint32_t group) {

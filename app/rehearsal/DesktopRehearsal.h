@@ -28,6 +28,8 @@ class DesktopRehearsal {
         std::string layouts = "us,ru";
         std::vector<EnabledApplication> applications;
         std::filesystem::path plovik;
+        // Extra environment for Plovik, as "NAME=value".
+        std::vector<std::string> environment;
     };
 
     // Throws std::runtime_error when the session's keyboard cannot be set up.
@@ -62,6 +64,8 @@ class DesktopRehearsal {
     // the process has no managed window.
     bool activateWindowOf(pid_t processIdentifier);
     std::uint32_t lockedGroup();
+    // Waits until `group` is locked; false when it is not within the time.
+    bool waitForGroup(std::uint32_t group, std::chrono::milliseconds timeout);
     const std::filesystem::path& home() const { return home_; }
 
   private:

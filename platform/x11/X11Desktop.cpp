@@ -14,7 +14,7 @@ X11Desktop::Environment X11Desktop::processEnvironment() {
 
 std::variant<std::unique_ptr<X11Desktop>, std::string> X11Desktop::open(
     MainQueue& mainQueue, XkbKeymapLibrary& keymaps, Environment environment, GMainContext* context,
-    const std::string& displayName) {
+    const std::string& displayName, std::chrono::milliseconds grabAnswerBudget) {
     auto opened = X11Connection::open(displayName.empty() ? nullptr : displayName.c_str());
     if (auto* error = std::get_if<std::string>(&opened)) {
         return *error;
@@ -35,8 +35,8 @@ std::variant<std::unique_ptr<X11Desktop>, std::string> X11Desktop::open(
         *desktop->connection_, *desktop->keyboard_, desktop->expectedKeys_);
     desktop->eventPoster_ =
         std::make_unique<X11EventPoster>(*desktop->injector_, *desktop->keyboard_);
-    desktop->tapFactory_ =
-        std::make_unique<X11KeyEventTapFactory>(mainQueue, desktop->expectedKeys_, displayName);
+    desktop->tapFactory_ = std::make_unique<X11KeyEventTapFactory>(
+        mainQueue, desktop->expectedKeys_, displayName, grabAnswerBudget);
     X11Desktop* self = desktop.get();
     desktop->inputMonitoring_ = std::make_unique<X11InputMonitoringAccess>(
         std::move(environment), [self] { return self->captureProblem(); });

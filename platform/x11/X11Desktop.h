@@ -35,7 +35,8 @@ class X11Desktop {
     // $DISPLAY; null context: the default one.
     static std::variant<std::unique_ptr<X11Desktop>, std::string> open(
         MainQueue& mainQueue, XkbKeymapLibrary& keymaps, Environment environment,
-        GMainContext* context = nullptr, const std::string& displayName = {});
+        GMainContext* context = nullptr, const std::string& displayName = {},
+        std::chrono::milliseconds grabAnswerBudget = X11KeyEventTapFactory::kGrabAnswerBudget);
     ~X11Desktop();
     X11Desktop(const X11Desktop&) = delete;
     X11Desktop& operator=(const X11Desktop&) = delete;

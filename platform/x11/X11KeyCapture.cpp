@@ -63,6 +63,11 @@ std::variant<std::unique_ptr<X11KeyCapture>, std::string> X11KeyCapture::start(
         XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE};
     xcb_input_xi_select_events(connection.get(), connection.root(), 1, &mask.header);
     capture->keyboard_->selectEvents();
+    const std::uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection.get(), connection.root(), XCB_CW_EVENT_MASK,
+                                 &rootEvents);
+    capture->activeWindowAtom_ = connection.atom("_NET_ACTIVE_WINDOW");
+    capture->grabWindow_ = capture->focusWindow();
     capture->setGrabs(grabs);
     connection.sync();
     if (connection.hasError()) {
@@ -109,6 +114,10 @@ void X11KeyCapture::setGrabs(const std::vector<GrabbedKey>& grabs) {
 }
 
 void X11KeyCapture::grab(const std::vector<GrabbedKey>& keys, bool install) {
+    grabOn(grabWindow_, keys, install);
+}
+
+void X11KeyCapture::grabOn(xcb_window_t window, const std::vector<GrabbedKey>& keys, bool install) {
     xcb_connection_t* c = connection_->get();
     const auto device = static_cast<xcb_input_device_id_t>(connection_->coreKeyboard());
     for (const auto& key : keys) {
@@ -123,13 +132,13 @@ void X11KeyCapture::grab(const std::vector<GrabbedKey>& keys, bool install) {
                 xcb_input_xi_passive_grab_device_reply(
                     c,
                     xcb_input_xi_passive_grab_device(
-                        c, XCB_CURRENT_TIME, connection_->root(), XCB_NONE, key.keycode, device,
+                        c, XCB_CURRENT_TIME, window, XCB_NONE, key.keycode, device,
                         static_cast<std::uint16_t>(modifiers.size()), 1,
                         XCB_INPUT_GRAB_TYPE_KEYCODE, XCB_INPUT_GRAB_MODE_22_SYNC,
                         XCB_INPUT_GRAB_MODE_22_ASYNC, 0, &mask, modifiers.data()),
                     nullptr));
         } else {
-            xcb_input_xi_passive_ungrab_device(c, connection_->root(), key.keycode, device,
+            xcb_input_xi_passive_ungrab_device(c, window, key.keycode, device,
                                                static_cast<std::uint16_t>(modifiers.size()),
                                                XCB_INPUT_GRAB_TYPE_KEYCODE, modifiers.data());
         }
@@ -154,6 +163,13 @@ void X11KeyCapture::run() {
 
 void X11KeyCapture::handle(const xcb_generic_event_t& event) {
     if (keyboard_->handle(event) != X11KeyboardState::Change::none) {
+        return;
+    }
+    if ((event.response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+        const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (notify.atom == activeWindowAtom_) {
+            followFocus();
+        }
         return;
     }
     if ((event.response_type & 0x7F) != XCB_GE_GENERIC) {
@@ -214,6 +230,27 @@ void X11KeyCapture::forgetDown(std::uint32_t keycode) {
                 down_.end());
 }
 
+xcb_window_t X11KeyCapture::focusWindow() const {
+    xcb::Reply<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(
+        connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
+    // None and PointerRoot: keys go where the pointer is, below the root.
+    return focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? focus->focus
+                                                                : connection_->root();
+}
+
+void X11KeyCapture::followFocus() {
+    const xcb_window_t window = focusWindow();
+    std::lock_guard lock(grabsMutex_);
+    if (window == grabWindow_) {
+        return;
+    }
+    const std::vector<GrabbedKey> keys(grabs_.begin(), grabs_.end());
+    grabOn(grabWindow_, keys, false);
+    grabWindow_ = window;
+    grabOn(grabWindow_, keys, true);
+    connection_->flush();
+}
+
 bool X11KeyCapture::isGrabbed(std::uint32_t keycode, std::uint32_t modifiers) {
     std::lock_guard lock(grabsMutex_);
     const std::uint32_t exact =
@@ -239,6 +276,8 @@ void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId
     if (handlers_.press) {
         handlers_.press(press);
     }
+    // The window manager may move the focus after announcing the active window.
+    followFocus();
 }
 
 void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {

@@ -73,6 +73,12 @@ class X11KeyCapture {
                   Handlers handlers);
 
     void grab(const std::vector<GrabbedKey>& keys, bool install);
+    void grabOn(xcb_window_t window, const std::vector<GrabbedKey>& keys, bool install);
+    xcb_window_t focusWindow() const;
+    // Grabs on the root make the focused window lose the focus while a key is held,
+    // and toolkits then report no focused field: the keys are grabbed on the focused
+    // window itself, and follow it.
+    void followFocus();
     void run();
     void handle(const xcb_generic_event_t& event);
     void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId);
@@ -89,6 +95,8 @@ class X11KeyCapture {
     std::uint32_t repeatDelayMilliseconds_ = 660;
     std::mutex grabsMutex_;
     std::set<GrabbedKey> grabs_;
+    xcb_window_t grabWindow_ = XCB_WINDOW_NONE;
+    xcb_atom_t activeWindowAtom_ = XCB_ATOM_NONE;
     // Keys down and when they went down (capture thread only).
     std::vector<std::pair<std::uint32_t, xcb_timestamp_t>> down_;
     std::unique_ptr<FileDescriptor> wakeRead_;

@@ -60,8 +60,12 @@ class X11KeyEventTapFactory::Tap final : public KeyEventTap {
 };
 
 X11KeyEventTapFactory::X11KeyEventTapFactory(MainQueue& mainQueue, X11ExpectedKeys& expectedKeys,
-                                             std::string displayName)
-    : mainQueue_(mainQueue), expectedKeys_(expectedKeys), displayName_(std::move(displayName)) {}
+                                             std::string displayName,
+                                             std::chrono::milliseconds answerBudget)
+    : mainQueue_(mainQueue),
+      expectedKeys_(expectedKeys),
+      displayName_(std::move(displayName)),
+      answerBudget_(answerBudget) {}
 
 X11KeyEventTapFactory::~X11KeyEventTapFactory() = default;
 
@@ -113,13 +117,13 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             }
         });
     };
-    handlers.grab = [&mainQueue,
+    handlers.grab = [&mainQueue, budget = answerBudget_,
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         const auto state = weak.lock();
         if (!state || !state->enabled) {
             return false;
         }
-        const auto deadline = std::chrono::steady_clock::now() + kGrabAnswerBudget;
+        const auto deadline = std::chrono::steady_clock::now() + budget;
         auto answer = std::make_shared<Answer>();
         mainQueue.post([weak, answer, event = keyEvent(press)] {
             {

@@ -21,13 +21,16 @@ namespace plovik {
 // answer in time the press goes on unchanged, and the callback does not see it.
 class X11KeyEventTapFactory final : public KeyEventTapFactory {
   public:
+    // How long a grabbed press may wait for the main thread: the keyboard is frozen
+    // meanwhile, so it stays below what a typist could notice.
     static constexpr std::chrono::milliseconds kGrabAnswerBudget{4};
     static constexpr std::uint32_t kReturnKeycode = 36;
     static constexpr std::uint32_t kKeypadEnterKeycode = 104;
 
     // Empty display name: $DISPLAY.
     X11KeyEventTapFactory(MainQueue& mainQueue, X11ExpectedKeys& expectedKeys,
-                          std::string displayName = {});
+                          std::string displayName = {},
+                          std::chrono::milliseconds answerBudget = kGrabAnswerBudget);
     ~X11KeyEventTapFactory() override;
 
     // Null, with lastError() saying why, when the capture cannot be installed.
@@ -47,6 +50,7 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     MainQueue& mainQueue_;
     X11ExpectedKeys& expectedKeys_;
     const std::string displayName_;
+    const std::chrono::milliseconds answerBudget_;
     std::vector<ShortcutDefinition> shortcuts_;
     std::optional<std::string> lastError_;
     std::vector<std::weak_ptr<TapState>> taps_;
