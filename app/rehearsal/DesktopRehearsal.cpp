@@ -66,7 +66,12 @@ DesktopRehearsal::DesktopRehearsal(const HeadlessSession& session, Options optio
     for (const auto& application : options_.applications) {
         settings.addApplication(application);
     }
-    settings.update([](AppSettings& values) { values.hasCompletedOnboarding = true; });
+    settings.update([this](AppSettings& values) {
+        values.hasCompletedOnboarding = true;
+        if (options_.adjustSettings) {
+            options_.adjustSettings(values);
+        }
+    });
 }
 
 DesktopRehearsal::~DesktopRehearsal() {

@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/settings/AppSettings.h"
 #include "core/settings/EnabledApplication.h"
 #include "platform/headless/ChildProcess.h"
 #include "platform/headless/HeadlessSession.h"
@@ -28,6 +30,8 @@ class DesktopRehearsal {
         std::string layouts = "us,ru";
         std::vector<EnabledApplication> applications;
         std::filesystem::path plovik;
+        // Changes to the stored settings before Plovik starts.
+        std::function<void(AppSettings&)> adjustSettings;
         // Extra environment for Plovik, as "NAME=value".
         std::vector<std::string> environment;
     };

@@ -30,7 +30,8 @@ class PlovikDesktopTest : public ::testing::Test {
   protected:
     // Starts the session, the windows and Plovik with these applications enabled.
     void start(const std::vector<EnabledApplication>& applications,
-               const std::vector<Toolkit>& toolkits = {Toolkit::gtk}) {
+               const std::vector<Toolkit>& toolkits = {Toolkit::gtk},
+               std::function<void(AppSettings&)> adjustSettings = {}) {
         for (const auto toolkit : toolkits) {
             if (!fixtureBuilt(toolkit)) {
                 GTEST_SKIP() << "the " << toolkitName(toolkit) << " fixture is not built";
@@ -47,6 +48,7 @@ class PlovikDesktopTest : public ::testing::Test {
         DesktopRehearsal::Options options;
         options.plovik = PLOVIK_BUILD_DIR "/app/plovik";
         options.applications = applications;
+        options.adjustSettings = std::move(adjustSettings);
         // Test programs share two cores: give the main thread more time to answer for a
         // grabbed key than a user's idle machine needs.
         options.environment.push_back("PLOVIK_GRAB_ANSWER_MS=25");
