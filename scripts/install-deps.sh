@@ -25,6 +25,13 @@ libglib2.0-dev libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-xkb-dev li
 xvfb x11-xkb-utils x11-utils
 "
 
+# Desktop services (installed applications, notifications, sounds, the shortcut probe) and
+# what their tests start: a virtual X server, a private bus, a notification server.
+PACKAGES="$PACKAGES
+libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme-freedesktop
+libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
+"
+
 missing=""
 for package in $PACKAGES; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

@@ -45,6 +45,10 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
                                const CoordinatorEnvironment& environment)
     : environment_(environment),
       settingsStore_(settingsStore),
+      installedApplicationService_(std::make_unique<InstalledApplicationService>(
+          environment.applicationCatalog,
+          text::LocalizedComparison(text::LocalizedComparison::userLocaleName()))),
+      shortcutConflictDetector_(environment.shortcutProbe),
       focusedElementService_(std::make_unique<FocusedElementService>(environment.accessibility,
                                                                      environment.workspace)),
       tokenBuffer_(kMaximumContextLength),

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "app/coordinator/CoordinatorEnvironment.h"
+#include "app/coordinator/InstalledApplicationService.h"
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/capture/PhysicalKeyStroke.h"
+#include "core/capture/ShortcutConflictDetector.h"
 #include "core/decision/ApplicationPolicy.h"
 #include "core/decision/CorrectionDecision.h"
 #include "core/decision/CorrectionEngine.h"
@@ -96,6 +98,12 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     ActiveApplicationMonitor& activeApplicationMonitor() { return *activeApplicationMonitor_; }
     InputSourceService& inputSourceService() { return *inputSourceService_; }
     PermissionService& permissionService() { return *permissionService_; }
+    InstalledApplicationService& installedApplicationService() {
+        return *installedApplicationService_;
+    }
+    const ShortcutConflictDetector& shortcutConflictDetector() const {
+        return shortcutConflictDetector_;
+    }
     UpdaterController& updaterController() { return *updaterController_; }
     FocusedElementService& focusedElementService() { return *focusedElementService_; }
     CurrentTokenBuffer& tokenBuffer() { return tokenBuffer_; }
@@ -178,6 +186,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     const CoordinatorEnvironment environment_;
     SettingsStore& settingsStore_;
+    std::unique_ptr<InstalledApplicationService> installedApplicationService_;
+    ShortcutConflictDetector shortcutConflictDetector_;
     std::unique_ptr<FocusedElementService> focusedElementService_;
     CurrentTokenBuffer tokenBuffer_;
     ReentrancyGuard reentrancyGuard_;

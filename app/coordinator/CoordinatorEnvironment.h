@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/Accessibility.h"
+#include "core/platform/ApplicationCatalog.h"
 #include "core/platform/ApplicationSupportDirectory.h"
 #include "core/platform/Clock.h"
 #include "core/platform/EventPoster.h"
@@ -8,6 +9,7 @@
 #include "core/platform/InputSourcePlatform.h"
 #include "core/platform/KeyEventTap.h"
 #include "core/platform/MainQueue.h"
+#include "core/platform/ShortcutProbe.h"
 #include "core/platform/SpellChecker.h"
 #include "core/platform/SystemServices.h"
 #include "core/platform/Workspace.h"
@@ -29,6 +31,8 @@ struct CoordinatorEnvironment {
     SpellChecker& spellChecker;
     const ApplicationSupportDirectory& applicationSupportDirectory;
     SystemServices& systemServices;
+    ApplicationCatalog& applicationCatalog;
+    ShortcutProbe& shortcutProbe;
 };
 
 }  // namespace plovik

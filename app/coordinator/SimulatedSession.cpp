@@ -69,7 +69,8 @@ std::optional<std::string> SimulatedSession::prepare() {
         CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,
                                desktop_.accessibility(), desktop_.eventPoster(),
                                desktop_.workspace(), desktop_.permissions(), inputSources,
-                               spellChecker_, applicationSupport_, systemServices_});
+                               spellChecker_, applicationSupport_, systemServices_,
+                               applicationCatalog_, shortcutProbe_});
     mainQueue_.runUntilIdle();
     return std::nullopt;
 }

@@ -21,10 +21,12 @@
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/InMemoryDefaultsDatabase.h"
+#include "platform/simulated/SimulatedApplicationCatalog.h"
 #include "platform/simulated/SimulatedApplicationSupportDirectory.h"
 #include "platform/simulated/SimulatedDesktop.h"
 #include "platform/simulated/SimulatedInputSources.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedShortcutProbe.h"
 #include "platform/simulated/SimulatedSystemServices.h"
 
 namespace plovik {
@@ -75,6 +77,8 @@ class SimulatedSession {
     SettingsStore& settingsStore() { return *settingsStore_; }
     InMemoryDefaultsDatabase& defaults() { return defaults_; }
     SimulatedSystemServices& systemServices() { return systemServices_; }
+    SimulatedApplicationCatalog& applicationCatalog() { return applicationCatalog_; }
+    SimulatedShortcutProbe& shortcutProbe() { return shortcutProbe_; }
     SimulatedApplication& application() { return *application_; }
     const SimulatedElementRef& field() const { return field_; }
     std::string fieldText() const { return field_->text(); }
@@ -127,6 +131,8 @@ class SimulatedSession {
     InMemoryDefaultsDatabase defaults_;
     SimulatedApplicationSupportDirectory applicationSupport_;
     SimulatedSystemServices systemServices_;
+    SimulatedApplicationCatalog applicationCatalog_;
+    SimulatedShortcutProbe shortcutProbe_;
     std::unique_ptr<SettingsStore> settingsStore_;
     std::shared_ptr<SimulatedApplication> application_;
     SimulatedElementRef field_;

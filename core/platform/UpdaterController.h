@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "core/support/Published.h"
 
 namespace plovik {
@@ -19,6 +22,8 @@ class UpdaterController {
     virtual void setAutomaticallyChecksForUpdates(bool checks) = 0;
     virtual void setAutomaticallyDownloadsUpdates(bool downloads) = 0;
     virtual void checkForUpdates() = 0;
+    // Why checking is not possible here, for the user; absent while it is.
+    virtual std::optional<std::string> unavailableReason() const = 0;
 };
 
 }  // namespace plovik

@@ -59,6 +59,29 @@ std::optional<std::filesystem::path> XdgDirectories::dataHome(const Environment&
     return baseDirectory(environment, "XDG_DATA_HOME", std::filesystem::path(".local") / "share");
 }
 
+std::vector<std::filesystem::path> XdgDirectories::dataDirectories(const Environment& environment) {
+    std::vector<std::filesystem::path> directories;
+    if (auto home = dataHome(environment)) {
+        directories.push_back(std::move(*home));
+    }
+    auto systemDirectories = environment("XDG_DATA_DIRS");
+    if (!systemDirectories || systemDirectories->empty()) {
+        systemDirectories = "/usr/local/share:/usr/share";
+    }
+    std::size_t start = 0;
+    while (start <= systemDirectories->size()) {
+        auto end = systemDirectories->find(':', start);
+        if (end == std::string::npos) {
+            end = systemDirectories->size();
+        }
+        if (auto directory = absolutePath(systemDirectories->substr(start, end - start))) {
+            directories.push_back(std::move(*directory));
+        }
+        start = end + 1;
+    }
+    return directories;
+}
+
 std::optional<std::filesystem::path> XdgDirectories::defaultsDirectory(
     const Environment& environment) {
     const auto base = configHome(environment);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace plovik {
 
@@ -21,6 +22,9 @@ class XdgDirectories {
     static std::optional<std::filesystem::path> configHome(const Environment& environment);
     // $XDG_DATA_HOME when it is an absolute path, otherwise <home>/.local/share.
     static std::optional<std::filesystem::path> dataHome(const Environment& environment);
+    // The data home, then each absolute folder of $XDG_DATA_DIRS (by default /usr/local/share
+    // and /usr/share), most important first.
+    static std::vector<std::filesystem::path> dataDirectories(const Environment& environment);
     // The folder holding this program's user defaults: <config home>/plovik.
     static std::optional<std::filesystem::path> defaultsDirectory(const Environment& environment);
     static Environment processEnvironment();

@@ -26,6 +26,9 @@ class ForwardingUpdaterController final : public UpdaterController {
         updater_.setAutomaticallyDownloadsUpdates(downloads);
     }
     void checkForUpdates() override { updater_.checkForUpdates(); }
+    std::optional<std::string> unavailableReason() const override {
+        return updater_.unavailableReason();
+    }
 
   private:
     UpdaterController& updater_;

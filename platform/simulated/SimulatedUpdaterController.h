@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "core/platform/UpdaterController.h"
 
 namespace plovik {
@@ -29,7 +31,11 @@ class SimulatedUpdaterController final : public UpdaterController {
         automaticallyDownloadsUpdates_ = downloads;
     }
     void checkForUpdates() override { ++checkCount_; }
+    std::optional<std::string> unavailableReason() const override { return unavailableReason_; }
 
+    void setUnavailableReason(std::optional<std::string> reason) {
+        unavailableReason_ = std::move(reason);
+    }
     int checkCount() const { return checkCount_; }
 
   private:
@@ -38,6 +44,7 @@ class SimulatedUpdaterController final : public UpdaterController {
     Published<bool> automaticallyDownloadsUpdates_{false};
     Published<bool> allowsAutomaticUpdates_{true};
     int checkCount_ = 0;
+    std::optional<std::string> unavailableReason_;
 };
 
 }  // namespace plovik

@@ -1,0 +1,365 @@
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/linux/AutostartEntry.h"
+#include "platform/linux/DesktopSystemServices.h"
+#include "platform/linux/DesktopUpdaterController.h"
+#include "platform/linux/GlibHandles.h"
+#include "platform/linux/NotificationClient.h"
+#include "platform/linux/ThemeSoundPlayer.h"
+#include "platform/linux/XdgApplicationCatalog.h"
+#include "support/ChildProcess.h"
+#include "support/ScopedVariable.h"
+#include "support/Skip.h"
+#include "support/TemporaryDirectory.h"
+#include "support/VirtualDisplay.h"
+
+namespace plovik {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::readFile;
+using testing::writeFile;
+
+XdgDirectories::Environment environmentOf(std::map<std::string, std::string> variables) {
+    return [variables = std::move(variables)](const std::string& name) {
+        const auto found = variables.find(name);
+        return found == variables.end() ? std::nullopt : std::optional(found->second);
+    };
+}
+
+// Runs the default GLib main context until the condition holds or the time is up.
+template <typename Condition>
+bool iterateUntil(Condition condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
+        g_main_context_iteration(nullptr, FALSE);
+        std::this_thread::sleep_for(2ms);
+    }
+    return condition();
+}
+
+// --- Launch at login
+
+class AutostartTest : public ::testing::Test {
+  protected:
+    fs::path entryPath() const { return root_.path() / "config/autostart/plovik.desktop"; }
+
+    testing::TemporaryDirectory root_;
+    XdgDirectories::Environment environment_ =
+        environmentOf({{"XDG_CONFIG_HOME", (root_.path() / "config").string()},
+                       {"HOME", (root_.path() / "home").string()}});
+};
+
+TEST_F(AutostartTest, TheEntryStartsTheProgramAndIsRemovedAgain) {
+    // Characters an Exec line must quote or escape.
+    const fs::path program = root_.path() / "odd dir/$HOME \"q\" `x` \\ plovik";
+    writeFile(program, "#!/bin/sh\n");
+    // The desktop ignores an entry whose program is not there to run.
+    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
+    const AutostartEntry autostart(environment_, program);
+    EXPECT_EQ(autostart.path(), entryPath());
+
+    ASSERT_EQ(autostart.install(), std::nullopt);
+    struct stat status {};
+    ASSERT_EQ(::stat(entryPath().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+    // The desktop reads it back as starting exactly that file.
+    glib::Object<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(entryPath().c_str()));
+    ASSERT_TRUE(info);
+    EXPECT_STREQ(g_app_info_get_name(G_APP_INFO(info.get())), "Plovik");
+    gint argc = 0;
+    gchar** argv = nullptr;
+    ASSERT_TRUE(g_shell_parse_argv(g_app_info_get_commandline(G_APP_INFO(info.get())), &argc, &argv,
+                                   nullptr));
+    glib::StringList arguments(argv);
+    ASSERT_EQ(argc, 1);
+    EXPECT_STREQ(arguments.get()[0], program.c_str());
+    // A percent sign would start a field code.
+    EXPECT_EQ(AutostartEntry::execValue("/opt/100%/plovik"), "\"/opt/100%%/plovik\"");
+
+    // Installing again replaces the entry; removing twice is no error.
+    EXPECT_EQ(autostart.install(), std::nullopt);
+    EXPECT_EQ(autostart.remove(), std::nullopt);
+    EXPECT_FALSE(fs::exists(entryPath()));
+    EXPECT_EQ(autostart.remove(), std::nullopt);
+}
+
+TEST_F(AutostartTest, FailuresAreDescribedAndLeaveNothingBehind) {
+    EXPECT_EQ(AutostartEntry::execValue("relative/plovik"), std::nullopt);
+    EXPECT_EQ(AutostartEntry::execValue("/a\nb"), std::nullopt);
+    EXPECT_NE(AutostartEntry(environment_, "/a\nb").install(), std::nullopt);
+
+    // The configuration folder is a file, so nothing can be written below it.
+    writeFile(root_.path() / "config", "");
+    const auto error = AutostartEntry(environment_, "/usr/bin/plovik").install();
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(entryPath().string()), std::string::npos) << *error;
+}
+
+TEST_F(AutostartTest, TheServicesPointTheEntryAtTheRunningProgram) {
+    XdgApplicationCatalog catalog(environment_);
+    DesktopSystemServices services(catalog, {environment_, std::nullopt, std::nullopt});
+    ASSERT_EQ(services.registerLoginItem(), std::nullopt);
+    const auto running = AutostartEntry::runningProgram();
+    ASSERT_TRUE(running);
+    EXPECT_NE(readFile(entryPath()).find("Exec=\"" + running->string() + "\"\n"),
+              std::string::npos);
+    EXPECT_EQ(services.unregisterLoginItem(), std::nullopt);
+    EXPECT_FALSE(fs::exists(entryPath()));
+}
+
+// --- Notifications
+
+// A private session bus that starts no services by itself, so a notification server is
+// there only when the test starts one.
+class PrivateBus {
+  public:
+    explicit PrivateBus(const fs::path& folder) {
+        writeFile(folder / "bus.conf",
+                  "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                  "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                  "<busconfig><type>session</type><listen>unix:dir=" +
+                      folder.string() +
+                      "</listen><policy context=\"default\"><allow send_destination=\"*\" "
+                      "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
+                      "</policy></busconfig>\n");
+        daemon_ = std::make_unique<testing::ChildProcess>(
+            std::vector<std::string>{"dbus-daemon",
+                                     "--config-file=" + (folder / "bus.conf").string(), "--nofork",
+                                     "--print-address=1"},
+            std::vector<std::string>{}, true);
+        address_ = daemon_->readLine(5s).value_or("");
+    }
+
+    const std::string& address() const { return address_; }
+
+    // True once some client owns the name.
+    bool hasOwner(const std::string& name) const {
+        glib::Object<GDBusConnection> connection(g_dbus_connection_new_for_address_sync(
+            address_.c_str(),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr));
+        if (!connection) {
+            return false;
+        }
+        glib::Variant reply(g_dbus_connection_call_sync(
+            connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+            "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", name.c_str()),
+            G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr));
+        gboolean owned = FALSE;
+        if (reply) {
+            g_variant_get(reply.get(), "(b)", &owned);
+        }
+        return owned;
+    }
+
+  private:
+    std::unique_ptr<testing::ChildProcess> daemon_;
+    std::string address_;
+};
+
+class NotificationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* tool : {"dbus-daemon", "dbus-monitor", "dunst"}) {
+            if (!testing::hasProgram(tool)) {
+                testing::skipBecause(std::string(tool) + " is not installed");
+            }
+        }
+        // The notification server draws its bubbles on an X display.
+        display_ = testing::VirtualDisplay::start();
+        if (!display_) {
+            testing::skipBecause("Xvfb is not installed or does not start");
+        }
+        bus_ = std::make_unique<PrivateBus>(root_.path());
+        ASSERT_FALSE(bus_->address().empty());
+    }
+
+    void startNotificationServer(const std::string& configuration) {
+        writeFile(root_.path() / "dunstrc", configuration);
+        server_ = std::make_unique<testing::ChildProcess>(
+            std::vector<std::string>{"dunst", "-config", (root_.path() / "dunstrc").string()},
+            std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=" + bus_->address(),
+                                     "DISPLAY=" + display_->name()});
+        ASSERT_TRUE(testing::waitUntil(
+            [&] { return bus_->hasOwner("org.freedesktop.Notifications"); }, 5s));
+    }
+
+    // Answer of one authorization request, waiting for it on the main context.
+    std::optional<std::pair<bool, std::optional<std::string>>> authorize(
+        NotificationClient& client) {
+        std::optional<std::pair<bool, std::optional<std::string>>> answer;
+        client.requestAuthorization([&](bool granted, const std::optional<std::string>& error) {
+            answer.emplace(granted, error);
+        });
+        iterateUntil([&] { return answer.has_value(); }, 5s);
+        return answer;
+    }
+
+    // Posts once the server has answered, and returns which of the expected texts the
+    // bus carried to it.
+    std::set<std::string> postAndObserve(const std::vector<UserNotification>& notifications,
+                                         const std::set<std::string>& expected) {
+        testing::ChildProcess monitor(
+            {"dbus-monitor", "--address", bus_->address(),
+             "type='method_call',interface='org.freedesktop.Notifications',member='Notify'"},
+            {}, true);
+        // The monitor reports its own arrival on the bus before anything else.
+        EXPECT_TRUE(monitor.readLine(5s));
+        NotificationClient client(bus_->address());
+        const auto answer = authorize(client);
+        EXPECT_TRUE(answer && answer->first && !answer->second);
+        for (const auto& notification : notifications) {
+            client.post(notification);
+        }
+        std::set<std::string> seen;
+        while (seen.size() < expected.size()) {
+            const auto line = monitor.readLine(5s);
+            if (!line) {
+                break;
+            }
+            for (const auto& text : expected) {
+                if (line->find(text) != std::string::npos) {
+                    seen.insert(text);
+                }
+            }
+        }
+        return seen;
+    }
+
+    testing::TemporaryDirectory root_;
+    std::unique_ptr<testing::VirtualDisplay> display_;
+    std::unique_ptr<PrivateBus> bus_;
+    std::unique_ptr<testing::ChildProcess> server_;
+};
+
+TEST_F(NotificationTest, ANotificationReachesTheServer) {
+    startNotificationServer("");
+    const auto seen = postAndObserve(
+        {{"id-1", "Plovik corrected a word", "ghbdtn → привет"}, {"id-2", "Title", "a<b & c"}},
+        {"string \"Plovik\"", "string \"Plovik corrected a word\"", "string \"ghbdtn → привет\"",
+         "string \"a<b & c\""});
+    EXPECT_EQ(seen.size(), 4u);
+}
+
+TEST_F(NotificationTest, AServerThatReadsMarkupGetsTheTextEscaped) {
+    startNotificationServer("[global]\n    markup = full\n");
+    const auto seen = postAndObserve({{"id", "Plovik corrected a word", "a<b & c"}},
+                                     {"string \"a&lt;b &amp; c\""});
+    EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST_F(NotificationTest, WithoutANotificationServerAuthorizationIsRefused) {
+    NotificationClient client(bus_->address());
+    const auto answer = authorize(client);
+    ASSERT_TRUE(answer);
+    EXPECT_FALSE(answer->first);
+    ASSERT_TRUE(answer->second);
+    EXPECT_EQ(answer->second->rfind(NotificationClient::kNoServerMessage, 0), 0u)
+        << *answer->second;
+    // Posting without a server is silently dropped.
+    client.post({"id", "Plovik corrected a word", "body"});
+
+    NotificationClient unreachable(std::string("unix:path=/nonexistent/bus"));
+    const auto refused = authorize(unreachable);
+    ASSERT_TRUE(refused);
+    EXPECT_FALSE(refused->first);
+    EXPECT_TRUE(refused->second);
+}
+
+// --- Sounds
+
+TEST(ThemeSounds, EveryCorrectionSoundHasItsOwnThemeSound) {
+    std::set<std::string> themeSounds;
+    for (const char* name : {"Pop", "Glass", "Submarine", "Tink", "Bottle", "Morse"}) {
+        const auto sound = ThemeSoundPlayer::themeSoundFor(name);
+        ASSERT_TRUE(sound) << name;
+        themeSounds.insert(*sound);
+        EXPECT_TRUE(fs::exists("/usr/share/sounds/freedesktop/stereo/" + *sound + ".oga"))
+            << *sound;
+    }
+    EXPECT_EQ(themeSounds.size(), 6u);
+    EXPECT_EQ(ThemeSoundPlayer::themeSoundFor("pop"), std::nullopt);
+    EXPECT_EQ(ThemeSoundPlayer::themeSoundFor(""), std::nullopt);
+}
+
+TEST(ThemeSounds, PlaysThroughTheSoundSystem) {
+    // ALSA's default device writes to a file, as a sound card would play.
+    const testing::TemporaryDirectory home;
+    const auto output = home.path() / "played.raw";
+    writeFile(home.path() / ".asoundrc", "pcm.!default { type file slave.pcm \"null\" file \"" +
+                                             output.string() + "\" format \"raw\" }\n");
+    const testing::ScopedVariable homeVariable("HOME", home.path().string());
+    const testing::ScopedVariable driver("CANBERRA_DRIVER", "alsa");
+
+    ThemeSoundPlayer player;
+    EXPECT_FALSE(player.play("Unknown"));
+    ASSERT_TRUE(player.play("Glass"));
+    EXPECT_TRUE(testing::waitUntil(
+        [&] {
+            std::error_code error;
+            return fs::file_size(output, error) > 1000 && !error;
+        },
+        5s));
+}
+
+// --- The updater
+
+class UpdaterTest : public ::testing::Test {
+  protected:
+    testing::TemporaryDirectory root_;
+    XdgDirectories::Environment environment_ =
+        environmentOf({{"XDG_DATA_HOME", (root_.path() / "home").string()},
+                       {"XDG_DATA_DIRS", (root_.path() / "system").string()},
+                       {"HOME", (root_.path() / "user").string()}});
+    XdgApplicationCatalog catalog_{environment_};
+};
+
+TEST_F(UpdaterTest, WithoutAnUpdateApplicationChecksAreUnavailable) {
+    writeFile(root_.path() / "system/applications/org.gnome.TextEditor.desktop",
+              "[Desktop Entry]\nType=Application\nName=Text Editor\nExec=true\n");
+    DesktopUpdaterController updater(catalog_);
+    EXPECT_FALSE(updater.canCheckForUpdates().get());
+    EXPECT_EQ(updater.unavailableReason(), DesktopUpdaterController::kNoUpdaterMessage);
+    // Nothing updates by itself, whatever is asked.
+    updater.setAutomaticallyChecksForUpdates(true);
+    updater.setAutomaticallyDownloadsUpdates(true);
+    EXPECT_FALSE(updater.automaticallyChecksForUpdates().get());
+    EXPECT_FALSE(updater.automaticallyDownloadsUpdates().get());
+    EXPECT_FALSE(updater.allowsAutomaticUpdates().get());
+    updater.checkForUpdates();
+    EXPECT_FALSE(updater.canCheckForUpdates().get());
+}
+
+TEST_F(UpdaterTest, TheDesktopsUpdateApplicationIsOpened) {
+    const auto marker = root_.path() / "opened";
+    writeFile(
+        root_.path() / "system/applications/org.kde.discover.desktop",
+        "[Desktop Entry]\nType=Application\nName=Discover\nExec=touch " + marker.string() + "\n");
+    DesktopUpdaterController updater(catalog_);
+    EXPECT_TRUE(updater.canCheckForUpdates().get());
+    EXPECT_EQ(updater.unavailableReason(), std::nullopt);
+    updater.checkForUpdates();
+    EXPECT_TRUE(testing::waitUntil([&] { return fs::exists(marker); }, 5s));
+
+    // Removed meanwhile: the next check finds nothing and says so.
+    fs::remove(root_.path() / "system/applications/org.kde.discover.desktop");
+    updater.checkForUpdates();
+    EXPECT_FALSE(updater.canCheckForUpdates().get());
+    EXPECT_EQ(updater.unavailableReason(), DesktopUpdaterController::kNoUpdaterMessage);
+}
+
+}  // namespace
+}  // namespace plovik
