@@ -34,6 +34,10 @@ struct Desktop {
         if (!lines.waitFor("ready", 15s) || !rehearsal.startPlovik()) {
             throw std::runtime_error("the desktop did not come up: " + rehearsal.log());
         }
+        // AT-SPI reports focus changes: the focus moves once after Plovik starts.
+        lines.send("focus multi");
+        lines.send("focus single");
+        lines.waitFor("focused single", 5s);
         std::this_thread::sleep_for(300ms);
     }
     static plovik::DesktopRehearsal::Options options() {

@@ -15,11 +15,14 @@
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/FileDefaultsDatabase.h"
 #include "platform/linux/GLibMainQueue.h"
+#include "platform/linux/XdgApplicationCatalog.h"
 #include "platform/linux/XdgApplicationSupportDirectory.h"
 #include "platform/linux/XdgDirectories.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedSystemServices.h"
 #include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11ModifierFlags.h"
+#include "platform/x11/XcbShortcutProbe.h"
 
 namespace plovik {
 
@@ -68,12 +71,18 @@ class HeadlessRun {
             desktop_->tapFactory().setShortcuts(
                 {settings.manualShortcut, settings.undoShortcut, settings.pauseShortcut});
         }));
+        shortcutProbe_ =
+            std::make_unique<XcbShortcutProbe>(std::nullopt, [this](Key key, Modifiers modifiers) {
+                return desktop_->tapFactory().holds(static_cast<std::uint32_t>(key) + 8,
+                                                    X11ModifierFlags::modifiers(modifiers));
+            });
         coordinator_ = AppCoordinator::create(
             *settings_,
             CoordinatorEnvironment{desktop_->tapFactory(), queue_, clock_, *access_.accessibility,
                                    desktop_->eventPoster(), *access_.workspace,
                                    desktop_->inputMonitoring(), desktop_->inputSources(),
-                                   spellChecker_, applicationSupport_, systemServices_});
+                                   spellChecker_, applicationSupport_, systemServices_,
+                                   applicationCatalog_, *shortcutProbe_});
         warmUpSpellChecking();
         report();
         return std::nullopt;
@@ -140,6 +149,8 @@ class HeadlessRun {
     EnchantSpellChecker spellChecker_;
     XdgApplicationSupportDirectory applicationSupport_;
     SimulatedSystemServices systemServices_;
+    XdgApplicationCatalog applicationCatalog_;
+    std::unique_ptr<XcbShortcutProbe> shortcutProbe_;
     std::unique_ptr<FileDefaultsDatabase> defaults_;
     std::unique_ptr<SettingsStore> settings_;
     std::vector<Subscription> subscriptions_;

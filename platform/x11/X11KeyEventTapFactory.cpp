@@ -1,5 +1,6 @@
 #include "platform/x11/X11KeyEventTapFactory.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 
@@ -89,6 +90,16 @@ void X11KeyEventTapFactory::setShortcuts(const std::vector<ShortcutDefinition>& 
             state->capture->setGrabs(grabbedKeys());
         }
     }
+}
+
+bool X11KeyEventTapFactory::holds(std::uint32_t keycode, std::uint32_t modifiers) const {
+    const bool installed = std::any_of(taps_.begin(), taps_.end(), [](const auto& weak) {
+        const auto state = weak.lock();
+        return state && state->alive;
+    });
+    const auto keys = grabbedKeys();
+    return installed && std::find(keys.begin(), keys.end(),
+                                  X11KeyCapture::GrabbedKey{keycode, modifiers}) != keys.end();
 }
 
 std::size_t X11KeyEventTapFactory::lateAnswerCount() const {

@@ -38,6 +38,8 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     // The shortcuts the taps may swallow; applies to installed taps at once.
     void setShortcuts(const std::vector<ShortcutDefinition>& shortcuts);
     const std::optional<std::string>& lastError() const { return lastError_; }
+    // Whether an installed tap holds the key (X key code) with exactly these modifiers.
+    bool holds(std::uint32_t keycode, std::uint32_t modifiers) const;
     // Presses whose answer came too late and went on unchanged.
     std::size_t lateAnswerCount() const;
 

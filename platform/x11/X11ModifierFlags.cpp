@@ -1,5 +1,7 @@
 #include "platform/x11/X11ModifierFlags.h"
 
+#include <utility>
+
 #include "platform/x11/X11KeyboardState.h"
 
 namespace plovik {
@@ -39,6 +41,26 @@ std::uint32_t X11ModifierFlags::modifiers(std::uint64_t flags) {
         modifiers |= X11KeyboardState::kSuperMask;
     }
     return modifiers;
+}
+
+}  // namespace plovik
+
+namespace plovik {
+
+std::uint32_t X11ModifierFlags::modifiers(Modifiers modifiers) {
+    std::uint32_t mask = 0;
+    const std::pair<Modifier, std::uint32_t> bits[] = {
+        {Modifier::shift, X11KeyboardState::kShiftMask},
+        {Modifier::control, X11KeyboardState::kControlMask},
+        {Modifier::alt, X11KeyboardState::kAltMask},
+        {Modifier::super, X11KeyboardState::kSuperMask},
+        {Modifier::levelThree, X11KeyboardState::kLevelThreeMask}};
+    for (const auto& [modifier, bit] : bits) {
+        if (modifiers.has(modifier)) {
+            mask |= bit;
+        }
+    }
+    return mask;
 }
 
 }  // namespace plovik

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/platform/Modifiers.h"
+
 namespace plovik {
 
 // Between X's real modifier bits and the key-event flags of the platform boundary
@@ -17,6 +19,8 @@ class X11ModifierFlags {
     static std::uint64_t flags(std::uint32_t modifiers);
     // Caps Lock is a lock, not something a key press holds: it is left out.
     static std::uint32_t modifiers(std::uint64_t flags);
+    // The real modifier bits of the shared modifier set; the locks are left out.
+    static std::uint32_t modifiers(Modifiers modifiers);
 };
 
 }  // namespace plovik
