@@ -78,8 +78,9 @@ void BM_DelimiterToCorrectedGtkText(benchmark::State& state) {
         d.rehearsal.pressKey(kSpaceKey);
         while (d.lines.text("single") != "привет " && Clock::now() - pressed < 5s) {
         }
-        const auto elapsed = std::chrono::duration<double>(Clock::now() - pressed) -
-                             plovik::AppCoordinator::kAutomaticCorrectionDelay;
+        const std::chrono::duration<double> elapsed =
+            std::chrono::duration<double>(Clock::now() - pressed) -
+            std::chrono::duration<double>(plovik::AppCoordinator::kAutomaticCorrectionDelay);
         beyondDelay.push_back(elapsed.count() * 1000.0);
         state.SetIterationTime(std::max(elapsed.count(), 0.0));
     }

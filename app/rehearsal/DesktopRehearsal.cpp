@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -83,13 +84,20 @@ DesktopRehearsal::~DesktopRehearsal() {
 
 bool DesktopRehearsal::startPlovik(std::chrono::milliseconds timeout) {
     ChildProcessOptions options;
-    options.environment = session_.environment();
-    options.environment.push_back("XDG_CONFIG_HOME=" + (home_ / "config").string());
-    options.environment.push_back("XDG_DATA_HOME=" + (home_ / "data").string());
-    options.environment.push_back("HOME=" + home_.string());
+    std::vector<std::string> own{"XDG_CONFIG_HOME=" + (home_ / "config").string(),
+                                 "XDG_DATA_HOME=" + (home_ / "data").string(),
+                                 "HOME=" + home_.string()};
+    own.insert(own.end(), options_.environment.begin(), options_.environment.end());
+    // Ours replace what the session passed on: the first of a name is the one read.
+    for (const auto& entry : session_.environment()) {
+        const auto name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(own.begin(), own.end(),
+                         [&](const std::string& mine) { return mine.starts_with(name); })) {
+            options.environment.push_back(entry);
+        }
+    }
+    options.environment.insert(options.environment.end(), own.begin(), own.end());
     options.logFile = (home_ / "plovik.log").string();
-    options.environment.insert(options.environment.end(), options_.environment.begin(),
-                               options_.environment.end());
     plovik_.emplace(options_.plovik.string(), std::vector<std::string>{"--headless"}, options);
     return waitForLog("plovik: correcting on", timeout) &&
            waitForLog("input monitoring granted", timeout);
