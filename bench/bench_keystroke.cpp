@@ -17,15 +17,17 @@ using namespace plovik;
 
 // "ghbdtn vbh, rfr ltkf? " as US key presses: words, spaces and punctuation.
 std::vector<KeyEvent> sentence() {
-    const std::vector<std::pair<std::uint16_t, std::string>> keys{
-        {5, "g"},  {4, "h"},  {11, "b"}, {2, "d"},  {17, "t"}, {45, "n"}, {49, " "}, {9, "v"},
-        {11, "b"}, {4, "h"},  {43, ","}, {49, " "}, {15, "r"}, {3, "f"},  {15, "r"}, {49, " "},
-        {37, "l"}, {17, "t"}, {40, "k"}, {3, "f"},  {44, "?"}, {49, " "}};
+    const std::vector<std::pair<Key, std::string>> keys{
+        {Key::g, "g"},     {Key::h, "h"},     {Key::b, "b"}, {Key::d, "d"}, {Key::t, "t"},
+        {Key::n, "n"},     {Key::space, " "}, {Key::v, "v"}, {Key::b, "b"}, {Key::h, "h"},
+        {Key::comma, ","}, {Key::space, " "}, {Key::r, "r"}, {Key::f, "f"}, {Key::r, "r"},
+        {Key::space, " "}, {Key::l, "l"},     {Key::t, "t"}, {Key::k, "k"}, {Key::f, "f"},
+        {Key::slash, "?"}, {Key::space, " "}};
     std::vector<KeyEvent> events;
-    for (const auto& [keyCode, characters] : keys) {
+    for (const auto& [key, text] : keys) {
         KeyEvent event;
-        event.keyCode = keyCode;
-        event.characters = characters;
+        event.key = key;
+        event.text = text;
         events.push_back(event);
     }
     return events;
@@ -41,9 +43,9 @@ struct Pipeline {
 
     explicit Pipeline(bool feedBuffer) {
         monitor = KeyboardEventMonitor::create(taps, queue, [] {
-            return KeyboardEventMonitor::Shortcuts{ShortcutDefinition::optionSpace(),
-                                                   ShortcutDefinition::optionShiftSpace(),
-                                                   ShortcutDefinition::optionCommandP()};
+            return KeyboardEventMonitor::Shortcuts{ShortcutDefinition::altSpace(),
+                                                   ShortcutDefinition::altShiftSpace(),
+                                                   ShortcutDefinition::altSuperP()};
         });
         if (feedBuffer) {
             monitor->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke) {

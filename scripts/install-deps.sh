@@ -15,7 +15,7 @@ libgtest-dev libgmock-dev libbenchmark-dev
 # accessibility buses, tray host, notifications) and the GTK 3 / Qt 6 fixture windows.
 PACKAGES="$PACKAGES
 xvfb xauth openbox dbus x11-utils x11-xkb-utils at-spi2-core trayer dunst
-libglib2.0-dev libxcb1-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
+libglib2.0-dev libxcb1-dev libxcb-xtest0-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
 "
 
 # The X11 keyboard backends (capture, injection, layouts, main loop) and the virtual X

@@ -328,7 +328,7 @@ void AppCoordinator::finishAutomaticCorrection() {
 }
 
 void AppCoordinator::postReturn(const DeferredReturn& press) {
-    syntheticKeyboard_->postKeyStroke(press.virtualKey, press.flags);
+    syntheticKeyboard_->postKeyStroke(press.key, press.modifiers);
 }
 
 bool AppCoordinator::canDeferReturn() {
@@ -337,9 +337,9 @@ bool AppCoordinator::canDeferReturn() {
     return hasWork && acceptsAutomaticCorrection(frontmostApplication());
 }
 
-void AppCoordinator::handleDeferredReturn(std::uint16_t virtualKey, std::uint64_t flags) {
+void AppCoordinator::handleDeferredReturn(Key key, Modifiers modifiers) {
     inputSourceService_->synchronizeCurrentSource();
-    const DeferredReturn press{virtualKey, flags};
+    const DeferredReturn press{key, modifiers};
     const auto application = frontmostApplication();
     if (!acceptsAutomaticCorrection(application)) {
         tokenBuffer_.reset();

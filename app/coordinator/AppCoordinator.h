@@ -60,8 +60,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     // A Return press held back until the corrections before it are done.
     struct DeferredReturn {
-        std::uint16_t virtualKey = 0;
-        std::uint64_t flags = 0;
+        Key key = Key::enter;
+        Modifiers modifiers;
 
         bool operator==(const DeferredReturn&) const = default;
     };
@@ -134,7 +134,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     void handleDeleteBackward();
     void performManualCorrection();
     bool canPerformManualCorrection();
-    void handleDeferredReturn(std::uint16_t virtualKey, std::uint64_t flags);
+    void handleDeferredReturn(Key key, Modifiers modifiers);
     bool canDeferReturn();
 
     // "original → corrected (87%)": the percentage is truncated toward zero.

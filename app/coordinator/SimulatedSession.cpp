@@ -52,8 +52,7 @@ std::optional<std::string> SimulatedSession::prepare() {
         return "the typed-in layout " + configuration_.typedInId + " is not enabled";
     }
     inputSources.setCurrentSourceId(configuration_.typedInId);
-    typist_ = std::make_unique<TypingSimulator>(*keymaps_->keyLayoutData(configuration_.typedInId),
-                                                inputSources.keyboardType());
+    typist_ = std::make_unique<TypingSimulator>(*keymaps_->keyLayoutData(configuration_.typedInId));
     application_ = desktop_.launch(configuration_.applicationBundleIdentifier,
                                    configuration_.applicationName, kApplicationProcessIdentifier);
     field_ = desktop_.addFocusedTextField(*application_, "", configuration_.fieldRole);
@@ -124,16 +123,15 @@ std::optional<std::string> SimulatedSession::charactersOf(const PhysicalKeyStrok
     if (!keyMap) {
         return std::nullopt;
     }
-    std::uint32_t noDeadKey = 0;
-    return SystemKeyboardLayoutTranslator::translateStrokes(*keyMap, {stroke},
-                                                            inputSources.keyboardType(), noDeadKey);
+    ComposeState noSequence;
+    return SystemKeyboardLayoutTranslator::translateStrokes(*keyMap, {stroke}, noSequence);
 }
 
 KeyEvent SimulatedSession::keyEventFor(const PhysicalKeyStroke& stroke) {
     KeyEvent event;
-    event.keyCode = stroke.keyCode;
-    event.flags = stroke.modifiers;
-    event.characters = charactersOf(stroke);
+    event.key = stroke.key;
+    event.modifiers = stroke.modifiers;
+    event.text = charactersOf(stroke);
     return event;
 }
 
@@ -142,42 +140,43 @@ std::vector<PhysicalKeyStroke> SimulatedSession::strokesOf(std::string_view text
 }
 
 TapDisposition SimulatedSession::pressStroke(const PhysicalKeyStroke& stroke) {
-    return afterKey(stroke.keyCode, stroke.modifiers, desktop_.pressStroke(stroke));
+    return afterKey(stroke.key, stroke.modifiers, desktop_.pressStroke(stroke));
 }
 
-TapDisposition SimulatedSession::pressReturn(std::uint64_t flags) {
+TapDisposition SimulatedSession::pressReturn(Modifiers modifiers) {
     KeyEvent event;
-    event.keyCode = SimulatedDesktop::kReturnKeyCode;
-    event.flags = flags;
-    event.characters = "\r";
+    event.key = Key::enter;
+    event.modifiers = modifiers;
+    event.text = "\r";
     return press(event);
 }
 
 TapDisposition SimulatedSession::pressDelete() {
     KeyEvent event;
-    event.keyCode = SimulatedDesktop::kDeleteKeyCode;
-    event.characters = "\x7f";
+    event.key = Key::backspace;
+    event.text = "\x7f";
     return press(event);
 }
 
 TapDisposition SimulatedSession::pressShortcut(const ShortcutDefinition& shortcut) {
     KeyEvent event;
-    event.keyCode = shortcut.keyCode;
-    event.flags = shortcut.modifiers;
-    event.characters = charactersOf({shortcut.keyCode, shortcut.modifiers});
+    // A stored shortcut this system cannot express is pressed as Space.
+    event.key = shortcut.key().value_or(Key::space);
+    event.modifiers = shortcut.modifiers().value_or(Modifiers());
+    event.text = charactersOf({event.key, event.modifiers});
     return press(event);
 }
 
 TapDisposition SimulatedSession::press(KeyEvent event) {
-    return afterKey(event.keyCode, event.flags, desktop_.pressKey(event));
+    return afterKey(event.key, event.modifiers, desktop_.pressKey(event));
 }
 
-TapDisposition SimulatedSession::afterKey(std::uint16_t keyCode, std::uint64_t flags,
+TapDisposition SimulatedSession::afterKey(Key key, Modifiers modifiers,
                                           TapDisposition disposition) {
     // The desktop's toolkit takes Tab as a command; a text area takes it as text.
-    if (disposition == TapDisposition::pass && keyCode == kTabKeyCode &&
-        (flags & SimulatedDesktop::kCommandFlagsMask) == 0 && field_->roleName() == "AXTextArea" &&
-        desktop_.focusedElement() == field_) {
+    if (disposition == TapDisposition::pass && key == Key::tab &&
+        !modifiers.hasAny(SimulatedDesktop::kCommandModifiers) &&
+        field_->roleName() == "AXTextArea" && desktop_.focusedElement() == field_) {
         field_->insertText("\t");
     }
     mainQueue_.advance(kKeyInterval);

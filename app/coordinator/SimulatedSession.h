@@ -57,7 +57,6 @@ class SimulatedSession {
 
     static constexpr std::chrono::milliseconds kKeyInterval{35};
     static constexpr std::int32_t kApplicationProcessIdentifier = 4242;
-    static constexpr std::uint16_t kTabKeyCode = 48;
 
     // A readable message when a layout is unknown or the typed-in one is not enabled.
     static std::variant<std::unique_ptr<SimulatedSession>, std::string> create(
@@ -96,7 +95,7 @@ class SimulatedSession {
     void type(std::string_view text);
     // One key press with the characters the current layout gives it.
     TapDisposition pressStroke(const PhysicalKeyStroke& stroke);
-    TapDisposition pressReturn(std::uint64_t flags = 0);
+    TapDisposition pressReturn(Modifiers modifiers = {});
     TapDisposition pressDelete();
     TapDisposition pressShortcut(const ShortcutDefinition& shortcut);
     // Lets virtual time pass so that every pending correction and replay is done.
@@ -117,7 +116,7 @@ class SimulatedSession {
     void addApplicationToSettings();
     TapDisposition press(KeyEvent event);
     // Lets the key interval pass after a key press.
-    TapDisposition afterKey(std::uint16_t keyCode, std::uint64_t flags, TapDisposition disposition);
+    TapDisposition afterKey(Key key, Modifiers modifiers, TapDisposition disposition);
 
     const Configuration configuration_;
     std::unique_ptr<TemporaryFolder> temporaryFolder_;

@@ -3,14 +3,23 @@
 #include <stdexcept>
 #include <utility>
 
-#include "core/capture/SyntheticEventMarker.h"
+#include "core/capture/TypingBlock.h"
 
 namespace plovik {
 
 namespace {
 
-bool matches(const ShortcutDefinition& shortcut, std::uint16_t keyCode, std::uint64_t modifiers) {
-    return keyCode == shortcut.keyCode && modifiers == shortcut.modifiers;
+// The typing block (letters, digits, punctuation, Space and the ISO key): keys that may
+// start a composition and type nothing yet.
+bool isTypingBlockKey(Key key) {
+    switch (key) {
+        case Key::enter:
+        case Key::tab:
+        case Key::backspace:
+            return false;
+        default:
+            return TypingBlock::contains(key);
+    }
 }
 
 bool asks(const std::function<bool()>& predicate) {
@@ -79,47 +88,46 @@ void KeyboardEventMonitor::stop() {
 }
 
 TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
-    if (event.type >= KeyEvent::kTapDisabledByTimeout) {
+    if (event.kind == KeyEventKind::tapDisabled) {
         // The system turns a slow or interrupted tap off; turning it back on is all we need.
         if (tap_) {
             tap_->setEnabled(true);
         }
         return TapDisposition::pass;
     }
-    if (event.userData == kSyntheticEventMarker) {
+    if (event.isOwnEvent) {
         return TapDisposition::pass;
     }
-    if (handleShortcut(event.keyCode, event.flags)) {
+    if (handleShortcut(event.key, event.modifiers)) {
         return TapDisposition::swallow;
     }
-    if ((event.flags & kCommandModifierMask) != 0) {
+    if (event.modifiers.hasAny(kCommandModifiers)) {
         return TapDisposition::pass;
     }
-    if ((event.keyCode == kReturnKeyCode || event.keyCode == kKeypadEnterKeyCode) &&
-        asks(shouldDeferReturn)) {
-        schedule(&KeyboardEventMonitor::onDeferredReturn, event.keyCode,
-                 event.flags & kDeferredReturnFlagMask);
+    if ((event.key == Key::enter || event.key == Key::keypadEnter) && asks(shouldDeferReturn)) {
+        schedule(&KeyboardEventMonitor::onDeferredReturn, event.key,
+                 event.modifiers & kDeferredReturnModifiers);
         return TapDisposition::swallow;
     }
-    if (event.keyCode == kDeleteKeyCode) {
+    if (event.key == Key::backspace) {
         schedule(&KeyboardEventMonitor::onDeleteBackward);
         return TapDisposition::pass;
     }
     return handleOrdinaryKey(event);
 }
 
-bool KeyboardEventMonitor::handleShortcut(std::uint16_t keyCode, std::uint64_t flags) {
+bool KeyboardEventMonitor::handleShortcut(Key key, Modifiers pressed) {
     const Shortcuts shortcuts = shortcutProvider_();
-    const std::uint64_t modifiers = flags & kShortcutModifierMask;
-    if (matches(shortcuts.manual, keyCode, modifiers) && asks(shouldHandleManualCorrection)) {
+    const Modifiers modifiers = pressed & ShortcutDefinition::kComparedModifiers;
+    if (shortcuts.manual.matches(key, modifiers) && asks(shouldHandleManualCorrection)) {
         schedule(&KeyboardEventMonitor::onManualCorrection);
         return true;
     }
-    if (matches(shortcuts.undo, keyCode, modifiers) && asks(shouldHandleUndo)) {
+    if (shortcuts.undo.matches(key, modifiers) && asks(shouldHandleUndo)) {
         schedule(&KeyboardEventMonitor::onUndo);
         return true;
     }
-    if (matches(shortcuts.pause, keyCode, modifiers)) {
+    if (shortcuts.pause.matches(key, modifiers)) {
         schedule(&KeyboardEventMonitor::onPauseToggle);
         return true;
     }
@@ -127,14 +135,13 @@ bool KeyboardEventMonitor::handleShortcut(std::uint16_t keyCode, std::uint64_t f
 }
 
 TapDisposition KeyboardEventMonitor::handleOrdinaryKey(const KeyEvent& event) {
-    std::string characters = event.characters.value_or(std::string());
+    std::string characters = event.text.value_or(std::string());
     // Keys of the typing block may start a composition and type nothing yet; other
     // silent keys (navigation, function keys, Tab, Return) are not text at all.
-    if (characters.empty() && (event.keyCode > kGraveKeyCode || event.keyCode == kReturnKeyCode ||
-                               event.keyCode == kTabKeyCode)) {
+    if (characters.empty() && !isTypingBlockKey(event.key)) {
         return TapDisposition::pass;
     }
-    const PhysicalKeyStroke stroke(event.keyCode, event.flags & PhysicalKeyStroke::kModifierMask);
+    const PhysicalKeyStroke stroke(event.key, event.modifiers & PhysicalKeyStroke::kModifierMask);
     mainQueue_.post([weak = weak_from_this(), characters = std::move(characters), stroke] {
         const auto self = weak.lock();
         if (!self) {

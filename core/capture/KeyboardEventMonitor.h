@@ -45,17 +45,10 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
         Case case_;
     };
 
-    // Shift, Control, Option, Command: compared with a shortcut's modifiers.
-    static constexpr std::uint64_t kShortcutModifierMask = 0x1E0000;
-    // Control or Command: such presses are never text.
-    static constexpr std::uint64_t kCommandModifierMask = 0x140000;
-    // Shift, numeric pad, function key: what a replayed Return needs.
-    static constexpr std::uint64_t kDeferredReturnFlagMask = 0xA20000;
-    static constexpr std::uint16_t kReturnKeyCode = 36;
-    static constexpr std::uint16_t kTabKeyCode = 48;
-    static constexpr std::uint16_t kGraveKeyCode = 50;
-    static constexpr std::uint16_t kDeleteKeyCode = 51;
-    static constexpr std::uint16_t kKeypadEnterKeyCode = 76;
+    // Control or Super: such presses are never text.
+    static constexpr Modifiers kCommandModifiers = Modifier::control | Modifier::super;
+    // What a replayed Return needs.
+    static constexpr Modifiers kDeferredReturnModifiers = Modifier::shift;
 
     // The provider is asked once per key, so changed shortcuts apply from the next
     // press on. Throws std::invalid_argument when it is empty.
@@ -79,7 +72,7 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     std::function<void()> onManualCorrection;
     std::function<void()> onUndo;
     std::function<void()> onPauseToggle;
-    std::function<void(std::uint16_t keyCode, std::uint64_t flags)> onDeferredReturn;
+    std::function<void(Key key, Modifiers modifiers)> onDeferredReturn;
 
     std::function<bool()> shouldHandleManualCorrection;
     std::function<bool()> shouldHandleUndo;
@@ -91,7 +84,7 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
 
     TapDisposition handle(const KeyEvent& event);
     // Swallows the event when it is one of the shortcuts the owner accepts now.
-    bool handleShortcut(std::uint16_t keyCode, std::uint64_t flags);
+    bool handleShortcut(Key key, Modifiers modifiers);
     TapDisposition handleOrdinaryKey(const KeyEvent& event);
 
     // Posts a call of the callback member as it is when the block runs; nothing

@@ -1,24 +1,25 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 
+#include "core/platform/Key.h"
+#include "core/platform/Modifiers.h"
 #include "core/support/HashCombine.h"
 
 namespace plovik {
 
 // One physical key press: where the key is, and the modifiers that change what it types.
 struct PhysicalKeyStroke {
-    // Caps Lock, Shift, Option and the numeric-pad flag.
-    static constexpr std::uint64_t kModifierMask = 0x2B0000;
+    // Shift, Caps Lock and level three choose what a key types.
+    static constexpr Modifiers kModifierMask =
+        Modifier::shift | Modifier::capsLock | Modifiers(Modifier::levelThree);
 
-    std::uint16_t keyCode = 0;
-    std::uint64_t modifiers = 0;
+    Key key = Key::space;
+    Modifiers modifiers;
 
     PhysicalKeyStroke() = default;
-    PhysicalKeyStroke(std::uint16_t keyCode, std::uint64_t modifiers)
-        : keyCode(keyCode), modifiers(modifiers) {}
+    PhysicalKeyStroke(Key key, Modifiers modifiers) : key(key), modifiers(modifiers) {}
 
     bool operator==(const PhysicalKeyStroke&) const = default;
 };
@@ -28,9 +29,8 @@ struct PhysicalKeyStroke {
 template <>
 struct std::hash<plovik::PhysicalKeyStroke> {
     std::size_t operator()(const plovik::PhysicalKeyStroke& stroke) const noexcept {
-        // Combined in field order: key code first, then modifiers.
-        std::size_t seed = std::hash<std::uint16_t>{}(stroke.keyCode);
-        plovik::hashCombine(seed, std::hash<std::uint64_t>{}(stroke.modifiers));
+        std::size_t seed = std::hash<std::uint16_t>{}(plovik::evdevCode(stroke.key));
+        plovik::hashCombine(seed, std::hash<std::uint8_t>{}(stroke.modifiers.bits()));
         return seed;
     }
 };

@@ -1,17 +1,15 @@
 #include "core/capture/ShortcutConflictDetector.h"
 
-#include "core/capture/KeyCombination.h"
-
 namespace plovik {
 
 std::optional<std::string> ShortcutConflictDetector::conflictDescription(
     const ShortcutDefinition& shortcut) const {
-    if (shortcut == ShortcutDefinition::optionSpace()) {
+    if (shortcut == ShortcutDefinition::altSpace()) {
         return kAltSpaceCaveat;
     }
-    const auto combination = KeyCombination::fromShortcut(shortcut);
+    const auto key = shortcut.key();
     // A key the desktop has no name for cannot be held by Plovik either.
-    if (!combination || probe_.isTaken(combination->key, combination->modifiers)) {
+    if (!key || probe_.isTaken(*key, shortcut.comparedModifiers())) {
         return kReservedMessage;
     }
     return std::nullopt;

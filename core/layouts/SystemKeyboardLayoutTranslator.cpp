@@ -2,47 +2,20 @@
 
 #include <string_view>
 
-#include "core/text/Utf16.h"
-
 namespace plovik {
-namespace {
-
-constexpr std::uint64_t kShiftFlag = 0x20000;
-constexpr std::uint64_t kCapsLockFlag = 0x10000;
-constexpr std::uint64_t kOptionFlag = 0x80000;
-
-}  // namespace
-
-std::uint32_t SystemKeyboardLayoutTranslator::modifierState(std::uint64_t flags) {
-    std::uint32_t state = 0;
-    if (flags & kShiftFlag) {
-        state |= KeyLayoutData::kShiftState;
-    }
-    if (flags & kCapsLockFlag) {
-        state |= KeyLayoutData::kCapsLockState;
-    }
-    if (flags & kOptionFlag) {
-        state |= KeyLayoutData::kOptionState;
-    }
-    return state;
-}
 
 std::optional<std::string> SystemKeyboardLayoutTranslator::translateStrokes(
     const KeyLayoutData& keyMap, const std::vector<PhysicalKeyStroke>& strokes,
-    std::uint32_t keyboardType, std::uint32_t& deadKeyState) {
-    std::u16string units;
+    ComposeState& compose) {
+    std::string text;
     for (const auto& stroke : strokes) {
-        KeyTranslationOutput output;
-        const auto status = keyMap.translate(stroke.keyCode, modifierState(stroke.modifiers),
-                                             keyboardType & 0xFF, deadKeyState, output);
-        // A key map that claims more than the buffer holds is not trusted either.
-        if (status != KeyTranslationStatus::success ||
-            output.length > KeyTranslationOutput::kCapacity) {
+        const auto typed = keyMap.translate(stroke.key, stroke.modifiers, compose);
+        if (!typed) {
             return std::nullopt;
         }
-        units.append(output.units.data(), output.length);
+        text += *typed;
     }
-    return text::Utf16::decode(units);
+    return text;
 }
 
 std::optional<SystemKeyboardLayoutTranslator::Translation>
@@ -53,14 +26,12 @@ SystemKeyboardLayoutTranslator::translate(const std::vector<PhysicalKeyStroke>& 
     if (!source || !source->keyLayoutData) {
         return std::nullopt;
     }
-    const std::uint32_t keyboardType = platform_->keyboardType();
-    std::uint32_t deadKeyState = 0;
-    auto token = translateStrokes(*source->keyLayoutData, tokenStrokes, keyboardType, deadKeyState);
+    ComposeState compose;
+    auto token = translateStrokes(*source->keyLayoutData, tokenStrokes, compose);
     if (!token) {
         return std::nullopt;
     }
-    auto delimiter =
-        translateStrokes(*source->keyLayoutData, delimiterStrokes, keyboardType, deadKeyState);
+    auto delimiter = translateStrokes(*source->keyLayoutData, delimiterStrokes, compose);
     if (!delimiter) {
         return std::nullopt;
     }

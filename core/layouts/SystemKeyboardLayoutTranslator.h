@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,13 +34,11 @@ class SystemKeyboardLayoutTranslator {
     // True for an installed plain keyboard layout with a key map.
     bool canTranslate(std::string_view inputSourceId) const;
 
-    // The key-map modifier state of event flags: Shift, Caps Lock and Option count.
-    static std::uint32_t modifierState(std::uint64_t flags);
-    // Translates the strokes in order, continuing `deadKeyState`; absent when a key
-    // cannot be translated.
+    // Translates the strokes in order, continuing `compose`; absent when a key cannot
+    // be translated.
     static std::optional<std::string> translateStrokes(
         const KeyLayoutData& keyMap, const std::vector<PhysicalKeyStroke>& strokes,
-        std::uint32_t keyboardType, std::uint32_t& deadKeyState);
+        ComposeState& compose);
 
   private:
     const InputSourcePlatform* platform_;

@@ -13,7 +13,7 @@
 namespace plovik {
 
 // The physical strokes that type a text under one layout, found by searching the
-// layout's key map: single keys first (fewest modifiers, then lowest key code; the
+// layout's key map: single keys first (fewest modifiers, then the typing block's order; the
 // ISO key only for what no other key types), then a dead key followed by a key for
 // composed characters. Characters the layout cannot type are reported, never guessed.
 class TypingSimulator {
@@ -26,7 +26,7 @@ class TypingSimulator {
         bool operator==(const CharacterStrokes&) const = default;
     };
 
-    explicit TypingSimulator(const KeyLayoutData& keyMap, std::uint32_t keyboardType = 0);
+    explicit TypingSimulator(const KeyLayoutData& keyMap);
 
     // The strokes of a whole text; absent when any character cannot be typed.
     std::optional<std::vector<PhysicalKeyStroke>> strokes(std::string_view text) const;
@@ -38,13 +38,11 @@ class TypingSimulator {
   private:
     struct DeadKey {
         PhysicalKeyStroke stroke;
-        std::uint32_t state;
+        ComposeState state;
     };
 
-    void indexSingleKeys(const KeyLayoutData& keyMap, std::uint32_t keyboardType,
-                         std::vector<DeadKey>& deadKeys);
-    void indexDeadKeySequences(const KeyLayoutData& keyMap, std::uint32_t keyboardType,
-                               const std::vector<DeadKey>& deadKeys);
+    void indexSingleKeys(const KeyLayoutData& keyMap, std::vector<DeadKey>& deadKeys);
+    void indexDeadKeySequences(const KeyLayoutData& keyMap, const std::vector<DeadKey>& deadKeys);
 
     // Built once; the key map is not needed afterwards.
     std::unordered_map<std::string, std::vector<PhysicalKeyStroke>> index_;

@@ -1,41 +1,32 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
+#include "core/platform/Key.h"
+#include "core/platform/Modifiers.h"
+
 namespace plovik {
 
-// A keyboard event to post, as plain data.
+// A keyboard event to inject, as plain data.
 struct SyntheticKeyEvent {
-    std::uint16_t keyCode = 0;
+    Key key = Key::space;
     bool isKeyDown = true;
-    std::uint64_t flags = 0;
-    // The event-source user-data field; Plovik writes its marker here.
-    std::int64_t userData = 0;
+    Modifiers modifiers;
     // Text the event types instead of what its key would type (UTF-8).
-    std::optional<std::string> unicodeString;
+    std::optional<std::string> text;
 
     bool operator==(const SyntheticKeyEvent&) const = default;
-};
-
-// A source of events with the combined-session state: new events start with the
-// modifier flags the session currently holds.
-class EventSource {
-  public:
-    virtual ~EventSource() = default;
-    // Absent when the system cannot create the event.
-    virtual std::optional<SyntheticKeyEvent> createKeyboardEvent(std::uint16_t keyCode,
-                                                                 bool isKeyDown) = 0;
 };
 
 class EventPoster {
   public:
     virtual ~EventPoster() = default;
-    // Null when no source can be created.
-    virtual std::unique_ptr<EventSource> createSource() = 0;
-    // Posts at the lowest level, so that every key-event tap sees the event.
+    // An event of the key, starting with the modifiers the session holds now; absent
+    // when the system cannot make one.
+    virtual std::optional<SyntheticKeyEvent> createKeyEvent(Key key, bool isKeyDown) = 0;
+    // Posts the event marked as Plovik's own, so that every key tap sees it and the
+    // keyboard monitor lets it pass.
     virtual void post(const SyntheticKeyEvent& event) = 0;
 };
 

@@ -44,8 +44,6 @@ class InputSourcePlatform {
     virtual std::optional<std::string> currentSourceId() const = 0;
     // True when the system selected the source.
     virtual bool select(const InputSource& source) = 0;
-    // The physical keyboard type passed to key translation.
-    virtual std::uint32_t keyboardType() const = 0;
     // Calls `handler` after every change of the selected source, until the
     // subscription ends.
     [[nodiscard]] virtual Subscription observeSelectionChanges(std::function<void()> handler) = 0;

@@ -1,33 +1,39 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "core/platform/Key.h"
+#include "core/platform/Modifiers.h"
+
 namespace plovik {
 
-// One key event as the global tap delivers it.
-struct KeyEvent {
-    static constexpr std::uint32_t kKeyDown = 10;
-    static constexpr std::uint32_t kTapDisabledByTimeout = 0xFFFFFFFE;
-    static constexpr std::uint32_t kTapDisabledByUserInput = 0xFFFFFFFF;
+enum class KeyEventKind {
+    keyPress,
+    // The system turned the tap off (it was too slow, or secure input began); the
+    // event carries nothing else.
+    tapDisabled,
+};
 
-    std::uint32_t type = kKeyDown;
-    std::uint16_t keyCode = 0;
-    std::uint64_t flags = 0;
-    std::int64_t userData = 0;
-    // What the key types under the current layout and modifiers, after dead-key
-    // processing; absent when the event cannot say.
-    std::optional<std::string> characters;
+// One key press as the global tap delivers it.
+struct KeyEvent {
+    KeyEventKind kind = KeyEventKind::keyPress;
+    Key key = Key::space;
+    Modifiers modifiers;
+    // What the key types under the current layout and modifiers, after composing;
+    // absent when the event cannot say.
+    std::optional<std::string> text;
+    // Posted by Plovik itself.
+    bool isOwnEvent = false;
 
     bool operator==(const KeyEvent&) const = default;
 };
 
 enum class TapDisposition { pass, swallow };
 
-// An installed, active key-down tap. Destroying it removes it from the system.
+// An installed, active key-press tap. Destroying it removes it from the system.
 class KeyEventTap {
   public:
     virtual ~KeyEventTap() = default;
@@ -35,14 +41,14 @@ class KeyEventTap {
     virtual bool isEnabled() const = 0;
 };
 
-// Creates taps; the callback runs on the main thread for every key-down event and
-// for the tap-disabled notifications, and decides whether the event goes on.
+// Creates taps; the callback runs on the main thread for every key press and for the
+// tap-disabled notification, and decides whether the event goes on.
 class KeyEventTapFactory {
   public:
     using Callback = std::function<TapDisposition(const KeyEvent&)>;
 
     virtual ~KeyEventTapFactory() = default;
-    // Null when the system refuses the tap (usually: Input Monitoring not granted).
+    // Null when the system refuses the tap (usually: keyboard monitoring not allowed).
     virtual std::unique_ptr<KeyEventTap> createTap(Callback callback) = 0;
 };
 

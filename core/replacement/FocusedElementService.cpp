@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/replacement/AccessibleText.h"
+#include "core/replacement/ApplicationTraits.h"
 #include "core/text/CaseMapping.h"
 #include "core/text/CharacterClass.h"
 #include "core/text/Graphemes.h"
@@ -22,8 +23,6 @@ constexpr std::array<std::string_view, 4> kEditableRoles = {"AXTextField", "AXTe
 constexpr std::array<std::string_view, 6> kSecretMarkers = {
     "secure", "password", "passcode", "one-time code", "credit card", "cvv"};
 constexpr std::string_view kExcludedFieldMarker = "code editor";
-// Applications whose focused element the system-wide query does not report.
-constexpr std::array<std::string_view, 1> kDescendantSearchApplications = {"com.openai.codex"};
 
 bool readsTrue(const AccessibilityResult<bool>& result) {
     return result.valueIfPresent().value_or(false);
@@ -93,11 +92,6 @@ FocusedElementService::FocusedElementService(const Accessibility& accessibility,
                                              const Workspace& workspace)
     : accessibility_(accessibility), workspace_(workspace) {}
 
-bool FocusedElementService::usesDescendantSearch(const std::string& bundleIdentifier) {
-    return std::find(kDescendantSearchApplications.begin(), kDescendantSearchApplications.end(),
-                     bundleIdentifier) != kDescendantSearchApplications.end();
-}
-
 std::optional<FocusedElementContext> FocusedElementService::focusedElement() {
     const auto element = findFocusedElement();
     if (!element) {
@@ -114,7 +108,7 @@ AccessibilityElementRef FocusedElementService::findFocusedElement() {
     }
     const auto frontmost = workspace_.frontmostApplication();
     if (!frontmost || !frontmost->bundleIdentifier ||
-        !usesDescendantSearch(*frontmost->bundleIdentifier)) {
+        !ApplicationTraits::usesDescendantSearch(*frontmost->bundleIdentifier)) {
         cachedDescendantFocus_.reset();
         return nullptr;
     }

@@ -42,8 +42,6 @@ class FocusedElementService {
         return cachedDescendantFocus_;
     }
 
-    static bool usesDescendantSearch(const std::string& bundleIdentifier);
-
   private:
     AccessibilityElementRef findFocusedElement();
     AccessibilityElementRef descendantFocus(const RunningApplication& application);

@@ -11,7 +11,7 @@ bool SyntheticKeyboardService::replace(const TextReplacementRequest& request) {
                               text::Graphemes::count(request.expectedTrailingDelimiter);
     Events events;
     for (std::size_t i = 0; i < count; ++i) {
-        const auto backspace = keyPress(kDeleteKeyCode, 0);
+        const auto backspace = keyPress(Key::backspace, {});
         if (!backspace) {
             return false;
         }
@@ -30,8 +30,8 @@ bool SyntheticKeyboardService::replace(const TextReplacementRequest& request) {
     return true;
 }
 
-bool SyntheticKeyboardService::postKeyStroke(std::uint16_t virtualKey, std::uint64_t flags) {
-    const auto events = keyPress(virtualKey, flags);
+bool SyntheticKeyboardService::postKeyStroke(Key key, Modifiers modifiers) {
+    const auto events = keyPress(key, modifiers);
     if (!events) {
         return false;
     }
@@ -40,16 +40,14 @@ bool SyntheticKeyboardService::postKeyStroke(std::uint16_t virtualKey, std::uint
 }
 
 std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::keyPress(
-    std::uint16_t virtualKey, std::uint64_t flags) {
+    Key key, Modifiers modifiers) {
     Events events;
     for (const bool isKeyDown : {true, false}) {
-        const auto source = poster_.createSource();
-        auto event = source ? source->createKeyboardEvent(virtualKey, isKeyDown) : std::nullopt;
+        auto event = poster_.createKeyEvent(key, isKeyDown);
         if (!event) {
             return std::nullopt;
         }
-        event->flags = flags;
-        event->userData = generatedEventMarker;
+        event->modifiers = modifiers;
         events.push_back(*event);
     }
     return events;
@@ -57,19 +55,14 @@ std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::keyPre
 
 std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::typing(
     const std::string& text) {
-    const auto source = poster_.createSource();
-    if (!source) {
-        return std::nullopt;
-    }
     Events events;
     for (const bool isKeyDown : {true, false}) {
-        // The source's flags stay: the string alone decides what is typed.
-        auto event = source->createKeyboardEvent(kTypingKeyCode, isKeyDown);
+        // The held modifiers stay: the text alone decides what is typed.
+        auto event = poster_.createKeyEvent(kTypingKey, isKeyDown);
         if (!event) {
             return std::nullopt;
         }
-        event->userData = generatedEventMarker;
-        event->unicodeString = text;
+        event->text = text;
         events.push_back(*event);
     }
     return events;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/replacement/AccessibleText.h"
+#include "core/replacement/ApplicationTraits.h"
 #include "core/text/CharacterClass.h"
 #include "core/text/Graphemes.h"
 #include "core/text/Utf16.h"
@@ -13,11 +14,6 @@ namespace plovik {
 
 namespace {
 
-// Applications where writing through accessibility misbehaves; typing is reliable there.
-constexpr std::array<std::string_view, 7> kKeyboardReplacementApplications = {
-    "com.openai.codex",       "com.tinyspeck.slackmacgap", "com.google.Chrome",
-    "com.google.Chrome.beta", "com.google.Chrome.canary",  "com.google.Chrome.dev",
-    "org.chromium.Chromium"};
 // How far back the word-start check looks for the whitespace before the token.
 constexpr std::int64_t kWordStartWindow = 8;
 
@@ -48,14 +44,6 @@ TextReplacementService::TextReplacementService(FocusedElementService& focusedEle
     : focusedElementService_(focusedElementService),
       syntheticKeyboard_(syntheticKeyboard),
       reentrancyGuard_(reentrancyGuard) {}
-
-bool TextReplacementService::prefersKeyboardReplacement(
-    const std::optional<std::string>& bundleIdentifier) {
-    return bundleIdentifier &&
-           std::find(kKeyboardReplacementApplications.begin(),
-                     kKeyboardReplacementApplications.end(),
-                     *bundleIdentifier) != kKeyboardReplacementApplications.end();
-}
 
 TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request) {
     if (reentrancyGuard_.isProcessing()) {
@@ -93,7 +81,8 @@ TextReplacementService::Outcome TextReplacementService::accessibilityReplacement
         return Outcome::cancelled;
     }
     AccessibilityElement& element = *context.element;
-    const bool listed = prefersKeyboardReplacement(context.applicationBundleIdentifier);
+    const bool listed =
+        ApplicationTraits::prefersKeyboardReplacement(context.applicationBundleIdentifier);
     const auto selection = element.selectedTextRange().valueIfPresent();
     if (!selection) {
         // Backspaces at an unknown caret erase blindly: they are only sent when the end

@@ -29,9 +29,6 @@ class TextReplacementService final : public TextReplacing {
 
     TextReplacementResult replace(const TextReplacementRequest& request) override;
 
-    // Applications whose verified replacements are always typed.
-    static bool prefersKeyboardReplacement(const std::optional<std::string>& bundleIdentifier);
-
   private:
     enum class Outcome { replaced, keyboardFallback, cancelled };
 

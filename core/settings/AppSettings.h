@@ -25,9 +25,9 @@ struct AppSettings {
     std::optional<TimePoint> pauseUntil;
     bool hasCompletedOnboarding = false;
     std::vector<EnabledApplication> applications;
-    ShortcutDefinition manualShortcut = ShortcutDefinition::optionSpace();
-    ShortcutDefinition undoShortcut = ShortcutDefinition::optionShiftSpace();
-    ShortcutDefinition pauseShortcut = ShortcutDefinition::optionCommandP();
+    ShortcutDefinition manualShortcut = ShortcutDefinition::altSpace();
+    ShortcutDefinition undoShortcut = ShortcutDefinition::altShiftSpace();
+    ShortcutDefinition pauseShortcut = ShortcutDefinition::altSuperP();
 
     // Absent when a threshold is not a finite number, which JSON cannot hold.
     std::optional<nlohmann::json> toJson() const;

@@ -2,23 +2,20 @@
 
 #include <algorithm>
 
-#include "core/text/Utf16.h"
 #include "core/text/Utf8.h"
 #include "platform/linux/XkbHandles.h"
-#include "platform/linux/XkbKeyCodeTable.h"
 
 namespace plovik {
 namespace {
 
-// Pending sequences beyond this are treated as not composing; typing stays far below.
-constexpr std::size_t kMaxPendingSequences = 1024;
+// An X11 keycode is the evdev code plus this.
+constexpr xkb_keycode_t kEvdevOffset = 8;
+// Interned sequences beyond this are worked out each time; typing stays far below.
+constexpr std::size_t kMaxCachedSequences = 1024;
 
-std::u16string textOf(xkb_keysym_t keysym) {
+std::string textOf(xkb_keysym_t keysym) {
     const std::uint32_t scalar = xkb_keysym_to_utf32(keysym);
-    if (scalar == 0) {
-        return {};
-    }
-    return text::Utf16::encode(text::Utf8::encode(static_cast<char32_t>(scalar)));
+    return scalar == 0 ? std::string() : text::Utf8::encode(static_cast<char32_t>(scalar));
 }
 
 bool startsComposition(xkb_keysym_t keysym) {
@@ -30,10 +27,6 @@ xkb_mod_mask_t maskOf(xkb_keymap& keymap, const char* name) {
     return index == XKB_MOD_INVALID ? 0 : xkb_mod_mask_t{1} << index;
 }
 
-std::uint64_t stepKey(std::uint32_t state, xkb_keysym_t keysym) {
-    return std::uint64_t{state} << 32 | keysym;
-}
-
 // Feeds the keysyms in order; the state's status tells how the sequence ended.
 xkb::ComposeState feed(xkb_compose_table& compose, const std::vector<xkb_keysym_t>& sequence) {
     xkb::ComposeState state(xkb_compose_state_new(&compose, XKB_COMPOSE_STATE_NO_FLAGS));
@@ -43,11 +36,11 @@ xkb::ComposeState feed(xkb_compose_table& compose, const std::vector<xkb_keysym_
     return state;
 }
 
-std::u16string composedText(xkb_compose_state& state) {
+std::string composedText(xkb_compose_state& state) {
     char buffer[64];
     const int size = xkb_compose_state_get_utf8(&state, buffer, sizeof buffer);
     if (size > 0 && static_cast<std::size_t>(size) < sizeof buffer) {
-        return text::Utf16::encode(std::string_view(buffer, size));
+        return std::string(buffer, static_cast<std::size_t>(size));
     }
     return textOf(xkb_compose_state_get_one_sym(&state));
 }
@@ -62,6 +55,11 @@ XkbKeyLayoutData::XkbKeyLayoutData(xkb_keymap& keymap, xkb_compose_table* compos
     }
 }
 
+std::size_t XkbKeyLayoutData::levelOf(Modifiers modifiers) {
+    return (modifiers.has(Modifier::shift) ? 1 : 0) | (modifiers.has(Modifier::capsLock) ? 2 : 0) |
+           (modifiers.has(Modifier::levelThree) ? 4 : 0);
+}
+
 void XkbKeyLayoutData::readKeys(xkb_keymap& keymap) {
     const xkb::State state(xkb_state_new(&keymap));
     const xkb_mod_mask_t shift = maskOf(keymap, XKB_MOD_NAME_SHIFT);
@@ -71,29 +69,24 @@ void XkbKeyLayoutData::readKeys(xkb_keymap& keymap) {
     // Num Lock stays on so that the keypad types digits, as on other systems.
     const xkb_mod_mask_t numLock = maskOf(keymap, XKB_MOD_NAME_NUM);
     for (std::size_t level = 0; level < kLevels; ++level) {
-        const std::uint32_t modifierState = static_cast<std::uint32_t>(level) << 1;
-        const xkb_mod_mask_t depressed = ((modifierState & kShiftState) ? shift : 0) |
-                                         ((modifierState & kOptionState) ? levelThree : 0);
-        const xkb_mod_mask_t locked = numLock | ((modifierState & kCapsLockState) ? caps : 0);
+        const xkb_mod_mask_t depressed = ((level & 1) ? shift : 0) | ((level & 4) ? levelThree : 0);
+        const xkb_mod_mask_t locked = numLock | ((level & 2) ? caps : 0);
         xkb_state_update_mask(state.get(), depressed, 0, locked, 0, 0, 0);
-        for (const std::uint16_t keyCode : XkbKeyCodeTable::virtualKeyCodes()) {
-            if (keyCode >= kKeyCodes) {
-                continue;
+        for (std::size_t code = 1; code < kKeyCodes; ++code) {
+            const auto keycode = static_cast<xkb_keycode_t>(code) + kEvdevOffset;
+            const xkb_keysym_t keysym = xkb_state_key_get_one_sym(state.get(), keycode);
+            if (keysym != XKB_KEY_NoSymbol) {
+                keys_[code * kLevels + level] = KeyLevel{true, keysym, textOf(keysym), false};
             }
-            const xkb_keysym_t keysym =
-                xkb_state_key_get_one_sym(state.get(), *XkbKeyCodeTable::xkbKeyCode(keyCode));
-            if (keysym == XKB_KEY_NoSymbol) {
-                continue;
-            }
-            keys_[keyCode * kLevels + level] = Key{true, keysym, textOf(keysym), 0};
         }
     }
     // A level the key leaves empty types nothing there, like a real press; only a key
     // without any symbol has no place in the map.
-    for (std::size_t keyCode = 0; keyCode < kKeyCodes; ++keyCode) {
-        const auto first = keys_.begin() + static_cast<std::ptrdiff_t>(keyCode * kLevels);
-        if (std::any_of(first, first + kLevels, [](const Key& key) { return key.isPresent; })) {
-            std::for_each(first, first + kLevels, [](Key& key) { key.isPresent = true; });
+    for (std::size_t code = 0; code < kKeyCodes; ++code) {
+        const auto first = keys_.begin() + static_cast<std::ptrdiff_t>(code * kLevels);
+        if (std::any_of(first, first + kLevels,
+                        [](const KeyLevel& key) { return key.isPresent; })) {
+            std::for_each(first, first + kLevels, [](KeyLevel& key) { key.isPresent = true; });
         }
     }
 }
@@ -106,59 +99,63 @@ bool XkbKeyLayoutData::startsPendingSequence(xkb_keysym_t keysym) const {
     return xkb_compose_state_get_status(state.get()) == XKB_COMPOSE_COMPOSING;
 }
 
-std::uint32_t XkbKeyLayoutData::pendingState(const std::vector<xkb_keysym_t>& sequence) const {
-    if (const auto found = pendingStates_.find(sequence); found != pendingStates_.end()) {
-        return found->second;
-    }
-    if (pending_.size() >= kMaxPendingSequences) {
-        return 0;
-    }
-    pending_.push_back(sequence);
-    const auto state = static_cast<std::uint32_t>(pending_.size());
-    pendingStates_.emplace(sequence, state);
-    return state;
-}
-
 void XkbKeyLayoutData::readDeadKeys() {
     for (auto& key : keys_) {
         if (key.isPresent && startsPendingSequence(key.keysym)) {
-            key.deadKeyState = pendingState({key.keysym});
+            key.startsSequence = true;
             key.text.clear();
         }
     }
 }
 
-const XkbKeyLayoutData::Step& XkbKeyLayoutData::step(std::uint32_t state,
-                                                     xkb_keysym_t keysym) const {
-    const std::uint64_t key = stepKey(state, keysym);
-    if (const auto found = steps_.find(key); found != steps_.end()) {
+std::uint32_t XkbKeyLayoutData::sequenceId(const std::vector<xkb_keysym_t>& sequence) const {
+    if (const auto found = sequenceIds_.find(sequence); found != sequenceIds_.end()) {
         return found->second;
     }
-    std::vector<xkb_keysym_t> sequence = pending_[state - 1];
+    if (sequenceIds_.size() >= kMaxCachedSequences) {
+        return 0;
+    }
+    const auto id = static_cast<std::uint32_t>(sequenceIds_.size() + 1);
+    sequenceIds_.emplace(sequence, id);
+    return id;
+}
+
+XkbKeyLayoutData::Step XkbKeyLayoutData::step(const std::vector<xkb_keysym_t>& pending,
+                                              xkb_keysym_t keysym) const {
+    const std::uint32_t id = sequenceId(pending);
+    const std::uint64_t cacheKey = std::uint64_t{id} << 32 | keysym;
+    if (id != 0) {
+        if (const auto found = steps_.find(cacheKey); found != steps_.end()) {
+            return found->second;
+        }
+    }
+    std::vector<xkb_keysym_t> sequence = pending;
     sequence.push_back(keysym);
     const auto composeState = feed(*compose_, sequence);
     const auto status = xkb_compose_state_get_status(composeState.get());
     Step result;
     if (status == XKB_COMPOSE_COMPOSED) {
         result.text = composedText(*composeState);
-    } else if (const std::uint32_t next =
-                   status == XKB_COMPOSE_COMPOSING ? pendingState(sequence) : 0) {
-        result.nextState = next;
+    } else if (status == XKB_COMPOSE_COMPOSING) {
+        result.pending = std::move(sequence);
     } else {
         // The key does not continue the sequence: the accents stand alone, then the
         // key acts as it would on its own.
-        result.text = standaloneText(pending_[state - 1]);
+        result.text = standaloneText(pending);
         if (startsPendingSequence(keysym)) {
-            result.nextState = pendingState({keysym});
+            result.pending = {keysym};
         } else {
             result.text += textOf(keysym);
         }
     }
-    return steps_.emplace(key, std::move(result)).first->second;
+    if (id != 0) {
+        steps_.emplace(cacheKey, result);
+    }
+    return result;
 }
 
-std::u16string XkbKeyLayoutData::standaloneText(const std::vector<xkb_keysym_t>& sequence) const {
-    std::u16string result;
+std::string XkbKeyLayoutData::standaloneText(const std::vector<xkb_keysym_t>& sequence) const {
+    std::string result;
     for (const xkb_keysym_t keysym : sequence) {
         const auto state = feed(*compose_, {keysym, XKB_KEY_space});
         result += xkb_compose_state_get_status(state.get()) == XKB_COMPOSE_COMPOSED
@@ -168,43 +165,34 @@ std::u16string XkbKeyLayoutData::standaloneText(const std::vector<xkb_keysym_t>&
     return result;
 }
 
-KeyTranslationStatus XkbKeyLayoutData::translate(std::uint16_t keyCode, std::uint32_t modifierState,
-                                                 std::uint32_t /*keyboardType*/,
-                                                 std::uint32_t& deadKeyState,
-                                                 KeyTranslationOutput& output) const {
-    // XKB maps do not vary with the physical keyboard type.
-    if (keyCode >= kKeyCodes) {
-        return KeyTranslationStatus::invalidKeyCode;
+std::optional<std::string> XkbKeyLayoutData::translate(Key key, Modifiers modifiers,
+                                                       ComposeState& compose) const {
+    const std::size_t code = evdevCode(key);
+    if (code >= kKeyCodes) {
+        return std::nullopt;
     }
-    const Key& key = keys_[keyCode * kLevels + ((modifierState >> 1) & (kLevels - 1))];
-    if (!key.isPresent) {
-        return KeyTranslationStatus::invalidKeyCode;
+    const KeyLevel& level = keys_[code * kLevels + levelOf(modifiers)];
+    if (!level.isPresent) {
+        return std::nullopt;
     }
-    if (key.keysym == XKB_KEY_NoSymbol) {
-        // Nothing typed, and a pending accent keeps waiting.
-        return write(key.text, deadKeyState, deadKeyState, output);
+    if (level.keysym == XKB_KEY_NoSymbol) {
+        // Nothing typed, and a pending sequence keeps waiting.
+        return level.text;
     }
-    if (deadKeyState == 0) {
-        return write(key.text, key.deadKeyState, deadKeyState, output);
+    if (!compose.isComposing()) {
+        if (level.startsSequence) {
+            compose.pending = {level.keysym};
+        }
+        return level.text;
+    }
+    if (!compose_) {
+        compose.pending.clear();
+        return level.text;
     }
     const std::lock_guard lock(mutex_);
-    if (deadKeyState > pending_.size()) {
-        return KeyTranslationStatus::invalidDeadKeyState;
-    }
-    const Step& next = step(deadKeyState, key.keysym);
-    return write(next.text, next.nextState, deadKeyState, output);
-}
-
-KeyTranslationStatus XkbKeyLayoutData::write(const std::u16string& text, std::uint32_t nextState,
-                                             std::uint32_t& deadKeyState,
-                                             KeyTranslationOutput& output) {
-    output.length = text.size();
-    if (text.size() > KeyTranslationOutput::kCapacity) {
-        return KeyTranslationStatus::outputTooLong;
-    }
-    std::copy(text.begin(), text.end(), output.units.begin());
-    deadKeyState = nextState;
-    return KeyTranslationStatus::success;
+    Step next = step(compose.pending, level.keysym);
+    compose.pending = std::move(next.pending);
+    return std::move(next.text);
 }
 
 }  // namespace plovik

@@ -46,8 +46,7 @@ std::variant<std::unique_ptr<CorrectionWorkbench>, std::string> CorrectionWorkbe
         return "the layout " + layoutName(configuration.typedInId) + " cannot be typed in";
     }
     workbench->typedInLayout_ = *current;
-    workbench->typist_ = std::make_unique<TypingSimulator>(*workbench->typedInKeyMap_,
-                                                           workbench->platform_.keyboardType());
+    workbench->typist_ = std::make_unique<TypingSimulator>(*workbench->typedInKeyMap_);
     return workbench;
 }
 

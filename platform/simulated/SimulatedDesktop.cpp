@@ -1,8 +1,5 @@
 #include "platform/simulated/SimulatedDesktop.h"
 
-#include "core/layouts/SystemKeyboardLayoutTranslator.h"
-#include "core/text/Utf16.h"
-
 namespace plovik {
 
 SimulatedDesktop::SimulatedDesktop() : SimulatedDesktop(nullptr) {}
@@ -42,19 +39,19 @@ SimulatedElementRef SimulatedDesktop::focusedElement() const {
     return application ? application->focusedElement() : nullptr;
 }
 
-std::optional<std::string> SimulatedDesktop::controlCharacters(std::uint16_t keyCode) {
-    switch (keyCode) {
-        case kDeleteKeyCode:
+std::optional<std::string> SimulatedDesktop::controlCharacters(Key key) {
+    switch (key) {
+        case Key::backspace:
             return "\x7f";
-        case kReturnKeyCode:
+        case Key::enter:
             return "\r";
-        case kKeypadEnterKeyCode:
+        case Key::keypadEnter:
             return "\x03";
-        case 48:
+        case Key::tab:
             return "\t";
-        case 49:
+        case Key::space:
             return " ";
-        case 53:
+        case Key::escape:
             return "\x1b";
         default:
             return std::nullopt;
@@ -88,8 +85,7 @@ const TypingSimulator& SimulatedDesktop::typingSimulator(const InputSource& sour
     auto found = typingSimulators_.find(*source.id);
     if (found == typingSimulators_.end()) {
         found = typingSimulators_
-                    .emplace(*source.id, std::make_unique<TypingSimulator>(
-                                             *source.keyLayoutData, inputSources().keyboardType()))
+                    .emplace(*source.id, std::make_unique<TypingSimulator>(*source.keyLayoutData))
                     .first;
     }
     return *found->second;
@@ -107,43 +103,34 @@ bool SimulatedDesktop::typeText(std::string_view text) {
     return true;
 }
 
-std::optional<std::string> SimulatedDesktop::translate(const InputSource& source,
-                                                       std::uint16_t keyCode, std::uint64_t flags,
-                                                       std::uint32_t& deadKeyState) {
-    KeyTranslationOutput output;
-    const auto status = source.keyLayoutData->translate(
-        keyCode, SystemKeyboardLayoutTranslator::modifierState(flags),
-        inputSources().keyboardType(), deadKeyState, output);
-    if (status != KeyTranslationStatus::success ||
-        output.length > KeyTranslationOutput::kCapacity) {
-        return std::nullopt;
-    }
-    return text::Utf16::decode(std::u16string_view(output.units.data(), output.length));
+std::optional<std::string> SimulatedDesktop::translate(const InputSource& source, Key key,
+                                                       Modifiers modifiers, ComposeState& compose) {
+    return source.keyLayoutData->translate(key, modifiers, compose);
 }
 
 std::optional<std::string> SimulatedDesktop::postedCharacters(const SyntheticKeyEvent& event) {
-    if (event.unicodeString) {
-        return event.unicodeString;
+    if (event.text) {
+        return event.text;
     }
-    if (auto characters = controlCharacters(event.keyCode)) {
+    if (auto characters = controlCharacters(event.key)) {
         return characters;
     }
     // Other keys type what they type under the selected layout, if one was set up.
     const auto source = inputSources_ ? currentSource() : std::nullopt;
-    std::uint32_t noDeadKey = 0;
-    return source ? translate(*source, event.keyCode, event.flags, noDeadKey) : std::nullopt;
+    ComposeState noSequence;
+    return source ? translate(*source, event.key, event.modifiers, noSequence) : std::nullopt;
 }
 
 TapDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
     KeyEvent event;
-    event.keyCode = stroke.keyCode;
-    event.flags = stroke.modifiers;
+    event.key = stroke.key;
+    event.modifiers = stroke.modifiers;
     if (const auto source = currentSource()) {
-        if (deadKeySource_ != source->id) {
-            deadKeyState_ = 0;
-            deadKeySource_ = source->id;
+        if (composeSource_ != source->id) {
+            compose_ = {};
+            composeSource_ = source->id;
         }
-        event.characters = translate(*source, stroke.keyCode, stroke.modifiers, deadKeyState_);
+        event.text = translate(*source, stroke.key, stroke.modifiers, compose_);
     }
     return deliver(event);
 }
@@ -154,10 +141,10 @@ void SimulatedDesktop::deliverPosted(const SyntheticKeyEvent& event) {
         return;
     }
     KeyEvent keyEvent;
-    keyEvent.keyCode = event.keyCode;
-    keyEvent.flags = event.flags;
-    keyEvent.userData = event.userData;
-    keyEvent.characters = postedCharacters(event);
+    keyEvent.key = event.key;
+    keyEvent.modifiers = event.modifiers;
+    keyEvent.isOwnEvent = true;
+    keyEvent.text = postedCharacters(event);
     deliver(keyEvent);
 }
 
@@ -172,31 +159,31 @@ TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
 
 void SimulatedDesktop::applyToFocusedField(const KeyEvent& event) {
     const auto field = focusedElement();
-    if (!field || !field->hasText() || (event.flags & kCommandFlagsMask) != 0) {
+    if (!field || !field->hasText() || event.modifiers.hasAny(kCommandModifiers)) {
         return;
     }
-    switch (event.keyCode) {
-        case kDeleteKeyCode:
+    switch (event.key) {
+        case Key::backspace:
             field->deleteBackward();
             return;
-        case kReturnKeyCode:
-        case kKeypadEnterKeyCode:
+        case Key::enter:
+        case Key::keypadEnter:
             if (field->roleName() == "AXTextArea") {
                 field->insertText("\n");
             } else {
                 field->submit();
             }
             return;
-        case kLeftArrowKeyCode:
+        case Key::left:
             field->moveCaretLeft();
             return;
-        case kRightArrowKeyCode:
+        case Key::right:
             field->moveCaretRight();
             return;
         default:
             break;
     }
-    const std::string characters = event.characters.value_or("");
+    const std::string characters = event.text.value_or("");
     // Control characters (Tab, Escape) are commands to a toolkit, not text.
     if (!characters.empty() && static_cast<unsigned char>(characters.front()) >= 0x20 &&
         characters != "\x7f") {

@@ -28,13 +28,8 @@ namespace plovik {
 // way a toolkit applies them.
 class SimulatedDesktop {
   public:
-    static constexpr std::uint16_t kDeleteKeyCode = 51;
-    static constexpr std::uint16_t kReturnKeyCode = 36;
-    static constexpr std::uint16_t kKeypadEnterKeyCode = 76;
-    static constexpr std::uint16_t kLeftArrowKeyCode = 123;
-    static constexpr std::uint16_t kRightArrowKeyCode = 124;
-    // Control and Command: a toolkit treats such presses as commands, not text.
-    static constexpr std::uint64_t kCommandFlagsMask = 0x140000;
+    // Control and Super: a toolkit treats such presses as commands, not text.
+    static constexpr Modifiers kCommandModifiers = Modifier::control | Modifier::super;
 
     SimulatedDesktop();
     // Shares compiled key maps with other desktops (they take a while to load).
@@ -81,15 +76,15 @@ class SimulatedDesktop {
     // The key-down events that reached an application, in order.
     const std::vector<KeyEvent>& keysReceivedByApplications() const { return received_; }
     // The characters a key types without a layout (control keys and space only).
-    static std::optional<std::string> controlCharacters(std::uint16_t keyCode);
+    static std::optional<std::string> controlCharacters(Key key);
 
   private:
     void deliverPosted(const SyntheticKeyEvent& event);
     TapDisposition deliver(const KeyEvent& event);
     void applyToFocusedField(const KeyEvent& event);
     std::optional<InputSource> currentSource();
-    std::optional<std::string> translate(const InputSource& source, std::uint16_t keyCode,
-                                         std::uint64_t flags, std::uint32_t& deadKeyState);
+    std::optional<std::string> translate(const InputSource& source, Key key, Modifiers modifiers,
+                                         ComposeState& compose);
     std::optional<std::string> postedCharacters(const SyntheticKeyEvent& event);
     const TypingSimulator& typingSimulator(const InputSource& source);
 
@@ -102,9 +97,9 @@ class SimulatedDesktop {
     std::shared_ptr<XkbKeymapLibrary> keymaps_;
     std::unique_ptr<SimulatedInputSources> inputSources_;
     std::map<std::string, std::unique_ptr<TypingSimulator>, std::less<>> typingSimulators_;
-    // The accent a dead key left pending, and the source it belongs to.
-    std::uint32_t deadKeyState_ = 0;
-    std::optional<std::string> deadKeySource_;
+    // The compose sequence dead keys left pending, and the source it belongs to.
+    ComposeState compose_;
+    std::optional<std::string> composeSource_;
     std::vector<KeyEvent> received_;
 };
 

@@ -2,33 +2,7 @@
 
 namespace plovik {
 
-namespace {
-
-class SimulatedEventSource final : public EventSource {
-  public:
-    explicit SimulatedEventSource(SimulatedEventPoster& poster) : poster_(poster) {}
-
-    std::optional<SyntheticKeyEvent> createKeyboardEvent(std::uint16_t keyCode,
-                                                         bool isKeyDown) override {
-        return poster_.createEvent(keyCode, isKeyDown);
-    }
-
-  private:
-    SimulatedEventPoster& poster_;
-};
-
-}  // namespace
-
-std::unique_ptr<EventSource> SimulatedEventPoster::createSource() {
-    if (sourceCreationFails_) {
-        return nullptr;
-    }
-    ++createdSources_;
-    return std::make_unique<SimulatedEventSource>(*this);
-}
-
-std::optional<SyntheticKeyEvent> SimulatedEventPoster::createEvent(std::uint16_t keyCode,
-                                                                   bool isKeyDown) {
+std::optional<SyntheticKeyEvent> SimulatedEventPoster::createKeyEvent(Key key, bool isKeyDown) {
     if (budget_) {
         if (*budget_ == 0) {
             return std::nullopt;
@@ -36,9 +10,9 @@ std::optional<SyntheticKeyEvent> SimulatedEventPoster::createEvent(std::uint16_t
         --*budget_;
     }
     SyntheticKeyEvent event;
-    event.keyCode = keyCode;
+    event.key = key;
     event.isKeyDown = isKeyDown;
-    event.flags = heldModifiers_;
+    event.modifiers = heldModifiers_;
     return event;
 }
 

@@ -19,7 +19,6 @@ namespace plovik {
 class SimulatedInputSources final : public InputSourcePlatform {
   public:
     static constexpr std::string_view kInputMethodType = "input method";
-    static constexpr std::uint32_t kDefaultKeyboardType = 40;
 
     explicit SimulatedInputSources(XkbKeymapLibrary& keymaps) : keymaps_(keymaps) {}
 
@@ -35,7 +34,6 @@ class SimulatedInputSources final : public InputSourcePlatform {
     // The user (or another program) selects a source; observers hear of it.
     void setCurrentSourceId(std::optional<std::string> id);
     void setSelectionFails(bool fails) { selectionFails_ = fails; }
-    void setKeyboardType(std::uint32_t type) { keyboardType_ = type; }
     // Ids passed to select(), refused ones included, in order.
     const std::vector<std::string>& selectionRequests() const { return selectionRequests_; }
 
@@ -43,7 +41,6 @@ class SimulatedInputSources final : public InputSourcePlatform {
     std::optional<InputSource> installedSource(std::string_view id) const override;
     std::optional<std::string> currentSourceId() const override { return currentId_; }
     bool select(const InputSource& source) override;
-    std::uint32_t keyboardType() const override { return keyboardType_; }
     [[nodiscard]] Subscription observeSelectionChanges(std::function<void()> handler) override;
 
   private:
@@ -56,7 +53,6 @@ class SimulatedInputSources final : public InputSourcePlatform {
     std::vector<Installed> installed_;
     std::optional<std::string> currentId_;
     bool selectionFails_ = false;
-    std::uint32_t keyboardType_ = kDefaultKeyboardType;
     std::vector<std::string> selectionRequests_;
     // Counts selection changes; observers skip the delivery made on subscribing.
     Published<std::uint64_t> selectionChanges_;

@@ -1,7 +1,6 @@
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -47,8 +46,7 @@ std::unique_ptr<KeyEventTap> SimulatedKeyEventTapFactory::createTap(Callback cal
 }
 
 TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& event) {
-    // Taps listen to key-down events only.
-    if (event.type != KeyEvent::kKeyDown) {
+    if (event.kind != KeyEventKind::keyPress) {
         return TapDisposition::pass;
     }
     const auto taps = taps_;
@@ -60,15 +58,7 @@ TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& event) {
     return TapDisposition::pass;
 }
 
-void SimulatedKeyEventTapFactory::disableTapsByTimeout() {
-    disableTaps(KeyEvent::kTapDisabledByTimeout);
-}
-
-void SimulatedKeyEventTapFactory::disableTapsByUserInput() {
-    disableTaps(KeyEvent::kTapDisabledByUserInput);
-}
-
-void SimulatedKeyEventTapFactory::disableTaps(std::uint32_t notification) {
+void SimulatedKeyEventTapFactory::disableTaps() {
     const auto taps = taps_;
     for (const auto& tap : *taps) {
         if (!tap->installed || !tap->enabled) {
@@ -76,7 +66,7 @@ void SimulatedKeyEventTapFactory::disableTaps(std::uint32_t notification) {
         }
         tap->enabled = false;
         KeyEvent event;
-        event.type = notification;
+        event.kind = KeyEventKind::tapDisabled;
         tap->callback(event);
     }
 }

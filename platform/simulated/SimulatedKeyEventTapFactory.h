@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -28,9 +27,8 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
     // taps see nothing and pass everything, and other event types reach no tap.
     TapDisposition deliver(const KeyEvent& event);
     // The system turns every installed tap off and tells it so, as it does when a
-    // tap callback is too slow (timeout) or secure input begins (user input).
-    void disableTapsByTimeout();
-    void disableTapsByUserInput();
+    // tap callback is too slow or secure input begins.
+    void disableTaps();
 
     bool isTapInstalled() const { return installedTapCount() > 0; }
     bool isTapEnabled() const;
@@ -41,8 +39,6 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
     struct TapState;
     class Tap;
     using TapList = std::vector<std::shared_ptr<TapState>>;
-
-    void disableTaps(std::uint32_t notification);
 
     // Replaced, never changed in place, so that a callback may create or remove taps
     // while a delivery walks the list it started with.

@@ -2,6 +2,7 @@
 
 #include <atspi/atspi.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -23,26 +24,40 @@ class AtspiFocusTracker {
     AtspiFocusTracker& operator=(const AtspiFocusTracker&) = delete;
     ~AtspiFocusTracker();
 
-    // The tracked object when it still says it has focus (one call to its application).
-    std::optional<AtspiObject> focused() const;
+    // The tracked object when it still says it has focus (one call to its application);
+    // without one, the active windows are searched, at most twice a second.
+    std::optional<AtspiObject> focused();
     // What the events said last, unchecked.
     const std::optional<AtspiObject>& reported() const { return current_; }
     std::uint64_t eventCount() const { return eventCount_; }
 
     void focusGained(const AtspiObject& object);
     void focusLost(const AtspiObject& object);
+    // Qt sends no focus event when its window is activated with a field already focused
+    // inside, and nothing has been sent before we started listening: look for the
+    // focused object below `window` (or below every active window).
+    void windowActivated(const AtspiObject& window);
+    // Qt keeps its field's focused state when its window loses the focus and says only
+    // that the window was deactivated; the next window may say nothing at all (a
+    // terminal without accessibility), so the field must not stay "focused" here.
+    void windowDeactivated(const AtspiObject& window);
+    void discoverFocus();
 
   private:
     static void onEvent(AtspiEvent* event, void* tracker);
+    static void onWindowEvent(AtspiEvent* event, void* tracker);
+    static std::optional<AtspiObject> focusedDescendant(const AtspiObject& window);
     static bool stillFocused(const std::optional<AtspiObject>& object);
 
     const AtspiConnection& connection_;
     GObjectRef<AtspiEventListener> listener_;
+    GObjectRef<AtspiEventListener> windowListener_;
     std::optional<AtspiObject> current_;
     // A container focused together with the current field; it takes over when the field
     // loses focus first.
     std::optional<AtspiObject> companion_;
     std::uint64_t eventCount_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> lastDiscovery_;
 };
 
 }  // namespace plovik

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "SessionSupport.h"
-#include "core/capture/SyntheticEventMarker.h"
 #include "core/history/CorrectionOutcome.h"
 #include "core/support/ReferenceDate.h"
 #include "support/KeyEvents.h"
@@ -16,7 +15,6 @@ namespace {
 
 using std::chrono::milliseconds;
 using testing::keyEvent;
-using testing::kNumericPad;
 using testing::kShift;
 using testing::makeSession;
 
@@ -161,7 +159,7 @@ TEST(CorrectionFlow, EveryWordFinishedByOneKeyIsCorrectedInTurn) {
     session->type("hello");
     // One key press whose text finishes two words, as an input method may deliver.
     KeyEvent event = session->keyEventFor(session->strokesOf(" ").front());
-    event.characters = " vbh ";
+    event.text = " vbh ";
     session->desktop().pressKey(event);
     session->mainQueue().runUntilIdle();
     EXPECT_EQ(coordinator.pendingAutomaticCorrectionCount(), 2);
@@ -189,25 +187,24 @@ TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
     EXPECT_EQ(session->fieldText(), "\nпривет\n");
     auto downs = postedKeyDowns(*session);
     ASSERT_FALSE(downs.empty());
-    EXPECT_EQ(downs.back().keyCode, 36);
-    EXPECT_EQ(downs.back().flags, kShift);
-    EXPECT_EQ(downs.back().userData, kSyntheticEventMarker);
+    EXPECT_EQ(downs.back().key, Key::enter);
+    EXPECT_EQ(downs.back().modifiers, kShift);
     ASSERT_TRUE(coordinator.lastCorrection().get());
     EXPECT_EQ(coordinator.lastCorrection().get()->corrected, "привет");
     // A correction made for a held-back Return cannot be undone.
     EXPECT_FALSE(coordinator.undoState().lastCorrection());
     EXPECT_FALSE(coordinator.canUndoLastCorrection());
-    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::optionShiftSpace()), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altShiftSpace()), TapDisposition::pass);
 
-    // Keypad Enter keeps its numeric-pad flag when it is posted again.
+    // Keypad Enter stays keypad Enter when it is posted again; only Shift travels.
     session->type(" vbh");
-    EXPECT_EQ(session->desktop().pressKey(keyEvent(76, "\r", kNumericPad)),
+    EXPECT_EQ(session->desktop().pressKey(keyEvent(Key::keypadEnter, "\r", testing::kNumLock)),
               TapDisposition::swallow);
     session->settle();
     downs = postedKeyDowns(*session);
     ASSERT_FALSE(downs.empty());
-    EXPECT_EQ(downs.back().keyCode, 76);
-    EXPECT_EQ(downs.back().flags, kNumericPad);
+    EXPECT_EQ(downs.back().key, Key::keypadEnter);
+    EXPECT_EQ(downs.back().modifiers, Modifiers());
     EXPECT_TRUE(coordinator.deferredReturnEvents().empty());
 }
 
@@ -218,9 +215,9 @@ TEST(CorrectionFlow, ReturnWaitsForEveryPendingCorrection) {
     pressQuickly(*session, "vbh ", milliseconds(5));
     EXPECT_EQ(coordinator.pendingAutomaticCorrectionCount(), 2);
 
-    EXPECT_EQ(session->desktop().pressKey(keyEvent(36, "\r")), TapDisposition::swallow);
+    EXPECT_EQ(session->desktop().pressKey(keyEvent(Key::enter, "\r")), TapDisposition::swallow);
     session->mainQueue().advance(milliseconds(1));
-    const std::vector<AppCoordinator::DeferredReturn> withheld{{36, 0}};
+    const std::vector<AppCoordinator::DeferredReturn> withheld{{Key::enter, {}}};
     EXPECT_EQ(coordinator.deferredReturnEvents(), withheld);
 
     while (coordinator.pendingAutomaticCorrectionCount() == 2) {
@@ -235,7 +232,7 @@ TEST(CorrectionFlow, ReturnWaitsForEveryPendingCorrection) {
     EXPECT_TRUE(coordinator.deferredReturnEvents().empty());
     const auto downs = postedKeyDowns(*session);
     ASSERT_FALSE(downs.empty());
-    EXPECT_EQ(downs.back().keyCode, 36);
+    EXPECT_EQ(downs.back().key, Key::enter);
 }
 
 TEST(CorrectionFlow, DeletionsFollowTheWordAndTypedLettersStayUnderstood) {

@@ -110,7 +110,7 @@ TEST(CoordinatorDesktopServices, TheCoordinatorOffersApplicationsAndShortcutWarn
     auto session = testing::makeSession();
     session->shortcutProbe().hold(Key::p, Modifier::alt | Modifier::super);
     EXPECT_EQ(session->coordinator().shortcutConflictDetector().conflictDescription(
-                  ShortcutDefinition::optionCommandP()),
+                  ShortcutDefinition::altSuperP()),
               ShortcutConflictDetector::kReservedMessage);
 
     session->applicationCatalog().install(entry("org.telegram.desktop", "Telegram"));

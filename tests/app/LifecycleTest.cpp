@@ -85,14 +85,13 @@ TEST(Lifecycle, ContextChangesResetTheWordButStartUpDoesNot) {
 TEST(Lifecycle, ShortcutChangesApplyFromTheNextKey) {
     auto session = makeSession();
     auto& history = session->coordinator().historyStore();
-    const ShortcutDefinition controlOptionM{
-        46, ShortcutDefinition::kControl | ShortcutDefinition::kOption};
+    const ShortcutDefinition controlOptionM{Key::m, Modifier::control | Modifier::alt};
     session->settingsStore().update([&](AppSettings& settings) {
         settings.automaticCorrectionEnabled = false;
         settings.manualShortcut = controlOptionM;
     });
     session->type("ghbdtn");
-    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::optionSpace()), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altSpace()), TapDisposition::pass);
     EXPECT_TRUE(history.allRecords().empty());
     EXPECT_EQ(session->pressShortcut(controlOptionM), TapDisposition::swallow);
     ASSERT_EQ(history.allRecords().size(), 1u);
@@ -160,8 +159,8 @@ TEST(Lifecycle, AGoneCoordinatorDropsItsWorkButNotTheUsersReturn) {
         session->mainQueue().advance(milliseconds(2));
     }
     KeyEvent returnKey;
-    returnKey.keyCode = 36;
-    returnKey.characters = "\r";
+    returnKey.key = Key::enter;
+    returnKey.text = "\r";
     EXPECT_EQ(session->desktop().pressKey(returnKey), TapDisposition::swallow);
     session->mainQueue().advance(milliseconds(1));
     ASSERT_EQ(session->coordinator().deferredReturnEvents().size(), 1u);

@@ -12,9 +12,9 @@ namespace {
 
 using testing::makeSession;
 
-const ShortcutDefinition kManual = ShortcutDefinition::optionSpace();
-const ShortcutDefinition kUndo = ShortcutDefinition::optionShiftSpace();
-const ShortcutDefinition kPause = ShortcutDefinition::optionCommandP();
+const ShortcutDefinition kManual = ShortcutDefinition::altSpace();
+const ShortcutDefinition kUndo = ShortcutDefinition::altShiftSpace();
+const ShortcutDefinition kPause = ShortcutDefinition::altSuperP();
 
 void turnOffAutomaticCorrection(SimulatedSession& session) {
     session.settingsStore().update(
@@ -180,7 +180,7 @@ TEST(FailedReplacement, IsRecordedRejectedAndExplained) {
 
     // Neither accessibility nor keystrokes can do it.
     session->field()->quirks().acceptsSelectionWrites = false;
-    session->desktop().eventPoster().setSourceCreationFails(true);
+    session->desktop().eventPoster().setEventCreationBudget(0);
     session->type("vbh ");
     session->settle();
 

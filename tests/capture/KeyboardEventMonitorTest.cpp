@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
-#include "core/capture/SyntheticEventMarker.h"
 #include "core/support/ManualMainQueue.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "support/KeyEvents.h"
@@ -15,14 +14,22 @@
 namespace plovik {
 namespace {
 
+using testing::kAlt;
 using testing::kCapsLock;
-using testing::kCommand;
 using testing::kControl;
 using testing::keyEvent;
-using testing::kFunction;
-using testing::kNumericPad;
-using testing::kOption;
+using testing::kLevelThree;
+using testing::kNumLock;
 using testing::kShift;
+using testing::kSuper;
+
+std::string str(Key key) {
+    return std::to_string(evdevCode(key));
+}
+
+std::string str(Modifiers modifiers) {
+    return std::to_string(modifiers.bits());
+}
 
 // Drives a monitor through the simulated tap and writes every callback into a log.
 class KeyboardEventMonitorTest : public ::testing::Test {
@@ -34,15 +41,14 @@ class KeyboardEventMonitorTest : public ::testing::Test {
         });
         monitor_->onText = [this](const std::string& text) { log_.push_back("text:" + text); };
         monitor_->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke) {
-            log_.push_back("stroke:" + text + ":" + std::to_string(stroke.keyCode) + ":" +
-                           std::to_string(stroke.modifiers));
+            log_.push_back("stroke:" + text + ":" + str(stroke.key) + ":" + str(stroke.modifiers));
         };
         monitor_->onDeleteBackward = [this] { log_.push_back("delete"); };
         monitor_->onManualCorrection = [this] { log_.push_back("manual"); };
         monitor_->onUndo = [this] { log_.push_back("undo"); };
         monitor_->onPauseToggle = [this] { log_.push_back("pause"); };
-        monitor_->onDeferredReturn = [this](std::uint16_t keyCode, std::uint64_t flags) {
-            log_.push_back("return:" + std::to_string(keyCode) + ":" + std::to_string(flags));
+        monitor_->onDeferredReturn = [this](Key key, Modifiers modifiers) {
+            log_.push_back("return:" + str(key) + ":" + str(modifiers));
         };
         monitor_->start();
     }
@@ -51,7 +57,7 @@ class KeyboardEventMonitorTest : public ::testing::Test {
     std::vector<std::string> press(const KeyEvent& event,
                                    TapDisposition expected = TapDisposition::pass) {
         log_.clear();
-        EXPECT_EQ(taps_.deliver(event), expected) << "key " << event.keyCode;
+        EXPECT_EQ(taps_.deliver(event), expected) << "key " << str(event.key);
         queue_.runUntilIdle();
         return log_;
     }
@@ -68,119 +74,129 @@ class KeyboardEventMonitorTest : public ::testing::Test {
 using Log = std::vector<std::string>;
 
 TEST_F(KeyboardEventMonitorTest, OrdinaryKeysAreReportedAfterTheKeyInOrder) {
-    EXPECT_EQ(taps_.deliver(keyEvent(5, "g")), TapDisposition::pass);
-    EXPECT_EQ(taps_.deliver(keyEvent(4, "H", kShift | kCapsLock)), TapDisposition::pass);
+    EXPECT_EQ(taps_.deliver(keyEvent(Key::g, "g")), TapDisposition::pass);
+    EXPECT_EQ(taps_.deliver(keyEvent(Key::h, "H", kShift | kCapsLock)), TapDisposition::pass);
     EXPECT_TRUE(log_.empty()) << "callbacks run on the main queue, not inside the tap";
     queue_.runUntilIdle();
-    EXPECT_EQ(log_, (Log{"stroke:g:5:0", "text:g", "stroke:H:4:196608", "text:H"}));
+    EXPECT_EQ(log_,
+              (Log{"stroke:g:34:0", "text:g", "stroke:H:35:" + str(kShift | kCapsLock), "text:H"}));
 
-    // Only Caps Lock, Shift, Option and the numeric-pad flag belong to a stroke.
-    EXPECT_EQ(press(keyEvent(83, "1", kNumericPad | kFunction | kOption)),
-              (Log{"stroke:1:83:" + std::to_string(kNumericPad | kOption), "text:1"}));
+    // Only Shift, Caps Lock and level three choose what a key types.
+    EXPECT_EQ(press(keyEvent(Key::keypad1, "1", kNumLock | kAlt | kLevelThree)),
+              (Log{"stroke:1:79:" + str(kLevelThree), "text:1"}));
 }
 
 TEST_F(KeyboardEventMonitorTest, SilentKeysOfTheTypingBlockAreStrokesOthersAreNothing) {
     // A dead key types nothing yet but its stroke still counts.
-    EXPECT_EQ(press(keyEvent(39, "", kOption)), (Log{"stroke::39:" + std::to_string(kOption)}));
-    EXPECT_EQ(press(keyEvent(50, std::nullopt)), (Log{"stroke::50:0"}));
-    EXPECT_EQ(press(keyEvent(0, std::nullopt)), (Log{"stroke::0:0"}));
-    EXPECT_EQ(press(keyEvent(48, "")), Log{});             // Tab
-    EXPECT_EQ(press(keyEvent(36, "")), Log{});             // Return
-    EXPECT_EQ(press(keyEvent(123, "")), Log{});            // left arrow
-    EXPECT_EQ(press(keyEvent(122, std::nullopt)), Log{});  // F1
-    // Above 50 with characters: reported like any key.
-    EXPECT_EQ(press(keyEvent(53, "\x1b")), (Log{"stroke:\x1b:53:0", "text:\x1b"}));
-    EXPECT_EQ(press(keyEvent(48, "\t")), (Log{"stroke:\t:48:0", "text:\t"}));
+    EXPECT_EQ(press(keyEvent(Key::apostrophe, "", kLevelThree)),
+              (Log{"stroke::40:" + str(kLevelThree)}));
+    EXPECT_EQ(press(keyEvent(Key::grave, std::nullopt)), (Log{"stroke::41:0"}));
+    EXPECT_EQ(press(keyEvent(Key::a, std::nullopt)), (Log{"stroke::30:0"}));
+    EXPECT_EQ(press(keyEvent(Key::iso102nd, std::nullopt)), (Log{"stroke::86:0"}));
+    EXPECT_EQ(press(keyEvent(Key::backslash, "")), (Log{"stroke::43:0"}));
+    EXPECT_EQ(press(keyEvent(Key::tab, "")), Log{});           // Tab
+    EXPECT_EQ(press(keyEvent(Key::enter, "")), Log{});         // Return
+    EXPECT_EQ(press(keyEvent(Key::left, "")), Log{});          // left arrow
+    EXPECT_EQ(press(keyEvent(Key::f1, std::nullopt)), Log{});  // F1
+    EXPECT_EQ(press(keyEvent(Key::keypad5, "")), Log{});
+    // Outside the typing block with characters: reported like any key.
+    EXPECT_EQ(press(keyEvent(Key::escape, "\x1b")), (Log{"stroke:\x1b:1:0", "text:\x1b"}));
+    EXPECT_EQ(press(keyEvent(Key::tab, "\t")), (Log{"stroke:\t:15:0", "text:\t"}));
 }
 
 TEST_F(KeyboardEventMonitorTest, OwnEventsNeverProduceCallbacks) {
     monitor_->shouldHandleManualCorrection = [] { return true; };
-    KeyEvent shortcut = keyEvent(49, " ", kOption);
-    shortcut.userData = kSyntheticEventMarker;
+    KeyEvent shortcut = keyEvent(Key::space, " ", kAlt);
+    shortcut.isOwnEvent = true;
     EXPECT_EQ(press(shortcut), Log{});
-    KeyEvent letter = keyEvent(0, "a");
-    letter.userData = kSyntheticEventMarker;
+    KeyEvent letter = keyEvent(Key::a, "a");
+    letter.isOwnEvent = true;
     EXPECT_EQ(press(letter), Log{});
-    KeyEvent deletion = keyEvent(51, "\x7f");
-    deletion.userData = kSyntheticEventMarker;
+    KeyEvent deletion = keyEvent(Key::backspace, "\x7f");
+    deletion.isOwnEvent = true;
     EXPECT_EQ(press(deletion), Log{});
-    letter.userData = kSyntheticEventMarker + 1;
-    EXPECT_EQ(press(letter), (Log{"stroke:a:0:0", "text:a"}));
+    letter.isOwnEvent = false;
+    EXPECT_EQ(press(letter), (Log{"stroke:a:30:0", "text:a"}));
 }
 
 TEST_F(KeyboardEventMonitorTest, ShortcutsAreSwallowedOnlyWhenTheOwnerAccepts) {
     const std::string optionSpace = "\u00a0";
-    // No predicate: an ordinary key typing what Option-Space types.
-    EXPECT_EQ(
-        press(keyEvent(49, optionSpace, kOption)),
-        (Log{"stroke:" + optionSpace + ":49:" + std::to_string(kOption), "text:" + optionSpace}));
+    // No predicate: an ordinary key typing what Alt-Space types; Alt is no level.
+    EXPECT_EQ(press(keyEvent(Key::space, optionSpace, kAlt)),
+              (Log{"stroke:" + optionSpace + ":57:0", "text:" + optionSpace}));
     bool accept = false;
     monitor_->shouldHandleManualCorrection = [&] { return accept; };
-    EXPECT_EQ(press(keyEvent(49, optionSpace, kOption)).size(), 2u);
+    EXPECT_EQ(press(keyEvent(Key::space, optionSpace, kAlt)).size(), 2u);
     accept = true;
-    EXPECT_EQ(press(keyEvent(49, optionSpace, kOption), TapDisposition::swallow), (Log{"manual"}));
-    // Caps Lock is outside the comparison; an extra Command is not.
-    EXPECT_EQ(press(keyEvent(49, optionSpace, kOption | kCapsLock), TapDisposition::swallow),
+    EXPECT_EQ(press(keyEvent(Key::space, optionSpace, kAlt), TapDisposition::swallow),
               (Log{"manual"}));
-    EXPECT_EQ(press(keyEvent(49, " ", kOption | kCommand)), Log{});
-    EXPECT_EQ(press(keyEvent(49, " ", kOption | kShift)).size(), 2u) << "undo without predicate";
+    // Caps Lock and level three are outside the comparison; an extra Super is not.
+    EXPECT_EQ(
+        press(keyEvent(Key::space, " ", kAlt | kLevelThree | kNumLock), TapDisposition::swallow),
+        (Log{"manual"}));
+    EXPECT_EQ(press(keyEvent(Key::space, optionSpace, kAlt | kCapsLock), TapDisposition::swallow),
+              (Log{"manual"}));
+    EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt | kSuper)), Log{});
+    EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt | kShift)).size(), 2u)
+        << "undo without predicate";
 
     monitor_->shouldHandleUndo = [] { return true; };
-    EXPECT_EQ(press(keyEvent(49, " ", kOption | kShift), TapDisposition::swallow), (Log{"undo"}));
-    // Pause needs no predicate, and Command does not hide a configured shortcut.
-    EXPECT_EQ(press(keyEvent(35, "p", kOption | kCommand), TapDisposition::swallow),
-              (Log{"pause"}));
+    EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt | kShift), TapDisposition::swallow),
+              (Log{"undo"}));
+    // Pause needs no predicate, and Super does not hide a configured shortcut.
+    EXPECT_EQ(press(keyEvent(Key::p, "p", kAlt | kSuper), TapDisposition::swallow), (Log{"pause"}));
 
     // Identical shortcuts: the earlier one wins; a refused one falls through to the next.
     shortcuts_.undo = shortcuts_.manual;
-    EXPECT_EQ(press(keyEvent(49, " ", kOption), TapDisposition::swallow), (Log{"manual"}));
+    EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt), TapDisposition::swallow), (Log{"manual"}));
     accept = false;
-    EXPECT_EQ(press(keyEvent(49, " ", kOption), TapDisposition::swallow), (Log{"undo"}));
+    EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt), TapDisposition::swallow), (Log{"undo"}));
 
     // New shortcuts apply from the next key on, the provider being asked once per key.
-    shortcuts_.pause = ShortcutDefinition(17, kControl | kOption);
+    shortcuts_.pause = ShortcutDefinition(Key::t, kControl | kAlt);
     const int callsBefore = providerCalls_;
-    EXPECT_EQ(press(keyEvent(17, "t", kControl | kOption), TapDisposition::swallow),
+    EXPECT_EQ(press(keyEvent(Key::t, "t", kControl | kAlt), TapDisposition::swallow),
               (Log{"pause"}));
-    EXPECT_EQ(press(keyEvent(35, "p", kOption | kCommand)), Log{});
+    EXPECT_EQ(press(keyEvent(Key::p, "p", kAlt | kSuper)), Log{});
     EXPECT_EQ(providerCalls_ - callsBefore, 2);
 }
 
 TEST_F(KeyboardEventMonitorTest, CommandAndControlCombinationsAreNeverText) {
-    EXPECT_EQ(press(keyEvent(9, "v", kCommand)), Log{});
-    EXPECT_EQ(press(keyEvent(0, "\x01", kControl)), Log{});
-    EXPECT_EQ(press(keyEvent(51, "\x7f", kCommand)), Log{}) << "Command-Delete is no backspace";
+    EXPECT_EQ(press(keyEvent(Key::v, "v", kSuper)), Log{});
+    EXPECT_EQ(press(keyEvent(Key::a, "\x01", kControl)), Log{});
+    EXPECT_EQ(press(keyEvent(Key::backspace, "\x7f", kSuper)), Log{})
+        << "Command-Delete is no backspace";
     monitor_->shouldDeferReturn = [] { return true; };
-    EXPECT_EQ(press(keyEvent(36, "\r", kControl)), Log{});
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r", kControl)), Log{});
 }
 
 TEST_F(KeyboardEventMonitorTest, ReturnIsDeferredOnlyWhenTheOwnerAsks) {
-    EXPECT_EQ(press(keyEvent(36, "\r")), (Log{"stroke:\r:36:0", "text:\r"}));
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r")), (Log{"stroke:\r:28:0", "text:\r"}));
     bool defer = false;
     monitor_->shouldDeferReturn = [&] { return defer; };
-    EXPECT_EQ(press(keyEvent(36, "\r", kShift)),
-              (Log{"stroke:\r:36:" + std::to_string(kShift), "text:\r"}));
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r", kShift)),
+              (Log{"stroke:\r:28:" + str(kShift), "text:\r"}));
     defer = true;
-    // Only Shift, numeric pad and function bits travel with the deferred key.
-    EXPECT_EQ(press(keyEvent(36, "\r", kShift | kOption | kCapsLock | kFunction),
+    // Only Shift travels with the deferred key; the key tells Return from keypad Enter.
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r", kShift | kAlt | kCapsLock | kLevelThree),
                     TapDisposition::swallow),
-              (Log{"return:36:" + std::to_string(kShift | kFunction)}));
-    EXPECT_EQ(press(keyEvent(76, "\x03", kNumericPad | kFunction), TapDisposition::swallow),
-              (Log{"return:76:" + std::to_string(kNumericPad | kFunction)}));
+              (Log{"return:28:" + str(kShift)}));
+    EXPECT_EQ(press(keyEvent(Key::keypadEnter, "\x03", kNumLock), TapDisposition::swallow),
+              (Log{"return:96:0"}));
     // A missing callback makes the press a no-op, but it stays swallowed.
     monitor_->onDeferredReturn = nullptr;
-    EXPECT_EQ(press(keyEvent(36, "\r"), TapDisposition::swallow), Log{});
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallow), Log{});
 }
 
 TEST_F(KeyboardEventMonitorTest, DeleteIsReportedAndStillReachesTheApplication) {
-    EXPECT_EQ(press(keyEvent(51, "\x7f")), (Log{"delete"}));
-    EXPECT_EQ(press(keyEvent(51, std::nullopt, kShift)), (Log{"delete"}));
-    EXPECT_EQ(press(keyEvent(117, "\x7f", kFunction)), (Log{"stroke:\x7f:117:0", "text:\x7f"}))
+    EXPECT_EQ(press(keyEvent(Key::backspace, "\x7f")), (Log{"delete"}));
+    EXPECT_EQ(press(keyEvent(Key::backspace, std::nullopt, kShift)), (Log{"delete"}));
+    EXPECT_EQ(press(keyEvent(Key::deleteForward, "\x7f")), (Log{"stroke:\x7f:111:0", "text:\x7f"}))
         << "forward delete is an ordinary key";
 }
 
 TEST_F(KeyboardEventMonitorTest, QueuedCallbacksReadTheCurrentCallbackAndNeedTheMonitor) {
-    taps_.deliver(keyEvent(0, "a"));
+    taps_.deliver(keyEvent(Key::a, "a"));
     std::vector<std::string> replaced;
     monitor_->onText = [&](const std::string& text) { replaced.push_back(text); };
     monitor_->onStroke = nullptr;
@@ -189,16 +205,16 @@ TEST_F(KeyboardEventMonitorTest, QueuedCallbacksReadTheCurrentCallbackAndNeedThe
     EXPECT_TRUE(log_.empty());
 
     monitor_->shouldHandleManualCorrection = [] { return true; };
-    taps_.deliver(keyEvent(11, "b"));
-    taps_.deliver(keyEvent(49, " ", kOption));
-    taps_.deliver(keyEvent(51, "\x7f"));
+    taps_.deliver(keyEvent(Key::b, "b"));
+    taps_.deliver(keyEvent(Key::space, " ", kAlt));
+    taps_.deliver(keyEvent(Key::backspace, "\x7f"));
     EXPECT_EQ(queue_.pendingCount(), 3u);
     monitor_.reset();
     EXPECT_FALSE(taps_.isTapInstalled()) << "destruction removes the tap";
     queue_.runUntilIdle();
     EXPECT_EQ(replaced, (Log{"a"}));
     EXPECT_TRUE(log_.empty());
-    EXPECT_EQ(taps_.deliver(keyEvent(49, " ", kOption)), TapDisposition::pass);
+    EXPECT_EQ(taps_.deliver(keyEvent(Key::space, " ", kAlt)), TapDisposition::pass);
 }
 
 TEST_F(KeyboardEventMonitorTest, StartsOnceStopsHarmlesslyAndRepairsADisabledTap) {
@@ -207,9 +223,9 @@ TEST_F(KeyboardEventMonitorTest, StartsOnceStopsHarmlesslyAndRepairsADisabledTap
     EXPECT_EQ(taps_.installedTapCount(), 1u);
     EXPECT_TRUE(taps_.isTapEnabled());
 
-    taps_.disableTapsByTimeout();
+    taps_.disableTaps();
     EXPECT_TRUE(taps_.isTapEnabled());
-    taps_.disableTapsByUserInput();
+    taps_.disableTaps();
     EXPECT_TRUE(taps_.isTapEnabled());
     queue_.runUntilIdle();
     EXPECT_TRUE(log_.empty()) << "the notifications are no key presses";
@@ -219,11 +235,11 @@ TEST_F(KeyboardEventMonitorTest, StartsOnceStopsHarmlesslyAndRepairsADisabledTap
     monitor_->stop();
     EXPECT_FALSE(monitor_->isRunning());
     EXPECT_FALSE(taps_.isTapInstalled());
-    EXPECT_EQ(press(keyEvent(0, "a")), Log{});
+    EXPECT_EQ(press(keyEvent(Key::a, "a")), Log{});
     monitor_->start();
     EXPECT_TRUE(monitor_->isRunning());
     EXPECT_EQ(taps_.createdTapCount(), 2u);
-    EXPECT_EQ(press(keyEvent(0, "a")).size(), 2u);
+    EXPECT_EQ(press(keyEvent(Key::a, "a")).size(), 2u);
 }
 
 TEST(KeyboardEventMonitor, FailsToStartWithoutInputMonitoringAndMayRetry) {

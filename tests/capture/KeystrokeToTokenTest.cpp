@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
-#include "core/capture/SyntheticEventMarker.h"
 #include "core/support/ManualMainQueue.h"
 #include "core/tokens/CurrentTokenBuffer.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
@@ -14,8 +13,9 @@
 namespace plovik {
 namespace {
 
+using testing::kAlt;
 using testing::keyEvent;
-using testing::kOption;
+using testing::kLevelThree;
 using testing::kShift;
 
 using Strokes = std::vector<PhysicalKeyStroke>;
@@ -37,20 +37,20 @@ class KeystrokeToTokenTest : public ::testing::Test {
         };
         monitor_->shouldHandleManualCorrection = [this] { return acceptManual_; };
         monitor_->shouldDeferReturn = [this] { return !buffer_.currentToken().empty(); };
-        monitor_->onDeferredReturn = [this](std::uint16_t keyCode, std::uint64_t flags) {
-            deferredReturns_.emplace_back(keyCode, flags);
-            // The owner replays the Return as its own marked key press.
-            KeyEvent replay = keyEvent(keyCode, "\r", flags);
-            replay.userData = kSyntheticEventMarker;
+        monitor_->onDeferredReturn = [this](Key key, Modifiers modifiers) {
+            deferredReturns_.emplace_back(key, modifiers);
+            // The owner replays the Return as its own key press.
+            KeyEvent replay = keyEvent(key, "\r", modifiers);
+            replay.isOwnEvent = true;
             EXPECT_EQ(taps_.deliver(replay), TapDisposition::pass);
         };
         monitor_->start();
     }
 
-    TapDisposition press(std::uint16_t keyCode, std::string characters, std::uint64_t flags = 0,
-                         std::int64_t userData = 0) {
-        KeyEvent key = keyEvent(keyCode, std::move(characters), flags);
-        key.userData = userData;
+    TapDisposition press(Key pressed, std::string text, Modifiers modifiers = {},
+                         bool isOwnEvent = false) {
+        KeyEvent key = keyEvent(pressed, std::move(text), modifiers);
+        key.isOwnEvent = isOwnEvent;
         const TapDisposition disposition = taps_.deliver(key);
         queue_.runUntilIdle();
         return disposition;
@@ -64,61 +64,63 @@ class KeystrokeToTokenTest : public ::testing::Test {
     bool acceptManual_ = false;
     std::vector<TokenCompletion> completions_;
     std::vector<std::optional<TokenCompletion>> manualCandidates_;
-    std::vector<std::pair<std::uint16_t, std::uint64_t>> deferredReturns_;
+    std::vector<std::pair<Key, Modifiers>> deferredReturns_;
 };
 
 TEST_F(KeystrokeToTokenTest, TypedKeysBecomeWordsWithTheirPhysicalStrokes) {
-    // "café": the accent comes from a dead key (Option-E) and then the E key.
-    press(8, "c");
-    press(0, "a");
-    press(3, "f");
-    EXPECT_EQ(press(14, "", kOption), TapDisposition::pass);
-    press(14, "é");
+    // "café": the accent comes from a dead key (level three and E) and then the E key.
+    press(Key::c, "c");
+    press(Key::a, "a");
+    press(Key::f, "f");
+    EXPECT_EQ(press(Key::e, "", kLevelThree), TapDisposition::pass);
+    press(Key::e, "é");
     EXPECT_EQ(buffer_.currentToken(), "café");
-    press(49, " ");
+    press(Key::space, " ");
     // "xz" and one deletion leave "x".
-    press(7, "x");
-    press(6, "z");
-    EXPECT_EQ(press(51, "\x7f"), TapDisposition::pass);
+    press(Key::x, "x");
+    press(Key::z, "z");
+    EXPECT_EQ(press(Key::backspace, "\x7f"), TapDisposition::pass);
     EXPECT_EQ(buffer_.currentToken(), "x");
     // An open word: the Return is held back, reported once, and its replay ignored.
-    EXPECT_EQ(press(36, "\r", kShift), TapDisposition::swallow);
-    EXPECT_EQ(deferredReturns_,
-              (std::vector<std::pair<std::uint16_t, std::uint64_t>>{{36, kShift}}));
+    EXPECT_EQ(press(Key::enter, "\r", kShift), TapDisposition::swallow);
+    EXPECT_EQ(deferredReturns_, (std::vector<std::pair<Key, Modifiers>>{{Key::enter, kShift}}));
     EXPECT_EQ(buffer_.currentToken(), "x");
     // Plovik's own marked key press is invisible.
-    EXPECT_EQ(press(12, "q", 0, kSyntheticEventMarker), TapDisposition::pass);
+    EXPECT_EQ(press(Key::q, "q", {}, true), TapDisposition::pass);
     EXPECT_EQ(buffer_.currentToken(), "x");
-    press(49, " ");
+    press(Key::space, " ");
     // No open word: the Return goes through and is an ordinary delimiter.
-    EXPECT_EQ(press(36, "\r"), TapDisposition::pass);
+    EXPECT_EQ(press(Key::enter, "\r"), TapDisposition::pass);
     EXPECT_EQ(deferredReturns_.size(), 1u);
 
-    const Strokes cafe{{8, 0}, {0, 0}, {3, 0}, {14, kOption}, {14, 0}};
+    const Strokes cafe{
+        {Key::c, {}}, {Key::a, {}}, {Key::f, {}}, {Key::e, kLevelThree}, {Key::e, {}}};
     ASSERT_EQ(completions_.size(), 2u);
-    EXPECT_EQ(completions_[0], (TokenCompletion{"café", " ", "", cafe, Strokes{{49, 0}}}));
-    EXPECT_EQ(completions_[1],
-              (TokenCompletion{"x", " ", "café ", Strokes{{7, 0}}, Strokes{{49, 0}}}));
+    EXPECT_EQ(completions_[0], (TokenCompletion{"café", " ", "", cafe, Strokes{{Key::space, {}}}}));
+    EXPECT_EQ(completions_[1], (TokenCompletion{"x", " ", "café ", Strokes{{Key::x, {}}},
+                                                Strokes{{Key::space, {}}}}));
     EXPECT_EQ(buffer_.recentContext(), "café x \r");
 }
 
 TEST_F(KeystrokeToTokenTest, OptionSpaceIsTheManualShortcutOnlyWhenAccepted) {
     const std::string optionSpace = "\u00a0";
-    press(31, "o");
-    press(40, "k");
-    EXPECT_EQ(press(49, optionSpace, kOption), TapDisposition::pass);
+    press(Key::o, "o");
+    press(Key::k, "k");
+    EXPECT_EQ(press(Key::space, optionSpace, kAlt), TapDisposition::pass);
     ASSERT_EQ(completions_.size(), 1u);
-    EXPECT_EQ(completions_[0], (TokenCompletion{"ok", optionSpace, "", Strokes{{31, 0}, {40, 0}},
-                                                Strokes{{49, kOption}}}));
+    EXPECT_EQ(completions_[0],
+              (TokenCompletion{"ok", optionSpace, "", Strokes{{Key::o, {}}, {Key::k, {}}},
+                               Strokes{{Key::space, {}}}}));
     EXPECT_TRUE(manualCandidates_.empty());
 
     acceptManual_ = true;
-    press(16, "y");
-    press(14, "e");
-    EXPECT_EQ(press(49, optionSpace, kOption), TapDisposition::swallow);
+    press(Key::y, "y");
+    press(Key::e, "e");
+    EXPECT_EQ(press(Key::space, optionSpace, kAlt), TapDisposition::swallow);
     ASSERT_EQ(manualCandidates_.size(), 1u);
-    EXPECT_EQ(manualCandidates_[0],
-              (TokenCompletion{"ye", "", "ok" + optionSpace, Strokes{{16, 0}, {14, 0}}, {}}));
+    EXPECT_EQ(
+        manualCandidates_[0],
+        (TokenCompletion{"ye", "", "ok" + optionSpace, Strokes{{Key::y, {}}, {Key::e, {}}}, {}}));
     EXPECT_EQ(completions_.size(), 1u);
     EXPECT_EQ(buffer_.currentToken(), "ye");
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "AtspiDesktop.h"
+#include "FixtureWindowOnDesktop.h"
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/TextReplacementService.h"
 #include "platform/simulated/SimulatedEventPoster.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "AtspiDesktop.h"
+#include "FixtureWindowOnDesktop.h"
 #include "platform/x11/AtspiFocusTracker.h"
 
 namespace plovik::testing {
@@ -53,17 +53,45 @@ TEST_P(AtspiFocusTrackerTest, AnObjectThatNoLongerHasFocusIsNotReported) {
     EXPECT_FALSE(tracker.reported());
 }
 
+TEST_P(AtspiFocusTrackerTest, AWindowThatLostTheFocusTakesItsFieldAlong) {
+    const auto single = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(single);
+    auto& tracker = *desktop_->tracker;
+    const auto frame = single->application().value().children().value().at(0);
+    tracker.windowDeactivated(frame);
+    EXPECT_FALSE(tracker.reported());
+}
+
+TEST_P(AtspiFocusTrackerTest, FindsAFocusThatNoEventAnnounced) {
+    const auto single = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(single);
+    auto& tracker = *desktop_->tracker;
+    // As if the application had switched back without a word: the tracker knows nothing.
+    tracker.focusLost(*single);
+    ASSERT_FALSE(tracker.reported());
+    std::optional<AtspiObject> found;
+    EXPECT_TRUE(pumpUntil([&] { return (found = tracker.focused()).has_value(); }, 3000ms));
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(found->sameObject(*single));
+}
+
 TEST_P(AtspiFocusTrackerTest, FollowsFocusIntoAnotherApplicationAndBack) {
     const auto other = GetParam() == Toolkit::gtk ? Toolkit::qt : Toolkit::gtk;
     if (!fixtureBuilt(other)) {
         GTEST_SKIP() << "the " << toolkitName(other) << " fixture was not built";
     }
-    ASSERT_TRUE(focusOn(Field::single, "Single line"));
+    const auto first = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(first);
     FixtureWindow second(desktop_->session, other);
     ASSERT_TRUE(second.waitUntilReady());
     ASSERT_TRUE(second.focus(Field::multi));
     ASSERT_TRUE(desktop_->waitForFocus(second.pid(), "Multi line"));
+    // Qt's field still claims the focus in its inactive window; it must not come back.
+    EXPECT_FALSE(desktop_->tracker->focused()->sameObject(*first));
     ASSERT_TRUE(focusOn(Field::password, "Password"));
+    // Straight back, with the field that already had the focus inside that application.
+    ASSERT_TRUE(second.focus(Field::multi));
+    ASSERT_TRUE(desktop_->waitForFocus(second.pid(), "Multi line"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, AtspiFocusTrackerTest,

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "AtspiDesktop.h"
+#include "FixtureWindowOnDesktop.h"
 #include "platform/x11/AtspiObject.h"
 
 namespace plovik::testing {

@@ -57,9 +57,12 @@ class FixtureWindow {
         return reply("set " + fixture::fieldName(field)).has_value();
     }
 
+    // True once the window is active and the field has the focus.
     bool focus(Field field) {
         send("focus " + fixture::fieldName(field));
-        return reply("focused " + fixture::fieldName(field)).has_value();
+        const auto line = reply("focused " + fixture::fieldName(field), std::chrono::seconds(5),
+                                "unfocused " + fixture::fieldName(field));
+        return line && line->starts_with("focused ");
     }
 
     std::optional<int> activations() {
@@ -83,7 +86,8 @@ class FixtureWindow {
 
     // The first line starting with `prefix` within `timeout`.
     std::optional<std::string> reply(const std::string& prefix,
-                                     std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+                                     std::chrono::milliseconds timeout = std::chrono::seconds(5),
+                                     const std::string& otherPrefix = "\n") {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (true) {
             while (true) {
@@ -96,7 +100,7 @@ class FixtureWindow {
                 if (line.starts_with("activate ")) {
                     ++announced_;
                 }
-                if (line.starts_with(prefix) || line == prefix) {
+                if (line.starts_with(prefix) || line.starts_with(otherPrefix)) {
                     return line;
                 }
             }

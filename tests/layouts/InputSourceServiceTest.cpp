@@ -11,6 +11,9 @@
 namespace plovik {
 namespace {
 
+// A code no key map has a place for.
+constexpr Key kNoSuchKey = static_cast<Key>(0x2FF);
+
 using testing::kShift;
 
 class InputSourceServiceTest : public ::testing::Test {
@@ -92,7 +95,7 @@ TEST_F(InputSourceServiceTest, ListsEnabledSourcesWithReasonsInOrder) {
     sources_.setCurrentSourceId("im.de");
     ASSERT_TRUE(service.currentSource());
     EXPECT_EQ(service.currentLayout(), std::nullopt);
-    EXPECT_EQ(service.text({0, 0}), std::nullopt);
+    EXPECT_EQ(service.text({Key::a, {}}), std::nullopt);
 }
 
 TEST_F(InputSourceServiceTest, WithoutSourcesOrSelectionEverythingIsEmpty) {
@@ -101,7 +104,8 @@ TEST_F(InputSourceServiceTest, WithoutSourcesOrSelectionEverythingIsEmpty) {
     EXPECT_TRUE(empty.availableSources().empty());
     EXPECT_EQ(empty.currentSource(), std::nullopt);
     EXPECT_TRUE(empty.supportedLayouts().empty());
-    const TokenCompletion completion{"ghbdtn", " ", "", strokes("ghbdtn", "xkb:us"), {{49, 0}}};
+    const TokenCompletion completion{
+        "ghbdtn", " ", "", strokes("ghbdtn", "xkb:us"), {{Key::space, {}}}};
     EXPECT_TRUE(empty.conversionCandidates(completion, KeyboardLayout::english()).empty());
 
     // Selected but not enabled.
@@ -210,7 +214,7 @@ TEST_F(InputSourceServiceTest, ConversionCandidatesReplayStrokesThroughOtherLayo
     const auto russian = service.availableSources()[1].layout();
     const auto german = service.availableSources()[2].layout();
 
-    const TokenCompletion hello{"ghbdtn", " ", "", strokes("ghbdtn", "xkb:us"), {{49, 0}}};
+    const TokenCompletion hello{"ghbdtn", " ", "", strokes("ghbdtn", "xkb:us"), {{Key::space, {}}}};
     EXPECT_EQ(service.conversionCandidates(hello, english),
               (std::vector<LayoutConversionCandidate>{{russian, "привет", " "},
                                                       {german, "ghbdtn", " "}}));
@@ -220,7 +224,8 @@ TEST_F(InputSourceServiceTest, ConversionCandidatesReplayStrokesThroughOtherLayo
     EXPECT_EQ(all[0], (LayoutConversionCandidate{english, "ghbdtn", " "}));
 
     // A dead key ending the token composes with the delimiter.
-    const TokenCompletion accent{"ab`", " ", "", {{0, 0}, {11, 0}, {50, 0}}, {{49, 0}}};
+    const TokenCompletion accent{
+        "ab`", " ", "", {{Key::a, {}}, {Key::b, {}}, {Key::grave, {}}}, {{Key::space, {}}}};
     const auto candidates = service.conversionCandidates(accent, english);
     ASSERT_EQ(candidates.size(), 2u);
     EXPECT_EQ(candidates[1], (LayoutConversionCandidate{german, "ab", "^"}));
@@ -232,52 +237,56 @@ TEST_F(InputSourceServiceTest, ConversionCandidatesReplayStrokesThroughOtherLayo
     }
     EXPECT_EQ(service.conversionCandidates(newline, english).size(), 2u);
     // A delimiter key that types a control character rules the layout out.
-    const TokenCompletion returned{"ghbdtn", "\n", "", hello.physicalStrokes, {{36, 0}}};
+    const TokenCompletion returned{"ghbdtn", "\n", "", hello.physicalStrokes, {{Key::enter, {}}}};
     EXPECT_TRUE(service.conversionCandidates(returned, english).empty());
     // An empty token (a lone dead key in German) gives no German candidate.
-    const TokenCompletion lone{"`", "", "", {{50, 0}}, {}};
+    const TokenCompletion lone{"`", "", "", {{Key::grave, {}}}, {}};
     EXPECT_EQ(service.conversionCandidates(lone, russian).size(), 1u);
-    EXPECT_TRUE(service.conversionCandidates({"", " ", "", {}, {{49, 0}}}, english).empty());
+    EXPECT_TRUE(
+        service.conversionCandidates({"", " ", "", {}, {{Key::space, {}}}}, english).empty());
 }
 
 TEST_F(InputSourceServiceTest, TextOfOneStrokeInTheCurrentLayout) {
     addLayouts({"xkb:us", "xkb:ru", "xkb:de"});
     sources_.setCurrentSourceId("xkb:ru");
     const auto service = makeService();
-    EXPECT_EQ(service.text({0, 0}), "ф");
-    EXPECT_EQ(service.text({0, kShift}), "Ф");
-    EXPECT_EQ(service.text({36, 0}), std::nullopt);   // Return: a control character
-    EXPECT_EQ(service.text({123, 0}), std::nullopt);  // an arrow types nothing
-    EXPECT_EQ(service.text({52, 0}), std::nullopt);   // no such key
+    EXPECT_EQ(service.text({Key::a, {}}), "ф");
+    EXPECT_EQ(service.text({Key::a, kShift}), "Ф");
+    EXPECT_EQ(service.text({Key::enter, {}}), std::nullopt);  // Return: a control character
+    EXPECT_EQ(service.text({Key::left, {}}), std::nullopt);   // an arrow types nothing
+    EXPECT_EQ(service.text({kNoSuchKey, {}}), std::nullopt);  // no such key
     sources_.setCurrentSourceId("xkb:de");
-    EXPECT_EQ(service.text({50, 0}), std::nullopt);  // a dead key waits
-    EXPECT_EQ(service.text({6, 0}), "y");
+    EXPECT_EQ(service.text({Key::grave, {}}), std::nullopt);  // a dead key waits
+    EXPECT_EQ(service.text({Key::z, {}}), "y");
 }
 
-// A key map that claims more text than the buffer holds, or fails on key 1 and for
-// any keyboard type but the low byte of the one the test sets.
-class OverlongKeyMap final : public KeyLayoutData {
+// A key map whose D key starts a sequence that the next key ends with "[" and its own
+// text, whose S key has no place, and whose other keys type "x" (with Shift: "X").
+class ScriptedKeyMap final : public KeyLayoutData {
   public:
-    KeyTranslationStatus translate(std::uint16_t keyCode, std::uint32_t, std::uint32_t keyboardType,
-                                   std::uint32_t&, KeyTranslationOutput& output) const override {
-        if (keyCode == 1 || keyboardType != 0x34) {
-            return KeyTranslationStatus::invalidKeyCode;
+    std::optional<std::string> translate(Key key, Modifiers modifiers,
+                                         ComposeState& compose) const override {
+        if (key == Key::s) {
+            return std::nullopt;
         }
-        output.units.fill(u'x');
-        output.length =
-            keyCode == 0 ? KeyTranslationOutput::kCapacity + 1 : KeyTranslationOutput::kCapacity;
-        return KeyTranslationStatus::success;
+        if (key == Key::d) {
+            compose.pending.push_back(1);
+            return "";
+        }
+        const std::string own = modifiers.has(Modifier::shift) ? "X" : "x";
+        const std::string pending(compose.pending.size(), '[');
+        compose.pending.clear();
+        return pending + own;
     }
 };
 
-TEST_F(InputSourceServiceTest, TranslatorNeedsAnInstalledKeyMapAndWellFormedOutput) {
+TEST_F(InputSourceServiceTest, TranslatorNeedsAnInstalledKeyMapAndCarriesTheComposeState) {
     addLayouts({"xkb:us"});
     sources_.addSource(
-        {"overlong", "Overlong", {"en"}, "keyboard layout", std::make_shared<OverlongKeyMap>()});
+        {"scripted", "Scripted", {"en"}, "keyboard layout", std::make_shared<ScriptedKeyMap>()});
     sources_.addSource(source("im.de", {"de"}, "input method", true));
     sources_.addSource(source("nokeymap", {"en"}, "keyboard layout", false));
     sources_.addKeyboardLayout("xkb:ru", false);
-    sources_.setKeyboardType(0x1234);
     const SystemKeyboardLayoutTranslator translator(sources_);
 
     EXPECT_TRUE(translator.canTranslate("xkb:us"));
@@ -286,23 +295,18 @@ TEST_F(InputSourceServiceTest, TranslatorNeedsAnInstalledKeyMapAndWellFormedOutp
     EXPECT_FALSE(translator.canTranslate("nokeymap"));
     EXPECT_FALSE(translator.canTranslate("xkb:fr"));
 
-    EXPECT_EQ(translator.translate({{4, 0}}, {}, "xkb:ru"),
+    EXPECT_EQ(translator.translate({{Key::h, {}}}, {}, "xkb:ru"),
               (SystemKeyboardLayoutTranslator::Translation{"р", ""}));
     EXPECT_EQ(translator.translate({}, {}, "xkb:us"),
               (SystemKeyboardLayoutTranslator::Translation{"", ""}));
-    EXPECT_EQ(translator.translate({{0, 0}}, {}, "nokeymap"), std::nullopt);
-    EXPECT_EQ(translator.translate({{0, 0}}, {}, "xkb:fr"), std::nullopt);
-    EXPECT_EQ(
-        translator.translate({{2, 0}}, {{2, 0}}, "overlong"),
-        (SystemKeyboardLayoutTranslator::Translation{std::string(16, 'x'), std::string(16, 'x')}));
-    EXPECT_EQ(translator.translate({{2, 0}}, {{0, 0}}, "overlong"), std::nullopt);
-    EXPECT_EQ(translator.translate({{2, 0}}, {{1, 0}}, "overlong"), std::nullopt);
-    EXPECT_EQ(translator.translate({{52, 0}}, {}, "xkb:us"), std::nullopt);
-
-    EXPECT_EQ(SystemKeyboardLayoutTranslator::modifierState(0x20000 | 0x10000 | 0x80000 | 0x40000 |
-                                                            0x100000),
-              0x0Eu);
-    EXPECT_EQ(SystemKeyboardLayoutTranslator::modifierState(0x40000 | 0x100000), 0u);
+    EXPECT_EQ(translator.translate({{Key::a, {}}}, {}, "nokeymap"), std::nullopt);
+    EXPECT_EQ(translator.translate({{Key::a, {}}}, {}, "xkb:fr"), std::nullopt);
+    // A sequence the token leaves open ends in the delimiter.
+    EXPECT_EQ(translator.translate({{Key::a, kShift}, {Key::d, {}}}, {{Key::a, {}}}, "scripted"),
+              (SystemKeyboardLayoutTranslator::Translation{"X", "[x"}));
+    EXPECT_EQ(translator.translate({{Key::a, {}}}, {{Key::s, {}}}, "scripted"), std::nullopt);
+    EXPECT_EQ(translator.translate({{Key::s, {}}}, {{Key::a, {}}}, "scripted"), std::nullopt);
+    EXPECT_EQ(translator.translate({{kNoSuchKey, {}}}, {}, "xkb:us"), std::nullopt);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace plovik {
 namespace {
 
-using testing::kOption;
+using testing::kLevelThree;
 using testing::kShift;
 
 class TypingSimulatorTest : public ::testing::Test {
@@ -51,7 +51,7 @@ class TypingSimulatorTest : public ::testing::Test {
 TEST_F(TypingSimulatorTest, StrokesOfOneLayoutReadInAnother) {
     const auto ghbdtn = simulator("xkb:us").strokes("ghbdtn");
     ASSERT_TRUE(ghbdtn);
-    EXPECT_EQ(ghbdtn->front(), PhysicalKeyStroke(5, 0));
+    EXPECT_EQ(ghbdtn->front(), PhysicalKeyStroke(Key::g, {}));
     EXPECT_EQ(reread(*ghbdtn, "xkb:ru"), "привет");
 
     const auto hello = simulator("xkb:ru").strokes("руддщ");
@@ -60,7 +60,7 @@ TEST_F(TypingSimulatorTest, StrokesOfOneLayoutReadInAnother) {
 
     const auto capital = simulator("xkb:us").strokes("Ghbdtn?");
     ASSERT_TRUE(capital);
-    EXPECT_EQ(capital->front(), PhysicalKeyStroke(5, kShift));
+    EXPECT_EQ(capital->front(), PhysicalKeyStroke(Key::g, kShift));
     EXPECT_EQ(reread(*capital, "xkb:ru"), "Привет,");
     // German swaps Y and Z; Dvorak moves everything.
     EXPECT_EQ(reread(*simulator("xkb:us").strokes("zoo"), "xkb:de"), "yoo");
@@ -68,7 +68,7 @@ TEST_F(TypingSimulatorTest, StrokesOfOneLayoutReadInAnother) {
     // The ISO key (absent on ANSI keyboards) only for what no other key types.
     EXPECT_EQ(reread(*simulator("xkb:us").strokes("<>"), "xkb:ru"), "БЮ");
     EXPECT_EQ(simulator("xkb:de").strokesForCharacter("<"),
-              (std::vector<PhysicalKeyStroke>{{10, 0}}));
+              (std::vector<PhysicalKeyStroke>{{Key::iso102nd, {}}}));
 }
 
 TEST_F(TypingSimulatorTest, EveryLayoutRetypesItsOwnWords) {
@@ -91,20 +91,20 @@ TEST_F(TypingSimulatorTest, EveryLayoutRetypesItsOwnWords) {
 TEST_F(TypingSimulatorTest, ComposedCharactersUseDeadKeys) {
     // German: acute accent key, then e.
     EXPECT_EQ(simulator("xkb:de").strokesForCharacter("é"),
-              (std::vector<PhysicalKeyStroke>{{24, 0}, {14, 0}}));
+              (std::vector<PhysicalKeyStroke>{{Key::equal, {}}, {Key::e, {}}}));
     // The circumflex alone is the dead key followed by Space.
     EXPECT_EQ(simulator("xkb:de").strokesForCharacter("^"),
-              (std::vector<PhysicalKeyStroke>{{50, 0}, {49, 0}}));
+              (std::vector<PhysicalKeyStroke>{{Key::grave, {}}, {Key::space, {}}}));
     // French: dead circumflex on the key right of P.
     EXPECT_EQ(simulator("xkb:fr").strokesForCharacter("ê"),
-              (std::vector<PhysicalKeyStroke>{{33, 0}, {14, 0}}));
+              (std::vector<PhysicalKeyStroke>{{Key::leftBrace, {}}, {Key::e, {}}}));
     // A direct key is preferred to a composition.
     EXPECT_EQ(simulator("xkb:fr").strokesForCharacter("é"),
-              (std::vector<PhysicalKeyStroke>{{19, 0}}));
+              (std::vector<PhysicalKeyStroke>{{Key::digit2, {}}}));
     EXPECT_EQ(simulator("xkb:de").strokesForCharacter("@"),
-              (std::vector<PhysicalKeyStroke>{{12, kOption}}));
+              (std::vector<PhysicalKeyStroke>{{Key::q, kLevelThree}}));
     EXPECT_EQ(simulator("xkb:us").strokesForCharacter("\n"),
-              (std::vector<PhysicalKeyStroke>{{36, 0}}));
+              (std::vector<PhysicalKeyStroke>{{Key::enter, {}}}));
 }
 
 TEST_F(TypingSimulatorTest, UntypableTextIsReportedNotGuessed) {
@@ -117,8 +117,8 @@ TEST_F(TypingSimulatorTest, UntypableTextIsReportedNotGuessed) {
 
     const auto perCharacter = us.strokesPerCharacter("a日e\u0301");
     ASSERT_EQ(perCharacter.size(), 3u);
-    EXPECT_EQ(perCharacter[0],
-              (TypingSimulator::CharacterStrokes{"a", std::vector<PhysicalKeyStroke>{{0, 0}}}));
+    EXPECT_EQ(perCharacter[0], (TypingSimulator::CharacterStrokes{
+                                   "a", std::vector<PhysicalKeyStroke>{{Key::a, {}}}}));
     EXPECT_EQ(perCharacter[1], (TypingSimulator::CharacterStrokes{"日", std::nullopt}));
     EXPECT_EQ(perCharacter[2].character, "e\u0301");
     EXPECT_EQ(perCharacter[2].strokes, std::nullopt);

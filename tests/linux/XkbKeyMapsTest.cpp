@@ -3,8 +3,6 @@
 #include <memory>
 
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
-#include "core/text/Utf16.h"
-#include "platform/linux/XkbKeyCodeTable.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/linux/XkbLayoutName.h"
 #include "platform/linux/XkbLayoutRegistry.h"
@@ -12,9 +10,12 @@
 namespace plovik {
 namespace {
 
-constexpr std::uint32_t kShift = KeyLayoutData::kShiftState;
-constexpr std::uint32_t kCaps = KeyLayoutData::kCapsLockState;
-constexpr std::uint32_t kOption = KeyLayoutData::kOptionState;
+constexpr Modifiers kShift = Modifier::shift;
+constexpr Modifiers kCaps = Modifier::capsLock;
+constexpr Modifiers kLevelThree = Modifier::levelThree;
+// Codes no XKB key map has a symbol for.
+constexpr Key kUnusedKey = static_cast<Key>(0);
+constexpr Key kBeyondEveryMap = static_cast<Key>(300);
 
 class XkbKeyMaps : public testing::Test {
   protected:
@@ -27,37 +28,13 @@ class XkbKeyMaps : public testing::Test {
         return data;
     }
 
-    // The text of one key press, carrying the dead-key state; absent on failure.
-    static std::optional<std::string> press(const KeyLayoutData& keyMap, std::uint16_t keyCode,
-                                            std::uint32_t modifiers, std::uint32_t& deadKeyState) {
-        KeyTranslationOutput output;
-        if (keyMap.translate(keyCode, modifiers, 0, deadKeyState, output) !=
-            KeyTranslationStatus::success) {
-            return std::nullopt;
-        }
-        return text::Utf16::decode(std::u16string_view(output.units.data(), output.length));
+    static std::optional<std::string> press(const KeyLayoutData& keyMap, Key key,
+                                            Modifiers modifiers, ComposeState& compose) {
+        return keyMap.translate(key, modifiers, compose);
     }
 
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
 };
-
-TEST_F(XkbKeyMaps, KeyCodeTableIsOneToOne) {
-    EXPECT_EQ(XkbKeyCodeTable::xkbKeyCode(0), 38u);   // A: evdev 30
-    EXPECT_EQ(XkbKeyCodeTable::xkbKeyCode(49), 65u);  // Space: evdev 57
-    EXPECT_EQ(XkbKeyCodeTable::xkbKeyCode(36), 36u);  // Return: evdev 28
-    EXPECT_EQ(XkbKeyCodeTable::xkbKeyCode(10), 94u);  // ISO key: evdev 86
-    EXPECT_EQ(XkbKeyCodeTable::xkbKeyCode(52), std::nullopt);
-    EXPECT_EQ(XkbKeyCodeTable::virtualKeyCode(9), 53);  // Escape
-    EXPECT_EQ(XkbKeyCodeTable::virtualKeyCode(7), std::nullopt);
-    EXPECT_EQ(XkbKeyCodeTable::virtualKeyCode(0), std::nullopt);
-    std::set<std::uint32_t> seen;
-    for (const auto code : XkbKeyCodeTable::virtualKeyCodes()) {
-        const auto xkb = XkbKeyCodeTable::xkbKeyCode(code);
-        ASSERT_TRUE(xkb) << code;
-        EXPECT_TRUE(seen.insert(*xkb).second) << code;
-        EXPECT_EQ(XkbKeyCodeTable::virtualKeyCode(*xkb), code);
-    }
-}
 
 TEST_F(XkbKeyMaps, LayoutIdsNamePlainLayoutsAndVariants) {
     EXPECT_EQ(XkbLayoutName::fromId("xkb:us"), (XkbLayoutName{"us", ""}));
@@ -98,81 +75,95 @@ TEST_F(XkbKeyMaps, RegistryGivesNamesAndTwoLetterLanguages) {
 TEST_F(XkbKeyMaps, KeysTranslateAtTheirLevels) {
     struct Case {
         const char* layout;
-        std::uint16_t keyCode;
-        std::uint32_t modifiers;
+        Key key;
+        Modifiers modifiers;
         std::optional<std::string> expected;
     };
     // A level that a key leaves empty (Shift+AltGr on the Russian 8) types nothing, as
     // a real press does; only a key without any symbol (F19) fails.
     const std::vector<Case> cases{
-        {"xkb:us", 0, 0, "a"},           {"xkb:us", 0, kShift, "A"},
-        {"xkb:us", 0, kCaps, "A"},       {"xkb:us", 0, kCaps | kShift, "a"},
-        {"xkb:us", 18, 0, "1"},          {"xkb:us", 18, kShift, "!"},
-        {"xkb:us", 18, kCaps, "1"},      {"xkb:us", 49, 0, " "},
-        {"xkb:us", 36, 0, "\r"},         {"xkb:us", 48, 0, "\t"},
-        {"xkb:us", 83, 0, "1"},  // keypad digits regardless of Num Lock
-        {"xkb:us", 123, 0, ""},  // arrows type nothing
-        {"xkb:us", 52, 0, std::nullopt}, {"xkb:us", 300, 0, std::nullopt},
-        {"xkb:ru", 0, 0, "ф"},           {"xkb:ru", 0, kCaps, "Ф"},
-        {"xkb:ru", 50, 0, "ё"},          {"xkb:ru", 44, 0, "."},
-        {"xkb:ru", 44, kShift, ","},     {"xkb:ua", 1, 0, "і"},
-        {"xkb:by", 1, 0, "ы"},           {"xkb:by", 32, 0, "г"},
-        {"xkb:de", 16, 0, "z"},          {"xkb:de", 6, 0, "y"},
-        {"xkb:de", 12, kOption, "@"},    {"xkb:de", 14, kOption, "€"},
-        {"xkb:de", 41, 0, "ö"},          {"xkb:fr", 12, 0, "a"},
-        {"xkb:fr", 0, 0, "q"},           {"xkb:fr", 19, 0, "é"},
-        {"xkb:us(dvorak)", 1, 0, "o"},   {"xkb:us(dvorak)", 12, 0, "'"},
-        {"xkb:ru", 28, kOption, "₽"},  {"xkb:ru", 28, kShift | kOption, ""},
-        {"xkb:ua", 15, kOption, "®"},    {"xkb:ua", 15, kShift | kOption, ""},
-        {"xkb:us", 80, 0, std::nullopt},
+        {"xkb:us", Key::a, {}, "a"},
+        {"xkb:us", Key::a, kShift, "A"},
+        {"xkb:us", Key::a, kCaps, "A"},
+        {"xkb:us", Key::a, kCaps | kShift, "a"},
+        {"xkb:us", Key::digit1, {}, "1"},
+        {"xkb:us", Key::digit1, kShift, "!"},
+        {"xkb:us", Key::digit1, kCaps, "1"},
+        {"xkb:us", Key::space, {}, " "},
+        {"xkb:us", Key::enter, {}, "\r"},
+        {"xkb:us", Key::tab, {}, "\t"},
+        {"xkb:us", Key::keypad1, {}, "1"},  // keypad digits regardless of Num Lock
+        {"xkb:us", Key::left, {}, ""},      // arrows type nothing
+        {"xkb:us", kUnusedKey, {}, std::nullopt},
+        {"xkb:us", kBeyondEveryMap, {}, std::nullopt},
+        {"xkb:ru", Key::a, {}, "ф"},
+        {"xkb:ru", Key::a, kCaps, "Ф"},
+        {"xkb:ru", Key::grave, {}, "ё"},
+        {"xkb:ru", Key::slash, {}, "."},
+        {"xkb:ru", Key::slash, kShift, ","},
+        {"xkb:ua", Key::s, {}, "і"},
+        {"xkb:by", Key::s, {}, "ы"},
+        {"xkb:by", Key::u, {}, "г"},
+        {"xkb:de", Key::y, {}, "z"},
+        {"xkb:de", Key::z, {}, "y"},
+        {"xkb:de", Key::q, kLevelThree, "@"},
+        {"xkb:de", Key::e, kLevelThree, "€"},
+        {"xkb:de", Key::semicolon, {}, "ö"},
+        {"xkb:fr", Key::q, {}, "a"},
+        {"xkb:fr", Key::a, {}, "q"},
+        {"xkb:fr", Key::digit2, {}, "é"},
+        {"xkb:us(dvorak)", Key::s, {}, "o"},
+        {"xkb:us(dvorak)", Key::q, {}, "'"},
+        {"xkb:ru", Key::digit8, kLevelThree, "₽"},
+        {"xkb:ru", Key::digit8, kShift | kLevelThree, ""},
+        {"xkb:ua", Key::r, kLevelThree, "®"},
+        {"xkb:ua", Key::r, kShift | kLevelThree, ""},
+        {"xkb:us", Key::f19, {}, std::nullopt},
     };
     for (const auto& c : cases) {
-        std::uint32_t state = 0;
-        EXPECT_EQ(press(*keyMap(c.layout), c.keyCode, c.modifiers, state), c.expected)
-            << c.layout << " key " << c.keyCode << " modifiers " << c.modifiers;
-        EXPECT_EQ(state, 0u);
+        ComposeState state;
+        EXPECT_EQ(press(*keyMap(c.layout), c.key, c.modifiers, state), c.expected)
+            << c.layout << " key " << evdevCode(c.key) << " modifiers " << int(c.modifiers.bits());
+        EXPECT_FALSE(state.isComposing());
     }
 }
 
 TEST_F(XkbKeyMaps, DeadKeysComposeWithTheNextKey) {
     ASSERT_TRUE(library_->hasComposeTable());
     const auto german = keyMap("xkb:de");
-    std::uint32_t state = 0;
+    ComposeState state;
     // The key left of Backspace is a dead acute in German.
-    EXPECT_EQ(press(*german, 24, 0, state), "");
-    EXPECT_NE(state, 0u);
-    EXPECT_EQ(press(*german, 14, 0, state), "é");
-    EXPECT_EQ(state, 0u);
+    EXPECT_EQ(press(*german, Key::equal, {}, state), "");
+    EXPECT_TRUE(state.isComposing());
+    EXPECT_EQ(press(*german, Key::e, {}, state), "é");
+    EXPECT_FALSE(state.isComposing());
 
-    EXPECT_EQ(press(*german, 50, 0, state), "");  // dead circumflex
-    EXPECT_EQ(press(*german, 49, 0, state), "^");
-    EXPECT_EQ(state, 0u);
+    EXPECT_EQ(press(*german, Key::grave, {}, state), "");  // dead circumflex
+    EXPECT_EQ(press(*german, Key::space, {}, state), "^");
+    EXPECT_FALSE(state.isComposing());
 
     // A key that does not compose: the accent stands alone, then the key.
-    EXPECT_EQ(press(*german, 50, 0, state), "");
-    EXPECT_EQ(press(*german, 12, 0, state), "^q");
-    EXPECT_EQ(state, 0u);
+    EXPECT_EQ(press(*german, Key::grave, {}, state), "");
+    EXPECT_EQ(press(*german, Key::q, {}, state), "^q");
+    EXPECT_FALSE(state.isComposing());
 
     // Two dead keys wait for the letter that takes both accents.
-    EXPECT_EQ(press(*german, 50, 0, state), "");
-    EXPECT_EQ(press(*german, 24, 0, state), "");
-    EXPECT_NE(state, 0u);
-    EXPECT_EQ(press(*german, 14, 0, state), "ế");
+    EXPECT_EQ(press(*german, Key::grave, {}, state), "");
+    EXPECT_EQ(press(*german, Key::equal, {}, state), "");
+    EXPECT_TRUE(state.isComposing());
+    EXPECT_EQ(press(*german, Key::e, {}, state), "ế");
 
-    // A failed key leaves the pending accent alone; a foreign state is refused.
-    EXPECT_EQ(press(*german, 50, 0, state), "");
-    const std::uint32_t pending = state;
-    EXPECT_EQ(press(*german, 52, 0, state), std::nullopt);
+    // A failed key leaves the pending accent alone.
+    EXPECT_EQ(press(*german, Key::grave, {}, state), "");
+    const ComposeState pending = state;
+    EXPECT_EQ(press(*german, kUnusedKey, {}, state), std::nullopt);
     EXPECT_EQ(state, pending);
-    std::uint32_t foreign = 0xFFFF;
-    KeyTranslationOutput output;
-    EXPECT_EQ(german->translate(0, 0, 0, foreign, output),
-              KeyTranslationStatus::invalidDeadKeyState);
+    EXPECT_EQ(press(*german, Key::e, {}, state), "ê");
 
     // Without dead keys (us) nothing waits.
-    state = 0;
-    EXPECT_EQ(press(*keyMap("xkb:us"), 39, 0, state), "'");
-    EXPECT_EQ(state, 0u);
+    state = {};
+    EXPECT_EQ(press(*keyMap("xkb:us"), Key::apostrophe, {}, state), "'");
+    EXPECT_FALSE(state.isComposing());
 }
 
 }  // namespace

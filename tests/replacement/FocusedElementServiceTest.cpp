@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "core/replacement/ApplicationTraits.h"
 #include "replacement/ReplacementFixture.h"
 
 namespace plovik {
@@ -10,7 +11,7 @@ namespace {
 
 using testing::ReplacementFixture;
 
-constexpr std::int32_t kCodexPid = 300;
+constexpr std::int32_t kHiddenFocusPid = 300;
 
 TEST(FocusedElementService, DescribesTheFocusedFieldAndDecidesWhetherItMayBeTouched) {
     struct Case {
@@ -109,7 +110,7 @@ TEST(FocusedElementService, DescribesTheFocusedFieldAndDecidesWhetherItMayBeTouc
         EXPECT_EQ(context->isSecure, c.secure);
         EXPECT_EQ(context->isAppSpecificExcludedField, c.excluded);
         EXPECT_EQ(context->canProcessText(), c.editable && !c.secure && !c.excluded);
-        EXPECT_EQ(context->applicationBundleIdentifier, "org.gnome.TextEditor");
+        EXPECT_EQ(context->applicationBundleIdentifier, "org.gnome.gedit");
     }
 }
 
@@ -145,7 +146,7 @@ TEST(FocusedElementService, FindsNothingWithoutFocusFrontmostApplicationOrPermis
     EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
 }
 
-// A Codex-like application: its window holds the focused field, but the system-wide
+// A GTK 4-like application: its window holds the focused field, but the system-wide
 // query does not report it.
 struct HiddenFocusApplication {
     std::shared_ptr<SimulatedApplication> application;
@@ -157,7 +158,7 @@ HiddenFocusApplication launchHiddenFocusApplication(ReplacementFixture& fixture,
                                                     const std::string& identifier,
                                                     std::int32_t pid) {
     HiddenFocusApplication hidden;
-    hidden.application = fixture.desktop.launch(identifier, "Codex", pid);
+    hidden.application = fixture.desktop.launch(identifier, "Text Editor", pid);
     hidden.window = hidden.application->applicationElement()->childElements().front();
     hidden.field = hidden.application->addTextField(hidden.window, "hello wor");
     hidden.field->quirks().reportsFocusToSystemWide = false;
@@ -169,16 +170,16 @@ HiddenFocusApplication launchHiddenFocusApplication(ReplacementFixture& fixture,
 TEST(FocusedElementService, SearchesTheWindowOfTheListedApplicationAndCachesTheResult) {
     ReplacementFixture fixture;
     fixture.desktop.accessibility().setSupportsTextFieldSearch(false);
-    auto hidden = launchHiddenFocusApplication(fixture, "com.openai.codex", kCodexPid);
+    auto hidden = launchHiddenFocusApplication(fixture, "org.gnome.TextEditor", kHiddenFocusPid);
     auto& accessibility = fixture.desktop.accessibility();
 
     auto context = fixture.focusService.focusedElement();
     ASSERT_TRUE(context.has_value());
     EXPECT_EQ(context->element, hidden.field);
-    EXPECT_EQ(context->applicationBundleIdentifier, "com.openai.codex");
+    EXPECT_EQ(context->applicationBundleIdentifier, "org.gnome.TextEditor");
     ASSERT_TRUE(fixture.focusService.cachedDescendantFocus().has_value());
     EXPECT_EQ(*fixture.focusService.cachedDescendantFocus(),
-              (FocusedElementService::CachedDescendantFocus{kCodexPid, hidden.field}));
+              (FocusedElementService::CachedDescendantFocus{kHiddenFocusPid, hidden.field}));
     EXPECT_GT(accessibility.accessCount("AXChildren"), 0);
 
     // Still focused: the cached element after a single focus read, no search.
@@ -232,7 +233,7 @@ TEST(FocusedElementService, ClearsTheCacheWheneverTheSearchDoesNotApply) {
          false},
         {"the same identifier in another process, nothing focused",
          [](ReplacementFixture& f) {
-             f.desktop.launch("com.openai.codex", "Codex 2", 901);
+             f.desktop.launch("org.gnome.TextEditor", "Text Editor 2", 901);
              f.desktop.activate(901);
          },
          false},
@@ -240,7 +241,7 @@ TEST(FocusedElementService, ClearsTheCacheWheneverTheSearchDoesNotApply) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ReplacementFixture fixture;
-        launchHiddenFocusApplication(fixture, "com.openai.codex", kCodexPid);
+        launchHiddenFocusApplication(fixture, "org.gnome.TextEditor", kHiddenFocusPid);
         ASSERT_TRUE(fixture.focusService.focusedElement().has_value());
         ASSERT_TRUE(fixture.focusService.cachedDescendantFocus().has_value());
         c.then(fixture);
@@ -251,11 +252,11 @@ TEST(FocusedElementService, ClearsTheCacheWheneverTheSearchDoesNotApply) {
 
 TEST(FocusedElementService, SearchesOnlyForTheListedApplication) {
     ReplacementFixture fixture;
-    launchHiddenFocusApplication(fixture, "com.openai.codex.helper", kCodexPid);
+    launchHiddenFocusApplication(fixture, "org.gnome.TextEditor.helper", kHiddenFocusPid);
     EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
     EXPECT_EQ(fixture.desktop.accessibility().accessCount("AXChildren"), 0);
-    EXPECT_TRUE(FocusedElementService::usesDescendantSearch("com.openai.codex"));
-    EXPECT_FALSE(FocusedElementService::usesDescendantSearch("com.openai.Codex"));
+    EXPECT_TRUE(ApplicationTraits::usesDescendantSearch("org.gnome.TextEditor"));
+    EXPECT_FALSE(ApplicationTraits::usesDescendantSearch("org.gnome.texteditor"));
 }
 
 // A chain of groups below the window; the element at `depth` (window = 0) is a
@@ -293,12 +294,13 @@ TEST(FocusedElementService, BoundsTheBreadthFirstSearch) {
         SCOPED_TRACE(c.name);
         ReplacementFixture fixture;
         fixture.desktop.accessibility().setSupportsTextFieldSearch(false);
-        auto application = fixture.desktop.launch("com.openai.codex", "Codex", kCodexPid);
+        auto application =
+            fixture.desktop.launch("org.gnome.TextEditor", "Text Editor", kHiddenFocusPid);
         auto field = c.build(application->applicationElement()->childElements().front());
         field->setText("x");
         field->quirks().reportsFocusToSystemWide = false;
         application->focus(field);
-        fixture.desktop.activate(kCodexPid);
+        fixture.desktop.activate(kHiddenFocusPid);
         const auto context = fixture.focusService.focusedElement();
         EXPECT_EQ(context.has_value(), c.found);
         if (c.found) {
@@ -333,7 +335,8 @@ TEST(FocusedElementService, AsksTheWebAreaForItsTextFieldsFirst) {
         ReplacementFixture fixture;
         auto& accessibility = fixture.desktop.accessibility();
         accessibility.setSupportsTextFieldSearch(c.supported);
-        auto application = fixture.desktop.launch("com.openai.codex", "Codex", kCodexPid);
+        auto application =
+            fixture.desktop.launch("org.gnome.TextEditor", "Text Editor", kHiddenFocusPid);
         auto window = application->applicationElement()->childElements().front();
         for (std::size_t i = 0; i < c.webAreaSiblingsBefore; ++i) {
             window->addChild("AXGroup");
@@ -346,7 +349,7 @@ TEST(FocusedElementService, AsksTheWebAreaForItsTextFieldsFirst) {
         field->setText("hello");
         field->quirks().reportsFocusToSystemWide = false;
         application->focus(field);
-        fixture.desktop.activate(kCodexPid);
+        fixture.desktop.activate(kHiddenFocusPid);
 
         const auto context = fixture.focusService.focusedElement();
         ASSERT_TRUE(context.has_value());

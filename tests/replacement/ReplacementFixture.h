@@ -22,7 +22,7 @@ struct ReplacementFixture {
     ReentrancyGuard guard;
     TextReplacementService service{focusService, keyboard, guard};
     std::shared_ptr<SimulatedApplication> editor =
-        desktop.launch("org.gnome.TextEditor", "Text Editor", kEditorPid);
+        desktop.launch("org.gnome.gedit", "Text Editor", kEditorPid);
     // Every key-down event that reached the tap.
     std::vector<KeyEvent> tapped;
     std::unique_ptr<KeyEventTap> tap =

@@ -4,8 +4,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/capture/SyntheticEventMarker.h"
+#include "core/replacement/ApplicationTraits.h"
 #include "replacement/ReplacementFixture.h"
+#include "tests/support/KeyEvents.h"
 
 namespace plovik {
 namespace {
@@ -245,21 +246,19 @@ TEST(TextReplacementService, FallsBackToKeystrokesOnlyWhereItIsSafe) {
         ASSERT_EQ(fixture.posted().size(), 16u);
         ASSERT_EQ(fixture.tapped.size(), 8u);
         for (const auto& event : fixture.tapped) {
-            EXPECT_EQ(event.userData, kSyntheticEventMarker);
+            EXPECT_TRUE(event.isOwnEvent);
         }
-        EXPECT_EQ(fixture.tapped.back().characters, "привет ");
+        EXPECT_EQ(fixture.tapped.back().text, "привет ");
     }
 }
 
 TEST(TextReplacementService, TypesInListedApplicationsOnlyAfterFullVerification) {
-    const char* listed[] = {"com.openai.codex",         "com.tinyspeck.slackmacgap",
-                            "com.google.Chrome",        "com.google.Chrome.beta",
-                            "com.google.Chrome.canary", "com.google.Chrome.dev",
-                            "org.chromium.Chromium"};
+    // A browser, an Electron application and a terminal.
+    const char* listed[] = {"firefox-esr", "code", "xfce4-terminal"};
     std::int32_t pid = 500;
     for (const std::string identifier : listed) {
         SCOPED_TRACE(identifier);
-        EXPECT_TRUE(TextReplacementService::prefersKeyboardReplacement(identifier));
+        EXPECT_TRUE(ApplicationTraits::prefersKeyboardReplacement(identifier));
         {
             ReplacementFixture fixture;
             auto field = fixture.fieldIn(identifier, ++pid, "hello ghbdtn ");
@@ -285,10 +284,10 @@ TEST(TextReplacementService, TypesInListedApplicationsOnlyAfterFullVerification)
             EXPECT_TRUE(fixture.posted().empty());
         }
     }
-    for (const std::string other : {"com.google.chrome", "com.google.Chrome.helper", ""}) {
-        EXPECT_FALSE(TextReplacementService::prefersKeyboardReplacement(other));
+    for (const std::string other : {"Firefox-esr", "firefox-esr.desktop", "org.gnome.gedit", ""}) {
+        EXPECT_FALSE(ApplicationTraits::prefersKeyboardReplacement(other));
     }
-    EXPECT_FALSE(TextReplacementService::prefersKeyboardReplacement(std::nullopt));
+    EXPECT_FALSE(ApplicationTraits::prefersKeyboardReplacement(std::nullopt));
 }
 
 TEST(TextReplacementService, ErasesOneBackspacePerUserPerceivedCharacter) {
@@ -308,12 +307,12 @@ TEST(TextReplacementService, ErasesOneBackspacePerUserPerceivedCharacter) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         ReplacementFixture fixture;
-        auto field = fixture.fieldIn("com.google.Chrome", 700, c.text);
+        auto field = fixture.fieldIn("chromium", 700, c.text);
         EXPECT_EQ(fixture.service.replace(c.request),
                   TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
         std::size_t backspaces = 0;
         for (const auto& event : fixture.posted()) {
-            backspaces += event.keyCode == 51 && event.isKeyDown ? 1 : 0;
+            backspaces += event.key == Key::backspace && event.isKeyDown ? 1 : 0;
         }
         EXPECT_EQ(backspaces, c.backspaces);
         EXPECT_EQ(field->text(), c.expected);
@@ -413,7 +412,7 @@ TEST(TextReplacementService, SendsNothingWhenTheKeystrokesCannotAllBeCreated) {
     ReplacementFixture fixture;
     auto field = fixture.field("hello ghbdtn ");
     field->quirks().reportsSelectedTextRange = false;
-    fixture.desktop.eventPoster().setSourceCreationFails(true);
+    fixture.desktop.eventPoster().setEventCreationBudget(0);
     EXPECT_EQ(fixture.service.replace(kWord), TextReplacementResult::failure(kCancelled));
     EXPECT_EQ(field->text(), "hello ghbdtn ");
 }

@@ -48,9 +48,9 @@ inline AppSettings fullSettings() {
         EnabledApplication("firefox-esr", "Firefox ESR", std::nullopt, std::nullopt, false, false,
                            true, false, 0.95),
     };
-    settings.manualShortcut = {49, ShortcutDefinition::kControl};
-    settings.undoShortcut = {6, ShortcutDefinition::kControl | ShortcutDefinition::kShift};
-    settings.pauseShortcut = {35, ShortcutDefinition::kCommand | ShortcutDefinition::kShift};
+    settings.manualShortcut = {Key::space, Modifier::control};
+    settings.undoShortcut = {Key::z, Modifier::control | Modifier::shift};
+    settings.pauseShortcut = {Key::p, Modifier::super | Modifier::shift};
     return settings;
 }
 

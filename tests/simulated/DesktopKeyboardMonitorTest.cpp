@@ -29,7 +29,7 @@ class DesktopKeyboardMonitorTest : public ::testing::Test {
 // The user's keys are reported and reach the field; Plovik's own replacement keystrokes
 // reach the field unreported.
 TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
-    auto field = fixture_.fieldIn("com.google.Chrome", 9, "hi ");
+    auto field = fixture_.fieldIn("chromium", 9, "hi ");
     std::vector<std::string> texts;
     int deletions = 0;
     monitor_->onText = [&](const std::string& text) { texts.push_back(text); };
@@ -39,12 +39,12 @@ TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
     monitor_->onManualCorrection = [&] { ++manual; };
     monitor_->start();
 
-    for (const auto& [code, text] : {std::pair{5, "g"}, {4, "h"}, {11, "b"}, {49, " "}}) {
-        EXPECT_EQ(desktop_.pressKey(keyEvent(static_cast<std::uint16_t>(code), text)),
-                  TapDisposition::pass);
+    for (const auto& [key, text] :
+         {std::pair{Key::g, "g"}, {Key::h, "h"}, {Key::b, "b"}, {Key::space, " "}}) {
+        EXPECT_EQ(desktop_.pressKey(keyEvent(key, text)), TapDisposition::pass);
     }
     // The manual shortcut is swallowed before the field sees it.
-    EXPECT_EQ(desktop_.pressKey(keyEvent(49, " ", testing::kOption)), TapDisposition::swallow);
+    EXPECT_EQ(desktop_.pressKey(keyEvent(Key::space, " ", testing::kAlt)), TapDisposition::swallow);
     queue_.runUntilIdle();
     EXPECT_EQ(field->text(), "hi ghb ");
     EXPECT_EQ(texts, (std::vector<std::string>{"g", "h", "b", " "}));
@@ -52,7 +52,7 @@ TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
 
     EXPECT_EQ(fixture_.service.replace({"ghb", "при", " "}),
               TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
-    EXPECT_TRUE(fixture_.keyboard.postKeyStroke(36, 0));
+    EXPECT_TRUE(fixture_.keyboard.postKeyStroke(Key::enter, {}));
     queue_.runUntilIdle();
     EXPECT_EQ(field->text(), "hi при ");
     EXPECT_EQ(field->submitCount(), 1);
@@ -66,7 +66,7 @@ TEST_F(DesktopKeyboardMonitorTest, HearsTypedStrokesAndNotTheReplacement) {
     ASSERT_TRUE(desktop_.inputSources().addKeyboardLayout("xkb:us"));
     ASSERT_TRUE(desktop_.inputSources().addKeyboardLayout("xkb:ru"));
     desktop_.inputSources().setCurrentSourceId("xkb:us");
-    auto field = fixture_.fieldIn("com.tinyspeck.slackmacgap", 12, "");
+    auto field = fixture_.fieldIn("com.slack.Slack", 12, "");
     std::vector<PhysicalKeyStroke> strokes;
     std::string typed;
     monitor_->onStroke = [&](const std::string& text, const PhysicalKeyStroke& stroke) {
@@ -84,7 +84,7 @@ TEST_F(DesktopKeyboardMonitorTest, HearsTypedStrokesAndNotTheReplacement) {
     EXPECT_EQ(field->text(), "привет мир");
     EXPECT_EQ(typed, "ghbdtn мир");
     EXPECT_EQ(strokes.size(), 10u);
-    EXPECT_EQ(strokes[7], PhysicalKeyStroke(9, 0));  // "м" on the key of "v"
+    EXPECT_EQ(strokes[7], PhysicalKeyStroke(Key::v, {}));  // "м" on the key of "v"
 }
 
 TEST_F(DesktopKeyboardMonitorTest, NeedsInputMonitoringForItsTap) {

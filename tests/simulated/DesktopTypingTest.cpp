@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/simulated/SimulatedDesktop.h"
+#include "tests/support/KeyEvents.h"
 
 namespace plovik {
 namespace {
@@ -25,17 +27,17 @@ class DesktopTypingTest : public ::testing::Test {
         field_ = desktop_.addFocusedTextField(*editor, "", "AXTextArea");
         tap_ = desktop_.keyEventTapFactory().createTap([this](const KeyEvent& event) {
             tapped_.push_back(event);
-            return event.keyCode == swallowed_ ? TapDisposition::swallow : TapDisposition::pass;
+            return event.key == swallowed_ ? TapDisposition::swallow : TapDisposition::pass;
         });
         tap_->setEnabled(true);
     }
 
     void select(const char* id) { desktop_.inputSources().setCurrentSourceId(id); }
 
-    std::vector<std::uint16_t> tappedKeyCodes() const {
-        std::vector<std::uint16_t> codes;
+    std::vector<Key> tappedKeys() const {
+        std::vector<Key> codes;
         for (const auto& event : tapped_) {
-            codes.push_back(event.keyCode);
+            codes.push_back(event.key);
         }
         return codes;
     }
@@ -45,7 +47,7 @@ class DesktopTypingTest : public ::testing::Test {
     SimulatedElementRef field_;
     std::vector<KeyEvent> tapped_;
     std::unique_ptr<KeyEventTap> tap_;
-    std::uint16_t swallowed_ = 0xFFFF;
+    std::optional<Key> swallowed_;
 };
 
 TEST_F(DesktopTypingTest, TypesTheStrokesOfTheSelectedLayout) {
@@ -53,18 +55,18 @@ TEST_F(DesktopTypingTest, TypesTheStrokesOfTheSelectedLayout) {
     EXPECT_TRUE(desktop_.typeText("привет"));
     EXPECT_EQ(field_->text(), "привет");
     // The keys of "ghbdtn" on the US positions.
-    EXPECT_EQ(tappedKeyCodes(), (std::vector<std::uint16_t>{5, 4, 11, 2, 17, 45}));
-    EXPECT_EQ(tapped_.front().characters, "п");
-    EXPECT_EQ(tapped_.front().userData, 0);
+    EXPECT_EQ(tappedKeys(), (std::vector<Key>{Key::g, Key::h, Key::b, Key::d, Key::t, Key::n}));
+    EXPECT_EQ(tapped_.front().text, "п");
+    EXPECT_EQ(tapped_.front().isOwnEvent, false);
 
     tapped_.clear();
     select("xkb:us");
     EXPECT_TRUE(desktop_.typeText(" Hi,\nok"));
     EXPECT_EQ(field_->text(), "привет Hi,\nok");
     ASSERT_EQ(tapped_.size(), 7u);
-    EXPECT_EQ(tapped_[1].flags, 0x20000u);
-    EXPECT_EQ(tapped_[1].characters, "H");
-    EXPECT_EQ(tapped_[4].keyCode, 36);
+    EXPECT_EQ(tapped_[1].modifiers, testing::kShift);
+    EXPECT_EQ(tapped_[1].text, "H");
+    EXPECT_EQ(tapped_[4].key, Key::enter);
 }
 
 TEST_F(DesktopTypingTest, ComposesDeadKeysWithTheNextStroke) {
@@ -73,8 +75,8 @@ TEST_F(DesktopTypingTest, ComposesDeadKeysWithTheNextStroke) {
     EXPECT_EQ(field_->text(), "fête");
     ASSERT_EQ(tapped_.size(), 5u);
     // The dead circumflex types nothing itself.
-    EXPECT_EQ(tapped_[1].characters, "");
-    EXPECT_EQ(tapped_[2].characters, "ê");
+    EXPECT_EQ(tapped_[1].text, "");
+    EXPECT_EQ(tapped_[2].text, "ê");
 }
 
 TEST_F(DesktopTypingTest, TypesNothingThatTheLayoutCannotType) {
@@ -86,28 +88,28 @@ TEST_F(DesktopTypingTest, TypesNothingThatTheLayoutCannotType) {
     EXPECT_TRUE(tapped_.empty());
     EXPECT_EQ(field_->text(), "");
     // A stroke without a usable layout still reaches the tap, without characters.
-    desktop_.pressStroke({5, 0});
+    desktop_.pressStroke({Key::g, {}});
     ASSERT_EQ(tapped_.size(), 1u);
-    EXPECT_EQ(tapped_[0].characters, std::nullopt);
+    EXPECT_EQ(tapped_[0].text, std::nullopt);
     EXPECT_EQ(field_->text(), "");
 }
 
 TEST_F(DesktopTypingTest, PostedKeysTypeWhatTheSelectedLayoutMakesOfThem) {
     select("xkb:ru");
     auto& poster = desktop_.eventPoster();
-    auto event = *poster.createSource()->createKeyboardEvent(5, true);
+    auto event = *poster.createKeyEvent(Key::g, true);
     poster.post(event);
-    event.flags = 0x20000;
+    event.modifiers = testing::kShift;
     poster.post(event);
     ASSERT_EQ(tapped_.size(), 2u);
-    EXPECT_EQ(tapped_[0].characters, "п");
-    EXPECT_EQ(tapped_[1].characters, "П");
+    EXPECT_EQ(tapped_[0].text, "п");
+    EXPECT_EQ(tapped_[1].text, "П");
     EXPECT_EQ(field_->text(), "пП");
 }
 
 TEST_F(DesktopTypingTest, SwallowedStrokesNeverReachTheField) {
     select("xkb:us");
-    swallowed_ = 49;  // Space
+    swallowed_ = Key::space;
     EXPECT_TRUE(desktop_.typeText("a b"));
     EXPECT_EQ(field_->text(), "ab");
     EXPECT_EQ(tapped_.size(), 3u);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "core/capture/SyntheticEventMarker.h"
 #include "platform/simulated/SimulatedDesktop.h"
 #include "support/KeyEvents.h"
 
@@ -31,44 +30,73 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
         std::string role = "AXTextField";
     };
     const Case cases[] = {
-        {"typing", "ab", {2, 0}, {keyEvent(8, "c"), keyEvent(49, " ")}, "abc ", {4, 0}},
-        {"typing replaces the selection", "abcd", {1, 2}, {keyEvent(8, "ж")}, "aжd", {2, 0}},
-        {"delete removes one character", "ab😀", {4, 0}, {keyEvent(51, "\x7f")}, "ab", {2, 0}},
+        {"typing",
+         "ab",
+         {2, 0},
+         {keyEvent(Key::c, "c"), keyEvent(Key::space, " ")},
+         "abc ",
+         {4, 0}},
+        {"typing replaces the selection", "abcd", {1, 2}, {keyEvent(Key::c, "ж")}, "aжd", {2, 0}},
+        {"delete removes one character",
+         "ab😀",
+         {4, 0},
+         {keyEvent(Key::backspace, "\x7f")},
+         "ab",
+         {2, 0}},
         {"delete removes a joined emoji",
          "a👨‍👩‍👧",
          {9, 0},
-         {keyEvent(51, "\x7f")},
+         {keyEvent(Key::backspace, "\x7f")},
          "a",
          {1, 0}},
         {"delete removes a combined letter",
          "ae\u0301",
          {3, 0},
-         {keyEvent(51, "\x7f")},
+         {keyEvent(Key::backspace, "\x7f")},
          "a",
          {1, 0}},
-        {"delete removes the selection", "abcd", {1, 2}, {keyEvent(51, "\x7f")}, "ad", {1, 0}},
-        {"delete at the start", "ab", {0, 0}, {keyEvent(51, "\x7f")}, "ab", {0, 0}},
-        {"delete in the middle", "abc", {2, 0}, {keyEvent(51, "\x7f")}, "ac", {1, 0}},
+        {"delete removes the selection",
+         "abcd",
+         {1, 2},
+         {keyEvent(Key::backspace, "\x7f")},
+         "ad",
+         {1, 0}},
+        {"delete at the start", "ab", {0, 0}, {keyEvent(Key::backspace, "\x7f")}, "ab", {0, 0}},
+        {"delete in the middle", "abc", {2, 0}, {keyEvent(Key::backspace, "\x7f")}, "ac", {1, 0}},
         {"arrows move by character",
          "a😀b",
          {4, 0},
-         {keyEvent(123, std::nullopt), keyEvent(123, std::nullopt), keyEvent(124, std::nullopt)},
+         {keyEvent(Key::left, std::nullopt), keyEvent(Key::left, std::nullopt),
+          keyEvent(Key::right, std::nullopt)},
          "a😀b",
          {3, 0}},
         {"command and control keys type nothing",
          "ab",
          {2, 0},
-         {keyEvent(9, "v", 0x100000), keyEvent(0, "a", 0x40000), keyEvent(51, "\x7f", 0x100000)},
+         {keyEvent(Key::v, "v", testing::kSuper), keyEvent(Key::a, "a", testing::kControl),
+          keyEvent(Key::backspace, "\x7f", testing::kSuper)},
          "ab",
          {2, 0}},
         {"control characters type nothing",
          "ab",
          {2, 0},
-         {keyEvent(48, "\t"), keyEvent(53, "\x1b"), keyEvent(8, std::nullopt), keyEvent(8, "")},
+         {keyEvent(Key::tab, "\t"), keyEvent(Key::escape, "\x1b"), keyEvent(Key::c, std::nullopt),
+          keyEvent(Key::c, "")},
          "ab",
          {2, 0}},
-        {"return in a text area", "ab", {1, 0}, {keyEvent(36, "\r")}, "a\nb", {2, 0}, "AXTextArea"},
-        {"return in a text field submits", "ab", {2, 0}, {keyEvent(36, "\r")}, "ab", {2, 0}},
+        {"return in a text area",
+         "ab",
+         {1, 0},
+         {keyEvent(Key::enter, "\r")},
+         "a\nb",
+         {2, 0},
+         "AXTextArea"},
+        {"return in a text field submits",
+         "ab",
+         {2, 0},
+         {keyEvent(Key::enter, "\r")},
+         "ab",
+         {2, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,7 +112,7 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
     }
     DesktopFixture fixture;
     auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "ab");
-    fixture.desktop.pressKey(keyEvent(36, "\r"));
+    fixture.desktop.pressKey(keyEvent(Key::enter, "\r"));
     EXPECT_EQ(field->submitCount(), 1);
 }
 
@@ -94,33 +122,32 @@ TEST(SimulatedDesktop, SendsKeysThroughTheTapFirst) {
     std::vector<KeyEvent> seen;
     auto tap = fixture.desktop.keyEventTapFactory().createTap([&](const KeyEvent& event) {
         seen.push_back(event);
-        return event.keyCode == 49 ? TapDisposition::swallow : TapDisposition::pass;
+        return event.key == Key::space ? TapDisposition::swallow : TapDisposition::pass;
     });
     tap->setEnabled(true);
-    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(49, " ", 0x80000)), TapDisposition::swallow);
-    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(8, "c")), TapDisposition::pass);
+    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(Key::space, " ", testing::kAlt)),
+              TapDisposition::swallow);
+    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(Key::c, "c")), TapDisposition::pass);
     EXPECT_EQ(field->text(), "abc");
     EXPECT_EQ(seen.size(), 2u);
     EXPECT_EQ(fixture.desktop.keysReceivedByApplications(),
-              (std::vector<KeyEvent>{keyEvent(8, "c")}));
+              (std::vector<KeyEvent>{keyEvent(Key::c, "c")}));
 
-    // Posted events: key-downs reach the tap with their marker and characters.
+    // Posted events: key-downs reach the tap marked as our own, with their text.
     seen.clear();
     auto& poster = fixture.desktop.eventPoster();
-    auto source = poster.createSource();
     for (const bool down : {true, false}) {
-        auto event = *source->createKeyboardEvent(0, down);
-        event.userData = kSyntheticEventMarker;
-        event.unicodeString = "дом";
+        auto event = *poster.createKeyEvent(Key::a, down);
+        event.text = "дом";
         poster.post(event);
     }
-    auto backspace = *poster.createSource()->createKeyboardEvent(51, true);
+    auto backspace = *poster.createKeyEvent(Key::backspace, true);
     poster.post(backspace);
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].userData, kSyntheticEventMarker);
-    EXPECT_EQ(seen[0].characters, "дом");
-    EXPECT_EQ(seen[1].characters, "\x7f");
-    EXPECT_EQ(seen[1].userData, 0);
+    EXPECT_TRUE(seen[0].isOwnEvent);
+    EXPECT_EQ(seen[0].text, "дом");
+    EXPECT_EQ(seen[1].text, "\x7f");
+    EXPECT_TRUE(seen[1].isOwnEvent);
     EXPECT_EQ(field->text(), "abcдо");
     EXPECT_EQ(poster.postedEvents().size(), 3u);
 }
@@ -128,18 +155,15 @@ TEST(SimulatedDesktop, SendsKeysThroughTheTapFirst) {
 TEST(SimulatedDesktop, CreatesEventsWithTheSessionStateAndItsFailures) {
     SimulatedDesktop desktop;
     auto& poster = desktop.eventPoster();
-    poster.setHeldModifiers(0x20000);
-    auto event = poster.createSource()->createKeyboardEvent(4, true);
+    poster.setHeldModifiers(testing::kShift);
+    auto event = poster.createKeyEvent(Key::h, true);
     ASSERT_TRUE(event.has_value());
-    EXPECT_EQ(*event, (SyntheticKeyEvent{4, true, 0x20000, 0, std::nullopt}));
+    EXPECT_EQ(*event, (SyntheticKeyEvent{Key::h, true, testing::kShift, std::nullopt}));
     poster.setEventCreationBudget(1);
-    auto source = poster.createSource();
-    EXPECT_TRUE(source->createKeyboardEvent(4, true).has_value());
-    EXPECT_FALSE(source->createKeyboardEvent(4, false).has_value());
+    EXPECT_TRUE(poster.createKeyEvent(Key::h, true).has_value());
+    EXPECT_FALSE(poster.createKeyEvent(Key::h, false).has_value());
     poster.setEventCreationBudget(std::nullopt);
-    EXPECT_TRUE(source->createKeyboardEvent(4, false).has_value());
-    poster.setSourceCreationFails(true);
-    EXPECT_EQ(poster.createSource(), nullptr);
+    EXPECT_TRUE(poster.createKeyEvent(Key::h, false).has_value());
 }
 
 TEST(SimulatedDesktop, AnswersAccessibilityReadsAndWritesWithStatuses) {

@@ -16,40 +16,40 @@ TEST(SimulatedKeyEventTapFactory, NewestEnabledTapDecidesFirstAndSwallowingStops
     SimulatedKeyEventTapFactory taps;
     std::vector<std::string> seen;
     auto older = taps.createTap([&](const KeyEvent& event) {
-        seen.push_back("older:" + std::to_string(event.keyCode));
+        seen.push_back("older:" + std::to_string(evdevCode(event.key)));
         return TapDisposition::pass;
     });
     auto newer = taps.createTap([&](const KeyEvent& event) {
-        seen.push_back("newer:" + std::to_string(event.keyCode));
-        return event.keyCode == 49 ? TapDisposition::swallow : TapDisposition::pass;
+        seen.push_back("newer:" + std::to_string(evdevCode(event.key)));
+        return event.key == Key::space ? TapDisposition::swallow : TapDisposition::pass;
     });
     ASSERT_TRUE(older && newer);
     EXPECT_EQ(taps.createdTapCount(), 2u);
     EXPECT_EQ(taps.installedTapCount(), 2u);
     EXPECT_FALSE(taps.isTapEnabled()) << "a tap starts disabled";
-    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(Key::space, "x")), TapDisposition::pass);
     EXPECT_TRUE(seen.empty());
 
     older->setEnabled(true);
     newer->setEnabled(true);
     EXPECT_TRUE(newer->isEnabled());
-    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::pass);
-    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::swallow);
-    EXPECT_EQ(seen, (std::vector<std::string>{"newer:0", "older:0", "newer:49"}));
-    KeyEvent keyUp = keyEvent(49, "x");
-    keyUp.type = 11;
-    EXPECT_EQ(taps.deliver(keyUp), TapDisposition::pass);
-    EXPECT_EQ(seen.size(), 3u) << "taps see key-down events only";
+    EXPECT_EQ(taps.deliver(keyEvent(Key::a, "x")), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(Key::space, "x")), TapDisposition::swallow);
+    EXPECT_EQ(seen, (std::vector<std::string>{"newer:30", "older:30", "newer:57"}));
+    KeyEvent notice = keyEvent(Key::space, "x");
+    notice.kind = KeyEventKind::tapDisabled;
+    EXPECT_EQ(taps.deliver(notice), TapDisposition::pass);
+    EXPECT_EQ(seen.size(), 3u) << "taps see key presses only";
 
     seen.clear();
     newer->setEnabled(false);
-    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(Key::space, "x")), TapDisposition::pass);
     newer.reset();
     EXPECT_EQ(taps.installedTapCount(), 1u);
     older.reset();
     EXPECT_FALSE(taps.isTapInstalled());
-    EXPECT_EQ(taps.deliver(keyEvent(49, "x")), TapDisposition::pass);
-    EXPECT_EQ(seen, (std::vector<std::string>{"older:49"}));
+    EXPECT_EQ(taps.deliver(keyEvent(Key::space, "x")), TapDisposition::pass);
+    EXPECT_EQ(seen, (std::vector<std::string>{"older:57"}));
     EXPECT_EQ(taps.createdTapCount(), 2u);
 }
 
@@ -66,28 +66,28 @@ TEST(SimulatedKeyEventTapFactory, RefusesTapsWithoutInputMonitoring) {
 
 TEST(SimulatedKeyEventTapFactory, SystemDisablingTellsEachEnabledTapWhy) {
     SimulatedKeyEventTapFactory taps;
-    std::vector<std::uint32_t> notifications;
+    std::vector<KeyEventKind> notifications;
     std::unique_ptr<KeyEventTap> tap;
     bool repair = false;
     tap = taps.createTap([&](const KeyEvent& event) {
-        notifications.push_back(event.type);
+        notifications.push_back(event.kind);
         if (repair) {
             tap->setEnabled(true);
         }
         return TapDisposition::pass;
     });
-    taps.disableTapsByTimeout();
+    taps.disableTaps();
     EXPECT_TRUE(notifications.empty()) << "a disabled tap hears nothing";
     tap->setEnabled(true);
-    taps.disableTapsByTimeout();
+    taps.disableTaps();
     EXPECT_FALSE(taps.isTapEnabled());
-    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(Key::a, "x")), TapDisposition::pass);
     repair = true;
     tap->setEnabled(true);
-    taps.disableTapsByUserInput();
+    taps.disableTaps();
     EXPECT_TRUE(taps.isTapEnabled());
-    EXPECT_EQ(notifications, (std::vector<std::uint32_t>{KeyEvent::kTapDisabledByTimeout,
-                                                         KeyEvent::kTapDisabledByUserInput}));
+    EXPECT_EQ(notifications,
+              (std::vector<KeyEventKind>{KeyEventKind::tapDisabled, KeyEventKind::tapDisabled}));
 }
 
 TEST(SimulatedKeyEventTapFactory, TapsMayBeRemovedOrAddedWhileAnEventIsDelivered) {
@@ -110,10 +110,10 @@ TEST(SimulatedKeyEventTapFactory, TapsMayBeRemovedOrAddedWhileAnEventIsDelivered
     });
     first->setEnabled(true);
     second->setEnabled(true);
-    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::pass);
+    EXPECT_EQ(taps.deliver(keyEvent(Key::a, "x")), TapDisposition::pass);
     EXPECT_EQ(firstCalls, 0) << "the newer tap removed it before its turn";
     EXPECT_EQ(taps.installedTapCount(), 1u);
-    EXPECT_EQ(taps.deliver(keyEvent(0, "x")), TapDisposition::swallow);
+    EXPECT_EQ(taps.deliver(keyEvent(Key::a, "x")), TapDisposition::swallow);
 }
 
 }  // namespace

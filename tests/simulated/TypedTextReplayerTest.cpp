@@ -6,6 +6,7 @@
 
 #include "platform/simulated/CorrectionWorkbench.h"
 #include "platform/simulated/TypedTextReplayer.h"
+#include "tests/support/KeyEvents.h"
 
 namespace plovik {
 namespace {

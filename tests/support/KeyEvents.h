@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,29 +10,26 @@
 
 namespace plovik::testing {
 
-// Modifier flags as the desktop reports them on a key event, written out here rather than
-// taken from the code under test so that a changed value shows up.
-constexpr std::uint64_t kCapsLock = 0x10000;
-constexpr std::uint64_t kShift = 0x20000;
-constexpr std::uint64_t kControl = 0x40000;
-constexpr std::uint64_t kOption = 0x80000;
-constexpr std::uint64_t kCommand = 0x100000;
-constexpr std::uint64_t kNumericPad = 0x200000;
-constexpr std::uint64_t kFunction = 0x800000;
+constexpr Modifiers kCapsLock = Modifier::capsLock;
+constexpr Modifiers kShift = Modifier::shift;
+constexpr Modifiers kControl = Modifier::control;
+constexpr Modifiers kAlt = Modifier::alt;
+constexpr Modifiers kSuper = Modifier::super;
+constexpr Modifiers kLevelThree = Modifier::levelThree;
+constexpr Modifiers kNumLock = Modifier::numLock;
 
-inline KeyEvent keyEvent(std::uint16_t keyCode, std::optional<std::string> characters,
-                         std::uint64_t flags = 0) {
+inline KeyEvent keyEvent(Key key, std::optional<std::string> text, Modifiers modifiers = {}) {
     KeyEvent event;
-    event.keyCode = keyCode;
-    event.flags = flags;
-    event.characters = std::move(characters);
+    event.key = key;
+    event.modifiers = modifiers;
+    event.text = std::move(text);
     return event;
 }
 
 // The preset manual, undo and pause shortcuts.
 inline KeyboardEventMonitor::Shortcuts presetShortcuts() {
-    return {ShortcutDefinition::optionSpace(), ShortcutDefinition::optionShiftSpace(),
-            ShortcutDefinition::optionCommandP()};
+    return {ShortcutDefinition::altSpace(), ShortcutDefinition::altShiftSpace(),
+            ShortcutDefinition::altSuperP()};
 }
 
 }  // namespace plovik::testing

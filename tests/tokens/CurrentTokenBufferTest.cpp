@@ -12,13 +12,13 @@ namespace {
 
 using Strokes = std::vector<PhysicalKeyStroke>;
 
-const PhysicalKeyStroke kA{0, 0};
-const PhysicalKeyStroke kB{11, 0};
-const PhysicalKeyStroke kE{14, 0};
-const PhysicalKeyStroke kJ{38, 0};
-const PhysicalKeyStroke kSpace{49, 0};
-const PhysicalKeyStroke kComma{43, 0};
-const PhysicalKeyStroke kDeadAcute{14, 0x80000};
+const PhysicalKeyStroke kA{Key::a, {}};
+const PhysicalKeyStroke kB{Key::b, {}};
+const PhysicalKeyStroke kE{Key::e, {}};
+const PhysicalKeyStroke kJ{Key::j, {}};
+const PhysicalKeyStroke kSpace{Key::space, {}};
+const PhysicalKeyStroke kComma{Key::comma, {}};
+const PhysicalKeyStroke kDeadAcute{Key::e, Modifier::levelThree};
 
 TEST(CurrentTokenBuffer, WordsEndAtDelimitersWithTheirStrokes) {
     CurrentTokenBuffer buffer(64);

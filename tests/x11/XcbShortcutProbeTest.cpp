@@ -101,15 +101,15 @@ TEST_F(XcbShortcutProbeTest, ACombinationAnotherClientHoldsIsTaken) {
     EXPECT_FALSE(probe_->isTaken(Key::p, Modifier::super));
 
     const ShortcutConflictDetector detector(*probe_);
-    EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::optionCommandP()),
+    EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::altSuperP()),
               ShortcutConflictDetector::kReservedMessage);
-    EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::optionSpace()),
+    EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::altSpace()),
               ShortcutConflictDetector::kAltSpaceCaveat);
 }
 
 TEST_F(XcbShortcutProbeTest, AFreeCombinationIsFreeAndStaysFree) {
     const ShortcutConflictDetector detector(*probe_);
-    EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::optionShiftSpace()), std::nullopt);
+    EXPECT_EQ(detector.conflictDescription(ShortcutDefinition::altShiftSpace()), std::nullopt);
     EXPECT_FALSE(probe_->isTaken(Key::f7, Modifier::control | Modifier::alt));
 
     // The probe released everything: another client gets both kinds of grab.

@@ -17,12 +17,12 @@ std::string LayoutRetyper::retype(std::string_view text) const {
             result += character;
             continue;
         }
-        std::uint32_t deadKeyState = 0;
+        ComposeState compose;
         const auto shown = strokes ? SystemKeyboardLayoutTranslator::translateStrokes(
-                                         selectedLayout_, *strokes, 0, deadKeyState)
+                                         selectedLayout_, *strokes, compose)
                                    : std::nullopt;
         // A dead key left pending shows nothing; keep the character rather than lose it.
-        result += shown && !shown->empty() && deadKeyState == 0 ? *shown : character;
+        result += shown && !shown->empty() && !compose.isComposing() ? *shown : character;
     }
     return result;
 }
