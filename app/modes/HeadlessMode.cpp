@@ -74,7 +74,7 @@ class HeadlessRun {
         shortcutProbe_ =
             std::make_unique<XcbShortcutProbe>(std::nullopt, [this](Key key, Modifiers modifiers) {
                 return desktop_->tapFactory().holds(static_cast<std::uint32_t>(key) + 8,
-                                                    X11ModifierFlags::modifiers(modifiers));
+                                                    X11ModifierFlags::realModifiers(modifiers));
             });
         coordinator_ = AppCoordinator::create(
             *settings_,

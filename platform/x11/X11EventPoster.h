@@ -14,7 +14,7 @@ class X11EventPoster final : public EventPoster {
   public:
     X11EventPoster(X11KeyInjector& injector, const X11KeyboardState& keyboard);
 
-    std::unique_ptr<EventSource> createSource() override;
+    std::optional<SyntheticKeyEvent> createKeyEvent(Key key, bool isKeyDown) override;
     void post(const SyntheticKeyEvent& event) override;
     // False when the last text could not be typed.
     bool lastPostSucceeded() const { return lastPostSucceeded_; }

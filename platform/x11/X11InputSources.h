@@ -21,7 +21,6 @@ namespace plovik {
 // Plovik cannot use. Main thread only.
 class X11InputSources final : public InputSourcePlatform {
   public:
-    static constexpr std::uint32_t kKeyboardType = 40;
     static constexpr const char* kInputMethodType = "input method";
 
     // `environment` answers getenv-like lookups (the input-method variables).
@@ -33,7 +32,6 @@ class X11InputSources final : public InputSourcePlatform {
     std::optional<InputSource> installedSource(std::string_view id) const override;
     std::optional<std::string> currentSourceId() const override;
     bool select(const InputSource& source) override;
-    std::uint32_t keyboardType() const override { return kKeyboardType; }
     [[nodiscard]] Subscription observeSelectionChanges(std::function<void()> handler) override;
 
     // The group layouts' ids, in group order.

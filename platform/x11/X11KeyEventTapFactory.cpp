@@ -4,26 +4,21 @@
 #include <atomic>
 #include <condition_variable>
 
-#include "core/capture/SyntheticEventMarker.h"
-#include "platform/linux/XkbKeyCodeTable.h"
 #include "platform/x11/X11ModifierFlags.h"
 
 namespace plovik {
 
 namespace {
 
-// Keys the boundary has no code for still reach the callback, as keys that type
-// what they type but are no letters of a word.
-constexpr std::uint16_t kUnknownKeyCode = 0xFF;
+// X numbers keys as evdev does, eight higher.
+constexpr std::uint32_t kEvdevOffset = 8;
 
 KeyEvent keyEvent(const X11KeyCapture::Press& press) {
     KeyEvent event;
-    event.keyCode = XkbKeyCodeTable::virtualKeyCode(press.keycode).value_or(kUnknownKeyCode);
-    event.flags = X11ModifierFlags::flags(press.modifiers);
-    event.characters = press.text;
-    if (press.isOwn) {
-        event.userData = kSyntheticEventMarker;
-    }
+    event.key = static_cast<Key>(press.keycode - kEvdevOffset);
+    event.modifiers = X11ModifierFlags::modifiers(press.modifiers);
+    event.text = press.text;
+    event.isOwnEvent = press.isOwn;
     return event;
 }
 
@@ -76,8 +71,11 @@ std::vector<X11KeyCapture::GrabbedKey> X11KeyEventTapFactory::grabbedKeys() cons
     keys.push_back({kReturnKeycode, X11KeyboardState::kShiftMask});
     keys.push_back({kKeypadEnterKeycode, X11KeyboardState::kShiftMask});
     for (const auto& shortcut : shortcuts_) {
-        if (const auto keycode = XkbKeyCodeTable::xkbKeyCode(shortcut.keyCode)) {
-            keys.push_back({*keycode, X11ModifierFlags::modifiers(shortcut.modifiers)});
+        const auto key = shortcut.key();
+        const auto modifiers = shortcut.modifiers();
+        if (key && modifiers) {
+            keys.push_back({static_cast<std::uint32_t>(*key) + kEvdevOffset,
+                            X11ModifierFlags::realModifiers(*modifiers)});
         }
     }
     return keys;

@@ -83,11 +83,10 @@ TEST_F(DesktopFlowTest, ManualCorrectionUndoAndPauseByShortcutNeverReachTheAppli
     // The window manager keeps Alt+Space for its window menu: these use Control+Alt.
     start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)}, {Toolkit::gtk},
           [](AppSettings& settings) {
-              settings.manualShortcut = {
-                  49, ShortcutDefinition::kControl | ShortcutDefinition::kOption};
-              settings.undoShortcut = {49, ShortcutDefinition::kControl |
-                                               ShortcutDefinition::kOption |
-                                               ShortcutDefinition::kShift};
+              settings.manualShortcut =
+                  ShortcutDefinition(Key::space, Modifier::control | Modifier::alt);
+              settings.undoShortcut = ShortcutDefinition(
+                  Key::space, Modifier::control | Modifier::alt | Modifiers(Modifier::shift));
           });
     if (HasFatalFailure() || IsSkipped()) {
         return;

@@ -109,16 +109,16 @@ class X11DesktopFixture : public ::testing::Test {
     std::string tappedText(bool ownEvents) const {
         std::string text;
         for (const auto& event : events_) {
-            if ((event.userData != 0) == ownEvents) {
-                text += event.characters.value_or("");
+            if (event.isOwnEvent == ownEvents) {
+                text += event.text.value_or("");
             }
         }
         return text;
     }
-    std::size_t tappedCount(std::uint16_t keyCode) const {
+    std::size_t tappedCount(Key key) const {
         std::size_t count = 0;
         for (const auto& event : events_) {
-            count += event.keyCode == keyCode ? 1 : 0;
+            count += event.key == key ? 1 : 0;
         }
         return count;
     }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/capture/ShortcutDefinition.h"
-#include "core/capture/SyntheticEventMarker.h"
 #include "x11/X11DesktopFixture.h"
 
 namespace plovik::testing {
@@ -13,8 +12,7 @@ using namespace std::chrono_literals;
 constexpr std::uint32_t kG = 42, kH = 43, kB = 56, kD = 40, kT = 28, kN = 57, kE = 26;
 constexpr std::uint32_t kApostrophe = 48, kSpace = 65, kReturn = 36, kBackSpace = 22;
 constexpr std::uint32_t kCapsLock = 66, kKeypadEnter = 104;
-// The boundary's codes for the same keys.
-constexpr std::uint16_t kReturnCode = 36, kSpaceCode = 49;
+constexpr Key kReturnCode = Key::enter, kSpaceCode = Key::space;
 
 const std::vector<std::uint32_t> kGhbdtn{kG, kH, kB, kD, kT, kN};
 
@@ -25,10 +23,10 @@ TEST_F(X11CaptureTest, EveryPressCarriesWhatItTypedInTheLockedGroup) {
     userTypes("hI!");
     ASSERT_TRUE(runUntil([&] { return tappedText(false) == "hI!"; })) << tappedText(false);
     const auto shifted = std::find_if(events_.begin(), events_.end(),
-                                      [](const KeyEvent& e) { return e.characters == "I"; });
+                                      [](const KeyEvent& e) { return e.text == "I"; });
     ASSERT_NE(shifted, events_.end());
-    EXPECT_EQ(shifted->flags & ShortcutDefinition::kShift, ShortcutDefinition::kShift);
-    EXPECT_EQ(shifted->keyCode, 34) << "the key's position, not its character";
+    EXPECT_TRUE(shifted->modifiers.has(Modifier::shift));
+    EXPECT_EQ(shifted->key, Key::i) << "the key's position, not its character";
 
     events_.clear();
     auto sources = desktop_->inputSources().enabledKeyboardSources();
@@ -45,19 +43,20 @@ TEST_F(X11CaptureTest, DeadKeysComposeWithTheNextKey) {
     runFor(50ms);
     userPresses({kApostrophe, kE, kH});
     ASSERT_TRUE(runUntil([&] { return events_.size() >= 3; }));
-    EXPECT_EQ(events_[0].characters, "") << "a dead key types nothing yet";
-    EXPECT_EQ(events_[1].characters, "é");
-    EXPECT_EQ(events_[2].characters, "h");
+    EXPECT_EQ(events_[0].text, "") << "a dead key types nothing yet";
+    EXPECT_EQ(events_[1].text, "é");
+    EXPECT_EQ(events_[2].text, "h");
 }
 
 TEST_F(X11CaptureTest, GrabbedReturnIsSwallowedOrReplayedAndReportedOnce) {
     bool swallows = true;
     installTap([&](const KeyEvent& event) {
-        return event.keyCode == kReturnCode && swallows ? TapDisposition::swallow
-                                                        : TapDisposition::pass;
+        return event.key == kReturnCode && swallows ? TapDisposition::swallow
+                                                    : TapDisposition::pass;
     });
     userPresses({kH, kReturn, kKeypadEnter});
-    ASSERT_TRUE(runUntil([&] { return tappedCount(kReturnCode) == 1 && tappedCount(76) == 1; }));
+    ASSERT_TRUE(runUntil(
+        [&] { return tappedCount(kReturnCode) == 1 && tappedCount(Key::keypadEnter) == 1; }));
     runFor(50ms);
     EXPECT_EQ(tappedCount(kReturnCode), 1u) << "the raw press of a grabbed key is not counted";
     EXPECT_EQ(receivedCount(kReturn), 0u);
@@ -94,9 +93,9 @@ TEST_F(X11CaptureTest, ABusyMainThreadNeverHoldsTheKeyboard) {
 }
 
 TEST_F(X11CaptureTest, ShortcutsAreHeldOnlyWithTheirModifiers) {
-    desktop_->tapFactory().setShortcuts({ShortcutDefinition::optionSpace()});
+    desktop_->tapFactory().setShortcuts({ShortcutDefinition::altSpace()});
     installTap([](const KeyEvent& event) {
-        return event.keyCode == kSpaceCode && (event.flags & ShortcutDefinition::kOption) != 0
+        return event.key == kSpaceCode && event.modifiers.has(Modifier::alt)
                    ? TapDisposition::swallow
                    : TapDisposition::pass;
     });
@@ -113,17 +112,17 @@ TEST_F(X11CaptureTest, PlovikTypesAnyTextInAnyGroupAndKnowsItsOwnKeys) {
     installTap([](const KeyEvent&) { return TapDisposition::swallow; });
     auto& poster = desktop_->eventPoster();
     SyntheticKeyEvent typing;
-    typing.unicodeString = "привет, Ёж!";
+    typing.text = "привет, Ёж!";
     poster.post(typing);
     ASSERT_TRUE(runUntil([&] { return window_->text() == "привет, Ёж!"; })) << window_->text();
 
     ASSERT_TRUE(
         desktop_->inputSources().select(desktop_->inputSources().enabledKeyboardSources()[1]));
     runFor(20ms);
-    typing.unicodeString = "Hello\n";
+    typing.text = "Hello\n";
     poster.post(typing);
     SyntheticKeyEvent backspace;
-    backspace.keyCode = 51;
+    backspace.key = Key::backspace;
     poster.post(backspace);
     backspace.isKeyDown = false;
     poster.post(backspace);
@@ -141,12 +140,11 @@ TEST_F(X11CaptureTest, OnlyTheNextExpectedXTestPressCountsAsOurs) {
     desktop_->expectedKeys().expect(kH);
     userPresses({kH});
     ASSERT_TRUE(runUntil([&] { return events_.size() == 1; }));
-    EXPECT_EQ(events_[0].userData, kSyntheticEventMarker)
-        << "the XTest device is shared: the queue decides";
+    EXPECT_TRUE(events_[0].isOwnEvent) << "the XTest device is shared: the queue decides";
     events_.clear();
     userPresses({kG});
     ASSERT_TRUE(runUntil([&] { return events_.size() == 1; }));
-    EXPECT_EQ(events_[0].userData, 0);
+    EXPECT_FALSE(events_[0].isOwnEvent);
 }
 
 }  // namespace
