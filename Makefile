@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run bench format clean
+.PHONY: all deps configure build test run bench format clean sanitize fuzz
 
 all: build
 
@@ -26,6 +26,25 @@ test: build
 # private virtual desktop (a GTK window), the simulated desktop and the corrector.
 run: build
 	./scripts/run-plovik.sh $(BUILD_DIR)
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build
+# folder; any report fails the run.
+SANITIZE_DIR ?= build-sanitize
+sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLOVIK_SANITIZE=ON
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && \
+	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer harnesses under fuzz/ (clang only), each run for FUZZ_SECONDS from a seed
+# corpus out of tests/data. Not part of `make test`.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	./scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)

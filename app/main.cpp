@@ -1,33 +1,26 @@
-// The program's modes; each lives in app/modes.
+// The program's modes: the desktop application (no option), Plovik on this X11 desktop
+// without a user interface, the rendered screenshots of its windows, and the simulated
+// demonstration. Each lives in app/modes or app/ui.
 #include <cstring>
 #include <iostream>
-#include <string_view>
 
 #include "app/modes/DemoMode.h"
 #include "app/modes/HeadlessMode.h"
-
-namespace {
-
-constexpr const char* kUsage =
-    "usage: plovik [--headless | --demo]\n"
-    "  --headless  correct words on this X11 desktop until interrupted (log on stderr)\n"
-    "  --demo      type a few words on the simulated desktop and show the result\n";
-
-}  // namespace
+#include "app/ui/UiModes.h"
 
 int main(int argc, char** argv) {
-    using namespace plovik;
-    const std::string_view mode = argc > 1 ? argv[1] : "--demo";
-    if (argc > 2 || mode == "--help" || mode == "-h") {
-        (argc > 2 ? std::cerr : std::cout) << kUsage;
-        return argc > 2 ? 2 : 0;
+    if (argc >= 2 && std::strcmp(argv[1], "--demo") == 0) {
+        return plovik::DemoMode::run(std::cout, std::cerr);
     }
-    if (mode == "--headless") {
-        return HeadlessMode::run(std::cerr);
+    if (argc >= 2 && std::strcmp(argv[1], "--headless") == 0) {
+        return plovik::HeadlessMode::run(std::cerr);
     }
-    if (mode == "--demo") {
-        return DemoMode::run(std::cout, std::cerr);
+    if (argc >= 2 && std::strcmp(argv[1], "--screenshots") == 0) {
+        if (argc < 3) {
+            std::cerr << "usage: plovik --screenshots DIR\n";
+            return 2;
+        }
+        return plovik::ui::runScreenshots(argv[2], argc, argv);
     }
-    std::cerr << "plovik: unknown option " << mode << "\n" << kUsage;
-    return 2;
+    return plovik::ui::runDesktopApplication(argc, argv);
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/decision/ConfidenceScorer.h"
+#include "core/decision/ContinuedWordDecision.h"
 #include "core/decision/OfflineLanguageDetector.h"
 #include "core/decision/SafetyClassifier.h"
 #include "core/history/CorrectionRecord.h"
@@ -307,6 +308,11 @@ void AppCoordinator::runAutomaticCorrection(const TokenCompletion& completion,
 std::optional<CorrectionDecision> AppCoordinator::decideAutomatically(
     const TokenCompletion& completion, const std::string& application, double threshold) {
     const auto current = inputSourceService_->currentLayout();
+    if (current && !completion.typedText.empty() && continuedInto_) {
+        return ContinuedWordDecision::decide(
+            completion, *current, *continuedInto_,
+            inputSourceService_->conversionCandidates(completion, *current));
+    }
     if (current && !completion.physicalStrokes.empty()) {
         return correctionEngine_->automaticDecision(
             completion.token, completion.contextBeforeToken, application, *current,
@@ -425,6 +431,9 @@ void AppCoordinator::applyCorrection(const CorrectionDecision& decision,
     lastReplacementMethod_ = result.method;
     tokenBuffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
                                  correctedDelimiter);
+    if (!tokenBuffer_.currentToken().empty()) {
+        continuedInto_ = decision.targetLayout;
+    }
     std::optional<InputSourceError> switchError;
     const auto entry = policy().application(application);
     if (entry && entry->switchInputSourceAfterCorrection) {

@@ -91,6 +91,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     bool isPaused() const;
     bool isActive() const;
+    // Tells observers that derived state changed; the pause commands of the windows use it.
+    void notifyChanged();
 
     // --- Services
     SettingsStore& settingsStore() { return settingsStore_; }
@@ -149,7 +151,6 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     void schedulePermissionPoll();
     KeyboardEventMonitor& monitor();
     void installMonitorCallbacks(KeyboardEventMonitor& monitor);
-    void notifyChanged();
 
     ApplicationPolicy policy() const;
     const std::optional<std::string>& frontmostApplication() const;
@@ -193,6 +194,9 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     ReentrancyGuard reentrancyGuard_;
     CorrectionUndoState undoState_;
     std::unique_ptr<UpdaterController> updaterController_;
+    // The layout of the last correction whose delimiter became a letter: the word goes on
+    // in it.
+    std::optional<KeyboardLayout> continuedInto_;
     std::unique_ptr<FileCorrectionHistoryStore> historyStore_;
     std::unique_ptr<ActiveApplicationMonitor> activeApplicationMonitor_;
     std::unique_ptr<InputSourceService> inputSourceService_;

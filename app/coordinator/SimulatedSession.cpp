@@ -90,30 +90,22 @@ void SimulatedSession::setInputMonitoringGranted(bool granted) {
 }
 
 void SimulatedSession::type(std::string_view text) {
-    // Worked out before the first key: a later layout switch changes what the keys
-    // type, never which keys are pressed.
-    struct Key {
-        std::string character;
-        std::optional<std::vector<PhysicalKeyStroke>> strokes;
-    };
-    std::vector<Key> keys;
-    for (auto& character : text::Graphemes::split(text)) {
-        auto strokes = character == "\n" || character == "\r\n"
-                           ? std::nullopt
-                           : typist_->strokesForCharacter(character);
-        keys.push_back({std::move(character), std::move(strokes)});
-    }
-    for (const auto& key : keys) {
-        if (key.strokes) {
-            for (const auto& stroke : *key.strokes) {
-                pressStroke(stroke);
-            }
-        } else if (key.character == "\n" || key.character == "\r\n") {
+    // The keys come from the typed-in layout alone: a layout switch on the way changes what
+    // they type, never which keys are pressed.
+    text::Graphemes::forEach(text, [this](const std::string& character) {
+        if (character == "\n" || character == "\r\n") {
             pressReturn();
-        } else {
-            field_->insertText(key.character);
+            return;
         }
-    }
+        const auto strokes = typist_->strokesForCharacter(character);
+        if (!strokes) {
+            field_->insertText(character);
+            return;
+        }
+        for (const auto& stroke : *strokes) {
+            pressStroke(stroke);
+        }
+    });
 }
 
 std::optional<std::string> SimulatedSession::charactersOf(const PhysicalKeyStroke& stroke) {

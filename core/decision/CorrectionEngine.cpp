@@ -16,6 +16,13 @@ constexpr double kCommonShortWordFloor = 0.98;
 // A best decision must lead a different runner-up by this much, or it is too
 // close to call.
 constexpr double kAmbiguityMargin = 0.04;
+// Confidences are sums of rounded weights: a lead of 0.04 may compute as 0.03999999.
+// Comparisons allow this much so that the stated figures hold exactly.
+constexpr double kConfidenceTolerance = 1e-9;
+
+bool reaches(double confidence, double threshold) {
+    return confidence >= threshold - kConfidenceTolerance;
+}
 
 const char* const kCommonShortWordReason = "Converted text is a common short word.";
 const char* const kManualReason = "Manual correction";
@@ -96,11 +103,11 @@ std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
         kept.push_back(std::move(decision));
     }
     sortByConfidence(kept);
-    if (kept.empty() || !(kept[0].confidence >= threshold)) {
+    if (kept.empty() || !reaches(kept[0].confidence, threshold)) {
         return std::nullopt;
     }
     if (kept.size() > 1 && kept[1].corrected != kept[0].corrected &&
-        kept[0].confidence - kept[1].confidence < kAmbiguityMargin) {
+        !reaches(kept[0].confidence - kept[1].confidence, kAmbiguityMargin)) {
         return std::nullopt;
     }
     return kept[0];
@@ -131,7 +138,7 @@ std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
     if (common) {
         x = std::max(kCommonShortWordFloor, x);
     }
-    if (!(x >= threshold)) {
+    if (!reaches(x, threshold)) {
         return std::nullopt;
     }
     return CorrectionDecision{

@@ -1,9 +1,12 @@
 #include "core/history/FileCorrectionHistoryStore.h"
 
 #include <algorithm>
+#include <deque>
+#include <map>
 #include <utility>
 
 #include "core/history/HistoryFileFormat.h"
+#include "core/support/FolderLock.h"
 
 namespace plovik {
 
@@ -14,6 +17,45 @@ std::optional<HistoryFile> historyFileAt(std::optional<std::filesystem::path> pa
         return std::nullopt;
     }
     return HistoryFile(std::move(*path));
+}
+
+// `base` with the records whose ids changed here taken from `ours`: in place where the id
+// is already there (the n-th of an id for the n-th), appended in our order where it is not.
+std::vector<CorrectionRecord> mergedById(const std::vector<CorrectionRecord>& base,
+                                         const std::vector<CorrectionRecord>& ours,
+                                         const std::set<Uuid>& changedIds) {
+    std::map<Uuid, std::deque<const CorrectionRecord*>> pending;
+    for (const auto& record : ours) {
+        if (changedIds.contains(record.id)) {
+            pending[record.id].push_back(&record);
+        }
+    }
+    std::vector<CorrectionRecord> merged;
+    merged.reserve(base.size() + ours.size());
+    for (const auto& record : base) {
+        const auto found = pending.find(record.id);
+        if (found == pending.end() || found->second.empty()) {
+            merged.push_back(record);
+            continue;
+        }
+        merged.push_back(*found->second.front());
+        found->second.pop_front();
+    }
+    for (const auto& record : ours) {
+        const auto found = pending.find(record.id);
+        if (found != pending.end() && !found->second.empty() && found->second.front() == &record) {
+            merged.push_back(record);
+            found->second.pop_front();
+        }
+    }
+    return merged;
+}
+
+void keepNewest(std::vector<CorrectionRecord>& records, std::size_t count) {
+    if (records.size() > count) {
+        records.erase(records.begin(),
+                      records.begin() + static_cast<std::ptrdiff_t>(records.size() - count));
+    }
 }
 
 }  // namespace
@@ -34,6 +76,21 @@ FileCorrectionHistoryStore::FileCorrectionHistoryStore(std::optional<HistoryFile
       maximumRecordCount_(static_cast<std::size_t>(std::max(maximumRecordCount, 0))),
       clock_(clock) {
     load();
+    if (file_) {
+        writer_ = std::thread([this] { writeLoop(); });
+    }
+}
+
+FileCorrectionHistoryStore::~FileCorrectionHistoryStore() {
+    if (!writer_.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard guard(lock_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    writer_.join();
 }
 
 std::optional<std::filesystem::path> FileCorrectionHistoryStore::defaultFileURL(
@@ -56,21 +113,11 @@ void FileCorrectionHistoryStore::load() {
     if (!file_) {
         return;
     }
-    const auto contents = file_->read();
-    if (std::holds_alternative<HistoryFile::Absent>(contents)) {
-        return;
+    // A damaged file loads nothing; the first write keeps it aside before replacing it.
+    auto contents = file_->readNewest(maximumRecordCount_);
+    if (auto* records = std::get_if<std::vector<CorrectionRecord>>(&contents)) {
+        records_ = CorrectionRecordList(std::move(*records));
     }
-    if (const auto* bytes = std::get_if<std::string>(&contents)) {
-        if (auto records = HistoryFileFormat::decode(*bytes)) {
-            records_ = CorrectionRecordList(std::move(*records));
-            records_.keepNewest(maximumRecordCount_);
-            return;
-        }
-        // An empty file holds no history worth keeping.
-        hasUnreadableFileToKeep_ = !bytes->empty();
-        return;
-    }
-    hasUnreadableFileToKeep_ = true;
 }
 
 std::vector<CorrectionRecord> FileCorrectionHistoryStore::allRecords() const {
@@ -82,24 +129,34 @@ void FileCorrectionHistoryStore::append(const CorrectionRecord& record) {
     std::lock_guard guard(lock_);
     records_.append(record);
     records_.keepNewest(maximumRecordCount_);
-    save();
+    changedIds_.insert(record.id);
+    requestWrite();
 }
 
 void FileCorrectionHistoryStore::markOutcome(const Uuid& id, CorrectionOutcome outcome) {
     std::lock_guard guard(lock_);
     if (records_.markOutcome(id, outcome)) {
-        save();
+        changedIds_.insert(id);
+        requestWrite();
     }
 }
 
 void FileCorrectionHistoryStore::clear() {
-    std::lock_guard guard(lock_);
+    std::unique_lock guard(lock_);
     records_.clear();
-    if (file_) {
-        // Clearing forgets the whole history, an unreadable earlier file included.
-        file_->remove();
-        hasUnreadableFileToKeep_ = false;
+    changedIds_.clear();
+    if (!file_) {
+        return;
     }
+    // Clearing forgets the whole history, copies of damaged files included.
+    clearRequested_ = true;
+    requestWrite();
+    written_.wait(guard, [this] { return completedWrites_ == requestedWrites_; });
+}
+
+void FileCorrectionHistoryStore::flush() {
+    std::unique_lock guard(lock_);
+    written_.wait(guard, [this] { return completedWrites_ == requestedWrites_; });
 }
 
 double FileCorrectionHistoryStore::confidenceAdjustment(
@@ -109,20 +166,73 @@ double FileCorrectionHistoryStore::confidenceAdjustment(
     return records_.confidenceAdjustment(original, corrected, applicationBundleIdentifier);
 }
 
-void FileCorrectionHistoryStore::save() {
+void FileCorrectionHistoryStore::requestWrite() {
     if (!file_) {
         return;
     }
-    if (hasUnreadableFileToKeep_) {
-        // Until the old file is safe, do not replace it; the next change tries again.
-        if (!file_->keepAside(clock_.now())) {
+    ++requestedWrites_;
+    wake_.notify_one();
+}
+
+void FileCorrectionHistoryStore::writeLoop() {
+    std::unique_lock guard(lock_);
+    for (;;) {
+        wake_.wait(guard, [this] { return stopping_ || completedWrites_ != requestedWrites_; });
+        if (completedWrites_ == requestedWrites_) {
             return;
         }
-        hasUnreadableFileToKeep_ = false;
+        const std::uint64_t generation = requestedWrites_;
+        const Snapshot snapshot{records_.records(), std::exchange(changedIds_, {}),
+                                std::exchange(clearRequested_, false)};
+        guard.unlock();
+        const auto written = write(snapshot);
+        guard.lock();
+        if (!written) {
+            // Tried again with the next change.
+            if (!clearRequested_) {
+                changedIds_.insert(snapshot.changedIds.begin(), snapshot.changedIds.end());
+            }
+        } else {
+            // Records other processes wrote count from now on too.
+            auto current = mergedById(*written, records_.records(), changedIds_);
+            keepNewest(current, maximumRecordCount_);
+            if (current != records_.records()) {
+                records_ = CorrectionRecordList(std::move(current));
+            }
+        }
+        completedWrites_ = generation;
+        written_.notify_all();
     }
-    if (const auto bytes = HistoryFileFormat::encode(records_.records())) {
-        file_->write(*bytes);
+}
+
+std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
+    const Snapshot& snapshot) {
+    const FolderLock folderLock(file_->path().parent_path());
+    if (snapshot.clears) {
+        file_->remove();
+        file_->pruneCopiesKeptAside(0);
+        if (snapshot.changedIds.empty()) {
+            return std::vector<CorrectionRecord>{};
+        }
     }
+    auto contents = file_->readNewest(maximumRecordCount_);
+    std::vector<CorrectionRecord> base;
+    if (std::holds_alternative<HistoryFile::Damaged>(contents)) {
+        // Until the old file is safe, do not replace it.
+        if (!file_->keepAside(clock_.now())) {
+            return std::nullopt;
+        }
+        file_->pruneCopiesKeptAside(kCopiesKeptAside);
+    } else if (auto* records = std::get_if<std::vector<CorrectionRecord>>(&contents)) {
+        base = std::move(*records);
+    }
+    auto merged = mergedById(base, snapshot.records, snapshot.changedIds);
+    keepNewest(merged, maximumRecordCount_);
+    const auto bytes = HistoryFileFormat::encode(merged);
+    if (!bytes || !file_->write(*bytes)) {
+        return std::nullopt;
+    }
+    return merged;
 }
 
 }  // namespace plovik

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string_view>
+#include <variant>
+#include <vector>
 
+#include "core/history/CorrectionRecord.h"
 #include "core/platform/Clock.h"
 #include "core/support/AtomicFile.h"
 
@@ -22,6 +26,14 @@ class HistoryFile {
     const std::filesystem::path& path() const { return file_.path(); }
 
     ReadResult read() const;
+    // Something is there, but it is not a readable history: keep it aside before replacing.
+    struct Damaged {
+        bool operator==(const Damaged&) const = default;
+    };
+    using Records = std::variant<Absent, Damaged, std::vector<CorrectionRecord>>;
+    // The newest `count` records, in bounded memory however long the file is. An empty
+    // file holds no records.
+    Records readNewest(std::size_t count) const;
     // Creates missing directories (mode 0700), writes a temporary file (mode 0600) in the same
     // folder, flushes it to disk and renames it over the target, so a reader sees either the
     // old or the new contents. False when any step failed; the old file is then untouched.
@@ -32,6 +44,8 @@ class HistoryFile {
     // replacing an existing file. False when it could not be moved; a missing file counts as
     // moved.
     bool keepAside(TimePoint now) const;
+    // Removes all but the newest `count` copies kept aside.
+    void pruneCopiesKeptAside(std::size_t count) const;
 
   private:
     AtomicFile file_;

@@ -1,6 +1,9 @@
 #include "core/history/HistoryFileFormat.h"
 
 #include <cmath>
+#include <deque>
+#include <iterator>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 namespace plovik {
@@ -54,6 +57,39 @@ std::optional<CorrectionRecord> decodeRecord(const nlohmann::json& object) {
                             *outcome, timestamp->get<double>()};
 }
 
+// Each record is decoded as soon as its object ends and then dropped from the document, so
+// a file of any length takes memory for `count` records only.
+template <typename Input>
+std::optional<std::vector<CorrectionRecord>> decodeNewestFrom(Input input, std::size_t count) {
+    std::deque<CorrectionRecord> newest;
+    bool valid = true;
+    const auto keepRecord = [&](int depth, nlohmann::json::parse_event_t event,
+                                nlohmann::json& parsed) {
+        using Event = nlohmann::json::parse_event_t;
+        if (depth != 1 || event == Event::key || event == Event::object_start ||
+            event == Event::array_start) {
+            return true;
+        }
+        // Anything else at this depth is a whole element of the top-level array.
+        auto record = event == Event::object_end ? decodeRecord(parsed) : std::nullopt;
+        if (!record) {
+            valid = false;
+        } else if (count > 0) {
+            if (newest.size() == count) {
+                newest.pop_front();
+            }
+            newest.push_back(std::move(*record));
+        }
+        return false;
+    };
+    const auto document = nlohmann::json::parse(input, keepRecord, false);
+    if (!valid || !document.is_array()) {
+        return std::nullopt;
+    }
+    return std::vector<CorrectionRecord>(std::make_move_iterator(newest.begin()),
+                                         std::make_move_iterator(newest.end()));
+}
+
 }  // namespace
 
 std::optional<std::string> HistoryFileFormat::encode(const std::vector<CorrectionRecord>& records) {
@@ -69,20 +105,17 @@ std::optional<std::string> HistoryFileFormat::encode(const std::vector<Correctio
 }
 
 std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decode(std::string_view bytes) {
-    const auto document = nlohmann::json::parse(bytes, nullptr, false);
-    if (!document.is_array()) {
-        return std::nullopt;
-    }
-    std::vector<CorrectionRecord> records;
-    records.reserve(document.size());
-    for (const auto& object : document) {
-        auto record = decodeRecord(object);
-        if (!record) {
-            return std::nullopt;
-        }
-        records.push_back(std::move(*record));
-    }
-    return records;
+    return decodeNewest(bytes, std::numeric_limits<std::size_t>::max());
+}
+
+std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decodeNewest(std::string_view bytes,
+                                                                             std::size_t count) {
+    return decodeNewestFrom(bytes, count);
+}
+
+std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decodeNewest(std::FILE* file,
+                                                                             std::size_t count) {
+    return decodeNewestFrom(file, count);
 }
 
 }  // namespace plovik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,11 @@ class HistoryFileFormat {
     // Absent when the document is not such an array or any record is incomplete or invalid;
     // keys may come in any order, UUIDs in either case.
     static std::optional<std::vector<CorrectionRecord>> decode(std::string_view bytes);
+    // As decode, keeping only the newest `count` records; memory stays bounded by them.
+    static std::optional<std::vector<CorrectionRecord>> decodeNewest(std::string_view bytes,
+                                                                     std::size_t count);
+    static std::optional<std::vector<CorrectionRecord>> decodeNewest(std::FILE* file,
+                                                                     std::size_t count);
 };
 
 }  // namespace plovik

@@ -32,13 +32,18 @@ SettingsStore::SettingsStore(DefaultsDatabase& defaults, std::string storageKey,
       settings_(load()) {}
 
 AppSettings SettingsStore::load() {
-    auto document = defaults_.data(storageKey_);
-    if (!document) {
+    auto entry = defaults_.entry(storageKey_);
+    if (std::holds_alternative<DefaultsDatabase::Unreadable>(entry)) {
+        storedDocumentUnreadable_ = true;
+        return AppSettings{};
+    }
+    auto* document = std::get_if<std::vector<std::uint8_t>>(&entry);
+    if (document == nullptr) {
         return AppSettings{};
     }
     auto decoded = SettingsDocument::decode(*document);
     if (!decoded) {
-        unreadableDocument_ = std::move(document);
+        unreadableDocument_ = std::move(*document);
         return AppSettings{};
     }
     if (dropOversizedIcons(*decoded)) {
@@ -95,14 +100,14 @@ void SettingsStore::removeApplication(const std::string& bundleIdentifier) {
 
 void SettingsStore::reset() {
     settings_ = AppSettings{};
-    if (preserveUnreadableDocument()) {
+    if (!storedDocumentUnreadable_ && preserveUnreadableDocument()) {
         defaults_.removeKey(storageKey_);
     }
 }
 
 void SettingsStore::persist() {
     const auto document = SettingsDocument::encode(settings_.get());
-    if (!document || !preserveUnreadableDocument()) {
+    if (storedDocumentUnreadable_ || !document || !preserveUnreadableDocument()) {
         return;
     }
     defaults_.setData(storageKey_, *document);
@@ -130,7 +135,8 @@ std::string SettingsStore::preservedKey() const {
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
     const std::string base = storageKey_ + ".unreadable-" + stamp;
     std::string key = base;
-    for (int suffix = 2; defaults_.data(key).has_value(); ++suffix) {
+    for (int suffix = 2; !std::holds_alternative<DefaultsDatabase::Absent>(defaults_.entry(key));
+         ++suffix) {
         key = base + "-" + std::to_string(suffix);
     }
     return key;

@@ -20,7 +20,8 @@ class SettingsStore final : public SettingsPersisting {
     static constexpr const char* kStandardStorageKey = "Plovik.AppSettings.v1";
 
     // Loads at once; a missing or unreadable document gives the defaults. The clock
-    // names the copy of an unreadable document; the comparison orders applications.
+    // names the copy of a document that cannot be decoded; the comparison orders
+    // applications.
     SettingsStore(DefaultsDatabase& defaults, std::string storageKey, const Clock& clock,
                   text::LocalizedComparison nameOrder);
 
@@ -30,6 +31,9 @@ class SettingsStore final : public SettingsPersisting {
         return settings_.subscribe(std::move(observer));
     }
     const std::string& storageKey() const { return storageKey_; }
+    // The stored document could not be read at all (permissions, I/O error, not a file):
+    // it is left untouched, and changes are kept for this run only.
+    bool storedDocumentUnreadable() const { return storedDocumentUnreadable_; }
 
     void update(const std::function<void(AppSettings&)>& edit) override;
     // Replaces any entry with the same identifier and keeps the list sorted by name.
@@ -52,6 +56,7 @@ class SettingsStore final : public SettingsPersisting {
     text::LocalizedComparison nameOrder_;
     // A stored document that could not be read; kept aside before it is overwritten.
     std::optional<std::vector<std::uint8_t>> unreadableDocument_;
+    bool storedDocumentUnreadable_ = false;
     Published<AppSettings> settings_;
 };
 

@@ -2,7 +2,21 @@
 
 #include <sodium.h>
 
+#include <algorithm>
+
 namespace plovik {
+
+namespace {
+
+// The library reads any byte above 0x7F as a digit; only the standard alphabet and
+// padding are Base64.
+bool isAlphabet(char character) {
+    return (character >= 'A' && character <= 'Z') || (character >= 'a' && character <= 'z') ||
+           (character >= '0' && character <= '9') || character == '+' || character == '/' ||
+           character == '=';
+}
+
+}  // namespace
 
 std::string Base64::encode(std::span<const std::uint8_t> bytes) {
     const std::size_t length =
@@ -17,6 +31,12 @@ std::string Base64::encode(std::span<const std::uint8_t> bytes) {
 std::optional<std::vector<std::uint8_t>> Base64::decode(std::string_view text) {
     // Padded Base64 always comes in groups of four; this also bounds the output size.
     if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    if (text.empty()) {
+        return std::vector<std::uint8_t>{};
+    }
+    if (!std::all_of(text.begin(), text.end(), isAlphabet)) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes(text.size() / 4 * 3);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace plovik {
@@ -14,6 +16,12 @@ class InputText {
     };
 
     static std::variant<std::string, Error> read(std::istream& stream);
+    // The length of the text's first piece: through its first line break, or through the
+    // first space or tab after `pieceBytes` when the line is longer. Nothing typed after a
+    // piece can change it, so a long line is worked through in pieces of bounded size.
+    static std::size_t firstPieceLength(std::string_view text,
+                                        std::size_t pieceBytes = kPieceBytes);
+    static constexpr std::size_t kPieceBytes = 64 * 1024;
 };
 
 }  // namespace plovik

@@ -5,6 +5,7 @@
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "core/text/Utf8.h"
@@ -129,7 +130,9 @@ std::string Graphemes::droppingLast(std::string_view text, std::size_t n) {
     return clean.substr(0, cuts[characters - n]);
 }
 
-std::string Graphemes::lastCharacter(std::string_view text) { return last(text, 1); }
+std::string Graphemes::lastCharacter(std::string_view text) {
+    return last(text, 1);
+}
 
 bool Graphemes::hasSuffix(std::string_view text, std::string_view suffix) {
     if (suffix.empty()) {
@@ -151,6 +154,35 @@ bool Graphemes::hasSuffix(std::string_view text, std::string_view suffix) {
         }
     }
     return false;
+}
+
+void Graphemes::forEach(std::string_view text,
+                        const std::function<void(const std::string&)>& visit) {
+    constexpr std::size_t kPieceBytes = 64 * 1024;
+    // The last character of a piece may go on in the next one: it is carried over.
+    std::string carried;
+    std::size_t position = 0;
+    while (position < text.size()) {
+        std::size_t end = std::min(text.size(), position + kPieceBytes);
+        while (end < text.size() && end > position &&
+               (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            --end;
+        }
+        if (end == position) {
+            end = std::min(text.size(), position + kPieceBytes);
+        }
+        const std::string piece =
+            Utf8::sanitized(carried + std::string(text.substr(position, end - position)));
+        position = end;
+        const auto cuts = boundaries(piece);
+        const std::size_t characters = cuts.size() - 1;
+        const bool more = position < text.size();
+        const std::size_t visible = more && characters > 0 ? characters - 1 : characters;
+        for (std::size_t i = 0; i < visible; ++i) {
+            visit(piece.substr(cuts[i], cuts[i + 1] - cuts[i]));
+        }
+        carried = visible < characters ? piece.substr(cuts[visible]) : std::string();
+    }
 }
 
 }  // namespace plovik::text

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,7 +11,7 @@ namespace plovik::text {
 // User-perceived characters (extended grapheme clusters) of UTF-8 text.
 // Malformed input is read as if each bad sequence were U+FFFD.
 class Graphemes {
-public:
+  public:
     static std::vector<std::string> split(std::string_view text);
     static std::size_t count(std::string_view text);
     // The last `n` characters (all of them when there are fewer).
@@ -20,10 +21,12 @@ public:
     // The last character, "" for empty text.
     static std::string lastCharacter(std::string_view text);
     static bool hasSuffix(std::string_view text, std::string_view suffix);
-
-private:
     // Byte offsets where characters start, plus the end offset, over sanitized text.
     static std::vector<std::size_t> boundaries(std::string_view text);
+    // Each character in turn, reading a bounded piece of the text at a time: memory
+    // stays the same however long the text is.
+    static void forEach(std::string_view text,
+                        const std::function<void(const std::string&)>& visit);
 };
 
 }  // namespace plovik::text

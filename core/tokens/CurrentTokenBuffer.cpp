@@ -23,11 +23,10 @@ bool isControlCharacter(std::string_view character) {
            CharacterClass::isControl(character);
 }
 
-// Whether `character` begins a new character after `text` rather than extending its last
-// one; only the last character matters for where the next boundary falls.
-bool startsCharacter(std::string_view text, const std::string& character) {
-    return text.empty() ||
-           text::Graphemes::count(text::Graphemes::lastCharacter(text) + character) == 2;
+// Whether `character` begins a new character after `last`, the last character of a text,
+// rather than extending it; only the last character matters for where the boundary falls.
+bool startsCharacter(std::string_view last, const std::string& character) {
+    return last.empty() || text::Graphemes::count(std::string(last) + character) == 2;
 }
 
 bool containsDelimiter(std::string_view text) {
@@ -107,16 +106,20 @@ void CurrentTokenBuffer::consumeDelimiter(const std::string& character, bool isP
         appendToContext(character);
         return;
     }
-    TokenCompletion completion{std::move(currentToken_), character, recentContext_.text(),
+    std::string typed = typedText();
+    TokenCompletion completion{std::move(currentToken_),
+                               character,
+                               recentContext_.text(),
                                tokenStrokesAreComplete_ ? std::move(currentTokenStrokes_)
                                                         : std::vector<PhysicalKeyStroke>{},
-                               ownsStrokes ? incomingStrokes_ : std::vector<PhysicalKeyStroke>{}};
+                               ownsStrokes ? incomingStrokes_ : std::vector<PhysicalKeyStroke>{},
+                               std::move(typed)};
     lastCompletionStrokeCounts_.swap(currentTokenStrokeCounts_);
     if (!tokenStrokesAreComplete_) {
         lastCompletionStrokeCounts_.clear();
     }
     forgetTokenStrokes();
-    currentToken_.clear();
+    replaceToken({});
     appendToContext(completion.token + character);
     lastCompletion_ = completion;
     completions.push_back(std::move(completion));
@@ -125,8 +128,14 @@ void CurrentTokenBuffer::consumeDelimiter(const std::string& character, bool isP
 void CurrentTokenBuffer::appendToToken(const std::string& character, bool& assigned) {
     // A combining mark typed on its own key joins the character before it; its strokes
     // then belong to that character, so that one backspace removes them all.
-    const bool joinsPrevious =
-        !currentTokenStrokeCounts_.empty() && !startsCharacter(currentToken_, character);
+    const auto& starts = characterStarts();
+    const std::string_view last =
+        starts.empty() ? std::string_view() : std::string_view(currentToken_).substr(starts.back());
+    const bool extendsLast = !startsCharacter(last, character);
+    const bool joinsPrevious = !currentTokenStrokeCounts_.empty() && extendsLast;
+    if (!extendsLast) {
+        characterStarts_.push_back(currentToken_.size());
+    }
     currentToken_ += character;
     const int strokes = assigned ? 0 : static_cast<int>(incomingStrokes_.size());
     if (!assigned) {
@@ -151,7 +160,9 @@ void CurrentTokenBuffer::removeLastCharacter() {
         recentContext_.dropLast(1);
         return;
     }
-    currentToken_ = text::Graphemes::droppingLast(currentToken_);
+    characterStarts();
+    currentToken_.resize(characterStarts_.back());
+    characterStarts_.pop_back();
     if (currentToken_.empty()) {
         tokenStrokesAreComplete_ = true;
     }
@@ -214,7 +225,7 @@ void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_
     const std::string correctedText = text::Utf8::sanitized(corrected);
     const std::string correctedEnd = text::Utf8::sanitized(correctedDelimiter);
     if (originalDelimiter.empty() && currentToken_ == original) {
-        currentToken_ = correctedText;
+        replaceToken(correctedText);
         return;
     }
     const std::string replaced = std::string(original) + std::string(originalDelimiter);
@@ -250,7 +261,9 @@ void CurrentTokenBuffer::continueCorrectedWord(std::string_view original,
         !lastCompletion_->delimiterStrokes.empty() &&
         text::Graphemes::count(correctedDelimiter) == 1;
     forgetTokenStrokes();
-    currentToken_ = corrected + correctedDelimiter;
+    replaceToken(corrected + correctedDelimiter);
+    continuedWord_ =
+        ContinuedWord{std::string(original) + std::string(originalDelimiter), currentToken_};
     if (keysMatchCharacters) {
         currentTokenStrokes_ = lastCompletion_->physicalStrokes;
         currentTokenStrokes_.insert(currentTokenStrokes_.end(),
@@ -266,6 +279,32 @@ void CurrentTokenBuffer::continueCorrectedWord(std::string_view original,
     lastCompletionStrokeCounts_.clear();
 }
 
+void CurrentTokenBuffer::replaceToken(std::string token) {
+    currentToken_ = std::move(token);
+    continuedWord_.reset();
+    characterStarts_.clear();
+    characterStartsKnown_ = currentToken_.empty();
+}
+
+// Worked out again only after the token was replaced whole, so that typing and deleting
+// cost the same however long the word is.
+const std::vector<std::size_t>& CurrentTokenBuffer::characterStarts() {
+    if (!characterStartsKnown_) {
+        currentToken_ = text::Utf8::sanitized(currentToken_);
+        auto cuts = text::Graphemes::boundaries(currentToken_);
+        characterStarts_.assign(cuts.begin(), cuts.empty() ? cuts.end() : cuts.end() - 1);
+        characterStartsKnown_ = true;
+    }
+    return characterStarts_;
+}
+
+std::string CurrentTokenBuffer::typedText() const {
+    if (!continuedWord_ || !currentToken_.starts_with(continuedWord_->corrected)) {
+        return {};
+    }
+    return continuedWord_->typed + currentToken_.substr(continuedWord_->corrected.size());
+}
+
 void CurrentTokenBuffer::forgetTokenStrokes() {
     currentTokenStrokes_.clear();
     currentTokenStrokeCounts_.clear();
@@ -278,7 +317,7 @@ void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_
 }
 
 void CurrentTokenBuffer::reset() {
-    currentToken_.clear();
+    replaceToken({});
     recentContext_.clear();
     forgetTokenStrokes();
     lastCompletionStrokeCounts_.clear();

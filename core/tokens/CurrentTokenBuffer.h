@@ -63,8 +63,22 @@ class CurrentTokenBuffer {
     void continueCorrectedWord(std::string_view original, std::string_view originalDelimiter,
                                const std::string& corrected, const std::string& correctedDelimiter);
     void forgetTokenStrokes();
+    void replaceToken(std::string token);
+    // The whole word as typed, when it continues a corrected word; empty otherwise.
+    std::string typedText() const;
+    const std::vector<std::size_t>& characterStarts();
 
     std::string currentToken_;
+    // Where each character of the token starts, in bytes.
+    std::vector<std::size_t> characterStarts_;
+    bool characterStartsKnown_ = true;
+    // A corrected word that goes on because its delimiter became a letter: what was typed
+    // for it, and what it became.
+    struct ContinuedWord {
+        std::string typed;
+        std::string corrected;
+    };
+    std::optional<ContinuedWord> continuedWord_;
     SegmentedText recentContext_;
     std::optional<TokenCompletion> lastCompletion_;
     const int maximumContextLength_;

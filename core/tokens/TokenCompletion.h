@@ -15,6 +15,9 @@ struct TokenCompletion {
     std::string contextBeforeToken;
     std::vector<PhysicalKeyStroke> physicalStrokes;
     std::vector<PhysicalKeyStroke> delimiterStrokes;
+    // For a word that went on after its delimiter became a letter in the layout it was
+    // corrected into: the whole word as it was typed. Empty otherwise.
+    std::string typedText = {};
 
     bool operator==(const TokenCompletion&) const = default;
 };

@@ -13,14 +13,17 @@ bool FileDefaultsDatabase::isValidKey(const std::string& key) {
            key.find('/') == std::string::npos && key.find('\0') == std::string::npos;
 }
 
-std::optional<std::vector<std::uint8_t>> FileDefaultsDatabase::data(const std::string& key) const {
+DefaultsDatabase::Entry FileDefaultsDatabase::entry(const std::string& key) const {
     if (!isValidKey(key)) {
-        return std::nullopt;
+        return Absent{};
     }
     const auto contents = AtomicFile(directory_ / key).read();
+    if (std::holds_alternative<AtomicFile::Absent>(contents)) {
+        return Absent{};
+    }
     const auto* bytes = std::get_if<std::string>(&contents);
     if (bytes == nullptr) {
-        return std::nullopt;
+        return Unreadable{};
     }
     return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }

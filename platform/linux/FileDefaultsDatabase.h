@@ -14,7 +14,7 @@ class FileDefaultsDatabase final : public DefaultsDatabase {
     explicit FileDefaultsDatabase(std::filesystem::path directory)
         : directory_(std::move(directory)) {}
 
-    std::optional<std::vector<std::uint8_t>> data(const std::string& key) const override;
+    Entry entry(const std::string& key) const override;
     bool setData(const std::string& key, std::span<const std::uint8_t> data) override;
     void removeKey(const std::string& key) override;
 

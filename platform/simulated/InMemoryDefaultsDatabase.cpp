@@ -2,11 +2,13 @@
 
 namespace plovik {
 
-std::optional<std::vector<std::uint8_t>> InMemoryDefaultsDatabase::data(
-    const std::string& key) const {
+DefaultsDatabase::Entry InMemoryDefaultsDatabase::entry(const std::string& key) const {
+    if (unreadableKeys_.contains(key)) {
+        return Unreadable{};
+    }
     const auto found = blobs_.find(key);
     if (found == blobs_.end()) {
-        return std::nullopt;
+        return Absent{};
     }
     return found->second;
 }
@@ -16,12 +18,14 @@ bool InMemoryDefaultsDatabase::setData(const std::string& key, std::span<const s
         return false;
     }
     ++writeCount_;
+    unreadableKeys_.erase(key);
     blobs_[key] = std::vector<std::uint8_t>(data.begin(), data.end());
     return true;
 }
 
 void InMemoryDefaultsDatabase::removeKey(const std::string& key) {
     ++removeCount_;
+    unreadableKeys_.erase(key);
     blobs_.erase(key);
 }
 

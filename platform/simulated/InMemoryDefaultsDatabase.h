@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
 
 #include "core/platform/DefaultsDatabase.h"
 
@@ -11,7 +12,7 @@ namespace plovik {
 // every key, count writes and make writes fail.
 class InMemoryDefaultsDatabase final : public DefaultsDatabase {
   public:
-    std::optional<std::vector<std::uint8_t>> data(const std::string& key) const override;
+    Entry entry(const std::string& key) const override;
     bool setData(const std::string& key, std::span<const std::uint8_t> data) override;
     void removeKey(const std::string& key) override;
 
@@ -22,12 +23,15 @@ class InMemoryDefaultsDatabase final : public DefaultsDatabase {
     std::size_t writeCount() const { return writeCount_; }
     std::size_t removeCount() const { return removeCount_; }
     void setFailsWrites(bool failsWrites) { failsWrites_ = failsWrites; }
+    // The key then reads as unreadable until it is written or removed.
+    void setUnreadable(const std::string& key) { unreadableKeys_.insert(key); }
 
   private:
     std::map<std::string, std::vector<std::uint8_t>> blobs_;
     std::size_t writeCount_ = 0;
     std::size_t removeCount_ = 0;
     bool failsWrites_ = false;
+    std::set<std::string> unreadableKeys_;
 };
 
 }  // namespace plovik

@@ -1,5 +1,6 @@
 #include "platform/simulated/TypedTextReplayer.h"
 
+#include "core/decision/ContinuedWordDecision.h"
 #include "core/text/Graphemes.h"
 
 namespace plovik {
@@ -25,9 +26,8 @@ TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
       buffer_(kContextLength) {}
 
 void TypedTextReplayer::type(std::string_view text) {
-    for (const std::string& character : text::Graphemes::split(text)) {
-        typeCharacter(character);
-    }
+    text::Graphemes::forEach(text,
+                             [this](const std::string& character) { typeCharacter(character); });
 }
 
 void TypedTextReplayer::finishInput() {
@@ -128,6 +128,11 @@ std::optional<CorrectionDecision> TypedTextReplayer::decide(
     const TokenCompletion& completion) const {
     const auto& application = settings_.applicationBundleIdentifier;
     const auto current = inputSources_.currentLayout();
+    if (current && !completion.typedText.empty() && continuedInto_) {
+        return ContinuedWordDecision::decide(
+            completion, *current, *continuedInto_,
+            inputSources_.conversionCandidates(completion, *current));
+    }
     if (current && !completion.physicalStrokes.empty()) {
         return engine_.automaticDecision(
             completion.token, completion.contextBeforeToken, application, *current,
@@ -151,6 +156,9 @@ void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     field_ += decision.corrected + (heldBackDelimiter ? std::string() : correctedDelimiter);
     buffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
                             correctedDelimiter);
+    if (!buffer_.currentToken().empty()) {
+        continuedInto_ = decision.targetLayout;
+    }
     if (settings_.switchAfterCorrection) {
         inputSources_.switchTo(decision.targetLayout);
     }

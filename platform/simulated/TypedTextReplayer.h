@@ -70,6 +70,9 @@ class TypedTextReplayer {
     const CorrectionEngine& engine_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
+    // The layout of the last correction whose delimiter became a letter: the word goes on
+    // in it.
+    std::optional<KeyboardLayout> continuedInto_;
     std::string field_;
     Observer observer_;
 };

@@ -1,12 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <set>
+#include <string_view>
 #include <thread>
 
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/history/HistoryFileFormat.h"
+#include "core/support/FolderLock.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ReferenceDate.h"
 #include "platform/simulated/SimulatedApplicationSupportDirectory.h"
@@ -74,6 +81,7 @@ TEST_F(FileCorrectionHistoryStoreTest, FirstAppendCreatesPrivateFolderAndOneElem
     const auto first = record();
     store.append(first);
     EXPECT_EQ(store.allRecords(), std::vector{first});
+    store.flush();
     EXPECT_EQ(fileRecords(file_), std::vector{first});
     EXPECT_EQ(readFile(file_).back(), ']') << "no trailing newline";
     EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all,
@@ -85,6 +93,7 @@ TEST_F(FileCorrectionHistoryStoreTest, FirstAppendCreatesPrivateFolderAndOneElem
     // A second store reads what the first wrote, in order.
     const auto second = record("Ntcn", "Тест", CorrectionOutcome::rejected, 786729601.25);
     store.append(second);
+    store.flush();
     EXPECT_EQ(makeStore().allRecords(), (std::vector{first, second}));
 }
 
@@ -99,6 +108,7 @@ TEST_F(FileCorrectionHistoryStoreTest, LoadKeepsTheNewestRecordsAndTrimsOnlyAtTh
 
     const auto added = record();
     store.append(added);
+    store.flush();
     auto expected = std::vector<CorrectionRecord>(stored.begin() + 101, stored.end());
     expected.push_back(added);
     EXPECT_EQ(store.allRecords(), expected);
@@ -119,6 +129,7 @@ TEST_F(FileCorrectionHistoryStoreTest, ZeroOrNegativeMaximumKeepsNothingAndSaves
         EXPECT_TRUE(store.allRecords().empty());
         EXPECT_EQ(store.maximumRecordCount(), 0);
         store.append(record());
+        store.flush();
         EXPECT_TRUE(store.allRecords().empty());
         EXPECT_EQ(readFile(file_), "[]");
     }
@@ -133,21 +144,25 @@ TEST_F(FileCorrectionHistoryStoreTest, MarkOutcomeChangesTheOldestMatchAndSavesO
     store.append(a);
     store.append(twin);
     store.append(b);
+    store.flush();
 
     const auto inode = inodeOf(file_);
     const auto bytes = readFile(file_);
     store.markOutcome(Uuid::random(), CorrectionOutcome::undone);
+    store.flush();
     EXPECT_EQ(store.allRecords(), (std::vector{a, twin, b}));
     EXPECT_EQ(inodeOf(file_), inode) << "an unknown id must not rewrite the file";
     EXPECT_EQ(readFile(file_), bytes);
 
     store.markOutcome(a.id, CorrectionOutcome::undone);
+    store.flush();
     a.outcome = CorrectionOutcome::undone;
     EXPECT_EQ(store.allRecords(), (std::vector{a, twin, b})) << "only the older twin changes";
     EXPECT_EQ(fileRecords(file_), (std::vector{a, twin, b}));
 
     // Any transition is accepted, back to accepted included.
     store.markOutcome(a.id, CorrectionOutcome::accepted);
+    store.flush();
     EXPECT_EQ(makeStore().allRecords().front().outcome, CorrectionOutcome::accepted);
 }
 
@@ -165,6 +180,7 @@ TEST_F(FileCorrectionHistoryStoreTest, ClearEmptiesTheListAndDeletesOnlyTheFile)
     EXPECT_EQ(store.confidenceAdjustment("ghbdtn", "привет", "org.gnome.TextEditor"), 0.0);
 
     store.append(record());
+    store.flush();
     EXPECT_EQ(fileRecords(file_).size(), 1u);
 }
 
@@ -188,6 +204,7 @@ TEST_F(FileCorrectionHistoryStoreTest,
 
         const auto added = record();
         store.append(added);
+        store.flush();
         EXPECT_EQ(fileRecords(file), std::vector{added});
         const fs::path aside = "correction-history.json.unreadable-20261203T141320Z";
         EXPECT_EQ(folderEntries(temporary.path()),
@@ -197,6 +214,7 @@ TEST_F(FileCorrectionHistoryStoreTest,
         // Only the damaged file is kept: later saves replace the store's own file.
         clock.advance(std::chrono::hours(1));
         store.append(record());
+        store.flush();
         EXPECT_EQ(folderEntries(temporary.path()).size(), 2u);
         EXPECT_EQ(fileRecords(file).size(), 2u);
     }
@@ -215,14 +233,18 @@ TEST_F(FileCorrectionHistoryStoreTest, KeepingAsideNeverReplacesAnEarlierCopyAnd
     EXPECT_EQ(readFile(aside.string() + "-2"), "second damage");
     EXPECT_EQ(fileRecords(file_).size(), 1u);
 
-    // An empty file holds nothing to lose, and a cleared history is not kept anywhere.
+    // An empty file holds nothing to lose, and a cleared history is not kept anywhere:
+    // clearing removes the copies too.
     writeFile(file_, "");
     makeStore().append(record());
+    EXPECT_EQ(folderEntries(folder_).size(), 3u);
     writeFile(file_, "third damage");
     auto store = makeStore();
     store.clear();
+    EXPECT_TRUE(folderEntries(folder_).empty());
     store.append(record());
-    EXPECT_EQ(folderEntries(folder_).size(), 3u);
+    store.flush();
+    EXPECT_EQ(folderEntries(folder_).size(), 1u);
 
     // Something that cannot be read at all is kept too.
     fs::remove(file_);
@@ -244,11 +266,13 @@ TEST_F(FileCorrectionHistoryStoreTest, DamagedFileIsNeverReplacedUntilItCouldBeK
     auto store = makeStore();
     const auto added = record();
     store.append(added);
+    store.flush();
     EXPECT_EQ(readFile(file_), "damaged") << "no free name: the damaged file stays in place";
     EXPECT_EQ(store.allRecords(), std::vector{added});
 
     clock_.advance(std::chrono::minutes(1));
     store.append(added);
+    store.flush();
     EXPECT_EQ(readFile(file_.string() + ".unreadable-20261203T141420Z"), "damaged");
     EXPECT_EQ(fileRecords(file_), (std::vector{added, added}));
 }
@@ -279,6 +303,7 @@ TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAutho
     const bool modeIsEnforced = ::access(readOnly.path().c_str(), W_OK) != 0;
     FileCorrectionHistoryStore readOnlyStore(file, 500, clock_);
     readOnlyStore.append(record());
+    readOnlyStore.flush();
     EXPECT_EQ(readOnlyStore.allRecords().size(), 3u);
     if (modeIsEnforced) {
         EXPECT_EQ(readFile(file), earlier);
@@ -305,6 +330,7 @@ TEST_F(FileCorrectionHistoryStoreTest, ConcurrentUseKeepsEveryRecord) {
     for (auto& thread : threads) {
         thread.join();
     }
+    store.flush();
     const auto records = store.allRecords();
     ASSERT_EQ(records.size(), static_cast<std::size_t>(kThreads * kPerThread));
     std::set<Uuid> ids;
@@ -316,6 +342,140 @@ TEST_F(FileCorrectionHistoryStoreTest, ConcurrentUseKeepsEveryRecord) {
     EXPECT_EQ(fileRecords(file_), records);
     EXPECT_EQ(store.confidenceAdjustment("word3", "слово", "org.gnome.TextEditor"), -0.6);
 }
+
+TEST_F(FileCorrectionHistoryStoreTest, KeepsOnlyTheNewestThreeCopiesAsideAndClearRemovesThem) {
+    const std::string base = file_.string() + ".unreadable-20261203T141320Z";
+    writeFile(base, "oldest");
+    for (int suffix = 2; suffix <= 9; ++suffix) {
+        writeFile(base + "-" + std::to_string(suffix), "copy " + std::to_string(suffix));
+    }
+    writeFile(file_, "damaged");
+    makeStore().append(record());
+    // Numbered copies count in order: the copy just made ("-10") is the newest.
+    EXPECT_EQ(folderEntries(folder_),
+              (std::vector<fs::path>{"correction-history.json",
+                                     "correction-history.json.unreadable-20261203T141320Z-10",
+                                     "correction-history.json.unreadable-20261203T141320Z-8",
+                                     "correction-history.json.unreadable-20261203T141320Z-9"}));
+    EXPECT_EQ(readFile(base + "-10"), "damaged");
+
+    auto store = makeStore();
+    store.clear();
+    EXPECT_TRUE(folderEntries(folder_).empty());
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, WritesWithoutHoldingUpTheCallerAndWaitsForTheFolderLock) {
+    auto store = makeStore();
+    const auto added = record();
+    {
+        // Another writer (or a slow disk) holds the folder.
+        const FolderLock other(folder_);
+        ASSERT_TRUE(other.isHeld());
+        store.append(added);
+        EXPECT_EQ(store.allRecords(), std::vector{added});
+        EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", "org.gnome.TextEditor"),
+                         0.02);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(fs::exists(file_));
+    }
+    store.flush();
+    EXPECT_EQ(fileRecords(file_), std::vector{added});
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, MergesWhatOtherWritersAddedAndChangedById) {
+    auto first = makeStore();
+    auto second = makeStore();
+    auto mine = record("ghbdtn", "привет");
+    auto theirs = record("vbh", "мир");
+    first.append(mine);
+    first.flush();
+    second.append(theirs);
+    second.flush();
+    EXPECT_EQ(fileRecords(file_), (std::vector{mine, theirs}));
+    EXPECT_EQ(second.allRecords(), (std::vector{mine, theirs})) << "the other's records count";
+
+    // Each changes its own record; neither change undoes the other.
+    first.markOutcome(mine.id, CorrectionOutcome::undone);
+    first.flush();
+    second.markOutcome(theirs.id, CorrectionOutcome::rejected);
+    second.flush();
+    mine.outcome = CorrectionOutcome::undone;
+    theirs.outcome = CorrectionOutcome::rejected;
+    EXPECT_EQ(fileRecords(file_), (std::vector{mine, theirs}));
+
+    // A clear elsewhere is not undone by records this store merely read.
+    second.clear();
+    const auto later = record("ntcn", "тест");
+    first.append(later);
+    first.flush();
+    EXPECT_EQ(fileRecords(file_), std::vector{later});
+    EXPECT_EQ(first.allRecords(), std::vector{later});
+}
+
+TEST_F(FileCorrectionHistoryStoreTest, TwoProcessesAppendingAtOnceLoseNothing) {
+    constexpr int kPerProcess = 200;
+    std::vector<pid_t> writers;
+    for (int process = 0; process < 2; ++process) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            {
+                auto store = makeStore(1000);
+                for (int i = 0; i < kPerProcess; ++i) {
+                    store.append(record("word" + std::to_string(process), "слово"));
+                }
+            }
+            ::_exit(0);
+        }
+        writers.push_back(pid);
+    }
+    for (const pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto records = fileRecords(file_);
+    EXPECT_EQ(records.size(), 2u * kPerProcess);
+    std::set<Uuid> ids;
+    for (const auto& stored : records) {
+        ids.insert(stored.id);
+    }
+    EXPECT_EQ(ids.size(), 2u * kPerProcess);
+}
+
+// An address-space limit cannot be combined with the sanitizers' shadow memory.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(FileCorrectionHistoryStoreTest, AHugeFileLoadsInMemoryBoundedByTheMaximum) {
+    constexpr int kRecords = 200'000;  // about 40 MB of JSON
+    {
+        // Written piece by piece, so that this process stays small for the one it forks.
+        fs::create_directories(folder_);
+        std::ofstream stream(file_, std::ios::binary);
+        for (int i = 0; i < kRecords; ++i) {
+            const std::string one = *HistoryFileFormat::encode({record(
+                "word" + std::to_string(i), "слово", CorrectionOutcome::accepted, 1000.0 + i)});
+            stream << (i == 0 ? "[" : ",") << std::string_view(one).substr(1, one.size() - 2);
+        }
+        stream << "]";
+    }
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const rlimit limit{128u << 20, 128u << 20};
+        ::setrlimit(RLIMIT_DATA, &limit);
+        try {
+            auto store = makeStore(500);
+            const auto records = store.allRecords();
+            ::_exit(records.size() == 500 && records.back().originalToken == "word199999" ? 0 : 1);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+#endif
 
 TEST(FileCorrectionHistoryStoreLocation, DefaultsToPlovikFolderInApplicationSupport) {
     testing::TemporaryDirectory temporary;
@@ -329,6 +489,7 @@ TEST(FileCorrectionHistoryStoreLocation, DefaultsToPlovikFolderInApplicationSupp
     EXPECT_EQ(store.maximumRecordCount(), 500);
     EXPECT_FALSE(fs::exists(temporary.path() / "data"));
     store.append(record());
+    store.flush();
     EXPECT_EQ(fileRecords(*store.fileURL()).size(), 1u);
 
     // Without an application-support directory the store still works, in memory.

@@ -120,5 +120,35 @@ TEST_F(FileDefaultsDatabaseTest, SettingsWrittenByTheStoreReloadEqual) {
     EXPECT_FALSE(fs::exists(root_ / "plovik" / "Plovik.AppSettings.v1"));
 }
 
+TEST_F(FileDefaultsDatabaseTest, TellsAnUnreadableEntryFromAMissingOne) {
+    FileDefaultsDatabase database(root_);
+    EXPECT_EQ(database.entry("missing"), DefaultsDatabase::Entry(DefaultsDatabase::Absent{}));
+    fs::create_directory(root_ / "folder");
+    ASSERT_EQ(::mkfifo((root_ / "fifo").c_str(), 0600), 0);
+    for (const char* key : {"folder", "fifo"}) {
+        EXPECT_EQ(database.entry(key), DefaultsDatabase::Entry(DefaultsDatabase::Unreadable{}))
+            << key;
+        EXPECT_FALSE(database.data(key).has_value()) << key;
+    }
+}
+
+// A settings file the store cannot read may still be the user's: a store that took it for
+// missing would replace it with the defaults on the first change.
+TEST_F(FileDefaultsDatabaseTest, TheStoreLeavesASettingsPathItCannotReadInPlace) {
+    FileDefaultsDatabase database(root_);
+    const fs::path path = root_ / SettingsStore::kStandardStorageKey;
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    ManualClock clock;
+    {
+        SettingsStore store(database, SettingsStore::kStandardStorageKey, clock,
+                            text::LocalizedComparison("en"));
+        EXPECT_TRUE(store.storedDocumentUnreadable());
+        store.update([](AppSettings& settings) { settings.launchAtLogin = true; });
+        store.reset();
+    }
+    EXPECT_TRUE(fs::is_fifo(path));
+    EXPECT_EQ(listing(root_), std::vector<std::string>{SettingsStore::kStandardStorageKey});
+}
+
 }  // namespace
 }  // namespace plovik

@@ -218,5 +218,32 @@ TEST_F(SettingsStoreTest, ResetAlsoKeepsAnUnreadableDocumentWithoutOverwritingEa
     EXPECT_EQ(defaults_.string(aside + "-2"), "{\"monitoringEnabled\":true}");
 }
 
+TEST_F(SettingsStoreTest, NeverReplacesADocumentItCouldNotRead) {
+    defaults_.setString(kKey, readTestFile("full.json"));
+    defaults_.setUnreadable(kKey);
+    SettingsStore store = makeStore();
+    EXPECT_TRUE(store.storedDocumentUnreadable());
+    EXPECT_EQ(store.settings(), AppSettings{});
+
+    // Changes hold for this run; the stored document and its key stay as they were.
+    store.update([](AppSettings& settings) { settings.launchAtLogin = true; });
+    EXPECT_TRUE(store.settings().launchAtLogin);
+    store.reset();
+    EXPECT_EQ(defaults_.writeCount(), 0u);
+    EXPECT_EQ(defaults_.removeCount(), 0u);
+    EXPECT_EQ(defaults_.contents().size(), 1u);
+    EXPECT_TRUE(makeStore().storedDocumentUnreadable());
+}
+
+TEST_F(SettingsStoreTest, AnUnreadableEarlierCopyIsNotOverwrittenEither) {
+    const std::string aside = std::string(kKey) + ".unreadable-20261206T194500Z";
+    defaults_.setUnreadable(aside);
+    defaults_.setString(kKey, "{\"monitoringEnabled\":true}");
+    SettingsStore store = makeStore();
+    store.reset();
+    EXPECT_EQ(defaults_.string(aside + "-2"), "{\"monitoringEnabled\":true}");
+    EXPECT_EQ(defaults_.entry(aside), DefaultsDatabase::Entry(DefaultsDatabase::Unreadable{}));
+}
+
 }  // namespace
 }  // namespace plovik

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <variant>
 #include <vector>
 
 #include "platform/simulated/CorrectionWorkbench.h"
 #include "platform/simulated/TypedTextReplayer.h"
+#include "support/BoundedChild.h"
 #include "tests/support/KeyEvents.h"
 
 namespace plovik {
@@ -57,6 +59,47 @@ TEST_F(TypedTextReplayerTest, WordGoesOnWhenItsDelimiterBecameALetter) {
     EXPECT_EQ(judgements_[1].completion.token, "образ");
     EXPECT_FALSE(judgements_[1].decision);
     EXPECT_EQ(workbench_->inputSources().currentLayout()->id, "xkb:ru");
+}
+
+TEST_F(TypedTextReplayerTest, AContinuedWordIsReadWhollyInTheCorrectedLayoutWithoutASwitch) {
+    auto typing = replayer(false);
+    // "j," became "об", yet the keys that follow still type Latin: the whole word is read in
+    // the layout it was corrected to, never left as "обkfcnm".
+    typing.type("j,kfcnm cj,snbt\n");
+    // "cj" alone is too short to correct: that word stays as typed, also whole.
+    EXPECT_EQ(typing.takeText(), "область cj,snbt\n");
+    EXPECT_EQ(workbench_->inputSources().currentLayout()->id, "xkb:us");
+    ASSERT_GE(judgements_.size(), 2u);
+    EXPECT_EQ(judgements_[1].completion.token, "обkfcnm");
+    EXPECT_EQ(judgements_[1].completion.typedText, "j,kfcnm");
+    ASSERT_TRUE(judgements_[1].decision);
+    EXPECT_EQ(judgements_[1].decision->corrected, "область");
+
+    // The word after it is judged on its own again.
+    typing.type("ghbdtn vbh\n");
+    EXPECT_EQ(typing.takeText(), "привет мир\n");
+}
+
+TEST_F(TypedTextReplayerTest, LongLinesTakeTimeAndMemoryInProportion) {
+    // Each key must cost the same however long its line or word: a line of 4 MB and a
+    // word of a million letters, each in a child with bounded time and memory.
+    EXPECT_TRUE(testing::finishesInBounds(120, std::size_t{128} << 20, [this] {
+        auto typing = replayer(false);
+        typing.setObserver({});  // the judgements would take the memory
+        std::string line;
+        while (line.size() < (std::size_t{4} << 20)) {
+            line += "ghbdtn ";
+        }
+        typing.type(line);
+        return typing.takeText().size() == line.size() / 7 * 13;
+    }));
+    // A word's own keys take memory in proportion to it.
+    EXPECT_TRUE(testing::finishesInBounds(120, std::size_t{512} << 20, [this] {
+        auto typing = replayer(false);
+        typing.setObserver({});
+        typing.type(std::string(1'000'000, 'x') + " ");
+        return typing.takeText().size() == 1'000'001;
+    }));
 }
 
 TEST_F(TypedTextReplayerTest, TextWithoutKeysEndsTheWordAndTheContext) {

@@ -60,5 +60,16 @@ TEST(Base64, RefusesAnythingButCanonicalPaddedText) {
     EXPECT_FALSE(Base64::decode(std::string("Zm\0v", 4)).has_value());
 }
 
+TEST(Base64, RefusesEveryByteAboveAscii) {
+    ASSERT_TRUE(Base64::decode("iVBORw0KGgo=").has_value());
+    for (int value = 0x80; value <= 0xFF; ++value) {
+        for (const std::size_t position : {0u, 2u, 10u}) {
+            std::string text = "iVBORw0KGgo=";
+            text[position] = static_cast<char>(value);
+            EXPECT_FALSE(Base64::decode(text).has_value()) << value << " at " << position;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace plovik

@@ -338,5 +338,39 @@ TEST(CurrentTokenBuffer, AContinuedWordWhoseKeysAreUnknownCarriesNoStrokes) {
     EXPECT_EQ(buffer.consume(" ", kSpace)[0].physicalStrokes, (Strokes{kE}));
 }
 
+TEST(CurrentTokenBuffer, AContinuedWordCarriesWhatWasTyped) {
+    CurrentTokenBuffer buffer(40);
+    buffer.consume("j", kJ);
+    buffer.consume(",", kComma);
+    buffer.noteReplacement("j", "о", ",", "б");
+    buffer.consume("k", kA);
+    const auto completions = buffer.consume(" ", kSpace);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].token, "обk");
+    EXPECT_EQ(completions[0].typedText, "j,k");
+    // Deleting into the corrected part leaves nothing to give back.
+    buffer.consume("j", kJ);
+    buffer.consume(",", kComma);
+    buffer.noteReplacement("j", "о", ",", "б");
+    buffer.deleteBackward();
+    buffer.consume("x", kA);
+    EXPECT_EQ(buffer.consume(" ", kSpace)[0].typedText, "");
+}
+
+TEST(CurrentTokenBuffer, DeletesWholeCharactersOfALongWord) {
+    CurrentTokenBuffer buffer(40);
+    for (int i = 0; i < 1000; ++i) {
+        buffer.consume("e", kA);
+        buffer.consume("\xCC\x81", kA);  // a combining acute joins the "e"
+    }
+    buffer.deleteBackward();
+    buffer.deleteBackward();
+    EXPECT_EQ(buffer.currentToken().size(), 998u * 3);
+    EXPECT_TRUE(buffer.currentToken().ends_with("e\xCC\x81"));
+    const auto completions = buffer.consume(" ", kSpace);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].physicalStrokes.size(), 998u * 2);
+}
+
 }  // namespace
 }  // namespace plovik

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/ProgramRun.h"
@@ -82,6 +86,98 @@ TEST_F(PlovikCorrectApp, LeavesTheUsersFilesAloneAndRejectsBadUsage) {
     EXPECT_NE(unknown.err.find("zz"), std::string::npos);
     EXPECT_EQ(run({}, "bad \xff byte\n").status, 2);
     EXPECT_EQ(run({"--history", (sandbox() / "missing.json").string()}, "x\n").status, 2);
+}
+
+TEST_F(PlovikCorrectApp, AWordNeverEndsAsAMixtureOfLayouts) {
+    // "j," becomes "об"; without a switch the keys after it still type Latin, and the
+    // word is read whole in the corrected layout. "cj" alone is too short to correct, so
+    // that word stays as typed.
+    EXPECT_EQ(run({}, "j,kfcnm cj,snbt\n").out, "область cj,snbt\n");
+    EXPECT_EQ(run({"--switch"}, "j,kfcnm cj,snbt\n").out, "область событие\n");
+}
+
+TEST_F(PlovikCorrectApp, ALongLineCostsInProportionToItsLength) {
+    // 66 KB on one line; with every key costing the length of the field so far, this took
+    // minutes. The run is stopped after 100 s.
+    std::string line;
+    std::string expected;
+    for (int word = 0; word < 3000; ++word) {
+        line += "ghbdtn vbh ";
+        expected += "привет мир ";
+    }
+    fs::create_directories(sandbox() / "tmp");
+    testing::writeFile(sandbox() / "line", line);
+    const std::string command =
+        "TMPDIR=" + testing::shellQuoted(sandbox() / "tmp") + " timeout 100 " +
+        testing::shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct") + " --app <" +
+        testing::shellQuoted(sandbox() / "line") + " >" + testing::shellQuoted(sandbox() / "out");
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(testing::readFile(sandbox() / "out"), expected);
+}
+
+TEST_F(PlovikCorrectApp, ATemporaryFolderThatCannotBeMadeIsAUsageError) {
+    fs::create_directories(sandbox() / "tmp");
+    for (const std::string& folder : {std::string("relative/tmp"), (sandbox() / "missing").string(),
+                                      (sandbox() / "tmp" / "..." / "x").string()}) {
+        const ProgramRun result =
+            testing::runBuiltProgram("plovik-correct", {"--app"}, "ghbdtn\n", {{"TMPDIR", folder}});
+        EXPECT_EQ(result.status, 2) << folder;
+        EXPECT_NE(result.err.find("TMPDIR"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_TRUE(fs::is_empty(sandbox() / "tmp"));
+}
+
+// The temporary folder holds the history of every corrected word: it must be gone after a
+// run however the run ended.
+class PlovikCorrectAppEnding : public PlovikCorrectApp {
+  protected:
+    void SetUp() override {
+        fs::create_directories(sandbox() / "tmp");
+        std::string text;
+        for (int line = 0; line < 20000; ++line) {
+            text += "ghbdtn vbh b dctv ntrcn\n";
+        }
+        testing::writeFile(sandbox() / "in", text);
+    }
+    // Starts the run in the background with `tail` after its output; its process id.
+    pid_t start(const std::string& tail) {
+        const std::string command = "TMPDIR=" + testing::shellQuoted(sandbox() / "tmp") + " " +
+                                    testing::shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct") +
+                                    " --app <" + testing::shellQuoted(sandbox() / "in") + " " +
+                                    tail + " & echo $! >" + testing::shellQuoted(sandbox() / "pid");
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        return static_cast<pid_t>(std::stol(testing::readFile(sandbox() / "pid")));
+    }
+    bool waitFor(const std::function<bool()>& condition) const {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            if (condition()) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    bool temporaryFolderExists() const { return !fs::is_empty(sandbox() / "tmp"); }
+};
+
+TEST_F(PlovikCorrectAppEnding, LeavesNothingBehindWhenKilled) {
+    for (const int signal : {SIGTERM, SIGKILL, SIGHUP}) {
+        const pid_t run = start(">/dev/null");
+        ASSERT_TRUE(waitFor([&] { return temporaryFolderExists(); })) << signal;
+        ASSERT_EQ(::kill(run, signal), 0);
+        EXPECT_TRUE(waitFor([&] { return !temporaryFolderExists(); })) << signal;
+    }
+}
+
+TEST_F(PlovikCorrectAppEnding, LeavesNothingBehindWhenItsOutputIsClosed) {
+    const std::string command = "TMPDIR=" + testing::shellQuoted(sandbox() / "tmp") + " " +
+                                testing::shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct") +
+                                " --app <" + testing::shellQuoted(sandbox() / "in") +
+                                " | head -c 12 >" + testing::shellQuoted(sandbox() / "out");
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(testing::readFile(sandbox() / "out"), "привет");
+    EXPECT_TRUE(waitFor([&] { return !temporaryFolderExists(); }));
 }
 
 TEST_F(PlovikCorrectApp, ScoresWithACopyOfTheGivenHistory) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -118,6 +120,53 @@ TEST(PlovikCorrect, RejectsBadUsageAndInputWithStatusTwo) {
     EXPECT_NE(help.out.find("usage: plovik-correct"), std::string::npos);
     EXPECT_EQ(runTool({"--threshold", "0"}, "ok\n").status, 0);
     EXPECT_EQ(runTool({"--threshold=1"}, "ok\n").status, 0);
+}
+
+// Runs plovik-correct through the shell with `redirections`, killed after 20 s so that a
+// hang fails the test instead of stalling the suite.
+ProgramRun runToolWith(const std::vector<std::string>& arguments, const std::string& redirections) {
+    const testing::TemporaryDirectory streams;
+    std::string command =
+        "timeout 20 " + testing::shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct");
+    for (const auto& argument : arguments) {
+        command += " " + testing::shellQuoted(argument);
+    }
+    command += " " + redirections + " >" + testing::shellQuoted(streams.path() / "out") + " 2>" +
+               testing::shellQuoted(streams.path() / "err");
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(streams.path() / "out"),
+            readFile(streams.path() / "err")};
+}
+
+TEST(PlovikCorrect, AWordNeverEndsAsAMixtureOfLayouts) {
+    EXPECT_EQ(runTool({}, "j,kfcnm cj,snbt\n").out, "область cj,snbt\n");
+    EXPECT_EQ(runTool({"--switch"}, "j,kfcnm cj,snbt\n").out, "область событие\n");
+}
+
+TEST(PlovikCorrect, ReadsOnlyRegularFilesAndReportsAnInputThatCannotBeRead) {
+    const testing::TemporaryDirectory folder;
+    const fs::path fifo = folder.path() / "history.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& history :
+         {fifo.string(), std::string("/dev/null"), folder.path().string()}) {
+        for (const bool app : {false, true}) {
+            std::vector<std::string> arguments{"--history", history};
+            if (app) {
+                arguments.push_back("--app");
+            }
+            const ProgramRun run = runToolWith(arguments, "</dev/null");
+            EXPECT_EQ(run.status, 2) << history << (app ? " --app" : "");
+            EXPECT_NE(run.err.find("--history: "), std::string::npos) << run.err;
+        }
+    }
+    // A folder as standard input fails to read; it is not an empty text.
+    for (const bool app : {false, true}) {
+        const ProgramRun run =
+            runToolWith(app ? std::vector<std::string>{"--app"} : std::vector<std::string>{},
+                        "<" + testing::shellQuoted(folder.path()));
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("cannot read the input"), std::string::npos) << run.err;
+    }
 }
 
 TEST(PlovikCorrect, SwitchedLayoutReadsLaterKeys) {

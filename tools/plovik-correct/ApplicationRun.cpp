@@ -1,29 +1,37 @@
 #include "tools/plovik-correct/ApplicationRun.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 
 #include "app/coordinator/SimulatedSession.h"
 #include "app/coordinator/TemporaryFolder.h"
+#include "core/support/InputText.h"
+#include "tools/plovik-correct/FolderReaper.h"
 
 namespace plovik {
 
 namespace {
+
+// A field costs in proportion to its text on every key, as a real one does: it is emptied
+// after every piece of about this size.
+constexpr std::size_t kPieceBytes = 1024;
 
 // Where the application keeps its history below the per-user folder.
 std::filesystem::path historyFileIn(const std::filesystem::path& perUserFolder) {
     return perUserFolder / "Application Support" / "Plovik" / "correction-history.json";
 }
 
-// Types one line (with its line break, if any) and writes it once every correction
-// it can cause is done; the field is then emptied so that long input stays cheap.
-void typeLine(SimulatedSession& session, std::string_view line, std::ostream& output) {
-    session.type(line);
+// Types one piece of a line and writes it once every correction it can cause is done; the
+// field is then emptied so that each key costs the same however long the input is.
+void typePiece(SimulatedSession& session, std::string_view piece, std::ostream& output) {
+    session.type(piece);
     session.settle();
     output << session.fieldText();
     session.field()->setText("");
@@ -31,16 +39,43 @@ void typeLine(SimulatedSession& session, std::string_view line, std::ostream& ou
 
 // The folder for the run's settings and history: where TMPDIR says, otherwise in memory
 // when the machine offers it, because every correction rewrites the history file and
-// waits for it to reach the disk.
-std::unique_ptr<TemporaryFolder> makeHome() {
+// waits for it to reach the disk. A message when TMPDIR names no usable folder.
+std::variant<std::unique_ptr<TemporaryFolder>, std::string> makeHome() {
     const char* chosen = std::getenv("TMPDIR");
-    const std::filesystem::path memory = "/dev/shm";
     std::error_code error;
-    if ((chosen == nullptr || *chosen == '\0') && std::filesystem::is_directory(memory, error) &&
-        ::access(memory.c_str(), W_OK) == 0) {
-        return std::make_unique<TemporaryFolder>(memory);
+    try {
+        if (chosen != nullptr && *chosen != '\0') {
+            const std::filesystem::path folder = chosen;
+            if (!folder.is_absolute() || !std::filesystem::is_directory(folder, error)) {
+                return "TMPDIR is not an absolute path to a folder: " + folder.string();
+            }
+            return std::make_unique<TemporaryFolder>(folder);
+        }
+        const std::filesystem::path memory = "/dev/shm";
+        if (std::filesystem::is_directory(memory, error) && ::access(memory.c_str(), W_OK) == 0) {
+            return std::make_unique<TemporaryFolder>(memory);
+        }
+        return std::make_unique<TemporaryFolder>();
+    } catch (const std::filesystem::filesystem_error& failure) {
+        return std::string("cannot create a temporary folder: ") + failure.what();
     }
-    return std::make_unique<TemporaryFolder>();
+}
+
+// The session scores with a copy, so the user's history is never written.
+std::optional<std::string> copyHistory(const std::filesystem::path& from,
+                                       const std::filesystem::path& home) {
+    const auto copy = historyFileIn(home);
+    std::error_code error;
+    std::filesystem::create_directories(copy.parent_path(), error);
+    if (error || !std::filesystem::copy_file(from, copy, error)) {
+        return "--history: cannot copy " + from.string() + ": " + error.message();
+    }
+    return std::nullopt;
+}
+
+int usageError(std::ostream& errors, const std::string& message) {
+    errors << "plovik-correct: " << message << "\nTry 'plovik-correct --help'.\n";
+    return 2;
 }
 
 }  // namespace
@@ -48,11 +83,21 @@ std::unique_ptr<TemporaryFolder> makeHome() {
 int ApplicationRun::run(const CorrectOptions& options, std::string_view text, std::ostream& output,
                         std::ostream& errors) {
     // The application's own folders: the user's real settings and history stay untouched.
-    const auto home = makeHome();
+    auto made = makeHome();
+    if (const auto* error = std::get_if<std::string>(&made)) {
+        return usageError(errors, *error);
+    }
+    const auto& home = std::get<std::unique_ptr<TemporaryFolder>>(made);
+    // The folder holds every word typed: it goes with the run, also when the run is killed.
+    FolderReaper reaper;
+    if (!reaper.watch(home->path())) {
+        errors << "plovik-correct: cannot watch the temporary folder\n";
+        return 1;
+    }
     if (options.historyFile) {
-        const auto copy = historyFileIn(home->path());
-        std::filesystem::create_directories(copy.parent_path());
-        std::filesystem::copy_file(*options.historyFile, copy);
+        if (const auto error = copyHistory(*options.historyFile, home->path())) {
+            return usageError(errors, *error);
+        }
     }
     SimulatedSession::Configuration configuration;
     configuration.layoutIds.clear();
@@ -65,14 +110,14 @@ int ApplicationRun::run(const CorrectOptions& options, std::string_view text, st
     configuration.perUserFolder = home->path();
     auto created = SimulatedSession::create(configuration);
     if (const auto* error = std::get_if<std::string>(&created)) {
-        errors << "plovik-correct: " << *error << "\nTry 'plovik-correct --help'.\n";
-        return 2;
+        return usageError(errors, *error);
     }
     auto& session = *std::get<std::unique_ptr<SimulatedSession>>(created);
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::size_t length = end == std::string_view::npos ? text.size() : end + 1;
-        typeLine(session, text.substr(0, length), output);
+    // A closed output ends the run like any write error, so that the folder goes at once.
+    ::signal(SIGPIPE, SIG_IGN);
+    while (!text.empty() && output) {
+        const std::size_t length = InputText::firstPieceLength(text, kPieceBytes);
+        typePiece(session, text.substr(0, length), output);
         text.remove_prefix(length);
     }
     output.flush();

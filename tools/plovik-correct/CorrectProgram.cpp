@@ -1,9 +1,12 @@
 #include "tools/plovik-correct/CorrectProgram.h"
 
-#include <filesystem>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <optional>
 #include <variant>
 
+#include "core/support/FileDescriptor.h"
 #include "core/support/InputText.h"
 #include "platform/simulated/CorrectionWorkbench.h"
 #include "tools/plovik-correct/ApplicationRun.h"
@@ -26,12 +29,11 @@ std::string inputSourceId(const std::string& layoutName) {
     return "xkb:" + layoutName;
 }
 
-// Types the text line by line, writing each line once nothing can change it any more
+// Types the text piece by piece, writing each piece once nothing can change it any more
 // (nowhere when `output` is null).
 void correct(TypedTextReplayer& replayer, std::string_view text, std::ostream* output) {
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::size_t length = end == std::string_view::npos ? text.size() : end + 1;
+        const std::size_t length = InputText::firstPieceLength(text);
         replayer.type(text.substr(0, length));
         text.remove_prefix(length);
         if (text.empty()) {
@@ -42,6 +44,20 @@ void correct(TypedTextReplayer& replayer, std::string_view text, std::ostream* o
             *output << shown;
         }
     }
+}
+
+// Only a regular file the user can read is a history. Opened without blocking: a FIFO
+// in its place would otherwise wait for a writer forever.
+std::optional<std::string> historyFileProblem(const std::string& path) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.isOpen()) {
+        return "cannot read";
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return "not a regular file";
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -59,9 +75,8 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
     }
     if (options.historyFile) {
         // The store would start empty without a word; a mistyped path should not go unnoticed.
-        std::ifstream history(*options.historyFile);
-        if (!history || std::filesystem::is_directory(*options.historyFile)) {
-            return usageError(errors, "--history: cannot read " + *options.historyFile);
+        if (const auto problem = historyFileProblem(*options.historyFile)) {
+            return usageError(errors, "--history: " + *problem + ": " + *options.historyFile);
         }
     }
     if (options.app) {

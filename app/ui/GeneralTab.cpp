@@ -1,0 +1,256 @@
+#include "app/ui/GeneralTab.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <cmath>
+
+#include "app/ui/FormParts.h"
+#include "core/settings/CorrectionSound.h"
+
+namespace plovik::ui {
+
+namespace {
+
+constexpr int kSliderMinimum = 50;
+constexpr int kSliderMaximum = 100;
+
+int sliderPosition(double threshold) {
+    return std::clamp(static_cast<int>(std::lround(threshold * 100.0)), kSliderMinimum,
+                      kSliderMaximum);
+}
+
+}  // namespace
+
+GeneralTab::GeneralTab(UiContext& context, MonitoringCommands& commands, QWidget* parent)
+    : QWidget(parent), context_(context), commands_(commands) {
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setSpacing(12);
+    column->addWidget(monitoringSection());
+    column->addWidget(feedbackSection());
+    column->addWidget(startupSection());
+    column->addWidget(updatesSection());
+    QVBoxLayout* statusLayout = nullptr;
+    statusSection_ = FormParts::section(QString(), &statusLayout);
+    status_ = new QLabel;
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusLayout->addWidget(status_);
+    column->addWidget(statusSection_);
+    column->addStretch(1);
+
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    refresh();
+}
+
+QWidget* GeneralTab::monitoringSection() {
+    QVBoxLayout* layout = nullptr;
+    auto* box = FormParts::section(QStringLiteral("Monitoring"), &layout);
+    auto& store = context_.settingsStore;
+
+    enablePlovik_ = new QCheckBox(QStringLiteral("Enable Plovik"));
+    connect(enablePlovik_, &QCheckBox::toggled, this, [&store](bool on) {
+        store.update([on](AppSettings& settings) { settings.monitoringEnabled = on; });
+    });
+    automaticCorrection_ = new QCheckBox(QStringLiteral("Enable automatic correction"));
+    connect(automaticCorrection_, &QCheckBox::toggled, this, [&store](bool on) {
+        store.update([on](AppSettings& settings) { settings.automaticCorrectionEnabled = on; });
+    });
+
+    auto* caption = new QHBoxLayout;
+    caption->addWidget(new QLabel(QStringLiteral("Default confidence threshold")));
+    caption->addStretch(1);
+    thresholdValue_ = new QLabel;
+    thresholdValue_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    caption->addWidget(thresholdValue_);
+    threshold_ = new QSlider(Qt::Horizontal);
+    threshold_->setRange(kSliderMinimum, kSliderMaximum);
+    threshold_->setSingleStep(1);
+    threshold_->setPageStep(5);
+    connect(threshold_, &QSlider::valueChanged, this, [this, &store](int position) {
+        const double threshold = position / 100.0;
+        thresholdValue_->setText(QString::number(threshold, 'f', 2));
+        store.update(
+            [threshold](AppSettings& settings) { settings.confidenceThreshold = threshold; });
+    });
+
+    layout->addWidget(enablePlovik_);
+    layout->addWidget(automaticCorrection_);
+    layout->addLayout(caption);
+    layout->addWidget(threshold_);
+    return box;
+}
+
+QWidget* GeneralTab::feedbackSection() {
+    QVBoxLayout* layout = nullptr;
+    auto* box = FormParts::section(QStringLiteral("Feedback"), &layout);
+    auto& store = context_.settingsStore;
+
+    playSound_ = new QCheckBox(QStringLiteral("Play correction sound"));
+    connect(playSound_, &QCheckBox::toggled, this, [&store](bool on) {
+        store.update([on](AppSettings& settings) { settings.playCorrectionSound = on; });
+    });
+
+    auto* soundRow = new QHBoxLayout;
+    soundRow->addWidget(new QLabel(QStringLiteral("Correction sound")));
+    soundRow->addStretch(1);
+    sound_ = new QComboBox;
+    for (const auto sound : kAllCorrectionSounds) {
+        sound_->addItem(QString::fromUtf8(displayName(sound).data(),
+                                          static_cast<int>(displayName(sound).size())));
+    }
+    connect(sound_, &QComboBox::currentIndexChanged, this, [&store](int index) {
+        if (index < 0 || index >= static_cast<int>(kAllCorrectionSounds.size())) {
+            return;
+        }
+        const auto sound = kAllCorrectionSounds[static_cast<std::size_t>(index)];
+        store.update([sound](AppSettings& settings) { settings.correctionSound = sound; });
+    });
+    preview_ = new QToolButton;
+    preview_->setAutoRaise(true);
+    preview_->setIcon(SymbolIcons::icon(Symbol::speaker, palette().color(QPalette::WindowText)));
+    preview_->setToolTip(QStringLiteral("Preview correction sound"));
+    preview_->setAccessibleName(QStringLiteral("Preview correction sound"));
+    connect(preview_, &QToolButton::clicked, this,
+            [this] { context_.coordinator.playCorrectionSound(); });
+    soundRow->addWidget(sound_);
+    soundRow->addWidget(preview_);
+
+    showNotification_ = new QCheckBox(QStringLiteral("Show correction notification"));
+    connect(showNotification_, &QCheckBox::toggled, this,
+            [this](bool on) { setNotificationsShown(on); });
+
+    layout->addWidget(playSound_);
+    layout->addLayout(soundRow);
+    layout->addWidget(showNotification_);
+    return box;
+}
+
+void GeneralTab::setNotificationsShown(bool shown) {
+    context_.settingsStore.update(
+        [shown](AppSettings& settings) { settings.showCorrectionNotification = shown; });
+    if (shown) {
+        context_.coordinator.requestNotificationAuthorization();
+    }
+}
+
+QWidget* GeneralTab::startupSection() {
+    QVBoxLayout* layout = nullptr;
+    auto* box = FormParts::section(QStringLiteral("Startup and pause"), &layout);
+
+    launchAtLogin_ = new QCheckBox(QStringLiteral("Launch at login"));
+    connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) {
+        context_.coordinator.setLaunchAtLogin(on);
+        // The coordinator keeps the old value when the change failed.
+        refresh();
+    });
+
+    auto* buttons = new QHBoxLayout;
+    auto* shortPause = new QPushButton(QStringLiteral("Pause 15 Minutes"));
+    connect(shortPause, &QPushButton::clicked, this,
+            [this] { commands_.pauseFor(MonitoringCommands::kShortPause); });
+    auto* longPause = new QPushButton(QStringLiteral("Pause 1 Hour"));
+    connect(longPause, &QPushButton::clicked, this,
+            [this] { commands_.pauseFor(MonitoringCommands::kLongPause); });
+    resume_ = new QPushButton(QStringLiteral("Resume"));
+    connect(resume_, &QPushButton::clicked, this, [this] { commands_.resume(); });
+    buttons->addWidget(shortPause);
+    buttons->addWidget(longPause);
+    buttons->addWidget(resume_);
+    buttons->addStretch(1);
+
+    layout->addWidget(launchAtLogin_);
+    layout->addLayout(buttons);
+    return box;
+}
+
+QWidget* GeneralTab::updatesSection() {
+    QVBoxLayout* layout = nullptr;
+    auto* box = FormParts::section(QStringLiteral("Updates"), &layout);
+    auto& updater = context_.coordinator.updaterController();
+
+    checksForUpdates_ = new QCheckBox(QStringLiteral("Automatically check for updates"));
+    connect(checksForUpdates_, &QCheckBox::toggled, this,
+            [&updater](bool on) { updater.setAutomaticallyChecksForUpdates(on); });
+    downloadsUpdates_ = new QCheckBox(QStringLiteral("Automatically download and install updates"));
+    connect(downloadsUpdates_, &QCheckBox::toggled, this,
+            [&updater](bool on) { updater.setAutomaticallyDownloadsUpdates(on); });
+    checkForUpdates_ = new QPushButton(QStringLiteral("Check for Updates…"));
+    connect(checkForUpdates_, &QPushButton::clicked, this,
+            [&updater] { updater.checkForUpdates(); });
+    auto* checkRow = new QHBoxLayout;
+    checkRow->addWidget(checkForUpdates_);
+    checkRow->addStretch(1);
+
+    const auto orUnknown = [](const std::string& text) {
+        return text.empty() ? QStringLiteral("Unknown") : QString::fromStdString(text);
+    };
+    auto* version =
+        FormParts::note(QStringLiteral("Version ") + orUnknown(context_.version) +
+                            QStringLiteral(" (") + orUnknown(context_.build) + QStringLiteral(")"),
+                        FormParts::TextSize::body);
+
+    layout->addWidget(checksForUpdates_);
+    layout->addWidget(downloadsUpdates_);
+    layout->addWidget(
+        FormParts::note(QString::fromUtf8(kUpdatesCaption), FormParts::TextSize::caption));
+    layout->addLayout(checkRow);
+    updatesUnavailable_ = FormParts::note(QString(), FormParts::TextSize::caption);
+    layout->addWidget(updatesUnavailable_);
+    layout->addWidget(version);
+    return box;
+}
+
+void GeneralTab::refresh() {
+    const auto& settings = context_.settingsStore.settings();
+    auto& coordinator = context_.coordinator;
+    const auto set = [](QCheckBox* box, bool checked) {
+        const QSignalBlocker blocker(box);
+        box->setChecked(checked);
+    };
+    set(enablePlovik_, settings.monitoringEnabled);
+    set(automaticCorrection_, settings.automaticCorrectionEnabled);
+    {
+        const QSignalBlocker blocker(threshold_);
+        threshold_->setValue(sliderPosition(settings.confidenceThreshold));
+    }
+    thresholdValue_->setText(QString::number(settings.confidenceThreshold, 'f', 2));
+    set(playSound_, settings.playCorrectionSound);
+    {
+        const QSignalBlocker blocker(sound_);
+        const auto sound = settings.correctionSound.value_or(CorrectionSound::pop);
+        for (std::size_t i = 0; i < kAllCorrectionSounds.size(); ++i) {
+            if (kAllCorrectionSounds[i] == sound) {
+                sound_->setCurrentIndex(static_cast<int>(i));
+            }
+        }
+    }
+    set(showNotification_, settings.showCorrectionNotification);
+    set(launchAtLogin_, settings.launchAtLogin);
+    resume_->setVisible(coordinator.isPaused());
+
+    // Automatic checks are offered only where the updater can carry them out.
+    const bool allowsAutomatic = coordinator.allowsAutomaticUpdates().get();
+    set(checksForUpdates_, coordinator.automaticallyChecksForUpdates().get());
+    checksForUpdates_->setEnabled(allowsAutomatic);
+    set(downloadsUpdates_, coordinator.automaticallyDownloadsUpdates().get());
+    downloadsUpdates_->setEnabled(allowsAutomatic);
+    checkForUpdates_->setEnabled(coordinator.canCheckForUpdates().get());
+    const auto unavailable = coordinator.updaterController().unavailableReason();
+    updatesUnavailable_->setText(unavailable ? QString::fromStdString(*unavailable) : QString());
+    updatesUnavailable_->setVisible(unavailable.has_value());
+
+    const auto& status = coordinator.statusMessage().get();
+    statusSection_->setVisible(status.has_value());
+    status_->setText(status ? QString::fromStdString(*status) : QString());
+}
+
+}  // namespace plovik::ui

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+#include <QWidget>
+
+#include "app/ui/MonitoringCommands.h"
+#include "app/ui/UiContext.h"
+
+namespace plovik::ui {
+
+// Monitoring, feedback, start-up and pause, updates, and the last status message.
+class GeneralTab : public QWidget {
+    Q_OBJECT
+  public:
+    // The help text says what the updater does on Linux: it opens the desktop's own
+    // software-update application rather than downloading anything itself.
+    static constexpr const char* kUpdatesCaption =
+        "Plovik is updated with your system's packages: “Check for Updates…” opens your "
+        "desktop's software-update application. No typed text or correction history is sent.";
+
+    GeneralTab(UiContext& context, MonitoringCommands& commands, QWidget* parent = nullptr);
+
+    void refresh();
+
+  private:
+    QWidget* monitoringSection();
+    QWidget* feedbackSection();
+    QWidget* startupSection();
+    QWidget* updatesSection();
+    void setNotificationsShown(bool shown);
+
+    UiContext& context_;
+    MonitoringCommands& commands_;
+    QCheckBox* enablePlovik_ = nullptr;
+    QCheckBox* automaticCorrection_ = nullptr;
+    QSlider* threshold_ = nullptr;
+    QLabel* thresholdValue_ = nullptr;
+    QCheckBox* playSound_ = nullptr;
+    QComboBox* sound_ = nullptr;
+    QToolButton* preview_ = nullptr;
+    QCheckBox* showNotification_ = nullptr;
+    QCheckBox* launchAtLogin_ = nullptr;
+    QPushButton* resume_ = nullptr;
+    QCheckBox* checksForUpdates_ = nullptr;
+    QCheckBox* downloadsUpdates_ = nullptr;
+    QPushButton* checkForUpdates_ = nullptr;
+    QLabel* updatesUnavailable_ = nullptr;
+    QGroupBox* statusSection_ = nullptr;
+    QLabel* status_ = nullptr;
+};
+
+}  // namespace plovik::ui

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+#include "app/ui/CoordinatorBridge.h"
+#include "app/ui/UiContext.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+namespace plovik::ui {
+
+class PermissionRow;
+
+// "Welcome to Plovik": what Plovik does, the two permissions, and the known chat
+// applications to enable. Closing it any other way than "Start Plovik" leaves
+// onboarding unfinished, so it opens again at the next start.
+class OnboardingWindow : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr const char* kTitle = "Welcome to Plovik";
+    enum Page { welcomePage, permissionsPage, applicationsPage };
+
+    OnboardingWindow(UiContext& context, CoordinatorBridge& bridge, QWidget* parent = nullptr);
+
+    int page() const { return page_; }
+    void goBack();
+    void goOn();
+    // Adds the ticked suggestions, marks onboarding complete and closes the window.
+    void start();
+    void refresh();
+
+    QPushButton* backButton() { return back_; }
+    QPushButton* forwardButton() { return forward_; }
+    const std::vector<QCheckBox*>& suggestionToggles() const { return toggles_; }
+    PermissionRow* accessibilityRow() { return accessibility_; }
+    PermissionRow* inputMonitoringRow() { return inputMonitoring_; }
+    bool showsNoSuggestions() const;
+
+  signals:
+    void finished();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    QWidget* welcome();
+    QWidget* permissions();
+    QWidget* applications();
+    void fillSuggestions();
+    void showPage(int page);
+
+    UiContext& context_;
+    std::vector<InstalledApplicationSuggestion> suggestions_;
+    std::vector<QCheckBox*> toggles_;
+    int page_ = welcomePage;
+    QLabel* symbol_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    QWidget* suggestionList_ = nullptr;
+    QWidget* noSuggestions_ = nullptr;
+    PermissionRow* accessibility_ = nullptr;
+    PermissionRow* inputMonitoring_ = nullptr;
+    QPushButton* back_ = nullptr;
+    QPushButton* forward_ = nullptr;
+};
+
+}  // namespace plovik::ui

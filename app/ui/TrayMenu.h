@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+#include <memory>
+
+#include "app/ui/MonitoringCommands.h"
+#include "app/ui/UiContext.h"
+
+namespace plovik::ui {
+
+// The tray icon's menu, rebuilt from the settings and the coordinator whenever either
+// changes and each time it opens (a pause may have run out meanwhile).
+class TrayMenu : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr const char* kActiveLabel = "Plovik active";
+    static constexpr const char* kPausedLabel = "Plovik paused";
+
+    TrayMenu(UiContext& context, MonitoringCommands& commands, QObject* parent = nullptr);
+    ~TrayMenu() override;
+
+    QMenu* menu() { return menu_.get(); }
+    void rebuild();
+    // The icon and the label of the tray icon for the current state.
+    QIcon icon() const;
+    QString accessibleLabel() const;
+
+  signals:
+    void settingsRequested();
+    void onboardingRequested();
+    void quitRequested();
+
+  private:
+    void addMonitoringSwitch();
+    void addPauseCommands();
+    void addTextLine(const QString& text);
+    void addLastCorrection();
+
+    UiContext& context_;
+    MonitoringCommands& commands_;
+    std::unique_ptr<QMenu> menu_;
+};
+
+}  // namespace plovik::ui

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "app/coordinator/AppCoordinator.h"
+#include "core/platform/Clock.h"
+#include "core/settings/SettingsStore.h"
+
+namespace plovik::ui {
+
+// What every window is handed by the shell. Everything outlives the windows.
+struct UiContext {
+    SettingsStore& settingsStore;
+    AppCoordinator& coordinator;
+    const Clock& clock;
+    // The executable actually running, so that two installed copies can be told apart.
+    std::string runningCopyPath;
+    std::string version;
+    std::string build;
+};
+
+}  // namespace plovik::ui
