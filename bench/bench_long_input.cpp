@@ -8,7 +8,7 @@
 namespace plovik {
 namespace {
 
-const PhysicalKeyStroke kLetter{7, 0};
+const PhysicalKeyStroke kLetter{Key::x, {}};
 
 void BM_KeyIntoLongWord(benchmark::State& state) {
     CurrentTokenBuffer buffer(40);
