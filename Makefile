@@ -22,12 +22,10 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# A short demonstration: words typed with the wrong layout selected, corrected as the
-# application would correct them (Russian typed under US, English typed under Russian).
+# Plovik on the user's X11 session when there is one; otherwise a demonstration on a
+# private virtual desktop (a GTK window), the simulated desktop and the corrector.
 run: build
-	./$(BUILD_DIR)/app/plovik --demo
-	printf 'Ghbdtn? vbh! Rfr ltkf&\nthis line is typed right\n' | ./$(BUILD_DIR)/tools/plovik-correct
-	printf 'Руддщ цщкдвб рщц фку нщг,\n' | ./$(BUILD_DIR)/tools/plovik-correct --typed-in ru
+	./scripts/run-plovik.sh $(BUILD_DIR)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build
 # folder; any report fails the run.

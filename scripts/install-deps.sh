@@ -31,6 +31,13 @@ xvfb xauth openbox dbus x11-utils x11-xkb-utils at-spi2-core trayer dunst
 libglib2.0-dev libxcb1-dev libxcb-xtest0-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
 "
 
+# The X11 keyboard backends (capture, injection, layouts, main loop) and the virtual X
+# server of their tests.
+PACKAGES="$PACKAGES
+libglib2.0-dev libxcb1-dev libxcb-xinput-dev libxcb-xtest0-dev libxcb-xkb-dev libxkbcommon-x11-dev
+xvfb x11-xkb-utils x11-utils
+"
+
 # Desktop services (installed applications, notifications, sounds, the shortcut probe) and
 # what their tests start: a virtual X server, a private bus, a notification server.
 PACKAGES="$PACKAGES

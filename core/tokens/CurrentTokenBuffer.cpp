@@ -190,11 +190,23 @@ void CurrentTokenBuffer::synchronizeBeforeConsuming(
         !visibleTextSinceWhitespace) {
         return;
     }
+    const std::string& visible = *visibleTextSinceWhitespace;
+    if (visible.find(currentToken_ + std::string(text)) != std::string::npos) {
+        return;
+    }
+    // A key reaches the application and Plovik at the same moment: the field may not
+    // show the newest one or two keys yet, which is no reason to give the word up.
+    const auto characters = text::Graphemes::split(currentToken_);
+    std::string shown = currentToken_;
+    for (std::size_t lag = 0; lag <= kMaximumDisplayLag && lag < characters.size(); ++lag) {
+        if (visible.ends_with(shown)) {
+            return;
+        }
+        shown.resize(shown.size() - characters[characters.size() - 1 - lag].size());
+    }
     // The field no longer shows what was typed (a click elsewhere, say): abandon the
     // half-known word rather than correct it wrongly.
-    if (visibleTextSinceWhitespace->find(currentToken_ + std::string(text)) == std::string::npos) {
-        reset();
-    }
+    reset();
 }
 
 std::optional<TokenCompletion> CurrentTokenBuffer::candidateForManualCorrection() const {

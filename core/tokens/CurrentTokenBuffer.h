@@ -37,7 +37,11 @@ class CurrentTokenBuffer {
     WordBoundary wordBoundary() const { return boundary_; }
     // Whitespace or punctuation.
     static bool isDelimiter(std::string_view character);
-    // Abandons the word when the field no longer shows it right before the caret.
+    // Keys of the word the field may not show yet when it is read.
+    static constexpr std::size_t kMaximumDisplayLag = 2;
+
+    // Abandons the word when the field no longer shows it right before the caret (or
+    // shows it without its newest keys, which the application is still handling).
     // `visibleTextSinceWhitespace` is absent when the field cannot be read.
     void synchronizeBeforeConsuming(std::string_view text,
                                     const std::optional<std::string>& visibleTextSinceWhitespace);

@@ -214,7 +214,7 @@ TEST(CurrentTokenBuffer, SynchronizesWithTheVisibleTextBeforeTyping) {
     EXPECT_EQ(kept.currentToken(), "a");
 
     auto abandoned = bufferWithA();
-    abandoned.synchronizeBeforeConsuming("b", "xa");
+    abandoned.synchronizeBeforeConsuming("b", "xq");
     EXPECT_EQ(abandoned.currentToken(), "");
     EXPECT_EQ(abandoned.recentContext(), "");
     EXPECT_FALSE(abandoned.lastCompletion());
@@ -230,6 +230,28 @@ TEST(CurrentTokenBuffer, SynchronizesWithTheVisibleTextBeforeTyping) {
     empty.consume("z ", std::nullopt);
     empty.synchronizeBeforeConsuming("b", "q");
     EXPECT_EQ(empty.recentContext(), "z ");
+
+    // The application has not shown the newest keys yet: the word stays, up to two keys
+    // behind; further behind, or a different word, it is abandoned.
+    const auto bufferWith = [](const std::string& word) {
+        CurrentTokenBuffer buffer(64);
+        buffer.consume(word, std::nullopt);
+        return buffer;
+    };
+    for (const auto& [visible, keeps] : std::vector<std::pair<std::string, bool>>{{"xghbd", true},
+                                                                                  {"ghb", true},
+                                                                                  {"gh", true},
+                                                                                  {"g", false},
+                                                                                  {"ghbx", false},
+                                                                                  {"пр", false},
+                                                                                  {"", false}}) {
+        auto buffer = bufferWith("ghbd");
+        buffer.synchronizeBeforeConsuming("t", visible);
+        EXPECT_EQ(buffer.currentToken(), keeps ? "ghbd" : "") << visible;
+    }
+    auto cyrillic = bufferWith("приве");
+    cyrillic.synchronizeBeforeConsuming("т", "прив");
+    EXPECT_EQ(cyrillic.currentToken(), "приве") << "characters, not bytes";
 }
 
 TEST(CurrentTokenBuffer, ManualCandidateIsTheOpenWordOrTheLastOne) {

@@ -1,0 +1,31 @@
+#include "app/modes/X11AccessBackends.h"
+
+#include <cstdlib>
+
+#include "platform/linux/XdgDirectories.h"
+#include "platform/x11/AtspiAccessibility.h"
+#include "platform/x11/DesktopEntryCatalog.h"
+#include "platform/x11/EwmhWorkspace.h"
+
+namespace plovik {
+
+std::variant<HeadlessMode::AccessBackends, std::string> X11AccessBackends::open(MainQueue&) {
+    HeadlessMode::AccessBackends backends;
+    const char* display = std::getenv("DISPLAY");
+    auto workspace = EwmhWorkspace::connect(
+        display ? display : "", DesktopEntryCatalog(DesktopEntryCatalog::applicationFolders(
+                                    XdgDirectories::processEnvironment())));
+    if (!workspace) {
+        return std::string("cannot watch the active window on this display");
+    }
+    if (!workspace->hasWindowManager()) {
+        return std::string(
+            "no window manager publishes the active window (_NET_ACTIVE_WINDOW); Plovik needs "
+            "an EWMH window manager to know which application is in front");
+    }
+    backends.workspace = std::move(workspace);
+    backends.accessibility = std::make_unique<AtspiAccessibility>(kCallTimeout);
+    return backends;
+}
+
+}  // namespace plovik

@@ -1,0 +1,228 @@
+#include "app/rehearsal/DesktopRehearsal.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <thread>
+#include <variant>
+
+#include "core/settings/SettingsStore.h"
+#include "core/support/SystemClock.h"
+#include "core/text/LocalizedComparison.h"
+#include "platform/linux/FileDefaultsDatabase.h"
+#include "platform/x11/XcbXkb.h"
+
+namespace plovik {
+
+namespace {
+
+std::filesystem::path freshFolder() {
+    std::string pattern = std::filesystem::temp_directory_path() / "plovik-rehearsal-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a folder for the rehearsal");
+    }
+    return pattern;
+}
+
+}  // namespace
+
+EnabledApplication DesktopRehearsal::enabled(const std::string& id, const std::string& name,
+                                             bool switchesLayout) {
+    return EnabledApplication(id, name, std::nullopt, std::nullopt, true, true, switchesLayout,
+                              true, 0.9);
+}
+
+DesktopRehearsal::DesktopRehearsal(const HeadlessSession& session, Options options)
+    : session_(session), options_(std::move(options)), home_(freshFolder()) {
+    const std::string display = session.display();
+    ChildProcessOptions quiet;
+    quiet.environment = session.environment();
+    ChildProcess setxkbmap("setxkbmap", {"-display", display, "-layout", options_.layouts}, quiet);
+    if (setxkbmap.waitForExit(std::chrono::seconds(10)) != 0) {
+        throw std::runtime_error("setxkbmap could not set the layouts " + options_.layouts);
+    }
+    auto opened = X11Connection::open(display.c_str());
+    if (auto* error = std::get_if<std::string>(&opened)) {
+        throw std::runtime_error(*error);
+    }
+    connection_ = std::move(std::get<0>(opened));
+    keyboard_ = std::make_unique<X11KeyboardState>(*connection_, std::string());
+    user_ = std::make_unique<X11KeyInjector>(*connection_, *keyboard_, userKeys_);
+
+    std::filesystem::create_directories(home_ / "config" / "plovik");
+    // The fixture windows as installed applications, so that Qt's is known by its id.
+    std::filesystem::create_directories(home_ / "data" / "applications");
+    std::ofstream(home_ / "data" / "applications" / "org.plovik.FixtureGtk.desktop")
+        << "[Desktop Entry]\nType=Application\nName=GTK Fixture\nExec=plovik-fixture-gtk\n";
+    std::ofstream(home_ / "data" / "applications" / "org.plovik.FixtureQt.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Qt Fixture\nExec=plovik-fixture-qt\n"
+           "StartupWMClass=plovik-fixture-qt\n";
+    FileDefaultsDatabase defaults(home_ / "config" / "plovik");
+    SystemClock clock;
+    SettingsStore settings(defaults, SettingsStore::kStandardStorageKey, clock,
+                           text::LocalizedComparison("en_US"));
+    for (const auto& application : options_.applications) {
+        settings.addApplication(application);
+    }
+    settings.update([this](AppSettings& values) {
+        values.hasCompletedOnboarding = true;
+        if (options_.adjustSettings) {
+            options_.adjustSettings(values);
+        }
+    });
+}
+
+DesktopRehearsal::~DesktopRehearsal() {
+    stopPlovik();
+    user_.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+}
+
+bool DesktopRehearsal::startPlovik(std::chrono::milliseconds timeout) {
+    ChildProcessOptions options;
+    std::vector<std::string> own{"XDG_CONFIG_HOME=" + (home_ / "config").string(),
+                                 "XDG_DATA_HOME=" + (home_ / "data").string(),
+                                 "HOME=" + home_.string()};
+    own.insert(own.end(), options_.environment.begin(), options_.environment.end());
+    // Ours replace what the session passed on: the first of a name is the one read.
+    for (const auto& entry : session_.environment()) {
+        const auto name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(own.begin(), own.end(),
+                         [&](const std::string& mine) { return mine.starts_with(name); })) {
+            options.environment.push_back(entry);
+        }
+    }
+    options.environment.insert(options.environment.end(), own.begin(), own.end());
+    options.logFile = (home_ / "plovik.log").string();
+    plovik_.emplace(options_.plovik.string(), std::vector<std::string>{"--headless"}, options);
+    return waitForLog("plovik: correcting on", timeout) &&
+           waitForLog("input monitoring granted", timeout);
+}
+
+void DesktopRehearsal::stopPlovik() {
+    if (plovik_) {
+        plovik_->stop();
+        plovik_.reset();
+    }
+}
+
+std::string DesktopRehearsal::log() const {
+    std::ifstream file(home_ / "plovik.log");
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : std::string();
+}
+
+int DesktopRehearsal::occurrences(const std::string& haystack, const std::string& needle) {
+    int count = 0;
+    for (auto at = haystack.find(needle); at != std::string::npos;
+         at = haystack.find(needle, at + needle.size())) {
+        ++count;
+    }
+    return count;
+}
+
+bool DesktopRehearsal::waitForLog(const std::string& text, std::chrono::milliseconds timeout,
+                                  int count) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (occurrences(log(), text) < count) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+void DesktopRehearsal::typeKeys(const std::string& text, std::uint32_t group,
+                                std::chrono::milliseconds interval) {
+    keyboard_->reload();
+    if (interval.count() == 0) {
+        if (!user_->pressKeysOf(text, group)) {
+            throw std::runtime_error("no key types \"" + text + "\"");
+        }
+        return;
+    }
+    // One character at a time, as fast as a quick typist.
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        while (i + length < text.size() &&
+               (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) {
+            ++length;
+        }
+        if (!user_->pressKeysOf(text.substr(i, length), group)) {
+            throw std::runtime_error("no key types \"" + text.substr(i, length) + "\"");
+        }
+        std::this_thread::sleep_for(interval);
+        i += length;
+    }
+}
+
+void DesktopRehearsal::pressKey(std::uint32_t keycode, std::uint32_t modifiers) {
+    keyboard_->reload();
+    user_->key(keycode, true, modifiers);
+    user_->key(keycode, false);
+}
+
+bool DesktopRehearsal::activateWindowOf(pid_t processIdentifier) {
+    xcb_connection_t* c = connection_->get();
+    const xcb_atom_t clientList = connection_->atom("_NET_CLIENT_LIST");
+    const xcb_atom_t pidAtom = connection_->atom("_NET_WM_PID");
+    xcb::Reply<xcb_get_property_reply_t> clients(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, connection_->root(), clientList, XCB_ATOM_WINDOW, 0, 1024),
+        nullptr));
+    if (!clients) {
+        return false;
+    }
+    const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(clients.get()));
+    const int count = xcb_get_property_value_length(clients.get()) / 4;
+    for (int i = 0; i < count; ++i) {
+        xcb::Reply<xcb_get_property_reply_t> pid(xcb_get_property_reply(
+            c, xcb_get_property(c, 0, windows[i], pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+        if (!pid || xcb_get_property_value_length(pid.get()) != 4 ||
+            *static_cast<const std::uint32_t*>(xcb_get_property_value(pid.get())) !=
+                static_cast<std::uint32_t>(processIdentifier)) {
+            continue;
+        }
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = windows[i];
+        message.type = connection_->atom("_NET_ACTIVE_WINDOW");
+        message.data.data32[0] = 2;  // from a pager: always honoured
+        xcb_send_event(c, 0, connection_->root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        connection_->sync();
+        return true;
+    }
+    return false;
+}
+
+bool DesktopRehearsal::waitForGroup(std::uint32_t group, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (lockedGroup() != group) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+void DesktopRehearsal::lockGroup(std::uint32_t group) {
+    xcb_xkb_latch_lock_state(connection_->get(), XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1,
+                             static_cast<std::uint8_t>(group), 0, 0, 0);
+    connection_->sync();
+}
+
+std::uint32_t DesktopRehearsal::lockedGroup() {
+    xcb::Reply<xcb_xkb_get_state_reply_t> state(xcb_xkb_get_state_reply(
+        connection_->get(), xcb_xkb_get_state(connection_->get(), XCB_XKB_ID_USE_CORE_KBD),
+        nullptr));
+    return state ? state->lockedGroup : 0;
+}
+
+}  // namespace plovik

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings/AppSettings.h"
+#include "core/settings/EnabledApplication.h"
+#include "platform/headless/ChildProcess.h"
+#include "platform/headless/HeadlessSession.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11ExpectedKeys.h"
+#include "platform/x11/X11KeyInjector.h"
+#include "platform/x11/X11KeyboardState.h"
+
+namespace plovik {
+
+// `plovik --headless` at work on a private X11 session, driven as a user would: its
+// own settings and history folders, the session's layouts, and a keyboard that types
+// through XTest like any other program. For the desktop demonstration and the
+// end-to-end tests.
+class DesktopRehearsal {
+  public:
+    struct Options {
+        // "us,ru": the session's XKB groups.
+        std::string layouts = "us,ru";
+        std::vector<EnabledApplication> applications;
+        std::filesystem::path plovik;
+        // Changes to the stored settings before Plovik starts.
+        std::function<void(AppSettings&)> adjustSettings;
+        // Extra environment for Plovik, as "NAME=value".
+        std::vector<std::string> environment;
+    };
+
+    // Throws std::runtime_error when the session's keyboard cannot be set up.
+    DesktopRehearsal(const HeadlessSession& session, Options options);
+    ~DesktopRehearsal();
+    DesktopRehearsal(const DesktopRehearsal&) = delete;
+    DesktopRehearsal& operator=(const DesktopRehearsal&) = delete;
+
+    // An enabled application with automatic and manual correction on.
+    static EnabledApplication enabled(const std::string& id, const std::string& name,
+                                      bool switchesLayout = true);
+
+    // Starts Plovik and waits until it corrects; false (with the log) when it does not.
+    bool startPlovik(std::chrono::milliseconds timeout = std::chrono::seconds(15));
+    void stopPlovik();
+    ChildProcess* plovik() { return plovik_ ? &*plovik_ : nullptr; }
+    // Plovik's standard error so far.
+    std::string log() const;
+    // Waits until the log holds `text` `count` times.
+    bool waitForLog(const std::string& text, std::chrono::milliseconds timeout,
+                    int count = 1) const;
+    static int occurrences(const std::string& haystack, const std::string& needle);
+
+    // The user presses the keys that type `text` with the layout of `group` in mind,
+    // whatever group is locked, `interval` apart.
+    void typeKeys(const std::string& text, std::uint32_t group = 0,
+                  std::chrono::milliseconds interval = std::chrono::milliseconds(0));
+    // One key by X key code, with modifiers held.
+    void pressKey(std::uint32_t keycode, std::uint32_t modifiers = 0);
+    void lockGroup(std::uint32_t group);
+    // Asks the window manager to bring the process's window to the front; false when
+    // the process has no managed window.
+    bool activateWindowOf(pid_t processIdentifier);
+    std::uint32_t lockedGroup();
+    // Waits until `group` is locked; false when it is not within the time.
+    bool waitForGroup(std::uint32_t group, std::chrono::milliseconds timeout);
+    const std::filesystem::path& home() const { return home_; }
+
+  private:
+    const HeadlessSession& session_;
+    Options options_;
+    std::filesystem::path home_;
+    std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<X11KeyboardState> keyboard_;
+    X11ExpectedKeys userKeys_;
+    std::unique_ptr<X11KeyInjector> user_;
+    std::optional<ChildProcess> plovik_;
+};
+
+}  // namespace plovik

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <glib.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "core/platform/MainQueue.h"
+#include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11EventPoster.h"
+#include "platform/x11/X11EventPump.h"
+#include "platform/x11/X11ExpectedKeys.h"
+#include "platform/x11/X11InputMonitoringAccess.h"
+#include "platform/x11/X11InputSources.h"
+#include "platform/x11/X11KeyEventTapFactory.h"
+#include "platform/x11/X11KeyInjector.h"
+#include "platform/x11/X11KeyboardState.h"
+
+namespace plovik {
+
+// The keyboard side of an X11 session as ports: capture, injection, layouts and the
+// input-monitoring permission, with the main connection served by the GLib loop.
+class X11Desktop {
+  public:
+    using Environment = X11InputMonitoringAccess::Environment;
+
+    // The process environment.
+    static Environment processEnvironment();
+
+    // A readable reason when there is no usable X11 display. Empty display name:
+    // $DISPLAY; null context: the default one.
+    static std::variant<std::unique_ptr<X11Desktop>, std::string> open(
+        MainQueue& mainQueue, XkbKeymapLibrary& keymaps, Environment environment,
+        GMainContext* context = nullptr, const std::string& displayName = {},
+        std::chrono::milliseconds grabAnswerBudget = X11KeyEventTapFactory::kGrabAnswerBudget);
+    ~X11Desktop();
+    X11Desktop(const X11Desktop&) = delete;
+    X11Desktop& operator=(const X11Desktop&) = delete;
+
+    X11Connection& connection() { return *connection_; }
+    X11KeyboardState& keyboard() { return *keyboard_; }
+    X11ExpectedKeys& expectedKeys() { return expectedKeys_; }
+    X11KeyInjector& injector() { return *injector_; }
+    X11EventPoster& eventPoster() { return *eventPoster_; }
+    X11InputSources& inputSources() { return *inputSources_; }
+    X11KeyEventTapFactory& tapFactory() { return *tapFactory_; }
+    X11InputMonitoringAccess& inputMonitoring() { return *inputMonitoring_; }
+    X11EventPump& pump() { return *pump_; }
+
+  private:
+    X11Desktop() = default;
+    std::optional<std::string> captureProblem() const;
+
+    std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<X11KeyboardState> keyboard_;
+    std::unique_ptr<X11EventPump> pump_;
+    X11ExpectedKeys expectedKeys_;
+    std::unique_ptr<X11InputSources> inputSources_;
+    std::unique_ptr<X11KeyInjector> injector_;
+    std::unique_ptr<X11EventPoster> eventPoster_;
+    std::unique_ptr<X11KeyEventTapFactory> tapFactory_;
+    std::unique_ptr<X11InputMonitoringAccess> inputMonitoring_;
+};
+
+}  // namespace plovik

@@ -1,0 +1,27 @@
+#include "platform/x11/X11ExpectedKeys.h"
+
+namespace plovik {
+
+void X11ExpectedKeys::expect(std::uint32_t keycode, Clock::time_point now) {
+    std::lock_guard lock(mutex_);
+    expected_.push_back({keycode, now + kLifetime});
+}
+
+bool X11ExpectedKeys::matchPress(std::uint32_t keycode, Clock::time_point now) {
+    std::lock_guard lock(mutex_);
+    while (!expected_.empty() && expected_.front().expiry < now) {
+        expected_.pop_front();
+    }
+    if (expected_.empty() || expected_.front().keycode != keycode) {
+        return false;
+    }
+    expected_.pop_front();
+    return true;
+}
+
+std::size_t X11ExpectedKeys::pendingCount() const {
+    std::lock_guard lock(mutex_);
+    return expected_.size();
+}
+
+}  // namespace plovik

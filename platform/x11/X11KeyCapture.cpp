@@ -1,0 +1,298 @@
+#include "platform/x11/X11KeyCapture.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <xcb/xinput.h>
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+#include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/x11/XcbXkb.h"
+
+namespace plovik {
+
+namespace {
+
+constexpr std::array<std::uint32_t, 4> kLockCombinations{
+    0, X11KeyboardState::kLockMask, X11KeyboardState::kNumLockMask,
+    X11KeyboardState::kLockMask | X11KeyboardState::kNumLockMask};
+
+struct XInputMask {
+    xcb_input_event_mask_t header;
+    std::uint32_t bits;
+};
+
+std::uint32_t readRepeatDelay(const X11Connection& connection) {
+    xcb::Reply<xcb_xkb_get_controls_reply_t> controls(xcb_xkb_get_controls_reply(
+        connection.get(),
+        xcb_xkb_get_controls(connection.get(),
+                             static_cast<xcb_xkb_device_spec_t>(connection.coreKeyboard())),
+        nullptr));
+    return controls && controls->repeatDelay > 0 ? controls->repeatDelay : 660;
+}
+
+}  // namespace
+
+std::variant<std::unique_ptr<X11KeyCapture>, std::string> X11KeyCapture::start(
+    const char* displayName, X11ExpectedKeys& expectedKeys, Handlers handlers,
+    const std::vector<GrabbedKey>& grabs) {
+    auto opened = X11Connection::open(displayName);
+    if (auto* error = std::get_if<std::string>(&opened)) {
+        return *error;
+    }
+    std::unique_ptr<X11KeyCapture> capture;
+    try {
+        capture.reset(
+            new X11KeyCapture(std::move(std::get<0>(opened)), expectedKeys, std::move(handlers)));
+    } catch (const std::runtime_error& error) {
+        return std::string(error.what());
+    }
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return std::string("cannot create the capture thread's wake-up pipe");
+    }
+    capture->wakeRead_ = std::make_unique<FileDescriptor>(pipe[0]);
+    capture->wakeWrite_ = std::make_unique<FileDescriptor>(pipe[1]);
+
+    X11Connection& connection = *capture->connection_;
+    XInputMask mask{
+        {XCB_INPUT_DEVICE_ALL_MASTER, 1},
+        XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE};
+    xcb_input_xi_select_events(connection.get(), connection.root(), 1, &mask.header);
+    capture->keyboard_->selectEvents();
+    const std::uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection.get(), connection.root(), XCB_CW_EVENT_MASK,
+                                 &rootEvents);
+    capture->activeWindowAtom_ = connection.atom("_NET_ACTIVE_WINDOW");
+    capture->grabWindow_ = capture->focusWindow();
+    capture->setGrabs(grabs);
+    connection.sync();
+    if (connection.hasError()) {
+        return std::string("the X server refused the key capture");
+    }
+    capture->thread_ = std::thread([raw = capture.get()] { raw->run(); });
+    return capture;
+}
+
+X11KeyCapture::X11KeyCapture(std::unique_ptr<X11Connection> connection,
+                             X11ExpectedKeys& expectedKeys, Handlers handlers)
+    : connection_(std::move(connection)),
+      keyboard_(std::make_unique<X11KeyboardState>(*connection_, XkbKeymapLibrary::kComposeFile,
+                                                   X11KeyboardState::Tracking::rawKeys)),
+      expectedKeys_(expectedKeys),
+      handlers_(std::move(handlers)),
+      repeatDelayMilliseconds_(readRepeatDelay(*connection_)) {}
+
+X11KeyCapture::~X11KeyCapture() {
+    stopping_ = true;
+    if (thread_.joinable()) {
+        const char byte = 0;
+        (void)!::write(wakeWrite_->get(), &byte, 1);
+        thread_.join();
+    }
+    std::lock_guard lock(grabsMutex_);
+    grab({grabs_.begin(), grabs_.end()}, false);
+    connection_->sync();
+}
+
+void X11KeyCapture::setGrabs(const std::vector<GrabbedKey>& grabs) {
+    std::lock_guard lock(grabsMutex_);
+    const std::set<GrabbedKey> wanted(grabs.begin(), grabs.end());
+    std::vector<GrabbedKey> removed;
+    std::vector<GrabbedKey> added;
+    std::set_difference(grabs_.begin(), grabs_.end(), wanted.begin(), wanted.end(),
+                        std::back_inserter(removed));
+    std::set_difference(wanted.begin(), wanted.end(), grabs_.begin(), grabs_.end(),
+                        std::back_inserter(added));
+    grab(removed, false);
+    grab(added, true);
+    grabs_ = wanted;
+    connection_->flush();
+}
+
+void X11KeyCapture::grab(const std::vector<GrabbedKey>& keys, bool install) {
+    grabOn(grabWindow_, keys, install);
+}
+
+void X11KeyCapture::grabOn(xcb_window_t window, const std::vector<GrabbedKey>& keys, bool install) {
+    xcb_connection_t* c = connection_->get();
+    const auto device = static_cast<xcb_input_device_id_t>(connection_->coreKeyboard());
+    for (const auto& key : keys) {
+        std::array<std::uint32_t, kLockCombinations.size()> modifiers{};
+        std::transform(kLockCombinations.begin(), kLockCombinations.end(), modifiers.begin(),
+                       [&](std::uint32_t locks) { return key.modifiers | locks; });
+        if (install) {
+            const std::uint32_t mask =
+                XCB_INPUT_XI_EVENT_MASK_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_KEY_RELEASE;
+            // The reply names combinations another client holds; those stay unswallowable.
+            xcb::Reply<xcb_input_xi_passive_grab_device_reply_t> reply(
+                xcb_input_xi_passive_grab_device_reply(
+                    c,
+                    xcb_input_xi_passive_grab_device(
+                        c, XCB_CURRENT_TIME, window, XCB_NONE, key.keycode, device,
+                        static_cast<std::uint16_t>(modifiers.size()), 1,
+                        XCB_INPUT_GRAB_TYPE_KEYCODE, XCB_INPUT_GRAB_MODE_22_SYNC,
+                        XCB_INPUT_GRAB_MODE_22_ASYNC, 0, &mask, modifiers.data()),
+                    nullptr));
+        } else {
+            xcb_input_xi_passive_ungrab_device(c, window, key.keycode, device,
+                                               static_cast<std::uint16_t>(modifiers.size()),
+                                               XCB_INPUT_GRAB_TYPE_KEYCODE, modifiers.data());
+        }
+    }
+}
+
+void X11KeyCapture::run() {
+    xcb_connection_t* c = connection_->get();
+    std::array<pollfd, 2> descriptors{
+        {{connection_->fileDescriptor(), POLLIN, 0}, {wakeRead_->get(), POLLIN, 0}}};
+    while (!stopping_) {
+        while (auto* raw = xcb_poll_for_event(c)) {
+            xcb::Reply<xcb_generic_event_t> event(raw);
+            handle(*event);
+        }
+        if (connection_->hasError()) {
+            return;
+        }
+        ::poll(descriptors.data(), descriptors.size(), -1);
+    }
+}
+
+void X11KeyCapture::handle(const xcb_generic_event_t& event) {
+    if (keyboard_->handle(event) != X11KeyboardState::Change::none) {
+        return;
+    }
+    if ((event.response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
+        const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (notify.atom == activeWindowAtom_) {
+            followFocus();
+        }
+        return;
+    }
+    if ((event.response_type & 0x7F) != XCB_GE_GENERIC) {
+        return;
+    }
+    const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+    if (generic.extension != connection_->xinputOpcode()) {
+        return;
+    }
+    switch (generic.event_type) {
+        case XCB_INPUT_RAW_KEY_PRESS: {
+            const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+            handleRawPress(raw.detail, raw.sourceid);
+            keyboard_->keyMoved(raw.detail, true);
+            down_.emplace_back(raw.detail, raw.time);
+            break;
+        }
+        case XCB_INPUT_RAW_KEY_RELEASE: {
+            const auto& raw = reinterpret_cast<const xcb_input_raw_key_release_event_t&>(event);
+            keyboard_->keyMoved(raw.detail, false);
+            const auto found = std::find_if(down_.begin(), down_.end(), [&](const auto& key) {
+                return key.first == raw.detail;
+            });
+            if (found != down_.end()) {
+                const bool held = raw.time - found->second >= repeatDelayMilliseconds_;
+                down_.erase(found);
+                if (held && handlers_.held) {
+                    handlers_.held(raw.detail);
+                }
+            }
+            break;
+        }
+        case XCB_INPUT_KEY_PRESS:
+            handleGrabbedPress(event);
+            break;
+        default:
+            break;
+    }
+}
+
+void X11KeyCapture::handleRelease(std::uint32_t keycode, xcb_timestamp_t time) {
+    const auto found = std::find_if(down_.begin(), down_.end(),
+                                    [&](const auto& key) { return key.first == keycode; });
+    if (found == down_.end()) {
+        return;
+    }
+    keyboard_->keyMoved(keycode, false);
+    const bool held = time - found->second >= repeatDelayMilliseconds_;
+    down_.erase(found);
+    if (held && handlers_.held) {
+        handlers_.held(keycode);
+    }
+}
+
+void X11KeyCapture::forgetDown(std::uint32_t keycode) {
+    down_.erase(std::remove_if(down_.begin(), down_.end(),
+                               [&](const auto& key) { return key.first == keycode; }),
+                down_.end());
+}
+
+xcb_window_t X11KeyCapture::focusWindow() const {
+    xcb::Reply<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(
+        connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
+    // None and PointerRoot: keys go where the pointer is, below the root.
+    return focus && focus->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? focus->focus
+                                                                : connection_->root();
+}
+
+void X11KeyCapture::followFocus() {
+    const xcb_window_t window = focusWindow();
+    std::lock_guard lock(grabsMutex_);
+    if (window == grabWindow_) {
+        return;
+    }
+    const std::vector<GrabbedKey> keys(grabs_.begin(), grabs_.end());
+    grabOn(grabWindow_, keys, false);
+    grabWindow_ = window;
+    grabOn(grabWindow_, keys, true);
+    connection_->flush();
+}
+
+bool X11KeyCapture::isGrabbed(std::uint32_t keycode, std::uint32_t modifiers) {
+    std::lock_guard lock(grabsMutex_);
+    const std::uint32_t exact =
+        modifiers & ~(X11KeyboardState::kLockMask | X11KeyboardState::kNumLockMask);
+    return grabs_.count({keycode, exact}) > 0;
+}
+
+bool X11KeyCapture::isOwn(std::uint32_t keycode, std::uint16_t sourceId) {
+    return sourceId == connection_->xtestKeyboard() && expectedKeys_.matchPress(keycode);
+}
+
+void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId) {
+    const std::uint32_t modifiers = keyboard_->modifiers();
+    // A grabbed press arrives once more, held by the grab: it is reported from there.
+    if (isGrabbed(keycode, modifiers)) {
+        return;
+    }
+    Press press;
+    press.keycode = keycode;
+    press.modifiers = modifiers;
+    press.isOwn = isOwn(keycode, sourceId);
+    press.text = keyboard_->typedText(keycode, !press.isOwn);
+    if (handlers_.press) {
+        handlers_.press(press);
+    }
+    // The window manager may move the focus after announcing the active window.
+    followFocus();
+}
+
+void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
+    const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
+    Press press;
+    press.keycode = key.detail;
+    press.modifiers = key.mods.effective & 0xFF;
+    press.isOwn = isOwn(key.detail, key.sourceid);
+    press.text = keyboard_->typedText(key.detail, false);
+    // Our own replayed keys go straight on: nobody else may decide about them.
+    const bool swallows = !press.isOwn && handlers_.grab && handlers_.grab(press);
+    xcb_input_xi_allow_events(
+        connection_->get(), key.time, key.deviceid,
+        swallows ? XCB_INPUT_EVENT_MODE_ASYNC_DEVICE : XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
+    connection_->flush();
+}
+
+}  // namespace plovik

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <variant>
+#include <vector>
+
+#include "core/support/FileDescriptor.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11ExpectedKeys.h"
+#include "platform/x11/X11KeyboardState.h"
+
+namespace plovik {
+
+// Every key press of the session, seen on a thread and a connection of its own so
+// that a busy main thread never holds the keyboard: XInput2 raw presses for all
+// master devices (observed), and synchronous passive grabs of chosen keys (answered
+// with replay or swallow). Each press carries what it typed, from XKB state kept
+// current by XKB events, with dead keys composed.
+class X11KeyCapture {
+  public:
+    struct Press {
+        std::uint32_t keycode = 0;
+        // Effective real modifiers.
+        std::uint32_t modifiers = 0;
+        std::string text;
+        // Injected by Plovik itself (the next expected XTest press).
+        bool isOwn = false;
+        // Held down past the auto-repeat delay: the application saw repeats we did not.
+        bool wasHeld = false;
+    };
+    // A key and its exact modifiers (without Caps Lock and Num Lock, which are ignored).
+    struct GrabbedKey {
+        std::uint32_t keycode = 0;
+        std::uint32_t modifiers = 0;
+        auto operator<=>(const GrabbedKey&) const = default;
+    };
+    // Both run on the capture thread. The grab handler answers true to swallow and
+    // must answer within milliseconds: the keyboard is frozen until it does.
+    using PressHandler = std::function<void(const Press&)>;
+    using GrabHandler = std::function<bool(const Press&)>;
+    // Called for a key released after being held (the press was reported earlier).
+    using HeldHandler = std::function<void(std::uint32_t keycode)>;
+
+    struct Handlers {
+        PressHandler press;
+        GrabHandler grab;
+        HeldHandler held;
+    };
+
+    // Connects, selects the events, grabs the keys and starts the thread; a readable
+    // reason when the display or its extensions cannot be used.
+    static std::variant<std::unique_ptr<X11KeyCapture>, std::string> start(
+        const char* displayName, X11ExpectedKeys& expectedKeys, Handlers handlers,
+        const std::vector<GrabbedKey>& grabs);
+    ~X11KeyCapture();
+    X11KeyCapture(const X11KeyCapture&) = delete;
+    X11KeyCapture& operator=(const X11KeyCapture&) = delete;
+
+    // Replaces the grabbed keys; any thread.
+    void setGrabs(const std::vector<GrabbedKey>& grabs);
+
+  private:
+    X11KeyCapture(std::unique_ptr<X11Connection> connection, X11ExpectedKeys& expectedKeys,
+                  Handlers handlers);
+
+    void grab(const std::vector<GrabbedKey>& keys, bool install);
+    void grabOn(xcb_window_t window, const std::vector<GrabbedKey>& keys, bool install);
+    xcb_window_t focusWindow() const;
+    // Grabs on the root make the focused window lose the focus while a key is held,
+    // and toolkits then report no focused field: the keys are grabbed on the focused
+    // window itself, and follow it.
+    void followFocus();
+    void run();
+    void handle(const xcb_generic_event_t& event);
+    void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId);
+    void handleRelease(std::uint32_t keycode, xcb_timestamp_t time);
+    void forgetDown(std::uint32_t keycode);
+    void handleGrabbedPress(const xcb_generic_event_t& event);
+    bool isGrabbed(std::uint32_t keycode, std::uint32_t modifiers);
+    bool isOwn(std::uint32_t keycode, std::uint16_t sourceId);
+
+    std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<X11KeyboardState> keyboard_;
+    X11ExpectedKeys& expectedKeys_;
+    Handlers handlers_;
+    std::uint32_t repeatDelayMilliseconds_ = 660;
+    std::mutex grabsMutex_;
+    std::set<GrabbedKey> grabs_;
+    xcb_window_t grabWindow_ = XCB_WINDOW_NONE;
+    xcb_atom_t activeWindowAtom_ = XCB_ATOM_NONE;
+    // Keys down and when they went down (capture thread only).
+    std::vector<std::pair<std::uint32_t, xcb_timestamp_t>> down_;
+    std::unique_ptr<FileDescriptor> wakeRead_;
+    std::unique_ptr<FileDescriptor> wakeWrite_;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
+
+}  // namespace plovik

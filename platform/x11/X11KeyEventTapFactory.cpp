@@ -1,0 +1,172 @@
+#include "platform/x11/X11KeyEventTapFactory.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+
+#include "platform/x11/X11ModifierFlags.h"
+
+namespace plovik {
+
+namespace {
+
+// X numbers keys as evdev does, eight higher.
+constexpr std::uint32_t kEvdevOffset = 8;
+
+KeyEvent keyEvent(const X11KeyCapture::Press& press) {
+    KeyEvent event;
+    event.key = static_cast<Key>(press.keycode - kEvdevOffset);
+    event.modifiers = X11ModifierFlags::modifiers(press.modifiers);
+    event.text = press.text;
+    event.isOwnEvent = press.isOwn;
+    return event;
+}
+
+// One grabbed press waiting for the main thread's answer.
+struct Answer {
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::optional<TapDisposition> disposition;
+    bool abandoned = false;
+};
+
+}  // namespace
+
+struct X11KeyEventTapFactory::TapState {
+    Callback callback;
+    std::atomic<bool> enabled{false};
+    std::atomic<bool> alive{true};
+    std::atomic<std::size_t> lateAnswers{0};
+    std::unique_ptr<X11KeyCapture> capture;
+};
+
+class X11KeyEventTapFactory::Tap final : public KeyEventTap {
+  public:
+    explicit Tap(std::shared_ptr<TapState> state) : state_(std::move(state)) {}
+    ~Tap() override {
+        state_->enabled = false;
+        state_->capture.reset();
+        state_->alive = false;
+    }
+    void setEnabled(bool enabled) override { state_->enabled = enabled; }
+    bool isEnabled() const override { return state_->enabled; }
+
+  private:
+    std::shared_ptr<TapState> state_;
+};
+
+X11KeyEventTapFactory::X11KeyEventTapFactory(MainQueue& mainQueue, X11ExpectedKeys& expectedKeys,
+                                             std::string displayName,
+                                             std::chrono::milliseconds answerBudget)
+    : mainQueue_(mainQueue),
+      expectedKeys_(expectedKeys),
+      displayName_(std::move(displayName)),
+      answerBudget_(answerBudget) {}
+
+X11KeyEventTapFactory::~X11KeyEventTapFactory() = default;
+
+std::vector<X11KeyCapture::GrabbedKey> X11KeyEventTapFactory::grabbedKeys() const {
+    std::vector<X11KeyCapture::GrabbedKey> keys{{kReturnKeycode, 0}, {kKeypadEnterKeycode, 0}};
+    // Shift+Return is deferred too.
+    keys.push_back({kReturnKeycode, X11KeyboardState::kShiftMask});
+    keys.push_back({kKeypadEnterKeycode, X11KeyboardState::kShiftMask});
+    for (const auto& shortcut : shortcuts_) {
+        const auto key = shortcut.key();
+        const auto modifiers = shortcut.modifiers();
+        if (key && modifiers) {
+            keys.push_back({static_cast<std::uint32_t>(*key) + kEvdevOffset,
+                            X11ModifierFlags::realModifiers(*modifiers)});
+        }
+    }
+    return keys;
+}
+
+void X11KeyEventTapFactory::setShortcuts(const std::vector<ShortcutDefinition>& shortcuts) {
+    shortcuts_ = shortcuts;
+    for (const auto& weak : taps_) {
+        if (const auto state = weak.lock(); state && state->capture) {
+            state->capture->setGrabs(grabbedKeys());
+        }
+    }
+}
+
+bool X11KeyEventTapFactory::holds(std::uint32_t keycode, std::uint32_t modifiers) const {
+    const bool installed = std::any_of(taps_.begin(), taps_.end(), [](const auto& weak) {
+        const auto state = weak.lock();
+        return state && state->alive;
+    });
+    const auto keys = grabbedKeys();
+    return installed && std::find(keys.begin(), keys.end(),
+                                  X11KeyCapture::GrabbedKey{keycode, modifiers}) != keys.end();
+}
+
+std::size_t X11KeyEventTapFactory::lateAnswerCount() const {
+    std::size_t count = 0;
+    for (const auto& weak : taps_) {
+        if (const auto state = weak.lock()) {
+            count += state->lateAnswers;
+        }
+    }
+    return count;
+}
+
+std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback) {
+    if (!callback) {
+        return nullptr;
+    }
+    auto state = std::make_shared<TapState>();
+    state->callback = std::move(callback);
+    MainQueue& mainQueue = mainQueue_;
+    X11KeyCapture::Handlers handlers;
+    handlers.press = [&mainQueue,
+                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
+        mainQueue.post([weak, event = keyEvent(press)] {
+            if (const auto state = weak.lock(); state && state->alive && state->enabled) {
+                state->callback(event);
+            }
+        });
+    };
+    handlers.grab = [&mainQueue, budget = answerBudget_,
+                     weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
+        const auto state = weak.lock();
+        if (!state || !state->enabled) {
+            return false;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + budget;
+        auto answer = std::make_shared<Answer>();
+        mainQueue.post([weak, answer, event = keyEvent(press)] {
+            {
+                std::lock_guard lock(answer->mutex);
+                if (answer->abandoned) {
+                    return;
+                }
+            }
+            const auto state = weak.lock();
+            const bool asks = state && state->alive && state->enabled;
+            const TapDisposition disposition = asks ? state->callback(event) : TapDisposition::pass;
+            std::lock_guard lock(answer->mutex);
+            answer->disposition = disposition;
+            answer->ready.notify_all();
+        });
+        std::unique_lock lock(answer->mutex);
+        if (!answer->ready.wait_until(lock, deadline,
+                                      [&] { return answer->disposition.has_value(); })) {
+            answer->abandoned = true;
+            ++state->lateAnswers;
+            return false;
+        }
+        return *answer->disposition == TapDisposition::swallow;
+    };
+    auto started = X11KeyCapture::start(displayName_.empty() ? nullptr : displayName_.c_str(),
+                                        expectedKeys_, std::move(handlers), grabbedKeys());
+    if (auto* error = std::get_if<std::string>(&started)) {
+        lastError_ = *error;
+        return nullptr;
+    }
+    lastError_.reset();
+    state->capture = std::move(std::get<0>(started));
+    taps_.push_back(state);
+    return std::make_unique<Tap>(std::move(state));
+}
+
+}  // namespace plovik

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/capture/ShortcutDefinition.h"
+#include "core/platform/KeyEventTap.h"
+#include "core/platform/MainQueue.h"
+#include "platform/x11/X11ExpectedKeys.h"
+#include "platform/x11/X11KeyCapture.h"
+
+namespace plovik {
+
+// Key-event taps on the X server. Every press reaches the callback on the main
+// queue, in key order; Return, keypad Enter and the shortcuts are held by grabs and
+// answered by the callback within a few milliseconds. When the main thread cannot
+// answer in time the press goes on unchanged, and the callback does not see it.
+class X11KeyEventTapFactory final : public KeyEventTapFactory {
+  public:
+    // How long a grabbed press may wait for the main thread: the keyboard is frozen
+    // meanwhile, so it stays below what a typist could notice.
+    static constexpr std::chrono::milliseconds kGrabAnswerBudget{4};
+    static constexpr std::uint32_t kReturnKeycode = 36;
+    static constexpr std::uint32_t kKeypadEnterKeycode = 104;
+
+    // Empty display name: $DISPLAY.
+    X11KeyEventTapFactory(MainQueue& mainQueue, X11ExpectedKeys& expectedKeys,
+                          std::string displayName = {},
+                          std::chrono::milliseconds answerBudget = kGrabAnswerBudget);
+    ~X11KeyEventTapFactory() override;
+
+    // Null, with lastError() saying why, when the capture cannot be installed.
+    std::unique_ptr<KeyEventTap> createTap(Callback callback) override;
+    // The shortcuts the taps may swallow; applies to installed taps at once.
+    void setShortcuts(const std::vector<ShortcutDefinition>& shortcuts);
+    const std::optional<std::string>& lastError() const { return lastError_; }
+    // Whether an installed tap holds the key (X key code) with exactly these modifiers.
+    bool holds(std::uint32_t keycode, std::uint32_t modifiers) const;
+    // Presses whose answer came too late and went on unchanged.
+    std::size_t lateAnswerCount() const;
+
+  private:
+    class Tap;
+    struct TapState;
+
+    std::vector<X11KeyCapture::GrabbedKey> grabbedKeys() const;
+
+    MainQueue& mainQueue_;
+    X11ExpectedKeys& expectedKeys_;
+    const std::string displayName_;
+    const std::chrono::milliseconds answerBudget_;
+    std::vector<ShortcutDefinition> shortcuts_;
+    std::optional<std::string> lastError_;
+    std::vector<std::weak_ptr<TapState>> taps_;
+};
+
+}  // namespace plovik
