@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/ui/FormParts.h"
+#include "core/settings/CorrectionEngineKind.h"
 #include "core/settings/CorrectionSound.h"
 
 namespace plovik::ui {
@@ -86,7 +87,39 @@ QWidget* GeneralTab::monitoringSection() {
     layout->addWidget(automaticCorrection_);
     layout->addLayout(caption);
     layout->addWidget(threshold_);
+    addEngineChoice(layout);
     return box;
+}
+
+void GeneralTab::addEngineChoice(QVBoxLayout* layout) {
+    auto& store = context_.settingsStore;
+    auto* row = new QHBoxLayout;
+    auto* caption = new QLabel(QStringLiteral("Correction engine"));
+    row->addWidget(caption);
+    row->addStretch(1);
+    engine_ = new QComboBox;
+    engine_->setObjectName(QStringLiteral("correctionEngine"));
+    engine_->setAccessibleName(QStringLiteral("Correction engine"));
+    caption->setBuddy(engine_);
+    // Items follow kAllCorrectionEngineKinds so that an index maps straight to a kind.
+    for (const auto kind : kAllCorrectionEngineKinds) {
+        engine_->addItem(kind == CorrectionEngineKind::extended
+                             ? QStringLiteral("Extended engine (recommended)")
+                             : QStringLiteral("Described engine"));
+    }
+    connect(engine_, &QComboBox::currentIndexChanged, this, [&store](int index) {
+        if (index < 0 || index >= static_cast<int>(kAllCorrectionEngineKinds.size())) {
+            return;
+        }
+        const auto kind = kAllCorrectionEngineKinds[static_cast<std::size_t>(index)];
+        store.update([kind](AppSettings& settings) { settings.correctionEngine = kind; });
+    });
+    row->addWidget(engine_);
+    layout->addLayout(row);
+    layout->addWidget(FormParts::note(
+        QStringLiteral("The extended engine reads whole words, punctuation keys included, with "
+                       "word frequencies and letter statistics."),
+        FormParts::TextSize::caption));
 }
 
 QWidget* GeneralTab::feedbackSection() {
@@ -223,6 +256,14 @@ void GeneralTab::refresh() {
         threshold_->setValue(sliderPosition(settings.confidenceThreshold));
     }
     thresholdValue_->setText(QString::number(settings.confidenceThreshold, 'f', 2));
+    {
+        const QSignalBlocker blocker(engine_);
+        for (std::size_t i = 0; i < kAllCorrectionEngineKinds.size(); ++i) {
+            if (kAllCorrectionEngineKinds[i] == settings.correctionEngine) {
+                engine_->setCurrentIndex(static_cast<int>(i));
+            }
+        }
+    }
     set(playSound_, settings.playCorrectionSound);
     {
         const QSignalBlocker blocker(sound_);

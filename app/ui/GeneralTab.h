@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include "app/ui/MonitoringCommands.h"
@@ -30,6 +31,7 @@ class GeneralTab : public QWidget {
 
   private:
     QWidget* monitoringSection();
+    void addEngineChoice(QVBoxLayout* layout);
     QWidget* feedbackSection();
     QWidget* startupSection();
     QWidget* updatesSection();
@@ -41,6 +43,7 @@ class GeneralTab : public QWidget {
     QCheckBox* automaticCorrection_ = nullptr;
     QSlider* threshold_ = nullptr;
     QLabel* thresholdValue_ = nullptr;
+    QComboBox* engine_ = nullptr;
     QCheckBox* playSound_ = nullptr;
     QComboBox* sound_ = nullptr;
     QToolButton* preview_ = nullptr;

@@ -32,7 +32,7 @@ class GeneralTabTest : public QObject {
         QVERIFY(!fixture_->settings().automaticCorrectionEnabled);
         checkBox("Play correction sound")->click();
         QVERIFY(!fixture_->settings().playCorrectionSound);
-        auto* sounds = tab_->findChild<QComboBox*>();
+        auto* sounds = comboBox("Morse");
         QCOMPARE(sounds->count(), 6);
         QCOMPARE(sounds->itemText(5), QString("Morse"));
         sounds->setCurrentIndex(2);
@@ -41,6 +41,28 @@ class GeneralTabTest : public QObject {
         slider->triggerAction(QAbstractSlider::SliderToMinimum);
         QCOMPARE(fixture_->settings().confidenceThreshold, 0.5);
         QVERIFY(label("0.50"));
+    }
+
+    void engineChoiceShowsAndStoresTheSetting() {
+        auto* engine = tab_->findChild<QComboBox*>("correctionEngine");
+        QVERIFY(engine);
+        QCOMPARE(engine->count(), 2);
+        QCOMPARE(engine->currentText(), QString("Described engine"));
+        QVERIFY(
+            label("The extended engine reads whole words, punctuation keys included, with "
+                  "word frequencies and letter statistics."));
+
+        engine->setCurrentIndex(engine->findText("Extended engine (recommended)"));
+        QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::extended);
+        engine->setCurrentIndex(engine->findText("Described engine"));
+        QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::described);
+
+        // A value stored elsewhere shows once the tab refreshes.
+        fixture_->store().update([](AppSettings& settings) {
+            settings.correctionEngine = CorrectionEngineKind::extended;
+        });
+        fixture_->settle();
+        QCOMPARE(engine->currentText(), QString("Extended engine (recommended)"));
     }
 
     void refusedNotificationsSwitchBackOffWithTheReason() {
@@ -116,6 +138,14 @@ class GeneralTabTest : public QObject {
     QPushButton* button(const QString& text) {
         for (auto* candidate : tab_->findChildren<QPushButton*>()) {
             if (candidate->text() == text) {
+                return candidate;
+            }
+        }
+        return nullptr;
+    }
+    QComboBox* comboBox(const QString& itemText) {
+        for (auto* candidate : tab_->findChildren<QComboBox*>()) {
+            if (candidate->findText(itemText) >= 0) {
                 return candidate;
             }
         }
