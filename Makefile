@@ -30,8 +30,7 @@ run: build
 	./scripts/run-plovik.sh $(BUILD_DIR)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build
-# folder; any report fails the run. Full allocation stacks (slower) let a suppression name
-# the library call that leaks rather than whatever frame a fast unwind stopped at.
+# folder; any report fails the run.
 SANITIZE_DIR ?= build-sanitize
 # Line tables are all a report needs, and compile in far less time than full debug data.
 SANITIZE_FLAGS ?= -O1 -g1 -DNDEBUG
@@ -40,7 +39,7 @@ sanitize: deps
 	      -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(SANITIZE_FLAGS)"
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && \
-	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:fast_unwind_on_malloc=0 \
+	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	ctest --output-on-failure -j $(JOBS)
