@@ -98,13 +98,16 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
     if (event.isOwnEvent) {
         return TapDisposition::pass;
     }
-    if (handleShortcut(event.key, event.modifiers)) {
+    // A press the application already has is plain typing: acting on it as a shortcut, or
+    // withholding a Return to post it later, would do it a second time.
+    if (event.isSwallowable && handleShortcut(event.key, event.modifiers)) {
         return TapDisposition::swallow;
     }
     if (event.modifiers.hasAny(kCommandModifiers)) {
         return TapDisposition::pass;
     }
-    if ((event.key == Key::enter || event.key == Key::keypadEnter) && asks(shouldDeferReturn)) {
+    if (event.isSwallowable && (event.key == Key::enter || event.key == Key::keypadEnter) &&
+        asks(shouldDeferReturn)) {
         schedule(&KeyboardEventMonitor::onDeferredReturn, event.key,
                  event.modifiers & kDeferredReturnModifiers);
         return TapDisposition::swallow;

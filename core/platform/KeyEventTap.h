@@ -27,6 +27,10 @@ struct KeyEvent {
     std::optional<std::string> text;
     // Posted by Plovik itself.
     bool isOwnEvent = false;
+    // False when the press has already gone on to the application (the system could not
+    // hold it for the answer): the answer is ignored, so nothing may act as if it was
+    // swallowed.
+    bool isSwallowable = true;
 
     bool operator==(const KeyEvent&) const = default;
 };

@@ -33,8 +33,8 @@ std::variant<std::unique_ptr<X11Desktop>, std::string> X11Desktop::open(
         *desktop->connection_, *desktop->pump_, *desktop->keyboard_, keymaps, environment);
     desktop->injector_ = std::make_unique<X11KeyInjector>(
         *desktop->connection_, *desktop->keyboard_, desktop->expectedKeys_);
-    desktop->eventPoster_ =
-        std::make_unique<X11EventPoster>(*desktop->injector_, *desktop->keyboard_);
+    desktop->eventPoster_ = std::make_unique<X11EventPoster>(
+        *desktop->injector_, *desktop->keyboard_, mainQueue, desktop->expectedKeys_);
     desktop->tapFactory_ = std::make_unique<X11KeyEventTapFactory>(
         mainQueue, desktop->expectedKeys_, displayName, grabAnswerBudget);
     X11Desktop* self = desktop.get();

@@ -8,11 +8,17 @@ namespace {
 
 // X numbers keys as evdev does, eight higher.
 constexpr std::uint32_t kEvdevOffset = 8;
+// How often waiting events look whether the keyboard is free again.
+constexpr std::chrono::milliseconds kGrabPollInterval{2};
 
 }  // namespace
 
-X11EventPoster::X11EventPoster(X11KeyInjector& injector, const X11KeyboardState& keyboard)
-    : injector_(injector), keyboard_(keyboard) {}
+X11EventPoster::X11EventPoster(X11KeyInjector& injector, const X11KeyboardState& keyboard,
+                               MainQueue& mainQueue, const X11ExpectedKeys& expectedKeys)
+    : injector_(injector),
+      keyboard_(keyboard),
+      mainQueue_(mainQueue),
+      expectedKeys_(expectedKeys) {}
 
 std::optional<SyntheticKeyEvent> X11EventPoster::createKeyEvent(Key key, bool isKeyDown) {
     SyntheticKeyEvent event;
@@ -23,6 +29,37 @@ std::optional<SyntheticKeyEvent> X11EventPoster::createKeyEvent(Key key, bool is
 }
 
 void X11EventPoster::post(const SyntheticKeyEvent& event) {
+    if (waiting_.empty() && !expectedKeys_.isGrabHeld()) {
+        postNow(event);
+        return;
+    }
+    waiting_.push_back(event);
+    if (waiting_.size() == 1) {
+        postWaitingWhenFree(std::chrono::steady_clock::now() + kGrabWaitLimit);
+    }
+}
+
+void X11EventPoster::postWaitingWhenFree(std::chrono::steady_clock::time_point deadline) {
+    mainQueue_.postAfter(
+        kGrabPollInterval, [weak = std::weak_ptr<X11EventPoster*>(self_), deadline] {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            X11EventPoster& poster = **self;
+            if (poster.expectedKeys_.isGrabHeld() && std::chrono::steady_clock::now() < deadline) {
+                poster.postWaitingWhenFree(deadline);
+                return;
+            }
+            while (!poster.waiting_.empty()) {
+                const SyntheticKeyEvent event = poster.waiting_.front();
+                poster.waiting_.pop_front();
+                poster.postNow(event);
+            }
+        });
+}
+
+void X11EventPoster::postNow(const SyntheticKeyEvent& event) {
     if (event.text) {
         // The whole text goes with the press; its release has nothing left to do.
         if (event.isKeyDown) {

@@ -24,4 +24,19 @@ std::size_t X11ExpectedKeys::pendingCount() const {
     return expected_.size();
 }
 
+void X11ExpectedKeys::holdGrab() {
+    std::lock_guard lock(mutex_);
+    grabHeld_ = true;
+}
+
+void X11ExpectedKeys::releaseGrab() {
+    std::lock_guard lock(mutex_);
+    grabHeld_ = false;
+}
+
+bool X11ExpectedKeys::isGrabHeld() const {
+    std::lock_guard lock(mutex_);
+    return grabHeld_;
+}
+
 }  // namespace plovik

@@ -96,6 +96,7 @@ X11KeyCapture::~X11KeyCapture() {
     std::lock_guard lock(grabsMutex_);
     grab({grabs_.begin(), grabs_.end()}, false);
     connection_->sync();
+    expectedKeys_.releaseGrab();
 }
 
 void X11KeyCapture::setGrabs(const std::vector<GrabbedKey>& grabs) {
@@ -205,6 +206,15 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
         case XCB_INPUT_KEY_PRESS:
             handleGrabbedPress(event);
             break;
+        case XCB_INPUT_KEY_RELEASE: {
+            // The server has let the user's key go: injected keys reach the window again.
+            const auto& key = reinterpret_cast<const xcb_input_key_release_event_t&>(event);
+            if (swallowedKey_ == key.detail) {
+                swallowedKey_.reset();
+                expectedKeys_.releaseGrab();
+            }
+            break;
+        }
         default:
             break;
     }
@@ -287,12 +297,20 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     press.modifiers = key.mods.effective & 0xFF;
     press.isOwn = isOwn(key.detail, key.sourceid);
     press.text = keyboard_->typedText(key.detail, false);
+    if (!press.isOwn) {
+        expectedKeys_.holdGrab();
+    }
     // Our own replayed keys go straight on: nobody else may decide about them.
     const bool swallows = !press.isOwn && handlers_.grab && handlers_.grab(press);
     xcb_input_xi_allow_events(
         connection_->get(), key.time, key.deviceid,
         swallows ? XCB_INPUT_EVENT_MODE_ASYNC_DEVICE : XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
     connection_->flush();
+    if (swallows) {
+        swallowedKey_ = key.detail;
+    } else if (!press.isOwn) {
+        expectedKeys_.releaseGrab();
+    }
 }
 
 }  // namespace plovik

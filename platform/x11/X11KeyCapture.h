@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -99,6 +100,8 @@ class X11KeyCapture {
     xcb_atom_t activeWindowAtom_ = XCB_ATOM_NONE;
     // Keys down and when they went down (capture thread only).
     std::vector<std::pair<std::uint32_t, xcb_timestamp_t>> down_;
+    // The swallowed key whose grab lasts until it is released (capture thread only).
+    std::optional<std::uint32_t> swallowedKey_;
     std::unique_ptr<FileDescriptor> wakeRead_;
     std::unique_ptr<FileDescriptor> wakeWrite_;
     std::atomic<bool> stopping_{false};

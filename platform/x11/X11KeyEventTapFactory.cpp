@@ -22,12 +22,16 @@ KeyEvent keyEvent(const X11KeyCapture::Press& press) {
     return event;
 }
 
-// One grabbed press waiting for the main thread's answer.
+// One grabbed press waiting for the main thread's answer. Whoever moves it out of
+// `waiting` first decides its fate: the main thread by starting to decide (the capture
+// thread then waits for that answer), or the capture thread by giving up (the press goes
+// on, and the main thread learns of it as a press it cannot swallow).
 struct Answer {
+    enum class Stage { waiting, deciding, decided, abandoned };
     std::mutex mutex;
     std::condition_variable ready;
-    std::optional<TapDisposition> disposition;
-    bool abandoned = false;
+    Stage stage = Stage::waiting;
+    TapDisposition disposition = TapDisposition::pass;
 };
 
 }  // namespace
@@ -120,7 +124,10 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
     X11KeyCapture::Handlers handlers;
     handlers.press = [&mainQueue,
                       weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
-        mainQueue.post([weak, event = keyEvent(press)] {
+        KeyEvent event = keyEvent(press);
+        // Only grabbed presses can be held back.
+        event.isSwallowable = false;
+        mainQueue.post([weak, event] {
             if (const auto state = weak.lock(); state && state->alive && state->enabled) {
                 state->callback(event);
             }
@@ -134,28 +141,43 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         }
         const auto deadline = std::chrono::steady_clock::now() + budget;
         auto answer = std::make_shared<Answer>();
-        mainQueue.post([weak, answer, event = keyEvent(press)] {
+        mainQueue.post([weak, answer, event = keyEvent(press)]() mutable {
             {
                 std::lock_guard lock(answer->mutex);
-                if (answer->abandoned) {
-                    return;
+                if (answer->stage == Answer::Stage::waiting) {
+                    answer->stage = Answer::Stage::deciding;
+                } else {
+                    event.isSwallowable = false;
                 }
             }
             const auto state = weak.lock();
             const bool asks = state && state->alive && state->enabled;
             const TapDisposition disposition = asks ? state->callback(event) : TapDisposition::pass;
+            if (!event.isSwallowable) {
+                return;
+            }
             std::lock_guard lock(answer->mutex);
             answer->disposition = disposition;
+            answer->stage = Answer::Stage::decided;
             answer->ready.notify_all();
         });
         std::unique_lock lock(answer->mutex);
-        if (!answer->ready.wait_until(lock, deadline,
-                                      [&] { return answer->disposition.has_value(); })) {
-            answer->abandoned = true;
+        answer->ready.wait_until(lock, deadline,
+                                 [&] { return answer->stage != Answer::Stage::waiting; });
+        if (answer->stage == Answer::Stage::waiting) {
+            answer->stage = Answer::Stage::abandoned;
             ++state->lateAnswers;
             return false;
         }
-        return *answer->disposition == TapDisposition::swallow;
+        // The answer is being worked out: going on now would let the press through and
+        // have the callback act on it too (a Return posted twice). Its calls to other
+        // processes carry timeouts; the limit is for a callback that never returns.
+        if (!answer->ready.wait_for(lock, kDecisionLimit,
+                                    [&] { return answer->stage == Answer::Stage::decided; })) {
+            ++state->lateAnswers;
+            return false;
+        }
+        return answer->disposition == TapDisposition::swallow;
     };
     auto started = X11KeyCapture::start(displayName_.empty() ? nullptr : displayName_.c_str(),
                                         expectedKeys_, std::move(handlers), grabbedKeys());

@@ -17,13 +17,16 @@ namespace plovik {
 
 // Key-event taps on the X server. Every press reaches the callback on the main
 // queue, in key order; Return, keypad Enter and the shortcuts are held by grabs and
-// answered by the callback within a few milliseconds. When the main thread cannot
-// answer in time the press goes on unchanged, and the callback does not see it.
+// answered by the callback within a few milliseconds. When the main thread does not
+// take up the question in time the press goes on unchanged, and the callback sees it
+// later as a press it cannot swallow; so do all presses that are not grabbed.
 class X11KeyEventTapFactory final : public KeyEventTapFactory {
   public:
     // How long a grabbed press may wait for the main thread: the keyboard is frozen
     // meanwhile, so it stays below what a typist could notice.
     static constexpr std::chrono::milliseconds kGrabAnswerBudget{4};
+    // How long a grabbed press waits for an answer the main thread has begun to work out.
+    static constexpr std::chrono::milliseconds kDecisionLimit{500};
     static constexpr std::uint32_t kReturnKeycode = 36;
     static constexpr std::uint32_t kKeypadEnterKeycode = 104;
 

@@ -188,6 +188,26 @@ TEST_F(KeyboardEventMonitorTest, ReturnIsDeferredOnlyWhenTheOwnerAsks) {
     EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallow), Log{});
 }
 
+// A press that reached the application before it could be held (the answer came too late,
+// or the key was not grabbed) is typing: a deferred Return or a shortcut would act twice.
+TEST_F(KeyboardEventMonitorTest, APressTheApplicationAlreadyHasIsOnlyTyping) {
+    monitor_->shouldDeferReturn = [] { return true; };
+    monitor_->shouldHandleManualCorrection = [] { return true; };
+    auto gone = [](KeyEvent event) {
+        event.isSwallowable = false;
+        return event;
+    };
+    EXPECT_EQ(press(gone(keyEvent(Key::enter, "\r"))), (Log{"stroke:\r:28:0", "text:\r"}));
+    EXPECT_EQ(press(gone(keyEvent(Key::keypadEnter, "\x03", kNumLock))).size(), 2u);
+    EXPECT_EQ(press(gone(keyEvent(Key::space, " ", kAlt))), (Log{"stroke: :57:0", "text: "}));
+    EXPECT_EQ(press(gone(keyEvent(Key::p, "p", kAlt | kSuper))), Log{})
+        << "with Super it is a command to the application, not text";
+    EXPECT_EQ(press(gone(keyEvent(Key::backspace, "\x7f"))), (Log{"delete"}));
+    // The same presses, held for the answer, act as before.
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallow), (Log{"return:28:0"}));
+    EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt), TapDisposition::swallow), (Log{"manual"}));
+}
+
 TEST_F(KeyboardEventMonitorTest, DeleteIsReportedAndStillReachesTheApplication) {
     EXPECT_EQ(press(keyEvent(Key::backspace, "\x7f")), (Log{"delete"}));
     EXPECT_EQ(press(keyEvent(Key::backspace, std::nullopt, kShift)), (Log{"delete"}));

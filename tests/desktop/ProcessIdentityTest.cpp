@@ -51,13 +51,10 @@ TEST(ChildProcess, StoppingEndsTheHelpersItStartedToo) {
     options.environment.push_back("PLOVIK_CHILD_TEST=" + std::to_string(::getpid()));
     ChildProcess shell("sh", {"-c", "sleep 60 & sleep 60 & wait"}, options);
     const std::string marker = options.environment.back();
-    for (int i = 0; i < 200 && testing::processesWithEnvironment(marker).size() < 3; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
-    ASSERT_EQ(testing::processesWithEnvironment(marker).size(), 3u);
+    ASSERT_EQ(testing::processesWithEnvironmentReach(marker, 3, testing::kGenerousWait), 3u);
     shell.stop();
     EXPECT_FALSE(shell.isRunning());
-    EXPECT_EQ(testing::processesLeftAfter(marker, 2000ms), std::vector<pid_t>{});
+    EXPECT_EQ(testing::processesLeftAfter(marker, testing::kGenerousWait), std::vector<pid_t>{});
 }
 
 TEST(ChildProcess, AProgramThatIgnoresTerminationIsKilledAfterTheGracePeriod) {

@@ -37,6 +37,22 @@ inline std::vector<pid_t> processesWithEnvironment(const std::string& entry) {
     return found;
 }
 
+// A loaded machine may take seconds to start or stop a daemon: the waits below are
+// generous and end as soon as the condition holds.
+inline constexpr std::chrono::milliseconds kGenerousWait{20000};
+
+// Waits until at least `minimum` processes carry `entry`; returns how many do at the end.
+inline std::size_t processesWithEnvironmentReach(const std::string& entry, std::size_t minimum,
+                                                 std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto count = processesWithEnvironment(entry).size();
+    while (count < minimum && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        count = processesWithEnvironment(entry).size();
+    }
+    return count;
+}
+
 // Daemons take a moment to go once told; gives them up to `timeout`.
 inline std::vector<pid_t> processesLeftAfter(const std::string& entry,
                                              std::chrono::milliseconds timeout) {

@@ -51,7 +51,8 @@ class PlovikDesktopTest : public ::testing::Test {
         options.adjustSettings = std::move(adjustSettings);
         // Test programs share two cores: give the main thread more time to answer for a
         // grabbed key than a user's idle machine needs.
-        options.environment.push_back("PLOVIK_GRAB_ANSWER_MS=25");
+        options.environment.push_back("PLOVIK_GRAB_ANSWER_MS=" +
+                                      std::to_string(grabAnswerBudget_.count()));
         rehearsal_ = std::make_unique<DesktopRehearsal>(*session_, options);
         for (const auto toolkit : toolkits) {
             windows_.push_back(std::make_unique<FixtureWindow>(*session_, toolkit));
@@ -119,6 +120,8 @@ class PlovikDesktopTest : public ::testing::Test {
 
     int corrections() const { return DesktopRehearsal::occurrences(rehearsal_->log(), " → "); }
 
+    // How long Plovik's main thread may take to take up a grabbed key.
+    std::chrono::milliseconds grabAnswerBudget_{25};
     std::optional<HeadlessSession> session_;
     std::unique_ptr<DesktopRehearsal> rehearsal_;
     std::vector<std::unique_ptr<FixtureWindow>> windows_;
