@@ -188,6 +188,7 @@ void AppCoordinator::installMonitorCallbacks(KeyboardEventMonitor& monitor) {
     };
     monitor.onStroke = weakly(&AppCoordinator::handleStroke);
     monitor.onDeleteBackward = weakly(&AppCoordinator::handleDeleteBackward);
+    monitor.onHeldKey = weakly(&AppCoordinator::handleHeldKey);
     monitor.onManualCorrection = weakly(&AppCoordinator::performManualCorrection);
     monitor.onUndo = weakly(&AppCoordinator::undoLastCorrection);
     monitor.onPauseToggle = weakly(&AppCoordinator::togglePause);
@@ -405,6 +406,11 @@ void AppCoordinator::handleDeleteBackward() {
     } else {
         tokenBuffer_.reset();
     }
+}
+
+void AppCoordinator::handleHeldKey() {
+    // The application repeated the key an unknown number of times: no word to correct.
+    tokenBuffer_.reset();
 }
 
 bool AppCoordinator::canPerformManualCorrection() {

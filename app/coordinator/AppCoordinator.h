@@ -137,6 +137,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     // --- Keyboard monitor handlers
     void handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke);
     void handleDeleteBackward();
+    void handleHeldKey();
     void performManualCorrection();
     bool canPerformManualCorrection();
     void handleDeferredReturn(Key key, Modifiers modifiers);

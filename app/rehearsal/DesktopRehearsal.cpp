@@ -166,6 +166,13 @@ void DesktopRehearsal::pressKey(std::uint32_t keycode, std::uint32_t modifiers) 
     user_->key(keycode, false);
 }
 
+void DesktopRehearsal::holdKey(std::uint32_t keycode, std::chrono::milliseconds duration) {
+    keyboard_->reload();
+    user_->key(keycode, true);
+    std::this_thread::sleep_for(duration);
+    user_->key(keycode, false);
+}
+
 bool DesktopRehearsal::activateWindowOf(pid_t processIdentifier) {
     xcb_connection_t* c = connection_->get();
     const xcb_atom_t clientList = connection_->atom("_NET_CLIENT_LIST");

@@ -63,6 +63,8 @@ class DesktopRehearsal {
                   std::chrono::milliseconds interval = std::chrono::milliseconds(0));
     // One key by X key code, with modifiers held.
     void pressKey(std::uint32_t keycode, std::uint32_t modifiers = 0);
+    // Holds a key down for `duration`, long enough for the server to repeat it.
+    void holdKey(std::uint32_t keycode, std::chrono::milliseconds duration);
     void lockGroup(std::uint32_t group);
     // Asks the window manager to bring the process's window to the front; false when
     // the process has no managed window.

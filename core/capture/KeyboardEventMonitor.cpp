@@ -95,6 +95,12 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
         }
         return TapDisposition::pass;
     }
+    if (event.kind == KeyEventKind::keyHeld) {
+        if (!event.isOwnEvent) {
+            schedule(&KeyboardEventMonitor::onHeldKey);
+        }
+        return TapDisposition::pass;
+    }
     if (event.isOwnEvent) {
         return TapDisposition::pass;
     }

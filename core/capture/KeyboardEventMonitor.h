@@ -73,6 +73,8 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     std::function<void()> onUndo;
     std::function<void()> onPauseToggle;
     std::function<void(Key key, Modifiers modifiers)> onDeferredReturn;
+    // A key was held down and repeated unseen: the word being typed is unknown.
+    std::function<void()> onHeldKey;
 
     std::function<bool()> shouldHandleManualCorrection;
     std::function<bool()> shouldHandleUndo;

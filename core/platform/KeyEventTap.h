@@ -15,6 +15,9 @@ enum class KeyEventKind {
     // The system turned the tap off (it was too slow, or secure input began); the
     // event carries nothing else.
     tapDisabled,
+    // The key was held down long enough for the application to repeat it, and the tap
+    // did not see the repeats: what it typed is unknown. The event carries the key.
+    keyHeld,
 };
 
 // One key press as the global tap delivers it.

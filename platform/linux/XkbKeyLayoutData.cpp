@@ -139,9 +139,8 @@ XkbKeyLayoutData::Step XkbKeyLayoutData::step(const std::vector<xkb_keysym_t>& p
     } else if (status == XKB_COMPOSE_COMPOSING) {
         result.pending = std::move(sequence);
     } else {
-        // The key does not continue the sequence: the accents stand alone, then the
+        // The key does not continue the sequence: the toolkits drop the accents and the
         // key acts as it would on its own.
-        result.text = standaloneText(pending);
         if (startsPendingSequence(keysym)) {
             result.pending = {keysym};
         } else {
@@ -150,17 +149,6 @@ XkbKeyLayoutData::Step XkbKeyLayoutData::step(const std::vector<xkb_keysym_t>& p
     }
     if (id != 0) {
         steps_.emplace(cacheKey, result);
-    }
-    return result;
-}
-
-std::string XkbKeyLayoutData::standaloneText(const std::vector<xkb_keysym_t>& sequence) const {
-    std::string result;
-    for (const xkb_keysym_t keysym : sequence) {
-        const auto state = feed(*compose_, {keysym, XKB_KEY_space});
-        result += xkb_compose_state_get_status(state.get()) == XKB_COMPOSE_COMPOSED
-                      ? composedText(*state)
-                      : textOf(keysym);
     }
     return result;
 }

@@ -53,7 +53,6 @@ class XkbKeyLayoutData final : public KeyLayoutData {
     // The callers below hold mutex_.
     std::uint32_t sequenceId(const std::vector<xkb_keysym_t>& sequence) const;
     Step step(const std::vector<xkb_keysym_t>& pending, xkb_keysym_t keysym) const;
-    std::string standaloneText(const std::vector<xkb_keysym_t>& sequence) const;
 
     std::array<KeyLevel, kKeyCodes * kLevels> keys_;
     xkb::ComposeTable compose_;

@@ -135,6 +135,22 @@ TapDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
     return deliver(event);
 }
 
+TapDisposition SimulatedDesktop::holdStroke(const PhysicalKeyStroke& stroke, int repeats) {
+    const TapDisposition disposition = pressStroke(stroke);
+    if (disposition == TapDisposition::pass && !received_.empty()) {
+        const KeyEvent repeated = received_.back();
+        for (int i = 0; i < repeats; ++i) {
+            deliverToApplication(repeated);
+        }
+    }
+    KeyEvent held;
+    held.kind = KeyEventKind::keyHeld;
+    held.key = stroke.key;
+    held.isSwallowable = false;
+    tapFactory_.deliver(held);
+    return disposition;
+}
+
 void SimulatedDesktop::deliverPosted(const SyntheticKeyEvent& event) {
     // Key-ups reach neither the key-down tap nor a text field's editing.
     if (!event.isKeyDown) {
@@ -148,17 +164,37 @@ void SimulatedDesktop::deliverPosted(const SyntheticKeyEvent& event) {
     deliver(keyEvent);
 }
 
+void SimulatedDesktop::setApplicationDelay(MainQueue& queue, std::chrono::milliseconds delay) {
+    applicationQueue_ = &queue;
+    applicationDelay_ = delay;
+}
+
 TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
     const TapDisposition disposition = tapFactory_.deliver(event);
     if (disposition == TapDisposition::pass) {
-        received_.push_back(event);
-        applyToFocusedField(event);
+        deliverToApplication(event);
     }
     return disposition;
 }
 
-void SimulatedDesktop::applyToFocusedField(const KeyEvent& event) {
-    const auto field = focusedElement();
+void SimulatedDesktop::deliverToApplication(const KeyEvent& event) {
+    received_.push_back(event);
+    // The key goes to the field focused now, even if the application shows it later.
+    auto field = focusedElement();
+    if (applicationQueue_ && applicationDelay_.count() > 0) {
+        applicationQueue_->postAfter(
+            applicationDelay_,
+            [weak = std::weak_ptr<SimulatedDesktop*>(self_), field = std::move(field), event] {
+                if (const auto self = weak.lock()) {
+                    (*self)->applyToField(field, event);
+                }
+            });
+    } else {
+        applyToField(field, event);
+    }
+}
+
+void SimulatedDesktop::applyToField(const SimulatedElementRef& field, const KeyEvent& event) {
     if (!field || !field->hasText() || event.modifiers.hasAny(kCommandModifiers)) {
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -12,6 +13,7 @@
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/layouts/TypingSimulator.h"
 #include "core/platform/KeyEventTap.h"
+#include "core/platform/MainQueue.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedAccessibility.h"
 #include "platform/simulated/SimulatedEventPoster.h"
@@ -73,6 +75,12 @@ class SimulatedDesktop {
     // One physical key press under the selected source; a dead key composes with
     // the next press. Without a usable source the event carries no characters.
     TapDisposition pressStroke(const PhysicalKeyStroke& stroke);
+    // The stroke held down until the application has repeated it `repeats` times. As on
+    // X11, the tap sees the press once and, at the release, that the key was held.
+    TapDisposition holdStroke(const PhysicalKeyStroke& stroke, int repeats);
+    // Applications take `delay` to show each key that reaches them, as real ones do: the
+    // tap sees a key before the field holds it. Zero (the default): at once.
+    void setApplicationDelay(MainQueue& queue, std::chrono::milliseconds delay);
     // The key-down events that reached an application, in order.
     const std::vector<KeyEvent>& keysReceivedByApplications() const { return received_; }
     // The characters a key types without a layout (control keys and space only).
@@ -81,7 +89,8 @@ class SimulatedDesktop {
   private:
     void deliverPosted(const SyntheticKeyEvent& event);
     TapDisposition deliver(const KeyEvent& event);
-    void applyToFocusedField(const KeyEvent& event);
+    void deliverToApplication(const KeyEvent& event);
+    void applyToField(const SimulatedElementRef& field, const KeyEvent& event);
     std::optional<InputSource> currentSource();
     std::optional<std::string> translate(const InputSource& source, Key key, Modifiers modifiers,
                                          ComposeState& compose);
@@ -101,6 +110,10 @@ class SimulatedDesktop {
     ComposeState compose_;
     std::optional<std::string> composeSource_;
     std::vector<KeyEvent> received_;
+    MainQueue* applicationQueue_ = nullptr;
+    std::chrono::milliseconds applicationDelay_{0};
+    // Keys still on their way to a field end with the desktop.
+    std::shared_ptr<SimulatedDesktop*> self_ = std::make_shared<SimulatedDesktop*>(this);
 };
 
 }  // namespace plovik

@@ -46,7 +46,7 @@ std::unique_ptr<KeyEventTap> SimulatedKeyEventTapFactory::createTap(Callback cal
 }
 
 TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& event) {
-    if (event.kind != KeyEventKind::keyPress) {
+    if (event.kind == KeyEventKind::tapDisabled) {
         return TapDisposition::pass;
     }
     const auto taps = taps_;

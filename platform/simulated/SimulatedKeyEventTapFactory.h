@@ -23,8 +23,9 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
     void setInputMonitoringGranted(bool granted) { inputMonitoringGranted_ = granted; }
     bool isInputMonitoringGranted() const { return inputMonitoringGranted_; }
 
-    // Runs a key-down event through every installed, enabled tap; disabled or removed
-    // taps see nothing and pass everything, and other event types reach no tap.
+    // Runs a key-down event or a held-key notice through every installed, enabled tap;
+    // disabled or removed taps see nothing and pass everything, and a tap-disabled
+    // notice reaches no tap this way (disableTaps() sends it).
     TapDisposition deliver(const KeyEvent& event);
     // The system turns every installed tap off and tells it so, as it does when a
     // tap callback is too slow or secure input begins.

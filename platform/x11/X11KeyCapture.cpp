@@ -183,24 +183,17 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
     switch (generic.event_type) {
         case XCB_INPUT_RAW_KEY_PRESS: {
             const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+            reportHeldKeys(raw.time);
             handleRawPress(raw.detail, raw.sourceid);
             keyboard_->keyMoved(raw.detail, true);
-            down_.emplace_back(raw.detail, raw.time);
+            down_.push_back({raw.detail, raw.time, false});
             break;
         }
         case XCB_INPUT_RAW_KEY_RELEASE: {
             const auto& raw = reinterpret_cast<const xcb_input_raw_key_release_event_t&>(event);
             keyboard_->keyMoved(raw.detail, false);
-            const auto found = std::find_if(down_.begin(), down_.end(), [&](const auto& key) {
-                return key.first == raw.detail;
-            });
-            if (found != down_.end()) {
-                const bool held = raw.time - found->second >= repeatDelayMilliseconds_;
-                down_.erase(found);
-                if (held && handlers_.held) {
-                    handlers_.held(raw.detail);
-                }
-            }
+            reportHeldKeys(raw.time);
+            std::erase_if(down_, [&](const DownKey& key) { return key.keycode == raw.detail; });
             break;
         }
         case XCB_INPUT_KEY_PRESS:
@@ -220,24 +213,18 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
     }
 }
 
-void X11KeyCapture::handleRelease(std::uint32_t keycode, xcb_timestamp_t time) {
-    const auto found = std::find_if(down_.begin(), down_.end(),
-                                    [&](const auto& key) { return key.first == keycode; });
-    if (found == down_.end()) {
-        return;
+void X11KeyCapture::reportHeldKeys(xcb_timestamp_t now) {
+    for (auto& key : down_) {
+        // Modifiers and other keys that do not repeat may be held as long as one likes.
+        if (key.reported || now - key.since < repeatDelayMilliseconds_ ||
+            !xkb_keymap_key_repeats(&keyboard_->keymap(), key.keycode)) {
+            continue;
+        }
+        key.reported = true;
+        if (handlers_.held) {
+            handlers_.held(key.keycode);
+        }
     }
-    keyboard_->keyMoved(keycode, false);
-    const bool held = time - found->second >= repeatDelayMilliseconds_;
-    down_.erase(found);
-    if (held && handlers_.held) {
-        handlers_.held(keycode);
-    }
-}
-
-void X11KeyCapture::forgetDown(std::uint32_t keycode) {
-    down_.erase(std::remove_if(down_.begin(), down_.end(),
-                               [&](const auto& key) { return key.first == keycode; }),
-                down_.end());
 }
 
 xcb_window_t X11KeyCapture::focusWindow() const {

@@ -35,8 +35,6 @@ class X11KeyCapture {
         std::string text;
         // Injected by Plovik itself (the next expected XTest press).
         bool isOwn = false;
-        // Held down past the auto-repeat delay: the application saw repeats we did not.
-        bool wasHeld = false;
     };
     // A key and its exact modifiers (without Caps Lock and Num Lock, which are ignored).
     struct GrabbedKey {
@@ -48,7 +46,8 @@ class X11KeyCapture {
     // must answer within milliseconds: the keyboard is frozen until it does.
     using PressHandler = std::function<void(const Press&)>;
     using GrabHandler = std::function<bool(const Press&)>;
-    // Called for a key released after being held (the press was reported earlier).
+    // Called once for a key held down past the auto-repeat delay (its press was reported
+    // earlier): the application saw repeats that raw events do not carry.
     using HeldHandler = std::function<void(std::uint32_t keycode)>;
 
     struct Handlers {
@@ -83,8 +82,8 @@ class X11KeyCapture {
     void run();
     void handle(const xcb_generic_event_t& event);
     void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId);
-    void handleRelease(std::uint32_t keycode, xcb_timestamp_t time);
-    void forgetDown(std::uint32_t keycode);
+    // Reports once each key down so long that the application has been repeating it.
+    void reportHeldKeys(xcb_timestamp_t now);
     void handleGrabbedPress(const xcb_generic_event_t& event);
     bool isGrabbed(std::uint32_t keycode, std::uint32_t modifiers);
     bool isOwn(std::uint32_t keycode, std::uint16_t sourceId);
@@ -98,8 +97,14 @@ class X11KeyCapture {
     std::set<GrabbedKey> grabs_;
     xcb_window_t grabWindow_ = XCB_WINDOW_NONE;
     xcb_atom_t activeWindowAtom_ = XCB_ATOM_NONE;
-    // Keys down and when they went down (capture thread only).
-    std::vector<std::pair<std::uint32_t, xcb_timestamp_t>> down_;
+    // Keys down, when they went down, and whether they were reported as held (capture
+    // thread only).
+    struct DownKey {
+        std::uint32_t keycode;
+        xcb_timestamp_t since;
+        bool reported;
+    };
+    std::vector<DownKey> down_;
     // The swallowed key whose grab lasts until it is released (capture thread only).
     std::optional<std::uint32_t> swallowedKey_;
     std::unique_ptr<FileDescriptor> wakeRead_;

@@ -133,6 +133,17 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             }
         });
     };
+    handlers.held = [&mainQueue, weak = std::weak_ptr<TapState>(state)](std::uint32_t keycode) {
+        KeyEvent event;
+        event.kind = KeyEventKind::keyHeld;
+        event.key = static_cast<Key>(keycode - kEvdevOffset);
+        event.isSwallowable = false;
+        mainQueue.post([weak, event] {
+            if (const auto state = weak.lock(); state && state->alive && state->enabled) {
+                state->callback(event);
+            }
+        });
+    };
     handlers.grab = [&mainQueue, budget = answerBudget_,
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         const auto state = weak.lock();

@@ -147,6 +147,22 @@ TEST_F(DesktopFlowTest, ManualCorrectionUndoAndPauseByShortcutNeverReachTheAppli
     EXPECT_EQ(window().text(Field::single), "ghbdtn vbh ") << "no shortcut key was typed";
 }
 
+TEST_F(DesktopFlowTest, AKeyHeldDownLeavesTheWordUnknown) {
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    rehearsal_->typeKeys("ghbdt", 0, 20ms);
+    rehearsal_->holdKey(kNKey, 900ms);
+    rehearsal_->typeKeys(" \n", 0, 20ms);
+    const std::string text = settledText(window(), Field::single);
+    EXPECT_TRUE(text.starts_with("ghbdtnnn") && text.ends_with("n ")) << text;
+    EXPECT_EQ(corrections(), 0) << rehearsal_->log();
+    EXPECT_EQ(window().activations(), 1);
+    EXPECT_EQ(DesktopRehearsal::occurrences(rehearsal_->log(), "cancelled"), 0)
+        << "nothing was even tried: " << rehearsal_->log();
+}
+
 TEST_F(DesktopFlowTest, FastTypingLosesAndReordersNothing) {
     start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
     if (HasFatalFailure() || IsSkipped()) {

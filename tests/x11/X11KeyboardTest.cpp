@@ -11,7 +11,7 @@ using namespace std::chrono_literals;
 // X key codes (evdev + 8) of the keys the tests press.
 constexpr std::uint32_t kG = 42, kH = 43, kB = 56, kD = 40, kT = 28, kN = 57, kE = 26;
 constexpr std::uint32_t kApostrophe = 48, kSpace = 65, kReturn = 36, kBackSpace = 22;
-constexpr std::uint32_t kCapsLock = 66, kKeypadEnter = 104;
+constexpr std::uint32_t kCapsLock = 66, kKeypadEnter = 104, kShiftLeft = 50;
 constexpr Key kReturnCode = Key::enter, kSpaceCode = Key::space;
 
 const std::vector<std::uint32_t> kGhbdtn{kG, kH, kB, kD, kT, kN};
@@ -44,11 +44,13 @@ TEST_F(X11CaptureTest, DeadKeysComposeWithTheNextKey) {
     x_->setLayouts("us", "intl");
     installTap();
     runFor(50ms);
-    userPresses({kApostrophe, kE, kH});
-    ASSERT_TRUE(runUntil([&] { return events_.size() >= 3; }));
+    userPresses({kApostrophe, kE, kH, kApostrophe, kH});
+    ASSERT_TRUE(runUntil([&] { return events_.size() >= 5; }));
     EXPECT_EQ(events_[0].text, "") << "a dead key types nothing yet";
     EXPECT_EQ(events_[1].text, "é");
     EXPECT_EQ(events_[2].text, "h");
+    EXPECT_EQ(events_[3].text, "");
+    EXPECT_EQ(events_[4].text, "h") << "a key the accent does not compose with types alone";
 }
 
 TEST_F(X11CaptureTest, GrabbedReturnIsSwallowedOrReplayedAndReportedOnce) {
@@ -120,6 +122,31 @@ TEST_F(X11CaptureTest, AnAnswerBegunInTimeIsAwaitedSoTheKeyGoesOneWayOnly) {
     EXPECT_GE(swallowed, 1u) << "the loop was idle: most questions are taken up at once";
     EXPECT_EQ(receivedCount(kReturn), kPresses - swallowed)
         << "every Return either reached the window or was swallowed, never both";
+}
+
+// Raw events do not repeat: a key held past the repeat delay is reported once as held,
+// while the application types it many times. Modifiers do not repeat and are not held.
+TEST_F(X11CaptureTest, AKeyHeldDownIsReportedOnceAsHeld) {
+    installTap();
+    userKeyboard_->reload();
+    user_->key(kN, true);
+    runFor(900ms);
+    user_->key(kN, false);
+    user_->key(kShiftLeft, true);
+    runFor(900ms);
+    user_->key(kShiftLeft, false);
+    userPresses({kH});
+    ASSERT_TRUE(runUntil([&] { return tappedText(false).ends_with("h"); }));
+    std::vector<std::pair<KeyEventKind, Key>> seen;
+    for (const auto& event : events_) {
+        if (event.key != Key::leftShift) {
+            seen.emplace_back(event.kind, event.key);
+        }
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<KeyEventKind, Key>>{{KeyEventKind::keyPress, Key::n},
+                                                               {KeyEventKind::keyHeld, Key::n},
+                                                               {KeyEventKind::keyPress, Key::h}}));
+    EXPECT_GT(receivedCount(kN), 2u) << "the server repeated the key for the window";
 }
 
 // The coordinator posts the withheld Return as soon as the word is corrected, often
