@@ -1,9 +1,13 @@
 #!/bin/sh
-# Installs the Debian packages whose prose the accuracy evaluation types: Russian fortunes
-# (fortunes-ru) and English fortunes (fortunes). Does nothing when they are there.
+# Installs the Debian packages whose text the accuracy evaluation types: Russian and English
+# fortunes, the packages whose gettext catalogs make the Ukrainian and mixed texts, and the
+# manuals of the development text (all named in corpus.py). Does nothing when they are there.
 set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+catalogs=$(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
+print(" ".join(corpus.CATALOG_PACKAGES + sum(corpus.DEVELOPMENT_PACKAGES.values(), [])))' "$here")
 missing=""
-for package in fortunes-ru fortunes time python3; do
+for package in fortunes-ru fortunes time python3 $catalogs; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
         missing="$missing $package"
 done

@@ -17,6 +17,9 @@ namespace {
 // The log-odds against a wrong layout before the word is read: most words are typed right,
 // and a user rarely switches languages in the middle of a sentence.
 constexpr double kPriorAfterTargetLanguage = 1.0;
+// After several words of the other language the user is writing in it: a word real in both
+// layouts is more likely that language's.
+constexpr double kPriorAfterTargetRun = -2.0;
 constexpr double kPriorWithoutContext = 3.0;
 constexpr double kPriorAfterSourceLanguage = 5.0;
 // When neither reading is a known word, letter models only hint; their margin counts this much.
@@ -90,15 +93,69 @@ bool mixesScripts(TextView word) {
     return false;
 }
 
-// The script of the last word before the run: the language the user was writing in.
-Script previousWordScript(std::string_view context) {
+// The script of the last word before the run (the language the user was writing in), how
+// many words in a row before the run are written in it (at most `kLongestRun`), and the
+// script written before those.
+struct PreviousWords {
+    Script script = Script::none;
+    int run = 0;
+    Script before = Script::none;
+};
+
+constexpr int kLongestRun = 3;
+
+PreviousWords previousWords(std::string_view context) {
     const Text text = scalars(context);
+    PreviousWords previous;
+    bool inWord = false;
     for (auto it = text.rbegin(); it != text.rend(); ++it) {
-        if (const Script script = scriptOf(*it); script != Script::none) {
-            return script;
+        if (text::CharacterClass::isWhitespace(*it)) {
+            inWord = false;
+            continue;
         }
+        const Script script = scriptOf(*it);
+        if (script == Script::none) {
+            continue;
+        }
+        if (previous.script == Script::none) {
+            previous.script = script;
+        } else if (script != previous.script) {
+            previous.before = script;
+            break;
+        }
+        if (!inWord && previous.run++ == kLongestRun) {
+            break;
+        }
+        inWord = true;
     }
-    return Script::none;
+    previous.run = std::min(previous.run, kLongestRun);
+    return previous;
+}
+
+// Characters no key of these layouts types (« — …) reach the token but not the keys' reading
+// in the other layout; they are put back where they stood. Absent when the reading cannot
+// be lined up with the token, which must then stay as typed rather than lose characters.
+bool isKeyless(char32_t c) {
+    return c >= 0x80 && !isLetter(c) && !text::CharacterClass::isNumber(c) &&
+           !text::CharacterClass::isWhitespace(c);
+}
+
+std::optional<Text> withKeylessCharacters(TextView typed, TextView reread) {
+    if (typed.size() == reread.size()) {
+        return Text(reread);
+    }
+    const auto keyless =
+        static_cast<std::size_t>(std::count_if(typed.begin(), typed.end(), isKeyless));
+    if (reread.size() + keyless != typed.size()) {
+        return std::nullopt;
+    }
+    Text restored;
+    restored.reserve(typed.size());
+    std::size_t next = 0;
+    for (const char32_t c : typed) {
+        restored += isKeyless(c) ? c : reread[next++];
+    }
+    return restored;
 }
 
 bool isUppercaseLetter(char32_t c) {
@@ -146,6 +203,10 @@ bool endsSentence(std::string_view context) {
     return true;
 }
 
+bool startsLine(std::string_view context) {
+    return context.empty() || context.back() == '\n';
+}
+
 // From the first letter to the last: what addresses and paths are recognised by, without the
 // keys at either end that may be letters in the other layout.
 TextView lettersSpan(TextView text) {
@@ -174,6 +235,11 @@ bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
         assessment.exclusion == SafetyExclusion::codeLike ||
         assessment.exclusion == SafetyExclusion::mixedAlphabet) {
         return false;
+    }
+    // Commands and their arguments are Latin: Cyrillic after "make" or "git" is a slip
+    // ("make ыгку").
+    if (assessment.exclusion == SafetyExclusion::shellCommand) {
+        return scriptOf(letters) != Script::cyrillic;
     }
     // Ukrainian types its apostrophe on the key of @: an address needs a dot after the @.
     if (assessment.exclusion == SafetyExclusion::email) {
@@ -351,20 +417,29 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
     }
     const Text& typed = word.typed;
     const Text* typedCore = &word.core;
-    const auto reading = bestReading(typed, scalars(candidate.token), *target);
+    const auto reread = withKeylessCharacters(typed, scalars(candidate.token));
+    if (!reread) {
+        return std::nullopt;
+    }
+    const auto reading = bestReading(typed, *reread, *target);
     if (!reading) {
         return std::nullopt;
     }
     const auto sourceLanguage = sourceLayout.baseLanguage();
     const auto targetLanguage = candidate.layout.baseLanguage();
-    const Script previous = previousWordScript(context);
+    const PreviousWords before = previousWords(context);
+    const Script previous = before.script;
     const Script targetScript = scriptOf(reading->core);
     const Script sourceScript = scriptOf(*typedCore);
     double prior = kPriorWithoutContext;
     if (previous != Script::none && targetScript != sourceScript) {
-        prior = previous == targetScript   ? kPriorAfterTargetLanguage
-                : previous == sourceScript ? kPriorAfterSourceLanguage
-                                           : kPriorWithoutContext;
+        prior = previous == targetScript
+                    ? (before.run >= 2 ? kPriorAfterTargetRun : kPriorAfterTargetLanguage)
+                : previous != sourceScript ? kPriorWithoutContext
+                // One term of the typed script amid text of the other ("aptitude d") says
+                // little about the next word.
+                : before.run == 1 && before.before == targetScript ? kPriorWithoutContext
+                                                                   : kPriorAfterSourceLanguage;
     }
     if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;
@@ -383,11 +458,19 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // A letter in brackets or quotes is a label or a letter named, not a word.
         const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
                               !reading->trail.empty() && closesWord(reading->trail.front());
-        if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
-            (isUppercaseLetter(letter) && !capitalAllowed)) {
+        // A capital and a colon opening a line label a question or an answer ("Q:", "A:"),
+        // where the keys as typed spell no word.
+        const bool label = isUppercaseLetter(letter) && reading->lead.empty() &&
+                           reading->trail == U":" && startsLine(context) && !word.isListed &&
+                           !word.isDictionaryWord;
+        if (label) {
+            odds = kOneLetterLogOdds;
+        } else if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
+                   (isUppercaseLetter(letter) && !capitalAllowed)) {
             return std::nullopt;
+        } else {
+            odds = kOneLetterLogOdds;
         }
-        odds = kOneLetterLogOdds;
     } else {
         // Acronyms stay unless the other reading is a listed word and the typed one is not.
         const bool targetKnown = reading->core.size() <= 4
@@ -402,6 +485,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
                 return std::nullopt;
             }
             odds *= kUnknownWordsWeight;
+            // Continuity tells words of a language apart, not a word from a name or a term.
+            prior = std::max(prior, kPriorAfterTargetLanguage);
         }
         // Names are often unknown words, and some read as words in the other layout.
         if (isCapitalised(*typedCore) && !word.isDictionaryWord) {
