@@ -572,39 +572,73 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
         }
         return std::nullopt;
     };
-    std::optional<Reading> best;
+    // Every split is listed first with the most its reading could score, so that the spell
+    // checker is asked only about readings that could still beat the best one.
+    struct Split {
+        std::size_t lead;
+        std::size_t trail;
+        double cost;
+        double bound;
+    };
+    std::array<Split, (kMaximumOuterKeys + 1) * (kMaximumOuterKeys + 1)> splits{};
+    std::size_t count = 0;
+    const auto cost = [&](std::size_t i, bool (*allowed)(char32_t)) {
+        return outer(i, allowed)->keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
+    };
     for (std::size_t lead = 0; lead <= std::min(kMaximumOuterKeys, n); ++lead) {
         if (lead > 0 && !outer(lead - 1, opensWord)) {
             break;
         }
+        double leadCost = 0.0;
+        for (std::size_t i = 0; i < lead; ++i) {
+            leadCost += cost(i, opensWord);
+        }
+        double trailCost = 0.0;
         for (std::size_t trail = 0; lead + trail < n && trail <= kMaximumOuterKeys; ++trail) {
-            if (trail > 0 && !outer(n - trail, closesWord)) {
-                break;
+            if (trail > 0) {
+                if (!outer(n - trail, closesWord)) {
+                    break;
+                }
+                trailCost += cost(n - trail, closesWord);
             }
             const auto core = reread.substr(lead, n - lead - trail);
             if (!isLetter(core.front()) || !isLetter(core.back())) {
                 continue;
             }
-            Reading reading;
-            reading.core = Text(core);
-            const auto assessment = target.assess(core);
-            reading.logProbability = assessment.logProbability;
-            reading.isKnown = assessment.isKnown();
-            const auto place = [&](std::size_t i, bool (*allowed)(char32_t), Text& into) {
-                const Outer character = *outer(i, allowed);
-                into += character.character;
-                reading.logProbability -= character.keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
-            };
-            for (std::size_t i = 0; i < lead; ++i) {
-                place(i, opensWord, reading.lead);
-            }
-            for (std::size_t i = n - trail; i < n; ++i) {
-                place(i, closesWord, reading.trail);
-            }
-            if (!best || reading.logProbability > best->logProbability) {
-                best = std::move(reading);
-            }
+            const double total = leadCost + trailCost;
+            splits[count++] = {lead, trail, total, target.upperBoundLogProbability(core) - total};
         }
+    }
+    std::stable_sort(splits.begin(), splits.begin() + static_cast<std::ptrdiff_t>(count),
+                     [](const Split& a, const Split& b) { return a.bound > b.bound; });
+    std::optional<Reading> best;
+    std::size_t bestOrder = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        const Split& split = splits[k];
+        if (best && split.bound < best->logProbability) {
+            break;
+        }
+        const std::size_t order = split.lead * (kMaximumOuterKeys + 1) + split.trail;
+        const auto core = reread.substr(split.lead, n - split.lead - split.trail);
+        const auto assessment = target.assess(core);
+        const double logProbability = assessment.logProbability - split.cost;
+        // Ties go to the split with fewer keys taken as punctuation, in front first.
+        if (best && (logProbability < best->logProbability ||
+                     (logProbability == best->logProbability && order > bestOrder))) {
+            continue;
+        }
+        Reading reading;
+        reading.core = Text(core);
+        reading.logProbability = logProbability;
+        reading.isKnown = assessment.isKnown();
+        for (std::size_t i = 0; i < split.lead; ++i) {
+            reading.lead += outer(i, opensWord)->character;
+        }
+        for (std::size_t i = n - split.trail; i < n; ++i) {
+            reading.trail += outer(i, closesWord)->character;
+        }
+        best = std::move(reading);
+        bestOrder = order;
     }
     return best;
 }
