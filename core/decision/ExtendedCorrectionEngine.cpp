@@ -431,15 +431,21 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
     const Script previous = before.script;
     const Script targetScript = scriptOf(reading->core);
     const Script sourceScript = scriptOf(*typedCore);
+    // Several words of the other language tell apart two words real in both layouts; a
+    // spelling the dictionary rejects amid them is as often a term (Qt, ld) as a slip.
+    const bool typedIsWord = word.isDictionaryWord;
     double prior = kPriorWithoutContext;
     if (previous != Script::none && targetScript != sourceScript) {
         prior = previous == targetScript
-                    ? (before.run >= 2 ? kPriorAfterTargetRun : kPriorAfterTargetLanguage)
+                    ? (before.run >= 2 && typedIsWord ? kPriorAfterTargetRun
+                                                      : kPriorAfterTargetLanguage)
                 : previous != sourceScript ? kPriorWithoutContext
-                // One term of the typed script amid text of the other ("aptitude d") says
-                // little about the next word.
-                : before.run == 1 && before.before == targetScript ? kPriorWithoutContext
-                                                                   : kPriorAfterSourceLanguage;
+                // One term of the typed script amid text of the other says little about a
+                // one-letter word after it ("aptitude d" for "aptitude в"); longer ones there
+                // are mostly more terms ("GNU ld").
+                : before.run == 1 && before.before == targetScript && reading->core.size() == 1
+                    ? kPriorWithoutContext
+                    : kPriorAfterSourceLanguage;
     }
     if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;
