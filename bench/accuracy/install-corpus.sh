@@ -4,15 +4,22 @@
 # manuals of the development text (all named in corpus.py). Does nothing when they are there.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-catalogs=$(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
+
+install_missing() {
+    missing=""
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    $sudo apt-get update -q
+    # shellcheck disable=SC2086
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# corpus.py names the rest, so python3 comes first.
+install_missing fortunes-ru fortunes time python3
+# shellcheck disable=SC2046
+install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
 print(" ".join(corpus.CATALOG_PACKAGES + sum(corpus.DEVELOPMENT_PACKAGES.values(), [])))' "$here")
-missing=""
-for package in fortunes-ru fortunes time python3 $catalogs; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing="$missing $package"
-done
-[ -z "$missing" ] && exit 0
-if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-$sudo apt-get update -q
-# shellcheck disable=SC2086
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
