@@ -161,6 +161,7 @@ check_documentation() {
     # Every mode plovik's own usage names has its place in plovik(1).
     modes=$(cd "$elsewhere" && HOME=$elsewhere timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY \
         "$prefix/$bindir/plovik" --help 2>/dev/null | help_options)
+    [ -n "$modes" ] || fail "plovik --help lists no modes"
     for mode in $modes; do
         grep -qF "\\-\\-${mode#--}" "$prefix/$mandir/man1/plovik.1" ||
             fail "plovik(1) does not describe $mode"
