@@ -12,7 +12,7 @@
 #include <iostream>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
+#include "platform/simulated/session/SimulatedSession.h"
 #include "app/ui/ApplicationChooserDialog.h"
 #include "app/ui/ApplicationsTab.h"
 #include "app/ui/DesktopShell.h"

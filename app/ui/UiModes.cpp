@@ -6,7 +6,7 @@
 #include <iostream>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
+#include "platform/simulated/session/SimulatedSession.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
 #include "app/ui/SingleInstance.h"

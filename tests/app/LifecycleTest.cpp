@@ -5,7 +5,7 @@
 #include <string>
 
 #include "SessionSupport.h"
-#include "app/coordinator/TemporaryFolder.h"
+#include "platform/simulated/session/TemporaryFolder.h"
 #include "core/history/CorrectionOutcome.h"
 
 namespace plovik {

@@ -10,7 +10,7 @@
 #include <string>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
+#include "platform/simulated/session/SimulatedSession.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/SampleApplications.h"
 #include "app/ui/TrayMenu.h"

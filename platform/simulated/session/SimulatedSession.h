@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/coordinator/AppCoordinator.h"
-#include "app/coordinator/TemporaryFolder.h"
+#include "platform/simulated/session/TemporaryFolder.h"
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/capture/ShortcutDefinition.h"
 #include "core/layouts/TypingSimulator.h"
