@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "core/decision/ConfidenceScorer.h"
-#include "core/decision/ContinuedWordDecision.h"
 #include "core/decision/ExtendedCorrectionEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/OfflineLanguageDetector.h"
@@ -76,6 +75,7 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       activeApplicationMonitor_(std::make_unique<ActiveApplicationMonitor>(environment.workspace)),
       inputSourceService_(std::make_unique<InputSourceService>(
           environment.inputSources, SystemKeyboardLayoutTranslator(environment.inputSources))),
+      decider_(std::make_unique<CorrectionDecider>(*inputSourceService_)),
       permissionService_(std::make_unique<PermissionService>(
           environment.accessibility, environment.inputMonitoring, environment.workspace)),
       syntheticKeyboard_(std::make_unique<SyntheticKeyboardService>(environment.eventPoster)),
@@ -328,29 +328,12 @@ void AppCoordinator::runAutomaticCorrection(const TokenCompletion& completion,
         currentPolicy.allowsAutomaticCorrection(application) && usableField()) {
         inputSourceService_->refresh();
         const double threshold = currentPolicy.threshold(application);
-        if (const auto decision = decideAutomatically(completion, application, threshold)) {
+        if (const auto decision = decider_->automaticDecision(automaticCorrectionEngine(),
+                                                              completion, application, threshold)) {
             applyCorrection(*decision, completion, application, std::nullopt, true);
         }
     }
     finishAutomaticCorrection();
-}
-
-std::optional<CorrectionDecision> AppCoordinator::decideAutomatically(
-    const TokenCompletion& completion, const std::string& application, double threshold) {
-    const auto current = inputSourceService_->currentLayout();
-    if (current && !completion.typedText.empty() && continuedInto_) {
-        return ContinuedWordDecision::decide(
-            completion, *current, *continuedInto_,
-            inputSourceService_->conversionCandidates(completion, *current));
-    }
-    if (current && !completion.physicalStrokes.empty()) {
-        return automaticCorrectionEngine().automaticDecision(
-            completion.token, completion.contextBeforeToken, application, *current,
-            inputSourceService_->conversionCandidates(completion, *current), threshold);
-    }
-    return automaticCorrectionEngine().automaticDecision(
-        completion.token, completion.contextBeforeToken, application,
-        inputSourceService_->inferredCurrentLayout(), threshold);
 }
 
 void AppCoordinator::finishAutomaticCorrection() {
@@ -386,8 +369,8 @@ void AppCoordinator::handleDeferredReturn(Key key, Modifiers modifiers) {
     if (!completions.empty()) {
         inputSourceService_->refresh();
         const double threshold = policy().threshold(*application);
-        if (const auto decision =
-                decideAutomatically(completions.front(), *application, threshold)) {
+        if (const auto decision = decider_->automaticDecision(
+                automaticCorrectionEngine(), completions.front(), *application, threshold)) {
             // The Return has not reached the field yet: no delimiter is expected or written.
             applyCorrection(*decision, completions.front(), *application, std::string(), false);
         }
@@ -421,16 +404,8 @@ void AppCoordinator::performManualCorrection() {
         return;
     }
     inputSourceService_->refresh();
-    const auto current = inputSourceService_->currentLayout();
-    std::optional<CorrectionDecision> decision;
-    if (current && !candidate->physicalStrokes.empty()) {
-        decision = correctionEngine_->manualDecision(
-            candidate->token, *application, *current,
-            inputSourceService_->conversionCandidates(*candidate, *current));
-    } else {
-        decision = correctionEngine_->manualDecision(candidate->token);
-    }
-    if (decision) {
+    if (const auto decision =
+            decider_->manualDecision(automaticCorrectionEngine(), *candidate, *application)) {
         applyCorrection(*decision, *candidate, *application, std::nullopt, true);
     }
 }
@@ -461,9 +436,7 @@ void AppCoordinator::applyCorrection(const CorrectionDecision& decision,
     lastReplacementMethod_ = result.method;
     tokenBuffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
                                  correctedDelimiter);
-    if (!tokenBuffer_.currentToken().empty()) {
-        continuedInto_ = decision.targetLayout;
-    }
+    decider_->noteApplied(decision, !tokenBuffer_.currentToken().empty());
     std::optional<InputSourceError> switchError;
     const auto entry = policy().application(application);
     if (entry && entry->switchInputSourceAfterCorrection) {

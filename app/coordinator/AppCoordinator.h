@@ -14,6 +14,7 @@
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/capture/ShortcutConflictDetector.h"
 #include "core/decision/ApplicationPolicy.h"
+#include "core/decision/CorrectionDecider.h"
 #include "core/decision/CorrectionDecision.h"
 #include "core/decision/CorrectionEngine.h"
 #include "core/history/FileCorrectionHistoryStore.h"
@@ -164,9 +165,6 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     void scheduleAutomaticCorrection(const TokenCompletion& completion,
                                      const std::string& application);
     void runAutomaticCorrection(const TokenCompletion& completion, const std::string& application);
-    std::optional<CorrectionDecision> decideAutomatically(const TokenCompletion& completion,
-                                                          const std::string& application,
-                                                          double threshold);
     void finishAutomaticCorrection();
     void postReturn(const DeferredReturn& press);
     void applyCorrection(const CorrectionDecision& decision, const TokenCompletion& completion,
@@ -197,12 +195,10 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     ReentrancyGuard reentrancyGuard_;
     CorrectionUndoState undoState_;
     std::unique_ptr<UpdaterController> updaterController_;
-    // The layout of the last correction whose delimiter became a letter: the word goes on
-    // in it.
-    std::optional<KeyboardLayout> continuedInto_;
     std::unique_ptr<FileCorrectionHistoryStore> historyStore_;
     std::unique_ptr<ActiveApplicationMonitor> activeApplicationMonitor_;
     std::unique_ptr<InputSourceService> inputSourceService_;
+    std::unique_ptr<CorrectionDecider> decider_;
     std::unique_ptr<PermissionService> permissionService_;
     std::unique_ptr<SyntheticKeyboardService> syntheticKeyboard_;
     std::unique_ptr<TextReplacementService> replacementService_;
