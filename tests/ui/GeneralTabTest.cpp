@@ -126,6 +126,37 @@ class GeneralTabTest : public QObject {
         QVERIFY(label("Version 0.1.0 (7)"));
     }
 
+    // Without a software-update application the button is off, the caption promises
+    // nothing to open, and the updater's reason is shown in its words.
+    void withoutAnUpdateApplicationTheUpdatersReasonIsShown() {
+        auto& updater = fixture_->session().systemServices().updater();
+        const auto caption = QString::fromUtf8(GeneralTab::kUpdatesCaption);
+        const auto plainCaption = QString::fromUtf8(GeneralTab::kUpdatesCaptionWithoutUpdater);
+        const QString reason("No software-update application is installed to check for updates.");
+        QVERIFY(label(caption));
+        QVERIFY(!label(reason));
+
+        updater.setUnavailableReason(reason.toStdString());
+        updater.canCheckForUpdates() = false;
+        fixture_->settle();
+        QVERIFY(!button("Check for Updates…")->isEnabled());
+        QVERIFY(label(reason) && label(reason)->isVisibleTo(tab_));
+        QVERIFY(!label(caption));
+        QVERIFY(label(plainCaption));
+
+        updater.setUnavailableReason(std::nullopt);
+        updater.canCheckForUpdates() = true;
+        fixture_->settle();
+        QVERIFY(label(caption));
+        QVERIFY(!label(reason));
+
+        // A launch that fails changes nothing the updater announces: the click shows it.
+        const QString failure("GNOME Software could not be opened: no such program");
+        updater.setUnavailableReason(failure.toStdString());
+        button("Check for Updates…")->click();
+        QVERIFY(label(failure) && label(failure)->isVisibleTo(tab_));
+    }
+
   private:
     QCheckBox* checkBox(const QString& text) {
         for (auto* box : tab_->findChildren<QCheckBox*>()) {
