@@ -105,7 +105,7 @@ void GeneralTab::addEngineChoice(QVBoxLayout* layout) {
     for (const auto kind : kAllCorrectionEngineKinds) {
         engine_->addItem(kind == CorrectionEngineKind::extended
                              ? QStringLiteral("Extended engine (recommended)")
-                             : QStringLiteral("Described engine"));
+                             : QStringLiteral("Standard engine"));
     }
     connect(engine_, &QComboBox::currentIndexChanged, this, [&store](int index) {
         if (index < 0 || index >= static_cast<int>(kAllCorrectionEngineKinds.size())) {

@@ -47,14 +47,14 @@ class GeneralTabTest : public QObject {
         auto* engine = tab_->findChild<QComboBox*>("correctionEngine");
         QVERIFY(engine);
         QCOMPARE(engine->count(), 2);
-        QCOMPARE(engine->currentText(), QString("Described engine"));
+        QCOMPARE(engine->currentText(), QString("Standard engine"));
         QVERIFY(
             label("The extended engine reads whole words, punctuation keys included, with "
                   "word frequencies and letter statistics."));
 
         engine->setCurrentIndex(engine->findText("Extended engine (recommended)"));
         QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::extended);
-        engine->setCurrentIndex(engine->findText("Described engine"));
+        engine->setCurrentIndex(engine->findText("Standard engine"));
         QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::described);
 
         // A value stored elsewhere shows once the tab refreshes.
