@@ -165,12 +165,15 @@ bool AtspiFocusTracker::isOwn(const AtspiObject& object) {
     if (const auto known = ownByBusName_.find(busName); known != ownByBusName_.end()) {
         return known->second;
     }
-    // The bus answers this, not the application, so even our own cannot block it.
-    const auto process = object.processId();
-    if (!process) {
+    // The bus answers this, not the application, so even our own cannot block it; nor
+    // may the bus's slowness put the application in quarantine, as a guarded call would.
+    GError* rawError = nullptr;
+    const guint process = atspi_accessible_get_process_id(object.get(), &rawError);
+    const GErrorPtr error(rawError);
+    if (error || process == 0 || process == static_cast<guint>(-1)) {
         return false;
     }
-    return ownByBusName_.emplace(busName, *process == ownProcess_).first->second;
+    return ownByBusName_.emplace(busName, static_cast<pid_t>(process) == ownProcess_).first->second;
 }
 
 bool AtspiFocusTracker::stillFocused(const std::optional<AtspiObject>& object) {
