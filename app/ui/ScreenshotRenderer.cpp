@@ -12,7 +12,6 @@
 #include <iostream>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
 #include "app/ui/ApplicationChooserDialog.h"
 #include "app/ui/ApplicationsTab.h"
 #include "app/ui/DesktopShell.h"
@@ -25,6 +24,7 @@
 #include "app/ui/SymbolIcons.h"
 #include "app/ui/TrayMenu.h"
 #include "platform/linux/DesktopUpdaterController.h"
+#include "platform/simulated/session/SimulatedSession.h"
 
 namespace plovik::ui {
 
