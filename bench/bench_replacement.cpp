@@ -76,9 +76,9 @@ void BM_DescendantSearchAtItsBound(benchmark::State& state) {
     auto app = desktop.launch("com.openai.codex", "Codex", 20);
     auto window = app->applicationElement()->childElements().front();
     for (int i = 0; i < 2998; ++i) {
-        window->addChild("AXGroup");
+        window->addChild(AccessibilityRole::other);
     }
-    auto field = window->addChild("AXTextField");
+    auto field = window->addChild(AccessibilityRole::singleLineText);
     field->setText("x");
     field->quirks().reportsFocusToSystemWide = false;
     app->focus(field);

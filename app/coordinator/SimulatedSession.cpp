@@ -171,7 +171,8 @@ TapDisposition SimulatedSession::afterKey(Key key, Modifiers modifiers,
     // The desktop's toolkit takes Tab as a command; a text area takes it as text.
     if (disposition == TapDisposition::pass && key == Key::tab &&
         !modifiers.hasAny(SimulatedDesktop::kCommandModifiers) &&
-        field_->roleName() == "AXTextArea" && desktop_.focusedElement() == field_) {
+        field_->roleValue() == AccessibilityRole::multiLineText &&
+        desktop_.focusedElement() == field_) {
         field_->insertText("\t");
     }
     mainQueue_.advance(kKeyInterval);

@@ -51,8 +51,8 @@ class SimulatedSession {
         bool switchInputSourceAfterCorrection = false;
         double confidenceThreshold = 0.9;
         CorrectionEngineKind correctionEngine = CorrectionEngineKind::described;
-        // "AXTextArea" takes Return as a line break; "AXTextField" submits.
-        std::string fieldRole = "AXTextArea";
+        // Multi-line text takes Return as a line break; single-line text submits.
+        AccessibilityRole fieldRole = AccessibilityRole::multiLineText;
         // Absent: a fresh temporary folder, removed with the session.
         std::optional<std::filesystem::path> perUserFolder;
     };

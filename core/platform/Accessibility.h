@@ -44,6 +44,10 @@ struct AccessibilityResult {
 class AccessibilityElement;
 using AccessibilityElementRef = std::shared_ptr<AccessibilityElement>;
 
+// What an element is, as far as correcting its text is concerned. Password text is its
+// own role: the only sure sign of a secret. An editable combo box is single-line text.
+enum class AccessibilityRole { singleLineText, multiLineText, passwordText, webDocument, other };
+
 enum class AccessibilitySearchKey { textField };
 enum class AccessibilitySearchDirection { next, previous };
 
@@ -56,13 +60,12 @@ struct AccessibilitySearchPredicate {
 };
 
 // One user-interface element of some application, owned by the backend. Every read
-// may fail; ranges and lengths are in UTF-16 code units.
+// may fail; ranges and lengths are in Unicode code points.
 class AccessibilityElement {
   public:
     virtual ~AccessibilityElement() = default;
 
-    virtual AccessibilityResult<std::string> role() const = 0;
-    virtual AccessibilityResult<std::string> subrole() const = 0;
+    virtual AccessibilityResult<AccessibilityRole> role() const = 0;
     virtual AccessibilityResult<std::string> identifier() const = 0;
     virtual AccessibilityResult<std::string> description() const = 0;
     virtual AccessibilityResult<bool> isFocused() const = 0;

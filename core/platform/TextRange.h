@@ -4,7 +4,7 @@
 
 namespace plovik {
 
-// A range of text in UTF-16 code units, as accessibility interfaces count them.
+// A range of text in Unicode code points, as AT-SPI counts them.
 // Signed like the platform's ranges, so that computed starts can be checked for < 0.
 struct TextRange {
     std::int64_t location = 0;

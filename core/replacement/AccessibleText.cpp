@@ -1,16 +1,11 @@
 #include "core/replacement/AccessibleText.h"
 
 #include <cstddef>
+#include <cstdint>
 
-#include "core/text/Utf16.h"
+#include "core/text/CodePoints.h"
 
 namespace plovik {
-
-namespace {
-
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-}  // namespace
 
 std::optional<std::string> AccessibleText::read(const AccessibilityElement& element,
                                                 TextRange range) {
@@ -19,43 +14,18 @@ std::optional<std::string> AccessibleText::read(const AccessibilityElement& elem
     }
     const auto value = element.value().valueIfPresent();
     if (!value || range.location < 0 || range.length < 0 ||
-        static_cast<std::int64_t>(text::Utf16::length(*value)) < range.end()) {
+        static_cast<std::int64_t>(text::CodePoints::length(*value)) < range.end()) {
         return std::nullopt;
     }
     return slice(*value, range);
 }
 
 std::optional<std::string> AccessibleText::slice(std::string_view text, TextRange range) {
-    const auto total = static_cast<std::int64_t>(text::Utf16::length(text));
-    if (range.location < 0 || range.length < 0 || range.end() > total) {
+    if (range.location < 0 || range.length < 0) {
         return std::nullopt;
     }
-    auto start = static_cast<std::size_t>(range.location);
-    auto end = static_cast<std::size_t>(range.end());
-    // A boundary inside a pair moves outwards past the pair's half, which becomes U+FFFD.
-    const bool cutAtStart = !text::Utf16::byteOffset(text, start);
-    const bool cutAtEnd = !text::Utf16::byteOffset(text, end);
-    if (start == end) {
-        return std::string();
-    }
-    if (cutAtStart) {
-        ++start;
-    }
-    if (cutAtEnd) {
-        --end;
-    }
-    std::string result(cutAtStart ? kReplacementCharacter : "");
-    if (start < end) {
-        const auto inner = text::Utf16::substring(text, start, end - start);
-        if (!inner) {
-            return std::nullopt;
-        }
-        result += *inner;
-    }
-    if (cutAtEnd) {
-        result += kReplacementCharacter;
-    }
-    return result;
+    return text::CodePoints::substring(text, static_cast<std::size_t>(range.location),
+                                       static_cast<std::size_t>(range.length));
 }
 
 }  // namespace plovik

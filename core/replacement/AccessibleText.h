@@ -8,7 +8,7 @@
 
 namespace plovik {
 
-// Reading the text of a UTF-16 range of an element, the way both the focus service
+// Reading the text of a code-point range of an element, the way both the focus service
 // and the replacement service need it.
 class AccessibleText {
   public:
@@ -16,9 +16,8 @@ class AccessibleText {
     // the value is long enough. Absent when neither works.
     static std::optional<std::string> read(const AccessibilityElement& element, TextRange range);
 
-    // The UTF-16 range of UTF-8 text. A surrogate pair cut at either end leaves
-    // U+FFFD in place of its half, as a UTF-16 platform string would show a lone
-    // surrogate. Absent when the range is negative or leaves the text.
+    // The code-point range of UTF-8 text, malformed bytes as U+FFFD. Absent when the
+    // range is negative or leaves the text.
     static std::optional<std::string> slice(std::string_view text, TextRange range);
 };
 

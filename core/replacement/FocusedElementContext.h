@@ -10,8 +10,7 @@ namespace plovik {
 // The element that has keyboard focus, and whether Plovik may touch its text.
 struct FocusedElementContext {
     AccessibilityElementRef element;
-    std::string role;
-    std::optional<std::string> subrole;
+    AccessibilityRole role = AccessibilityRole::other;
     bool isEditable = false;
     bool isSecure = false;
     bool isAppSpecificExcludedField = false;

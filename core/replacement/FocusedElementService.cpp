@@ -18,8 +18,10 @@ namespace plovik {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kEditableRoles = {"AXTextField", "AXTextArea",
-                                                            "AXComboBox", "AXWebArea"};
+// Password text is a text field too; the secret check keeps Plovik out of it.
+constexpr std::array<AccessibilityRole, 4> kEditableRoles = {
+    AccessibilityRole::singleLineText, AccessibilityRole::multiLineText,
+    AccessibilityRole::passwordText, AccessibilityRole::webDocument};
 constexpr std::array<std::string_view, 6> kSecretMarkers = {
     "secure", "password", "passcode", "one-time code", "credit card", "cvv"};
 constexpr std::string_view kExcludedFieldMarker = "code editor";
@@ -153,7 +155,7 @@ AccessibilityElementRef FocusedElementService::focusedTextFieldInWebArea(
     const auto webArea =
         breadthFirst(window, kWebAreaSearchElementLimit, kWebAreaSearchMaxParentDepth,
                      [](const AccessibilityElement& element) {
-                         return element.role().valueIfPresent() == "AXWebArea";
+                         return element.role().valueIfPresent() == AccessibilityRole::webDocument;
                      });
     if (!webArea) {
         return nullptr;
@@ -173,18 +175,16 @@ AccessibilityElementRef FocusedElementService::focusedTextFieldInWebArea(
 FocusedElementContext FocusedElementService::context(const AccessibilityElementRef& element) const {
     FocusedElementContext context;
     context.element = element;
-    context.role = element->role().valueIfPresent().value_or("");
-    context.subrole = element->subrole().valueIfPresent();
+    context.role = element->role().valueIfPresent().value_or(AccessibilityRole::other);
     context.applicationBundleIdentifier = owningBundleIdentifier(*element);
     context.isEditable = readsTrue(element->isValueSettable()) ||
                          readsTrue(element->isSelectedTextSettable()) ||
                          std::find(kEditableRoles.begin(), kEditableRoles.end(), context.role) !=
                              kEditableRoles.end();
     const std::string descriptionText =
-        text::CaseMapping::lowercased(context.role) + " " +
-        text::CaseMapping::lowercased(context.subrole.value_or("")) + " " +
         lowercasedOrEmpty(element->identifier()) + " " + lowercasedOrEmpty(element->description());
-    context.isSecure = containsAny(descriptionText, kSecretMarkers);
+    context.isSecure = context.role == AccessibilityRole::passwordText ||
+                       containsAny(descriptionText, kSecretMarkers);
     context.isAppSpecificExcludedField =
         descriptionText.find(kExcludedFieldMarker) != std::string::npos;
     return context;

@@ -29,7 +29,7 @@ class FocusedElementService {
     static constexpr std::size_t kWebAreaSearchElementLimit = 512;
     static constexpr std::size_t kWebAreaSearchMaxParentDepth = 19;
     static constexpr int kTextFieldSearchResultsLimit = 32;
-    // How far back from the caret the visible word is looked for, in UTF-16 units.
+    // How far back from the caret the visible word is looked for, in code points.
     static constexpr std::int64_t kVisibleTextWindow = 256;
 
     FocusedElementService(const Accessibility& accessibility, const Workspace& workspace);

@@ -7,8 +7,8 @@
 #include "core/replacement/AccessibleText.h"
 #include "core/replacement/ApplicationTraits.h"
 #include "core/text/CharacterClass.h"
+#include "core/text/CodePoints.h"
 #include "core/text/Graphemes.h"
-#include "core/text/Utf16.h"
 
 namespace plovik {
 
@@ -17,8 +17,8 @@ namespace {
 // How far back the word-start check looks for the whitespace before the token.
 constexpr std::int64_t kWordStartWindow = 8;
 
-std::int64_t utf16Length(std::string_view text) {
-    return static_cast<std::int64_t>(text::Utf16::length(text));
+std::int64_t codePointLength(std::string_view text) {
+    return static_cast<std::int64_t>(text::CodePoints::length(text));
 }
 
 bool isWhitespaceOrPunctuation(std::string_view character) {
@@ -31,7 +31,7 @@ std::optional<std::int64_t> fieldLength(const AccessibilityElement& element) {
         return count;
     }
     if (auto value = element.value().valueIfPresent()) {
-        return utf16Length(*value);
+        return codePointLength(*value);
     }
     return std::nullopt;
 }
@@ -110,7 +110,7 @@ std::optional<TextRange> TextReplacementService::verifiedRange(
     const AccessibilityElement& element, std::int64_t caret,
     const TextReplacementRequest& request) {
     const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
-    const TextRange range{caret - utf16Length(expected), utf16Length(expected)};
+    const TextRange range{caret - codePointLength(expected), codePointLength(expected)};
     if (range.location < 0 || AccessibleText::read(element, range) != expected ||
         !startsAtWordBoundary(element, range.location) ||
         !endsAtWordBoundary(element, caret, request)) {
@@ -163,7 +163,7 @@ TextReplacementService::Outcome TextReplacementService::writeReplacement(
                    : Outcome::cancelled;
     }
     // Where the caret lands is the application's business; the text is in place.
-    (void)element.setSelectedTextRange({expectedRange.location + utf16Length(replacement), 0});
+    (void)element.setSelectedTextRange({expectedRange.location + codePointLength(replacement), 0});
     return Outcome::replaced;
 }
 

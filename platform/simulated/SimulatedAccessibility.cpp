@@ -15,10 +15,10 @@ int SimulatedAccessibility::accessCount(const std::string& attribute) const {
 AccessibilityResult<AccessibilityElementRef> SimulatedAccessibility::systemWideFocusedElement()
     const {
     using Result = AccessibilityResult<AccessibilityElementRef>;
-    ++environment_->accessCounts["AXFocusedUIElement"];
+    ++environment_->accessCounts["systemWideFocusedElement"];
     if (environment_->onAccess) {
         const auto hook = environment_->onAccess;
-        hook("AXFocusedUIElement");
+        hook("systemWideFocusedElement");
     }
     if (!environment_->trusted) {
         return Result::failure(AccessibilityStatus::apiDisabled);

@@ -17,7 +17,7 @@ class SimulatedAccessibility final : public Accessibility {
                            const SimulatedWorkspace& workspace, SimulatedPermissions& permissions);
 
     void setSupportsTextFieldSearch(bool supported) { supportsTextFieldSearch_ = supported; }
-    // How often an attribute ("AXChildren", "set AXSelectedText", ...) was accessed.
+    // How often an attribute ("children", "set selectedText", ...) was accessed.
     int accessCount(const std::string& attribute) const;
     void resetAccessCounts() { environment_->accessCounts.clear(); }
     // Runs before every access is answered; tests use it to act mid-procedure.

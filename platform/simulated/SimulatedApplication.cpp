@@ -6,7 +6,7 @@ SimulatedApplication::SimulatedApplication(
     RunningApplication info, std::weak_ptr<SimulatedAccessibilityEnvironment> environment)
     : info_(std::move(info)),
       element_(std::make_shared<SimulatedElement>(std::move(environment), info_.processIdentifier,
-                                                  "AXApplication")) {
+                                                  AccessibilityRole::other)) {
     element_->setApplication(element_);
     if (info_.localizedName) {
         element_->setDescription(info_.localizedName);
@@ -14,7 +14,7 @@ SimulatedApplication::SimulatedApplication(
 }
 
 SimulatedElementRef SimulatedApplication::addWindow() {
-    auto window = element_->addChild("AXWindow");
+    auto window = element_->addChild(AccessibilityRole::other);
     if (element_->childElements().size() == 1) {
         element_->setFocusedWindowOfApplication(window);
     }
@@ -23,8 +23,8 @@ SimulatedElementRef SimulatedApplication::addWindow() {
 
 SimulatedElementRef SimulatedApplication::addTextField(const SimulatedElementRef& window,
                                                        const std::string& text,
-                                                       const std::string& role) {
-    auto field = window->addChild("AXGroup")->addChild(role);
+                                                       AccessibilityRole role) {
+    auto field = window->addChild(AccessibilityRole::other)->addChild(role);
     field->setText(text);
     field->setValueSettable(true);
     field->setSelectedTextSettable(true);

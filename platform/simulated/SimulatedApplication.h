@@ -25,7 +25,7 @@ class SimulatedApplication {
     // A text field with the given role in a new group of the window, holding `text`
     // with the caret at its end, value and selected text settable.
     SimulatedElementRef addTextField(const SimulatedElementRef& window, const std::string& text,
-                                     const std::string& role = "AXTextField");
+                                     AccessibilityRole role = AccessibilityRole::singleLineText);
 
     // Gives keyboard focus to an element of this application (false for a stranger)
     // and makes its window the focused window.

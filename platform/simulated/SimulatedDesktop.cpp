@@ -26,7 +26,7 @@ std::shared_ptr<SimulatedApplication> SimulatedDesktop::launch(
 
 SimulatedElementRef SimulatedDesktop::addFocusedTextField(SimulatedApplication& application,
                                                           const std::string& text,
-                                                          const std::string& role) {
+                                                          AccessibilityRole role) {
     auto windows = application.applicationElement()->childElements();
     const auto window = windows.empty() ? application.addWindow() : windows.front();
     auto field = application.addTextField(window, text, role);
@@ -168,7 +168,7 @@ void SimulatedDesktop::applyToFocusedField(const KeyEvent& event) {
             return;
         case Key::enter:
         case Key::keypadEnter:
-            if (field->roleName() == "AXTextArea") {
+            if (field->roleValue() == AccessibilityRole::multiLineText) {
                 field->insertText("\n");
             } else {
                 field->submit();

@@ -56,9 +56,9 @@ class SimulatedDesktop {
                                                  std::int32_t processIdentifier);
     bool activate(std::int32_t processIdentifier) { return workspace_.activate(processIdentifier); }
     // A new focused text field in the application's first window.
-    SimulatedElementRef addFocusedTextField(SimulatedApplication& application,
-                                            const std::string& text,
-                                            const std::string& role = "AXTextField");
+    SimulatedElementRef addFocusedTextField(
+        SimulatedApplication& application, const std::string& text,
+        AccessibilityRole role = AccessibilityRole::singleLineText);
     // The focused element of the frontmost application.
     SimulatedElementRef focusedElement() const;
 

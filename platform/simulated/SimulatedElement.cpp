@@ -3,19 +3,20 @@
 #include <algorithm>
 
 #include "core/replacement/AccessibleText.h"
+#include "core/text/CodePoints.h"
 #include "core/text/Graphemes.h"
-#include "core/text/Utf16.h"
 
 namespace plovik {
 
 namespace {
 
-std::int64_t utf16Length(const std::string& text) {
-    return static_cast<std::int64_t>(text::Utf16::length(text));
+std::int64_t codePointLength(const std::string& text) {
+    return static_cast<std::int64_t>(text::CodePoints::length(text));
 }
 
-bool isTextFieldRole(const std::optional<std::string>& role) {
-    return role == "AXTextField" || role == "AXTextArea";
+bool isTextFieldRole(const std::optional<AccessibilityRole>& role) {
+    return role == AccessibilityRole::singleLineText || role == AccessibilityRole::multiLineText ||
+           role == AccessibilityRole::passwordText;
 }
 
 template <typename T>
@@ -27,14 +28,14 @@ AccessibilityResult<T> optionalAttribute(const std::optional<T>& value) {
 }  // namespace
 
 SimulatedElement::SimulatedElement(std::weak_ptr<SimulatedAccessibilityEnvironment> environment,
-                                   std::int32_t processIdentifier, std::optional<std::string> role)
+                                   std::int32_t processIdentifier,
+                                   std::optional<AccessibilityRole> role)
     : environment_(std::move(environment)),
       processIdentifier_(processIdentifier),
       role_(std::move(role)) {}
 
-SimulatedElementRef SimulatedElement::addChild(std::optional<std::string> role) {
-    auto child =
-        std::make_shared<SimulatedElement>(environment_, processIdentifier_, std::move(role));
+SimulatedElementRef SimulatedElement::addChild(std::optional<AccessibilityRole> role) {
+    auto child = std::make_shared<SimulatedElement>(environment_, processIdentifier_, role);
     child->parent_ = weak_from_this();
     child->application_ = application_;
     children_.push_back(child);
@@ -47,7 +48,7 @@ SimulatedElementRef SimulatedElement::application() const {
 
 void SimulatedElement::setText(const std::string& text) {
     text_ = text;
-    selection_ = {utf16Length(text), 0};
+    selection_ = {codePointLength(text), 0};
 }
 
 bool SimulatedElement::setSelection(TextRange selection) {
@@ -59,22 +60,19 @@ bool SimulatedElement::setSelection(TextRange selection) {
 }
 
 bool SimulatedElement::isValidRange(TextRange range) const {
-    if (!text_ || range.location < 0 || range.length < 0 || range.end() > utf16Length(*text_)) {
-        return false;
-    }
-    return text::Utf16::substring(*text_, static_cast<std::size_t>(range.location),
-                                  static_cast<std::size_t>(range.length))
-        .has_value();
+    return text_ && range.location >= 0 && range.length >= 0 &&
+           range.end() <= codePointLength(*text_);
 }
 
 void SimulatedElement::replaceRange(TextRange range, const std::string& text) {
-    const auto start = text::Utf16::byteOffset(*text_, static_cast<std::size_t>(range.location));
-    const auto end = text::Utf16::byteOffset(*text_, static_cast<std::size_t>(range.end()));
+    const auto start =
+        text::CodePoints::byteOffset(*text_, static_cast<std::size_t>(range.location));
+    const auto end = text::CodePoints::byteOffset(*text_, static_cast<std::size_t>(range.end()));
     if (!start || !end) {
         return;
     }
     text_->replace(*start, *end - *start, text);
-    selection_ = {range.location + utf16Length(text), 0};
+    selection_ = {range.location + codePointLength(text), 0};
 }
 
 void SimulatedElement::deleteBackward() {
@@ -86,13 +84,13 @@ void SimulatedElement::deleteBackward() {
         return;
     }
     const auto caretByte =
-        text::Utf16::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
+        text::CodePoints::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
     if (!caretByte || *caretByte == 0) {
         return;
     }
     const std::string before = text::Graphemes::lastCharacter(text_->substr(0, *caretByte));
-    const std::int64_t units = utf16Length(before);
-    replaceRange({selection_.location - units, units}, "");
+    const std::int64_t length = codePointLength(before);
+    replaceRange({selection_.location - length, length}, "");
 }
 
 void SimulatedElement::insertText(const std::string& text) {
@@ -107,10 +105,10 @@ void SimulatedElement::moveCaretLeft() {
         return;
     }
     const auto caretByte =
-        text::Utf16::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
+        text::CodePoints::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
     if (caretByte) {
         selection_.location -=
-            utf16Length(text::Graphemes::lastCharacter(text_->substr(0, *caretByte)));
+            codePointLength(text::Graphemes::lastCharacter(text_->substr(0, *caretByte)));
     }
 }
 
@@ -120,13 +118,13 @@ void SimulatedElement::moveCaretRight() {
         return;
     }
     const auto caretByte =
-        text::Utf16::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
+        text::CodePoints::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
     if (!caretByte) {
         return;
     }
     const auto after = text::Graphemes::split(text_->substr(*caretByte));
     if (!after.empty()) {
-        selection_.location += utf16Length(after.front());
+        selection_.location += codePointLength(after.front());
     }
 }
 
@@ -164,36 +162,29 @@ AccessibilityResult<T> SimulatedElement::readText(const std::string& attribute, 
     return produce();
 }
 
-AccessibilityResult<std::string> SimulatedElement::role() const {
-    if (const auto status = refusal("AXRole")) {
-        return AccessibilityResult<std::string>::failure(*status);
+AccessibilityResult<AccessibilityRole> SimulatedElement::role() const {
+    if (const auto status = refusal("role")) {
+        return AccessibilityResult<AccessibilityRole>::failure(*status);
     }
     return optionalAttribute(role_);
 }
 
-AccessibilityResult<std::string> SimulatedElement::subrole() const {
-    if (const auto status = refusal("AXSubrole")) {
-        return AccessibilityResult<std::string>::failure(*status);
-    }
-    return optionalAttribute(subrole_);
-}
-
 AccessibilityResult<std::string> SimulatedElement::identifier() const {
-    if (const auto status = refusal("AXIdentifier")) {
+    if (const auto status = refusal("identifier")) {
         return AccessibilityResult<std::string>::failure(*status);
     }
     return optionalAttribute(identifier_);
 }
 
 AccessibilityResult<std::string> SimulatedElement::description() const {
-    if (const auto status = refusal("AXDescription")) {
+    if (const auto status = refusal("description")) {
         return AccessibilityResult<std::string>::failure(*status);
     }
     return optionalAttribute(description_);
 }
 
 AccessibilityResult<bool> SimulatedElement::isFocused() const {
-    if (const auto status = refusal("AXFocused")) {
+    if (const auto status = refusal("focused")) {
         return AccessibilityResult<bool>::failure(*status);
     }
     if (!quirks_.reportsFocus) {
@@ -203,7 +194,7 @@ AccessibilityResult<bool> SimulatedElement::isFocused() const {
 }
 
 AccessibilityResult<AccessibilityElementRef> SimulatedElement::focusedWindow() const {
-    if (const auto status = refusal("AXFocusedWindow")) {
+    if (const auto status = refusal("focusedWindow")) {
         return AccessibilityResult<AccessibilityElementRef>::failure(*status);
     }
     if (auto window = focusedWindow_.lock()) {
@@ -213,7 +204,7 @@ AccessibilityResult<AccessibilityElementRef> SimulatedElement::focusedWindow() c
 }
 
 AccessibilityResult<std::vector<AccessibilityElementRef>> SimulatedElement::children() const {
-    if (const auto status = refusal("AXChildren")) {
+    if (const auto status = refusal("children")) {
         return AccessibilityResult<std::vector<AccessibilityElementRef>>::failure(*status);
     }
     return AccessibilityResult<std::vector<AccessibilityElementRef>>::success(
@@ -221,29 +212,29 @@ AccessibilityResult<std::vector<AccessibilityElementRef>> SimulatedElement::chil
 }
 
 AccessibilityResult<TextRange> SimulatedElement::selectedTextRange() const {
-    return readText<TextRange>("AXSelectedTextRange", quirks_.reportsSelectedTextRange,
+    return readText<TextRange>("selectedTextRange", quirks_.reportsSelectedTextRange,
                                [&] { return AccessibilityResult<TextRange>::success(selection_); });
 }
 
 AccessibilityResult<std::string> SimulatedElement::selectedText() const {
-    return readText<std::string>("AXSelectedText", quirks_.reportsSelectedText, [&] {
+    return readText<std::string>("selectedText", quirks_.reportsSelectedText, [&] {
         return optionalAttribute(AccessibleText::slice(*text_, selection_));
     });
 }
 
 AccessibilityResult<std::string> SimulatedElement::value() const {
-    return readText<std::string>("AXValue", quirks_.reportsValue,
+    return readText<std::string>("value", quirks_.reportsValue,
                                  [&] { return AccessibilityResult<std::string>::success(*text_); });
 }
 
 AccessibilityResult<std::int64_t> SimulatedElement::numberOfCharacters() const {
-    return readText<std::int64_t>("AXNumberOfCharacters", quirks_.reportsNumberOfCharacters, [&] {
-        return AccessibilityResult<std::int64_t>::success(utf16Length(*text_));
+    return readText<std::int64_t>("numberOfCharacters", quirks_.reportsNumberOfCharacters, [&] {
+        return AccessibilityResult<std::int64_t>::success(codePointLength(*text_));
     });
 }
 
 AccessibilityResult<bool> SimulatedElement::isValueSettable() const {
-    if (const auto status = refusal("AXValue settable")) {
+    if (const auto status = refusal("valueSettable")) {
         return AccessibilityResult<bool>::failure(*status);
     }
     if (!quirks_.supportsSettableChecks) {
@@ -253,7 +244,7 @@ AccessibilityResult<bool> SimulatedElement::isValueSettable() const {
 }
 
 AccessibilityResult<bool> SimulatedElement::isSelectedTextSettable() const {
-    if (const auto status = refusal("AXSelectedText settable")) {
+    if (const auto status = refusal("selectedTextSettable")) {
         return AccessibilityResult<bool>::failure(*status);
     }
     if (!quirks_.supportsSettableChecks) {
@@ -263,7 +254,7 @@ AccessibilityResult<bool> SimulatedElement::isSelectedTextSettable() const {
 }
 
 AccessibilityResult<std::string> SimulatedElement::stringForRange(TextRange range) const {
-    return readText<std::string>("AXStringForRange", quirks_.supportsStringForRange, [&] {
+    return readText<std::string>("stringForRange", quirks_.supportsStringForRange, [&] {
         const auto text = AccessibleText::slice(*text_, range);
         return text ? AccessibilityResult<std::string>::success(*text)
                     : AccessibilityResult<std::string>::failure(
@@ -283,10 +274,10 @@ void SimulatedElement::collectTextFields(std::vector<AccessibilityElementRef>& f
 AccessibilityResult<std::vector<AccessibilityElementRef>>
 SimulatedElement::elementsForSearchPredicate(const AccessibilitySearchPredicate& predicate) const {
     using Result = AccessibilityResult<std::vector<AccessibilityElementRef>>;
-    if (const auto status = refusal("AXUIElementsForSearchPredicate")) {
+    if (const auto status = refusal("elementsForSearchPredicate")) {
         return Result::failure(*status);
     }
-    if (role_ != "AXWebArea" || !quirks_.supportsSearchPredicate) {
+    if (role_ != AccessibilityRole::webDocument || !quirks_.supportsSearchPredicate) {
         return Result::failure(AccessibilityStatus::attributeUnsupported);
     }
     const bool wantsTextFields =
@@ -312,7 +303,7 @@ SimulatedElement::elementsForSearchPredicate(const AccessibilitySearchPredicate&
 }
 
 AccessibilityStatus SimulatedElement::setSelectedTextRange(TextRange range) {
-    if (const auto status = refusal("set AXSelectedTextRange")) {
+    if (const auto status = refusal("set selectedTextRange")) {
         return *status;
     }
     if (!text_) {
@@ -329,7 +320,7 @@ AccessibilityStatus SimulatedElement::setSelectedTextRange(TextRange range) {
 }
 
 AccessibilityStatus SimulatedElement::setSelectedText(const std::string& text) {
-    if (const auto status = refusal("set AXSelectedText")) {
+    if (const auto status = refusal("set selectedText")) {
         return *status;
     }
     if (!text_) {

@@ -37,24 +37,24 @@ class SimulatedElement;
 using SimulatedElementRef = std::shared_ptr<SimulatedElement>;
 
 // One element of a simulated application: a window, a group, a web area or a text
-// field holding UTF-8 text with a selection in UTF-16 units.
+// field holding UTF-8 text with a selection in code points.
 class SimulatedElement final : public AccessibilityElement,
                                public std::enable_shared_from_this<SimulatedElement> {
   public:
     // Use SimulatedApplication (for its element) or addChild.
     SimulatedElement(std::weak_ptr<SimulatedAccessibilityEnvironment> environment,
-                     std::int32_t processIdentifier, std::optional<std::string> role);
+                     std::int32_t processIdentifier, std::optional<AccessibilityRole> role);
 
     // --- Control interface
-    SimulatedElementRef addChild(std::optional<std::string> role);
+    SimulatedElementRef addChild(std::optional<AccessibilityRole> role);
     std::vector<SimulatedElementRef> childElements() const { return children_; }
     SimulatedElementRef parent() const { return parent_.lock(); }
     // The application element this element belongs to (itself for an application).
     SimulatedElementRef application() const;
 
-    void setRole(std::optional<std::string> role) { role_ = std::move(role); }
-    const std::optional<std::string>& roleName() const { return role_; }
-    void setSubrole(std::optional<std::string> subrole) { subrole_ = std::move(subrole); }
+    // Absent: reading the role fails.
+    void setRole(std::optional<AccessibilityRole> role) { role_ = role; }
+    std::optional<AccessibilityRole> roleValue() const { return role_; }
     void setIdentifier(std::optional<std::string> identifier) {
         identifier_ = std::move(identifier);
     }
@@ -67,7 +67,7 @@ class SimulatedElement final : public AccessibilityElement,
 
     // Gives the element text; the caret goes to the end.
     void setText(const std::string& text);
-    // False (nothing changes) when the selection leaves the text or splits a pair.
+    // False (nothing changes) when the selection leaves the text.
     bool setSelection(TextRange selection);
     bool hasText() const { return text_.has_value(); }
     std::string text() const { return text_.value_or(""); }
@@ -94,8 +94,7 @@ class SimulatedElement final : public AccessibilityElement,
     }
 
     // --- AccessibilityElement
-    AccessibilityResult<std::string> role() const override;
-    AccessibilityResult<std::string> subrole() const override;
+    AccessibilityResult<AccessibilityRole> role() const override;
     AccessibilityResult<std::string> identifier() const override;
     AccessibilityResult<std::string> description() const override;
     AccessibilityResult<bool> isFocused() const override;
@@ -129,8 +128,7 @@ class SimulatedElement final : public AccessibilityElement,
 
     std::weak_ptr<SimulatedAccessibilityEnvironment> environment_;
     std::int32_t processIdentifier_;
-    std::optional<std::string> role_;
-    std::optional<std::string> subrole_;
+    std::optional<AccessibilityRole> role_;
     std::optional<std::string> identifier_;
     std::optional<std::string> description_;
     bool valueSettable_ = false;

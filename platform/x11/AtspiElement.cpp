@@ -1,6 +1,7 @@
 #include "platform/x11/AtspiElement.h"
 
-#include "core/text/Utf16.h"
+#include "core/text/CodePoints.h"
+#include "core/text/Utf8.h"
 
 namespace plovik {
 namespace {
@@ -15,52 +16,30 @@ AccessibilityStatus statusOf(bool succeeded) {
     return succeeded ? AccessibilityStatus::success : AccessibilityStatus::cannotComplete;
 }
 
-const char* portRole(TextFieldKind kind) {
-    switch (kind) {
-        case TextFieldKind::singleLine:
-        case TextFieldKind::password:
-            return "AXTextField";
-        case TextFieldKind::multiLine:
-            return "AXTextArea";
-        case TextFieldKind::webDocument:
-            return "AXWebArea";
-        case TextFieldKind::other:
-            break;
+TextRange portRange(CodePointRange range) {
+    return {range.start, range.length()};
+}
+
+// The text with `range` replaced, malformed bytes as U+FFFD the way AT-SPI passes them;
+// absent when the range leaves the text.
+std::optional<std::string> withRangeReplaced(const std::string& text, CodePointRange range,
+                                             const std::string& replacement) {
+    const std::string clean = text::Utf8::sanitized(text);
+    if (range.start < 0 || range.end < range.start) {
+        return std::nullopt;
     }
-    return "AXUnknown";
+    const auto start = text::CodePoints::byteOffset(clean, static_cast<std::size_t>(range.start));
+    const auto end = text::CodePoints::byteOffset(clean, static_cast<std::size_t>(range.end));
+    if (!start || !end) {
+        return std::nullopt;
+    }
+    return clean.substr(0, *start) + text::Utf8::sanitized(replacement) + clean.substr(*end);
 }
 
 }  // namespace
 
-std::optional<CodePointRange> AtspiElement::codePoints(const std::string& text,
-                                                       TextRange range) const {
-    if (range.location < 0 || range.length < 0) {
-        return std::nullopt;
-    }
-    const auto start =
-        TextUnitConversion::fromToolkit(text, static_cast<long>(range.location), TextUnits::utf16);
-    const auto end = TextUnitConversion::fromToolkit(
-        text, static_cast<long>(range.location + range.length), TextUnits::utf16);
-    return start && end ? std::optional(CodePointRange{*start, *end}) : std::nullopt;
-}
-
-std::optional<TextRange> AtspiElement::utf16(const std::string& text, CodePointRange range) const {
-    const auto start = TextUnitConversion::toToolkit(text, range.start, TextUnits::utf16);
-    const auto end = TextUnitConversion::toToolkit(text, range.end, TextUnits::utf16);
-    return start && end ? std::optional(TextRange{*start, *end - *start}) : std::nullopt;
-}
-
-AccessibilityResult<std::string> AtspiElement::role() const {
-    const auto kind = object_.textFieldKind();
-    return kind ? AccessibilityResult<std::string>::success(portRole(*kind))
-                : AccessibilityResult<std::string>::failure(AccessibilityStatus::cannotComplete);
-}
-
-AccessibilityResult<std::string> AtspiElement::subrole() const {
-    if (object_.textFieldKind() == TextFieldKind::password) {
-        return AccessibilityResult<std::string>::success("AXSecureTextField");
-    }
-    return AccessibilityResult<std::string>::failure(AccessibilityStatus::noValue);
+AccessibilityResult<AccessibilityRole> AtspiElement::role() const {
+    return fromOptional(object_.textRole());
 }
 
 AccessibilityResult<std::string> AtspiElement::identifier() const {
@@ -111,18 +90,16 @@ AccessibilityResult<std::vector<AccessibilityElementRef>> AtspiElement::children
 
 AccessibilityResult<TextRange> AtspiElement::selectedTextRange() const {
     const auto selection = object_.selection();
-    const auto text = selection ? object_.text() : std::nullopt;
-    return fromOptional(text ? utf16(*text, *selection) : std::nullopt);
+    return fromOptional(selection ? std::optional(portRange(*selection)) : std::nullopt);
 }
 
 AccessibilityResult<std::string> AtspiElement::selectedText() const {
     const auto selection = object_.selection();
     const auto text = selection ? object_.text() : std::nullopt;
-    const auto range = text ? utf16(*text, *selection) : std::nullopt;
-    return fromOptional(range ? text::Utf16::substring(*text,
-                                                       static_cast<std::size_t>(range->location),
-                                                       static_cast<std::size_t>(range->length))
-                              : std::nullopt);
+    return fromOptional(
+        text ? text::CodePoints::substring(*text, static_cast<std::size_t>(selection->start),
+                                           static_cast<std::size_t>(selection->length()))
+             : std::nullopt);
 }
 
 AccessibilityResult<std::string> AtspiElement::value() const {
@@ -130,9 +107,8 @@ AccessibilityResult<std::string> AtspiElement::value() const {
 }
 
 AccessibilityResult<std::int64_t> AtspiElement::numberOfCharacters() const {
-    const auto text = object_.text();
-    return fromOptional(text ? std::optional<std::int64_t>(text::Utf16::length(*text))
-                             : std::nullopt);
+    const auto count = object_.characterCount();
+    return fromOptional(count ? std::optional<std::int64_t>(*count) : std::nullopt);
 }
 
 AccessibilityResult<bool> AtspiElement::isValueSettable() const {
@@ -150,8 +126,8 @@ AccessibilityResult<std::string> AtspiElement::stringForRange(TextRange range) c
     if (!text || range.location < 0 || range.length < 0) {
         return AccessibilityResult<std::string>::failure(AccessibilityStatus::illegalArgument);
     }
-    return fromOptional(text::Utf16::substring(*text, static_cast<std::size_t>(range.location),
-                                               static_cast<std::size_t>(range.length)));
+    return fromOptional(text::CodePoints::substring(*text, static_cast<std::size_t>(range.location),
+                                                    static_cast<std::size_t>(range.length)));
 }
 
 AccessibilityResult<std::vector<AccessibilityElementRef>> AtspiElement::elementsForSearchPredicate(
@@ -161,12 +137,12 @@ AccessibilityResult<std::vector<AccessibilityElementRef>> AtspiElement::elements
 }
 
 AccessibilityStatus AtspiElement::setSelectedTextRange(TextRange range) {
-    const auto text = object_.text();
-    const auto points = text ? codePoints(*text, range) : std::nullopt;
-    if (!points) {
+    const auto count = object_.characterCount();
+    if (!count || range.location < 0 || range.length < 0 || range.end() > *count) {
         return AccessibilityStatus::illegalArgument;
     }
-    return statusOf(object_.setSelection(*points));
+    return statusOf(
+        object_.setSelection({static_cast<long>(range.location), static_cast<long>(range.end())}));
 }
 
 AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement) {
@@ -183,15 +159,11 @@ AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement
     }
     // Some applications report success and change nothing: only the text itself tells.
     const auto after = object_.text();
-    const auto start = TextUnitConversion::toToolkit(*before, selection->start, TextUnits::utf16);
-    const auto end = TextUnitConversion::toToolkit(*before, selection->end, TextUnits::utf16);
-    if (!after || !start || !end) {
+    const auto expected = withRangeReplaced(*before, *selection, replacement);
+    if (!after || !expected) {
         return AccessibilityStatus::cannotComplete;
     }
-    const std::u16string expected = text::Utf16::encode(*before).substr(0, *start) +
-                                    text::Utf16::encode(replacement) +
-                                    text::Utf16::encode(*before).substr(*end);
-    return statusOf(text::Utf16::encode(*after) == expected);
+    return statusOf(text::Utf8::sanitized(*after) == *expected);
 }
 
 AccessibilityResult<std::int32_t> AtspiElement::processIdentifier() const {

@@ -5,16 +5,15 @@
 
 namespace plovik {
 
-// The accessibility port's view of one AT-SPI object: a thin translation of the port's
-// ranges and roles into AtspiObject's code points and field kinds.
+// The accessibility port's view of one AT-SPI object. AtspiObject already speaks code
+// points whatever the toolkit counts, so ranges pass through unchanged.
 class AtspiElement final : public AccessibilityElement {
   public:
     explicit AtspiElement(AtspiObject object) : object_(std::move(object)) {}
 
     const AtspiObject& object() const { return object_; }
 
-    AccessibilityResult<std::string> role() const override;
-    AccessibilityResult<std::string> subrole() const override;
+    AccessibilityResult<AccessibilityRole> role() const override;
     AccessibilityResult<std::string> identifier() const override;
     AccessibilityResult<std::string> description() const override;
     AccessibilityResult<bool> isFocused() const override;
@@ -34,9 +33,6 @@ class AtspiElement final : public AccessibilityElement {
     AccessibilityResult<std::int32_t> processIdentifier() const override;
 
   private:
-    std::optional<CodePointRange> codePoints(const std::string& text, TextRange range) const;
-    std::optional<TextRange> utf16(const std::string& text, CodePointRange range) const;
-
     AtspiObject object_;
 };
 

@@ -77,21 +77,21 @@ std::optional<bool> AtspiObject::hasState(AtspiStateType state) const {
     return atspi_state_set_contains(set->get(), state) != FALSE;
 }
 
-std::optional<TextFieldKind> AtspiObject::textFieldKind() const {
+std::optional<AccessibilityRole> AtspiObject::textRole() const {
     const auto objectRole = role();
     const auto set = objectRole ? states() : std::nullopt;
     if (!set) {
         return std::nullopt;
     }
-    return textFieldKind(*objectRole, set->get());
+    return textRole(*objectRole, set->get());
 }
 
-TextFieldKind AtspiObject::textFieldKind(AtspiRole role, AtspiStateSet* states) {
+AccessibilityRole AtspiObject::textRole(AtspiRole role, AtspiStateSet* states) {
     switch (role) {
         case ATSPI_ROLE_PASSWORD_TEXT:
-            return TextFieldKind::password;
+            return AccessibilityRole::passwordText;
         case ATSPI_ROLE_DOCUMENT_WEB:
-            return TextFieldKind::webDocument;
+            return AccessibilityRole::webDocument;
         case ATSPI_ROLE_ENTRY:
         case ATSPI_ROLE_TEXT:
         case ATSPI_ROLE_PARAGRAPH:
@@ -100,18 +100,18 @@ TextFieldKind AtspiObject::textFieldKind(AtspiRole role, AtspiStateSet* states) 
         case ATSPI_ROLE_COMBO_BOX:
             break;
         default:
-            return TextFieldKind::other;
+            return AccessibilityRole::other;
     }
     if (atspi_state_set_contains(states, ATSPI_STATE_MULTI_LINE)) {
-        return TextFieldKind::multiLine;
+        return AccessibilityRole::multiLineText;
     }
     if (atspi_state_set_contains(states, ATSPI_STATE_SINGLE_LINE)) {
-        return TextFieldKind::singleLine;
+        return AccessibilityRole::singleLineText;
     }
     // Qt's line edit carries neither line state: without MULTI_LINE a field is one line.
     const bool document = role == ATSPI_ROLE_PARAGRAPH || role == ATSPI_ROLE_DOCUMENT_TEXT ||
                           role == ATSPI_ROLE_EDITBAR;
-    return document ? TextFieldKind::multiLine : TextFieldKind::singleLine;
+    return document ? AccessibilityRole::multiLineText : AccessibilityRole::singleLineText;
 }
 
 bool AtspiObject::hasInterface(const char* interfaceName) const {

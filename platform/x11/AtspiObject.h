@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/Accessibility.h"
 #include "platform/x11/GObjectRef.h"
 #include "platform/x11/TextUnits.h"
 #include "platform/x11/UnresponsiveApplications.h"
@@ -22,9 +23,6 @@ struct CodePointRange {
     long length() const { return end - start; }
     bool operator==(const CodePointRange&) const = default;
 };
-
-// What kind of text an object holds, from its role and line states.
-enum class TextFieldKind { singleLine, multiLine, password, webDocument, other };
 
 // One accessible object of some application, in AT-SPI's own terms. Text positions are
 // code points whatever the toolkit counts; every call is bounded by libatspi's timeout
@@ -44,9 +42,10 @@ class AtspiObject {
     // Read from the application, not from libatspi's cache.
     std::optional<bool> hasState(AtspiStateType state) const;
     std::optional<GObjectRef<AtspiStateSet>> states() const;
-    // Password text is its own kind whatever its states say: the only sure sign of a secret.
-    std::optional<TextFieldKind> textFieldKind() const;
-    static TextFieldKind textFieldKind(AtspiRole role, AtspiStateSet* states);
+    // What text the object holds, from its role and line states. Password text is its
+    // own role whatever its states say: the only sure sign of a secret.
+    std::optional<AccessibilityRole> textRole() const;
+    static AccessibilityRole textRole(AtspiRole role, AtspiStateSet* states);
     bool hasText() const;
     bool hasEditableText() const;
     std::optional<std::string> name() const;

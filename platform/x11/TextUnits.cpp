@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/text/Utf16.h"
 #include "core/text/Utf8.h"
 
 namespace plovik {
@@ -65,8 +64,14 @@ std::optional<long> TextUnitConversion::fromToolkit(std::string_view text, long 
 }
 
 long TextUnitConversion::insertLength(std::string_view text, TextUnits units) {
-    return units == TextUnits::utf16 ? static_cast<long>(text::Utf16::length(text))
-                                     : static_cast<long>(text.size());
+    if (units == TextUnits::codePoints) {
+        return static_cast<long>(text.size());
+    }
+    long length = 0;
+    for (const char32_t scalar : text::Utf8::scalars(text)) {
+        length += unitsOf(scalar, units);
+    }
+    return length;
 }
 
 long TextUnitConversion::codePointCount(std::string_view text) {

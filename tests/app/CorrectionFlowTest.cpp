@@ -119,7 +119,9 @@ TEST(CorrectionFlow, NothingIsCorrectedWhereCorrectionDoesNotApply) {
     const std::vector<Case> cases{
         {"application not listed", false, [](SimulatedSession&) {}},
         {"secure field", true,
-         [](SimulatedSession& session) { session.field()->setSubrole("AXSecureTextField"); }},
+         [](SimulatedSession& session) {
+             session.field()->setRole(AccessibilityRole::passwordText);
+         }},
         {"monitoring off", true,
          [](SimulatedSession& session) {
              session.settingsStore().update(

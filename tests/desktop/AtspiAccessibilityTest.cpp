@@ -74,6 +74,31 @@ TEST_P(AtspiAccessibilityTest, ReplacesInTheMultiLineAreaAfterAstralText) {
     EXPECT_EQ(window_->text(Field::multi), std::optional<std::string>("🎉🎉\nмир!"));
 }
 
+// Whatever the toolkit counts, the port counts code points.
+TEST_P(AtspiAccessibilityTest, ReportsRolesAndPositionsInCodePoints) {
+    const auto context = typedInto(Field::single, "Single line", "𝐀😀 ab");
+    ASSERT_TRUE(context);
+    EXPECT_EQ(context->role, AccessibilityRole::singleLineText);
+    auto& element = *context->element;
+    EXPECT_EQ(element.numberOfCharacters().valueIfPresent(), std::optional<std::int64_t>(5));
+    EXPECT_EQ(element.selectedTextRange().valueIfPresent(), std::optional(TextRange{5, 0}));
+    EXPECT_EQ(element.stringForRange({1, 2}).valueIfPresent(), std::optional<std::string>("😀 "));
+    ASSERT_EQ(element.setSelectedTextRange({1, 1}), AccessibilityStatus::success);
+    EXPECT_EQ(element.selectedTextRange().valueIfPresent(), std::optional(TextRange{1, 1}));
+    EXPECT_EQ(element.selectedText().valueIfPresent(), std::optional<std::string>("😀"));
+    EXPECT_EQ(element.setSelectedTextRange({4, 2}), AccessibilityStatus::illegalArgument);
+    ASSERT_EQ(element.setSelectedText("🎉x"), AccessibilityStatus::success);
+    EXPECT_EQ(window_->text(Field::single), std::optional<std::string>("𝐀🎉x ab"));
+
+    const auto multi = typedInto(Field::multi, "Multi line", "🎉\nx");
+    ASSERT_TRUE(multi);
+    EXPECT_EQ(multi->role, AccessibilityRole::multiLineText);
+    EXPECT_EQ(multi->element->selectedTextRange().valueIfPresent(), std::optional(TextRange{3, 0}));
+    const auto password = typedInto(Field::password, "Password", "x");
+    ASSERT_TRUE(password);
+    EXPECT_EQ(password->role, AccessibilityRole::passwordText);
+}
+
 TEST_P(AtspiAccessibilityTest, LeavesPasswordsAlone) {
     const auto context = typedInto(Field::password, "Password", "ghbdtn ");
     ASSERT_TRUE(context);

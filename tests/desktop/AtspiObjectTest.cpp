@@ -61,18 +61,18 @@ TEST_P(AtspiObjectTest, TellsEachKindOfFieldAndMarksPasswordsAsSuch) {
     ASSERT_TRUE(window_->setText(Field::password, "s3cret"));
     const auto single = focusOn(Field::single, "Single line");
     ASSERT_TRUE(single);
-    EXPECT_EQ(single->textFieldKind(), TextFieldKind::singleLine);
+    EXPECT_EQ(single->textRole(), AccessibilityRole::singleLineText);
     const auto multi = focusOn(Field::multi, "Multi line");
     ASSERT_TRUE(multi);
-    EXPECT_EQ(multi->textFieldKind(), TextFieldKind::multiLine);
+    EXPECT_EQ(multi->textRole(), AccessibilityRole::multiLineText);
     const auto password = focusOn(Field::password, "Password");
     ASSERT_TRUE(password);
-    EXPECT_EQ(password->textFieldKind(), TextFieldKind::password);
+    EXPECT_EQ(password->textRole(), AccessibilityRole::passwordText);
     // Neither toolkit shows the secret, yet both would let it be edited: the kind is the guard.
     EXPECT_NE(password->text(), std::optional<std::string>("s3cret"));
     EXPECT_TRUE(password->hasEditableText());
     const auto frame = password->application().value().children().value().at(0);
-    EXPECT_EQ(frame.textFieldKind(), TextFieldKind::other);
+    EXPECT_EQ(frame.textRole(), AccessibilityRole::other);
 }
 
 TEST_P(AtspiObjectTest, KnowsItsProcessAndToolkit) {

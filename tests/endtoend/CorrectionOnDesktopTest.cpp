@@ -53,6 +53,39 @@ INSTANTIATE_TEST_SUITE_P(Toolkits, CorrectionInToolkitTest,
                          ::testing::Values(Toolkit::gtk, Toolkit::qt),
                          [](const auto& info) { return toolkitName(info.param); });
 
+// GTK counts code points and Qt UTF-16 units: characters outside the basic plane before
+// the word put the two apart.
+class AstralTextInToolkitTest : public CorrectionInToolkitTest {
+  protected:
+    void SetUp() override {
+        const Toolkit toolkit = GetParam();
+        start({DesktopRehearsal::enabled(toolkit == Toolkit::gtk ? kGtkId : kQtId, "Fixture")},
+              {toolkit}, [](AppSettings& settings) {
+                  settings.undoShortcut = ShortcutDefinition(
+                      Key::space, Modifier::control | Modifier::alt | Modifiers(Modifier::shift));
+              });
+    }
+};
+
+TEST_P(AstralTextInToolkitTest, CorrectionAndUndoLandOnTheWordAfterEmojiAndMathLetters) {
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    ASSERT_TRUE(window().setText(Field::single, "😀𝐀 ok "));
+    rehearsal_->pressKey(kEndKey);
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(waitForText(window(), Field::single, "😀𝐀 ok привет "), "😀𝐀 ok привет ")
+        << rehearsal_->log();
+    rehearsal_->pressKey(kSpaceKey, X11KeyboardState::kControlMask | X11KeyboardState::kAltMask |
+                                        X11KeyboardState::kShiftMask);
+    EXPECT_EQ(waitForText(window(), Field::single, "😀𝐀 ok ghbdtn "), "😀𝐀 ok ghbdtn ")
+        << rehearsal_->log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, AstralTextInToolkitTest,
+                         ::testing::Values(Toolkit::gtk, Toolkit::qt),
+                         [](const auto& info) { return toolkitName(info.param); });
+
 using DesktopFlowTest = PlovikDesktopTest;
 
 TEST_F(DesktopFlowTest, AnApplicationNotEnabledIsLeftAlone) {

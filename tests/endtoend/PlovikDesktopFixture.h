@@ -22,7 +22,7 @@ inline constexpr const char* kGtkId = "org.plovik.FixtureGtk";
 inline constexpr const char* kQtId = "org.plovik.FixtureQt";
 
 // X key codes of the keys the scenarios press.
-inline constexpr std::uint32_t kSpaceKey = 65, kPKey = 33, kReturnKey = 36;
+inline constexpr std::uint32_t kSpaceKey = 65, kPKey = 33, kReturnKey = 36, kEndKey = 115;
 
 // `plovik --headless` on a private session with US and Russian layouts and fixture
 // windows, typed at by a user through XTest.

@@ -31,47 +31,51 @@ TEST(FocusedElementService, DescribesTheFocusedFieldAndDecidesWhetherItMayBeTouc
         {"static text",
          [&](SimulatedElement& f) {
              readOnly(f);
-             f.setRole("AXStaticText");
+             f.setRole(AccessibilityRole::other);
          },
          false, false, false},
         {"static text with settable value",
          [](SimulatedElement& f) {
-             f.setRole("AXStaticText");
+             f.setRole(AccessibilityRole::other);
              f.setSelectedTextSettable(false);
          },
          true, false, false},
         {"group with settable selected text",
          [](SimulatedElement& f) {
-             f.setRole("AXGroup");
+             f.setRole(AccessibilityRole::other);
              f.setValueSettable(false);
          },
          true, false, false},
-        {"settable checks fail, combo box",
+        {"settable checks fail, single-line text (an editable combo box)",
          [](SimulatedElement& f) {
              f.quirks().supportsSettableChecks = false;
-             f.setRole("AXComboBox");
+             f.setRole(AccessibilityRole::singleLineText);
          },
          true, false, false},
         {"settable checks fail, web area",
          [](SimulatedElement& f) {
              f.quirks().supportsSettableChecks = false;
-             f.setRole("AXWebArea");
+             f.setRole(AccessibilityRole::webDocument);
          },
          true, false, false},
-        {"settable checks fail, lowercase role",
+        {"settable checks fail, other role",
          [](SimulatedElement& f) {
              f.quirks().supportsSettableChecks = false;
-             f.setRole("axtextfield");
+             f.setRole(AccessibilityRole::other);
          },
          false, false, false},
+        {"settable checks fail, password text",
+         [](SimulatedElement& f) {
+             f.quirks().supportsSettableChecks = false;
+             f.setRole(AccessibilityRole::passwordText);
+         },
+         true, true, false},
         {"no role, not settable",
          [&](SimulatedElement& f) {
              readOnly(f);
              f.setRole(std::nullopt);
          },
          false, false, false},
-        {"secure subrole", [](SimulatedElement& f) { f.setSubrole("AXSecureTextField"); }, true,
-         true, false},
         {"one-time code description",
          [](SimulatedElement& f) { f.setDescription("Enter your One-Time Code"); }, true, true,
          false},
@@ -81,8 +85,8 @@ TEST(FocusedElementService, DescribesTheFocusedFieldAndDecidesWhetherItMayBeTouc
         {"credit card", [](SimulatedElement& f) { f.setIdentifier("Credit Card Number"); }, true,
          true, false},
         {"cvv", [](SimulatedElement& f) { f.setDescription("CVV"); }, true, true, false},
-        {"secure role", [](SimulatedElement& f) { f.setRole("AXSecureTextField"); }, true, true,
-         false},
+        {"password text", [](SimulatedElement& f) { f.setRole(AccessibilityRole::passwordText); },
+         true, true, false},
         {"code editor description",
          [](SimulatedElement& f) { f.setDescription("Source Code Editor"); }, true, false, true},
         {"code editor identifier", [](SimulatedElement& f) { f.setIdentifier("CODE EDITOR"); },
@@ -105,7 +109,7 @@ TEST(FocusedElementService, DescribesTheFocusedFieldAndDecidesWhetherItMayBeTouc
         const auto context = fixture.focusService.focusedElement();
         ASSERT_TRUE(context.has_value());
         EXPECT_EQ(context->element, field);
-        EXPECT_EQ(context->role, field->roleName().value_or(""));
+        EXPECT_EQ(context->role, field->roleValue().value_or(AccessibilityRole::other));
         EXPECT_EQ(context->isEditable, c.editable);
         EXPECT_EQ(context->isSecure, c.secure);
         EXPECT_EQ(context->isAppSpecificExcludedField, c.excluded);
@@ -114,7 +118,7 @@ TEST(FocusedElementService, DescribesTheFocusedFieldAndDecidesWhetherItMayBeTouc
     }
 }
 
-TEST(FocusedElementService, ReportsTheOwnerAndTheSubroleOnlyWhenKnown) {
+TEST(FocusedElementService, ReportsTheOwnerOnlyWhenKnownAndAnUnreadableRoleAsOther) {
     ReplacementFixture fixture;
     auto anonymous = fixture.desktop.launch(std::nullopt, "Anonymous", 400);
     auto field = fixture.desktop.addFocusedTextField(*anonymous, "x");
@@ -122,12 +126,10 @@ TEST(FocusedElementService, ReportsTheOwnerAndTheSubroleOnlyWhenKnown) {
     auto context = fixture.focusService.focusedElement();
     ASSERT_TRUE(context.has_value());
     EXPECT_EQ(context->applicationBundleIdentifier, std::nullopt);
-    EXPECT_EQ(context->subrole, std::nullopt);
-    field->setSubrole("AXSearchField");
+    EXPECT_EQ(context->role, AccessibilityRole::singleLineText);
     field->setRole(std::nullopt);
     context = fixture.focusService.focusedElement();
-    EXPECT_EQ(context->subrole, "AXSearchField");
-    EXPECT_EQ(context->role, "");
+    EXPECT_EQ(context->role, AccessibilityRole::other);
     // The element's process has quit.
     fixture.desktop.workspace().terminate(400);
     EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
@@ -180,14 +182,14 @@ TEST(FocusedElementService, SearchesTheWindowOfTheListedApplicationAndCachesTheR
     ASSERT_TRUE(fixture.focusService.cachedDescendantFocus().has_value());
     EXPECT_EQ(*fixture.focusService.cachedDescendantFocus(),
               (FocusedElementService::CachedDescendantFocus{kHiddenFocusPid, hidden.field}));
-    EXPECT_GT(accessibility.accessCount("AXChildren"), 0);
+    EXPECT_GT(accessibility.accessCount("children"), 0);
 
     // Still focused: the cached element after a single focus read, no search.
     accessibility.resetAccessCounts();
     context = fixture.focusService.focusedElement();
     EXPECT_EQ(context->element, hidden.field);
-    EXPECT_EQ(accessibility.accessCount("AXChildren"), 0);
-    EXPECT_EQ(accessibility.accessCount("AXFocusedWindow"), 0);
+    EXPECT_EQ(accessibility.accessCount("children"), 0);
+    EXPECT_EQ(accessibility.accessCount("focusedWindow"), 0);
 
     // Focus moved to another field: searched again, cache updated.
     auto other = hidden.application->addTextField(hidden.window, "other");
@@ -195,7 +197,7 @@ TEST(FocusedElementService, SearchesTheWindowOfTheListedApplicationAndCachesTheR
     hidden.application->focus(other);
     accessibility.resetAccessCounts();
     EXPECT_EQ(fixture.focusService.focusedElement()->element, other);
-    EXPECT_GT(accessibility.accessCount("AXChildren"), 0);
+    EXPECT_GT(accessibility.accessCount("children"), 0);
     EXPECT_EQ(fixture.focusService.cachedDescendantFocus()->element, other);
 
     // Nothing focused any more: absent, cache cleared.
@@ -254,16 +256,16 @@ TEST(FocusedElementService, SearchesOnlyForTheListedApplication) {
     ReplacementFixture fixture;
     launchHiddenFocusApplication(fixture, "org.gnome.TextEditor.helper", kHiddenFocusPid);
     EXPECT_FALSE(fixture.focusService.focusedElement().has_value());
-    EXPECT_EQ(fixture.desktop.accessibility().accessCount("AXChildren"), 0);
+    EXPECT_EQ(fixture.desktop.accessibility().accessCount("children"), 0);
     EXPECT_TRUE(ApplicationTraits::usesDescendantSearch("org.gnome.TextEditor"));
     EXPECT_FALSE(ApplicationTraits::usesDescendantSearch("org.gnome.texteditor"));
 }
 
 // A chain of groups below the window; the element at `depth` (window = 0) is a
 // focused field.
-SimulatedElementRef nestAt(SimulatedElementRef parent, std::size_t depth, const char* role) {
+SimulatedElementRef nestAt(SimulatedElementRef parent, std::size_t depth, AccessibilityRole role) {
     for (std::size_t level = 1; level < depth; ++level) {
-        parent = parent->addChild("AXGroup");
+        parent = parent->addChild(AccessibilityRole::other);
     }
     return parent->addChild(role);
 }
@@ -277,15 +279,19 @@ TEST(FocusedElementService, BoundsTheBreadthFirstSearch) {
     const auto siblingAt = [](std::size_t index) {
         return [index](SimulatedElementRef window) {
             for (std::size_t i = 0; i < index; ++i) {
-                window->addChild("AXGroup");
+                window->addChild(AccessibilityRole::other);
             }
-            return window->addChild("AXTextField");
+            return window->addChild(AccessibilityRole::singleLineText);
         };
     };
     const Case cases[] = {
         // Children are read up to depth 63, so depth 64 is still examined.
-        {"depth 64", [](SimulatedElementRef w) { return nestAt(w, 64, "AXTextField"); }, true},
-        {"depth 65", [](SimulatedElementRef w) { return nestAt(w, 65, "AXTextField"); }, false},
+        {"depth 64",
+         [](SimulatedElementRef w) { return nestAt(w, 64, AccessibilityRole::singleLineText); },
+         true},
+        {"depth 65",
+         [](SimulatedElementRef w) { return nestAt(w, 65, AccessibilityRole::singleLineText); },
+         false},
         // The window is the first of 3000 examined elements.
         {"3000th element", siblingAt(2998), true},
         {"3001st element", siblingAt(2999), false},
@@ -339,13 +345,14 @@ TEST(FocusedElementService, AsksTheWebAreaForItsTextFieldsFirst) {
             fixture.desktop.launch("org.gnome.TextEditor", "Text Editor", kHiddenFocusPid);
         auto window = application->applicationElement()->childElements().front();
         for (std::size_t i = 0; i < c.webAreaSiblingsBefore; ++i) {
-            window->addChild("AXGroup");
+            window->addChild(AccessibilityRole::other);
         }
-        auto webArea = nestAt(window, c.webAreaDepth, "AXWebArea");
+        auto webArea = nestAt(window, c.webAreaDepth, AccessibilityRole::webDocument);
         for (std::size_t i = 0; i < c.fieldsBefore; ++i) {
-            webArea->addChild("AXTextField")->setText("");
+            webArea->addChild(AccessibilityRole::singleLineText)->setText("");
         }
-        auto field = webArea->addChild("AXGroup")->addChild("AXTextArea");
+        auto field =
+            webArea->addChild(AccessibilityRole::other)->addChild(AccessibilityRole::multiLineText);
         field->setText("hello");
         field->quirks().reportsFocusToSystemWide = false;
         application->focus(field);
@@ -354,11 +361,11 @@ TEST(FocusedElementService, AsksTheWebAreaForItsTextFieldsFirst) {
         const auto context = fixture.focusService.focusedElement();
         ASSERT_TRUE(context.has_value());
         EXPECT_EQ(context->element, field);
-        EXPECT_EQ(accessibility.accessCount("AXUIElementsForSearchPredicate"),
+        EXPECT_EQ(accessibility.accessCount("elementsForSearchPredicate"),
                   c.predicateAsked ? 1 : 0);
         // The predicate path reads focus only of the results up to the focused one; the
         // breadth-first search reads it of every element on its way.
-        EXPECT_EQ(accessibility.accessCount("AXFocused") == static_cast<int>(c.fieldsBefore + 1),
+        EXPECT_EQ(accessibility.accessCount("focused") == static_cast<int>(c.fieldsBefore + 1),
                   c.viaPredicate);
     }
 }
@@ -382,8 +389,8 @@ TEST(FocusedElementService, ReadsTheWordBeforeTheCaret) {
         {"tab\tword\u00a0next", {13, 0}, "next"},
         {"hello world", {8, 0}, "wo"},
         {"привет мир", {10, 0}, "мир"},
-        {"a 😀😀", {6, 0}, "😀😀"},
-        // Only the last 256 units are read.
+        {"a 😀😀", {4, 0}, "😀😀"},
+        // Only the last 256 code points are read.
         {longPrefix, {300, 0}, std::string(256, 'a')},
         {longPrefix + " end", {304, 0}, "end"},
         // The value stands in for an unsupported range read.
@@ -419,19 +426,21 @@ TEST(FocusedElementService, ReadsTheWordBeforeTheCaret) {
     }
 }
 
-TEST(FocusedElementService, ReadsTheWordWhenTheWindowStartSplitsAPair) {
-    // 256 units back from the caret falls inside the emoji's surrogate pair.
+TEST(FocusedElementService, CountsTheVisibleWindowInCodePoints) {
+    // 256 code points back from the caret: the character outside the basic plane right
+    // after "x" is inside the window whole, "x" is not.
     for (const bool rangeReads : {true, false}) {
+        SCOPED_TRACE(rangeReads);
         ReplacementFixture fixture;
         auto field = fixture.field("x😀" + std::string(250, 'b') + " word");
         field->quirks().supportsStringForRange = rangeReads;
         const auto context = fixture.focusService.focusedElement();
         EXPECT_EQ(fixture.focusService.visibleTextSinceWhitespaceBeforeCaret(*context), "word");
-        auto glued = fixture.field("x😀" + std::string(255, 'c'));
+        auto glued = fixture.field("x𝐀" + std::string(255, 'c'));
         glued->quirks().supportsStringForRange = rangeReads;
         EXPECT_EQ(fixture.focusService.visibleTextSinceWhitespaceBeforeCaret(
                       *fixture.focusService.focusedElement()),
-                  "\xEF\xBF\xBD" + std::string(255, 'c'));
+                  "𝐀" + std::string(255, 'c'));
     }
 }
 

@@ -37,7 +37,8 @@ struct ReplacementFixture {
     }
 
     // A focused field in the editor holding `text` with the caret at its end.
-    SimulatedElementRef field(const std::string& text, const std::string& role = "AXTextField") {
+    SimulatedElementRef field(const std::string& text,
+                              AccessibilityRole role = AccessibilityRole::singleLineText) {
         return desktop.addFocusedTextField(*editor, text, role);
     }
 

@@ -12,7 +12,7 @@ using testing::ReplacementFixture;
 
 TEST(SyntheticKeyboardService, PostsOwnKeyPressWithExactlyTheGivenModifiers) {
     ReplacementFixture fixture;
-    auto field = fixture.field("one", "AXTextArea");
+    auto field = fixture.field("one", AccessibilityRole::multiLineText);
     // A held modifier must not leak into the re-posted key.
     fixture.desktop.eventPoster().setHeldModifiers(testing::kSuper);
     EXPECT_TRUE(fixture.keyboard.postKeyStroke(Key::enter, testing::kShift));

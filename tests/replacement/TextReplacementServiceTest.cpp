@@ -22,7 +22,7 @@ const TextReplacementRequest kWord{"ghbdtn", "привет", " "};
 TEST(TextReplacementService, ReplacesThroughAccessibilityAndPutsTheCaretAfterTheDelimiter) {
     struct Case {
         std::string text;
-        std::int64_t caret;  // UTF-16 units
+        std::int64_t caret;  // code points
         TextReplacementRequest request;
         std::string expected;
         std::int64_t expectedCaret;
@@ -35,10 +35,14 @@ TEST(TextReplacementService, ReplacesThroughAccessibilityAndPutsTheCaretAfterThe
         {"say ghbdtn, then", 10, {"ghbdtn", "привет", ""}, "say привет, then", 10},
         // No delimiter at the end of the text.
         {"say ghbdtn", 10, {"ghbdtn", "привет", ""}, "say привет", 10},
-        // Different delimiters; punctuation delimiter; lengths differ in UTF-16.
+        // Different delimiters; punctuation delimiter; lengths differ.
         {"x ,jkmit.", 9, {",jkmit", "больше", ".", "."}, "x больше.", 9},
         {"a rfr? b", 6, {"rfr", "как", "?", "?"}, "a как? b", 6},
-        {"a 😀x ", 6, {"😀x", "y", " "}, "a y ", 4},
+        // Characters outside the basic plane count one each, before and in the token.
+        {"a 😀x ", 5, {"😀x", "y", " "}, "a y ", 4},
+        {"😀 ghbdtn ", 9, kWord, "😀 привет ", 9},
+        {"𝐀𝐁𝐂 🎉😀 ghbdtn ", 14, kWord, "𝐀𝐁𝐂 🎉😀 привет ", 14},
+        {"𝐱 ghbdtn, 𝐲", 8, {"ghbdtn", "привет", ""}, "𝐱 привет, 𝐲", 8},
         {"line\nghbdtn\n", 12, {"ghbdtn", "привет", "\n"}, "line\nпривет\n", 12},
     };
     for (const auto& c : cases) {
@@ -108,7 +112,7 @@ TEST(TextReplacementService, CancelsWithoutTouchingTheFieldOrSendingKeys) {
          [](SimulatedElement& f) { f.quirks().acceptsSelectionWrites = false; },
          // The application moves the caret itself while refusing the write.
          [](SimulatedElement& f, const std::string& attribute) {
-             if (attribute == "set AXSelectedTextRange") {
+             if (attribute == "set selectedTextRange") {
                  f.setSelection({0, 0});
              }
          }},
@@ -129,7 +133,7 @@ TEST(TextReplacementService, CancelsWithoutTouchingTheFieldOrSendingKeys) {
              f.quirks().acceptsCaretWrites = false;
          },
          [](SimulatedElement& f, const std::string& attribute) {
-             if (attribute == "set AXSelectedTextRange" && f.selection().length > 0) {
+             if (attribute == "set selectedTextRange" && f.selection().length > 0) {
                  f.setSelection({13, 0});
              }
          }},
@@ -185,7 +189,7 @@ TEST(TextReplacementService, CancelsWithoutTouchingTheFieldOrSendingKeys) {
         EXPECT_EQ(result, TextReplacementResult::failure(kCancelled));
         EXPECT_EQ(field->text(), c.text);
         EXPECT_TRUE(fixture.posted().empty());
-        EXPECT_EQ(fixture.desktop.accessibility().accessCount("set AXSelectedText"),
+        EXPECT_EQ(fixture.desktop.accessibility().accessCount("set selectedText"),
                   c.name == "text write fails and the caret does not move back" ? 1 : 0);
         EXPECT_FALSE(fixture.guard.isProcessing());
     }
@@ -265,8 +269,8 @@ TEST(TextReplacementService, TypesInListedApplicationsOnlyAfterFullVerification)
             EXPECT_EQ(fixture.service.replace(kWord),
                       TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
             EXPECT_EQ(field->text(), "hello привет ");
-            EXPECT_EQ(fixture.desktop.accessibility().accessCount("set AXSelectedTextRange"), 0);
-            EXPECT_EQ(fixture.desktop.accessibility().accessCount("set AXSelectedText"), 0);
+            EXPECT_EQ(fixture.desktop.accessibility().accessCount("set selectedTextRange"), 0);
+            EXPECT_EQ(fixture.desktop.accessibility().accessCount("set selectedText"), 0);
         }
         {
             // Unverifiable in a listed application: nothing at all.
@@ -298,7 +302,7 @@ TEST(TextReplacementService, ErasesOneBackspacePerUserPerceivedCharacter) {
         std::string expected;
     };
     const Case cases[] = {
-        // One character, two UTF-16 units.
+        // One character outside the basic plane.
         {"a 😀 ", {"😀", "x", " "}, 2, "a x "},
         {"a 👨‍👩‍👧 ", {"👨‍👩‍👧", "x", " "}, 2, "a x "},
         {"a e\u0301t ", {"e\u0301t", "x", " "}, 3, "a x "},
@@ -330,9 +334,9 @@ TEST(TextReplacementService, RefusesUnavailableSecureAndExcludedFields) {
          [](ReplacementFixture& f) { f.desktop.workspace().clearFrontmost(); }},
         {"accessibility not granted",
          [](ReplacementFixture& f) { f.desktop.permissions().setAccessibilityGranted(false); }},
-        {"secure subrole",
+        {"password text",
          [](ReplacementFixture& f) {
-             f.desktop.focusedElement()->setSubrole("AXSecureTextField");
+             f.desktop.focusedElement()->setRole(AccessibilityRole::passwordText);
          }},
         {"password identifier",
          [](ReplacementFixture& f) { f.desktop.focusedElement()->setIdentifier("LoginPassWord"); }},
@@ -343,7 +347,7 @@ TEST(TextReplacementService, RefusesUnavailableSecureAndExcludedFields) {
         {"not editable",
          [](ReplacementFixture& f) {
              auto field = f.desktop.focusedElement();
-             field->setRole("AXStaticText");
+             field->setRole(AccessibilityRole::other);
              field->setValueSettable(false);
              field->setSelectedTextSettable(false);
          }},
@@ -365,7 +369,7 @@ TEST(TextReplacementService, RefusesANestedReplacementAndReleasesTheGuard) {
     std::optional<TextReplacementResult> nested;
     bool sawGuardUp = false;
     fixture.desktop.accessibility().setAccessHook([&](const std::string& attribute) {
-        if (attribute == "AXSelectedTextRange" && !nested) {
+        if (attribute == "selectedTextRange" && !nested) {
             sawGuardUp = fixture.guard.isProcessing();
             nested = fixture.service.replace(kWord);
         }
@@ -387,7 +391,7 @@ TEST(TextReplacementService, ReverifiesTheTextBeforeFallingBackAfterAFailedWrite
     auto field = fixture.field("hello ghbdtn ");
     field->quirks().acceptsTextWrites = false;
     fixture.desktop.accessibility().setAccessHook([&](const std::string& attribute) {
-        if (attribute == "set AXSelectedText") {
+        if (attribute == "set selectedText") {
             field->setText("hello gh");
             field->setSelection({6, 2});
         }

@@ -24,7 +24,7 @@ class DesktopTypingTest : public ::testing::Test {
         }
         auto editor = desktop_.launch("org.gnome.TextEditor", "Text Editor", 3);
         desktop_.activate(3);
-        field_ = desktop_.addFocusedTextField(*editor, "", "AXTextArea");
+        field_ = desktop_.addFocusedTextField(*editor, "", AccessibilityRole::multiLineText);
         tap_ = desktop_.keyEventTapFactory().createTap([this](const KeyEvent& event) {
             tapped_.push_back(event);
             return event.key == swallowed_ ? TapDisposition::swallow : TapDisposition::pass;

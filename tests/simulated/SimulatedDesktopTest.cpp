@@ -27,7 +27,7 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
         std::vector<KeyEvent> keys;
         std::string expected;
         TextRange expectedSelection;
-        std::string role = "AXTextField";
+        AccessibilityRole role = AccessibilityRole::singleLineText;
     };
     const Case cases[] = {
         {"typing",
@@ -39,13 +39,13 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
         {"typing replaces the selection", "abcd", {1, 2}, {keyEvent(Key::c, "ж")}, "aжd", {2, 0}},
         {"delete removes one character",
          "ab😀",
-         {4, 0},
+         {3, 0},
          {keyEvent(Key::backspace, "\x7f")},
          "ab",
          {2, 0}},
         {"delete removes a joined emoji",
          "a👨‍👩‍👧",
-         {9, 0},
+         {6, 0},
          {keyEvent(Key::backspace, "\x7f")},
          "a",
          {1, 0}},
@@ -65,11 +65,11 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
         {"delete in the middle", "abc", {2, 0}, {keyEvent(Key::backspace, "\x7f")}, "ac", {1, 0}},
         {"arrows move by character",
          "a😀b",
-         {4, 0},
+         {3, 0},
          {keyEvent(Key::left, std::nullopt), keyEvent(Key::left, std::nullopt),
           keyEvent(Key::right, std::nullopt)},
          "a😀b",
-         {3, 0}},
+         {2, 0}},
         {"command and control keys type nothing",
          "ab",
          {2, 0},
@@ -90,7 +90,7 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
          {keyEvent(Key::enter, "\r")},
          "a\nb",
          {2, 0},
-         "AXTextArea"},
+         AccessibilityRole::multiLineText},
         {"return in a text field submits",
          "ab",
          {2, 0},
@@ -169,17 +169,15 @@ TEST(SimulatedDesktop, CreatesEventsWithTheSessionStateAndItsFailures) {
 TEST(SimulatedDesktop, AnswersAccessibilityReadsAndWritesWithStatuses) {
     DesktopFixture fixture;
     auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "a😀b");
-    EXPECT_EQ(field->numberOfCharacters().value, 4);
-    EXPECT_EQ(field->stringForRange({1, 2}).value, "😀");
-    // A range that splits the pair shows the half as U+FFFD.
-    EXPECT_EQ(field->stringForRange({0, 2}).value, "a\xEF\xBF\xBD");
-    EXPECT_EQ(field->stringForRange({2, 2}).value,
-              "\xEF\xBF\xBD"
-              "b");
-    EXPECT_EQ(field->stringForRange({3, 2}).status, AccessibilityStatus::illegalArgument);
+    // Offsets count code points: the emoji is one.
+    EXPECT_EQ(field->numberOfCharacters().value, 3);
+    EXPECT_EQ(field->stringForRange({1, 1}).value, "😀");
+    EXPECT_EQ(field->stringForRange({0, 2}).value, "a😀");
+    EXPECT_EQ(field->stringForRange({1, 2}).value, "😀b");
+    EXPECT_EQ(field->stringForRange({2, 2}).status, AccessibilityStatus::illegalArgument);
     EXPECT_EQ(field->stringForRange({-1, 1}).status, AccessibilityStatus::illegalArgument);
-    EXPECT_EQ(field->setSelectedTextRange({2, 0}), AccessibilityStatus::illegalArgument);
-    EXPECT_EQ(field->setSelectedTextRange({1, 2}), AccessibilityStatus::success);
+    EXPECT_EQ(field->setSelectedTextRange({3, 1}), AccessibilityStatus::illegalArgument);
+    EXPECT_EQ(field->setSelectedTextRange({1, 1}), AccessibilityStatus::success);
     EXPECT_EQ(field->selectedText().value, "😀");
     EXPECT_EQ(field->setSelectedText("xy"), AccessibilityStatus::success);
     EXPECT_EQ(field->value().value, "axyb");
@@ -191,7 +189,8 @@ TEST(SimulatedDesktop, AnswersAccessibilityReadsAndWritesWithStatuses) {
     EXPECT_EQ(window->value().status, AccessibilityStatus::attributeUnsupported);
     EXPECT_EQ(window->setSelectedText("x"), AccessibilityStatus::attributeUnsupported);
     EXPECT_EQ(window->isFocused().value, false);
-    EXPECT_EQ(window->subrole().status, AccessibilityStatus::noValue);
+    EXPECT_EQ(window->role().value, AccessibilityRole::other);
+    EXPECT_EQ(field->role().value, AccessibilityRole::singleLineText);
     EXPECT_EQ(fixture.editor->applicationElement()->focusedWindow().value, window);
     EXPECT_EQ(fixture.desktop.accessibility().systemWideFocusedElement().value, field);
 
@@ -219,12 +218,12 @@ TEST(SimulatedDesktop, KeepsElementsSafeAfterTheDesktopIsGone) {
 TEST(SimulatedDesktop, FindsTextFieldsOfAWebAreaInDocumentOrder) {
     DesktopFixture fixture;
     auto window = fixture.editor->applicationElement()->childElements().front();
-    auto web = window->addChild("AXWebArea");
-    auto first = web->addChild("AXTextField");
-    auto group = web->addChild("AXGroup");
-    auto second = group->addChild("AXTextArea");
-    group->addChild("AXButton");
-    auto third = web->addChild("AXTextField");
+    auto web = window->addChild(AccessibilityRole::webDocument);
+    auto first = web->addChild(AccessibilityRole::singleLineText);
+    auto group = web->addChild(AccessibilityRole::other);
+    auto second = group->addChild(AccessibilityRole::multiLineText);
+    group->addChild(AccessibilityRole::other);
+    auto third = web->addChild(AccessibilityRole::singleLineText);
     using Refs = std::vector<AccessibilityElementRef>;
     const auto search = [&](AccessibilityElementRef from, AccessibilitySearchDirection direction,
                             int limit) {
