@@ -61,8 +61,9 @@ package:
 	./scripts/build-package.sh build-package
 
 # Installs that package with apt, runs it, purges it and checks nothing of it remains.
-check-package: package
-	./scripts/check-package.sh build-package
+check-package: package configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target plovik-autostart-probe
+	./scripts/check-package.sh build-package $(BUILD_DIR)/tests/install/plovik-autostart-probe
 
 format:
 	find core platform app tools tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i

@@ -8,7 +8,28 @@
 #include "app/modes/HeadlessMode.h"
 #include "app/ui/UiModes.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: plovik [--headless | --demo | --screenshots DIR]\n"
+    "Corrects words typed with the wrong keyboard layout selected.\n"
+    "\n"
+    "  (no option)          the application, with its icon in the system tray\n"
+    "  --headless           correct on this X11 desktop without a user interface\n"
+    "  --demo               a demonstration on a simulated desktop\n"
+    "  --screenshots DIR    render every window to PNG files in DIR\n"
+    "  -h, --help           show this help\n"
+    "\n"
+    "See plovik(1).\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Asked for help, say so rather than start the application on the user's desktop.
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::cout << kUsage;
+        return 0;
+    }
     if (argc >= 2 && std::strcmp(argv[1], "--demo") == 0) {
         return plovik::DemoMode::run(std::cout, std::cerr);
     }
@@ -17,7 +38,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "--screenshots") == 0) {
         if (argc < 3) {
-            std::cerr << "usage: plovik --screenshots DIR\n";
+            std::cerr << kUsage;
             return 2;
         }
         return plovik::ui::runScreenshots(argv[2], argc, argv);

@@ -1,11 +1,14 @@
 #!/bin/bash
 # Installs the package `make package` built, checks the installed program as a user would
 # meet it, purges it and checks that none of its files remain. Run as root on a machine
-# where Plovik is not installed; it leaves the machine as it found it.
-#   check-package.sh [PACKAGE_DIR]
+# where Plovik is not installed; it leaves the machine as it found it. AUTOSTART_PROBE turns
+# launch at login on through the program's desktop services (built with the tests).
+#   check-package.sh [PACKAGE_DIR [AUTOSTART_PROBE]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=$(ls "${1:-build-package}"/plovik_*.deb)
+probe=$(realpath "${2:-build/tests/install/plovik-autostart-probe}")
+[ -x "$probe" ] || { echo "check-package: no autostart probe at $probe" >&2; exit 2; }
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -60,6 +63,18 @@ child.wait()
 PYTHON
 )
 [ "$started_as" = /usr/bin/plovik ] || fail "the menu's plovik runs as '$started_as'"
+autostart=$(cd / && env -u XDG_CONFIG_HOME HOME="$home" "$probe" on "$started_as") || fail "launch at login failed"
+[ "$autostart" = "$home/.config/autostart/plovik.desktop" ] ||
+    fail "the autostart entry went to '$autostart'"
+desktop-file-validate "$autostart" || fail "the autostart entry is not valid"
+grep -qx 'Exec="/usr/bin/plovik"' "$autostart" || fail "the autostart entry does not start /usr/bin/plovik"
+grep -qx "TryExec=/usr/bin/plovik" "$autostart" || fail "the autostart entry does not try /usr/bin/plovik"
+
+# The user's own files, which removing the package must leave alone.
+mkdir -p "$home/.config/plovik" "$home/.local/share/Plovik"
+echo '{"isEnabled":true}' >"$home/.config/plovik/Plovik.AppSettings.v1"
+echo '[]' >"$home/.local/share/Plovik/correction-history.json"
+user_files=$(cd "$home" && find . -type f | sort)
 
 apt-get -o DPkg::Lock::Timeout=600 purge -y -q plovik >/dev/null
 snapshot >"$after"
@@ -69,5 +84,7 @@ for file in $installed; do
     [ "$file" = /. ] || [ -d "$file" ] || [ ! -e "$file" ] || fail "$file remains after purge"
 done
 dpkg-query -W plovik >/dev/null 2>&1 && fail "dpkg still knows plovik"
+[ "$(cd "$home" && find . -type f | sort)" = "$user_files" ] ||
+    fail "purging changed the user's files in their home"
 
 [ "$failures" -eq 0 ] && echo "check-package: installed, ran and purged cleanly"

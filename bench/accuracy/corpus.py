@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
 """Prints prose no language data was built from, one passage per line.
 
-usage: corpus.py ru|en|uk|mixed WORDS
+usage: corpus.py ru|en|uk|mixed|dev-ru|dev-en|dev-uk|dev-mixed WORDS
 
-ru, en: the Debian fortune files. uk: the Ukrainian gettext catalogs installed on the system
-(translated messages). mixed: messages of the Russian catalogs that hold Russian and English
-words together (Russian with English terms). Catalog messages lose their keyboard accelerator
-marks; messages with placeholders, markup or paths are skipped.
+Evaluation text (never used to build or tune anything):
+ru, en: the Debian fortune files. uk: the Ukrainian gettext catalogs of the packages named in
+CATALOG_PACKAGES (translated messages). mixed: messages of those packages' Russian catalogs
+that hold Russian and English words together (Russian with English terms). Catalog messages
+lose their keyboard accelerator marks; messages with placeholders, markup or paths are skipped.
+
+Development text (for studying misses and tuning): the HTML manuals of the packages named in
+DEVELOPMENT_PACKAGES, paragraph by paragraph, and for English also the prose of the anarchist
+quotations (fortune-anarchism); dev-mixed keeps Russian paragraphs with English words in them.
 
 Fortunes are taken in a fixed order (round robin over the files in the order listed,
 the first fortune of each, then the second, ...), the
@@ -15,8 +20,11 @@ spaces. Russian keeps fortunes written in Cyrillic; English keeps plain ASCII fo
 Output stops once WORDS whitespace-separated words have been printed, so runs repeat exactly.
 """
 import gettext
+import html.parser
+import itertools
 import pathlib
 import re
+import subprocess
 import sys
 
 RU_DIR = pathlib.Path("/usr/share/games/fortunes/ru")
@@ -47,6 +55,24 @@ def is_english(text):
 
 
 LOCALE_DIR = pathlib.Path("/usr/share/locale")
+# The packages whose catalogs make the Ukrainian and mixed evaluation texts (Debian 12).
+CATALOG_PACKAGES = [
+    "adduser", "appstream", "apt", "at-spi2-common", "bash", "binutils-common", "coreutils",
+    "diffutils", "dpkg", "findutils", "gettext", "gettext-base", "git", "gnupg-l10n", "grep",
+    "gsettings-desktop-schemas", "iso-codes", "libapt-pkg6.0", "libavahi-common-data", "libc-l10n",
+    "libdpkg-perl", "libelf1", "libgdk-pixbuf2.0-common", "libglib2.0-data", "libgnutls30",
+    "libgstreamer1.0-0", "libgtk-3-common", "libgtk2.0-common", "libidn2-0", "libpam-runtime",
+    "libpq5", "login", "m4", "make", "man-db", "openbox", "packagekit", "polkitd",
+    "postgresql-15", "postgresql-client-15", "procps", "psmisc", "python-apt-common", "sed",
+    "shared-mime-info", "software-properties-common", "systemd", "tar", "wget", "xdg-user-dirs",
+    "xkb-data", "xz-utils",
+]
+# Manuals for development text, none of them evaluated on or built into the language data.
+DEVELOPMENT_PACKAGES = {
+    "ru": ["doublecmd-help-ru", "aptitude-doc-ru"],
+    "en": ["doublecmd-help-en", "aptitude-doc-en", "fortune-anarchism"],
+    "uk": ["doublecmd-help-uk"],
+}
 ACCELERATOR = re.compile(r"[&_](?=\w)")
 NOT_PROSE = re.compile(r"[%{}<>\\$@/|=#\[\]\t]")
 
@@ -76,13 +102,74 @@ def is_russian_share(text, share):
     return len(letters) >= 10 and len(cyrillic) >= share * len(letters)
 
 
+def package_files(packages, suffix, under=""):
+    files = []
+    for package in packages:
+        listing = subprocess.run(["dpkg", "-L", package], capture_output=True, text=True).stdout
+        files += [pathlib.Path(line) for line in listing.splitlines()
+                  if line.endswith(suffix) and under in line]
+    return sorted(path for path in files if path.is_file())
+
+
+class Paragraphs(html.parser.HTMLParser):
+    """Text of an HTML page, one paragraph, list item or cell at a time, without code blocks
+    (names of commands and options inside sentences stay, as a user would type them)."""
+    BLOCKS = {"p", "li", "td", "th", "dd", "dt", "h1", "h2", "h3", "h4", "div", "br", "tr"}
+    SKIPPED = {"script", "style", "pre"}
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.paragraphs, self.current, self.skipping = [], [], 0
+
+    def flush(self):
+        text = " ".join("".join(self.current).split())
+        if text:
+            self.paragraphs.append(text)
+        self.current = []
+
+    def handle_starttag(self, tag, attrs):
+        if tag in self.SKIPPED:
+            self.skipping += 1
+        elif tag in self.BLOCKS:
+            self.flush()
+
+    def handle_endtag(self, tag):
+        if tag in self.SKIPPED:
+            self.skipping = max(0, self.skipping - 1)
+        elif tag in self.BLOCKS:
+            self.flush()
+
+    def handle_data(self, data):
+        if not self.skipping:
+            self.current.append(data)
+
+
+def manual_paragraphs(path):
+    parser = Paragraphs()
+    parser.feed(path.read_text(encoding="utf-8", errors="replace"))
+    parser.flush()
+    for text in parser.paragraphs:
+        if not NOT_PROSE.search(text) and len(text.split()) >= 3:
+            yield text
+
+
 def sources(language):
+    if language.startswith("dev-"):
+        base = language[4:]
+        keep = {"ru": is_russian, "uk": is_russian, "en": is_english, "mixed": is_mixed}[base]
+        packages = DEVELOPMENT_PACKAGES["ru" if base == "mixed" else base]
+        manuals = itertools.chain.from_iterable(
+            manual_paragraphs(path) for path in package_files(packages, ".html"))
+        # English takes prose and manuals in turn.
+        prose = [fortunes(EN_DIR / "anarchism")] if base == "en" else []
+        return prose + [manuals], keep
     if language == "ru":
         paths = sorted(p for p in RU_DIR.iterdir() if p.suffix == ".u8")
         return [fortunes(path) for path in paths], is_russian
     if language == "en":
         return [fortunes(EN_DIR / name) for name in EN_FILES], is_english
-    catalogs = sorted((LOCALE_DIR / ("uk" if language == "uk" else "ru") / "LC_MESSAGES").glob("*.mo"))
+    folder = str(LOCALE_DIR / ("uk" if language == "uk" else "ru") / "LC_MESSAGES") + "/"
+    catalogs = package_files(CATALOG_PACKAGES, ".mo", folder)
     return [catalog_messages(path) for path in catalogs], is_russian if language == "uk" else is_mixed
 
 

@@ -1,14 +1,25 @@
 #!/bin/sh
-# Installs the Debian packages whose prose the accuracy evaluation types: Russian fortunes
-# (fortunes-ru) and English fortunes (fortunes). Does nothing when they are there.
+# Installs the Debian packages whose text the accuracy evaluation types: Russian and English
+# fortunes, the packages whose gettext catalogs make the Ukrainian and mixed texts, and the
+# manuals of the development text (all named in corpus.py). Does nothing when they are there.
 set -eu
-missing=""
-for package in fortunes-ru fortunes time python3; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing="$missing $package"
-done
-[ -z "$missing" ] && exit 0
-if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-$sudo apt-get update -q
-# shellcheck disable=SC2086
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+here=$(cd "$(dirname "$0")" && pwd)
+
+install_missing() {
+    missing=""
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    $sudo apt-get update -q
+    # shellcheck disable=SC2086
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# corpus.py names the rest, so python3 comes first.
+install_missing fortunes-ru fortunes time python3
+# shellcheck disable=SC2046
+install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
+print(" ".join(corpus.CATALOG_PACKAGES + sum(corpus.DEVELOPMENT_PACKAGES.values(), [])))' "$here")

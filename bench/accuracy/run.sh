@@ -1,13 +1,15 @@
 #!/bin/sh
 # Accuracy of plovik-correct's two engines, side by side, on text no language data was built
 # from: Russian and English fortunes (packages fortunes-ru, fortunes), Ukrainian messages of
-# the installed gettext catalogs, and Russian catalog messages with English terms in them.
+# the gettext catalogs of the packages corpus.py names, and Russian catalog messages with
+# English terms in them. With "dev" as the third argument, the development text instead (the
+# HTML manuals corpus.py names): study misses and tune there, measure on the evaluation text.
 #   wrong: the text typed with the other layout selected (every word must be corrected)
 #   right: the text typed with its own layout (no word may change)
 #   mixed: Russian with English terms, each character typed under the layout that types it
 #          (--typed-in auto; no word may change)
-# usage: bench/accuracy/run.sh [build-dir] [words-per-language]
-# Writes texts, outputs and JSON summaries to <build-dir>/accuracy and prints the tables that
+# usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev]
+# Writes texts, outputs and JSON summaries to <build-dir>/accuracy (or accuracy-dev) and prints the tables that
 # bench/README.md records.
 set -eu
 build_dir=$(cd "${1:-build}" && pwd)
@@ -15,12 +17,17 @@ words=${2:-40000}
 here=$(cd "$(dirname "$0")" && pwd)
 tool="$build_dir/tools/plovik-correct"
 retype="$build_dir/tools/plovik-retype"
-out="$build_dir/accuracy"
+set=${3:-evaluation}
+case "$set" in
+evaluation) out="$build_dir/accuracy" prefix="" ;;
+dev) out="$build_dir/accuracy-dev" prefix="dev-" ;;
+*) echo "unknown text set: $set (evaluation or dev)" >&2; exit 2 ;;
+esac
 mkdir -p "$out"
 
 "$here/install-corpus.sh"
 for language in ru en uk mixed; do
-    python3 "$here/corpus.py" "$language" "$words" > "$out/$language.txt"
+    python3 "$here/corpus.py" "$prefix$language" "$words" > "$out/$language.txt"
 done
 "$retype" --from ru --to us < "$out/ru.txt" > "$out/ru-under-us.txt"
 "$retype" --from us --to ru < "$out/en.txt" > "$out/en-under-ru.txt"

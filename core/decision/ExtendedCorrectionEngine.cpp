@@ -17,6 +17,9 @@ namespace {
 // The log-odds against a wrong layout before the word is read: most words are typed right,
 // and a user rarely switches languages in the middle of a sentence.
 constexpr double kPriorAfterTargetLanguage = 1.0;
+// After several words of the other language the user is writing in it: a word real in both
+// layouts is more likely that language's.
+constexpr double kPriorAfterTargetRun = -2.0;
 constexpr double kPriorWithoutContext = 3.0;
 constexpr double kPriorAfterSourceLanguage = 5.0;
 // When neither reading is a known word, letter models only hint; their margin counts this much.
@@ -90,15 +93,69 @@ bool mixesScripts(TextView word) {
     return false;
 }
 
-// The script of the last word before the run: the language the user was writing in.
-Script previousWordScript(std::string_view context) {
+// The script of the last word before the run (the language the user was writing in), how
+// many words in a row before the run are written in it (at most `kLongestRun`), and the
+// script written before those.
+struct PreviousWords {
+    Script script = Script::none;
+    int run = 0;
+    Script before = Script::none;
+};
+
+constexpr int kLongestRun = 3;
+
+PreviousWords previousWords(std::string_view context) {
     const Text text = scalars(context);
+    PreviousWords previous;
+    bool inWord = false;
     for (auto it = text.rbegin(); it != text.rend(); ++it) {
-        if (const Script script = scriptOf(*it); script != Script::none) {
-            return script;
+        if (text::CharacterClass::isWhitespace(*it)) {
+            inWord = false;
+            continue;
         }
+        const Script script = scriptOf(*it);
+        if (script == Script::none) {
+            continue;
+        }
+        if (previous.script == Script::none) {
+            previous.script = script;
+        } else if (script != previous.script) {
+            previous.before = script;
+            break;
+        }
+        if (!inWord && previous.run++ == kLongestRun) {
+            break;
+        }
+        inWord = true;
     }
-    return Script::none;
+    previous.run = std::min(previous.run, kLongestRun);
+    return previous;
+}
+
+// Characters no key of these layouts types (« — …) reach the token but not the keys' reading
+// in the other layout; they are put back where they stood. Absent when the reading cannot
+// be lined up with the token, which must then stay as typed rather than lose characters.
+bool isKeyless(char32_t c) {
+    return c >= 0x80 && !isLetter(c) && !text::CharacterClass::isNumber(c) &&
+           !text::CharacterClass::isWhitespace(c);
+}
+
+std::optional<Text> withKeylessCharacters(TextView typed, TextView reread) {
+    if (typed.size() == reread.size()) {
+        return Text(reread);
+    }
+    const auto keyless =
+        static_cast<std::size_t>(std::count_if(typed.begin(), typed.end(), isKeyless));
+    if (reread.size() + keyless != typed.size()) {
+        return std::nullopt;
+    }
+    Text restored;
+    restored.reserve(typed.size());
+    std::size_t next = 0;
+    for (const char32_t c : typed) {
+        restored += isKeyless(c) ? c : reread[next++];
+    }
+    return restored;
 }
 
 bool isUppercaseLetter(char32_t c) {
@@ -146,6 +203,10 @@ bool endsSentence(std::string_view context) {
     return true;
 }
 
+bool startsLine(std::string_view context) {
+    return context.empty() || context.back() == '\n';
+}
+
 // From the first letter to the last: what addresses and paths are recognised by, without the
 // keys at either end that may be letters in the other layout.
 TextView lettersSpan(TextView text) {
@@ -174,6 +235,11 @@ bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
         assessment.exclusion == SafetyExclusion::codeLike ||
         assessment.exclusion == SafetyExclusion::mixedAlphabet) {
         return false;
+    }
+    // Commands and their arguments are Latin: Cyrillic after "make" or "git" is a slip
+    // ("make ыгку").
+    if (assessment.exclusion == SafetyExclusion::shellCommand) {
+        return scriptOf(letters) != Script::cyrillic;
     }
     // Ukrainian types its apostrophe on the key of @: an address needs a dot after the @.
     if (assessment.exclusion == SafetyExclusion::email) {
@@ -351,20 +417,35 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
     }
     const Text& typed = word.typed;
     const Text* typedCore = &word.core;
-    const auto reading = bestReading(typed, scalars(candidate.token), *target);
+    const auto reread = withKeylessCharacters(typed, scalars(candidate.token));
+    if (!reread) {
+        return std::nullopt;
+    }
+    const auto reading = bestReading(typed, *reread, *target);
     if (!reading) {
         return std::nullopt;
     }
     const auto sourceLanguage = sourceLayout.baseLanguage();
     const auto targetLanguage = candidate.layout.baseLanguage();
-    const Script previous = previousWordScript(context);
+    const PreviousWords before = previousWords(context);
+    const Script previous = before.script;
     const Script targetScript = scriptOf(reading->core);
     const Script sourceScript = scriptOf(*typedCore);
+    // Several words of the other language tell apart two words real in both layouts; a
+    // spelling the dictionary rejects amid them is as often a term (Qt, ld) as a slip.
+    const bool typedIsWord = word.isDictionaryWord;
     double prior = kPriorWithoutContext;
     if (previous != Script::none && targetScript != sourceScript) {
-        prior = previous == targetScript   ? kPriorAfterTargetLanguage
-                : previous == sourceScript ? kPriorAfterSourceLanguage
-                                           : kPriorWithoutContext;
+        prior = previous == targetScript
+                    ? (before.run >= 2 && typedIsWord ? kPriorAfterTargetRun
+                                                      : kPriorAfterTargetLanguage)
+                : previous != sourceScript ? kPriorWithoutContext
+                // One term of the typed script amid text of the other says little about a
+                // one-letter word after it ("aptitude d" for "aptitude в"); longer ones there
+                // are mostly more terms ("GNU ld").
+                : before.run == 1 && before.before == targetScript && reading->core.size() == 1
+                    ? kPriorWithoutContext
+                    : kPriorAfterSourceLanguage;
     }
     if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;
@@ -383,11 +464,19 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // A letter in brackets or quotes is a label or a letter named, not a word.
         const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
                               !reading->trail.empty() && closesWord(reading->trail.front());
-        if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
-            (isUppercaseLetter(letter) && !capitalAllowed)) {
+        // A capital and a colon opening a line label a question or an answer ("Q:", "A:"),
+        // where the keys as typed spell no word.
+        const bool label = isUppercaseLetter(letter) && reading->lead.empty() &&
+                           reading->trail == U":" && startsLine(context) && !word.isListed &&
+                           !word.isDictionaryWord;
+        if (label) {
+            odds = kOneLetterLogOdds;
+        } else if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
+                   (isUppercaseLetter(letter) && !capitalAllowed)) {
             return std::nullopt;
+        } else {
+            odds = kOneLetterLogOdds;
         }
-        odds = kOneLetterLogOdds;
     } else {
         // Acronyms stay unless the other reading is a listed word and the typed one is not.
         const bool targetKnown = reading->core.size() <= 4
@@ -402,6 +491,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
                 return std::nullopt;
             }
             odds *= kUnknownWordsWeight;
+            // Continuity tells words of a language apart, not a word from a name or a term.
+            prior = std::max(prior, kPriorAfterTargetLanguage);
         }
         // Names are often unknown words, and some read as words in the other layout.
         if (isCapitalised(*typedCore) && !word.isDictionaryWord) {
@@ -487,39 +578,73 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
         }
         return std::nullopt;
     };
-    std::optional<Reading> best;
+    // Every split is listed first with the most its reading could score, so that the spell
+    // checker is asked only about readings that could still beat the best one.
+    struct Split {
+        std::size_t lead;
+        std::size_t trail;
+        double cost;
+        double bound;
+    };
+    std::array<Split, (kMaximumOuterKeys + 1) * (kMaximumOuterKeys + 1)> splits{};
+    std::size_t count = 0;
+    const auto cost = [&](std::size_t i, bool (*allowed)(char32_t)) {
+        return outer(i, allowed)->keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
+    };
     for (std::size_t lead = 0; lead <= std::min(kMaximumOuterKeys, n); ++lead) {
         if (lead > 0 && !outer(lead - 1, opensWord)) {
             break;
         }
+        double leadCost = 0.0;
+        for (std::size_t i = 0; i < lead; ++i) {
+            leadCost += cost(i, opensWord);
+        }
+        double trailCost = 0.0;
         for (std::size_t trail = 0; lead + trail < n && trail <= kMaximumOuterKeys; ++trail) {
-            if (trail > 0 && !outer(n - trail, closesWord)) {
-                break;
+            if (trail > 0) {
+                if (!outer(n - trail, closesWord)) {
+                    break;
+                }
+                trailCost += cost(n - trail, closesWord);
             }
             const auto core = reread.substr(lead, n - lead - trail);
             if (!isLetter(core.front()) || !isLetter(core.back())) {
                 continue;
             }
-            Reading reading;
-            reading.core = Text(core);
-            const auto assessment = target.assess(core);
-            reading.logProbability = assessment.logProbability;
-            reading.isKnown = assessment.isKnown();
-            const auto place = [&](std::size_t i, bool (*allowed)(char32_t), Text& into) {
-                const Outer character = *outer(i, allowed);
-                into += character.character;
-                reading.logProbability -= character.keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
-            };
-            for (std::size_t i = 0; i < lead; ++i) {
-                place(i, opensWord, reading.lead);
-            }
-            for (std::size_t i = n - trail; i < n; ++i) {
-                place(i, closesWord, reading.trail);
-            }
-            if (!best || reading.logProbability > best->logProbability) {
-                best = std::move(reading);
-            }
+            const double total = leadCost + trailCost;
+            splits[count++] = {lead, trail, total, target.upperBoundLogProbability(core) - total};
         }
+    }
+    std::stable_sort(splits.begin(), splits.begin() + static_cast<std::ptrdiff_t>(count),
+                     [](const Split& a, const Split& b) { return a.bound > b.bound; });
+    std::optional<Reading> best;
+    std::size_t bestOrder = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        const Split& split = splits[k];
+        if (best && split.bound < best->logProbability) {
+            break;
+        }
+        const std::size_t order = split.lead * (kMaximumOuterKeys + 1) + split.trail;
+        const auto core = reread.substr(split.lead, n - split.lead - split.trail);
+        const auto assessment = target.assess(core);
+        const double logProbability = assessment.logProbability - split.cost;
+        // Ties go to the split with fewer keys taken as punctuation, in front first.
+        if (best && (logProbability < best->logProbability ||
+                     (logProbability == best->logProbability && order > bestOrder))) {
+            continue;
+        }
+        Reading reading;
+        reading.core = Text(core);
+        reading.logProbability = logProbability;
+        reading.isKnown = assessment.isKnown();
+        for (std::size_t i = 0; i < split.lead; ++i) {
+            reading.lead += outer(i, opensWord)->character;
+        }
+        for (std::size_t i = n - split.trail; i < n; ++i) {
+            reading.trail += outer(i, closesWord)->character;
+        }
+        best = std::move(reading);
+        bestOrder = order;
     }
     return best;
 }

@@ -183,6 +183,11 @@ void LanguageModel::finish() {
 }
 
 std::optional<double> LanguageModel::wordLogProbability(std::string_view lowered) const {
+    const auto found = findWord(lowered);
+    return found ? std::optional<double>(found->logProbability) : std::nullopt;
+}
+
+std::optional<LanguageModel::ListedWord> LanguageModel::findWord(std::string_view lowered) const {
     const auto found = std::lower_bound(wordEntries_.begin(), wordEntries_.end(), lowered,
                                         [this](const WordEntry& entry, auto key) {
                                             return std::string_view(wordText_).substr(
@@ -192,7 +197,8 @@ std::optional<double> LanguageModel::wordLogProbability(std::string_view lowered
         std::string_view(wordText_).substr(found->offset, found->length) != lowered) {
         return std::nullopt;
     }
-    return found->logProbability;
+    return ListedWord{static_cast<std::size_t>(found - wordEntries_.begin()),
+                      found->logProbability};
 }
 
 double LanguageModel::spellingLogProbability(std::u32string_view lowered) const {

@@ -24,6 +24,12 @@ class LanguageModel {
     // Natural logarithm of the word's share of running text; absent when the list lacks it.
     // `lowered` must already be lower-cased.
     std::optional<double> wordLogProbability(std::string_view lowered) const;
+    // The listed word's place in the list (0 ... wordCount() - 1) and its log-probability.
+    struct ListedWord {
+        std::size_t index;
+        double logProbability;
+    };
+    std::optional<ListedWord> findWord(std::string_view lowered) const;
     // Natural logarithm of the spelling's probability under the letter trigrams, the end of
     // the word included. Letters the language never uses count as very unlikely.
     double spellingLogProbability(std::u32string_view lowered) const;

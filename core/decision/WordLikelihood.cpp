@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "core/decision/CommonShortWords.h"
@@ -90,6 +91,7 @@ WordLikelihood::WordLikelihood(std::string language, std::shared_ptr<const Langu
     if (!model_) {
         throw std::invalid_argument("WordLikelihood needs a language model");
     }
+    listedVerdicts_.assign(model_->wordCount(), Verdict::unasked);
 }
 
 WordLikelihood::Assessment WordLikelihood::assess(std::u32string_view word) const {
@@ -112,6 +114,22 @@ WordLikelihood::Assessment WordLikelihood::assess(std::u32string_view word) cons
         return compound;
     }
     return assessSingle(word);
+}
+
+double WordLikelihood::upperBoundLogProbability(std::u32string_view word) const {
+    if (std::find_if(word.begin(), word.end(), isJoiner) != word.end()) {
+        return std::numeric_limits<double>::infinity();
+    }
+    const std::u32string lower = lowered(word);
+    const auto listed = model_->wordLogProbability(utf8(lower));
+    if (isCommonWord(lower)) {
+        return std::max(std::log(kCommonWordShare), listed.value_or(std::log(kCommonWordShare)));
+    }
+    if (listed) {
+        return *listed;
+    }
+    return std::max(std::log(kDictionaryWordCount / static_cast<double>(model_->runningWords())),
+                    std::log(kUnlistedShare) + model_->spellingLogProbability(lower));
 }
 
 bool WordLikelihood::isKnown(std::u32string_view word) const {
@@ -138,14 +156,17 @@ bool WordLikelihood::isCommonWord(std::u32string_view lowered) const {
 
 WordLikelihood::Assessment WordLikelihood::assessSingle(std::u32string_view word) const {
     const std::u32string lower = lowered(word);
-    const auto listed = model_->wordLogProbability(utf8(lower));
+    const auto found = model_->findWord(utf8(lower));
+    const auto listed =
+        found ? std::optional<double>(found->logProbability) : std::optional<double>();
     if (isCommonWord(lower)) {
         return {std::max(std::log(kCommonWordShare), listed.value_or(std::log(kCommonWordShare))),
                 true, true};
     }
     const double dictionaryWord =
         std::log(kDictionaryWordCount / static_cast<double>(model_->runningWords()));
-    const bool accepted = dictionaryAccepts(word);
+    const bool accepted = dictionaryAccepts(
+        word, lower, found ? std::optional<std::size_t>(found->index) : std::nullopt);
     if (listed) {
         // Manual pages list abbreviations and option names as often as words; what the
         // dictionary rejects counts no more than a rare word.
@@ -163,10 +184,17 @@ bool WordLikelihood::hasDictionary() const {
 }
 
 bool WordLikelihood::dictionaryAccepts(std::u32string_view word) const {
+    const std::u32string lower = lowered(word);
+    const auto found = model_->findWord(utf8(lower));
+    return dictionaryAccepts(word, lower,
+                             found ? std::optional<std::size_t>(found->index) : std::nullopt);
+}
+
+bool WordLikelihood::dictionaryAccepts(std::u32string_view word, std::u32string_view lower,
+                                       std::optional<std::size_t> listedIndex) const {
     if (!hasDictionary() || word.empty()) {
         return false;
     }
-    const std::u32string lower = lowered(word);
     // Some dictionaries accept any word of another script; only the language's own letters
     // are worth asking about.
     if (!writesAllLetters(lower)) {
@@ -178,8 +206,19 @@ bool WordLikelihood::dictionaryAccepts(std::u32string_view word) const {
     if (perLetter < kImplausiblePerLetter) {
         return false;
     }
-    return spellChecker_->isSpelledCorrectly(utf8(word), *spellLanguage_) ||
-           (lower != word && spellChecker_->isSpelledCorrectly(utf8(lower), *spellLanguage_));
+    if (!listedIndex) {
+        return spellCheckerAccepts(word) || (lower != word && spellCheckerAccepts(lower));
+    }
+    Verdict& verdict = listedVerdicts_[*listedIndex];
+    if (verdict == Verdict::unasked) {
+        verdict = spellCheckerAccepts(lower) ? Verdict::accepted : Verdict::rejected;
+    }
+    // Names are spelled with their capital only.
+    return verdict == Verdict::accepted || (lower != word && spellCheckerAccepts(word));
+}
+
+bool WordLikelihood::spellCheckerAccepts(std::u32string_view word) const {
+    return spellChecker_->isSpelledCorrectly(utf8(word), *spellLanguage_);
 }
 
 bool WordLikelihood::writesAllLetters(std::u32string_view lowered) const {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/decision/LanguageModel.h"
 #include "core/platform/SpellChecker.h"
@@ -13,6 +15,7 @@ namespace plovik {
 // How likely a spelling is as a word of one language: its share of text when the word list
 // has it, a rare word's share when only the spell checker knows it, else the letter model's
 // estimate for a word nobody listed. Comparable across languages: each is a probability.
+// Remembers the spell checker's answer for each listed word, so use one per thread.
 class WordLikelihood {
   public:
     // `spellChecker` may be null, and `spellLanguage` absent: then only the lists count.
@@ -32,6 +35,8 @@ class WordLikelihood {
     // the spell checker at most twice per part (as typed and lower-cased).
     Assessment assess(std::u32string_view word) const;
     double logProbability(std::u32string_view word) const { return assess(word).logProbability; }
+    // At least assess(word).logProbability, found without asking the spell checker.
+    double upperBoundLogProbability(std::u32string_view word) const;
     // In the word list, or accepted by the spell checker as typed or lower-cased.
     bool isKnown(std::u32string_view word) const;
     // Accepted by the spell checker as typed or lower-cased; false without one.
@@ -44,6 +49,9 @@ class WordLikelihood {
   private:
     Assessment assessSingle(std::u32string_view word) const;
     bool dictionaryAccepts(std::u32string_view word) const;
+    bool dictionaryAccepts(std::u32string_view word, std::u32string_view lower,
+                           std::optional<std::size_t> listedIndex) const;
+    bool spellCheckerAccepts(std::u32string_view word) const;
     bool hasDictionary() const;
     bool isCommonWord(std::u32string_view lowered) const;
     bool writesAllLetters(std::u32string_view lowered) const;
@@ -52,6 +60,10 @@ class WordLikelihood {
     std::shared_ptr<const LanguageModel> model_;
     SpellChecker* spellChecker_;
     std::optional<std::string> spellLanguage_;
+    // The spell checker's answer for each listed word in lower case: the words typed most
+    // often cost one look-up per session instead of one per word.
+    enum class Verdict : std::uint8_t { unasked, rejected, accepted };
+    mutable std::vector<Verdict> listedVerdicts_;
 };
 
 }  // namespace plovik

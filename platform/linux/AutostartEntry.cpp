@@ -11,6 +11,18 @@ namespace {
 constexpr const char* kNoFolder =
     "there is no configuration folder ($XDG_CONFIG_HOME and $HOME are not set)";
 
+// A string value of a desktop entry; execValue() has already refused line breaks and tabs.
+std::string keyFileString(const std::string& text) {
+    std::string value;
+    for (const char c : text) {
+        if (c == '\\') {
+            value += '\\';
+        }
+        value += c;
+    }
+    return value;
+}
+
 }  // namespace
 
 AutostartEntry::AutostartEntry(XdgDirectories::Environment environment,
@@ -75,6 +87,11 @@ std::optional<std::string> AutostartEntry::install() const {
         "Comment=Corrects words typed with the wrong keyboard layout\n"
         "Exec=" +
         *exec +
+        "\n"
+        // Once the program is removed (the package purged), desktops skip the entry
+        // rather than fail at every login.
+        "TryExec=" +
+        keyFileString(program_.string()) +
         "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";

@@ -129,6 +129,54 @@ TEST_F(ExtendedCorrectionEngineTest, ThePreviousWordsLanguageMovesTheBar) {
     EXPECT_LT(afterRussian->confidence, 0.5);
 }
 
+TEST_F(ExtendedCorrectionEngineTest, SeveralWordsOfALanguageMoveTheBarFurtherThanOne) {
+    const auto afterOne = decide("руку", kRussian, "here", kEnglish, "am ", 0.0);
+    const auto afterTwo = decide("руку", kRussian, "here", kEnglish, "I am ", 0.0);
+    ASSERT_TRUE(afterOne && afterTwo);
+    EXPECT_GT(afterTwo->confidence, afterOne->confidence);
+    EXPECT_GT(afterTwo->confidence, 0.9);
+    // Between a name and a term no list knows, the words before do not decide.
+    const auto termAfterOne =
+        decide("libdpkg-dev", kEnglish, "дшивзлп-вум", kRussian, "пакеты ", 0.0);
+    const auto termAfterTwo =
+        decide("libdpkg-dev", kEnglish, "дшивзлп-вум", kRussian, "двоичные пакеты ", 0.0);
+    ASSERT_TRUE(termAfterOne && termAfterTwo);
+    EXPECT_DOUBLE_EQ(termAfterTwo->confidence, termAfterOne->confidence);
+    EXPECT_LT(termAfterTwo->confidence, 0.9);
+}
+
+TEST_F(ExtendedCorrectionEngineTest, OneTermOfTheTypedScriptAmidTheOtherSaysLittle) {
+    // "aptitude" typed amid Russian typed under US: the next "d" is still "в".
+    EXPECT_EQ(corrected("d", kEnglish, "в", kRussian, "пакет aptitude "), "в");
+    // After two Latin words the user is writing English.
+    EXPECT_FALSE(decide("d", kEnglish, "в", kRussian, "open source "));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, CharactersNoKeyTypesStayWhereTheyStood) {
+    // Quotation marks no key of either layout types reach the token but not its re-reading.
+    EXPECT_EQ(corrected("«ghbdtn»", kEnglish, "привет", kRussian), "«привет»");
+    EXPECT_EQ(corrected("«j,kfcnm", kEnglish, "область", kRussian), "«область");
+    EXPECT_EQ(corrected("ghbdtn…", kEnglish, "привет", kRussian), "привет…");
+    // A re-reading that cannot be lined up with the token would lose characters: kept.
+    EXPECT_FALSE(decide("«ghbdtn»", kEnglish, "привет»", kRussian));
+    EXPECT_FALSE(decide("«ghbdtn", kEnglish, "прив", kRussian));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, CyrillicAfterACommandWordIsASlip) {
+    EXPECT_EQ(corrected("еру", kRussian, "the", kEnglish, "make "), "the");
+    // A Latin argument of a command stays as typed.
+    EXPECT_FALSE(decide("ghbdtn", kEnglish, "привет", kRussian, "make "));
+    EXPECT_FALSE(decide("ghbdtn", kEnglish, "привет", kRussian, "git "));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, ACapitalAndColonOpeningALineAreALabel) {
+    EXPECT_EQ(corrected("ЙЖ", kRussian, "Q:", kEnglish), "Q:");
+    EXPECT_EQ(corrected("ФЖ", kRussian, "A:", kEnglish, "Q: What?\n"), "A:");
+    // Inside a line it is a letter, not a word.
+    EXPECT_FALSE(decide("ЙЖ", kRussian, "Q:", kEnglish, "see "));
+    EXPECT_FALSE(decide("ЙЖ", kRussian, "Q;", kEnglish));
+}
+
 TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
     const auto plain = decide("ghbdtn", kEnglish, "привет", kRussian, "", 0.0);
     ASSERT_TRUE(plain);

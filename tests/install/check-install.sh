@@ -101,6 +101,23 @@ check_desktop() {
     grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
         fail "the metainfo does not launch $app_id.desktop"
     grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's id is not $app_id"
+
+    # Launch at login, as the program's desktop services write it for the installed program.
+    probe="$build/tests/install/plovik-autostart-probe"
+    [ -x "$probe" ] || { fail "$probe is not built"; return; }
+    config="$elsewhere/config"
+    autostart=$(XDG_CONFIG_HOME=$config "$probe" on "$prefix/$bindir/plovik") ||
+        fail "launch at login could not be turned on"
+    [ "$autostart" = "$config/autostart/plovik.desktop" ] ||
+        fail "the autostart entry went to '$autostart'"
+    desktop-file-validate "$autostart" || fail "the autostart entry is not valid"
+    [ "$(sed -n 's/^Exec=//p' "$autostart")" = "\"$prefix/$bindir/plovik\"" ] ||
+        fail "the autostart entry starts '$(sed -n 's/^Exec=//p' "$autostart")'"
+    [ "$(sed -n 's/^TryExec=//p' "$autostart")" = "$prefix/$bindir/plovik" ] ||
+        fail "the autostart entry tries '$(sed -n 's/^TryExec=//p' "$autostart")'"
+    XDG_CONFIG_HOME=$config "$probe" off "$prefix/$bindir/plovik" >/dev/null ||
+        fail "launch at login could not be turned off"
+    [ ! -e "$autostart" ] || fail "the autostart entry remains after turning it off"
 }
 
 check_programs() {
@@ -161,6 +178,7 @@ check_documentation() {
     # Every mode plovik's own usage names has its place in plovik(1).
     modes=$(cd "$elsewhere" && HOME=$elsewhere timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY \
         "$prefix/$bindir/plovik" --help 2>/dev/null | help_options)
+    [ -n "$modes" ] || fail "plovik --help lists no modes"
     for mode in $modes; do
         grep -qF "\\-\\-${mode#--}" "$prefix/$mandir/man1/plovik.1" ||
             fail "plovik(1) does not describe $mode"

@@ -85,6 +85,15 @@ TEST_F(AutostartTest, TheEntryStartsTheProgramAndIsRemovedAgain) {
     glib::StringList arguments(argv);
     ASSERT_EQ(argc, 1);
     EXPECT_STREQ(arguments.get()[0], program.c_str());
+    // Desktops that do not check Exec's program skip the entry once the program is gone
+    // (the package removed) by its TryExec, which must name the file exactly.
+    glib::KeyFile keys(g_key_file_new());
+    ASSERT_TRUE(
+        g_key_file_load_from_file(keys.get(), entryPath().c_str(), G_KEY_FILE_NONE, nullptr));
+    glib::String tryExec(g_key_file_get_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP,
+                                               G_KEY_FILE_DESKTOP_KEY_TRY_EXEC, nullptr));
+    ASSERT_TRUE(tryExec);
+    EXPECT_STREQ(tryExec.get(), program.c_str());
     // A percent sign would start a field code.
     EXPECT_EQ(AutostartEntry::execValue("/opt/100%/plovik"), "\"/opt/100%%/plovik\"");
 
