@@ -10,8 +10,8 @@
 #include <string>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
-#include "app/coordinator/TemporaryFolder.h"
+#include "platform/simulated/session/SimulatedSession.h"
+#include "platform/simulated/session/TemporaryFolder.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
+#include "platform/simulated/session/SimulatedSession.h"
 
 namespace plovik {
 

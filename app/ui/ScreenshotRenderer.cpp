@@ -12,7 +12,6 @@
 #include <iostream>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
 #include "app/ui/ApplicationChooserDialog.h"
 #include "app/ui/ApplicationsTab.h"
 #include "app/ui/DesktopShell.h"
@@ -24,6 +23,7 @@
 #include "app/ui/ShortcutsTab.h"
 #include "app/ui/SymbolIcons.h"
 #include "app/ui/TrayMenu.h"
+#include "platform/simulated/session/SimulatedSession.h"
 
 namespace plovik::ui {
 

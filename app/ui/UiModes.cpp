@@ -6,10 +6,10 @@
 #include <iostream>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
 #include "app/ui/SingleInstance.h"
+#include "platform/simulated/session/SimulatedSession.h"
 
 #ifndef PLOVIK_VERSION
 #define PLOVIK_VERSION ""

@@ -31,11 +31,11 @@ class CorrectionDeciding {
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold) const = 0;
 
-    // For a word whose keys are unknown: converts between US and Russian by character.
-    virtual std::optional<CorrectionDecision> automaticDecision(
-        std::string_view token, std::string_view context,
-        std::string_view applicationBundleIdentifier,
-        const std::optional<KeyboardLayout>& currentLayout, double threshold) const = 0;
+    // The user asked for it: the best candidate, without safety rules or threshold.
+    virtual std::optional<CorrectionDecision> manualDecision(
+        std::string_view token, std::string_view applicationBundleIdentifier,
+        const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates) const = 0;
 
     // The delimiter to type after the corrected word.
     virtual std::string convertedDelimiter(std::string_view delimiter,

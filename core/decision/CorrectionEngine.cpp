@@ -25,7 +25,6 @@ bool reaches(double confidence, double threshold) {
 }
 
 const char* const kCommonShortWordReason = "Converted text is a common short word.";
-const char* const kManualReason = "Manual correction";
 
 std::string percent(double confidence) {
     return std::to_string(static_cast<long long>(std::trunc(confidence * 100.0)));
@@ -34,20 +33,6 @@ std::string percent(double confidence) {
 std::string candidateReason(const KeyboardLayout& target, double confidence) {
     return "Converted text is more plausible in " + target.displayName + " (" +
            percent(confidence) + "%).";
-}
-
-std::string offlineReason(double confidence) {
-    return "Converted text is more plausible offline (" + percent(confidence) + "%).";
-}
-
-// The built-in mapper knows only US and Russian: a Russian source means English
-// was meant.
-KeyboardLayout mapperTarget(const KeyboardLayout& source) {
-    const auto language = source.primaryLanguage();
-    if (language && language->starts_with("ru")) {
-        return KeyboardLayout::english();
-    }
-    return KeyboardLayout::russian();
 }
 
 bool isExcludedOtherThanTooShort(const SafetyAssessment& assessment) {
@@ -113,39 +98,6 @@ std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
     return kept[0];
 }
 
-std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
-    std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
-    const std::optional<KeyboardLayout>& currentLayout, double threshold) const {
-    const auto source = mapper_->likelyLayout(token);
-    if (!source) {
-        return std::nullopt;
-    }
-    const KeyboardLayout target = mapperTarget(*source);
-    std::string converted = mapper_->convert(token, *source, target);
-    const SafetyAssessment assessment = safetyClassifier_.assess(token, context);
-    if (isExcludedAsPartOfLongerRun(token, context)) {
-        return std::nullopt;
-    }
-    const bool common = CommonShortWords::contains(converted, target.languages);
-    if (converted == token || CommonShortWords::contains(token, source->languages)) {
-        return std::nullopt;
-    }
-    if (!assessment.isAllowed && !(isTooShort(assessment) && common)) {
-        return std::nullopt;
-    }
-    const double h = historyAdjustment(token, converted, applicationBundleIdentifier);
-    double x = scorer_.score(token, converted, *source, target, currentLayout, h).confidence;
-    if (common) {
-        x = std::max(kCommonShortWordFloor, x);
-    }
-    if (!reaches(x, threshold)) {
-        return std::nullopt;
-    }
-    return CorrectionDecision{
-        std::string(token), std::move(converted), *source, target, std::nullopt, x,
-        offlineReason(x)};
-}
-
 std::optional<CorrectionDecision> CorrectionEngine::manualDecision(
     std::string_view token, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout,
@@ -155,24 +107,6 @@ std::optional<CorrectionDecision> CorrectionEngine::manualDecision(
         return std::nullopt;
     }
     return std::move(decisions.front());
-}
-
-std::optional<CorrectionDecision> CorrectionEngine::manualDecision(std::string_view token) const {
-    if (token.empty()) {
-        return std::nullopt;
-    }
-    const auto source = mapper_->likelyLayout(token);
-    if (!source) {
-        return std::nullopt;
-    }
-    const KeyboardLayout target = mapperTarget(*source);
-    std::string converted = mapper_->convert(token, *source, target);
-    if (converted == token) {
-        return std::nullopt;
-    }
-    return CorrectionDecision{
-        std::string(token), std::move(converted), *source, target, std::nullopt, 1.0,
-        kManualReason};
 }
 
 std::string CorrectionEngine::convertedDelimiter(std::string_view delimiter,

@@ -44,22 +44,10 @@ class CorrectionEngine final : public CorrectionDeciding {
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
 
-    // Converts between US and Russian with the built-in mapper.
-    std::optional<CorrectionDecision> automaticDecision(
-        std::string_view token, std::string_view context,
-        std::string_view applicationBundleIdentifier,
-        const std::optional<KeyboardLayout>& currentLayout, double threshold) const override;
-
-    // The user asked for it: the best candidate, without safety rules or
-    // threshold.
     std::optional<CorrectionDecision> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,
         const KeyboardLayout& sourceLayout,
-        const std::vector<LayoutConversionCandidate>& candidates) const;
-
-    // The user asked for it: the built-in mapper's conversion, with
-    // confidence 1.0.
-    std::optional<CorrectionDecision> manualDecision(std::string_view token) const;
+        const std::vector<LayoutConversionCandidate>& candidates) const override;
 
     // The delimiter to type after the corrected token.
     std::string convertedDelimiter(std::string_view delimiter,

@@ -361,11 +361,17 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     return std::move(scored[0].decision);
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
-    std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
-    const std::optional<KeyboardLayout>& currentLayout, double threshold) const {
-    return described_->automaticDecision(token, context, applicationBundleIdentifier, currentLayout,
-                                         threshold);
+std::optional<CorrectionDecision> ExtendedCorrectionEngine::manualDecision(
+    std::string_view token, std::string_view applicationBundleIdentifier,
+    const KeyboardLayout& sourceLayout,
+    const std::vector<LayoutConversionCandidate>& candidates) const {
+    // The user asked for a conversion: the text around the word and the threshold do not
+    // count, and where the rules keep the word the described engine still offers one.
+    if (auto decision = automaticDecision(token, "", applicationBundleIdentifier, sourceLayout,
+                                          candidates, 0.0)) {
+        return decision;
+    }
+    return described_->manualDecision(token, applicationBundleIdentifier, sourceLayout, candidates);
 }
 
 std::string ExtendedCorrectionEngine::convertedDelimiter(std::string_view delimiter,

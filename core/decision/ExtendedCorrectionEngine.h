@@ -40,10 +40,11 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
-    std::optional<CorrectionDecision> automaticDecision(
-        std::string_view token, std::string_view context,
-        std::string_view applicationBundleIdentifier,
-        const std::optional<KeyboardLayout>& currentLayout, double threshold) const override;
+    // Its own reading whatever the confidence, else the described engine's.
+    std::optional<CorrectionDecision> manualDecision(
+        std::string_view token, std::string_view applicationBundleIdentifier,
+        const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates) const override;
     std::string convertedDelimiter(std::string_view delimiter,
                                    const CorrectionDecision& decision) const override;
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/decision/ContinuedWordDecision.h"
 #include "core/text/Graphemes.h"
 
 namespace plovik {
@@ -27,7 +26,8 @@ TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
       settings_(std::move(settings)),
       buffer_(kContextLength, engine.judgesWholeRuns()
                                   ? CurrentTokenBuffer::WordBoundary::whitespace
-                                  : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation) {}
+                                  : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation),
+      decider_(inputSources) {}
 
 void TypedTextReplayer::type(std::string_view text) {
     text::Graphemes::forEach(text,
@@ -137,7 +137,8 @@ void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) 
 }
 
 void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
-    auto decision = decide(completion);
+    auto decision = decider_.automaticDecision(
+        engine_, completion, settings_.applicationBundleIdentifier, settings_.threshold);
     if (observer_) {
         observer_({completion,
                    engine_.assessSafety(completion.token, completion.contextBeforeToken), decision,
@@ -148,24 +149,6 @@ void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDe
     if (decision) {
         apply(*decision, completion, heldBackDelimiter);
     }
-}
-
-std::optional<CorrectionDecision> TypedTextReplayer::decide(
-    const TokenCompletion& completion) const {
-    const auto& application = settings_.applicationBundleIdentifier;
-    const auto current = inputSources_.currentLayout();
-    if (current && !completion.typedText.empty() && continuedInto_) {
-        return ContinuedWordDecision::decide(
-            completion, *current, *continuedInto_,
-            inputSources_.conversionCandidates(completion, *current));
-    }
-    if (current && !completion.physicalStrokes.empty()) {
-        return engine_.automaticDecision(
-            completion.token, completion.contextBeforeToken, application, *current,
-            inputSources_.conversionCandidates(completion, *current), settings_.threshold);
-    }
-    return engine_.automaticDecision(completion.token, completion.contextBeforeToken, application,
-                                     inputSources_.inferredCurrentLayout(), settings_.threshold);
 }
 
 void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCompletion& completion,
@@ -182,9 +165,7 @@ void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     field_ += decision.corrected + (heldBackDelimiter ? std::string() : correctedDelimiter);
     buffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
                             correctedDelimiter);
-    if (!buffer_.currentToken().empty()) {
-        continuedInto_ = decision.targetLayout;
-    }
+    decider_.noteApplied(decision, !buffer_.currentToken().empty());
     if (settings_.switchAfterCorrection) {
         inputSources_.switchTo(decision.targetLayout);
     }

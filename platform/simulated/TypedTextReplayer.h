@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/decision/CorrectionDecider.h"
 #include "core/decision/CorrectionDeciding.h"
 #include "core/decision/CorrectionDecision.h"
 #include "core/decision/SafetyAssessment.h"
@@ -74,7 +75,6 @@ class TypedTextReplayer {
     void finish(const std::vector<TokenCompletion>& completions);
     // `heldBackDelimiter`: the delimiter has not reached the field yet (a held-back Return).
     void judge(const TokenCompletion& completion, bool heldBackDelimiter);
-    std::optional<CorrectionDecision> decide(const TokenCompletion& completion) const;
     void apply(const CorrectionDecision& decision, const TokenCompletion& completion,
                bool heldBackDelimiter);
 
@@ -83,9 +83,7 @@ class TypedTextReplayer {
     const CorrectionDeciding& engine_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
-    // The layout of the last correction whose delimiter became a letter: the word goes on
-    // in it.
-    std::optional<KeyboardLayout> continuedInto_;
+    CorrectionDecider decider_;
     std::string field_;
     Observer observer_;
     std::vector<LayoutTypist> typists_;

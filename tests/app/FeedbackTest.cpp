@@ -17,22 +17,22 @@ CorrectionDecision decisionWithConfidence(double confidence) {
 }
 
 TEST(Feedback, SummaryTruncatesThePercentageAndSoundsHaveTheirNames) {
-    EXPECT_EQ(AppCoordinator::correctionSummary(decisionWithConfidence(0.876)),
+    EXPECT_EQ(CorrectionFeedback::correctionSummary(decisionWithConfidence(0.876)),
               "ghbdtn → привет (87%)");
-    EXPECT_EQ(AppCoordinator::correctionSummary(decisionWithConfidence(0.999)),
+    EXPECT_EQ(CorrectionFeedback::correctionSummary(decisionWithConfidence(0.999)),
               "ghbdtn → привет (99%)");
-    EXPECT_EQ(AppCoordinator::correctionSummary(decisionWithConfidence(1.0)),
+    EXPECT_EQ(CorrectionFeedback::correctionSummary(decisionWithConfidence(1.0)),
               "ghbdtn → привет (100%)");
-    EXPECT_EQ(AppCoordinator::correctionSummary(decisionWithConfidence(0.0)),
+    EXPECT_EQ(CorrectionFeedback::correctionSummary(decisionWithConfidence(0.0)),
               "ghbdtn → привет (0%)");
 
-    EXPECT_EQ(AppCoordinator::soundName(std::nullopt), "Pop");
-    EXPECT_EQ(AppCoordinator::soundName(CorrectionSound::pop), "Pop");
-    EXPECT_EQ(AppCoordinator::soundName(CorrectionSound::glass), "Glass");
-    EXPECT_EQ(AppCoordinator::soundName(CorrectionSound::submarine), "Submarine");
-    EXPECT_EQ(AppCoordinator::soundName(CorrectionSound::tink), "Tink");
-    EXPECT_EQ(AppCoordinator::soundName(CorrectionSound::bottle), "Bottle");
-    EXPECT_EQ(AppCoordinator::soundName(CorrectionSound::morse), "Morse");
+    EXPECT_EQ(CorrectionFeedback::soundName(std::nullopt), "Pop");
+    EXPECT_EQ(CorrectionFeedback::soundName(CorrectionSound::pop), "Pop");
+    EXPECT_EQ(CorrectionFeedback::soundName(CorrectionSound::glass), "Glass");
+    EXPECT_EQ(CorrectionFeedback::soundName(CorrectionSound::submarine), "Submarine");
+    EXPECT_EQ(CorrectionFeedback::soundName(CorrectionSound::tink), "Tink");
+    EXPECT_EQ(CorrectionFeedback::soundName(CorrectionSound::bottle), "Bottle");
+    EXPECT_EQ(CorrectionFeedback::soundName(CorrectionSound::morse), "Morse");
 }
 
 TEST(Feedback, SoundAndNotificationFollowTheSettings) {
@@ -131,7 +131,6 @@ TEST(Feedback, ClearingLearningDataForgetsHistoryAndUndoButKeepsSettings) {
 
     coordinator.clearLearningData();
     EXPECT_TRUE(coordinator.historyStore().allRecords().empty());
-    EXPECT_FALSE(coordinator.undoState().lastCorrection());
     EXPECT_FALSE(coordinator.lastCorrection().get());
     EXPECT_FALSE(coordinator.canUndoLastCorrection());
     EXPECT_EQ(coordinator.statusMessage().get(),

@@ -7,7 +7,7 @@
 #include <utility>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
+#include "platform/simulated/session/SimulatedSession.h"
 
 namespace plovik::testing {
 

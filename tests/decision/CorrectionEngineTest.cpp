@@ -31,11 +31,6 @@ class CorrectionEngineTest : public ::testing::Test {
                                                 double threshold = 0.8) const {
         return engine_.automaticDecision(token, context, kApp, kEnglish, candidates, threshold);
     }
-    std::optional<CorrectionDecision> offline(
-        const std::string& token, const std::string& context = "",
-        const std::optional<KeyboardLayout>& current = std::nullopt, double threshold = 0.8) const {
-        return engine_.automaticDecision(token, context, kApp, current, threshold);
-    }
     static Candidates russian(const std::string& token, const std::string& delimiter = " ") {
         return {{kRussian, token, delimiter}};
     }
@@ -76,37 +71,6 @@ TEST_F(CorrectionEngineTest, CandidateOfAWrongLayoutWordIsTheDecision) {
     EXPECT_EQ(manual->reason, "Converted text is more plausible in Russian (40%).");
 }
 
-TEST_F(CorrectionEngineTest, BuiltInMapperDecisions) {
-    const auto decision = offline("ghbdtn");
-    ASSERT_TRUE(decision);
-    EXPECT_EQ(decision->corrected, "привет");
-    EXPECT_EQ(decision->sourceLayout, kEnglish);
-    EXPECT_EQ(decision->targetLayout, kRussian);
-    EXPECT_EQ(decision->correctedDelimiter, std::nullopt);
-    EXPECT_NEAR(decision->confidence, 0.97312, 1e-12);
-    EXPECT_EQ(decision->reason, "Converted text is more plausible offline (97%).");
-
-    const auto current = offline("ghbdtn", "", kEnglish);
-    ASSERT_TRUE(current);
-    EXPECT_EQ(current->confidence, 1.0);
-    EXPECT_EQ(current->reason, "Converted text is more plausible offline (100%).");
-    EXPECT_FALSE(offline("ghbdtn", "", std::nullopt, 0.98));
-
-    // Russian letters mean English was meant: (0.92 - 0.26) * 0.52 + 0.5 + 0.08.
-    const auto english = offline("руддщ");
-    ASSERT_TRUE(english);
-    EXPECT_EQ(english->corrected, "hello");
-    EXPECT_EQ(english->sourceLayout, kRussian);
-    EXPECT_EQ(english->targetLayout, kEnglish);
-    EXPECT_NEAR(english->confidence, 0.9232, 1e-12);
-
-    // No letters, mixed letters, or nothing to convert.
-    EXPECT_FALSE(offline("1234"));
-    EXPECT_FALSE(offline("helloмир"));
-    EXPECT_FALSE(offline("1a23", "", kEnglish, 0.0));
-    EXPECT_FALSE(offline(""));
-}
-
 TEST_F(CorrectionEngineTest, CommonShortWordsAreKeptAndReachedDespiteLength) {
     // "b" is too short, but "и" is a common Russian word: max(0.98, 0.9116).
     const auto decision = automatic("b", russian("и"));
@@ -114,37 +78,25 @@ TEST_F(CorrectionEngineTest, CommonShortWordsAreKeptAndReachedDespiteLength) {
     EXPECT_EQ(decision->corrected, "и");
     EXPECT_EQ(decision->confidence, 0.98);
     EXPECT_EQ(decision->reason, "Converted text is a common short word.");
-    // The mapper path keeps its own reason.
-    const auto mapped = offline("b");
-    ASSERT_TRUE(mapped);
-    EXPECT_EQ(mapped->confidence, 0.98);
-    EXPECT_EQ(mapped->reason, "Converted text is more plausible offline (98%).");
     // A too-short token whose conversion is no common word is never converted automatically.
     EXPECT_FALSE(automatic("xq", russian("чй"), "", 0.0));
-    EXPECT_FALSE(offline("xq", "", kEnglish, 0.0));
     const Candidates mixed{{kRussian, "чй", " "}, {kRussian, "и", " "}};
     EXPECT_EQ(automatic("xq", mixed)->corrected, "и");
 
     // A common word of the layout in use stays, whatever the candidates say.
     EXPECT_FALSE(automatic("in", russian("шт"), "", 0.0));
     EXPECT_FALSE(automatic("In,", russian("Шт,"), "", 0.0));
-    EXPECT_FALSE(offline("in", "", kEnglish, 0.0));
     EXPECT_FALSE(engine_.automaticDecision("на", "", kApp, kRussian, {{kEnglish, "yf", " "}}, 0.0));
     // The user can still ask for it.
-    EXPECT_EQ(engine_.manualDecision("in")->corrected, "шт");
     EXPECT_EQ(engine_.manualDecision("in", kApp, kEnglish, russian("шт"))->corrected, "шт");
 }
 
 TEST_F(CorrectionEngineTest, SafetyExclusionsStopOnlyAutomaticDecisions) {
     EXPECT_FALSE(automatic("ghb@dtn", russian("при\"вет"), "", 0.0));
-    EXPECT_FALSE(offline("ghb@dtn", "", kEnglish, 0.0));
     EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "git "));
-    EXPECT_FALSE(offline("ghbdtn", "sudo "));
+    EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "sudo "));
     EXPECT_TRUE(automatic("ghbdtn", russian("привет"), "git commit -m "));
 
-    const auto manual = engine_.manualDecision("ghb@dtn");
-    ASSERT_TRUE(manual);
-    EXPECT_EQ(manual->corrected, "при@вет");
     EXPECT_TRUE(engine_.manualDecision("ghb@dtn", kApp, kEnglish, russian("при\"вет")));
 }
 
@@ -153,38 +105,26 @@ TEST_F(CorrectionEngineTest, AddressesAndPathsTypedInPiecesAreNotConverted) {
     for (const std::string context :
          {"http://", "see http://", "user@", "mail me at user@", "/home/", "cd ~/", "./"}) {
         EXPECT_FALSE(automatic("ghbdtn", russian("привет"), context)) << context;
-        EXPECT_FALSE(offline("ghbdtn", context)) << context;
         EXPECT_FALSE(automatic("b", russian("и"), context)) << context;
     }
     // Only the run since the last whitespace counts.
     for (const std::string context : {"http:// ", "user@mail.ru\n", "", "word,", "привет "}) {
         EXPECT_TRUE(automatic("ghbdtn", russian("привет"), context)) << context;
-        EXPECT_TRUE(offline("ghbdtn", context)) << context;
     }
     // A run that is merely short does not block.
     EXPECT_TRUE(automatic("b", russian("и"), "x"));
     // The run is judged with the text before it: "x.ghbdtn" is an argument of git, although
     // "ghbdtn" alone follows the word "x.".
     EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "git x."));
-    EXPECT_FALSE(offline("ghbdtn", "git x."));
     // Manual correction never looks at the text around the token.
     EXPECT_TRUE(engine_.manualDecision("ghbdtn", kApp, kEnglish, russian("привет")));
 }
 
-TEST_F(CorrectionEngineTest, ManualCorrectionWithTheBuiltInMapper) {
-    const CorrectionDecision expected{"руддщ",      "hello", kRussian,           kEnglish,
-                                      std::nullopt, 1.0,     "Manual correction"};
-    EXPECT_EQ(engine_.manualDecision("руддщ"), expected);
-    EXPECT_EQ(engine_.manualDecision("Ghbdtn")->corrected, "Привет");
-    EXPECT_FALSE(engine_.manualDecision("123"));
-    EXPECT_FALSE(engine_.manualDecision("helloмир"));
-    EXPECT_FALSE(engine_.manualDecision(""));
-    EXPECT_TRUE(history_.questions.empty());
-}
-
 TEST_F(CorrectionEngineTest, ConvertedDelimiter) {
-    const auto toRussian = *engine_.manualDecision("ghbdtn");
-    const auto toEnglish = *engine_.manualDecision("руддщ");
+    // Without a delimiter of its own, a decision's delimiter is read by the built-in mapper.
+    const CorrectionDecision toRussian{"ghbdtn",     "привет", kEnglish, kRussian,
+                                       std::nullopt, 1.0,      ""};
+    const CorrectionDecision toEnglish{"руддщ", "hello", kRussian, kEnglish, std::nullopt, 1.0, ""};
     EXPECT_EQ(engine_.convertedDelimiter(" ", toRussian), " ");
     EXPECT_EQ(engine_.convertedDelimiter(" ", toEnglish), " ");
     EXPECT_EQ(engine_.convertedDelimiter(".", toRussian), "ю");

@@ -104,6 +104,21 @@ TEST_F(ExtendedCorrectionEngineTest, DigitsAddressesAndAcronymsAreKept) {
     EXPECT_FALSE(decide("NASA", kEnglish, "ТФЫФ", kRussian));
 }
 
+TEST_F(ExtendedCorrectionEngineTest, ManualCorrectionReadsTheWordItsOwnWayOrFallsBack) {
+    const auto manual = [&](const std::string& typed, const std::string& reread) {
+        const auto decision = engine_->manualDecision(typed, "org.example.Editor", kEnglish,
+                                                      {{kRussian, reread, " "}});
+        return decision ? std::optional(decision->corrected) : std::nullopt;
+    };
+    // The final comma is read as typed, as the automatic decision reads it.
+    EXPECT_EQ(manual("ghbdtn,", "приветб"), "привет,");
+    // Below any threshold, the user still gets the conversion asked for.
+    EXPECT_EQ(manual("the", "еру"), "еру");
+    // Where the extended rules keep the word, the described engine converts it.
+    EXPECT_EQ(manual("ghbdtn2", "привет2"), "привет2");
+    EXPECT_FALSE(manual("ghbdtn", "ghbdtn"));
+}
+
 TEST_F(ExtendedCorrectionEngineTest, OneLetterWordsFollowTheirOwnRules) {
     EXPECT_EQ(corrected("f", kEnglish, "а", kRussian), "а");
     EXPECT_EQ(corrected("d", kEnglish, "в", kRussian), "в");

@@ -10,13 +10,13 @@
 #include <string>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/SampleApplications.h"
 #include "app/ui/TrayMenu.h"
 #include "app/ui/UiContext.h"
 #include "core/capture/ShortcutConflictDetector.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
+#include "platform/simulated/session/SimulatedSession.h"
 
 namespace plovik::ui::testing {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <variant>
 
-#include "app/coordinator/SimulatedSession.h"
-#include "app/coordinator/TemporaryFolder.h"
 #include "core/support/InputText.h"
+#include "platform/simulated/session/SimulatedSession.h"
+#include "platform/simulated/session/TemporaryFolder.h"
 #include "tools/plovik-correct/ExitStatus.h"
 #include "tools/plovik-correct/FolderReaper.h"
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/coordinator/AppCoordinator.h"
-#include "app/coordinator/TemporaryFolder.h"
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/capture/ShortcutDefinition.h"
 #include "core/layouts/TypingSimulator.h"
@@ -29,6 +28,7 @@
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
 #include "platform/simulated/SimulatedSystemServices.h"
+#include "platform/simulated/session/TemporaryFolder.h"
 
 namespace plovik {
 

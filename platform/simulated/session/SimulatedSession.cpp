@@ -1,4 +1,4 @@
-#include "app/coordinator/SimulatedSession.h"
+#include "platform/simulated/session/SimulatedSession.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "app/coordinator/TemporaryFolder.h"
+#include "platform/simulated/session/TemporaryFolder.h"
 
 #include <stdlib.h>
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/monitors/PermissionSnapshot.h"
+#include "core/replacement/LastCorrection.h"
+#include "core/replacement/TextReplacementMethod.h"
+#include "core/support/Published.h"
+
+namespace plovik {
+
+// What the user interface shows, written by the coordinator's collaborators.
+struct CoordinatorState {
+    Published<PermissionSnapshot> permissionSnapshot;
+    Published<std::optional<LastCorrection>> lastCorrection;
+    Published<std::optional<std::string>> statusMessage;
+    Published<std::optional<std::string>> monitoringError;
+    Published<std::optional<TextReplacementMethod>> lastReplacementMethod;
+    Published<bool> canCheckForUpdates{false};
+    Published<bool> automaticallyChecksForUpdates{false};
+    Published<bool> automaticallyDownloadsUpdates{false};
+    Published<bool> allowsAutomaticUpdates{false};
+};
+
+}  // namespace plovik

@@ -1,0 +1,205 @@
+#include "app/coordinator/CorrectionFlow.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/replacement/TextReplacementRequest.h"
+#include "core/support/ReferenceDate.h"
+
+namespace plovik {
+
+CorrectionFlow::CorrectionFlow(Collaborators collaborators)
+    : services_(collaborators), decider_(collaborators.inputSources) {}
+
+CorrectionFlow::~CorrectionFlow() {
+    // A withheld Return is the user's key press: it must not vanish with the flow.
+    for (const auto& press : std::exchange(deferredReturns_, {})) {
+        postReturn(press);
+    }
+}
+
+void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke) {
+    services_.inputSources.synchronizeCurrentSource();
+    const auto application = services_.gate.frontmostApplication();
+    const ApplicationPolicy currentPolicy = services_.gate.policy();
+    std::optional<FocusedElementContext> field;
+    if (!application || !currentPolicy.application(application) || !services_.gate.isMonitoring() ||
+        !(field = services_.gate.usableField())) {
+        services_.tokenBuffer.reset();
+        return;
+    }
+    std::string text = characters;
+    if (text.empty()) {
+        text = services_.inputSources.text(stroke).value_or("");
+    }
+    services_.tokenBuffer.setWordBoundary(
+        services_.engines.selected().judgesWholeRuns()
+            ? CurrentTokenBuffer::WordBoundary::whitespace
+            : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation);
+    services_.tokenBuffer.synchronizeBeforeConsuming(
+        text, services_.focusedElements.visibleTextSinceWhitespaceBeforeCaret(*field));
+    const auto completions = services_.tokenBuffer.consume(text, stroke);
+    if (!currentPolicy.allowsAutomaticCorrection(application)) {
+        return;
+    }
+    for (const auto& completion : completions) {
+        scheduleAutomaticCorrection(completion, *application);
+    }
+}
+
+void CorrectionFlow::scheduleAutomaticCorrection(const TokenCompletion& completion,
+                                                 const std::string& application) {
+    ++pendingAutomaticCorrectionCount_;
+    std::weak_ptr<CorrectionFlow> weak = weak_from_this();
+    services_.mainQueue.postAfter(kAutomaticCorrectionDelay, [weak, completion, application] {
+        if (auto self = weak.lock()) {
+            self->runAutomaticCorrection(completion, application);
+        }
+    });
+}
+
+void CorrectionFlow::runAutomaticCorrection(const TokenCompletion& completion,
+                                            const std::string& application) {
+    const ApplicationPolicy currentPolicy = services_.gate.policy();
+    if (services_.gate.frontmostApplication() == application &&
+        currentPolicy.allowsAutomaticCorrection(application) && services_.gate.usableField()) {
+        services_.inputSources.refresh();
+        const double threshold = currentPolicy.threshold(application);
+        if (const auto decision = decider_.automaticDecision(services_.engines.selected(),
+                                                             completion, application, threshold)) {
+            applyCorrection(*decision, completion, application, std::nullopt, true);
+        }
+    }
+    finishAutomaticCorrection();
+}
+
+void CorrectionFlow::finishAutomaticCorrection() {
+    pendingAutomaticCorrectionCount_ = std::max(pendingAutomaticCorrectionCount_ - 1, 0);
+    if (pendingAutomaticCorrectionCount_ > 0) {
+        return;
+    }
+    for (const auto& press : std::exchange(deferredReturns_, {})) {
+        postReturn(press);
+    }
+}
+
+void CorrectionFlow::postReturn(const DeferredReturn& press) {
+    services_.syntheticKeyboard.postKeyStroke(press.key, press.modifiers);
+}
+
+bool CorrectionFlow::canDeferReturn() {
+    const bool hasWork =
+        !services_.tokenBuffer.currentToken().empty() || pendingAutomaticCorrectionCount_ >= 1;
+    return hasWork &&
+           services_.gate.acceptsAutomaticCorrection(services_.gate.frontmostApplication());
+}
+
+void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers) {
+    services_.inputSources.synchronizeCurrentSource();
+    const DeferredReturn press{key, modifiers};
+    const auto application = services_.gate.frontmostApplication();
+    if (!services_.gate.acceptsAutomaticCorrection(application)) {
+        services_.tokenBuffer.reset();
+        postReturn(press);
+        return;
+    }
+    const auto completions = services_.tokenBuffer.consume("\n", std::nullopt);
+    if (!completions.empty()) {
+        services_.inputSources.refresh();
+        const double threshold = services_.gate.policy().threshold(*application);
+        if (const auto decision = decider_.automaticDecision(
+                services_.engines.selected(), completions.front(), *application, threshold)) {
+            // The Return has not reached the field yet: no delimiter is expected or written.
+            applyCorrection(*decision, completions.front(), *application, std::string(), false);
+        }
+    }
+    if (pendingAutomaticCorrectionCount_ >= 1) {
+        deferredReturns_.push_back(press);
+    } else {
+        postReturn(press);
+    }
+}
+
+void CorrectionFlow::handleDeleteBackward() {
+    if (services_.gate.policy().application(services_.gate.frontmostApplication())) {
+        services_.tokenBuffer.deleteBackward();
+    } else {
+        services_.tokenBuffer.reset();
+    }
+}
+
+bool CorrectionFlow::canPerformManualCorrection() {
+    return services_.gate.policy().allowsManualCorrection(services_.gate.frontmostApplication()) &&
+           services_.gate.usableField();
+}
+
+void CorrectionFlow::performManualCorrection() {
+    const auto application = services_.gate.frontmostApplication();
+    if (!application || !services_.gate.policy().allowsManualCorrection(application) ||
+        !services_.gate.usableField()) {
+        return;
+    }
+    const auto candidate = services_.tokenBuffer.candidateForManualCorrection();
+    if (!candidate) {
+        return;
+    }
+    services_.inputSources.refresh();
+    if (const auto decision =
+            decider_.manualDecision(services_.engines.selected(), *candidate, *application)) {
+        applyCorrection(*decision, *candidate, *application, std::nullopt, true);
+    }
+}
+
+void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
+                                     const TokenCompletion& completion,
+                                     const std::string& application,
+                                     const std::optional<std::string>& delimiterOverride,
+                                     bool isUndoable) {
+    const std::string correctedDelimiter =
+        services_.engines.selected().convertedDelimiter(completion.delimiter, decision);
+    const TextReplacementRequest request(decision.original, decision.corrected,
+                                         delimiterOverride.value_or(completion.delimiter),
+                                         delimiterOverride.value_or(correctedDelimiter));
+    const TextReplacementResult result = services_.replacement.replace(request);
+    CoordinatorState& state = services_.state;
+    if (!result.succeeded) {
+        appendRecord(decision, application, CorrectionOutcome::rejected);
+        state.statusMessage = result.errorMessage;
+        return;
+    }
+    const Uuid recordID = appendRecord(decision, application, CorrectionOutcome::accepted);
+    LastCorrection correction(recordID, decision.original, decision.corrected, correctedDelimiter,
+                              completion.delimiter, application, decision.sourceLayout,
+                              decision.targetLayout, services_.clock.now());
+    services_.undo.remember(isUndoable ? std::optional<LastCorrection>(correction)
+                                       : std::optional<LastCorrection>());
+    state.lastCorrection = std::move(correction);
+    state.lastReplacementMethod = result.method;
+    services_.tokenBuffer.noteReplacement(decision.original, decision.corrected,
+                                          completion.delimiter, correctedDelimiter);
+    decider_.noteApplied(decision, !services_.tokenBuffer.currentToken().empty());
+    std::optional<InputSourceError> switchError;
+    const auto entry = services_.gate.policy().application(application);
+    if (entry && entry->switchInputSourceAfterCorrection) {
+        switchError = services_.inputSources.switchTo(decision.targetLayout);
+    }
+    services_.feedback.announce(decision);
+    // The summary would hide a failed switch; the failure is what the user must see.
+    if (switchError) {
+        state.statusMessage = switchError->description();
+    }
+}
+
+Uuid CorrectionFlow::appendRecord(const CorrectionDecision& decision,
+                                  const std::string& application, CorrectionOutcome outcome) {
+    const CorrectionRecord record{Uuid::random(),
+                                  decision.original,
+                                  decision.corrected,
+                                  application,
+                                  outcome,
+                                  ReferenceDate::secondsSinceReferenceDate(services_.clock.now())};
+    services_.history.append(record);
+    return record.id;
+}
+
+}  // namespace plovik

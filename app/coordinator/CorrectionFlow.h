@@ -1,0 +1,93 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/coordinator/CoordinatorState.h"
+#include "app/coordinator/CorrectionEngines.h"
+#include "app/coordinator/CorrectionFeedback.h"
+#include "app/coordinator/CorrectionGate.h"
+#include "app/coordinator/UndoController.h"
+#include "core/capture/PhysicalKeyStroke.h"
+#include "core/decision/CorrectionDecider.h"
+#include "core/history/CorrectionRecord.h"
+#include "core/history/FileCorrectionHistoryStore.h"
+#include "core/layouts/InputSourceService.h"
+#include "core/platform/Clock.h"
+#include "core/platform/Key.h"
+#include "core/platform/MainQueue.h"
+#include "core/platform/Modifiers.h"
+#include "core/replacement/FocusedElementService.h"
+#include "core/replacement/SyntheticKeyboardService.h"
+#include "core/replacement/TextReplacementService.h"
+#include "core/tokens/CurrentTokenBuffer.h"
+#include "core/tokens/TokenCompletion.h"
+
+namespace plovik {
+
+// From key strokes to corrected words: follows the word being typed, decides each finished
+// word a moment after its delimiter, holds a Return back until the words before it are
+// done, runs the manual correction and applies a decision (text, history, undo, layout
+// switch, feedback). Lives in a std::shared_ptr: scheduled corrections hold it weakly.
+class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
+  public:
+    static constexpr std::chrono::milliseconds kAutomaticCorrectionDelay{35};
+
+    struct Collaborators {
+        CorrectionGate& gate;
+        MainQueue& mainQueue;
+        const Clock& clock;
+        InputSourceService& inputSources;
+        FocusedElementService& focusedElements;
+        CurrentTokenBuffer& tokenBuffer;
+        const CorrectionEngines& engines;
+        TextReplacementService& replacement;
+        SyntheticKeyboardService& syntheticKeyboard;
+        FileCorrectionHistoryStore& history;
+        UndoController& undo;
+        CorrectionFeedback& feedback;
+        CoordinatorState& state;
+    };
+
+    explicit CorrectionFlow(Collaborators collaborators);
+    ~CorrectionFlow();
+    CorrectionFlow(const CorrectionFlow&) = delete;
+    CorrectionFlow& operator=(const CorrectionFlow&) = delete;
+
+    void handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke);
+    void handleDeleteBackward();
+    bool canPerformManualCorrection();
+    void performManualCorrection();
+    bool canDeferReturn();
+    void handleDeferredReturn(Key key, Modifiers modifiers);
+
+    int pendingAutomaticCorrectionCount() const { return pendingAutomaticCorrectionCount_; }
+
+  private:
+    // A Return press held back until the corrections before it are done.
+    struct DeferredReturn {
+        Key key = Key::enter;
+        Modifiers modifiers;
+    };
+
+    void scheduleAutomaticCorrection(const TokenCompletion& completion,
+                                     const std::string& application);
+    void runAutomaticCorrection(const TokenCompletion& completion, const std::string& application);
+    void finishAutomaticCorrection();
+    void postReturn(const DeferredReturn& press);
+    void applyCorrection(const CorrectionDecision& decision, const TokenCompletion& completion,
+                         const std::string& application,
+                         const std::optional<std::string>& delimiterOverride, bool isUndoable);
+    Uuid appendRecord(const CorrectionDecision& decision, const std::string& application,
+                      CorrectionOutcome outcome);
+
+    Collaborators services_;
+    CorrectionDecider decider_;
+    int pendingAutomaticCorrectionCount_ = 0;
+    std::vector<DeferredReturn> deferredReturns_;
+};
+
+}  // namespace plovik

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "core/decision/CorrectionDeciding.h"
+#include "core/decision/CorrectionDecision.h"
+#include "core/layouts/EnglishRussianLayoutMapper.h"
+#include "core/layouts/InputSourceService.h"
+#include "core/tokens/TokenCompletion.h"
+
+namespace plovik {
+
+// Turns a finished word into the engine's question: its keys re-read through the other
+// enabled layouts when they are known, otherwise the built-in English–Russian mapper's
+// reading as the one candidate. Also remembers the layout a word was corrected into while
+// the word goes on, so that its later keys are read in that layout. Main thread only.
+class CorrectionDecider {
+  public:
+    explicit CorrectionDecider(const InputSourceService& inputSources);
+
+    std::optional<CorrectionDecision> automaticDecision(const CorrectionDeciding& engine,
+                                                        const TokenCompletion& completion,
+                                                        std::string_view application,
+                                                        double threshold) const;
+    // The user asked for it: no safety rules, threshold or continued word.
+    std::optional<CorrectionDecision> manualDecision(const CorrectionDeciding& engine,
+                                                     const TokenCompletion& completion,
+                                                     std::string_view application) const;
+
+    // `wordGoesOn`: the corrected delimiter became a letter, so the word is not finished.
+    void noteApplied(const CorrectionDecision& decision, bool wordGoesOn);
+
+  private:
+    struct Readings {
+        KeyboardLayout source;
+        std::vector<LayoutConversionCandidate> candidates;
+    };
+
+    // Absent when the keys are unknown and the mapper cannot tell the word's layout.
+    std::optional<Readings> readings(const TokenCompletion& completion,
+                                     const std::optional<KeyboardLayout>& current) const;
+    std::optional<Readings> mapperReading(const TokenCompletion& completion) const;
+
+    const InputSourceService& inputSources_;
+    EnglishRussianLayoutMapper mapper_;
+    std::optional<KeyboardLayout> continuedInto_;
+};
+
+}  // namespace plovik

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/decision/CorrectionDecider.h"
+#include "core/decision/CorrectionEngine.h"
+#include "core/decision/OfflineLanguageDetector.h"
+#include "core/layouts/TypingSimulator.h"
+#include "core/support/ManualClock.h"
+#include "core/support/ManualMainQueue.h"
+#include "decision/DecisionTestDoubles.h"
+#include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/simulated/SimulatedInputSources.h"
+
+namespace plovik {
+namespace {
+
+const std::string kApp = "org.example.Chat";
+
+// The decider over US and Russian key maps and the application's described engine.
+class CorrectionDeciderTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { library_ = std::make_unique<XkbKeymapLibrary>(); }
+    static void TearDownTestSuite() { library_.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(sources_.addKeyboardLayout("xkb:us"));
+        ASSERT_TRUE(sources_.addKeyboardLayout("xkb:ru"));
+        sources_.setCurrentSourceId("xkb:us");
+    }
+
+    static TokenCompletion typed(const std::string& token, const std::string& delimiter,
+                                 const std::string& context = "") {
+        const auto keyMap = library_->keyLayoutData("xkb:us");
+        TokenCompletion completion{token, delimiter, context, {}, {}};
+        completion.physicalStrokes = TypingSimulator(*keyMap).strokes(token).value();
+        completion.delimiterStrokes = TypingSimulator(*keyMap).strokes(delimiter).value();
+        return completion;
+    }
+    // A word that reached the buffer without keys, as text read back from the field does.
+    static TokenCompletion withoutKeys(const std::string& token, const std::string& delimiter,
+                                       const std::string& context = "") {
+        return {token, delimiter, context, {}, {}};
+    }
+    std::optional<CorrectionDecision> automatic(const TokenCompletion& completion,
+                                                double threshold = 0.8) const {
+        return decider_.automaticDecision(engine_, completion, kApp, threshold);
+    }
+    std::optional<CorrectionDecision> manual(const TokenCompletion& completion) const {
+        return decider_.manualDecision(engine_, completion, kApp);
+    }
+
+    static inline std::unique_ptr<XkbKeymapLibrary> library_;
+    SimulatedInputSources sources_{*library_};
+    InputSourceService service_{sources_, SystemKeyboardLayoutTranslator(sources_)};
+    ManualClock clock_;
+    ManualMainQueue queue_{clock_};
+    testing::EnglishOnlySpellChecker checker_;
+    CorrectionEngine engine_{
+        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
+        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker_, queue_)), nullptr};
+    CorrectionDecider decider_{service_};
+};
+
+TEST_F(CorrectionDeciderTest, KeysAreReadThroughTheOtherEnabledLayouts) {
+    const auto decision = automatic(typed("ghbdtn", "."));
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->corrected, "привет");
+    EXPECT_EQ(decision->sourceLayout.id, "xkb:us");
+    EXPECT_EQ(decision->targetLayout.id, "xkb:ru");
+    EXPECT_EQ(decision->correctedDelimiter, "ю");
+    EXPECT_FALSE(automatic(typed("hello", " ")));
+    // Rules of the engine still hold: an address is no word.
+    EXPECT_FALSE(automatic(typed("ghbdtn", " ", "http://")));
+}
+
+TEST_F(CorrectionDeciderTest, WithoutKeysTheBuiltInMapperReadsTheWord) {
+    const auto russian = automatic(withoutKeys("ghbdtn", "."));
+    ASSERT_TRUE(russian);
+    EXPECT_EQ(russian->corrected, "привет");
+    EXPECT_EQ(russian->sourceLayout, KeyboardLayout::english());
+    EXPECT_EQ(russian->targetLayout, KeyboardLayout::russian());
+    EXPECT_EQ(engine_.convertedDelimiter(".", *russian), "ю");
+    const auto english = automatic(withoutKeys("руддщ", ","));
+    ASSERT_TRUE(english);
+    EXPECT_EQ(english->corrected, "hello");
+    EXPECT_EQ(english->targetLayout, KeyboardLayout::english());
+    EXPECT_EQ(engine_.convertedDelimiter(",", *english), "?");
+    // Nothing to read: no letters, mixed alphabets, an empty word.
+    for (const std::string token : {"1234", "helloмир", ""}) {
+        EXPECT_FALSE(automatic(withoutKeys(token, " "), 0.0)) << token;
+        EXPECT_FALSE(manual(withoutKeys(token, " "))) << token;
+    }
+    // With no layout selected the keys cannot be re-read either.
+    sources_.setCurrentSourceId(std::nullopt);
+    const auto unselected = automatic(typed("ghbdtn", " "));
+    ASSERT_TRUE(unselected);
+    EXPECT_EQ(unselected->targetLayout, KeyboardLayout::russian());
+}
+
+TEST_F(CorrectionDeciderTest, ManualDecisionsSkipTheRulesButNotTheReading) {
+    EXPECT_FALSE(automatic(withoutKeys("ghb@dtn", " "), 0.0));
+    EXPECT_EQ(manual(withoutKeys("ghb@dtn", " "))->corrected, "при@вет");
+    EXPECT_FALSE(automatic(typed("in", " "), 0.0));
+    EXPECT_EQ(manual(typed("in", " "))->corrected, "шт");
+    EXPECT_EQ(manual(typed("ghbdtn", " ", "sudo "))->corrected, "привет");
+}
+
+TEST_F(CorrectionDeciderTest, AWordCorrectedMidwayIsReadInItsNewLayoutUntilItEnds) {
+    auto completion = typed("ghb[jlbn", " ");
+    completion.token = "прихjlbn";
+    completion.typedText = "ghb[jlbn";
+    // Nothing was corrected yet: the engine judges the mixture and keeps it.
+    EXPECT_FALSE(automatic(completion, 0.0));
+    const auto first = manual(typed("ghb", "["));
+    ASSERT_TRUE(first);
+    decider_.noteApplied(*first, false);
+    EXPECT_FALSE(automatic(completion, 0.0));
+    decider_.noteApplied(*first, true);
+    const auto continued = automatic(completion, 1.0);
+    ASSERT_TRUE(continued);
+    EXPECT_EQ(continued->corrected, "приходит");
+    EXPECT_EQ(continued->reason, "Continues a word corrected to Russian.");
+}
+
+}  // namespace
+}  // namespace plovik
