@@ -9,8 +9,8 @@
 
 namespace plovik {
 
-std::variant<HeadlessMode::AccessBackends, std::string> X11AccessBackends::open(MainQueue&) {
-    HeadlessMode::AccessBackends backends;
+std::variant<X11AccessBackends::Backends, std::string> X11AccessBackends::open() {
+    Backends backends;
     const char* display = std::getenv("DISPLAY");
     auto workspace = EwmhWorkspace::connect(
         display ? display : "", DesktopEntryCatalog(DesktopEntryCatalog::applicationFolders(

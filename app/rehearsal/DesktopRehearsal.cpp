@@ -1,6 +1,7 @@
 #include "app/rehearsal/DesktopRehearsal.h"
 
 #include <stdlib.h>
+#include <xcb/xtest.h>
 
 #include <algorithm>
 #include <fstream>
@@ -60,6 +61,9 @@ DesktopRehearsal::DesktopRehearsal(const HeadlessSession& session, Options optio
     std::ofstream(home_ / "data" / "applications" / "org.plovik.FixtureQt.desktop")
         << "[Desktop Entry]\nType=Application\nName=Qt Fixture\nExec=plovik-fixture-qt\n"
            "StartupWMClass=plovik-fixture-qt\n";
+    if (!options_.writeSettings) {
+        return;
+    }
     FileDefaultsDatabase defaults(home_ / "config" / "plovik");
     SystemClock clock;
     SettingsStore settings(defaults, SettingsStore::kStandardStorageKey, clock,
@@ -83,9 +87,19 @@ DesktopRehearsal::~DesktopRehearsal() {
 }
 
 bool DesktopRehearsal::startPlovik(std::chrono::milliseconds timeout) {
+    launchPlovik();
+    return waitForLog("plovik: correcting on", timeout) &&
+           waitForLog("input monitoring granted", timeout);
+}
+
+void DesktopRehearsal::launchPlovik() {
     ChildProcessOptions options;
+    // A runtime folder of its own keeps it from finding the user's running copy.
+    std::filesystem::create_directories(home_ / "runtime");
+    std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
     std::vector<std::string> own{"XDG_CONFIG_HOME=" + (home_ / "config").string(),
                                  "XDG_DATA_HOME=" + (home_ / "data").string(),
+                                 "XDG_RUNTIME_DIR=" + (home_ / "runtime").string(),
                                  "HOME=" + home_.string()};
     own.insert(own.end(), options_.environment.begin(), options_.environment.end());
     // Ours replace what the session passed on: the first of a name is the one read.
@@ -98,9 +112,7 @@ bool DesktopRehearsal::startPlovik(std::chrono::milliseconds timeout) {
     }
     options.environment.insert(options.environment.end(), own.begin(), own.end());
     options.logFile = (home_ / "plovik.log").string();
-    plovik_.emplace(options_.plovik.string(), std::vector<std::string>{"--headless"}, options);
-    return waitForLog("plovik: correcting on", timeout) &&
-           waitForLog("input monitoring granted", timeout);
+    plovik_.emplace(options_.plovik.string(), options_.arguments, options);
 }
 
 void DesktopRehearsal::stopPlovik() {
@@ -215,6 +227,18 @@ bool DesktopRehearsal::waitForGroup(std::uint32_t group, std::chrono::millisecon
 void DesktopRehearsal::lockGroup(std::uint32_t group) {
     xcb_xkb_latch_lock_state(connection_->get(), XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1,
                              static_cast<std::uint8_t>(group), 0, 0, 0);
+    connection_->sync();
+}
+
+void DesktopRehearsal::click(int x, int y) {
+    xcb_connection_t* c = connection_->get();
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, connection_->root(),
+                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
+    xcb_test_fake_input(c, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    connection_->sync();
+    // As long as a finger holds the button: a menu opened by the press is up by the release.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    xcb_test_fake_input(c, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     connection_->sync();
 }
 

@@ -34,6 +34,9 @@ class DesktopRehearsal {
         std::function<void(AppSettings&)> adjustSettings;
         // Extra environment for Plovik, as "NAME=value".
         std::vector<std::string> environment;
+        std::vector<std::string> arguments{"--headless"};
+        // False: no settings are written, as on a new installation.
+        bool writeSettings = true;
     };
 
     // Throws std::runtime_error when the session's keyboard cannot be set up.
@@ -48,6 +51,8 @@ class DesktopRehearsal {
 
     // Starts Plovik and waits until it corrects; false (with the log) when it does not.
     bool startPlovik(std::chrono::milliseconds timeout = std::chrono::seconds(15));
+    // Starts Plovik without waiting for anything.
+    void launchPlovik();
     void stopPlovik();
     ChildProcess* plovik() { return plovik_ ? &*plovik_ : nullptr; }
     // Plovik's standard error so far.
@@ -64,6 +69,8 @@ class DesktopRehearsal {
     // One key by X key code, with modifiers held.
     void pressKey(std::uint32_t keycode, std::uint32_t modifiers = 0);
     void lockGroup(std::uint32_t group);
+    // The user moves the pointer to a point of the screen and clicks the left button.
+    void click(int x, int y);
     // Asks the window manager to bring the process's window to the front; false when
     // the process has no managed window.
     bool activateWindowOf(pid_t processIdentifier);

@@ -18,6 +18,8 @@ ApplicationChooserDialog::ApplicationChooserDialog(std::vector<InstalledApplicat
     resize(420, 460);
     search_ = new QLineEdit;
     search_->setPlaceholderText(QStringLiteral("Search"));
+    // A placeholder is no name to a screen reader.
+    search_->setAccessibleName(QStringLiteral("Search"));
     search_->setClearButtonEnabled(true);
     list_ = new QListWidget;
     for (std::size_t index = 0; index < applications_.size(); ++index) {

@@ -105,7 +105,7 @@ void GeneralTab::addEngineChoice(QVBoxLayout* layout) {
     for (const auto kind : kAllCorrectionEngineKinds) {
         engine_->addItem(kind == CorrectionEngineKind::extended
                              ? QStringLiteral("Extended engine (recommended)")
-                             : QStringLiteral("Described engine"));
+                             : QStringLiteral("Standard engine"));
     }
     connect(engine_, &QComboBox::currentIndexChanged, this, [&store](int index) {
         if (index < 0 || index >= static_cast<int>(kAllCorrectionEngineKinds.size())) {
@@ -217,8 +217,11 @@ QWidget* GeneralTab::updatesSection() {
     connect(downloadsUpdates_, &QCheckBox::toggled, this,
             [&updater](bool on) { updater.setAutomaticallyDownloadsUpdates(on); });
     checkForUpdates_ = new QPushButton(QStringLiteral("Check for Updates…"));
-    connect(checkForUpdates_, &QPushButton::clicked, this,
-            [&updater] { updater.checkForUpdates(); });
+    // A failed launch is reported through the updater's reason, which nothing announces.
+    connect(checkForUpdates_, &QPushButton::clicked, this, [this, &updater] {
+        updater.checkForUpdates();
+        refresh();
+    });
     auto* checkRow = new QHBoxLayout;
     checkRow->addWidget(checkForUpdates_);
     checkRow->addStretch(1);
@@ -233,8 +236,8 @@ QWidget* GeneralTab::updatesSection() {
 
     layout->addWidget(checksForUpdates_);
     layout->addWidget(downloadsUpdates_);
-    layout->addWidget(
-        FormParts::note(QString::fromUtf8(kUpdatesCaption), FormParts::TextSize::caption));
+    updatesCaption_ = FormParts::note(QString(), FormParts::TextSize::caption);
+    layout->addWidget(updatesCaption_);
     layout->addLayout(checkRow);
     updatesUnavailable_ = FormParts::note(QString(), FormParts::TextSize::caption);
     layout->addWidget(updatesUnavailable_);
@@ -284,7 +287,10 @@ void GeneralTab::refresh() {
     checksForUpdates_->setEnabled(allowsAutomatic);
     set(downloadsUpdates_, coordinator.automaticallyDownloadsUpdates().get());
     downloadsUpdates_->setEnabled(allowsAutomatic);
-    checkForUpdates_->setEnabled(coordinator.canCheckForUpdates().get());
+    const bool canCheck = coordinator.canCheckForUpdates().get();
+    checkForUpdates_->setEnabled(canCheck);
+    updatesCaption_->setText(
+        QString::fromUtf8(canCheck ? kUpdatesCaption : kUpdatesCaptionWithoutUpdater));
     const auto unavailable = coordinator.updaterController().unavailableReason();
     updatesUnavailable_->setText(unavailable ? QString::fromStdString(*unavailable) : QString());
     updatesUnavailable_->setVisible(unavailable.has_value());

@@ -20,10 +20,14 @@ class GeneralTab : public QWidget {
     Q_OBJECT
   public:
     // The help text says what the updater does on Linux: it opens the desktop's own
-    // software-update application rather than downloading anything itself.
+    // software-update application rather than downloading anything itself. Where there
+    // is none, the caption does not promise it, and the updater's reason follows.
     static constexpr const char* kUpdatesCaption =
         "Plovik is updated with your system's packages: “Check for Updates…” opens your "
         "desktop's software-update application. No typed text or correction history is sent.";
+    static constexpr const char* kUpdatesCaptionWithoutUpdater =
+        "Plovik is updated with your system's packages. No typed text or correction history "
+        "is sent.";
 
     GeneralTab(UiContext& context, MonitoringCommands& commands, QWidget* parent = nullptr);
 
@@ -53,6 +57,7 @@ class GeneralTab : public QWidget {
     QCheckBox* checksForUpdates_ = nullptr;
     QCheckBox* downloadsUpdates_ = nullptr;
     QPushButton* checkForUpdates_ = nullptr;
+    QLabel* updatesCaption_ = nullptr;
     QLabel* updatesUnavailable_ = nullptr;
     QGroupBox* statusSection_ = nullptr;
     QLabel* status_ = nullptr;

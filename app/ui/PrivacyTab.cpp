@@ -62,8 +62,9 @@ QWidget* PrivacyTab::permissionsSection() {
     layout->addLayout(refreshRow);
     layout->addWidget(runningCopy);
     layout->addWidget(FormParts::note(
-        QStringLiteral("Input Monitoring may require a full quit and relaunch after it is "
-                       "enabled."),
+        // Nothing is switched on for it: an X11 session lets programs observe keys.
+        QStringLiteral("Input Monitoring needs an X11 session; Wayland sessions are not "
+                       "supported yet."),
         FormParts::TextSize::caption));
     layout->addWidget(
         FormParts::note(QString::fromUtf8(kStaleRowNote), FormParts::TextSize::caption));

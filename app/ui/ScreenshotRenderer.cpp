@@ -23,6 +23,7 @@
 #include "app/ui/ShortcutsTab.h"
 #include "app/ui/SymbolIcons.h"
 #include "app/ui/TrayMenu.h"
+#include "platform/linux/DesktopUpdaterController.h"
 #include "platform/simulated/session/SimulatedSession.h"
 
 namespace plovik::ui {
@@ -143,6 +144,12 @@ void ScreenshotRenderer::renderSettings() {
     settleEvents();
     generalScroll->verticalScrollBar()->setValue(generalScroll->verticalScrollBar()->maximum());
     save(window, QStringLiteral("settings-general-updates"));
+    auto& updater = session_->systemServices().updater();
+    updater.setUnavailableReason(std::string(DesktopUpdaterController::kNoUpdaterMessage));
+    updater.canCheckForUpdates() = false;
+    save(window, QStringLiteral("settings-general-updates-unavailable"));
+    updater.setUnavailableReason(std::nullopt);
+    updater.canCheckForUpdates() = true;
     generalScroll->verticalScrollBar()->setValue(0);
 
     window->showTab(SettingsWindow::applicationsTab);

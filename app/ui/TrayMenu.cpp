@@ -1,5 +1,7 @@
 #include "app/ui/TrayMenu.h"
 
+#include <QStringList>
+
 #include "app/ui/SymbolIcons.h"
 
 namespace plovik::ui {
@@ -20,8 +22,30 @@ QString TrayMenu::accessibleLabel() const {
     return QString::fromUtf8(context_.coordinator.isActive() ? kActiveLabel : kPausedLabel);
 }
 
+QString TrayMenu::shownState() const {
+    auto& coordinator = context_.coordinator;
+    const auto& source = coordinator.inputSourceService().currentSource();
+    const auto& last = coordinator.lastCorrection().get();
+    const auto& status = coordinator.statusMessage().get();
+    return QStringList{
+        QString::fromStdString(commands_.switchLabel()),
+        QString::number(commands_.isSwitchOn()),
+        QString::number(coordinator.isPaused()),
+        source ? QString::fromStdString(source->name) : QString(),
+        last ? QString::fromStdString(last->original + "\n" + last->corrected) : QString(),
+        QString::number(coordinator.permissionSnapshot()->isReady()),
+        status ? QString::fromStdString(*status) : QString(),
+        QString::number(coordinator.canCheckForUpdates().get())}
+        .join(QChar(0));
+}
+
 void TrayMenu::rebuild() {
     auto& coordinator = context_.coordinator;
+    const auto state = shownState();
+    if (menu_->isVisible() && state == shownState_) {
+        return;
+    }
+    shownState_ = state;
     menu_->clear();
     addMonitoringSwitch();
     addPauseCommands();

@@ -21,6 +21,8 @@ class TrayMenu : public QObject {
     ~TrayMenu() override;
 
     QMenu* menu() { return menu_.get(); }
+    // An open menu is left as it is while what it shows stays the same, so that the
+    // coordinator's periodic announcements do not pull it from under the pointer.
     void rebuild();
     // The icon and the label of the tray icon for the current state.
     QIcon icon() const;
@@ -36,10 +38,12 @@ class TrayMenu : public QObject {
     void addPauseCommands();
     void addTextLine(const QString& text);
     void addLastCorrection();
+    QString shownState() const;
 
     UiContext& context_;
     MonitoringCommands& commands_;
     std::unique_ptr<QMenu> menu_;
+    QString shownState_;
 };
 
 }  // namespace plovik::ui

@@ -1,15 +1,19 @@
 #include "app/ui/UiModes.h"
 
+#include <glib-unix.h>
+
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QMessageBox>
 #include <QSystemTrayIcon>
-#include <QTimer>
+#include <csignal>
 #include <iostream>
 #include <variant>
 
+#include "app/modes/X11DesktopAssembly.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
 #include "app/ui/SingleInstance.h"
-#include "platform/simulated/session/SimulatedSession.h"
 
 #ifndef PLOVIK_VERSION
 #define PLOVIK_VERSION ""
@@ -30,6 +34,37 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
     std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << "\n";
 }
 
+gboolean quitApplication(gpointer) {
+    QCoreApplication::quit();
+    return G_SOURCE_CONTINUE;
+}
+
+// Qt's event dispatcher on Linux is GLib's, serving the default main context that the
+// X11 connection, AT-SPI and the main queue are attached to.
+bool servesGLibMainContext() {
+    const auto* dispatcher = QAbstractEventDispatcher::instance();
+    return dispatcher && dispatcher->inherits("QEventDispatcherGlib");
+}
+
+// Said on standard error and, where there is already a window system, in a window:
+// started from the application menu nobody reads standard error.
+int refuseToStart(const std::string& reason) {
+    std::cerr << "plovik: " << reason << "\n";
+    QMessageBox::critical(nullptr, QStringLiteral("Plovik cannot start"),
+                          QString::fromStdString(reason));
+    return 1;
+}
+
+// Before the application object: only a Wayland session still offers a window to say it in.
+int refuseToStart(const std::string& reason, int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::cerr << "plovik: " << reason << "\n";
+        return 1;
+    }
+    QApplication application(argc, argv);
+    return refuseToStart(reason);
+}
+
 }  // namespace
 
 int runScreenshots(const std::string& directory, int argc, char** argv) {
@@ -47,10 +82,21 @@ int runScreenshots(const std::string& directory, int argc, char** argv) {
 }
 
 int runDesktopApplication(int argc, char** argv) {
+    auto opened = X11DesktopAssembly::open("plovik");
+    if (auto* error = std::get_if<std::string>(&opened)) {
+        return refuseToStart(*error, argc, argv);
+    }
+    auto assembly = std::move(std::get<std::unique_ptr<X11DesktopAssembly>>(opened));
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plovik"));
     QApplication::setDesktopFileName(QStringLiteral("plovik"));
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!servesGLibMainContext()) {
+        return refuseToStart(
+            "Qt does not run GLib's main loop here (is QT_NO_GLIB set?), so Plovik's desktop "
+            "events would never be handled");
+    }
 
     SingleInstance instance(SingleInstance::defaultSocketPath());
     if (instance.notifyRunningInstance()) {
@@ -61,32 +107,32 @@ int runDesktopApplication(int argc, char** argv) {
                   << instance.errorString().toStdString() << "\n";
     }
 
-    // Until the X11 desktop backends are part of the program, the windows drive the
-    // simulated desktop; say so rather than let the tray claim corrections it cannot make.
-    std::cerr << "plovik: this build has no X11 desktop backend yet; the windows drive the "
-                 "simulated desktop\n";
-    auto created = SimulatedSession::create({});
-    if (auto* error = std::get_if<std::string>(&created)) {
-        std::cerr << "plovik: " << *error << "\n";
-        return 1;
+    if (const auto error = assembly->startCoordinator()) {
+        return refuseToStart(*error);
     }
-    auto session = std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
-    // The simulated desktop keeps virtual time: let it follow the wall clock.
-    QTimer clockTick;
-    QObject::connect(&clockTick, &QTimer::timeout,
-                     [&session] { session->mainQueue().advance(SimulatedSession::kKeyInterval); });
-    clockTick.start(static_cast<int>(SimulatedSession::kKeyInterval.count()));
+    if (const auto missing = assembly->missingPermission()) {
+        std::cerr << "plovik: " << *missing << "\n";
+    }
+    std::cerr << "plovik: running on " << qgetenv("DISPLAY").toStdString() << "\n";
 
-    UiContext context{
-        session->settingsStore(), session->coordinator(),
-        session->clock(),         QCoreApplication::applicationFilePath().toStdString(),
-        PLOVIK_VERSION,           PLOVIK_BUILD};
+    UiContext context{assembly->settingsStore(),
+                      assembly->coordinator(),
+                      assembly->clock(),
+                      QCoreApplication::applicationFilePath().toStdString(),
+                      PLOVIK_VERSION,
+                      PLOVIK_BUILD};
     DesktopShell shell(context, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&shell, &DesktopShell::quitRequested, &application, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell,
                      &DesktopShell::bringToFront);
+    // Stopped from outside, the keyboard's grabs and bindings are released as on Quit.
+    const guint interrupt = g_unix_signal_add(SIGINT, quitApplication, nullptr);
+    const guint terminate = g_unix_signal_add(SIGTERM, quitApplication, nullptr);
     shell.start();
-    return application.exec();
+    const int status = application.exec();
+    g_source_remove(interrupt);
+    g_source_remove(terminate);
+    return status;
 }
 
 }  // namespace plovik::ui

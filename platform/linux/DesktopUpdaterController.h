@@ -17,8 +17,8 @@ class DesktopUpdaterController final : public UpdaterController {
     static constexpr const char* kUpdateApplications[] = {"org.gnome.Software", "org.kde.discover",
                                                           "update-manager"};
     static constexpr const char* kNoUpdaterMessage =
-        "Plovik is updated with the rest of your system, and no software-update application "
-        "(GNOME Software, Discover or Update Manager) is installed to check for updates.";
+        "No software-update application (GNOME Software, Discover or Update Manager) is "
+        "installed to check for updates.";
 
     explicit DesktopUpdaterController(ApplicationCatalog& catalog);
 

@@ -20,8 +20,9 @@ struct EventFree {
 
 }  // namespace
 
-AtspiFocusTracker::AtspiFocusTracker(const AtspiConnection& connection)
+AtspiFocusTracker::AtspiFocusTracker(const AtspiConnection& connection, pid_t ownProcess)
     : connection_(connection),
+      ownProcess_(ownProcess),
       listener_(GObjectRef<AtspiEventListener>::adopt(
           atspi_event_listener_new(&AtspiFocusTracker::onEvent, this, nullptr))),
       windowListener_(GObjectRef<AtspiEventListener>::adopt(
@@ -46,6 +47,9 @@ void AtspiFocusTracker::onWindowEvent(AtspiEvent* rawEvent, void* data) {
         return;
     }
     const auto window = tracker.connection_.borrowed(event->source);
+    if (tracker.isOwn(window)) {
+        return;
+    }
     if (std::strcmp(event->type, kWindowLeftEvent) == 0) {
         tracker.windowDeactivated(window);
     } else {
@@ -71,6 +75,9 @@ void AtspiFocusTracker::windowDeactivated(const AtspiObject& window) {
 
 void AtspiFocusTracker::discoverFocus() {
     for (const auto& application : connection_.applications()) {
+        if (isOwn(application)) {
+            continue;
+        }
         for (const auto& window : application.children().value_or(std::vector<AtspiObject>{})) {
             if (window.hasState(ATSPI_STATE_ACTIVE).value_or(false)) {
                 windowActivated(window);
@@ -115,6 +122,9 @@ void AtspiFocusTracker::onEvent(AtspiEvent* rawEvent, void* data) {
         return;
     }
     const auto source = tracker.connection_.borrowed(event->source);
+    if (tracker.isOwn(source)) {
+        return;
+    }
     if (event->detail1 != 0) {
         tracker.focusGained(source);
     } else {
@@ -148,6 +158,22 @@ void AtspiFocusTracker::focusLost(const AtspiObject& object) {
     if (current_ && !stillFocused(current_)) {
         current_.reset();
     }
+}
+
+bool AtspiFocusTracker::isOwn(const AtspiObject& object) {
+    const auto busName = object.busName();
+    if (const auto known = ownByBusName_.find(busName); known != ownByBusName_.end()) {
+        return known->second;
+    }
+    // The bus answers this, not the application, so even our own cannot block it; nor
+    // may the bus's slowness put the application in quarantine, as a guarded call would.
+    GError* rawError = nullptr;
+    const guint process = atspi_accessible_get_process_id(object.get(), &rawError);
+    const GErrorPtr error(rawError);
+    if (error || process == 0 || process == static_cast<guint>(-1)) {
+        return false;
+    }
+    return ownByBusName_.emplace(busName, static_cast<pid_t>(process) == ownProcess_).first->second;
 }
 
 bool AtspiFocusTracker::stillFocused(const std::optional<AtspiObject>& object) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <atspi/atspi.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <string>
 
 #include "platform/x11/AtspiConnection.h"
 #include "platform/x11/AtspiObject.h"
@@ -19,7 +22,9 @@ namespace plovik {
 // the same application while the field keeps its focused state.
 class AtspiFocusTracker {
   public:
-    explicit AtspiFocusTracker(const AtspiConnection& connection);
+    // Objects of `ownProcess` are never tracked: a program asking its own windows over
+    // AT-SPI waits on itself until the call times out (150 ms per window activation).
+    explicit AtspiFocusTracker(const AtspiConnection& connection, pid_t ownProcess = ::getpid());
     AtspiFocusTracker(const AtspiFocusTracker&) = delete;
     AtspiFocusTracker& operator=(const AtspiFocusTracker&) = delete;
     ~AtspiFocusTracker();
@@ -48,8 +53,12 @@ class AtspiFocusTracker {
     static void onWindowEvent(AtspiEvent* event, void* tracker);
     static std::optional<AtspiObject> focusedDescendant(const AtspiObject& window);
     static bool stillFocused(const std::optional<AtspiObject>& object);
+    // Asked of the bus once per application, never of the application itself.
+    bool isOwn(const AtspiObject& object);
 
     const AtspiConnection& connection_;
+    pid_t ownProcess_;
+    std::map<std::string, bool> ownByBusName_;
     GObjectRef<AtspiEventListener> listener_;
     GObjectRef<AtspiEventListener> windowListener_;
     std::optional<AtspiObject> current_;

@@ -65,6 +65,19 @@ TEST_P(AtspiFocusTrackerTest, AWindowThatLostTheFocusTakesItsFieldAlong) {
     EXPECT_FALSE(tracker.reported());
 }
 
+// A program with windows of its own (the settings window) would otherwise ask itself,
+// and wait until the call times out.
+TEST_P(AtspiFocusTrackerTest, TheProgramsOwnWindowsAreNeverTracked) {
+    AtspiFocusTracker own(*desktop_->connection, window_->pid());
+    const auto single = focusOn(Field::single, "Single line");
+    ASSERT_TRUE(single);
+    ASSERT_TRUE(focusOn(Field::multi, "Multi line"));
+    pumpFor(300ms);
+    EXPECT_FALSE(own.reported()) << "its focus events are ignored";
+    EXPECT_FALSE(own.focused()) << "and it is not searched for a focus";
+    EXPECT_TRUE(desktop_->tracker->focused()) << "while another process sees them";
+}
+
 TEST_P(AtspiFocusTrackerTest, FindsAFocusThatNoEventAnnounced) {
     const auto single = focusOn(Field::single, "Single line");
     ASSERT_TRUE(single);

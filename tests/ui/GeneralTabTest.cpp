@@ -47,14 +47,14 @@ class GeneralTabTest : public QObject {
         auto* engine = tab_->findChild<QComboBox*>("correctionEngine");
         QVERIFY(engine);
         QCOMPARE(engine->count(), 2);
-        QCOMPARE(engine->currentText(), QString("Described engine"));
+        QCOMPARE(engine->currentText(), QString("Standard engine"));
         QVERIFY(
             label("The extended engine reads whole words, punctuation keys included, with "
                   "word frequencies and letter statistics."));
 
         engine->setCurrentIndex(engine->findText("Extended engine (recommended)"));
         QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::extended);
-        engine->setCurrentIndex(engine->findText("Described engine"));
+        engine->setCurrentIndex(engine->findText("Standard engine"));
         QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::described);
 
         // A value stored elsewhere shows once the tab refreshes.
@@ -124,6 +124,37 @@ class GeneralTabTest : public QObject {
         QVERIFY(!checkBox("Automatically download and install updates")->isEnabled());
         QVERIFY(!button("Check for Updates…")->isEnabled());
         QVERIFY(label("Version 0.1.0 (7)"));
+    }
+
+    // Without a software-update application the button is off, the caption promises
+    // nothing to open, and the updater's reason is shown in its words.
+    void withoutAnUpdateApplicationTheUpdatersReasonIsShown() {
+        auto& updater = fixture_->session().systemServices().updater();
+        const auto caption = QString::fromUtf8(GeneralTab::kUpdatesCaption);
+        const auto plainCaption = QString::fromUtf8(GeneralTab::kUpdatesCaptionWithoutUpdater);
+        const QString reason("No software-update application is installed to check for updates.");
+        QVERIFY(label(caption));
+        QVERIFY(!label(reason));
+
+        updater.setUnavailableReason(reason.toStdString());
+        updater.canCheckForUpdates() = false;
+        fixture_->settle();
+        QVERIFY(!button("Check for Updates…")->isEnabled());
+        QVERIFY(label(reason) && label(reason)->isVisibleTo(tab_));
+        QVERIFY(!label(caption));
+        QVERIFY(label(plainCaption));
+
+        updater.setUnavailableReason(std::nullopt);
+        updater.canCheckForUpdates() = true;
+        fixture_->settle();
+        QVERIFY(label(caption));
+        QVERIFY(!label(reason));
+
+        // A launch that fails changes nothing the updater announces: the click shows it.
+        const QString failure("GNOME Software could not be opened: no such program");
+        updater.setUnavailableReason(failure.toStdString());
+        button("Check for Updates…")->click();
+        QVERIFY(label(failure) && label(failure)->isVisibleTo(tab_));
     }
 
   private:

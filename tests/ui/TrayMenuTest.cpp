@@ -1,5 +1,6 @@
 // The tray menu's rules: the switch, pause and resume, the text lines, the undo
 // command, the permissions entry, and the update command.
+#include <QPointer>
 #include <QTest>
 
 #include "ui/UiFixture.h"
@@ -139,6 +140,28 @@ class TrayMenuTest : public QObject {
         QCOMPARE(updater.checkCount(), 1);
         updater.canCheckForUpdates() = false;
         QVERIFY(!UiFixture::action(fixture_->openMenu(), "Check for Updates…")->isEnabled());
+    }
+
+    // The coordinator announces a change every few seconds while nothing the menu shows
+    // changes: an open menu keeps its entries (and the one under the pointer).
+    void anOpenMenuIsRebuiltOnlyWhenWhatItShowsChanges() {
+        auto* menu = fixture_->openMenu();
+        menu->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        const QPointer<QAction> settings = UiFixture::action(menu, "Settings…");
+        QVERIFY(settings);
+        fixture_->coordinator().refreshPermissions();
+        fixture_->settle();
+        QVERIFY(menu->isVisible());
+        QVERIFY2(settings, "a rebuilt menu deletes its entries");
+
+        fixture_->session().type("ghbdtn ");
+        fixture_->session().settle();
+        fixture_->settle();
+        QVERIFY(menu->isVisible());
+        QVERIFY(UiFixture::action(menu, "Last: ghbdtn → привет"));
+        QVERIFY(UiFixture::action(menu, "Undo Last Correction"));
+        menu->hide();
     }
 
     void settingsEntryOpensTheSettingsWindow() {
