@@ -69,7 +69,7 @@ CATALOG_PACKAGES = [
 ]
 # Manuals for development text, none of them evaluated on or built into the language data.
 DEVELOPMENT_PACKAGES = {
-    "ru": ["doublecmd-help-ru", "aptitude-doc-ru"],
+    "ru": ["doublecmd-help-ru", "aptitude-doc-ru", "kicad-doc-ru"],
     "en": ["doublecmd-help-en", "aptitude-doc-en", "fortune-anarchism"],
     "uk": ["doublecmd-help-uk"],
 }

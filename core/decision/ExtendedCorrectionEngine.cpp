@@ -203,6 +203,15 @@ bool endsSentence(std::string_view context) {
     return true;
 }
 
+// The last character before the run, spaces skipped.
+std::optional<char32_t> lastMark(std::string_view context) {
+    const Text text = scalars(context);
+    const auto it = std::find_if_not(text.rbegin(), text.rend(), [](char32_t c) {
+        return text::CharacterClass::isWhitespace(c);
+    });
+    return it == text.rend() ? std::nullopt : std::optional<char32_t>(*it);
+}
+
 bool startsLine(std::string_view context) {
     return context.empty() || context.back() == '\n';
 }
@@ -213,6 +222,21 @@ TextView lettersSpan(TextView text) {
     const auto first = std::find_if(text.begin(), text.end(), isLetter);
     const auto last = std::find_if(text.rbegin(), text.rend(), isLetter).base();
     return first < last ? text.substr(first - text.begin(), last - first) : TextView();
+}
+
+// A word of letters alone with a capital after a small letter (kB, iOS); keys that type
+// punctuation in the other layout (fF,<uU) do not count.
+bool hasInnerCapital(TextView word) {
+    if (!std::all_of(word.begin(), word.end(), isLetter)) {
+        return false;
+    }
+    for (std::size_t i = 1; i < word.size(); ++i) {
+        if (isUppercaseLetter(word[i]) && isLetter(word[i - 1]) &&
+            !isUppercaseLetter(word[i - 1])) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool isCapitalised(TextView word) {
@@ -386,6 +410,12 @@ std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typ
     if (!source || hasDigit(typed) || mixesScripts(typed)) {
         return std::nullopt;
     }
+    // Latin text writes names and units with a capital inside (kB, iOS); Cyrillic does not,
+    // and there such a capital is a shifted punctuation key (Ж for :).
+    if (const auto core = wordAsTyped(typed);
+        core && scriptOf(*core) == Script::latin && hasInnerCapital(*core)) {
+        return std::nullopt;
+    }
     const TextView letters = lettersSpan(typed);
     if (refusedBySafety(described_->assessSafety(utf8(letters), context), letters)) {
         return std::nullopt;
@@ -446,10 +476,10 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
                     ? (before.run >= 2 && typedIsWord ? kPriorAfterTargetRun
                                                       : kPriorAfterTargetLanguage)
                 : previous != sourceScript ? kPriorWithoutContext
-                // One term of the typed script amid text of the other says little about a
-                // one-letter word after it ("aptitude d" for "aptitude в"); longer ones there
+                // A term or two of the typed script amid text of the other say little about a
+                // one-letter word after them ("Ubuntu Linux d" for "... в"); longer ones there
                 // are mostly more terms ("GNU ld").
-                : before.run == 1 && before.before == targetScript && reading->core.size() == 1
+                : before.run <= 2 && before.before == targetScript && reading->core.size() == 1
                     ? kPriorWithoutContext
                     : kPriorAfterSourceLanguage;
     }
@@ -466,7 +496,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // A lone capital is an initial or a drive as often as a word: only where a sentence
         // starts ("I" and "A" are words anywhere).
         const bool capitalAllowed =
-            (targetLanguage == "en" && (letter == U'I' || letter == U'A')) || endsSentence(context);
+            (targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
+            endsSentence(context) || endsSentenceInLayout(context, sourceLayout, candidate.layout);
         // A letter in brackets or quotes is a label or a letter named, not a word.
         const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
                               !reading->trail.empty() && closesWord(reading->trail.front());
@@ -653,6 +684,22 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
         bestOrder = order;
     }
     return best;
+}
+
+// A term typed in its own layout leaves the next key, the full stop of the other layout, as
+// typed (`Windows/ D` for "Windows. В").
+bool ExtendedCorrectionEngine::endsSentenceInLayout(std::string_view context,
+                                                    const KeyboardLayout& sourceLayout,
+                                                    const KeyboardLayout& targetLayout) const {
+    const auto mark = lastMark(context);
+    if (!mark || isLetter(*mark) || text::CharacterClass::isNumber(*mark)) {
+        return false;
+    }
+    CorrectionDecision keys;
+    keys.sourceLayout = sourceLayout;
+    keys.targetLayout = targetLayout;
+    const std::string reread = described_->convertedDelimiter(utf8(TextView(&*mark, 1)), keys);
+    return reread != utf8(TextView(&*mark, 1)) && endsSentence(reread);
 }
 
 double ExtendedCorrectionEngine::historyAdjustment(

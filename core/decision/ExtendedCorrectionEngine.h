@@ -80,6 +80,8 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     static double lowerCaseLogProbability(std::u32string_view text, const LanguageModel& model);
     static double typedLogProbability(std::u32string_view typed, double coreLogProbability,
                                       const WordLikelihood& source);
+    bool endsSentenceInLayout(std::string_view context, const KeyboardLayout& sourceLayout,
+                              const KeyboardLayout& targetLayout) const;
     double historyAdjustment(std::string_view original, std::string_view corrected,
                              std::string_view applicationBundleIdentifier) const;
 

@@ -1,8 +1,11 @@
 #include "platform/linux/GLibMainQueue.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -32,9 +35,21 @@ class GLibMainQueue::State {
             return nullptr;
         }
         const auto milliseconds = static_cast<guint>(std::max<std::int64_t>(delay.count(), 0));
-        auto* callback = new Callback{weakSelf_, std::move(task)};
+        // The deadline is taken before the timer's own, so no task runs before its delay.
+        const std::int64_t deadline = g_get_monotonic_time() + std::int64_t{milliseconds} * 1000;
+        GSource* source = g_timeout_source_new(milliseconds);
+        auto* callback = new Callback{weakSelf_, {}};
         callback->repeats = repeats;
-        return attach(g_timeout_source_new(milliseconds), &State::runTimer, callback);
+        if (repeats) {
+            callback->task = std::move(task);
+        } else {
+            // Timers due in the same turn of the loop run in the order they were attached, not
+            // by deadline; keep one-shot tasks ordered ourselves.
+            const DelayKey key{deadline, nextSequence_++};
+            delayed_.emplace(key, Delayed{std::move(task), source});
+            callback->key = key;
+        }
+        return attach(source, &State::runTimer, callback);
     }
 
     void cancel(GSource* source) {
@@ -54,15 +69,25 @@ class GLibMainQueue::State {
             g_source_unref(source);
         }
         live_.clear();
+        delayed_.clear();
     }
 
     std::weak_ptr<State> weakSelf_;
 
   private:
+    // Deadline in monotonic microseconds, then the order of posting.
+    using DelayKey = std::pair<std::int64_t, std::uint64_t>;
+
     struct Callback {
         std::weak_ptr<State> state;
         Task task;
         bool repeats = false;
+        GSource* source = nullptr;
+        DelayKey key{};
+    };
+
+    struct Delayed {
+        Task task;
         GSource* source = nullptr;
     };
 
@@ -114,10 +139,8 @@ class GLibMainQueue::State {
             return G_SOURCE_REMOVE;
         }
         if (!callback->repeats) {
-            // The task may destroy what owns the queue: take it out first.
-            Task task = std::move(callback->task);
             state->forget(callback->source);
-            task();
+            state->runDelayedUpTo(callback->key);
             return G_SOURCE_REMOVE;
         }
         Task task = callback->task;
@@ -130,12 +153,40 @@ class GLibMainQueue::State {
         return closed_;
     }
 
+    // Runs every one-shot task due no later than `last`, earliest first; their own timers go.
+    void runDelayedUpTo(DelayKey last) {
+        while (auto task = takeDelayedUpTo(last)) {
+            (*task)();
+            if (isClosed()) {
+                return;
+            }
+        }
+    }
+
+    std::optional<Task> takeDelayedUpTo(DelayKey last) {
+        std::lock_guard lock(mutex_);
+        const auto first = delayed_.begin();
+        if (closed_ || first == delayed_.end() || last < first->first) {
+            return std::nullopt;
+        }
+        // The task may destroy what owns the queue: take it out first.
+        Task task = std::move(first->second.task);
+        if (GSource* source = first->second.source; live_.erase(source) > 0) {
+            g_source_destroy(source);
+            g_source_unref(source);
+        }
+        delayed_.erase(first);
+        return task;
+    }
+
     GMainContext* context_;
     std::mutex mutex_;
     std::deque<Task> posted_;
     bool wakeScheduled_ = false;
     bool closed_ = false;
     std::set<GSource*> live_;
+    std::map<DelayKey, Delayed> delayed_;
+    std::uint64_t nextSequence_ = 0;
 };
 
 class GLibMainQueue::Timer final : public RepeatingTimer {

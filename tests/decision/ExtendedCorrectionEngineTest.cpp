@@ -160,11 +160,33 @@ TEST_F(ExtendedCorrectionEngineTest, SeveralWordsOfALanguageMoveTheBarFurtherTha
     EXPECT_LT(termAfterTwo->confidence, 0.9);
 }
 
-TEST_F(ExtendedCorrectionEngineTest, OneTermOfTheTypedScriptAmidTheOtherSaysLittle) {
+TEST_F(ExtendedCorrectionEngineTest, ATermOrTwoOfTheTypedScriptAmidTheOtherSayLittle) {
     // "aptitude" typed amid Russian typed under US: the next "d" is still "в".
     EXPECT_EQ(corrected("d", kEnglish, "в", kRussian, "пакет aptitude "), "в");
-    // After two Latin words the user is writing English.
+    EXPECT_EQ(corrected("d", kEnglish, "в", kRussian, "установлена Ubuntu Linux "), "в");
+    // After two Latin words with no Russian before them the user is writing English, and
+    // three amid Russian are a passage of it.
     EXPECT_FALSE(decide("d", kEnglish, "в", kRussian, "open source "));
+    EXPECT_FALSE(decide("d", kEnglish, "в", kRussian, "установлена Debian GNU Linux "));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, TheOtherLayoutsFullStopAfterATermEndsASentence) {
+    // "Windows. В" typed under US with "Windows" in its own layout: the full stop's key
+    // shows "/", and the capital after it opens a sentence.
+    EXPECT_EQ(corrected("D", kEnglish, "В", kRussian, "установите Windows/ "), "В");
+    // Keys that end no sentence in either layout leave the capital an initial.
+    EXPECT_FALSE(decide("D", kEnglish, "В", kRussian, "установите Windows, "));
+    EXPECT_FALSE(decide("D", kEnglish, "В", kRussian, "установите Windows) "));
+    EXPECT_FALSE(decide("D", kEnglish, "В", kRussian, "установите Windows "));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, ALatinWordWithACapitalInsideIsANameOrAUnit) {
+    EXPECT_FALSE(decide("kB", kEnglish, "лИ", kRussian, "займёт ещё 300 "));
+    EXPECT_FALSE(decide("iOS", kEnglish, "шЩЫ", kRussian, "как и в "));
+    // In Cyrillic a capital after a small letter is a shifted punctuation key (Ж for :).
+    EXPECT_EQ(corrected("руддщЖ", kRussian, "hello:", kEnglish), "hello:");
+    // Keys that type punctuation in the other layout are no capital inside a word.
+    EXPECT_EQ(corrected("j,kfcnm", kEnglish, "область", kRussian), "область");
 }
 
 TEST_F(ExtendedCorrectionEngineTest, CharactersNoKeyTypesStayWhereTheyStood) {

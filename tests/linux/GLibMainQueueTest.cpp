@@ -60,6 +60,19 @@ TEST_F(GLibMainQueueTest, PostedAndDelayedTasksRunInOrderOnTheLoop) {
                                              "soon", "late"}));
 }
 
+TEST_F(GLibMainQueueTest, DelayedTasksDueTogetherRunByDeadlineThenByPosting) {
+    std::vector<std::string> ran;
+    queue_->postAfter(30ms, [&] { ran.push_back("late"); });
+    queue_->postAfter(10ms, [&] { ran.push_back("soon"); });
+    queue_->postAfter(10ms, [&] { ran.push_back("soon, posted later"); });
+    // A busy main thread: all three are due by the time the loop turns.
+    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(runUntil([&] { return ran.size() == 3; }));
+    EXPECT_EQ(ran, (std::vector<std::string>{"soon", "soon, posted later", "late"}));
+    runFor(20ms);
+    EXPECT_EQ(ran.size(), 3u) << "a task that ran early must not run again at its own time";
+}
+
 TEST_F(GLibMainQueueTest, DelayedTaskWaitsAtLeastItsDelay) {
     const auto start = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point ranAt;
