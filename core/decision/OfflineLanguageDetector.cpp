@@ -167,13 +167,6 @@ double pairPart(const std::vector<std::string>& characters,
     return static_cast<double>(matched) * kPairPart / static_cast<double>(characters.size() - 1);
 }
 
-// Language identifiers compare with "-" read as "_" and without case.
-std::string normalisedLanguage(std::string_view language) {
-    std::string normalised(language);
-    std::ranges::replace(normalised, '-', '_');
-    return text::CaseMapping::lowercased(normalised);
-}
-
 }  // namespace
 
 struct OfflineLanguageDetector::LanguageData {
@@ -253,17 +246,20 @@ std::optional<std::string> OfflineLanguageDetector::spellCheckerLanguage(
     const KeyboardLayout& layout) const {
     const auto available = spellChecker_.availableLanguages();
     for (const auto& language : layout.languages) {
-        const std::string wanted = normalisedLanguage(language);
+        const std::string wanted = KeyboardLayout::normalizedLanguageTag(language);
         for (const auto& candidate : available) {
-            if (normalisedLanguage(candidate) == wanted) {
+            if (KeyboardLayout::normalizedLanguageTag(candidate) == wanted) {
                 return candidate;
             }
         }
         // Otherwise any regional variant of the same language, or the bare language.
-        const std::string base = wanted.substr(0, wanted.find('_'));
+        const auto base = KeyboardLayout::baseLanguageOf(language);
+        if (!base) {
+            continue;
+        }
         for (const auto& candidate : available) {
-            if (normalisedLanguage(candidate).starts_with(base + "_") ||
-                text::CaseMapping::lowercased(candidate) == base) {
+            const std::string tag = KeyboardLayout::normalizedLanguageTag(candidate);
+            if (tag.starts_with(*base + "-") || tag == *base) {
                 return candidate;
             }
         }

@@ -26,11 +26,6 @@ class OfflineLanguageDetector final : public LanguageDetecting {
     LanguagePlausibility plausibility(std::string_view text,
                                       const KeyboardLayout& layout) const override;
 
-    const WordSet& englishWords() const { return englishWords_; }
-    const WordSet& russianWords() const { return russianWords_; }
-    const WordSet& englishNGrams() const { return englishNGrams_; }
-    const WordSet& russianNGrams() const { return russianNGrams_; }
-
   private:
     struct LanguageData;
 

@@ -19,9 +19,6 @@ class SafetyClassifier {
     // `context` is the text typed before the token.
     SafetyAssessment assess(std::string_view token, std::string_view context) const;
 
-    int minimumLength() const { return minimumLength_; }
-    const std::unordered_set<std::string>& shellCommands() const { return shellCommands_; }
-
   private:
     using Characters = std::vector<std::string>;
 

@@ -36,7 +36,6 @@ class InputSourceService {
     }
     const std::optional<InputSourceDescriptor>& currentSource() const { return *currentSource_; }
     const std::optional<InputSourceError>& lastError() const { return *lastError_; }
-    const SystemKeyboardLayoutTranslator& translator() const { return translator_; }
 
     // Each delivers the current value first, then every assignment.
     [[nodiscard]] Subscription subscribeAvailableSources(

@@ -20,7 +20,6 @@ class ActiveApplicationMonitor {
     const std::optional<std::string>& currentBundleIdentifier() const {
         return bundleIdentifier_.get();
     }
-    const std::optional<std::string>& currentDisplayName() const { return displayName_.get(); }
 
   private:
     void applicationActivated(const ApplicationActivation& activation);

@@ -19,11 +19,6 @@ class ReentrancyGuard {
         return depth_ > 0;
     }
 
-    int depth() const {
-        std::lock_guard lock(lock_);
-        return depth_;
-    }
-
     // Runs the operation inside the guard; its result or exception passes through
     // after the count is back down.
     template <typename Operation>

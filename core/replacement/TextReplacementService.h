@@ -6,14 +6,15 @@
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/ReentrancyGuard.h"
 #include "core/replacement/SyntheticKeyboardService.h"
-#include "core/replacement/TextReplacing.h"
+#include "core/replacement/TextReplacementRequest.h"
+#include "core/replacement/TextReplacementResult.h"
 
 namespace plovik {
 
 // Replaces the token and delimiter before the caret of the focused field: through
 // accessibility after verifying the field's text, by keystrokes only where that is
 // known to be safe, and not at all when neither can be trusted.
-class TextReplacementService final : public TextReplacing {
+class TextReplacementService final {
   public:
     static constexpr const char* kAlreadyInProgressMessage =
         "A Plovik replacement is already in progress.";
@@ -27,7 +28,8 @@ class TextReplacementService final : public TextReplacing {
                            SyntheticKeyboardService& syntheticKeyboard,
                            ReentrancyGuard& reentrancyGuard);
 
-    TextReplacementResult replace(const TextReplacementRequest& request) override;
+    // Never throws.
+    TextReplacementResult replace(const TextReplacementRequest& request);
 
   private:
     enum class Outcome { replaced, keyboardFallback, cancelled };

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/platform/Clock.h"
 #include "core/platform/DefaultsDatabase.h"
-#include "core/settings/SettingsPersisting.h"
+#include "core/settings/AppSettings.h"
 #include "core/support/Published.h"
 #include "core/text/LocalizedComparison.h"
 
@@ -15,7 +16,7 @@ namespace plovik {
 
 // Owns the current settings, publishes every change and then stores the whole
 // record under one key of the defaults database. Main thread only.
-class SettingsStore final : public SettingsPersisting {
+class SettingsStore final {
   public:
     static constexpr const char* kStandardStorageKey = "Plovik.AppSettings.v1";
 
@@ -25,7 +26,7 @@ class SettingsStore final : public SettingsPersisting {
     SettingsStore(DefaultsDatabase& defaults, std::string storageKey, const Clock& clock,
                   text::LocalizedComparison nameOrder);
 
-    const AppSettings& settings() const override { return settings_.get(); }
+    const AppSettings& settings() const { return settings_.get(); }
     // Delivers the current settings at once, then every assignment before it is stored.
     [[nodiscard]] Subscription subscribe(Published<AppSettings>::Observer observer) {
         return settings_.subscribe(std::move(observer));
@@ -35,14 +36,15 @@ class SettingsStore final : public SettingsPersisting {
     // it is left untouched, and changes are kept for this run only.
     bool storedDocumentUnreadable() const { return storedDocumentUnreadable_; }
 
-    void update(const std::function<void(AppSettings&)>& edit) override;
+    // The edit receives a copy of the current settings; the result replaces them.
+    void update(const std::function<void(AppSettings&)>& edit);
     // Replaces any entry with the same identifier and keeps the list sorted by name.
     void addApplication(EnabledApplication application);
     // Replaces the first entry with the same identifier in place, or appends.
     void updateApplication(EnabledApplication application);
     void removeApplication(const std::string& bundleIdentifier);
     // Back to the defaults, and the stored document is removed.
-    void reset() override;
+    void reset();
 
   private:
     AppSettings load();

@@ -31,11 +31,8 @@ FolderLock::FolderLock(const std::filesystem::path& folder)
     if (!folder_.isOpen()) {
         return;
     }
-    int result = 0;
-    do {
-        result = ::flock(folder_.get(), LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    held_ = result == 0;
+    while (::flock(folder_.get(), LOCK_EX) != 0 && errno == EINTR) {
+    }
 }
 
 }  // namespace plovik

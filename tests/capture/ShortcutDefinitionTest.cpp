@@ -84,6 +84,7 @@ TEST(ShortcutDefinition, ConvertsModifierBitsBothWaysAndKeepsUnknownOnes) {
     // A bit this system has no modifier for survives a round trip and never matches.
     const auto numericPad = ShortcutDefinition::fromStored(49, 0x280000);
     EXPECT_EQ(numericPad.modifiers(), std::nullopt);
+    EXPECT_EQ(numericPad.comparedModifiers(), Modifiers(Modifier::alt));
     EXPECT_EQ(ShortcutDefinition::fromJson(json::parse(numericPad.toJson().dump())), numericPad);
     EXPECT_FALSE(numericPad.matches(Key::space, Modifier::alt));
 }

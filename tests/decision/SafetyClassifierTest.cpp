@@ -50,15 +50,17 @@ TEST(SafetyClassifier, ExclusionsHaveStableRawValues) {
               SafetyAssessment::excluded(SafetyExclusion::email));
 }
 
-TEST(SafetyClassifier, HasTheFixedShellCommands) {
+TEST(SafetyClassifier, AWordAfterAKnownShellCommandIsRefused) {
     const SafetyClassifier classifier(3);
-    EXPECT_EQ(classifier.minimumLength(), 3);
-    EXPECT_EQ(classifier.shellCommands().size(), 21u);
-    for (const char* command : {"bash", "cd",   "chmod", "chown", "curl",  "docker",     "git",
-                                "grep", "ls",   "make",  "npm",   "npx",   "pod",        "python",
-                                "rm",   "ruby", "ssh",   "sudo",  "swift", "xcodebuild", "yarn"}) {
-        EXPECT_TRUE(classifier.shellCommands().contains(command)) << command;
+    for (const std::string command :
+         {"bash", "cd",   "chmod", "chown", "curl",  "docker",     "git",
+          "grep", "ls",   "make",  "npm",   "npx",   "pod",        "python",
+          "rm",   "ruby", "ssh",   "sudo",  "swift", "xcodebuild", "yarn"}) {
+        EXPECT_EQ(classifier.assess("ghbdtn", command + " "),
+                  SafetyAssessment::excluded(SafetyExclusion::shellCommand))
+            << command;
     }
+    EXPECT_TRUE(classifier.assess("ghbdtn", "xcode ").isAllowed);
 }
 
 TEST(SafetyClassifier, LengthCountsCharactersAfterTrimmingWhitespace) {

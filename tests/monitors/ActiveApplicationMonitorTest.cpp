@@ -18,13 +18,13 @@ TEST(ActiveApplicationMonitor, StartsFromTheFrontmostApplication) {
     {
         ActiveApplicationMonitor monitor(desktop.workspace());
         EXPECT_EQ(monitor.currentBundleIdentifier(), std::nullopt);
-        EXPECT_EQ(monitor.currentDisplayName(), std::nullopt);
+        EXPECT_EQ(monitor.displayName().get(), std::nullopt);
     }
     desktop.launch("org.gnome.TextEditor", "Text Editor", 10);
     desktop.activate(10);
     ActiveApplicationMonitor monitor(desktop.workspace());
     EXPECT_EQ(monitor.currentBundleIdentifier(), "org.gnome.TextEditor");
-    EXPECT_EQ(monitor.currentDisplayName(), "Text Editor");
+    EXPECT_EQ(monitor.displayName().get(), "Text Editor");
 }
 
 TEST(ActiveApplicationMonitor, PublishesEveryActivation) {

@@ -18,23 +18,6 @@ std::optional<AppSettings> decodeJson(const json& document) {
     return SettingsDocument::decode(bytesOf(document.dump()));
 }
 
-TEST(SettingsDocument, DefaultsHaveTheDocumentedValues) {
-    const AppSettings defaults;
-    EXPECT_TRUE(defaults.monitoringEnabled);
-    EXPECT_TRUE(defaults.automaticCorrectionEnabled);
-    EXPECT_DOUBLE_EQ(defaults.confidenceThreshold, 0.9);
-    EXPECT_TRUE(defaults.playCorrectionSound);
-    EXPECT_EQ(defaults.correctionSound, CorrectionSound::pop);
-    EXPECT_FALSE(defaults.showCorrectionNotification);
-    EXPECT_FALSE(defaults.launchAtLogin);
-    EXPECT_FALSE(defaults.pauseUntil.has_value());
-    EXPECT_FALSE(defaults.hasCompletedOnboarding);
-    EXPECT_TRUE(defaults.applications.empty());
-    EXPECT_EQ(defaults.manualShortcut, ShortcutDefinition::fromStored(49, 524'288));
-    EXPECT_EQ(defaults.undoShortcut, ShortcutDefinition::fromStored(49, 655'360));
-    EXPECT_EQ(defaults.pauseShortcut, ShortcutDefinition::fromStored(35, 1'572'864));
-}
-
 TEST(SettingsDocument, WritesAndReadsTheGoldenDocuments) {
     for (const auto& [name, settings] :
          {std::pair{"defaults.json", AppSettings{}}, std::pair{"full.json", fullSettings()}}) {

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -124,10 +125,12 @@ TEST(PlovikCorrect, RejectsBadUsageAndInputWithStatusTwo) {
 
 // Runs plovik-correct through the shell with `redirections`, killed after 20 s so that a
 // hang fails the test instead of stalling the suite.
-ProgramRun runToolWith(const std::vector<std::string>& arguments, const std::string& redirections) {
+// `setup` runs in the shell first (limits, signal dispositions).
+ProgramRun runToolWith(const std::vector<std::string>& arguments, const std::string& redirections,
+                       const std::string& setup = "") {
     const testing::TemporaryDirectory streams;
     std::string command =
-        "timeout 20 " + testing::shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct");
+        setup + "timeout 20 " + testing::shellQuoted(PLOVIK_BUILD_DIR "/tools/plovik-correct");
     for (const auto& argument : arguments) {
         command += " " + testing::shellQuoted(argument);
     }
@@ -167,6 +170,19 @@ TEST(PlovikCorrect, ReadsOnlyRegularFilesAndReportsAnInputThatCannotBeRead) {
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("cannot read the input"), std::string::npos) << run.err;
     }
+}
+
+TEST(PlovikCorrect, AHistoryThatCannotBeCopiedIsAUsageError) {
+    const testing::TemporaryDirectory folder;
+    const fs::path history = folder.path() / "history.json";
+    std::ofstream(history) << std::string(4096, ' ');
+    // --app scores with a copy of the history; a file size limit below it makes the copy fail.
+    const ProgramRun run = runToolWith({"--app", "--history", history.string()}, "</dev/null",
+                                       "trap '' XFSZ; ulimit -f 1; ");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--history: cannot copy " + history.string()), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "");
 }
 
 TEST(PlovikCorrect, SwitchedLayoutReadsLaterKeys) {

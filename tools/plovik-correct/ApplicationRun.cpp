@@ -13,6 +13,7 @@
 #include "core/support/InputText.h"
 #include "platform/simulated/session/SimulatedSession.h"
 #include "platform/simulated/session/TemporaryFolder.h"
+#include "tools/plovik-correct/ExitStatus.h"
 #include "tools/plovik-correct/FolderReaper.h"
 
 namespace plovik {
@@ -73,11 +74,6 @@ std::optional<std::string> copyHistory(const std::filesystem::path& from,
     return std::nullopt;
 }
 
-int usageError(std::ostream& errors, const std::string& message) {
-    errors << "plovik-correct: " << message << "\nTry 'plovik-correct --help'.\n";
-    return 2;
-}
-
 }  // namespace
 
 int ApplicationRun::run(const CorrectOptions& options, std::string_view text, std::ostream& output,
@@ -85,33 +81,30 @@ int ApplicationRun::run(const CorrectOptions& options, std::string_view text, st
     // The application's own folders: the user's real settings and history stay untouched.
     auto made = makeHome();
     if (const auto* error = std::get_if<std::string>(&made)) {
-        return usageError(errors, *error);
+        return ExitStatus::usageError(errors, *error);
     }
     const auto& home = std::get<std::unique_ptr<TemporaryFolder>>(made);
     // The folder holds every word typed: it goes with the run, also when the run is killed.
     FolderReaper reaper;
     if (!reaper.watch(home->path())) {
         errors << "plovik-correct: cannot watch the temporary folder\n";
-        return 1;
+        return ExitStatus::kFailure;
     }
     if (options.historyFile) {
         if (const auto error = copyHistory(*options.historyFile, home->path())) {
-            return usageError(errors, *error);
+            return ExitStatus::usageError(errors, *error);
         }
     }
     SimulatedSession::Configuration configuration;
-    configuration.layoutIds.clear();
-    for (const auto& layout : options.layouts) {
-        configuration.layoutIds.push_back("xkb:" + layout);
-    }
-    configuration.typedInId = "xkb:" + options.typedIn;
+    configuration.layoutIds = options.layoutIds();
+    configuration.typedInId = CorrectOptions::inputSourceId(options.typedIn);
     configuration.switchInputSourceAfterCorrection = options.switchAfterCorrection;
     configuration.confidenceThreshold = options.threshold;
     configuration.correctionEngine = options.engine;
     configuration.perUserFolder = home->path();
     auto created = SimulatedSession::create(configuration);
     if (const auto* error = std::get_if<std::string>(&created)) {
-        return usageError(errors, *error);
+        return ExitStatus::usageError(errors, *error);
     }
     auto& session = *std::get<std::unique_ptr<SimulatedSession>>(created);
     // A closed output ends the run like any write error, so that the folder goes at once.
@@ -122,7 +115,7 @@ int ApplicationRun::run(const CorrectOptions& options, std::string_view text, st
         text.remove_prefix(length);
     }
     output.flush();
-    return output ? 0 : 1;
+    return output ? ExitStatus::kSuccess : ExitStatus::kFailure;
 }
 
 }  // namespace plovik

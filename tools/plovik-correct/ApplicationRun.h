@@ -11,7 +11,7 @@ namespace plovik {
 // on the simulated desktop, and the text that ends up in the field is written.
 class ApplicationRun {
   public:
-    // The exit status: 0, or 2 when the session cannot be built from the options.
+    // An ExitStatus: a usage error when the session cannot be built from the options.
     static int run(const CorrectOptions& options, std::string_view text, std::ostream& output,
                    std::ostream& errors);
 };

@@ -152,6 +152,18 @@ std::variant<CorrectOptions, Error> CorrectOptions::parse(
     return options;
 }
 
+std::string CorrectOptions::inputSourceId(const std::string& layout) {
+    return "xkb:" + layout;
+}
+
+std::vector<std::string> CorrectOptions::layoutIds() const {
+    std::vector<std::string> ids;
+    for (const auto& layout : layouts) {
+        ids.push_back(inputSourceId(layout));
+    }
+    return ids;
+}
+
 std::string CorrectOptions::usage() {
     return R"(usage: plovik-correct [options] < text > corrected-text
 

@@ -24,7 +24,7 @@ struct CorrectOptions {
     bool app = false;
     bool help = false;
 
-    // A usage error to print before exiting with status 2.
+    // A usage error to print before exiting with ExitStatus::kUsageError.
     struct Error {
         std::string message;
         bool operator==(const Error&) const = default;
@@ -35,6 +35,10 @@ struct CorrectOptions {
     static std::string usage();
 
     bool typesUnderAnyLayout() const { return typedIn == kAnyLayout; }
+    // The input source id of an XKB layout name: "us" gives "xkb:us".
+    static std::string inputSourceId(const std::string& layout);
+    // The input source ids of `layouts`, in order.
+    std::vector<std::string> layoutIds() const;
     static constexpr const char* kAnyLayout = "auto";
 
     bool operator==(const CorrectOptions&) const = default;

@@ -11,6 +11,7 @@
 #include "platform/simulated/CorrectionWorkbench.h"
 #include "tools/plovik-correct/ApplicationRun.h"
 #include "tools/plovik-correct/CorrectOptions.h"
+#include "tools/plovik-correct/ExitStatus.h"
 #include "tools/plovik-correct/ExplainWriter.h"
 
 namespace plovik {
@@ -19,15 +20,6 @@ namespace {
 
 // The application a correction is recorded for in the history.
 constexpr const char* kApplication = "plovik-correct";
-
-int usageError(std::ostream& errors, const std::string& message) {
-    errors << "plovik-correct: " << message << "\nTry 'plovik-correct --help'.\n";
-    return CorrectProgram::kUsageError;
-}
-
-std::string inputSourceId(const std::string& layoutName) {
-    return "xkb:" + layoutName;
-}
 
 // Types the text piece by piece, writing each piece once nothing can change it any more
 // (nowhere when `output` is null).
@@ -66,42 +58,41 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
                         std::ostream& output, std::ostream& errors) {
     const auto parsed = CorrectOptions::parse(arguments);
     if (const auto* error = std::get_if<CorrectOptions::Error>(&parsed)) {
-        return usageError(errors, error->message);
+        return ExitStatus::usageError(errors, error->message);
     }
     const auto& options = std::get<CorrectOptions>(parsed);
     if (options.help) {
         output << CorrectOptions::usage();
-        return kSuccess;
+        return ExitStatus::kSuccess;
     }
     if (options.historyFile) {
         // The store would start empty without a word; a mistyped path should not go unnoticed.
         if (const auto problem = historyFileProblem(*options.historyFile)) {
-            return usageError(errors, "--history: " + *problem + ": " + *options.historyFile);
+            return ExitStatus::usageError(errors,
+                                          "--history: " + *problem + ": " + *options.historyFile);
         }
     }
     if (options.app) {
         const auto text = InputText::read(input);
         if (const auto* error = std::get_if<InputText::Error>(&text)) {
-            return usageError(errors, error->message);
+            return ExitStatus::usageError(errors, error->message);
         }
         return ApplicationRun::run(options, std::get<std::string>(text), output, errors);
     }
     CorrectionWorkbench::Configuration configuration;
-    for (const auto& layout : options.layouts) {
-        configuration.layoutIds.push_back(inputSourceId(layout));
-    }
-    configuration.typedInId =
-        inputSourceId(options.typesUnderAnyLayout() ? options.layouts.front() : options.typedIn);
+    configuration.layoutIds = options.layoutIds();
+    configuration.typedInId = CorrectOptions::inputSourceId(
+        options.typesUnderAnyLayout() ? options.layouts.front() : options.typedIn);
     configuration.historyFile = options.historyFile;
     configuration.engine = options.engine;
     configuration.typeUnderAnyLayout = options.typesUnderAnyLayout();
     auto workbench = CorrectionWorkbench::create(configuration);
     if (const auto* error = std::get_if<std::string>(&workbench)) {
-        return usageError(errors, *error);
+        return ExitStatus::usageError(errors, *error);
     }
     const auto text = InputText::read(input);
     if (const auto* error = std::get_if<InputText::Error>(&text)) {
-        return usageError(errors, error->message);
+        return ExitStatus::usageError(errors, error->message);
     }
     auto& bench = *std::get<std::unique_ptr<CorrectionWorkbench>>(workbench);
     TypedTextReplayer replayer = bench.makeReplayer(
@@ -113,7 +104,7 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
     }
     correct(replayer, std::get<std::string>(text), options.explain ? nullptr : &output);
     output.flush();
-    return output ? kSuccess : 1;
+    return output ? ExitStatus::kSuccess : ExitStatus::kFailure;
 }
 
 }  // namespace plovik

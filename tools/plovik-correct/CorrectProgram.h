@@ -11,10 +11,7 @@ namespace plovik {
 // correction as the application would, and writes the result or the explanation.
 class CorrectProgram {
   public:
-    static constexpr int kSuccess = 0;
-    static constexpr int kUsageError = 2;
-
-    // The arguments without the program name.
+    // The arguments without the program name; gives an ExitStatus.
     static int run(const std::vector<std::string>& arguments, std::istream& input,
                    std::ostream& output, std::ostream& errors);
 };

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <system_error>
 
 namespace plovik {
@@ -36,7 +37,7 @@ void detachHelper(int keptDescriptor) {
     }
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
-    ::_exit(0);
+    ::_exit(EXIT_SUCCESS);
 }
 
 }  // namespace
