@@ -106,14 +106,20 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
     }
     // A press the application already has is plain typing: acting on it as a shortcut, or
     // withholding a Return to post it later, would do it a second time.
-    if (event.isSwallowable && handleShortcut(event.key, event.modifiers)) {
-        return TapDisposition::swallow;
+    if (event.isSwallowable) {
+        if (const auto action = shortcutAction(event.key, event.modifiers)) {
+            if (event.takeForSwallowing()) {
+                schedule(*action);
+                return TapDisposition::swallow;
+            }
+            return TapDisposition::pass;
+        }
     }
     if (event.modifiers.hasAny(kCommandModifiers)) {
         return TapDisposition::pass;
     }
     if (event.isSwallowable && (event.key == Key::enter || event.key == Key::keypadEnter) &&
-        asks(shouldDeferReturn)) {
+        asks(shouldDeferReturn) && event.takeForSwallowing()) {
         schedule(&KeyboardEventMonitor::onDeferredReturn, event.key,
                  event.modifiers & kDeferredReturnModifiers);
         return TapDisposition::swallow;
@@ -125,22 +131,20 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
     return handleOrdinaryKey(event);
 }
 
-bool KeyboardEventMonitor::handleShortcut(Key key, Modifiers pressed) {
+std::optional<KeyboardEventMonitor::Action> KeyboardEventMonitor::shortcutAction(
+    Key key, Modifiers pressed) const {
     const Shortcuts shortcuts = shortcutProvider_();
     const Modifiers modifiers = pressed & ShortcutDefinition::kComparedModifiers;
     if (shortcuts.manual.matches(key, modifiers) && asks(shouldHandleManualCorrection)) {
-        schedule(&KeyboardEventMonitor::onManualCorrection);
-        return true;
+        return &KeyboardEventMonitor::onManualCorrection;
     }
     if (shortcuts.undo.matches(key, modifiers) && asks(shouldHandleUndo)) {
-        schedule(&KeyboardEventMonitor::onUndo);
-        return true;
+        return &KeyboardEventMonitor::onUndo;
     }
     if (shortcuts.pause.matches(key, modifiers)) {
-        schedule(&KeyboardEventMonitor::onPauseToggle);
-        return true;
+        return &KeyboardEventMonitor::onPauseToggle;
     }
-    return false;
+    return std::nullopt;
 }
 
 TapDisposition KeyboardEventMonitor::handleOrdinaryKey(const KeyEvent& event) {

@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/capture/PhysicalKeyStroke.h"
@@ -84,9 +85,11 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     KeyboardEventMonitor(KeyEventTapFactory& tapFactory, MainQueue& mainQueue,
                          ShortcutProvider shortcutProvider);
 
+    using Action = std::function<void()> KeyboardEventMonitor::*;
+
     TapDisposition handle(const KeyEvent& event);
-    // Swallows the event when it is one of the shortcuts the owner accepts now.
-    bool handleShortcut(Key key, Modifiers modifiers);
+    // The shortcut's callback when the key is one of the shortcuts the owner accepts now.
+    std::optional<Action> shortcutAction(Key key, Modifiers modifiers) const;
     TapDisposition handleOrdinaryKey(const KeyEvent& event);
 
     // Posts a call of the callback member as it is when the block runs; nothing

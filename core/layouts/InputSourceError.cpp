@@ -15,7 +15,7 @@ std::string InputSourceError::description() const {
         case Kind::sourceNotInstalled:
             return "The " + layout_.displayName + " keyboard input source is no longer available.";
         case Kind::selectionFailed:
-            return "macOS could not select the " + sourceName_ + " input source.";
+            return "The desktop could not select the " + sourceName_ + " input source.";
     }
     return {};
 }

@@ -20,6 +20,15 @@ enum class KeyEventKind {
     keyHeld,
 };
 
+// A held-back press that the system lets through on its own if the answer comes too late.
+// Whoever acts on a press as swallowed takes it first, after any slow check: once the
+// press has gone on, taking it is refused and nothing may act on it.
+class PressClaim {
+  public:
+    virtual ~PressClaim() = default;
+    virtual bool take() = 0;
+};
+
 // One key press as the global tap delivers it.
 struct KeyEvent {
     KeyEventKind kind = KeyEventKind::keyPress;
@@ -34,6 +43,11 @@ struct KeyEvent {
     // hold it for the answer): the answer is ignored, so nothing may act as if it was
     // swallowed.
     bool isSwallowable = true;
+    // Absent where the system holds a press for as long as the answer takes.
+    std::shared_ptr<PressClaim> claim;
+
+    // Whether the press is still ours to swallow; true at most once per claimed press.
+    bool takeForSwallowing() const { return isSwallowable && (!claim || claim->take()); }
 
     bool operator==(const KeyEvent&) const = default;
 };

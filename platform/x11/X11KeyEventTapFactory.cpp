@@ -27,11 +27,28 @@ KeyEvent keyEvent(const X11KeyCapture::Press& press) {
 // thread then waits for that answer), or the capture thread by giving up (the press goes
 // on, and the main thread learns of it as a press it cannot swallow).
 struct Answer {
-    enum class Stage { waiting, deciding, decided, abandoned };
+    enum class Stage { waiting, claimed, decided, abandoned };
     std::mutex mutex;
     std::condition_variable ready;
     Stage stage = Stage::waiting;
     TapDisposition disposition = TapDisposition::pass;
+};
+
+// The main thread takes a grabbed press only while the capture still holds it for the answer.
+class GrabbedPressClaim final : public PressClaim {
+  public:
+    explicit GrabbedPressClaim(std::shared_ptr<Answer> answer) : answer_(std::move(answer)) {}
+    bool take() override {
+        std::lock_guard lock(answer_->mutex);
+        if (answer_->stage != Answer::Stage::waiting) {
+            return false;
+        }
+        answer_->stage = Answer::Stage::claimed;
+        return true;
+    }
+
+  private:
+    std::shared_ptr<Answer> answer_;
 };
 
 }  // namespace
@@ -152,22 +169,21 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         }
         const auto deadline = std::chrono::steady_clock::now() + budget;
         auto answer = std::make_shared<Answer>();
-        mainQueue.post([weak, answer, event = keyEvent(press)]() mutable {
+        KeyEvent event = keyEvent(press);
+        event.claim = std::make_shared<GrabbedPressClaim>(answer);
+        mainQueue.post([weak, answer, event]() mutable {
             {
                 std::lock_guard lock(answer->mutex);
-                if (answer->stage == Answer::Stage::waiting) {
-                    answer->stage = Answer::Stage::deciding;
-                } else {
-                    event.isSwallowable = false;
-                }
+                // Already gone on: spare the callback its slow checks.
+                event.isSwallowable = answer->stage == Answer::Stage::waiting;
             }
             const auto state = weak.lock();
             const bool asks = state && state->alive && state->enabled;
             const TapDisposition disposition = asks ? state->callback(event) : TapDisposition::pass;
-            if (!event.isSwallowable) {
+            std::lock_guard lock(answer->mutex);
+            if (answer->stage == Answer::Stage::abandoned) {
                 return;
             }
-            std::lock_guard lock(answer->mutex);
             answer->disposition = disposition;
             answer->stage = Answer::Stage::decided;
             answer->ready.notify_all();
@@ -180,11 +196,11 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             ++state->lateAnswers;
             return false;
         }
-        // The answer is being worked out: going on now would let the press through and
-        // have the callback act on it too (a Return posted twice). Its calls to other
-        // processes carry timeouts; the limit is for a callback that never returns.
+        // Taken: the callback acts on it as swallowed, and only scheduling work remains between
+        // the claim and its answer. The limit is for a callback that never returns.
         if (!answer->ready.wait_for(lock, kDecisionLimit,
                                     [&] { return answer->stage == Answer::Stage::decided; })) {
+            answer->stage = Answer::Stage::abandoned;
             ++state->lateAnswers;
             return false;
         }

@@ -25,7 +25,7 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     // How long a grabbed press may wait for the main thread: the keyboard is frozen
     // meanwhile, so it stays below what a typist could notice.
     static constexpr std::chrono::milliseconds kGrabAnswerBudget{4};
-    // How long a grabbed press waits for an answer the main thread has begun to work out.
+    // How long a grabbed press the main thread has taken waits for the rest of its answer.
     static constexpr std::chrono::milliseconds kDecisionLimit{500};
     static constexpr std::uint32_t kReturnKeycode = 36;
     static constexpr std::uint32_t kKeypadEnterKeycode = 104;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
@@ -206,6 +207,37 @@ TEST_F(KeyboardEventMonitorTest, APressTheApplicationAlreadyHasIsOnlyTyping) {
     // The same presses, held for the answer, act as before.
     EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallow), (Log{"return:28:0"}));
     EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt), TapDisposition::swallow), (Log{"manual"}));
+}
+
+// The press is taken only after the slow checks; one the system let go meanwhile is typing.
+TEST_F(KeyboardEventMonitorTest, APressTakenTooLateIsOnlyTypingAndIsTakenOnce) {
+    struct CountedClaim final : PressClaim {
+        bool available = true;
+        int takes = 0;
+        bool take() override {
+            ++takes;
+            return std::exchange(available, false);
+        }
+    };
+    auto claim = std::make_shared<CountedClaim>();
+    monitor_->shouldDeferReturn = [&] {
+        claim->available = false;  // the check outlasts the system's patience
+        return true;
+    };
+    monitor_->shouldHandleManualCorrection = [] { return true; };
+    KeyEvent lateReturn = keyEvent(Key::enter, "\r");
+    lateReturn.claim = claim;
+    EXPECT_EQ(press(lateReturn), (Log{"stroke:\r:28:0", "text:\r"}));
+
+    monitor_->shouldDeferReturn = [] { return true; };
+    auto taken = std::make_shared<CountedClaim>();
+    KeyEvent shortcut = keyEvent(Key::space, " ", kAlt);
+    shortcut.claim = taken;
+    EXPECT_EQ(press(shortcut, TapDisposition::swallow), (Log{"manual"}));
+    EXPECT_EQ(taken->takes, 1);
+    shortcut.claim = std::make_shared<CountedClaim>();
+    static_cast<CountedClaim&>(*shortcut.claim).available = false;
+    EXPECT_EQ(press(shortcut), Log{}) << "a shortcut already gone on is not acted on";
 }
 
 TEST_F(KeyboardEventMonitorTest, DeleteIsReportedAndStillReachesTheApplication) {

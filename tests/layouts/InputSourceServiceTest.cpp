@@ -182,7 +182,7 @@ TEST_F(InputSourceServiceTest, SwitchesByIdOrLanguageAndReportsErrors) {
     const auto refused = service.switchTo(KeyboardLayout::english());
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->kind(), InputSourceError::Kind::selectionFailed);
-    EXPECT_EQ(refused->description(), "macOS could not select the English (US) input source.");
+    EXPECT_EQ(refused->description(), "The desktop could not select the English (US) input source.");
     EXPECT_EQ(service.availableSources(), before);
     EXPECT_EQ(service.currentSource()->id, "xkb:ru");
 

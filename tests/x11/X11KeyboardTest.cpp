@@ -103,13 +103,20 @@ TEST_F(X11CaptureTest, ABusyMainThreadNeverHoldsTheKeyboard) {
 
 // The main thread takes up the question in time but answers late (it is preempted, or
 // reads the focused field from a slow application): the press must go exactly one way.
-TEST_F(X11CaptureTest, AnAnswerBegunInTimeIsAwaitedSoTheKeyGoesOneWayOnly) {
+// A slow check (a call to a hung application) must not hold the keyboard: the press goes on
+// at the budget's end, and taking it afterwards is refused, so nothing acts on it twice.
+TEST_F(X11CaptureTest, ASlowCheckNeverHoldsTheKeyAndALateClaimIsRefused) {
     std::size_t swallowed = 0;
+    std::size_t refused = 0;
     installTap([&](const KeyEvent& event) {
         if (event.key != kReturnCode || !event.isSwallowable) {
             return TapDisposition::pass;
         }
         std::this_thread::sleep_for(X11KeyEventTapFactory::kGrabAnswerBudget * 10);
+        if (!event.takeForSwallowing()) {
+            ++refused;
+            return TapDisposition::pass;
+        }
         ++swallowed;
         return TapDisposition::swallow;
     });
@@ -119,9 +126,30 @@ TEST_F(X11CaptureTest, AnAnswerBegunInTimeIsAwaitedSoTheKeyGoesOneWayOnly) {
         ASSERT_TRUE(runUntil([&] { return tappedCount(kReturnCode) == i + 1; }));
     }
     runFor(100ms);
-    EXPECT_GE(swallowed, 1u) << "the loop was idle: most questions are taken up at once";
+    EXPECT_GE(refused, 1u) << "the check outlasted the budget, so the press had gone on";
     EXPECT_EQ(receivedCount(kReturn), kPresses - swallowed)
         << "every Return either reached the window or was swallowed, never both";
+}
+
+// Taken in time, a press is the taker's: it never reaches the window on its own.
+TEST_F(X11CaptureTest, APressTakenInTimeIsSwallowedEvenWhenTheAnswerComesLater) {
+    installTap([&](const KeyEvent& event) {
+        if (event.key != kReturnCode || !event.takeForSwallowing()) {
+            return TapDisposition::pass;
+        }
+        std::this_thread::sleep_for(X11KeyEventTapFactory::kGrabAnswerBudget * 5);
+        return TapDisposition::swallow;
+    });
+    constexpr std::size_t kPresses = 3;
+    for (std::size_t i = 0; i < kPresses; ++i) {
+        userPresses({kReturn});
+        ASSERT_TRUE(runUntil([&] { return tappedCount(kReturnCode) == i + 1; }));
+    }
+    runFor(100ms);
+    const std::size_t late = desktop_->tapFactory().lateAnswerCount();
+    EXPECT_LT(late, kPresses) << "the loop was idle: most presses are taken at once";
+    EXPECT_EQ(receivedCount(kReturn), late)
+        << "only a press the loop took up too late may reach the window";
 }
 
 // Raw events do not repeat: a key held past the repeat delay is reported once as held,
