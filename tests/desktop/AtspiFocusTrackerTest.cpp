@@ -34,12 +34,18 @@ TEST_P(AtspiFocusTrackerTest, RepeatedAndLateEventsDoNotMoveTheFocus) {
     tracker.focusGained(*single);
     // A container of the same application said to gain focus too, as Qt does.
     tracker.focusGained(frame);
-    EXPECT_TRUE(tracker.reported()->sameObject(*single));
+    const auto reported = tracker.reported();
+    ASSERT_TRUE(reported);
+    EXPECT_TRUE(reported->sameObject(*single));
     tracker.focusLost(frame);
-    EXPECT_TRUE(tracker.focused()->sameObject(*single));
+    auto focused = tracker.focused();
+    ASSERT_TRUE(focused);
+    EXPECT_TRUE(focused->sameObject(*single));
     // A loss for something else (the old application's, arriving late) changes nothing.
     tracker.focusLost(frame);
-    EXPECT_TRUE(tracker.focused()->sameObject(*single));
+    focused = tracker.focused();
+    ASSERT_TRUE(focused);
+    EXPECT_TRUE(focused->sameObject(*single));
 }
 
 TEST_P(AtspiFocusTrackerTest, AnObjectThatNoLongerHasFocusIsNotReported) {
@@ -50,7 +56,11 @@ TEST_P(AtspiFocusTrackerTest, AnObjectThatNoLongerHasFocusIsNotReported) {
     auto& tracker = *desktop_->tracker;
     // As if the events had been lost: the tracker names a field that is not focused.
     tracker.focusGained(*single);
-    EXPECT_TRUE(tracker.reported()->sameObject(*single));
+    // Each step reads the field over AT-SPI, which a loaded machine may time out: never
+    // follow an absent answer.
+    const auto reported = tracker.reported();
+    ASSERT_TRUE(reported);
+    EXPECT_TRUE(reported->sameObject(*single));
     EXPECT_FALSE(tracker.focused());
     tracker.focusLost(*single);
     EXPECT_FALSE(tracker.reported());
@@ -103,7 +113,8 @@ TEST_P(AtspiFocusTrackerTest, FollowsFocusIntoAnotherApplicationAndBack) {
     ASSERT_TRUE(second.focus(Field::multi));
     ASSERT_TRUE(desktop_->waitForFocus(second.pid(), "Multi line"));
     // Qt's field still claims the focus in its inactive window; it must not come back.
-    EXPECT_FALSE(desktop_->tracker->focused()->sameObject(*first));
+    const auto focused = desktop_->tracker->focused();
+    EXPECT_TRUE(!focused || !focused->sameObject(*first));
     ASSERT_TRUE(focusOn(Field::password, "Password"));
     // Straight back, with the field that already had the focus inside that application.
     ASSERT_TRUE(second.focus(Field::multi));
