@@ -8,11 +8,11 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <thread>
+
+#include "platform/headless/ProcFile.h"
 
 namespace plovik {
 namespace {
@@ -108,9 +108,7 @@ bool hasLiveGroupMember(pid_t group) {
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) {
             continue;
         }
-        std::ifstream file(entry.path() / "stat");
-        const std::string line{std::istreambuf_iterator<char>(file),
-                               std::istreambuf_iterator<char>()};
+        const std::string line = ProcFile::read(entry.path() / "stat").value_or(std::string());
         const auto nameEnd = line.rfind(')');
         if (nameEnd == std::string::npos) {
             continue;

@@ -1,10 +1,10 @@
 #include "platform/headless/ProcessIdentity.h"
 
 #include <csignal>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
+
+#include "platform/headless/ProcFile.h"
 
 namespace plovik {
 namespace {
@@ -17,8 +17,8 @@ struct ProcessStat {
 // /proc/<pid>/stat: the command name may hold spaces and parentheses, so fields are
 // counted from the last ')'.
 std::optional<ProcessStat> readStat(pid_t pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    const std::string line{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string line =
+        ProcFile::read("/proc/" + std::to_string(pid) + "/stat").value_or(std::string());
     const auto nameEnd = line.rfind(')');
     if (nameEnd == std::string::npos) {
         return std::nullopt;

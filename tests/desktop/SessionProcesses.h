@@ -4,12 +4,11 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/headless/ProcFile.h"
 #include "platform/headless/ProcessIdentity.h"
 
 namespace plovik::testing {
@@ -24,9 +23,8 @@ inline std::vector<pid_t> processesWithEnvironment(const std::string& entry) {
         if (name.find_first_not_of("0123456789") != std::string::npos) {
             continue;
         }
-        std::ifstream file(process.path() / "environ");
-        const std::string environment{std::istreambuf_iterator<char>(file),
-                                      std::istreambuf_iterator<char>()};
+        const std::string environment =
+            ProcFile::read(process.path() / "environ").value_or(std::string());
         const std::string needle = entry + '\0';
         if ((environment.starts_with(needle) ||
              environment.find('\0' + needle) != std::string::npos) &&

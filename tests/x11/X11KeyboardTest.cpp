@@ -101,8 +101,6 @@ TEST_F(X11CaptureTest, ABusyMainThreadNeverHoldsTheKeyboard) {
     }
 }
 
-// The main thread takes up the question in time but answers late (it is preempted, or
-// reads the focused field from a slow application): the press must go exactly one way.
 // A slow check (a call to a hung application) must not hold the keyboard: the press goes on
 // at the budget's end, and taking it afterwards is refused, so nothing acts on it twice.
 TEST_F(X11CaptureTest, ASlowCheckNeverHoldsTheKeyAndALateClaimIsRefused) {
