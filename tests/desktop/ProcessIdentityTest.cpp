@@ -5,6 +5,7 @@
 
 #include "SessionProcesses.h"
 #include "platform/headless/ChildProcess.h"
+#include "platform/headless/ProcFile.h"
 #include "platform/headless/ProcessIdentity.h"
 
 namespace plovik {
@@ -18,6 +19,18 @@ std::vector<std::string> currentEnvironment() {
         environment.emplace_back(*entry);
     }
     return environment;
+}
+
+TEST(ProcFile, ReadsALiveProcessAndAnswersAbsentForOneThatIsGone) {
+    const auto own = ProcFile::read("/proc/self/stat");
+    ASSERT_TRUE(own);
+    EXPECT_TRUE(own->starts_with(std::to_string(::getpid()) + " ("));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_FALSE(ProcFile::read("/proc/" + std::to_string(child) + "/stat"));
 }
 
 TEST(ProcessIdentity, AZombieCountsAsGoneAndIsNotSignalled) {
