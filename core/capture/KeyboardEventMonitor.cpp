@@ -107,12 +107,11 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
     // A press the application already has is plain typing: acting on it as a shortcut, or
     // withholding a Return to post it later, would do it a second time.
     if (event.isSwallowable) {
-        if (const auto action = shortcutAction(event.key, event.modifiers)) {
-            if (event.takeForSwallowing()) {
-                schedule(*action);
-                return TapDisposition::swallow;
-            }
-            return TapDisposition::pass;
+        // A shortcut the system let go while it was checked is only typing, as above.
+        if (const auto action = shortcutAction(event.key, event.modifiers);
+            action && event.takeForSwallowing()) {
+            schedule(*action);
+            return TapDisposition::swallow;
         }
     }
     if (event.modifiers.hasAny(kCommandModifiers)) {
