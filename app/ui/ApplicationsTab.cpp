@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
-#include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -74,11 +73,7 @@ ApplicationsTab::ApplicationsTab(UiContext& context, QWidget* parent)
     right_->setMinimumWidth(360);
     right_->addWidget(placeholder());
     detail_ = new ApplicationDetailView(context_.settingsStore);
-    auto* detailScroll = new QScrollArea;
-    detailScroll->setWidget(detail_);
-    detailScroll->setWidgetResizable(true);
-    detailScroll->setFrameShape(QFrame::NoFrame);
-    right_->addWidget(detailScroll);
+    right_->addWidget(FormParts::scrollArea(detail_));
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->addWidget(left);

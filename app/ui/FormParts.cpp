@@ -25,6 +25,20 @@ QGroupBox* FormParts::section(const QString& title, QVBoxLayout** layout) {
     return box;
 }
 
+QScrollArea* FormParts::scrollArea(QWidget* content) {
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    return scroll;
+}
+
+void FormParts::fillWithScrolled(QWidget* owner, QWidget* content) {
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scrollArea(content));
+}
+
 QLabel* FormParts::note(const QString& text, TextSize size, bool secondary) {
     auto* label = new QLabel(text);
     label->setWordWrap(true);

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScrollArea>
 #include <QString>
 #include <QVBoxLayout>
 
@@ -22,6 +23,10 @@ class FormParts {
     // A symbol followed by text, both in one colour (the text colour when invalid).
     static QWidget* symbolLabel(Symbol symbol, const QColor& symbolColor, const QString& text,
                                 const QColor& textColor = QColor(), int symbolSize = 16);
+    // The content in a frameless area that scrolls when the window is too small for it.
+    static QScrollArea* scrollArea(QWidget* content);
+    // Fills the owner, edge to edge, with the content in such an area.
+    static void fillWithScrolled(QWidget* owner, QWidget* content);
     static void setTextColor(QWidget* widget, const QColor& color);
     static void setPointSizeDelta(QWidget* widget, qreal delta, bool bold = false);
 };

@@ -2,7 +2,6 @@
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <cmath>
 
@@ -42,13 +41,7 @@ GeneralTab::GeneralTab(UiContext& context, MonitoringCommands& commands, QWidget
     column->addWidget(statusSection_);
     column->addStretch(1);
 
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(content);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroll);
+    FormParts::fillWithScrolled(this, content);
     refresh();
 }
 

@@ -3,7 +3,6 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScrollArea>
 
 #include "app/ui/FormParts.h"
 
@@ -28,16 +27,10 @@ QString joined(const std::vector<std::string>& parts) {
 
 LanguagesTab::LanguagesTab(InputSourceService& inputSources, QWidget* parent)
     : QWidget(parent), inputSources_(inputSources) {
-    auto* scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroll);
     content_ = new QWidget;
     column_ = new QVBoxLayout(content_);
     column_->setSpacing(12);
-    scroll->setWidget(content_);
+    FormParts::fillWithScrolled(this, content_);
     refresh();
 }
 

@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollArea>
 
 #include "app/ui/FormParts.h"
 #include "app/ui/PermissionRow.h"
@@ -20,13 +19,7 @@ PrivacyTab::PrivacyTab(UiContext& context, QWidget* parent) : QWidget(parent), c
     column->addWidget(localProcessingSection());
     column->addWidget(learnedDataSection());
     column->addStretch(1);
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(content);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroll);
+    FormParts::fillWithScrolled(this, content);
     refresh();
 }
 

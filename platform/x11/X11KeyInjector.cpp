@@ -184,25 +184,19 @@ std::optional<std::uint32_t> X11KeyInjector::spareFor(char32_t character) {
 }
 
 bool X11KeyInjector::pressKeysOf(std::string_view text, std::uint32_t group) {
-    std::vector<Stroke> strokes;
-    for (const char32_t character : codePoints(text)) {
-        const auto stroke = keyFor(character, group);
-        if (!stroke) {
-            return false;
-        }
-        strokes.push_back(*stroke);
-    }
-    for (const auto& stroke : strokes) {
-        key(stroke.keycode, true, stroke.modifiers);
-        key(stroke.keycode, false);
-    }
-    return true;
+    return pressAll(text, [&](char32_t character) { return keyFor(character, group); });
 }
 
 bool X11KeyInjector::type(std::string_view text) {
+    return pressAll(text, [&](char32_t character) { return strokeFor(character); });
+}
+
+bool X11KeyInjector::pressAll(std::string_view text,
+                              const std::function<std::optional<Stroke>(char32_t)>& strokeOf) {
+    // Every character is looked up first, so that nothing is typed when one has no key.
     std::vector<Stroke> strokes;
     for (const char32_t character : codePoints(text)) {
-        const auto stroke = strokeFor(character);
+        const auto stroke = strokeOf(character);
         if (!stroke) {
             return false;
         }

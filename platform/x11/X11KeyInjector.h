@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -45,6 +46,8 @@ class X11KeyInjector {
     };
 
     std::optional<Stroke> strokeFor(char32_t character);
+    bool pressAll(std::string_view text,
+                  const std::function<std::optional<Stroke>(char32_t)>& strokeOf);
     std::optional<Stroke> keyFor(char32_t character, std::uint32_t group) const;
     std::optional<std::uint32_t> spareFor(char32_t character);
     std::optional<std::uint32_t> modifierKey(std::uint32_t modifier) const;
