@@ -100,6 +100,8 @@ struct PreviousWords {
     Script script = Script::none;
     int run = 0;
     Script before = Script::none;
+    // The last run of non-space characters before the word.
+    Text last;
 };
 
 constexpr int kLongestRun = 3;
@@ -129,6 +131,10 @@ PreviousWords previousWords(std::string_view context) {
         inWord = true;
     }
     previous.run = std::min(previous.run, kLongestRun);
+    const auto isSpace = [](char32_t c) { return text::CharacterClass::isWhitespace(c); };
+    const auto end = std::find_if_not(text.rbegin(), text.rend(), isSpace);
+    const auto start = std::find_if(end, text.rend(), isSpace);
+    previous.last = Text(start.base(), end.base());
     return previous;
 }
 
@@ -242,6 +248,12 @@ bool hasInnerCapital(TextView word) {
 bool isCapitalised(TextView word) {
     return word.size() > 1 && isUppercaseLetter(word[0]) &&
            std::none_of(word.begin() + 1, word.end(), isUppercaseLetter);
+}
+
+bool isLettersOnly(TextView word) {
+    return std::all_of(word.begin(), word.end(), [](char32_t c) {
+        return isLetter(c) || c == U'-' || c == U'\'' || c == U'\u2019';
+    });
 }
 
 bool isBracket(char32_t c) {
@@ -436,6 +448,8 @@ std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typ
         word.logProbability = typedLogProbability(typed, assessment.logProbability, *source);
         word.isDictionaryWord = assessment.isDictionaryWord;
         word.isListed = assessment.isListed;
+        // Keys typed as punctuation inside a word (~n, a.b) are judged by the letter models.
+        word.spellsLikeAWord = !isLettersOnly(*core) || source->spellsLikeAWord(*core);
         word.core = std::move(*core);
     }
     word.typed = std::move(typed);
@@ -475,7 +489,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         prior = previous == targetScript
                     ? (before.run >= 2 && typedIsWord ? kPriorAfterTargetRun
                                                       : kPriorAfterTargetLanguage)
-                : previous != sourceScript ? kPriorWithoutContext
+                : previous != sourceScript || !spellsLikeAWord(before.last, sourceLayout)
+                    ? kPriorWithoutContext
                 // A term or two of the typed script amid text of the other say little about a
                 // one-letter word after them ("Ubuntu Linux d" for "... в"); longer ones there
                 // are mostly more terms ("GNU ld").
@@ -523,8 +538,13 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
             return std::nullopt;
         }
         odds = reading->logProbability - word.logProbability;
+        // A spelling its language never writes is neither an unlisted word nor a name of it,
+        // so the other reading, which could be either, is the likelier of the two.
+        const bool noSpellingAsTyped = !word.isListed && !word.isDictionaryWord &&
+                                       !word.spellsLikeAWord &&
+                                       target->spellsLikeAWord(reading->core);
         if (!word.isListed && !word.isDictionaryWord && !reading->isKnown) {
-            if (reading->core.size() < kShortestUnknownWord) {
+            if (reading->core.size() < kShortestUnknownWord && !noSpellingAsTyped) {
                 return std::nullopt;
             }
             odds *= kUnknownWordsWeight;
@@ -532,7 +552,7 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
             prior = std::max(prior, kPriorAfterTargetLanguage);
         }
         // Names are often unknown words, and some read as words in the other layout.
-        if (isCapitalised(*typedCore) && !word.isDictionaryWord) {
+        if (isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped) {
             prior += kUnknownNameLogOdds;
         }
     }
@@ -580,6 +600,15 @@ std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32stri
         return std::nullopt;
     }
     return Text(core);
+}
+
+// A word its own language could not have written (an option, a number, a slip left as typed)
+// says nothing of the language the user writes in.
+bool ExtendedCorrectionEngine::spellsLikeAWord(std::u32string_view chunk,
+                                               const KeyboardLayout& layout) const {
+    const auto core = wordAsTyped(chunk);
+    const WordLikelihood* language = likelihood(layout);
+    return !core || !language || (isLettersOnly(*core) && language->spellsLikeAWord(*core));
 }
 
 const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout& layout) const {

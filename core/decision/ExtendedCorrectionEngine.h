@@ -61,6 +61,8 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
         bool isDictionaryWord = false;
         bool isListed = false;
         bool hasLetters = true;
+        // Its letters pair as words of its language do (names and slips included).
+        bool spellsLikeAWord = true;
     };
 
     // Absent when the rules keep the token whatever the other layouts read.
@@ -74,6 +76,7 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
                                   std::string& corrected) const;
 
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
+    bool spellsLikeAWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
     std::optional<Reading> bestReading(std::u32string_view typed, std::u32string_view reread,
                                        const WordLikelihood& target) const;
     static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);

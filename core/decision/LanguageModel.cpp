@@ -22,6 +22,8 @@ constexpr double kUnseenLetterCount = 0.5;
 // Letters the counts may lack (other scripts, punctuation) share the unseen count too.
 constexpr double kUnseenLetterKinds = 100.0;
 constexpr int kBitsPerLetter = 21;
+// Below this share of what follows a letter, a pair is noise in the training text.
+constexpr double kUnwrittenPairShare = 1e-5;
 
 std::uint64_t pack(char32_t a) {
     return a;
@@ -215,6 +217,33 @@ double LanguageModel::spellingLogProbability(std::u32string_view lowered) const 
 
 bool LanguageModel::usesLetter(char32_t lowered) const {
     return count(pack(lowered)) > 0;
+}
+
+bool LanguageModel::writesEveryPair(std::u32string_view lowered) const {
+    // A lone letter is a word, an initial or a letter named: the one-letter rules judge it.
+    if (lowered.size() < 2) {
+        return true;
+    }
+    char32_t previous = kWordStart;
+    for (const char32_t c : lowered) {
+        if (!writesPair(previous, c)) {
+            return false;
+        }
+        previous = c;
+    }
+    return writesPair(previous, kWordEnd);
+}
+
+bool LanguageModel::writesPair(char32_t a, char32_t b) const {
+    std::uint64_t pair = count(pack(a, b));
+    // Letters named alone ("the letter ы") would make any letter a word's edge.
+    if (a == kWordStart && b != kWordEnd) {
+        pair -= std::min<std::uint64_t>(pair, count(pack(kWordStart, b, kWordEnd)));
+    } else if (b == kWordEnd && a != kWordStart) {
+        pair -= std::min<std::uint64_t>(pair, count(pack(kWordStart, a, kWordEnd)));
+    }
+    return pair > 0 && static_cast<double>(pair) >=
+                           kUnwrittenPairShare * static_cast<double>(contextCount(pack(a)));
 }
 
 std::size_t LanguageModel::footprint() const {

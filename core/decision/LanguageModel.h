@@ -35,6 +35,10 @@ class LanguageModel {
     double spellingLogProbability(std::u32string_view lowered) const;
     // Whether the language writes this letter at all.
     bool usesLetter(char32_t lowered) const;
+    // Whether the language writes every pair of neighbouring letters of the spelling, its
+    // first and last letter at a word's edge included. A pair seen in a tiny share of the
+    // text after its first letter counts as unwritten: stray names and slips leave those.
+    bool writesEveryPair(std::u32string_view lowered) const;
 
     std::size_t wordCount() const { return wordEntries_.size(); }
     std::uint64_t runningWords() const { return runningWords_; }
@@ -56,6 +60,7 @@ class LanguageModel {
     std::uint32_t count(std::uint64_t key) const;
     std::uint32_t contextCount(std::uint64_t key) const;
     double letterProbability(char32_t a, char32_t b, char32_t c) const;
+    bool writesPair(char32_t a, char32_t b) const;
 
     std::string wordText_;
     std::vector<WordEntry> wordEntries_;

@@ -136,6 +136,20 @@ bool WordLikelihood::isKnown(std::u32string_view word) const {
     return listedLogProbability(word).has_value() || dictionaryAccepts(word);
 }
 
+bool WordLikelihood::spellsLikeAWord(std::u32string_view word) const {
+    const std::u32string lower = lowered(word);
+    const std::u32string_view text = lower;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(U'-', start), text.size());
+        if (!model_->writesEveryPair(text.substr(start, end - start))) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 std::optional<double> WordLikelihood::listedLogProbability(std::u32string_view word) const {
     return model_->wordLogProbability(utf8(lowered(word)));
 }

@@ -41,6 +41,9 @@ class WordLikelihood {
     bool isKnown(std::u32string_view word) const;
     // Accepted by the spell checker as typed or lower-cased; false without one.
     bool isDictionaryWord(std::u32string_view word) const { return dictionaryAccepts(word); }
+    // Every part between hyphens writes only letter pairs the language writes: whatever it
+    // is, a word, a name or a slip of the language could be spelled so.
+    bool spellsLikeAWord(std::u32string_view word) const;
     // The lower-cased word's share of text in the word list, if listed.
     std::optional<double> listedLogProbability(std::u32string_view word) const;
 

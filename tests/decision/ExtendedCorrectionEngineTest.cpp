@@ -23,7 +23,7 @@ class FixedSpellChecker final : public SpellChecker {
     bool isSpelledCorrectly(std::string_view word, std::string_view language) override {
         static const std::set<std::string, std::less<>> english{"the", "cat", "hello", "here"};
         static const std::set<std::string, std::less<>> russian{
-            "область", "событие", "привет", "еру", "руку", "хорошо", "Москва", "ты"};
+            "область", "событие", "привет", "еру", "руку", "хорошо", "Москва", "ты", "ша"};
         return (language == "en_US" ? english : russian).contains(word);
     }
 };
@@ -212,6 +212,31 @@ TEST_F(ExtendedCorrectionEngineTest, ACapitalAndColonOpeningALineAreALabel) {
     // Inside a line it is a letter, not a word.
     EXPECT_FALSE(decide("ЙЖ", kRussian, "Q:", kEnglish, "see "));
     EXPECT_FALSE(decide("ЙЖ", kRussian, "Q;", kEnglish));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, ASpellingItsLanguageNeverWritesIsNoNameOfIt) {
+    // Russian starts no word with ы and never writes щк: names typed under Russian read as
+    // English names, short ones too, after a name the user left as typed.
+    EXPECT_EQ(corrected("Ыушвуд", kRussian, "Seidel", kEnglish, "Jens Оуты "), "Seidel");
+    EXPECT_EQ(corrected("Икшч", kRussian, "Brix", kEnglish, "Morten "), "Brix");
+    EXPECT_EQ(corrected("Ьщкеут", kRussian, "Morten", kEnglish, "Jens Оуты "), "Morten");
+    // A name its language could spell keeps the benefit of the doubt.
+    EXPECT_FALSE(decide("Оуты", kRussian, "Jens", kEnglish, "Seidel "));
+    // Punctuation keys inside the typed word are left to the letter models (~n is a search
+    // term, not a slip for Ёт).
+    EXPECT_FALSE(decide("~n", kEnglish, "Ёт", kRussian, "является "));
+    EXPECT_FALSE(decide("~N", kEnglish, "ЁТ", kRussian, "в короткой форме "));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, AWordItsLanguageNeverWritesIsNoContext) {
+    // A package name left as typed (digits, ш before д) says nothing of the language the
+    // user writes in: the next word reads as it would at the start.
+    EXPECT_EQ(corrected("Ша", kRussian, "If", kEnglish, "the package дшисдфтдши2ю "), "If");
+    EXPECT_EQ(corrected("ше", kRussian, "it", kEnglish, "the package дшисдфтдши2ю "), "it");
+    EXPECT_EQ(corrected("ше", kRussian, "it", kEnglish, "the GnuPG ЩзутЗПЗ "), "it");
+    // After a real Russian word a word real in both layouts stays Russian.
+    EXPECT_FALSE(decide("ше", kRussian, "it", kEnglish, "the package привет "));
+    EXPECT_FALSE(decide("Ша", kRussian, "If", kEnglish, "пакет libclanlib2 удалён. "));
 }
 
 TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {

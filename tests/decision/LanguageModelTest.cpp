@@ -44,6 +44,38 @@ TEST(LanguageModel, SpellingsOfSeenLetterSequencesAreLikelier) {
     EXPECT_FALSE(model.usesLetter(U'ж'));
 }
 
+TEST(LanguageModel, PairsTheTextNeverWritesOrOnlyNamesAloneAreUnwritten) {
+    // "b" is written alone 99 times and starts a longer word once in ten million words.
+    constexpr const char* letters =
+        "a\t10000000\nb\t10000100\n$\t20000000\n"
+        "^a\t9999900\n^b\t100\nab\t9999900\nba\t1\nb$\t10000000\na$\t1\n"
+        "^^a\t9999900\n^^b\t100\n^ab\t9999900\n^b$\t99\n^ba\t1\nab$\t9999900\n"
+        "ba$\t1\n";
+    const auto model = LanguageModel::fromText(kWords, letters);
+    EXPECT_TRUE(model.writesEveryPair(U"ab"));
+    // Never seen: a doubled letter, a letter the language lacks.
+    EXPECT_FALSE(model.writesEveryPair(U"aab"));
+    EXPECT_FALSE(model.writesEveryPair(U"abж"));
+    // Seen, but once in ten million words once the lone letters are set apart.
+    EXPECT_FALSE(model.writesEveryPair(U"ba"));
+    // A lone letter is for the one-letter rules to judge.
+    EXPECT_TRUE(model.writesEveryPair(U"b"));
+    EXPECT_TRUE(model.writesEveryPair(U""));
+}
+
+TEST(LanguageModel, ShippedDataKnowsWhichPairsItsLanguageWrites) {
+    const auto directory = LanguageDataDirectory::locate();
+    ASSERT_TRUE(directory);
+    const auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+    EXPECT_TRUE(models.at("ru")->writesEveryPair(U"объявление"));
+    EXPECT_TRUE(models.at("en")->writesEveryPair(U"morten"));
+    // English typed under Russian, and Russian under English.
+    EXPECT_FALSE(models.at("ru")->writesEveryPair(U"ьщкеут"));
+    EXPECT_FALSE(models.at("ru")->writesEveryPair(U"ыушвуд"));
+    EXPECT_FALSE(models.at("en")->writesEveryPair(U"gjbcr"));
+    EXPECT_FALSE(models.at("en")->writesEveryPair(U"kbybz"));
+}
+
 TEST(LanguageModel, UnreadableOrEmptyFilesGiveNoModel) {
     EXPECT_FALSE(LanguageModel::load("/nonexistent/en.words", "/nonexistent/en.chars"));
     const auto empty = LanguageModel::fromText("#total\t5\n", "");
