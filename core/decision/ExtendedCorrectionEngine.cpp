@@ -471,7 +471,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
     if (!reread) {
         return std::nullopt;
     }
-    const auto reading = bestReading(typed, *reread, *target);
+    // х and ъ are brackets only where, as letters, they spell nothing the language writes.
+    const auto reading = bestReading(typed, *reread, *target, !word.spellsLikeAWord);
     if (!reading) {
         return std::nullopt;
     }
@@ -624,7 +625,8 @@ const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout&
 // such (kept as typed, which costs a little where the target reads a letter). Every split
 // whose ends are letters and whose outer keys may open or close a word is scored.
 std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestReading(
-    std::u32string_view typed, std::u32string_view reread, const WordLikelihood& target) const {
+    std::u32string_view typed, std::u32string_view reread, const WordLikelihood& target,
+    bool lettersMayBeBrackets) const {
     const std::size_t n = reread.size();
     const bool aligned = typed.size() == n;
     struct Outer {
@@ -634,7 +636,8 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
     const auto outer = [&](std::size_t i, bool (*allowed)(char32_t)) -> std::optional<Outer> {
         if (!isLetter(reread[i])) {
             // Brackets where a letter was typed are rare in prose: х and ъ stay letters.
-            const bool bracketFromLetter = isBracket(reread[i]) && aligned && isLetter(typed[i]);
+            const bool bracketFromLetter =
+                isBracket(reread[i]) && aligned && isLetter(typed[i]) && !lettersMayBeBrackets;
             return allowed(reread[i]) && !bracketFromLetter
                        ? std::optional<Outer>({reread[i], false})
                        : std::nullopt;

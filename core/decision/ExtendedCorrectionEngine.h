@@ -78,7 +78,8 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
     bool spellsLikeAWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
     std::optional<Reading> bestReading(std::u32string_view typed, std::u32string_view reread,
-                                       const WordLikelihood& target) const;
+                                       const WordLikelihood& target,
+                                       bool lettersMayBeBrackets) const;
     static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);
     static double lowerCaseLogProbability(std::u32string_view text, const LanguageModel& model);
     static double typedLogProbability(std::u32string_view typed, double coreLogProbability,

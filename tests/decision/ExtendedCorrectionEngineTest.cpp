@@ -239,6 +239,17 @@ TEST_F(ExtendedCorrectionEngineTest, AWordItsLanguageNeverWritesIsNoContext) {
     EXPECT_FALSE(decide("Ша", kRussian, "If", kEnglish, "пакет libclanlib2 удалён. "));
 }
 
+TEST_F(ExtendedCorrectionEngineTest, XAndHardSignAreBracketsWhereAsLettersTheySpellNothing) {
+    // An editor's insertion in a quotation typed under Russian: "[our", "organization]".
+    EXPECT_EQ(corrected("хщгк", kRussian, "[our", kEnglish, "Nor does "), "[our");
+    EXPECT_EQ(corrected("щкпфтшяфешщтъ", kRussian, "organization]", kEnglish, "the anarchist "),
+              "organization]");
+    EXPECT_EQ(corrected("хЦфккут", kRussian, "[Warren", kEnglish), "[Warren");
+    // Where х and ъ spell a Russian word they stay letters.
+    EXPECT_FALSE(decide("хеша", kRussian, "[tif", kEnglish, "the "));
+    EXPECT_FALSE(decide("объём", kRussian, "j]`v", kEnglish, "the "));
+}
+
 TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
     const auto plain = decide("ghbdtn", kEnglish, "привет", kRussian, "", 0.0);
     ASSERT_TRUE(plain);
