@@ -185,7 +185,7 @@ bool isOneLetterWord(char32_t c, const std::optional<std::string>& language) {
 
 // Characters that may stand before or after a word without being part of it.
 bool opensWord(char32_t c) {
-    static constexpr std::u32string_view kOpeners = U"([{\"'«„“‘¿¡";
+    static constexpr std::u32string_view kOpeners = U"([{\"'«„“‘¿¡-";
     return kOpeners.find(c) != std::u32string_view::npos;
 }
 
@@ -517,6 +517,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // A letter in brackets or quotes is a label or a letter named, not a word.
         const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
                               !reading->trail.empty() && closesWord(reading->trail.front());
+        // A letter after a hyphen is a command's option (-f), not a word.
+        const bool isOption = reading->lead.ends_with(U'-');
         // A capital and a colon opening a line label a question or an answer ("Q:", "A:"),
         // where the keys as typed spell no word.
         const bool label = isUppercaseLetter(letter) && reading->lead.empty() &&
@@ -524,7 +526,7 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
                            !word.isDictionaryWord;
         if (label) {
             odds = kOneLetterLogOdds;
-        } else if (!isOneLetterWord(letter, targetLanguage) || enclosed ||
+        } else if (!isOneLetterWord(letter, targetLanguage) || enclosed || isOption ||
                    (isUppercaseLetter(letter) && !capitalAllowed)) {
             return std::nullopt;
         } else {

@@ -250,6 +250,21 @@ TEST_F(ExtendedCorrectionEngineTest, XAndHardSignAreBracketsWhereAsLettersTheySp
     EXPECT_FALSE(decide("объём", kRussian, "j]`v", kEnglish, "the "));
 }
 
+TEST_F(ExtendedCorrectionEngineTest, HyphensMayOpenAWord) {
+    // A long option and a dash glued to the word it opens.
+    EXPECT_EQ(corrected("--ырщц-ыгььфкн", kRussian, "--show-summary", kEnglish,
+                        "the command-line argument "),
+              "--show-summary");
+    EXPECT_EQ(corrected("--ыщке", kRussian, "--sort", kEnglish, "use the "), "--sort");
+    EXPECT_EQ(corrected("-<tcrjytxyjcnm?", kEnglish, "-Бесконечность,", kRussian,
+                        "обладает счётом хуже "),
+              "-Бесконечность,");
+    // Options typed right stay, and a letter after a hyphen is an option, not a word.
+    EXPECT_FALSE(decide("--help", kEnglish, "--рудз", kRussian, "запустите "));
+    EXPECT_FALSE(decide("-f", kEnglish, "-а", kRussian, "опции командной строки "));
+    EXPECT_FALSE(decide("-c", kEnglish, "-с", kRussian, "используется команда "));
+}
+
 TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
     const auto plain = decide("ghbdtn", kEnglish, "привет", kRussian, "", 0.0);
     ASSERT_TRUE(plain);
