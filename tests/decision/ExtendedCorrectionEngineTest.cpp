@@ -265,6 +265,15 @@ TEST_F(ExtendedCorrectionEngineTest, HyphensMayOpenAWord) {
     EXPECT_FALSE(decide("-c", kEnglish, "-с", kRussian, "используется команда "));
 }
 
+TEST_F(ExtendedCorrectionEngineTest, ACapitalAndAFullStopAfterAWordAreAnInitial) {
+    EXPECT_EQ(corrected("Сю", kRussian, "C.", kEnglish, "-- Arthur "), "C.");
+    EXPECT_EQ(corrected("F/", kEnglish, "А.", kRussian, "Мануэль "), "А.");
+    // Without a word of that language before it, it is a letter and a slip of another key.
+    EXPECT_FALSE(decide("Сю", kRussian, "C.", kEnglish, "Мануэль "));
+    // A full stop typed as such stays with the letter typed before it.
+    EXPECT_FALSE(decide("C.", kEnglish, "Сю", kRussian, "Мануэль "));
+}
+
 TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
     const auto plain = decide("ghbdtn", kEnglish, "привет", kRussian, "", 0.0);
     ASSERT_TRUE(plain);
