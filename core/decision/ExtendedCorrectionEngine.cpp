@@ -524,11 +524,12 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         const bool label = isUppercaseLetter(letter) && reading->lead.empty() &&
                            reading->trail == U":" && startsLine(context) && !word.isListed &&
                            !word.isDictionaryWord;
-        // A capital and a full stop read from another key, after a word of the other
-        // language, are an initial ("Arthur C. Clarke") where the keys as typed spell no word.
-        const bool initial = isUppercaseLetter(letter) && reading->lead.empty() &&
-                             reading->trail == U"." && typed.back() != U'.' &&
-                             previous == targetScript && !word.isDictionaryWord;
+        // A letter and a full stop read from another key, after a word of the other language,
+        // are an initial or an abbreviation ("Arthur C. Clarke", "и т. д.") where the keys as
+        // typed spell no word.
+        const bool initial = reading->lead.empty() && reading->trail == U"." &&
+                             typed.back() != U'.' && previous == targetScript &&
+                             !word.isDictionaryWord;
         if (label || initial) {
             odds = kOneLetterLogOdds;
         } else if (!isOneLetterWord(letter, targetLanguage) || enclosed || isOption ||

@@ -265,9 +265,12 @@ TEST_F(ExtendedCorrectionEngineTest, HyphensMayOpenAWord) {
     EXPECT_FALSE(decide("-c", kEnglish, "-с", kRussian, "используется команда "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ACapitalAndAFullStopAfterAWordAreAnInitial) {
+TEST_F(ExtendedCorrectionEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOrAnAbbreviation) {
     EXPECT_EQ(corrected("Сю", kRussian, "C.", kEnglish, "-- Arthur "), "C.");
     EXPECT_EQ(corrected("F/", kEnglish, "А.", kRussian, "Мануэль "), "А.");
+    EXPECT_EQ(corrected("n/", kEnglish, "т.", kRussian, "размер и "), "т.");
+    EXPECT_EQ(corrected("l/", kEnglish, "д.", kRussian, "размер и т. "), "д.");
+    EXPECT_EQ(corrected("ую", kRussian, "e.", kEnglish, "To solve it, press "), "e.");
     // Without a word of that language before it, it is a letter and a slip of another key.
     EXPECT_FALSE(decide("Сю", kRussian, "C.", kEnglish, "Мануэль "));
     // A full stop typed as such stays with the letter typed before it.
