@@ -560,8 +560,10 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
             // Continuity tells words of a language apart, not a word from a name or a term.
             prior = std::max(prior, kPriorAfterTargetLanguage);
         }
-        // Names are often unknown words, and some read as words in the other layout.
-        if (isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped) {
+        // Names are often unknown words, and some read as words in the other layout; where a
+        // sentence starts, every word has its capital.
+        if (isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped &&
+            !endsSentence(context)) {
             prior += kUnknownNameLogOdds;
         }
     }

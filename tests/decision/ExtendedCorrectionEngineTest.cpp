@@ -23,7 +23,7 @@ class FixedSpellChecker final : public SpellChecker {
     bool isSpelledCorrectly(std::string_view word, std::string_view language) override {
         static const std::set<std::string, std::less<>> english{"the", "cat", "hello", "here"};
         static const std::set<std::string, std::less<>> russian{
-            "область", "событие", "привет", "еру", "руку", "хорошо", "Москва", "ты", "ша"};
+            "область", "событие", "привет", "еру", "руку", "хорошо", "Москва", "ты", "ша", "тут"};
         return (language == "en_US" ? english : russian).contains(word);
     }
 };
@@ -275,6 +275,13 @@ TEST_F(ExtendedCorrectionEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOr
     EXPECT_FALSE(decide("Сю", kRussian, "C.", kEnglish, "Мануэль "));
     // A full stop typed as such stays with the letter typed before it.
     EXPECT_FALSE(decide("C.", kEnglish, "Сю", kRussian, "Мануэль "));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, ACapitalMarksANameOnlyInsideASentence) {
+    EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "В: "), "Тут");
+    EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "Ответ. "), "Тут");
+    // Inside a sentence an unknown word with a capital may be a name.
+    EXPECT_FALSE(decide("Nen", kEnglish, "Тут", kRussian, "сказал "));
 }
 
 TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
