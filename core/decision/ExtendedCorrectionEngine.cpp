@@ -698,6 +698,7 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
                      [](const Split& a, const Split& b) { return a.bound > b.bound; });
     std::optional<Reading> best;
     std::size_t bestOrder = 0;
+    double bestCost = 0.0;
     for (std::size_t k = 0; k < count; ++k) {
         const Split& split = splits[k];
         if (best && split.bound < best->logProbability) {
@@ -724,6 +725,15 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
         }
         best = std::move(reading);
         bestOrder = order;
+        bestCost = split.cost;
+    }
+    // A lone letter scores as a word whatever its split cost, so a key kept as typed beside
+    // it must not break up a word the keys spell as letters ("e;" is "уж", not "у;").
+    if (best && best->core.size() == 1 && bestCost > 0.0 && isLetter(reread.front()) &&
+        isLetter(reread.back())) {
+        if (const auto whole = target.assess(reread); whole.isKnown()) {
+            best = Reading{{}, Text(reread), {}, whole.logProbability, true};
+        }
     }
     return best;
 }

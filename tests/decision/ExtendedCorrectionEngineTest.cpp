@@ -284,6 +284,16 @@ TEST_F(ExtendedCorrectionEngineTest, ACapitalMarksANameOnlyInsideASentence) {
     EXPECT_FALSE(decide("Nen", kEnglish, "Тут", kRussian, "сказал "));
 }
 
+TEST_F(ExtendedCorrectionEngineTest, AKeyKeptAsTypedDoesNotBreakAWordIntoALoneLetter) {
+    // "e;" spells "уж": read as "у" and a typed semicolon it would change one word into
+    // another.
+    EXPECT_NE(corrected("e;", kEnglish, "уж", kRussian, "Ох "), "у;");
+    // "r," spells "кб" (KB): a key named in Russian text stays.
+    EXPECT_FALSE(decide("r,", kEnglish, "кб", kRussian, "вы можете нажать "));
+    // Where the keys spell no word, the typed comma still closes the lone letter.
+    EXPECT_EQ(corrected("d,", kEnglish, "вб", kRussian, "пакет aptitude "), "в,");
+}
+
 TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
     const auto plain = decide("ghbdtn", kEnglish, "привет", kRussian, "", 0.0);
     ASSERT_TRUE(plain);
