@@ -490,7 +490,7 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         prior = previous == targetScript
                     ? (before.run >= 2 && typedIsWord ? kPriorAfterTargetRun
                                                       : kPriorAfterTargetLanguage)
-                : previous != sourceScript || !spellsLikeAWord(before.last, sourceLayout)
+                : previous != sourceScript || !isKnownWord(before.last, sourceLayout)
                     ? kPriorWithoutContext
                 // A term or two of the typed script amid text of the other say little about a
                 // one-letter word after them ("Ubuntu Linux d" for "... в"); longer ones there
@@ -613,13 +613,15 @@ std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32stri
     return Text(core);
 }
 
-// A word its own language could not have written (an option, a number, a slip left as typed)
-// says nothing of the language the user writes in.
-bool ExtendedCorrectionEngine::spellsLikeAWord(std::u32string_view chunk,
-                                               const KeyboardLayout& layout) const {
+// Only a word its language knows tells which language the user writes in: an option, a
+// number, a name or a slip left as typed says little.
+bool ExtendedCorrectionEngine::isKnownWord(std::u32string_view chunk,
+                                           const KeyboardLayout& layout) const {
     const auto core = wordAsTyped(chunk);
     const WordLikelihood* language = likelihood(layout);
-    return !core || !language || (isLettersOnly(*core) && language->spellsLikeAWord(*core));
+    return !core || !language ||
+           (isLettersOnly(*core) && language->spellsLikeAWord(*core) &&
+            language->assess(*core).isKnown());
 }
 
 const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout& layout) const {

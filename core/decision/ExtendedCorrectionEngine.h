@@ -76,7 +76,7 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
                                   std::string& corrected) const;
 
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
-    bool spellsLikeAWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
+    bool isKnownWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
     std::optional<Reading> bestReading(std::u32string_view typed, std::u32string_view reread,
                                        const WordLikelihood& target,
                                        bool lettersMayBeBrackets) const;

@@ -23,7 +23,8 @@ class FixedSpellChecker final : public SpellChecker {
     bool isSpelledCorrectly(std::string_view word, std::string_view language) override {
         static const std::set<std::string, std::less<>> english{"the", "cat", "hello", "here"};
         static const std::set<std::string, std::less<>> russian{
-            "область", "событие", "привет", "еру", "руку", "хорошо", "Москва", "ты", "ша", "тут"};
+            "область", "событие", "привет", "еру", "руку", "хорошо",
+            "Москва",  "ты",      "ша",     "тут", "дай"};
         return (language == "en_US" ? english : russian).contains(word);
     }
 };
@@ -234,6 +235,10 @@ TEST_F(ExtendedCorrectionEngineTest, AWordItsLanguageNeverWritesIsNoContext) {
     EXPECT_EQ(corrected("Ша", kRussian, "If", kEnglish, "the package дшисдфтдши2ю "), "If");
     EXPECT_EQ(corrected("ше", kRussian, "it", kEnglish, "the package дшисдфтдши2ю "), "it");
     EXPECT_EQ(corrected("ше", kRussian, "it", kEnglish, "the GnuPG ЩзутЗПЗ "), "it");
+    // A word its language could write but does not know (a name, a slip) says less than one
+    // it knows: "Ильф и Петров" typed under US after the first name was left as typed.
+    EXPECT_EQ(corrected("b", kEnglish, "и", kRussian, "-- Bkma "), "и");
+    EXPECT_FALSE(decide("b", kEnglish, "и", kRussian, "press the "));
     // After a real Russian word a word real in both layouts stays Russian.
     EXPECT_FALSE(decide("ше", kRussian, "it", kEnglish, "the package привет "));
     EXPECT_FALSE(decide("Ша", kRussian, "If", kEnglish, "пакет libclanlib2 удалён. "));
