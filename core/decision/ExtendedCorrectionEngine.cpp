@@ -563,7 +563,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // Names are often unknown words, and some read as words in the other layout; where a
         // sentence starts, every word has its capital.
         if (isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped &&
-            !endsSentence(context)) {
+            !endsSentence(context) &&
+            !endsSentenceInLayout(context, sourceLayout, candidate.layout)) {
             prior += kUnknownNameLogOdds;
         }
     }

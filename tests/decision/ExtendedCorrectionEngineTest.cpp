@@ -285,8 +285,11 @@ TEST_F(ExtendedCorrectionEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOr
 TEST_F(ExtendedCorrectionEngineTest, ACapitalMarksANameOnlyInsideASentence) {
     EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "В: "), "Тут");
     EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "Ответ. "), "Тут");
+    // The other layout's full stop after a term ends a sentence too.
+    EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "Глава 5/2/ "), "Тут");
     // Inside a sentence an unknown word with a capital may be a name.
     EXPECT_FALSE(decide("Nen", kEnglish, "Тут", kRussian, "сказал "));
+    EXPECT_FALSE(decide("Nen", kEnglish, "Тут", kRussian, "Глава 5, "));
 }
 
 TEST_F(ExtendedCorrectionEngineTest, AKeyKeptAsTypedDoesNotBreakAWordIntoALoneLetter) {
