@@ -26,7 +26,7 @@ import subprocess
 import sys
 
 SOURCES = {
-    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide"],
+    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide", "libreoffice-help-en-us"],
     "ru": ["manpages-ru", "manpages-ru-dev", "gimp-help-ru", "libreoffice-help-ru",
            "mueller7-dict"],
     "uk": ["manpages-uk", "manpages-uk-dev", "gimp-help-uk"],
@@ -38,7 +38,7 @@ LETTERS = {
 }
 # Per language: the most words listed, and the most trigrams kept. Russian and Ukrainian
 # inflect, so each word has many forms to list.
-WORD_LIMIT = {"en": 40000, "ru": 100000, "uk": 40000}
+WORD_LIMIT = {"en": 60000, "ru": 100000, "uk": 40000}
 TRIGRAM_LIMIT = {"en": 14000, "ru": 20000, "uk": 20000}
 # Words seen once are mostly typos, file names and code.
 MINIMUM_COUNT = 2
@@ -219,7 +219,8 @@ def main():
         unigrams, bigrams, trigrams = count_ngrams(dict(kept))
         with open(output / f"{language}.chars", "w", encoding="utf-8") as out:
             out.write(f"#total\t{sum(unigrams.values())}\n")
-            for counter, limit in ((unigrams, None), (bigrams, None), (trigrams, TRIGRAM_LIMIT[language])):
+            limits = ((unigrams, None), (bigrams, None), (trigrams, TRIGRAM_LIMIT[language]))
+            for counter, limit in limits:
                 for key, count in ranked(counter)[:limit]:
                     out.write(f"{key}\t{count}\n")
         print(f"{language}: {sum(words.values())} running words, {len(words)} distinct, "
