@@ -4,15 +4,22 @@
 usage: build-language-data.py OUTPUT-DIR
 
 Text comes only from the Debian packages named in SOURCES (their installed files, listed by
-dpkg so that other installed packages do not leak in): manual pages, the GIMP user manual and,
-for English, the WordNet glosses and the GNU Collaborative International Dictionary of English
-(definitions and quotations). Gettext catalogs and the Debian project's own documentation
-are never read: they are kept for independent evaluation.
+dpkg so that other installed packages do not leak in; a file installed twice counts once):
+manual pages (Russian and Ukrainian with their development volumes), the GIMP user manual and
+the LibreOffice help (HTML without code, page navigation and related-topic links); for English
+also the WordNet glosses and the GNU Collaborative International Dictionary of English
+(definitions and quotations, without etymologies, pronunciations and authors' names); for
+Russian also the Russian side of the Mueller English-Russian dictionary (translations and
+example phrases, without its grammar labels and transcriptions). Gettext catalogs, the Debian
+project's own documentation and the texts the accuracy benchmark types (fortunes, the manuals
+of its development text) are never read: they are kept for evaluation.
 
 For each language writes:
-  LANG.words  "word<TAB>count", lower-cased, most frequent first (at most WORD_LIMIT)
-  LANG.chars  "n-gram<TAB>count" over words framed as "^^word$": every unigram and bigram, the
-              TRIGRAM_LIMIT most frequent trigrams
+  LANG.words  "word<TAB>count", lower-cased, most frequent first, words seen at least
+              MINIMUM_COUNT times (at most WORD_LIMIT of them)
+  LANG.chars  "n-gram<TAB>count" over the listed words framed as "^^word$", each counted as
+              often as the word: every unigram and bigram, the TRIGRAM_LIMIT most frequent
+              trigrams
 Each file starts with "#total<TAB>N": the running words (or n-grams of that order) counted.
 The output depends only on the packages' contents, so a rebuild gives the same files.
 """
