@@ -33,10 +33,11 @@ import subprocess
 import sys
 
 SOURCES = {
-    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide", "libreoffice-help-en-us"],
+    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide", "libreoffice-help-en-us",
+           "gnome-user-docs:/help/C/"],
     "ru": ["manpages-ru", "manpages-ru-dev", "gimp-help-ru", "libreoffice-help-ru",
-           "mueller7-dict"],
-    "uk": ["manpages-uk", "manpages-uk-dev", "gimp-help-uk"],
+           "gnome-user-docs:/help/ru/", "mueller7-dict"],
+    "uk": ["manpages-uk", "manpages-uk-dev", "gimp-help-uk", "gnome-user-docs:/help/uk/"],
 }
 LETTERS = {
     "en": "a-zA-Z",
@@ -51,11 +52,15 @@ TRIGRAM_LIMIT = {"en": 14000, "ru": 20000, "uk": 20000}
 MINIMUM_COUNT = 2
 
 
-def package_files(package):
+def package_files(source):
+    # "package:/part/" reads only the package's files whose path holds that part (one
+    # language of a manual translated into many).
+    package, _, part = source.partition(":")
     listing = subprocess.run(["dpkg", "-L", package], check=True, capture_output=True,
                              text=True).stdout
     paths = sorted(pathlib.Path(line) for line in listing.splitlines()
-                   if pathlib.Path(line).is_file() and not pathlib.Path(line).is_symlink())
+                   if part in line and pathlib.Path(line).is_file()
+                   and not pathlib.Path(line).is_symlink())
     # Some packages install the same file twice (a dictionary for two programs): count it once.
     seen, unique = set(), []
     for path in paths:
@@ -87,7 +92,9 @@ class HtmlText(html.parser.HTMLParser):
     # Code, and the navigation every page of a manual repeats (its counts would outweigh
     # the prose's).
     SKIPPED = {"script", "style", "pre", "code", "tt", "kbd", "samp", "head", "header",
-               "footer", "nav", "aside", "button", "label", "noscript"}
+               "footer", "nav", "aside", "button", "label", "noscript",
+               # Mallard pages: credits and links, terminal sessions, commands and file names.
+               "info", "screen", "cmd", "sys", "file", "var"}
     # Blocks known by their class: links to related pages, the page's own debugging notes.
     SKIPPED_CLASSES = {"relatedtopics", "related", "debug", "navheader", "navfooter",
                        "sphinxsidebar", "headerlink", "highlight", "pre", "sig"}
@@ -165,7 +172,7 @@ def texts(package):
         name = str(path)
         if "/man/" in name and name.endswith(".gz"):
             yield manual_page_text(path)
-        elif name.endswith(".html"):
+        elif name.endswith(".html") or name.endswith(".page"):
             yield html_text(path)
         elif "/wordnet/data." in name:
             yield from wordnet_glosses(path)
