@@ -5,14 +5,15 @@ usage: build-language-data.py OUTPUT-DIR
 
 Text comes only from the Debian packages named in SOURCES (their installed files, listed by
 dpkg so that other installed packages do not leak in; a file installed twice counts once):
-manual pages (Russian and Ukrainian with their development volumes), the GIMP user manual and
-the LibreOffice help (HTML without code, page navigation and related-topic links); for English
-also the WordNet glosses and the GNU Collaborative International Dictionary of English
-(definitions and quotations, without etymologies, pronunciations and authors' names); for
-Russian also the Russian side of the Mueller English-Russian dictionary (translations and
-example phrases, without its grammar labels and transcriptions). Gettext catalogs, the Debian
-project's own documentation and the texts the accuracy benchmark types (fortunes, the manuals
-of its development text) are never read: they are kept for evaluation.
+manual pages (Russian and Ukrainian with their development volumes), the GIMP user manual, the
+LibreOffice help and the GNOME desktop help (HTML and Mallard pages without code, command
+lines, credits, page navigation and related-topic links); for English also the WordNet
+glosses and the GNU Collaborative International Dictionary of English (definitions and
+quotations, without etymologies, pronunciations and authors' names); for Russian also the
+Russian side of the Mueller English-Russian dictionary (translations and example phrases,
+without its grammar labels and transcriptions). Gettext catalogs, the Debian project's own
+documentation and the texts the accuracy benchmark types (fortunes, the manuals of its
+development text) are never read: they are kept for evaluation.
 
 For each language writes:
   LANG.words  "word<TAB>count", lower-cased, most frequent first, words seen at least
