@@ -8,8 +8,9 @@ dpkg so that other installed packages do not leak in; a file installed twice cou
 manual pages (Russian and Ukrainian with their development volumes), the GIMP user manual, the
 LibreOffice help and the GNOME desktop help (HTML and Mallard pages without code, command
 lines, credits, page navigation and related-topic links); for English also the WordNet
-glosses and the GNU Collaborative International Dictionary of English (definitions and
-quotations, without etymologies, pronunciations and authors' names); for Russian also the
+glosses, the GNU Collaborative International Dictionary of English (definitions and
+quotations, without etymologies, pronunciations and authors' names) and Jane Austen's six
+novels (literary prose, read out of their R package by R); for Russian also the
 Russian side of the Mueller English-Russian dictionary (translations and example phrases,
 without its grammar labels and transcriptions). Gettext catalogs, the Debian project's own
 documentation and the texts the accuracy benchmark types (fortunes, the manuals of its
@@ -35,7 +36,7 @@ import sys
 
 SOURCES = {
     "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide", "libreoffice-help-en-us",
-           "gnome-user-docs:/help/C/"],
+           "gnome-user-docs:/help/C/", "r-cran-janeaustenr"],
     "ru": ["manpages-ru", "manpages-ru-dev", "gimp-help-ru", "libreoffice-help-ru",
            "gnome-user-docs:/help/ru/", "mueller7-dict"],
     "uk": ["manpages-uk", "manpages-uk-dev", "gimp-help-uk", "gnome-user-docs:/help/uk/"],
@@ -168,6 +169,13 @@ def webster_text(text):
     return WEBSTER_NOTATION.sub(" ", SYLLABLE_MARKS.sub("", text))
 
 
+def austen_novels():
+    # The novels are stored as R data, so R itself reads them out, one line of text a line.
+    script = "library(janeaustenr); writeLines(austen_books()$text)"
+    return subprocess.run(["Rscript", "-e", script], check=True, capture_output=True,
+                          text=True).stdout
+
+
 def texts(package):
     for path in package_files(package):
         name = str(path)
@@ -177,6 +185,10 @@ def texts(package):
             yield html_text(path)
         elif "/wordnet/data." in name:
             yield from wordnet_glosses(path)
+        elif name.endswith("/janeaustenr/data/Rdata.rdb"):
+            yield austen_novels()
+        elif name.endswith(".txt.gz") and "/doc/jargon-text/" in name:
+            yield gzip.open(path, "rt", encoding="utf-8", errors="replace").read()
         elif name.endswith(".dict.dz"):
             with gzip.open(path, "rt", encoding="utf-8", errors="replace") as dictionary:
                 text = dictionary.read()
