@@ -59,8 +59,7 @@ TEST(LanguageModel, ShippedDataHoldsEnglishRussianAndUkrainian) {
     const auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
     ASSERT_EQ(models.size(), 3u);
     // Russian inflects most, so it lists the most word forms for its text.
-    const std::map<std::string, std::size_t> leastWords{
-        {"en", 50000}, {"ru", 45000}, {"uk", 9000}};
+    const std::map<std::string, std::size_t> leastWords{{"en", 50000}, {"ru", 45000}, {"uk", 9000}};
     std::size_t footprint = 0;
     for (const auto& [language, model] : models) {
         SCOPED_TRACE(language);
