@@ -99,7 +99,10 @@ class HtmlText(html.parser.HTMLParser):
                "info", "screen", "cmd", "sys", "file", "var"}
     # Blocks known by their class: links to related pages, the page's own debugging notes.
     SKIPPED_CLASSES = {"relatedtopics", "related", "debug", "navheader", "navfooter",
-                       "sphinxsidebar", "headerlink", "highlight", "pre", "sig"}
+                       "sphinxsidebar", "headerlink", "highlight", "pre", "sig", "bascode",
+                       "input", "literal", "keycode"}
+    VOID = {"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "source",
+            "track", "wbr"}
 
     def __init__(self):
         super().__init__()
@@ -112,7 +115,8 @@ class HtmlText(html.parser.HTMLParser):
             self.block_depth += tag == self.skipped_block
             return
         classes = set((dict(attrs).get("class") or "").split())
-        if classes & self.SKIPPED_CLASSES:
+        # An element without an end tag (<img>, <input>) cannot open a block.
+        if classes & self.SKIPPED_CLASSES and tag not in self.VOID:
             self.skipped_block, self.block_depth = tag, 1
             return
         self.depth += tag in self.SKIPPED
