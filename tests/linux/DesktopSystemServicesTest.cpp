@@ -357,7 +357,7 @@ void runOnOneProcessor() {
 // could map the driver again.
 TEST_F(ThemeSounds, APlayerGoneWhileItsSoundPlaysLeavesNoCrashBehind) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    constexpr int kRounds = 8;
+    constexpr int kRounds = 5;
     constexpr int kNoSound = 3;
     EXPECT_EXIT(
         {
