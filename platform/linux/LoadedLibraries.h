@@ -12,6 +12,7 @@ class LoadedLibraries {
     static LoadedLibraries now();
 
     bool contains(const std::string& path) const;
+    const std::set<std::string>& paths() const { return paths_; }
 
     // The objects held here that `earlier` did not hold.
     std::vector<std::string> addedSince(const LoadedLibraries& earlier) const;

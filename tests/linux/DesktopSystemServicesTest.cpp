@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "platform/linux/DesktopSystemServices.h"
 #include "platform/linux/DesktopUpdaterController.h"
 #include "platform/linux/GlibHandles.h"
+#include "platform/linux/LoadedLibraries.h"
 #include "platform/linux/NotificationClient.h"
 #include "platform/linux/ThemeSoundPlayer.h"
 #include "platform/linux/XdgApplicationCatalog.h"
@@ -332,6 +334,17 @@ TEST_F(ThemeSounds, PlaysThroughTheSoundSystem) {
             return fs::file_size(output_, error) > 1000 && !error;
         },
         5s));
+}
+
+TEST_F(ThemeSounds, TheSoundDriverStaysLoadedAfterItsPlayer) {
+    const auto isDriver = [](const std::string& path) {
+        return fs::path(path).filename().string().starts_with("libcanberra-alsa");
+    };
+    {
+        ThemeSoundPlayer player;
+        ASSERT_TRUE(player.play("Glass"));
+    }
+    EXPECT_TRUE(std::ranges::any_of(LoadedLibraries::now().paths(), isDriver));
 }
 
 TEST_F(ThemeSounds, WithoutASoundSystemNothingPlaysAndNothingFails) {
