@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/linux/LoadedLibraries.h"
+
 namespace plovik {
 
 namespace {
@@ -34,7 +36,21 @@ ThemeSoundPlayer::ThemeSoundPlayer() {
     // Loading the sound driver takes milliseconds (7 ms measured, ten times the play
     // itself): paid at start, not on the main thread just after a correction, when the
     // held-back Return comes through.
-    (void)ca_context_open(context);
+    opened_ = open();
+}
+
+bool ThemeSoundPlayer::open() {
+    const auto before = LoadedLibraries::now();
+    if (ca_context_open(context_.get()) != CA_SUCCESS) {
+        return false;
+    }
+    // Destroying the context unloads the driver it loaded as soon as the play threads
+    // have signed off, while they still run their last instructions in it: a sound
+    // playing at exit would crash the program.
+    for (const auto& library : LoadedLibraries::now().addedSince(before)) {
+        (void)LoadedLibraries::keepResident(library);
+    }
+    return true;
 }
 
 std::optional<std::string> ThemeSoundPlayer::themeSoundFor(const std::string& name) {
@@ -49,6 +65,10 @@ std::optional<std::string> ThemeSoundPlayer::themeSoundFor(const std::string& na
 bool ThemeSoundPlayer::play(const std::string& name) {
     const auto sound = themeSoundFor(name);
     if (!sound || !context_) {
+        return false;
+    }
+    // Opened here rather than by the play itself, so that a driver loaded late stays too.
+    if (!opened_ && !(opened_ = open())) {
         return false;
     }
     return ca_context_play(context_.get(), kSoundIdentifier, CA_PROP_EVENT_ID, sound->c_str(),

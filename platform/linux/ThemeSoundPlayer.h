@@ -9,7 +9,7 @@
 namespace plovik {
 
 // Plays the correction sounds from the freedesktop sound theme through libcanberra.
-// Playing never waits for the sound to end.
+// Playing never waits for the sound to end, and a sound may outlive its player.
 class ThemeSoundPlayer {
   public:
     ThemeSoundPlayer();
@@ -22,10 +22,13 @@ class ThemeSoundPlayer {
     bool play(const std::string& name);
 
   private:
+    bool open();
+
     struct ContextDestroyer {
         void operator()(ca_context* context) const { ca_context_destroy(context); }
     };
     std::unique_ptr<ca_context, ContextDestroyer> context_;
+    bool opened_ = false;
 };
 
 }  // namespace plovik

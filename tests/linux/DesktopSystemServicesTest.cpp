@@ -1,19 +1,24 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "platform/linux/AutostartEntry.h"
 #include "platform/linux/DesktopSystemServices.h"
 #include "platform/linux/DesktopUpdaterController.h"
 #include "platform/linux/GlibHandles.h"
+#include "platform/linux/LoadedLibraries.h"
 #include "platform/linux/NotificationClient.h"
 #include "platform/linux/ThemeSoundPlayer.h"
 #include "platform/linux/XdgApplicationCatalog.h"
@@ -290,7 +295,22 @@ TEST_F(NotificationTest, WithoutANotificationServerAuthorizationIsRefused) {
 
 // --- Sounds
 
-TEST(ThemeSounds, EveryCorrectionSoundHasItsOwnThemeSound) {
+// ALSA's default device writes to a file, as a sound card would play.
+class ThemeSounds : public ::testing::Test {
+  protected:
+    ThemeSounds() {
+        writeFile(home_.path() / ".asoundrc",
+                  "pcm.!default { type file slave.pcm \"null\" file \"" + output_.string() +
+                      "\" format \"raw\" }\n");
+    }
+
+    const testing::TemporaryDirectory home_;
+    const fs::path output_ = home_.path() / "played.raw";
+    const testing::ScopedVariable homeVariable_{"HOME", home_.path().string()};
+    const testing::ScopedVariable driver_{"CANBERRA_DRIVER", "alsa"};
+};
+
+TEST_F(ThemeSounds, EveryCorrectionSoundHasItsOwnThemeSound) {
     std::set<std::string> themeSounds;
     for (const char* name : {"Pop", "Glass", "Submarine", "Tink", "Bottle", "Morse"}) {
         const auto sound = ThemeSoundPlayer::themeSoundFor(name);
@@ -304,24 +324,69 @@ TEST(ThemeSounds, EveryCorrectionSoundHasItsOwnThemeSound) {
     EXPECT_EQ(ThemeSoundPlayer::themeSoundFor(""), std::nullopt);
 }
 
-TEST(ThemeSounds, PlaysThroughTheSoundSystem) {
-    // ALSA's default device writes to a file, as a sound card would play.
-    const testing::TemporaryDirectory home;
-    const auto output = home.path() / "played.raw";
-    writeFile(home.path() / ".asoundrc", "pcm.!default { type file slave.pcm \"null\" file \"" +
-                                             output.string() + "\" format \"raw\" }\n");
-    const testing::ScopedVariable homeVariable("HOME", home.path().string());
-    const testing::ScopedVariable driver("CANBERRA_DRIVER", "alsa");
-
+TEST_F(ThemeSounds, PlaysThroughTheSoundSystem) {
     ThemeSoundPlayer player;
     EXPECT_FALSE(player.play("Unknown"));
     ASSERT_TRUE(player.play("Glass"));
     EXPECT_TRUE(testing::waitUntil(
         [&] {
             std::error_code error;
-            return fs::file_size(output, error) > 1000 && !error;
+            return fs::file_size(output_, error) > 1000 && !error;
         },
         5s));
+}
+
+TEST_F(ThemeSounds, TheSoundDriverStaysLoadedAfterItsPlayer) {
+    const auto isDriver = [](const std::string& path) {
+        return fs::path(path).filename().string().starts_with("libcanberra-alsa");
+    };
+    {
+        ThemeSoundPlayer player;
+        ASSERT_TRUE(player.play("Glass"));
+    }
+    EXPECT_TRUE(std::ranges::any_of(LoadedLibraries::now().paths(), isDriver));
+}
+
+TEST_F(ThemeSounds, WithoutASoundSystemNothingPlaysAndNothingFails) {
+    const testing::ScopedVariable noDriver("CANBERRA_DRIVER", "none-installed");
+    ThemeSoundPlayer player;
+    EXPECT_FALSE(player.play("Glass"));
+    EXPECT_FALSE(player.play("Pop"));
+    std::error_code error;
+    EXPECT_FALSE(fs::exists(output_, error));
+}
+
+// Sharing one processor, the thread that wakes another is usually the one that waits,
+// which widens any window between the two.
+void runOnOneProcessor() {
+    cpu_set_t processors;
+    CPU_ZERO(&processors);
+    CPU_SET(sched_getcpu(), &processors);
+    (void)sched_setaffinity(0, sizeof(processors), &processors);
+}
+
+// The sound system's play thread outlives the player by a few instructions; the program
+// must survive them. Each round gives the thread time to run them before the next player
+// could map the driver again.
+TEST_F(ThemeSounds, APlayerGoneWhileItsSoundPlaysLeavesNoCrashBehind) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr int kRounds = 5;
+    constexpr int kNoSound = 3;
+    EXPECT_EXIT(
+        {
+            runOnOneProcessor();
+            for (int round = 0; round < kRounds; ++round) {
+                {
+                    ThemeSoundPlayer player;
+                    if (!player.play("Glass")) {
+                        std::_Exit(kNoSound);
+                    }
+                }
+                std::this_thread::sleep_for(5ms);
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // --- The updater
