@@ -229,19 +229,30 @@ TEST_F(ExtendedCorrectionEngineTest, ASpellingItsLanguageNeverWritesIsNoNameOfIt
     EXPECT_FALSE(decide("~N", kEnglish, "ЁТ", kRussian, "в короткой форме "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, AWordItsLanguageNeverWritesIsNoContext) {
+TEST_F(ExtendedCorrectionEngineTest, OnlyAWordItsLanguageKnowsIsContext) {
+    const auto confidence = [&](const std::string& typed, const KeyboardLayout& from,
+                                const std::string& reread, const KeyboardLayout& to,
+                                const std::string& context) {
+        const auto decision = decide(typed, from, reread, to, context, 0.0);
+        return decision ? decision->confidence : -1.0;
+    };
     // A package name left as typed (digits, ш before д) says nothing of the language the
-    // user writes in: the next word reads as it would at the start.
+    // user writes in: the next word reads as it would at the start, and is corrected.
+    const double alone = confidence("ше", kRussian, "it", kEnglish, "");
+    EXPECT_GT(alone, 0.9);
+    EXPECT_DOUBLE_EQ(confidence("ше", kRussian, "it", kEnglish, "the package дшисдфтдши2ю "),
+                     alone);
+    EXPECT_DOUBLE_EQ(confidence("ше", kRussian, "it", kEnglish, "the GnuPG ЩзутЗПЗ "), alone);
     EXPECT_EQ(corrected("Ша", kRussian, "If", kEnglish, "the package дшисдфтдши2ю "), "If");
-    EXPECT_EQ(corrected("ше", kRussian, "it", kEnglish, "the package дшисдфтдши2ю "), "it");
-    EXPECT_EQ(corrected("ше", kRussian, "it", kEnglish, "the GnuPG ЩзутЗПЗ "), "it");
-    // A word its language could write but does not know (a name, a slip) says less than one
-    // it knows: "Ильф и Петров" typed under US after the first name was left as typed.
+    // A word its language could write but does not know (a name, a slip) says no more:
+    // "Ильф и Петров" typed under US after the first name was left as typed.
+    EXPECT_DOUBLE_EQ(confidence("b", kEnglish, "и", kRussian, "-- Bkma "),
+                     confidence("b", kEnglish, "и", kRussian, ""));
     EXPECT_EQ(corrected("b", kEnglish, "и", kRussian, "-- Bkma "), "и");
-    EXPECT_FALSE(decide("b", kEnglish, "и", kRussian, "press the "));
-    // After a real Russian word a word real in both layouts stays Russian.
-    EXPECT_FALSE(decide("ше", kRussian, "it", kEnglish, "the package привет "));
-    EXPECT_FALSE(decide("Ша", kRussian, "If", kEnglish, "пакет libclanlib2 удалён. "));
+    // A real word of the typed language before it raises the bar.
+    EXPECT_LT(confidence("ше", kRussian, "it", kEnglish, "the package привет "), alone);
+    EXPECT_LT(confidence("b", kEnglish, "и", kRussian, "press the "),
+              confidence("b", kEnglish, "и", kRussian, ""));
 }
 
 TEST_F(ExtendedCorrectionEngineTest, XAndHardSignAreBracketsWhereAsLettersTheySpellNothing) {
