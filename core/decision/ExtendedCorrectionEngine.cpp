@@ -527,9 +527,10 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // A letter and a full stop read from another key, after a word of the other language,
         // are an initial or an abbreviation ("Arthur C. Clarke", "и т. д.") where the keys as
         // typed spell no word.
-        const bool initial = reading->lead.empty() && reading->trail == U"." &&
-                             typed.back() != U'.' && previous == targetScript &&
-                             !word.isDictionaryWord;
+        const std::size_t stop = reading->core.size();
+        const bool initial = reading->lead.empty() && reading->trail.starts_with(U'.') &&
+                             stop < typed.size() && typed[stop] != U'.' &&
+                             previous == targetScript && !word.isDictionaryWord;
         if (label || initial) {
             odds = kOneLetterLogOdds;
         } else if (!isOneLetterWord(letter, targetLanguage) || enclosed || isOption ||

@@ -286,6 +286,9 @@ TEST_F(ExtendedCorrectionEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOr
     EXPECT_EQ(corrected("F/", kEnglish, "А.", kRussian, "Мануэль "), "А.");
     EXPECT_EQ(corrected("n/", kEnglish, "т.", kRussian, "размер и "), "т.");
     EXPECT_EQ(corrected("l/", kEnglish, "д.", kRussian, "размер и т. "), "д.");
+    // Other punctuation may follow the full stop.
+    EXPECT_EQ(corrected("l/?", kEnglish, "д.,", kRussian, "удаления и т. "), "д.,");
+    EXPECT_EQ(corrected("l/)^", kEnglish, "д.):", kRussian, "размер и т. "), "д.):");
     EXPECT_EQ(corrected("ую", kRussian, "e.", kEnglish, "To solve it, press "), "e.");
     // Without a word of that language before it, it is a letter and a slip of another key.
     EXPECT_FALSE(decide("Сю", kRussian, "C.", kEnglish, "Мануэль "));
