@@ -1,6 +1,6 @@
 // The extended engine's decision for one finished run of keys, with every enabled layout's
-// reading, over the real Enchant dictionaries and the shipped language data; and what loading
-// that data and building the engine adds to the program's memory.
+// reading, over the real Enchant dictionaries and the shipped language data; how long loading
+// that data takes, and what loading it and building the engine adds to the program's memory.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -100,7 +100,25 @@ void BM_ExtendedEngineMemoryGrowth(benchmark::State& state) {
     state.counters["heap_MB"] = growth / (1024.0 * 1024.0);
 }
 
+// Reading and indexing the three languages' files, as the program does once at start-up.
+void BM_LanguageModelsLoad(benchmark::State& state) {
+    const auto directory = LanguageDataDirectory::locate();
+    if (!directory) {
+        state.SkipWithError("no language data");
+        return;
+    }
+    for (auto _ : state) {
+        auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+        if (models.size() != 3) {
+            state.SkipWithError("a language's data did not load");
+            return;
+        }
+        benchmark::DoNotOptimize(models);
+    }
+}
+
 BENCHMARK(BM_ExtendedDecisionFourLayouts)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LanguageModelsLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtendedEngineMemoryGrowth)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

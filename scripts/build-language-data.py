@@ -4,20 +4,30 @@
 usage: build-language-data.py OUTPUT-DIR
 
 Text comes only from the Debian packages named in SOURCES (their installed files, listed by
-dpkg so that other installed packages do not leak in): manual pages, the GIMP user manual and,
-for English, the WordNet glosses and the GNU Collaborative International Dictionary of English
-(definitions and quotations). Gettext catalogs and the Debian project's own documentation
-are never read: they are kept for independent evaluation.
+dpkg so that other installed packages do not leak in; a file installed twice counts once):
+manual pages (Russian and Ukrainian with their development volumes), the GIMP user manual, the
+LibreOffice help and the GNOME desktop help (HTML and Mallard pages without code, command
+lines, credits, page navigation and related-topic links); for English also the WordNet
+glosses, the GNU Collaborative International Dictionary of English (definitions and
+quotations, without etymologies, pronunciations and authors' names) and Jane Austen's six
+novels (literary prose, read out of their R package by R); for Russian also the
+Russian side of the Mueller English-Russian dictionary (translations and example phrases,
+without its grammar labels and transcriptions). Gettext catalogs, the Debian project's own
+documentation and the texts the accuracy benchmark types (fortunes, the manuals of its
+development text) are never read: they are kept for evaluation.
 
 For each language writes:
-  LANG.words  "word<TAB>count", lower-cased, most frequent first (at most WORD_LIMIT)
-  LANG.chars  "n-gram<TAB>count" over words framed as "^^word$": every unigram and bigram, the
-              TRIGRAM_LIMIT most frequent trigrams
+  LANG.words  "word<TAB>count", lower-cased, most frequent first, words seen at least
+              MINIMUM_COUNT times (at most WORD_LIMIT of them)
+  LANG.chars  "n-gram<TAB>count" over the listed words framed as "^^word$", each counted as
+              often as the word: every unigram and bigram, the TRIGRAM_LIMIT most frequent
+              trigrams
 Each file starts with "#total<TAB>N": the running words (or n-grams of that order) counted.
 The output depends only on the packages' contents, so a rebuild gives the same files.
 """
 import collections
 import gzip
+import hashlib
 import html.parser
 import pathlib
 import re
@@ -25,26 +35,42 @@ import subprocess
 import sys
 
 SOURCES = {
-    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide"],
-    "ru": ["manpages-ru", "gimp-help-ru"],
-    "uk": ["manpages-uk", "gimp-help-uk"],
+    "en": ["manpages", "gimp-help-en", "wordnet-base", "dict-gcide", "libreoffice-help-en-us",
+           "gnome-user-docs:/help/C/", "r-cran-janeaustenr"],
+    "ru": ["manpages-ru", "manpages-ru-dev", "gimp-help-ru", "libreoffice-help-ru",
+           "gnome-user-docs:/help/ru/", "mueller7-dict"],
+    "uk": ["manpages-uk", "manpages-uk-dev", "gimp-help-uk", "gnome-user-docs:/help/uk/"],
 }
 LETTERS = {
     "en": "a-zA-Z",
     "ru": "а-яА-ЯёЁ",
     "uk": "а-щА-ЩьЬюЮяЯєЄіІїЇґҐ",
 }
-WORD_LIMIT = 40000
-TRIGRAM_LIMIT = 14000
+# Per language: the most words listed, and the most trigrams kept. Russian and Ukrainian
+# inflect, so each word has many forms to list.
+WORD_LIMIT = {"en": 60000, "ru": 100000, "uk": 40000}
+TRIGRAM_LIMIT = {"en": 14000, "ru": 20000, "uk": 20000}
 # Words seen once are mostly typos, file names and code.
 MINIMUM_COUNT = 2
 
 
-def package_files(package):
+def package_files(source):
+    # "package:/part/" reads only the package's files whose path holds that part (one
+    # language of a manual translated into many).
+    package, _, part = source.partition(":")
     listing = subprocess.run(["dpkg", "-L", package], check=True, capture_output=True,
                              text=True).stdout
-    return sorted(pathlib.Path(line) for line in listing.splitlines()
-                  if pathlib.Path(line).is_file())
+    paths = sorted(pathlib.Path(line) for line in listing.splitlines()
+                   if part in line and pathlib.Path(line).is_file()
+                   and not pathlib.Path(line).is_symlink())
+    # Some packages install the same file twice (a dictionary for two programs): count it once.
+    seen, unique = set(), []
+    for path in paths:
+        digest = hashlib.sha256(path.read_bytes()).digest()
+        if digest not in seen:
+            seen.add(digest)
+            unique.append(path)
+    return unique
 
 
 TROFF_ESCAPE = re.compile(r"\\(f[BIRP1-4]|f\(..|f\[[^]]*\]|s[-+]?\d|\(..|\[[^]]*\]|[-&/,:|^~0 e.'`\"])")
@@ -65,20 +91,47 @@ def manual_page_text(path):
 
 
 class HtmlText(html.parser.HTMLParser):
-    SKIPPED = {"script", "style", "pre", "code", "tt", "kbd", "samp"}
+    # Code, and the navigation every page of a manual repeats (its counts would outweigh
+    # the prose's).
+    SKIPPED = {"script", "style", "pre", "code", "tt", "kbd", "samp", "head", "header",
+               "footer", "nav", "aside", "button", "label", "noscript",
+               # Mallard pages: credits and links, terminal sessions, commands and file names.
+               "info", "screen", "cmd", "sys", "file", "var"}
+    # Blocks known by their class: links to related pages, the page's own debugging notes.
+    SKIPPED_CLASSES = {"relatedtopics", "related", "debug", "navheader", "navfooter",
+                       "sphinxsidebar", "headerlink", "highlight", "pre", "sig", "bascode",
+                       "input", "literal", "keycode"}
+    VOID = {"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "source",
+            "track", "wbr"}
 
     def __init__(self):
         super().__init__()
         self.parts, self.depth = [], 0
+        # The tag that opened a skipped block known by its class, and how deeply it nests.
+        self.skipped_block, self.block_depth = None, 0
 
     def handle_starttag(self, tag, attrs):
+        if self.skipped_block:
+            self.block_depth += tag == self.skipped_block
+            return
+        classes = set((dict(attrs).get("class") or "").split())
+        # An element without an end tag (<img>, <input>) cannot open a block.
+        if classes & self.SKIPPED_CLASSES and tag not in self.VOID:
+            self.skipped_block, self.block_depth = tag, 1
+            return
         self.depth += tag in self.SKIPPED
 
     def handle_endtag(self, tag):
+        if self.skipped_block:
+            if tag == self.skipped_block:
+                self.block_depth -= 1
+                if self.block_depth == 0:
+                    self.skipped_block = None
+            return
         self.depth -= tag in self.SKIPPED and self.depth > 0
 
     def handle_data(self, data):
-        if not self.depth:
+        if not self.depth and not self.skipped_block:
             self.parts.append(data)
 
 
@@ -94,20 +147,57 @@ def wordnet_glosses(path):
             yield line.split("|", 1)[1]
 
 
+# The English-Russian dictionary's own notation: grammar and usage labels (_n. _разг. тж.),
+# transcriptions, sense letters (а) б)), "etc." and optional reflexive endings; "кого-л." is
+# written out as the word it stands for.
+DICTIONARY_NOTATION = re.compile(
+    r"_[^\s.,;)]*\.?|\[[^]\n]*\]|(?<!\w)[а-д]\)|\bт\. ?п\.|\(-?ся\)"
+    r"|(?<!\w)(?:тж|обыкн|особ|употр|преим|противоп|отриц|измен|римск)\.")
+SHORTENED_PRONOUN = re.compile(r"(?<=\w)-л\.")
+
+
+def dictionary_text(chunk):
+    return SHORTENED_PRONOUN.sub("-либо", DICTIONARY_NOTATION.sub(" ", chunk))
+
+
+# The English dictionary's bracketed etymologies (French, Latin, Old English words), sources
+# and inflection notes, pronunciations (\Di*chot"o*my\), field labels ((Bot.)) and the
+# authors of its quotations (--Bp. Hall.): none of them English prose.
+WEBSTER_NOTATION = re.compile(
+    r"\[[^][]*\]|\\[^\\\n]*\\|\((?:[A-Z][A-Za-z]*\. ?)+\)|--(?=\S)[^\n]*")
+# Headwords cite their syllables and stress (Di*chot"o*mous*ly).
+SYLLABLE_MARKS = re.compile(r"(?<=[A-Za-z])[*\"`](?=[A-Za-z])")
+
+
+def webster_text(text):
+    return WEBSTER_NOTATION.sub(" ", SYLLABLE_MARKS.sub("", text))
+
+
+def austen_novels():
+    # The novels are stored as R data, so R itself reads them out, one line of text a line.
+    script = "library(janeaustenr); writeLines(austen_books()$text)"
+    return subprocess.run(["Rscript", "-e", script], check=True, capture_output=True,
+                          text=True).stdout
+
+
 def texts(package):
     for path in package_files(package):
         name = str(path)
         if "/man/" in name and name.endswith(".gz"):
             yield manual_page_text(path)
-        elif name.endswith(".html"):
+        elif name.endswith(".html") or name.endswith(".page"):
             yield html_text(path)
         elif "/wordnet/data." in name:
             yield from wordnet_glosses(path)
+        elif name.endswith("/janeaustenr/data/Rdata.rdb"):
+            yield austen_novels()
+        elif name.endswith(".txt.gz") and "/doc/jargon-text/" in name:
+            yield gzip.open(path, "rt", encoding="utf-8", errors="replace").read()
         elif name.endswith(".dict.dz"):
-            # Definitions and the quotations that illustrate them, read as plain text.
             with gzip.open(path, "rt", encoding="utf-8", errors="replace") as dictionary:
-                for chunk in iter(lambda: dictionary.read(1 << 20), ""):
-                    yield chunk
+                text = dictionary.read()
+            # Definitions and the quotations that illustrate them, without the notation.
+            yield dictionary_text(text) if "mueller" in name else webster_text(text)
 
 
 def word_pattern(language):
@@ -155,12 +245,13 @@ def main():
     output.mkdir(parents=True, exist_ok=True)
     for language in SOURCES:
         words = count_words(language)
-        kept = [item for item in ranked(words) if item[1] >= MINIMUM_COUNT][:WORD_LIMIT]
+        kept = [item for item in ranked(words) if item[1] >= MINIMUM_COUNT][:WORD_LIMIT[language]]
         write(output / f"{language}.words", sum(words.values()), kept)
         unigrams, bigrams, trigrams = count_ngrams(dict(kept))
         with open(output / f"{language}.chars", "w", encoding="utf-8") as out:
             out.write(f"#total\t{sum(unigrams.values())}\n")
-            for counter, limit in ((unigrams, None), (bigrams, None), (trigrams, TRIGRAM_LIMIT)):
+            limits = ((unigrams, None), (bigrams, None), (trigrams, TRIGRAM_LIMIT[language]))
+            for counter, limit in limits:
                 for key, count in ranked(counter)[:limit]:
                     out.write(f"{key}\t{count}\n")
         print(f"{language}: {sum(words.values())} running words, {len(words)} distinct, "
