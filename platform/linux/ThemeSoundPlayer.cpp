@@ -1,17 +1,16 @@
 #include "platform/linux/ThemeSoundPlayer.h"
 
 #include <array>
-#include <cstdint>
+#include <condition_variable>
+#include <mutex>
 #include <string_view>
 #include <utility>
 
-#include "platform/linux/LoadedLibraries.h"
+#include "platform/linux/CanberraSound.h"
 
 namespace plovik {
 
 namespace {
-
-constexpr std::uint32_t kSoundIdentifier = 1;
 
 // One distinct, short theme sound per correction sound.
 constexpr std::array<std::pair<std::string_view, const char*>, 6> kThemeSounds{{
@@ -25,32 +24,71 @@ constexpr std::array<std::pair<std::string_view, const char*>, 6> kThemeSounds{{
 
 }  // namespace
 
-ThemeSoundPlayer::ThemeSoundPlayer() {
-    ca_context* context = nullptr;
-    if (ca_context_create(&context) != CA_SUCCESS) {
-        return;
+struct ThemeSoundPlayer::Shared {
+    std::mutex mutex;
+    std::condition_variable_any soundWaiting;
+    // One slot: sounds held up behind a stuck sound server are stale, the newest is not.
+    std::optional<std::string> waiting;
+    std::condition_variable finishedChanged;
+    bool finished = false;
+};
+
+ThemeSoundPlayer::ThemeSoundPlayer() : ThemeSoundPlayer(&ThemeSoundPlayer::canberraOutput) {}
+
+ThemeSoundPlayer::ThemeSoundPlayer(OutputFactory makeOutput)
+    : shared_(std::make_shared<Shared>()),
+      worker_(&ThemeSoundPlayer::work, shared_, std::move(makeOutput)) {}
+
+ThemeSoundPlayer::~ThemeSoundPlayer() {
+    worker_.request_stop();
+    bool finished = false;
+    {
+        std::unique_lock lock(shared_->mutex);
+        finished =
+            shared_->finishedChanged.wait_for(lock, kStopWait, [&] { return shared_->finished; });
     }
-    context_.reset(context);
-    ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Plovik", CA_PROP_APPLICATION_ID,
-                            "plovik", nullptr);
-    // Loading the sound driver takes milliseconds (7 ms measured, ten times the play
-    // itself): paid at start, not on the main thread just after a correction, when the
-    // held-back Return comes through.
-    opened_ = open();
+    // A worker still inside the sound system owns all it uses and ends by itself once the
+    // server answers; the driver it loaded stays mapped, so even the end of the program
+    // cannot pull code from under it. Waiting for it could hang the program's exit.
+    if (finished) {
+        worker_.join();
+    } else {
+        worker_.detach();
+    }
 }
 
-bool ThemeSoundPlayer::open() {
-    const auto before = LoadedLibraries::now();
-    if (ca_context_open(context_.get()) != CA_SUCCESS) {
-        return false;
+ThemeSoundPlayer::Output ThemeSoundPlayer::canberraOutput() {
+    auto sound = std::make_shared<CanberraSound>();
+    return [sound](const std::string& themeSound) { return sound->play(themeSound); };
+}
+
+void ThemeSoundPlayer::work(std::stop_token stop, std::shared_ptr<Shared> shared,
+                            OutputFactory makeOutput) {
+    {
+        Output output;
+        if (!stop.stop_requested()) {
+            output = makeOutput();
+        }
+        while (output) {
+            std::string sound;
+            {
+                std::unique_lock lock(shared->mutex);
+                shared->soundWaiting.wait(lock, stop, [&] { return shared->waiting.has_value(); });
+                // Sounds still waiting when the player goes are dropped.
+                if (stop.stop_requested()) {
+                    break;
+                }
+                sound = std::move(*shared->waiting);
+                shared->waiting.reset();
+            }
+            (void)output(sound);
+        }
+        // The output, and whatever the factory held, are let go here, on this thread.
+        makeOutput = nullptr;
     }
-    // Destroying the context unloads the driver it loaded as soon as the play threads
-    // have signed off, while they still run their last instructions in it: a sound
-    // playing at exit would crash the program.
-    for (const auto& library : LoadedLibraries::now().addedSince(before)) {
-        (void)LoadedLibraries::keepResident(library);
-    }
-    return true;
+    std::lock_guard lock(shared->mutex);
+    shared->finished = true;
+    shared->finishedChanged.notify_all();
 }
 
 std::optional<std::string> ThemeSoundPlayer::themeSoundFor(const std::string& name) {
@@ -63,17 +101,17 @@ std::optional<std::string> ThemeSoundPlayer::themeSoundFor(const std::string& na
 }
 
 bool ThemeSoundPlayer::play(const std::string& name) {
-    const auto sound = themeSoundFor(name);
-    if (!sound || !context_) {
+    auto sound = themeSoundFor(name);
+    if (!sound) {
         return false;
     }
-    // Opened here rather than by the play itself, so that a driver loaded late stays too.
-    if (!opened_ && !(opened_ = open())) {
-        return false;
+    {
+        std::lock_guard lock(shared_->mutex);
+        // The worker never holds the lock while it plays, so this never waits on it.
+        shared_->waiting = std::move(*sound);
     }
-    return ca_context_play(context_.get(), kSoundIdentifier, CA_PROP_EVENT_ID, sound->c_str(),
-                           CA_PROP_CANBERRA_XDG_THEME_NAME, "freedesktop",
-                           CA_PROP_EVENT_DESCRIPTION, "Word corrected", nullptr) == CA_SUCCESS;
+    shared_->soundWaiting.notify_one();
+    return true;
 }
 
 }  // namespace plovik

@@ -1,18 +1,25 @@
+#include <fcntl.h>
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/linux/AutostartEntry.h"
 #include "platform/linux/DesktopSystemServices.h"
@@ -295,12 +302,164 @@ TEST_F(NotificationTest, WithoutANotificationServerAuthorizationIsRefused) {
 
 // --- Sounds
 
+// What a player's output was asked, shared with its worker, which may outlive the player.
+class OutputLog {
+  public:
+    void entered(const std::string& sound) {
+        std::lock_guard lock(mutex_);
+        entered_.push_back(sound);
+        outputThreads_.insert(std::this_thread::get_id());
+        changed_.notify_all();
+    }
+
+    void returned(bool played) {
+        std::lock_guard lock(mutex_);
+        results_.push_back(played);
+        changed_.notify_all();
+    }
+
+    void made() {
+        std::lock_guard lock(mutex_);
+        outputThreads_.insert(std::this_thread::get_id());
+    }
+
+    // Waits (generously) until the output has been entered `count` times.
+    bool waitForEntered(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 20s, [&] { return entered_.size() >= count; });
+    }
+
+    bool waitForResults(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 20s, [&] { return results_.size() >= count; });
+    }
+
+    std::vector<std::string> enteredSounds() const {
+        std::lock_guard lock(mutex_);
+        return entered_;
+    }
+
+    std::vector<bool> results() const {
+        std::lock_guard lock(mutex_);
+        return results_;
+    }
+
+    std::set<std::thread::id> outputThreads() const {
+        std::lock_guard lock(mutex_);
+        return outputThreads_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> entered_;
+    std::vector<bool> results_;
+    std::set<std::thread::id> outputThreads_;
+};
+
+// Holds every play that reaches it until opened, like a sound server that does not answer.
+class Gate {
+  public:
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+    void pass() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return open_; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+};
+
+// Logs every play of the output `makeInner` makes.
+ThemeSoundPlayer::OutputFactory logged(std::shared_ptr<OutputLog> log,
+                                       ThemeSoundPlayer::OutputFactory makeInner) {
+    return [log, makeInner] {
+        log->made();
+        return [log, inner = makeInner()](const std::string& sound) {
+            log->entered(sound);
+            const bool played = inner(sound);
+            log->returned(played);
+            return played;
+        };
+    };
+}
+
+// An output stuck until the gate opens; `alive` lives exactly as long as the output.
+ThemeSoundPlayer::OutputFactory stalled(std::shared_ptr<Gate> gate, std::weak_ptr<int>& alive) {
+    auto token = std::make_shared<int>(0);
+    alive = token;
+    return [gate, token = std::move(token)]() mutable {
+        return [gate, token = std::move(token)](const std::string&) {
+            gate->pass();
+            return true;
+        };
+    };
+}
+
+class SoundWorker : public ::testing::Test {
+  protected:
+    std::shared_ptr<OutputLog> log_ = std::make_shared<OutputLog>();
+    std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
+    std::weak_ptr<int> outputAlive_;
+};
+
+TEST_F(SoundWorker, OnlyTheNewestSoundWaitsBehindABusyOutput) {
+    {
+        ThemeSoundPlayer player(logged(log_, stalled(gate_, outputAlive_)));
+        EXPECT_FALSE(player.play("Unknown"));
+        ASSERT_TRUE(player.play("Pop"));
+        ASSERT_TRUE(log_->waitForEntered(1));
+        // Each call returns while the output is held up.
+        for (int i = 0; i < 1000; ++i) {
+            ASSERT_TRUE(player.play(i % 2 == 0 ? "Glass" : "Bottle"));
+        }
+        ASSERT_TRUE(player.play("Morse"));
+        gate_->open();
+        ASSERT_TRUE(log_->waitForEntered(2));
+        // A later sound comes straight after the newest held one: nothing else waited.
+        ASSERT_TRUE(player.play("Tink"));
+        ASSERT_TRUE(log_->waitForEntered(3));
+        EXPECT_EQ(log_->enteredSounds(),
+                  (std::vector<std::string>{"audio-volume-change", "dialog-information", "bell"}));
+        const auto threads = log_->outputThreads();
+        EXPECT_EQ(threads.size(), 1u);
+        EXPECT_FALSE(threads.contains(std::this_thread::get_id()));
+    }
+    // An idle worker is stopped and its output released before the player is gone.
+    EXPECT_TRUE(outputAlive_.expired());
+}
+
+TEST_F(SoundWorker, APlayerGoneWhileItsOutputIsStuckLeavesTheWorkerToFinish) {
+    {
+        ThemeSoundPlayer player(logged(log_, stalled(gate_, outputAlive_)));
+        ASSERT_TRUE(player.play("Pop"));
+        ASSERT_TRUE(log_->waitForEntered(1));
+        ASSERT_TRUE(player.play("Glass"));
+    }
+    // The player is gone while its output is still stuck.
+    EXPECT_TRUE(log_->results().empty());
+    EXPECT_FALSE(outputAlive_.expired());
+    gate_->open();
+    // The worker ends by itself, releasing its output, without playing what still waited.
+    EXPECT_TRUE(testing::waitUntil([&] { return outputAlive_.expired(); }, 20s));
+    EXPECT_EQ(log_->enteredSounds(), std::vector<std::string>{"audio-volume-change"});
+}
+
 // ALSA's default device writes to a file, as a sound card would play.
 class ThemeSounds : public ::testing::Test {
   protected:
-    ThemeSounds() {
+    ThemeSounds() { routeSoundTo(output_); }
+
+    void routeSoundTo(const fs::path& file) {
         writeFile(home_.path() / ".asoundrc",
-                  "pcm.!default { type file slave.pcm \"null\" file \"" + output_.string() +
+                  "pcm.!default { type file slave.pcm \"null\" file \"" + file.string() +
                       "\" format \"raw\" }\n");
     }
 
@@ -340,20 +499,109 @@ TEST_F(ThemeSounds, TheSoundDriverStaysLoadedAfterItsPlayer) {
     const auto isDriver = [](const std::string& path) {
         return fs::path(path).filename().string().starts_with("libcanberra-alsa");
     };
+    const auto log = std::make_shared<OutputLog>();
     {
-        ThemeSoundPlayer player;
+        ThemeSoundPlayer player(logged(log, &ThemeSoundPlayer::canberraOutput));
         ASSERT_TRUE(player.play("Glass"));
+        ASSERT_TRUE(log->waitForResults(1));
+        ASSERT_EQ(log->results(), std::vector<bool>{true});
     }
     EXPECT_TRUE(std::ranges::any_of(LoadedLibraries::now().paths(), isDriver));
 }
 
 TEST_F(ThemeSounds, WithoutASoundSystemNothingPlaysAndNothingFails) {
     const testing::ScopedVariable noDriver("CANBERRA_DRIVER", "none-installed");
-    ThemeSoundPlayer player;
-    EXPECT_FALSE(player.play("Glass"));
-    EXPECT_FALSE(player.play("Pop"));
+    const auto log = std::make_shared<OutputLog>();
+    ThemeSoundPlayer player(logged(log, &ThemeSoundPlayer::canberraOutput));
+    EXPECT_TRUE(player.play("Glass"));
+    ASSERT_TRUE(log->waitForResults(1));
+    EXPECT_TRUE(player.play("Pop"));
+    ASSERT_TRUE(log->waitForResults(2));
+    EXPECT_EQ(log->results(), (std::vector<bool>{false, false}));
     std::error_code error;
     EXPECT_FALSE(fs::exists(output_, error));
+}
+
+// A sound device that takes nothing until the test reads from it: ALSA writes into a
+// named pipe, whose opening and writing wait for a reader, as a hung sound server would.
+class StalledSoundDevice : public ThemeSounds {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(::mkfifo(device_.c_str(), 0600), 0);
+        routeSoundTo(device_);
+    }
+
+    // Unblocks the device by itself after a long time unless `done` holds, so that a
+    // caller held up by it fails the test instead of hanging it; true when it had to.
+    std::jthread rescueUnless(const std::atomic<bool>& done, std::atomic<bool>& rescued) {
+        return std::jthread([this, &done, &rescued] {
+            if (!testing::waitUntil([&] { return done.load(); }, 30s)) {
+                rescued = true;
+                drain(openForReading());
+            }
+        });
+    }
+
+    int openForReading() const { return ::open(device_.c_str(), O_RDONLY | O_CLOEXEC); }
+
+    // Reads until the writer is gone; the number of bytes read.
+    static std::size_t drain(int descriptor, std::size_t limit = SIZE_MAX) {
+        std::array<char, 4096> buffer{};
+        std::size_t total = 0;
+        while (total < limit) {
+            const auto count =
+                ::read(descriptor, buffer.data(), std::min(buffer.size(), limit - total));
+            if (count <= 0) {
+                break;
+            }
+            total += static_cast<std::size_t>(count);
+        }
+        return total;
+    }
+
+    const fs::path device_ = home_.path() / "device";
+};
+
+TEST_F(StalledSoundDevice, PlayingReturnsWhileTheDeviceStalls) {
+    std::atomic<bool> returned = false;
+    std::atomic<bool> rescued = false;
+    {
+        ThemeSoundPlayer player;
+        const auto rescue = rescueUnless(returned, rescued);
+        EXPECT_TRUE(player.play("Glass"));
+        returned = true;
+        EXPECT_FALSE(rescued.load()) << "play waited for the sound device";
+        if (!rescued) {
+            // The sound still reaches the device once it takes data again.
+            const int descriptor = openForReading();
+            ASSERT_GE(descriptor, 0);
+            EXPECT_GT(drain(descriptor), 1000u);
+            ::close(descriptor);
+        }
+    }
+}
+
+TEST_F(StalledSoundDevice, APlayerGoneWhileTheDeviceStallsDoesNotWaitForIt) {
+    std::atomic<bool> gone = false;
+    std::atomic<bool> rescued = false;
+    int descriptor = -1;
+    {
+        const auto rescue = rescueUnless(gone, rescued);
+        {
+            ThemeSoundPlayer player;
+            ASSERT_TRUE(player.play("Glass"));
+            descriptor = openForReading();
+            ASSERT_GE(descriptor, 0);
+            // The sound plays, then the device stops taking it with most of it still to come.
+            ASSERT_EQ(drain(descriptor, 1000), 1000u);
+        }
+        gone = true;
+    }
+    EXPECT_FALSE(rescued.load()) << "destroying the player waited for the sound device";
+    // More than a pipe holds was still unwritten: the worker really was stuck when its
+    // player went, and it finishes once the device takes data again.
+    EXPECT_GT(drain(descriptor), std::size_t{64 * 1024});
+    ::close(descriptor);
 }
 
 // Sharing one processor, the thread that wakes another is usually the one that waits,
@@ -376,9 +624,12 @@ TEST_F(ThemeSounds, APlayerGoneWhileItsSoundPlaysLeavesNoCrashBehind) {
         {
             runOnOneProcessor();
             for (int round = 0; round < kRounds; ++round) {
+                const auto log = std::make_shared<OutputLog>();
                 {
-                    ThemeSoundPlayer player;
-                    if (!player.play("Glass")) {
+                    ThemeSoundPlayer player(logged(log, &ThemeSoundPlayer::canberraOutput));
+                    // Gone only once the sound has started.
+                    if (!player.play("Glass") || !log->waitForResults(1) ||
+                        !log->results().front()) {
                         std::_Exit(kNoSound);
                     }
                 }
