@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints prose no language data was built from, one passage per line.
 
-usage: corpus.py ru|en|uk|mixed|dev-ru|dev-en|dev-uk|dev-mixed WORDS
+usage: corpus.py [dev-|holdout-]ru|en|uk|mixed WORDS
 
 Evaluation text (never used to build or tune anything):
 ru, en: the Debian fortune files. uk: the Ukrainian gettext catalogs of the packages named in
@@ -12,6 +12,12 @@ lose their keyboard accelerator marks; messages with placeholders, markup or pat
 Development text (for studying misses and tuning): the HTML manuals of the packages named in
 DEVELOPMENT_PACKAGES, paragraph by paragraph, and for English also the prose of the anarchist
 quotations (fortune-anarchism); dev-mixed keeps Russian paragraphs with English words in them.
+
+Held-out text (typed once, at the very end, by nobody who tunes anything): ru, en, uk continue
+the evaluation text's order past its cut (the passages it prints for WORDS words, and never fewer
+than for EVALUATION_WORDS) and take the next WORDS words; mixed takes the Russian catalogs of
+the packages named in HOLDOUT_CATALOG_PACKAGES instead. No held-out passage equals an evaluation
+passage, even ignoring case, spacing and punctuation (check-disjoint.py checks it).
 
 Fortunes are taken in a fixed order (round robin over the files in the order listed,
 the first fortune of each, then the second, ...), the
@@ -67,6 +73,19 @@ CATALOG_PACKAGES = [
     "shared-mime-info", "software-properties-common", "systemd", "tar", "wget", "xdg-user-dirs",
     "xkb-data", "xz-utils",
 ]
+# The packages whose Russian catalogs make the held-out mixed text (Debian 12): none of them
+# is an evaluation or development package, and none is read for language data.
+HOLDOUT_CATALOG_PACKAGES = [
+    "audacity-data", "brasero-common", "claws-mail-i18n", "evince-common",
+    "evolution-data-server-common", "filezilla-common", "gcc-12-locales", "geany-common",
+    "gedit-common", "gnucash-common", "gnumeric-common", "grub-common", "hexchat-common",
+    "inkscape", "libgtk-4-common", "libsane-common", "mc-data", "nano", "network-manager",
+    "pidgin-data", "remmina-common", "rhythmbox-data", "sudo", "synaptic", "thunar-data",
+    "totem-common", "util-linux-locales", "vlc-l10n",
+]
+HOLDOUT = "holdout-"
+# The word count run.sh types the evaluation text at.
+EVALUATION_WORDS = 40000
 # Manuals for development text, none of them evaluated on or built into the language data.
 DEVELOPMENT_PACKAGES = {
     "ru": ["doublecmd-help-ru", "aptitude-doc-ru", "kicad-doc-ru"],
@@ -168,26 +187,67 @@ def sources(language):
         return [fortunes(path) for path in paths], is_russian
     if language == "en":
         return [fortunes(EN_DIR / name) for name in EN_FILES], is_english
+    packages = HOLDOUT_CATALOG_PACKAGES if language == HOLDOUT + "mixed" else CATALOG_PACKAGES
     folder = str(LOCALE_DIR / ("uk" if language == "uk" else "ru") / "LC_MESSAGES") + "/"
-    catalogs = package_files(CATALOG_PACKAGES, ".mo", folder)
+    catalogs = package_files(packages, ".mo", folder)
     return [catalog_messages(path) for path in catalogs], is_russian if language == "uk" else is_mixed
 
 
+LANGUAGES = [prefix + base for prefix in ("", "dev-", HOLDOUT) for base in ("ru", "en", "uk", "mixed")]
+
+
 def main():
+    if len(sys.argv) != 3 or not sys.argv[2].isdigit() or sys.argv[1] not in LANGUAGES:
+        sys.exit("usage: corpus.py " + "|".join(LANGUAGES) + " WORDS")
     language, limit = sys.argv[1], int(sys.argv[2])
-    passages, keep = sources(language)
-    words = 0
+    if language.startswith(HOLDOUT):
+        chosen = held_out(language[len(HOLDOUT):], limit)
+    else:
+        chosen = take_words(passages(language), limit)
+    for passage in chosen:
+        print(passage)
+
+
+def passages(language):
+    """Every passage the text may use, in the fixed order, each once."""
+    streams, keep = sources(language)
     seen = set()
-    for fortune in round_robin(passages):
-        if fortune in seen:
+    for passage in round_robin(streams):
+        if passage in seen:
             continue
-        seen.add(fortune)
-        if not keep(fortune):
-            continue
-        print(fortune)
-        words += len(fortune.split())
+        seen.add(passage)
+        if keep(passage):
+            yield passage
+
+
+def take_words(stream, limit):
+    """Passages until WORDS words have been given; leaves the rest of the stream unread."""
+    words = 0
+    for passage in stream:
+        yield passage
+        words += len(passage.split())
         if words >= limit:
             return
+
+
+def held_out(base, limit):
+    """The held-out text: what comes after the evaluation text in the same order (never
+    before the evaluation text of its usual size, whatever WORDS), or for mixed text the
+    catalogs of other packages, without any passage the evaluation text holds."""
+    stream = passages(base)
+    cut = max(limit, EVALUATION_WORDS)
+    if base == "mixed":
+        # The evaluation packages' catalogs run out before the cut, so all of them count.
+        evaluated = {same_text(passage) for passage in stream}
+        stream = passages(HOLDOUT + "mixed")
+    else:
+        evaluated = {same_text(passage) for passage in take_words(stream, cut)}
+    return take_words((p for p in stream if same_text(p) not in evaluated), limit)
+
+
+def same_text(passage):
+    # Passages that differ only in case, spacing or punctuation are one passage.
+    return "".join(c for c in passage.casefold() if c.isalnum())
 
 
 def round_robin(sources):

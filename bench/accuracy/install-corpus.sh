@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs the Debian packages whose text the accuracy evaluation types: Russian and English
 # fortunes, the packages whose gettext catalogs make the Ukrainian and mixed texts, and the
-# manuals of the development text (all named in corpus.py). Does nothing when they are there.
+# manuals of the development text (all named in corpus.py); with "holdout", also the packages
+# whose catalogs make the held-out mixed text. Does nothing when they are there.
+# usage: bench/accuracy/install-corpus.sh [holdout]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -23,3 +25,8 @@ install_missing fortunes-ru fortunes time python3
 # shellcheck disable=SC2046
 install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
 print(" ".join(corpus.CATALOG_PACKAGES + sum(corpus.DEVELOPMENT_PACKAGES.values(), [])))' "$here")
+if [ "${1:-}" = holdout ]; then
+    # shellcheck disable=SC2046
+    install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
+print(" ".join(corpus.HOLDOUT_CATALOG_PACKAGES))' "$here")
+fi

@@ -4,13 +4,15 @@
 # the gettext catalogs of the packages corpus.py names, and Russian catalog messages with
 # English terms in them. With "dev" as the third argument, the development text instead (the
 # HTML manuals corpus.py names): study misses and tune there, measure on the evaluation text.
+# With "holdout", text typed by nobody before: the fortunes and Ukrainian messages that follow
+# the evaluation text, and Russian messages with English terms from other packages' catalogs.
 #   wrong: the text typed with the other layout selected (every word must be corrected)
 #   right: the text typed with its own layout (no word may change)
 #   mixed: Russian with English terms, each character typed under the layout that types it
 #          (--typed-in auto; no word may change)
-# usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev]
-# Writes texts, outputs and JSON summaries to <build-dir>/accuracy (or accuracy-dev) and prints the tables that
-# bench/README.md records.
+# usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev|holdout]
+# Writes texts, outputs and JSON summaries to <build-dir>/accuracy (or accuracy-dev,
+# accuracy-holdout) and prints the tables that bench/README.md records.
 set -eu
 build_dir=$(cd "${1:-build}" && pwd)
 words=${2:-40000}
@@ -21,11 +23,12 @@ set=${3:-evaluation}
 case "$set" in
 evaluation) out="$build_dir/accuracy" prefix="" ;;
 dev) out="$build_dir/accuracy-dev" prefix="dev-" ;;
-*) echo "unknown text set: $set (evaluation or dev)" >&2; exit 2 ;;
+holdout) out="$build_dir/accuracy-holdout" prefix="holdout-" ;;
+*) echo "unknown text set: $set (evaluation, dev or holdout)" >&2; exit 2 ;;
 esac
 mkdir -p "$out"
 
-"$here/install-corpus.sh"
+"$here/install-corpus.sh" "$set"
 for language in ru en uk mixed; do
     python3 "$here/corpus.py" "$prefix$language" "$words" > "$out/$language.txt"
 done
