@@ -18,7 +18,8 @@ development text) are never read: they are kept for evaluation.
 
 For each language writes:
   LANG.words  "word<TAB>count", lower-cased, most frequent first, words seen at least
-              MINIMUM_COUNT times (at most WORD_LIMIT of them)
+              MINIMUM_COUNT times (at most WORD_LIMIT of them); a third column
+              "<TAB>capitals" counts the times the word was written in capitals, if any
   LANG.chars  "n-gram<TAB>count" over the listed words framed as "^^word$", each counted as
               often as the word: every unigram and bigram, the TRIGRAM_LIMIT most frequent
               trigrams
@@ -207,13 +208,19 @@ def word_pattern(language):
 
 
 def count_words(language):
+    """How often each lower-cased word occurs, and how often of those in capitals (DNS, GNU):
+    what tells an acronym from a word typed with Caps Lock on."""
     pattern = word_pattern(language)
     counts = collections.Counter()
+    capitals = collections.Counter()
     for package in SOURCES[language]:
         for text in texts(package):
             for word in pattern.findall(text):
-                counts[word.lower().replace("’", "'")] += 1
-    return counts
+                lower = word.lower().replace("’", "'")
+                counts[lower] += 1
+                if len(word) > 1 and word.isupper():
+                    capitals[lower] += 1
+    return counts, capitals
 
 
 def count_ngrams(words):
@@ -233,20 +240,21 @@ def ranked(counter):
     return sorted(counter.items(), key=lambda item: (-item[1], item[0]))
 
 
-def write(path, total, items):
+def write(path, total, items, capitals):
     with open(path, "w", encoding="utf-8") as out:
         out.write(f"#total\t{total}\n")
         for key, count in items:
-            out.write(f"{key}\t{count}\n")
+            written = f"\t{capitals[key]}" if capitals[key] else ""
+            out.write(f"{key}\t{count}{written}\n")
 
 
 def main():
     output = pathlib.Path(sys.argv[1])
     output.mkdir(parents=True, exist_ok=True)
     for language in SOURCES:
-        words = count_words(language)
+        words, capitals = count_words(language)
         kept = [item for item in ranked(words) if item[1] >= MINIMUM_COUNT][:WORD_LIMIT[language]]
-        write(output / f"{language}.words", sum(words.values()), kept)
+        write(output / f"{language}.words", sum(words.values()), kept, capitals)
         unigrams, bigrams, trigrams = count_ngrams(dict(kept))
         with open(output / f"{language}.chars", "w", encoding="utf-8") as out:
             out.write(f"#total\t{sum(unigrams.values())}\n")

@@ -218,6 +218,18 @@ std::optional<char32_t> lastMark(std::string_view context) {
     return it == text.rend() ? std::nullopt : std::optional<char32_t>(*it);
 }
 
+// The word before the run, if any, has two letters or more and all of them capitals.
+bool followsWordInCapitals(std::string_view context) {
+    const Text text = scalars(context);
+    auto end = std::find_if_not(text.rbegin(), text.rend(),
+                                [](char32_t c) { return text::CharacterClass::isWhitespace(c); });
+    const auto begin = std::find_if(
+        end, text.rend(), [](char32_t c) { return text::CharacterClass::isWhitespace(c); });
+    const auto letters = std::count_if(end, begin, isLetter);
+    return letters > 1 &&
+           std::all_of(end, begin, [](char32_t c) { return !isLetter(c) || isUppercaseLetter(c); });
+}
+
 bool startsLine(std::string_view context) {
     return context.empty() || context.back() == '\n';
 }
@@ -540,10 +552,13 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
             odds = kOneLetterLogOdds;
         }
     } else {
-        // Acronyms stay unless the other reading is a listed word and the typed one is not.
-        const bool targetKnown = reading->core.size() <= 4
+        // Acronyms stay unless the other reading is an acronym too and the typed one is no
+        // word: TLS amid Russian is no slip for "еды". After a word in capitals the text is
+        // written in capitals, and then any listed word will do.
+        const bool targetKnown = reading->core.size() > 4 ? reading->isKnown
+                                 : followsWordInCapitals(context)
                                      ? target->listedLogProbability(reading->core).has_value()
-                                     : reading->isKnown;
+                                     : target->isAcronym(reading->core);
         if (isAllCapitals(*typedCore) && (!targetKnown || word.isListed)) {
             return std::nullopt;
         }

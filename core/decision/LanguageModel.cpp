@@ -25,6 +25,9 @@ constexpr int kBitsPerLetter = 21;
 // Below this share of what follows a letter a pair is noise, and more text keeps noise below
 // it; it marks few Russian words typed right (0.03%) and half of English typed under Russian.
 constexpr double kUnwrittenPairShare = 1e-4;
+// A word written in capitals at least this share of the times it was seen is an acronym
+// (GNU, DNS); headings and emphasis leave other words a far smaller share.
+constexpr double kCapitalsShare = 0.5;
 
 std::uint64_t pack(char32_t a) {
     return a;
@@ -39,7 +42,15 @@ std::uint64_t pack(char32_t a, char32_t b, char32_t c) {
 struct Line {
     std::string_view key;
     std::uint64_t count = 0;
+    // The times the word was written in capitals; word lists may add it as a third column.
+    std::uint64_t capitals = 0;
 };
+
+bool parseCount(std::string_view number, std::uint64_t& count) {
+    const auto [stop, status] =
+        std::from_chars(number.data(), number.data() + number.size(), count);
+    return status == std::errc() && stop == number.data() + number.size();
+}
 
 template <typename Visit>
 void forEachLine(std::string_view text, Visit visit, std::uint64_t& total) {
@@ -52,10 +63,13 @@ void forEachLine(std::string_view text, Visit visit, std::uint64_t& total) {
             continue;
         }
         Line parsed{line.substr(0, tab)};
-        const std::string_view number = line.substr(tab + 1);
-        const auto [stop, status] =
-            std::from_chars(number.data(), number.data() + number.size(), parsed.count);
-        if (status != std::errc() || stop != number.data() + number.size()) {
+        std::string_view number = line.substr(tab + 1);
+        const std::size_t second = number.find('\t');
+        if (second != std::string_view::npos &&
+            !parseCount(number.substr(second + 1), parsed.capitals)) {
+            continue;
+        }
+        if (!parseCount(number.substr(0, std::min(second, number.size())), parsed.count)) {
             continue;
         }
         if (parsed.key == "#total") {
@@ -125,26 +139,29 @@ LanguageModel LanguageModel::fromText(std::string_view words, std::string_view l
 }
 
 void LanguageModel::addWords(std::string_view text) {
-    std::vector<std::pair<std::string_view, std::uint64_t>> lines;
+    std::vector<Line> lines;
     std::uint64_t listed = 0;
     forEachLine(
         text,
         [&](const Line& line) {
-            lines.emplace_back(line.key, line.count);
+            lines.push_back(line);
             listed += line.count;
         },
         runningWords_);
     runningWords_ = std::max(runningWords_, listed);
-    std::sort(lines.begin(), lines.end());
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Line& a, const Line& b) { return a.key < b.key; });
     lines.erase(std::unique(lines.begin(), lines.end(),
-                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                            [](const Line& a, const Line& b) { return a.key == b.key; }),
                 lines.end());
-    for (const auto& [word, count] : lines) {
-        const double share = static_cast<double>(count) / static_cast<double>(runningWords_);
+    for (const Line& line : lines) {
+        const double share = static_cast<double>(line.count) / static_cast<double>(runningWords_);
+        const bool capitals =
+            static_cast<double>(line.capitals) >= kCapitalsShare * static_cast<double>(line.count);
         wordEntries_.push_back({static_cast<std::uint32_t>(wordText_.size()),
-                                static_cast<std::uint32_t>(word.size()),
-                                static_cast<float>(std::log(share))});
-        wordText_ += word;
+                                static_cast<std::uint32_t>(line.key.size()),
+                                static_cast<float>(std::log(share)), capitals});
+        wordText_ += line.key;
     }
     wordText_.shrink_to_fit();
     wordEntries_.shrink_to_fit();
@@ -202,6 +219,11 @@ std::optional<LanguageModel::ListedWord> LanguageModel::findWord(std::string_vie
     }
     return ListedWord{static_cast<std::size_t>(found - wordEntries_.begin()),
                       found->logProbability};
+}
+
+bool LanguageModel::isWrittenInCapitals(std::string_view lowered) const {
+    const auto found = findWord(lowered);
+    return found && wordEntries_[found->index].writtenInCapitals;
 }
 
 double LanguageModel::spellingLogProbability(std::u32string_view lowered) const {

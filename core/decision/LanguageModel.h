@@ -11,8 +11,9 @@
 namespace plovik {
 
 // How likely a word is in one language: its share of running text when the word list has
-// it, and a letter-trigram estimate for any spelling. Built from "key<TAB>count" lines, each
-// file headed by "#total<TAB>N". Immutable once built, so it may be shared across threads.
+// it, and a letter-trigram estimate for any spelling. Built from "key<TAB>count" lines (a word
+// may add "<TAB>capitals", the times it was written in capitals), each file headed by
+// "#total<TAB>N". Immutable once built, so it may be shared across threads.
 class LanguageModel {
   public:
     // Absent when a file cannot be read or holds no entries.
@@ -30,6 +31,8 @@ class LanguageModel {
         double logProbability;
     };
     std::optional<ListedWord> findWord(std::string_view lowered) const;
+    // Whether the listed word is mostly written in capitals: an acronym rather than a word.
+    bool isWrittenInCapitals(std::string_view lowered) const;
     // Natural logarithm of the spelling's probability under the letter trigrams, the end of
     // the word included. Letters the language never uses count as very unlikely.
     double spellingLogProbability(std::u32string_view lowered) const;
@@ -50,6 +53,7 @@ class LanguageModel {
         std::uint32_t offset;
         std::uint32_t length;
         float logProbability;
+        bool writtenInCapitals;
     };
     using Counts = std::vector<std::pair<std::uint64_t, std::uint32_t>>;
 

@@ -154,6 +154,10 @@ std::optional<double> WordLikelihood::listedLogProbability(std::u32string_view w
     return model_->wordLogProbability(utf8(lowered(word)));
 }
 
+bool WordLikelihood::isAcronym(std::u32string_view word) const {
+    return model_->isWrittenInCapitals(utf8(lowered(word)));
+}
+
 bool WordLikelihood::isCommonWord(std::u32string_view lowered) const {
     // The built-in list knows English and Russian; Ukrainian's commonest words are here.
     static const std::u32string_view kUkrainian[] = {

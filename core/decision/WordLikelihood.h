@@ -46,6 +46,8 @@ class WordLikelihood {
     bool spellsLikeAWord(std::u32string_view word) const;
     // The lower-cased word's share of text in the word list, if listed.
     std::optional<double> listedLogProbability(std::u32string_view word) const;
+    // Listed and mostly written in capitals: an acronym of the language.
+    bool isAcronym(std::u32string_view word) const;
 
     const LanguageModel& model() const { return *model_; }
 

@@ -105,6 +105,18 @@ TEST_F(ExtendedCorrectionEngineTest, DigitsAddressesAndAcronymsAreKept) {
     EXPECT_FALSE(decide("NASA", kEnglish, "ТФЫФ", kRussian));
 }
 
+TEST_F(ExtendedCorrectionEngineTest, CapitalsAmidSmallLettersAreAnAcronymUnlessTheyShout) {
+    // "еды" is a listed word but never an acronym: TLS amid Russian is a term.
+    const std::string russian = "поддержка протокола ";
+    EXPECT_FALSE(decide("TLS", kEnglish, "ЕДЫ", kRussian, russian));
+    // An acronym of the other language typed under the wrong layout is one.
+    EXPECT_EQ(corrected("ПТГ", kRussian, "GNU", kEnglish, "the tools of the "), "GNU");
+    // After a word in capitals the text shouts, and a listed word is enough.
+    EXPECT_EQ(corrected("ЕРУ", kRussian, "THE", kEnglish, "READ "), "THE");
+    EXPECT_FALSE(decide("ЕРУ", kRussian, "THE", kEnglish, "read "));
+    EXPECT_EQ(corrected("YT", kEnglish, "НЕ", kRussian, "ЭТО "), "НЕ");
+}
+
 TEST_F(ExtendedCorrectionEngineTest, ManualCorrectionReadsTheWordItsOwnWayOrFallsBack) {
     const auto manual = [&](const std::string& typed, const std::string& reread) {
         const auto decision = engine_->manualDecision(typed, "org.example.Editor", kEnglish,

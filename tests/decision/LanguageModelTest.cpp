@@ -34,6 +34,28 @@ TEST(LanguageModel, WordSharesComeFromCountsOverTheDeclaredTotal) {
     EXPECT_LE(*undeclared.wordLogProbability("ab"), 0.0);
 }
 
+TEST(LanguageModel, AWordMostlyWrittenInCapitalsIsAnAcronym) {
+    const auto model = LanguageModel::fromText(
+        "#total\t1000\ngnu\t100\t60\nthe\t600\t9\nok\t2\t1\nbad\t5\tx\n", kLetters);
+    EXPECT_TRUE(model.isWrittenInCapitals("gnu"));
+    EXPECT_TRUE(model.isWrittenInCapitals("ok"));
+    EXPECT_FALSE(model.isWrittenInCapitals("the"));
+    EXPECT_FALSE(model.isWrittenInCapitals("nasa"));
+    // A malformed capitals column drops the line rather than guessing.
+    EXPECT_FALSE(model.wordLogProbability("bad"));
+    EXPECT_NEAR(*model.wordLogProbability("the"), std::log(0.6), 1e-6);
+    // The shipped data knows which words are acronyms.
+    const auto directory = LanguageDataDirectory::locate();
+    ASSERT_TRUE(directory);
+    const auto english = LanguageModel::load(*directory / "en.words", *directory / "en.chars");
+    const auto russian = LanguageModel::load(*directory / "ru.words", *directory / "ru.chars");
+    ASSERT_TRUE(english && russian);
+    EXPECT_TRUE(english->isWrittenInCapitals("gnu"));
+    EXPECT_FALSE(english->isWrittenInCapitals("the"));
+    EXPECT_TRUE(russian->isWrittenInCapitals("сша"));
+    EXPECT_FALSE(russian->isWrittenInCapitals("еды"));
+}
+
 TEST(LanguageModel, SpellingsOfSeenLetterSequencesAreLikelier) {
     const auto model = LanguageModel::fromText(kWords, kLetters);
     const double seen = model.spellingLogProbability(U"ab");
