@@ -218,16 +218,11 @@ std::optional<char32_t> lastMark(std::string_view context) {
     return it == text.rend() ? std::nullopt : std::optional<char32_t>(*it);
 }
 
-// The word before the run, if any, has two letters or more and all of them capitals.
-bool followsWordInCapitals(std::string_view context) {
-    const Text text = scalars(context);
-    auto end = std::find_if_not(text.rbegin(), text.rend(),
-                                [](char32_t c) { return text::CharacterClass::isWhitespace(c); });
-    const auto begin = std::find_if(
-        end, text.rend(), [](char32_t c) { return text::CharacterClass::isWhitespace(c); });
-    const auto letters = std::count_if(end, begin, isLetter);
-    return letters > 1 &&
-           std::all_of(end, begin, [](char32_t c) { return !isLetter(c) || isUppercaseLetter(c); });
+// Two letters or more, all of them capitals.
+bool isWordInCapitals(TextView run) {
+    return std::count_if(run.begin(), run.end(), isLetter) > 1 &&
+           std::all_of(run.begin(), run.end(),
+                       [](char32_t c) { return !isLetter(c) || isUppercaseLetter(c); });
 }
 
 bool startsLine(std::string_view context) {
@@ -556,7 +551,7 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
         // word: TLS amid Russian is no slip for "еды". After a word in capitals the text is
         // written in capitals, and then any listed word will do.
         const bool targetKnown = reading->core.size() > 4 ? reading->isKnown
-                                 : followsWordInCapitals(context)
+                                 : isWordInCapitals(before.last)
                                      ? target->listedLogProbability(reading->core).has_value()
                                      : target->isAcronym(reading->core);
         if (isAllCapitals(*typedCore) && (!targetKnown || word.isListed)) {
