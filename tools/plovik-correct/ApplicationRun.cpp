@@ -8,13 +8,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <variant>
 
 #include "core/support/InputText.h"
+#include "platform/simulated/session/ReapedFolder.h"
 #include "platform/simulated/session/SimulatedSession.h"
-#include "platform/simulated/session/TemporaryFolder.h"
 #include "tools/plovik-correct/ExitStatus.h"
-#include "tools/plovik-correct/FolderReaper.h"
 
 namespace plovik {
 
@@ -40,8 +40,10 @@ void typePiece(SimulatedSession& session, std::string_view piece, std::ostream& 
 
 // The folder for the run's settings and history: where TMPDIR says, otherwise in memory
 // when the machine offers it, because every correction rewrites the history file and
-// waits for it to reach the disk. A message when TMPDIR names no usable folder.
-std::variant<std::unique_ptr<TemporaryFolder>, std::string> makeHome() {
+// waits for it to reach the disk. A message when TMPDIR names no usable folder. The
+// folder holds every word typed: it goes with the run, also when the run is killed.
+// Throws std::system_error when no helper can be started to remove it.
+std::variant<std::unique_ptr<ReapedFolder>, std::string> makeHome() {
     const char* chosen = std::getenv("TMPDIR");
     std::error_code error;
     try {
@@ -50,13 +52,13 @@ std::variant<std::unique_ptr<TemporaryFolder>, std::string> makeHome() {
             if (!folder.is_absolute() || !std::filesystem::is_directory(folder, error)) {
                 return "TMPDIR is not an absolute path to a folder: " + folder.string();
             }
-            return std::make_unique<TemporaryFolder>(folder);
+            return std::make_unique<ReapedFolder>(folder);
         }
         const std::filesystem::path memory = "/dev/shm";
         if (std::filesystem::is_directory(memory, error) && ::access(memory.c_str(), W_OK) == 0) {
-            return std::make_unique<TemporaryFolder>(memory);
+            return std::make_unique<ReapedFolder>(memory);
         }
-        return std::make_unique<TemporaryFolder>();
+        return std::make_unique<ReapedFolder>(std::filesystem::temp_directory_path());
     } catch (const std::filesystem::filesystem_error& failure) {
         return std::string("cannot create a temporary folder: ") + failure.what();
     }
@@ -79,17 +81,17 @@ std::optional<std::string> copyHistory(const std::filesystem::path& from,
 int ApplicationRun::run(const CorrectOptions& options, std::string_view text, std::ostream& output,
                         std::ostream& errors) {
     // The application's own folders: the user's real settings and history stay untouched.
-    auto made = makeHome();
-    if (const auto* error = std::get_if<std::string>(&made)) {
-        return ExitStatus::usageError(errors, *error);
-    }
-    const auto& home = std::get<std::unique_ptr<TemporaryFolder>>(made);
-    // The folder holds every word typed: it goes with the run, also when the run is killed.
-    FolderReaper reaper;
-    if (!reaper.watch(home->path())) {
+    std::variant<std::unique_ptr<ReapedFolder>, std::string> made;
+    try {
+        made = makeHome();
+    } catch (const std::system_error&) {
         errors << "plovik-correct: cannot watch the temporary folder\n";
         return ExitStatus::kFailure;
     }
+    if (const auto* error = std::get_if<std::string>(&made)) {
+        return ExitStatus::usageError(errors, *error);
+    }
+    const auto& home = std::get<std::unique_ptr<ReapedFolder>>(made);
     if (options.historyFile) {
         if (const auto error = copyHistory(*options.historyFile, home->path())) {
             return ExitStatus::usageError(errors, *error);
