@@ -139,9 +139,12 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
     state->callback = std::move(callback);
     MainQueue& mainQueue = mainQueue_;
     X11KeyCapture::Handlers handlers;
-    handlers.press = [&mainQueue,
+    handlers.press = [&mainQueue, presses = presses_,
                       weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         KeyEvent event = keyEvent(press);
+        if (!press.isOwn) {
+            event.pressNumber = presses->record();
+        }
         // Only grabbed presses can be held back.
         event.isSwallowable = false;
         mainQueue.post([weak, event] {
@@ -161,8 +164,10 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             }
         });
     };
-    handlers.grab = [&mainQueue, budget = answerBudget_,
+    handlers.grab = [&mainQueue, budget = answerBudget_, presses = presses_,
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
+        // Only the user's presses come here.
+        const KeyPressNumber number = presses->record();
         const auto state = weak.lock();
         if (!state || !state->enabled) {
             return false;
@@ -171,7 +176,8 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         auto answer = std::make_shared<Answer>();
         KeyEvent event = keyEvent(press);
         event.claim = std::make_shared<GrabbedPressClaim>(answer);
-        mainQueue.post([weak, answer, event]() mutable {
+        event.pressNumber = number;
+        mainQueue.post([weak, answer, event, presses]() mutable {
             {
                 std::lock_guard lock(answer->mutex);
                 // Already gone on: spare the callback its slow checks.
@@ -183,6 +189,11 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             std::lock_guard lock(answer->mutex);
             if (answer->stage == Answer::Stage::abandoned) {
                 return;
+            }
+            // Noted on the main thread before anything else runs there, so that no
+            // correction takes the swallowed press for one on its way to the application.
+            if (disposition == TapDisposition::swallow) {
+                presses->noteSwallowed(event.pressNumber);
             }
             answer->disposition = disposition;
             answer->stage = Answer::Stage::decided;
