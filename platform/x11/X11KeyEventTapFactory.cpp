@@ -19,6 +19,7 @@ KeyEvent keyEvent(const X11KeyCapture::Press& press) {
     event.modifiers = X11ModifierFlags::modifiers(press.modifiers);
     event.text = press.text;
     event.isOwnEvent = press.isOwn;
+    event.pressNumber = press.number;
     return event;
 }
 
@@ -139,12 +140,9 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
     state->callback = std::move(callback);
     MainQueue& mainQueue = mainQueue_;
     X11KeyCapture::Handlers handlers;
-    handlers.press = [&mainQueue, presses = presses_,
+    handlers.press = [&mainQueue,
                       weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         KeyEvent event = keyEvent(press);
-        if (!press.isOwn) {
-            event.pressNumber = presses->record();
-        }
         // Only grabbed presses can be held back.
         event.isSwallowable = false;
         mainQueue.post([weak, event] {
@@ -166,8 +164,6 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
     };
     handlers.grab = [&mainQueue, budget = answerBudget_, presses = presses_,
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
-        // Only the user's presses come here.
-        const KeyPressNumber number = presses->record();
         const auto state = weak.lock();
         if (!state || !state->enabled) {
             return false;
@@ -176,7 +172,6 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         auto answer = std::make_shared<Answer>();
         KeyEvent event = keyEvent(press);
         event.claim = std::make_shared<GrabbedPressClaim>(answer);
-        event.pressNumber = number;
         mainQueue.post([weak, answer, event, presses]() mutable {
             {
                 std::lock_guard lock(answer->mutex);
@@ -217,8 +212,9 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         }
         return answer->disposition == TapDisposition::swallow;
     };
-    auto started = X11KeyCapture::start(displayName_.empty() ? nullptr : displayName_.c_str(),
-                                        expectedKeys_, std::move(handlers), grabbedKeys());
+    auto started =
+        X11KeyCapture::start(displayName_.empty() ? nullptr : displayName_.c_str(), expectedKeys_,
+                             presses_, std::move(handlers), grabbedKeys());
     if (auto* error = std::get_if<std::string>(&started)) {
         lastError_ = *error;
         return nullptr;
