@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""Checks that the held-out text shares nothing with the evaluation and development texts,
-without showing any of them: prints only word counts and counts of shared passages.
+"""Checks that the held-out and fresh texts share nothing with the evaluation and development
+texts, nor with each other, without showing any of them: prints only word counts and counts
+of shared passages.
 
 usage: check-disjoint.py [WORDS]   (40000 by default, as run.sh types)
 
 A passage is shared when it is the same line, or the same once case, spacing and punctuation
 are ignored. The held-out text of WORDS words is compared with the evaluation text of WORDS
-words and of its usual size, and with the development text. Exits 1 when anything is shared
-or a held-out text has fewer than WORDS words, or MINIMUM_WORDS when WORDS is more.
+words and of its usual size, and with the development text. The fresh mixed text of WORDS
+words is compared with the whole of the evaluation, held-out and development mixed texts
+(every smaller text is a beginning of the whole). Exits 1 when anything is shared, a package
+is named twice, or a text has fewer than WORDS words, or MINIMUM_WORDS when WORDS is more.
 """
 import pathlib
 import subprocess
@@ -18,6 +21,8 @@ sys.path.insert(0, str(HERE))
 import corpus  # noqa: E402
 
 MINIMUM_WORDS = 30000
+# More words than any text holds: the whole text.
+WHOLE = 10 ** 9
 
 
 def text(language, words):
@@ -33,38 +38,58 @@ def shared(held_out, other):
     return exact, alike
 
 
-def package_overlaps():
+def named_packages():
     sys.path.insert(0, str(HERE.parent.parent / "scripts"))
     import importlib
     language_data = importlib.import_module("build-language-data")
-    holdout = set(corpus.HOLDOUT_CATALOG_PACKAGES)
-    named = {
+    return {
         "evaluation": set(corpus.CATALOG_PACKAGES),
-        "development": set(sum(corpus.DEVELOPMENT_PACKAGES.values(), [])),
-        "language data": {source.partition(":")[0]
+        "held-out": set(corpus.HOLDOUT_CATALOG_PACKAGES),
+        "fresh": set(corpus.FRESH_CATALOG_PACKAGES),
+        "development": {corpus.package_name(entry)
+                        for entry in sum(corpus.DEVELOPMENT_PACKAGES.values(), [])},
+        "language data": {corpus.package_name(source)
                           for sources in language_data.SOURCES.values() for source in sources},
     }
-    return {name: sorted(holdout & packages) for name, packages in named.items()}
+
+
+def package_overlaps(name, named):
+    """Whether the packages of the set NAME are named by any other set."""
+    failed = False
+    for other, packages in named.items():
+        if other != name:
+            common = sorted(named[name] & packages)
+            print(f"{name} packages also in the {other} packages: {len(common)} {common}")
+            failed |= bool(common)
+    return failed
+
+
+def check(name, language, words, others):
+    """Whether the text LANGUAGE of WORDS words is too small or shares a passage with OTHERS."""
+    checked = text(language, words)
+    count = sum(len(line.split()) for line in checked)
+    print(f"{language}: {name} {len(checked)} passages, {count} words")
+    failed = count < min(words, MINIMUM_WORDS) or len(set(checked)) != len(checked)
+    for other_name, other in others:
+        exact, alike = shared(checked, other)
+        print(f"  vs {other_name} ({len(other)} passages): {exact} the same, {alike} alike")
+        failed |= bool(exact or alike)
+    return failed
 
 
 def main():
     words = int(sys.argv[1]) if len(sys.argv) > 1 else corpus.EVALUATION_WORDS
-    failed = False
-    for name, common in package_overlaps().items():
-        print(f"held-out packages also in the {name} packages: {len(common)} {common}")
-        failed |= bool(common)
+    named = named_packages()
+    failed = package_overlaps("held-out", named) | package_overlaps("fresh", named)
     for base in ("ru", "en", "uk", "mixed"):
-        held_out = text(corpus.HOLDOUT + base, words)
-        count = sum(len(line.split()) for line in held_out)
-        print(f"{base}: held-out {len(held_out)} passages, {count} words")
-        failed |= count < min(words, MINIMUM_WORDS) or len(set(held_out)) != len(held_out)
         sizes = sorted({words, corpus.EVALUATION_WORDS})
         others = [(f"evaluation {size}", text(base, size)) for size in sizes]
         others.append(("development", text("dev-" + base, words)))
-        for name, other in others:
-            exact, alike = shared(held_out, other)
-            print(f"  vs {name} ({len(other)} passages): {exact} the same, {alike} alike")
-            failed |= bool(exact or alike)
+        failed |= check("held-out", corpus.HOLDOUT + base, words, others)
+    others = [(f"whole {name} mixed", text(prefix + "mixed", WHOLE))
+              for name, prefix in (("evaluation", ""), ("held-out", corpus.HOLDOUT),
+                                   ("development", "dev-"))]
+    failed |= check("fresh", corpus.FRESH + "mixed", words, others)
     print("FAILED" if failed else "disjoint")
     return 1 if failed else 0
 

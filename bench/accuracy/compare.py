@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The two engines side by side: Markdown tables of an accuracy run (see run.sh) and every
-correct word either engine changed, with its output.
+correct word either engine changed, with its output. Cases the run did not type (the fresh
+text has only the mixed one) are left out.
 
 usage: compare.py OUT-DIR
 """
@@ -24,6 +25,11 @@ def load(out, name, engine):
     return json.loads((out / f"{name}-{engine}.json").read_text(encoding="utf-8"))
 
 
+def typed(out, cases):
+    return [(name, title) for name, title in cases
+            if all((out / f"{name}-{engine}.json").is_file() for engine in ENGINES)]
+
+
 def cell(table, key):
     entry = table.get(key)
     if not entry or not entry["words"]:
@@ -33,19 +39,33 @@ def cell(table, key):
 
 def main():
     out = pathlib.Path(sys.argv[1])
+    wrong, right = typed(out, WRONG), typed(out, RIGHT)
+    if not wrong and not right:
+        sys.exit(f"compare.py: no accuracy results in {out}")
+    if wrong:
+        print_wrong(out, wrong)
+    if right:
+        print_right(out, right)
+
+
+def print_wrong(out, wrong):
     print("**Wrong-layout words corrected** (described / extended)\n")
     print("| direction | words | " + " | ".join(title for _, title in COLUMNS) + " |")
     print("|---|---|" + "---|" * len(COLUMNS))
-    for name, title in WRONG:
+    for name, title in wrong:
         runs = [load(out, name, engine)["table"] for engine in ENGINES]
         cells = [" / ".join(cell(run, key) for run in runs) for key, _ in COLUMNS]
         counts = " ".join(str(runs[0].get(key, {}).get("words", 0)) for key, _ in COLUMNS[:1])
         print(f"| {title} | {counts} | " + " | ".join(cells) + " |")
-    print("\n**Correct words changed** (described / extended)\n")
+    print()
+
+
+def print_right(out, right):
+    print("**Correct words changed** (described / extended)\n")
     print("| text | words | described | extended |")
     print("|---|---|---|---|")
     changes = {}
-    for name, title in RIGHT:
+    for name, title in right:
         runs = [load(out, name, engine) for engine in ENGINES]
         words = runs[0]["table"]["all"]["words"]
         shown = []
@@ -55,7 +75,7 @@ def main():
             changes[(title, engine)] = run["changes"]
         print(f"| {title} | {words} | " + " | ".join(shown) + " |")
     print("\n**Every correct word the extended engine changed**\n")
-    for name, title in RIGHT:
+    for name, title in right:
         for change in changes[(title, "extended")]:
             print(f"- {title}: {change['word']} → {change['output']}")
 

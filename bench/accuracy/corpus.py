@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints prose no language data was built from, one passage per line.
 
-usage: corpus.py [dev-|holdout-]ru|en|uk|mixed WORDS
+usage: corpus.py [dev-|holdout-]ru|en|uk|mixed WORDS, or corpus.py fresh-mixed WORDS
 
 Evaluation text (never used to build or tune anything):
 ru, en: the Debian fortune files. uk: the Ukrainian gettext catalogs of the packages named in
@@ -11,13 +11,19 @@ lose their keyboard accelerator marks; messages with placeholders, markup or pat
 
 Development text (for studying misses and tuning): the HTML manuals of the packages named in
 DEVELOPMENT_PACKAGES, paragraph by paragraph, and for English also the prose of the anarchist
-quotations (fortune-anarchism); dev-mixed keeps Russian paragraphs with English words in them.
+quotations (fortune-anarchism); dev-mixed keeps Russian paragraphs with English words in them,
+from the Russian manuals and from the Russian pages of further manuals ("package:/part/" reads
+only the package's files whose path holds that part).
 
 Held-out text (typed once, at the very end, by nobody who tunes anything): ru, en, uk continue
 the evaluation text's order past its cut (the passages it prints for WORDS words, and never fewer
 than for EVALUATION_WORDS) and take the next WORDS words; mixed takes the Russian catalogs of
 the packages named in HOLDOUT_CATALOG_PACKAGES instead. No held-out passage equals an evaluation
 passage, even ignoring case, spacing and punctuation (check-disjoint.py checks it).
+
+Fresh text (a second held-out text, typed once by nobody who tunes anything): only mixed, from
+the Russian catalogs of the packages named in FRESH_CATALOG_PACKAGES, without any passage of
+the evaluation, held-out or development mixed texts (of any size).
 
 Fortunes are taken in a fixed order (round robin over the files in the order listed,
 the first fortune of each, then the second, ...), the
@@ -84,6 +90,18 @@ HOLDOUT_CATALOG_PACKAGES = [
     "totem-common", "util-linux-locales", "vlc-l10n",
 ]
 HOLDOUT = "holdout-"
+# The packages whose Russian catalogs make the fresh mixed text (Debian 12, versions in
+# README.md): none is an evaluation, held-out or development package, and none is read for
+# language data.
+FRESH_CATALOG_PACKAGES = [
+    "anjuta-common", "colord-data", "cryptsetup-bin", "digikam-data", "dnf-data",
+    "evolution-common", "fontforge-common", "gnome-commander-data", "gparted-common",
+    "gutenprint-locales", "gwyddion-common", "hugin-data", "kate5-data", "kdenlive-data",
+    "kdevelop-l10n", "kmymoney-common", "krita-l10n", "lftp", "libgda-5.0-common",
+    "libparted-i18n", "libvirt-l10n", "lynx-common", "mkvtoolnix", "mutt", "poedit-common",
+    "shotwell-common", "spacefm-common", "tellico-data", "wx3.2-i18n", "zypper-common",
+]
+FRESH = "fresh-"
 # The word count run.sh types the evaluation text at.
 EVALUATION_WORDS = 40000
 # Manuals for development text, none of them evaluated on or built into the language data.
@@ -92,14 +110,25 @@ DEVELOPMENT_PACKAGES = {
     "en": ["doublecmd-help-en", "aptitude-doc-en", "fortune-anarchism"],
     "uk": ["doublecmd-help-uk"],
 }
+# Mixed text needs more than the Russian manuals hold: after them (so that a text of their
+# size stays as it was), the Russian pages of further manuals. MPlayer's brings codecs,
+# drivers and options amid Russian prose.
+MIXED_MANUALS = ["mplayer-doc:/ru/", "tupi-data:/ru/", "genius-common:/ru/", "bibletime-data:/ru/"]
+DEVELOPMENT_PACKAGES["mixed"] = DEVELOPMENT_PACKAGES["ru"] + MIXED_MANUALS
+
+
+def package_name(entry):
+    return entry.partition(":")[0]
 ACCELERATOR = re.compile(r"[&_](?=\w)")
 NOT_PROSE = re.compile(r"[%{}<>\\$@/|=#\[\]\t]")
 
 
 def catalog_messages(path):
     try:
-        catalog = gettext.GNUTranslations(open(path, "rb"))._catalog
-    except (OSError, gettext.error, UnicodeDecodeError):
+        with open(path, "rb") as file:
+            catalog = gettext.GNUTranslations(file)._catalog
+    except (OSError, UnicodeDecodeError):
+        # A damaged catalog, or one whose header names no charset for its Cyrillic.
         return
     for key, text in catalog.items():
         if not key or not isinstance(text, str) or NOT_PROSE.search(text):
@@ -123,10 +152,15 @@ def is_russian_share(text, share):
 
 def package_files(packages, suffix, under=""):
     files = []
-    for package in packages:
-        listing = subprocess.run(["dpkg", "-L", package], capture_output=True, text=True).stdout
-        files += [pathlib.Path(line) for line in listing.splitlines()
-                  if line.endswith(suffix) and under in line]
+    for entry in packages:
+        package, _, part = entry.partition(":")
+        listing = subprocess.run(["dpkg", "-L", package], capture_output=True, text=True)
+        if listing.returncode != 0:
+            # A missing package would silently change the text (and what other texts leave out).
+            sys.exit(f"corpus.py: package {package} is not installed "
+                     "(install-corpus.sh installs it)")
+        files += [pathlib.Path(line) for line in listing.stdout.splitlines()
+                  if line.endswith(suffix) and under in line and part in line]
     return sorted(path for path in files if path.is_file())
 
 
@@ -176,9 +210,10 @@ def sources(language):
     if language.startswith("dev-"):
         base = language[4:]
         keep = {"ru": is_russian, "uk": is_russian, "en": is_english, "mixed": is_mixed}[base]
-        packages = DEVELOPMENT_PACKAGES["ru" if base == "mixed" else base]
-        manuals = itertools.chain.from_iterable(
-            manual_paragraphs(path) for path in package_files(packages, ".html"))
+        groups = [DEVELOPMENT_PACKAGES["ru"], MIXED_MANUALS] if base == "mixed" else [
+            DEVELOPMENT_PACKAGES[base]]
+        paths = [path for group in groups for path in package_files(group, ".html")]
+        manuals = itertools.chain.from_iterable(manual_paragraphs(path) for path in paths)
         # English takes prose and manuals in turn.
         prose = [fortunes(EN_DIR / "anarchism")] if base == "en" else []
         return prose + [manuals], keep
@@ -187,13 +222,15 @@ def sources(language):
         return [fortunes(path) for path in paths], is_russian
     if language == "en":
         return [fortunes(EN_DIR / name) for name in EN_FILES], is_english
-    packages = HOLDOUT_CATALOG_PACKAGES if language == HOLDOUT + "mixed" else CATALOG_PACKAGES
+    packages = {HOLDOUT + "mixed": HOLDOUT_CATALOG_PACKAGES,
+                FRESH + "mixed": FRESH_CATALOG_PACKAGES}.get(language, CATALOG_PACKAGES)
     folder = str(LOCALE_DIR / ("uk" if language == "uk" else "ru") / "LC_MESSAGES") + "/"
     catalogs = package_files(packages, ".mo", folder)
     return [catalog_messages(path) for path in catalogs], is_russian if language == "uk" else is_mixed
 
 
-LANGUAGES = [prefix + base for prefix in ("", "dev-", HOLDOUT) for base in ("ru", "en", "uk", "mixed")]
+LANGUAGES = [prefix + base for prefix in ("", "dev-", HOLDOUT)
+             for base in ("ru", "en", "uk", "mixed")] + [FRESH + "mixed"]
 
 
 def main():
@@ -202,6 +239,8 @@ def main():
     language, limit = sys.argv[1], int(sys.argv[2])
     if language.startswith(HOLDOUT):
         chosen = held_out(language[len(HOLDOUT):], limit)
+    elif language.startswith(FRESH):
+        chosen = fresh(limit)
     else:
         chosen = take_words(passages(language), limit)
     for passage in chosen:
@@ -243,6 +282,17 @@ def held_out(base, limit):
     else:
         evaluated = {same_text(passage) for passage in take_words(stream, cut)}
     return take_words((p for p in stream if same_text(p) not in evaluated), limit)
+
+
+def fresh(limit):
+    """The fresh mixed text: its own catalogs, without any passage that any other mixed text
+    may hold at any size (each of those is a beginning of its whole stream)."""
+    others = set()
+    for language in ("mixed", "dev-mixed"):
+        others |= {same_text(passage) for passage in passages(language)}
+    others |= {same_text(passage) for passage in held_out("mixed", sys.maxsize)}
+    stream = passages(FRESH + "mixed")
+    return take_words((p for p in stream if same_text(p) not in others), limit)
 
 
 def same_text(passage):

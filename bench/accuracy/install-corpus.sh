@@ -1,9 +1,11 @@
 #!/bin/sh
 # Installs the Debian packages whose text the accuracy evaluation types: Russian and English
 # fortunes, the packages whose gettext catalogs make the Ukrainian and mixed texts, and the
-# manuals of the development text (all named in corpus.py); with "holdout", also the packages
-# whose catalogs make the held-out mixed text. Does nothing when they are there.
-# usage: bench/accuracy/install-corpus.sh [holdout]
+# manuals of the development text (all named in corpus.py); with "holdout" or "fresh", also the
+# packages whose catalogs make the held-out or the fresh mixed text (the fresh text leaves out
+# every passage of the other mixed texts, so it needs their packages too). Does nothing when
+# they are there.
+# usage: bench/accuracy/install-corpus.sh [evaluation|dev|holdout|fresh]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -24,9 +26,16 @@ install_missing() {
 install_missing fortunes-ru fortunes time python3
 # shellcheck disable=SC2046
 install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
-print(" ".join(corpus.CATALOG_PACKAGES + sum(corpus.DEVELOPMENT_PACKAGES.values(), [])))' "$here")
-if [ "${1:-}" = holdout ]; then
+print(" ".join(sorted({corpus.package_name(entry) for entry in
+                      corpus.CATALOG_PACKAGES + sum(corpus.DEVELOPMENT_PACKAGES.values(), [])})))' "$here")
+case "${1:-}" in
+holdout | fresh)
     # shellcheck disable=SC2046
     install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
-print(" ".join(corpus.HOLDOUT_CATALOG_PACKAGES))' "$here")
+print(" ".join(corpus.HOLDOUT_CATALOG_PACKAGES))' "$here") ;;
+esac
+if [ "${1:-}" = fresh ]; then
+    # shellcheck disable=SC2046
+    install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
+print(" ".join(corpus.FRESH_CATALOG_PACKAGES))' "$here")
 fi

@@ -3,16 +3,19 @@
 # from: Russian and English fortunes (packages fortunes-ru, fortunes), Ukrainian messages of
 # the gettext catalogs of the packages corpus.py names, and Russian catalog messages with
 # English terms in them. With "dev" as the third argument, the development text instead (the
-# HTML manuals corpus.py names): study misses and tune there, measure on the evaluation text.
+# HTML manuals corpus.py names, and for mixed text also the Russian pages of further manuals):
+# study misses and tune there, measure on the evaluation text.
 # With "holdout", text typed by nobody before: the fortunes and Ukrainian messages that follow
 # the evaluation text, and Russian messages with English terms from other packages' catalogs.
+# With "fresh", a second such mixed text from yet other packages' catalogs, and nothing else:
+# only the mixed case runs (the fortunes are used up).
 #   wrong: the text typed with the other layout selected (every word must be corrected)
 #   right: the text typed with its own layout (no word may change)
 #   mixed: Russian with English terms, each character typed under the layout that types it
 #          (--typed-in auto; no word may change)
-# usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev|holdout]
+# usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev|holdout|fresh]
 # Writes texts, outputs and JSON summaries to <build-dir>/accuracy (or accuracy-dev,
-# accuracy-holdout) and prints the tables that bench/README.md records.
+# accuracy-holdout, accuracy-fresh) and prints the tables that bench/README.md records.
 set -eu
 build_dir=$(cd "${1:-build}" && pwd)
 words=${2:-40000}
@@ -24,18 +27,16 @@ case "$set" in
 evaluation) out="$build_dir/accuracy" prefix="" ;;
 dev) out="$build_dir/accuracy-dev" prefix="dev-" ;;
 holdout) out="$build_dir/accuracy-holdout" prefix="holdout-" ;;
-*) echo "unknown text set: $set (evaluation, dev or holdout)" >&2; exit 2 ;;
+fresh) out="$build_dir/accuracy-fresh" prefix="fresh-" ;;
+*) echo "unknown text set: $set (evaluation, dev, holdout or fresh)" >&2; exit 2 ;;
 esac
+if [ "$set" = fresh ]; then languages="mixed"; else languages="ru en uk mixed"; fi
 mkdir -p "$out"
 
 "$here/install-corpus.sh" "$set"
-for language in ru en uk mixed; do
+for language in $languages; do
     python3 "$here/corpus.py" "$prefix$language" "$words" > "$out/$language.txt"
 done
-"$retype" --from ru --to us < "$out/ru.txt" > "$out/ru-under-us.txt"
-"$retype" --from us --to ru < "$out/en.txt" > "$out/en-under-ru.txt"
-"$retype" --from ua --to us < "$out/uk.txt" > "$out/uk-under-us.txt"
-"$retype" --from us --to ua < "$out/en.txt" > "$out/en-under-ua.txt"
 
 # case: name mode script intended typed layouts typed-in
 run_case() {
@@ -47,13 +48,19 @@ run_case() {
             "$out/$name-$engine-output.txt" > "$out/$name-$engine.json"
     done
 }
-run_case ru-under-us wrong ru ru.txt ru-under-us.txt us,ru us
-run_case en-under-ru wrong en en.txt en-under-ru.txt us,ru ru
-run_case uk-under-us wrong uk uk.txt uk-under-us.txt us,ua us
-run_case en-under-ua wrong en en.txt en-under-ua.txt us,ua ua
-run_case ru-right right ru ru.txt ru.txt us,ru ru
-run_case en-right right en en.txt en.txt us,ru us
-run_case uk-right right uk uk.txt uk.txt us,ua ua
 run_case mixed-right right any mixed.txt mixed.txt us,ru auto
+if [ "$set" != fresh ]; then
+    "$retype" --from ru --to us < "$out/ru.txt" > "$out/ru-under-us.txt"
+    "$retype" --from us --to ru < "$out/en.txt" > "$out/en-under-ru.txt"
+    "$retype" --from ua --to us < "$out/uk.txt" > "$out/uk-under-us.txt"
+    "$retype" --from us --to ua < "$out/en.txt" > "$out/en-under-ua.txt"
+    run_case ru-under-us wrong ru ru.txt ru-under-us.txt us,ru us
+    run_case en-under-ru wrong en en.txt en-under-ru.txt us,ru ru
+    run_case uk-under-us wrong uk uk.txt uk-under-us.txt us,ua us
+    run_case en-under-ua wrong en en.txt en-under-ua.txt us,ua ua
+    run_case ru-right right ru ru.txt ru.txt us,ru ru
+    run_case en-right right en en.txt en.txt us,ru us
+    run_case uk-right right uk uk.txt uk.txt us,ua ua
+fi
 
 python3 "$here/compare.py" "$out"

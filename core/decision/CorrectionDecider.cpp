@@ -18,7 +18,9 @@ CorrectionDecider::CorrectionDecider(const InputSourceService& inputSources)
 
 std::optional<CorrectionDecision> CorrectionDecider::automaticDecision(
     const CorrectionDeciding& engine, const TokenCompletion& completion,
-    std::string_view application, double threshold) const {
+    std::string_view application, double threshold) {
+    const auto previous = previousWordLayout(completion, application);
+    lastJudged_.reset();
     const auto current = inputSources_.currentLayout();
     if (current && !completion.typedText.empty() && continuedInto_) {
         return ContinuedWordDecision::decide(
@@ -29,8 +31,32 @@ std::optional<CorrectionDecision> CorrectionDecider::automaticDecision(
     if (!read) {
         return std::nullopt;
     }
+    // Only keys read in the layout that was selected tell which layout the user typed in.
+    if (current && !completion.physicalStrokes.empty()) {
+        lastJudged_ =
+            JudgedWord{completion.token + completion.delimiter, *current, std::string(application)};
+    }
     return engine.automaticDecision(completion.token, completion.contextBeforeToken, application,
-                                    read->source, read->candidates, threshold);
+                                    read->source, read->candidates, threshold, previous);
+}
+
+std::optional<KeyboardLayout> CorrectionDecider::previousWordLayout(
+    const TokenCompletion& completion, std::string_view application) const {
+    if (!lastJudged_ || lastJudged_->application != application) {
+        return std::nullopt;
+    }
+    // The word must still stand right before this one, or nothing be known since: a change
+    // of layout itself empties the buffer, while other words typed in between say more.
+    const auto trimmed = [](std::string_view text) {
+        const auto end = text.find_last_not_of(" \t\n");
+        return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
+    };
+    const std::string_view context = trimmed(completion.contextBeforeToken);
+    const std::string_view word = trimmed(lastJudged_->text);
+    if (!context.empty() && (word.empty() || !context.ends_with(word))) {
+        return std::nullopt;
+    }
+    return lastJudged_->layout;
 }
 
 std::optional<CorrectionDecision> CorrectionDecider::manualDecision(
@@ -44,6 +70,8 @@ std::optional<CorrectionDecision> CorrectionDecider::manualDecision(
 }
 
 void CorrectionDecider::noteApplied(const CorrectionDecision& decision, bool wordGoesOn) {
+    // The word now stands in the layout Plovik chose, which may have switched it too.
+    lastJudged_.reset();
     if (wordGoesOn) {
         continuedInto_ = decision.targetLayout;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/decision/CorrectionDeciding.h"
@@ -19,10 +20,12 @@ class CorrectionDecider {
   public:
     explicit CorrectionDecider(const InputSourceService& inputSources);
 
+    // Remembers the layout the word was typed in, so that the next word knows whether the
+    // user switched layouts between the two.
     std::optional<CorrectionDecision> automaticDecision(const CorrectionDeciding& engine,
                                                         const TokenCompletion& completion,
                                                         std::string_view application,
-                                                        double threshold) const;
+                                                        double threshold);
     // The user asked for it: no safety rules, threshold or continued word.
     std::optional<CorrectionDecision> manualDecision(const CorrectionDeciding& engine,
                                                      const TokenCompletion& completion,
@@ -42,9 +45,19 @@ class CorrectionDecider {
                                      const std::optional<KeyboardLayout>& current) const;
     std::optional<Readings> mapperReading(const TokenCompletion& completion) const;
 
+    // A word judged and left as typed, with the layout it was typed in.
+    struct JudgedWord {
+        std::string text;
+        KeyboardLayout layout;
+        std::string application;
+    };
+    std::optional<KeyboardLayout> previousWordLayout(const TokenCompletion& completion,
+                                                     std::string_view application) const;
+
     const InputSourceService& inputSources_;
     EnglishRussianLayoutMapper mapper_;
     std::optional<KeyboardLayout> continuedInto_;
+    std::optional<JudgedWord> lastJudged_;
 };
 
 }  // namespace plovik

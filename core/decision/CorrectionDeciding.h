@@ -26,10 +26,22 @@ class CorrectionDeciding {
                                           std::string_view context) const = 0;
 
     // Picks the best of the candidates (the word's keys re-read through other layouts).
+    // `previousWordLayout`: the layout the word right before was typed in and left in, when
+    // known. A different one means the user switched layouts between the two words.
     virtual std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
-        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const = 0;
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold,
+        const std::optional<KeyboardLayout>& previousWordLayout) const = 0;
+
+    // Without knowing how the word before was typed.
+    std::optional<CorrectionDecision> automaticDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const {
+        return automaticDecision(token, context, applicationBundleIdentifier, sourceLayout,
+                                 candidates, threshold, std::nullopt);
+    }
 
     // The user asked for it: the best candidate, without safety rules or threshold.
     virtual std::optional<CorrectionDecision> manualDecision(

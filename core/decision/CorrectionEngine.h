@@ -38,11 +38,14 @@ class CorrectionEngine final : public CorrectionDeciding {
         return safetyClassifier_.assess(token, context);
     }
 
-    // Picks the best of the candidates (the token re-read through other layouts).
+    using CorrectionDeciding::automaticDecision;
+    // Picks the best of the candidates (the token re-read through other layouts); how the
+    // word before was typed does not count here.
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
-        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold,
+        const std::optional<KeyboardLayout>& previousWordLayout) const override;
 
     std::optional<CorrectionDecision> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,

@@ -22,6 +22,9 @@ constexpr double kPriorAfterTargetLanguage = 1.0;
 constexpr double kPriorAfterTargetRun = -2.0;
 constexpr double kPriorWithoutContext = 3.0;
 constexpr double kPriorAfterSourceLanguage = 5.0;
+// The user selected the layout right before the word: only an accidental switch makes it a
+// slip, and then the other reading must be far likelier (a word against no word at all).
+constexpr double kPriorAfterLayoutSwitch = 8.0;
 // When neither reading is a known word, letter models only hint; their margin counts this much.
 constexpr double kUnknownWordsWeight = 0.35;
 // Short spellings that no list knows are acronyms and names more often than words.
@@ -353,7 +356,8 @@ SafetyAssessment ExtendedCorrectionEngine::assessSafety(std::string_view token,
 std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
-    double threshold) const {
+    double threshold, const std::optional<KeyboardLayout>& previousWordLayout) const {
+    const bool switchedTo = previousWordLayout && *previousWordLayout != sourceLayout;
     struct Scored {
         CorrectionDecision decision;
         double odds;
@@ -380,7 +384,7 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
             continue;
         }
         std::string corrected;
-        const auto odds = logOdds(**typed, context, sourceLayout, candidate, corrected);
+        const auto odds = logOdds(**typed, context, sourceLayout, switchedTo, candidate, corrected);
         if (!odds || corrected == token) {
             continue;
         }
@@ -463,11 +467,9 @@ std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typ
     return word;
 }
 
-std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
-                                                        std::string_view context,
-                                                        const KeyboardLayout& sourceLayout,
-                                                        const LayoutConversionCandidate& candidate,
-                                                        std::string& corrected) const {
+std::optional<double> ExtendedCorrectionEngine::logOdds(
+    const TypedWord& word, std::string_view context, const KeyboardLayout& sourceLayout,
+    bool switchedTo, const LayoutConversionCandidate& candidate, std::string& corrected) const {
     const WordLikelihood* target = likelihood(candidate.layout);
     if (!target) {
         return std::nullopt;
@@ -505,6 +507,14 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
                 : before.run <= 2 && before.before == targetScript && reading->core.size() == 1
                     ? kPriorWithoutContext
                     : kPriorAfterSourceLanguage;
+    }
+    // Switching layouts between two words is a choice: the word is meant as typed unless its
+    // reading is far likelier, and a lone letter is a label or a key named ("клавишу e").
+    if (switchedTo) {
+        if (reading->core.size() == 1) {
+            return std::nullopt;
+        }
+        prior = std::max(prior, kPriorAfterLayoutSwitch);
     }
     if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;

@@ -36,10 +36,12 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
 
     bool judgesWholeRuns() const override { return true; }
     SafetyAssessment assessSafety(std::string_view token, std::string_view context) const override;
+    using CorrectionDeciding::automaticDecision;
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
-        const std::vector<LayoutConversionCandidate>& candidates, double threshold) const override;
+        const std::vector<LayoutConversionCandidate>& candidates, double threshold,
+        const std::optional<KeyboardLayout>& previousWordLayout) const override;
     // Its own reading whatever the confidence, else the described engine's.
     std::optional<CorrectionDecision> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,
@@ -70,8 +72,9 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
                                        const KeyboardLayout& sourceLayout) const;
     // The log-odds, the prior included, that the candidate and not the typed word was meant;
     // absent when the rules keep the token. The chosen reading goes to `corrected`.
+    // `switchedTo`: the user selected the source layout right before the word.
     std::optional<double> logOdds(const TypedWord& word, std::string_view context,
-                                  const KeyboardLayout& sourceLayout,
+                                  const KeyboardLayout& sourceLayout, bool switchedTo,
                                   const LayoutConversionCandidate& candidate,
                                   std::string& corrected) const;
 

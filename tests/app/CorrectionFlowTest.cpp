@@ -281,3 +281,30 @@ TEST(CorrectionFlow, TheChosenExtendedEngineCorrectsWholeRunsOfKeys) {
 
 }  // namespace
 }  // namespace plovik
+
+namespace plovik {
+namespace {
+
+TEST(CorrectionFlow, AWordTypedRightAfterTheUserSwitchedLayoutsIsTheirChoice) {
+    SimulatedSession::Configuration configuration;
+    configuration.correctionEngine = CorrectionEngineKind::extended;
+    auto created = SimulatedSession::create(configuration);
+    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<SimulatedSession>>(created));
+    auto& session = *std::get<std::unique_ptr<SimulatedSession>>(created);
+
+    // Typed on under US after Russian words Plovik corrected, "b" is a slip for "и"...
+    session.type("yf;vbnt rkfdbie b ");
+    session.settle();
+    EXPECT_EQ(session.fieldText(), "нажмите клавишу и ");
+    // ...but typed right after the user switched from Russian, the key named.
+    session.inputSources().setCurrentSourceId("xkb:ru");
+    session.type("yf;vbnt rkfdbie ");
+    session.settle();
+    session.inputSources().setCurrentSourceId("xkb:us");
+    session.type("b ");
+    session.settle();
+    EXPECT_EQ(session.fieldText(), "нажмите клавишу и нажмите клавишу b ");
+}
+
+}  // namespace
+}  // namespace plovik

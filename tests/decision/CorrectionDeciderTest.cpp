@@ -43,7 +43,7 @@ class CorrectionDeciderTest : public ::testing::Test {
         return {token, delimiter, context, {}, {}};
     }
     std::optional<CorrectionDecision> automatic(const TokenCompletion& completion,
-                                                double threshold = 0.8) const {
+                                                double threshold = 0.8) {
         return decider_.automaticDecision(engine_, completion, kApp, threshold);
     }
     std::optional<CorrectionDecision> manual(const TokenCompletion& completion) const {
@@ -121,6 +121,64 @@ TEST_F(CorrectionDeciderTest, AWordCorrectedMidwayIsReadInItsNewLayoutUntilItEnd
     ASSERT_TRUE(continued);
     EXPECT_EQ(continued->corrected, "приходит");
     EXPECT_EQ(continued->reason, "Continues a word corrected to Russian.");
+}
+
+// Keeps the layout the decider says the word before was typed in, and decides nothing.
+class PreviousLayoutRecorder final : public CorrectionDeciding {
+  public:
+    bool judgesWholeRuns() const override { return true; }
+    SafetyAssessment assessSafety(std::string_view, std::string_view) const override { return {}; }
+    using CorrectionDeciding::automaticDecision;
+    std::optional<CorrectionDecision> automaticDecision(
+        std::string_view, std::string_view, std::string_view, const KeyboardLayout&,
+        const std::vector<LayoutConversionCandidate>&, double,
+        const std::optional<KeyboardLayout>& previousWordLayout) const override {
+        previous = previousWordLayout;
+        return std::nullopt;
+    }
+    std::optional<CorrectionDecision> manualDecision(
+        std::string_view, std::string_view, const KeyboardLayout&,
+        const std::vector<LayoutConversionCandidate>&) const override {
+        return std::nullopt;
+    }
+    std::string convertedDelimiter(std::string_view delimiter,
+                                   const CorrectionDecision&) const override {
+        return std::string(delimiter);
+    }
+    mutable std::optional<KeyboardLayout> previous;
+};
+
+TEST_F(CorrectionDeciderTest, TheEngineLearnsTheLayoutOfTheWordRightBefore) {
+    PreviousLayoutRecorder engine;
+    const auto previousFor = [&](const TokenCompletion& completion) {
+        engine.previous = KeyboardLayout::english();
+        decider_.automaticDecision(engine, completion, kApp, 0.9);
+        return engine.previous ? std::optional(engine.previous->id) : std::nullopt;
+    };
+    EXPECT_EQ(previousFor(typed("vtyk", " ")), std::nullopt);
+    // The user switched to Russian after it.
+    sources_.setCurrentSourceId("xkb:ru");
+    EXPECT_EQ(previousFor(typed("ghbdtn", " ", "vtyk ")), "xkb:us");
+    EXPECT_EQ(previousFor(typed("vbh", ", ", "vtyk ghbdtn ")), "xkb:ru");
+    // A word no longer right before (edited, or the caret moved) says nothing...
+    EXPECT_EQ(previousFor(typed("lf", " ", "vtyk ghbdtn ")), std::nullopt);
+    // ...unless nothing is known since: switching layouts empties the buffer.
+    previousFor(typed("lf", " ", "vtyk "));
+    EXPECT_EQ(previousFor(typed("ytn", " ")), "xkb:ru");
+    // Words typed in another application say nothing either.
+    engine.previous = KeyboardLayout::english();
+    decider_.automaticDecision(engine, typed("lf", " "), "org.example.Other", 0.9);
+    EXPECT_EQ(engine.previous, std::nullopt);
+    // Neither does one corrected, which may have switched the layout itself...
+    previousFor(typed("lf", " ", "vtyk "));
+    CorrectionDecision applied;
+    applied.original = "lf";
+    applied.corrected = "да";
+    decider_.noteApplied(applied, false);
+    EXPECT_EQ(previousFor(typed("ytn", " ", "vtyk lf ")), std::nullopt);
+    // ...nor one read back without its keys.
+    previousFor(withoutKeys("ytn", " ", "vtyk "));
+    EXPECT_EQ(previousFor(typed("lf", " ", "vtyk ytn ")), std::nullopt);
 }
 
 }  // namespace

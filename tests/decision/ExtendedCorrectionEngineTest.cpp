@@ -183,6 +183,25 @@ TEST_F(ExtendedCorrectionEngineTest, ATermOrTwoOfTheTypedScriptAmidTheOtherSayLi
     EXPECT_FALSE(decide("d", kEnglish, "в", kRussian, "установлена Debian GNU Linux "));
 }
 
+TEST_F(ExtendedCorrectionEngineTest, ASwitchOfLayoutsRightBeforeTheWordIsTheUsersChoice) {
+    const auto afterSwitchFrom = [&](const KeyboardLayout& previous, const std::string& typed,
+                                     const std::string& reread, const std::string& context) {
+        const auto decision =
+            engine_->automaticDecision(typed, context, "org.example.Editor", kEnglish,
+                                       {{kRussian, reread, " "}}, 0.9, previous);
+        return decision ? std::optional(decision->corrected) : std::nullopt;
+    };
+    // Typed on in one layout after Russian words, a letter and a name read as slips...
+    EXPECT_EQ(corrected("b", kEnglish, "и", kRussian, "нажмите клавишу "), "и");
+    EXPECT_EQ(afterSwitchFrom(kEnglish, "b", "и", "нажмите клавишу "), "и");
+    EXPECT_EQ(corrected("Xft", kEnglish, "Чае", kRussian, "модуль для работы с "), "Чае");
+    // ...but the user chose them by switching layouts: a key named, a term.
+    EXPECT_EQ(afterSwitchFrom(kRussian, "b", "и", "нажмите клавишу "), std::nullopt);
+    EXPECT_EQ(afterSwitchFrom(kRussian, "Xft", "Чае", "модуль для работы с "), std::nullopt);
+    // A switch made by accident still gives way to a word against no word at all.
+    EXPECT_EQ(afterSwitchFrom(kRussian, "ghbdtn", "привет", "и "), "привет");
+}
+
 TEST_F(ExtendedCorrectionEngineTest, TheOtherLayoutsFullStopAfterATermEndsASentence) {
     // "Windows. В" typed under US with "Windows" in its own layout: the full stop's key
     // shows "/", and the capital after it opens a sentence.

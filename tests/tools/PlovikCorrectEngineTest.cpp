@@ -30,7 +30,10 @@ TEST(PlovikCorrectEngine, MixedTextTypedUnderAnyLayoutIsLeftAlone) {
     const std::string mixed = "Откройте файл README в редакторе Emacs и нажмите Ctrl.\n";
     EXPECT_EQ(runTool({"--typed-in", "auto", "--engine", "extended"}, mixed).out, mixed);
     EXPECT_EQ(runTool({"--typed-in", "auto"}, mixed).out, mixed);
-    // A slip is still corrected: the keys of "привет" typed without switching.
+    // Letters and terms typed right after switching layouts are the user's choice...
+    const std::string switched = "Выберите пункт b и нажмите клавишу e. Библиотека Qt и fp.\n";
+    EXPECT_EQ(runTool({"--typed-in", "auto", "--engine", "extended"}, switched).out, switched);
+    // ...but a slip is still corrected there: the keys of "привет" spell no English word.
     EXPECT_EQ(runTool({"--typed-in", "auto", "--engine", "extended"}, "Привет ghbdtn\n").out,
               "Привет привет\n");
 }
