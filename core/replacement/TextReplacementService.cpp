@@ -71,7 +71,8 @@ TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElemen
             return TextReplacementResult::success(TextReplacementMethod::accessibility);
         case Outcome::keyboardFallback:
             // Nothing is posted when the events cannot all be created, and that is
-            // what the cancellation message says. Asked last, right before posting.
+            // what the cancellation message says. A later key is looked for last, right
+            // before posting.
             if (!keyPresses_.hasPressGoneOnSince(askedAt) && syntheticKeyboard_.replace(request)) {
                 return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
             }
