@@ -46,6 +46,8 @@ def main():
         print_wrong(out, wrong)
     if right:
         print_right(out, right)
+    if all((out / f"ru-switched-{engine}.json").is_file() for engine in ENGINES):
+        print_switched(out)
 
 
 def print_wrong(out, wrong):
@@ -78,6 +80,17 @@ def print_right(out, right):
     for name, title in right:
         for change in changes[(title, "extended")]:
             print(f"- {title}: {change['word']} → {change['output']}")
+
+
+def print_switched(out):
+    runs = [load(out, "ru-switched", engine) for engine in ENGINES]
+    print("\n**Russian typed on under US after an accidental switch** (described / extended)\n")
+    print("| words | first word after the switch | later words |")
+    print("|---|---|---|")
+    shares = [" / ".join(f"{100 * run[kind]['share']:.2f}%" for run in runs)
+              for kind in ("first", "later")]
+    print(f"| {runs[0]['first']['words']} + {runs[0]['later']['words']} | " +
+          " | ".join(shares) + " |")
 
 
 if __name__ == "__main__":

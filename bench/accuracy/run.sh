@@ -13,6 +13,8 @@
 #   right: the text typed with its own layout (no word may change)
 #   mixed: Russian with English terms, each character typed under the layout that types it
 #          (--typed-in auto; no word may change)
+#   switched: Russian typed right up to the middle of each line, then under US after an
+#          accidental switch (--typed-in auto; every word must come out Russian)
 # usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev|holdout|fresh]
 # Writes texts, outputs and JSON summaries to <build-dir>/accuracy (or accuracy-dev,
 # accuracy-holdout, accuracy-fresh) and prints the tables that bench/README.md records.
@@ -61,6 +63,14 @@ if [ "$set" != fresh ]; then
     run_case ru-right right ru ru.txt ru.txt us,ru ru
     run_case en-right right en en.txt en.txt us,ru us
     run_case uk-right right uk uk.txt uk.txt us,ua ua
+    python3 "$here/switched.py" make "$out/ru.txt" "$out/ru-under-us.txt" \
+        "$out/ru-switched-intended.txt" "$out/ru-switched.txt"
+    for engine in described extended; do
+        "$tool" --engine "$engine" --layouts us,ru --typed-in auto \
+            < "$out/ru-switched.txt" > "$out/ru-switched-$engine-output.txt"
+        python3 "$here/switched.py" score "$out/ru-switched-intended.txt" \
+            "$out/ru-switched-$engine-output.txt" > "$out/ru-switched-$engine.json"
+    done
 fi
 
 python3 "$here/compare.py" "$out"

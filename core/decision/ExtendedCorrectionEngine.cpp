@@ -24,7 +24,8 @@ constexpr double kPriorWithoutContext = 3.0;
 constexpr double kPriorAfterSourceLanguage = 5.0;
 // The user selected the layout right before the word: only an accidental switch makes it a
 // slip, and then the other reading must be far likelier (a word against no word at all).
-constexpr double kPriorAfterLayoutSwitch = 8.0;
+// Higher, it would keep common short words typed after an accidental switch as well.
+constexpr double kPriorAfterLayoutSwitch = 6.0;
 // When neither reading is a known word, letter models only hint; their margin counts this much.
 constexpr double kUnknownWordsWeight = 0.35;
 // Short spellings that no list knows are acronyms and names more often than words.
