@@ -5,8 +5,12 @@
 namespace plovik {
 
 InMemoryCorrectionHistoryStore::InMemoryCorrectionHistoryStore(
-    std::vector<CorrectionRecord> records)
-    : records_(std::move(records)) {}
+    std::vector<CorrectionRecord> records, std::optional<std::size_t> maximumRecordCount)
+    : records_(std::move(records)), maximumRecordCount_(maximumRecordCount) {
+    if (maximumRecordCount_) {
+        records_.keepNewest(*maximumRecordCount_);
+    }
+}
 
 std::vector<CorrectionRecord> InMemoryCorrectionHistoryStore::allRecords() const {
     std::lock_guard guard(lock_);
@@ -16,6 +20,9 @@ std::vector<CorrectionRecord> InMemoryCorrectionHistoryStore::allRecords() const
 void InMemoryCorrectionHistoryStore::append(const CorrectionRecord& record) {
     std::lock_guard guard(lock_);
     records_.append(record);
+    if (maximumRecordCount_) {
+        records_.keepNewest(*maximumRecordCount_);
+    }
 }
 
 void InMemoryCorrectionHistoryStore::markOutcome(const Uuid& id, CorrectionOutcome outcome) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "core/history/CorrectionHistoryStoring.h"
@@ -8,10 +10,13 @@
 
 namespace plovik {
 
-// A history without a file and without a cap, for uses that want no persistence.
+// A history without a file, for uses that want no persistence; without a cap unless given
+// one (the application's, to learn and forget exactly as it does).
 class InMemoryCorrectionHistoryStore final : public CorrectionHistoryStoring {
   public:
-    explicit InMemoryCorrectionHistoryStore(std::vector<CorrectionRecord> records = {});
+    explicit InMemoryCorrectionHistoryStore(
+        std::vector<CorrectionRecord> records = {},
+        std::optional<std::size_t> maximumRecordCount = std::nullopt);
 
     std::vector<CorrectionRecord> allRecords() const override;
     void append(const CorrectionRecord& record) override;
@@ -23,6 +28,7 @@ class InMemoryCorrectionHistoryStore final : public CorrectionHistoryStoring {
   private:
     mutable std::mutex lock_;
     CorrectionRecordList records_;
+    const std::optional<std::size_t> maximumRecordCount_;
 };
 
 }  // namespace plovik

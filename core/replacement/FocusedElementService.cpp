@@ -12,7 +12,9 @@
 #include "core/replacement/ApplicationTraits.h"
 #include "core/text/CaseMapping.h"
 #include "core/text/CharacterClass.h"
+#include "core/text/CodePoints.h"
 #include "core/text/Graphemes.h"
+#include "core/text/Utf8.h"
 
 namespace plovik {
 
@@ -72,20 +74,24 @@ bool containsAny(const std::string& text, const auto& markers) {
     });
 }
 
-// The last whitespace-separated piece of the text, "" when there is none.
-std::string lastWord(const std::string& text) {
-    std::string word;
-    std::string current;
-    for (const auto& character : text::Graphemes::split(text)) {
-        if (text::CharacterClass::isWhitespace(character)) {
-            if (!current.empty()) {
-                word = std::exchange(current, {});
-            }
-        } else {
-            current += character;
-        }
+// The last whitespace-separated piece of the text, "" when there is none. Read back from the
+// end without copying each character: it runs for every key.
+std::string lastWord(std::string_view text) {
+    const std::string clean = text::Utf8::sanitized(text);
+    const auto cuts = text::Graphemes::boundaries(clean);
+    const auto isWhitespaceBefore = [&](std::size_t cut) {
+        return text::CharacterClass::isWhitespace(
+            std::string_view(clean).substr(cuts[cut - 1], cuts[cut] - cuts[cut - 1]));
+    };
+    std::size_t end = cuts.size() - 1;
+    while (end > 0 && isWhitespaceBefore(end)) {
+        --end;
     }
-    return current.empty() ? word : current;
+    std::size_t start = end;
+    while (start > 0 && !isWhitespaceBefore(start)) {
+        --start;
+    }
+    return clean.substr(cuts[start], cuts[end] - cuts[start]);
 }
 
 }  // namespace
@@ -216,6 +222,11 @@ std::optional<std::string> FocusedElementService::visibleTextSinceWhitespaceBefo
         return std::nullopt;
     }
     return lastWord(*text);
+}
+
+std::string FocusedElementService::textSinceWhitespace(std::string_view textBeforeCaret) {
+    return lastWord(
+        text::CodePoints::last(textBeforeCaret, static_cast<std::size_t>(kVisibleTextWindow)));
 }
 
 }  // namespace plovik

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/platform/Accessibility.h"
 #include "core/platform/Workspace.h"
@@ -37,6 +38,9 @@ class FocusedElementService {
     std::optional<FocusedElementContext> focusedElement();
     std::optional<std::string> visibleTextSinceWhitespaceBeforeCaret(
         const FocusedElementContext& context) const;
+    // The same word, found in the text before a caret as the field reading finds it; shared
+    // with the replay so that both abandon a word on the same evidence.
+    static std::string textSinceWhitespace(std::string_view textBeforeCaret);
 
     const std::optional<CachedDescendantFocus>& cachedDescendantFocus() const {
         return cachedDescendantFocus_;

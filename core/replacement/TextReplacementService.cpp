@@ -14,9 +14,6 @@ namespace plovik {
 
 namespace {
 
-// How far back the word-start check looks for the whitespace before the token.
-constexpr std::int64_t kWordStartWindow = 8;
-
 std::int64_t codePointLength(std::string_view text) {
     return static_cast<std::int64_t>(text::CodePoints::length(text));
 }

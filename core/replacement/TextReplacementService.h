@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,9 @@ class TextReplacementService final {
     static constexpr const char* kCancelledMessage =
         "Correction was cancelled because Plovik could not safely preserve the current "
         "selection. No keyboard fallback was sent.";
+    // How far back, in code points, the word-start check looks for the whitespace before
+    // the word: a word glued to the text before it is only part of a word.
+    static constexpr std::int64_t kWordStartWindow = 8;
 
     TextReplacementService(FocusedElementService& focusedElementService,
                            SyntheticKeyboardService& syntheticKeyboard,

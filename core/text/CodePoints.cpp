@@ -44,4 +44,16 @@ std::optional<std::string> CodePoints::substring(std::string_view text, std::siz
     return clean.substr(*start, *end - *start);
 }
 
+std::string_view CodePoints::last(std::string_view text, std::size_t count) {
+    std::size_t start = text.size();
+    for (std::size_t counted = 0; start > 0 && counted < count;) {
+        --start;
+        // Continuation bytes carry on the code point that starts before them.
+        if ((static_cast<unsigned char>(text[start]) & 0xC0U) != 0x80U) {
+            ++counted;
+        }
+    }
+    return text.substr(start);
+}
+
 }  // namespace plovik::text

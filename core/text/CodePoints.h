@@ -18,6 +18,8 @@ class CodePoints {
                                                 std::size_t length);
     // Byte offset in the text of a code-point offset; absent past the end.
     static std::optional<std::size_t> byteOffset(std::string_view text, std::size_t offset);
+    // The end of the text that holds its last `count` code points (for well-formed text).
+    static std::string_view last(std::string_view text, std::size_t count);
 };
 
 }  // namespace plovik::text

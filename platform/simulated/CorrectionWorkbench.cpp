@@ -8,7 +8,7 @@
 #include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/OfflineLanguageDetector.h"
 #include "core/decision/SafetyClassifier.h"
-#include "core/history/FileCorrectionHistoryStore.h"
+#include "core/history/HistoryFile.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
 #include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
@@ -61,12 +61,17 @@ std::variant<std::unique_ptr<CorrectionWorkbench>, std::string> CorrectionWorkbe
 
 CorrectionWorkbench::CorrectionWorkbench(const Configuration& configuration)
     : platform_(keymaps_), mainQueue_(queueClock_) {
+    // The replay learns from its own corrections as the application does, in memory: the
+    // user's file is only read.
+    std::vector<CorrectionRecord> records;
     if (configuration.historyFile) {
-        history_ = std::make_unique<FileCorrectionHistoryStore>(*configuration.historyFile,
-                                                                kMaximumRecordCount, clock_);
-    } else {
-        history_ = std::make_unique<InMemoryCorrectionHistoryStore>();
+        auto loaded = HistoryFile(*configuration.historyFile).readNewest(kMaximumRecordCount);
+        if (auto* newest = std::get_if<std::vector<CorrectionRecord>>(&loaded)) {
+            records = std::move(*newest);
+        }
     }
+    history_ =
+        std::make_unique<InMemoryCorrectionHistoryStore>(std::move(records), kMaximumRecordCount);
 }
 
 std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind kind) {
@@ -110,8 +115,9 @@ std::optional<std::string> CorrectionWorkbench::prepareTypists(const Configurati
 
 std::unique_ptr<TypedTextReplayer> CorrectionWorkbench::makeReplayer(
     TypedTextReplayer::Settings settings) {
-    auto replayer = std::make_unique<TypedTextReplayer>(*typist_, *inputSourceService_, *engine_,
-                                                        std::move(settings));
+    auto replayer = std::make_unique<TypedTextReplayer>(
+        *typist_, *inputSourceService_, *engine_, TypedTextReplayer::Learning{*history_, clock_},
+        std::move(settings));
     if (!anyLayoutTypists_.empty()) {
         replayer->typeUnderAnyLayout(anyLayoutTypists_);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -62,7 +63,7 @@ class CorrectionWorkbench {
     std::optional<std::string> prepareTypists(const Configuration& configuration);
 
     // The application's history cap.
-    static constexpr int kMaximumRecordCount = 500;
+    static constexpr std::size_t kMaximumRecordCount = 500;
 
     XkbKeymapLibrary keymaps_;
     SimulatedInputSources platform_;

@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+#include "core/replacement/FocusedElementService.h"
+#include "core/replacement/TextReplacementService.h"
+#include "core/support/ReferenceDate.h"
+#include "core/support/Uuid.h"
+#include "core/text/CharacterClass.h"
+#include "core/text/CodePoints.h"
 #include "core/text/Graphemes.h"
 
 namespace plovik {
@@ -19,10 +25,12 @@ bool isLineBreak(std::string_view character) {
 
 TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
                                      InputSourceService& inputSources,
-                                     const CorrectionDeciding& engine, Settings settings)
+                                     const CorrectionDeciding& engine, Learning learning,
+                                     Settings settings)
     : typist_(typist),
       inputSources_(inputSources),
       engine_(engine),
+      learning_(learning),
       settings_(std::move(settings)),
       buffer_(kContextLength, engine.judgesWholeRuns()
                                   ? CurrentTokenBuffer::WordBoundary::whitespace
@@ -108,6 +116,12 @@ void TypedTextReplayer::pressKeys(const std::string& character,
         } else if (i + 1 == strokes.size()) {
             shown = character;
         }
+        // As the application, before the field shows the key; a word not yet begun has
+        // nothing to check.
+        if (!buffer_.currentToken().empty()) {
+            buffer_.synchronizeBeforeConsuming(shown,
+                                               FocusedElementService::textSinceWhitespace(field_));
+        }
         field_ += shown;
         finish(buffer_.consume(shown, strokes[i]));
     }
@@ -123,21 +137,9 @@ void TypedTextReplayer::pressReturn(const std::string& lineBreak) {
 }
 
 void TypedTextReplayer::insertWithoutKeys(const std::string& character) {
-    if (CurrentTokenBuffer::isDelimiter(character)) {
-        field_ += character;
-        finish(buffer_.consume(character, std::nullopt));
-        return;
-    }
-    // Text that arrives without keys leaves the field different from what the buffer
-    // followed: the word before it ends here, and the buffer starts afresh.
-    auto completion =
-        buffer_.currentToken().empty() ? std::nullopt : buffer_.candidateForManualCorrection();
+    // The application sees no key for it: only the field changes, and the buffer finds out
+    // from the field at the next key, or the replacement from the text around the word.
     field_ += character;
-    if (completion) {
-        completion->delimiter = character;
-        judge(*completion, false);
-        buffer_.reset();
-    }
 }
 
 void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) {
@@ -168,9 +170,11 @@ void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     const std::string expected =
         decision.original + (heldBackDelimiter ? std::string() : completion.delimiter);
     // Like the replacement in a real field, only text that is still there is replaced.
-    if (!field_.ends_with(expected)) {
+    if (!field_.ends_with(expected) || !startsAtWordBoundary(field_.size() - expected.size())) {
+        record(decision, CorrectionOutcome::rejected);
         return;
     }
+    record(decision, CorrectionOutcome::accepted);
     field_.resize(field_.size() - expected.size());
     field_ += decision.corrected + (heldBackDelimiter ? std::string() : correctedDelimiter);
     buffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
@@ -179,6 +183,20 @@ void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     if (settings_.switchAfterCorrection) {
         inputSources_.switchTo(decision.targetLayout);
     }
+}
+
+// As the replacement in a field: a word glued to what comes before it is only part of one.
+bool TypedTextReplayer::startsAtWordBoundary(std::size_t start) const {
+    const auto before = std::string_view(field_).substr(0, start);
+    return before.empty() ||
+           text::CharacterClass::isWhitespace(text::Graphemes::lastCharacter(text::CodePoints::last(
+               before, static_cast<std::size_t>(TextReplacementService::kWordStartWindow))));
+}
+
+void TypedTextReplayer::record(const CorrectionDecision& decision, CorrectionOutcome outcome) {
+    learning_.history.append({Uuid::random(), decision.original, decision.corrected,
+                              settings_.applicationBundleIdentifier, outcome,
+                              ReferenceDate::secondsSinceReferenceDate(learning_.clock.now())});
 }
 
 }  // namespace plovik

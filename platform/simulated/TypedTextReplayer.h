@@ -10,9 +10,12 @@
 #include "core/decision/CorrectionDeciding.h"
 #include "core/decision/CorrectionDecision.h"
 #include "core/decision/SafetyAssessment.h"
+#include "core/history/CorrectionHistoryStoring.h"
+#include "core/history/CorrectionOutcome.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/TypingSimulator.h"
+#include "core/platform/Clock.h"
 #include "core/support/Published.h"
 #include "core/tokens/CurrentTokenBuffer.h"
 #include "core/tokens/TokenCompletion.h"
@@ -48,8 +51,15 @@ class TypedTextReplayer {
         const TypingSimulator* typist;
     };
 
+    // Where each correction is recorded, accepted or refused by the field, as the application
+    // records it: the engine scores with what was learnt.
+    struct Learning {
+        CorrectionHistoryStoring& history;
+        const Clock& clock;
+    };
+
     TypedTextReplayer(const TypingSimulator& typist, InputSourceService& inputSources,
-                      const CorrectionDeciding& engine, Settings settings);
+                      const CorrectionDeciding& engine, Learning learning, Settings settings);
     // It watches the selected layout from where it was made.
     TypedTextReplayer(const TypedTextReplayer&) = delete;
     TypedTextReplayer& operator=(const TypedTextReplayer&) = delete;
@@ -81,10 +91,13 @@ class TypedTextReplayer {
     void judge(const TokenCompletion& completion, bool heldBackDelimiter);
     void apply(const CorrectionDecision& decision, const TokenCompletion& completion,
                bool heldBackDelimiter);
+    bool startsAtWordBoundary(std::size_t start) const;
+    void record(const CorrectionDecision& decision, CorrectionOutcome outcome);
 
     const TypingSimulator& typist_;
     InputSourceService& inputSources_;
     const CorrectionDeciding& engine_;
+    Learning learning_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
     CorrectionDecider decider_;

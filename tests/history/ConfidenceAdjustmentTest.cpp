@@ -163,6 +163,21 @@ TEST(InMemoryCorrectionHistoryStore, KeepsEveryRecordWithoutCapOrFile) {
               std::vector(records.begin() + 1, records.end()));
 }
 
+TEST(InMemoryCorrectionHistoryStore, KeepsTheNewestWithinACap) {
+    std::vector<CorrectionRecord> records;
+    for (int i = 0; i < 5; ++i) {
+        records.push_back(record(CorrectionOutcome::accepted, "w" + std::to_string(i)));
+    }
+    InMemoryCorrectionHistoryStore store(records, 3);
+    EXPECT_EQ(store.allRecords(), std::vector(records.begin() + 2, records.end()));
+    const auto added = record(CorrectionOutcome::rejected);
+    store.append(added);
+    EXPECT_EQ(store.allRecords(), (std::vector{records[3], records[4], added}));
+    // What was forgotten no longer counts.
+    EXPECT_EQ(store.confidenceAdjustment("w2", "привет", kSlack), 0.0);
+    EXPECT_GT(store.confidenceAdjustment("w3", "привет", kSlack), 0.0);
+}
+
 TEST(InMemoryCorrectionHistoryStore, ConcurrentAppendsKeepEveryRecord) {
     InMemoryCorrectionHistoryStore store;
     std::vector<std::thread> threads;

@@ -444,5 +444,19 @@ TEST(FocusedElementService, CountsTheVisibleWindowInCodePoints) {
     }
 }
 
+TEST(FocusedElementService, FindsTheSameWordInTextAsInTheField) {
+    // The replay reads its own text with the same window and splitting as the field reading.
+    for (const std::string& text :
+         {std::string("x😀") + std::string(250, 'b') + " word", "x𝐀" + std::string(255, 'c'),
+          std::string("two words "), std::string("«quoted» ok\u00A0"), std::string()}) {
+        SCOPED_TRACE(text);
+        ReplacementFixture fixture;
+        fixture.field(text);
+        EXPECT_EQ(fixture.focusService.visibleTextSinceWhitespaceBeforeCaret(
+                      *fixture.focusService.focusedElement()),
+                  FocusedElementService::textSinceWhitespace(text));
+    }
+}
+
 }  // namespace
 }  // namespace plovik

@@ -106,18 +106,39 @@ TEST_F(TypedTextReplayerTest, LongLinesTakeTimeAndMemoryInProportion) {
     }));
 }
 
-TEST_F(TypedTextReplayerTest, TextWithoutKeysEndsTheWordAndTheContext) {
+TEST_F(TypedTextReplayerTest, TextWithoutKeysIsUnseenAsInTheApplication) {
     const auto owned = replayer(false);
     auto& typing = *owned;
-    typing.type("ghbdtn\U0001F600vbh \u00ABok\u00BB\n");
-    EXPECT_EQ(typing.takeText(), "привет\U0001F600мир \u00ABok\u00BB\n");
-    ASSERT_EQ(judgements_.size(), 3u);
-    EXPECT_EQ(judgements_[0].completion.delimiter, "\U0001F600");
-    EXPECT_EQ(judgements_[1].completion.contextBeforeToken, "");
-    // Untypable punctuation is an ordinary delimiter that reaches the buffer without a key.
-    EXPECT_EQ(judgements_[2].completion.token, "ok");
-    EXPECT_EQ(judgements_[2].completion.contextBeforeToken, "мир \u00AB");
-    EXPECT_TRUE(judgements_[2].completion.delimiterStrokes.empty());
+    // The emoji reaches the field without a key: the next key finds the field no longer ending
+    // in "ghbdtn", which is given up unjudged; "vbh" is glued to the emoji and stays, and so
+    // does the word inside quotation marks that no key types.
+    typing.type("ghbdtn\U0001F600vbh \u00ABghbdtn\u00BB\n");
+    EXPECT_EQ(typing.takeText(), "ghbdtn\U0001F600vbh \u00ABghbdtn\u00BB\n");
+    ASSERT_EQ(judgements_.size(), 2u);
+    EXPECT_EQ(judgements_[0].completion.token, "vbh");
+    ASSERT_TRUE(judgements_[0].decision);
+    EXPECT_EQ(judgements_[1].completion.token, "ghbdtn");
+    EXPECT_EQ(judgements_[1].completion.contextBeforeToken, "vbh ");
+    ASSERT_TRUE(judgements_[1].decision);
+
+    // Standing apart, it changes nothing around it.
+    typing.type("ghbdtn \U0001F600 vbh\n");
+    EXPECT_EQ(typing.takeText(), "привет \U0001F600 мир\n");
+}
+
+TEST_F(TypedTextReplayerTest, RecordsEveryCorrectionAsTheApplicationDoes) {
+    const auto owned = replayer(false);
+    auto& typing = *owned;
+    typing.type("ghbdtn \u00ABvbh\u00BB\n");
+    EXPECT_EQ(typing.takeText(), "привет \u00ABvbh\u00BB\n");
+    const auto records = workbench_->history().allRecords();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].correctedToken, "привет");
+    EXPECT_EQ(records[0].outcome, CorrectionOutcome::accepted);
+    EXPECT_EQ(records[0].applicationBundleIdentifier, "test");
+    // The field refused the second: the application keeps that too.
+    EXPECT_EQ(records[1].originalToken, "vbh");
+    EXPECT_EQ(records[1].outcome, CorrectionOutcome::rejected);
 }
 
 }  // namespace

@@ -38,6 +38,16 @@ TEST(CodePoints, LengthsAndRangesCountCodePointsOutsideTheBasicPlaneToo) {
     EXPECT_EQ(CodePoints::byteOffset(text, 6), std::nullopt);
 }
 
+TEST(CodePoints, TheLastCodePointsKeepEveryByteOfEach) {
+    const std::string text = "a\U0001F600b\U0001D400ц";
+    EXPECT_EQ(CodePoints::last(text, 2), "\U0001D400ц");
+    EXPECT_EQ(CodePoints::last(text, 4), "\U0001F600b\U0001D400ц");
+    EXPECT_EQ(CodePoints::last(text, 5), text);
+    EXPECT_EQ(CodePoints::last(text, 9), text);
+    EXPECT_EQ(CodePoints::last(text, 0), "");
+    EXPECT_EQ(CodePoints::last("", 3), "");
+}
+
 TEST(CodePoints, MalformedBytesCountAsOneCodePointEach) {
     EXPECT_EQ(CodePoints::length("x\xC3"), 2u);
     EXPECT_EQ(CodePoints::substring("x\xC3", 1, 1), "\uFFFD");

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/ProgramRun.h"
@@ -75,6 +76,49 @@ TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeAcrossLayoutSwitches) {
     const ProgramRun application = run(arguments, text);
     EXPECT_EQ(application.out, "и нажатия Enter? мы увидимЖ\n");
     EXPECT_EQ(run(arguments, text, false).out, application.out);
+}
+
+TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeOnWordsGluedToOtherText) {
+    // A word is only replaced with whitespace before it and its own delimiter after it, and
+    // the application never sees text that reaches the field without keys, as pasted text
+    // does (the quotation marks, emoji and sign here): a word such text touches stays, and
+    // one it interrupts is given up at the next key. After the switch to Russian "admin"
+    // thus stays as its keys typed it, and the layout stays Russian. Where words end at
+    // punctuation, the word right after a mark stays too.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--switch", "--engine", "extended"}, "hfpltk «admin» gen\n"},
+        {{"--engine", "extended"}, "uheggf («Ecnfyjdktyyst gfrtns») gjlcdtxtyf\n"},
+        {{"--switch", "--engine", "extended"}, "ghbdtn A≠a gjpdjkztn\n"},
+        {{}, "ghbdtn😀vbh ok\n"},
+        {{}, "gjrfpfyj d yb;ytv x`hyjv\n"},
+        {{"--switch"}, "vyj;tcndj python-crhbgnjd? r\n"}};
+    for (const auto& [arguments, text] : cases) {
+        EXPECT_EQ(run(arguments, text, false).out, run(arguments, text).out) << text;
+    }
+    EXPECT_EQ(run(cases[0].first, cases[0].second, false).out, "раздел «фвьшт» пут\n");
+}
+
+TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeOnWhatItLearns) {
+    // Every correction is recorded, and three of the same raise its confidence: "b" after
+    // "A)?" is corrected only once "b" became "и" three times before.
+    const std::string text = "gfrtns b cbcntvs\ngfrtns b cbcntvs\ngfrtns b cbcntvs\nA)? b xnj jy\n";
+    const std::vector<std::string> arguments{"--engine", "extended"};
+    EXPECT_EQ(run(arguments, text, false).out, run(arguments, text).out);
+    EXPECT_TRUE(run(arguments, text).out.ends_with("A)? и что он\n"));
+
+    // Both score with the records of the same application in a given history.
+    const fs::path history = sandbox() / "history.json";
+    std::string records = "[";
+    for (int i = 0; i < 3; ++i) {
+        records += std::string(i ? "," : "") + R"({"id":"00000000-0000-4000-8000-00000000000)" +
+                   std::to_string(i) +
+                   R"(","originalToken":"ghbdtn","correctedToken":"привет",)"
+                   R"("applicationBundleIdentifier":"org.plovik.SimulatedEditor",)"
+                   R"("outcome":"undone","timestamp":800000000})";
+    }
+    std::ofstream(history, std::ios::binary) << records << "]";
+    const std::vector<std::string> scored{"--history", history.string()};
+    EXPECT_EQ(run(scored, "ghbdtn vbh\n", false).out, run(scored, "ghbdtn vbh\n").out);
 }
 
 TEST_F(PlovikCorrectApp, SwitchingMakesLaterKeysTypeTheOtherLayout) {

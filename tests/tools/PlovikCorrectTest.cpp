@@ -59,9 +59,11 @@ TEST(PlovikCorrect, KeepsEveryByteItDoesNotCorrect) {
     // out, so a word ended by Tab stays; a held-back Return keeps its own line break.
     EXPECT_EQ(runTool({}, "ghbdtn\tvbh\r\nok  \t fine\r\n").out, "ghbdtn\tмир\r\nok  \t fine\r\n");
     EXPECT_EQ(runTool({}, "ghbdtn vbh\r\n\r\nfine\n").out, "привет мир\r\n\r\nfine\n");
-    // Characters the layout cannot type pass through and end the word before them.
+    // Characters the layout cannot type pass through unseen, as pasted text; the words they
+    // touch are left as typed.
     EXPECT_EQ(runTool({}, "ghbdtn😀vbh \U0001F44D\u00A0done\n").out,
-              "привет😀мир \U0001F44D\u00A0done\n");
+              "ghbdtn😀vbh \U0001F44D\u00A0done\n");
+    EXPECT_EQ(runTool({}, "ghbdtn vbh 😀 ghbdtn\n").out, "привет мир 😀 привет\n");
     EXPECT_EQ(runTool({}, "caf\u00E9 na\u00EFve — «quoted»\n").out,
               "caf\u00E9 na\u00EFve — «quoted»\n");
 }
@@ -212,7 +214,8 @@ TEST(PlovikCorrect, ScoresWithTheGivenHistoryWithoutChangingIt) {
         records += std::string(i ? "," : "") + R"({"id":"6F0D3E1A-2B4C-4D5E-8F60-71829304A5B)" +
                    std::to_string(i) +
                    R"(","originalToken":"ghbdtn","correctedToken":"привет",)"
-                   R"("applicationBundleIdentifier":"plovik-correct","outcome":"undone",)"
+                   R"("applicationBundleIdentifier":"org.plovik.SimulatedEditor",)"
+                   R"("outcome":"undone",)"
                    R"("timestamp":700000000.5})";
     }
     std::ofstream(file) << "[" << records << "]";

@@ -185,7 +185,9 @@ options:
                        does when asked to switch; later keys are then read in that layout
   --threshold X        the confidence a correction needs, 0...1 (default: 0.9)
   --history FILE       the application's learning history file to score with; it is only
-                       read (default: an empty history)
+                       read (default: an empty history). Its records for the application
+                       typed into, org.plovik.SimulatedEditor, count; the corrections made
+                       while typing are learnt from too, in memory, as the application does
   --explain            instead of text, write one JSON object per finished word: token,
                        delimiter, safety (the exclusion or null) and decision (null or an
                        object with corrected, correctedDelimiter, confidence, reason and
@@ -202,9 +204,10 @@ options:
 
 Typing: each line is typed key by key; a line break ends the word like a Return key that the
 application holds back until the word is corrected. A character that the --typed-in layout
-cannot type (an emoji, a letter of another script) is copied unchanged without a key press:
-the word before it is judged with that character as its delimiter, and the recent context
-starts afresh after it, as it does when text reaches a field without keys.
+cannot type (an emoji, a letter of another script) reaches the field without a key press, as
+pasted text does, and the application never sees it: a word it interrupts is given up at the
+next key, and a word it touches (such as one inside quotation marks that no key types) is
+left as typed, since only a word with whitespace before it is replaced.
 
 exit status: 0 on success, 2 for a usage error (unknown option or layout, a threshold that
 is not a number within 0...1) or input that is not UTF-8.

@@ -40,6 +40,9 @@ struct CorrectOptions {
     // The input source ids of `layouts`, in order.
     std::vector<std::string> layoutIds() const;
     static constexpr const char* kAnyLayout = "auto";
+    // The application both ways of typing type into: the one history records count for, so
+    // that both score with the same ones.
+    static constexpr const char* kApplication = "org.plovik.SimulatedEditor";
 
     bool operator==(const CorrectOptions&) const = default;
 };

@@ -18,9 +18,6 @@ namespace plovik {
 
 namespace {
 
-// The application a correction is recorded for in the history.
-constexpr const char* kApplication = "plovik-correct";
-
 // Types the text piece by piece, writing each piece once nothing can change it any more
 // (nowhere when `output` is null).
 void correct(TypedTextReplayer& replayer, std::string_view text, std::ostream* output) {
@@ -95,8 +92,9 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
         return ExitStatus::usageError(errors, error->message);
     }
     auto& bench = *std::get<std::unique_ptr<CorrectionWorkbench>>(workbench);
-    const auto replayer = bench.makeReplayer(
-        {bench.typedInLayout(), options.threshold, options.switchAfterCorrection, kApplication});
+    const auto replayer =
+        bench.makeReplayer({bench.typedInLayout(), options.threshold, options.switchAfterCorrection,
+                            CorrectOptions::kApplication});
     ExplainWriter explainer(output);
     if (options.explain) {
         replayer->setObserver(
