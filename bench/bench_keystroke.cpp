@@ -48,7 +48,8 @@ struct Pipeline {
                                                    ShortcutDefinition::altSuperP()};
         });
         if (feedBuffer) {
-            monitor->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke) {
+            monitor->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke,
+                                       KeyPressNumber) {
                 completions += buffer.consume(text, stroke).size();
             };
         }

@@ -19,7 +19,7 @@ struct Desktop {
     FocusedElementService focus{desktop.accessibility(), desktop.workspace()};
     SyntheticKeyboardService keyboard{desktop.eventPoster()};
     ReentrancyGuard guard;
-    TextReplacementService service{focus, keyboard, guard};
+    TextReplacementService service{focus, keyboard, guard, desktop.keyEventTapFactory()};
     SimulatedElementRef field;
 
     explicit Desktop(const std::string& application) {

@@ -45,7 +45,7 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
           environment.accessibility, environment.inputMonitoring, environment.workspace)),
       syntheticKeyboard_(std::make_unique<SyntheticKeyboardService>(environment.eventPoster)),
       replacementService_(std::make_unique<TextReplacementService>(
-          *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_)),
+          *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_, environment.tapFactory)),
       engines_(settingsStore, *historyStore_, environment.spellChecker, environment.mainQueue),
       gate_(settingsStore, environment.clock, *activeApplicationMonitor_, *focusedElementService_),
       feedback_(CorrectionFeedback::create(settingsStore, environment.systemServices,
@@ -123,12 +123,12 @@ std::shared_ptr<KeyboardEventMonitor> AppCoordinator::makeKeyboardMonitor() {
     monitor->onDeferredReturn = onFlow(&CorrectionFlow::handleDeferredReturn);
     monitor->shouldHandleManualCorrection = askFlow(&CorrectionFlow::canPerformManualCorrection);
     monitor->shouldDeferReturn = askFlow(&CorrectionFlow::canDeferReturn);
-    monitor->onUndo = [weak] {
+    monitor->onUndo = [weak](KeyPressNumber press) {
         if (auto self = weak.lock()) {
-            self->undoLastCorrection();
+            self->undo_.undo(press);
         }
     };
-    monitor->onPauseToggle = [weak] {
+    monitor->onPauseToggle = [weak](KeyPressNumber) {
         if (auto self = weak.lock()) {
             self->togglePause();
         }
@@ -182,7 +182,7 @@ bool AppCoordinator::canUndoLastCorrection() const {
 }
 
 void AppCoordinator::undoLastCorrection() {
-    undo_.undo();
+    undo_.undo(environment_.tapFactory.latestPress());
 }
 
 void AppCoordinator::togglePause() {

@@ -18,7 +18,8 @@ CorrectionFlow::~CorrectionFlow() {
     }
 }
 
-void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke) {
+void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke,
+                                  KeyPressNumber press) {
     services_.inputSources.synchronizeCurrentSource();
     const auto application = services_.gate.frontmostApplication();
     const ApplicationPolicy currentPolicy = services_.gate.policy();
@@ -43,23 +44,25 @@ void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalK
         return;
     }
     for (const auto& completion : completions) {
-        scheduleAutomaticCorrection(completion, *application);
+        scheduleAutomaticCorrection(completion, *application, press);
     }
 }
 
 void CorrectionFlow::scheduleAutomaticCorrection(const TokenCompletion& completion,
-                                                 const std::string& application) {
+                                                 const std::string& application,
+                                                 KeyPressNumber press) {
     ++pendingAutomaticCorrectionCount_;
     std::weak_ptr<CorrectionFlow> weak = weak_from_this();
-    services_.mainQueue.postAfter(kAutomaticCorrectionDelay, [weak, completion, application] {
-        if (auto self = weak.lock()) {
-            self->runAutomaticCorrection(completion, application);
-        }
-    });
+    services_.mainQueue.postAfter(
+        kAutomaticCorrectionDelay, [weak, completion, application, press] {
+            if (auto self = weak.lock()) {
+                self->runAutomaticCorrection(completion, application, press);
+            }
+        });
 }
 
 void CorrectionFlow::runAutomaticCorrection(const TokenCompletion& completion,
-                                            const std::string& application) {
+                                            const std::string& application, KeyPressNumber press) {
     const ApplicationPolicy currentPolicy = services_.gate.policy();
     if (services_.gate.frontmostApplication() == application &&
         currentPolicy.allowsAutomaticCorrection(application) && services_.gate.usableField()) {
@@ -67,7 +70,7 @@ void CorrectionFlow::runAutomaticCorrection(const TokenCompletion& completion,
         const double threshold = currentPolicy.threshold(application);
         if (const auto decision = decider_.automaticDecision(services_.engines.selected(),
                                                              completion, application, threshold)) {
-            applyCorrection(*decision, completion, application, std::nullopt, true);
+            applyCorrection(*decision, completion, application, std::nullopt, true, press);
         }
     }
     finishAutomaticCorrection();
@@ -94,7 +97,7 @@ bool CorrectionFlow::canDeferReturn() {
            services_.gate.acceptsAutomaticCorrection(services_.gate.frontmostApplication());
 }
 
-void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers) {
+void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPressNumber number) {
     services_.inputSources.synchronizeCurrentSource();
     const DeferredReturn press{key, modifiers};
     const auto application = services_.gate.frontmostApplication();
@@ -110,7 +113,8 @@ void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers) {
         if (const auto decision = decider_.automaticDecision(
                 services_.engines.selected(), completions.front(), *application, threshold)) {
             // The Return has not reached the field yet: no delimiter is expected or written.
-            applyCorrection(*decision, completions.front(), *application, std::string(), false);
+            applyCorrection(*decision, completions.front(), *application, std::string(), false,
+                            number);
         }
     }
     if (pendingAutomaticCorrectionCount_ >= 1) {
@@ -137,7 +141,7 @@ bool CorrectionFlow::canPerformManualCorrection() {
            services_.gate.usableField();
 }
 
-void CorrectionFlow::performManualCorrection() {
+void CorrectionFlow::performManualCorrection(KeyPressNumber press) {
     const auto application = services_.gate.frontmostApplication();
     if (!application || !services_.gate.policy().allowsManualCorrection(application) ||
         !services_.gate.usableField()) {
@@ -150,7 +154,7 @@ void CorrectionFlow::performManualCorrection() {
     services_.inputSources.refresh();
     if (const auto decision =
             decider_.manualDecision(services_.engines.selected(), *candidate, *application)) {
-        applyCorrection(*decision, *candidate, *application, std::nullopt, true);
+        applyCorrection(*decision, *candidate, *application, std::nullopt, true, press);
     }
 }
 
@@ -158,13 +162,13 @@ void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
                                      const TokenCompletion& completion,
                                      const std::string& application,
                                      const std::optional<std::string>& delimiterOverride,
-                                     bool isUndoable) {
+                                     bool isUndoable, KeyPressNumber askedAt) {
     const std::string correctedDelimiter =
         services_.engines.selected().convertedDelimiter(completion.delimiter, decision);
     const TextReplacementRequest request(decision.original, decision.corrected,
                                          delimiterOverride.value_or(completion.delimiter),
                                          delimiterOverride.value_or(correctedDelimiter));
-    const TextReplacementResult result = services_.replacement.replace(request);
+    const TextReplacementResult result = services_.replacement.replace(request, askedAt);
     CoordinatorState& state = services_.state;
     if (!result.succeeded) {
         appendRecord(decision, application, CorrectionOutcome::rejected);

@@ -18,6 +18,7 @@
 #include "core/layouts/InputSourceService.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Key.h"
+#include "core/platform/KeyEventTap.h"
 #include "core/platform/MainQueue.h"
 #include "core/platform/Modifiers.h"
 #include "core/replacement/FocusedElementService.h"
@@ -57,14 +58,17 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
     CorrectionFlow(const CorrectionFlow&) = delete;
     CorrectionFlow& operator=(const CorrectionFlow&) = delete;
 
-    void handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke);
+    // `press` numbers the key (KeyEvent::pressNumber): the text is left as typed once the
+    // user has pressed another key after it.
+    void handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke,
+                      KeyPressNumber press);
     void handleDeleteBackward();
     // A key was held down and repeated unseen: the word being typed is unknown.
     void handleHeldKey();
     bool canPerformManualCorrection();
-    void performManualCorrection();
+    void performManualCorrection(KeyPressNumber press);
     bool canDeferReturn();
-    void handleDeferredReturn(Key key, Modifiers modifiers);
+    void handleDeferredReturn(Key key, Modifiers modifiers, KeyPressNumber number);
 
     int pendingAutomaticCorrectionCount() const { return pendingAutomaticCorrectionCount_; }
 
@@ -76,13 +80,15 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
     };
 
     void scheduleAutomaticCorrection(const TokenCompletion& completion,
-                                     const std::string& application);
-    void runAutomaticCorrection(const TokenCompletion& completion, const std::string& application);
+                                     const std::string& application, KeyPressNumber press);
+    void runAutomaticCorrection(const TokenCompletion& completion, const std::string& application,
+                                KeyPressNumber press);
     void finishAutomaticCorrection();
     void postReturn(const DeferredReturn& press);
     void applyCorrection(const CorrectionDecision& decision, const TokenCompletion& completion,
                          const std::string& application,
-                         const std::optional<std::string>& delimiterOverride, bool isUndoable);
+                         const std::optional<std::string>& delimiterOverride, bool isUndoable,
+                         KeyPressNumber askedAt);
     Uuid appendRecord(const CorrectionDecision& decision, const std::string& application,
                       CorrectionOutcome outcome);
 

@@ -19,7 +19,7 @@ bool UndoController::canUndo() const {
     return application && undoState_.requestForUndo(*application).has_value();
 }
 
-void UndoController::undo() {
+void UndoController::undo(KeyPressNumber askedAt) {
     const auto application = gate_.frontmostApplication();
     if (!application) {
         return;
@@ -28,7 +28,7 @@ void UndoController::undo() {
     if (!request || !gate_.usableField()) {
         return;
     }
-    const TextReplacementResult result = replacement_.replace(*request);
+    const TextReplacementResult result = replacement_.replace(*request, askedAt);
     const auto correction = result.succeeded ? undoState_.consumeUndo(*application) : std::nullopt;
     if (!correction) {
         state_.statusMessage = result.errorMessage.value_or(kUndoFailedMessage);

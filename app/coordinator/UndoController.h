@@ -6,6 +6,7 @@
 #include "app/coordinator/CorrectionGate.h"
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/layouts/InputSourceService.h"
+#include "core/platform/KeyEventTap.h"
 #include "core/replacement/CorrectionUndoState.h"
 #include "core/replacement/LastCorrection.h"
 #include "core/replacement/TextReplacementService.h"
@@ -24,7 +25,9 @@ class UndoController {
                    InputSourceService& inputSources, CoordinatorState& state);
 
     bool canUndo() const;
-    void undo();
+    // Asked for by the user's press `askedAt` (KeyEvent::pressNumber, or the latest press
+    // when asked from a menu).
+    void undo(KeyPressNumber askedAt);
     // Absent: the last correction may not be undone (its Return went on to the field).
     void remember(std::optional<LastCorrection> correction);
     void forget();

@@ -110,7 +110,7 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
         // A shortcut the system let go while it was checked is only typing, as above.
         if (const auto action = shortcutAction(event.key, event.modifiers);
             action && event.takeForSwallowing()) {
-            schedule(*action);
+            schedule(*action, event.pressNumber);
             return TapDisposition::swallow;
         }
     }
@@ -120,7 +120,7 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
     if (event.isSwallowable && (event.key == Key::enter || event.key == Key::keypadEnter) &&
         asks(shouldDeferReturn) && event.takeForSwallowing()) {
         schedule(&KeyboardEventMonitor::onDeferredReturn, event.key,
-                 event.modifiers & kDeferredReturnModifiers);
+                 event.modifiers & kDeferredReturnModifiers, event.pressNumber);
         return TapDisposition::swallow;
     }
     if (event.key == Key::backspace) {
@@ -154,13 +154,14 @@ TapDisposition KeyboardEventMonitor::handleOrdinaryKey(const KeyEvent& event) {
         return TapDisposition::pass;
     }
     const PhysicalKeyStroke stroke(event.key, event.modifiers & PhysicalKeyStroke::kModifierMask);
-    mainQueue_.post([weak = weak_from_this(), characters = std::move(characters), stroke] {
+    mainQueue_.post([weak = weak_from_this(), characters = std::move(characters), stroke,
+                     press = event.pressNumber] {
         const auto self = weak.lock();
         if (!self) {
             return;
         }
         if (auto callback = self->onStroke) {
-            callback(characters, stroke);
+            callback(characters, stroke, press);
         }
         if (!characters.empty()) {
             if (auto callback = self->onText) {

@@ -67,13 +67,18 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     void stop();
     bool isRunning() const { return tap_ != nullptr; }
 
+    // Reports of a press carry its number (KeyEvent::pressNumber), so that whoever acts
+    // on it can tell whether the user has pressed another key since.
+    using PressCallback = std::function<void(KeyPressNumber press)>;
+
     std::function<void(const std::string&)> onText;
-    std::function<void(const std::string&, const PhysicalKeyStroke&)> onStroke;
+    std::function<void(const std::string&, const PhysicalKeyStroke&, KeyPressNumber press)>
+        onStroke;
     std::function<void()> onDeleteBackward;
-    std::function<void()> onManualCorrection;
-    std::function<void()> onUndo;
-    std::function<void()> onPauseToggle;
-    std::function<void(Key key, Modifiers modifiers)> onDeferredReturn;
+    PressCallback onManualCorrection;
+    PressCallback onUndo;
+    PressCallback onPauseToggle;
+    std::function<void(Key key, Modifiers modifiers, KeyPressNumber press)> onDeferredReturn;
     // A key was held down and repeated unseen: the word being typed is unknown.
     std::function<void()> onHeldKey;
 
@@ -85,7 +90,7 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     KeyboardEventMonitor(KeyEventTapFactory& tapFactory, MainQueue& mainQueue,
                          ShortcutProvider shortcutProvider);
 
-    using Action = std::function<void()> KeyboardEventMonitor::*;
+    using Action = PressCallback KeyboardEventMonitor::*;
 
     TapDisposition handle(const KeyEvent& event);
     // The shortcut's callback when the key is one of the shortcuts the owner accepts now.

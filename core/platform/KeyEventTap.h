@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -9,6 +10,10 @@
 #include "core/platform/Modifiers.h"
 
 namespace plovik {
+
+// Where a press of the user stands among all of the user's presses, in the order the
+// system saw them; later presses have larger numbers.
+using KeyPressNumber = std::uint64_t;
 
 enum class KeyEventKind {
     keyPress,
@@ -45,6 +50,8 @@ struct KeyEvent {
     bool isSwallowable = true;
     // Absent where the system holds a press for as long as the answer takes.
     std::shared_ptr<PressClaim> claim;
+    // The user's press as the system numbered it; zero for Plovik's own events and notices.
+    KeyPressNumber pressNumber = 0;
 
     // Whether the press is still ours to swallow; true at most once per claimed press.
     bool takeForSwallowing() const { return isSwallowable && (!claim || claim->take()); }
@@ -71,6 +78,15 @@ class KeyEventTapFactory {
     virtual ~KeyEventTapFactory() = default;
     // Null when the system refuses the tap (usually: keyboard monitoring not allowed).
     virtual std::unique_ptr<KeyEventTap> createTap(Callback callback) = 0;
+
+    // The number of the user's latest press (zero before the first). Presses are numbered
+    // the moment the system sees them, before any tap callback has run. Any thread.
+    virtual KeyPressNumber latestPress() const = 0;
+    // Whether a press of the user after `press` went on, or may still go on, to the
+    // application: an application that shows keys late handles such a press after keys
+    // Plovik posts now, and no reading of its text can see it yet. Only a press a tap
+    // swallowed is known never to arrive. Any thread.
+    virtual bool hasPressGoneOnSince(KeyPressNumber press) const = 0;
 };
 
 }  // namespace plovik

@@ -40,12 +40,19 @@ std::optional<std::int64_t> fieldLength(const AccessibilityElement& element) {
 
 TextReplacementService::TextReplacementService(FocusedElementService& focusedElementService,
                                                SyntheticKeyboardService& syntheticKeyboard,
-                                               ReentrancyGuard& reentrancyGuard)
+                                               ReentrancyGuard& reentrancyGuard,
+                                               const KeyEventTapFactory& keyPresses)
     : focusedElementService_(focusedElementService),
       syntheticKeyboard_(syntheticKeyboard),
-      reentrancyGuard_(reentrancyGuard) {}
+      reentrancyGuard_(reentrancyGuard),
+      keyPresses_(keyPresses) {}
 
 TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request) {
+    return replace(request, keyPresses_.latestPress());
+}
+
+TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request,
+                                                      KeyPressNumber askedAt) {
     if (reentrancyGuard_.isProcessing()) {
         return TextReplacementResult::failure(kAlreadyInProgressMessage);
     }
@@ -53,18 +60,20 @@ TextReplacementResult TextReplacementService::replace(const TextReplacementReque
     if (!context || !context->canProcessText() || !context->element) {
         return TextReplacementResult::failure(kUnavailableElementMessage);
     }
-    return reentrancyGuard_.perform([&] { return replaceInGuard(*context, request); });
+    return reentrancyGuard_.perform([&] { return replaceInGuard(*context, request, askedAt); });
 }
 
-TextReplacementResult TextReplacementService::replaceInGuard(
-    const FocusedElementContext& context, const TextReplacementRequest& request) {
-    switch (accessibilityReplacement(context, request)) {
+TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElementContext& context,
+                                                             const TextReplacementRequest& request,
+                                                             KeyPressNumber askedAt) {
+    switch (accessibilityReplacement(context, request, askedAt)) {
         case Outcome::replaced:
             return TextReplacementResult::success(TextReplacementMethod::accessibility);
         case Outcome::keyboardFallback:
             // Nothing is posted when the events cannot all be created, and that is
-            // what the cancellation message says.
-            if (syntheticKeyboard_.replace(request)) {
+            // what the cancellation message says. A later key is looked for last, right
+            // before posting.
+            if (!keyPresses_.hasPressGoneOnSince(askedAt) && syntheticKeyboard_.replace(request)) {
                 return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
             }
             break;
@@ -75,7 +84,8 @@ TextReplacementResult TextReplacementService::replaceInGuard(
 }
 
 TextReplacementService::Outcome TextReplacementService::accessibilityReplacement(
-    const FocusedElementContext& context, const TextReplacementRequest& request) const {
+    const FocusedElementContext& context, const TextReplacementRequest& request,
+    KeyPressNumber askedAt) const {
     // A request without a token would insert unverified text at the caret.
     if (!context.canProcessText() || request.expectedText.empty()) {
         return Outcome::cancelled;
@@ -101,6 +111,10 @@ TextReplacementService::Outcome TextReplacementService::accessibilityReplacement
     }
     if (listed) {
         return Outcome::keyboardFallback;
+    }
+    // Asked after the reads, right before the word is selected to be replaced.
+    if (keyPresses_.hasPressGoneOnSince(askedAt)) {
+        return Outcome::cancelled;
     }
     return writeReplacement(element, caret, *expectedRange,
                             request.expectedText + request.expectedTrailingDelimiter, request);

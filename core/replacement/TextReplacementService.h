@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/platform/KeyEventTap.h"
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/ReentrancyGuard.h"
 #include "core/replacement/SyntheticKeyboardService.h"
@@ -13,7 +14,10 @@ namespace plovik {
 
 // Replaces the token and delimiter before the caret of the focused field: through
 // accessibility after verifying the field's text, by keystrokes only where that is
-// known to be safe, and not at all when neither can be trusted.
+// known to be safe, and not at all when neither can be trusted. Nothing is written once
+// the user has pressed a key after the one that asked for the replacement: an
+// application that shows keys late would handle that key after Plovik's Backspaces, or
+// while the word is selected to be replaced, and the text it shows cannot tell.
 class TextReplacementService final {
   public:
     static constexpr const char* kAlreadyInProgressMessage =
@@ -26,18 +30,22 @@ class TextReplacementService final {
 
     TextReplacementService(FocusedElementService& focusedElementService,
                            SyntheticKeyboardService& syntheticKeyboard,
-                           ReentrancyGuard& reentrancyGuard);
+                           ReentrancyGuard& reentrancyGuard, const KeyEventTapFactory& keyPresses);
 
-    // Never throws.
+    // Asked for by the user's press `askedAt` (KeyEvent::pressNumber). Never throws.
+    TextReplacementResult replace(const TextReplacementRequest& request, KeyPressNumber askedAt);
+    // Asked for now, not by a key.
     TextReplacementResult replace(const TextReplacementRequest& request);
 
   private:
     enum class Outcome { replaced, keyboardFallback, cancelled };
 
     TextReplacementResult replaceInGuard(const FocusedElementContext& context,
-                                         const TextReplacementRequest& request);
+                                         const TextReplacementRequest& request,
+                                         KeyPressNumber askedAt);
     Outcome accessibilityReplacement(const FocusedElementContext& context,
-                                     const TextReplacementRequest& request) const;
+                                     const TextReplacementRequest& request,
+                                     KeyPressNumber askedAt) const;
     Outcome writeReplacement(AccessibilityElement& element, TextRange caret,
                              TextRange expectedRange, const std::string& expected,
                              const TextReplacementRequest& request) const;
@@ -56,6 +64,7 @@ class TextReplacementService final {
     FocusedElementService& focusedElementService_;
     SyntheticKeyboardService& syntheticKeyboard_;
     ReentrancyGuard& reentrancyGuard_;
+    const KeyEventTapFactory& keyPresses_;
 };
 
 }  // namespace plovik

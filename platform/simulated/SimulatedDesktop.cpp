@@ -182,16 +182,29 @@ void SimulatedDesktop::deliverToApplication(const KeyEvent& event) {
     // The key goes to the field focused now, even if the application shows it later.
     auto field = focusedElement();
     if (applicationQueue_ && applicationDelay_.count() > 0) {
-        applicationQueue_->postAfter(
-            applicationDelay_,
-            [weak = std::weak_ptr<SimulatedDesktop*>(self_), field = std::move(field), event] {
-                if (const auto self = weak.lock()) {
-                    (*self)->applyToField(field, event);
-                }
-            });
+        const std::uint64_t number = ++keysSentOnTheirWay_;
+        keysOnTheirWay_.push_back({number, std::move(field), event});
+        applicationQueue_->postAfter(applicationDelay_,
+                                     [weak = std::weak_ptr<SimulatedDesktop*>(self_), number] {
+                                         if (const auto self = weak.lock()) {
+                                             (*self)->showKeysUpTo(number);
+                                         }
+                                     });
     } else {
         applyToField(field, event);
     }
+}
+
+void SimulatedDesktop::showKeysUpTo(std::uint64_t last) {
+    while (!keysOnTheirWay_.empty() && keysOnTheirWay_.front().number <= last) {
+        const KeyOnItsWay key = std::move(keysOnTheirWay_.front());
+        keysOnTheirWay_.pop_front();
+        applyToField(key.field, key.event);
+    }
+}
+
+void SimulatedDesktop::catchUp() {
+    showKeysUpTo(keysSentOnTheirWay_);
 }
 
 void SimulatedDesktop::applyToField(const SimulatedElementRef& field, const KeyEvent& event) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -81,6 +82,10 @@ class SimulatedDesktop {
     // Applications take `delay` to show each key that reaches them, as real ones do: the
     // tap sees a key before the field holds it. Zero (the default): at once.
     void setApplicationDelay(MainQueue& queue, std::chrono::milliseconds delay);
+    // The applications show every key still on its way to them now, in order: a real one
+    // handles its queued input between any two requests it answers, even while Plovik is
+    // in the middle of an edit.
+    void catchUp();
     // The key-down events that reached an application, in order.
     const std::vector<KeyEvent>& keysReceivedByApplications() const { return received_; }
     // The characters a key types without a layout (control keys and space only).
@@ -91,6 +96,8 @@ class SimulatedDesktop {
     TapDisposition deliver(const KeyEvent& event);
     void deliverToApplication(const KeyEvent& event);
     void applyToField(const SimulatedElementRef& field, const KeyEvent& event);
+    // Shows the keys on their way, up to and including the one numbered `last`.
+    void showKeysUpTo(std::uint64_t last);
     std::optional<InputSource> currentSource();
     std::optional<std::string> translate(const InputSource& source, Key key, Modifiers modifiers,
                                          ComposeState& compose);
@@ -112,6 +119,14 @@ class SimulatedDesktop {
     std::vector<KeyEvent> received_;
     MainQueue* applicationQueue_ = nullptr;
     std::chrono::milliseconds applicationDelay_{0};
+    // Keys that reached an application and are not shown yet, oldest first.
+    struct KeyOnItsWay {
+        std::uint64_t number;
+        SimulatedElementRef field;
+        KeyEvent event;
+    };
+    std::deque<KeyOnItsWay> keysOnTheirWay_;
+    std::uint64_t keysSentOnTheirWay_ = 0;
     // Keys still on their way to a field end with the desktop.
     std::shared_ptr<SimulatedDesktop*> self_ = std::make_shared<SimulatedDesktop*>(this);
 };

@@ -45,13 +45,18 @@ std::unique_ptr<KeyEventTap> SimulatedKeyEventTapFactory::createTap(Callback cal
     return std::make_unique<Tap>(std::move(state));
 }
 
-TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& event) {
-    if (event.kind == KeyEventKind::tapDisabled) {
+TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& delivered) {
+    if (delivered.kind == KeyEventKind::tapDisabled) {
         return TapDisposition::pass;
+    }
+    KeyEvent event = delivered;
+    if (event.kind == KeyEventKind::keyPress && !event.isOwnEvent) {
+        event.pressNumber = presses_.record();
     }
     const auto taps = taps_;
     for (const auto& tap : *taps) {
         if (tap->installed && tap->enabled && tap->callback(event) == TapDisposition::swallow) {
+            presses_.noteSwallowed(event.pressNumber);
             return TapDisposition::swallow;
         }
     }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/capture/KeyPressLedger.h"
 #include "core/platform/KeyEventTap.h"
 
 namespace plovik {
@@ -23,9 +24,15 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
     void setInputMonitoringGranted(bool granted) { inputMonitoringGranted_ = granted; }
     bool isInputMonitoringGranted() const { return inputMonitoringGranted_; }
 
+    KeyPressNumber latestPress() const override { return presses_.latest(); }
+    bool hasPressGoneOnSince(KeyPressNumber press) const override {
+        return presses_.hasPressGoneOnSince(press);
+    }
+
     // Runs a key-down event or a held-key notice through every installed, enabled tap;
     // disabled or removed taps see nothing and pass everything, and a tap-disabled
-    // notice reaches no tap this way (disableTaps() sends it).
+    // notice reaches no tap this way (disableTaps() sends it). A press of the user is
+    // numbered first, whether or not a tap is there to see it.
     TapDisposition deliver(const KeyEvent& event);
     // The system turns every installed tap off and tells it so, as it does when a
     // tap callback is too slow or secure input begins.
@@ -44,6 +51,7 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
     // Replaced, never changed in place, so that a callback may create or remove taps
     // while a delivery walks the list it started with.
     std::shared_ptr<const TapList> taps_;
+    KeyPressLedger presses_;
     bool inputMonitoringGranted_ = true;
     std::size_t createdTapCount_ = 0;
 };

@@ -37,16 +37,16 @@ std::uint32_t readRepeatDelay(const X11Connection& connection) {
 }  // namespace
 
 std::variant<std::unique_ptr<X11KeyCapture>, std::string> X11KeyCapture::start(
-    const char* displayName, X11ExpectedKeys& expectedKeys, Handlers handlers,
-    const std::vector<GrabbedKey>& grabs) {
+    const char* displayName, X11ExpectedKeys& expectedKeys, std::shared_ptr<KeyPressLedger> presses,
+    Handlers handlers, const std::vector<GrabbedKey>& grabs) {
     auto opened = X11Connection::open(displayName);
     if (auto* error = std::get_if<std::string>(&opened)) {
         return *error;
     }
     std::unique_ptr<X11KeyCapture> capture;
     try {
-        capture.reset(
-            new X11KeyCapture(std::move(std::get<0>(opened)), expectedKeys, std::move(handlers)));
+        capture.reset(new X11KeyCapture(std::move(std::get<0>(opened)), expectedKeys,
+                                        std::move(presses), std::move(handlers)));
     } catch (const std::runtime_error& error) {
         return std::string(error.what());
     }
@@ -78,11 +78,13 @@ std::variant<std::unique_ptr<X11KeyCapture>, std::string> X11KeyCapture::start(
 }
 
 X11KeyCapture::X11KeyCapture(std::unique_ptr<X11Connection> connection,
-                             X11ExpectedKeys& expectedKeys, Handlers handlers)
+                             X11ExpectedKeys& expectedKeys, std::shared_ptr<KeyPressLedger> presses,
+                             Handlers handlers)
     : connection_(std::move(connection)),
       keyboard_(std::make_unique<X11KeyboardState>(*connection_, XkbKeymapLibrary::kComposeFile,
                                                    X11KeyboardState::Tracking::rawKeys)),
       expectedKeys_(expectedKeys),
+      presses_(std::move(presses)),
       handlers_(std::move(handlers)),
       repeatDelayMilliseconds_(readRepeatDelay(*connection_)) {}
 
@@ -269,6 +271,9 @@ void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId
     press.keycode = keycode;
     press.modifiers = modifiers;
     press.isOwn = isOwn(keycode, sourceId);
+    if (!press.isOwn) {
+        press.number = presses_->record();
+    }
     press.text = keyboard_->typedText(keycode, !press.isOwn);
     if (handlers_.press) {
         handlers_.press(press);
@@ -285,6 +290,9 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     press.isOwn = isOwn(key.detail, key.sourceid);
     press.text = keyboard_->typedText(key.detail, false);
     if (!press.isOwn) {
+        // Numbered before it holds Plovik's keys back: whoever then finds them held
+        // back also finds a press after the one it asked about.
+        press.number = presses_->record();
         expectedKeys_.holdGrab();
     }
     // Our own replayed keys go straight on: nobody else may decide about them.

@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/capture/KeyPressLedger.h"
 #include "core/support/FileDescriptor.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
@@ -35,6 +36,8 @@ class X11KeyCapture {
         std::string text;
         // Injected by Plovik itself (the next expected XTest press).
         bool isOwn = false;
+        // The user's press as numbered when it was read; zero for Plovik's own.
+        KeyPressNumber number = 0;
     };
     // A key and its exact modifiers (without Caps Lock and Num Lock, which are ignored).
     struct GrabbedKey {
@@ -57,9 +60,11 @@ class X11KeyCapture {
     };
 
     // Connects, selects the events, grabs the keys and starts the thread; a readable
-    // reason when the display or its extensions cannot be used.
+    // reason when the display or its extensions cannot be used. Each press of the user is
+    // numbered in `presses` as soon as it is read, before any handler runs.
     static std::variant<std::unique_ptr<X11KeyCapture>, std::string> start(
-        const char* displayName, X11ExpectedKeys& expectedKeys, Handlers handlers,
+        const char* displayName, X11ExpectedKeys& expectedKeys,
+        std::shared_ptr<KeyPressLedger> presses, Handlers handlers,
         const std::vector<GrabbedKey>& grabs);
     ~X11KeyCapture();
     X11KeyCapture(const X11KeyCapture&) = delete;
@@ -70,7 +75,7 @@ class X11KeyCapture {
 
   private:
     X11KeyCapture(std::unique_ptr<X11Connection> connection, X11ExpectedKeys& expectedKeys,
-                  Handlers handlers);
+                  std::shared_ptr<KeyPressLedger> presses, Handlers handlers);
 
     void grab(const std::vector<GrabbedKey>& keys, bool install);
     void grabOn(xcb_window_t window, const std::vector<GrabbedKey>& keys, bool install);
@@ -91,6 +96,7 @@ class X11KeyCapture {
     std::unique_ptr<X11Connection> connection_;
     std::unique_ptr<X11KeyboardState> keyboard_;
     X11ExpectedKeys& expectedKeys_;
+    const std::shared_ptr<KeyPressLedger> presses_;
     Handlers handlers_;
     std::uint32_t repeatDelayMilliseconds_ = 660;
     std::mutex grabsMutex_;

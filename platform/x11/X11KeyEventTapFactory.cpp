@@ -19,6 +19,7 @@ KeyEvent keyEvent(const X11KeyCapture::Press& press) {
     event.modifiers = X11ModifierFlags::modifiers(press.modifiers);
     event.text = press.text;
     event.isOwnEvent = press.isOwn;
+    event.pressNumber = press.number;
     return event;
 }
 
@@ -161,7 +162,7 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             }
         });
     };
-    handlers.grab = [&mainQueue, budget = answerBudget_,
+    handlers.grab = [&mainQueue, budget = answerBudget_, presses = presses_,
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         const auto state = weak.lock();
         if (!state || !state->enabled) {
@@ -171,7 +172,7 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         auto answer = std::make_shared<Answer>();
         KeyEvent event = keyEvent(press);
         event.claim = std::make_shared<GrabbedPressClaim>(answer);
-        mainQueue.post([weak, answer, event]() mutable {
+        mainQueue.post([weak, answer, event, presses]() mutable {
             {
                 std::lock_guard lock(answer->mutex);
                 // Already gone on: spare the callback its slow checks.
@@ -183,6 +184,11 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             std::lock_guard lock(answer->mutex);
             if (answer->stage == Answer::Stage::abandoned) {
                 return;
+            }
+            // Noted on the main thread before anything else runs there, so that no
+            // correction takes the swallowed press for one on its way to the application.
+            if (disposition == TapDisposition::swallow) {
+                presses->noteSwallowed(event.pressNumber);
             }
             answer->disposition = disposition;
             answer->stage = Answer::Stage::decided;
@@ -206,8 +212,9 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         }
         return answer->disposition == TapDisposition::swallow;
     };
-    auto started = X11KeyCapture::start(displayName_.empty() ? nullptr : displayName_.c_str(),
-                                        expectedKeys_, std::move(handlers), grabbedKeys());
+    auto started =
+        X11KeyCapture::start(displayName_.empty() ? nullptr : displayName_.c_str(), expectedKeys_,
+                             presses_, std::move(handlers), grabbedKeys());
     if (auto* error = std::get_if<std::string>(&started)) {
         lastError_ = *error;
         return nullptr;

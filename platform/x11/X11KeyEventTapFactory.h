@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/capture/KeyPressLedger.h"
 #include "core/capture/ShortcutDefinition.h"
 #include "core/platform/KeyEventTap.h"
 #include "core/platform/MainQueue.h"
@@ -45,6 +46,12 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     bool holds(std::uint32_t keycode, std::uint32_t modifiers) const;
     // Presses whose answer came too late and went on unchanged.
     std::size_t lateAnswerCount() const;
+    // Presses are numbered by the capture as it reads them, before the main thread has
+    // heard of them.
+    KeyPressNumber latestPress() const override { return presses_->latest(); }
+    bool hasPressGoneOnSince(KeyPressNumber press) const override {
+        return presses_->hasPressGoneOnSince(press);
+    }
 
   private:
     class Tap;
@@ -59,6 +66,8 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     std::vector<ShortcutDefinition> shortcuts_;
     std::optional<std::string> lastError_;
     std::vector<std::weak_ptr<TapState>> taps_;
+    // Shared with the captures and the answers they wait for.
+    std::shared_ptr<KeyPressLedger> presses_ = std::make_shared<KeyPressLedger>();
 };
 
 }  // namespace plovik

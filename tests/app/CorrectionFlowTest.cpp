@@ -259,12 +259,18 @@ TEST(CorrectionFlow, AWordTheFieldNoLongerShowsIsAbandoned) {
 namespace plovik {
 namespace {
 
-TEST(CorrectionFlow, TheChosenExtendedEngineCorrectsWholeRunsOfKeys) {
+std::unique_ptr<SimulatedSession> extendedEngineSession() {
     SimulatedSession::Configuration configuration;
     configuration.correctionEngine = CorrectionEngineKind::extended;
     auto created = SimulatedSession::create(configuration);
-    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<SimulatedSession>>(created));
-    auto& session = *std::get<std::unique_ptr<SimulatedSession>>(created);
+    auto* session = std::get_if<std::unique_ptr<SimulatedSession>>(&created);
+    return session ? std::move(*session) : nullptr;
+}
+
+TEST(CorrectionFlow, TheChosenExtendedEngineCorrectsWholeRunsOfKeys) {
+    const auto owned = extendedEngineSession();
+    ASSERT_TRUE(owned);
+    auto& session = *owned;
 
     session.type("j,kfcnm cj,snbt ");
     session.settle();
@@ -279,18 +285,10 @@ TEST(CorrectionFlow, TheChosenExtendedEngineCorrectsWholeRunsOfKeys) {
     EXPECT_EQ(session.fieldText(), "область событие hello, world ");
 }
 
-}  // namespace
-}  // namespace plovik
-
-namespace plovik {
-namespace {
-
 TEST(CorrectionFlow, AWordTypedRightAfterTheUserSwitchedLayoutsIsTheirChoice) {
-    SimulatedSession::Configuration configuration;
-    configuration.correctionEngine = CorrectionEngineKind::extended;
-    auto created = SimulatedSession::create(configuration);
-    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<SimulatedSession>>(created));
-    auto& session = *std::get<std::unique_ptr<SimulatedSession>>(created);
+    const auto owned = extendedEngineSession();
+    ASSERT_TRUE(owned);
+    auto& session = *owned;
 
     // Typed on under US after Russian words Plovik corrected, "b" is a slip for "и"...
     session.type("yf;vbnt rkfdbie b ");

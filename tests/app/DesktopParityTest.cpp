@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "SessionSupport.h"
+#include "core/history/CorrectionOutcome.h"
+#include "core/replacement/TextReplacementService.h"
 
 namespace plovik {
 namespace {
@@ -71,6 +75,144 @@ TEST(DesktopParity, TypingOnWhileACorrectionWaitsCancelsIt) {
     typeWithGap(*session, "ghbdtn lheu vjq ", 20ms);
     session->settle();
     EXPECT_EQ(session->fieldText(), "ghbdtn lheu мой ");
+}
+
+// An application whose correction goes by keystrokes (Backspaces, then the word).
+SimulatedSession::Configuration keystrokeApplication() {
+    SimulatedSession::Configuration configuration;
+    configuration.applicationBundleIdentifier = "firefox-esr";
+    return configuration;
+}
+
+// A session whose application shows each key 30 ms after the tap saw it.
+std::unique_ptr<SimulatedSession> lateSession(SimulatedSession::Configuration configuration) {
+    auto session = makeSession(std::move(configuration));
+    session->desktop().setApplicationDelay(session->mainQueue(), 30ms);
+    return session;
+}
+
+// Types the word at the session's pace, then the keys of `next` 20 ms apart.
+void typeWordThenTypeOn(SimulatedSession& session, std::string_view word, std::string_view next) {
+    session.type(word);
+    typeWithGap(session, next, 20ms);
+}
+
+// The shortcut's press, for pressing it without letting time pass.
+KeyEvent shortcutPress(SimulatedSession& session, const ShortcutDefinition& shortcut) {
+    auto event = session.keyEventFor({*shortcut.key(), *shortcut.modifiers()});
+    event.modifiers = *shortcut.modifiers();
+    return event;
+}
+
+// Nothing was changed and nothing claims it was: as when the text before the caret does
+// not match.
+void expectLeftAsTyped(SimulatedSession& session, const std::string& text,
+                       std::size_t soundsBefore = 0) {
+    EXPECT_EQ(session.fieldText(), text);
+    EXPECT_EQ(session.coordinator().statusMessage().get(),
+              TextReplacementService::kCancelledMessage);
+    EXPECT_EQ(session.systemServices().playedSounds().size(), soundsBefore);
+}
+
+// The field still shows the word and its delimiter when the correction looks, but the next
+// key is on its way to the application: Backspaces posted now would be handled after it.
+TEST(DesktopParity, AKeyOnItsWayToTheApplicationStopsACorrectionByKeystrokes) {
+    // Typed on at 20 ms per key: the correction looks at 35 ms, the field shows the space
+    // at 30 ms and the next key at 50 ms.
+    auto typedOn = lateSession(keystrokeApplication());
+    typeWordThenTypeOn(*typedOn, "ghbdtn", " l");
+    typedOn->settle();
+    typedOn->mainQueue().advance(100ms);
+    expectLeftAsTyped(*typedOn, "ghbdtn l");
+    EXPECT_TRUE(typedOn->desktop().eventPoster().postedEvents().empty());
+    EXPECT_FALSE(typedOn->coordinator().lastCorrection().get());
+    EXPECT_FALSE(typedOn->coordinator().canUndoLastCorrection());
+    const auto records = typedOn->coordinator().historyStore().allRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].outcome, CorrectionOutcome::rejected);
+
+    // The key comes while the correction reads the field: the tap has it, the rest of
+    // Plovik has not heard of it yet.
+    auto duringTheCheck = lateSession(keystrokeApplication());
+    typeWordThenTypeOn(*duringTheCheck, "ghbdtn", " ");
+    const auto l = duringTheCheck->strokesOf("l").front();
+    bool pressed = false;
+    duringTheCheck->desktop().accessibility().setAccessHook([&](const std::string&) {
+        if (!std::exchange(pressed, true)) {
+            duringTheCheck->desktop().pressStroke(l);
+        }
+    });
+    duringTheCheck->mainQueue().advance(40ms);
+    duringTheCheck->desktop().accessibility().setAccessHook(nullptr);
+    ASSERT_TRUE(pressed);
+    duringTheCheck->settle();
+    duringTheCheck->mainQueue().advance(100ms);
+    expectLeftAsTyped(*duringTheCheck, "ghbdtn l");
+
+    // With nothing after it, the same word in the same application is corrected.
+    auto alone = lateSession(keystrokeApplication());
+    typeWordThenTypeOn(*alone, "ghbdtn", " ");
+    alone->settle();
+    alone->mainQueue().advance(100ms);
+    EXPECT_EQ(alone->fieldText(), "привет ");
+    EXPECT_EQ(alone->coordinator().lastReplacementMethod().get(),
+              TextReplacementMethod::syntheticKeyboard);
+}
+
+TEST(DesktopParity, AKeyOnItsWayIsNotHandledWhileTheWordIsSelectedForReplacement) {
+    auto session = lateSession({});
+    // The application handles its input between two requests, here with the word selected.
+    session->desktop().accessibility().setAccessHook([&](const std::string& attribute) {
+        if (attribute == "set selectedText") {
+            session->desktop().catchUp();
+        }
+    });
+    typeWordThenTypeOn(*session, "ghbdtn", " l");
+    session->settle();
+    session->mainQueue().advance(100ms);
+    expectLeftAsTyped(*session, "ghbdtn l");
+    EXPECT_EQ(session->desktop().accessibility().accessCount("set selectedTextRange"), 0)
+        << "the word was never selected";
+}
+
+TEST(DesktopParity, AKeyAfterTheShortcutStopsAManualCorrectionAndAnUndoByKeystrokes) {
+    auto manual = lateSession(keystrokeApplication());
+    manual->type("ghbdtn");
+    manual->mainQueue().advance(100ms);
+    EXPECT_EQ(manual->desktop().pressKey(shortcutPress(*manual, ShortcutDefinition::altSpace())),
+              TapDisposition::swallow);
+    manual->desktop().pressStroke(manual->strokesOf("l").front());
+    manual->settle();
+    manual->mainQueue().advance(100ms);
+    expectLeftAsTyped(*manual, "ghbdtnl");
+    EXPECT_FALSE(manual->coordinator().canUndoLastCorrection());
+
+    auto undo = lateSession(keystrokeApplication());
+    undo->type("vbh ");
+    undo->settle();
+    undo->mainQueue().advance(100ms);
+    ASSERT_EQ(undo->fieldText(), "мир ");
+    ASSERT_TRUE(undo->coordinator().canUndoLastCorrection());
+    const std::size_t sounds = undo->systemServices().playedSounds().size();
+    EXPECT_EQ(undo->desktop().pressKey(shortcutPress(*undo, ShortcutDefinition::altShiftSpace())),
+              TapDisposition::swallow);
+    undo->desktop().pressStroke(undo->strokesOf("d").front());
+    undo->settle();
+    undo->mainQueue().advance(100ms);
+    expectLeftAsTyped(*undo, "мир d", sounds);
+    EXPECT_TRUE(undo->coordinator().canUndoLastCorrection());
+    EXPECT_EQ(undo->coordinator().historyStore().allRecords().back().outcome,
+              CorrectionOutcome::accepted);
+}
+
+// A Return Plovik holds back is no key on its way: the word before it is still corrected.
+TEST(DesktopParity, AReturnHeldBackAfterTheWordLetsItsCorrectionGoOn) {
+    auto session = lateSession(keystrokeApplication());
+    typeWordThenTypeOn(*session, "ghbdtn", " ");
+    EXPECT_EQ(session->pressReturn(), TapDisposition::swallow);
+    session->settle();
+    session->mainQueue().advance(100ms);
+    EXPECT_EQ(session->fieldText(), "привет \n");
 }
 
 TEST(DesktopParity, ADeadKeyThenAKeyItDoesNotComposeWithTypesThatKeyAlone) {

@@ -41,14 +41,15 @@ class KeyboardEventMonitorTest : public ::testing::Test {
             return shortcuts_;
         });
         monitor_->onText = [this](const std::string& text) { log_.push_back("text:" + text); };
-        monitor_->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke) {
+        monitor_->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke,
+                                    KeyPressNumber) {
             log_.push_back("stroke:" + text + ":" + str(stroke.key) + ":" + str(stroke.modifiers));
         };
         monitor_->onDeleteBackward = [this] { log_.push_back("delete"); };
-        monitor_->onManualCorrection = [this] { log_.push_back("manual"); };
-        monitor_->onUndo = [this] { log_.push_back("undo"); };
-        monitor_->onPauseToggle = [this] { log_.push_back("pause"); };
-        monitor_->onDeferredReturn = [this](Key key, Modifiers modifiers) {
+        monitor_->onManualCorrection = [this](KeyPressNumber) { log_.push_back("manual"); };
+        monitor_->onUndo = [this](KeyPressNumber) { log_.push_back("undo"); };
+        monitor_->onPauseToggle = [this](KeyPressNumber) { log_.push_back("pause"); };
+        monitor_->onDeferredReturn = [this](Key key, Modifiers modifiers, KeyPressNumber) {
             log_.push_back("return:" + str(key) + ":" + str(modifiers));
         };
         monitor_->start();

@@ -26,18 +26,19 @@ class KeystrokeToTokenTest : public ::testing::Test {
   protected:
     KeystrokeToTokenTest() {
         monitor_ = KeyboardEventMonitor::create(taps_, queue_, testing::presetShortcuts);
-        monitor_->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke) {
+        monitor_->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke,
+                                    KeyPressNumber) {
             for (auto& completion : buffer_.consume(text, stroke)) {
                 completions_.push_back(std::move(completion));
             }
         };
         monitor_->onDeleteBackward = [this] { buffer_.deleteBackward(); };
-        monitor_->onManualCorrection = [this] {
+        monitor_->onManualCorrection = [this](KeyPressNumber) {
             manualCandidates_.push_back(buffer_.candidateForManualCorrection());
         };
         monitor_->shouldHandleManualCorrection = [this] { return acceptManual_; };
         monitor_->shouldDeferReturn = [this] { return !buffer_.currentToken().empty(); };
-        monitor_->onDeferredReturn = [this](Key key, Modifiers modifiers) {
+        monitor_->onDeferredReturn = [this](Key key, Modifiers modifiers, KeyPressNumber) {
             deferredReturns_.emplace_back(key, modifiers);
             // The owner replays the Return as its own key press.
             KeyEvent replay = keyEvent(key, "\r", modifiers);

@@ -4,6 +4,7 @@
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/TextReplacementService.h"
 #include "platform/simulated/SimulatedEventPoster.h"
+#include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "platform/x11/AtspiAccessibility.h"
 #include "platform/x11/EwmhWorkspace.h"
 #include "support/TemporaryDirectory.h"
@@ -26,7 +27,7 @@ class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
         ASSERT_TRUE(workspace_);
         focus_ = std::make_unique<FocusedElementService>(*desktop_->accessibility, *workspace_);
         keyboard_ = std::make_unique<SyntheticKeyboardService>(poster_);
-        replacement_ = std::make_unique<TextReplacementService>(*focus_, *keyboard_, guard_);
+        replacement_ = std::make_unique<TextReplacementService>(*focus_, *keyboard_, guard_, taps_);
     }
 
     // Puts `text` into the field, focuses it and leaves the caret at its end.
@@ -45,6 +46,8 @@ class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
     TemporaryDirectory entries_;
     std::unique_ptr<EwmhWorkspace> workspace_;
     SimulatedEventPoster poster_;
+    // Nobody types here.
+    SimulatedKeyEventTapFactory taps_;
     ReentrancyGuard guard_;
     std::unique_ptr<FocusedElementService> focus_;
     std::unique_ptr<SyntheticKeyboardService> keyboard_;

@@ -20,7 +20,7 @@ struct ReplacementFixture {
     FocusedElementService focusService{desktop.accessibility(), desktop.workspace()};
     SyntheticKeyboardService keyboard{desktop.eventPoster()};
     ReentrancyGuard guard;
-    TextReplacementService service{focusService, keyboard, guard};
+    TextReplacementService service{focusService, keyboard, guard, desktop.keyEventTapFactory()};
     std::shared_ptr<SimulatedApplication> editor =
         desktop.launch("org.gnome.gedit", "Text Editor", kEditorPid);
     // Every key-down event that reached the tap.

@@ -435,5 +435,31 @@ TEST(ReentrancyGuard, CountsNestedOperationsAndPassesFailuresOn) {
     EXPECT_FALSE(guard.isProcessing());
 }
 
+// A key the user pressed after the one that asked may not be in the field yet: nothing
+// is selected or posted, whichever way the word would have been replaced.
+TEST(TextReplacementService, WritesNothingOnceTheUserPressedAnotherKey) {
+    for (const bool byKeystrokes : {false, true}) {
+        SCOPED_TRACE(byKeystrokes ? "keystrokes" : "accessibility");
+        ReplacementFixture fixture;
+        auto field =
+            byKeystrokes ? fixture.fieldIn("firefox-esr", 7, "ghbdtn ") : fixture.field("ghbdtn ");
+        const KeyPressNumber delimiter = fixture.desktop.keyEventTapFactory().latestPress();
+        fixture.desktop.pressKey(testing::keyEvent(Key::l, std::nullopt));
+        fixture.desktop.accessibility().resetAccessCounts();
+
+        EXPECT_EQ(fixture.service.replace(kWord, delimiter),
+                  TextReplacementResult::failure(kCancelled));
+        EXPECT_EQ(field->text(), "ghbdtn ");
+        EXPECT_TRUE(fixture.posted().empty());
+        EXPECT_EQ(fixture.desktop.accessibility().accessCount("set selectedTextRange"), 0);
+        EXPECT_FALSE(fixture.guard.isProcessing());
+
+        // Asked again from that key on, the same word is replaced.
+        const KeyPressNumber now = fixture.desktop.keyEventTapFactory().latestPress();
+        EXPECT_TRUE(fixture.service.replace(kWord, now).succeeded);
+        EXPECT_EQ(field->text(), "привет ");
+    }
+}
+
 }  // namespace
 }  // namespace plovik

@@ -36,7 +36,7 @@ TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
     monitor_->onDeleteBackward = [&] { ++deletions; };
     monitor_->shouldHandleManualCorrection = [] { return true; };
     int manual = 0;
-    monitor_->onManualCorrection = [&] { ++manual; };
+    monitor_->onManualCorrection = [&](KeyPressNumber) { ++manual; };
     monitor_->start();
 
     for (const auto& [key, text] :
@@ -69,7 +69,8 @@ TEST_F(DesktopKeyboardMonitorTest, HearsTypedStrokesAndNotTheReplacement) {
     auto field = fixture_.fieldIn("com.slack.Slack", 12, "");
     std::vector<PhysicalKeyStroke> strokes;
     std::string typed;
-    monitor_->onStroke = [&](const std::string& text, const PhysicalKeyStroke& stroke) {
+    monitor_->onStroke = [&](const std::string& text, const PhysicalKeyStroke& stroke,
+                             KeyPressNumber) {
         typed += text;
         strokes.push_back(stroke);
     };

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/support/ManualClock.h"
+#include "core/support/ManualMainQueue.h"
 #include "platform/simulated/SimulatedDesktop.h"
 #include "support/KeyEvents.h"
 
@@ -271,6 +274,33 @@ TEST(SimulatedDesktop, RunsApplicationsAndNotifiesActivations) {
     desktop.workspace().terminate(42);
     EXPECT_EQ(desktop.focusedElement(), nullptr);
     EXPECT_EQ(desktop.accessibility().applicationElement(42), nullptr);
+}
+
+TEST(SimulatedDesktop, ALateApplicationShowsKeysInOrderAndCanCatchUpAtOnce) {
+    DesktopFixture fixture;
+    ManualClock clock;
+    ManualMainQueue queue(clock);
+    auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "");
+    fixture.desktop.setApplicationDelay(queue, std::chrono::milliseconds(30));
+    fixture.desktop.pressKey(keyEvent(Key::a, "a"));
+    queue.advance(std::chrono::milliseconds(20));
+    fixture.desktop.pressKey(keyEvent(Key::b, "b"));
+    EXPECT_EQ(field->text(), "");
+    queue.advance(std::chrono::milliseconds(10));
+    EXPECT_EQ(field->text(), "a");
+
+    // Plovik's keys queue up behind the user's.
+    auto backspace = *fixture.desktop.eventPoster().createKeyEvent(Key::backspace, true);
+    fixture.desktop.eventPoster().post(backspace);
+    fixture.desktop.pressKey(keyEvent(Key::c, "c"));
+    fixture.desktop.catchUp();
+    EXPECT_EQ(field->text(), "ac");
+    // The shows that were due later find nothing left to show.
+    queue.advance(std::chrono::milliseconds(100));
+    EXPECT_EQ(field->text(), "ac");
+    fixture.desktop.pressKey(keyEvent(Key::d, "d"));
+    queue.advance(std::chrono::milliseconds(30));
+    EXPECT_EQ(field->text(), "acd");
 }
 
 }  // namespace

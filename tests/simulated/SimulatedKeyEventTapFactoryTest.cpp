@@ -116,5 +116,35 @@ TEST(SimulatedKeyEventTapFactory, TapsMayBeRemovedOrAddedWhileAnEventIsDelivered
     EXPECT_EQ(taps.deliver(keyEvent(Key::a, "x")), TapDisposition::swallow);
 }
 
+// As on X11: the user's presses are numbered whether or not a tap sees them, Plovik's own
+// are not, and a swallowed press is known never to reach the application.
+TEST(SimulatedKeyEventTapFactory, NumbersTheUsersPressesAndKnowsWhichWereSwallowed) {
+    SimulatedKeyEventTapFactory taps;
+    EXPECT_EQ(taps.deliver(keyEvent(Key::a, "a")), TapDisposition::pass);
+    EXPECT_EQ(taps.latestPress(), 1u);
+
+    std::vector<KeyPressNumber> seen;
+    auto tap = taps.createTap([&](const KeyEvent& event) {
+        seen.push_back(event.pressNumber);
+        return event.key == Key::enter ? TapDisposition::swallow : TapDisposition::pass;
+    });
+    tap->setEnabled(true);
+    KeyEvent own = keyEvent(Key::b, "b");
+    own.isOwnEvent = true;
+    taps.deliver(own);
+    KeyEvent held = keyEvent(Key::b, std::nullopt);
+    held.kind = KeyEventKind::keyHeld;
+    taps.deliver(held);
+    EXPECT_EQ(taps.deliver(keyEvent(Key::enter, "\r")), TapDisposition::swallow);
+    EXPECT_EQ(seen, (std::vector<KeyPressNumber>{0, 0, 2}));
+    EXPECT_FALSE(taps.hasPressGoneOnSince(1)) << "only the swallowed Return came since";
+
+    taps.deliver(keyEvent(Key::c, "c"));
+    EXPECT_EQ(seen.back(), 3u);
+    EXPECT_TRUE(taps.hasPressGoneOnSince(1));
+    EXPECT_TRUE(taps.hasPressGoneOnSince(2));
+    EXPECT_FALSE(taps.hasPressGoneOnSince(3));
+}
+
 }  // namespace
 }  // namespace plovik

@@ -279,6 +279,46 @@ TEST_F(X11CaptureTest, PlovikTypesAnyTextInAnyGroupAndKnowsItsOwnKeys) {
     EXPECT_EQ(desktop_->expectedKeys().pendingCount(), 0u);
 }
 
+// Whether a key of the user may still be on its way to the application is known on the
+// capture thread, before the main thread has heard of the press.
+TEST_F(X11CaptureTest, TheUsersPressesAreNumberedAsTheCaptureReadsThem) {
+    installTap([](const KeyEvent& event) {
+        return event.key == kReturnCode ? TapDisposition::swallow : TapDisposition::pass;
+    });
+    auto& taps = desktop_->tapFactory();
+    EXPECT_EQ(taps.latestPress(), 0u);
+    // The main loop is not turned.
+    userPresses({kH});
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (taps.latestPress() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(taps.latestPress(), 1u);
+    EXPECT_TRUE(events_.empty()) << "numbered before the tap callback ran";
+    EXPECT_TRUE(taps.hasPressGoneOnSince(0));
+    EXPECT_FALSE(taps.hasPressGoneOnSince(1));
+    ASSERT_TRUE(runUntil([&] { return events_.size() == 1; }));
+    EXPECT_EQ(events_[0].pressNumber, 1u);
+
+    // A swallowed Return never reaches the application; the next key does.
+    userPresses({kReturn});
+    ASSERT_TRUE(runUntil([&] { return tappedCount(kReturnCode) == 1; }));
+    EXPECT_EQ(events_.back().pressNumber, 2u);
+    EXPECT_FALSE(taps.hasPressGoneOnSince(1));
+    userPresses({kG});
+    ASSERT_TRUE(runUntil([&] { return events_.size() == 3; }));
+    EXPECT_TRUE(taps.hasPressGoneOnSince(1));
+    EXPECT_FALSE(taps.hasPressGoneOnSince(3));
+
+    // Plovik's own keys are not the user's.
+    SyntheticKeyEvent typing;
+    typing.text = "x";
+    desktop_->eventPoster().post(typing);
+    ASSERT_TRUE(runUntil([&] { return tappedText(true) == "x"; }));
+    EXPECT_EQ(taps.latestPress(), 3u);
+    EXPECT_EQ(events_.back().pressNumber, 0u);
+}
+
 TEST_F(X11CaptureTest, OnlyTheNextExpectedXTestPressCountsAsOurs) {
     installTap();
     // Plovik expects a press that another program sends first: it is not taken for ours.

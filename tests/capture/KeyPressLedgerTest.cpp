@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "core/capture/KeyPressLedger.h"
+
+namespace plovik {
+namespace {
+
+TEST(KeyPressLedger, APressAfterTheOneAskedAboutIsOnItsWayUnlessATapSwallowedIt) {
+    KeyPressLedger ledger;
+    EXPECT_EQ(ledger.latest(), 0u);
+    EXPECT_FALSE(ledger.hasPressGoneOnSince(0));
+
+    const KeyPressNumber delimiter = ledger.record();
+    EXPECT_EQ(delimiter, 1u);
+    EXPECT_FALSE(ledger.hasPressGoneOnSince(delimiter)) << "the press itself is no later key";
+
+    // A held-back Return and a shortcut are Plovik's to post or drop, not the application's.
+    ledger.noteSwallowed(ledger.record());
+    ledger.noteSwallowed(ledger.record());
+    EXPECT_FALSE(ledger.hasPressGoneOnSince(delimiter));
+    EXPECT_TRUE(ledger.hasPressGoneOnSince(0)) << "the delimiter itself went on";
+
+    ledger.record();
+    EXPECT_TRUE(ledger.hasPressGoneOnSince(delimiter));
+    EXPECT_FALSE(ledger.hasPressGoneOnSince(ledger.latest()));
+
+    // A number that was never handed out is no press.
+    ledger.noteSwallowed(0);
+    EXPECT_TRUE(ledger.hasPressGoneOnSince(delimiter));
+}
+
+TEST(KeyPressLedger, ASwallowedPressItNoLongerRemembersCountsAsGoneOn) {
+    KeyPressLedger ledger;
+    const KeyPressNumber asked = ledger.record();
+    for (std::size_t i = 0; i < KeyPressLedger::kRememberedSwallowedPresses; ++i) {
+        ledger.noteSwallowed(ledger.record());
+    }
+    EXPECT_FALSE(ledger.hasPressGoneOnSince(asked));
+    ledger.noteSwallowed(ledger.record());
+    EXPECT_TRUE(ledger.hasPressGoneOnSince(asked)) << "refusing is the safe mistake";
+}
+
+TEST(KeyPressLedger, CaptureThreadsNumberEveryPressOnce) {
+    KeyPressLedger ledger;
+    constexpr int kThreads = 4;
+    constexpr int kPresses = 1000;
+    std::vector<std::vector<KeyPressNumber>> numbers(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&ledger, &mine = numbers[t]] {
+            for (int i = 0; i < kPresses; ++i) {
+                mine.push_back(ledger.record());
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    std::vector<bool> seen(kThreads * kPresses + 1, false);
+    for (const auto& mine : numbers) {
+        for (const KeyPressNumber n : mine) {
+            ASSERT_GE(n, 1u);
+            ASSERT_LE(n, static_cast<KeyPressNumber>(kThreads * kPresses));
+            EXPECT_FALSE(seen[n]) << n;
+            seen[n] = true;
+        }
+    }
+    EXPECT_EQ(ledger.latest(), static_cast<KeyPressNumber>(kThreads * kPresses));
+}
+
+}  // namespace
+}  // namespace plovik
