@@ -1,4 +1,5 @@
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -27,6 +28,10 @@ struct DeadKeyCase {
     // After acute grave e, acute grave grave e, acute grave acute a, " vbh ".
     std::string afterLetters;
 };
+
+void PrintTo(const DeadKeyCase& deadKeyCase, std::ostream* out) {
+    *out << toolkitName(deadKeyCase.toolkit);
+}
 
 class DeadKeysOnDesktopTest : public PlovikDesktopTest,
                               public ::testing::WithParamInterface<DeadKeyCase> {
