@@ -26,11 +26,11 @@ void typeLines(benchmark::State& state, const std::string& line) {
     auto bench = workbench();
     auto replayer = bench->makeReplayer({bench->typedInLayout(), 0.9, false, "bench"});
     const auto words = static_cast<std::int64_t>(std::count(line.begin(), line.end(), ' ') + 1);
-    replayer.type(line);  // dictionaries load on first use
-    replayer.takeText();
+    replayer->type(line);  // dictionaries load on first use
+    replayer->takeText();
     for (auto _ : state) {
-        replayer.type(line);
-        benchmark::DoNotOptimize(replayer.takeText());
+        replayer->type(line);
+        benchmark::DoNotOptimize(replayer->takeText());
     }
     state.SetItemsProcessed(state.iterations() * words);
 }

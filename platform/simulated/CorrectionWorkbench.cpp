@@ -108,10 +108,12 @@ std::optional<std::string> CorrectionWorkbench::prepareTypists(const Configurati
     return std::nullopt;
 }
 
-TypedTextReplayer CorrectionWorkbench::makeReplayer(TypedTextReplayer::Settings settings) {
-    TypedTextReplayer replayer(*typist_, *inputSourceService_, *engine_, std::move(settings));
+std::unique_ptr<TypedTextReplayer> CorrectionWorkbench::makeReplayer(
+    TypedTextReplayer::Settings settings) {
+    auto replayer = std::make_unique<TypedTextReplayer>(*typist_, *inputSourceService_, *engine_,
+                                                        std::move(settings));
     if (!anyLayoutTypists_.empty()) {
-        replayer.typeUnderAnyLayout(anyLayoutTypists_);
+        replayer->typeUnderAnyLayout(anyLayoutTypists_);
     }
     return replayer;
 }

@@ -53,7 +53,7 @@ class CorrectionWorkbench {
     CorrectionHistoryStoring& history() { return *history_; }
 
     // Types with the strokes of the typed-in layout into this workbench's services.
-    TypedTextReplayer makeReplayer(TypedTextReplayer::Settings settings);
+    std::unique_ptr<TypedTextReplayer> makeReplayer(TypedTextReplayer::Settings settings);
 
   private:
     explicit CorrectionWorkbench(const Configuration& configuration);

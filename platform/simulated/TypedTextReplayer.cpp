@@ -27,7 +27,17 @@ TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
       buffer_(kContextLength, engine.judgesWholeRuns()
                                   ? CurrentTokenBuffer::WordBoundary::whitespace
                                   : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation),
-      decider_(inputSources) {}
+      decider_(inputSources),
+      selectedSourceId_(inputSources.currentSource()
+                            ? std::optional(inputSources.currentSource()->id)
+                            : std::nullopt),
+      sourceChanges_(inputSources.subscribeCurrentSource(
+          [this](const std::optional<InputSourceDescriptor>& source) {
+              if (source && source->id != selectedSourceId_) {
+                  selectedSourceId_ = source->id;
+                  buffer_.reset();
+              }
+          })) {}
 
 void TypedTextReplayer::type(std::string_view text) {
     text::Graphemes::forEach(text,

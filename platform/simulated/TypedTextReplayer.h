@@ -13,6 +13,7 @@
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/TypingSimulator.h"
+#include "core/support/Published.h"
 #include "core/tokens/CurrentTokenBuffer.h"
 #include "core/tokens/TokenCompletion.h"
 
@@ -49,6 +50,9 @@ class TypedTextReplayer {
 
     TypedTextReplayer(const TypingSimulator& typist, InputSourceService& inputSources,
                       const CorrectionDeciding& engine, Settings settings);
+    // It watches the selected layout from where it was made.
+    TypedTextReplayer(const TypedTextReplayer&) = delete;
+    TypedTextReplayer& operator=(const TypedTextReplayer&) = delete;
 
     void setObserver(Observer observer) { observer_ = std::move(observer); }
     // Types each character under whichever of these layouts types it, switching only when
@@ -87,6 +91,9 @@ class TypedTextReplayer {
     std::string field_;
     Observer observer_;
     std::vector<LayoutTypist> typists_;
+    // As in the application, a change of layout leaves the buffer nothing to vouch for.
+    std::optional<std::string> selectedSourceId_;
+    Subscription sourceChanges_;
 };
 
 }  // namespace plovik

@@ -67,6 +67,16 @@ TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeOnPlainText) {
     EXPECT_NE(application.out, text);
 }
 
+TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeAcrossLayoutSwitches) {
+    // Each switch after a correction empties the application's buffer, so the words after it
+    // are judged without the ones before: "vs" (мы) then stands alone.
+    const std::string text = "b yf;fnbz Enter? vs edblbv:\n";
+    const std::vector<std::string> arguments{"--switch", "--engine", "extended"};
+    const ProgramRun application = run(arguments, text);
+    EXPECT_EQ(application.out, "и нажатия Enter? мы увидимЖ\n");
+    EXPECT_EQ(run(arguments, text, false).out, application.out);
+}
+
 TEST_F(PlovikCorrectApp, SwitchingMakesLaterKeysTypeTheOtherLayout) {
     // The question mark's key types a comma once Russian is selected.
     EXPECT_EQ(run({}, "ghbdtn ?\n").out, "привет ?\n");

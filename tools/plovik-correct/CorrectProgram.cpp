@@ -95,14 +95,14 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
         return ExitStatus::usageError(errors, error->message);
     }
     auto& bench = *std::get<std::unique_ptr<CorrectionWorkbench>>(workbench);
-    TypedTextReplayer replayer = bench.makeReplayer(
+    const auto replayer = bench.makeReplayer(
         {bench.typedInLayout(), options.threshold, options.switchAfterCorrection, kApplication});
     ExplainWriter explainer(output);
     if (options.explain) {
-        replayer.setObserver(
+        replayer->setObserver(
             [&](const TypedTextReplayer::Judgement& judgement) { explainer.write(judgement); });
     }
-    correct(replayer, std::get<std::string>(text), options.explain ? nullptr : &output);
+    correct(*replayer, std::get<std::string>(text), options.explain ? nullptr : &output);
     output.flush();
     return output ? ExitStatus::kSuccess : ExitStatus::kFailure;
 }
