@@ -139,13 +139,10 @@ XkbKeyLayoutData::Step XkbKeyLayoutData::step(const std::vector<xkb_keysym_t>& p
     } else if (status == XKB_COMPOSE_COMPOSING) {
         result.pending = std::move(sequence);
     } else {
-        // The key does not continue the sequence: the toolkits drop the accents and the
-        // key acts as it would on its own.
-        if (startsPendingSequence(keysym)) {
-            result.pending = {keysym};
-        } else {
-            result.text += textOf(keysym);
-        }
+        // The key does not continue the sequence: as in xkbcommon's compose state, the
+        // accents are dropped and the key types what it types alone. A dead key types
+        // nothing then and starts no sequence of its own.
+        result.text = textOf(keysym);
     }
     if (id != 0) {
         steps_.emplace(cacheKey, result);

@@ -19,8 +19,8 @@ namespace plovik {
 // One XKB layout's key map. The keys' symbols at every level (Shift, Caps Lock, level
 // three) are read when it is built; what keys do while a compose sequence is pending
 // is worked out through the compose table on first use and kept, under a lock, since
-// the reachable sequences are far more than are ever typed. A dead key followed by a
-// key that does not compose with it types the accent alone, then that key.
+// the reachable sequences are far more than are ever typed. A key that does not
+// continue a pending sequence ends it and types what it types alone.
 class XkbKeyLayoutData final : public KeyLayoutData {
   public:
     // `compose` may be null: dead keys then type nothing and compose nothing.

@@ -229,5 +229,34 @@ TEST(DesktopParity, ADeadKeyThenAKeyItDoesNotComposeWithTypesThatKeyAlone) {
     EXPECT_EQ(session->fieldText(), "qé");
 }
 
+// Two dead keys that do not compose (acute, then grave) drop both accents, and the key
+// after them types alone, as on X11 with Qt and in the key capture (GTK 3 types the
+// accents too, and a correction there gives up).
+TEST(DesktopParity, TwoDeadKeysThatDoNotComposeDropBothAccents) {
+    SimulatedSession::Configuration configuration;
+    configuration.layoutIds = {"xkb:de", "xkb:ru"};
+    configuration.typedInId = "xkb:de";
+    auto session = makeSession(configuration);
+    const PhysicalKeyStroke acute{Key::equal, {}};
+    const PhysicalKeyStroke grave{Key::equal, {Modifier::shift}};
+    session->type("hello ghbdtn");
+    session->pressStroke(acute);
+    session->pressStroke(grave);
+    session->type(" ");
+    session->settle();
+    // The space ended the word; the accent keys are retyped in Russian with it.
+    EXPECT_EQ(session->fieldText(), "hello привет=+ ");
+
+    for (const auto& stroke :
+         {acute, grave, PhysicalKeyStroke{Key::e, {}}, acute, grave, grave,
+          PhysicalKeyStroke{Key::e, {}}, acute, grave, acute, PhysicalKeyStroke{Key::a, {}}}) {
+        session->pressStroke(stroke);
+    }
+    session->type(" vbh ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "hello привет=+ eèá мир ")
+        << "after a dropped accent the next dead key starts afresh";
+}
+
 }  // namespace
 }  // namespace plovik

@@ -48,6 +48,7 @@ class PlovikDesktopTest : public ::testing::Test {
         }
         DesktopRehearsal::Options options;
         options.plovik = PLOVIK_BUILD_DIR "/app/plovik";
+        options.layouts = layouts_;
         options.applications = applications;
         options.adjustSettings = std::move(adjustSettings);
         // Test programs share two cores: give the main thread more time to answer for a
@@ -121,6 +122,8 @@ class PlovikDesktopTest : public ::testing::Test {
 
     int corrections() const { return DesktopRehearsal::occurrences(rehearsal_->log(), " → "); }
 
+    // The session's XKB groups.
+    std::string layouts_ = "us,ru";
     // How long Plovik's main thread may take to take up a grabbed key.
     std::chrono::milliseconds grabAnswerBudget_{25};
     std::optional<HeadlessSession> session_;

@@ -148,6 +148,18 @@ TEST_F(XkbKeyMaps, DeadKeysComposeWithTheNextKey) {
     EXPECT_EQ(press(*german, Key::q, {}, state), "q");
     EXPECT_FALSE(state.isComposing());
 
+    // A second dead key that does not compose with the first ends the sequence and starts
+    // none: both accents are dropped, as xkbcommon's compose state and Qt drop them.
+    EXPECT_EQ(press(*german, Key::equal, {}, state), "");                 // dead acute
+    EXPECT_EQ(press(*german, Key::equal, {Modifier::shift}, state), "");  // dead grave
+    EXPECT_FALSE(state.isComposing());
+    EXPECT_EQ(press(*german, Key::e, {}, state), "e");
+    EXPECT_EQ(press(*german, Key::equal, {}, state), "");
+    EXPECT_EQ(press(*german, Key::equal, {Modifier::shift}, state), "");
+    EXPECT_EQ(press(*german, Key::equal, {Modifier::shift}, state), "");
+    EXPECT_TRUE(state.isComposing()) << "the next dead key starts afresh";
+    EXPECT_EQ(press(*german, Key::e, {}, state), "è");
+
     // Two dead keys wait for the letter that takes both accents.
     EXPECT_EQ(press(*german, Key::grave, {}, state), "");
     EXPECT_EQ(press(*german, Key::equal, {}, state), "");

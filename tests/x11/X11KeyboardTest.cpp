@@ -9,7 +9,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // X key codes (evdev + 8) of the keys the tests press.
-constexpr std::uint32_t kG = 42, kH = 43, kB = 56, kD = 40, kT = 28, kN = 57, kE = 26;
+constexpr std::uint32_t kG = 42, kH = 43, kB = 56, kD = 40, kT = 28, kN = 57, kE = 26, kA = 38;
+constexpr std::uint32_t kEqual = 21;
 constexpr std::uint32_t kApostrophe = 48, kSpace = 65, kReturn = 36, kBackSpace = 22;
 constexpr std::uint32_t kCapsLock = 66, kKeypadEnter = 104, kShiftLeft = 50;
 constexpr Key kReturnCode = Key::enter, kSpaceCode = Key::space;
@@ -51,6 +52,36 @@ TEST_F(X11CaptureTest, DeadKeysComposeWithTheNextKey) {
     EXPECT_EQ(events_[2].text, "h");
     EXPECT_EQ(events_[3].text, "");
     EXPECT_EQ(events_[4].text, "h") << "a key the accent does not compose with types alone";
+}
+
+// The simulated desktop's key maps must agree (DesktopParity tests the same keys there).
+TEST_F(X11CaptureTest, TwoDeadKeysThatDoNotComposeDropBothAccents) {
+    x_->setLayouts("de");
+    installTap();
+    runFor(50ms);
+    // In German the key left of Backspace is a dead acute, with Shift a dead grave.
+    userPresses({kEqual});
+    userPresses({kEqual}, X11KeyboardState::kShiftMask);
+    userPresses({kE, kEqual});
+    userPresses({kEqual, kEqual}, X11KeyboardState::kShiftMask);
+    userPresses({kE, kEqual});
+    userPresses({kEqual}, X11KeyboardState::kShiftMask);
+    userPresses({kEqual, kA, kEqual});
+    userPresses({kEqual}, X11KeyboardState::kShiftMask);
+    userPresses({kSpace});
+    std::vector<std::string> texts;
+    ASSERT_TRUE(runUntil([&] {
+        texts.clear();
+        for (const auto& event : events_) {
+            if (event.key == Key::equal || event.key == Key::e || event.key == Key::a ||
+                event.key == kSpaceCode) {
+                texts.push_back(event.text.value_or("(none)"));
+            }
+        }
+        return texts.size() >= 14;
+    })) << texts.size();
+    EXPECT_EQ(texts, (std::vector<std::string>{"", "", "e", "", "", "", "è", "", "", "", "á", "",
+                                               "", " "}));
 }
 
 TEST_F(X11CaptureTest, GrabbedReturnIsSwallowedOrReplayedAndReportedOnce) {
