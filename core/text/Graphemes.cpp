@@ -85,6 +85,11 @@ std::vector<std::size_t> Graphemes::boundaries(std::string_view text) {
     return icuBoundaries(std::string(text));
 }
 
+bool Graphemes::alwaysBreaksBetween(char32_t before, char32_t after) {
+    return breaksAroundItself(static_cast<UChar32>(before)) &&
+           breaksAroundItself(static_cast<UChar32>(after)) && !(before == '\r' && after == '\n');
+}
+
 std::vector<std::string> Graphemes::split(std::string_view text) {
     const std::string clean = Utf8::sanitized(text);
     const auto cuts = boundaries(clean);

@@ -23,6 +23,9 @@ class Graphemes {
     static bool hasSuffix(std::string_view text, std::string_view suffix);
     // Byte offsets where characters start, plus the end offset, over sanitized text.
     static std::vector<std::size_t> boundaries(std::string_view text);
+    // True when a character boundary falls between the two scalars whatever text surrounds
+    // them; false when it may not.
+    static bool alwaysBreaksBetween(char32_t before, char32_t after);
     // Each character in turn, reading a bounded piece of the text at a time: memory
     // stays the same however long the text is.
     static void forEach(std::string_view text,

@@ -9,6 +9,7 @@
 #include "core/text/CharacterClass.h"
 #include "core/text/CodePoints.h"
 #include "core/text/Graphemes.h"
+#include "core/text/Utf8.h"
 
 namespace plovik {
 
@@ -116,9 +117,8 @@ void TypedTextReplayer::pressKeys(const std::string& character,
         } else if (i + 1 == strokes.size()) {
             shown = character;
         }
-        // As the application, before the field shows the key; a word not yet begun has
-        // nothing to check.
-        if (!buffer_.currentToken().empty()) {
+        // As the application, before the field shows the key.
+        if (!buffer_.currentToken().empty() && !fieldEndsWithWholeToken()) {
             buffer_.synchronizeBeforeConsuming(shown,
                                                FocusedElementService::textSinceWhitespace(field_));
         }
@@ -183,6 +183,21 @@ void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     if (settings_.switchAfterCorrection) {
         inputSources_.switchTo(decision.targetLayout);
     }
+}
+
+// The application's reading would then find the buffer's word whole before the caret, and
+// its check keep the word: this spares that reading for nearly every key. Bytes bound the
+// code points, so a word this short lies within the reading's window.
+bool TypedTextReplayer::fieldEndsWithWholeToken() const {
+    const std::string& token = buffer_.currentToken();
+    if (token.size() >= static_cast<std::size_t>(FocusedElementService::kVisibleTextWindow) ||
+        !field_.ends_with(token)) {
+        return false;
+    }
+    const auto before = std::string_view(field_).substr(0, field_.size() - token.size());
+    return before.empty() || text::Graphemes::alwaysBreaksBetween(
+                                 text::Utf8::firstScalar(text::CodePoints::last(before, 1)),
+                                 text::Utf8::firstScalar(token));
 }
 
 // As the replacement in a field: a word glued to what comes before it is only part of one.

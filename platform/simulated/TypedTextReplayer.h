@@ -91,6 +91,7 @@ class TypedTextReplayer {
     void judge(const TokenCompletion& completion, bool heldBackDelimiter);
     void apply(const CorrectionDecision& decision, const TokenCompletion& completion,
                bool heldBackDelimiter);
+    bool fieldEndsWithWholeToken() const;
     bool startsAtWordBoundary(std::size_t start) const;
     void record(const CorrectionDecision& decision, CorrectionOutcome outcome);
 

@@ -53,6 +53,18 @@ TEST(Graphemes, SuffixMustStartOnACharacterBoundary) {
     EXPECT_FALSE(Graphemes::hasSuffix("bc", "abc"));
 }
 
+TEST(Graphemes, TellsWhereABoundaryFallsWhateverSurroundsIt) {
+    EXPECT_TRUE(Graphemes::alwaysBreaksBetween(U' ', U'\u0444'));
+    EXPECT_TRUE(Graphemes::alwaysBreaksBetween(U'\u00AB', U'a'));
+    EXPECT_TRUE(Graphemes::alwaysBreaksBetween(U'\n', U'x'));
+    // A mark joins what precedes it, CR LF is one character, and a joiner or a flag letter
+    // depends on more than its neighbour.
+    EXPECT_FALSE(Graphemes::alwaysBreaksBetween(U' ', U'\u0301'));
+    EXPECT_FALSE(Graphemes::alwaysBreaksBetween(U'\r', U'\n'));
+    EXPECT_FALSE(Graphemes::alwaysBreaksBetween(U'\u200D', U'\U0001F600'));
+    EXPECT_FALSE(Graphemes::alwaysBreaksBetween(U'\U0001F1FA', U'\U0001F1F8'));
+}
+
 TEST(Graphemes, MalformedInputReadsAsReplacementCharacters) {
     const std::string loneSurrogate = "a\xED\xA0\x80z";  // UTF-8 encoded U+D800
     const std::string truncated = "b\xD0";               // half of a Cyrillic letter
