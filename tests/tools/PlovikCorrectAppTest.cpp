@@ -38,6 +38,18 @@ class PlovikCorrectApp : public ::testing::Test {
                                          {"TMPDIR", sandbox() / "tmp"}});
     }
     const fs::path& sandbox() const { return sandbox_.path(); }
+    // A history in which the user undid "ghbdtn" → "привет" three times in the editor.
+    static std::string threeUndoneCorrections() {
+        std::string records = "[";
+        for (int i = 0; i < 3; ++i) {
+            records += std::string(i ? "," : "") + R"({"id":"00000000-0000-4000-8000-00000000000)" +
+                       std::to_string(i) +
+                       R"(","originalToken":"ghbdtn","correctedToken":"привет",)"
+                       R"("applicationBundleIdentifier":"org.plovik.SimulatedEditor",)"
+                       R"("outcome":"undone","timestamp":800000000})";
+        }
+        return records + "]";
+    }
 
     const testing::TemporaryDirectory sandbox_;
 };
@@ -108,15 +120,8 @@ TEST_F(PlovikCorrectApp, AgreesWithTheEngineLevelModeOnWhatItLearns) {
 
     // Both score with the records of the same application in a given history.
     const fs::path history = sandbox() / "history.json";
-    std::string records = "[";
-    for (int i = 0; i < 3; ++i) {
-        records += std::string(i ? "," : "") + R"({"id":"00000000-0000-4000-8000-00000000000)" +
-                   std::to_string(i) +
-                   R"(","originalToken":"ghbdtn","correctedToken":"привет",)"
-                   R"("applicationBundleIdentifier":"org.plovik.SimulatedEditor",)"
-                   R"("outcome":"undone","timestamp":800000000})";
-    }
-    std::ofstream(history, std::ios::binary) << records << "]";
+    const std::string records = threeUndoneCorrections();
+    std::ofstream(history, std::ios::binary) << records;
     const std::vector<std::string> scored{"--history", history.string()};
     EXPECT_EQ(run(scored, "ghbdtn vbh\n", false).out, run(scored, "ghbdtn vbh\n").out);
 }
@@ -283,15 +288,7 @@ TEST_F(PlovikCorrectAppEnding, LeavesNothingBehindWhenItsOutputIsClosed) {
 TEST_F(PlovikCorrectApp, ScoresWithACopyOfTheGivenHistory) {
     // The user undid this correction three times: the application no longer makes it.
     const fs::path history = sandbox() / "history.json";
-    std::string records = "[";
-    for (int i = 0; i < 3; ++i) {
-        records += std::string(i ? "," : "") + R"({"id":"00000000-0000-4000-8000-00000000000)" +
-                   std::to_string(i) +
-                   R"(","originalToken":"ghbdtn","correctedToken":"привет",)"
-                   R"("applicationBundleIdentifier":"org.plovik.SimulatedEditor",)"
-                   R"("outcome":"undone","timestamp":800000000})";
-    }
-    records += "]";
+    const std::string records = threeUndoneCorrections();
     std::ofstream(history, std::ios::binary) << records;
     EXPECT_EQ(run({"--history", history.string()}, "ghbdtn vbh\n").out, "ghbdtn мир\n");
     EXPECT_EQ(testing::readFile(history), records);
