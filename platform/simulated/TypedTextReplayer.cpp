@@ -151,19 +151,18 @@ void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) 
 void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
     auto decision = decider_.automaticDecision(
         engine_, completion, settings_.applicationBundleIdentifier, settings_.threshold);
+    const bool applied = decision && apply(*decision, completion, heldBackDelimiter);
     if (observer_) {
         observer_({completion,
                    engine_.assessSafety(completion.token, completion.contextBeforeToken), decision,
                    decision
                        ? std::optional(engine_.convertedDelimiter(completion.delimiter, *decision))
-                       : std::nullopt});
-    }
-    if (decision) {
-        apply(*decision, completion, heldBackDelimiter);
+                       : std::nullopt,
+                   applied});
     }
 }
 
-void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCompletion& completion,
+bool TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCompletion& completion,
                               bool heldBackDelimiter) {
     const std::string correctedDelimiter =
         engine_.convertedDelimiter(completion.delimiter, decision);
@@ -172,7 +171,7 @@ void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     // Like the replacement in a real field, only text that is still there is replaced.
     if (!field_.ends_with(expected) || !startsAtWordBoundary(field_.size() - expected.size())) {
         record(decision, CorrectionOutcome::rejected);
-        return;
+        return false;
     }
     record(decision, CorrectionOutcome::accepted);
     field_.resize(field_.size() - expected.size());
@@ -183,6 +182,7 @@ void TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     if (settings_.switchAfterCorrection) {
         inputSources_.switchTo(decision.targetLayout);
     }
+    return true;
 }
 
 // The application's reading would then find the buffer's word whole before the caret, and

@@ -42,6 +42,8 @@ class TypedTextReplayer {
         std::optional<CorrectionDecision> decision;
         // What the delimiter becomes when the decision is applied.
         std::optional<std::string> correctedDelimiter;
+        // The field still showed the word whole, so the decision was carried out.
+        bool applied = false;
     };
     using Observer = std::function<void(const Judgement&)>;
 
@@ -89,7 +91,8 @@ class TypedTextReplayer {
     void finish(const std::vector<TokenCompletion>& completions);
     // `heldBackDelimiter`: the delimiter has not reached the field yet (a held-back Return).
     void judge(const TokenCompletion& completion, bool heldBackDelimiter);
-    void apply(const CorrectionDecision& decision, const TokenCompletion& completion,
+    // False when the field no longer shows the word whole, as a real field refuses it.
+    bool apply(const CorrectionDecision& decision, const TokenCompletion& completion,
                bool heldBackDelimiter);
     bool fieldEndsWithWholeToken() const;
     bool startsAtWordBoundary(std::size_t start) const;

@@ -86,11 +86,18 @@ TEST(PlovikCorrect, ExplainsEveryFinishedWord) {
     EXPECT_LE(decision["confidence"].get<double>(), 1.0);
     EXPECT_TRUE(decision["reason"].get<std::string>().starts_with("Converted text is"));
     EXPECT_EQ(decision["targetLayout"], "xkb:ru");
+    EXPECT_EQ(decision["applied"], true);
 
     EXPECT_EQ(lines[1]["token"], "hi");
     EXPECT_EQ(lines[1]["delimiter"], "\n");
     EXPECT_EQ(lines[1]["safety"], "tooShort");
     EXPECT_TRUE(lines[1]["decision"].is_null());
+
+    // A word glued to text no key typed is decided on but refused by the field.
+    const auto glued = jsonLines(runTool({"--explain"}, "ghbdtn\U0001F600vbh \n").out);
+    ASSERT_EQ(glued.size(), 1u);
+    EXPECT_EQ(glued[0]["decision"]["corrected"], "мир");
+    EXPECT_EQ(glued[0]["decision"]["applied"], false);
 }
 
 TEST(PlovikCorrect, RejectsBadUsageAndInputWithStatusTwo) {

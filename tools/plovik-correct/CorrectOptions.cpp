@@ -190,8 +190,9 @@ options:
                        while typing are learnt from too, in memory, as the application does
   --explain            instead of text, write one JSON object per finished word: token,
                        delimiter, safety (the exclusion or null) and decision (null or an
-                       object with corrected, correctedDelimiter, confidence, reason and
-                       targetLayout)
+                       object with corrected, correctedDelimiter, confidence, reason,
+                       targetLayout and applied: false when the field no longer showed the
+                       word whole and refused the replacement, as the application's does)
   --app                type through the whole application instead: the keys go through the
                        simulated desktop's key tap into a text area of an enabled application,
                        35 ms of virtual time pass after each key, and the field's final text

@@ -18,7 +18,8 @@ void ExplainWriter::write(const TypedTextReplayer::Judgement& judgement) {
                                   {"correctedDelimiter", judgement.correctedDelimiter.value_or("")},
                                   {"confidence", decision->confidence},
                                   {"reason", decision->reason},
-                                  {"targetLayout", decision->targetLayout.id}};
+                                  {"targetLayout", decision->targetLayout.id},
+                                  {"applied", judgement.applied}};
     }
     stream_ << object.dump() << '\n';
 }
