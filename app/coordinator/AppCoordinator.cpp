@@ -1,5 +1,6 @@
 #include "app/coordinator/AppCoordinator.h"
 
+#include <set>
 #include <utility>
 
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
@@ -85,6 +86,20 @@ void AppCoordinator::subscribe() {
             const bool isFirst = !lastSourceId->has_value();
             *lastSourceId = source->id;
             if (auto self = weak.lock(); self && !isFirst) {
+                self->tokenBuffer_.reset();
+            }
+        }));
+    // A word begun under a layout that has since gone would be read back through it.
+    auto layoutIds = std::make_shared<std::optional<std::set<std::string>>>();
+    cancellables_.push_back(inputSourceService_->subscribeAvailableSources(
+        [weak, layoutIds](const std::vector<InputSourceDescriptor>& sources) {
+            std::set<std::string> ids;
+            for (const auto& source : sources) {
+                ids.insert(source.id);
+            }
+            const bool changed = layoutIds->has_value() && **layoutIds != ids;
+            *layoutIds = std::move(ids);
+            if (auto self = weak.lock(); self && changed) {
                 self->tokenBuffer_.reset();
             }
         }));

@@ -79,6 +79,32 @@ TEST(Lifecycle, ContextChangesResetTheWordButStartUpDoesNot) {
     EXPECT_EQ(buffer.currentToken(), "прив");
 }
 
+TEST(Lifecycle, AWordBegunBeforeTheLayoutsChangedIsForgotten) {
+    SimulatedSession::Configuration configuration;
+    configuration.layoutIds = {"xkb:us", "xkb:ru", "xkb:de"};
+    auto session = makeSession(configuration);
+    auto& buffer = session->coordinator().tokenBuffer();
+
+    // The Russian layout goes while "ghb" is typed: the rest alone is no Russian word.
+    session->type("ghb");
+    session->inputSources().setEnabled("xkb:ru", false);
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(buffer.currentToken(), "");
+    session->type("dtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "ghbdtn ");
+    EXPECT_TRUE(session->coordinator().historyStore().allRecords().empty());
+
+    // Added back, the set changes again; a poll that finds the same set keeps the word.
+    session->type("ghb");
+    session->inputSources().setEnabled("xkb:ru", true);
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(buffer.currentToken(), "");
+    session->type("ghb");
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(buffer.currentToken(), "ghb");
+}
+
 TEST(Lifecycle, ShortcutChangesApplyFromTheNextKey) {
     auto session = makeSession();
     auto& history = session->coordinator().historyStore();
