@@ -35,12 +35,24 @@ void CorrectionRecordList::append(CorrectionRecord record) {
     records_.push_back(std::move(record));
 }
 
-void CorrectionRecordList::keepNewest(std::size_t count) {
-    if (records_.size() > count) {
-        const auto surplus = static_cast<std::ptrdiff_t>(records_.size() - count);
-        records_.erase(records_.begin(), records_.begin() + surplus);
-        folded_.erase(folded_.begin(), folded_.begin() + surplus);
+void CorrectionRecordList::retain(const HistoryRetention& retention) {
+    if (!retention.exceeds(records_)) {
+        return;
     }
+    const auto keep = retention.kept(records_);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (!keep[i]) {
+            continue;
+        }
+        if (kept != i) {
+            records_[kept] = std::move(records_[i]);
+            folded_[kept] = std::move(folded_[i]);
+        }
+        ++kept;
+    }
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
+    folded_.erase(folded_.begin() + static_cast<std::ptrdiff_t>(kept), folded_.end());
 }
 
 bool CorrectionRecordList::markOutcome(const Uuid& id, CorrectionOutcome outcome) {

@@ -51,13 +51,6 @@ std::vector<CorrectionRecord> mergedById(const std::vector<CorrectionRecord>& ba
     return merged;
 }
 
-void keepNewest(std::vector<CorrectionRecord>& records, std::size_t count) {
-    if (records.size() > count) {
-        records.erase(records.begin(),
-                      records.begin() + static_cast<std::ptrdiff_t>(records.size() - count));
-    }
-}
-
 }  // namespace
 
 FileCorrectionHistoryStore::FileCorrectionHistoryStore(std::filesystem::path fileURL,
@@ -73,7 +66,7 @@ FileCorrectionHistoryStore::FileCorrectionHistoryStore(const ApplicationSupportD
 FileCorrectionHistoryStore::FileCorrectionHistoryStore(std::optional<HistoryFile> file,
                                                        int maximumRecordCount, const Clock& clock)
     : file_(std::move(file)),
-      maximumRecordCount_(static_cast<std::size_t>(std::max(maximumRecordCount, 0))),
+      retention_(static_cast<std::size_t>(std::max(maximumRecordCount, 0))),
       clock_(clock) {
     load();
     if (file_) {
@@ -114,7 +107,7 @@ void FileCorrectionHistoryStore::load() {
         return;
     }
     // A damaged file loads nothing; the first write keeps it aside before replacing it.
-    auto contents = file_->readNewest(maximumRecordCount_);
+    auto contents = file_->readRetained(retention_);
     if (auto* records = std::get_if<std::vector<CorrectionRecord>>(&contents)) {
         records_ = CorrectionRecordList(std::move(*records));
     }
@@ -128,7 +121,7 @@ std::vector<CorrectionRecord> FileCorrectionHistoryStore::allRecords() const {
 void FileCorrectionHistoryStore::append(const CorrectionRecord& record) {
     std::lock_guard guard(lock_);
     records_.append(record);
-    records_.keepNewest(maximumRecordCount_);
+    records_.retain(retention_);
     changedIds_.insert(record.id);
     requestWrite();
 }
@@ -195,7 +188,7 @@ void FileCorrectionHistoryStore::writeLoop() {
         } else {
             // Records other processes wrote count from now on too.
             auto current = mergedById(*written, records_.records(), changedIds_);
-            keepNewest(current, maximumRecordCount_);
+            retention_.apply(current);
             if (current != records_.records()) {
                 records_ = CorrectionRecordList(std::move(current));
             }
@@ -215,7 +208,7 @@ std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
             return std::vector<CorrectionRecord>{};
         }
     }
-    auto contents = file_->readNewest(maximumRecordCount_);
+    auto contents = file_->readRetained(retention_);
     std::vector<CorrectionRecord> base;
     if (std::holds_alternative<HistoryFile::Damaged>(contents)) {
         // Until the old file is safe, do not replace it.
@@ -227,7 +220,7 @@ std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
         base = std::move(*records);
     }
     auto merged = mergedById(base, snapshot.records, snapshot.changedIds);
-    keepNewest(merged, maximumRecordCount_);
+    retention_.apply(merged);
     const auto bytes = HistoryFileFormat::encode(merged);
     if (!bytes || !file_->write(*bytes)) {
         return std::nullopt;

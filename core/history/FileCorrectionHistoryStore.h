@@ -17,7 +17,8 @@
 
 namespace plovik {
 
-// The application's history: the newest records in memory, written to a JSON file by a
+// The application's history: the records its retention keeps (declined corrections never
+// push out learned ones), in memory and written to a JSON file by a
 // writer thread of its own after each change, so that no caller waits for the disk. Changes
 // made while a write is under way are coalesced into the next one. Other processes may
 // write the same file: every write takes a lock on the folder, reads the file again and
@@ -45,7 +46,7 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
     static constexpr std::size_t kCopiesKeptAside = 3;
 
     std::optional<std::filesystem::path> fileURL() const;
-    int maximumRecordCount() const { return static_cast<int>(maximumRecordCount_); }
+    int maximumRecordCount() const { return static_cast<int>(*retention_.maximumRecordCount()); }
 
     std::vector<CorrectionRecord> allRecords() const override;
     void append(const CorrectionRecord& record) override;
@@ -77,7 +78,7 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
     std::optional<std::vector<CorrectionRecord>> write(const Snapshot& snapshot);
 
     const std::optional<HistoryFile> file_;
-    const std::size_t maximumRecordCount_;
+    const HistoryRetention retention_;
     const Clock& clock_;
     mutable std::mutex lock_;
     std::condition_variable wake_;

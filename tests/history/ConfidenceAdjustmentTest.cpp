@@ -170,7 +170,10 @@ TEST(InMemoryCorrectionHistoryStore, KeepsTheNewestWithinACap) {
     }
     InMemoryCorrectionHistoryStore store(records, 3);
     EXPECT_EQ(store.allRecords(), std::vector(records.begin() + 2, records.end()));
-    const auto added = record(CorrectionOutcome::rejected);
+    // A declined correction never pushes out a learned one.
+    store.append(record(CorrectionOutcome::rejected));
+    EXPECT_EQ(store.allRecords(), std::vector(records.begin() + 2, records.end()));
+    const auto added = record(CorrectionOutcome::undone);
     store.append(added);
     EXPECT_EQ(store.allRecords(), (std::vector{records[3], records[4], added}));
     // What was forgotten no longer counts.
