@@ -56,7 +56,8 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       flow_(std::make_shared<CorrectionFlow>(CorrectionFlow::Collaborators{
           gate_, environment.mainQueue, environment.clock, *inputSourceService_,
           *focusedElementService_, tokenBuffer_, engines_, *replacementService_,
-          *syntheticKeyboard_, *historyStore_, undo_, *feedback_, state_})) {}
+          *syntheticKeyboard_, *historyStore_, undo_, *feedback_, state_})),
+      storageProblems_(settingsStore, *historyStore_, state_) {}
 
 AppCoordinator::~AppCoordinator() {
     // The monitor goes first, so that no key reaches the flow while it lets withheld
@@ -157,6 +158,8 @@ std::shared_ptr<KeyboardEventMonitor> AppCoordinator::makeKeyboardMonitor() {
 
 void AppCoordinator::refreshPermissions() {
     permissions_->refresh();
+    // The history is written on a thread of its own: its problems are looked for on the poll.
+    storageProblems_.refresh();
     notifyChanged();
 }
 

@@ -3,6 +3,7 @@
 #include <glib-unix.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <variant>
@@ -56,6 +57,17 @@ class HeadlessRun {
                     log_ << "plovik: " << *error << std::endl;
                 }
             }));
+        // One line for each problem when it begins; it stays in the status until it ends.
+        subscriptions_.push_back(coordinator.storageProblems().subscribe(
+            [this](const std::vector<std::string>& problems) {
+                for (const auto& problem : problems) {
+                    if (std::find(toldProblems_.begin(), toldProblems_.end(), problem) ==
+                        toldProblems_.end()) {
+                        log_ << "plovik: " << problem << std::endl;
+                    }
+                }
+                toldProblems_ = problems;
+            }));
         subscriptions_.push_back(
             coordinator.permissionSnapshot().subscribe([this](const PermissionSnapshot& snapshot) {
                 log_ << "plovik: accessibility " << (snapshot.accessibilityGranted ? "on" : "off")
@@ -75,6 +87,7 @@ class HeadlessRun {
     std::unique_ptr<X11DesktopAssembly> assembly_;
     std::vector<Subscription> subscriptions_;
     bool wasPaused_ = false;
+    std::vector<std::string> toldProblems_;
 };
 
 gboolean quit(gpointer loop) {

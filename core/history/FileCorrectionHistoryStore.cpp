@@ -71,6 +71,10 @@ FileCorrectionHistoryStore::FileCorrectionHistoryStore(std::optional<HistoryFile
     load();
     if (file_) {
         writer_ = std::thread([this] { writeLoop(); });
+    } else {
+        saveProblem_ =
+            "the learning history cannot be saved: the system names no folder for "
+            "application data";
     }
 }
 
@@ -147,6 +151,11 @@ void FileCorrectionHistoryStore::clear() {
     written_.wait(guard, [this] { return completedWrites_ == requestedWrites_; });
 }
 
+std::optional<std::string> FileCorrectionHistoryStore::saveProblem() const {
+    std::lock_guard guard(lock_);
+    return saveProblem_;
+}
+
 void FileCorrectionHistoryStore::flush() {
     std::unique_lock guard(lock_);
     written_.wait(guard, [this] { return completedWrites_ == requestedWrites_; });
@@ -178,8 +187,13 @@ void FileCorrectionHistoryStore::writeLoop() {
         const Snapshot snapshot{records_.records(), std::exchange(changedIds_, {}),
                                 std::exchange(clearRequested_, false)};
         guard.unlock();
-        const auto written = write(snapshot);
+        std::string problem;
+        const auto written = write(snapshot, problem);
         guard.lock();
+        saveProblem_ =
+            written
+                ? std::nullopt
+                : std::optional<std::string>("the learning history cannot be saved: " + problem);
         if (!written) {
             // Tried again with the next change.
             if (!clearRequested_) {
@@ -199,7 +213,7 @@ void FileCorrectionHistoryStore::writeLoop() {
 }
 
 std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
-    const Snapshot& snapshot) {
+    const Snapshot& snapshot, std::string& problem) {
     const FolderLock folderLock(file_->path().parent_path());
     if (snapshot.clears) {
         file_->remove();
@@ -213,6 +227,7 @@ std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
     if (std::holds_alternative<HistoryFile::Damaged>(contents)) {
         // Until the old file is safe, do not replace it.
         if (!file_->keepAside(clock_.now())) {
+            problem = "its damaged file " + file_->path().string() + " cannot be set aside";
             return std::nullopt;
         }
         file_->pruneCopiesKeptAside(kCopiesKeptAside);
@@ -222,7 +237,13 @@ std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
     auto merged = mergedById(base, snapshot.records, snapshot.changedIds);
     retention_.apply(merged);
     const auto bytes = HistoryFileFormat::encode(merged);
-    if (!bytes || !file_->write(*bytes)) {
+    if (!bytes) {
+        problem = "its records cannot be encoded";
+        return std::nullopt;
+    }
+    std::error_code error;
+    if (!file_->write(*bytes, error)) {
+        problem = error.message();
         return std::nullopt;
     }
     return merged;

@@ -58,7 +58,7 @@ HistoryFile::Records HistoryFile::readRetained(const HistoryRetention& retention
     // Not blocking keeps a FIFO in the file's place from stalling the reader.
     const int descriptor = ::open(path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
-        return errno == ENOENT ? Records(Absent{}) : Records(Damaged{});
+        return errno == ENOENT || errno == ENOTDIR ? Records(Absent{}) : Records(Damaged{});
     }
     const std::unique_ptr<std::FILE, FileCloser> file(::fdopen(descriptor, "rb"));
     if (!file) {
@@ -81,6 +81,10 @@ HistoryFile::Records HistoryFile::readRetained(const HistoryRetention& retention
 
 bool HistoryFile::write(std::string_view bytes) const {
     return file_.replace(bytes, 0600);
+}
+
+bool HistoryFile::write(std::string_view bytes, std::error_code& error) const {
+    return file_.replace(bytes, 0600, error);
 }
 
 bool HistoryFile::remove() const {

@@ -39,6 +39,7 @@ class HistoryFile {
     // folder, flushes it to disk and renames it over the target, so a reader sees either the
     // old or the new contents. False when any step failed; the old file is then untouched.
     bool write(std::string_view bytes) const;
+    bool write(std::string_view bytes, std::error_code& error) const;
     // False when nothing was removed.
     bool remove() const;
     // Renames the file to "<name>.unreadable-<UTC time>" (with "-2", "-3"... if taken), never

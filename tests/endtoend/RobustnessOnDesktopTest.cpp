@@ -57,5 +57,38 @@ TEST_F(RobustnessOnDesktopTest, SettingsAnotherProgramStoresAreTakenInAndSurvive
     EXPECT_EQ(stored["applications"][0]["bundleIdentifier"], kGtkId);
 }
 
+TEST_F(RobustnessOnDesktopTest, WhatCannotBeReadOrSavedIsSaidOnceAndTheRestWorks) {
+    beforePlovikStarts_ = [](const std::filesystem::path& home) {
+        const auto file = home / "config" / "plovik" / SettingsStore::kStandardStorageKey;
+        std::ifstream in(file);
+        json document = json::parse(std::string(std::istreambuf_iterator<char>(in), {}));
+        document["confidenceThreshold"] = "high";
+        std::ofstream(file) << document.dump();
+        // A plain file where the history's folder should be.
+        std::filesystem::create_directories(home / "data");
+        std::ofstream(home / "data" / "Plovik") << "not a folder";
+    };
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    const std::string unreadable =
+        "plovik: settings could not be read (confidenceThreshold is not a number): using "
+        "defaults for confidenceThreshold; your file is kept as " +
+        settingsFile().string() + ".unreadable-";
+    EXPECT_TRUE(rehearsal_->waitForLog(unreadable, 5s)) << rehearsal_->log();
+    // The application enabled in the same file is still corrected in.
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(waitForText(window(), Field::single, "привет "), "привет ") << rehearsal_->log();
+    const std::string unsaved = "plovik: the learning history cannot be saved: Not a directory";
+    EXPECT_TRUE(rehearsal_->waitForLog(unsaved, 5s)) << rehearsal_->log();
+    rehearsal_->typeKeys("vbh ", 0, 20ms);
+    EXPECT_EQ(waitForText(window(), Field::single, "привет мир "), "привет мир ")
+        << rehearsal_->log();
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_EQ(DesktopRehearsal::occurrences(rehearsal_->log(), unsaved), 1);
+    EXPECT_EQ(DesktopRehearsal::occurrences(rehearsal_->log(), unreadable), 1);
+}
+
 }  // namespace
 }  // namespace plovik::testing

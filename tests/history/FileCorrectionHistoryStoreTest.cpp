@@ -352,12 +352,15 @@ TEST_F(FileCorrectionHistoryStoreTest, DamagedFileIsNeverReplacedUntilItCouldBeK
     EXPECT_EQ(fileRecords(file_), (std::vector{added, added}));
 }
 
-TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAuthoritative) {
+TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreToldAndMemoryStaysAuthoritative) {
     // A plain file where the folder should be makes every write fail, for any user.
     writeFile(temporary_.path() / "share", "not a folder");
     auto store = makeStore();
+    EXPECT_EQ(store.saveProblem(), std::nullopt);
     const auto kept = record();
     store.append(kept);
+    store.flush();
+    EXPECT_EQ(store.saveProblem(), "the learning history cannot be saved: Not a directory");
     store.append(record("Ntcn", "Тест", CorrectionOutcome::undone));
     store.markOutcome(kept.id, CorrectionOutcome::undone);
     store.append(record());
@@ -368,6 +371,12 @@ TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAutho
     store.clear();
     EXPECT_TRUE(store.allRecords().empty());
     EXPECT_EQ(readFile(temporary_.path() / "share"), "not a folder");
+    // Once the folder can be made, the next change saves everything and the problem is over.
+    fs::remove(temporary_.path() / "share");
+    store.append(kept);
+    store.flush();
+    EXPECT_EQ(store.saveProblem(), std::nullopt);
+    EXPECT_EQ(fileRecords(file_).size(), 1u);
 
     // A read-only folder; only an unprivileged user is stopped by its mode.
     testing::TemporaryDirectory readOnly;
