@@ -1,7 +1,10 @@
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "core/history/HistoryFileFormat.h"
+#include "core/history/HistoryRetention.h"
 #include "core/settings/SettingsStore.h"
 #include "endtoend/PlovikDesktopFixture.h"
 
@@ -88,6 +91,53 @@ TEST_F(RobustnessOnDesktopTest, WhatCannotBeReadOrSavedIsSaidOnceAndTheRestWorks
     std::this_thread::sleep_for(2500ms);
     EXPECT_EQ(DesktopRehearsal::occurrences(rehearsal_->log(), unsaved), 1);
     EXPECT_EQ(DesktopRehearsal::occurrences(rehearsal_->log(), unreadable), 1);
+}
+
+// Typing on while corrections are applied cancels some of them; each is kept as a declined
+// record. Bursts of them must not push out what the user kept or undid.
+TEST_F(RobustnessOnDesktopTest, BurstsOfCancelledCorrectionsKeepTheLearnedHistory) {
+    constexpr int kLearned = 400;
+    beforePlovikStarts_ = [](const std::filesystem::path& home) {
+        std::vector<CorrectionRecord> records;
+        for (int i = 0; i < kLearned; ++i) {
+            records.push_back({Uuid::random(), "word" + std::to_string(i), "слово",
+                               "org.example.Elsewhere",
+                               i % 4 == 0 ? CorrectionOutcome::undone : CorrectionOutcome::accepted,
+                               700'000'000.0 + i});
+        }
+        const auto folder = home / "data" / "Plovik";
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "correction-history.json") << *HistoryFileFormat::encode(records);
+    };
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    for (int burst = 0; burst < 20; ++burst) {
+        rehearsal_->typeKeys("ghbdtn vbh ljv rjn cnjk ujhjl rybuf gjujlf ", 0, 30ms);
+    }
+    std::this_thread::sleep_for(1s);
+    rehearsal_->stopPlovik();
+
+    std::ifstream file(rehearsal_->home() / "data" / "Plovik" / "correction-history.json");
+    const auto records =
+        HistoryFileFormat::decode(std::string(std::istreambuf_iterator<char>(file), {}));
+    ASSERT_TRUE(records.has_value());
+    int seeded = 0, accepted = 0, undone = 0, declined = 0;
+    for (const auto& record : *records) {
+        seeded += record.applicationBundleIdentifier == "org.example.Elsewhere";
+        accepted += record.outcome == CorrectionOutcome::accepted;
+        undone += record.outcome == CorrectionOutcome::undone;
+        declined += record.outcome == CorrectionOutcome::rejected;
+    }
+    const int added = accepted + undone - seeded;
+    std::cout << "after 20 bursts: " << records->size() << " records, " << accepted << " accepted, "
+              << undone << " undone, " << declined << " declined; " << seeded << " of " << kLearned
+              << " earlier ones kept\n";
+    // Every learned record stays while they fit; declined ones only fill the room left.
+    EXPECT_EQ(accepted + undone, std::min(500, kLearned + added));
+    EXPECT_LE(declined, static_cast<int>(HistoryRetention::kDeclinedAllowance));
+    EXPECT_LE(records->size(), 500u);
 }
 
 }  // namespace
