@@ -16,6 +16,7 @@
 #include "platform/linux/GLibMainQueue.h"
 #include "platform/linux/XdgApplicationCatalog.h"
 #include "platform/linux/XdgApplicationSupportDirectory.h"
+#include "platform/linux/XdgDirectories.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XcbShortcutProbe.h"
@@ -73,7 +74,8 @@ class X11DesktopAssembly {
     XkbKeymapLibrary keymaps_;
     std::unique_ptr<X11Desktop> desktop_;
     X11AccessBackends::Backends access_;
-    EnchantSpellChecker spellChecker_;
+    EnchantSpellChecker spellChecker_{
+        XdgDirectories::configHome(XdgDirectories::processEnvironment())};
     XdgApplicationSupportDirectory applicationSupport_;
     XdgApplicationCatalog applicationCatalog_;
     std::unique_ptr<DesktopSystemServices> systemServices_;
