@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <variant>
 
+#include "app/modes/InstanceLock.h"
 #include "app/modes/X11DesktopAssembly.h"
 
 namespace plovik {
@@ -98,6 +99,15 @@ gboolean quit(gpointer loop) {
 }  // namespace
 
 int HeadlessMode::run(std::ostream& log) {
+    auto instance = InstanceLock::acquire(InstanceLock::defaultPath());
+    if (const auto* other = std::get_if<InstanceLock::HeldByAnother>(&instance)) {
+        log << "plovik: " << InstanceLock::describe(*other) << std::endl;
+        return 1;
+    }
+    if (const auto* unavailable = std::get_if<InstanceLock::Unavailable>(&instance)) {
+        log << "plovik: cannot make sure that only one copy runs: " << unavailable->reason
+            << std::endl;
+    }
     auto run = std::make_unique<HeadlessRun>(log);
     if (const auto error = run->start()) {
         log << "plovik: " << *error << std::endl;

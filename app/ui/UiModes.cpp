@@ -10,6 +10,7 @@
 #include <iostream>
 #include <variant>
 
+#include "app/modes/InstanceLock.h"
 #include "app/modes/X11DesktopAssembly.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
@@ -98,9 +99,23 @@ int runDesktopApplication(int argc, char** argv) {
             "events would never be handled");
     }
 
+    // A running copy with a window comes to the front instead; one without (`plovik
+    // --headless`) has nothing to show, and this copy says which it is and stops.
     SingleInstance instance(SingleInstance::defaultSocketPath());
-    if (instance.notifyRunningInstance()) {
-        return 0;
+    auto lock = InstanceLock::acquire(InstanceLock::defaultPath());
+    if (const auto* other = std::get_if<InstanceLock::HeldByAnother>(&lock)) {
+        if (instance.notifyRunningInstance()) {
+            return 0;
+        }
+        std::cerr << "plovik: " << InstanceLock::describe(*other) << "\n";
+        return 1;
+    }
+    if (const auto* unavailable = std::get_if<InstanceLock::Unavailable>(&lock)) {
+        std::cerr << "plovik: cannot make sure that only one copy runs: " << unavailable->reason
+                  << "\n";
+        if (instance.notifyRunningInstance()) {
+            return 0;
+        }
     }
     if (!instance.listen()) {
         std::cerr << "plovik: cannot listen for a second start: "

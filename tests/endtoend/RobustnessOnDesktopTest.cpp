@@ -1,3 +1,5 @@
+#include <sys/wait.h>
+
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -30,6 +32,10 @@ class RobustnessOnDesktopTest : public PlovikDesktopTest {
         const auto temporary = settingsFile().string() + ".outside";
         std::ofstream(temporary) << document.dump();
         std::filesystem::rename(temporary, settingsFile());
+    }
+    std::string fileText(const std::string& name) const {
+        std::ifstream file(rehearsal_->home() / name);
+        return std::string(std::istreambuf_iterator<char>(file), {});
     }
 };
 
@@ -138,6 +144,28 @@ TEST_F(RobustnessOnDesktopTest, BurstsOfCancelledCorrectionsKeepTheLearnedHistor
     EXPECT_EQ(accepted + undone, std::min(500, kLearned + added));
     EXPECT_LE(declined, static_cast<int>(HistoryRetention::kDeclinedAllowance));
     EXPECT_LE(records->size(), 500u);
+}
+
+TEST_F(RobustnessOnDesktopTest, ASecondCopyInAnyModeSaysWhichRunsAndStops) {
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture", false)});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    const std::string running = "another Plovik is already running for this user (pid " +
+                                std::to_string(rehearsal_->plovik()->pid()) + ")";
+    for (const auto& arguments :
+         {std::vector<std::string>{"--headless"}, std::vector<std::string>{}}) {
+        const std::string log = "second-" + std::to_string(arguments.size()) + ".log";
+        auto second = rehearsal_->launchAnotherPlovik(arguments, log);
+        const auto status = second.waitForExit(20s);
+        ASSERT_TRUE(status.has_value()) << fileText(log);
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+        EXPECT_NE(fileText(log).find(running), std::string::npos) << fileText(log);
+    }
+    // The first copy goes on correcting, alone.
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(waitForText(window(), Field::single, "привет "), "привет ") << rehearsal_->log();
+    EXPECT_EQ(corrections(), 1);
 }
 
 }  // namespace
