@@ -4,11 +4,14 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <variant>
 
 #include "app/modes/InstanceLock.h"
+#include "app/modes/TeardownDeadline.h"
 #include "app/modes/X11DesktopAssembly.h"
 
 namespace plovik {
@@ -36,6 +39,14 @@ class HeadlessRun {
         report();
         return std::nullopt;
     }
+
+    // `onLost` runs once with the reason when the X server or the session bus is gone.
+    void watchForLoss(std::function<void(const std::string&)> onLost) {
+        assembly_->watchForLoss(std::move(onLost));
+    }
+
+    // Before the teardown, which a desktop that is gone may leave hanging.
+    void saveHistory() { assembly_->coordinator().historyStore().flush(); }
 
   private:
     void report() {
@@ -96,6 +107,11 @@ gboolean quit(gpointer loop) {
     return G_SOURCE_CONTINUE;
 }
 
+// How long stopping may take: asked to stop, the grabs and key bindings are released in
+// milliseconds; with the desktop gone there is nothing left to release.
+constexpr std::chrono::milliseconds kStopLimit{3000};
+constexpr std::chrono::milliseconds kStopLimitAfterLoss{500};
+
 }  // namespace
 
 int HeadlessMode::run(std::ostream& log) {
@@ -108,21 +124,30 @@ int HeadlessMode::run(std::ostream& log) {
         log << "plovik: cannot make sure that only one copy runs: " << unavailable->reason
             << std::endl;
     }
+    TeardownDeadline deadline(log);
     auto run = std::make_unique<HeadlessRun>(log);
     if (const auto error = run->start()) {
         log << "plovik: " << *error << std::endl;
         return 1;
     }
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    int status = 0;
+    run->watchForLoss([&](const std::string& reason) {
+        log << "plovik: " << reason << std::endl;
+        status = 1;
+        g_main_loop_quit(loop);
+    });
     const guint interrupt = g_unix_signal_add(SIGINT, quit, loop);
     const guint terminate = g_unix_signal_add(SIGTERM, quit, loop);
     g_main_loop_run(loop);
     g_source_remove(interrupt);
     g_source_remove(terminate);
+    deadline.arm(status == 0 ? kStopLimit : kStopLimitAfterLoss, status);
+    run->saveHistory();
     log << "plovik: stopped" << std::endl;
     run.reset();
     g_main_loop_unref(loop);
-    return 0;
+    return status;
 }
 
 }  // namespace plovik

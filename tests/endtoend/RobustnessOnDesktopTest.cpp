@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -36,6 +37,18 @@ class RobustnessOnDesktopTest : public PlovikDesktopTest {
     std::string fileText(const std::string& name) const {
         std::ifstream file(rehearsal_->home() / name);
         return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+    // Ends the session's part (0: the X server, 1: the session bus) under a running Plovik,
+    // and how long Plovik then takes to end, with its wait status.
+    std::pair<std::chrono::milliseconds, std::optional<int>> endSessionPart(std::size_t part) {
+        const pid_t target = session_->processIds().at(part);
+        const auto begin = std::chrono::steady_clock::now();
+        ::kill(target, SIGKILL);
+        const auto status = rehearsal_->plovik()->waitForExit(30s);
+        return {std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - begin),
+                status};
     }
 };
 
@@ -166,6 +179,35 @@ TEST_F(RobustnessOnDesktopTest, ASecondCopyInAnyModeSaysWhichRunsAndStops) {
     rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
     EXPECT_EQ(waitForText(window(), Field::single, "привет "), "привет ") << rehearsal_->log();
     EXPECT_EQ(corrections(), 1);
+}
+
+TEST_F(RobustnessOnDesktopTest, ALostXServerEndsPlovikAtOnceSayingWhy) {
+    start({}, {});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    const auto [took, status] = endSessionPart(0);
+    ASSERT_TRUE(status.has_value()) << "still running 30 s later\n" << rehearsal_->log();
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+    EXPECT_TRUE(rehearsal_->waitForLog("plovik: the X server connection was lost", 1s))
+        << rehearsal_->log();
+    // Generous for a crowded machine; the figure itself is printed.
+    EXPECT_LT(took, 10s);
+    std::cout << "exited " << took.count() << " ms after the X server ended\n";
+}
+
+TEST_F(RobustnessOnDesktopTest, ALostSessionBusEndsPlovikSayingWhy) {
+    start({}, {});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    const auto [took, status] = endSessionPart(1);
+    ASSERT_TRUE(status.has_value()) << "still running 30 s later\n" << rehearsal_->log();
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+    EXPECT_TRUE(rehearsal_->waitForLog("plovik: the session bus connection was lost", 1s))
+        << rehearsal_->log();
+    EXPECT_LT(took, 10s);
+    std::cout << "exited " << took.count() << " ms after the session bus ended\n";
 }
 
 }  // namespace
