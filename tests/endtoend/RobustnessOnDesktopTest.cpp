@@ -178,6 +178,7 @@ TEST_F(RobustnessOnDesktopTest, ASecondCopyInAnyModeSaysWhichRunsAndStops) {
     // The first copy goes on correcting, alone.
     rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
     EXPECT_EQ(waitForText(window(), Field::single, "привет "), "привет ") << rehearsal_->log();
+    EXPECT_TRUE(rehearsal_->waitForLog(" → ", 2s)) << rehearsal_->log();
     EXPECT_EQ(corrections(), 1);
 }
 
