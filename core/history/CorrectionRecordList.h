@@ -40,8 +40,11 @@ class CorrectionRecordList {
         std::string corrected;
     };
     static FoldedTokens foldedTokens(const CorrectionRecord& record);
+    void retainInOnePass(const HistoryRetention& retention);
 
     std::vector<CorrectionRecord> records_;
+    // How many of them are declined, kept so that an append need not count them.
+    std::size_t declined_ = 0;
     std::vector<FoldedTokens> folded_;
 };
 

@@ -54,8 +54,11 @@ void HistoryRetention::apply(std::vector<CorrectionRecord>& records) const {
 }
 
 bool HistoryRetention::exceeds(const std::vector<CorrectionRecord>& records) const {
-    return maximumRecordCount_ &&
-           (records.size() > *maximumRecordCount_ || declinedCount(records) > kDeclinedAllowance);
+    return maximumRecordCount_ && exceeds(records.size(), declinedCount(records));
+}
+
+bool HistoryRetention::exceeds(std::size_t size, std::size_t declined) const {
+    return maximumRecordCount_ && (size > *maximumRecordCount_ || declined > kDeclinedAllowance);
 }
 
 }  // namespace plovik

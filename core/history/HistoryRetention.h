@@ -28,6 +28,8 @@ class HistoryRetention {
     void apply(std::vector<CorrectionRecord>& records) const;
     // Whether `apply` would drop anything.
     bool exceeds(const std::vector<CorrectionRecord>& records) const;
+    // The same, for `size` records of which `declined` are declined.
+    bool exceeds(std::size_t size, std::size_t declined) const;
 
   private:
     std::optional<std::size_t> maximumRecordCount_;
