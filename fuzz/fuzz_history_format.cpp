@@ -1,6 +1,5 @@
 // History files: any bytes decode to records or to nothing; decoded records survive a
-// round trip, and keeping the newest few agrees with decoding all.
-#include <algorithm>
+// round trip, and keeping a few while decoding agrees with decoding all, then keeping them.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -10,14 +9,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto records = plovik::HistoryFileFormat::decode(bytes);
-    const auto newest = plovik::HistoryFileFormat::decodeNewest(bytes, 2);
-    if (records.has_value() != newest.has_value()) {
+    const plovik::HistoryRetention retention(2);
+    const auto retained = plovik::HistoryFileFormat::decodeRetained(bytes, retention);
+    if (records.has_value() != retained.has_value()) {
         std::abort();
     }
     if (!records) {
         return 0;
     }
-    if (newest->size() != std::min<std::size_t>(records->size(), 2)) {
+    auto expected = *records;
+    retention.apply(expected);
+    if (*retained != expected) {
         std::abort();
     }
     const auto encoded = plovik::HistoryFileFormat::encode(*records);

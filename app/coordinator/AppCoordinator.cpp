@@ -1,5 +1,6 @@
 #include "app/coordinator/AppCoordinator.h"
 
+#include <set>
 #include <utility>
 
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
@@ -55,7 +56,8 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       flow_(std::make_shared<CorrectionFlow>(CorrectionFlow::Collaborators{
           gate_, environment.mainQueue, environment.clock, *inputSourceService_,
           *focusedElementService_, tokenBuffer_, engines_, *replacementService_,
-          *syntheticKeyboard_, *historyStore_, undo_, *feedback_, state_})) {}
+          *syntheticKeyboard_, *historyStore_, undo_, *feedback_, state_})),
+      storageProblems_(settingsStore, *historyStore_, state_) {}
 
 AppCoordinator::~AppCoordinator() {
     // The monitor goes first, so that no key reaches the flow while it lets withheld
@@ -85,6 +87,20 @@ void AppCoordinator::subscribe() {
             const bool isFirst = !lastSourceId->has_value();
             *lastSourceId = source->id;
             if (auto self = weak.lock(); self && !isFirst) {
+                self->tokenBuffer_.reset();
+            }
+        }));
+    // A word begun under a layout that has since gone would be read back through it.
+    auto layoutIds = std::make_shared<std::optional<std::set<std::string>>>();
+    cancellables_.push_back(inputSourceService_->subscribeAvailableSources(
+        [weak, layoutIds](const std::vector<InputSourceDescriptor>& sources) {
+            std::set<std::string> ids;
+            for (const auto& source : sources) {
+                ids.insert(source.id);
+            }
+            const bool changed = layoutIds->has_value() && **layoutIds != ids;
+            *layoutIds = std::move(ids);
+            if (auto self = weak.lock(); self && changed) {
                 self->tokenBuffer_.reset();
             }
         }));
@@ -142,6 +158,8 @@ std::shared_ptr<KeyboardEventMonitor> AppCoordinator::makeKeyboardMonitor() {
 
 void AppCoordinator::refreshPermissions() {
     permissions_->refresh();
+    // The history is written on a thread of its own: its problems are looked for on the poll.
+    storageProblems_.refresh();
     notifyChanged();
 }
 

@@ -16,6 +16,7 @@
 #include "app/coordinator/CorrectionGate.h"
 #include "app/coordinator/InstalledApplicationService.h"
 #include "app/coordinator/PermissionSupervisor.h"
+#include "app/coordinator/StorageProblems.h"
 #include "app/coordinator/UndoController.h"
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/capture/ShortcutConflictDetector.h"
@@ -63,6 +64,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     Published<std::optional<LastCorrection>>& lastCorrection() { return state_.lastCorrection; }
     Published<std::optional<std::string>>& statusMessage() { return state_.statusMessage; }
     Published<std::optional<std::string>>& monitoringError() { return state_.monitoringError; }
+    // Why the settings or the learning history cannot be read or saved, one line each.
+    Published<std::vector<std::string>>& storageProblems() { return state_.storageProblems; }
     Published<std::optional<TextReplacementMethod>>& lastReplacementMethod() {
         return state_.lastReplacementMethod;
     }
@@ -138,6 +141,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     UndoController undo_;
     std::shared_ptr<CorrectionFlow> flow_;
     std::unique_ptr<PermissionSupervisor> permissions_;
+    StorageProblems storageProblems_;
     std::vector<Subscription> cancellables_;
 };
 

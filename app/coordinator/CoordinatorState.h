@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/monitors/PermissionSnapshot.h"
 #include "core/replacement/LastCorrection.h"
@@ -16,6 +17,8 @@ struct CoordinatorState {
     Published<std::optional<LastCorrection>> lastCorrection;
     Published<std::optional<std::string>> statusMessage;
     Published<std::optional<std::string>> monitoringError;
+    // Why the settings or the learning history cannot be read or saved, one line each.
+    Published<std::vector<std::string>> storageProblems;
     Published<std::optional<TextReplacementMethod>> lastReplacementMethod;
     Published<bool> canCheckForUpdates{false};
     Published<bool> automaticallyChecksForUpdates{false};

@@ -3,10 +3,15 @@
 #include <glib-unix.h>
 #include <glib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <variant>
 
+#include "app/modes/InstanceLock.h"
+#include "app/modes/TeardownDeadline.h"
 #include "app/modes/X11DesktopAssembly.h"
 
 namespace plovik {
@@ -35,6 +40,14 @@ class HeadlessRun {
         return std::nullopt;
     }
 
+    // `onLost` runs once with the reason when the X server or the session bus is gone.
+    void watchForLoss(std::function<void(const std::string&)> onLost) {
+        assembly_->watchForLoss(std::move(onLost));
+    }
+
+    // Before the teardown, which a desktop that is gone may leave hanging.
+    void saveHistory() { assembly_->coordinator().historyStore().flush(); }
+
   private:
     void report() {
         auto& coordinator = assembly_->coordinator();
@@ -56,6 +69,17 @@ class HeadlessRun {
                     log_ << "plovik: " << *error << std::endl;
                 }
             }));
+        // One line for each problem when it begins; it stays in the status until it ends.
+        subscriptions_.push_back(coordinator.storageProblems().subscribe(
+            [this](const std::vector<std::string>& problems) {
+                for (const auto& problem : problems) {
+                    if (std::find(toldProblems_.begin(), toldProblems_.end(), problem) ==
+                        toldProblems_.end()) {
+                        log_ << "plovik: " << problem << std::endl;
+                    }
+                }
+                toldProblems_ = problems;
+            }));
         subscriptions_.push_back(
             coordinator.permissionSnapshot().subscribe([this](const PermissionSnapshot& snapshot) {
                 log_ << "plovik: accessibility " << (snapshot.accessibilityGranted ? "on" : "off")
@@ -75,6 +99,7 @@ class HeadlessRun {
     std::unique_ptr<X11DesktopAssembly> assembly_;
     std::vector<Subscription> subscriptions_;
     bool wasPaused_ = false;
+    std::vector<std::string> toldProblems_;
 };
 
 gboolean quit(gpointer loop) {
@@ -82,24 +107,47 @@ gboolean quit(gpointer loop) {
     return G_SOURCE_CONTINUE;
 }
 
+// How long stopping may take: asked to stop, the grabs and key bindings are released in
+// milliseconds; with the desktop gone there is nothing left to release.
+constexpr std::chrono::milliseconds kStopLimit{3000};
+constexpr std::chrono::milliseconds kStopLimitAfterLoss{500};
+
 }  // namespace
 
 int HeadlessMode::run(std::ostream& log) {
+    auto instance = InstanceLock::acquire(InstanceLock::defaultPath());
+    if (const auto* other = std::get_if<InstanceLock::HeldByAnother>(&instance)) {
+        log << "plovik: " << InstanceLock::describe(*other) << std::endl;
+        return 1;
+    }
+    if (const auto* unavailable = std::get_if<InstanceLock::Unavailable>(&instance)) {
+        log << "plovik: cannot make sure that only one copy runs: " << unavailable->reason
+            << std::endl;
+    }
+    TeardownDeadline deadline(log);
     auto run = std::make_unique<HeadlessRun>(log);
     if (const auto error = run->start()) {
         log << "plovik: " << *error << std::endl;
         return 1;
     }
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    int status = 0;
+    run->watchForLoss([&](const std::string& reason) {
+        log << "plovik: " << reason << std::endl;
+        status = 1;
+        g_main_loop_quit(loop);
+    });
     const guint interrupt = g_unix_signal_add(SIGINT, quit, loop);
     const guint terminate = g_unix_signal_add(SIGTERM, quit, loop);
     g_main_loop_run(loop);
     g_source_remove(interrupt);
     g_source_remove(terminate);
+    deadline.arm(status == 0 ? kStopLimit : kStopLimitAfterLoss, status);
+    run->saveHistory();
     log << "plovik: stopped" << std::endl;
     run.reset();
     g_main_loop_unref(loop);
-    return 0;
+    return status;
 }
 
 }  // namespace plovik

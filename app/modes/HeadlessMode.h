@@ -9,7 +9,8 @@ namespace plovik {
 // correction, undo and status change, until SIGINT or SIGTERM.
 class HeadlessMode {
   public:
-    // The exit status: 0 after an interruption, 1 when the desktop cannot be used.
+    // The exit status: 0 after an interruption; 1 when the desktop cannot be used, is lost
+    // while running (the X server or the session bus ended), or another copy runs.
     static int run(std::ostream& log);
 };
 

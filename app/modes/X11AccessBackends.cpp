@@ -24,7 +24,9 @@ std::variant<X11AccessBackends::Backends, std::string> X11AccessBackends::open()
             "an EWMH window manager to know which application is in front");
     }
     backends.workspace = std::move(workspace);
-    backends.accessibility = std::make_unique<AtspiAccessibility>(kCallTimeout);
+    auto accessibility = std::make_unique<AtspiAccessibility>(kCallTimeout);
+    backends.atspi = accessibility.get();
+    backends.accessibility = std::move(accessibility);
     return backends;
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/platform/Accessibility.h"
 #include "core/platform/Workspace.h"
+#include "platform/x11/AtspiAccessibility.h"
 
 namespace plovik {
 
@@ -16,6 +17,8 @@ class X11AccessBackends {
     struct Backends {
         std::unique_ptr<Accessibility> accessibility;
         std::unique_ptr<Workspace> workspace;
+        // The same accessibility backend, for what only AT-SPI offers.
+        AtspiAccessibility* atspi = nullptr;
     };
 
     static constexpr const char* kAccessibilityOffMessage =

@@ -1,6 +1,7 @@
 #include "app/modes/X11DesktopAssembly.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "core/text/LocalizedComparison.h"
 #include "platform/linux/DesktopSystemServices.h"
@@ -76,6 +77,21 @@ std::optional<std::string> X11DesktopAssembly::missingPermission() const {
         return std::string(X11AccessBackends::kAccessibilityOffMessage);
     }
     return std::nullopt;
+}
+
+void X11DesktopAssembly::watchForLoss(std::function<void(const std::string&)> onLost) {
+    auto told = std::make_shared<bool>(false);
+    auto tell = [this, onLost = std::move(onLost), told](const std::string& reason) {
+        if (std::exchange(*told, true)) {
+            return;
+        }
+        // The accessibility bus goes with the X server or the session bus.
+        access_.atspi->abandon();
+        onLost(reason);
+    };
+    desktop_->pump().setLossHandler([tell] { tell(kXServerLostMessage); });
+    desktop_->tapFactory().setLossHandler([tell] { tell(kXServerLostMessage); });
+    busWatch_ = SessionBusWatch::watch([tell] { tell(kSessionBusLostMessage); });
 }
 
 void X11DesktopAssembly::followShortcutSettings() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,8 +15,10 @@
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/FileDefaultsDatabase.h"
 #include "platform/linux/GLibMainQueue.h"
+#include "platform/linux/SessionBusWatch.h"
 #include "platform/linux/XdgApplicationCatalog.h"
 #include "platform/linux/XdgApplicationSupportDirectory.h"
+#include "platform/linux/XdgDirectories.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XcbShortcutProbe.h"
@@ -50,6 +53,12 @@ class X11DesktopAssembly {
     // being off; absent when both are there.
     std::optional<std::string> missingPermission() const;
 
+    static constexpr const char* kXServerLostMessage = "the X server connection was lost";
+    static constexpr const char* kSessionBusLostMessage = "the session bus connection was lost";
+    // `onLost` runs once, on the main thread, with the reason for the user, when the X server
+    // or the session bus is gone: nothing can be corrected then, and the program should end.
+    void watchForLoss(std::function<void(const std::string&)> onLost);
+
     // Valid after startCoordinator().
     SettingsStore& settingsStore() { return *settings_; }
     AppCoordinator& coordinator() { return *coordinator_; }
@@ -73,7 +82,8 @@ class X11DesktopAssembly {
     XkbKeymapLibrary keymaps_;
     std::unique_ptr<X11Desktop> desktop_;
     X11AccessBackends::Backends access_;
-    EnchantSpellChecker spellChecker_;
+    EnchantSpellChecker spellChecker_{
+        XdgDirectories::configHome(XdgDirectories::processEnvironment())};
     XdgApplicationSupportDirectory applicationSupport_;
     XdgApplicationCatalog applicationCatalog_;
     std::unique_ptr<DesktopSystemServices> systemServices_;
@@ -82,6 +92,7 @@ class X11DesktopAssembly {
     std::unique_ptr<SettingsStore> settings_;
     std::vector<Subscription> subscriptions_;
     std::shared_ptr<AppCoordinator> coordinator_;
+    std::unique_ptr<SessionBusWatch> busWatch_;
 };
 
 }  // namespace plovik

@@ -93,6 +93,15 @@ bool DesktopRehearsal::startPlovik(std::chrono::milliseconds timeout) {
 }
 
 void DesktopRehearsal::launchPlovik() {
+    plovik_.emplace(options_.plovik.string(), options_.arguments, plovikOptions("plovik.log"));
+}
+
+ChildProcess DesktopRehearsal::launchAnotherPlovik(const std::vector<std::string>& arguments,
+                                                   const std::string& logName) {
+    return ChildProcess(options_.plovik.string(), arguments, plovikOptions(logName));
+}
+
+ChildProcessOptions DesktopRehearsal::plovikOptions(const std::string& logName) {
     ChildProcessOptions options;
     // A runtime folder of its own keeps it from finding the user's running copy.
     std::filesystem::create_directories(home_ / "runtime");
@@ -111,8 +120,8 @@ void DesktopRehearsal::launchPlovik() {
         }
     }
     options.environment.insert(options.environment.end(), own.begin(), own.end());
-    options.logFile = (home_ / "plovik.log").string();
-    plovik_.emplace(options_.plovik.string(), options_.arguments, options);
+    options.logFile = (home_ / logName).string();
+    return options;
 }
 
 void DesktopRehearsal::stopPlovik() {

@@ -53,6 +53,10 @@ class DesktopRehearsal {
     bool startPlovik(std::chrono::milliseconds timeout = std::chrono::seconds(15));
     // Starts Plovik without waiting for anything.
     void launchPlovik();
+    // Another copy with the same folders and environment, its output in `logName` below
+    // home(); the caller owns (and so stops) it.
+    ChildProcess launchAnotherPlovik(const std::vector<std::string>& arguments,
+                                     const std::string& logName);
     void stopPlovik();
     ChildProcess* plovik() { return plovik_ ? &*plovik_ : nullptr; }
     // Plovik's standard error so far.
@@ -82,6 +86,8 @@ class DesktopRehearsal {
     const std::filesystem::path& home() const { return home_; }
 
   private:
+    ChildProcessOptions plovikOptions(const std::string& logName);
+
     const HeadlessSession& session_;
     Options options_;
     std::filesystem::path home_;

@@ -73,6 +73,9 @@ void CommandBar::refresh() {
     if (const auto& status = coordinator.statusMessage().get()) {
         lines << QString::fromStdString(*status);
     }
+    for (const auto& problem : coordinator.storageProblems().get()) {
+        lines << QString::fromStdString(problem);
+    }
     status_->setText(lines.join(QStringLiteral("   ·   ")));
 }
 

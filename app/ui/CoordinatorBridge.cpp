@@ -13,6 +13,7 @@ CoordinatorBridge::CoordinatorBridge(UiContext& context, QObject* parent) : QObj
     subscriptions_.push_back(coordinator.lastCorrection().subscribe(any));
     subscriptions_.push_back(coordinator.statusMessage().subscribe(any));
     subscriptions_.push_back(coordinator.monitoringError().subscribe(any));
+    subscriptions_.push_back(coordinator.storageProblems().subscribe(any));
     subscriptions_.push_back(coordinator.canCheckForUpdates().subscribe(any));
     subscriptions_.push_back(coordinator.automaticallyChecksForUpdates().subscribe(any));
     subscriptions_.push_back(coordinator.automaticallyDownloadsUpdates().subscribe(any));

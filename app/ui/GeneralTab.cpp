@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <cmath>
 
 #include "app/ui/FormParts.h"
@@ -288,9 +289,16 @@ void GeneralTab::refresh() {
     updatesUnavailable_->setText(unavailable ? QString::fromStdString(*unavailable) : QString());
     updatesUnavailable_->setVisible(unavailable.has_value());
 
-    const auto& status = coordinator.statusMessage().get();
-    statusSection_->setVisible(status.has_value());
-    status_->setText(status ? QString::fromStdString(*status) : QString());
+    // The last correction's summary, and what keeps the settings or history from being saved.
+    QStringList lines;
+    if (const auto& status = coordinator.statusMessage().get()) {
+        lines << QString::fromStdString(*status);
+    }
+    for (const auto& problem : coordinator.storageProblems().get()) {
+        lines << QString::fromStdString(problem);
+    }
+    statusSection_->setVisible(!lines.isEmpty());
+    status_->setText(lines.join(QChar('\n')));
 }
 
 }  // namespace plovik::ui

@@ -132,6 +132,16 @@ void ScreenshotRenderer::renderMenus() {
     session_->type("ghbdtn ");
     session_->settle();
     capture(QStringLiteral("tray-menu-last-correction"));
+
+    failSettingsWrites(true);
+    capture(QStringLiteral("tray-menu-settings-not-saved"));
+    failSettingsWrites(false);
+}
+
+// Settings that cannot be saved are said in the menu and the settings window until they can.
+void ScreenshotRenderer::failSettingsWrites(bool fails) {
+    session_->defaults().setFailsWrites(fails, "No space left on device");
+    session_->settingsStore().update([](AppSettings&) {});
 }
 
 void ScreenshotRenderer::renderSettings() {
@@ -150,6 +160,9 @@ void ScreenshotRenderer::renderSettings() {
     save(window, QStringLiteral("settings-general-updates-unavailable"));
     updater.setUnavailableReason(std::nullopt);
     updater.canCheckForUpdates() = true;
+    failSettingsWrites(true);
+    save(window, QStringLiteral("settings-general-settings-not-saved"));
+    failSettingsWrites(false);
     generalScroll->verticalScrollBar()->setValue(0);
 
     window->showTab(SettingsWindow::applicationsTab);

@@ -29,6 +29,7 @@ class ScreenshotRenderer {
     bool prepare();
     void save(QWidget* widget, const QString& name);
     void renderMenus();
+    void failSettingsWrites(bool fails);
     void renderSettings();
     void renderOnboarding();
     void renderWithoutTray();

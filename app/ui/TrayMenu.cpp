@@ -35,6 +35,7 @@ QString TrayMenu::shownState() const {
         last ? QString::fromStdString(last->original + "\n" + last->corrected) : QString(),
         QString::number(coordinator.permissionSnapshot()->isReady()),
         status ? QString::fromStdString(*status) : QString(),
+        QString::fromStdString(problemLines()),
         QString::number(coordinator.canCheckForUpdates().get())}
         .join(QChar(0));
 }
@@ -64,6 +65,9 @@ void TrayMenu::rebuild() {
     if (const auto& status = coordinator.statusMessage().get()) {
         addTextLine(QString::fromStdString(*status));
     }
+    for (const auto& problem : coordinator.storageProblems().get()) {
+        addTextLine(QString::fromStdString(problem));
+    }
     menu_->addSeparator();
 
     auto* check = menu_->addAction(QStringLiteral("Check for Updates…"), this, [this] {
@@ -92,6 +96,14 @@ void TrayMenu::addPauseCommands() {
                      [this] { commands_.pauseFor(MonitoringCommands::kShortPause); });
     pause->addAction(QStringLiteral("For 1 Hour"), this,
                      [this] { commands_.pauseFor(MonitoringCommands::kLongPause); });
+}
+
+std::string TrayMenu::problemLines() const {
+    std::string lines;
+    for (const auto& problem : context_.coordinator.storageProblems().get()) {
+        lines += problem + "\n";
+    }
+    return lines;
 }
 
 void TrayMenu::addTextLine(const QString& text) {

@@ -37,6 +37,8 @@ class TrayMenu : public QObject {
     void addMonitoringSwitch();
     void addPauseCommands();
     void addTextLine(const QString& text);
+    // What keeps the settings or history from being saved, a line each.
+    std::string problemLines() const;
     void addLastCorrection();
     QString shownState() const;
 

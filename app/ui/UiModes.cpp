@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <chrono>
 #include <csignal>
 #include <iostream>
 #include <variant>
 
+#include "app/modes/InstanceLock.h"
+#include "app/modes/TeardownDeadline.h"
 #include "app/modes/X11DesktopAssembly.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
@@ -33,6 +36,10 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
     }
     std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << "\n";
 }
+
+// How long stopping may take, as for `plovik --headless`.
+constexpr std::chrono::milliseconds kStopLimit{3000};
+constexpr std::chrono::milliseconds kStopLimitAfterLoss{500};
 
 gboolean quitApplication(gpointer) {
     QCoreApplication::quit();
@@ -82,6 +89,8 @@ int runScreenshots(const std::string& directory, int argc, char** argv) {
 }
 
 int runDesktopApplication(int argc, char** argv) {
+    // Destroyed last: it bounds the teardown of everything below.
+    TeardownDeadline deadline(std::cerr);
     auto opened = X11DesktopAssembly::open("plovik");
     if (auto* error = std::get_if<std::string>(&opened)) {
         return refuseToStart(*error, argc, argv);
@@ -98,9 +107,23 @@ int runDesktopApplication(int argc, char** argv) {
             "events would never be handled");
     }
 
+    // A running copy with a window comes to the front instead; one without (`plovik
+    // --headless`) has nothing to show, and this copy says which it is and stops.
     SingleInstance instance(SingleInstance::defaultSocketPath());
-    if (instance.notifyRunningInstance()) {
-        return 0;
+    auto lock = InstanceLock::acquire(InstanceLock::defaultPath());
+    if (const auto* other = std::get_if<InstanceLock::HeldByAnother>(&lock)) {
+        if (instance.notifyRunningInstance()) {
+            return 0;
+        }
+        std::cerr << "plovik: " << InstanceLock::describe(*other) << "\n";
+        return 1;
+    }
+    if (const auto* unavailable = std::get_if<InstanceLock::Unavailable>(&lock)) {
+        std::cerr << "plovik: cannot make sure that only one copy runs: " << unavailable->reason
+                  << "\n";
+        if (instance.notifyRunningInstance()) {
+            return 0;
+        }
     }
     if (!instance.listen()) {
         std::cerr << "plovik: cannot listen for a second start: "
@@ -114,6 +137,12 @@ int runDesktopApplication(int argc, char** argv) {
         std::cerr << "plovik: " << *missing << "\n";
     }
     std::cerr << "plovik: running on " << qgetenv("DISPLAY").toStdString() << "\n";
+    int status = 0;
+    assembly->watchForLoss([&status](const std::string& reason) {
+        std::cerr << "plovik: " << reason << "\n";
+        status = 1;
+        QCoreApplication::exit(1);
+    });
 
     UiContext context{assembly->settingsStore(),
                       assembly->coordinator(),
@@ -129,10 +158,12 @@ int runDesktopApplication(int argc, char** argv) {
     const guint interrupt = g_unix_signal_add(SIGINT, quitApplication, nullptr);
     const guint terminate = g_unix_signal_add(SIGTERM, quitApplication, nullptr);
     shell.start();
-    const int status = application.exec();
+    const int exitCode = application.exec();
     g_source_remove(interrupt);
     g_source_remove(terminate);
-    return status;
+    deadline.arm(status == 0 ? kStopLimit : kStopLimitAfterLoss, exitCode);
+    assembly->coordinator().historyStore().flush();
+    return exitCode;
 }
 
 }  // namespace plovik::ui

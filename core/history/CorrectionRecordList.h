@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/history/CorrectionRecord.h"
+#include "core/history/HistoryRetention.h"
 
 namespace plovik {
 
@@ -20,8 +21,8 @@ class CorrectionRecordList {
     std::size_t size() const { return records_.size(); }
 
     void append(CorrectionRecord record);
-    // Drops the oldest records until at most `count` remain.
-    void keepNewest(std::size_t count);
+    // Drops the records the retention does not keep.
+    void retain(const HistoryRetention& retention);
     // Sets the outcome of the oldest record with this id; false when there is none.
     bool markOutcome(const Uuid& id, CorrectionOutcome outcome);
     void clear();
@@ -39,8 +40,11 @@ class CorrectionRecordList {
         std::string corrected;
     };
     static FoldedTokens foldedTokens(const CorrectionRecord& record);
+    void retainInOnePass(const HistoryRetention& retention);
 
     std::vector<CorrectionRecord> records_;
+    // How many of them are declined, kept so that an append need not count them.
+    std::size_t declined_ = 0;
     std::vector<FoldedTokens> folded_;
 };
 

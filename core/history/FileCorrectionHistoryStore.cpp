@@ -51,13 +51,6 @@ std::vector<CorrectionRecord> mergedById(const std::vector<CorrectionRecord>& ba
     return merged;
 }
 
-void keepNewest(std::vector<CorrectionRecord>& records, std::size_t count) {
-    if (records.size() > count) {
-        records.erase(records.begin(),
-                      records.begin() + static_cast<std::ptrdiff_t>(records.size() - count));
-    }
-}
-
 }  // namespace
 
 FileCorrectionHistoryStore::FileCorrectionHistoryStore(std::filesystem::path fileURL,
@@ -73,11 +66,15 @@ FileCorrectionHistoryStore::FileCorrectionHistoryStore(const ApplicationSupportD
 FileCorrectionHistoryStore::FileCorrectionHistoryStore(std::optional<HistoryFile> file,
                                                        int maximumRecordCount, const Clock& clock)
     : file_(std::move(file)),
-      maximumRecordCount_(static_cast<std::size_t>(std::max(maximumRecordCount, 0))),
+      retention_(static_cast<std::size_t>(std::max(maximumRecordCount, 0))),
       clock_(clock) {
     load();
     if (file_) {
         writer_ = std::thread([this] { writeLoop(); });
+    } else {
+        saveProblem_ =
+            "the learning history cannot be saved: the system names no folder for "
+            "application data";
     }
 }
 
@@ -114,7 +111,7 @@ void FileCorrectionHistoryStore::load() {
         return;
     }
     // A damaged file loads nothing; the first write keeps it aside before replacing it.
-    auto contents = file_->readNewest(maximumRecordCount_);
+    auto contents = file_->readRetained(retention_);
     if (auto* records = std::get_if<std::vector<CorrectionRecord>>(&contents)) {
         records_ = CorrectionRecordList(std::move(*records));
     }
@@ -128,7 +125,7 @@ std::vector<CorrectionRecord> FileCorrectionHistoryStore::allRecords() const {
 void FileCorrectionHistoryStore::append(const CorrectionRecord& record) {
     std::lock_guard guard(lock_);
     records_.append(record);
-    records_.keepNewest(maximumRecordCount_);
+    records_.retain(retention_);
     changedIds_.insert(record.id);
     requestWrite();
 }
@@ -152,6 +149,11 @@ void FileCorrectionHistoryStore::clear() {
     clearRequested_ = true;
     requestWrite();
     written_.wait(guard, [this] { return completedWrites_ == requestedWrites_; });
+}
+
+std::optional<std::string> FileCorrectionHistoryStore::saveProblem() const {
+    std::lock_guard guard(lock_);
+    return saveProblem_;
 }
 
 void FileCorrectionHistoryStore::flush() {
@@ -185,8 +187,13 @@ void FileCorrectionHistoryStore::writeLoop() {
         const Snapshot snapshot{records_.records(), std::exchange(changedIds_, {}),
                                 std::exchange(clearRequested_, false)};
         guard.unlock();
-        const auto written = write(snapshot);
+        std::string problem;
+        const auto written = write(snapshot, problem);
         guard.lock();
+        saveProblem_ =
+            written
+                ? std::nullopt
+                : std::optional<std::string>("the learning history cannot be saved: " + problem);
         if (!written) {
             // Tried again with the next change.
             if (!clearRequested_) {
@@ -195,7 +202,7 @@ void FileCorrectionHistoryStore::writeLoop() {
         } else {
             // Records other processes wrote count from now on too.
             auto current = mergedById(*written, records_.records(), changedIds_);
-            keepNewest(current, maximumRecordCount_);
+            retention_.apply(current);
             if (current != records_.records()) {
                 records_ = CorrectionRecordList(std::move(current));
             }
@@ -206,7 +213,7 @@ void FileCorrectionHistoryStore::writeLoop() {
 }
 
 std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
-    const Snapshot& snapshot) {
+    const Snapshot& snapshot, std::string& problem) {
     const FolderLock folderLock(file_->path().parent_path());
     if (snapshot.clears) {
         file_->remove();
@@ -215,11 +222,12 @@ std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
             return std::vector<CorrectionRecord>{};
         }
     }
-    auto contents = file_->readNewest(maximumRecordCount_);
+    auto contents = file_->readRetained(retention_);
     std::vector<CorrectionRecord> base;
     if (std::holds_alternative<HistoryFile::Damaged>(contents)) {
         // Until the old file is safe, do not replace it.
         if (!file_->keepAside(clock_.now())) {
+            problem = "its damaged file " + file_->path().string() + " cannot be set aside";
             return std::nullopt;
         }
         file_->pruneCopiesKeptAside(kCopiesKeptAside);
@@ -227,9 +235,15 @@ std::optional<std::vector<CorrectionRecord>> FileCorrectionHistoryStore::write(
         base = std::move(*records);
     }
     auto merged = mergedById(base, snapshot.records, snapshot.changedIds);
-    keepNewest(merged, maximumRecordCount_);
+    retention_.apply(merged);
     const auto bytes = HistoryFileFormat::encode(merged);
-    if (!bytes || !file_->write(*bytes)) {
+    if (!bytes) {
+        problem = "its records cannot be encoded";
+        return std::nullopt;
+    }
+    std::error_code error;
+    if (!file_->write(*bytes, error)) {
+        problem = error.message();
         return std::nullopt;
     }
     return merged;

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <string>
 #include <thread>
 
 #include "core/history/CorrectionHistoryStoring.h"
@@ -17,12 +18,13 @@
 
 namespace plovik {
 
-// The application's history: the newest records in memory, written to a JSON file by a
-// writer thread of its own after each change, so that no caller waits for the disk. Changes
-// made while a write is under way are coalesced into the next one. Other processes may
-// write the same file: every write takes a lock on the folder, reads the file again and
-// merges it by record id, so no process loses another's records. File errors are never
-// reported; the records in memory stay authoritative.
+// The application's history: the records its retention keeps (declined corrections never
+// push out learned ones), in memory and written to a JSON file by a writer thread of its own
+// after each change, so that no caller waits for the disk. Changes made while a write is under
+// way are coalesced into the next one. Other processes may write the same file: every write
+// takes a lock on the folder, reads the file again and merges it by record id, so no process
+// loses another's records. A write that fails is tried again with the next change, and the
+// records in memory stay authoritative; saveProblem() says why meanwhile.
 class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
   public:
     // Loads the file (nothing is written at load time). A negative maximum counts as zero.
@@ -45,7 +47,7 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
     static constexpr std::size_t kCopiesKeptAside = 3;
 
     std::optional<std::filesystem::path> fileURL() const;
-    int maximumRecordCount() const { return static_cast<int>(maximumRecordCount_); }
+    int maximumRecordCount() const { return static_cast<int>(*retention_.maximumRecordCount()); }
 
     std::vector<CorrectionRecord> allRecords() const override;
     void append(const CorrectionRecord& record) override;
@@ -57,6 +59,9 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
 
     // Waits until every change made so far has been written (or failed to be).
     void flush();
+    // Why the last write failed, for the user ("the learning history cannot be saved: No
+    // space left on device"); absent while writes succeed. Any thread.
+    std::optional<std::string> saveProblem() const;
 
   private:
     // What one write works from, taken under the lock.
@@ -73,11 +78,12 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
     // Lock held.
     void requestWrite();
     void writeLoop();
-    // The records now in the file, or absent when nothing was written.
-    std::optional<std::vector<CorrectionRecord>> write(const Snapshot& snapshot);
+    // The records now in the file, or absent when nothing was written (and why in `problem`).
+    std::optional<std::vector<CorrectionRecord>> write(const Snapshot& snapshot,
+                                                       std::string& problem);
 
     const std::optional<HistoryFile> file_;
-    const std::size_t maximumRecordCount_;
+    const HistoryRetention retention_;
     const Clock& clock_;
     mutable std::mutex lock_;
     std::condition_variable wake_;
@@ -89,6 +95,7 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
     std::uint64_t requestedWrites_ = 0;
     std::uint64_t completedWrites_ = 0;
     bool stopping_ = false;
+    std::optional<std::string> saveProblem_;
     std::thread writer_;
 };
 

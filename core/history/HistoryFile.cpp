@@ -54,11 +54,11 @@ HistoryFile::ReadResult HistoryFile::read() const {
     return file_.read();
 }
 
-HistoryFile::Records HistoryFile::readNewest(std::size_t count) const {
+HistoryFile::Records HistoryFile::readRetained(const HistoryRetention& retention) const {
     // Not blocking keeps a FIFO in the file's place from stalling the reader.
     const int descriptor = ::open(path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
-        return errno == ENOENT ? Records(Absent{}) : Records(Damaged{});
+        return errno == ENOENT || errno == ENOTDIR ? Records(Absent{}) : Records(Damaged{});
     }
     const std::unique_ptr<std::FILE, FileCloser> file(::fdopen(descriptor, "rb"));
     if (!file) {
@@ -72,7 +72,7 @@ HistoryFile::Records HistoryFile::readNewest(std::size_t count) const {
     if (status.st_size == 0) {
         return std::vector<CorrectionRecord>{};
     }
-    auto records = HistoryFileFormat::decodeNewest(file.get(), count);
+    auto records = HistoryFileFormat::decodeRetained(file.get(), retention);
     if (!records || std::ferror(file.get())) {
         return Damaged{};
     }
@@ -81,6 +81,10 @@ HistoryFile::Records HistoryFile::readNewest(std::size_t count) const {
 
 bool HistoryFile::write(std::string_view bytes) const {
     return file_.replace(bytes, 0600);
+}
+
+bool HistoryFile::write(std::string_view bytes, std::error_code& error) const {
+    return file_.replace(bytes, 0600, error);
 }
 
 bool HistoryFile::remove() const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/history/CorrectionRecord.h"
+#include "core/history/HistoryRetention.h"
 #include "core/platform/Clock.h"
 #include "core/support/AtomicFile.h"
 
@@ -31,13 +32,14 @@ class HistoryFile {
         bool operator==(const Damaged&) const = default;
     };
     using Records = std::variant<Absent, Damaged, std::vector<CorrectionRecord>>;
-    // The newest `count` records, in bounded memory however long the file is. An empty
+    // The records the retention keeps, in bounded memory however long the file is. An empty
     // file holds no records.
-    Records readNewest(std::size_t count) const;
+    Records readRetained(const HistoryRetention& retention) const;
     // Creates missing directories (mode 0700), writes a temporary file (mode 0600) in the same
     // folder, flushes it to disk and renames it over the target, so a reader sees either the
     // old or the new contents. False when any step failed; the old file is then untouched.
     bool write(std::string_view bytes) const;
+    bool write(std::string_view bytes, std::error_code& error) const;
     // False when nothing was removed.
     bool remove() const;
     // Renames the file to "<name>.unreadable-<UTC time>" (with "-2", "-3"... if taken), never

@@ -1,9 +1,7 @@
 #include "core/history/HistoryFileFormat.h"
 
 #include <cmath>
-#include <deque>
 #include <iterator>
-#include <limits>
 #include <nlohmann/json.hpp>
 
 namespace plovik {
@@ -57,11 +55,16 @@ std::optional<CorrectionRecord> decodeRecord(const nlohmann::json& object) {
                             *outcome, timestamp->get<double>()};
 }
 
-// Each record is decoded as soon as its object ends and then dropped from the document, so
-// a file of any length takes memory for `count` records only.
+// Each record is decoded as soon as its object ends and then dropped from the document, and
+// the retention thins the list out whenever it has doubled, so a file of any length takes
+// memory for a bounded number of records only.
 template <typename Input>
-std::optional<std::vector<CorrectionRecord>> decodeNewestFrom(Input input, std::size_t count) {
-    std::deque<CorrectionRecord> newest;
+std::optional<std::vector<CorrectionRecord>> decodeRetainedFrom(Input input,
+                                                                const HistoryRetention& retention) {
+    std::vector<CorrectionRecord> retained;
+    const auto& maximum = retention.maximumRecordCount();
+    const std::size_t thinningPoint =
+        maximum ? 2 * (*maximum + HistoryRetention::kDeclinedAllowance) + 1 : 0;
     bool valid = true;
     const auto keepRecord = [&](int depth, nlohmann::json::parse_event_t event,
                                 nlohmann::json& parsed) {
@@ -74,11 +77,11 @@ std::optional<std::vector<CorrectionRecord>> decodeNewestFrom(Input input, std::
         auto record = event == Event::object_end ? decodeRecord(parsed) : std::nullopt;
         if (!record) {
             valid = false;
-        } else if (count > 0) {
-            if (newest.size() == count) {
-                newest.pop_front();
-            }
-            newest.push_back(std::move(*record));
+            return false;
+        }
+        retained.push_back(std::move(*record));
+        if (thinningPoint > 0 && retained.size() >= thinningPoint) {
+            retention.apply(retained);
         }
         return false;
     };
@@ -86,8 +89,8 @@ std::optional<std::vector<CorrectionRecord>> decodeNewestFrom(Input input, std::
     if (!valid || !document.is_array()) {
         return std::nullopt;
     }
-    return std::vector<CorrectionRecord>(std::make_move_iterator(newest.begin()),
-                                         std::make_move_iterator(newest.end()));
+    retention.apply(retained);
+    return retained;
 }
 
 }  // namespace
@@ -105,17 +108,17 @@ std::optional<std::string> HistoryFileFormat::encode(const std::vector<Correctio
 }
 
 std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decode(std::string_view bytes) {
-    return decodeNewest(bytes, std::numeric_limits<std::size_t>::max());
+    return decodeRetainedFrom(bytes, HistoryRetention::unlimited());
 }
 
-std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decodeNewest(std::string_view bytes,
-                                                                             std::size_t count) {
-    return decodeNewestFrom(bytes, count);
+std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decodeRetained(
+    std::string_view bytes, const HistoryRetention& retention) {
+    return decodeRetainedFrom(bytes, retention);
 }
 
-std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decodeNewest(std::FILE* file,
-                                                                             std::size_t count) {
-    return decodeNewestFrom(file, count);
+std::optional<std::vector<CorrectionRecord>> HistoryFileFormat::decodeRetained(
+    std::FILE* file, const HistoryRetention& retention) {
+    return decodeRetainedFrom(file, retention);
 }
 
 }  // namespace plovik

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/history/CorrectionRecord.h"
+#include "core/history/HistoryRetention.h"
 
 namespace plovik {
 
@@ -22,11 +23,11 @@ class HistoryFileFormat {
     // Absent when the document is not such an array or any record is incomplete or invalid;
     // keys may come in any order, UUIDs in either case.
     static std::optional<std::vector<CorrectionRecord>> decode(std::string_view bytes);
-    // As decode, keeping only the newest `count` records; memory stays bounded by them.
-    static std::optional<std::vector<CorrectionRecord>> decodeNewest(std::string_view bytes,
-                                                                     std::size_t count);
-    static std::optional<std::vector<CorrectionRecord>> decodeNewest(std::FILE* file,
-                                                                     std::size_t count);
+    // As decode, keeping only the records the retention keeps; memory stays bounded by them.
+    static std::optional<std::vector<CorrectionRecord>> decodeRetained(
+        std::string_view bytes, const HistoryRetention& retention);
+    static std::optional<std::vector<CorrectionRecord>> decodeRetained(
+        std::FILE* file, const HistoryRetention& retention);
 };
 
 }  // namespace plovik

@@ -6,10 +6,8 @@ namespace plovik {
 
 InMemoryCorrectionHistoryStore::InMemoryCorrectionHistoryStore(
     std::vector<CorrectionRecord> records, std::optional<std::size_t> maximumRecordCount)
-    : records_(std::move(records)), maximumRecordCount_(maximumRecordCount) {
-    if (maximumRecordCount_) {
-        records_.keepNewest(*maximumRecordCount_);
-    }
+    : records_(std::move(records)), retention_(maximumRecordCount) {
+    records_.retain(retention_);
 }
 
 std::vector<CorrectionRecord> InMemoryCorrectionHistoryStore::allRecords() const {
@@ -20,9 +18,7 @@ std::vector<CorrectionRecord> InMemoryCorrectionHistoryStore::allRecords() const
 void InMemoryCorrectionHistoryStore::append(const CorrectionRecord& record) {
     std::lock_guard guard(lock_);
     records_.append(record);
-    if (maximumRecordCount_) {
-        records_.keepNewest(*maximumRecordCount_);
-    }
+    records_.retain(retention_);
 }
 
 void InMemoryCorrectionHistoryStore::markOutcome(const Uuid& id, CorrectionOutcome outcome) {

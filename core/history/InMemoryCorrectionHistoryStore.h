@@ -28,7 +28,7 @@ class InMemoryCorrectionHistoryStore final : public CorrectionHistoryStoring {
   private:
     mutable std::mutex lock_;
     CorrectionRecordList records_;
-    const std::optional<std::size_t> maximumRecordCount_;
+    const HistoryRetention retention_;
 };
 
 }  // namespace plovik

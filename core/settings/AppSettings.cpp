@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/settings/SettingsFieldReader.h"
 #include "core/support/JsonFields.h"
 #include "core/support/ReferenceDate.h"
 
@@ -25,35 +26,36 @@ std::optional<nlohmann::json> applicationsToJson(const std::vector<EnabledApplic
     return array;
 }
 
-std::optional<std::vector<EnabledApplication>> applicationsFromJson(const nlohmann::json& json) {
-    const auto found = json.find("applications");
-    if (found == json.end() || !found->is_array()) {
-        return std::nullopt;
-    }
+const EnabledApplication* entryFor(const std::vector<EnabledApplication>& list,
+                                   const std::string& bundleIdentifier) {
+    const auto found = std::find_if(list.begin(), list.end(), [&](const EnabledApplication& entry) {
+        return entry.bundleIdentifier == bundleIdentifier;
+    });
+    return found == list.end() ? nullptr : &*found;
+}
+
+// Each application on its own: one bad member costs that member, one without an identifier
+// costs that entry.
+std::vector<EnabledApplication> applicationsFromJson(
+    const nlohmann::json& array, const std::vector<EnabledApplication>& fallback,
+    std::vector<SettingsFieldProblem>& problems) {
     std::vector<EnabledApplication> list;
-    for (const auto& element : *found) {
-        auto application = EnabledApplication::fromJson(element);
-        if (!application) {
-            return std::nullopt;
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        const auto& element = array[i];
+        const std::string place = "applications[" + std::to_string(i) + "]";
+        const auto identifier =
+            element.is_object() ? JsonFields::string(element, "bundleIdentifier") : std::nullopt;
+        if (!identifier) {
+            problems.push_back(
+                {place, element.is_object() ? "has no bundleIdentifier" : "is not an application"});
+            continue;
         }
-        list.push_back(std::move(*application));
+        const auto* known = entryFor(fallback, *identifier);
+        list.push_back(EnabledApplication::fromJson(
+            element, known ? *known : EnabledApplication::withDefaults(*identifier), place,
+            problems));
     }
     return list;
-}
-
-std::optional<ShortcutDefinition> shortcutFromJson(const nlohmann::json& json, const char* key) {
-    const auto found = json.find(key);
-    return found == json.end() ? std::nullopt : ShortcutDefinition::fromJson(*found);
-}
-
-bool readOptionalSound(const nlohmann::json& json, std::optional<CorrectionSound>& sound) {
-    sound.reset();
-    if (!JsonFields::has(json, "correctionSound")) {
-        return true;
-    }
-    const auto raw = JsonFields::string(json, "correctionSound");
-    sound = raw ? correctionSoundFromRawValue(*raw) : std::nullopt;
-    return sound.has_value();
 }
 
 CorrectionEngineKind engineFromJson(const nlohmann::json& json) {
@@ -62,16 +64,18 @@ CorrectionEngineKind engineFromJson(const nlohmann::json& json) {
         .value_or(CorrectionEngineKind::described);
 }
 
-bool readOptionalPause(const nlohmann::json& json, std::optional<TimePoint>& pause) {
-    if (!JsonFields::has(json, "pauseUntil")) {
-        return true;
+std::optional<TimePoint> pauseFromJson(const nlohmann::json& member) {
+    if (!member.is_number()) {
+        return std::nullopt;
     }
-    const auto seconds = JsonFields::number(json, "pauseUntil");
-    if (seconds) {
-        const double clamped = std::clamp(*seconds, -kLargestStoredSeconds, kLargestStoredSeconds);
-        pause = ReferenceDate::fromSecondsSinceReferenceDate(clamped);
-    }
-    return seconds.has_value();
+    const double clamped =
+        std::clamp(member.get<double>(), -kLargestStoredSeconds, kLargestStoredSeconds);
+    return ReferenceDate::fromSecondsSinceReferenceDate(clamped);
+}
+
+std::optional<CorrectionSound> soundFromJson(const nlohmann::json& member) {
+    return member.is_string() ? correctionSoundFromRawValue(member.get<std::string>())
+                              : std::nullopt;
 }
 
 }  // namespace
@@ -109,38 +113,41 @@ std::optional<nlohmann::json> AppSettings::toJson() const {
 }
 
 std::optional<AppSettings> AppSettings::fromJson(const nlohmann::json& json) {
+    std::vector<SettingsFieldProblem> problems;
+    auto settings = fromJson(json, AppSettings{}, problems);
+    return problems.empty() ? std::optional<AppSettings>(std::move(settings)) : std::nullopt;
+}
+
+AppSettings AppSettings::fromJson(const nlohmann::json& json, const AppSettings& fallback,
+                                  std::vector<SettingsFieldProblem>& problems) {
+    AppSettings settings = fallback;
     if (!json.is_object()) {
-        return std::nullopt;
+        problems.push_back({"", "is not a JSON object"});
+        return settings;
     }
-    const auto monitoring = JsonFields::boolean(json, "monitoringEnabled");
-    const auto automatic = JsonFields::boolean(json, "automaticCorrectionEnabled");
-    const auto threshold = JsonFields::number(json, "confidenceThreshold");
-    const auto playSound = JsonFields::boolean(json, "playCorrectionSound");
-    const auto notify = JsonFields::boolean(json, "showCorrectionNotification");
-    const auto launch = JsonFields::boolean(json, "launchAtLogin");
-    const auto onboarded = JsonFields::boolean(json, "hasCompletedOnboarding");
-    auto applications = applicationsFromJson(json);
-    const auto manual = shortcutFromJson(json, "manualShortcut");
-    const auto undo = shortcutFromJson(json, "undoShortcut");
-    const auto pause = shortcutFromJson(json, "pauseShortcut");
-    AppSettings settings;
-    if (!monitoring || !automatic || !threshold || !playSound || !notify || !launch || !onboarded ||
-        !applications || !manual || !undo || !pause ||
-        !readOptionalSound(json, settings.correctionSound) ||
-        !readOptionalPause(json, settings.pauseUntil)) {
-        return std::nullopt;
-    }
-    settings.monitoringEnabled = *monitoring;
-    settings.automaticCorrectionEnabled = *automatic;
-    settings.confidenceThreshold = *threshold;
-    settings.playCorrectionSound = *playSound;
-    settings.showCorrectionNotification = *notify;
-    settings.launchAtLogin = *launch;
-    settings.hasCompletedOnboarding = *onboarded;
-    settings.applications = std::move(*applications);
-    settings.manualShortcut = *manual;
-    settings.undoShortcut = *undo;
-    settings.pauseShortcut = *pause;
+    SettingsFieldReader read(json, "", problems);
+    read.boolean("monitoringEnabled", settings.monitoringEnabled);
+    read.boolean("automaticCorrectionEnabled", settings.automaticCorrectionEnabled);
+    read.number("confidenceThreshold", settings.confidenceThreshold);
+    read.boolean("playCorrectionSound", settings.playCorrectionSound);
+    read.optional("correctionSound", settings.correctionSound, "one of the sounds", soundFromJson);
+    read.boolean("showCorrectionNotification", settings.showCorrectionNotification);
+    read.boolean("launchAtLogin", settings.launchAtLogin);
+    read.optional("pauseUntil", settings.pauseUntil, "a number of seconds", pauseFromJson);
+    read.boolean("hasCompletedOnboarding", settings.hasCompletedOnboarding);
+    read.required("applications", settings.applications, "a list",
+                  [&](const nlohmann::json& member) {
+                      return member.is_array() ? std::optional(applicationsFromJson(
+                                                     member, fallback.applications, problems))
+                                               : std::nullopt;
+                  });
+    read.required("manualShortcut", settings.manualShortcut, "a shortcut",
+                  ShortcutDefinition::fromJson);
+    read.required("undoShortcut", settings.undoShortcut, "a shortcut",
+                  ShortcutDefinition::fromJson);
+    read.required("pauseShortcut", settings.pauseShortcut, "a shortcut",
+                  ShortcutDefinition::fromJson);
+    // A newer version's engine reads as the described one here, and stays in the file.
     settings.correctionEngine = engineFromJson(json);
     return settings;
 }

@@ -9,6 +9,7 @@
 #include "core/settings/CorrectionEngineKind.h"
 #include "core/settings/CorrectionSound.h"
 #include "core/settings/EnabledApplication.h"
+#include "core/settings/SettingsFieldProblem.h"
 
 namespace plovik {
 
@@ -37,6 +38,12 @@ struct AppSettings {
     // Absent unless every required key, also in each application, is present with
     // the right type; unknown keys are ignored.
     static std::optional<AppSettings> fromJson(const nlohmann::json& json);
+    // Every member that can be read; each one that cannot keeps its value in `fallback` and
+    // is named in `problems`. An application without an identifier is left out; one missing
+    // some other member takes it from the fallback's entry of the same identifier, or from a
+    // new entry's defaults.
+    static AppSettings fromJson(const nlohmann::json& json, const AppSettings& fallback,
+                                std::vector<SettingsFieldProblem>& problems);
 
     bool operator==(const AppSettings&) const = default;
 };

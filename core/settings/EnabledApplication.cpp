@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/settings/SettingsFieldReader.h"
 #include "core/support/Base64.h"
 #include "core/support/JsonFields.h"
 
@@ -45,48 +46,48 @@ std::optional<nlohmann::json> EnabledApplication::toJson() const {
     return json;
 }
 
-namespace {
-
-// Optional members: absent or null is "none"; anything else must be valid.
-bool readOptionalUrl(const nlohmann::json& json, std::optional<Url>& url) {
-    if (!JsonFields::has(json, "applicationURL")) {
-        return true;
-    }
-    const auto text = JsonFields::string(json, "applicationURL");
-    url = text ? Url::parse(*text) : std::nullopt;
-    return url.has_value();
+EnabledApplication EnabledApplication::withDefaults(std::string bundleIdentifier) {
+    std::string name = bundleIdentifier;
+    return EnabledApplication(std::move(bundleIdentifier), std::move(name), std::nullopt,
+                              std::nullopt, true, true, true, true, 0.9);
 }
-
-bool readOptionalIcon(const nlohmann::json& json, std::optional<std::vector<std::uint8_t>>& icon) {
-    if (!JsonFields::has(json, "iconData")) {
-        return true;
-    }
-    const auto text = JsonFields::string(json, "iconData");
-    icon = text ? Base64::decode(*text) : std::nullopt;
-    return icon.has_value();
-}
-
-}  // namespace
 
 std::optional<EnabledApplication> EnabledApplication::fromJson(const nlohmann::json& json) {
+    const auto identifier = JsonFields::string(json, "bundleIdentifier");
+    if (!identifier) {
+        return std::nullopt;
+    }
+    std::vector<SettingsFieldProblem> problems;
+    auto application = fromJson(json, withDefaults(*identifier), "", problems);
+    return problems.empty() ? std::optional<EnabledApplication>(std::move(application))
+                            : std::nullopt;
+}
+
+EnabledApplication EnabledApplication::fromJson(const nlohmann::json& json,
+                                                const EnabledApplication& fallback,
+                                                const std::string& place,
+                                                std::vector<SettingsFieldProblem>& problems) {
+    EnabledApplication application = fallback;
     if (!json.is_object()) {
-        return std::nullopt;
+        problems.push_back({place, "is not an application"});
+        return application;
     }
-    const auto bundleIdentifier = JsonFields::string(json, "bundleIdentifier");
-    const auto displayName = JsonFields::string(json, "displayName");
-    const auto isEnabled = JsonFields::boolean(json, "isEnabled");
-    const auto automatic = JsonFields::boolean(json, "automaticCorrectionEnabled");
-    const auto switchSource = JsonFields::boolean(json, "switchInputSourceAfterCorrection");
-    const auto manual = JsonFields::boolean(json, "manualCorrectionEnabled");
-    const auto threshold = JsonFields::number(json, "confidenceThreshold");
-    std::optional<Url> url;
-    std::optional<std::vector<std::uint8_t>> icon;
-    if (!bundleIdentifier || !displayName || !isEnabled || !automatic || !switchSource || !manual ||
-        !threshold || !readOptionalUrl(json, url) || !readOptionalIcon(json, icon)) {
-        return std::nullopt;
-    }
-    return EnabledApplication(*bundleIdentifier, *displayName, std::move(url), std::move(icon),
-                              *isEnabled, *automatic, *switchSource, *manual, *threshold);
+    SettingsFieldReader read(json, place, problems);
+    read.text("bundleIdentifier", application.bundleIdentifier);
+    read.text("displayName", application.displayName);
+    read.optional(
+        "applicationURL", application.applicationURL, "a URL", [](const nlohmann::json& member) {
+            return member.is_string() ? Url::parse(member.get<std::string>()) : std::nullopt;
+        });
+    read.optional("iconData", application.iconData, "Base64", [](const nlohmann::json& member) {
+        return member.is_string() ? Base64::decode(member.get<std::string>()) : std::nullopt;
+    });
+    read.boolean("isEnabled", application.isEnabled);
+    read.boolean("automaticCorrectionEnabled", application.automaticCorrectionEnabled);
+    read.boolean("switchInputSourceAfterCorrection", application.switchInputSourceAfterCorrection);
+    read.boolean("manualCorrectionEnabled", application.manualCorrectionEnabled);
+    read.number("confidenceThreshold", application.confidenceThreshold);
+    return application;
 }
 
 }  // namespace plovik

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/settings/SettingsFieldProblem.h"
 #include "core/support/Url.h"
 
 namespace plovik {
@@ -38,6 +39,13 @@ struct EnabledApplication {
     // Absent when a required key is missing, a value has the wrong type, the URL is
     // malformed or the icon is not valid Base64.
     static std::optional<EnabledApplication> fromJson(const nlohmann::json& json);
+    // Every member that can be read; each one that cannot is taken from `fallback` and named
+    // in `problems` below `place` ("applications[2]").
+    static EnabledApplication fromJson(const nlohmann::json& json,
+                                       const EnabledApplication& fallback, const std::string& place,
+                                       std::vector<SettingsFieldProblem>& problems);
+    // A new entry for the application, with every switch on and the usual threshold.
+    static EnabledApplication withDefaults(std::string bundleIdentifier);
 
     bool operator==(const EnabledApplication&) const = default;
 };

@@ -66,6 +66,10 @@ AtomicFile::MoveResult moveFailure(const std::filesystem::path& source) {
     return AtomicFile::MoveResult::failed;
 }
 
+AtomicFile::Unreadable unreadable(int error) {
+    return {std::generic_category().message(error)};
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::filesystem::path path) : path_(std::move(path)) {}
@@ -73,12 +77,20 @@ AtomicFile::AtomicFile(std::filesystem::path path) : path_(std::move(path)) {}
 AtomicFile::ReadResult AtomicFile::read() const {
     // Not blocking keeps a FIFO in the file's place from stalling the reader.
     const FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    // A file where a folder of the path should be leaves no room for this one either.
     if (!file.isOpen()) {
-        return errno == ENOENT ? ReadResult(Absent{}) : ReadResult(Unreadable{});
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult(Absent{})
+                                                   : ReadResult(unreadable(errno));
     }
     struct stat status {};
-    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return Unreadable{};
+    if (::fstat(file.get(), &status) != 0) {
+        return unreadable(errno);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return unreadable(EISDIR);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return Unreadable{"not a regular file"};
     }
     std::string contents;
     char buffer[64 * 1024];
@@ -88,7 +100,7 @@ AtomicFile::ReadResult AtomicFile::read() const {
             return contents;
         }
         if (count < 0 && errno != EINTR) {
-            return Unreadable{};
+            return unreadable(errno);
         }
         if (count > 0) {
             contents.append(buffer, static_cast<std::size_t>(count));
@@ -97,17 +109,26 @@ AtomicFile::ReadResult AtomicFile::read() const {
 }
 
 bool AtomicFile::replace(std::string_view bytes, mode_t mode) const {
+    std::error_code ignored;
+    return replace(bytes, mode, ignored);
+}
+
+bool AtomicFile::replace(std::string_view bytes, mode_t mode, std::error_code& error) const {
+    error.clear();
     const auto folder = folderOf(path_);
     createPrivateDirectories(folder);
     std::string temporary = (folder / ("." + path_.filename().string() + ".XXXXXX")).string();
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!file.isOpen()) {
+        error = std::error_code(errno, std::generic_category());
         return false;
     }
+    errno = 0;
     const bool replaced = ::fchmod(file.get(), mode) == 0 && writeAll(file.get(), bytes) &&
                           ::fsync(file.get()) == 0 && file.close() &&
                           ::rename(temporary.c_str(), path_.c_str()) == 0;
     if (!replaced) {
+        error = std::error_code(errno != 0 ? errno : EIO, std::generic_category());
         ::unlink(temporary.c_str());
         return false;
     }

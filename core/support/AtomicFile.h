@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <variant>
 
 namespace plovik {
@@ -18,6 +19,8 @@ class AtomicFile {
     };
     // Something is there, but it is not a regular file or could not be read.
     struct Unreadable {
+        // Why, in the system's words ("Is a directory").
+        std::string reason;
         bool operator==(const Unreadable&) const = default;
     };
     using ReadResult = std::variant<Absent, Unreadable, std::string>;
@@ -31,8 +34,9 @@ class AtomicFile {
     ReadResult read() const;
     // Creates missing folders (mode 0700), writes a temporary file with the given mode in the
     // same folder, flushes it to disk and renames it over the file. False when any step
-    // failed; the old file is then untouched.
+    // failed (with the cause in `error`); the old file is then untouched.
     bool replace(std::string_view bytes, mode_t mode) const;
+    bool replace(std::string_view bytes, mode_t mode, std::error_code& error) const;
     // False when nothing was removed.
     bool remove() const;
     // Renames the file to `target`, never replacing an existing one.

@@ -1,6 +1,7 @@
 #include "platform/linux/EnchantSpellChecker.h"
 
 #include <enchant.h>
+#include <stdlib.h>
 
 #include <algorithm>
 
@@ -30,6 +31,15 @@ void EnchantSpellChecker::DictionaryDeleter::operator()(EnchantDict* dictionary)
 }
 
 EnchantSpellChecker::EnchantSpellChecker() : broker_(enchant_broker_init()) {}
+
+EnchantSpellChecker::EnchantSpellChecker(const std::optional<std::filesystem::path>& configHome)
+    : broker_([&] {
+          // Enchant's only way to be told; read whenever it opens a file of its own.
+          if (configHome && configHome->is_absolute()) {
+              ::setenv("ENCHANT_CONFIG_DIR", (*configHome / "enchant").c_str(), 0);
+          }
+          return enchant_broker_init();
+      }()) {}
 
 EnchantSpellChecker::~EnchantSpellChecker() = default;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,7 +20,13 @@ namespace plovik {
 // is loaded on first use and kept. Not thread-safe: it belongs to the main thread.
 class EnchantSpellChecker final : public SpellChecker {
   public:
+    // Enchant keeps its own files (personal word lists) where the environment says.
     EnchantSpellChecker();
+    // Enchant keeps them in "enchant" below this configuration folder, the one the program
+    // resolved for itself: Enchant alone would take a relative XDG_CONFIG_HOME as it is, and
+    // write below whatever folder the program was started in. An ENCHANT_CONFIG_DIR the
+    // user set stays in force.
+    explicit EnchantSpellChecker(const std::optional<std::filesystem::path>& configHome);
     ~EnchantSpellChecker() override;
     EnchantSpellChecker(const EnchantSpellChecker&) = delete;
     EnchantSpellChecker& operator=(const EnchantSpellChecker&) = delete;

@@ -1,10 +1,13 @@
 #include "platform/linux/FileDefaultsDatabase.h"
 
 #include <climits>
+#include <memory>
 #include <string_view>
 #include <variant>
 
 #include "core/support/AtomicFile.h"
+#include "core/support/FolderLock.h"
+#include "platform/linux/FileChangeMonitor.h"
 
 namespace plovik {
 
@@ -17,29 +20,52 @@ DefaultsDatabase::Entry FileDefaultsDatabase::entry(const std::string& key) cons
     if (!isValidKey(key)) {
         return Absent{};
     }
-    const auto contents = AtomicFile(directory_ / key).read();
+    auto contents = AtomicFile(directory_ / key).read();
     if (std::holds_alternative<AtomicFile::Absent>(contents)) {
         return Absent{};
     }
-    const auto* bytes = std::get_if<std::string>(&contents);
-    if (bytes == nullptr) {
-        return Unreadable{};
+    if (auto* unreadable = std::get_if<AtomicFile::Unreadable>(&contents)) {
+        return Unreadable{std::move(unreadable->reason)};
     }
-    return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
+    const auto& bytes = std::get<std::string>(contents);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-bool FileDefaultsDatabase::setData(const std::string& key, std::span<const std::uint8_t> data) {
+std::optional<std::string> FileDefaultsDatabase::storeData(const std::string& key,
+                                                           std::span<const std::uint8_t> data) {
     if (!isValidKey(key)) {
-        return false;
+        return "\"" + key + "\" is not a file name";
     }
     const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
-    return AtomicFile(directory_ / key).replace(bytes, 0600);
+    std::error_code error;
+    if (!AtomicFile(directory_ / key).replace(bytes, 0600, error)) {
+        return error.message();
+    }
+    return std::nullopt;
 }
 
 void FileDefaultsDatabase::removeKey(const std::string& key) {
     if (isValidKey(key)) {
         AtomicFile(directory_ / key).remove();
     }
+}
+
+std::string FileDefaultsDatabase::locationOf(const std::string& key) const {
+    return (directory_ / key).string();
+}
+
+void FileDefaultsDatabase::exclusively(const std::function<void()>& work) {
+    const FolderLock lock(directory_);
+    work();
+}
+
+Subscription FileDefaultsDatabase::observe(const std::string& key, std::function<void()> onChange) {
+    if (!isValidKey(key)) {
+        return {};
+    }
+    std::shared_ptr<FileChangeMonitor> monitor =
+        FileChangeMonitor::watch(directory_ / key, std::move(onChange));
+    return Subscription([monitor]() mutable { monitor.reset(); });
 }
 
 }  // namespace plovik

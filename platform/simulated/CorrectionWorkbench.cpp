@@ -65,7 +65,8 @@ CorrectionWorkbench::CorrectionWorkbench(const Configuration& configuration)
     // user's file is only read.
     std::vector<CorrectionRecord> records;
     if (configuration.historyFile) {
-        auto loaded = HistoryFile(*configuration.historyFile).readNewest(kMaximumRecordCount);
+        auto loaded = HistoryFile(*configuration.historyFile)
+                          .readRetained(HistoryRetention(kMaximumRecordCount));
         if (auto* newest = std::get_if<std::vector<CorrectionRecord>>(&loaded)) {
             records = std::move(*newest);
         }

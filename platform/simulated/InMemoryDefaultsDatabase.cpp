@@ -1,10 +1,12 @@
 #include "platform/simulated/InMemoryDefaultsDatabase.h"
 
+#include <vector>
+
 namespace plovik {
 
 DefaultsDatabase::Entry InMemoryDefaultsDatabase::entry(const std::string& key) const {
-    if (unreadableKeys_.contains(key)) {
-        return Unreadable{};
+    if (const auto unreadable = unreadableKeys_.find(key); unreadable != unreadableKeys_.end()) {
+        return Unreadable{unreadable->second};
     }
     const auto found = blobs_.find(key);
     if (found == blobs_.end()) {
@@ -13,24 +15,41 @@ DefaultsDatabase::Entry InMemoryDefaultsDatabase::entry(const std::string& key) 
     return found->second;
 }
 
-bool InMemoryDefaultsDatabase::setData(const std::string& key, std::span<const std::uint8_t> data) {
-    if (failsWrites_) {
-        return false;
+std::optional<std::string> InMemoryDefaultsDatabase::storeData(const std::string& key,
+                                                               std::span<const std::uint8_t> data) {
+    if (failure_) {
+        return failure_;
     }
     ++writeCount_;
     unreadableKeys_.erase(key);
     blobs_[key] = std::vector<std::uint8_t>(data.begin(), data.end());
-    return true;
+    changed(key);
+    return std::nullopt;
 }
 
 void InMemoryDefaultsDatabase::removeKey(const std::string& key) {
     ++removeCount_;
     unreadableKeys_.erase(key);
     blobs_.erase(key);
+    changed(key);
+}
+
+Subscription InMemoryDefaultsDatabase::observe(const std::string& key,
+                                               std::function<void()> onChange) {
+    auto entry = std::make_shared<std::function<void()>>(std::move(onChange));
+    const auto position = observers_->entries.emplace(key, entry);
+    std::weak_ptr<Observers> weak = observers_;
+    return Subscription([weak, position] {
+        if (const auto observers = weak.lock()) {
+            observers->entries.erase(position);
+        }
+    });
 }
 
 void InMemoryDefaultsDatabase::setString(const std::string& key, const std::string& text) {
+    unreadableKeys_.erase(key);
     blobs_[key] = std::vector<std::uint8_t>(text.begin(), text.end());
+    changed(key);
 }
 
 std::optional<std::string> InMemoryDefaultsDatabase::string(const std::string& key) const {
@@ -39,6 +58,23 @@ std::optional<std::string> InMemoryDefaultsDatabase::string(const std::string& k
         return std::nullopt;
     }
     return std::string(found->second.begin(), found->second.end());
+}
+
+// A snapshot, so that an observer may stop observing or write while being told.
+void InMemoryDefaultsDatabase::changed(const std::string& key) {
+    if (!reportsChanges_) {
+        return;
+    }
+    std::vector<std::weak_ptr<std::function<void()>>> toldOnes;
+    const auto [first, last] = observers_->entries.equal_range(key);
+    for (auto it = first; it != last; ++it) {
+        toldOnes.push_back(it->second);
+    }
+    for (const auto& weak : toldOnes) {
+        if (const auto observer = weak.lock()) {
+            (*observer)();
+        }
+    }
 }
 
 }  // namespace plovik

@@ -24,6 +24,12 @@ const AtspiConnection* AtspiAccessibility::connection() const {
     return connection_.get();
 }
 
+void AtspiAccessibility::abandon() {
+    if (tracker_) {
+        tracker_->abandon();
+    }
+}
+
 AtspiFocusTracker* AtspiAccessibility::focusTracker() const {
     connect();
     return tracker_.get();

@@ -30,6 +30,8 @@ class AtspiAccessibility final : public Accessibility {
     // Null until the accessibility bus could be reached with accessibility on.
     const AtspiConnection* connection() const;
     AtspiFocusTracker* focusTracker() const;
+    // The desktop is gone and the process about to end: nothing more is said to the bus.
+    void abandon();
 
   private:
     bool connect() const;

@@ -34,6 +34,9 @@ AtspiFocusTracker::AtspiFocusTracker(const AtspiConnection& connection, pid_t ow
 }
 
 AtspiFocusTracker::~AtspiFocusTracker() {
+    if (abandoned_) {
+        return;
+    }
     atspi_event_listener_deregister(listener_.get(), kFocusEvent, nullptr);
     atspi_event_listener_deregister(windowListener_.get(), kWindowEvent, nullptr);
     atspi_event_listener_deregister(windowListener_.get(), kWindowLeftEvent, nullptr);

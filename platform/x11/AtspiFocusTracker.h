@@ -47,6 +47,9 @@ class AtspiFocusTracker {
     // terminal without accessibility), so the field must not stay "focused" here.
     void windowDeactivated(const AtspiObject& window);
     void discoverFocus();
+    // The accessibility bus is gone and the process about to end: saying goodbye to the bus
+    // would only wait for it, libatspi trying to reconnect call after call.
+    void abandon() { abandoned_ = true; }
 
   private:
     static void onEvent(AtspiEvent* event, void* tracker);
@@ -67,6 +70,7 @@ class AtspiFocusTracker {
     std::optional<AtspiObject> companion_;
     std::uint64_t eventCount_ = 0;
     std::optional<std::chrono::steady_clock::time_point> lastDiscovery_;
+    bool abandoned_ = false;
 };
 
 }  // namespace plovik

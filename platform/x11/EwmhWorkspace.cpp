@@ -58,17 +58,25 @@ EwmhWorkspace::~EwmhWorkspace() {
 struct EwmhWorkspace::EventSource {
     GSource source;
     EwmhWorkspace* workspace;
+    gpointer tag;
 
     static gboolean prepare(GSource* source, gint* timeout) {
         *timeout = -1;
         return reinterpret_cast<EventSource*>(source)->workspace->collectEvents(false);
     }
+    // A hung-up connection stays readable without events: it is dispatched once, and left.
     static gboolean check(GSource* source) {
-        return reinterpret_cast<EventSource*>(source)->workspace->collectEvents(true);
+        auto* self = reinterpret_cast<EventSource*>(source);
+        const bool events = self->workspace->collectEvents(true);
+        return events || (g_source_query_unix_fd(source, self->tag) & (G_IO_HUP | G_IO_ERR)) != 0 ||
+               xcb_connection_has_error(self->workspace->connection_.get()) != 0;
     }
     static gboolean dispatch(GSource* source, GSourceFunc, gpointer) {
-        reinterpret_cast<EventSource*>(source)->workspace->dispatchPendingEvents();
-        return G_SOURCE_CONTINUE;
+        auto* self = reinterpret_cast<EventSource*>(source);
+        self->workspace->dispatchPendingEvents();
+        return xcb_connection_has_error(self->workspace->connection_.get()) != 0
+                   ? G_SOURCE_REMOVE
+                   : G_SOURCE_CONTINUE;
     }
 };
 
@@ -80,8 +88,9 @@ void EwmhWorkspace::attachToMainContext() {
                                   nullptr,
                                   nullptr};
     source_ = g_source_new(&functions, sizeof(EventSource));
-    reinterpret_cast<EventSource*>(source_)->workspace = this;
-    g_source_add_unix_fd(source_, xcb_get_file_descriptor(connection_.get()), G_IO_IN);
+    auto* self = reinterpret_cast<EventSource*>(source_);
+    self->workspace = this;
+    self->tag = g_source_add_unix_fd(source_, xcb_get_file_descriptor(connection_.get()), G_IO_IN);
     g_source_attach(source_, nullptr);
 }
 

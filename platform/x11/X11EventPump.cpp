@@ -23,9 +23,11 @@ struct X11EventPump::Source {
         }
         return self->queued != nullptr;
     }
+    // A hang-up or an error is work too: reading is what tells XCB the server is gone.
     static gboolean check(GSource* source) {
         auto* self = reinterpret_cast<Source*>(source);
-        return self->queued || (g_source_query_unix_fd(source, self->tag) & G_IO_IN) != 0;
+        const auto ready = g_source_query_unix_fd(source, self->tag);
+        return self->queued || (ready & (G_IO_IN | G_IO_HUP | G_IO_ERR)) != 0;
     }
     static gboolean dispatch(GSource* source, GSourceFunc, gpointer) {
         auto* self = reinterpret_cast<Source*>(source);
@@ -34,7 +36,8 @@ struct X11EventPump::Source {
             self->pump->deliver(*event);
         }
         self->pump->dispatchPending();
-        return G_SOURCE_CONTINUE;
+        // A broken connection stays readable for ever: watching it on would spin.
+        return self->pump->checkLoss() ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
     }
     static void finalize(GSource* source) {
         std::free(std::exchange(reinterpret_cast<Source*>(source)->queued, nullptr));
@@ -62,6 +65,16 @@ void X11EventPump::deliver(const xcb_generic_event_t& event) {
     for (const auto& handler : handlers_) {
         handler(event);
     }
+}
+
+bool X11EventPump::checkLoss() {
+    if (!connection_.hasError()) {
+        return false;
+    }
+    if (!std::exchange(lost_, true) && lossHandler_) {
+        lossHandler_();
+    }
+    return true;
 }
 
 void X11EventPump::dispatchPending() {

@@ -158,6 +158,9 @@ void X11KeyCapture::run() {
             handle(*event);
         }
         if (connection_->hasError()) {
+            if (handlers_.lost) {
+                handlers_.lost();
+            }
             return;
         }
         ::poll(descriptors.data(), descriptors.size(), -1);

@@ -57,6 +57,9 @@ class X11KeyCapture {
         PressHandler press;
         GrabHandler grab;
         HeldHandler held;
+        // Called once, on the capture thread, when the connection breaks: no key is seen
+        // any more.
+        std::function<void()> lost;
     };
 
     // Connects, selects the events, grabs the keys and starts the thread; a readable

@@ -162,6 +162,13 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             }
         });
     };
+    handlers.lost = [&mainQueue, weak = std::weak_ptr<std::function<void()>>(lossHandler_)] {
+        mainQueue.post([weak] {
+            if (const auto handler = weak.lock(); handler && *handler) {
+                (*handler)();
+            }
+        });
+    };
     handlers.grab = [&mainQueue, budget = answerBudget_, presses = presses_,
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         const auto state = weak.lock();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,8 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     bool holds(std::uint32_t keycode, std::uint32_t modifiers) const;
     // Presses whose answer came too late and went on unchanged.
     std::size_t lateAnswerCount() const;
+    // Called on the main thread when a tap's connection to the X server breaks.
+    void setLossHandler(std::function<void()> handler) { *lossHandler_ = std::move(handler); }
     // Presses are numbered by the capture as it reads them, before the main thread has
     // heard of them.
     KeyPressNumber latestPress() const override { return presses_->latest(); }
@@ -68,6 +71,8 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     std::vector<std::weak_ptr<TapState>> taps_;
     // Shared with the captures and the answers they wait for.
     std::shared_ptr<KeyPressLedger> presses_ = std::make_shared<KeyPressLedger>();
+    // Shared with the captures' threads, which may report after the factory is gone.
+    std::shared_ptr<std::function<void()>> lossHandler_ = std::make_shared<std::function<void()>>();
 };
 
 }  // namespace plovik

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "SessionSupport.h"
 #include "core/history/CorrectionOutcome.h"
@@ -79,6 +81,32 @@ TEST(Lifecycle, ContextChangesResetTheWordButStartUpDoesNot) {
     EXPECT_EQ(buffer.currentToken(), "прив");
 }
 
+TEST(Lifecycle, AWordBegunBeforeTheLayoutsChangedIsForgotten) {
+    SimulatedSession::Configuration configuration;
+    configuration.layoutIds = {"xkb:us", "xkb:ru", "xkb:de"};
+    auto session = makeSession(configuration);
+    auto& buffer = session->coordinator().tokenBuffer();
+
+    // The Russian layout goes while "ghb" is typed: the rest alone is no Russian word.
+    session->type("ghb");
+    session->inputSources().setEnabled("xkb:ru", false);
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(buffer.currentToken(), "");
+    session->type("dtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "ghbdtn ");
+    EXPECT_TRUE(session->coordinator().historyStore().allRecords().empty());
+
+    // Added back, the set changes again; a poll that finds the same set keeps the word.
+    session->type("ghb");
+    session->inputSources().setEnabled("xkb:ru", true);
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(buffer.currentToken(), "");
+    session->type("ghb");
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(buffer.currentToken(), "ghb");
+}
+
 TEST(Lifecycle, ShortcutChangesApplyFromTheNextKey) {
     auto session = makeSession();
     auto& history = session->coordinator().historyStore();
@@ -147,6 +175,45 @@ TEST(Lifecycle, HistoryIsReloadedByTheNextRun) {
         EXPECT_NE(ownFolder, home.path());
     }
     EXPECT_FALSE(std::filesystem::exists(ownFolder));
+}
+
+// Settings or history that cannot be saved are said once in the status, for as long as the
+// problem lasts; corrections go on meanwhile.
+TEST(Lifecycle, WhatCannotBeSavedIsPublishedUntilItCanBe) {
+    TemporaryFolder home;
+    SimulatedSession::Configuration configuration;
+    configuration.perUserFolder = home.path();
+    // A plain file where the history's folder should be.
+    std::filesystem::create_directories(home.path() / "Application Support");
+    std::ofstream(home.path() / "Application Support" / "Plovik") << "not a folder";
+    auto session = makeSession(configuration);
+    auto& coordinator = session->coordinator();
+    std::vector<std::vector<std::string>> published;
+    const auto subscription = coordinator.storageProblems().subscribe(
+        [&](const std::vector<std::string>& problems) { published.push_back(problems); });
+    EXPECT_TRUE(coordinator.storageProblems().get().empty());
+
+    session->defaults().setFailsWrites(true, "No space left on device");
+    session->type("ghbdtn ");
+    session->settle();
+    EXPECT_EQ(session->fieldText(), "привет ");
+    coordinator.togglePause();
+    coordinator.historyStore().flush();
+    session->mainQueue().advance(seconds(2));
+    EXPECT_EQ(coordinator.storageProblems().get(),
+              (std::vector<std::string>{"settings cannot be saved: No space left on device",
+                                        "the learning history cannot be saved: Not a directory"}));
+
+    session->defaults().setFailsWrites(false);
+    coordinator.togglePause();
+    std::filesystem::remove(home.path() / "Application Support" / "Plovik");
+    session->type("vbh ");
+    session->settle();
+    coordinator.historyStore().flush();
+    session->mainQueue().advance(seconds(2));
+    EXPECT_TRUE(coordinator.storageProblems().get().empty());
+    // The empty start, each of the two problems, the first one's end, then the second's.
+    EXPECT_EQ(published.size(), 5u);
 }
 
 TEST(Lifecycle, AGoneCoordinatorDropsItsWorkButNotTheUsersReturn) {

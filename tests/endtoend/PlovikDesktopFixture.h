@@ -60,6 +60,9 @@ class PlovikDesktopTest : public ::testing::Test {
             windows_.push_back(std::make_unique<FixtureWindow>(*session_, toolkit));
             ASSERT_TRUE(windows_.back()->waitUntilReady()) << toolkitName(toolkit);
         }
+        if (beforePlovikStarts_) {
+            beforePlovikStarts_(rehearsal_->home());
+        }
         ASSERT_TRUE(rehearsal_->startPlovik()) << rehearsal_->log();
         // Focus moves once after Plovik starts, as when the user clicks into the field:
         // AT-SPI reports focus changes, not where the focus already is.
@@ -126,6 +129,8 @@ class PlovikDesktopTest : public ::testing::Test {
     std::string layouts_ = "us,ru";
     // How long Plovik's main thread may take to take up a grabbed key.
     std::chrono::milliseconds grabAnswerBudget_{25};
+    // Prepares Plovik's home folder (its data, its settings) before it starts.
+    std::function<void(const std::filesystem::path&)> beforePlovikStarts_;
     std::optional<HeadlessSession> session_;
     std::unique_ptr<DesktopRehearsal> rehearsal_;
     std::vector<std::unique_ptr<FixtureWindow>> windows_;

@@ -2,10 +2,12 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 #include <thread>
 
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/history/HistoryFileFormat.h"
+#include "core/history/HistoryRetention.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
 #include "core/support/ManualClock.h"
 #include "support/TemporaryDirectory.h"
@@ -170,12 +172,41 @@ TEST(InMemoryCorrectionHistoryStore, KeepsTheNewestWithinACap) {
     }
     InMemoryCorrectionHistoryStore store(records, 3);
     EXPECT_EQ(store.allRecords(), std::vector(records.begin() + 2, records.end()));
-    const auto added = record(CorrectionOutcome::rejected);
+    // A declined correction never pushes out a learned one.
+    store.append(record(CorrectionOutcome::rejected));
+    EXPECT_EQ(store.allRecords(), std::vector(records.begin() + 2, records.end()));
+    const auto added = record(CorrectionOutcome::undone);
     store.append(added);
     EXPECT_EQ(store.allRecords(), (std::vector{records[3], records[4], added}));
     // What was forgotten no longer counts.
     EXPECT_EQ(store.confidenceAdjustment("w2", "привет", kSlack), 0.0);
     EXPECT_GT(store.confidenceAdjustment("w3", "привет", kSlack), 0.0);
+}
+
+// The store in memory drops records one at a time as they come; a file is thinned out in one
+// pass. Both keep the same records, whatever the order of outcomes, undos included.
+TEST(InMemoryCorrectionHistoryStore, DropsWhatTheRetentionDropsInAnyOrder) {
+    constexpr std::size_t kMaximum = 60;
+    std::mt19937 random(2026);
+    InMemoryCorrectionHistoryStore store({}, kMaximum);
+    std::vector<CorrectionRecord> expected;
+    const HistoryRetention retention(kMaximum);
+    for (int step = 0; step < 3000; ++step) {
+        const bool burst = (step / 200) % 2 == 1;
+        const auto outcome =
+            burst || random() % 3 == 0 ? CorrectionOutcome::rejected : CorrectionOutcome::accepted;
+        auto added = record(outcome, "w" + std::to_string(step));
+        store.append(added);
+        expected.push_back(added);
+        retention.apply(expected);
+        // An undo, of a kept or a declined correction, never makes the list too long.
+        if (random() % 5 == 0) {
+            auto& undone = expected[random() % expected.size()];
+            undone.outcome = CorrectionOutcome::undone;
+            store.markOutcome(undone.id, CorrectionOutcome::undone);
+        }
+        ASSERT_TRUE(store.allRecords() == expected) << "step " << step;
+    }
 }
 
 TEST(InMemoryCorrectionHistoryStore, ConcurrentAppendsKeepEveryRecord) {

@@ -13,6 +13,7 @@
 
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/history/HistoryFileFormat.h"
+#include "core/history/HistoryRetention.h"
 #include "core/support/FolderLock.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ReferenceDate.h"
@@ -120,6 +121,80 @@ TEST_F(FileCorrectionHistoryStoreTest, LoadKeepsTheNewestRecordsAndTrimsOnlyAtTh
 
     // Fewer records than the maximum are all kept.
     EXPECT_EQ(makeStore(1000).allRecords(), expected);
+}
+
+// Cancelled edits come in bursts: as many as a user's typing can give never push out what
+// the user kept or undid, and only the newest few of them stay at all.
+TEST_F(FileCorrectionHistoryStoreTest, DeclinedRecordsNeverDisplaceKeptOrUndoneOnes) {
+    constexpr std::size_t kAllowance = HistoryRetention::kDeclinedAllowance;
+    auto learned = numberedRecords(480);
+    for (std::size_t i = 0; i < learned.size(); i += 3) {
+        learned[i].outcome = CorrectionOutcome::undone;
+    }
+    std::vector<CorrectionRecord> declined;
+    for (int burst = 0; burst < 20; ++burst) {
+        for (int word = 0; word < 8; ++word) {
+            declined.push_back(record("burst" + std::to_string(burst), "слово",
+                                      CorrectionOutcome::rejected, 5000.0 + burst * 8 + word));
+        }
+    }
+    auto isLearned = [](const CorrectionRecord& r) {
+        return r.outcome != CorrectionOutcome::rejected;
+    };
+    // Words and outcomes, which say more than a failed comparison of whole records.
+    auto words = [](const std::vector<CorrectionRecord>& records) {
+        std::vector<std::string> list;
+        for (const auto& r : records) {
+            list.push_back(r.originalToken + ":" + std::string(rawValue(r.outcome)));
+        }
+        return list;
+    };
+    auto learnedPart = [&](const std::vector<CorrectionRecord>& records) {
+        std::vector<CorrectionRecord> part;
+        std::copy_if(records.begin(), records.end(), std::back_inserter(part), isLearned);
+        return words(part);
+    };
+    {
+        auto store = makeStore(500);
+        for (const auto& one : learned) {
+            store.append(one);
+        }
+        for (const auto& one : declined) {
+            store.append(one);
+        }
+        store.flush();
+        const auto kept = store.allRecords();
+        EXPECT_EQ(learnedPart(kept), words(learned));
+        // The room the learned records leave goes to the newest declined ones, in order.
+        ASSERT_EQ(kept.size(), 500u);
+        EXPECT_EQ(words({kept.begin() + 480, kept.end()}),
+                  words({declined.end() - 20, declined.end()}));
+        EXPECT_TRUE(fileRecords(file_) == kept);
+        EXPECT_DOUBLE_EQ(store.confidenceAdjustment("word1", "слово", "org.gnome.TextEditor"),
+                         0.02);
+    }
+
+    // A file another program left with far more than the maximum is read by the same rule.
+    auto mixed = declined;
+    mixed.insert(mixed.begin() + 80, learned.begin(), learned.begin() + 30);
+    writeFile(file_, *HistoryFileFormat::encode(mixed));
+    auto store = makeStore(500);
+    auto kept = store.allRecords();
+    EXPECT_EQ(learnedPart(kept), words({learned.begin(), learned.begin() + 30}));
+    ASSERT_EQ(kept.size(), 30 + kAllowance);
+    EXPECT_TRUE(kept.back() == declined.back());
+
+    // Learned records beyond the maximum push out the oldest learned ones, and every declined.
+    for (int i = 0; i < 520; ++i) {
+        store.append(
+            record("late" + std::to_string(i), "слово", CorrectionOutcome::accepted, 9000.0 + i));
+    }
+    store.flush();
+    kept = store.allRecords();
+    ASSERT_EQ(kept.size(), 500u);
+    EXPECT_TRUE(std::all_of(kept.begin(), kept.end(), isLearned));
+    EXPECT_EQ(kept.front().originalToken, "late20");
+    EXPECT_TRUE(fileRecords(file_) == kept);
 }
 
 TEST_F(FileCorrectionHistoryStoreTest, ZeroOrNegativeMaximumKeepsNothingAndSavesAnEmptyArray) {
@@ -277,12 +352,15 @@ TEST_F(FileCorrectionHistoryStoreTest, DamagedFileIsNeverReplacedUntilItCouldBeK
     EXPECT_EQ(fileRecords(file_), (std::vector{added, added}));
 }
 
-TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAuthoritative) {
+TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreToldAndMemoryStaysAuthoritative) {
     // A plain file where the folder should be makes every write fail, for any user.
     writeFile(temporary_.path() / "share", "not a folder");
     auto store = makeStore();
+    EXPECT_EQ(store.saveProblem(), std::nullopt);
     const auto kept = record();
     store.append(kept);
+    store.flush();
+    EXPECT_EQ(store.saveProblem(), "the learning history cannot be saved: Not a directory");
     store.append(record("Ntcn", "Тест", CorrectionOutcome::undone));
     store.markOutcome(kept.id, CorrectionOutcome::undone);
     store.append(record());
@@ -293,6 +371,12 @@ TEST_F(FileCorrectionHistoryStoreTest, WriteFailuresAreSilentAndMemoryStaysAutho
     store.clear();
     EXPECT_TRUE(store.allRecords().empty());
     EXPECT_EQ(readFile(temporary_.path() / "share"), "not a folder");
+    // Once the folder can be made, the next change saves everything and the problem is over.
+    fs::remove(temporary_.path() / "share");
+    store.append(kept);
+    store.flush();
+    EXPECT_EQ(store.saveProblem(), std::nullopt);
+    EXPECT_EQ(fileRecords(file_).size(), 1u);
 
     // A read-only folder; only an unprivileged user is stopped by its mode.
     testing::TemporaryDirectory readOnly;

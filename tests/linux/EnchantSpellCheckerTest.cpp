@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <tuple>
 
 #include "platform/linux/EnchantSpellChecker.h"
+#include "platform/linux/XdgDirectories.h"
 #include "support/Dictionaries.h"
+#include "support/TemporaryDirectory.h"
 
 namespace plovik {
 namespace {
@@ -83,6 +89,36 @@ TEST_F(EnchantSpellCheckerTest, EachDictionaryIsLoadedOnceAndKept) {
     EXPECT_TRUE(checker_.isSpelledCorrectly("мир", "ru_RU"));
     EXPECT_TRUE(checker_.isSpelledCorrectly("hello", "en_US"));
     EXPECT_EQ(checker_.loadedDictionaryCount(), 2u);
+}
+
+// Started from a folder with XDG_CONFIG_HOME relative, the program resolves its own
+// configuration folder from HOME; Enchant's personal word lists must go there too, not below
+// the folder it was started in. A child process of its own, since the setting is read from
+// the environment.
+TEST_F(EnchantSpellCheckerTest, KeepsItsFilesInTheResolvedConfigurationFolder) {
+    const testing::TemporaryDirectory temporary;
+    const auto root = temporary.path();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::unsetenv("ENCHANT_CONFIG_DIR");
+        ::setenv("XDG_CONFIG_HOME", "relcfg", 1);
+        ::setenv("HOME", (root / "home").c_str(), 1);
+        if (::chdir(root.c_str()) != 0) {
+            ::_exit(2);
+        }
+        {
+            EnchantSpellChecker checker(
+                XdgDirectories::configHome(XdgDirectories::processEnvironment()));
+            (void)checker.isSpelledCorrectly("hello", "en_US");
+        }
+        const bool inHome = std::filesystem::exists(root / "home" / ".config" / "enchant");
+        const bool inStartFolder = std::filesystem::exists(root / "relcfg");
+        ::_exit(inHome && !inStartFolder ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace

@@ -1,9 +1,14 @@
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "core/settings/SettingsStore.h"
 #include "core/support/ManualClock.h"
@@ -98,7 +103,7 @@ TEST_F(FileDefaultsDatabaseTest, RefusesKeysThatAreNotPlainFileNames) {
 TEST_F(FileDefaultsDatabaseTest, ReportsAFailedWrite) {
     std::ofstream(root_ / "file") << "not a folder";
     FileDefaultsDatabase database(root_ / "file" / "plovik");
-    EXPECT_FALSE(database.setData("key", bytesOf("x")));
+    EXPECT_EQ(database.storeData("key", bytesOf("x")), "Not a directory");
     EXPECT_FALSE(database.data("key").has_value());
 }
 
@@ -120,16 +125,20 @@ TEST_F(FileDefaultsDatabaseTest, SettingsWrittenByTheStoreReloadEqual) {
     EXPECT_FALSE(fs::exists(root_ / "plovik" / "Plovik.AppSettings.v1"));
 }
 
-TEST_F(FileDefaultsDatabaseTest, TellsAnUnreadableEntryFromAMissingOne) {
+TEST_F(FileDefaultsDatabaseTest, TellsAnUnreadableEntryFromAMissingOneAndSaysWhy) {
     FileDefaultsDatabase database(root_);
     EXPECT_EQ(database.entry("missing"), DefaultsDatabase::Entry(DefaultsDatabase::Absent{}));
     fs::create_directory(root_ / "folder");
     ASSERT_EQ(::mkfifo((root_ / "fifo").c_str(), 0600), 0);
-    for (const char* key : {"folder", "fifo"}) {
-        EXPECT_EQ(database.entry(key), DefaultsDatabase::Entry(DefaultsDatabase::Unreadable{}))
-            << key;
+    fs::create_symlink(root_ / "loop", root_ / "loop");
+    for (const auto& [key, reason] :
+         {std::pair{"folder", "Is a directory"}, std::pair{"fifo", "not a regular file"},
+          std::pair{"loop", "Too many levels of symbolic links"}}) {
+        EXPECT_EQ(database.entry(key),
+                  DefaultsDatabase::Entry(DefaultsDatabase::Unreadable{reason}));
         EXPECT_FALSE(database.data(key).has_value()) << key;
     }
+    EXPECT_EQ(database.locationOf("key"), (root_ / "key").string());
 }
 
 // A settings file the store cannot read may still be the user's: a store that took it for
@@ -148,6 +157,90 @@ TEST_F(FileDefaultsDatabaseTest, TheStoreLeavesASettingsPathItCannotReadInPlace)
     }
     EXPECT_TRUE(fs::is_fifo(path));
     EXPECT_EQ(listing(root_), std::vector<std::string>{SettingsStore::kStandardStorageKey});
+}
+
+// Serves this thread's main context, where the file monitors report, until `done` holds.
+bool serveMainContextUntil(const std::function<bool()>& done,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+TEST_F(FileDefaultsDatabaseTest, ReportsEveryWayAnotherProgramChangesAKey) {
+    const fs::path directory = root_ / "plovik";
+    fs::create_directories(directory);
+    FileDefaultsDatabase database(directory);
+    FileDefaultsDatabase other(directory);
+    int reports = 0;
+    auto subscription = database.observe("key", [&] { ++reports; });
+    const auto reported = [&](const std::function<void()>& change,
+                              std::chrono::milliseconds wait = std::chrono::seconds(5)) {
+        reports = 0;
+        change();
+        return serveMainContextUntil([&] { return reports > 0; }, wait);
+    };
+    EXPECT_TRUE(reported([&] { other.setData("key", bytesOf("replaced whole")); }));
+    EXPECT_TRUE(reported([&] { std::ofstream(directory / "key", std::ios::app) << " in place"; }));
+    EXPECT_TRUE(reported([&] { fs::remove(directory / "key"); }));
+
+    // Other keys and a finished observation are not reported.
+    const std::chrono::milliseconds aWhile(500);
+    EXPECT_FALSE(reported([&] { other.setData("another", bytesOf("x")); }, aWhile));
+    subscription.cancel();
+    EXPECT_FALSE(reported([&] { other.setData("key", bytesOf("again")); }, aWhile));
+}
+
+// The folder does not exist yet when the store starts watching, as on a first start.
+TEST_F(FileDefaultsDatabaseTest, AStoreTakesInWhatAnotherCopyStored) {
+    FileDefaultsDatabase database(root_ / "plovik");
+    FileDefaultsDatabase otherDatabase(root_ / "plovik");
+    ManualClock clock;
+    SettingsStore store(database, SettingsStore::kStandardStorageKey, clock,
+                        text::LocalizedComparison("en"));
+    SettingsStore other(otherDatabase, SettingsStore::kStandardStorageKey, clock,
+                        text::LocalizedComparison("en"));
+    other.update([](AppSettings& settings) { settings.confidenceThreshold = 0.55; });
+    EXPECT_TRUE(
+        serveMainContextUntil([&] { return store.settings().confidenceThreshold == 0.55; }));
+    store.update([](AppSettings& settings) { settings.playCorrectionSound = false; });
+    EXPECT_TRUE(serveMainContextUntil([&] { return !other.settings().playCorrectionSound; }));
+    EXPECT_EQ(store.settings(), other.settings());
+}
+
+TEST_F(FileDefaultsDatabaseTest, WritersInOtherProcessesWaitForExclusiveWork) {
+    const fs::path directory = root_ / "plovik";
+    fs::create_directories(directory);
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    // Forked before the lock is taken, which a child would otherwise share.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        char byte = 0;
+        ::close(go[1]);
+        (void)!::read(go[0], &byte, 1);
+        FileDefaultsDatabase(directory).exclusively(
+            [&] { std::ofstream(directory / "order", std::ios::app) << "child"; });
+        ::_exit(0);
+    }
+    ::close(go[0]);
+    FileDefaultsDatabase(directory).exclusively([&] {
+        (void)!::write(go[1], "x", 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::ofstream(directory / "order", std::ios::app) << "parent,";
+    });
+    ::close(go[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(testing::readFile(directory / "order"), "parent,child");
 }
 
 }  // namespace

@@ -35,6 +35,9 @@ TEST(AtomicFile, ReadsWholeRegularFilesAndTellsAbsentFromUnreadable) {
     EXPECT_EQ(AtomicFile(root / "missing").read(), AtomicFile::ReadResult(AtomicFile::Absent{}));
     EXPECT_EQ(AtomicFile(root / "no-folder" / "file").read(),
               AtomicFile::ReadResult(AtomicFile::Absent{}));
+    writeFile(root / "plain", "a file where a folder would be");
+    EXPECT_EQ(AtomicFile(root / "plain" / "file").read(),
+              AtomicFile::ReadResult(AtomicFile::Absent{}));
 
     // Larger than one read, with bytes that are not text.
     std::string large(200'000, 'x');
@@ -45,10 +48,16 @@ TEST(AtomicFile, ReadsWholeRegularFilesAndTellsAbsentFromUnreadable) {
     writeFile(root / "empty", "");
     EXPECT_EQ(AtomicFile(root / "empty").read(), AtomicFile::ReadResult(std::string()));
 
+    // Something is there that cannot be read, and the reason says what.
     fs::create_directory(root / "folder");
     ASSERT_EQ(::mkfifo((root / "fifo").c_str(), 0600), 0);
-    for (const fs::path& odd : {root / "folder", root / "fifo", root / "large" / "below"}) {
-        EXPECT_EQ(AtomicFile(odd).read(), AtomicFile::ReadResult(AtomicFile::Unreadable{})) << odd;
+    fs::create_symlink("loop", root / "loop");
+    for (const auto& [odd, reason] :
+         {std::pair{root / "folder", "Is a directory"},
+          std::pair{root / "fifo", "not a regular file"},
+          std::pair{root / "loop", "Too many levels of symbolic links"}}) {
+        EXPECT_EQ(AtomicFile(odd).read(), AtomicFile::ReadResult(AtomicFile::Unreadable{reason}))
+            << odd;
     }
 }
 
