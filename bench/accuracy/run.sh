@@ -15,6 +15,10 @@
 #          (--typed-in auto; no word may change)
 #   switched: Russian typed right up to the middle of each line, then under US after an
 #          accidental switch (--typed-in auto; every word must come out Russian)
+#   forgot: the mixed text typed by someone who forgets every third switch of layouts for
+#          up to two words (--typed-in auto; forgot.py)
+#   words: 3,000 distinct words per script, one per line, acronyms and terms of the mixed
+#          text included (wordlist.py), typed under the other layout and typed right
 # usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev|holdout|fresh]
 # Writes texts, outputs and JSON summaries to <build-dir>/accuracy (or accuracy-dev,
 # accuracy-holdout, accuracy-fresh) and prints the tables that bench/README.md records.
@@ -51,6 +55,17 @@ run_case() {
     done
 }
 run_case mixed-right right any mixed.txt mixed.txt us,ru auto
+python3 "$here/forgot.py" make "$out/mixed.txt" "$out/forgot-intended.txt" "$out/forgot"
+"$retype" --from us --to ru < "$out/forgot.en" > "$out/forgot-en-keys.txt"
+"$retype" --from ru --to us < "$out/forgot.ru" > "$out/forgot-ru-keys.txt"
+python3 "$here/forgot.py" apply "$out/forgot-intended.txt" "$out/forgot-typed.txt" \
+    "$out/forgot-en-keys.txt" "$out/forgot-ru-keys.txt"
+for engine in described extended; do
+    "$tool" --engine "$engine" --layouts us,ru --typed-in auto \
+        < "$out/forgot-typed.txt" > "$out/forgot-$engine-output.txt"
+    python3 "$here/forgot.py" score "$out/forgot-intended.txt" "$out/forgot-typed.txt" \
+        "$out/forgot-$engine-output.txt" > "$out/forgot-$engine.json"
+done
 if [ "$set" != fresh ]; then
     "$retype" --from ru --to us < "$out/ru.txt" > "$out/ru-under-us.txt"
     "$retype" --from us --to ru < "$out/en.txt" > "$out/en-under-ru.txt"
@@ -63,6 +78,14 @@ if [ "$set" != fresh ]; then
     run_case ru-right right ru ru.txt ru.txt us,ru ru
     run_case en-right right en en.txt en.txt us,ru us
     run_case uk-right right uk uk.txt uk.txt us,ua ua
+    python3 "$here/wordlist.py" ru 3000 "$out/ru.txt" "$out/mixed.txt" > "$out/words-ru.txt"
+    python3 "$here/wordlist.py" en 3000 "$out/en.txt" "$out/mixed.txt" > "$out/words-en.txt"
+    "$retype" --from ru --to us < "$out/words-ru.txt" > "$out/words-ru-under-us.txt"
+    "$retype" --from us --to ru < "$out/words-en.txt" > "$out/words-en-under-ru.txt"
+    run_case words-ru-under-us wrong ru words-ru.txt words-ru-under-us.txt us,ru us
+    run_case words-en-under-ru wrong en words-en.txt words-en-under-ru.txt us,ru ru
+    run_case words-ru-right right ru words-ru.txt words-ru.txt us,ru ru
+    run_case words-en-right right en words-en.txt words-en.txt us,ru us
     python3 "$here/switched.py" make "$out/ru.txt" "$out/ru-under-us.txt" \
         "$out/ru-switched-intended.txt" "$out/ru-switched.txt"
     for engine in described extended; do
