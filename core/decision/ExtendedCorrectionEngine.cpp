@@ -306,14 +306,6 @@ std::string percent(double confidence) {
 
 }  // namespace
 
-struct ExtendedCorrectionEngine::Reading {
-    Text lead;
-    Text core;
-    Text trail;
-    double logProbability = -std::numeric_limits<double>::infinity();
-    bool isKnown = false;
-};
-
 ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageModels(
     const std::filesystem::path& directory) {
     LanguageModels models;
@@ -329,8 +321,12 @@ ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageM
 
 ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described,
                                                    LanguageModels models,
-                                                   SpellChecker* spellChecker)
-    : described_(std::move(described)), models_(std::move(models)) {
+                                                   SpellChecker* spellChecker,
+                                                   std::size_t rememberedWords)
+    : described_(std::move(described)),
+      models_(std::move(models)),
+      typedWords_(rememberedWords),
+      readings_(rememberedWords) {
     if (!described_) {
         throw std::invalid_argument("ExtendedCorrectionEngine needs the described engine");
     }
@@ -344,8 +340,8 @@ ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEng
                 break;
             }
         }
-        likelihoods_.emplace(language,
-                             WordLikelihood(language, model, spellChecker, spellLanguage));
+        likelihoods_.emplace(language, WordLikelihood(language, model, spellChecker, spellLanguage,
+                                                      rememberedWords));
     }
 }
 
@@ -444,28 +440,39 @@ std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typ
     if (refusedBySafety(described_->assessSafety(utf8(letters), context), letters)) {
         return std::nullopt;
     }
+    return scoredWord(std::move(typed), *sourceLayout.baseLanguage(), *source);
+}
+
+const ExtendedCorrectionEngine::TypedWord& ExtendedCorrectionEngine::scoredWord(
+    std::u32string typed, const std::string& language, const WordLikelihood& source) const {
+    Text key(language.begin(), language.end());
+    key += U'\n';
+    key += typed;
+    if (const TypedWord* known = typedWords_.find(key)) {
+        return *known;
+    }
     TypedWord word;
     auto core = wordAsTyped(typed);
     if (!core) {
         // Only punctuation keys: no word as typed, perhaps one in the other layout.
-        word.logProbability = lowerCaseLogProbability(typed, source->model());
+        word.logProbability = lowerCaseLogProbability(typed, source.model());
         word.core = typed;
         word.hasLetters = false;
     } else if (core->size() == 1) {
         // Lists count lone letters from abbreviations and options; as a word, one is rare.
-        word.logProbability = lowerCaseLogProbability(*core, source->model());
+        word.logProbability = lowerCaseLogProbability(*core, source.model());
         word.core = std::move(*core);
     } else {
-        const auto assessment = source->assess(*core);
-        word.logProbability = typedLogProbability(typed, assessment.logProbability, *source);
+        const auto assessment = source.assess(*core);
+        word.logProbability = typedLogProbability(typed, assessment.logProbability, source);
         word.isDictionaryWord = assessment.isDictionaryWord;
         word.isListed = assessment.isListed;
         // Keys typed as punctuation inside a word (~n, a.b) are judged by the letter models.
-        word.spellsLikeAWord = !isLettersOnly(*core) || source->spellsLikeAWord(*core);
+        word.spellsLikeAWord = !isLettersOnly(*core) || source.spellsLikeAWord(*core);
         word.core = std::move(*core);
     }
     word.typed = std::move(typed);
-    return word;
+    return typedWords_.remember(std::move(key), std::move(word));
 }
 
 std::optional<double> ExtendedCorrectionEngine::logOdds(
@@ -482,7 +489,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(
         return std::nullopt;
     }
     // х and ъ are brackets only where, as letters, they spell nothing the language writes.
-    const auto reading = bestReading(typed, *reread, *target, !word.spellsLikeAWord);
+    const auto reading = rememberedReading(typed, *reread, *candidate.layout.baseLanguage(),
+                                           *target, !word.spellsLikeAWord);
     if (!reading) {
         return std::nullopt;
     }
@@ -654,6 +662,22 @@ const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout&
     }
     const auto found = likelihoods_.find(*language);
     return found == likelihoods_.end() ? nullptr : &found->second;
+}
+
+std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::rememberedReading(
+    std::u32string_view typed, std::u32string_view reread, const std::string& language,
+    const WordLikelihood& target, bool lettersMayBeBrackets) const {
+    // A language tag holds neither flag, and the length tells where the typed keys end.
+    Text key(language.begin(), language.end());
+    key += lettersMayBeBrackets ? U'\x1' : U'\x2';
+    key += static_cast<char32_t>(typed.size());
+    key += typed;
+    key += reread;
+    if (const auto* known = readings_.find(key)) {
+        return *known;
+    }
+    return readings_.remember(std::move(key),
+                              bestReading(typed, reread, target, lettersMayBeBrackets));
 }
 
 // The keys at either end may be punctuation: read as such in the target layout, or typed as

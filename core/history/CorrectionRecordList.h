@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/history/CorrectionRecord.h"
@@ -16,7 +18,7 @@ class CorrectionRecordList {
     CorrectionRecordList() = default;
     explicit CorrectionRecordList(std::vector<CorrectionRecord> records);
 
-    const std::vector<CorrectionRecord>& records() const { return records_; }
+    std::vector<CorrectionRecord> records() const { return {records_.begin(), records_.end()}; }
     std::size_t size() const { return records_.size(); }
 
     void append(CorrectionRecord record);
@@ -32,16 +34,24 @@ class CorrectionRecordList {
                                 std::string_view applicationBundleIdentifier) const;
 
   private:
-    // Case-folded tokens of each record, parallel to records_: folding every record on every
-    // query costs far more than the scan itself.
-    struct FoldedTokens {
-        std::string original;
-        std::string corrected;
+    // How many records of one correction in one application were kept and undone. Tallied
+    // as records come and go: scanning the whole history on every decision costs more than
+    // the decision itself.
+    struct Tally {
+        int accepted = 0;
+        int undone = 0;
     };
-    static FoldedTokens foldedTokens(const CorrectionRecord& record);
+    // The application and the case-folded tokens, each preceded by its length.
+    static std::string tallyKey(std::string_view application, std::string_view foldedOriginal,
+                                std::string_view foldedCorrected);
+    static std::string tallyKey(const CorrectionRecord& record);
+    void count(const std::string& key, CorrectionOutcome outcome, int change);
 
-    std::vector<CorrectionRecord> records_;
-    std::vector<FoldedTokens> folded_;
+    // Double-ended: a full history drops its oldest record at every correction.
+    std::deque<CorrectionRecord> records_;
+    // Parallel to records_.
+    std::deque<std::string> keys_;
+    std::unordered_map<std::string, Tally> tallies_;
 };
 
 }  // namespace plovik
