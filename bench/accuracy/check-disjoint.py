@@ -46,6 +46,7 @@ def named_packages():
         "evaluation": set(corpus.CATALOG_PACKAGES),
         "held-out": set(corpus.HOLDOUT_CATALOG_PACKAGES),
         "fresh": set(corpus.FRESH_CATALOG_PACKAGES),
+        "unseen": set(corpus.UNSEEN_CATALOG_PACKAGES),
         "development": {corpus.package_name(entry)
                         for entry in sum(corpus.DEVELOPMENT_PACKAGES.values(), [])},
         "language data": {corpus.package_name(source)
@@ -80,7 +81,8 @@ def check(name, language, words, others):
 def main():
     words = int(sys.argv[1]) if len(sys.argv) > 1 else corpus.EVALUATION_WORDS
     named = named_packages()
-    failed = package_overlaps("held-out", named) | package_overlaps("fresh", named)
+    failed = (package_overlaps("held-out", named) | package_overlaps("fresh", named) |
+              package_overlaps("unseen", named))
     for base in ("ru", "en", "uk", "mixed"):
         sizes = sorted({words, corpus.EVALUATION_WORDS})
         others = [(f"evaluation {size}", text(base, size)) for size in sizes]
@@ -90,6 +92,8 @@ def main():
               for name, prefix in (("evaluation", ""), ("held-out", corpus.HOLDOUT),
                                    ("development", "dev-"))]
     failed |= check("fresh", corpus.FRESH + "mixed", words, others)
+    others.append(("whole fresh mixed", text(corpus.FRESH + "mixed", WHOLE)))
+    failed |= check("unseen", corpus.UNSEEN + "mixed", min(words, MINIMUM_WORDS), others)
     print("FAILED" if failed else "disjoint")
     return 1 if failed else 0
 

@@ -8,7 +8,7 @@
 # With "holdout", text typed by nobody before: the fortunes and Ukrainian messages that follow
 # the evaluation text, and Russian messages with English terms from other packages' catalogs.
 # With "fresh", a second such mixed text from yet other packages' catalogs, and nothing else:
-# only the mixed case runs (the fortunes are used up).
+# only the mixed cases run (the fortunes are used up); "unseen" likewise, a third one.
 #   wrong: the text typed with the other layout selected (every word must be corrected)
 #   right: the text typed with its own layout (no word may change)
 #   mixed: Russian with English terms, each character typed under the layout that types it
@@ -19,9 +19,9 @@
 #          up to two words (--typed-in auto; forgot.py)
 #   words: 3,000 distinct words per script, one per line, acronyms and terms of the mixed
 #          text included (wordlist.py), typed under the other layout and typed right
-# usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev|holdout|fresh]
+# usage: bench/accuracy/run.sh [build-dir] [words-per-language] [evaluation|dev|holdout|fresh|unseen]
 # Writes texts, outputs and JSON summaries to <build-dir>/accuracy (or accuracy-dev,
-# accuracy-holdout, accuracy-fresh) and prints the tables that bench/README.md records.
+# accuracy-holdout, accuracy-fresh, accuracy-unseen) and prints the tables that bench/README.md records.
 set -eu
 build_dir=$(cd "${1:-build}" && pwd)
 words=${2:-40000}
@@ -34,9 +34,10 @@ evaluation) out="$build_dir/accuracy" prefix="" ;;
 dev) out="$build_dir/accuracy-dev" prefix="dev-" ;;
 holdout) out="$build_dir/accuracy-holdout" prefix="holdout-" ;;
 fresh) out="$build_dir/accuracy-fresh" prefix="fresh-" ;;
-*) echo "unknown text set: $set (evaluation, dev, holdout or fresh)" >&2; exit 2 ;;
+unseen) out="$build_dir/accuracy-unseen" prefix="unseen-" ;;
+*) echo "unknown text set: $set (evaluation, dev, holdout, fresh or unseen)" >&2; exit 2 ;;
 esac
-if [ "$set" = fresh ]; then languages="mixed"; else languages="ru en uk mixed"; fi
+case "$set" in fresh | unseen) languages="mixed" ;; *) languages="ru en uk mixed" ;; esac
 mkdir -p "$out"
 
 "$here/install-corpus.sh" "$set"
@@ -66,7 +67,7 @@ for engine in described extended; do
     python3 "$here/forgot.py" score "$out/forgot-intended.txt" "$out/forgot-typed.txt" \
         "$out/forgot-$engine-output.txt" > "$out/forgot-$engine.json"
 done
-if [ "$set" != fresh ]; then
+if [ "$set" != fresh ] && [ "$set" != unseen ]; then
     "$retype" --from ru --to us < "$out/ru.txt" > "$out/ru-under-us.txt"
     "$retype" --from us --to ru < "$out/en.txt" > "$out/en-under-ru.txt"
     "$retype" --from ua --to us < "$out/uk.txt" > "$out/uk-under-us.txt"
