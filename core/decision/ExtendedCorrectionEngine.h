@@ -45,7 +45,7 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold,
-        const std::optional<KeyboardLayout>& previousWordLayout) const override;
+        const std::optional<PreviousWord>& previousWord) const override;
     // Its own reading whatever the confidence, else the described engine's.
     std::optional<CorrectionDecision> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,
@@ -79,6 +79,23 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
         bool spellsLikeAWord = true;
     };
 
+    // A compound of words joined by hyphens whose parts were typed in different layouts
+    // ("Дштгч-система" for "Linux-система"): each part judged on its own, the parts before it
+    // counting as its context. Absent unless some parts stay and others change.
+    std::optional<CorrectionDecision> compoundDecision(std::string_view token,
+                                                       std::string_view context,
+                                                       std::string_view applicationBundleIdentifier,
+                                                       const KeyboardLayout& sourceLayout,
+                                                       const LayoutConversionCandidate& candidate,
+                                                       double threshold) const;
+    // A name with digits typed under Cyrillic ("дшис6" for "libc6", "АФЕ32" for "FAT32"): its
+    // letters judged without the digits, which every layout types alike. Absent unless they
+    // read as Latin.
+    std::optional<CorrectionDecision> digitsDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
+        const LayoutConversionCandidate& candidate, double threshold,
+        const std::optional<PreviousWord>& previousWord) const;
     // Absent when the rules keep the token whatever the other layouts read.
     std::optional<TypedWord> typedWord(std::string_view token, std::string_view context,
                                        const KeyboardLayout& sourceLayout) const;
@@ -87,14 +104,16 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
                                 const WordLikelihood& source) const;
     // The log-odds, the prior included, that the candidate and not the typed word was meant;
     // absent when the rules keep the token. The chosen reading goes to `corrected`.
-    // `switchedTo`: the user selected the source layout right before the word.
+    // `switchedFrom`: the word before, when the user selected the source layout after it.
     std::optional<double> logOdds(const TypedWord& word, std::string_view context,
-                                  const KeyboardLayout& sourceLayout, bool switchedTo,
+                                  const KeyboardLayout& sourceLayout,
+                                  const PreviousWord* switchedFrom,
                                   const LayoutConversionCandidate& candidate,
                                   std::string& corrected) const;
 
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
     bool isKnownWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
+    bool isPlainWordOf(std::string_view text, const KeyboardLayout& layout) const;
     // bestReading, remembered: it depends on nothing but its arguments.
     std::optional<Reading> rememberedReading(std::u32string_view typed, std::u32string_view reread,
                                              const std::string& language,
@@ -104,6 +123,7 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
                                        const WordLikelihood& target,
                                        bool lettersMayBeBrackets) const;
     static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);
+    static std::u32string_view alignedKeys(std::u32string_view typed, const Reading& reading);
     static double lowerCaseLogProbability(std::u32string_view text, const LanguageModel& model);
     static double typedLogProbability(std::u32string_view typed, double coreLogProbability,
                                       const WordLikelihood& source);
