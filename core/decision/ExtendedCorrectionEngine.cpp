@@ -42,6 +42,8 @@ constexpr double kStrayCharacterLogOdds = 8.0;
 constexpr double kOneLetterLogOdds = 7.0;
 // Keys at either end that may be punctuation rather than letters.
 constexpr std::size_t kMaximumOuterKeys = 3;
+// The most letters read as an acronym.
+constexpr std::size_t kLongestAcronym = 4;
 // Capitals no list or dictionary of Russian knows, read as Latin capitals.
 constexpr double kLatinAcronymLogOdds = 8.0;
 // A runner-up this close, in log-odds, is too close to call.
@@ -299,10 +301,11 @@ bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
 }
 
 // Latin acronyms (PDF, TCP) are written amid Russian text, while Russian ones stay in their
-// own, and its lists and dictionary know them: capitals they do not know read better as
-// Latin ones that English could spell or knows as an acronym, or where Russian could not
-// spell them (ЫМСВ); two letters only when English knows them so (ТВ is no slip for "ND",
-// nor ЧАВО for "XFDJ"). Ukrainian's lists are too small to tell its acronyms apart.
+// own, and its lists and dictionary know many: two to four capitals they do not know read
+// better as Latin ones that English knows, or where Russian could not spell them (ЫМСВ).
+// Two letters only when English knows them as an acronym (ТВ is no slip for "ND"). Longer
+// capitals are words written loud or names (ФИНЕЙГЛА), and Russian acronyms no list knows
+// (ЧАВО, СЗМ) spell like Russian. Ukrainian's lists are too small to tell its acronyms apart.
 bool readsAsLatinAcronym(bool typedIsKnown, bool typedSpellsLikeAWord,
                          std::u32string_view typedCore, std::u32string_view readingCore,
                          const WordLikelihood& target,
@@ -310,14 +313,14 @@ bool readsAsLatinAcronym(bool typedIsKnown, bool typedSpellsLikeAWord,
                          const std::optional<std::string>& targetLanguage) {
     if (sourceLanguage != "ru" || targetLanguage != "en" || typedIsKnown ||
         !isAllCapitals(typedCore) || !isAllCapitals(readingCore) ||
-        scriptOf(readingCore) != Script::latin || readingCore.size() < 2) {
+        scriptOf(readingCore) != Script::latin || readingCore.size() < 2 ||
+        readingCore.size() > kLongestAcronym) {
         return false;
     }
     const bool acronym = target.isAcronym(readingCore);
     return readingCore.size() == 2
                ? acronym
-               : acronym || !typedSpellsLikeAWord || target.isKnown(readingCore) ||
-                     target.spellsLikeAWord(readingCore);
+               : acronym || !typedSpellsLikeAWord || target.isKnown(readingCore);
 }
 
 // After a switch of layouts, Russian text typed on: a lone key, nothing around it, that
