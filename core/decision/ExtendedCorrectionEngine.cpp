@@ -302,13 +302,12 @@ bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
 
 // Latin acronyms (PDF, TCP) are written amid Russian text, while Russian ones stay in their
 // own, and its lists and dictionary know many: two to four capitals they do not know read
-// better as Latin ones that English knows, or where Russian could not spell them (ЫМСВ).
-// Two letters only when English knows them as an acronym (ТВ is no slip for "ND"). Longer
-// capitals are words written loud or names (ФИНЕЙГЛА), and Russian acronyms no list knows
-// (ЧАВО, СЗМ) spell like Russian. Ukrainian's lists are too small to tell its acronyms apart.
-bool readsAsLatinAcronym(bool typedIsKnown, bool typedSpellsLikeAWord,
-                         std::u32string_view typedCore, std::u32string_view readingCore,
-                         const WordLikelihood& target,
+// better as Latin ones that English knows, or where nothing Russian starts so (Ь, Ъ, Ы:
+// ЫМСВ). Two letters only when English knows them as an acronym (ТВ is no slip for "ND").
+// Longer capitals are words written loud or names (ФИНЕЙГЛА), and Russian acronyms need
+// not spell like words (СЗМ). Ukrainian's lists are too small to tell its acronyms apart.
+bool readsAsLatinAcronym(bool typedIsKnown, std::u32string_view typedCore,
+                         std::u32string_view readingCore, const WordLikelihood& target,
                          const std::optional<std::string>& sourceLanguage,
                          const std::optional<std::string>& targetLanguage) {
     if (sourceLanguage != "ru" || targetLanguage != "en" || typedIsKnown ||
@@ -318,9 +317,10 @@ bool readsAsLatinAcronym(bool typedIsKnown, bool typedSpellsLikeAWord,
         return false;
     }
     const bool acronym = target.isAcronym(readingCore);
-    return readingCore.size() == 2
-               ? acronym
-               : acronym || !typedSpellsLikeAWord || target.isKnown(readingCore);
+    static constexpr std::u32string_view kNoRussianStart = U"ЬЪЫ";
+    const bool noRussianStart = kNoRussianStart.find(typedCore[0]) != std::u32string_view::npos;
+    return readingCore.size() == 2 ? acronym
+                                   : acronym || noRussianStart || target.isKnown(readingCore);
 }
 
 // After a switch of layouts, Russian text typed on: a lone key, nothing around it, that
@@ -771,9 +771,9 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
                                  : isWordInCapitals(before.last)
                                      ? target->listedLogProbability(reading->core).has_value()
                                      : target->isAcronym(reading->core);
-        const bool latinAcronym = readsAsLatinAcronym(
-            word.isListed || word.isDictionaryWord, word.spellsLikeAWord,
-            alignedKeys(typed, *reading), reading->core, *target, sourceLanguage, targetLanguage);
+        const bool latinAcronym = readsAsLatinAcronym(word.isListed || word.isDictionaryWord,
+                                                      alignedKeys(typed, *reading), reading->core,
+                                                      *target, sourceLanguage, targetLanguage);
         if (isAllCapitals(*typedCore) && !latinAcronym && (!targetKnown || word.isListed)) {
             return std::nullopt;
         }
