@@ -498,6 +498,10 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::compoundDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
     double threshold) const {
+    // Most words have no hyphen: they need not be decoded again.
+    if (token.find('-') == std::string_view::npos) {
+        return std::nullopt;
+    }
     const Text typed = scalars(token);
     const Text reread = scalars(candidate.token);
     const auto hyphen = typed.find(U'-');
@@ -562,6 +566,10 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
     double threshold, const std::optional<PreviousWord>& previousWord) const {
+    // Only the digit keys type digits, alike in every layout; most words have none.
+    if (std::none_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
     const Text typed = scalars(token);
     const Text reread = scalars(candidate.token);
     if (!hasDigit(typed) || typed.size() != reread.size() || scriptOf(typed) != Script::cyrillic ||
