@@ -52,6 +52,8 @@ std::unique_ptr<CorrectionEngine> describedEngine(SpellChecker& checker, MainQue
         ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker, queue)), nullptr);
 }
 
+// The argument is how many scored words the engine remembers: 1 makes every word a new one,
+// as a word typed for the first time; the application's default remembers these three.
 void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
     ManualClock clock;
     ManualMainQueue queue(clock);
@@ -63,7 +65,7 @@ void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
     }
     const ExtendedCorrectionEngine engine(describedEngine(checker, queue),
                                           ExtendedCorrectionEngine::loadLanguageModels(*directory),
-                                          &checker);
+                                          &checker, static_cast<std::size_t>(state.range(0)));
     const auto batch = words();
     // Dictionaries load on first use; that belongs to start-up, not to a word.
     for (const auto& word : batch) {
@@ -117,7 +119,10 @@ void BM_LanguageModelsLoad(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_ExtendedDecisionFourLayouts)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExtendedDecisionFourLayouts)
+    ->Arg(1)
+    ->Arg(WordLikelihood::kDefaultRememberedWords)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LanguageModelsLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtendedEngineMemoryGrowth)->Unit(benchmark::kMillisecond)->Iterations(3);
 

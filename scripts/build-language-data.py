@@ -2,6 +2,8 @@
 """Builds the word-frequency and letter n-gram files the extended correction engine reads.
 
 usage: build-language-data.py OUTPUT-DIR
+       build-language-data.py --filter DIR   (applies the word-list filter below to the
+                                              LANG.words files already in DIR)
 
 Text comes only from the Debian packages named in SOURCES (their installed files, listed by
 dpkg so that other installed packages do not leak in; a file installed twice counts once):
@@ -17,12 +19,16 @@ documentation and the texts the accuracy benchmark types (fortunes, the manuals 
 development text) are never read: they are kept for evaluation.
 
 For each language writes:
-  LANG.words  "word<TAB>count", lower-cased, most frequent first, words seen at least
-              MINIMUM_COUNT times (at most WORD_LIMIT of them); a third column
-              "<TAB>capitals" counts the times the word was written in capitals, if any
-  LANG.chars  "n-gram<TAB>count" over the listed words framed as "^^word$", each counted as
-              often as the word: every unigram and bigram, the TRIGRAM_LIMIT most frequent
-              trigrams
+  LANG.words  "word<TAB>count", lower-cased, most frequent first: of the WORD_LIMIT most
+              frequent words seen at least MINIMUM_COUNT times, those seen at least
+              TRUSTED_COUNT times or known to the language's spell checker (Enchant with the
+              Hunspell dictionary named in SPELL_DICTIONARIES, lower-cased, capitalised or in
+              capitals), since rarer spellings are as often typos, code and foreign words as
+              words; a third column "<TAB>capitals" counts the times the word was written in
+              capitals, if any
+  LANG.chars  "n-gram<TAB>count" over all those WORD_LIMIT words framed as "^^word$", each
+              counted as often as the word: every unigram and bigram, the TRIGRAM_LIMIT most
+              frequent trigrams (the letters of rare words are still letters of the language)
 Each file starts with "#total<TAB>N": the running words (or n-grams of that order) counted.
 The output depends only on the packages' contents, so a rebuild gives the same files.
 """
@@ -53,6 +59,9 @@ WORD_LIMIT = {"en": 60000, "ru": 100000, "uk": 40000}
 TRIGRAM_LIMIT = {"en": 14000, "ru": 20000, "uk": 20000}
 # Words seen once are mostly typos, file names and code.
 MINIMUM_COUNT = 2
+# Listed without the spell checker's word only when seen this often.
+TRUSTED_COUNT = 10
+SPELL_DICTIONARIES = {"en": "en_US", "ru": "ru_RU", "uk": "uk_UA"}
 
 
 def package_files(source):
@@ -236,6 +245,25 @@ def count_ngrams(words):
     return ngrams
 
 
+def misspelled(words, language):
+    """The words Enchant rejects in every form: as listed, capitalised and in capitals."""
+    rejected = set(words)
+    for form in (str, lambda word: word[:1].upper() + word[1:], str.upper):
+        asked = sorted({form(word) for word in rejected})
+        listing = subprocess.run(["enchant-2", "-d", SPELL_DICTIONARIES[language], "-l"],
+                                 input="\n".join(asked) + "\n", check=True, text=True,
+                                 capture_output=True).stdout
+        unknown = set(listing.splitlines())
+        rejected = {word for word in rejected if form(word) in unknown}
+    return rejected
+
+
+def trusted(items, language):
+    rare = [word for word, count in items if count < TRUSTED_COUNT]
+    rejected = misspelled(rare, language)
+    return [item for item in items if item[0] not in rejected]
+
+
 def ranked(counter):
     return sorted(counter.items(), key=lambda item: (-item[1], item[0]))
 
@@ -254,7 +282,8 @@ def main():
     for language in SOURCES:
         words, capitals = count_words(language)
         kept = [item for item in ranked(words) if item[1] >= MINIMUM_COUNT][:WORD_LIMIT[language]]
-        write(output / f"{language}.words", sum(words.values()), kept, capitals)
+        listed = trusted(kept, language)
+        write(output / f"{language}.words", sum(words.values()), listed, capitals)
         unigrams, bigrams, trigrams = count_ngrams(dict(kept))
         with open(output / f"{language}.chars", "w", encoding="utf-8") as out:
             out.write(f"#total\t{sum(unigrams.values())}\n")
@@ -263,8 +292,24 @@ def main():
                 for key, count in ranked(counter)[:limit]:
                     out.write(f"{key}\t{count}\n")
         print(f"{language}: {sum(words.values())} running words, {len(words)} distinct, "
-              f"{len(kept)} kept", file=sys.stderr)
+              f"{len(kept)} kept for the letters, {len(listed)} listed", file=sys.stderr)
+
+
+def filter_existing(directory):
+    """The filter on lists built before it: the same words as a rebuild would list."""
+    for language in SOURCES:
+        path = directory / f"{language}.words"
+        lines = path.read_text(encoding="utf-8").splitlines()
+        total, entries = lines[0].split("\t")[1], [line.split("\t") for line in lines[1:]]
+        keep = {word for word, _ in trusted([(e[0], int(e[1])) for e in entries], language)}
+        capitals = collections.Counter({e[0]: int(e[2]) for e in entries if len(e) > 2})
+        listed = [(e[0], int(e[1])) for e in entries if e[0] in keep]
+        write(path, total, listed, capitals)
+        print(f"{language}: {len(entries)} words, {len(listed)} listed", file=sys.stderr)
 
 
 if __name__ == "__main__":
-    main()
+    if len(sys.argv) == 3 and sys.argv[1] == "--filter":
+        filter_existing(pathlib.Path(sys.argv[2]))
+    else:
+        main()

@@ -6,7 +6,7 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 output=${1:-"$here/../data/language"}
-packages="python3 manpages manpages-ru manpages-ru-dev manpages-uk manpages-uk-dev wordnet-base dict-gcide mueller7-dict gimp-help-en gimp-help-ru gimp-help-uk libreoffice-help-en-us libreoffice-help-ru gnome-user-docs r-cran-janeaustenr"
+packages="python3 enchant-2 hunspell-en-us hunspell-ru hunspell-uk manpages manpages-ru manpages-ru-dev manpages-uk manpages-uk-dev wordnet-base dict-gcide mueller7-dict gimp-help-en gimp-help-ru gimp-help-uk libreoffice-help-en-us libreoffice-help-ru gnome-user-docs r-cran-janeaustenr"
 
 missing=""
 for package in $packages; do

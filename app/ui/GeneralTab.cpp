@@ -111,8 +111,9 @@ void GeneralTab::addEngineChoice(QVBoxLayout* layout) {
     row->addWidget(engine_);
     layout->addLayout(row);
     layout->addWidget(FormParts::note(
-        QStringLiteral("The extended engine reads whole words, punctuation keys included, with "
-                       "word frequencies and letter statistics."),
+        QStringLiteral("The extended engine, used unless you choose otherwise, reads whole words, "
+                       "punctuation keys included, with word frequencies and letter statistics. "
+                       "The standard engine scores letters alone with short word lists."),
         FormParts::TextSize::caption));
 }
 

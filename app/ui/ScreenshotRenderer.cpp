@@ -23,6 +23,7 @@
 #include "app/ui/ShortcutsTab.h"
 #include "app/ui/SymbolIcons.h"
 #include "app/ui/TrayMenu.h"
+#include "core/settings/AppSettings.h"
 #include "platform/linux/DesktopUpdaterController.h"
 #include "platform/simulated/session/SimulatedSession.h"
 
@@ -53,6 +54,8 @@ bool ScreenshotRenderer::prepare() {
     configuration.layoutIds = {"xkb:us", "xkb:ru", "xkb:ua"};
     configuration.applicationBundleIdentifier = "org.gnome.TextEditor";
     configuration.applicationName = "Text Editor";
+    // The engine a new user's settings choose.
+    configuration.correctionEngine = AppSettings{}.correctionEngine;
     auto created = SimulatedSession::create(configuration);
     if (auto* error = std::get_if<std::string>(&created)) {
         std::cerr << "plovik: " << *error << "\n";

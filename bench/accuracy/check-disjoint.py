@@ -21,6 +21,8 @@ sys.path.insert(0, str(HERE))
 import corpus  # noqa: E402
 
 MINIMUM_WORDS = 30000
+# All the unseen mixed text there is.
+UNSEEN_MINIMUM_WORDS = 9000
 # More words than any text holds: the whole text.
 WHOLE = 10 ** 9
 
@@ -46,6 +48,7 @@ def named_packages():
         "evaluation": set(corpus.CATALOG_PACKAGES),
         "held-out": set(corpus.HOLDOUT_CATALOG_PACKAGES),
         "fresh": set(corpus.FRESH_CATALOG_PACKAGES),
+        "unseen": set(corpus.UNSEEN_CATALOG_PACKAGES),
         "development": {corpus.package_name(entry)
                         for entry in sum(corpus.DEVELOPMENT_PACKAGES.values(), [])},
         "language data": {corpus.package_name(source)
@@ -64,12 +67,12 @@ def package_overlaps(name, named):
     return failed
 
 
-def check(name, language, words, others):
+def check(name, language, words, others, minimum=MINIMUM_WORDS):
     """Whether the text LANGUAGE of WORDS words is too small or shares a passage with OTHERS."""
     checked = text(language, words)
     count = sum(len(line.split()) for line in checked)
     print(f"{language}: {name} {len(checked)} passages, {count} words")
-    failed = count < min(words, MINIMUM_WORDS) or len(set(checked)) != len(checked)
+    failed = count < min(words, minimum) or len(set(checked)) != len(checked)
     for other_name, other in others:
         exact, alike = shared(checked, other)
         print(f"  vs {other_name} ({len(other)} passages): {exact} the same, {alike} alike")
@@ -80,7 +83,8 @@ def check(name, language, words, others):
 def main():
     words = int(sys.argv[1]) if len(sys.argv) > 1 else corpus.EVALUATION_WORDS
     named = named_packages()
-    failed = package_overlaps("held-out", named) | package_overlaps("fresh", named)
+    failed = (package_overlaps("held-out", named) | package_overlaps("fresh", named) |
+              package_overlaps("unseen", named))
     for base in ("ru", "en", "uk", "mixed"):
         sizes = sorted({words, corpus.EVALUATION_WORDS})
         others = [(f"evaluation {size}", text(base, size)) for size in sizes]
@@ -90,6 +94,8 @@ def main():
               for name, prefix in (("evaluation", ""), ("held-out", corpus.HOLDOUT),
                                    ("development", "dev-"))]
     failed |= check("fresh", corpus.FRESH + "mixed", words, others)
+    others.append(("whole fresh mixed", text(corpus.FRESH + "mixed", WHOLE)))
+    failed |= check("unseen", corpus.UNSEEN + "mixed", WHOLE, others, UNSEEN_MINIMUM_WORDS)
     print("FAILED" if failed else "disjoint")
     return 1 if failed else 0
 

@@ -12,10 +12,14 @@ import sys
 ENGINES = ["described", "extended"]
 WRONG = [("ru-under-us", "Russian typed under US"), ("en-under-ru", "English typed under Russian"),
          ("uk-under-us", "Ukrainian typed under US"),
-         ("en-under-ua", "English typed under Ukrainian")]
+         ("en-under-ua", "English typed under Ukrainian"),
+         ("words-ru-under-us", "Word list, Russian typed under US"),
+         ("words-en-under-ru", "Word list, English typed under Russian")]
 RIGHT = [("ru-right", "Russian typed right"), ("en-right", "English typed right"),
          ("uk-right", "Ukrainian typed right"),
-         ("mixed-right", "Russian with English terms, typed right (--typed-in auto)")]
+         ("mixed-right", "Russian with English terms, typed right (--typed-in auto)"),
+         ("words-ru-right", "Word list, Russian typed right"),
+         ("words-en-right", "Word list, English typed right")]
 COLUMNS = [("all", "all"), ("letter keys only", "letter keys only"),
            ("punctuation keys", "punctuation keys"), ("up to 3 letters", "≤3 letters"),
            ("capitalised", "capitalised")]
@@ -48,6 +52,8 @@ def main():
         print_right(out, right)
     if all((out / f"ru-switched-{engine}.json").is_file() for engine in ENGINES):
         print_switched(out)
+    if all((out / f"forgot-{engine}.json").is_file() for engine in ENGINES):
+        print_forgot(out)
 
 
 def print_wrong(out, wrong):
@@ -91,6 +97,21 @@ def print_switched(out):
               for kind in ("first", "later")]
     print(f"| {runs[0]['first']['words']} + {runs[0]['later']['words']} | " +
           " | ".join(shares) + " |")
+
+
+def print_forgot(out):
+    runs = [load(out, "forgot", engine) for engine in ENGINES]
+    print("\n**Mixed text typed by someone who forgets to switch** (described / extended)\n")
+    print("| wrong-layout words | words | corrected | correct words changed |")
+    print("|---|---|---|---|")
+    for kind in ("russian typed under US", "English typed under Russian"):
+        shares = " / ".join(f"{100 * run[kind]['share']:.2f}%" for run in runs)
+        print(f"| {kind} | {runs[0][kind]['words']} | {shares} | |")
+    right = runs[0]["correct words"]["words"]
+    changed = " / ".join(str(run["correct words"]["changed"]) for run in runs)
+    print(f"| (typed right) | {right} | | {changed} |")
+    for change in runs[1]["changed"]:
+        print(f"- changed: {change['word']} → {change['output']}")
 
 
 if __name__ == "__main__":

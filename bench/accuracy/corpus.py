@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints prose no language data was built from, one passage per line.
 
-usage: corpus.py [dev-|holdout-]ru|en|uk|mixed WORDS, or corpus.py fresh-mixed WORDS
+usage: corpus.py [dev-|holdout-]ru|en|uk|mixed WORDS, or corpus.py fresh-mixed|unseen-mixed WORDS
 
 Evaluation text (never used to build or tune anything):
 ru, en: the Debian fortune files. uk: the Ukrainian gettext catalogs of the packages named in
@@ -24,6 +24,10 @@ passage, even ignoring case, spacing and punctuation (check-disjoint.py checks i
 Fresh text (a second held-out text, typed once by nobody who tunes anything): only mixed, from
 the Russian catalogs of the packages named in FRESH_CATALOG_PACKAGES, without any passage of
 the evaluation, held-out or development mixed texts (of any size).
+
+Unseen text (a third held-out mixed text, for the round after the fresh one was used up): the
+Russian catalogs of the packages named in UNSEEN_CATALOG_PACKAGES, without any passage of the
+evaluation, held-out, development or fresh mixed texts (of any size).
 
 Fortunes are taken in a fixed order (round robin over the files in the order listed,
 the first fortune of each, then the second, ...), the
@@ -102,6 +106,21 @@ FRESH_CATALOG_PACKAGES = [
     "shotwell-common", "spacefm-common", "tellico-data", "wx3.2-i18n", "zypper-common",
 ]
 FRESH = "fresh-"
+# The packages whose Russian catalogs make the unseen mixed text (Debian 12, versions in
+# README.md): none is named by another set or read for language data.
+UNSEEN_CATALOG_PACKAGES = [
+    "aria2", "blueman", "bluefish-data", "catfish", "d-feet", "dconf-editor", "easytag",
+    "file-roller", "flatpak", "fwupd", "galculator", "geeqie-common", "ghex", "gitg",
+    "gnome-control-center-data", "gnome-disk-utility", "gnome-system-monitor",
+    "gstreamer1.0-plugins-bad", "gstreamer1.0-plugins-good", "gstreamer1.0-plugins-ugly",
+    "gthumb-data", "gucharmap", "gvfs-common", "libgphoto2-l10n", "meld", "nautilus-data",
+    "network-manager-l2tp", "network-manager-openconnect", "network-manager-openvpn",
+    "network-manager-vpnc", "parole", "pavucontrol", "ristretto", "seahorse", "simple-scan",
+    "tracker", "transmission-common", "udisks2", "weechat-core", "xarchiver", "xfburn",
+    "xfce4-panel", "xfce4-power-manager", "xfce4-screenshooter", "xfce4-settings",
+    "xfce4-taskmanager",
+]
+UNSEEN = "unseen-"
 # The word count run.sh types the evaluation text at.
 EVALUATION_WORDS = 40000
 # Manuals for development text, none of them evaluated on or built into the language data.
@@ -223,14 +242,15 @@ def sources(language):
     if language == "en":
         return [fortunes(EN_DIR / name) for name in EN_FILES], is_english
     packages = {HOLDOUT + "mixed": HOLDOUT_CATALOG_PACKAGES,
-                FRESH + "mixed": FRESH_CATALOG_PACKAGES}.get(language, CATALOG_PACKAGES)
+                FRESH + "mixed": FRESH_CATALOG_PACKAGES,
+                UNSEEN + "mixed": UNSEEN_CATALOG_PACKAGES}.get(language, CATALOG_PACKAGES)
     folder = str(LOCALE_DIR / ("uk" if language == "uk" else "ru") / "LC_MESSAGES") + "/"
     catalogs = package_files(packages, ".mo", folder)
     return [catalog_messages(path) for path in catalogs], is_russian if language == "uk" else is_mixed
 
 
 LANGUAGES = [prefix + base for prefix in ("", "dev-", HOLDOUT)
-             for base in ("ru", "en", "uk", "mixed")] + [FRESH + "mixed"]
+             for base in ("ru", "en", "uk", "mixed")] + [FRESH + "mixed", UNSEEN + "mixed"]
 
 
 def main():
@@ -241,6 +261,8 @@ def main():
         chosen = held_out(language[len(HOLDOUT):], limit)
     elif language.startswith(FRESH):
         chosen = fresh(limit)
+    elif language.startswith(UNSEEN):
+        chosen = unseen(limit)
     else:
         chosen = take_words(passages(language), limit)
     for passage in chosen:
@@ -292,6 +314,18 @@ def fresh(limit):
         others |= {same_text(passage) for passage in passages(language)}
     others |= {same_text(passage) for passage in held_out("mixed", sys.maxsize)}
     stream = passages(FRESH + "mixed")
+    return take_words((p for p in stream if same_text(p) not in others), limit)
+
+
+def unseen(limit):
+    """The unseen mixed text: its own catalogs, without any passage that any other mixed text,
+    the fresh one included, may hold at any size."""
+    others = {same_text(passage) for passage in fresh(sys.maxsize)}
+    for language in ("mixed", "dev-mixed"):
+        others |= {same_text(passage) for passage in passages(language)}
+    others |= {same_text(passage) for passage in held_out("mixed", sys.maxsize)}
+    others |= {same_text(passage) for passage in passages(FRESH + "mixed")}
+    stream = passages(UNSEEN + "mixed")
     return take_words((p for p in stream if same_text(p) not in others), limit)
 
 

@@ -29,13 +29,18 @@ install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); impor
 print(" ".join(sorted({corpus.package_name(entry) for entry in
                       corpus.CATALOG_PACKAGES + sum(corpus.DEVELOPMENT_PACKAGES.values(), [])})))' "$here")
 case "${1:-}" in
-holdout | fresh)
+holdout | fresh | unseen)
     # shellcheck disable=SC2046
     install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
 print(" ".join(corpus.HOLDOUT_CATALOG_PACKAGES))' "$here") ;;
 esac
-if [ "${1:-}" = fresh ]; then
+if [ "${1:-}" = fresh ] || [ "${1:-}" = unseen ]; then
     # shellcheck disable=SC2046
     install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
 print(" ".join(corpus.FRESH_CATALOG_PACKAGES))' "$here")
+fi
+if [ "${1:-}" = unseen ]; then
+    # shellcheck disable=SC2046
+    install_missing $(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import corpus
+print(" ".join(corpus.UNSEEN_CATALOG_PACKAGES))' "$here")
 fi

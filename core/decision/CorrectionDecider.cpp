@@ -19,7 +19,7 @@ CorrectionDecider::CorrectionDecider(const InputSourceService& inputSources)
 std::optional<CorrectionDecision> CorrectionDecider::automaticDecision(
     const CorrectionDeciding& engine, const TokenCompletion& completion,
     std::string_view application, double threshold) {
-    const auto previous = previousWordLayout(completion, application);
+    const auto previous = previousWord(completion, application);
     lastJudged_.reset();
     const auto current = inputSources_.currentLayout();
     if (current && !completion.typedText.empty() && continuedInto_) {
@@ -40,8 +40,8 @@ std::optional<CorrectionDecision> CorrectionDecider::automaticDecision(
                                     read->source, read->candidates, threshold, previous);
 }
 
-std::optional<KeyboardLayout> CorrectionDecider::previousWordLayout(
-    const TokenCompletion& completion, std::string_view application) const {
+std::optional<PreviousWord> CorrectionDecider::previousWord(const TokenCompletion& completion,
+                                                            std::string_view application) const {
     if (!lastJudged_ || lastJudged_->application != application) {
         return std::nullopt;
     }
@@ -56,7 +56,7 @@ std::optional<KeyboardLayout> CorrectionDecider::previousWordLayout(
     if (!context.empty() && (word.empty() || !context.ends_with(word))) {
         return std::nullopt;
     }
-    return lastJudged_->layout;
+    return PreviousWord(lastJudged_->layout, lastJudged_->text);
 }
 
 std::optional<CorrectionDecision> CorrectionDecider::manualDecision(

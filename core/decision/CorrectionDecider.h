@@ -51,8 +51,8 @@ class CorrectionDecider {
         KeyboardLayout layout;
         std::string application;
     };
-    std::optional<KeyboardLayout> previousWordLayout(const TokenCompletion& completion,
-                                                     std::string_view application) const;
+    std::optional<PreviousWord> previousWord(const TokenCompletion& completion,
+                                             std::string_view application) const;
 
     const InputSourceService& inputSources_;
     EnglishRussianLayoutMapper mapper_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/decision/CorrectionDecision.h"
+#include "core/decision/PreviousWord.h"
 #include "core/decision/SafetyAssessment.h"
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/LayoutConversionCandidate.h"
@@ -26,13 +27,13 @@ class CorrectionDeciding {
                                           std::string_view context) const = 0;
 
     // Picks the best of the candidates (the word's keys re-read through other layouts).
-    // `previousWordLayout`: the layout the word right before was typed in and left in, when
-    // known. A different one means the user switched layouts between the two words.
+    // `previousWord`: the word right before, when known. Another layout than the source one
+    // means the user switched layouts between the two words.
     virtual std::optional<CorrectionDecision> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold,
-        const std::optional<KeyboardLayout>& previousWordLayout) const = 0;
+        const std::optional<PreviousWord>& previousWord) const = 0;
 
     // Without knowing how the word before was typed.
     std::optional<CorrectionDecision> automaticDecision(

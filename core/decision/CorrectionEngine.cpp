@@ -61,7 +61,7 @@ CorrectionEngine::CorrectionEngine(std::unique_ptr<LayoutMapping> mapper,
 std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
-    double threshold, const std::optional<KeyboardLayout>& /*previousWordLayout*/) const {
+    double threshold, const std::optional<PreviousWord>& /*previousWord*/) const {
     const SafetyAssessment assessment = safetyClassifier_.assess(token, context);
     if (isExcludedAsPartOfLongerRun(token, context)) {
         return std::nullopt;

@@ -45,7 +45,7 @@ class CorrectionEngine final : public CorrectionDeciding {
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold,
-        const std::optional<KeyboardLayout>& previousWordLayout) const override;
+        const std::optional<PreviousWord>& previousWord) const override;
 
     std::optional<CorrectionDecision> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,

@@ -42,6 +42,10 @@ constexpr double kStrayCharacterLogOdds = 8.0;
 constexpr double kOneLetterLogOdds = 7.0;
 // Keys at either end that may be punctuation rather than letters.
 constexpr std::size_t kMaximumOuterKeys = 3;
+// The most letters read as an acronym.
+constexpr std::size_t kLongestAcronym = 4;
+// Capitals no list or dictionary of Russian knows, read as Latin capitals.
+constexpr double kLatinAcronymLogOdds = 8.0;
 // A runner-up this close, in log-odds, is too close to call.
 constexpr double kAmbiguityLogOdds = 1.0;
 
@@ -296,6 +300,61 @@ bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
     return true;
 }
 
+// Latin acronyms (PDF, TCP) are written amid Russian text, while Russian ones stay in their
+// own, and its lists and dictionary know many: two to four capitals they do not know read
+// better as Latin ones that English knows, or where nothing Russian starts so (Ь, Ъ, Ы:
+// ЫМСВ). Two letters only when English knows them as an acronym (ТВ is no slip for "ND").
+// Longer capitals are words written loud or names (ФИНЕЙГЛА), and Russian acronyms need
+// not spell like words (СЗМ). Ukrainian's lists are too small to tell its acronyms apart.
+bool readsAsLatinAcronym(bool typedIsKnown, std::u32string_view typedCore,
+                         std::u32string_view readingCore, const WordLikelihood& target,
+                         const std::optional<std::string>& sourceLanguage,
+                         const std::optional<std::string>& targetLanguage) {
+    if (sourceLanguage != "ru" || targetLanguage != "en" || typedIsKnown ||
+        !isAllCapitals(typedCore) || !isAllCapitals(readingCore) ||
+        scriptOf(readingCore) != Script::latin || readingCore.size() < 2 ||
+        readingCore.size() > kLongestAcronym) {
+        return false;
+    }
+    const bool acronym = target.isAcronym(readingCore);
+    static constexpr std::u32string_view kNoRussianStart = U"ЬЪЫ";
+    const bool noRussianStart = kNoRussianStart.find(typedCore[0]) != std::u32string_view::npos;
+    return readingCore.size() == 2 ? acronym
+                                   : acronym || noRussianStart || target.isKnown(readingCore);
+}
+
+// After a switch of layouts, Russian text typed on: a lone key, nothing around it, that
+// reads as a preposition or conjunction after a plain Russian word. A label or a key named
+// mostly carries punctuation ("клавишу e.", "r,") or follows a word that names it; Latin c
+// stands for "с" in text typed with the wrong letter as often as for itself.
+bool isBarePreposition(TextView typed, TextView lead, TextView core, TextView trail) {
+    static constexpr std::u32string_view kPrepositions = U"викоуая";
+    return lead.empty() && trail.empty() && typed.size() == 1 && core.size() == 1 &&
+           kPrepositions.find(core[0]) != std::u32string_view::npos;
+}
+
+// A Cyrillic letter that no word is alone, read as a mark that stands between spaces.
+bool isLoneMarkRead(TextView typed, TextView reread) {
+    static constexpr std::u32string_view kMarks = U",.:;\"'";
+    static constexpr std::u32string_view kLetters = U"бюжэБЮЖЭ";
+    return typed.size() == 1 && reread.size() == 1 &&
+           kLetters.find(typed[0]) != std::u32string_view::npos &&
+           kMarks.find(reread[0]) != std::u32string_view::npos;
+}
+
+// Words after which a lone letter is a key, a letter or a variable named ("клавишу b").
+bool namesALetter(TextView word) {
+    static constexpr std::u32string_view kStems[] = {U"клавиш",   U"кнопк", U"букв",     U"символ",
+                                                     U"переменн", U"пункт", U"параметр", U"опци",
+                                                     U"ключ",     U"флаг",  U"значени",  U"равн"};
+    Text lower;
+    for (const char32_t c : word) {
+        lower += (c >= U'А' && c <= U'Я') ? c + (U'а' - U'А') : c;
+    }
+    return std::any_of(std::begin(kStems), std::end(kStems),
+                       [&](std::u32string_view stem) { return lower.starts_with(stem); });
+}
+
 double logistic(double x) {
     return 1.0 / (1.0 + std::exp(-x));
 }
@@ -305,14 +364,6 @@ std::string percent(double confidence) {
 }
 
 }  // namespace
-
-struct ExtendedCorrectionEngine::Reading {
-    Text lead;
-    Text core;
-    Text trail;
-    double logProbability = -std::numeric_limits<double>::infinity();
-    bool isKnown = false;
-};
 
 ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageModels(
     const std::filesystem::path& directory) {
@@ -329,8 +380,12 @@ ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageM
 
 ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described,
                                                    LanguageModels models,
-                                                   SpellChecker* spellChecker)
-    : described_(std::move(described)), models_(std::move(models)) {
+                                                   SpellChecker* spellChecker,
+                                                   std::size_t rememberedWords)
+    : described_(std::move(described)),
+      models_(std::move(models)),
+      typedWords_(rememberedWords),
+      readings_(rememberedWords) {
     if (!described_) {
         throw std::invalid_argument("ExtendedCorrectionEngine needs the described engine");
     }
@@ -344,8 +399,8 @@ ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEng
                 break;
             }
         }
-        likelihoods_.emplace(language,
-                             WordLikelihood(language, model, spellChecker, spellLanguage));
+        likelihoods_.emplace(language, WordLikelihood(language, model, spellChecker, spellLanguage,
+                                                      rememberedWords));
     }
 }
 
@@ -357,8 +412,9 @@ SafetyAssessment ExtendedCorrectionEngine::assessSafety(std::string_view token,
 std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
-    double threshold, const std::optional<KeyboardLayout>& previousWordLayout) const {
-    const bool switchedTo = previousWordLayout && *previousWordLayout != sourceLayout;
+    double threshold, const std::optional<PreviousWord>& previousWord) const {
+    const PreviousWord* switchedFrom =
+        previousWord && previousWord->layout != sourceLayout ? &*previousWord : nullptr;
     struct Scored {
         CorrectionDecision decision;
         double odds;
@@ -385,7 +441,8 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
             continue;
         }
         std::string corrected;
-        const auto odds = logOdds(**typed, context, sourceLayout, switchedTo, candidate, corrected);
+        const auto odds =
+            logOdds(**typed, context, sourceLayout, switchedFrom, candidate, corrected);
         if (!odds || corrected == token) {
             continue;
         }
@@ -400,6 +457,16 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     std::stable_sort(scored.begin(), scored.end(),
                      [](const auto& a, const auto& b) { return a.odds > b.odds; });
     if (scored.empty() || !(scored[0].decision.confidence >= threshold)) {
+        for (const auto& candidate : candidates) {
+            if (auto compound = compoundDecision(token, context, applicationBundleIdentifier,
+                                                 sourceLayout, candidate, threshold)) {
+                return compound;
+            }
+            if (auto digits = digitsDecision(token, context, applicationBundleIdentifier,
+                                             sourceLayout, candidate, threshold, previousWord)) {
+                return digits;
+            }
+        }
         return std::nullopt;
     }
     if (scored.size() > 1 && scored[1].decision.corrected != scored[0].decision.corrected &&
@@ -427,6 +494,123 @@ std::string ExtendedCorrectionEngine::convertedDelimiter(std::string_view delimi
     return described_->convertedDelimiter(delimiter, decision);
 }
 
+std::optional<CorrectionDecision> ExtendedCorrectionEngine::compoundDecision(
+    std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
+    const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
+    double threshold) const {
+    // Most words have no hyphen: they need not be decoded again.
+    if (token.find('-') == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const Text typed = scalars(token);
+    const Text reread = scalars(candidate.token);
+    const auto hyphen = typed.find(U'-');
+    if (typed.size() != reread.size() || hyphen == Text::npos || hyphen == 0 ||
+        !likelihood(sourceLayout) || !likelihood(candidate.layout)) {
+        return std::nullopt;
+    }
+    std::string corrected;
+    std::string partContext(context);
+    std::optional<double> confidence;
+    bool lastChanged = false;
+    std::size_t start = 0;
+    while (start <= typed.size()) {
+        const std::size_t end = std::min(typed.find(U'-', start), typed.size());
+        const std::string typedPart = utf8(TextView(typed).substr(start, end - start));
+        const std::string rereadPart = utf8(TextView(reread).substr(start, end - start));
+        // Only words of letters joined by hyphens; a lone letter is a key or a label (Ctrl-C).
+        const TextView typedLetters = TextView(typed).substr(start, end - start);
+        if ((end < typed.size() && reread[end] != U'-') ||
+            !std::all_of(typedLetters.begin(), typedLetters.end(), isLetter) ||
+            typedLetters.size() < 2) {
+            return std::nullopt;
+        }
+        const auto part =
+            rereadPart.empty() || rereadPart == typedPart
+                ? std::nullopt
+                : automaticDecision(typedPart, partContext, applicationBundleIdentifier,
+                                    sourceLayout, {{candidate.layout, rereadPart, ""}}, threshold,
+                                    std::nullopt);
+        // A part kept as typed must be a word of its language, or the whole is no compound.
+        if (!part && !typedPart.empty() && !isKnownWord(scalars(typedPart), sourceLayout)) {
+            return std::nullopt;
+        }
+        corrected += part ? part->corrected : typedPart;
+        if (part) {
+            confidence = std::min(confidence.value_or(1.0), part->confidence);
+        }
+        lastChanged = part.has_value();
+        if (end < typed.size()) {
+            corrected += '-';
+        }
+        partContext = std::string(context) + corrected;
+        start = end + 1;
+    }
+    if (!confidence || corrected == token) {
+        return std::nullopt;
+    }
+    // The layout of the last part is the one the user goes on typing in.
+    const KeyboardLayout& after = lastChanged ? candidate.layout : sourceLayout;
+    return CorrectionDecision{std::string(token),
+                              corrected,
+                              sourceLayout,
+                              after,
+                              lastChanged ? std::optional(candidate.delimiter) : std::nullopt,
+                              *confidence,
+                              "Part of the compound is more plausible in " +
+                                  candidate.layout.displayName + " (" + percent(*confidence) +
+                                  "%)."};
+}
+
+std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
+    std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
+    const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
+    double threshold, const std::optional<PreviousWord>& previousWord) const {
+    // Only the digit keys type digits, alike in every layout; most words have none.
+    if (std::none_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    const Text typed = scalars(token);
+    const Text reread = scalars(candidate.token);
+    if (!hasDigit(typed) || typed.size() != reread.size() || scriptOf(typed) != Script::cyrillic ||
+        mixesScripts(typed) || candidate.layout.baseLanguage() != "en") {
+        return std::nullopt;
+    }
+    Text typedLetters;
+    Text rereadLetters;
+    std::vector<std::size_t> digitPlaces;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        if (text::CharacterClass::isNumber(typed[i])) {
+            if (reread[i] != typed[i]) {
+                return std::nullopt;
+            }
+            digitPlaces.push_back(i);
+        } else {
+            typedLetters += typed[i];
+            rereadLetters += reread[i];
+        }
+    }
+    if (std::count_if(typedLetters.begin(), typedLetters.end(), isLetter) < 2) {
+        return std::nullopt;
+    }
+    auto decision = automaticDecision(
+        utf8(typedLetters), context, applicationBundleIdentifier, sourceLayout,
+        {{candidate.layout, utf8(rereadLetters), candidate.delimiter}}, threshold, previousWord);
+    if (!decision) {
+        return std::nullopt;
+    }
+    Text corrected = scalars(decision->corrected);
+    if (corrected.size() != typedLetters.size() || scriptOf(corrected) != Script::latin) {
+        return std::nullopt;
+    }
+    for (const std::size_t place : digitPlaces) {
+        corrected.insert(corrected.begin() + static_cast<std::ptrdiff_t>(place), typed[place]);
+    }
+    decision->original = std::string(token);
+    decision->corrected = utf8(corrected);
+    return decision;
+}
+
 std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typedWord(
     std::string_view token, std::string_view context, const KeyboardLayout& sourceLayout) const {
     const WordLikelihood* source = likelihood(sourceLayout);
@@ -444,33 +628,47 @@ std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typ
     if (refusedBySafety(described_->assessSafety(utf8(letters), context), letters)) {
         return std::nullopt;
     }
+    return scoredWord(std::move(typed), *sourceLayout.baseLanguage(), *source);
+}
+
+const ExtendedCorrectionEngine::TypedWord& ExtendedCorrectionEngine::scoredWord(
+    std::u32string typed, const std::string& language, const WordLikelihood& source) const {
+    Text key(language.begin(), language.end());
+    key += U'\n';
+    key += typed;
+    if (const TypedWord* known = typedWords_.find(key)) {
+        return *known;
+    }
     TypedWord word;
     auto core = wordAsTyped(typed);
     if (!core) {
         // Only punctuation keys: no word as typed, perhaps one in the other layout.
-        word.logProbability = lowerCaseLogProbability(typed, source->model());
+        word.logProbability = lowerCaseLogProbability(typed, source.model());
         word.core = typed;
         word.hasLetters = false;
     } else if (core->size() == 1) {
         // Lists count lone letters from abbreviations and options; as a word, one is rare.
-        word.logProbability = lowerCaseLogProbability(*core, source->model());
+        word.logProbability = lowerCaseLogProbability(*core, source.model());
         word.core = std::move(*core);
     } else {
-        const auto assessment = source->assess(*core);
-        word.logProbability = typedLogProbability(typed, assessment.logProbability, *source);
+        const auto assessment = source.assess(*core);
+        word.logProbability = typedLogProbability(typed, assessment.logProbability, source);
         word.isDictionaryWord = assessment.isDictionaryWord;
         word.isListed = assessment.isListed;
         // Keys typed as punctuation inside a word (~n, a.b) are judged by the letter models.
-        word.spellsLikeAWord = !isLettersOnly(*core) || source->spellsLikeAWord(*core);
+        word.spellsLikeAWord = !isLettersOnly(*core) || source.spellsLikeAWord(*core);
         word.core = std::move(*core);
     }
     word.typed = std::move(typed);
-    return word;
+    return typedWords_.remember(std::move(key), std::move(word));
 }
 
-std::optional<double> ExtendedCorrectionEngine::logOdds(
-    const TypedWord& word, std::string_view context, const KeyboardLayout& sourceLayout,
-    bool switchedTo, const LayoutConversionCandidate& candidate, std::string& corrected) const {
+std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
+                                                        std::string_view context,
+                                                        const KeyboardLayout& sourceLayout,
+                                                        const PreviousWord* switchedFrom,
+                                                        const LayoutConversionCandidate& candidate,
+                                                        std::string& corrected) const {
     const WordLikelihood* target = likelihood(candidate.layout);
     if (!target) {
         return std::nullopt;
@@ -481,8 +679,19 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(
     if (!reread) {
         return std::nullopt;
     }
+    // A punctuation key of a Latin text typed under Cyrillic as a word of its own ("hello б
+    // world" for "hello , world"), right after a word of that text.
+    if (!switchedFrom && isLoneMarkRead(typed, *reread)) {
+        const PreviousWords before = previousWords(context);
+        if (before.script != Script::latin || !isKnownWord(before.last, candidate.layout)) {
+            return std::nullopt;
+        }
+        corrected = utf8(*reread);
+        return kOneLetterLogOdds - kPriorAfterTargetLanguage;
+    }
     // х and ъ are brackets only where, as letters, they spell nothing the language writes.
-    const auto reading = bestReading(typed, *reread, *target, !word.spellsLikeAWord);
+    const auto reading = rememberedReading(typed, *reread, *candidate.layout.baseLanguage(),
+                                           *target, !word.spellsLikeAWord);
     if (!reading) {
         return std::nullopt;
     }
@@ -510,12 +719,17 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(
                     : kPriorAfterSourceLanguage;
     }
     // Switching layouts between two words is a choice: the word is meant as typed unless its
-    // reading is far likelier, and a lone letter is a label or a key named ("клавишу e").
-    if (switchedTo) {
-        if (reading->core.size() == 1) {
+    // reading is far likelier, and a lone letter is a label or a key named ("клавишу e."),
+    // unless it stands bare as a Russian preposition: the switch was a slip then.
+    if (switchedFrom) {
+        if (reading->core.size() == 1 &&
+            !(targetLanguage == "ru" &&
+              isBarePreposition(typed, reading->lead, reading->core, reading->trail) &&
+              isPlainWordOf(switchedFrom->text, candidate.layout))) {
             return std::nullopt;
         }
-        prior = std::max(prior, kPriorAfterLayoutSwitch);
+        prior = reading->core.size() == 1 ? kPriorAfterTargetLanguage
+                                          : std::max(prior, kPriorAfterLayoutSwitch);
     }
     if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;
@@ -565,10 +779,17 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(
                                  : isWordInCapitals(before.last)
                                      ? target->listedLogProbability(reading->core).has_value()
                                      : target->isAcronym(reading->core);
-        if (isAllCapitals(*typedCore) && (!targetKnown || word.isListed)) {
+        const bool latinAcronym = readsAsLatinAcronym(word.isListed || word.isDictionaryWord,
+                                                      alignedKeys(typed, *reading), reading->core,
+                                                      *target, sourceLanguage, targetLanguage);
+        if (isAllCapitals(*typedCore) && !latinAcronym && (!targetKnown || word.isListed)) {
             return std::nullopt;
         }
         odds = reading->logProbability - word.logProbability;
+        if (latinAcronym) {
+            corrected = utf8(reading->lead + reading->core + reading->trail);
+            return std::max(odds, kLatinAcronymLogOdds) - prior;
+        }
         // A spelling its language never writes is neither an unlisted word nor a name of it,
         // so the other reading, which could be either, is the likelier of the two.
         const bool noSpellingAsTyped = !word.isListed && !word.isDictionaryWord &&
@@ -578,7 +799,11 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(
             if (reading->core.size() < kShortestUnknownWord && !noSpellingAsTyped) {
                 return std::nullopt;
             }
-            odds *= kUnknownWordsWeight;
+            // Latin terms no list holds (dpkg, kmail) are common amid Russian; spelled so that
+            // Russian could not write them, the letters say all there is to say.
+            if (!(noSpellingAsTyped && sourceLanguage == "ru" && targetLanguage == "en")) {
+                odds *= kUnknownWordsWeight;
+            }
             // Continuity tells words of a language apart, not a word from a name or a term.
             prior = std::max(prior, kPriorAfterTargetLanguage);
         }
@@ -654,6 +879,22 @@ const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout&
     }
     const auto found = likelihoods_.find(*language);
     return found == likelihoods_.end() ? nullptr : &found->second;
+}
+
+std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::rememberedReading(
+    std::u32string_view typed, std::u32string_view reread, const std::string& language,
+    const WordLikelihood& target, bool lettersMayBeBrackets) const {
+    // A language tag holds neither flag, and the length tells where the typed keys end.
+    Text key(language.begin(), language.end());
+    key += lettersMayBeBrackets ? U'\x1' : U'\x2';
+    key += static_cast<char32_t>(typed.size());
+    key += typed;
+    key += reread;
+    if (const auto* known = readings_.find(key)) {
+        return *known;
+    }
+    return readings_.remember(std::move(key),
+                              bestReading(typed, reread, target, lettersMayBeBrackets));
 }
 
 // The keys at either end may be punctuation: read as such in the target layout, or typed as
@@ -761,6 +1002,26 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
         }
     }
     return best;
+}
+
+// The word and its delimiter, letters alone, a word of the layout's language that names no
+// letter.
+bool ExtendedCorrectionEngine::isPlainWordOf(std::string_view text,
+                                             const KeyboardLayout& layout) const {
+    Text word = scalars(text);
+    while (!word.empty() && text::CharacterClass::isWhitespace(word.back())) {
+        word.pop_back();
+    }
+    return !word.empty() && std::all_of(word.begin(), word.end(), isLetter) &&
+           !namesALetter(word) && isKnownWord(word, layout);
+}
+
+// The typed keys the reading's word was read from, without those read as punctuation
+// around it; the whole word as typed where characters no key types shift them.
+std::u32string_view ExtendedCorrectionEngine::alignedKeys(std::u32string_view typed,
+                                                          const Reading& reading) {
+    const std::size_t keys = reading.lead.size() + reading.core.size() + reading.trail.size();
+    return keys == typed.size() ? typed.substr(reading.lead.size(), reading.core.size()) : typed;
 }
 
 // A term typed in its own layout leaves the next key, the full stop of the other layout, as

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "core/decision/LanguageModel.h"
 #include "core/decision/WordLikelihood.h"
 #include "core/platform/SpellChecker.h"
+#include "core/support/BoundedMemo.h"
 
 namespace plovik {
 
@@ -30,9 +32,11 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     // Reads LANG.words and LANG.chars for every language that has both in `directory`.
     static LanguageModels loadLanguageModels(const std::filesystem::path& directory);
 
-    // `spellChecker` may be null; it is used on the calling thread.
+    // `spellChecker` may be null; it is used on the calling thread. `rememberedWords`: how
+    // many scored words to remember; long runs over text want many (see BoundedMemo).
     ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described, LanguageModels models,
-                             SpellChecker* spellChecker);
+                             SpellChecker* spellChecker,
+                             std::size_t rememberedWords = WordLikelihood::kDefaultRememberedWords);
 
     bool judgesWholeRuns() const override { return true; }
     SafetyAssessment assessSafety(std::string_view token, std::string_view context) const override;
@@ -41,7 +45,7 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold,
-        const std::optional<KeyboardLayout>& previousWordLayout) const override;
+        const std::optional<PreviousWord>& previousWord) const override;
     // Its own reading whatever the confidence, else the described engine's.
     std::optional<CorrectionDecision> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,
@@ -54,7 +58,15 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     const LanguageModels& models() const { return models_; }
 
   private:
-    struct Reading;
+    // The keys re-read in another layout: the word, and the keys read as punctuation before
+    // and after it.
+    struct Reading {
+        std::u32string lead;
+        std::u32string core;
+        std::u32string trail;
+        double logProbability = -std::numeric_limits<double>::infinity();
+        bool isKnown = false;
+    };
     // The word as typed, scored once for all candidates.
     struct TypedWord {
         std::u32string typed;
@@ -67,23 +79,51 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
         bool spellsLikeAWord = true;
     };
 
+    // A compound of words joined by hyphens whose parts were typed in different layouts
+    // ("Дштгч-система" for "Linux-система"): each part judged on its own, the parts before it
+    // counting as its context. Absent unless some parts stay and others change.
+    std::optional<CorrectionDecision> compoundDecision(std::string_view token,
+                                                       std::string_view context,
+                                                       std::string_view applicationBundleIdentifier,
+                                                       const KeyboardLayout& sourceLayout,
+                                                       const LayoutConversionCandidate& candidate,
+                                                       double threshold) const;
+    // A name with digits typed under Cyrillic ("дшис6" for "libc6", "АФЕ32" for "FAT32"): its
+    // letters judged without the digits, which every layout types alike. Absent unless they
+    // read as Latin.
+    std::optional<CorrectionDecision> digitsDecision(
+        std::string_view token, std::string_view context,
+        std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
+        const LayoutConversionCandidate& candidate, double threshold,
+        const std::optional<PreviousWord>& previousWord) const;
     // Absent when the rules keep the token whatever the other layouts read.
     std::optional<TypedWord> typedWord(std::string_view token, std::string_view context,
                                        const KeyboardLayout& sourceLayout) const;
+    // How the typed spelling scores in its language, whatever stands around it.
+    const TypedWord& scoredWord(std::u32string typed, const std::string& language,
+                                const WordLikelihood& source) const;
     // The log-odds, the prior included, that the candidate and not the typed word was meant;
     // absent when the rules keep the token. The chosen reading goes to `corrected`.
-    // `switchedTo`: the user selected the source layout right before the word.
+    // `switchedFrom`: the word before, when the user selected the source layout after it.
     std::optional<double> logOdds(const TypedWord& word, std::string_view context,
-                                  const KeyboardLayout& sourceLayout, bool switchedTo,
+                                  const KeyboardLayout& sourceLayout,
+                                  const PreviousWord* switchedFrom,
                                   const LayoutConversionCandidate& candidate,
                                   std::string& corrected) const;
 
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
     bool isKnownWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
+    bool isPlainWordOf(std::string_view text, const KeyboardLayout& layout) const;
+    // bestReading, remembered: it depends on nothing but its arguments.
+    std::optional<Reading> rememberedReading(std::u32string_view typed, std::u32string_view reread,
+                                             const std::string& language,
+                                             const WordLikelihood& target,
+                                             bool lettersMayBeBrackets) const;
     std::optional<Reading> bestReading(std::u32string_view typed, std::u32string_view reread,
                                        const WordLikelihood& target,
                                        bool lettersMayBeBrackets) const;
     static std::optional<std::u32string> wordAsTyped(std::u32string_view typed);
+    static std::u32string_view alignedKeys(std::u32string_view typed, const Reading& reading);
     static double lowerCaseLogProbability(std::u32string_view text, const LanguageModel& model);
     static double typedLogProbability(std::u32string_view typed, double coreLogProbability,
                                       const WordLikelihood& source);
@@ -95,6 +135,10 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     std::unique_ptr<CorrectionEngine> described_;
     LanguageModels models_;
     std::map<std::string, WordLikelihood> likelihoods_;
+    // Text brings the same words back again and again; scoring them is most of a decision's
+    // cost, and only what stands around a word differs.
+    mutable BoundedMemo<std::u32string, TypedWord> typedWords_;
+    mutable BoundedMemo<std::u32string, std::optional<Reading>> readings_;
 };
 
 }  // namespace plovik

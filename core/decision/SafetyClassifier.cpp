@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
 
 #include "core/text/CaseMapping.h"
 #include "core/text/CharacterClass.h"
@@ -44,8 +46,32 @@ std::vector<std::string> charactersTrimmingWhitespace(std::string_view token) {
     return {first, last.base()};
 }
 
+// A character that is a grapheme of its own whatever stands next to it (CR LF aside) and
+// lower-cases without looking at its neighbours: no combining mark, joiner or Greek letter.
+bool standsAlone(char32_t c) {
+    return c < 0x300 || (c >= 0x400 && c <= 0x482) || (c >= 0x48A && c <= 0x52F) ||
+           (c >= 0x2010 && c <= 0x2027) || (c >= 0x2030 && c <= 0x205E);
+}
+
+// The last word read character by character, the same as by graphemes for text made only of
+// characters that stand alone; absent for other text.
+std::optional<std::string> lastWordOfPlainText(std::string_view context) {
+    const auto scalars = text::Utf8::scalars(context);
+    if (!std::ranges::all_of(scalars, standsAlone)) {
+        return std::nullopt;
+    }
+    const auto isWhitespace = [](char32_t c) { return text::CharacterClass::isWhitespace(c); };
+    const auto end = std::find_if_not(scalars.rbegin(), scalars.rend(), isWhitespace);
+    const auto begin = std::find_if(end, scalars.rend(), isWhitespace);
+    return text::CaseMapping::lowercased(text::Utf8::encode({begin.base(), end.base()}));
+}
+
 // The last whitespace-separated word of the lower-cased context, "" when there is none.
 std::string lastWord(std::string_view context) {
+    // Splitting the whole context into graphemes costs more than the rest of the checks.
+    if (auto plain = lastWordOfPlainText(context)) {
+        return std::move(*plain);
+    }
     const auto characters = text::Graphemes::split(text::CaseMapping::lowercased(context));
     const auto isWhitespace = [](const std::string& c) {
         return text::CharacterClass::isWhitespace(c);

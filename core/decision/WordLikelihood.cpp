@@ -83,11 +83,14 @@ bool isJoiner(char32_t c) {
 }  // namespace
 
 WordLikelihood::WordLikelihood(std::string language, std::shared_ptr<const LanguageModel> model,
-                               SpellChecker* spellChecker, std::optional<std::string> spellLanguage)
+                               SpellChecker* spellChecker, std::optional<std::string> spellLanguage,
+                               std::size_t rememberedWords)
     : language_(std::move(language)),
       model_(std::move(model)),
       spellChecker_(spellChecker),
-      spellLanguage_(std::move(spellLanguage)) {
+      spellLanguage_(std::move(spellLanguage)),
+      assessments_(rememberedWords),
+      spellings_(rememberedWords) {
     if (!model_) {
         throw std::invalid_argument("WordLikelihood needs a language model");
     }
@@ -95,6 +98,14 @@ WordLikelihood::WordLikelihood(std::string language, std::shared_ptr<const Langu
 }
 
 WordLikelihood::Assessment WordLikelihood::assess(std::u32string_view word) const {
+    std::u32string key(word);
+    if (const Assessment* known = assessments_.find(key)) {
+        return *known;
+    }
+    return assessments_.remember(std::move(key), assessUnremembered(word));
+}
+
+WordLikelihood::Assessment WordLikelihood::assessUnremembered(std::u32string_view word) const {
     // A compound of known parts is as likely as its parts together.
     if (std::find_if(word.begin(), word.end(), isJoiner) != word.end() &&
         !listedLogProbability(word)) {
@@ -137,6 +148,14 @@ bool WordLikelihood::isKnown(std::u32string_view word) const {
 }
 
 bool WordLikelihood::spellsLikeAWord(std::u32string_view word) const {
+    std::u32string key(word);
+    if (const bool* known = spellings_.find(key)) {
+        return *known;
+    }
+    return spellings_.remember(std::move(key), writesEveryPair(word));
+}
+
+bool WordLikelihood::writesEveryPair(std::u32string_view word) const {
     const std::u32string lower = lowered(word);
     const std::u32string_view text = lower;
     std::size_t start = 0;

@@ -9,6 +9,7 @@
 
 #include "core/decision/LanguageModel.h"
 #include "core/platform/SpellChecker.h"
+#include "core/support/BoundedMemo.h"
 
 namespace plovik {
 
@@ -20,8 +21,13 @@ class WordLikelihood {
   public:
     // `spellChecker` may be null, and `spellLanguage` absent: then only the lists count.
     // `language` is the base language ("ru"), for the built-in common short words.
+    // `rememberedWords`: how many assessed words to remember (see BoundedMemo).
     WordLikelihood(std::string language, std::shared_ptr<const LanguageModel> model,
-                   SpellChecker* spellChecker, std::optional<std::string> spellLanguage);
+                   SpellChecker* spellChecker, std::optional<std::string> spellLanguage,
+                   std::size_t rememberedWords = kDefaultRememberedWords);
+
+    // Enough for the words a user types in a while, at a few hundred kilobytes.
+    static constexpr std::size_t kDefaultRememberedWords = 1024;
 
     // What one look-up learns about a word.
     struct Assessment {
@@ -52,6 +58,8 @@ class WordLikelihood {
     const LanguageModel& model() const { return *model_; }
 
   private:
+    Assessment assessUnremembered(std::u32string_view word) const;
+    bool writesEveryPair(std::u32string_view word) const;
     Assessment assessSingle(std::u32string_view word) const;
     bool dictionaryAccepts(std::u32string_view word) const;
     bool dictionaryAccepts(std::u32string_view word, std::u32string_view lower,
@@ -69,6 +77,9 @@ class WordLikelihood {
     // often cost one look-up per session instead of one per word.
     enum class Verdict : std::uint8_t { unasked, rejected, accepted };
     mutable std::vector<Verdict> listedVerdicts_;
+    // Words assessed lately, and whether they spell like words: the same words come back.
+    mutable BoundedMemo<std::u32string, Assessment> assessments_;
+    mutable BoundedMemo<std::u32string, bool> spellings_;
 };
 
 }  // namespace plovik

@@ -22,26 +22,53 @@ bool isDeclined(const CorrectionRecord& record) {
 
 }  // namespace
 
-CorrectionRecordList::CorrectionRecordList(std::vector<CorrectionRecord> records)
-    : records_(std::move(records)),
-      declined_(
-          static_cast<std::size_t>(std::count_if(records_.begin(), records_.end(), isDeclined))) {
-    folded_.reserve(records_.size());
-    for (const auto& record : records_) {
-        folded_.push_back(foldedTokens(record));
+CorrectionRecordList::CorrectionRecordList(std::vector<CorrectionRecord> records) {
+    records_.reserve(records.size());
+    keys_.reserve(records.size());
+    for (auto& record : records) {
+        append(std::move(record));
     }
 }
 
-CorrectionRecordList::FoldedTokens CorrectionRecordList::foldedTokens(
-    const CorrectionRecord& record) {
-    return {text::CaseMapping::folded(record.originalToken),
-            text::CaseMapping::folded(record.correctedToken)};
+std::string CorrectionRecordList::tallyKey(std::string_view application,
+                                           std::string_view foldedOriginal,
+                                           std::string_view foldedCorrected) {
+    std::string key;
+    for (const std::string_view part : {application, foldedOriginal, foldedCorrected}) {
+        key.append(std::to_string(part.size())).append(1, ':').append(part);
+    }
+    return key;
+}
+
+std::string CorrectionRecordList::tallyKey(const CorrectionRecord& record) {
+    return tallyKey(record.applicationBundleIdentifier,
+                    text::CaseMapping::folded(record.originalToken),
+                    text::CaseMapping::folded(record.correctedToken));
+}
+
+void CorrectionRecordList::count(const std::string& key, CorrectionOutcome outcome, int change) {
+    if (outcome != CorrectionOutcome::accepted && outcome != CorrectionOutcome::undone) {
+        return;
+    }
+    Tally& tally = tallies_[key];
+    (outcome == CorrectionOutcome::accepted ? tally.accepted : tally.undone) += change;
+    if (tally.accepted == 0 && tally.undone == 0) {
+        tallies_.erase(key);
+    }
 }
 
 void CorrectionRecordList::append(CorrectionRecord record) {
-    folded_.push_back(foldedTokens(record));
+    keys_.push_back(tallyKey(record));
+    count(keys_.back(), record.outcome, 1);
     declined_ += isDeclined(record);
     records_.push_back(std::move(record));
+}
+
+void CorrectionRecordList::erase(std::size_t index) {
+    count(keys_[index], records_[index].outcome, -1);
+    declined_ -= isDeclined(records_[index]);
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
+    keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void CorrectionRecordList::retain(const HistoryRetention& retention) {
@@ -56,10 +83,7 @@ void CorrectionRecordList::retain(const HistoryRetention& retention) {
         const auto oldest = declined_ > 0
                                 ? std::find_if(records_.begin(), records_.end(), isDeclined)
                                 : records_.begin();
-        const auto at = oldest - records_.begin();
-        declined_ -= isDeclined(*oldest);
-        records_.erase(oldest);
-        folded_.erase(folded_.begin() + at);
+        erase(static_cast<std::size_t>(oldest - records_.begin()));
     }
 }
 
@@ -68,16 +92,17 @@ void CorrectionRecordList::retainInOnePass(const HistoryRetention& retention) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < records_.size(); ++i) {
         if (!keep[i]) {
+            count(keys_[i], records_[i].outcome, -1);
             continue;
         }
         if (kept != i) {
             records_[kept] = std::move(records_[i]);
-            folded_[kept] = std::move(folded_[i]);
+            keys_[kept] = std::move(keys_[i]);
         }
         ++kept;
     }
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(kept), records_.end());
-    folded_.erase(folded_.begin() + static_cast<std::ptrdiff_t>(kept), folded_.end());
+    keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(kept), keys_.end());
     declined_ =
         static_cast<std::size_t>(std::count_if(records_.begin(), records_.end(), isDeclined));
 }
@@ -89,38 +114,33 @@ bool CorrectionRecordList::markOutcome(const Uuid& id, CorrectionOutcome outcome
     if (found == records_.end()) {
         return false;
     }
+    const std::string& key = keys_[static_cast<std::size_t>(found - records_.begin())];
+    count(key, found->outcome, -1);
     declined_ -= isDeclined(*found);
     found->outcome = outcome;
     declined_ += isDeclined(*found);
+    count(key, outcome, 1);
     return true;
 }
 
 void CorrectionRecordList::clear() {
     records_.clear();
-    folded_.clear();
+    keys_.clear();
+    tallies_.clear();
     declined_ = 0;
 }
 
 double CorrectionRecordList::confidenceAdjustment(
     std::string_view original, std::string_view corrected,
     std::string_view applicationBundleIdentifier) const {
-    const auto foldedOriginal = text::CaseMapping::folded(original);
-    const auto foldedCorrected = text::CaseMapping::folded(corrected);
-    int accepted = 0;
-    int undone = 0;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        const auto& record = records_[i];
-        if (record.applicationBundleIdentifier != applicationBundleIdentifier ||
-            folded_[i].original != foldedOriginal || folded_[i].corrected != foldedCorrected) {
-            continue;
-        }
-        if (record.outcome == CorrectionOutcome::accepted) {
-            ++accepted;
-        } else if (record.outcome == CorrectionOutcome::undone) {
-            ++undone;
-        }
+    const auto found =
+        tallies_.find(tallyKey(applicationBundleIdentifier, text::CaseMapping::folded(original),
+                               text::CaseMapping::folded(corrected)));
+    if (found == tallies_.end()) {
+        return 0.0;
     }
-    const double adjustment = kBonusPerAcceptance * accepted - kPenaltyPerUndo * undone;
+    const Tally& tally = found->second;
+    const double adjustment = kBonusPerAcceptance * tally.accepted - kPenaltyPerUndo * tally.undone;
     return std::max(std::min(adjustment, kHighestAdjustment), kLowestAdjustment);
 }
 

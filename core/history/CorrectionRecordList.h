@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/history/CorrectionRecord.h"
@@ -33,19 +34,27 @@ class CorrectionRecordList {
                                 std::string_view applicationBundleIdentifier) const;
 
   private:
-    // Case-folded tokens of each record, parallel to records_: folding every record on every
-    // query costs far more than the scan itself.
-    struct FoldedTokens {
-        std::string original;
-        std::string corrected;
+    // How many records of one correction in one application were kept and undone. Tallied
+    // as records come and go: scanning the whole history on every decision costs more than
+    // the decision itself.
+    struct Tally {
+        int accepted = 0;
+        int undone = 0;
     };
-    static FoldedTokens foldedTokens(const CorrectionRecord& record);
+    // The application and the case-folded tokens, each preceded by its length.
+    static std::string tallyKey(std::string_view application, std::string_view foldedOriginal,
+                                std::string_view foldedCorrected);
+    static std::string tallyKey(const CorrectionRecord& record);
+    void count(const std::string& key, CorrectionOutcome outcome, int change);
+    void erase(std::size_t index);
     void retainInOnePass(const HistoryRetention& retention);
 
     std::vector<CorrectionRecord> records_;
+    // Parallel to records_.
+    std::vector<std::string> keys_;
+    std::unordered_map<std::string, Tally> tallies_;
     // How many of them are declined, kept so that an append need not count them.
     std::size_t declined_ = 0;
-    std::vector<FoldedTokens> folded_;
 };
 
 }  // namespace plovik

@@ -61,7 +61,7 @@ std::vector<EnabledApplication> applicationsFromJson(
 CorrectionEngineKind engineFromJson(const nlohmann::json& json) {
     const auto raw = JsonFields::string(json, "correctionEngine");
     return correctionEngineKindFromRawValue(raw.value_or(""))
-        .value_or(CorrectionEngineKind::described);
+        .value_or(CorrectionEngineKind::extended);
 }
 
 std::optional<TimePoint> pauseFromJson(const nlohmann::json& member) {
@@ -98,9 +98,9 @@ std::optional<nlohmann::json> AppSettings::toJson() const {
         {"undoShortcut", undoShortcut.toJson()},
         {"pauseShortcut", pauseShortcut.toJson()},
     };
-    // Written only when it differs from what an absent key means, so that documents of the
-    // described engine stay as they were.
-    if (correctionEngine != CorrectionEngineKind::described) {
+    // Written only when it differs from what an absent key means: documents written before
+    // the choice existed, and new ones, read as the extended engine.
+    if (correctionEngine != CorrectionEngineKind::extended) {
         json["correctionEngine"] = std::string(rawValue(correctionEngine));
     }
     if (correctionSound) {

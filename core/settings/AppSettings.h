@@ -30,8 +30,8 @@ struct AppSettings {
     ShortcutDefinition manualShortcut = ShortcutDefinition::altSpace();
     ShortcutDefinition undoShortcut = ShortcutDefinition::altShiftSpace();
     ShortcutDefinition pauseShortcut = ShortcutDefinition::altSuperP();
-    // Files written before the choice existed, or naming an unknown engine, read as described.
-    CorrectionEngineKind correctionEngine = CorrectionEngineKind::described;
+    // Files written before the choice existed, or naming an unknown engine, read as extended.
+    CorrectionEngineKind correctionEngine = CorrectionEngineKind::extended;
 
     // Absent when a threshold is not a finite number, which JSON cannot hold.
     std::optional<nlohmann::json> toJson() const;

@@ -78,7 +78,8 @@ CorrectionWorkbench::CorrectionWorkbench(const Configuration& configuration)
 std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind kind) {
     auto described = std::make_unique<CorrectionEngine>(
         std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(kMinimumTokenLength),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(spellChecker_, mainQueue_)),
+        ConfidenceScorer(
+            std::make_unique<OfflineLanguageDetector>(rememberedSpelling_, mainQueue_)),
         history_.get());
     if (kind == CorrectionEngineKind::described) {
         engine_ = std::move(described);
@@ -94,7 +95,7 @@ std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind
     }
     engine_ = std::make_unique<ExtendedCorrectionEngine>(
         std::move(described), ExtendedCorrectionEngine::loadLanguageModels(*directory),
-        &spellChecker_);
+        &rememberedSpelling_, kRememberedWords);
     return std::nullopt;
 }
 

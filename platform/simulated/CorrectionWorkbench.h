@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/decision/CorrectionDeciding.h"
+#include "core/decision/RememberingSpellChecker.h"
 #include "core/history/CorrectionHistoryStoring.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"
@@ -62,6 +63,10 @@ class CorrectionWorkbench {
     std::optional<std::string> buildEngine(CorrectionEngineKind kind);
     std::optional<std::string> prepareTypists(const Configuration& configuration);
 
+    // A run over long text meets tens of thousands of distinct words; remembering fewer
+    // makes a long run slower, not different.
+    static constexpr std::size_t kRememberedWords = 1 << 15;
+    static constexpr std::size_t kRememberedSpellings = 1 << 16;
     // The application's history cap.
     static constexpr std::size_t kMaximumRecordCount = 500;
 
@@ -75,6 +80,8 @@ class CorrectionWorkbench {
     ManualMainQueue mainQueue_;
     SystemClock clock_;
     EnchantSpellChecker spellChecker_;
+    // A run over long text asks about the same words again and again.
+    RememberingSpellChecker rememberedSpelling_{spellChecker_, kRememberedSpellings};
     std::unique_ptr<CorrectionHistoryStoring> history_;
     std::unique_ptr<CorrectionDeciding> engine_;
     // Every enabled layout's typist, when text is typed under any of them.

@@ -132,8 +132,9 @@ class PreviousLayoutRecorder final : public CorrectionDeciding {
     std::optional<CorrectionDecision> automaticDecision(
         std::string_view, std::string_view, std::string_view, const KeyboardLayout&,
         const std::vector<LayoutConversionCandidate>&, double,
-        const std::optional<KeyboardLayout>& previousWordLayout) const override {
-        previous = previousWordLayout;
+        const std::optional<PreviousWord>& previousWord) const override {
+        previous = previousWord ? std::optional(previousWord->layout) : std::nullopt;
+        previousText = previousWord ? previousWord->text : "";
         return std::nullopt;
     }
     std::optional<CorrectionDecision> manualDecision(
@@ -146,6 +147,7 @@ class PreviousLayoutRecorder final : public CorrectionDeciding {
         return std::string(delimiter);
     }
     mutable std::optional<KeyboardLayout> previous;
+    mutable std::string previousText;
 };
 
 TEST_F(CorrectionDeciderTest, TheEngineLearnsTheLayoutOfTheWordRightBefore) {
@@ -159,7 +161,9 @@ TEST_F(CorrectionDeciderTest, TheEngineLearnsTheLayoutOfTheWordRightBefore) {
     // The user switched to Russian after it.
     sources_.setCurrentSourceId("xkb:ru");
     EXPECT_EQ(previousFor(typed("ghbdtn", " ", "vtyk ")), "xkb:us");
+    EXPECT_EQ(engine.previousText, "vtyk ");
     EXPECT_EQ(previousFor(typed("vbh", ", ", "vtyk ghbdtn ")), "xkb:ru");
+    EXPECT_EQ(engine.previousText, "ghbdtn ");
     // A word no longer right before (edited, or the caret moved) says nothing...
     EXPECT_EQ(previousFor(typed("lf", " ", "vtyk ghbdtn ")), std::nullopt);
     // ...unless nothing is known since: switching layouts empties the buffer.

@@ -196,10 +196,78 @@ TEST_F(ExtendedCorrectionEngineTest, ASwitchOfLayoutsRightBeforeTheWordIsTheUser
     EXPECT_EQ(afterSwitchFrom(kEnglish, "b", "и", "нажмите клавишу "), "и");
     EXPECT_EQ(corrected("Xft", kEnglish, "Чае", kRussian, "модуль для работы с "), "Чае");
     // ...but the user chose them by switching layouts: a key named, a term.
-    EXPECT_EQ(afterSwitchFrom(kRussian, "b", "и", "нажмите клавишу "), std::nullopt);
+    EXPECT_EQ(afterSwitchFrom(kRussian, "b.", "ию", "нажмите клавишу "), std::nullopt);
     EXPECT_EQ(afterSwitchFrom(kRussian, "Xft", "Чае", "модуль для работы с "), std::nullopt);
     // A switch made by accident still gives way to a word against no word at all.
     EXPECT_EQ(afterSwitchFrom(kRussian, "ghbdtn", "привет", "и "), "привет");
+}
+
+TEST_F(ExtendedCorrectionEngineTest, ABareRussianPrepositionAfterASwitchIsASlip) {
+    // The application empties its buffer on a switch: only the decider knows the word before.
+    const auto afterSwitchFrom = [&](const std::string& previous, const std::string& typed,
+                                     const std::string& reread) {
+        const auto decision = engine_->automaticDecision(typed, "", "org.example.Editor", kEnglish,
+                                                         {{kRussian, reread, " "}}, 0.9,
+                                                         PreviousWord(kRussian, previous));
+        return decision ? std::optional(decision->corrected) : std::nullopt;
+    };
+    EXPECT_EQ(afterSwitchFrom("потом ", "d", "в"), "в");
+    EXPECT_EQ(afterSwitchFrom("потом ", "b", "и"), "и");
+    // A letter with punctuation is a label or a key named; c is as often itself.
+    EXPECT_EQ(afterSwitchFrom("потом ", "r,", "кб"), std::nullopt);
+    EXPECT_EQ(afterSwitchFrom("потом ", "(d)", "(в)"), std::nullopt);
+    EXPECT_EQ(afterSwitchFrom("потом ", "c", "с"), std::nullopt);
+    EXPECT_EQ(afterSwitchFrom("потом ", "D", "В"), std::nullopt);
+    // After a word that names a key or a letter, or none known, the letter is the user's.
+    EXPECT_EQ(afterSwitchFrom("клавишу ", "b", "и"), std::nullopt);
+    EXPECT_EQ(afterSwitchFrom("", "b", "и"), std::nullopt);
+    EXPECT_EQ(afterSwitchFrom("Qt ", "b", "и"), std::nullopt);
+}
+
+TEST_F(ExtendedCorrectionEngineTest, RussianCapitalsNoListKnowsReadAsLatinAcronyms) {
+    const std::string russian = "откройте файл ";
+    EXPECT_EQ(corrected("ЗВА", kRussian, "PDF", kEnglish, russian), "PDF");
+    EXPECT_EQ(corrected("ЦЩКВ", kRussian, "WORD", kEnglish, russian), "WORD");
+    EXPECT_EQ(corrected("ЗВАб", kRussian, "PDF,", kEnglish, russian), "PDF,");
+    // Russian acronyms the lists or the dictionary know stay, and so do two letters English
+    // does not know as an acronym, and Latin acronyms typed right.
+    EXPECT_FALSE(decide("США", kRussian, "CIF", kEnglish, russian));
+    EXPECT_FALSE(decide("ТВ", kRussian, "ND", kEnglish, russian));
+    EXPECT_FALSE(decide("TLS", kEnglish, "ЕДЫ", kRussian, russian));
+    // Right after a switch to Russian the capitals are the user's choice.
+    const auto switched = engine_->automaticDecision("ЗВА", russian, "org.example.Editor", kRussian,
+                                                     {{kEnglish, "PDF", " "}}, 0.9, kEnglish);
+    EXPECT_FALSE(switched);
+}
+
+TEST_F(ExtendedCorrectionEngineTest, LatinTermsRussianCouldNotSpellAreSlips) {
+    // No list holds "emacs", and "уь" is no Russian spelling.
+    EXPECT_EQ(corrected("уьфсы", kRussian, "emacs", kEnglish, "запустите "), "emacs");
+    // Digits type alike in every layout: the letters around them decide.
+    EXPECT_EQ(corrected("дшис6б", kRussian, "libc6,", kEnglish, "пакет "), "libc6,");
+    EXPECT_EQ(corrected("АФЕ32", kRussian, "FAT32", kEnglish, "раздел "), "FAT32");
+    EXPECT_FALSE(decide("10-летний", kRussian, "10-ktnybq", kEnglish, "это "));
+    EXPECT_FALSE(decide("ghbdtn2", kEnglish, "привет2", kRussian));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, APunctuationKeyTypedAsAWordOfItsOwnIsThatMark) {
+    EXPECT_EQ(corrected("б", kRussian, ",", kEnglish, "hello "), ",");
+    EXPECT_EQ(corrected("Э", kRussian, "\"", kEnglish, "he said "), "\"");
+    // Amid Russian text, or with nothing before it, it is a letter.
+    EXPECT_FALSE(decide("б", kRussian, ",", kEnglish, "привет "));
+    EXPECT_FALSE(decide("ю", kRussian, ".", kEnglish, ""));
+}
+
+TEST_F(ExtendedCorrectionEngineTest, EachPartOfACompoundIsReadOnItsOwn) {
+    const auto decision = decide("Дштгч-система", kRussian, "Linux-cbcntvf", kEnglish, "это ");
+    ASSERT_TRUE(decision);
+    EXPECT_EQ(decision->corrected, "Linux-система");
+    // The user goes on typing in the layout of the last part.
+    EXPECT_EQ(decision->targetLayout, kRussian);
+    EXPECT_EQ(corrected("веб-ыукмук", kRussian, "dt,-server", kEnglish, "это "), "веб-server");
+    // A lone letter joined by a hyphen is a key; parts no list knows stay whole.
+    EXPECT_FALSE(decide("Ctrl-C", kEnglish, "Секд-С", kRussian, "нажмите "));
+    EXPECT_FALSE(decide("Дштгч-бфлдщ", kRussian, "Linux-,akdo", kEnglish, "это "));
 }
 
 TEST_F(ExtendedCorrectionEngineTest, TheOtherLayoutsFullStopAfterATermEndsASentence) {
@@ -328,13 +396,17 @@ TEST_F(ExtendedCorrectionEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOr
 }
 
 TEST_F(ExtendedCorrectionEngineTest, ACapitalMarksANameOnlyInsideASentence) {
-    EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "В: "), "Тут");
-    EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "Ответ. "), "Тут");
+    // An unknown word with a capital may be a name inside a sentence, not where one starts:
+    // after the same words it reads likelier as a slip after a full stop or a colon.
+    const auto confidence = [&](const std::string& context) {
+        const auto decision = decide("Nen", kEnglish, "Тут", kRussian, context, 0.0);
+        return decision ? decision->confidence : 0.0;
+    };
+    EXPECT_GT(confidence("Ответ. "), confidence("Ответ, ") + 0.05);
+    EXPECT_GT(confidence("Вопрос: "), confidence("Вопрос ") + 0.05);
     // The other layout's full stop after a term ends a sentence too.
-    EXPECT_EQ(corrected("Nen", kEnglish, "Тут", kRussian, "Глава 5/2/ "), "Тут");
-    // Inside a sentence an unknown word with a capital may be a name.
+    EXPECT_GT(confidence("Глава 5/2/ "), confidence("Глава 5, ") + 0.05);
     EXPECT_FALSE(decide("Nen", kEnglish, "Тут", kRussian, "сказал "));
-    EXPECT_FALSE(decide("Nen", kEnglish, "Тут", kRussian, "Глава 5, "));
 }
 
 TEST_F(ExtendedCorrectionEngineTest, AKeyKeptAsTypedDoesNotBreakAWordIntoALoneLetter) {

@@ -61,6 +61,15 @@ TEST(SafetyClassifier, AWordAfterAKnownShellCommandIsRefused) {
             << command;
     }
     EXPECT_TRUE(classifier.assess("ghbdtn", "xcode ").isAllowed);
+    // The last word is read by graphemes: a mark combined with a space is part of the space,
+    // one combined with a letter part of the word; capitals and Cyrillic text before it count.
+    const auto shell = SafetyAssessment::excluded(SafetyExclusion::shellCommand);
+    EXPECT_EQ(classifier.assess("ghbdtn", "текст «в кавычках» SUDO "), shell);
+    EXPECT_EQ(classifier.assess("ghbdtn", "sudo \u0301"), shell);
+    EXPECT_EQ(classifier.assess("ghbdtn", "e\u0301 git\t"), shell);
+    EXPECT_TRUE(classifier.assess("ghbdtn", "git\u0301 ").isAllowed);
+    EXPECT_TRUE(classifier.assess("ghbdtn", "sudo\u200d ").isAllowed);
+    EXPECT_TRUE(classifier.assess("ghbdtn", "sudo-").isAllowed);
 }
 
 TEST(SafetyClassifier, LengthCountsCharactersAfterTrimmingWhitespace) {

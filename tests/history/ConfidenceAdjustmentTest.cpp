@@ -139,6 +139,25 @@ TEST_P(ConfidenceAdjustment, FollowsAppendMarkAndClear) {
     EXPECT_DOUBLE_EQ(store->confidenceAdjustment("ntcn", "тест", kSlack), -0.18);
 }
 
+TEST(InMemoryCorrectionHistoryStore, ARecordDroppedByTheCapNoLongerCounts) {
+    InMemoryCorrectionHistoryStore store({}, 3);
+    const auto oldest = record(CorrectionOutcome::undone);
+    store.append(oldest);
+    store.append(record(CorrectionOutcome::accepted));
+    store.append(record(CorrectionOutcome::accepted, "Vbh", "Мир"));
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02 - 0.18);
+    // The undone record goes; marking it afterwards changes nothing.
+    store.append(record(CorrectionOutcome::rejected));
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02);
+    store.markOutcome(oldest.id, CorrectionOutcome::accepted);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02);
+    // A rejected record counts neither way until it is marked.
+    const auto stored = store.allRecords();
+    store.markOutcome(stored.back().id, CorrectionOutcome::accepted);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.04);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("vbh", "мир", kSlack), 0.02);
+}
+
 TEST(InMemoryCorrectionHistoryStore, KeepsEveryRecordWithoutCapOrFile) {
     std::vector<CorrectionRecord> records;
     for (int i = 0; i < 1000; ++i) {

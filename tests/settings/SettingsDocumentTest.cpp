@@ -166,33 +166,34 @@ TEST(SettingsDocument, WritesNothingThatCouldNotBeReadBack) {
 namespace plovik {
 namespace {
 
-TEST(SettingsDocument, TheEngineChoiceDefaultsToDescribedAndRoundTrips) {
+TEST(SettingsDocument, TheEngineChoiceDefaultsToExtendedAndRoundTrips) {
     using json = nlohmann::json;
-    EXPECT_EQ(AppSettings{}.correctionEngine, CorrectionEngineKind::described);
-    // Documents written before the choice existed read as the described engine.
+    EXPECT_EQ(AppSettings{}.correctionEngine, CorrectionEngineKind::extended);
+    // Documents written before the choice existed have no key and read as the extended engine.
     const auto old = SettingsDocument::decode(testing::bytesOf(testing::readTestFile("full.json")));
     ASSERT_TRUE(old.has_value());
-    EXPECT_EQ(old->correctionEngine, CorrectionEngineKind::described);
+    EXPECT_EQ(old->correctionEngine, CorrectionEngineKind::extended);
 
-    AppSettings extended = testing::fullSettings();
-    extended.correctionEngine = CorrectionEngineKind::extended;
-    const auto encoded = SettingsDocument::encode(extended);
+    // The standard engine, once chosen, is written out and stays chosen.
+    AppSettings standard = testing::fullSettings();
+    standard.correctionEngine = CorrectionEngineKind::described;
+    const auto encoded = SettingsDocument::encode(standard);
     ASSERT_TRUE(encoded.has_value());
     const json written = json::parse(encoded->begin(), encoded->end());
-    EXPECT_EQ(written.at("correctionEngine"), "extended");
-    EXPECT_EQ(SettingsDocument::decode(*encoded), extended);
+    EXPECT_EQ(written.at("correctionEngine"), "described");
+    EXPECT_EQ(SettingsDocument::decode(*encoded), standard);
 
     // An engine this version does not know, or a value of the wrong type, falls back to the
-    // described engine instead of losing the whole document.
-    for (const json& value : {json("neural"), json(1), json(nullptr), json("Extended")}) {
+    // default engine instead of losing the whole document.
+    for (const json& value : {json("neural"), json(1), json(nullptr), json("Described")}) {
         json document = written;
         document["correctionEngine"] = value;
         const auto read = SettingsDocument::decode(testing::bytesOf(document.dump()));
         ASSERT_TRUE(read.has_value()) << value;
-        EXPECT_EQ(read->correctionEngine, CorrectionEngineKind::described) << value;
-        EXPECT_EQ(read->applications, extended.applications) << value;
+        EXPECT_EQ(read->correctionEngine, CorrectionEngineKind::extended) << value;
+        EXPECT_EQ(read->applications, standard.applications) << value;
     }
-    EXPECT_EQ(correctionEngineKindFromRawValue("described"), CorrectionEngineKind::described);
+    EXPECT_EQ(correctionEngineKindFromRawValue("extended"), CorrectionEngineKind::extended);
 }
 
 }  // namespace

@@ -131,6 +131,7 @@ TEST(Uuid, WritesUpperCaseAndParsesEitherCase) {
     const std::string text = id.uppercaseString();
     EXPECT_EQ(text.size(), 36u);
     EXPECT_EQ(text[14], '4');
+    EXPECT_NE(std::string("89AB").find(text[19]), std::string::npos);
     EXPECT_EQ(text.find_first_of("abcdef"), std::string::npos);
     EXPECT_EQ(Uuid::parse(text), id);
     const auto lower = Uuid::parse("6f1c2a3b-4d5e-4f60-8a7b-9c0d1e2f3a4b");

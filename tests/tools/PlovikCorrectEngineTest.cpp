@@ -17,13 +17,15 @@ TEST(PlovikCorrectEngine, TheExtendedEngineReadsPunctuationKeysAsLetters) {
     EXPECT_EQ(runTool({"--typed-in", "ru", "--engine", "extended"}, "еру сфе\n").out, "the cat\n");
     EXPECT_EQ(runTool({"--engine=extended"}, "[jhjij, ghbdtn? Vjcrdf\n").out,
               "хорошо, привет, Москва\n");
-    // The described engine stays the default and keeps its own reading.
-    EXPECT_EQ(runTool({}, "j,kfcnm\n").out, runTool({"--engine", "described"}, "j,kfcnm\n").out);
+    // The extended engine is the default; the described one stays selectable.
+    const std::string english = "Ntrcn ЕРШЫ ghbdtn, q\n";
+    EXPECT_EQ(runTool({}, english).out, runTool({"--engine", "extended"}, english).out);
+    EXPECT_NE(runTool({}, english).out, runTool({"--engine", "described"}, english).out);
     // Any two enabled layouts with language data: Ukrainian and English.
     EXPECT_EQ(runTool({"--layouts", "us,ua", "--engine", "extended"}, "ghbdsn, cdsn\n").out,
               "привіт, світ\n");
-    const std::string english = "The cat is here, and I am fine.\n";
-    EXPECT_EQ(runTool({"--engine", "extended"}, english).out, english);
+    const std::string prose = "The cat is here, and I am fine.\n";
+    EXPECT_EQ(runTool({"--engine", "extended"}, prose).out, prose);
 }
 
 TEST(PlovikCorrectEngine, MixedTextTypedUnderAnyLayoutIsLeftAlone) {

@@ -151,8 +151,9 @@ ProgramRun runToolWith(const std::vector<std::string>& arguments, const std::str
 }
 
 TEST(PlovikCorrect, AWordNeverEndsAsAMixtureOfLayouts) {
-    EXPECT_EQ(runTool({}, "j,kfcnm cj,snbt\n").out, "область cj,snbt\n");
-    EXPECT_EQ(runTool({"--switch"}, "j,kfcnm cj,snbt\n").out, "область событие\n");
+    EXPECT_EQ(runTool({"--engine", "described"}, "j,kfcnm cj,snbt\n").out, "область cj,snbt\n");
+    EXPECT_EQ(runTool({"--engine", "described", "--switch"}, "j,kfcnm cj,snbt\n").out,
+              "область событие\n");
 }
 
 TEST(PlovikCorrect, ReadsOnlyRegularFilesAndReportsAnInputThatCannotBeRead) {

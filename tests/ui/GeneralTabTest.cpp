@@ -47,22 +47,22 @@ class GeneralTabTest : public QObject {
         auto* engine = tab_->findChild<QComboBox*>("correctionEngine");
         QVERIFY(engine);
         QCOMPARE(engine->count(), 2);
-        QCOMPARE(engine->currentText(), QString("Standard engine"));
-        QVERIFY(
-            label("The extended engine reads whole words, punctuation keys included, with "
-                  "word frequencies and letter statistics."));
+        QCOMPARE(engine->currentText(), QString("Extended engine (recommended)"));
+        QVERIFY(label("The extended engine, used unless you choose otherwise, reads whole words, "
+                      "punctuation keys included, with word frequencies and letter statistics. "
+                      "The standard engine scores letters alone with short word lists."));
 
-        engine->setCurrentIndex(engine->findText("Extended engine (recommended)"));
-        QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::extended);
         engine->setCurrentIndex(engine->findText("Standard engine"));
         QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::described);
+        engine->setCurrentIndex(engine->findText("Extended engine (recommended)"));
+        QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::extended);
 
         // A value stored elsewhere shows once the tab refreshes.
         fixture_->store().update([](AppSettings& settings) {
-            settings.correctionEngine = CorrectionEngineKind::extended;
+            settings.correctionEngine = CorrectionEngineKind::described;
         });
         fixture_->settle();
-        QCOMPARE(engine->currentText(), QString("Extended engine (recommended)"));
+        QCOMPARE(engine->currentText(), QString("Standard engine"));
     }
 
     void refusedNotificationsSwitchBackOffWithTheReason() {

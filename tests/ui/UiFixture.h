@@ -15,6 +15,7 @@
 #include "app/ui/TrayMenu.h"
 #include "app/ui/UiContext.h"
 #include "core/capture/ShortcutConflictDetector.h"
+#include "core/settings/AppSettings.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
 #include "platform/simulated/session/SimulatedSession.h"
 
@@ -27,7 +28,7 @@ class UiFixture {
   public:
     explicit UiFixture(bool hasTray = true,
                        std::vector<SampleApplications::Sample> samples = defaultSamples(),
-                       SimulatedSession::Configuration configuration = {}) {
+                       SimulatedSession::Configuration configuration = newUserConfiguration()) {
         auto created = SimulatedSession::create(std::move(configuration));
         session_ = std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
         SampleApplications::install(session_->applicationCatalog(), samples);
@@ -37,6 +38,13 @@ class UiFixture {
         shell_ = std::make_unique<DesktopShell>(*context_, hasTray);
         settle();
     }
+    // The engine a new user's settings choose.
+    static SimulatedSession::Configuration newUserConfiguration() {
+        SimulatedSession::Configuration configuration;
+        configuration.correctionEngine = AppSettings{}.correctionEngine;
+        return configuration;
+    }
+
     ~UiFixture() {
         shell_.reset();
         context_.reset();

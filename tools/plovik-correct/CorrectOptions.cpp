@@ -179,8 +179,9 @@ options:
                        or auto: each character is typed under the selected layout when it
                        types it, else under the first layout that does, which stays selected
                        (a user writing in several languages)
-  --engine ENGINE      described (default) or extended: the extended engine judges the whole
-                       run of keys up to whitespace with word frequencies and letter models
+  --engine ENGINE      extended (default) or described: the extended engine judges the whole
+                       run of keys up to whitespace with word frequencies and letter models;
+                       described is the standard engine of the settings
   --switch             select the target layout after each correction, as the application
                        does when asked to switch; later keys are then read in that layout
   --threshold X        the confidence a correction needs, 0...1 (default: 0.9)

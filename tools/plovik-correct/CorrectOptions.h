@@ -15,7 +15,7 @@ struct CorrectOptions {
     std::vector<std::string> layouts{"us", "ru"};
     // "auto": each character under whichever of the layouts types it.
     std::string typedIn = "us";
-    CorrectionEngineKind engine = CorrectionEngineKind::described;
+    CorrectionEngineKind engine = CorrectionEngineKind::extended;
     bool switchAfterCorrection = false;
     double threshold = 0.9;
     std::optional<std::string> historyFile;
