@@ -56,6 +56,10 @@ bool readOptionalSound(const nlohmann::json& json, std::optional<CorrectionSound
     return sound.has_value();
 }
 
+ShortcutDefinition convertShortcutFromJson(const nlohmann::json& json) {
+    return shortcutFromJson(json, "convertShortcut").value_or(AppSettings().convertShortcut);
+}
+
 CorrectionEngineKind engineFromJson(const nlohmann::json& json) {
     const auto raw = JsonFields::string(json, "correctionEngine");
     return correctionEngineKindFromRawValue(raw.value_or(""))
@@ -94,8 +98,11 @@ std::optional<nlohmann::json> AppSettings::toJson() const {
         {"undoShortcut", undoShortcut.toJson()},
         {"pauseShortcut", pauseShortcut.toJson()},
     };
-    // Written only when it differs from what an absent key means, so that documents of the
-    // described engine stay as they were.
+    // Later keys are written only when they differ from what an absent key means, so that
+    // documents of the original format stay as they were.
+    if (convertShortcut != AppSettings().convertShortcut) {
+        json["convertShortcut"] = convertShortcut.toJson();
+    }
     if (correctionEngine != CorrectionEngineKind::described) {
         json["correctionEngine"] = std::string(rawValue(correctionEngine));
     }
@@ -141,6 +148,7 @@ std::optional<AppSettings> AppSettings::fromJson(const nlohmann::json& json) {
     settings.manualShortcut = *manual;
     settings.undoShortcut = *undo;
     settings.pauseShortcut = *pause;
+    settings.convertShortcut = convertShortcutFromJson(json);
     settings.correctionEngine = engineFromJson(json);
     return settings;
 }
