@@ -80,8 +80,8 @@ std::optional<std::string> X11DesktopAssembly::missingPermission() const {
 
 void X11DesktopAssembly::followShortcutSettings() {
     subscriptions_.push_back(settings_->subscribe([this](const AppSettings& settings) {
-        desktop_->tapFactory().setShortcuts(
-            {settings.manualShortcut, settings.undoShortcut, settings.pauseShortcut});
+        desktop_->tapFactory().setShortcuts({settings.manualShortcut, settings.undoShortcut,
+                                             settings.pauseShortcut, settings.convertShortcut});
     }));
 }
 
