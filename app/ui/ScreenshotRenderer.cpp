@@ -132,6 +132,11 @@ void ScreenshotRenderer::renderMenus() {
     session_->type("ghbdtn ");
     session_->settle();
     capture(QStringLiteral("tray-menu-last-correction"));
+
+    session_->field()->setText("Ghbdtn? rfr ltkf& Z pf,sk cdjq gfhjkm jn gjxns/");
+    session_->field()->setSelection({0, 47});
+    session_->coordinator().convertSelection();
+    capture(QStringLiteral("tray-menu-last-conversion"));
 }
 
 void ScreenshotRenderer::renderSettings() {

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "app/ui/ShortcutText.h"
 #include "app/ui/SymbolIcons.h"
 
 namespace plovik::ui {
@@ -35,7 +36,9 @@ QString TrayMenu::shownState() const {
         last ? QString::fromStdString(last->original + "\n" + last->corrected) : QString(),
         QString::number(coordinator.permissionSnapshot()->isReady()),
         status ? QString::fromStdString(*status) : QString(),
-        QString::number(coordinator.canCheckForUpdates().get())}
+        QString::number(coordinator.canCheckForUpdates().get()),
+        QString::fromStdString(
+            ShortcutText::displayText(context_.settingsStore.settings().convertShortcut))}
         .join(QChar(0));
 }
 
@@ -55,6 +58,7 @@ void TrayMenu::rebuild() {
     addTextLine(QStringLiteral("Input Source: ") +
                 (source ? QString::fromStdString(source->name) : QStringLiteral("Unknown")));
     addLastCorrection();
+    addConversion();
 
     if (!coordinator.permissionSnapshot()->isReady()) {
         menu_->addSeparator();
@@ -95,7 +99,16 @@ void TrayMenu::addPauseCommands() {
 }
 
 void TrayMenu::addTextLine(const QString& text) {
-    auto* line = menu_->addAction(text);
+    QString shown = text;
+    // Cut between characters, never inside one.
+    if (shown.size() > kLongestLine) {
+        int end = kLongestLine - 1;
+        while (end > 0 && shown.at(end).isLowSurrogate()) {
+            --end;
+        }
+        shown = shown.left(end) + QStringLiteral("…");
+    }
+    auto* line = menu_->addAction(shown);
     line->setEnabled(false);
 }
 
@@ -110,6 +123,14 @@ void TrayMenu::addLastCorrection() {
     auto* undo = menu_->addAction(QStringLiteral("Undo Last Correction"), this,
                                   [this] { context_.coordinator.undoLastCorrection(); });
     undo->setShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Z));
+}
+
+void TrayMenu::addConversion() {
+    // The global shortcut is only shown: Qt must not take it for the menu's own.
+    const auto shortcut =
+        ShortcutText::displayText(context_.settingsStore.settings().convertShortcut);
+    menu_->addAction(QStringLiteral("Convert Selected Text\t") + QString::fromStdString(shortcut),
+                     this, [this] { context_.coordinator.convertSelection(); });
 }
 
 }  // namespace plovik::ui
