@@ -108,7 +108,8 @@ void TrayMenu::addTextLine(const QString& text) {
         }
         shown = shown.left(end) + QStringLiteral("…");
     }
-    auto* line = menu_->addAction(shown);
+    // A lone "&" would make the next character a mnemonic and vanish itself.
+    auto* line = menu_->addAction(shown.replace(QChar('&'), QStringLiteral("&&")));
     line->setEnabled(false);
 }
 

@@ -137,10 +137,13 @@ class TrayMenuTest : public QObject {
         auto* menu = fixture_->openMenu();
         const auto last = UiFixture::texts(menu).filter("Last: ");
         QCOMPARE(last.size(), 1);
-        QCOMPARE(last.front().size(), TrayMenu::kLongestLine);
-        QVERIFY(last.front().endsWith("…"));
+        // "&" would underline the next character as a menu mnemonic.
+        QVERIFY(last.front().contains("ltkf&& Z"));
+        const QString shown = QString(last.front()).replace("&&", "&");
+        QCOMPARE(shown.size(), TrayMenu::kLongestLine);
+        QVERIFY(shown.endsWith("…"));
         QVERIFY(QString::fromStdString("Last: " + typed + " → " + converted)
-                    .startsWith(last.front().chopped(1)));
+                    .startsWith(shown.chopped(1)));
         UiFixture::action(menu, "Undo Last Correction")->trigger();
         fixture_->settle();
         QCOMPARE(session.fieldText(), typed);
