@@ -147,7 +147,7 @@ std::shared_ptr<KeyboardEventMonitor> AppCoordinator::makeKeyboardMonitor() {
     };
     monitor->onConvertSelection = [weak](KeyPressNumber press) {
         if (auto self = weak.lock()) {
-            self->conversion_.convert(press);
+            self->convertAfterCorrections(press);
         }
     };
     monitor->shouldHandleConversion = [weak] {
@@ -203,7 +203,23 @@ void AppCoordinator::undoLastCorrection() {
 }
 
 void AppCoordinator::convertSelection() {
-    conversion_.convert(environment_.tapFactory.latestPress());
+    convertAfterCorrections(environment_.tapFactory.latestPress());
+}
+
+// A correction still waiting would find its word converted and be refused; once the user
+// has typed on, the conversion is refused anyway, so it waits no longer.
+void AppCoordinator::convertAfterCorrections(KeyPressNumber press) {
+    if (flow_->pendingAutomaticCorrectionCount() > 0 &&
+        !environment_.tapFactory.hasPressGoneOnSince(press)) {
+        std::weak_ptr<AppCoordinator> weak = weak_from_this();
+        environment_.mainQueue.postAfter(kAutomaticCorrectionDelay, [weak, press] {
+            if (auto self = weak.lock()) {
+                self->convertAfterCorrections(press);
+            }
+        });
+        return;
+    }
+    conversion_.convert(press);
 }
 
 void AppCoordinator::togglePause() {

@@ -120,6 +120,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     void subscribe();
     std::shared_ptr<KeyboardEventMonitor> makeKeyboardMonitor();
+    // Asked for by `press`; runs once the words finished before it are corrected.
+    void convertAfterCorrections(KeyPressNumber press);
 
     CoordinatorState state_;
     Published<std::uint64_t> changes_{0};

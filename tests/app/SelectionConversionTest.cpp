@@ -4,7 +4,9 @@
 #include <string>
 
 #include "SessionSupport.h"
+#include "core/history/CorrectionOutcome.h"
 #include "core/replacement/SelectionConverterService.h"
+#include "core/replacement/TextReplacementService.h"
 #include "core/tokens/TypedPhrase.h"
 
 namespace plovik {
@@ -113,6 +115,24 @@ TEST(SelectionConversion, ThePhraseStopsAtTheWordPlovikCorrected) {
     ASSERT_EQ(session->fieldText(), "привет rfr ltkf");
     EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "привет как дела");
+}
+
+// Pressed right after the space that ends a word, before that word's correction has run.
+TEST(SelectionConversion, AWordWaitingForItsCorrectionIsCorrectedFirst) {
+    auto session = makeSession();
+    session->type("ghbdtn");
+    session->desktop().pressKey(session->keyEventFor({Key::space, {}}));
+    session->mainQueue().runUntilIdle();
+    ASSERT_EQ(session->coordinator().pendingAutomaticCorrectionCount(), 1);
+    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    session->settle();
+    // The correction has its word, and the phrase after it is empty: nothing to convert.
+    EXPECT_EQ(session->fieldText(), "привет ");
+    const auto records = session->coordinator().historyStore().allRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].outcome, CorrectionOutcome::accepted);
+    EXPECT_NE(session->coordinator().statusMessage().get(),
+              TextReplacementService::kCancelledMessage);
 }
 
 TEST(SelectionConversion, SecretFieldsAndOtherApplicationsGetTheShortcutAsTyped) {
