@@ -43,9 +43,9 @@ struct Pipeline {
 
     explicit Pipeline(bool feedBuffer) {
         monitor = KeyboardEventMonitor::create(taps, queue, [] {
-            return KeyboardEventMonitor::Shortcuts{ShortcutDefinition::altSpace(),
-                                                   ShortcutDefinition::altShiftSpace(),
-                                                   ShortcutDefinition::altSuperP()};
+            return KeyboardEventMonitor::Shortcuts{
+                ShortcutDefinition::altSpace(), ShortcutDefinition::altShiftSpace(),
+                ShortcutDefinition::altSuperP(), ShortcutDefinition::altSuperC()};
         });
         if (feedBuffer) {
             monitor->onStroke = [this](const std::string& text, const PhysicalKeyStroke& stroke,

@@ -37,6 +37,7 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       focusedElementService_(std::make_unique<FocusedElementService>(environment.accessibility,
                                                                      environment.workspace)),
       tokenBuffer_(kMaximumContextLength),
+      phrase_(tokenBuffer_),
       historyStore_(std::make_unique<FileCorrectionHistoryStore>(
           environment.applicationSupportDirectory, kMaximumHistoryRecordCount, environment.clock)),
       activeApplicationMonitor_(std::make_unique<ActiveApplicationMonitor>(environment.workspace)),
@@ -47,16 +48,22 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       syntheticKeyboard_(std::make_unique<SyntheticKeyboardService>(environment.eventPoster)),
       replacementService_(std::make_unique<TextReplacementService>(
           *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_, environment.tapFactory)),
+      selectionConverter_(std::make_unique<SelectionConverterService>(
+          *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_, environment.tapFactory)),
       engines_(settingsStore, *historyStore_, environment.spellChecker, environment.mainQueue),
       gate_(settingsStore, environment.clock, *activeApplicationMonitor_, *focusedElementService_),
       feedback_(CorrectionFeedback::create(settingsStore, environment.systemServices,
                                            environment.mainQueue, state_)),
-      undo_(gate_, *replacementService_, *historyStore_, tokenBuffer_, *inputSourceService_,
-            state_),
+      undo_(gate_, *replacementService_, *selectionConverter_, *historyStore_, tokenBuffer_,
+            *inputSourceService_, state_),
       flow_(std::make_shared<CorrectionFlow>(CorrectionFlow::Collaborators{
           gate_, environment.mainQueue, environment.clock, *inputSourceService_,
-          *focusedElementService_, tokenBuffer_, engines_, *replacementService_,
+          *focusedElementService_, tokenBuffer_, phrase_, engines_, *replacementService_,
           *syntheticKeyboard_, *historyStore_, undo_, *feedback_, state_})),
+      conversion_(SelectionConversionFlow::Collaborators{
+          gate_, environment.clock, *inputSourceService_, environment.inputSources,
+          *selectionConverter_, *replacementService_, tokenBuffer_, phrase_, undo_, *feedback_,
+          state_}),
       storageProblems_(settingsStore, *historyStore_, state_) {}
 
 AppCoordinator::~AppCoordinator() {
@@ -115,7 +122,8 @@ std::shared_ptr<KeyboardEventMonitor> AppCoordinator::makeKeyboardMonitor() {
             const AppSettings defaults;
             const AppSettings& settings = self ? self->settingsStore_.settings() : defaults;
             return KeyboardEventMonitor::Shortcuts{settings.manualShortcut, settings.undoShortcut,
-                                                   settings.pauseShortcut};
+                                                   settings.pauseShortcut,
+                                                   settings.convertShortcut};
         });
     std::weak_ptr<CorrectionFlow> flow = flow_;
     // Runs the flow's handler while the flow exists.
@@ -152,6 +160,15 @@ std::shared_ptr<KeyboardEventMonitor> AppCoordinator::makeKeyboardMonitor() {
     monitor->shouldHandleUndo = [weak] {
         const auto self = weak.lock();
         return self && self->canUndoLastCorrection();
+    };
+    monitor->onConvertSelection = [weak](KeyPressNumber press) {
+        if (auto self = weak.lock()) {
+            self->convertAfterCorrections(press);
+        }
+    };
+    monitor->shouldHandleConversion = [weak] {
+        const auto self = weak.lock();
+        return self && self->conversion_.canConvert();
     };
     return monitor;
 }
@@ -201,6 +218,26 @@ bool AppCoordinator::canUndoLastCorrection() const {
 
 void AppCoordinator::undoLastCorrection() {
     undo_.undo(environment_.tapFactory.latestPress());
+}
+
+void AppCoordinator::convertSelection() {
+    convertAfterCorrections(environment_.tapFactory.latestPress());
+}
+
+// A correction still waiting would find its word converted and be refused; once the user
+// has typed on, the conversion is refused anyway, so it waits no longer.
+void AppCoordinator::convertAfterCorrections(KeyPressNumber press) {
+    if (flow_->pendingAutomaticCorrectionCount() > 0 &&
+        !environment_.tapFactory.hasPressGoneOnSince(press)) {
+        std::weak_ptr<AppCoordinator> weak = weak_from_this();
+        environment_.mainQueue.postAfter(kAutomaticCorrectionDelay, [weak, press] {
+            if (auto self = weak.lock()) {
+                self->convertAfterCorrections(press);
+            }
+        });
+        return;
+    }
+    conversion_.convert(press);
 }
 
 void AppCoordinator::togglePause() {

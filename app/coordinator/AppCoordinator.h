@@ -17,6 +17,7 @@
 #include "app/coordinator/InstalledApplicationService.h"
 #include "app/coordinator/PermissionSupervisor.h"
 #include "app/coordinator/StorageProblems.h"
+#include "app/coordinator/SelectionConversionFlow.h"
 #include "app/coordinator/UndoController.h"
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/capture/ShortcutConflictDetector.h"
@@ -28,12 +29,14 @@
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/LastCorrection.h"
 #include "core/replacement/ReentrancyGuard.h"
+#include "core/replacement/SelectionConverterService.h"
 #include "core/replacement/SyntheticKeyboardService.h"
 #include "core/replacement/TextReplacementMethod.h"
 #include "core/replacement/TextReplacementService.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/Published.h"
 #include "core/tokens/CurrentTokenBuffer.h"
+#include "core/tokens/TypedPhrase.h"
 
 namespace plovik {
 
@@ -106,6 +109,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     void completeOnboarding(const std::vector<EnabledApplication>& applications);
     void undoLastCorrection();
     bool canUndoLastCorrection() const;
+    // The selected text, or the phrase just typed, to the other layout (the menu's command).
+    void convertSelection();
     void togglePause();
     void setLaunchAtLogin(bool launchAtLogin);
     // Asks the user; a refusal turns the notifications off and says why.
@@ -118,6 +123,8 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
 
     void subscribe();
     std::shared_ptr<KeyboardEventMonitor> makeKeyboardMonitor();
+    // Asked for by `press`; runs once the words finished before it are corrected.
+    void convertAfterCorrections(KeyPressNumber press);
 
     CoordinatorState state_;
     Published<std::uint64_t> changes_{0};
@@ -128,6 +135,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     ShortcutConflictDetector shortcutConflictDetector_;
     std::unique_ptr<FocusedElementService> focusedElementService_;
     CurrentTokenBuffer tokenBuffer_;
+    TypedPhrase phrase_;
     ReentrancyGuard reentrancyGuard_;
     std::unique_ptr<FileCorrectionHistoryStore> historyStore_;
     std::unique_ptr<ActiveApplicationMonitor> activeApplicationMonitor_;
@@ -135,11 +143,13 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     std::unique_ptr<PermissionService> permissionService_;
     std::unique_ptr<SyntheticKeyboardService> syntheticKeyboard_;
     std::unique_ptr<TextReplacementService> replacementService_;
+    std::unique_ptr<SelectionConverterService> selectionConverter_;
     CorrectionEngines engines_;
     CorrectionGate gate_;
     std::shared_ptr<CorrectionFeedback> feedback_;
     UndoController undo_;
     std::shared_ptr<CorrectionFlow> flow_;
+    SelectionConversionFlow conversion_;
     std::unique_ptr<PermissionSupervisor> permissions_;
     StorageProblems storageProblems_;
     std::vector<Subscription> cancellables_;

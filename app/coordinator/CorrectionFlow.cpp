@@ -40,6 +40,7 @@ void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalK
     services_.tokenBuffer.synchronizeBeforeConsuming(
         text, services_.focusedElements.visibleTextSinceWhitespaceBeforeCaret(*field));
     const auto completions = services_.tokenBuffer.consume(text, stroke);
+    services_.phrase.type(text, services_.clock.now());
     if (!currentPolicy.allowsAutomaticCorrection(application)) {
         return;
     }
@@ -107,6 +108,7 @@ void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPress
         return;
     }
     const auto completions = services_.tokenBuffer.consume("\n", std::nullopt);
+    services_.phrase.type("\n", services_.clock.now());
     if (!completions.empty()) {
         services_.inputSources.refresh();
         const double threshold = services_.gate.policy().threshold(*application);
@@ -127,6 +129,7 @@ void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPress
 void CorrectionFlow::handleDeleteBackward() {
     if (services_.gate.policy().application(services_.gate.frontmostApplication())) {
         services_.tokenBuffer.deleteBackward();
+        services_.phrase.deleteBackward();
     } else {
         services_.tokenBuffer.reset();
     }
@@ -176,6 +179,7 @@ void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
         return;
     }
     const Uuid recordID = appendRecord(decision, application, CorrectionOutcome::accepted);
+    services_.phrase.noteCorrection(request.expectedText + request.expectedTrailingDelimiter);
     LastCorrection correction(recordID, decision.original, decision.corrected, correctedDelimiter,
                               completion.delimiter, application, decision.sourceLayout,
                               decision.targetLayout, services_.clock.now());

@@ -26,6 +26,7 @@
 #include "core/replacement/TextReplacementService.h"
 #include "core/tokens/CurrentTokenBuffer.h"
 #include "core/tokens/TokenCompletion.h"
+#include "core/tokens/TypedPhrase.h"
 
 namespace plovik {
 
@@ -44,6 +45,7 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
         InputSourceService& inputSources;
         FocusedElementService& focusedElements;
         CurrentTokenBuffer& tokenBuffer;
+        TypedPhrase& phrase;
         const CorrectionEngines& engines;
         TextReplacementService& replacement;
         SyntheticKeyboardService& syntheticKeyboard;

@@ -96,8 +96,8 @@ void X11DesktopAssembly::watchForLoss(std::function<void(const std::string&)> on
 
 void X11DesktopAssembly::followShortcutSettings() {
     subscriptions_.push_back(settings_->subscribe([this](const AppSettings& settings) {
-        desktop_->tapFactory().setShortcuts(
-            {settings.manualShortcut, settings.undoShortcut, settings.pauseShortcut});
+        desktop_->tapFactory().setShortcuts({settings.manualShortcut, settings.undoShortcut,
+                                             settings.pauseShortcut, settings.convertShortcut});
     }));
 }
 

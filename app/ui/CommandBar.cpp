@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/FormParts.h"
+#include "core/replacement/LastConversion.h"
 
 namespace plovik::ui {
 
@@ -67,8 +68,11 @@ void CommandBar::refresh() {
     undo_->setEnabled(last.has_value());
 
     QStringList lines;
-    lines << (last ? QStringLiteral("Last: ") + QString::fromStdString(last->original) +
-                         QStringLiteral(" → ") + QString::fromStdString(last->corrected)
+    // A converted paragraph is quoted by its beginning.
+    lines << (last ? QStringLiteral("Last: ") +
+                         QString::fromStdString(LastConversion::excerpt(last->original)) +
+                         QStringLiteral(" → ") +
+                         QString::fromStdString(LastConversion::excerpt(last->corrected))
                    : QStringLiteral("Last correction: None"));
     if (const auto& status = coordinator.statusMessage().get()) {
         lines << QString::fromStdString(*status);

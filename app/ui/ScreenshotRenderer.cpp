@@ -136,6 +136,11 @@ void ScreenshotRenderer::renderMenus() {
     session_->settle();
     capture(QStringLiteral("tray-menu-last-correction"));
 
+    session_->field()->setText("Ghbdtn? rfr ltkf& Z pf,sk cdjq gfhjkm jn gjxns/");
+    session_->field()->setSelection({0, 47});
+    session_->coordinator().convertSelection();
+    capture(QStringLiteral("tray-menu-last-conversion"));
+
     failSettingsWrites(true);
     capture(QStringLiteral("tray-menu-settings-not-saved"));
     failSettingsWrites(false);

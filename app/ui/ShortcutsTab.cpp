@@ -13,6 +13,8 @@ ShortcutDefinition& ShortcutsTab::field(AppSettings& settings, Row row) {
             return settings.undoShortcut;
         case pauseRow:
             return settings.pauseShortcut;
+        case convertRow:
+            return settings.convertShortcut;
         default:
             return settings.manualShortcut;
     }
@@ -27,7 +29,7 @@ ShortcutsTab::ShortcutsTab(UiContext& context, QWidget* parent)
     QVBoxLayout* sectionLayout = nullptr;
     auto* box = FormParts::section(QStringLiteral("Global shortcuts"), &sectionLayout);
     const std::array<const char*, rowCount> titles{"Manual correction", "Undo last correction",
-                                                   "Pause or resume"};
+                                                   "Pause or resume", "Convert selection"};
     for (int index = 0; index < rowCount; ++index) {
         const auto row = static_cast<Row>(index);
         auto& widgets = rows_[row];

@@ -10,7 +10,7 @@ class QLabel;
 
 namespace plovik::ui {
 
-// The three global shortcuts, each with its recorder and a warning when another
+// The four global shortcuts, each with its recorder and a warning when another
 // program already holds the combination.
 class ShortcutsTab : public QWidget {
     Q_OBJECT
@@ -18,9 +18,10 @@ class ShortcutsTab : public QWidget {
     static constexpr const char* kExplanation =
         "Click a shortcut control, then press a key together with Super, Alt, Control, or "
         "Shift. Manual correction changes only the current or last typed word, never the whole "
-        "phrase, and remains limited to enabled apps.";
+        "phrase, and remains limited to enabled apps. Convert selection turns the selected text, "
+        "or the phrase just typed, into the other keyboard layout.";
 
-    enum Row { manualRow, undoRow, pauseRow, rowCount };
+    enum Row { manualRow, undoRow, pauseRow, convertRow, rowCount };
 
     explicit ShortcutsTab(UiContext& context, QWidget* parent = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "app/ui/ShortcutText.h"
 #include "app/ui/SymbolIcons.h"
 
 namespace plovik::ui {
@@ -36,7 +37,9 @@ QString TrayMenu::shownState() const {
         QString::number(coordinator.permissionSnapshot()->isReady()),
         status ? QString::fromStdString(*status) : QString(),
         QString::fromStdString(problemLines()),
-        QString::number(coordinator.canCheckForUpdates().get())}
+        QString::number(coordinator.canCheckForUpdates().get()),
+        QString::fromStdString(
+            ShortcutText::displayText(context_.settingsStore.settings().convertShortcut))}
         .join(QChar(0));
 }
 
@@ -56,6 +59,7 @@ void TrayMenu::rebuild() {
     addTextLine(QStringLiteral("Input Source: ") +
                 (source ? QString::fromStdString(source->name) : QStringLiteral("Unknown")));
     addLastCorrection();
+    addConversion();
 
     if (!coordinator.permissionSnapshot()->isReady()) {
         menu_->addSeparator();
@@ -107,7 +111,17 @@ std::string TrayMenu::problemLines() const {
 }
 
 void TrayMenu::addTextLine(const QString& text) {
-    auto* line = menu_->addAction(text);
+    QString shown = text;
+    // Cut between characters, never inside one.
+    if (shown.size() > kLongestLine) {
+        int end = kLongestLine - 1;
+        while (end > 0 && shown.at(end).isLowSurrogate()) {
+            --end;
+        }
+        shown = shown.left(end) + QStringLiteral("…");
+    }
+    // A lone "&" would make the next character a mnemonic and vanish itself.
+    auto* line = menu_->addAction(shown.replace(QChar('&'), QStringLiteral("&&")));
     line->setEnabled(false);
 }
 
@@ -122,6 +136,14 @@ void TrayMenu::addLastCorrection() {
     auto* undo = menu_->addAction(QStringLiteral("Undo Last Correction"), this,
                                   [this] { context_.coordinator.undoLastCorrection(); });
     undo->setShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Z));
+}
+
+void TrayMenu::addConversion() {
+    // The global shortcut is only shown: Qt must not take it for the menu's own.
+    const auto shortcut =
+        ShortcutText::displayText(context_.settingsStore.settings().convertShortcut);
+    menu_->addAction(QStringLiteral("Convert Selected Text\t") + QString::fromStdString(shortcut),
+                     this, [this] { context_.coordinator.convertSelection(); });
 }
 
 }  // namespace plovik::ui

@@ -16,6 +16,9 @@ class TrayMenu : public QObject {
   public:
     static constexpr const char* kActiveLabel = "Plovik active";
     static constexpr const char* kPausedLabel = "Plovik paused";
+    // Characters of a text line shown before it is cut: a converted paragraph would make
+    // the menu as wide as the screen.
+    static constexpr int kLongestLine = 60;
 
     TrayMenu(UiContext& context, MonitoringCommands& commands, QObject* parent = nullptr);
     ~TrayMenu() override;
@@ -40,6 +43,7 @@ class TrayMenu : public QObject {
     // What keeps the settings or history from being saved, a line each.
     std::string problemLines() const;
     void addLastCorrection();
+    void addConversion();
     QString shownState() const;
 
     UiContext& context_;

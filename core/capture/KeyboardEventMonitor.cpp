@@ -143,6 +143,9 @@ std::optional<KeyboardEventMonitor::Action> KeyboardEventMonitor::shortcutAction
     if (shortcuts.pause.matches(key, modifiers)) {
         return &KeyboardEventMonitor::onPauseToggle;
     }
+    if (shortcuts.convert.matches(key, modifiers) && asks(shouldHandleConversion)) {
+        return &KeyboardEventMonitor::onConvertSelection;
+    }
     return std::nullopt;
 }
 

@@ -16,7 +16,7 @@
 namespace plovik {
 
 // The single entry point of keyboard input: one global key-down tap whose presses
-// become typed strokes, deletions, the three shortcuts or a deferred Return.
+// become typed strokes, deletions, the four shortcuts or a deferred Return.
 // Everything it reports is posted to the main queue in key order; the predicates
 // are asked synchronously while the key is held, so they must answer at once.
 class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMonitor> {
@@ -25,6 +25,7 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
         ShortcutDefinition manual;
         ShortcutDefinition undo;
         ShortcutDefinition pause;
+        ShortcutDefinition convert;
 
         bool operator==(const Shortcuts&) const = default;
     };
@@ -78,12 +79,14 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     PressCallback onManualCorrection;
     PressCallback onUndo;
     PressCallback onPauseToggle;
+    PressCallback onConvertSelection;
     std::function<void(Key key, Modifiers modifiers, KeyPressNumber press)> onDeferredReturn;
     // A key was held down and repeated unseen: the word being typed is unknown.
     std::function<void()> onHeldKey;
 
     std::function<bool()> shouldHandleManualCorrection;
     std::function<bool()> shouldHandleUndo;
+    std::function<bool()> shouldHandleConversion;
     std::function<bool()> shouldDeferReturn;
 
   private:

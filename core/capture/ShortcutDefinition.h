@@ -30,6 +30,7 @@ class ShortcutDefinition {
         return {Key::space, Modifier::alt | Modifier::shift};
     }
     static ShortcutDefinition altSuperP() { return {Key::p, Modifier::alt | Modifier::super}; }
+    static ShortcutDefinition altSuperC() { return {Key::c, Modifier::alt | Modifier::super}; }
     // Exactly the numbers a settings document holds.
     static ShortcutDefinition fromStored(std::uint16_t keyCode, std::uint64_t modifiers) {
         return ShortcutDefinition(keyCode, modifiers);

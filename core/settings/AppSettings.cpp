@@ -98,8 +98,12 @@ std::optional<nlohmann::json> AppSettings::toJson() const {
         {"undoShortcut", undoShortcut.toJson()},
         {"pauseShortcut", pauseShortcut.toJson()},
     };
-    // Written only when it differs from what an absent key means: documents written before
-    // the choice existed, and new ones, read as the extended engine.
+    // Later keys are written only when they differ from what an absent key means, so that
+    // documents of the original format stay as they were; documents written before the
+    // engine choice existed, and new ones, read as the extended engine.
+    if (convertShortcut != AppSettings().convertShortcut) {
+        json["convertShortcut"] = convertShortcut.toJson();
+    }
     if (correctionEngine != CorrectionEngineKind::extended) {
         json["correctionEngine"] = std::string(rawValue(correctionEngine));
     }
@@ -147,6 +151,12 @@ AppSettings AppSettings::fromJson(const nlohmann::json& json, const AppSettings&
                   ShortcutDefinition::fromJson);
     read.required("pauseShortcut", settings.pauseShortcut, "a shortcut",
                   ShortcutDefinition::fromJson);
+    // Absent, or damaged, it is the default: files of the original format lack it.
+    if (const auto found = json.find("convertShortcut"); found != json.end()) {
+        if (const auto shortcut = ShortcutDefinition::fromJson(*found)) {
+            settings.convertShortcut = *shortcut;
+        }
+    }
     // A newer version's engine reads as the described one here, and stays in the file.
     settings.correctionEngine = engineFromJson(json);
     return settings;

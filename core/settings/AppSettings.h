@@ -30,6 +30,9 @@ struct AppSettings {
     ShortcutDefinition manualShortcut = ShortcutDefinition::altSpace();
     ShortcutDefinition undoShortcut = ShortcutDefinition::altShiftSpace();
     ShortcutDefinition pauseShortcut = ShortcutDefinition::altSuperP();
+    // Converts the selection, or the phrase just typed, to the other layout. Files written
+    // before it existed, or holding no valid shortcut for it, read as the default.
+    ShortcutDefinition convertShortcut = ShortcutDefinition::altSuperC();
     // Files written before the choice existed, or naming an unknown engine, read as extended.
     CorrectionEngineKind correctionEngine = CorrectionEngineKind::extended;
 

@@ -319,6 +319,7 @@ void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_
 }
 
 void CurrentTokenBuffer::reset() {
+    ++resetCount_;
     replaceToken({});
     recentContext_.clear();
     forgetTokenStrokes();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,9 @@ class CurrentTokenBuffer {
     void noteReplacement(std::string_view original, std::string_view corrected,
                          std::string_view delimiter);
     void reset();
+    // How often reset() was called: whoever follows the typing alongside can tell that
+    // the buffer gave up on the field.
+    std::uint64_t resetCount() const { return resetCount_; }
 
     const std::string& currentToken() const { return currentToken_; }
     const std::string& recentContext() const { return recentContext_.text(); }
@@ -91,6 +95,7 @@ class CurrentTokenBuffer {
     std::optional<TokenCompletion> lastCompletion_;
     const int maximumContextLength_;
     WordBoundary boundary_;
+    std::uint64_t resetCount_ = 0;
     std::vector<PhysicalKeyStroke> currentTokenStrokes_;
     std::vector<int> currentTokenStrokeCounts_;
     // False while some characters of the token came from a replacement whose keys are

@@ -224,7 +224,11 @@ void SimulatedDesktop::applyToField(const SimulatedElementRef& field, const KeyE
             }
             return;
         case Key::left:
-            field->moveCaretLeft();
+            if (event.modifiers.has(Modifier::shift)) {
+                field->extendSelectionLeft();
+            } else {
+                field->moveCaretLeft();
+            }
             return;
         case Key::right:
             field->moveCaretRight();

@@ -112,6 +112,20 @@ void SimulatedElement::moveCaretLeft() {
     }
 }
 
+void SimulatedElement::extendSelectionLeft() {
+    if (!text_) {
+        return;
+    }
+    const auto startByte =
+        text::CodePoints::byteOffset(*text_, static_cast<std::size_t>(selection_.location));
+    if (!startByte || *startByte == 0) {
+        return;
+    }
+    const std::int64_t length =
+        codePointLength(text::Graphemes::lastCharacter(text_->substr(0, *startByte)));
+    selection_ = {selection_.location - length, selection_.length + length};
+}
+
 void SimulatedElement::moveCaretRight() {
     if (!text_ || selection_.length > 0) {
         selection_ = {selection_.end(), 0};

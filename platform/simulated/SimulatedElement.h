@@ -81,6 +81,8 @@ class SimulatedElement final : public AccessibilityElement,
     void insertText(const std::string& text);
     void submit() { ++submitCount_; }
     void moveCaretLeft();
+    // Shift+Left: the selection grows by the character before it, its end staying put.
+    void extendSelectionLeft();
     void moveCaretRight();
 
     // --- Used by the application element

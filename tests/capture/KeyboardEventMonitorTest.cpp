@@ -49,6 +49,7 @@ class KeyboardEventMonitorTest : public ::testing::Test {
         monitor_->onManualCorrection = [this](KeyPressNumber) { log_.push_back("manual"); };
         monitor_->onUndo = [this](KeyPressNumber) { log_.push_back("undo"); };
         monitor_->onPauseToggle = [this](KeyPressNumber) { log_.push_back("pause"); };
+        monitor_->onConvertSelection = [this](KeyPressNumber) { log_.push_back("convert"); };
         monitor_->onDeferredReturn = [this](Key key, Modifiers modifiers, KeyPressNumber) {
             log_.push_back("return:" + str(key) + ":" + str(modifiers));
         };
@@ -147,6 +148,11 @@ TEST_F(KeyboardEventMonitorTest, ShortcutsAreSwallowedOnlyWhenTheOwnerAccepts) {
               (Log{"undo"}));
     // Pause needs no predicate, and Super does not hide a configured shortcut.
     EXPECT_EQ(press(keyEvent(Key::p, "p", kAlt | kSuper), TapDisposition::swallow), (Log{"pause"}));
+    // Converting needs the owner's word, like correcting.
+    EXPECT_EQ(press(keyEvent(Key::c, "c", kAlt | kSuper)), Log{});
+    monitor_->shouldHandleConversion = [] { return true; };
+    EXPECT_EQ(press(keyEvent(Key::c, "c", kAlt | kSuper), TapDisposition::swallow),
+              (Log{"convert"}));
 
     // Identical shortcuts: the earlier one wins; a refused one falls through to the next.
     shortcuts_.undo = shortcuts_.manual;

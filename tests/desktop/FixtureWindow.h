@@ -6,6 +6,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "fixtures/common/FixtureProtocol.h"
 #include "platform/headless/HeadlessSession.h"
@@ -63,6 +64,20 @@ class FixtureWindow {
         const auto line = reply("focused " + fixture::fieldName(field), std::chrono::seconds(5),
                                 "unfocused " + fixture::fieldName(field));
         return line && line->starts_with("focused ");
+    }
+
+    // Selects LENGTH code points from START (the caret there when LENGTH is 0).
+    bool select(Field field, int start, int length) {
+        send("select " + fixture::fieldName(field) + " " + fixture::rangeText(start, length));
+        return reply("selected " + fixture::fieldName(field)).has_value();
+    }
+
+    // The selection as (start, length) in code points; the caret when the length is 0.
+    std::optional<std::pair<int, int>> selection(Field field) {
+        const auto name = fixture::fieldName(field);
+        send("selection " + name);
+        const auto line = reply("selection " + name + " ");
+        return line ? fixture::parseRange(line->substr(11 + name.size())) : std::nullopt;
     }
 
     std::optional<int> activations() {

@@ -166,6 +166,35 @@ TEST(SettingsDocument, WritesNothingThatCouldNotBeReadBack) {
 namespace plovik {
 namespace {
 
+TEST(SettingsDocument, TheConvertShortcutIsAddedWithoutTouchingTheOtherKeys) {
+    // Documents written before the shortcut existed keep everything and get the default.
+    const std::string golden = readTestFile("full.json");
+    const auto old = SettingsDocument::decode(bytesOf(golden));
+    ASSERT_TRUE(old.has_value());
+    EXPECT_EQ(old->convertShortcut, ShortcutDefinition::altSuperC());
+    EXPECT_EQ(old->undoShortcut, fullSettings().undoShortcut);
+
+    AppSettings recorded = fullSettings();
+    recorded.convertShortcut = ShortcutDefinition(Key::k, Modifier::control | Modifier::alt);
+    const auto encoded = SettingsDocument::encode(recorded);
+    ASSERT_TRUE(encoded.has_value());
+    json written = json::parse(encoded->begin(), encoded->end());
+    EXPECT_EQ(written.at("convertShortcut"), (json{{"keyCode", 40}, {"modifiers", 0xC0000}}));
+    EXPECT_EQ(SettingsDocument::decode(*encoded), recorded);
+    written.erase("convertShortcut");
+    EXPECT_EQ(written, json::parse(golden)) << "every other key as before";
+
+    // A damaged shortcut costs only itself.
+    for (const json& value : {json(8), json::object({{"keyCode", 8}}), json(nullptr)}) {
+        json document = json::parse(golden);
+        document["convertShortcut"] = value;
+        const auto read = decodeJson(document);
+        ASSERT_TRUE(read.has_value()) << value;
+        EXPECT_EQ(read->convertShortcut, ShortcutDefinition::altSuperC()) << value;
+        EXPECT_EQ(read->applications, fullSettings().applications) << value;
+    }
+}
+
 TEST(SettingsDocument, TheEngineChoiceDefaultsToExtendedAndRoundTrips) {
     using json = nlohmann::json;
     EXPECT_EQ(AppSettings{}.correctionEngine, CorrectionEngineKind::extended);

@@ -29,7 +29,7 @@ inline KeyEvent keyEvent(Key key, std::optional<std::string> text, Modifiers mod
 // The preset manual, undo and pause shortcuts.
 inline KeyboardEventMonitor::Shortcuts presetShortcuts() {
     return {ShortcutDefinition::altSpace(), ShortcutDefinition::altShiftSpace(),
-            ShortcutDefinition::altSuperP()};
+            ShortcutDefinition::altSuperP(), ShortcutDefinition::altSuperC()};
 }
 
 }  // namespace plovik::testing

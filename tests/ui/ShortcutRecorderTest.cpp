@@ -43,6 +43,7 @@ class ShortcutRecorderTest : public QObject {
                      52, ShortcutDefinition::altSpace().toJson()["modifiers"])),
                  std::string("Alt+Key 52"));
         QCOMPARE(tab_->recorder(ShortcutsTab::undoRow)->text(), QString("Alt+Shift+Space"));
+        QCOMPARE(tab_->recorder(ShortcutsTab::convertRow)->text(), QString("Alt+Super+C"));
     }
 
     void aPlainKeyBeepsAndKeepsRecording() {
@@ -123,6 +124,28 @@ class ShortcutRecorderTest : public QObject {
         QCOMPARE(tab_->conflictLabel(ShortcutsTab::undoRow)->text(),
                  QString(ShortcutConflictDetector::kReservedMessage));
         QVERIFY(!tab_->conflictLabel(ShortcutsTab::pauseRow)->isVisibleTo(tab_));
+        QVERIFY(!tab_->conflictLabel(ShortcutsTab::convertRow)->isVisibleTo(tab_));
+    }
+
+    void theConversionShortcutIsRecordedInItsOwnRow() {
+        fixture_->hold(ShortcutDefinition(Key::k, Modifier::control | Modifier::alt));
+        auto* recorder = tab_->recorder(ShortcutsTab::convertRow);
+        QCOMPARE(recorder->accessibleName(), QString("Convert selection"));
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        QTest::keyClick(recorder, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+        fixture_->settle();
+        QCOMPARE(fixture_->settings().convertShortcut,
+                 ShortcutDefinition(Key::k, Modifier::control | Modifier::alt));
+        QCOMPARE(fixture_->settings().manualShortcut, ShortcutDefinition::altSpace());
+        QVERIFY(tab_->conflictLabel(ShortcutsTab::convertRow)->isVisibleTo(tab_));
+        QVERIFY(!tab_->conflictLabel(ShortcutsTab::undoRow)->isVisibleTo(tab_));
+        // The keyboard monitor matches the new combination from the next key on.
+        auto& session = fixture_->session();
+        session.field()->setText("ghbdtn");
+        session.field()->setSelection({0, 6});
+        QCOMPARE(session.pressShortcut(fixture_->settings().convertShortcut),
+                 TapDisposition::swallow);
+        QCOMPARE(session.fieldText(), std::string("привет"));
     }
 
     void altSpaceCarriesItsCaveat() {

@@ -1,5 +1,5 @@
-// The tray menu's rules: the switch, pause and resume, the text lines, the undo
-// command, the permissions entry, and the update command.
+// The tray menu's rules: the switch, pause and resume, the text lines, the undo and
+// conversion commands, the permissions entry, and the update command.
 #include <QPointer>
 #include <QTest>
 
@@ -21,8 +21,8 @@ class TrayMenuTest : public QObject {
         auto* menu = fixture_->openMenu();
         QCOMPARE(UiFixture::texts(menu),
                  QStringList({"Enabled", "Pause", "---", "Input Source: English (US)",
-                              "Last correction: None", "---", "Check for Updates…", "Settings…",
-                              "Quit Plovik"}));
+                              "Last correction: None", "Convert Selected Text\tAlt+Super+C", "---",
+                              "Check for Updates…", "Settings…", "Quit Plovik"}));
         auto* toggle = UiFixture::action(menu, "Enabled");
         QVERIFY(toggle->isCheckable());
         QVERIFY(toggle->isChecked());
@@ -117,6 +117,36 @@ class TrayMenuTest : public QObject {
         menu = fixture_->openMenu();
         QVERIFY(UiFixture::action(menu, "Last correction: None"));
         QVERIFY(UiFixture::action(menu, "Restored “ghbdtn”."));
+    }
+
+    void convertingTheSelectionShowsItAsTheLastChangeCutToFit() {
+        auto& session = fixture_->session();
+        const std::string typed = "Ghbdtn? rfr ltkf& Z pf,sk cdjq gfhjkm jn gjxns/";
+        session.field()->setText(typed);
+        session.field()->setSelection({0, 47});
+        // The menu names the shortcut as it is set.
+        fixture_->store().update([](AppSettings& settings) {
+            settings.convertShortcut = ShortcutDefinition(Key::k, Modifier::control);
+        });
+        auto* convert = UiFixture::action(fixture_->openMenu(), "Convert Selected Text\tCtrl+K");
+        QVERIFY(convert);
+        convert->trigger();
+        fixture_->settle();
+        const std::string converted = "Привет, как дела? Я забыл свой пароль от почты.";
+        QCOMPARE(session.fieldText(), converted);
+        auto* menu = fixture_->openMenu();
+        const auto last = UiFixture::texts(menu).filter("Last: ");
+        QCOMPARE(last.size(), 1);
+        // "&" would underline the next character as a menu mnemonic.
+        QVERIFY(last.front().contains("ltkf&& Z"));
+        const QString shown = QString(last.front()).replace("&&", "&");
+        QCOMPARE(shown.size(), TrayMenu::kLongestLine);
+        QVERIFY(shown.endsWith("…"));
+        QVERIFY(QString::fromStdString("Last: " + typed + " → " + converted)
+                    .startsWith(shown.chopped(1)));
+        UiFixture::action(menu, "Undo Last Correction")->trigger();
+        fixture_->settle();
+        QCOMPARE(session.fieldText(), typed);
     }
 
     void missingPermissionAddsTheEntryThatOpensOnboarding() {

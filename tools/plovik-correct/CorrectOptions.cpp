@@ -94,6 +94,8 @@ std::optional<Error> setFlag(CorrectOptions& options, const std::string& name) {
         options.explain = true;
     } else if (name == "--app") {
         options.app = true;
+    } else if (name == "--convert") {
+        options.convert = true;
     } else if (name == "--help" || name == "-h") {
         options.help = true;
     } else {
@@ -149,6 +151,16 @@ std::variant<CorrectOptions, Error> CorrectOptions::parse(
     if (options.app && options.explain) {
         return Error{"--explain cannot be combined with --app"};
     }
+    if (options.convert) {
+        for (const auto& [given, name] :
+             {std::pair{options.app, "--app"}, std::pair{options.explain, "--explain"},
+              std::pair{options.switchAfterCorrection, "--switch"},
+              std::pair{options.historyFile.has_value(), "--history"}}) {
+            if (given) {
+                return Error{std::string(name) + " cannot be combined with --convert"};
+            }
+        }
+    }
     return options;
 }
 
@@ -166,6 +178,7 @@ std::vector<std::string> CorrectOptions::layoutIds() const {
 
 std::string CorrectOptions::usage() {
     return R"(usage: plovik-correct [options] < text > corrected-text
+       plovik-correct --convert [--layouts L1,L2,...] [--typed-in LAYOUT] < text > converted-text
 
 Reads UTF-8 text on standard input, types it key by key as if the user pressed the keys
 that produce it under the --typed-in layout, and writes the text with every word that the
@@ -194,6 +207,16 @@ options:
                        object with corrected, correctedDelimiter, confidence, reason,
                        targetLayout and applied: false when the field no longer showed the
                        word whole and refused the replacement, as the application's does)
+  --convert            convert the whole text to the other layout instead: every character
+                       becomes what its keys type in the other layout of the pair, as the
+                       application's "Convert selection" shortcut does, for example
+                       xclip -o | plovik-correct --convert. The pair is the --typed-in layout
+                       (the first with auto) and the one of --layouts whose letter keys type
+                       most letters it lacks. Each run of letters is turned round on its own:
+                       a run the --typed-in layout types goes to the other layout, any other
+                       run back; characters between runs go with the run before them.
+                       Whitespace, and every character no key of its layout types, is written
+                       unchanged. Not with --app, --explain, --switch or --history.
   --app                type through the whole application instead: the keys go through the
                        simulated desktop's key tap into a text area of an enabled application,
                        35 ms of virtual time pass after each key, and the field's final text

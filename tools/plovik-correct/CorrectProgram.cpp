@@ -10,6 +10,7 @@
 #include "core/support/InputText.h"
 #include "platform/simulated/CorrectionWorkbench.h"
 #include "tools/plovik-correct/ApplicationRun.h"
+#include "tools/plovik-correct/ConvertRun.h"
 #include "tools/plovik-correct/CorrectOptions.h"
 #include "tools/plovik-correct/ExitStatus.h"
 #include "tools/plovik-correct/ExplainWriter.h"
@@ -69,12 +70,14 @@ int CorrectProgram::run(const std::vector<std::string>& arguments, std::istream&
                                           "--history: " + *problem + ": " + *options.historyFile);
         }
     }
-    if (options.app) {
+    if (options.app || options.convert) {
         const auto text = InputText::read(input);
         if (const auto* error = std::get_if<InputText::Error>(&text)) {
             return ExitStatus::usageError(errors, error->message);
         }
-        return ApplicationRun::run(options, std::get<std::string>(text), output, errors);
+        const auto& whole = std::get<std::string>(text);
+        return options.app ? ApplicationRun::run(options, whole, output, errors)
+                           : ConvertRun::run(options, whole, output, errors);
     }
     CorrectionWorkbench::Configuration configuration;
     configuration.layoutIds = options.layoutIds();

@@ -1,0 +1,25 @@
+#include <gtest/gtest.h>
+
+#include "core/capture/ShortcutConflictDetector.h"
+#include "core/settings/AppSettings.h"
+#include "desktop/DesktopTestSupport.h"
+#include "platform/x11/XcbShortcutProbe.h"
+
+namespace plovik::testing {
+namespace {
+
+// The defaults must work out of the box under a window manager that holds shortcuts of its
+// own: openbox keeps Alt+Space for its window menu, which proves the probe sees its holds.
+TEST(DefaultShortcuts, TheConversionShortcutIsFreeUnderTheWindowManager) {
+    PLOVIK_START_SESSION_OR_SKIP(session, HeadlessSessionOptions{});
+    XcbShortcutProbe probe(session->display());
+    ASSERT_TRUE(probe.isTaken(Key::space, Modifier::alt));
+    const ShortcutConflictDetector detector(probe);
+    const AppSettings defaults;
+    EXPECT_EQ(detector.conflictDescription(defaults.convertShortcut), std::nullopt);
+    EXPECT_EQ(detector.conflictDescription(defaults.undoShortcut), std::nullopt);
+    EXPECT_EQ(detector.conflictDescription(defaults.pauseShortcut), std::nullopt);
+}
+
+}  // namespace
+}  // namespace plovik::testing
