@@ -28,6 +28,9 @@ class EventPoster {
     // Posts the event marked as Plovik's own, so that every key tap sees it and the
     // keyboard monitor lets it pass.
     virtual void post(const SyntheticKeyEvent& event) = 0;
+    // Whether `text` can be typed now; readies what typing it needs (on X11 the keys
+    // some characters are bound to) before any key of the edit goes out.
+    virtual bool prepareText(const std::string& text) = 0;
 };
 
 }  // namespace plovik

@@ -23,4 +23,8 @@ void SimulatedEventPoster::post(const SyntheticKeyEvent& event) {
     }
 }
 
+bool SimulatedEventPoster::prepareText(const std::string& text) {
+    return !untypable_ || text.find(*untypable_) == std::string::npos;
+}
+
 }  // namespace plovik

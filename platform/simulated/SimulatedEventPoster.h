@@ -19,6 +19,10 @@ class SimulatedEventPoster final : public EventPoster {
     // The modifiers the session holds; new events start with them.
     void setHeldModifiers(Modifiers modifiers) { heldModifiers_ = modifiers; }
     Modifiers heldModifiers() const { return heldModifiers_; }
+    // A character no key of the session can type; text holding it cannot be posted.
+    void setUntypableCharacter(std::optional<std::string> character) {
+        untypable_ = std::move(character);
+    }
     // How many more events can be created; absent for no limit.
     void setEventCreationBudget(std::optional<std::size_t> budget) { budget_ = budget; }
 
@@ -27,11 +31,13 @@ class SimulatedEventPoster final : public EventPoster {
 
     std::optional<SyntheticKeyEvent> createKeyEvent(Key key, bool isKeyDown) override;
     void post(const SyntheticKeyEvent& event) override;
+    bool prepareText(const std::string& text) override;
 
   private:
     Sink sink_;
     Modifiers heldModifiers_;
     std::optional<std::size_t> budget_;
+    std::optional<std::string> untypable_;
     std::vector<SyntheticKeyEvent> posted_;
 };
 

@@ -39,6 +39,10 @@ void X11EventPoster::post(const SyntheticKeyEvent& event) {
     }
 }
 
+bool X11EventPoster::prepareText(const std::string& text) {
+    return injector_.prepare(text);
+}
+
 void X11EventPoster::postWaitingWhenFree(std::chrono::steady_clock::time_point deadline) {
     mainQueue_.postAfter(
         kGrabPollInterval, [weak = std::weak_ptr<X11EventPoster*>(self_), deadline] {

@@ -26,6 +26,7 @@ class X11EventPoster final : public EventPoster {
 
     std::optional<SyntheticKeyEvent> createKeyEvent(Key key, bool isKeyDown) override;
     void post(const SyntheticKeyEvent& event) override;
+    bool prepareText(const std::string& text) override;
     // False when the last text could not be typed.
     bool lastPostSucceeded() const { return lastPostSucceeded_; }
     // Events waiting for the keyboard.
