@@ -88,13 +88,17 @@ AccessibilityResult<std::vector<AccessibilityElementRef>> AtspiElement::children
     return AccessibilityResult<std::vector<AccessibilityElementRef>>::success(std::move(elements));
 }
 
+std::optional<CodePointRange> AtspiElement::currentSelection() const {
+    return chosenRange_ ? chosenRange_ : object_.selection();
+}
+
 AccessibilityResult<TextRange> AtspiElement::selectedTextRange() const {
-    const auto selection = object_.selection();
+    const auto selection = currentSelection();
     return fromOptional(selection ? std::optional(portRange(*selection)) : std::nullopt);
 }
 
 AccessibilityResult<std::string> AtspiElement::selectedText() const {
-    const auto selection = object_.selection();
+    const auto selection = currentSelection();
     const auto text = selection ? object_.text() : std::nullopt;
     return fromOptional(
         text ? text::CodePoints::substring(*text, static_cast<std::size_t>(selection->start),
@@ -141,12 +145,18 @@ AccessibilityStatus AtspiElement::setSelectedTextRange(TextRange range) {
     if (!count || range.location < 0 || range.length < 0 || range.end() > *count) {
         return AccessibilityStatus::illegalArgument;
     }
-    return statusOf(
-        object_.setSelection({static_cast<long>(range.location), static_cast<long>(range.end())}));
+    const CodePointRange chosen{static_cast<long>(range.location), static_cast<long>(range.end())};
+    if (chosen.length() > 0) {
+        chosenRange_ = chosen;
+        return AccessibilityStatus::success;
+    }
+    chosenRange_.reset();
+    return statusOf(object_.setSelection(chosen));
 }
 
 AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement) {
-    const auto selection = object_.selection();
+    const auto selection = currentSelection();
+    chosenRange_.reset();
     const auto before = selection ? object_.text() : std::nullopt;
     if (!before) {
         return AccessibilityStatus::cannotComplete;
