@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -31,6 +32,9 @@ class EventPoster {
     // Whether `text` can be typed now; readies what typing it needs (on X11 the keys
     // some characters are bound to) before any key of the edit goes out.
     virtual bool prepareText(const std::string& text) = 0;
+    // Gives the application a moment to take in what was posted: events still waiting
+    // for the keyboard go out once it is free, then at most `pause` passes.
+    virtual void awaitDelivery(std::chrono::milliseconds pause) = 0;
 };
 
 }  // namespace plovik

@@ -42,7 +42,8 @@ TextReplacementService::TextReplacementService(FocusedElementService& focusedEle
     : focusedElementService_(focusedElementService),
       syntheticKeyboard_(syntheticKeyboard),
       reentrancyGuard_(reentrancyGuard),
-      keyPresses_(keyPresses) {}
+      keyPresses_(keyPresses),
+      keystrokeCheck_(syntheticKeyboard, keyPresses) {}
 
 TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request) {
     return replace(request, keyPresses_.latestPress());
@@ -70,14 +71,28 @@ TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElemen
             // Nothing is posted when the events cannot all be created, and that is
             // what the cancellation message says. A later key is looked for last, right
             // before posting.
-            if (!keyPresses_.hasPressGoneOnSince(askedAt) && syntheticKeyboard_.replace(request)) {
-                return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
+            if (!keyPresses_.hasPressGoneOnSince(askedAt)) {
+                if (const auto verdict = keystrokeCheck_.replace(*context.element, request)) {
+                    return resultOf(*verdict);
+                }
             }
             break;
         case Outcome::cancelled:
             break;
     }
     return TextReplacementResult::failure(kCancelledMessage);
+}
+
+TextReplacementResult TextReplacementService::resultOf(KeystrokeReplacementCheck::Verdict verdict) {
+    switch (verdict) {
+        case KeystrokeReplacementCheck::Verdict::arrived:
+            return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
+        case KeystrokeReplacementCheck::Verdict::restored:
+            return TextReplacementResult::failure(KeystrokeReplacementCheck::kRestoredMessage);
+        case KeystrokeReplacementCheck::Verdict::lost:
+            break;
+    }
+    return TextReplacementResult::failure(KeystrokeReplacementCheck::kLostMessage);
 }
 
 TextReplacementService::Outcome TextReplacementService::accessibilityReplacement(
