@@ -118,8 +118,14 @@ std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
         // From the low codes up: the main block comes before the keypad.
         for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
              code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-            if (!spares_.isSpare(code) && xkb_state_key_get_utf32(probe.get(), code) == character &&
-                xkb_state_key_get_layout(probe.get(), code) == group) {
+            if (spares_.isSpare(code) || xkb_state_key_get_utf32(probe.get(), code) != character) {
+                continue;
+            }
+            // A key of one layout (Space) types the same in every group.
+            if (xkb_keymap_num_layouts_for_key(&keymap, code) == 1) {
+                return Stroke{code, modifiers, std::nullopt};
+            }
+            if (xkb_state_key_get_layout(probe.get(), code) == group) {
                 return Stroke{code, modifiers, group};
             }
         }

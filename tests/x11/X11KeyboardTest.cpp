@@ -279,6 +279,14 @@ TEST_F(X11CaptureTest, PlovikTypesAnyTextInAnyGroupAndKnowsItsOwnKeys) {
     EXPECT_EQ(desktop_->expectedKeys().pendingCount(), 0u);
 }
 
+// The rehearsals' typist: the keys of Russian text, Space included, pressed while US is on.
+TEST_F(X11CaptureTest, AUserTypesWithTheOtherLayoutInMindWhateverGroupIsLocked) {
+    installTap();
+    userKeyboard_->reload();
+    ASSERT_TRUE(user_->pressKeysOf("привет, мир", 1));
+    EXPECT_TRUE(runUntil([&] { return window_->text() == "ghbdtn? vbh"; })) << window_->text();
+}
+
 // Spare key codes are few (about twenty beside US and Russian): every letter of both
 // alphabets, in both cases, is more than they can hold at once. The user's group is
 // locked again after each edit, and no layout switch is reported for it.
