@@ -11,13 +11,15 @@ std::size_t codePoints(std::string_view text) {
     return text::CodePoints::length(text);
 }
 
-// The whole text, from the value or else through its ranges.
+// The whole text, from the value or else through its ranges, with typed spaces as such
+// (an editor may show a space as a no-break space at one moment and not the next).
 std::optional<std::string> fieldText(const AccessibilityElement& element) {
-    if (auto value = element.value().valueIfPresent()) {
-        return value;
+    auto text = element.value().valueIfPresent();
+    if (!text) {
+        const auto count = element.numberOfCharacters().valueIfPresent();
+        text = count ? AccessibleText::read(element, {0, *count}) : std::nullopt;
     }
-    const auto count = element.numberOfCharacters().valueIfPresent();
-    return count ? AccessibleText::read(element, {0, *count}) : std::nullopt;
+    return text ? std::optional(AccessibleText::withTypedSpaces(*text)) : std::nullopt;
 }
 
 }  // namespace
@@ -36,7 +38,8 @@ std::optional<KeystrokeReplacementCheck::Verdict> KeystrokeReplacementCheck::rep
     if (!keyboard_.replace(request)) {
         return std::nullopt;
     }
-    const std::string replacement = request.replacementText + request.replacementTrailingDelimiter;
+    const std::string replacement = AccessibleText::withTypedSpaces(
+        request.replacementText + request.replacementTrailingDelimiter);
     const auto shown = awaitText(element, *around, replacement, postedAt);
     const bool typedOn = keyPresses_.hasPressGoneOnSince(postedAt);
     if (shown && (*shown == replacement || (typedOn && shown->starts_with(replacement)))) {
@@ -59,7 +62,8 @@ std::optional<KeystrokeReplacementCheck::Surroundings> KeystrokeReplacementCheck
     // A field that keeps its caret to itself is typed at its end.
     const auto selection = element.selectedTextRange().valueIfPresent();
     const auto caret = selection ? selection->location : static_cast<std::int64_t>(length);
-    const std::string original = request.expectedText + request.expectedTrailingDelimiter;
+    const std::string original =
+        AccessibleText::withTypedSpaces(request.expectedText + request.expectedTrailingDelimiter);
     const std::size_t wordLength = codePoints(original);
     if (caret < static_cast<std::int64_t>(wordLength) ||
         caret > static_cast<std::int64_t>(length)) {

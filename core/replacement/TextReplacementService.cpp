@@ -137,7 +137,8 @@ std::optional<TextRange> TextReplacementService::verifiedRange(
     const TextReplacementRequest& request) {
     const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
     const TextRange range{caret - codePointLength(expected), codePointLength(expected)};
-    if (range.location < 0 || AccessibleText::read(element, range) != expected ||
+    if (range.location < 0 ||
+        !AccessibleText::showsTyped(AccessibleText::read(element, range), expected) ||
         !startsAtWordBoundary(element, range.location) ||
         !endsAtWordBoundary(element, caret, request)) {
         return std::nullopt;
@@ -182,7 +183,7 @@ TextReplacementService::Outcome TextReplacementService::writeReplacement(
         return now == caret ? fallbackIfUnchanged(element, expectedRange, expected)
                             : Outcome::cancelled;
     }
-    if (element.selectedText().valueIfPresent() != expected ||
+    if (!AccessibleText::showsTyped(element.selectedText().valueIfPresent(), expected) ||
         element.setSelectedText(replacement) != AccessibilityStatus::success) {
         return restoreCaret(element, caret) == Outcome::keyboardFallback
                    ? fallbackIfUnchanged(element, expectedRange, expected)
@@ -204,8 +205,9 @@ TextReplacementService::Outcome TextReplacementService::fallbackIfUnchanged(
     const AccessibilityElement& element, TextRange expectedRange, const std::string& expected) {
     // A failed write may still have touched the text; backspaces are only safe over
     // exactly the text verified before.
-    return AccessibleText::read(element, expectedRange) == expected ? Outcome::keyboardFallback
-                                                                    : Outcome::cancelled;
+    return AccessibleText::showsTyped(AccessibleText::read(element, expectedRange), expected)
+               ? Outcome::keyboardFallback
+               : Outcome::cancelled;
 }
 
 }  // namespace plovik

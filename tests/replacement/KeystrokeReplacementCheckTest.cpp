@@ -107,6 +107,22 @@ TEST(KeystrokeReplacementCheck, KeysTheUserTypesAfterAnArrivedReplacementDoNotMa
     EXPECT_EQ(browser.field->text(), "hello привет d");
 }
 
+// A browser's editable block keeps a space typed at its end as a no-break space.
+TEST(KeystrokeReplacementCheck, ASpaceShownAsANoBreakSpaceIsTheTypedSpace) {
+    BrowserCase browser;
+    browser.field->setText("hello ghbdtn\u00A0");
+    EXPECT_EQ(browser.fixture.service.replace(kWord),
+              TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));
+    EXPECT_EQ(browser.field->text(), "hello привет ");
+
+    BrowserCase lossy;
+    lossy.field->setText("hello\u00A0ghbdtn\u00A0");
+    lossy.poster().loseNextTypedTexts(1);
+    EXPECT_EQ(lossy.fixture.service.replace(kWord),
+              TextReplacementResult::failure(KeystrokeReplacementCheck::kRestoredMessage));
+    EXPECT_EQ(lossy.field->text(), "hello\u00A0ghbdtn ");
+}
+
 TEST(KeystrokeReplacementCheck, TheRestOfTheFieldIsNeverTouched) {
     // Text after the caret, and text that changed elsewhere meanwhile.
     BrowserCase browser;
