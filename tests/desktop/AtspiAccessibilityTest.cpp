@@ -120,6 +120,21 @@ TEST_P(AtspiAccessibilityTest, ChoosingTheWordLeavesTheApplicationsSelectionAlon
         << "the caret after the new text, as the application put it";
 }
 
+// Once a word is chosen the caret is the user's: one typed meanwhile has moved it, and
+// putting it "back" would send the next keys before that one.
+TEST_P(AtspiAccessibilityTest, AfterChoosingAWordTheCaretIsOnlyRead) {
+    const auto context = typedInto(Field::multi, "Multi line", "one ghbdtn");
+    ASSERT_TRUE(context);
+    auto& element = dynamic_cast<AtspiElement&>(*context->element);
+    ASSERT_EQ(element.setSelectedTextRange({4, 6}), AccessibilityStatus::success);
+    ASSERT_TRUE(window_->setText(Field::multi, "one ghbdtn x"));
+    ASSERT_TRUE(element.object().setCaretOffset(12));
+    EXPECT_NE(element.setSelectedTextRange({10, 0}), AccessibilityStatus::success);
+    EXPECT_EQ(element.object().caretOffset(), std::optional<long>(12));
+    EXPECT_EQ(element.setSelectedTextRange({12, 0}), AccessibilityStatus::success);
+    EXPECT_EQ(window_->text(Field::multi), std::optional<std::string>("one ghbdtn x"));
+}
+
 TEST_P(AtspiAccessibilityTest, LeavesPasswordsAlone) {
     const auto context = typedInto(Field::password, "Password", "ghbdtn ");
     ASSERT_TRUE(context);
