@@ -46,10 +46,11 @@ std::optional<KeystrokeReplacementCheck::Verdict> KeystrokeReplacementCheck::rep
         return Verdict::arrived;
     }
     // Keys the user typed meanwhile are in the field too, and nothing tells them apart.
-    if (!shown || typedOn || !caretAfter(element, *around, *shown)) {
+    const auto settled = typedOn ? std::nullopt : settledText(element, *around);
+    if (!settled || !caretAfter(element, *around, *settled)) {
         return Verdict::lost;
     }
-    return restore(element, *around, *shown, request);
+    return restore(element, *around, *settled, request);
 }
 
 std::optional<KeystrokeReplacementCheck::Surroundings> KeystrokeReplacementCheck::surroundings(
@@ -104,6 +105,23 @@ std::optional<std::string> KeystrokeReplacementCheck::awaitText(const Accessibil
         }
     }
     return shown;
+}
+
+std::optional<std::string> KeystrokeReplacementCheck::settledText(
+    const AccessibilityElement& element, const Surroundings& around) {
+    std::optional<std::string> last = between(fieldText(element), around);
+    auto quiet = std::chrono::milliseconds(0);
+    for (auto waited = std::chrono::milliseconds(0); waited < kArrivalLimit;
+         waited += kPollInterval) {
+        if (quiet >= kQuietTime) {
+            return last;
+        }
+        keyboard_.awaitDelivery(kPollInterval);
+        const auto now = between(fieldText(element), around);
+        quiet = now == last ? quiet + kPollInterval : std::chrono::milliseconds(0);
+        last = now;
+    }
+    return std::nullopt;
 }
 
 bool KeystrokeReplacementCheck::caretAfter(const AccessibilityElement& element,

@@ -36,6 +36,8 @@ class KeystrokeReplacementCheck {
     static constexpr std::chrono::milliseconds kPollInterval{5};
     // How long an application may take to show posted keys (usually 20-80 ms).
     static constexpr std::chrono::milliseconds kArrivalLimit{1500};
+    // How long the field must stay the same before what it shows is taken as final.
+    static constexpr std::chrono::milliseconds kQuietTime{100};
 
     KeystrokeReplacementCheck(SyntheticKeyboardService& keyboard,
                               const KeyEventTapFactory& keyPresses);
@@ -63,6 +65,10 @@ class KeystrokeReplacementCheck {
     std::optional<std::string> awaitText(const AccessibilityElement& element,
                                          const Surroundings& around, const std::string& wanted,
                                          KeyPressNumber postedAt);
+    // What the word's place holds once the field has stopped changing; absent when it
+    // does not settle (keys still on their way would land after anything sent now).
+    std::optional<std::string> settledText(const AccessibilityElement& element,
+                                           const Surroundings& around);
     Verdict restore(AccessibilityElement& element, const Surroundings& around,
                     const std::string& shown, const TextReplacementRequest& request);
     static bool caretAfter(const AccessibilityElement& element, const Surroundings& around,

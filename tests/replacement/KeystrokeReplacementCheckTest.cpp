@@ -96,6 +96,19 @@ TEST(KeystrokeReplacementCheck, ALossThatCannotBeUndoneSafelyIsReportedAndLeftAl
     }
 }
 
+// Keys still on their way would be handled before anything sent now, and a count of
+// Backspaces taken from a field that is still changing would erase the wrong text.
+TEST(KeystrokeReplacementCheck, NothingIsPutBackWhileTheFieldIsStillChanging) {
+    BrowserCase browser([](BrowserCase& browser) {
+        browser.field->setText(browser.field->text() + "x");
+    });
+    browser.poster().loseNextTypedTexts(1);
+    EXPECT_EQ(browser.fixture.service.replace(kWord),
+              TextReplacementResult::failure(KeystrokeReplacementCheck::kLostMessage));
+    EXPECT_EQ(browser.typedTexts(), 1u) << "the typed word was not sent again";
+    EXPECT_TRUE(browser.field->text().starts_with("hello xx"));
+}
+
 TEST(KeystrokeReplacementCheck, KeysTheUserTypesAfterAnArrivedReplacementDoNotMakeItFail) {
     BrowserCase browser([](BrowserCase& browser) {
         if (browser.field->text() == "hello привет ") {
