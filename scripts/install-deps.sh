@@ -1,15 +1,18 @@
 #!/bin/sh
 # Installs every Debian 12 package the build, the tests and the program need.
 # Safe to run again: it only calls apt-get when something is missing.
-# usage: install-deps.sh [--package] [--fuzz]   (what `make package` / `make fuzz` also need)
+# usage: install-deps.sh [--package] [--fuzz] [--apps]
+#        (what `make package` / `make fuzz` / `make test-apps` also need)
 set -eu
 
 fuzz=no
 debian_package=no
+applications=no
 for argument in "$@"; do
     case "$argument" in
         --fuzz) fuzz=yes ;;
         --package) debian_package=yes ;;
+        --apps) applications=yes ;;
         *) echo "install-deps: unknown option $argument" >&2; exit 2 ;;
     esac
 done
@@ -62,6 +65,16 @@ fi
 if [ "$fuzz" = yes ]; then
     PACKAGES="$PACKAGES
 clang libclang-rt-14-dev
+"
+fi
+
+# The real applications `make test-apps` types into, one per kind of toolkit: GTK 3, GTK 4,
+# Qt 5, LibreOffice (with its GTK 3 look, which exposes accessibility), the two browsers and
+# two terminals.
+if [ "$applications" = yes ]; then
+    PACKAGES="$PACKAGES
+mousepad gnome-text-editor featherpad libreoffice-writer libreoffice-gtk3
+firefox-esr chromium xterm xfce4-terminal
 "
 fi
 

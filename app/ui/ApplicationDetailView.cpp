@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/ui/FormParts.h"
+#include "core/replacement/ApplicationTraits.h"
 
 namespace plovik::ui {
 
@@ -25,6 +26,18 @@ ApplicationDetailView::ApplicationDetailView(SettingsStore& store, QWidget* pare
     FormParts::setTextColor(identifier_, SymbolIcons::secondary());
     headerLayout->addWidget(name_);
     headerLayout->addWidget(identifier_);
+
+    QVBoxLayout* limitationLayout = nullptr;
+    limitationSection_ = FormParts::section(QString(), &limitationLayout);
+    auto* limitationRow = new QHBoxLayout;
+    auto* warning = new QLabel;
+    warning->setPixmap(SymbolIcons::pixmap(Symbol::warningTriangle, SymbolIcons::orange(), 16));
+    warning->setAlignment(Qt::AlignTop);
+    limitation_ = FormParts::note(QString(), FormParts::TextSize::callout, false);
+    limitation_->setObjectName(QStringLiteral("limitation"));
+    limitationRow->addWidget(warning);
+    limitationRow->addWidget(limitation_, 1);
+    limitationLayout->addLayout(limitationRow);
 
     QVBoxLayout* processing = nullptr;
     auto* section = FormParts::section(QStringLiteral("Processing"), &processing);
@@ -72,6 +85,7 @@ ApplicationDetailView::ApplicationDetailView(SettingsStore& store, QWidget* pare
         FormParts::TextSize::callout));
 
     layout->addWidget(header);
+    layout->addWidget(limitationSection_);
     layout->addWidget(section);
     layout->addWidget(noteSection);
     layout->addStretch(1);
@@ -108,6 +122,9 @@ void ApplicationDetailView::refresh() {
     const auto entry = current();
     name_->setText(QString::fromStdString(entry.displayName));
     identifier_->setText(QString::fromStdString(entry.bundleIdentifier));
+    const auto limitation = ApplicationTraits::limitation(entry.bundleIdentifier);
+    limitation_->setText(limitation ? QString::fromStdString(limitation->explanation) : QString());
+    limitationSection_->setVisible(limitation.has_value());
     const auto set = [](QCheckBox* box, bool checked, bool enabled) {
         const QSignalBlocker blocker(box);
         box->setChecked(checked);

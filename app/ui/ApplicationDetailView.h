@@ -28,6 +28,9 @@ class ApplicationDetailView : public QWidget {
     QSlider* threshold() { return threshold_; }
     QLabel* thresholdValue() { return thresholdValue_; }
     QWidget* thresholdBlock() { return thresholdBlock_; }
+    // Why Plovik cannot always correct in this application; hidden where it can.
+    QWidget* limitationSection() { return limitationSection_; }
+    QLabel* limitation() { return limitation_; }
 
   private:
     // The settings' entry with this identifier, or the copy taken when it was shown.
@@ -38,6 +41,8 @@ class ApplicationDetailView : public QWidget {
     std::optional<EnabledApplication> application_;
     QLabel* name_ = nullptr;
     QLabel* identifier_ = nullptr;
+    QWidget* limitationSection_ = nullptr;
+    QLabel* limitation_ = nullptr;
     QCheckBox* processText_ = nullptr;
     QCheckBox* automaticCorrection_ = nullptr;
     QCheckBox* manualCorrection_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "app/ui/FormParts.h"
+#include "core/replacement/ApplicationTraits.h"
 
 namespace plovik::ui {
 
@@ -49,10 +50,20 @@ ApplicationRowWidget::ApplicationRowWidget(const EnabledApplication& application
     texts->setSpacing(0);
     auto* name = new QLabel(QString::fromStdString(application.displayName));
     auto* identifier = new QLabel(QString::fromStdString(application.bundleIdentifier));
+    identifier->setObjectName(QStringLiteral("identifier"));
     FormParts::setPointSizeDelta(identifier, -2);
     FormParts::setTextColor(identifier, SymbolIcons::secondary());
     texts->addWidget(name);
     texts->addWidget(identifier);
+    // Where corrections are known to fail or to be unsafe, the list says so at once.
+    if (const auto limitation = ApplicationTraits::limitation(application.bundleIdentifier)) {
+        auto* summary = new QLabel(QString::fromStdString(limitation->summary));
+        summary->setObjectName(QStringLiteral("limitation"));
+        summary->setToolTip(QString::fromStdString(limitation->explanation));
+        FormParts::setPointSizeDelta(summary, -2);
+        FormParts::setTextColor(summary, SymbolIcons::orange());
+        texts->addWidget(summary);
+    }
 
     const auto status = statusOf(application);
     auto* badge = new QWidget;

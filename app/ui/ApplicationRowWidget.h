@@ -6,7 +6,8 @@
 
 namespace plovik::ui {
 
-// One application of the list: icon, name above identifier, and its status badge.
+// One application of the list: icon, name above identifier (and, where Plovik cannot
+// always correct there, why in a few words), and its status badge.
 class ApplicationRowWidget : public QWidget {
     Q_OBJECT
   public:

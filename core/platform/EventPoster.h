@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,12 @@ class EventPoster {
     // Posts the event marked as Plovik's own, so that every key tap sees it and the
     // keyboard monitor lets it pass.
     virtual void post(const SyntheticKeyEvent& event) = 0;
+    // Whether `text` can be typed now; readies what typing it needs (on X11 the keys
+    // some characters are bound to) before any key of the edit goes out.
+    virtual bool prepareText(const std::string& text) = 0;
+    // Gives the application a moment to take in what was posted: events still waiting
+    // for the keyboard go out once it is free, then at most `pause` passes.
+    virtual void awaitDelivery(std::chrono::milliseconds pause) = 0;
 };
 
 }  // namespace plovik

@@ -28,4 +28,23 @@ std::optional<std::string> AccessibleText::slice(std::string_view text, TextRang
                                        static_cast<std::size_t>(range.length));
 }
 
+std::string AccessibleText::withTypedSpaces(std::string_view text) {
+    constexpr std::string_view kNoBreakSpace = "\u00A0";
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.substr(at, kNoBreakSpace.size()) == kNoBreakSpace) {
+            result += ' ';
+            at += kNoBreakSpace.size();
+        } else {
+            result += text[at++];
+        }
+    }
+    return result;
+}
+
+bool AccessibleText::showsTyped(const std::optional<std::string>& shown, std::string_view typed) {
+    return shown && withTypedSpaces(*shown) == withTypedSpaces(typed);
+}
+
 }  // namespace plovik

@@ -19,6 +19,11 @@ class AccessibleText {
     // The code-point range of UTF-8 text, malformed bytes as U+FFFD. Absent when the
     // range is negative or leaves the text.
     static std::optional<std::string> slice(std::string_view text, TextRange range);
+    // The text with each no-break space as the space the user typed: a browser keeps a
+    // space typed at the end of an editable block as U+00A0, until more text follows.
+    static std::string withTypedSpaces(std::string_view text);
+    // Whether the field shows `typed`, a no-break space standing for a typed space.
+    static bool showsTyped(const std::optional<std::string>& shown, std::string_view typed);
 };
 
 }  // namespace plovik

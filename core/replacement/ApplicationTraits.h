@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/replacement/ApplicationLimitation.h"
+
 namespace plovik {
 
 // What particular desktop applications need from the replacement and focus services,
@@ -16,6 +18,8 @@ class ApplicationTraits {
     // The desktop-wide focus query does not find their focused field (no focus events);
     // it is searched for below the application's windows.
     static bool usesDescendantSearch(std::string_view desktopEntryId);
+    // Why corrections are known to fail, or to be unsafe, there; absent where they work.
+    static std::optional<ApplicationLimitation> limitation(std::string_view desktopEntryId);
 };
 
 }  // namespace plovik

@@ -55,6 +55,9 @@ std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::keyPre
 
 std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::typing(
     const std::string& text) {
+    if (!poster_.prepareText(text)) {
+        return std::nullopt;
+    }
     Events events;
     for (const bool isKeyDown : {true, false}) {
         // The held modifiers stay: the text alone decides what is typed.

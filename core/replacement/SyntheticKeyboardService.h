@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,8 @@ class SyntheticKeyboardService {
     // A key down and up with exactly these modifiers. False (nothing posted) when an
     // event could not be created.
     bool postKeyStroke(Key key, Modifiers modifiers);
+    // Lets the application take in what was posted, for at most `pause`.
+    void awaitDelivery(std::chrono::milliseconds pause) { poster_.awaitDelivery(pause); }
 
   private:
     using Events = std::vector<SyntheticKeyEvent>;

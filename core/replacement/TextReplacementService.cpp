@@ -42,7 +42,8 @@ TextReplacementService::TextReplacementService(FocusedElementService& focusedEle
     : focusedElementService_(focusedElementService),
       syntheticKeyboard_(syntheticKeyboard),
       reentrancyGuard_(reentrancyGuard),
-      keyPresses_(keyPresses) {}
+      keyPresses_(keyPresses),
+      keystrokeCheck_(syntheticKeyboard, keyPresses) {}
 
 TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request) {
     return replace(request, keyPresses_.latestPress());
@@ -70,14 +71,28 @@ TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElemen
             // Nothing is posted when the events cannot all be created, and that is
             // what the cancellation message says. A later key is looked for last, right
             // before posting.
-            if (!keyPresses_.hasPressGoneOnSince(askedAt) && syntheticKeyboard_.replace(request)) {
-                return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
+            if (!keyPresses_.hasPressGoneOnSince(askedAt)) {
+                if (const auto verdict = keystrokeCheck_.replace(*context.element, request)) {
+                    return resultOf(*verdict);
+                }
             }
             break;
         case Outcome::cancelled:
             break;
     }
     return TextReplacementResult::failure(kCancelledMessage);
+}
+
+TextReplacementResult TextReplacementService::resultOf(KeystrokeReplacementCheck::Verdict verdict) {
+    switch (verdict) {
+        case KeystrokeReplacementCheck::Verdict::arrived:
+            return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
+        case KeystrokeReplacementCheck::Verdict::restored:
+            return TextReplacementResult::failure(KeystrokeReplacementCheck::kRestoredMessage);
+        case KeystrokeReplacementCheck::Verdict::lost:
+            break;
+    }
+    return TextReplacementResult::failure(KeystrokeReplacementCheck::kLostMessage);
 }
 
 TextReplacementService::Outcome TextReplacementService::accessibilityReplacement(
@@ -122,7 +137,8 @@ std::optional<TextRange> TextReplacementService::verifiedRange(
     const TextReplacementRequest& request) {
     const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
     const TextRange range{caret - codePointLength(expected), codePointLength(expected)};
-    if (range.location < 0 || AccessibleText::read(element, range) != expected ||
+    if (range.location < 0 ||
+        !AccessibleText::showsTyped(AccessibleText::read(element, range), expected) ||
         !startsAtWordBoundary(element, range.location) ||
         !endsAtWordBoundary(element, caret, request)) {
         return std::nullopt;
@@ -167,7 +183,7 @@ TextReplacementService::Outcome TextReplacementService::writeReplacement(
         return now == caret ? fallbackIfUnchanged(element, expectedRange, expected)
                             : Outcome::cancelled;
     }
-    if (element.selectedText().valueIfPresent() != expected ||
+    if (!AccessibleText::showsTyped(element.selectedText().valueIfPresent(), expected) ||
         element.setSelectedText(replacement) != AccessibilityStatus::success) {
         return restoreCaret(element, caret) == Outcome::keyboardFallback
                    ? fallbackIfUnchanged(element, expectedRange, expected)
@@ -189,8 +205,9 @@ TextReplacementService::Outcome TextReplacementService::fallbackIfUnchanged(
     const AccessibilityElement& element, TextRange expectedRange, const std::string& expected) {
     // A failed write may still have touched the text; backspaces are only safe over
     // exactly the text verified before.
-    return AccessibleText::read(element, expectedRange) == expected ? Outcome::keyboardFallback
-                                                                    : Outcome::cancelled;
+    return AccessibleText::showsTyped(AccessibleText::read(element, expectedRange), expected)
+               ? Outcome::keyboardFallback
+               : Outcome::cancelled;
 }
 
 }  // namespace plovik

@@ -6,6 +6,7 @@
 
 #include "core/platform/KeyEventTap.h"
 #include "core/replacement/FocusedElementService.h"
+#include "core/replacement/KeystrokeReplacementCheck.h"
 #include "core/replacement/ReentrancyGuard.h"
 #include "core/replacement/SyntheticKeyboardService.h"
 #include "core/replacement/TextReplacementRequest.h"
@@ -64,11 +65,13 @@ class TextReplacementService final {
     static Outcome restoreCaret(AccessibilityElement& element, TextRange caret);
     static Outcome fallbackIfUnchanged(const AccessibilityElement& element, TextRange expectedRange,
                                        const std::string& expected);
+    static TextReplacementResult resultOf(KeystrokeReplacementCheck::Verdict verdict);
 
     FocusedElementService& focusedElementService_;
     SyntheticKeyboardService& syntheticKeyboard_;
     ReentrancyGuard& reentrancyGuard_;
     const KeyEventTapFactory& keyPresses_;
+    KeystrokeReplacementCheck keystrokeCheck_;
 };
 
 }  // namespace plovik

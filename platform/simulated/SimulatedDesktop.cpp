@@ -11,6 +11,7 @@ SimulatedDesktop::SimulatedDesktop(std::shared_ptr<XkbKeymapLibrary> keymaps)
       accessibility_(environment_, workspace_, permissions_),
       keymaps_(std::move(keymaps)) {
     eventPoster_.setSink([this](const SyntheticKeyEvent& event) { deliverPosted(event); });
+    eventPoster_.setDeliveryWait([this] { catchUp(); });
     permissions_.setInputMonitoringListener(
         [this](bool granted) { tapFactory_.setInputMonitoringGranted(granted); });
 }

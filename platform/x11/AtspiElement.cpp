@@ -20,10 +20,10 @@ TextRange portRange(CodePointRange range) {
     return {range.start, range.length()};
 }
 
-// The text with `range` replaced, malformed bytes as U+FFFD the way AT-SPI passes them;
-// absent when the range leaves the text.
-std::optional<std::string> withRangeReplaced(const std::string& text, CodePointRange range,
-                                             const std::string& replacement) {
+// The text before and after `range`, malformed bytes as U+FFFD the way AT-SPI passes
+// them; absent when the range leaves the text.
+std::optional<std::pair<std::string, std::string>> aroundRange(const std::string& text,
+                                                               CodePointRange range) {
     const std::string clean = text::Utf8::sanitized(text);
     if (range.start < 0 || range.end < range.start) {
         return std::nullopt;
@@ -33,7 +33,17 @@ std::optional<std::string> withRangeReplaced(const std::string& text, CodePointR
     if (!start || !end) {
         return std::nullopt;
     }
-    return clean.substr(0, *start) + text::Utf8::sanitized(replacement) + clean.substr(*end);
+    return std::pair(clean.substr(0, *start), clean.substr(*end));
+}
+
+// The replacement stands where the range stood, the text around it as it was; a key the
+// user typed meanwhile may have gone in after the replacement.
+bool showsReplacement(const std::string& after, const std::pair<std::string, std::string>& around,
+                      const std::string& replacement) {
+    const std::string clean = text::Utf8::sanitized(after);
+    const std::string start = around.first + text::Utf8::sanitized(replacement);
+    return clean.size() >= start.size() + around.second.size() && clean.starts_with(start) &&
+           clean.ends_with(around.second);
 }
 
 }  // namespace
@@ -88,13 +98,17 @@ AccessibilityResult<std::vector<AccessibilityElementRef>> AtspiElement::children
     return AccessibilityResult<std::vector<AccessibilityElementRef>>::success(std::move(elements));
 }
 
+std::optional<CodePointRange> AtspiElement::currentSelection() const {
+    return chosenRange_ ? chosenRange_ : object_.selection();
+}
+
 AccessibilityResult<TextRange> AtspiElement::selectedTextRange() const {
-    const auto selection = object_.selection();
+    const auto selection = currentSelection();
     return fromOptional(selection ? std::optional(portRange(*selection)) : std::nullopt);
 }
 
 AccessibilityResult<std::string> AtspiElement::selectedText() const {
-    const auto selection = object_.selection();
+    const auto selection = currentSelection();
     const auto text = selection ? object_.text() : std::nullopt;
     return fromOptional(
         text ? text::CodePoints::substring(*text, static_cast<std::size_t>(selection->start),
@@ -141,12 +155,24 @@ AccessibilityStatus AtspiElement::setSelectedTextRange(TextRange range) {
     if (!count || range.location < 0 || range.length < 0 || range.end() > *count) {
         return AccessibilityStatus::illegalArgument;
     }
-    return statusOf(
-        object_.setSelection({static_cast<long>(range.location), static_cast<long>(range.end())}));
+    const CodePointRange chosen{static_cast<long>(range.location), static_cast<long>(range.end())};
+    if (chosen.length() > 0) {
+        chosenRange_ = chosen;
+        leavesCaret_ = true;
+        return AccessibilityStatus::success;
+    }
+    chosenRange_.reset();
+    if (leavesCaret_) {
+        // Only read: the caret may already be after a key the user typed meanwhile.
+        return statusOf(object_.caretOffset() == chosen.start);
+    }
+    return statusOf(object_.setSelection(chosen));
 }
 
 AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement) {
-    const auto selection = object_.selection();
+    const auto selection = currentSelection();
+    chosenRange_.reset();
+    leavesCaret_ = true;
     const auto before = selection ? object_.text() : std::nullopt;
     if (!before) {
         return AccessibilityStatus::cannotComplete;
@@ -159,11 +185,8 @@ AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement
     }
     // Some applications report success and change nothing: only the text itself tells.
     const auto after = object_.text();
-    const auto expected = withRangeReplaced(*before, *selection, replacement);
-    if (!after || !expected) {
-        return AccessibilityStatus::cannotComplete;
-    }
-    return statusOf(text::Utf8::sanitized(*after) == *expected);
+    const auto around = aroundRange(*before, *selection);
+    return statusOf(after && around && showsReplacement(*after, *around, replacement));
 }
 
 AccessibilityResult<std::int32_t> AtspiElement::processIdentifier() const {

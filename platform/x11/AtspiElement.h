@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "core/platform/Accessibility.h"
 #include "platform/x11/AtspiObject.h"
 
@@ -7,6 +9,12 @@ namespace plovik {
 
 // The accessibility port's view of one AT-SPI object. AtspiObject already speaks code
 // points whatever the toolkit counts, so ranges pass through unchanged.
+// A range chosen to be replaced is kept here, not selected in the application:
+// EditableText takes the range itself, a selection would replace the user's primary
+// selection, and GTK 4.8 never answers AddSelection (the call times out and the
+// application is left alone while the word stands selected). From then on the caret is
+// the application's: a key the user types during the edit lands after the new text, and
+// putting the caret "back" would move it before that key.
 class AtspiElement final : public AccessibilityElement {
   public:
     explicit AtspiElement(AtspiObject object) : object_(std::move(object)) {}
@@ -33,7 +41,12 @@ class AtspiElement final : public AccessibilityElement {
     AccessibilityResult<std::int32_t> processIdentifier() const override;
 
   private:
+    std::optional<CodePointRange> currentSelection() const;
+
     AtspiObject object_;
+    // The range chosen to be replaced; absent: the application's own selection.
+    std::optional<CodePointRange> chosenRange_;
+    bool leavesCaret_ = false;
 };
 
 }  // namespace plovik

@@ -100,7 +100,14 @@ AccessibilityRole AtspiObject::textRole(AtspiRole role, AtspiStateSet* states) {
         case ATSPI_ROLE_COMBO_BOX:
             break;
         default:
-            return AccessibilityRole::other;
+            // Chromium's editable blocks (contenteditable) are sections that say they are
+            // editable, without an editable-text interface.
+            if (!atspi_state_set_contains(states, ATSPI_STATE_EDITABLE)) {
+                return AccessibilityRole::other;
+            }
+            return atspi_state_set_contains(states, ATSPI_STATE_SINGLE_LINE)
+                       ? AccessibilityRole::singleLineText
+                       : AccessibilityRole::multiLineText;
     }
     if (atspi_state_set_contains(states, ATSPI_STATE_MULTI_LINE)) {
         return AccessibilityRole::multiLineText;

@@ -39,10 +39,12 @@ EwmhWorkspace::EwmhWorkspace(xcb_connection_t* connection, DesktopEntryCatalog c
     : connection_(connection), catalog_(std::move(catalog)) {
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     activeWindowAtom_ = atom("_NET_ACTIVE_WINDOW");
+    gtkApplicationIdAtom_ = atom("_GTK_APPLICATION_ID");
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection, root_, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
     attachToMainContext();
+    watchActiveWindow();
     lastActivated_ = frontmostApplication();
 }
 
@@ -153,7 +155,7 @@ bool EwmhWorkspace::hasWindowManager() const {
 
 WindowIdentity EwmhWorkspace::identityOf(xcb_window_t window) const {
     WindowIdentity identity;
-    identity.gtkApplicationId = stringProperty(window, atom("_GTK_APPLICATION_ID"));
+    identity.gtkApplicationId = stringProperty(window, gtkApplicationIdAtom_);
     // WM_CLASS holds the instance and the class, each ended by a NUL.
     if (const auto wmClass = stringProperty(window, XCB_ATOM_WM_CLASS)) {
         const auto split = wmClass->find('\0');
@@ -204,8 +206,7 @@ void EwmhWorkspace::dispatchPendingEvents() {
         const xcb_generic_event_t* event = owned.get();
         if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
             const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-            activeChanged =
-                activeChanged || (notify->window == root_ && notify->atom == activeWindowAtom_);
+            activeChanged = activeChanged || isIdentityChange(*notify);
         }
     }
     if (activeChanged) {
@@ -213,7 +214,34 @@ void EwmhWorkspace::dispatchPendingEvents() {
     }
 }
 
+bool EwmhWorkspace::isIdentityChange(const xcb_property_notify_event_t& notify) const {
+    if (notify.window == root_) {
+        return notify.atom == activeWindowAtom_;
+    }
+    return notify.window == watchedWindow_ &&
+           (notify.atom == XCB_ATOM_WM_CLASS || notify.atom == gtkApplicationIdAtom_);
+}
+
+void EwmhWorkspace::watchActiveWindow() {
+    const auto window = activeWindow().value_or(XCB_WINDOW_NONE);
+    if (window == watchedWindow_) {
+        return;
+    }
+    // The window may be gone already; the server then ignores the request.
+    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+    const std::uint32_t changes = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    if (watchedWindow_ != XCB_WINDOW_NONE) {
+        xcb_change_window_attributes(connection_.get(), watchedWindow_, XCB_CW_EVENT_MASK, &none);
+    }
+    if (window != XCB_WINDOW_NONE) {
+        xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &changes);
+    }
+    xcb_flush(connection_.get());
+    watchedWindow_ = window;
+}
+
 void EwmhWorkspace::activeWindowChanged() {
+    watchActiveWindow();
     auto application = frontmostApplication();
     // Another window of the same application is not an activation; no window is none.
     if (!application || application == lastActivated_) {

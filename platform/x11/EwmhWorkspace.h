@@ -17,7 +17,9 @@
 namespace plovik {
 
 // The application in front on an X11 desktop: the window manager's _NET_ACTIVE_WINDOW,
-// watched through property events that the default GLib main context delivers.
+// watched through property events that the default GLib main context delivers. The
+// active window's own class and GTK id are watched too: LibreOffice names its module
+// only after the window is up.
 class EwmhWorkspace final : public Workspace {
   public:
     // Absent when the display does not accept connections.
@@ -55,6 +57,8 @@ class EwmhWorkspace final : public Workspace {
     std::optional<xcb_window_t> activeWindow() const;
     WindowIdentity identityOf(xcb_window_t window) const;
     void activeWindowChanged();
+    bool isIdentityChange(const xcb_property_notify_event_t& notify) const;
+    void watchActiveWindow();
     void attachToMainContext();
     // Moves arrived events into `pending_` (reading the connection when `read`).
     bool collectEvents(bool read);
@@ -62,6 +66,8 @@ class EwmhWorkspace final : public Workspace {
     std::unique_ptr<xcb_connection_t, Disconnect> connection_;
     xcb_window_t root_ = XCB_WINDOW_NONE;
     xcb_atom_t activeWindowAtom_ = XCB_ATOM_NONE;
+    xcb_atom_t gtkApplicationIdAtom_ = XCB_ATOM_NONE;
+    xcb_window_t watchedWindow_ = XCB_WINDOW_NONE;
     DesktopEntryCatalog catalog_;
     struct EventSource;
     GSource* source_ = nullptr;

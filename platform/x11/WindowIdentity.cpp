@@ -29,15 +29,21 @@ std::optional<DesktopEntry> entryFor(const WindowIdentity& window,
 RunningApplication WindowIdentity::application(const DesktopEntryCatalog& catalog) const {
     RunningApplication application;
     application.processIdentifier = pid.value_or(0);
-    if (gtkApplicationId && !gtkApplicationId->empty()) {
-        application.bundleIdentifier = *gtkApplicationId;
-        const auto entry = catalog.byId(*gtkApplicationId);
-        application.localizedName = entry ? std::optional(entry->name) : wmClass;
-        return application;
+    const bool hasGtkId = gtkApplicationId && !gtkApplicationId->empty();
+    // An id no entry has is shared, as LibreOffice's by each of its modules (which
+    // the window class tells apart), or one the user could not have chosen anyway.
+    auto entry = hasGtkId ? catalog.byId(*gtkApplicationId) : std::nullopt;
+    if (!entry) {
+        entry = entryFor(*this, catalog);
     }
-    if (const auto entry = entryFor(*this, catalog)) {
+    if (entry) {
         application.bundleIdentifier = entry->id;
         application.localizedName = entry->name;
+        return application;
+    }
+    if (hasGtkId) {
+        application.bundleIdentifier = *gtkApplicationId;
+        application.localizedName = wmClass;
         return application;
     }
     application.bundleIdentifier = executable ? executable : wmInstance;

@@ -19,8 +19,9 @@ struct WindowIdentity {
     // The file name of the process's program (from /proc/<pid>/exe).
     std::optional<std::string> executable;
 
-    // The desktop-entry id and name: GTK's application id first, then WM_CLASS against
-    // StartupWMClass or an entry's name, then the process's program.
+    // The desktop-entry id and name: the entry of GTK's application id first, then
+    // WM_CLASS against StartupWMClass or an entry's name, then the process's program;
+    // without any entry GTK's id, else the program.
     RunningApplication application(const DesktopEntryCatalog& catalog) const;
 
     static std::optional<std::string> executableOf(pid_t pid);

@@ -1,5 +1,7 @@
 #include "platform/x11/X11EventPoster.h"
 
+#include <thread>
+
 #include "platform/x11/X11ModifierFlags.h"
 
 namespace plovik {
@@ -35,7 +37,36 @@ void X11EventPoster::post(const SyntheticKeyEvent& event) {
     }
     waiting_.push_back(event);
     if (waiting_.size() == 1) {
-        postWaitingWhenFree(std::chrono::steady_clock::now() + kGrabWaitLimit);
+        waitDeadline_ = std::chrono::steady_clock::now() + kGrabWaitLimit;
+        postWaitingWhenFree(waitDeadline_);
+    }
+}
+
+bool X11EventPoster::prepareText(const std::string& text) {
+    return injector_.prepare(text);
+}
+
+void X11EventPoster::awaitDelivery(std::chrono::milliseconds pause) {
+    const auto until = std::chrono::steady_clock::now() + pause;
+    // The capture thread lets go of the grab; the main thread is not needed for it.
+    while (!waiting_.empty()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!expectedKeys_.isGrabHeld() || now >= waitDeadline_) {
+            postWaiting();
+        } else if (now >= until) {
+            return;
+        } else {
+            std::this_thread::sleep_for(kGrabPollInterval);
+        }
+    }
+    std::this_thread::sleep_until(until);
+}
+
+void X11EventPoster::postWaiting() {
+    while (!waiting_.empty()) {
+        const SyntheticKeyEvent event = waiting_.front();
+        waiting_.pop_front();
+        postNow(event);
     }
 }
 
@@ -51,11 +82,7 @@ void X11EventPoster::postWaitingWhenFree(std::chrono::steady_clock::time_point d
                 poster.postWaitingWhenFree(deadline);
                 return;
             }
-            while (!poster.waiting_.empty()) {
-                const SyntheticKeyEvent event = poster.waiting_.front();
-                poster.waiting_.pop_front();
-                poster.postNow(event);
-            }
+            poster.postWaiting();
         });
 }
 

@@ -26,6 +26,8 @@ class X11EventPoster final : public EventPoster {
 
     std::optional<SyntheticKeyEvent> createKeyEvent(Key key, bool isKeyDown) override;
     void post(const SyntheticKeyEvent& event) override;
+    bool prepareText(const std::string& text) override;
+    void awaitDelivery(std::chrono::milliseconds pause) override;
     // False when the last text could not be typed.
     bool lastPostSucceeded() const { return lastPostSucceeded_; }
     // Events waiting for the keyboard.
@@ -34,12 +36,14 @@ class X11EventPoster final : public EventPoster {
   private:
     void postNow(const SyntheticKeyEvent& event);
     void postWaitingWhenFree(std::chrono::steady_clock::time_point deadline);
+    void postWaiting();
 
     X11KeyInjector& injector_;
     const X11KeyboardState& keyboard_;
     MainQueue& mainQueue_;
     const X11ExpectedKeys& expectedKeys_;
     std::deque<SyntheticKeyEvent> waiting_;
+    std::chrono::steady_clock::time_point waitDeadline_;
     bool lastPostSucceeded_ = true;
     // Checks scheduled on the main queue end with the poster.
     std::shared_ptr<X11EventPoster*> self_ = std::make_shared<X11EventPoster*>(this);

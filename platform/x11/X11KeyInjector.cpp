@@ -4,8 +4,9 @@
 #include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
-#include <array>
 #include <utility>
+
+#include "platform/x11/XcbXkb.h"
 
 namespace plovik {
 
@@ -29,41 +30,12 @@ std::vector<char32_t> codePoints(std::string_view text) {
 
 X11KeyInjector::X11KeyInjector(const X11Connection& connection, X11KeyboardState& keyboard,
                                X11ExpectedKeys& expectedKeys)
-    : connection_(connection), keyboard_(keyboard), expectedKeys_(expectedKeys) {
-    findSpareKeycodes();
-}
+    : connection_(connection),
+      keyboard_(keyboard),
+      expectedKeys_(expectedKeys),
+      spares_(connection) {}
 
-X11KeyInjector::~X11KeyInjector() {
-    const std::array<xcb_keysym_t, 2> none{XKB_KEY_NoSymbol, XKB_KEY_NoSymbol};
-    for (const auto& [character, keycode] : bound_) {
-        xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(keycode), 2,
-                                    none.data());
-    }
-    connection_.sync();
-}
-
-void X11KeyInjector::findSpareKeycodes() {
-    const xcb_setup_t* setup = xcb_get_setup(connection_.get());
-    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    xcb::Reply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
-        connection_.get(), xcb_get_keyboard_mapping(connection_.get(), setup->min_keycode, count),
-        nullptr));
-    if (!mapping) {
-        return;
-    }
-    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
-    const int perKeycode = mapping->keysyms_per_keycode;
-    // From the top: the low unused codes are where keyboards grow new keys.
-    for (int index = count - 1; index >= 0; --index) {
-        bool isEmpty = true;
-        for (int k = 0; k < perKeycode; ++k) {
-            isEmpty = isEmpty && keysyms[index * perKeycode + k] == XKB_KEY_NoSymbol;
-        }
-        if (isEmpty) {
-            spare_.push_back(static_cast<std::uint32_t>(setup->min_keycode + index));
-        }
-    }
-}
+X11KeyInjector::~X11KeyInjector() = default;
 
 void X11KeyInjector::fake(std::uint8_t type, std::uint32_t keycode) {
     if (type == XCB_KEY_PRESS) {
@@ -135,7 +107,7 @@ void X11KeyInjector::key(std::uint32_t keycode, bool isDown, std::uint32_t modif
 std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
                                                              std::uint32_t group) const {
     if (character == U'\n' || character == U'\r') {
-        return Stroke{kReturnKeycode, 0};
+        return Stroke{kReturnKeycode, 0, std::nullopt};
     }
     xkb_keymap& keymap = keyboard_.keymap();
     xkb::State probe(xkb_state_new(&keymap));
@@ -146,67 +118,116 @@ std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
         // From the low codes up: the main block comes before the keypad.
         for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
              code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-            if (xkb_state_key_get_utf32(probe.get(), code) == character &&
-                xkb_state_key_get_layout(probe.get(), code) == group) {
-                return Stroke{code, modifiers};
+            if (spares_.isSpare(code) || xkb_state_key_get_utf32(probe.get(), code) != character) {
+                continue;
+            }
+            // A key of one layout (Space) types the same in every group.
+            if (xkb_keymap_num_layouts_for_key(&keymap, code) == 1) {
+                return Stroke{code, modifiers, std::nullopt};
+            }
+            if (xkb_state_key_get_layout(probe.get(), code) == group) {
+                return Stroke{code, modifiers, group};
             }
         }
     }
     return std::nullopt;
 }
 
-std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character) {
-    if (const auto stroke = keyFor(character, keyboard_.lockedGroup())) {
+std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character,
+                                                                std::uint32_t lockedGroup) {
+    if (auto stroke = keyFor(character, lockedGroup)) {
+        stroke->group.reset();
         return stroke;
     }
-    if (const auto spare = spareFor(character)) {
-        return Stroke{*spare, 0};
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts(&keyboard_.keymap());
+    for (std::uint32_t group = 0; group < groups; ++group) {
+        if (const auto stroke = keyFor(character, group)) {
+            return stroke;
+        }
+    }
+    if (const auto spare = spares_.keycodeFor(character, X11SpareKeycodes::Clock::now())) {
+        return Stroke{*spare, 0, std::nullopt};
     }
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> X11KeyInjector::spareFor(char32_t character) {
-    if (const auto found = bound_.find(character); found != bound_.end()) {
-        return found->second;
+std::uint32_t X11KeyInjector::lockedGroupOnServer() const {
+    xcb::Reply<xcb_xkb_get_state_reply_t> state(xcb_xkb_get_state_reply(
+        connection_.get(),
+        xcb_xkb_get_state(connection_.get(),
+                          static_cast<xcb_xkb_device_spec_t>(connection_.coreKeyboard())),
+        nullptr));
+    return state ? state->lockedGroup : keyboard_.lockedGroup();
+}
+
+void X11KeyInjector::latchGroup(std::uint32_t group, std::uint32_t lockedGroup) {
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts(&keyboard_.keymap());
+    if (groups == 0) {
+        return;
     }
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
-    if (spare_.empty() || keysym == XKB_KEY_NoSymbol) {
-        return std::nullopt;
-    }
-    const std::uint32_t keycode = spare_.back();
-    spare_.pop_back();
-    // Both levels alike, so that Shift or Caps Lock cannot change what it types.
-    const std::array<xcb_keysym_t, 2> keysyms{keysym, keysym};
-    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(keycode), 2,
-                                keysyms.data());
-    bound_.emplace(character, keycode);
-    return keycode;
+    // A latch is relative to the locked group and lasts for the next key only.
+    const auto delta = static_cast<std::uint16_t>((group + groups - lockedGroup % groups) % groups);
+    xcb_xkb_latch_lock_state(connection_.get(),
+                             static_cast<xcb_xkb_device_spec_t>(connection_.coreKeyboard()), 0, 0,
+                             0, 0, 0, 1, delta);
 }
 
 bool X11KeyInjector::pressKeysOf(std::string_view text, std::uint32_t group) {
-    return pressAll(text, [&](char32_t character) { return keyFor(character, group); });
-}
-
-bool X11KeyInjector::type(std::string_view text) {
-    return pressAll(text, [&](char32_t character) { return strokeFor(character); });
-}
-
-bool X11KeyInjector::pressAll(std::string_view text,
-                              const std::function<std::optional<Stroke>(char32_t)>& strokeOf) {
-    // Every character is looked up first, so that nothing is typed when one has no key.
-    std::vector<Stroke> strokes;
-    for (const char32_t character : codePoints(text)) {
-        const auto stroke = strokeOf(character);
-        if (!stroke) {
-            return false;
-        }
-        strokes.push_back(*stroke);
+    const auto strokes =
+        strokesOf(text, [&](char32_t character) { return keyFor(character, group); });
+    if (!strokes) {
+        return false;
     }
-    for (const auto& stroke : strokes) {
+    // The user's keys go in whatever group is locked, as a real keyboard's do.
+    for (const auto& stroke : *strokes) {
         key(stroke.keycode, true, stroke.modifiers);
         key(stroke.keycode, false);
     }
     return true;
+}
+
+bool X11KeyInjector::prepare(std::string_view text) {
+    const std::uint32_t locked = lockedGroupOnServer();
+    const bool ready = strokesOf(text, [&](char32_t character) {
+                           return strokeFor(character, locked);
+                       }).has_value();
+    connection_.flush();
+    return ready;
+}
+
+bool X11KeyInjector::type(std::string_view text) {
+    const std::uint32_t locked = lockedGroupOnServer();
+    const auto strokes =
+        strokesOf(text, [&](char32_t character) { return strokeFor(character, locked); });
+    if (!strokes) {
+        return false;
+    }
+    pressAll(*strokes, locked);
+    return true;
+}
+
+std::optional<X11KeyInjector::Strokes> X11KeyInjector::strokesOf(
+    std::string_view text, const std::function<std::optional<Stroke>(char32_t)>& strokeOf) {
+    // Every character is looked up first, so that nothing is typed when one has no key.
+    Strokes strokes;
+    for (const char32_t character : codePoints(text)) {
+        const auto stroke = strokeOf(character);
+        if (!stroke) {
+            return std::nullopt;
+        }
+        strokes.push_back(*stroke);
+    }
+    return strokes;
+}
+
+void X11KeyInjector::pressAll(const Strokes& strokes, std::uint32_t lockedGroup) {
+    for (const auto& stroke : strokes) {
+        if (stroke.group && *stroke.group != lockedGroup) {
+            latchGroup(*stroke.group, lockedGroup);
+        }
+        key(stroke.keycode, true, stroke.modifiers);
+        key(stroke.keycode, false);
+    }
 }
 
 }  // namespace plovik

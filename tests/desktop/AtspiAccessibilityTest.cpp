@@ -6,6 +6,7 @@
 #include "platform/simulated/SimulatedEventPoster.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "platform/x11/AtspiAccessibility.h"
+#include "platform/x11/AtspiElement.h"
 #include "platform/x11/EwmhWorkspace.h"
 #include "support/TemporaryDirectory.h"
 
@@ -100,6 +101,38 @@ TEST_P(AtspiAccessibilityTest, ReportsRolesAndPositionsInCodePoints) {
     const auto password = typedInto(Field::password, "Password", "x");
     ASSERT_TRUE(password);
     EXPECT_EQ(password->role, AccessibilityRole::passwordText);
+}
+
+// The word to replace is chosen, not selected in the application: a selection would take
+// the user's primary selection, and GTK 4 never answers the request that makes one.
+TEST_P(AtspiAccessibilityTest, ChoosingTheWordLeavesTheApplicationsSelectionAlone) {
+    const auto context = typedInto(Field::multi, "Multi line", "one ghbdtn");
+    ASSERT_TRUE(context);
+    auto& element = dynamic_cast<AtspiElement&>(*context->element);
+    ASSERT_EQ(element.setSelectedTextRange({4, 6}), AccessibilityStatus::success);
+    EXPECT_EQ(element.selectedTextRange().valueIfPresent(), std::optional(TextRange{4, 6}));
+    EXPECT_EQ(element.selectedText().valueIfPresent(), std::optional<std::string>("ghbdtn"));
+    EXPECT_EQ(element.object().selection(), std::optional(CodePointRange{10, 10}));
+
+    ASSERT_EQ(element.setSelectedText("привет"), AccessibilityStatus::success);
+    EXPECT_EQ(window_->text(Field::multi), std::optional<std::string>("one привет"));
+    EXPECT_EQ(element.selectedTextRange().valueIfPresent(), std::optional(TextRange{10, 0}))
+        << "the caret after the new text, as the application put it";
+}
+
+// Once a word is chosen the caret is the user's: one typed meanwhile has moved it, and
+// putting it "back" would send the next keys before that one.
+TEST_P(AtspiAccessibilityTest, AfterChoosingAWordTheCaretIsOnlyRead) {
+    const auto context = typedInto(Field::multi, "Multi line", "one ghbdtn");
+    ASSERT_TRUE(context);
+    auto& element = dynamic_cast<AtspiElement&>(*context->element);
+    ASSERT_EQ(element.setSelectedTextRange({4, 6}), AccessibilityStatus::success);
+    ASSERT_TRUE(window_->setText(Field::multi, "one ghbdtn x"));
+    ASSERT_TRUE(element.object().setCaretOffset(12));
+    EXPECT_NE(element.setSelectedTextRange({10, 0}), AccessibilityStatus::success);
+    EXPECT_EQ(element.object().caretOffset(), std::optional<long>(12));
+    EXPECT_EQ(element.setSelectedTextRange({12, 0}), AccessibilityStatus::success);
+    EXPECT_EQ(window_->text(Field::multi), std::optional<std::string>("one ghbdtn x"));
 }
 
 TEST_P(AtspiAccessibilityTest, LeavesPasswordsAlone) {

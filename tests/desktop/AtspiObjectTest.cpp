@@ -86,6 +86,38 @@ TEST_P(AtspiObjectTest, KnowsItsProcessAndToolkit) {
         << *toolkit;
 }
 
+TEST(AtspiObjectRole, TextIsKnownByRoleOrByBeingEditable) {
+    struct Case {
+        AtspiRole role;
+        std::vector<AtspiStateType> states;
+        AccessibilityRole expected;
+    };
+    const Case cases[] = {
+        {ATSPI_ROLE_PASSWORD_TEXT, {ATSPI_STATE_EDITABLE}, AccessibilityRole::passwordText},
+        {ATSPI_ROLE_ENTRY, {ATSPI_STATE_SINGLE_LINE}, AccessibilityRole::singleLineText},
+        {ATSPI_ROLE_TEXT, {ATSPI_STATE_MULTI_LINE}, AccessibilityRole::multiLineText},
+        {ATSPI_ROLE_PARAGRAPH, {}, AccessibilityRole::multiLineText},
+        {ATSPI_ROLE_DOCUMENT_WEB, {ATSPI_STATE_EDITABLE}, AccessibilityRole::webDocument},
+        // Chromium's editable block.
+        {ATSPI_ROLE_SECTION,
+         {ATSPI_STATE_EDITABLE, ATSPI_STATE_MULTI_LINE},
+         AccessibilityRole::multiLineText},
+        {ATSPI_ROLE_SECTION,
+         {ATSPI_STATE_EDITABLE, ATSPI_STATE_SINGLE_LINE},
+         AccessibilityRole::singleLineText},
+        {ATSPI_ROLE_SECTION, {ATSPI_STATE_MULTI_LINE}, AccessibilityRole::other},
+        {ATSPI_ROLE_PUSH_BUTTON, {}, AccessibilityRole::other},
+    };
+    for (const auto& c : cases) {
+        AtspiStateSet* states = atspi_state_set_new(nullptr);
+        for (const auto state : c.states) {
+            atspi_state_set_add(states, state);
+        }
+        EXPECT_EQ(AtspiObject::textRole(c.role, states), c.expected) << c.role;
+        g_object_unref(states);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Toolkits, AtspiObjectTest, ::testing::Values(Toolkit::gtk, Toolkit::qt),
                          [](const auto& info) { return toolkitName(info.param); });
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "AtspiDesktop.h"
 #include "platform/x11/EwmhWorkspace.h"
@@ -43,6 +44,9 @@ class EwmhWorkspaceTest : public ::testing::Test {
         ASSERT_TRUE(desktop_) << whyNot;
         writeFile(entries_.path() / "org.plovik.FixtureGtk.desktop",
                   "[Desktop Entry]\nType=Application\nName=GTK Fixture\n");
+        writeFile(entries_.path() / "org.example.Writer.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Writer\n"
+                  "StartupWMClass=example-writer\n");
         writeFile(entries_.path() / "plovik-qt.desktop",
                   "[Desktop Entry]\nType=Application\nName=Qt Fixture\n"
                   "StartupWMClass=plovik-fixture-qt\n");
@@ -53,6 +57,42 @@ class EwmhWorkspaceTest : public ::testing::Test {
             workspace_->observeActivations([this](const ApplicationActivation& activation) {
                 activations_.push_back(activation);
             });
+    }
+
+    // The window the window manager lists for the process.
+    static xcb_window_t managedWindowOf(xcb_connection_t* connection, pid_t pid) {
+        const auto atom = [&](const char* name) {
+            std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+                xcb_intern_atom_reply(
+                    connection,
+                    xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)),
+                                    name),
+                    nullptr),
+                &std::free);
+            return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        };
+        const auto property = [&](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
+            std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+                xcb_get_property_reply(connection,
+                                       xcb_get_property(connection, 0, window, name, type, 0, 1024),
+                                       nullptr),
+                &std::free);
+            std::vector<std::uint32_t> values;
+            if (reply && reply->format == 32) {
+                const auto* data =
+                    static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+                values.assign(data, data + xcb_get_property_value_length(reply.get()) / 4);
+            }
+            return values;
+        };
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        for (const auto window : property(root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW)) {
+            const auto owner = property(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+            if (!owner.empty() && owner.front() == static_cast<std::uint32_t>(pid)) {
+                return window;
+            }
+        }
+        return XCB_WINDOW_NONE;
     }
 
     // Waits until the window manager has put `pid` in front and that was reported.
@@ -94,6 +134,28 @@ TEST_F(EwmhWorkspaceTest, IdentifiesTheActiveApplicationAndReportsEachSwitch) {
 
     EXPECT_EQ(workspace_->runningApplication(qt.pid()), qtApplication);
     EXPECT_EQ(workspace_->runningApplication(gtk.pid()), gtkApplication);
+}
+
+// LibreOffice names its module in the window's class only after the window is up.
+TEST_F(EwmhWorkspaceTest, AWindowClassGivenAfterActivationIsFollowed) {
+    FixtureWindow qt(desktop_->session, Toolkit::qt);
+    ASSERT_TRUE(qt.waitUntilReady());
+    ASSERT_TRUE(waitForFront(qt.pid()));
+    xcb_connection_t* connection = xcb_connect(desktop_->session.display().c_str(), nullptr);
+    const xcb_window_t window = managedWindowOf(connection, qt.pid());
+    ASSERT_NE(window, XCB_WINDOW_NONE);
+    const std::string wmClass("example\0example-writer\0", 23);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
+                        XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(wmClass.size()),
+                        wmClass.data());
+    xcb_flush(connection);
+    EXPECT_TRUE(pumpUntil([&] {
+        return activations_.back().application->bundleIdentifier ==
+               std::optional<std::string>("org.example.Writer");
+    })) << activations_.size();
+    EXPECT_EQ(workspace_->frontmostApplication(),
+              (RunningApplication{qt.pid(), "org.example.Writer", "Writer"}));
+    xcb_disconnect(connection);
 }
 
 TEST_F(EwmhWorkspaceTest, AProcessWithoutWindowIsKnownByItsProgram) {

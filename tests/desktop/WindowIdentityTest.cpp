@@ -24,14 +24,24 @@ class WindowIdentityTest : public ::testing::Test {
     TemporaryDirectory home_;
 };
 
-TEST_F(WindowIdentityTest, GtkApplicationIdIsTheIdentityEvenWithoutAnEntry) {
+TEST_F(WindowIdentityTest, GtkApplicationIdIsTheIdentityUnlessNoEntryHasIt) {
     entry(system(), "org.gnome.gedit.desktop", "Name=Text Editor\nExec=gedit %U\n");
+    entry(system(), "libreoffice-writer.desktop",
+          "Name=LibreOffice Writer\nStartupWMClass=libreoffice-writer\n");
+    entry(system(), "libreoffice-calc.desktop",
+          "Name=LibreOffice Calc\nStartupWMClass=libreoffice-calc\n");
     WindowIdentity window{"org.gnome.gedit", "gedit", "Gedit", 42, "gedit"};
     EXPECT_EQ(window.application(catalog()),
               (RunningApplication{42, "org.gnome.gedit", "Text Editor"}));
     window.gtkApplicationId = "org.example.Unlisted";
+    window.wmInstance = window.wmClass = window.executable = "unlisted";
     EXPECT_EQ(window.application(catalog()),
-              (RunningApplication{42, "org.example.Unlisted", "Gedit"}));
+              (RunningApplication{42, "org.example.Unlisted", "unlisted"}));
+    // Every LibreOffice module has the same id; the window class names the module.
+    EXPECT_EQ(
+        (WindowIdentity{"org.libreoffice", "libreoffice", "libreoffice-writer", 43, "soffice.bin"})
+            .application(catalog()),
+        (RunningApplication{43, "libreoffice-writer", "LibreOffice Writer"}));
 }
 
 TEST_F(WindowIdentityTest, WmClassMatchesStartupWmClassThenTheEntrysName) {

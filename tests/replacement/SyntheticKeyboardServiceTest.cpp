@@ -53,6 +53,17 @@ TEST(SyntheticKeyboardService, ErasesThenTypesTheWholeReplacementInOneKeyPress) 
     EXPECT_EQ(field->text(), "a привет 👋; ");
 }
 
+// Backspaces sent for a word whose replacement cannot be typed would only erase it.
+TEST(SyntheticKeyboardService, ErasesNothingWhenTheReplacementCannotBeTyped) {
+    ReplacementFixture fixture;
+    auto field = fixture.field("a ghbdtn ");
+    fixture.desktop.eventPoster().setUntypableCharacter("т");
+    EXPECT_FALSE(fixture.keyboard.replace({"ghbdtn", "привет", " "}));
+    EXPECT_TRUE(fixture.posted().empty());
+    EXPECT_EQ(field->text(), "a ghbdtn ");
+    EXPECT_TRUE(fixture.keyboard.replace({"a", "ф", " "})) << "other text still goes";
+}
+
 TEST(SyntheticKeyboardService, TypesNothingForAnEmptyReplacement) {
     ReplacementFixture fixture;
     auto field = fixture.field("ab ");

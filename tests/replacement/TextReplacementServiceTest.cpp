@@ -44,6 +44,8 @@ TEST(TextReplacementService, ReplacesThroughAccessibilityAndPutsTheCaretAfterThe
         {"𝐀𝐁𝐂 🎉😀 ghbdtn ", 14, kWord, "𝐀𝐁𝐂 🎉😀 привет ", 14},
         {"𝐱 ghbdtn, 𝐲", 8, {"ghbdtn", "привет", ""}, "𝐱 привет, 𝐲", 8},
         {"line\nghbdtn\n", 12, {"ghbdtn", "привет", "\n"}, "line\nпривет\n", 12},
+        // A browser's editable block shows a typed space at its end as a no-break space.
+        {"a\u00A0ghbdtn\u00A0", 9, kWord, "a\u00A0привет ", 9},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -171,6 +171,33 @@ class ApplicationsPaneTest : public QObject {
         QVERIFY(!pane_->detail()->manualCorrection()->isChecked());
     }
 
+    // Where corrections are known to fail or to be unsafe, the tab says why.
+    void applicationsPlovikCannotAlwaysCorrectInSaySo() {
+        fixture_->store().addApplication(application("chromium", "Chromium"));
+        fixture_->store().addApplication(application("debian-xterm", "XTerm"));
+        fixture_->settle();
+        const auto summaryOf = [this](const std::string& id) {
+            for (int row = 0; row < pane_->list()->count(); ++row) {
+                auto* widget = pane_->list()->itemWidget(pane_->list()->item(row));
+                if (widget->findChild<QLabel*>("identifier")->text() ==
+                    QString::fromStdString(id)) {
+                    auto* summary = widget->findChild<QLabel*>("limitation");
+                    return summary ? summary->text() : QString();
+                }
+            }
+            return QString("(not listed)");
+        };
+        QCOMPARE(summaryOf("chromium"), QString("Needs a start option"));
+        QVERIFY(summaryOf("debian-xterm").startsWith("Never corrected"));
+        QCOMPARE(summaryOf("org.gnome.TextEditor"), QString());
+
+        pane_->select(std::string("chromium"));
+        QVERIFY(!pane_->detail()->limitationSection()->isHidden());
+        QVERIFY(pane_->detail()->limitation()->text().contains("--force-renderer-accessibility"));
+        pane_->select(std::string("org.gnome.TextEditor"));
+        QVERIFY(pane_->detail()->limitationSection()->isHidden());
+    }
+
     void theChooserSearchesNamesAndIdentifiers() {
         ApplicationChooserDialog chooser(
             fixture_->coordinator().installedApplicationService().installedApplications());

@@ -279,6 +279,84 @@ TEST_F(X11CaptureTest, PlovikTypesAnyTextInAnyGroupAndKnowsItsOwnKeys) {
     EXPECT_EQ(desktop_->expectedKeys().pendingCount(), 0u);
 }
 
+// The rehearsals' typist: the keys of Russian text, Space included, pressed while US is on.
+TEST_F(X11CaptureTest, AUserTypesWithTheOtherLayoutInMindWhateverGroupIsLocked) {
+    installTap();
+    userKeyboard_->reload();
+    ASSERT_TRUE(user_->pressKeysOf("привет, мир", 1));
+    EXPECT_TRUE(runUntil([&] { return window_->text() == "ghbdtn? vbh"; })) << window_->text();
+}
+
+// Spare key codes are few (about twenty beside US and Russian): every letter of both
+// alphabets, in both cases, is more than they can hold at once. The user's group is
+// locked again after each edit, and no layout switch is reported for it.
+TEST_F(X11CaptureTest, PlovikTypesBothAlphabetsInEitherGroupAndLeavesTheGroupAsItWas) {
+    installTap();
+    int switches = 0;
+    auto subscription = desktop_->inputSources().observeSelectionChanges([&] { ++switches; });
+    const std::string russian =
+        "абвгдеёжзийклмнопрстуфхцчшщъыьэюя АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ, ";
+    const std::string english = "The quick brown fox: JUMPS over 12 lazy dogs! ";
+    auto& poster = desktop_->eventPoster();
+    const auto sources = desktop_->inputSources().enabledKeyboardSources();
+    ASSERT_EQ(sources.size(), 2u);
+    // The server's first injected key swaps in the XTest keyboard's map, which reads as
+    // a new key map: one key goes before the count starts.
+    SyntheticKeyEvent space;
+    space.text = " ";
+    poster.post(space);
+    std::string expected = " ";
+    for (const auto& source : {sources[0], sources[1], sources[0]}) {
+        ASSERT_TRUE(desktop_->inputSources().select(source));
+        runFor(150ms);
+        switches = 0;
+        for (const auto& text : {russian, english}) {
+            ASSERT_TRUE(poster.prepareText(text)) << text;
+            SyntheticKeyEvent typing;
+            typing.text = text;
+            poster.post(typing);
+            expected += text;
+        }
+        ASSERT_TRUE(runUntil([&] { return window_->text() == expected; })) << window_->text();
+        runFor(50ms);
+        EXPECT_EQ(desktop_->inputSources().currentSourceId(), source.id);
+        EXPECT_EQ(switches, 0) << "Plovik's own group changes are not the user's, in "
+                               << *source.id;
+    }
+    EXPECT_EQ(tappedText(false), "") << "none of them counts as the user's";
+    EXPECT_EQ(desktop_->injector().boundSpareCount(), 0u) << "every letter has a group's key";
+}
+
+// Characters no group types borrow spare codes. When the few codes are all in recent use
+// a text is refused whole before any key goes out; codes that have rested are lent again.
+TEST_F(X11CaptureTest, CharactersOfNoGroupBorrowSpareCodesThatAreLentAgainAfterARest) {
+    installTap();
+    auto& poster = desktop_->eventPoster();
+    const auto type = [&](const std::string& text) {
+        if (!poster.prepareText(text)) {
+            return false;
+        }
+        SyntheticKeyEvent typing;
+        typing.text = text;
+        poster.post(typing);
+        return true;
+    };
+    const std::string first = "àáâãäåæçèé";
+    ASSERT_TRUE(type(first));
+    ASSERT_TRUE(runUntil([&] { return window_->text() == first; })) << window_->text();
+    EXPECT_EQ(desktop_->injector().boundSpareCount(), 10u);
+
+    EXPECT_FALSE(type("êëìíîïðñòóôõöøùúûüýþÿāăąćĉċčďđēĕėęěĝğġģĥħĩīĭįıĳĵķĸĺļľŀłńņňŋ"))
+        << "more characters than spare codes";
+    runFor(100ms);
+    EXPECT_EQ(window_->text(), first) << "nothing of a refused text is typed";
+
+    std::this_thread::sleep_for(X11SpareKeycodes::kRestBeforeReuse + 100ms);
+    const std::string later = "œŕŗřśŝşšţť àé";
+    ASSERT_TRUE(type(later));
+    EXPECT_TRUE(runUntil([&] { return window_->text() == first + later; })) << window_->text();
+}
+
 // Whether a key of the user may still be on its way to the application is known on the
 // capture thread, before the main thread has heard of the press.
 TEST_F(X11CaptureTest, TheUsersPressesAreNumberedAsTheCaptureReadsThem) {

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/platform/Accessibility.h"
+#include "core/platform/KeyEventTap.h"
+#include "core/replacement/SyntheticKeyboardService.h"
+#include "core/replacement/TextReplacementRequest.h"
+
+namespace plovik {
+
+// Types a replacement as keystrokes and reads the field back until it shows it where
+// the word stood. Keys can be lost on the way (a browser that takes the Backspaces and
+// drops the text), and only the field tells: when it does not show the replacement in
+// time and the user has typed nothing since, what it shows instead is erased and the
+// typed text put back. Blocks the caller while the application takes the keys in.
+class KeystrokeReplacementCheck {
+  public:
+    enum class Verdict {
+        // The field shows the replacement.
+        arrived,
+        // It did not; the field holds what the user had typed again.
+        restored,
+        // It did not, and the field could not be put back safely.
+        lost,
+    };
+
+    static constexpr const char* kRestoredMessage =
+        "The application did not show the correction, so Plovik put back what you typed.";
+    static constexpr const char* kLostMessage =
+        "The application did not show the correction, and Plovik could not safely put back "
+        "what you typed.";
+    static constexpr std::chrono::milliseconds kPollInterval{5};
+    // How long an application may take to show posted keys (usually 20-80 ms).
+    static constexpr std::chrono::milliseconds kArrivalLimit{1500};
+    // How long the field must stay the same before what it shows is taken as final.
+    static constexpr std::chrono::milliseconds kQuietTime{100};
+
+    KeystrokeReplacementCheck(SyntheticKeyboardService& keyboard,
+                              const KeyEventTapFactory& keyPresses);
+
+    // Absent when nothing was posted: the field could not be read, it does not hold the
+    // expected text before the caret, or the keys could not be made.
+    std::optional<Verdict> replace(AccessibilityElement& element,
+                                   const TextReplacementRequest& request);
+
+  private:
+    // The field around the word: what stands before it and after the caret.
+    struct Surroundings {
+        std::string before;
+        std::string after;
+        std::string original;
+    };
+
+    static std::optional<Surroundings> surroundings(const AccessibilityElement& element,
+                                                    const TextReplacementRequest& request);
+    // What stands where the word stood, when the rest of the field is as it was.
+    static std::optional<std::string> between(const std::optional<std::string>& field,
+                                              const Surroundings& around);
+    // Waits until the word's place holds `wanted` (or starts with it once the user has
+    // typed on); returns what it holds at the end.
+    std::optional<std::string> awaitText(const AccessibilityElement& element,
+                                         const Surroundings& around, const std::string& wanted,
+                                         KeyPressNumber postedAt);
+    // What the word's place holds once the field has stopped changing; absent when it
+    // does not settle (keys still on their way would land after anything sent now).
+    std::optional<std::string> settledText(const AccessibilityElement& element,
+                                           const Surroundings& around);
+    Verdict restore(AccessibilityElement& element, const Surroundings& around,
+                    const std::string& shown, const TextReplacementRequest& request);
+    static bool caretAfter(const AccessibilityElement& element, const Surroundings& around,
+                           const std::string& shown);
+
+    SyntheticKeyboardService& keyboard_;
+    const KeyEventTapFactory& keyPresses_;
+};
+
+}  // namespace plovik
