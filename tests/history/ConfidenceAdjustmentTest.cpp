@@ -146,14 +146,17 @@ TEST(InMemoryCorrectionHistoryStore, ARecordDroppedByTheCapNoLongerCounts) {
     store.append(record(CorrectionOutcome::accepted));
     store.append(record(CorrectionOutcome::accepted, "Vbh", "Мир"));
     EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02 - 0.18);
-    // The undone record goes; marking it afterwards changes nothing.
-    store.append(record(CorrectionOutcome::rejected));
-    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02);
+    // A declined record goes first, before any learned one.
+    const auto declined = record(CorrectionOutcome::rejected);
+    store.append(declined);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02 - 0.18);
+    store.markOutcome(declined.id, CorrectionOutcome::accepted);
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02 - 0.18)
+        << "marking a record that is gone changes nothing";
+    // A learned record pushes out the oldest; marking it afterwards changes nothing.
+    store.append(record(CorrectionOutcome::accepted));
+    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.04);
     store.markOutcome(oldest.id, CorrectionOutcome::accepted);
-    EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.02);
-    // A rejected record counts neither way until it is marked.
-    const auto stored = store.allRecords();
-    store.markOutcome(stored.back().id, CorrectionOutcome::accepted);
     EXPECT_DOUBLE_EQ(store.confidenceAdjustment("ghbdtn", "привет", kSlack), 0.04);
     EXPECT_DOUBLE_EQ(store.confidenceAdjustment("vbh", "мир", kSlack), 0.02);
 }
