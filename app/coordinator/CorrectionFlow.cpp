@@ -70,7 +70,15 @@ void CorrectionFlow::runAutomaticCorrection(const TokenCompletion& completion,
         const double threshold = currentPolicy.threshold(application);
         if (const auto decision = decider_.automaticDecision(services_.engines.selected(),
                                                              completion, application, threshold)) {
-            applyCorrection(*decision, completion, application, std::nullopt, true, press);
+            const std::string correctedDelimiter =
+                services_.engines.selected().convertedDelimiter(completion.delimiter, *decision);
+            if (CurrentTokenBuffer::continuesWord(completion.delimiter, correctedDelimiter)) {
+                // The word goes on: it is judged whole where it really ends, and changed
+                // once or not at all.
+                services_.tokenBuffer.rejoin(completion);
+            } else {
+                applyCorrection(*decision, completion, application, std::nullopt, true, press);
+            }
         }
     }
     finishAutomaticCorrection();

@@ -87,6 +87,12 @@ class KeyEventTapFactory {
     // Plovik posts now, and no reading of its text can see it yet. Only a press a tap
     // swallowed is known never to arrive. Any thread.
     virtual bool hasPressGoneOnSince(KeyPressNumber press) const = 0;
+    // What the user's presses after `after`, up to and including `upTo`, typed in the
+    // application, in order (presses a tap swallowed typed nothing); absent when one of
+    // them did something other than type text, such as an editing key or a command.
+    // Any thread.
+    virtual std::optional<std::string> textTypedBetween(KeyPressNumber after,
+                                                        KeyPressNumber upTo) const = 0;
 };
 
 }  // namespace plovik

@@ -6,27 +6,35 @@ namespace plovik {
 
 SyntheticKeyboardService::SyntheticKeyboardService(EventPoster& poster) : poster_(poster) {}
 
-bool SyntheticKeyboardService::replace(const TextReplacementRequest& request) {
-    const std::size_t count = text::Graphemes::count(request.expectedText) +
-                              text::Graphemes::count(request.expectedTrailingDelimiter);
+std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replacement(
+    const std::string& erased, const std::string& typed) {
+    const std::size_t count = text::Graphemes::count(erased);
     Events events;
     for (std::size_t i = 0; i < count; ++i) {
         const auto backspace = keyPress(Key::backspace, {});
         if (!backspace) {
-            return false;
+            return std::nullopt;
         }
         events.insert(events.end(), backspace->begin(), backspace->end());
     }
-    const std::string replacement = request.replacementText + request.replacementTrailingDelimiter;
     // An empty string would let the typing key type its own character.
-    if (!replacement.empty()) {
-        const auto typed = typing(replacement);
-        if (!typed) {
-            return false;
+    if (!typed.empty()) {
+        const auto typing = this->typing(typed);
+        if (!typing) {
+            return std::nullopt;
         }
-        events.insert(events.end(), typed->begin(), typed->end());
+        events.insert(events.end(), typing->begin(), typing->end());
     }
-    postAll(events);
+    return events;
+}
+
+bool SyntheticKeyboardService::replace(const TextReplacementRequest& request) {
+    const auto events = replacement(request.expectedText + request.expectedTrailingDelimiter,
+                                    request.replacementText + request.replacementTrailingDelimiter);
+    if (!events) {
+        return false;
+    }
+    postAll(*events);
     return true;
 }
 

@@ -18,17 +18,19 @@ class SyntheticKeyboardService {
 
     explicit SyntheticKeyboardService(EventPoster& poster);
 
-    // One backspace per user-perceived character of the expected token and delimiter,
-    // then the replacement and its delimiter in one key press. False (nothing posted)
-    // when an event could not be created.
+    using Events = std::vector<SyntheticKeyEvent>;
+
+    // The events that erase `erased` (one backspace per user-perceived character) and
+    // then type `typed` in one key press; absent when an event could not be created.
+    std::optional<Events> replacement(const std::string& erased, const std::string& typed);
+    // Posts those events for the expected token and delimiter and their replacement.
+    // False (nothing posted) when an event could not be created.
     bool replace(const TextReplacementRequest& request);
     // A key down and up with exactly these modifiers. False (nothing posted) when an
     // event could not be created.
     bool postKeyStroke(Key key, Modifiers modifiers);
 
   private:
-    using Events = std::vector<SyntheticKeyEvent>;
-
     std::optional<Events> keyPress(Key key, Modifiers modifiers);
     std::optional<Events> typing(const std::string& text);
     void postAll(const Events& events);

@@ -18,6 +18,7 @@
 #include "platform/x11/X11InputSources.h"
 #include "platform/x11/X11KeyEventTapFactory.h"
 #include "platform/x11/X11KeyInjector.h"
+#include "platform/x11/X11KeyboardHold.h"
 #include "platform/x11/X11KeyboardState.h"
 
 namespace plovik {
@@ -45,6 +46,7 @@ class X11Desktop {
     X11KeyboardState& keyboard() { return *keyboard_; }
     X11ExpectedKeys& expectedKeys() { return expectedKeys_; }
     X11KeyInjector& injector() { return *injector_; }
+    X11KeyboardHold& keyboardHold() { return *keyboardHold_; }
     X11EventPoster& eventPoster() { return *eventPoster_; }
     X11InputSources& inputSources() { return *inputSources_; }
     X11KeyEventTapFactory& tapFactory() { return *tapFactory_; }
@@ -56,6 +58,9 @@ class X11Desktop {
     std::optional<std::string> captureProblem() const;
 
     std::unique_ptr<X11Connection> connection_;
+    // Plovik's keys and the holds of the keyboard go through a connection of their own,
+    // whose few events (what a hold takes back) nobody else reads.
+    std::unique_ptr<X11Connection> editConnection_;
     std::unique_ptr<X11KeyboardState> keyboard_;
     std::unique_ptr<X11EventPump> pump_;
     X11ExpectedKeys expectedKeys_;
@@ -63,6 +68,7 @@ class X11Desktop {
     std::unique_ptr<X11KeyInjector> injector_;
     std::unique_ptr<X11EventPoster> eventPoster_;
     std::unique_ptr<X11KeyEventTapFactory> tapFactory_;
+    std::unique_ptr<X11KeyboardHold> keyboardHold_;
     std::unique_ptr<X11InputMonitoringAccess> inputMonitoring_;
 };
 

@@ -1,13 +1,20 @@
 #include "platform/x11/X11ExpectedKeys.h"
 
+#include <utility>
+
 namespace plovik {
 
 void X11ExpectedKeys::expect(std::uint32_t keycode, Clock::time_point now) {
     std::lock_guard lock(mutex_);
-    expected_.push_back({keycode, now + kLifetime});
+    expected_.push_back({keycode, now + kLifetime, std::exchange(nextStartsBatch_, false)});
 }
 
 bool X11ExpectedKeys::matchPress(std::uint32_t keycode, Clock::time_point now) {
+    return matchPress(keycode, 0, now);
+}
+
+bool X11ExpectedKeys::matchPress(std::uint32_t keycode, KeyPressNumber userPresses,
+                                 Clock::time_point now) {
     std::lock_guard lock(mutex_);
     while (!expected_.empty() && expected_.front().expiry < now) {
         expected_.pop_front();
@@ -15,8 +22,22 @@ bool X11ExpectedKeys::matchPress(std::uint32_t keycode, Clock::time_point now) {
     if (expected_.empty() || expected_.front().keycode != keycode) {
         return false;
     }
+    if (expected_.front().startsBatch) {
+        userPressesBeforeBatch_ = userPresses;
+    }
     expected_.pop_front();
     return true;
+}
+
+void X11ExpectedKeys::beginBatch() {
+    std::lock_guard lock(mutex_);
+    nextStartsBatch_ = true;
+    userPressesBeforeBatch_.reset();
+}
+
+std::optional<KeyPressNumber> X11ExpectedKeys::userPressesBeforeBatch() const {
+    std::lock_guard lock(mutex_);
+    return userPressesBeforeBatch_;
 }
 
 std::size_t X11ExpectedKeys::pendingCount() const {

@@ -9,7 +9,9 @@
 #include <array>
 #include <stdexcept>
 
+#include "core/capture/KeyPressText.h"
 #include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/x11/X11ModifierFlags.h"
 #include "platform/x11/XcbXkb.h"
 
 namespace plovik {
@@ -19,6 +21,11 @@ namespace {
 constexpr std::array<std::uint32_t, 4> kLockCombinations{
     0, X11KeyboardState::kLockMask, X11KeyboardState::kNumLockMask,
     X11KeyboardState::kLockMask | X11KeyboardState::kNumLockMask};
+
+// X numbers keys as evdev does, eight higher.
+constexpr std::uint32_t kEvdevOffset = 8;
+// How many markers keep their press number.
+constexpr std::size_t kRememberedMarkers = 16;
 
 struct XInputMask {
     xcb_input_event_mask_t header;
@@ -58,8 +65,10 @@ std::variant<std::unique_ptr<X11KeyCapture>, std::string> X11KeyCapture::start(
     capture->wakeWrite_ = std::make_unique<FileDescriptor>(pipe[1]);
 
     X11Connection& connection = *capture->connection_;
+    // Every device's own raw presses, not the master's copies: those wait with the master
+    // while a hold freezes it, and the holder must see what comes in meanwhile.
     XInputMask mask{
-        {XCB_INPUT_DEVICE_ALL_MASTER, 1},
+        {XCB_INPUT_DEVICE_ALL, 1},
         XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE};
     xcb_input_xi_select_events(connection.get(), connection.root(), 1, &mask.header);
     capture->keyboard_->selectEvents();
@@ -172,6 +181,8 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
         const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (notify.atom == activeWindowAtom_) {
             followFocus();
+        } else if (notify.atom == holdMarker_) {
+            noteMarker();
         }
         return;
     }
@@ -185,6 +196,10 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
     switch (generic.event_type) {
         case XCB_INPUT_RAW_KEY_PRESS: {
             const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+            // The master's copy of a device's press.
+            if (raw.deviceid != raw.sourceid) {
+                break;
+            }
             reportHeldKeys(raw.time);
             handleRawPress(raw.detail, raw.sourceid);
             keyboard_->keyMoved(raw.detail, true);
@@ -193,23 +208,25 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
         }
         case XCB_INPUT_RAW_KEY_RELEASE: {
             const auto& raw = reinterpret_cast<const xcb_input_raw_key_release_event_t&>(event);
+            if (raw.deviceid != raw.sourceid) {
+                break;
+            }
             keyboard_->keyMoved(raw.detail, false);
             reportHeldKeys(raw.time);
             std::erase_if(down_, [&](const DownKey& key) { return key.keycode == raw.detail; });
-            break;
-        }
-        case XCB_INPUT_KEY_PRESS:
-            handleGrabbedPress(event);
-            break;
-        case XCB_INPUT_KEY_RELEASE: {
-            // The server has let the user's key go: injected keys reach the window again.
-            const auto& key = reinterpret_cast<const xcb_input_key_release_event_t&>(event);
-            if (swallowedKey_ == key.detail) {
+            // The user let the swallowed key go: the same key injected now is a press again.
+            if (swallowedKey_ == raw.detail) {
                 swallowedKey_.reset();
                 expectedKeys_.releaseGrab();
             }
             break;
         }
+        case XCB_INPUT_KEY_PRESS:
+            handleGrabbedPress(event);
+            break;
+        case XCB_INPUT_KEY_RELEASE:
+            // The grab of a key ends before its release is reported.
+            break;
         default:
             break;
     }
@@ -258,23 +275,37 @@ bool X11KeyCapture::isGrabbed(std::uint32_t keycode, std::uint32_t modifiers) {
 }
 
 bool X11KeyCapture::isOwn(std::uint32_t keycode, std::uint16_t sourceId) {
-    return sourceId == connection_->xtestKeyboard() && expectedKeys_.matchPress(keycode);
+    return sourceId == connection_->xtestKeyboard() &&
+           expectedKeys_.matchPress(keycode, presses_->latest());
+}
+
+KeyPressNumber X11KeyCapture::recordUserPress(std::uint32_t keycode, std::uint32_t modifiers,
+                                              const std::string& text) {
+    const auto key = static_cast<Key>(keycode - kEvdevOffset);
+    return presses_->record(
+        KeyPressText::typedBy(key, X11ModifierFlags::modifiers(modifiers), text));
 }
 
 void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId) {
     const std::uint32_t modifiers = keyboard_->modifiers();
-    // A grabbed press arrives once more, held by the grab: it is reported from there.
+    // A grabbed press arrives once more, held by the grab: it is reported from there. While
+    // a hold keeps it back, it is numbered now, in its place among the other presses.
     if (isGrabbed(keycode, modifiers)) {
+        if (holding_ &&
+            !(sourceId == connection_->xtestKeyboard() && expectedKeys_.pendingCount() > 0)) {
+            numberedWhileHeld_.emplace_back(keycode,
+                                            recordUserPress(keycode, modifiers, std::string()));
+        }
         return;
     }
     Press press;
     press.keycode = keycode;
     press.modifiers = modifiers;
     press.isOwn = isOwn(keycode, sourceId);
-    if (!press.isOwn) {
-        press.number = presses_->record();
-    }
     press.text = keyboard_->typedText(keycode, !press.isOwn);
+    if (!press.isOwn) {
+        press.number = recordUserPress(keycode, modifiers, press.text);
+    }
     if (handlers_.press) {
         handlers_.press(press);
     }
@@ -292,20 +323,65 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     if (!press.isOwn) {
         // Numbered before it holds Plovik's keys back: whoever then finds them held
         // back also finds a press after the one it asked about.
-        press.number = presses_->record();
+        press.number = numberedEarlier(key.detail).value_or(0);
+        if (press.number == 0) {
+            press.number = recordUserPress(key.detail, press.modifiers, press.text);
+        }
         expectedKeys_.holdGrab();
     }
     // Our own replayed keys go straight on: nobody else may decide about them.
     const bool swallows = !press.isOwn && handlers_.grab && handlers_.grab(press);
-    xcb_input_xi_allow_events(
-        connection_->get(), key.time, key.deviceid,
-        swallows ? XCB_INPUT_EVENT_MODE_ASYNC_DEVICE : XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
+    if (swallows) {
+        // The grab ends with the swallowed press, not with its release: keys pressed while it
+        // is still down (the next line's first letter, rolled over) belong to the application.
+        xcb_input_xi_ungrab_device(connection_->get(), key.time, key.deviceid);
+    } else {
+        xcb_input_xi_allow_events(connection_->get(), key.time, key.deviceid,
+                                  XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
+    }
     connection_->flush();
     if (swallows) {
         swallowedKey_ = key.detail;
     } else if (!press.isOwn) {
         expectedKeys_.releaseGrab();
     }
+}
+
+void X11KeyCapture::watchHoldMarker(xcb_atom_t property) {
+    holdMarker_ = property;
+}
+
+void X11KeyCapture::setHolding(bool holding) {
+    holding_ = holding;
+}
+
+void X11KeyCapture::noteMarker() {
+    std::lock_guard lock(markersMutex_);
+    markerPresses_[++markerCount_] = presses_->latest();
+    while (markerPresses_.size() > kRememberedMarkers) {
+        markerPresses_.erase(markerPresses_.begin());
+    }
+    markerSeen_.notify_all();
+}
+
+std::optional<KeyPressNumber> X11KeyCapture::pressesBeforeMarker(
+    std::uint64_t count, std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(markersMutex_);
+    markerSeen_.wait_until(lock, deadline, [&] { return markerCount_ >= count; });
+    const auto found = markerPresses_.find(count);
+    return found == markerPresses_.end() ? std::nullopt
+                                         : std::optional<KeyPressNumber>(found->second);
+}
+
+std::optional<KeyPressNumber> X11KeyCapture::numberedEarlier(std::uint32_t keycode) {
+    const auto found = std::find_if(numberedWhileHeld_.begin(), numberedWhileHeld_.end(),
+                                    [&](const auto& press) { return press.first == keycode; });
+    if (found == numberedWhileHeld_.end()) {
+        return std::nullopt;
+    }
+    const KeyPressNumber number = found->second;
+    numberedWhileHeld_.erase(found);
+    return number;
 }
 
 }  // namespace plovik

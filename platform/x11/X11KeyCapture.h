@@ -3,8 +3,11 @@
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -23,10 +26,11 @@
 namespace plovik {
 
 // Every key press of the session, seen on a thread and a connection of its own so
-// that a busy main thread never holds the keyboard: XInput2 raw presses for all
-// master devices (observed), and synchronous passive grabs of chosen keys (answered
-// with replay or swallow). Each press carries what it typed, from XKB state kept
-// current by XKB events, with dead keys composed.
+// that a busy main thread never holds the keyboard: XInput2 raw presses of every
+// keyboard as the server takes them in (observed, also while a hold freezes the
+// keyboard), and synchronous passive grabs of chosen keys (answered with replay or
+// swallow). Each press carries what it typed, from XKB state kept current by XKB events,
+// with dead keys composed.
 class X11KeyCapture {
   public:
     struct Press {
@@ -73,6 +77,18 @@ class X11KeyCapture {
     // Replaces the grabbed keys; any thread.
     void setGrabs(const std::vector<GrabbedKey>& grabs);
 
+    // A holder of the keyboard marks the moment its hold began by changing this property
+    // of the root window right after its grab: the marker's place among the raw presses
+    // tells which presses came before the hold. Any thread.
+    void watchHoldMarker(xcb_atom_t property);
+    // While true, grabbed keys are numbered when they come in, since the hold keeps their
+    // grab from reporting them in their place. Any thread.
+    void setHolding(bool holding);
+    // The user's latest press before the `count`-th marker; absent when the marker has not
+    // come by the deadline. Any thread but the capture's.
+    std::optional<KeyPressNumber> pressesBeforeMarker(
+        std::uint64_t count, std::chrono::steady_clock::time_point deadline);
+
   private:
     X11KeyCapture(std::unique_ptr<X11Connection> connection, X11ExpectedKeys& expectedKeys,
                   std::shared_ptr<KeyPressLedger> presses, Handlers handlers);
@@ -87,6 +103,11 @@ class X11KeyCapture {
     void run();
     void handle(const xcb_generic_event_t& event);
     void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId);
+    void noteMarker();
+    KeyPressNumber recordUserPress(std::uint32_t keycode, std::uint32_t modifiers,
+                                   const std::string& text);
+    // The number a grabbed key got when its press came in during a hold.
+    std::optional<KeyPressNumber> numberedEarlier(std::uint32_t keycode);
     // Reports once each key down so long that the application has been repeating it.
     void reportHeldKeys(xcb_timestamp_t now);
     void handleGrabbedPress(const xcb_generic_event_t& event);
@@ -111,8 +132,17 @@ class X11KeyCapture {
         bool reported;
     };
     std::vector<DownKey> down_;
-    // The swallowed key whose grab lasts until it is released (capture thread only).
+    // The swallowed key, until the user lets it go (capture thread only).
     std::optional<std::uint32_t> swallowedKey_;
+    std::atomic<xcb_atom_t> holdMarker_{XCB_ATOM_NONE};
+    std::atomic<bool> holding_{false};
+    std::mutex markersMutex_;
+    std::condition_variable markerSeen_;
+    std::uint64_t markerCount_ = 0;
+    // The press number at each recent marker, by its count.
+    std::map<std::uint64_t, KeyPressNumber> markerPresses_;
+    // Grabbed keys pressed during a hold: key code and number (capture thread only).
+    std::vector<std::pair<std::uint32_t, KeyPressNumber>> numberedWhileHeld_;
     std::unique_ptr<FileDescriptor> wakeRead_;
     std::unique_ptr<FileDescriptor> wakeWrite_;
     std::atomic<bool> stopping_{false};

@@ -122,6 +122,15 @@ bool X11KeyEventTapFactory::holds(std::uint32_t keycode, std::uint32_t modifiers
                                   X11KeyCapture::GrabbedKey{keycode, modifiers}) != keys.end();
 }
 
+X11KeyCapture* X11KeyEventTapFactory::activeCapture() const {
+    for (const auto& weak : taps_) {
+        if (const auto state = weak.lock(); state && state->alive && state->capture) {
+            return state->capture.get();
+        }
+    }
+    return nullptr;
+}
+
 std::size_t X11KeyEventTapFactory::lateAnswerCount() const {
     std::size_t count = 0;
     for (const auto& weak : taps_) {

@@ -7,11 +7,15 @@
 #include <array>
 #include <utility>
 
+#include "platform/x11/X11ModifierFlags.h"
+
 namespace plovik {
 
 namespace {
 
 constexpr std::uint32_t kReturnKeycode = 36;
+// X numbers keys as evdev does, eight higher.
+constexpr std::uint32_t kEvdevOffset = 8;
 
 // Malformed bytes become U+FFFD, which no key types: the text is refused whole.
 std::vector<char32_t> codePoints(std::string_view text) {
@@ -68,6 +72,9 @@ void X11KeyInjector::findSpareKeycodes() {
 void X11KeyInjector::fake(std::uint8_t type, std::uint32_t keycode) {
     if (type == XCB_KEY_PRESS) {
         expectedKeys_.expect(keycode);
+    }
+    if (log_) {
+        log_->push_back({keycode, type == XCB_KEY_PRESS});
     }
     xcb_test_fake_input(connection_.get(), type, static_cast<std::uint8_t>(keycode),
                         XCB_CURRENT_TIME, connection_.root(), 0, 0, 0);
@@ -146,8 +153,10 @@ std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
         // From the low codes up: the main block comes before the keypad.
         for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
              code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
+            // A key with one layout (Space, say) types the same in every group.
             if (xkb_state_key_get_utf32(probe.get(), code) == character &&
-                xkb_state_key_get_layout(probe.get(), code) == group) {
+                (xkb_state_key_get_layout(probe.get(), code) == group ||
+                 xkb_keymap_num_layouts_for_key(&keymap, code) == 1)) {
                 return Stroke{code, modifiers};
             }
         }
@@ -183,6 +192,19 @@ std::optional<std::uint32_t> X11KeyInjector::spareFor(char32_t character) {
     return keycode;
 }
 
+std::optional<std::pair<std::uint32_t, bool>> X11KeyInjector::keyOf(char32_t character,
+                                                                    std::uint32_t group) const {
+    const auto stroke = keyFor(character, group);
+    if (!stroke) {
+        return std::nullopt;
+    }
+    return std::pair(stroke->keycode, (stroke->modifiers & X11KeyboardState::kShiftMask) != 0);
+}
+
+std::optional<std::uint32_t> X11KeyInjector::shiftKeycode() const {
+    return modifierKey(X11KeyboardState::kShiftMask);
+}
+
 bool X11KeyInjector::pressKeysOf(std::string_view text, std::uint32_t group) {
     return pressAll(text, [&](char32_t character) { return keyFor(character, group); });
 }
@@ -207,6 +229,25 @@ bool X11KeyInjector::pressAll(std::string_view text,
         key(stroke.keycode, false);
     }
     return true;
+}
+
+bool X11KeyInjector::post(const SyntheticKeyEvent& event) {
+    if (event.text) {
+        return !event.isKeyDown || type(*event.text);
+    }
+    key(static_cast<std::uint32_t>(event.key) + kEvdevOffset, event.isKeyDown,
+        X11ModifierFlags::realModifiers(event.modifiers));
+    return true;
+}
+
+void X11KeyInjector::startLog() {
+    log_.emplace();
+}
+
+std::vector<X11KeyInjector::FakedKey> X11KeyInjector::takeLog() {
+    std::vector<FakedKey> log = log_.value_or(std::vector<FakedKey>{});
+    log_.reset();
+    return log;
 }
 
 }  // namespace plovik

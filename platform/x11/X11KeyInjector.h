@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/EventPoster.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
@@ -38,6 +39,23 @@ class X11KeyInjector {
     // the group cannot type some character.
     bool pressKeysOf(std::string_view text, std::uint32_t group);
     std::size_t boundSpareCount() const { return bound_.size(); }
+    // The key (X key code) that types the character in `group`, and whether it needs Shift.
+    std::optional<std::pair<std::uint32_t, bool>> keyOf(char32_t character,
+                                                        std::uint32_t group) const;
+    // The key code of the left Shift key.
+    std::optional<std::uint32_t> shiftKeycode() const;
+    // Posts one event: its key, or the text it carries (on the press; its release has
+    // nothing left to do). False when the text could not be typed.
+    bool post(const SyntheticKeyEvent& event);
+
+    // One key event as sent to the server.
+    struct FakedKey {
+        std::uint32_t keycode;
+        bool isPress;
+    };
+    // Records every key event sent from now on, until takeLog().
+    void startLog();
+    std::vector<FakedKey> takeLog();
 
   private:
     struct Stroke {
@@ -59,6 +77,7 @@ class X11KeyInjector {
     X11ExpectedKeys& expectedKeys_;
     std::vector<std::uint32_t> spare_;
     std::map<char32_t, std::uint32_t> bound_;
+    std::optional<std::vector<FakedKey>> log_;
     // Modifier keys pressed for a key, released with it.
     std::map<std::uint32_t, std::vector<std::uint32_t>> heldFor_;
 };
