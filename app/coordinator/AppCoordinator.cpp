@@ -56,7 +56,8 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       flow_(std::make_shared<CorrectionFlow>(CorrectionFlow::Collaborators{
           gate_, environment.mainQueue, environment.clock, *inputSourceService_,
           *focusedElementService_, tokenBuffer_, engines_, *replacementService_,
-          *syntheticKeyboard_, *historyStore_, undo_, *feedback_, state_})) {}
+          *syntheticKeyboard_, environment.keyboardHolder, *historyStore_, undo_, *feedback_,
+          state_})) {}
 
 AppCoordinator::~AppCoordinator() {
     // The monitor goes first, so that no key reaches the flow while it lets withheld

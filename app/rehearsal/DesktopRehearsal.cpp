@@ -56,7 +56,16 @@ DesktopRehearsal::DesktopRehearsal(const HeadlessSession& session, Options optio
     }
     connection_ = std::move(std::get<0>(opened));
     keyboard_ = std::make_unique<X11KeyboardState>(*connection_, std::string());
-    user_ = std::make_unique<X11KeyInjector>(*connection_, *keyboard_, userKeys_);
+    // The keys go to the session's keyboard, looked up in the session's key map.
+    if (session.keyboardDisplay() != display) {
+        auto keys = X11Connection::open(session.keyboardDisplay().c_str());
+        if (auto* error = std::get_if<std::string>(&keys)) {
+            throw std::runtime_error(*error);
+        }
+        keyboardConnection_ = std::move(std::get<0>(keys));
+    }
+    user_ = std::make_unique<X11KeyInjector>(
+        keyboardConnection_ ? *keyboardConnection_ : *connection_, *keyboard_, userKeys_);
 
     std::filesystem::create_directories(home_ / "config" / "plovik");
     // The fixture windows as installed applications, so that Qt's is known by its id.

@@ -93,6 +93,8 @@ class DesktopRehearsal {
     Options options_;
     std::filesystem::path home_;
     std::unique_ptr<X11Connection> connection_;
+    // The display the user's keys are sent to, when it is not the session's own.
+    std::unique_ptr<X11Connection> keyboardConnection_;
     std::unique_ptr<X11KeyboardState> keyboard_;
     X11ExpectedKeys userKeys_;
     std::unique_ptr<X11KeyInjector> user_;

@@ -59,7 +59,10 @@ struct KeyEvent {
     bool operator==(const KeyEvent&) const = default;
 };
 
-enum class TapDisposition { pass, swallow };
+// swallowAndHold: swallow the press and hold the user's keys back until Plovik's next hold of
+// the keyboard takes over (shortly, or they go on): nothing typed after it can overtake the
+// work it asks for.
+enum class TapDisposition { pass, swallow, swallowAndHold };
 
 // An installed, active key-press tap. Destroying it removes it from the system.
 class KeyEventTap {

@@ -7,15 +7,21 @@ namespace plovik {
 SyntheticKeyboardService::SyntheticKeyboardService(EventPoster& poster) : poster_(poster) {}
 
 std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replacement(
-    const std::string& erased, const std::string& typed) {
-    const std::size_t count = text::Graphemes::count(erased);
+    const std::string& erased, const std::string& typed, const std::string& kept) {
     Events events;
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto backspace = keyPress(Key::backspace, {});
-        if (!backspace) {
-            return std::nullopt;
+    const auto press = [&](Key key, std::size_t times) {
+        for (std::size_t i = 0; i < times; ++i) {
+            const auto stroke = keyPress(key, {});
+            if (!stroke) {
+                return false;
+            }
+            events.insert(events.end(), stroke->begin(), stroke->end());
         }
-        events.insert(events.end(), backspace->begin(), backspace->end());
+        return true;
+    };
+    const std::size_t stepped = text::Graphemes::count(kept);
+    if (!press(Key::left, stepped) || !press(Key::backspace, text::Graphemes::count(erased))) {
+        return std::nullopt;
     }
     // An empty string would let the typing key type its own character.
     if (!typed.empty()) {
@@ -24,6 +30,9 @@ std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replac
             return std::nullopt;
         }
         events.insert(events.end(), typing->begin(), typing->end());
+    }
+    if (!press(Key::right, stepped)) {
+        return std::nullopt;
     }
     return events;
 }
@@ -36,6 +45,11 @@ bool SyntheticKeyboardService::replace(const TextReplacementRequest& request) {
     }
     postAll(*events);
     return true;
+}
+
+std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::keyStroke(
+    Key key, Modifiers modifiers) {
+    return keyPress(key, modifiers);
 }
 
 bool SyntheticKeyboardService::postKeyStroke(Key key, Modifiers modifiers) {

@@ -21,14 +21,18 @@ class SyntheticKeyboardService {
     using Events = std::vector<SyntheticKeyEvent>;
 
     // The events that erase `erased` (one backspace per user-perceived character) and
-    // then type `typed` in one key press; absent when an event could not be created.
-    std::optional<Events> replacement(const std::string& erased, const std::string& typed);
+    // then type `typed` in one key press, before `kept`, which the caret steps over and back
+    // so that it stays as it is; absent when an event could not be created.
+    std::optional<Events> replacement(const std::string& erased, const std::string& typed,
+                                      const std::string& kept = {});
     // Posts those events for the expected token and delimiter and their replacement.
     // False (nothing posted) when an event could not be created.
     bool replace(const TextReplacementRequest& request);
     // A key down and up with exactly these modifiers. False (nothing posted) when an
     // event could not be created.
     bool postKeyStroke(Key key, Modifiers modifiers);
+    // Those events, to post another way; absent when an event could not be created.
+    std::optional<Events> keyStroke(Key key, Modifiers modifiers);
 
   private:
     std::optional<Events> keyPress(Key key, Modifiers modifiers);

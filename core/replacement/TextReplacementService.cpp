@@ -78,6 +78,17 @@ TextReplacementResult TextReplacementService::replace(const TextReplacementReque
 
 TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request,
                                                       KeyPressNumber askedAt) {
+    return replaceChecked(request, askedAt, nullptr);
+}
+
+TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request,
+                                                      KeyPressNumber askedAt, HeldKeyboard& held) {
+    return replaceChecked(request, askedAt, &held);
+}
+
+TextReplacementResult TextReplacementService::replaceChecked(const TextReplacementRequest& request,
+                                                             KeyPressNumber askedAt,
+                                                             HeldKeyboard* held) {
     if (reentrancyGuard_.isProcessing()) {
         return TextReplacementResult::failure(kAlreadyInProgressMessage);
     }
@@ -85,34 +96,47 @@ TextReplacementResult TextReplacementService::replace(const TextReplacementReque
     if (!context || !context->canProcessText() || !context->element) {
         return TextReplacementResult::failure(kUnavailableElementMessage);
     }
-    return reentrancyGuard_.perform([&] { return replaceInGuard(*context, request, askedAt); });
+    return reentrancyGuard_.perform(
+        [&] { return replaceInGuard(*context, request, askedAt, held); });
 }
 
 TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElementContext& context,
                                                              const TextReplacementRequest& request,
-                                                             KeyPressNumber askedAt) {
+                                                             KeyPressNumber askedAt,
+                                                             HeldKeyboard* held) {
     // A request without a token would insert unverified text at the caret.
     if (request.expectedText.empty()) {
         return TextReplacementResult::failure(kCancelledMessage);
     }
-    const auto held = keyboard_.hold(kHoldLimit);
-    if (!held) {
+    if (held) {
+        return replaceHeld(context, request, askedAt, *held);
+    }
+    const auto own = keyboard_.hold(kHoldLimit);
+    if (!own) {
         return TextReplacementResult::failure(kCancelledMessage);
     }
+    return replaceHeld(context, request, askedAt, *own);
+}
+
+TextReplacementResult TextReplacementService::replaceHeld(const FocusedElementContext& context,
+                                                          const TextReplacementRequest& request,
+                                                          KeyPressNumber askedAt,
+                                                          HeldKeyboard& held) {
     // What reached the application after the word stays after it, when it is plain
     // text; a word without its delimiter went on with it.
-    const auto typedAfter = keyPresses_.textTypedBetween(askedAt, held->lastPressBeforeHold());
-    if (!typedAfter || (!typedAfter->empty() && request.expectedTrailingDelimiter.empty())) {
+    const auto typedAfter = keyPresses_.textTypedBetween(askedAt, held.lastPressBeforeHold());
+    if (!held.isHeld() || !typedAfter ||
+        (!typedAfter->empty() && request.expectedTrailingDelimiter.empty())) {
         return TextReplacementResult::failure(kCancelledMessage);
     }
     const Edit edit{request, *typedAfter};
-    switch (accessibilityReplacement(context, edit, *held)) {
+    switch (accessibilityReplacement(context, edit, held)) {
         case Outcome::replaced:
             return TextReplacementResult::success(TextReplacementMethod::accessibility);
         case Outcome::keyboardFallback:
             // Nothing reaches the field when the events cannot all be created or placed
             // ahead of the user's keys, and that is what the cancellation message says.
-            if (keystrokeReplacement(edit, *held)) {
+            if (keystrokeReplacement(edit, held)) {
                 return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
             }
             break;
@@ -179,8 +203,9 @@ std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
 }
 
 bool TextReplacementService::keystrokeReplacement(const Edit& edit, HeldKeyboard& held) const {
-    const auto events = syntheticKeyboard_.replacement(edit.expected() + edit.typedAfter,
-                                                       edit.replacement() + edit.typedAfter);
+    // What the user typed after the word stays where it is: the caret steps over it.
+    const auto events =
+        syntheticKeyboard_.replacement(edit.expected(), edit.replacement(), edit.typedAfter);
     return events && held.isHeld() && held.postAhead(*events);
 }
 

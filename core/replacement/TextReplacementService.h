@@ -49,6 +49,9 @@ class TextReplacementService final {
     TextReplacementResult replace(const TextReplacementRequest& request, KeyPressNumber askedAt);
     // Asked for now, not by a key.
     TextReplacementResult replace(const TextReplacementRequest& request);
+    // The same within a hold of the keyboard the caller already has.
+    TextReplacementResult replace(const TextReplacementRequest& request, KeyPressNumber askedAt,
+                                  HeldKeyboard& held);
 
   private:
     enum class Outcome { replaced, keyboardFallback, cancelled };
@@ -61,9 +64,14 @@ class TextReplacementService final {
         std::string replacement() const;
     };
 
+    TextReplacementResult replaceChecked(const TextReplacementRequest& request,
+                                         KeyPressNumber askedAt, HeldKeyboard* held);
     TextReplacementResult replaceInGuard(const FocusedElementContext& context,
                                          const TextReplacementRequest& request,
-                                         KeyPressNumber askedAt);
+                                         KeyPressNumber askedAt, HeldKeyboard* held);
+    TextReplacementResult replaceHeld(const FocusedElementContext& context,
+                                      const TextReplacementRequest& request, KeyPressNumber askedAt,
+                                      HeldKeyboard& held);
     Outcome accessibilityReplacement(const FocusedElementContext& context, const Edit& edit,
                                      HeldKeyboard& held) const;
     bool keystrokeReplacement(const Edit& edit, HeldKeyboard& held) const;

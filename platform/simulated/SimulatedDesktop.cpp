@@ -180,6 +180,9 @@ TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
     const TapDisposition disposition = tapFactory_.deliver(event);
     if (disposition == TapDisposition::pass) {
         deliverToApplication(event);
+    } else if (disposition == TapDisposition::swallowAndHold) {
+        keyboardHolder_.holdFromPress(tapFactory_.latestPress());
+        return TapDisposition::swallow;
     }
     return disposition;
 }

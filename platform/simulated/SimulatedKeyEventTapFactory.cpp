@@ -54,9 +54,12 @@ TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& delivered) {
     const KeyEvent event = number(delivered);
     const auto taps = taps_;
     for (const auto& tap : *taps) {
-        if (tap->installed && tap->enabled && tap->callback(event) == TapDisposition::swallow) {
+        if (!tap->installed || !tap->enabled) {
+            continue;
+        }
+        if (const auto disposition = tap->callback(event); disposition != TapDisposition::pass) {
             presses_.noteSwallowed(event.pressNumber);
-            return TapDisposition::swallow;
+            return disposition;
         }
     }
     return TapDisposition::pass;

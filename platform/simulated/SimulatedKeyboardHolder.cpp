@@ -37,6 +37,9 @@ SimulatedKeyboardHolder::SimulatedKeyboardHolder(LatestPress latestPress, Post p
 SimulatedKeyboardHolder::~SimulatedKeyboardHolder() = default;
 
 std::unique_ptr<HeldKeyboard> SimulatedKeyboardHolder::hold(std::chrono::milliseconds) {
+    if (const auto press = std::exchange(heldFromPress_, std::nullopt); press && isHolding()) {
+        return std::make_unique<Held>(*this, *press);
+    }
     if (refused_ || holding_) {
         return nullptr;
     }
@@ -44,6 +47,16 @@ std::unique_ptr<HeldKeyboard> SimulatedKeyboardHolder::hold(std::chrono::millise
     expired_ = false;
     ++holdCount_;
     return std::make_unique<Held>(*this, latestPress_());
+}
+
+void SimulatedKeyboardHolder::holdFromPress(KeyPressNumber press) {
+    if (refused_ || holding_) {
+        return;
+    }
+    holding_ = true;
+    expired_ = false;
+    ++holdCount_;
+    heldFromPress_ = press;
 }
 
 void SimulatedKeyboardHolder::expire() {
@@ -59,6 +72,7 @@ void SimulatedKeyboardHolder::expire() {
 }
 
 void SimulatedKeyboardHolder::letGo() {
+    heldFromPress_.reset();
     expired_ = true;
     holding_ = false;
     // A press delivered now may start another hold; it keeps its own presses.

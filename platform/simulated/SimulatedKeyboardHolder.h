@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/platform/KeyboardHold.h"
 
@@ -29,6 +30,9 @@ class SimulatedKeyboardHolder final : public KeyboardHolder {
     std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds limit) override;
 
     bool isHolding() const { return holding_ && !expired_; }
+    // A swallowed press (a withheld Return) holds the keys typed after it until the next
+    // hold takes over.
+    void holdFromPress(KeyPressNumber press);
     // Keeps a numbered press of the user until the hold ends.
     void keep(const KeyEvent& event) { kept_.push_back(event); }
     // Another program holds the keyboard: holds are refused.
@@ -50,6 +54,7 @@ class SimulatedKeyboardHolder final : public KeyboardHolder {
     bool holding_ = false;
     bool expired_ = false;
     bool refused_ = false;
+    std::optional<KeyPressNumber> heldFromPress_;
     std::size_t holdCount_ = 0;
     std::deque<KeyEvent> kept_;
 };

@@ -19,13 +19,8 @@ std::variant<std::unique_ptr<X11Desktop>, std::string> X11Desktop::open(
     if (auto* error = std::get_if<std::string>(&opened)) {
         return *error;
     }
-    auto edit = X11Connection::open(displayName.empty() ? nullptr : displayName.c_str());
-    if (auto* error = std::get_if<std::string>(&edit)) {
-        return *error;
-    }
     std::unique_ptr<X11Desktop> desktop(new X11Desktop());
     desktop->connection_ = std::move(std::get<0>(opened));
-    desktop->editConnection_ = std::move(std::get<0>(edit));
     try {
         desktop->keyboard_ =
             std::make_unique<X11KeyboardState>(*desktop->connection_, std::string());
@@ -36,15 +31,16 @@ std::variant<std::unique_ptr<X11Desktop>, std::string> X11Desktop::open(
     desktop->pump_ = std::make_unique<X11EventPump>(*desktop->connection_, context);
     desktop->inputSources_ = std::make_unique<X11InputSources>(
         *desktop->connection_, *desktop->pump_, *desktop->keyboard_, keymaps, environment);
+    desktop->inputSources_->ignoreGroupChangesBy([self = desktop.get()](std::uint32_t keycode) {
+        return self->expectedKeys_.isGroupKey(keycode);
+    });
     desktop->injector_ = std::make_unique<X11KeyInjector>(
-        *desktop->editConnection_, *desktop->keyboard_, desktop->expectedKeys_);
+        *desktop->connection_, *desktop->keyboard_, desktop->expectedKeys_);
     desktop->eventPoster_ = std::make_unique<X11EventPoster>(
         *desktop->injector_, *desktop->keyboard_, mainQueue, desktop->expectedKeys_);
     desktop->tapFactory_ = std::make_unique<X11KeyEventTapFactory>(
         mainQueue, desktop->expectedKeys_, displayName, grabAnswerBudget);
-    desktop->keyboardHold_ =
-        std::make_unique<X11KeyboardHold>(*desktop->editConnection_, *desktop->injector_,
-                                          desktop->expectedKeys_, *desktop->tapFactory_);
+    desktop->keyboardHold_ = std::make_unique<X11KeyboardHold>(*desktop->tapFactory_);
     X11Desktop* self = desktop.get();
     desktop->inputMonitoring_ = std::make_unique<X11InputMonitoringAccess>(
         std::move(environment), [self] { return self->captureProblem(); });

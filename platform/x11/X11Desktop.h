@@ -58,9 +58,6 @@ class X11Desktop {
     std::optional<std::string> captureProblem() const;
 
     std::unique_ptr<X11Connection> connection_;
-    // Plovik's keys and the holds of the keyboard go through a connection of their own,
-    // whose few events (what a hold takes back) nobody else reads.
-    std::unique_ptr<X11Connection> editConnection_;
     std::unique_ptr<X11KeyboardState> keyboard_;
     std::unique_ptr<X11EventPump> pump_;
     X11ExpectedKeys expectedKeys_;

@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "core/platform/KeyEventTap.h"
 
@@ -28,6 +29,17 @@ class X11ExpectedKeys {
     bool matchPress(std::uint32_t keycode, KeyPressNumber userPresses,
                     Clock::time_point now = Clock::now());
     std::size_t pendingCount() const;
+    // A press of a key the capture reports later (a grabbed one) that is the next expected:
+    // if it starts the batch, where it stood is noted now, without taking it.
+    void notePressInPlace(std::uint32_t keycode, KeyPressNumber userPresses,
+                          Clock::time_point now = Clock::now());
+    // Whether the press would match, without taking it.
+    bool isExpectedNext(std::uint32_t keycode, Clock::time_point now = Clock::now()) const;
+
+    // Keys that Plovik binds to lock a group for its own typing; a change of group they make
+    // is no choice of the user's.
+    void addGroupKey(std::uint32_t keycode);
+    bool isGroupKey(std::uint32_t keycode) const;
 
     // The keys expected from now on are one batch; once its first press is seen, where it
     // stood among the user's presses tells whether a key of the user came before it.
@@ -54,6 +66,7 @@ class X11ExpectedKeys {
     std::deque<Expected> expected_;
     bool grabHeld_ = false;
     bool nextStartsBatch_ = false;
+    std::vector<std::uint32_t> groupKeys_;
     std::optional<KeyPressNumber> userPressesBeforeBatch_;
 };
 

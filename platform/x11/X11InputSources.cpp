@@ -67,12 +67,20 @@ void X11InputSources::reload() {
 
 void X11InputSources::handle(const xcb_generic_event_t& event) {
     switch (keyboard_.handle(event)) {
-        case X11KeyboardState::Change::keymap:
+        case X11KeyboardState::Change::keymap: {
+            // A key Plovik binds for its typing changes the map, not the layouts.
+            const auto before = groupIds_;
             reload();
-            lastGroup_ = keyboard_.lockedGroup();
-            changes_ = *changes_ + 1;
+            if (groupIds_ != before || keyboard_.lockedGroup() != lastGroup_) {
+                lastGroup_ = keyboard_.lockedGroup();
+                changes_ = *changes_ + 1;
+            }
             break;
+        }
         case X11KeyboardState::Change::state:
+            if (isOwnGroupKey_ && isOwnGroupKey_(keyboard_.lastStateChangeKeycode())) {
+                break;
+            }
             if (keyboard_.lockedGroup() != lastGroup_) {
                 lastGroup_ = keyboard_.lockedGroup();
                 changes_ = *changes_ + 1;

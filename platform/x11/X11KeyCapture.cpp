@@ -24,8 +24,6 @@ constexpr std::array<std::uint32_t, 4> kLockCombinations{
 
 // X numbers keys as evdev does, eight higher.
 constexpr std::uint32_t kEvdevOffset = 8;
-// How many markers keep their press number.
-constexpr std::size_t kRememberedMarkers = 16;
 
 struct XInputMask {
     xcb_input_event_mask_t header;
@@ -95,7 +93,16 @@ X11KeyCapture::X11KeyCapture(std::unique_ptr<X11Connection> connection,
       expectedKeys_(expectedKeys),
       presses_(std::move(presses)),
       handlers_(std::move(handlers)),
-      repeatDelayMilliseconds_(readRepeatDelay(*connection_)) {}
+      repeatDelayMilliseconds_(readRepeatDelay(*connection_)),
+      hold_(std::make_unique<X11CaptureHold>(
+          *connection_, *keyboard_, expectedKeys_, *presses_, [this] { handleQueuedEvents(); },
+          [this] {
+              std::vector<std::uint32_t> keys;
+              for (const auto& key : down_) {
+                  keys.push_back(key.keycode);
+              }
+              return keys;
+          })) {}
 
 X11KeyCapture::~X11KeyCapture() {
     stopping_ = true;
@@ -166,10 +173,14 @@ void X11KeyCapture::run() {
             xcb::Reply<xcb_generic_event_t> event(raw);
             handle(*event);
         }
+        runTasks();
         if (connection_->hasError()) {
             return;
         }
         ::poll(descriptors.data(), descriptors.size(), -1);
+        char bytes[64];
+        while (::read(wakeRead_->get(), bytes, sizeof bytes) > 0) {
+        }
     }
 }
 
@@ -181,8 +192,6 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
         const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (notify.atom == activeWindowAtom_) {
             followFocus();
-        } else if (notify.atom == holdMarker_) {
-            noteMarker();
         }
         return;
     }
@@ -201,7 +210,7 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
                 break;
             }
             reportHeldKeys(raw.time);
-            handleRawPress(raw.detail, raw.sourceid);
+            handleRawPress(raw.detail, raw.sourceid, event.full_sequence);
             keyboard_->keyMoved(raw.detail, true);
             down_.push_back({raw.detail, raw.time, false});
             break;
@@ -222,9 +231,12 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
             break;
         }
         case XCB_INPUT_KEY_PRESS:
-            handleGrabbedPress(event);
+            if (!hold_->takesKeyEvent(event)) {
+                handleGrabbedPress(event);
+            }
             break;
         case XCB_INPUT_KEY_RELEASE:
+            (void)hold_->takesKeyEvent(event);
             // The grab of a key ends before its release is reported.
             break;
         default:
@@ -286,13 +298,19 @@ KeyPressNumber X11KeyCapture::recordUserPress(std::uint32_t keycode, std::uint32
         KeyPressText::typedBy(key, X11ModifierFlags::modifiers(modifiers), text));
 }
 
-void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId) {
+void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId,
+                                   std::uint32_t sequence) {
     const std::uint32_t modifiers = keyboard_->modifiers();
     // A grabbed press arrives once more, held by the grab: it is reported from there. While
     // a hold keeps it back, it is numbered now, in its place among the other presses.
     if (isGrabbed(keycode, modifiers)) {
-        if (holding_ &&
-            !(sourceId == connection_->xtestKeyboard() && expectedKeys_.pendingCount() > 0)) {
+        const bool mayBeOwn =
+            sourceId == connection_->xtestKeyboard() && expectedKeys_.isExpectedNext(keycode);
+        if (mayBeOwn) {
+            expectedKeys_.notePressInPlace(keycode, presses_->latest());
+        }
+        if (hold_->isHolding() && !mayBeOwn) {
+            hold_->beforeNumbering(sequence);
             numberedWhileHeld_.emplace_back(keycode,
                                             recordUserPress(keycode, modifiers, std::string()));
         }
@@ -304,6 +322,7 @@ void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId
     press.isOwn = isOwn(keycode, sourceId);
     press.text = keyboard_->typedText(keycode, !press.isOwn);
     if (!press.isOwn) {
+        hold_->beforeNumbering(sequence);
         press.number = recordUserPress(keycode, modifiers, press.text);
     }
     if (handlers_.press) {
@@ -330,10 +349,13 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
         expectedKeys_.holdGrab();
     }
     // Our own replayed keys go straight on: nobody else may decide about them.
-    const bool swallows = !press.isOwn && handlers_.grab && handlers_.grab(press);
-    if (swallows) {
+    const Answer answer = !press.isOwn && handlers_.grab ? handlers_.grab(press) : Answer::pass;
+    const bool swallows = answer != Answer::pass;
+    if (answer == Answer::swallowAndHold && hold_->beginFromPress(key.event, press.number)) {
+        // The keys pressed after it stay queued for the edit it asks for.
+    } else if (swallows) {
         // The grab ends with the swallowed press, not with its release: keys pressed while it
-        // is still down (the next line's first letter, rolled over) belong to the application.
+        // is still down belong to the application.
         xcb_input_xi_ungrab_device(connection_->get(), key.time, key.deviceid);
     } else {
         xcb_input_xi_allow_events(connection_->get(), key.time, key.deviceid,
@@ -347,32 +369,6 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     }
 }
 
-void X11KeyCapture::watchHoldMarker(xcb_atom_t property) {
-    holdMarker_ = property;
-}
-
-void X11KeyCapture::setHolding(bool holding) {
-    holding_ = holding;
-}
-
-void X11KeyCapture::noteMarker() {
-    std::lock_guard lock(markersMutex_);
-    markerPresses_[++markerCount_] = presses_->latest();
-    while (markerPresses_.size() > kRememberedMarkers) {
-        markerPresses_.erase(markerPresses_.begin());
-    }
-    markerSeen_.notify_all();
-}
-
-std::optional<KeyPressNumber> X11KeyCapture::pressesBeforeMarker(
-    std::uint64_t count, std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock lock(markersMutex_);
-    markerSeen_.wait_until(lock, deadline, [&] { return markerCount_ >= count; });
-    const auto found = markerPresses_.find(count);
-    return found == markerPresses_.end() ? std::nullopt
-                                         : std::optional<KeyPressNumber>(found->second);
-}
-
 std::optional<KeyPressNumber> X11KeyCapture::numberedEarlier(std::uint32_t keycode) {
     const auto found = std::find_if(numberedWhileHeld_.begin(), numberedWhileHeld_.end(),
                                     [&](const auto& press) { return press.first == keycode; });
@@ -382,6 +378,81 @@ std::optional<KeyPressNumber> X11KeyCapture::numberedEarlier(std::uint32_t keyco
     const KeyPressNumber number = found->second;
     numberedWhileHeld_.erase(found);
     return number;
+}
+
+void X11KeyCapture::handleQueuedEvents() {
+    while (auto* raw = xcb_poll_for_queued_event(connection_->get())) {
+        xcb::Reply<xcb_generic_event_t> event(raw);
+        handle(*event);
+    }
+}
+
+bool X11KeyCapture::runOnCaptureThread(std::function<void()> work,
+                                       std::chrono::steady_clock::time_point deadline) {
+    auto task = std::make_shared<Task>();
+    task->work = std::move(work);
+    std::unique_lock lock(tasksMutex_);
+    tasks_.push_back(task);
+    const char byte = 0;
+    (void)!::write(wakeWrite_->get(), &byte, 1);
+    if (taskDone_.wait_until(lock, deadline, [&] { return task->done; })) {
+        return true;
+    }
+    task->abandoned = true;
+    return false;
+}
+
+void X11KeyCapture::runTasks() {
+    while (true) {
+        std::shared_ptr<Task> task;
+        {
+            std::lock_guard lock(tasksMutex_);
+            if (tasks_.empty()) {
+                return;
+            }
+            task = tasks_.front();
+            tasks_.pop_front();
+            if (task->abandoned) {
+                continue;
+            }
+        }
+        task->work();
+        std::lock_guard lock(tasksMutex_);
+        task->done = true;
+        taskDone_.notify_all();
+    }
+}
+
+std::optional<KeyPressNumber> X11KeyCapture::hold(std::chrono::milliseconds limit,
+                                                  std::chrono::steady_clock::time_point deadline) {
+    auto result = std::make_shared<std::optional<KeyPressNumber>>();
+    auto gaveUp = std::make_shared<std::atomic<bool>>(false);
+    const bool done = runOnCaptureThread(
+        [this, result, gaveUp, limit] {
+            *result = hold_->begin(focusWindow(), std::chrono::steady_clock::now() + limit);
+            // Nobody waits for it any more: let the keys go at once.
+            if (*gaveUp) {
+                hold_->release();
+            }
+        },
+        deadline);
+    if (!done) {
+        *gaveUp = true;
+        return std::nullopt;
+    }
+    return *result;
+}
+
+bool X11KeyCapture::postAhead(const std::vector<SyntheticKeyEvent>& events,
+                              std::chrono::steady_clock::time_point deadline) {
+    auto result = std::make_shared<bool>(false);
+    const bool done = runOnCaptureThread(
+        [this, result, events] { *result = hold_->postAhead(events); }, deadline);
+    return done && *result;
+}
+
+void X11KeyCapture::releaseHold(std::chrono::steady_clock::time_point deadline) {
+    (void)runOnCaptureThread([this] { hold_->release(); }, deadline);
 }
 
 }  // namespace plovik

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,6 +19,7 @@
 
 #include "core/capture/KeyPressLedger.h"
 #include "core/support/FileDescriptor.h"
+#include "platform/x11/X11CaptureHold.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
@@ -49,10 +50,13 @@ class X11KeyCapture {
         std::uint32_t modifiers = 0;
         auto operator<=>(const GrabbedKey&) const = default;
     };
-    // Both run on the capture thread. The grab handler answers true to swallow and
-    // must answer within milliseconds: the keyboard is frozen until it does.
+    // What becomes of a grabbed press: it goes on to the application; it is swallowed; or it
+    // is swallowed and the keyboard stays held for the edit it asks for (see hold()).
+    enum class Answer { pass, swallow, swallowAndHold };
+    // Both run on the capture thread. The grab handler must answer within milliseconds:
+    // the keyboard is frozen until it does.
     using PressHandler = std::function<void(const Press&)>;
-    using GrabHandler = std::function<bool(const Press&)>;
+    using GrabHandler = std::function<Answer(const Press&)>;
     // Called once for a key held down past the auto-repeat delay (its press was reported
     // earlier): the application saw repeats that raw events do not carry.
     using HeldHandler = std::function<void(std::uint32_t keycode)>;
@@ -77,17 +81,18 @@ class X11KeyCapture {
     // Replaces the grabbed keys; any thread.
     void setGrabs(const std::vector<GrabbedKey>& grabs);
 
-    // A holder of the keyboard marks the moment its hold began by changing this property
-    // of the root window right after its grab: the marker's place among the raw presses
-    // tells which presses came before the hold. Any thread.
-    void watchHoldMarker(xcb_atom_t property);
-    // While true, grabbed keys are numbered when they come in, since the hold keeps their
-    // grab from reporting them in their place. Any thread.
-    void setHolding(bool holding);
-    // The user's latest press before the `count`-th marker; absent when the marker has not
-    // come by the deadline. Any thread but the capture's.
-    std::optional<KeyPressNumber> pressesBeforeMarker(
-        std::uint64_t count, std::chrono::steady_clock::time_point deadline);
+    // --- Holding the keyboard for an edit (see X11CaptureHold). Any thread but the capture's:
+    // the work runs on the capture thread, which is waited for until `deadline`.
+    // Holds the keyboard until `limit` from now, or takes over the hold a swallowed press
+    // began; the number of the user's latest press before the hold, or absent.
+    std::optional<KeyPressNumber> hold(std::chrono::milliseconds limit,
+                                       std::chrono::steady_clock::time_point deadline);
+    bool postAhead(const std::vector<SyntheticKeyEvent>& events,
+                   std::chrono::steady_clock::time_point deadline);
+    void releaseHold(std::chrono::steady_clock::time_point deadline);
+    // Any thread.
+    bool isHolding() const { return hold_->isHolding(); }
+    const X11CaptureHold& keyboardHold() const { return *hold_; }
 
   private:
     X11KeyCapture(std::unique_ptr<X11Connection> connection, X11ExpectedKeys& expectedKeys,
@@ -102,8 +107,13 @@ class X11KeyCapture {
     void followFocus();
     void run();
     void handle(const xcb_generic_event_t& event);
-    void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId);
-    void noteMarker();
+    void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId, std::uint32_t sequence);
+    void handleQueuedEvents();
+    // Runs `work` on the capture thread; false when it did not finish by the deadline (it is
+    // then skipped if it has not started).
+    bool runOnCaptureThread(std::function<void()> work,
+                            std::chrono::steady_clock::time_point deadline);
+    void runTasks();
     KeyPressNumber recordUserPress(std::uint32_t keycode, std::uint32_t modifiers,
                                    const std::string& text);
     // The number a grabbed key got when its press came in during a hold.
@@ -134,13 +144,15 @@ class X11KeyCapture {
     std::vector<DownKey> down_;
     // The swallowed key, until the user lets it go (capture thread only).
     std::optional<std::uint32_t> swallowedKey_;
-    std::atomic<xcb_atom_t> holdMarker_{XCB_ATOM_NONE};
-    std::atomic<bool> holding_{false};
-    std::mutex markersMutex_;
-    std::condition_variable markerSeen_;
-    std::uint64_t markerCount_ = 0;
-    // The press number at each recent marker, by its count.
-    std::map<std::uint64_t, KeyPressNumber> markerPresses_;
+    std::unique_ptr<X11CaptureHold> hold_;
+    struct Task {
+        std::function<void()> work;
+        bool done = false;
+        bool abandoned = false;
+    };
+    std::mutex tasksMutex_;
+    std::condition_variable taskDone_;
+    std::deque<std::shared_ptr<Task>> tasks_;
     // Grabbed keys pressed during a hold: key code and number (capture thread only).
     std::vector<std::pair<std::uint32_t, KeyPressNumber>> numberedWhileHeld_;
     std::unique_ptr<FileDescriptor> wakeRead_;

@@ -4,6 +4,7 @@
 #include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -32,16 +33,20 @@ std::vector<char32_t> codePoints(std::string_view text) {
 }  // namespace
 
 X11KeyInjector::X11KeyInjector(const X11Connection& connection, X11KeyboardState& keyboard,
-                               X11ExpectedKeys& expectedKeys)
-    : connection_(connection), keyboard_(keyboard), expectedKeys_(expectedKeys) {
+                               X11ExpectedKeys& expectedKeys,
+                               std::function<bool(std::uint32_t)> isHeldDown)
+    : connection_(connection),
+      keyboard_(keyboard),
+      expectedKeys_(expectedKeys),
+      isHeldDown_(std::move(isHeldDown)) {
     findSpareKeycodes();
 }
 
 X11KeyInjector::~X11KeyInjector() {
     const std::array<xcb_keysym_t, 2> none{XKB_KEY_NoSymbol, XKB_KEY_NoSymbol};
-    for (const auto& [character, keycode] : bound_) {
-        xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(keycode), 2,
-                                    none.data());
+    for (const auto& [keysym, binding] : bound_) {
+        xcb_change_keyboard_mapping(connection_.get(), 1,
+                                    static_cast<xcb_keycode_t>(binding.keycode), 2, none.data());
     }
     connection_.sync();
 }
@@ -66,6 +71,11 @@ void X11KeyInjector::findSpareKeycodes() {
         if (isEmpty) {
             spare_.push_back(static_cast<std::uint32_t>(setup->min_keycode + index));
         }
+    }
+    // The highest free code stays silent; typing takes codes from the other end.
+    if (!spare_.empty()) {
+        silent_ = spare_.front();
+        spare_.erase(spare_.begin());
     }
 }
 
@@ -140,7 +150,8 @@ void X11KeyInjector::key(std::uint32_t keycode, bool isDown, std::uint32_t modif
 }
 
 std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
-                                                             std::uint32_t group) const {
+                                                             std::uint32_t group,
+                                                             std::uint32_t extra) const {
     if (character == U'\n' || character == U'\r') {
         return Stroke{kReturnKeycode, 0};
     }
@@ -149,7 +160,7 @@ std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
     const xkb_mod_mask_t locked =
         xkb_state_serialize_mods(&keyboard_.state(), XKB_STATE_MODS_LOCKED);
     for (const std::uint32_t modifiers : {0u, X11KeyboardState::kShiftMask}) {
-        xkb_state_update_mask(probe.get(), modifiers, 0, locked, 0, 0, group);
+        xkb_state_update_mask(probe.get(), modifiers | extra, 0, locked, 0, 0, group);
         // From the low codes up: the main block comes before the keypad.
         for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
              code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
@@ -164,32 +175,127 @@ std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
     return std::nullopt;
 }
 
+std::uint32_t X11KeyInjector::userModifiers() const {
+    if (!isHeldDown_) {
+        return 0;
+    }
+    xkb_keymap& keymap = keyboard_.keymap();
+    for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
+         code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
+        const xkb_keysym_t* syms = nullptr;
+        if (xkb_keymap_key_get_syms_by_level(&keymap, code, 0, 0, &syms) == 1 &&
+            (syms[0] == XKB_KEY_Shift_L || syms[0] == XKB_KEY_Shift_R) && isHeldDown_(code)) {
+            return X11KeyboardState::kShiftMask;
+        }
+    }
+    return 0;
+}
+
 std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character) {
-    if (const auto stroke = keyFor(character, keyboard_.lockedGroup())) {
+    const std::uint32_t locked = keyboard_.lockedGroup();
+    // A Shift the user holds shifts Plovik's keys too.
+    const std::uint32_t held = userModifiers();
+    const auto usable = [&](const std::optional<Stroke>& stroke) {
+        return stroke && !(isHeldDown_ && isHeldDown_(stroke->keycode));
+    };
+    if (auto stroke = keyFor(character, locked, held); usable(stroke)) {
+        stroke->group = locked;
         return stroke;
     }
-    if (const auto spare = spareFor(character)) {
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts(&keyboard_.keymap());
+    for (std::uint32_t group = 0; group < groups; ++group) {
+        if (auto stroke = keyFor(character, group, held); group != locked && usable(stroke)) {
+            stroke->group = group;
+            return stroke;
+        }
+    }
+    const xkb_keysym_t keysym =
+        character == U'\n' || character == U'\r' ? XKB_KEY_Return : xkb_utf32_to_keysym(character);
+    if (const auto spare = spareFor(keysym)) {
         return Stroke{*spare, 0};
     }
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> X11KeyInjector::spareFor(char32_t character) {
-    if (const auto found = bound_.find(character); found != bound_.end()) {
-        return found->second;
+std::optional<std::uint32_t> X11KeyInjector::groupKey(xkb_keysym_t keysym,
+                                                      std::optional<std::uint32_t>& key) {
+    if (key) {
+        return key;
     }
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
-    if (spare_.empty() || keysym == XKB_KEY_NoSymbol) {
+    if (spare_.empty()) {
         return std::nullopt;
     }
-    const std::uint32_t keycode = spare_.back();
+    key = spare_.back();
     spare_.pop_back();
+    const std::array<xcb_keysym_t, 2> keysyms{keysym, keysym};
+    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(*key), 2,
+                                keysyms.data());
+    expectedKeys_.addGroupKey(*key);
+    return key;
+}
+
+bool X11KeyInjector::switchGroup(std::uint32_t group) {
+    const auto first = groupKey(XKB_KEY_ISO_First_Group, firstGroupKey_);
+    const auto next = group > 0 ? groupKey(XKB_KEY_ISO_Next_Group, nextGroupKey_) : first;
+    if (!first || !next) {
+        return false;
+    }
+    key(*first, true);
+    key(*first, false);
+    for (std::uint32_t i = 0; i < group; ++i) {
+        key(*next, true);
+        key(*next, false);
+    }
+    return true;
+}
+
+std::optional<std::uint32_t> X11KeyInjector::spareFor(xkb_keysym_t keysym) {
+    if (keysym == XKB_KEY_NoSymbol) {
+        return std::nullopt;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (const auto found = bound_.find(keysym); found != bound_.end()) {
+        found->second.lastUse = ++uses_;
+        found->second.batch = batch_;
+        found->second.usedAt = now;
+        return found->second.keycode;
+    }
+    std::optional<std::uint32_t> keycode;
+    if (!spare_.empty()) {
+        keycode = spare_.back();
+        spare_.pop_back();
+    } else {
+        // The least recently used spare not pressed in this batch, whose presses the
+        // applications have long handled.
+        auto oldest = bound_.end();
+        for (auto it = bound_.begin(); it != bound_.end(); ++it) {
+            if (it->second.batch != batch_ && now - it->second.usedAt >= kRebindAge &&
+                (oldest == bound_.end() || it->second.lastUse < oldest->second.lastUse)) {
+                oldest = it;
+            }
+        }
+        if (oldest == bound_.end()) {
+            return std::nullopt;
+        }
+        keycode = oldest->second.keycode;
+        bound_.erase(oldest);
+    }
     // Both levels alike, so that Shift or Caps Lock cannot change what it types.
     const std::array<xcb_keysym_t, 2> keysyms{keysym, keysym};
-    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(keycode), 2,
+    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(*keycode), 2,
                                 keysyms.data());
-    bound_.emplace(character, keycode);
+    bound_.emplace(keysym, Binding{*keycode, ++uses_, batch_, now});
     return keycode;
+}
+
+std::uint32_t X11KeyInjector::substituteFor(std::uint32_t keycode) {
+    if (!isHeldDown_ || !isHeldDown_(keycode)) {
+        return keycode;
+    }
+    xkb::State probe(xkb_state_new(&keyboard_.keymap()));
+    xkb_state_update_mask(probe.get(), 0, 0, 0, 0, 0, keyboard_.lockedGroup());
+    const auto spare = spareFor(xkb_state_key_get_one_sym(probe.get(), keycode));
+    return spare.value_or(keycode);
 }
 
 std::optional<std::pair<std::uint32_t, bool>> X11KeyInjector::keyOf(char32_t character,
@@ -215,6 +321,9 @@ bool X11KeyInjector::type(std::string_view text) {
 
 bool X11KeyInjector::pressAll(std::string_view text,
                               const std::function<std::optional<Stroke>(char32_t)>& strokeOf) {
+    if (!log_) {
+        ++batch_;
+    }
     // Every character is looked up first, so that nothing is typed when one has no key.
     std::vector<Stroke> strokes;
     for (const char32_t character : codePoints(text)) {
@@ -224,9 +333,26 @@ bool X11KeyInjector::pressAll(std::string_view text,
         }
         strokes.push_back(*stroke);
     }
+    // Group keys are bound before the first key goes.
+    const std::uint32_t locked = keyboard_.lockedGroup();
+    const bool switches = std::any_of(strokes.begin(), strokes.end(), [&](const Stroke& stroke) {
+        return stroke.group && *stroke.group != locked;
+    });
+    if (switches && (!groupKey(XKB_KEY_ISO_First_Group, firstGroupKey_) ||
+                     !groupKey(XKB_KEY_ISO_Next_Group, nextGroupKey_))) {
+        return false;
+    }
+    std::uint32_t current = locked;
     for (const auto& stroke : strokes) {
+        if (stroke.group && *stroke.group != current) {
+            switchGroup(*stroke.group);
+            current = *stroke.group;
+        }
         key(stroke.keycode, true, stroke.modifiers);
         key(stroke.keycode, false);
+    }
+    if (current != locked) {
+        switchGroup(locked);
     }
     return true;
 }
@@ -235,13 +361,38 @@ bool X11KeyInjector::post(const SyntheticKeyEvent& event) {
     if (event.text) {
         return !event.isKeyDown || type(*event.text);
     }
-    key(static_cast<std::uint32_t>(event.key) + kEvdevOffset, event.isKeyDown,
-        X11ModifierFlags::realModifiers(event.modifiers));
+    const std::uint32_t keycode = static_cast<std::uint32_t>(event.key) + kEvdevOffset;
+    // A key the user still holds would only repeat; its release goes where its press went.
+    std::uint32_t pressed = keycode;
+    if (event.isKeyDown) {
+        pressed = substituteFor(keycode);
+        substituted_[keycode] = pressed;
+    } else if (const auto found = substituted_.find(keycode); found != substituted_.end()) {
+        pressed = found->second;
+        substituted_.erase(found);
+    }
+    key(pressed, event.isKeyDown, X11ModifierFlags::realModifiers(event.modifiers));
+    return true;
+}
+
+bool X11KeyInjector::canPost(const SyntheticKeyEvent& event) {
+    if (!event.text || !event.isKeyDown) {
+        return true;
+    }
+    for (const char32_t character : codePoints(*event.text)) {
+        if (!strokeFor(character)) {
+            return false;
+        }
+    }
     return true;
 }
 
 void X11KeyInjector::startLog() {
     log_.emplace();
+}
+
+void X11KeyInjector::beginBatch() {
+    ++batch_;
 }
 
 std::vector<X11KeyInjector::FakedKey> X11KeyInjector::takeLog() {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <xkbcommon/xkbcommon.h>
+
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,16 +17,22 @@
 
 namespace plovik {
 
-// Types keys and text through XTest as the user's keyboard would, in the group
-// that is locked now. A character no key of that group types gets a spare key
-// code of its own, bound once and kept for the whole run (rebinding while a
-// client still translates earlier presses types garbage); the bindings are
-// restored when the injector goes. Every press is announced to the expected-key
-// queue first, so that the capture recognises it as ours.
+// Types keys and text through XTest as the user's keyboard would. A character is typed
+// with its own key in the group that is locked now or, when only another group has it,
+// in that group, locked for the time by keys of their own (so that the change travels
+// with the keys, however late they are handled) and locked back afterwards. A character
+// no group types, or whose key the user holds down, gets a spare key code of its own; a spare stays
+// bound as long as it can, and is bound anew only when every spare is taken and it is the least
+// recently used one outside the current batch (rebinding while a client still translates earlier
+// presses types garbage). The bindings are restored when the injector goes. Every press is
+// announced to the expected-key queue first, so that the capture recognises it as ours.
 class X11KeyInjector {
   public:
+    // `isHeldDown` tells whether the user holds a key down (X key code): text is not typed
+    // with such a key, since the server takes a second press of it for a repeat.
     X11KeyInjector(const X11Connection& connection, X11KeyboardState& keyboard,
-                   X11ExpectedKeys& expectedKeys);
+                   X11ExpectedKeys& expectedKeys,
+                   std::function<bool(std::uint32_t)> isHeldDown = {});
     ~X11KeyInjector();
     X11KeyInjector(const X11KeyInjector&) = delete;
     X11KeyInjector& operator=(const X11KeyInjector&) = delete;
@@ -42,17 +51,25 @@ class X11KeyInjector {
     // The key (X key code) that types the character in `group`, and whether it needs Shift.
     std::optional<std::pair<std::uint32_t, bool>> keyOf(char32_t character,
                                                         std::uint32_t group) const;
+    // A key code that types nothing, kept out of the spare codes for typing; absent when
+    // there is none.
+    std::optional<std::uint32_t> silentKeycode() const { return silent_; }
     // The key code of the left Shift key.
     std::optional<std::uint32_t> shiftKeycode() const;
     // Posts one event: its key, or the text it carries (on the press; its release has
     // nothing left to do). False when the text could not be typed.
     bool post(const SyntheticKeyEvent& event);
+    // Whether the event can be posted: its text has keys, spare codes bound as needed.
+    bool canPost(const SyntheticKeyEvent& event);
 
     // One key event as sent to the server.
     struct FakedKey {
         std::uint32_t keycode;
         bool isPress;
     };
+    // The keys posted from now on may still wait in the server all together: no spare key
+    // code pressed among them is bound anew until the next batch.
+    void beginBatch();
     // Records every key event sent from now on, until takeLog().
     void startLog();
     std::vector<FakedKey> takeLog();
@@ -61,13 +78,26 @@ class X11KeyInjector {
     struct Stroke {
         std::uint32_t keycode;
         std::uint32_t modifiers;
+        // The group it types in; absent for any group.
+        std::optional<std::uint32_t> group = std::nullopt;
     };
 
     std::optional<Stroke> strokeFor(char32_t character);
     bool pressAll(std::string_view text,
                   const std::function<std::optional<Stroke>(char32_t)>& strokeOf);
-    std::optional<Stroke> keyFor(char32_t character, std::uint32_t group) const;
-    std::optional<std::uint32_t> spareFor(char32_t character);
+    // With `extra` modifiers in effect besides those the key is pressed with.
+    std::optional<Stroke> keyFor(char32_t character, std::uint32_t group,
+                                 std::uint32_t extra = 0) const;
+    // Modifiers the user holds that Plovik's keys would be typed with.
+    std::uint32_t userModifiers() const;
+    std::optional<std::uint32_t> spareFor(xkb_keysym_t keysym);
+    // The key code to press for `keycode`: itself, or a spare with its symbol while the
+    // user holds it down.
+    std::uint32_t substituteFor(std::uint32_t keycode);
+    // Presses the keys that lock `group`: the first group, then the next ones.
+    bool switchGroup(std::uint32_t group);
+    // A spare key code bound for good to a group-switching symbol.
+    std::optional<std::uint32_t> groupKey(xkb_keysym_t keysym, std::optional<std::uint32_t>& key);
     std::optional<std::uint32_t> modifierKey(std::uint32_t modifier) const;
     void fake(std::uint8_t type, std::uint32_t keycode);
     void findSpareKeycodes();
@@ -75,8 +105,26 @@ class X11KeyInjector {
     const X11Connection& connection_;
     X11KeyboardState& keyboard_;
     X11ExpectedKeys& expectedKeys_;
+    std::function<bool(std::uint32_t)> isHeldDown_;
     std::vector<std::uint32_t> spare_;
-    std::map<char32_t, std::uint32_t> bound_;
+    std::optional<std::uint32_t> silent_;
+    std::optional<std::uint32_t> firstGroupKey_;
+    std::optional<std::uint32_t> nextGroupKey_;
+    // How long a spare must have gone unused before it is bound anew: applications read
+    // the key map again only when they handle a key, and may still have earlier presses
+    // of it to handle.
+    static constexpr std::chrono::milliseconds kRebindAge{2000};
+    struct Binding {
+        std::uint32_t keycode;
+        std::uint64_t lastUse;
+        std::uint64_t batch;
+        std::chrono::steady_clock::time_point usedAt;
+    };
+    std::map<xkb_keysym_t, Binding> bound_;
+    std::uint64_t uses_ = 0;
+    std::uint64_t batch_ = 0;
+    // Keys pressed through a substitute, until released.
+    std::map<std::uint32_t, std::uint32_t> substituted_;
     std::optional<std::vector<FakedKey>> log_;
     // Modifier keys pressed for a key, released with it.
     std::map<std::uint32_t, std::vector<std::uint32_t>> heldFor_;

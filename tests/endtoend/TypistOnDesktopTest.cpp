@@ -51,6 +51,8 @@ class TypistOnDesktopTest : public PlovikDesktopTest,
   protected:
     void SetUp() override {
         const Toolkit toolkit = GetParam();
+        // The user's keys come from a keyboard, Plovik's from XTest, as on a real desktop.
+        sessionOptions_.keyboardDevice = true;
         // Every word under US: the layout is not switched after a correction.
         std::vector<EnabledApplication> enabled{
             DesktopRehearsal::enabled(toolkit == Toolkit::qt ? kQtId : kGtkId, "Fixture", false)};
