@@ -19,7 +19,8 @@ struct Desktop {
     FocusedElementService focus{desktop.accessibility(), desktop.workspace()};
     SyntheticKeyboardService keyboard{desktop.eventPoster()};
     ReentrancyGuard guard;
-    TextReplacementService service{focus, keyboard, guard, desktop.keyEventTapFactory()};
+    TextReplacementService service{focus, keyboard, guard, desktop.keyEventTapFactory(),
+                                   desktop.keyboardHolder()};
     SimulatedElementRef field;
 
     explicit Desktop(const std::string& application) {

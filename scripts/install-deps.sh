@@ -31,6 +31,8 @@ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
 # accessibility buses, tray host, notifications) and the GTK 3 / Qt 6 fixture windows.
 PACKAGES="$PACKAGES
 xvfb xauth openbox dbus x11-utils x11-xkb-utils at-spi2-core trayer dunst
+# a nested server whose keyboard the typing tests type on, apart from XTest
+xserver-xephyr
 libglib2.0-dev libxcb1-dev libxcb-xtest0-dev libatspi2.0-dev libgtk-3-dev qt6-base-dev
 "
 

@@ -47,7 +47,8 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
           environment.accessibility, environment.inputMonitoring, environment.workspace)),
       syntheticKeyboard_(std::make_unique<SyntheticKeyboardService>(environment.eventPoster)),
       replacementService_(std::make_unique<TextReplacementService>(
-          *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_, environment.tapFactory)),
+          *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_, environment.tapFactory,
+          environment.keyboardHolder)),
       selectionConverter_(std::make_unique<SelectionConverterService>(
           *focusedElementService_, *syntheticKeyboard_, reentrancyGuard_, environment.tapFactory)),
       engines_(settingsStore, *historyStore_, environment.spellChecker, environment.mainQueue),
@@ -59,7 +60,8 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       flow_(std::make_shared<CorrectionFlow>(CorrectionFlow::Collaborators{
           gate_, environment.mainQueue, environment.clock, *inputSourceService_,
           *focusedElementService_, tokenBuffer_, phrase_, engines_, *replacementService_,
-          *syntheticKeyboard_, *historyStore_, undo_, *feedback_, state_})),
+          *syntheticKeyboard_, environment.keyboardHolder, *historyStore_, undo_, *feedback_,
+          state_})),
       conversion_(SelectionConversionFlow::Collaborators{
           gate_, environment.clock, *inputSourceService_, environment.inputSources,
           *selectionConverter_, *replacementService_, tokenBuffer_, phrase_, undo_, *feedback_,

@@ -8,6 +8,7 @@
 #include "core/platform/InputMonitoringAccess.h"
 #include "core/platform/InputSourcePlatform.h"
 #include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyboardHold.h"
 #include "core/platform/MainQueue.h"
 #include "core/platform/ShortcutProbe.h"
 #include "core/platform/SpellChecker.h"
@@ -24,6 +25,8 @@ struct CoordinatorEnvironment {
     const Clock& clock;
     Accessibility& accessibility;
     EventPoster& eventPoster;
+    // Holds the user's keys back while Plovik edits.
+    KeyboardHolder& keyboardHolder;
     Workspace& workspace;
     InputMonitoringAccess& inputMonitoring;
     // The enabled input sources, with each layout's key map.

@@ -11,12 +11,7 @@ namespace plovik {
 CorrectionFlow::CorrectionFlow(Collaborators collaborators)
     : services_(collaborators), decider_(collaborators.inputSources) {}
 
-CorrectionFlow::~CorrectionFlow() {
-    // A withheld Return is the user's key press: it must not vanish with the flow.
-    for (const auto& press : std::exchange(deferredReturns_, {})) {
-        postReturn(press);
-    }
-}
+CorrectionFlow::~CorrectionFlow() = default;
 
 void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalKeyStroke& stroke,
                                   KeyPressNumber press) {
@@ -52,48 +47,68 @@ void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalK
 void CorrectionFlow::scheduleAutomaticCorrection(const TokenCompletion& completion,
                                                  const std::string& application,
                                                  KeyPressNumber press) {
-    ++pendingAutomaticCorrectionCount_;
+    const std::uint64_t id = ++nextPendingId_;
+    pending_.push_back({id, completion, application, press});
     std::weak_ptr<CorrectionFlow> weak = weak_from_this();
-    services_.mainQueue.postAfter(
-        kAutomaticCorrectionDelay, [weak, completion, application, press] {
-            if (auto self = weak.lock()) {
-                self->runAutomaticCorrection(completion, application, press);
-            }
-        });
-}
-
-void CorrectionFlow::runAutomaticCorrection(const TokenCompletion& completion,
-                                            const std::string& application, KeyPressNumber press) {
-    const ApplicationPolicy currentPolicy = services_.gate.policy();
-    if (services_.gate.frontmostApplication() == application &&
-        currentPolicy.allowsAutomaticCorrection(application) && services_.gate.usableField()) {
-        services_.inputSources.refresh();
-        const double threshold = currentPolicy.threshold(application);
-        if (const auto decision = decider_.automaticDecision(services_.engines.selected(),
-                                                             completion, application, threshold)) {
-            applyCorrection(*decision, completion, application, std::nullopt, true, press);
+    services_.mainQueue.postAfter(kAutomaticCorrectionDelay, [weak, id] {
+        if (auto self = weak.lock()) {
+            self->runPendingCorrection(id);
         }
-    }
-    finishAutomaticCorrection();
+    });
 }
 
-void CorrectionFlow::finishAutomaticCorrection() {
-    pendingAutomaticCorrectionCount_ = std::max(pendingAutomaticCorrectionCount_ - 1, 0);
-    if (pendingAutomaticCorrectionCount_ > 0) {
+void CorrectionFlow::runPendingCorrection(std::uint64_t id) {
+    const auto found =
+        std::find_if(pending_.begin(), pending_.end(),
+                     [id](const PendingCorrection& pending) { return pending.id == id; });
+    // A Return ran it already.
+    if (found == pending_.end()) {
         return;
     }
-    for (const auto& press : std::exchange(deferredReturns_, {})) {
-        postReturn(press);
-    }
+    const PendingCorrection correction = *found;
+    pending_.erase(found);
+    runAutomaticCorrection(correction, nullptr);
 }
 
-void CorrectionFlow::postReturn(const DeferredReturn& press) {
+void CorrectionFlow::runAutomaticCorrection(const PendingCorrection& correction,
+                                            HeldKeyboard* held) {
+    const TokenCompletion& completion = correction.completion;
+    const std::string& application = correction.application;
+    const ApplicationPolicy currentPolicy = services_.gate.policy();
+    if (services_.gate.frontmostApplication() != application ||
+        !currentPolicy.allowsAutomaticCorrection(application) || !services_.gate.usableField()) {
+        return;
+    }
+    services_.inputSources.refresh();
+    const double threshold = currentPolicy.threshold(application);
+    const auto decision = decider_.automaticDecision(services_.engines.selected(), completion,
+                                                     application, threshold);
+    if (!decision) {
+        return;
+    }
+    const std::string correctedDelimiter =
+        services_.engines.selected().convertedDelimiter(completion.delimiter, *decision);
+    if (CurrentTokenBuffer::continuesWord(completion.delimiter, correctedDelimiter)) {
+        // The word goes on: it is judged whole where it really ends, and changed once or not
+        // at all.
+        services_.tokenBuffer.rejoin(completion);
+        return;
+    }
+    applyCorrection(*decision, completion, application, std::nullopt, true, correction.press, held);
+}
+
+void CorrectionFlow::postReturn(const DeferredReturn& press, HeldKeyboard* held) {
+    if (held && held->isHeld()) {
+        const auto events = services_.syntheticKeyboard.keyStroke(press.key, press.modifiers);
+        if (events && held->postAhead(*events)) {
+            return;
+        }
+    }
     services_.syntheticKeyboard.postKeyStroke(press.key, press.modifiers);
 }
 
 bool CorrectionFlow::canDeferReturn() {
-    const bool hasWork =
-        !services_.tokenBuffer.currentToken().empty() || pendingAutomaticCorrectionCount_ >= 1;
+    const bool hasWork = !services_.tokenBuffer.currentToken().empty() || !pending_.empty();
     return hasWork &&
            services_.gate.acceptsAutomaticCorrection(services_.gate.frontmostApplication());
 }
@@ -101,11 +116,17 @@ bool CorrectionFlow::canDeferReturn() {
 void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPressNumber number) {
     services_.inputSources.synchronizeCurrentSource();
     const DeferredReturn press{key, modifiers};
+    // The keys typed after the Return wait until it is in place: the words before it are
+    // corrected now, then it goes ahead of them.
+    const auto held = services_.keyboard.hold(TextReplacementService::kHoldLimit);
     const auto application = services_.gate.frontmostApplication();
     if (!services_.gate.acceptsAutomaticCorrection(application)) {
         services_.tokenBuffer.reset();
-        postReturn(press);
+        postReturn(press, held.get());
         return;
+    }
+    for (const auto& correction : std::exchange(pending_, {})) {
+        runAutomaticCorrection(correction, held.get());
     }
     const auto completions = services_.tokenBuffer.consume("\n", std::nullopt);
     services_.phrase.type("\n", services_.clock.now());
@@ -116,14 +137,10 @@ void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPress
                 services_.engines.selected(), completions.front(), *application, threshold)) {
             // The Return has not reached the field yet: no delimiter is expected or written.
             applyCorrection(*decision, completions.front(), *application, std::string(), false,
-                            number);
+                            number, held.get());
         }
     }
-    if (pendingAutomaticCorrectionCount_ >= 1) {
-        deferredReturns_.push_back(press);
-    } else {
-        postReturn(press);
-    }
+    postReturn(press, held.get());
 }
 
 void CorrectionFlow::handleDeleteBackward() {
@@ -165,13 +182,15 @@ void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
                                      const TokenCompletion& completion,
                                      const std::string& application,
                                      const std::optional<std::string>& delimiterOverride,
-                                     bool isUndoable, KeyPressNumber askedAt) {
+                                     bool isUndoable, KeyPressNumber askedAt, HeldKeyboard* held) {
     const std::string correctedDelimiter =
         services_.engines.selected().convertedDelimiter(completion.delimiter, decision);
     const TextReplacementRequest request(decision.original, decision.corrected,
                                          delimiterOverride.value_or(completion.delimiter),
                                          delimiterOverride.value_or(correctedDelimiter));
-    const TextReplacementResult result = services_.replacement.replace(request, askedAt);
+    const TextReplacementResult result =
+        held ? services_.replacement.replace(request, askedAt, *held)
+             : services_.replacement.replace(request, askedAt);
     CoordinatorState& state = services_.state;
     if (!result.succeeded) {
         appendRecord(decision, application, CorrectionOutcome::rejected);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +21,7 @@
 #include "core/platform/Clock.h"
 #include "core/platform/Key.h"
 #include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyboardHold.h"
 #include "core/platform/MainQueue.h"
 #include "core/platform/Modifiers.h"
 #include "core/replacement/FocusedElementService.h"
@@ -49,6 +52,7 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
         const CorrectionEngines& engines;
         TextReplacementService& replacement;
         SyntheticKeyboardService& syntheticKeyboard;
+        KeyboardHolder& keyboard;
         FileCorrectionHistoryStore& history;
         UndoController& undo;
         CorrectionFeedback& feedback;
@@ -72,7 +76,7 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
     bool canDeferReturn();
     void handleDeferredReturn(Key key, Modifiers modifiers, KeyPressNumber number);
 
-    int pendingAutomaticCorrectionCount() const { return pendingAutomaticCorrectionCount_; }
+    int pendingAutomaticCorrectionCount() const { return static_cast<int>(pending_.size()); }
 
   private:
     // A Return press held back until the corrections before it are done.
@@ -81,23 +85,31 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
         Modifiers modifiers;
     };
 
+    // A finished word waiting for its correction.
+    struct PendingCorrection {
+        std::uint64_t id;
+        TokenCompletion completion;
+        std::string application;
+        KeyPressNumber press;
+    };
+
     void scheduleAutomaticCorrection(const TokenCompletion& completion,
                                      const std::string& application, KeyPressNumber press);
-    void runAutomaticCorrection(const TokenCompletion& completion, const std::string& application,
-                                KeyPressNumber press);
-    void finishAutomaticCorrection();
-    void postReturn(const DeferredReturn& press);
+    void runPendingCorrection(std::uint64_t id);
+    void runAutomaticCorrection(const PendingCorrection& correction, HeldKeyboard* held);
+    // Posts the Return ahead of the keys the hold keeps back, or on its own.
+    void postReturn(const DeferredReturn& press, HeldKeyboard* held = nullptr);
     void applyCorrection(const CorrectionDecision& decision, const TokenCompletion& completion,
                          const std::string& application,
                          const std::optional<std::string>& delimiterOverride, bool isUndoable,
-                         KeyPressNumber askedAt);
+                         KeyPressNumber askedAt, HeldKeyboard* held = nullptr);
     Uuid appendRecord(const CorrectionDecision& decision, const std::string& application,
                       CorrectionOutcome outcome);
 
     Collaborators services_;
     CorrectionDecider decider_;
-    int pendingAutomaticCorrectionCount_ = 0;
-    std::vector<DeferredReturn> deferredReturns_;
+    std::deque<PendingCorrection> pending_;
+    std::uint64_t nextPendingId_ = 0;
 };
 
 }  // namespace plovik

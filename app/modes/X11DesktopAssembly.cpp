@@ -60,11 +60,12 @@ std::optional<std::string> X11DesktopAssembly::startCoordinator() {
                                                 X11ModifierFlags::realModifiers(modifiers));
         });
     coordinator_ = AppCoordinator::create(
-        *settings_, CoordinatorEnvironment{
-                        desktop_->tapFactory(), queue_, clock_, *access_.accessibility,
-                        desktop_->eventPoster(), *access_.workspace, desktop_->inputMonitoring(),
-                        desktop_->inputSources(), spellChecker_, applicationSupport_,
-                        *systemServices_, applicationCatalog_, *shortcutProbe_});
+        *settings_,
+        CoordinatorEnvironment{desktop_->tapFactory(), queue_, clock_, *access_.accessibility,
+                               desktop_->eventPoster(), desktop_->keyboardHold(),
+                               *access_.workspace, desktop_->inputMonitoring(),
+                               desktop_->inputSources(), spellChecker_, applicationSupport_,
+                               *systemServices_, applicationCatalog_, *shortcutProbe_});
     warmUpSpellChecking();
     return std::nullopt;
 }

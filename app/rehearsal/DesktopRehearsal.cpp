@@ -1,15 +1,18 @@
 #include "app/rehearsal/DesktopRehearsal.h"
 
 #include <stdlib.h>
+#include <unicode/utf8.h>
 #include <xcb/xtest.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <thread>
 #include <variant>
 
+#include "app/rehearsal/Typist.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
 #include "core/text/LocalizedComparison.h"
@@ -19,6 +22,8 @@
 namespace plovik {
 
 namespace {
+
+constexpr std::uint32_t kReturnKeycode = 36;
 
 std::filesystem::path freshFolder() {
     std::string pattern = std::filesystem::temp_directory_path() / "plovik-rehearsal-XXXXXX";
@@ -51,7 +56,16 @@ DesktopRehearsal::DesktopRehearsal(const HeadlessSession& session, Options optio
     }
     connection_ = std::move(std::get<0>(opened));
     keyboard_ = std::make_unique<X11KeyboardState>(*connection_, std::string());
-    user_ = std::make_unique<X11KeyInjector>(*connection_, *keyboard_, userKeys_);
+    // The keys go to the session's keyboard, looked up in the session's key map.
+    if (session.keyboardDisplay() != display) {
+        auto keys = X11Connection::open(session.keyboardDisplay().c_str());
+        if (auto* error = std::get_if<std::string>(&keys)) {
+            throw std::runtime_error(*error);
+        }
+        keyboardConnection_ = std::move(std::get<0>(keys));
+    }
+    user_ = std::make_unique<X11KeyInjector>(
+        keyboardConnection_ ? *keyboardConnection_ : *connection_, *keyboard_, userKeys_);
 
     std::filesystem::create_directories(home_ / "config" / "plovik");
     // The fixture windows as installed applications, so that Qt's is known by its id.
@@ -179,6 +193,55 @@ void DesktopRehearsal::typeKeys(const std::string& text, std::uint32_t group,
         std::this_thread::sleep_for(interval);
         i += length;
     }
+}
+
+void DesktopRehearsal::typeLikeAPerson(const std::string& text, std::uint32_t group,
+                                       std::uint32_t seed) {
+    keyboard_->reload();
+    const auto shift = user_->shiftKeycode();
+    if (!shift) {
+        throw std::runtime_error("the keyboard has no Shift key");
+    }
+    Typist typist(seed, *shift);
+    const auto moves = typist.moves(text, [&](char32_t character) -> std::optional<Typist::Stroke> {
+        if (character == U'\n') {
+            return Typist::Stroke{kReturnKeycode, false};
+        }
+        const auto key = user_->keyOf(character, group);
+        return key ? std::optional(Typist::Stroke{key->first, key->second}) : std::nullopt;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto& move : moves) {
+        std::this_thread::sleep_until(start + move.at);
+        user_->key(move.keycode, move.isDown);
+    }
+}
+
+std::string DesktopRehearsal::keysTyped(const std::string& text, std::uint32_t meant,
+                                        std::uint32_t locked) {
+    keyboard_->reload();
+    std::string typed;
+    xkb::State probe(xkb_state_new(&keyboard_->keymap()));
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 point = 0;
+        U8_NEXT_OR_FFFD(text.data(), i, length, point);
+        if (point == U'\n') {
+            typed += '\n';
+            continue;
+        }
+        const auto key = user_->keyOf(static_cast<char32_t>(point), meant);
+        if (!key) {
+            throw std::runtime_error("no key types a character of \"" + text + "\"");
+        }
+        xkb_state_update_mask(probe.get(), key->second ? X11KeyboardState::kShiftMask : 0, 0, 0, 0,
+                              0, locked);
+        std::array<char, 16> bytes{};
+        const int written =
+            xkb_state_key_get_utf8(probe.get(), key->first, bytes.data(), bytes.size());
+        typed.append(bytes.data(), static_cast<std::size_t>(std::max(written, 0)));
+    }
+    return typed;
 }
 
 void DesktopRehearsal::pressKey(std::uint32_t keycode, std::uint32_t modifiers) {

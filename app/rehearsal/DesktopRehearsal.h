@@ -70,6 +70,13 @@ class DesktopRehearsal {
     // whatever group is locked, `interval` apart.
     void typeKeys(const std::string& text, std::uint32_t group = 0,
                   std::chrono::milliseconds interval = std::chrono::milliseconds(0));
+    // The user types the text with the layout of `group` in mind as a person does: in
+    // bursts, keys rolled over, Shift around capitals (see Typist). Returns when the last
+    // key is up.
+    void typeLikeAPerson(const std::string& text, std::uint32_t group, std::uint32_t seed);
+    // What the keys that type `text` with the layout of `meant` in mind type while `locked`
+    // is the selected layout; a line break stays.
+    std::string keysTyped(const std::string& text, std::uint32_t meant, std::uint32_t locked);
     // One key by X key code, with modifiers held.
     void pressKey(std::uint32_t keycode, std::uint32_t modifiers = 0);
     // Holds a key down for `duration`, long enough for the server to repeat it.
@@ -92,6 +99,8 @@ class DesktopRehearsal {
     Options options_;
     std::filesystem::path home_;
     std::unique_ptr<X11Connection> connection_;
+    // The display the user's keys are sent to, when it is not the session's own.
+    std::unique_ptr<X11Connection> keyboardConnection_;
     std::unique_ptr<X11KeyboardState> keyboard_;
     X11ExpectedKeys userKeys_;
     std::unique_ptr<X11KeyInjector> user_;

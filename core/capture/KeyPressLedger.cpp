@@ -4,19 +4,26 @@
 
 namespace plovik {
 
-KeyPressNumber KeyPressLedger::record() {
+KeyPressNumber KeyPressLedger::record(std::optional<std::string> typed) {
     std::lock_guard lock(mutex_);
-    return ++latest_;
+    presses_.push_back({++latest_, std::move(typed), false});
+    if (presses_.size() > kRememberedPresses) {
+        presses_.pop_front();
+    }
+    return latest_;
+}
+
+const KeyPressLedger::Press* KeyPressLedger::find(KeyPressNumber number) const {
+    if (presses_.empty() || number < presses_.front().number || number > latest_) {
+        return nullptr;
+    }
+    return &presses_[number - presses_.front().number];
 }
 
 void KeyPressLedger::noteSwallowed(KeyPressNumber press) {
-    if (press == 0) {
-        return;
-    }
     std::lock_guard lock(mutex_);
-    swallowed_.push_back(press);
-    if (swallowed_.size() > kRememberedSwallowedPresses) {
-        swallowed_.pop_front();
+    if (Press* found = const_cast<Press*>(find(press))) {
+        found->swallowed = true;
     }
 }
 
@@ -27,13 +34,34 @@ KeyPressNumber KeyPressLedger::latest() const {
 
 bool KeyPressLedger::hasPressGoneOnSince(KeyPressNumber press) const {
     std::lock_guard lock(mutex_);
-    if (latest_ <= press) {
-        return false;
+    for (KeyPressNumber number = press + 1; number <= latest_; ++number) {
+        // A forgotten press counts as gone on: refusing is the safe mistake.
+        const Press* found = find(number);
+        if (!found || !found->swallowed) {
+            return true;
+        }
     }
-    // A forgotten swallowed press counts as gone on: refusing is the safe mistake.
-    const auto swallowedSince = std::count_if(swallowed_.begin(), swallowed_.end(),
-                                              [press](KeyPressNumber n) { return n > press; });
-    return latest_ - press > static_cast<KeyPressNumber>(swallowedSince);
+    return false;
+}
+
+std::optional<std::string> KeyPressLedger::typedBetween(KeyPressNumber after,
+                                                        KeyPressNumber upTo) const {
+    std::lock_guard lock(mutex_);
+    std::string typed;
+    for (KeyPressNumber number = after + 1; number <= std::min(upTo, latest_); ++number) {
+        const Press* found = find(number);
+        if (!found) {
+            return std::nullopt;
+        }
+        if (found->swallowed) {
+            continue;
+        }
+        if (!found->typed) {
+            return std::nullopt;
+        }
+        typed += *found->typed;
+    }
+    return typed;
 }
 
 }  // namespace plovik

@@ -121,7 +121,8 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
         asks(shouldDeferReturn) && event.takeForSwallowing()) {
         schedule(&KeyboardEventMonitor::onDeferredReturn, event.key,
                  event.modifiers & kDeferredReturnModifiers, event.pressNumber);
-        return TapDisposition::swallow;
+        // The next line's first keys must not reach the field before this Return.
+        return TapDisposition::swallowAndHold;
     }
     if (event.key == Key::backspace) {
         schedule(&KeyboardEventMonitor::onDeleteBackward);

@@ -84,8 +84,14 @@ class AccessibilityElement {
     virtual AccessibilityResult<std::vector<AccessibilityElementRef>> elementsForSearchPredicate(
         const AccessibilitySearchPredicate& predicate) const = 0;
 
+    // Chooses the range that setSelectedText replaces; a backend may keep it to itself
+    // rather than select it in the application.
     virtual AccessibilityStatus setSelectedTextRange(TextRange range) = 0;
     virtual AccessibilityStatus setSelectedText(const std::string& text) = 0;
+    // Selects the range in the application, where the user sees it.
+    virtual AccessibilityStatus selectTextRange(TextRange range) {
+        return setSelectedTextRange(range);
+    }
 
     // The process that owns the element.
     virtual AccessibilityResult<std::int32_t> processIdentifier() const = 0;

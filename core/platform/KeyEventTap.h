@@ -59,7 +59,10 @@ struct KeyEvent {
     bool operator==(const KeyEvent&) const = default;
 };
 
-enum class TapDisposition { pass, swallow };
+// swallowAndHold: swallow the press and hold the user's keys back until Plovik's next hold of
+// the keyboard takes over (shortly, or they go on): nothing typed after it can overtake the
+// work it asks for.
+enum class TapDisposition { pass, swallow, swallowAndHold };
 
 // An installed, active key-press tap. Destroying it removes it from the system.
 class KeyEventTap {
@@ -87,6 +90,12 @@ class KeyEventTapFactory {
     // Plovik posts now, and no reading of its text can see it yet. Only a press a tap
     // swallowed is known never to arrive. Any thread.
     virtual bool hasPressGoneOnSince(KeyPressNumber press) const = 0;
+    // What the user's presses after `after`, up to and including `upTo`, typed in the
+    // application, in order (presses a tap swallowed typed nothing); absent when one of
+    // them did something other than type text, such as an editing key or a command.
+    // Any thread.
+    virtual std::optional<std::string> textTypedBetween(KeyPressNumber after,
+                                                        KeyPressNumber upTo) const = 0;
 };
 
 }  // namespace plovik

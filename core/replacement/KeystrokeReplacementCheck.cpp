@@ -28,33 +28,30 @@ KeystrokeReplacementCheck::KeystrokeReplacementCheck(SyntheticKeyboardService& k
                                                      const KeyEventTapFactory& keyPresses)
     : keyboard_(keyboard), keyPresses_(keyPresses) {}
 
-std::optional<KeystrokeReplacementCheck::Verdict> KeystrokeReplacementCheck::replace(
-    AccessibilityElement& element, const TextReplacementRequest& request) {
-    const auto around = surroundings(element, request);
-    if (!around) {
-        return std::nullopt;
-    }
-    const KeyPressNumber postedAt = keyPresses_.latestPress();
-    if (!keyboard_.replace(request)) {
-        return std::nullopt;
-    }
-    const std::string replacement = AccessibleText::withTypedSpaces(
-        request.replacementText + request.replacementTrailingDelimiter);
-    const auto shown = awaitText(element, *around, replacement, postedAt);
+KeystrokeReplacementCheck::Verdict KeystrokeReplacementCheck::confirm(
+    AccessibilityElement& element, const Surroundings& around,
+    const TextReplacementRequest& request, KeyPressNumber postedAt, const Post& post) {
+    // The word's place, then what the user typed after it.
+    const std::string replacement =
+        AccessibleText::withTypedSpaces(request.replacementText +
+                                        request.replacementTrailingDelimiter) +
+        around.typedAfter;
+    const auto shown = awaitText(element, around, replacement, postedAt);
     const bool typedOn = keyPresses_.hasPressGoneOnSince(postedAt);
     if (shown && (*shown == replacement || (typedOn && shown->starts_with(replacement)))) {
         return Verdict::arrived;
     }
     // Keys the user typed meanwhile are in the field too, and nothing tells them apart.
-    const auto settled = typedOn ? std::nullopt : settledText(element, *around);
-    if (!settled || !caretAfter(element, *around, *settled)) {
+    const auto settled = typedOn ? std::nullopt : settledText(element, around);
+    if (!settled || !caretAfter(element, around, *settled)) {
         return Verdict::lost;
     }
-    return restore(element, *around, *settled, request);
+    return restore(element, around, *settled, request, post);
 }
 
 std::optional<KeystrokeReplacementCheck::Surroundings> KeystrokeReplacementCheck::surroundings(
-    const AccessibilityElement& element, const TextReplacementRequest& request) {
+    const AccessibilityElement& element, const TextReplacementRequest& request,
+    const std::string& typedAfter) {
     const auto text = fieldText(element);
     if (!text) {
         return std::nullopt;
@@ -65,19 +62,23 @@ std::optional<KeystrokeReplacementCheck::Surroundings> KeystrokeReplacementCheck
     const auto caret = selection ? selection->location : static_cast<std::int64_t>(length);
     const std::string original =
         AccessibleText::withTypedSpaces(request.expectedText + request.expectedTrailingDelimiter);
+    const std::string kept = AccessibleText::withTypedSpaces(typedAfter);
     const std::size_t wordLength = codePoints(original);
-    if (caret < static_cast<std::int64_t>(wordLength) ||
+    const std::size_t keptLength = codePoints(kept);
+    if (caret < static_cast<std::int64_t>(wordLength + keptLength) ||
         caret > static_cast<std::int64_t>(length)) {
         return std::nullopt;
     }
     const auto end = static_cast<std::size_t>(caret);
-    const auto before = text::CodePoints::substring(*text, 0, end - wordLength);
-    const auto word = text::CodePoints::substring(*text, end - wordLength, wordLength);
+    const auto wordEnd = end - keptLength;
+    const auto before = text::CodePoints::substring(*text, 0, wordEnd - wordLength);
+    const auto word = text::CodePoints::substring(*text, wordEnd - wordLength, wordLength);
+    const auto typed = text::CodePoints::substring(*text, wordEnd, keptLength);
     const auto after = text::CodePoints::substring(*text, end, length - end);
-    if (!before || !after || word != original) {
+    if (!before || !after || word != original || typed != kept) {
         return std::nullopt;
     }
-    return Surroundings{*before, *after, original};
+    return Surroundings{*before, *after, original, kept};
 }
 
 std::optional<std::string> KeystrokeReplacementCheck::between(
@@ -133,16 +134,21 @@ bool KeystrokeReplacementCheck::caretAfter(const AccessibilityElement& element,
 
 KeystrokeReplacementCheck::Verdict KeystrokeReplacementCheck::restore(
     AccessibilityElement& element, const Surroundings& around, const std::string& shown,
-    const TextReplacementRequest& request) {
-    // Exactly what the field shows in the word's place goes, and the typed text comes back.
-    const TextReplacementRequest back(shown, request.expectedText, "",
-                                      request.expectedTrailingDelimiter);
-    const KeyPressNumber postedAt = keyPresses_.latestPress();
-    if (!keyboard_.replace(back)) {
+    const TextReplacementRequest& request, const Post& post) {
+    if (!std::string_view(shown).ends_with(around.typedAfter)) {
         return Verdict::lost;
     }
-    const auto now = awaitText(element, around, around.original, postedAt);
-    return now == around.original ? Verdict::restored : Verdict::lost;
+    // Exactly what the field shows in the word's place goes, and the typed text comes back.
+    const std::string word = shown.substr(0, shown.size() - around.typedAfter.size());
+    const TextReplacementRequest back(word, request.expectedText, "",
+                                      request.expectedTrailingDelimiter);
+    const KeyPressNumber postedAt = keyPresses_.latestPress();
+    if (!post(back, around.typedAfter)) {
+        return Verdict::lost;
+    }
+    const std::string wanted = around.original + around.typedAfter;
+    const auto now = awaitText(element, around, wanted, postedAt);
+    return now == wanted ? Verdict::restored : Verdict::lost;
 }
 
 }  // namespace plovik

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,11 +13,11 @@
 
 namespace plovik {
 
-// Types a replacement as keystrokes and reads the field back until it shows it where
-// the word stood. Keys can be lost on the way (a browser that takes the Backspaces and
-// drops the text), and only the field tells: when it does not show the replacement in
-// time and the user has typed nothing since, what it shows instead is erased and the
-// typed text put back. Blocks the caller while the application takes the keys in.
+// Reads a keystroke replacement back once its keys have gone out, until the field shows it
+// where the word stood. Keys can be lost on the way (a browser that takes the Backspaces
+// and drops the text), and only the field tells: when it does not show the replacement in
+// time and the user has typed nothing since, what it shows instead is erased and the typed
+// text put back. Blocks the caller while the application takes the keys in.
 class KeystrokeReplacementCheck {
   public:
     enum class Verdict {
@@ -27,6 +28,19 @@ class KeystrokeReplacementCheck {
         // It did not, and the field could not be put back safely.
         lost,
     };
+
+    // The field around the word before the keys went out: what stands before it, what
+    // after it (what the user typed after the word among it), and the word itself.
+    struct Surroundings {
+        std::string before;
+        std::string after;
+        std::string original;
+        std::string typedAfter;
+    };
+
+    // Posts a replacement of the word's place (expected text) by the request's text,
+    // stepping over what the user typed after it; false when it could not.
+    using Post = std::function<bool(const TextReplacementRequest&, const std::string& typedAfter)>;
 
     static constexpr const char* kRestoredMessage =
         "The application did not show the correction, so Plovik put back what you typed.";
@@ -42,21 +56,16 @@ class KeystrokeReplacementCheck {
     KeystrokeReplacementCheck(SyntheticKeyboardService& keyboard,
                               const KeyEventTapFactory& keyPresses);
 
-    // Absent when nothing was posted: the field could not be read, it does not hold the
-    // expected text before the caret, or the keys could not be made.
-    std::optional<Verdict> replace(AccessibilityElement& element,
-                                   const TextReplacementRequest& request);
+    // Absent when the field cannot be read or does not hold the word and what was typed
+    // after it before the caret.
+    static std::optional<Surroundings> surroundings(const AccessibilityElement& element,
+                                                    const TextReplacementRequest& request,
+                                                    const std::string& typedAfter);
+    Verdict confirm(AccessibilityElement& element, const Surroundings& around,
+                    const TextReplacementRequest& request, KeyPressNumber postedAt,
+                    const Post& post);
 
   private:
-    // The field around the word: what stands before it and after the caret.
-    struct Surroundings {
-        std::string before;
-        std::string after;
-        std::string original;
-    };
-
-    static std::optional<Surroundings> surroundings(const AccessibilityElement& element,
-                                                    const TextReplacementRequest& request);
     // What stands where the word stood, when the rest of the field is as it was.
     static std::optional<std::string> between(const std::optional<std::string>& field,
                                               const Surroundings& around);
@@ -70,7 +79,8 @@ class KeystrokeReplacementCheck {
     std::optional<std::string> settledText(const AccessibilityElement& element,
                                            const Surroundings& around);
     Verdict restore(AccessibilityElement& element, const Surroundings& around,
-                    const std::string& shown, const TextReplacementRequest& request);
+                    const std::string& shown, const TextReplacementRequest& request,
+                    const Post& post);
     static bool caretAfter(const AccessibilityElement& element, const Surroundings& around,
                            const std::string& shown);
 

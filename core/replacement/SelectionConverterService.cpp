@@ -109,7 +109,7 @@ SelectionConverterService::Outcome SelectionConverterService::write(
                                                                       : Outcome::cancelled;
     }
     // Selected, so that the user sees what changed; where it lands is the field's business.
-    (void)element.setSelectedTextRange({read.range.location, codePointLength(replacement)});
+    (void)element.selectTextRange({read.range.location, codePointLength(replacement)});
     return Outcome::replaced;
 }
 

@@ -6,28 +6,50 @@ namespace plovik {
 
 SyntheticKeyboardService::SyntheticKeyboardService(EventPoster& poster) : poster_(poster) {}
 
-bool SyntheticKeyboardService::replace(const TextReplacementRequest& request) {
-    const std::size_t count = text::Graphemes::count(request.expectedText) +
-                              text::Graphemes::count(request.expectedTrailingDelimiter);
+std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replacement(
+    const std::string& erased, const std::string& typed, const std::string& kept) {
     Events events;
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto backspace = keyPress(Key::backspace, {});
-        if (!backspace) {
-            return false;
+    const auto press = [&](Key key, std::size_t times) {
+        for (std::size_t i = 0; i < times; ++i) {
+            const auto stroke = keyPress(key, {});
+            if (!stroke) {
+                return false;
+            }
+            events.insert(events.end(), stroke->begin(), stroke->end());
         }
-        events.insert(events.end(), backspace->begin(), backspace->end());
+        return true;
+    };
+    const std::size_t stepped = text::Graphemes::count(kept);
+    if (!press(Key::left, stepped) || !press(Key::backspace, text::Graphemes::count(erased))) {
+        return std::nullopt;
     }
-    const std::string replacement = request.replacementText + request.replacementTrailingDelimiter;
     // An empty string would let the typing key type its own character.
-    if (!replacement.empty()) {
-        const auto typed = typing(replacement);
-        if (!typed) {
-            return false;
+    if (!typed.empty()) {
+        const auto typing = this->typing(typed);
+        if (!typing) {
+            return std::nullopt;
         }
-        events.insert(events.end(), typed->begin(), typed->end());
+        events.insert(events.end(), typing->begin(), typing->end());
     }
-    postAll(events);
+    if (!press(Key::right, stepped)) {
+        return std::nullopt;
+    }
+    return events;
+}
+
+bool SyntheticKeyboardService::replace(const TextReplacementRequest& request) {
+    const auto events = replacement(request.expectedText + request.expectedTrailingDelimiter,
+                                    request.replacementText + request.replacementTrailingDelimiter);
+    if (!events) {
+        return false;
+    }
+    postAll(*events);
     return true;
+}
+
+std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::keyStroke(
+    Key key, Modifiers modifiers) {
+    return keyPress(key, modifiers);
 }
 
 bool SyntheticKeyboardService::postKeyStroke(Key key, Modifiers modifiers) {

@@ -19,19 +19,25 @@ class SyntheticKeyboardService {
 
     explicit SyntheticKeyboardService(EventPoster& poster);
 
-    // One backspace per user-perceived character of the expected token and delimiter,
-    // then the replacement and its delimiter in one key press. False (nothing posted)
-    // when an event could not be created.
+    using Events = std::vector<SyntheticKeyEvent>;
+
+    // The events that erase `erased` (one backspace per user-perceived character) and
+    // then type `typed` in one key press, before `kept`, which the caret steps over and back
+    // so that it stays as it is; absent when an event could not be created.
+    std::optional<Events> replacement(const std::string& erased, const std::string& typed,
+                                      const std::string& kept = {});
+    // Posts those events for the expected token and delimiter and their replacement.
+    // False (nothing posted) when an event could not be created.
     bool replace(const TextReplacementRequest& request);
     // A key down and up with exactly these modifiers. False (nothing posted) when an
     // event could not be created.
     bool postKeyStroke(Key key, Modifiers modifiers);
     // Lets the application take in what was posted, for at most `pause`.
     void awaitDelivery(std::chrono::milliseconds pause) { poster_.awaitDelivery(pause); }
+    // Those events, to post another way; absent when an event could not be created.
+    std::optional<Events> keyStroke(Key key, Modifiers modifiers);
 
   private:
-    using Events = std::vector<SyntheticKeyEvent>;
-
     std::optional<Events> keyPress(Key key, Modifiers modifiers);
     std::optional<Events> typing(const std::string& text);
     void postAll(const Events& events);

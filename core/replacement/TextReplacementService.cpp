@@ -1,7 +1,6 @@
 #include "core/replacement/TextReplacementService.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "core/replacement/AccessibleText.h"
@@ -33,16 +32,46 @@ std::optional<std::int64_t> fieldLength(const AccessibilityElement& element) {
     return std::nullopt;
 }
 
+// Whether the field, ending at `caret`, shows the start of `expected` that holds at least
+// `least` code points: the application has not handled the rest of the keys yet.
+bool showsStartOf(const AccessibilityElement& element, std::int64_t caret,
+                  const std::string& expected, std::int64_t least) {
+    const std::int64_t length = std::min(codePointLength(expected), caret);
+    const auto read = AccessibleText::read(element, {caret - length, length});
+    if (!read) {
+        return false;
+    }
+    const auto before = AccessibleText::withTypedSpaces(*read);
+    for (std::int64_t shown = length; shown >= std::max<std::int64_t>(least, 1); --shown) {
+        const auto start =
+            text::CodePoints::substring(expected, 0, static_cast<std::size_t>(shown));
+        if (start && std::string_view(before).ends_with(AccessibleText::withTypedSpaces(*start))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+std::string TextReplacementService::Edit::expected() const {
+    return request.expectedText + request.expectedTrailingDelimiter;
+}
+
+std::string TextReplacementService::Edit::replacement() const {
+    return request.replacementText + request.replacementTrailingDelimiter;
+}
 
 TextReplacementService::TextReplacementService(FocusedElementService& focusedElementService,
                                                SyntheticKeyboardService& syntheticKeyboard,
                                                ReentrancyGuard& reentrancyGuard,
-                                               const KeyEventTapFactory& keyPresses)
+                                               const KeyEventTapFactory& keyPresses,
+                                               KeyboardHolder& keyboard)
     : focusedElementService_(focusedElementService),
       syntheticKeyboard_(syntheticKeyboard),
       reentrancyGuard_(reentrancyGuard),
       keyPresses_(keyPresses),
+      keyboard_(keyboard),
       keystrokeCheck_(syntheticKeyboard, keyPresses) {}
 
 TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request) {
@@ -51,6 +80,17 @@ TextReplacementResult TextReplacementService::replace(const TextReplacementReque
 
 TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request,
                                                       KeyPressNumber askedAt) {
+    return replaceChecked(request, askedAt, nullptr);
+}
+
+TextReplacementResult TextReplacementService::replace(const TextReplacementRequest& request,
+                                                      KeyPressNumber askedAt, HeldKeyboard& held) {
+    return replaceChecked(request, askedAt, &held);
+}
+
+TextReplacementResult TextReplacementService::replaceChecked(const TextReplacementRequest& request,
+                                                             KeyPressNumber askedAt,
+                                                             HeldKeyboard* held) {
     if (reentrancyGuard_.isProcessing()) {
         return TextReplacementResult::failure(kAlreadyInProgressMessage);
     }
@@ -58,32 +98,40 @@ TextReplacementResult TextReplacementService::replace(const TextReplacementReque
     if (!context || !context->canProcessText() || !context->element) {
         return TextReplacementResult::failure(kUnavailableElementMessage);
     }
-    return reentrancyGuard_.perform([&] { return replaceInGuard(*context, request, askedAt); });
+    return reentrancyGuard_.perform(
+        [&] { return replaceInGuard(*context, request, askedAt, held); });
 }
 
 TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElementContext& context,
                                                              const TextReplacementRequest& request,
-                                                             KeyPressNumber askedAt) {
-    switch (accessibilityReplacement(context, request, askedAt)) {
-        case Outcome::replaced:
-            return TextReplacementResult::success(TextReplacementMethod::accessibility);
-        case Outcome::keyboardFallback:
-            // Nothing is posted when the events cannot all be created, and that is
-            // what the cancellation message says. A later key is looked for last, right
-            // before posting.
-            if (!keyPresses_.hasPressGoneOnSince(askedAt)) {
-                if (const auto verdict = keystrokeCheck_.replace(*context.element, request)) {
-                    return resultOf(*verdict);
-                }
-            }
-            break;
-        case Outcome::cancelled:
-            break;
+                                                             KeyPressNumber askedAt,
+                                                             HeldKeyboard* held) {
+    // A request without a token would insert unverified text at the caret.
+    if (request.expectedText.empty()) {
+        return TextReplacementResult::failure(kCancelledMessage);
     }
-    return TextReplacementResult::failure(kCancelledMessage);
+    if (held) {
+        return replaceHeld(context, request, askedAt, *held, nullptr);
+    }
+    auto own = keyboard_.hold(kHoldLimit);
+    if (!own) {
+        return TextReplacementResult::failure(kCancelledMessage);
+    }
+    std::optional<Posted> posted;
+    const auto result = replaceHeld(context, request, askedAt, *own, &posted);
+    // The keys go out; only the field tells whether they arrived.
+    own.reset();
+    return result.succeeded && posted ? confirmed(*context.element, request, *posted) : result;
 }
 
-TextReplacementResult TextReplacementService::resultOf(KeystrokeReplacementCheck::Verdict verdict) {
+TextReplacementResult TextReplacementService::confirmed(AccessibilityElement& element,
+                                                        const TextReplacementRequest& request,
+                                                        const Posted& posted) {
+    const auto verdict = keystrokeCheck_.confirm(
+        element, posted.around, request, posted.postedAt,
+        [this](const TextReplacementRequest& back, const std::string& typedAfter) {
+            return postUnderHold(back, typedAfter);
+        });
     switch (verdict) {
         case KeystrokeReplacementCheck::Verdict::arrived:
             return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
@@ -95,52 +143,129 @@ TextReplacementResult TextReplacementService::resultOf(KeystrokeReplacementCheck
     return TextReplacementResult::failure(KeystrokeReplacementCheck::kLostMessage);
 }
 
+bool TextReplacementService::postUnderHold(const TextReplacementRequest& request,
+                                           const std::string& typedAfter) {
+    const auto held = keyboard_.hold(kHoldLimit);
+    const auto events = syntheticKeyboard_.replacement(
+        request.expectedText + request.expectedTrailingDelimiter,
+        request.replacementText + request.replacementTrailingDelimiter, typedAfter);
+    return held && events && held->postAhead(*events);
+}
+
+TextReplacementResult TextReplacementService::replaceHeld(const FocusedElementContext& context,
+                                                          const TextReplacementRequest& request,
+                                                          KeyPressNumber askedAt,
+                                                          HeldKeyboard& held,
+                                                          std::optional<Posted>* posted) {
+    // What reached the application after the word stays after it, when it is plain
+    // text; a word without its delimiter went on with it.
+    const auto typedAfter = keyPresses_.textTypedBetween(askedAt, held.lastPressBeforeHold());
+    if (!held.isHeld() || !typedAfter ||
+        (!typedAfter->empty() && request.expectedTrailingDelimiter.empty())) {
+        return TextReplacementResult::failure(kCancelledMessage);
+    }
+    const Edit edit{request, *typedAfter};
+    switch (accessibilityReplacement(context, edit, held)) {
+        case Outcome::replaced:
+            return TextReplacementResult::success(TextReplacementMethod::accessibility);
+        case Outcome::keyboardFallback:
+            // Nothing reaches the field when the events cannot all be created or placed
+            // ahead of the user's keys, and that is what the cancellation message says.
+            if (keystrokeReplacement(*context.element, edit, held, posted)) {
+                return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
+            }
+            break;
+        case Outcome::cancelled:
+            break;
+    }
+    return TextReplacementResult::failure(kCancelledMessage);
+}
+
 TextReplacementService::Outcome TextReplacementService::accessibilityReplacement(
-    const FocusedElementContext& context, const TextReplacementRequest& request,
-    KeyPressNumber askedAt) const {
-    // A request without a token would insert unverified text at the caret.
-    if (!context.canProcessText() || request.expectedText.empty()) {
+    const FocusedElementContext& context, const Edit& edit, HeldKeyboard& held) const {
+    if (!context.canProcessText()) {
         return Outcome::cancelled;
     }
     AccessibilityElement& element = *context.element;
     const bool listed =
         ApplicationTraits::prefersKeyboardReplacement(context.applicationBundleIdentifier);
-    const auto selection = element.selectedTextRange().valueIfPresent();
-    if (!selection) {
+    const bool caretKnown = element.selectedTextRange().valueIfPresent().has_value();
+    const auto caret = caretAfterCatchingUp(element, edit, held);
+    if (!caret) {
+        return Outcome::cancelled;
+    }
+    if (!caretKnown) {
         // Backspaces at an unknown caret erase blindly: they are only sent when the end
         // of the field, where the user was typing, verifiably holds the token.
-        const auto end = fieldLength(element);
-        return !listed && end && verifiedRange(element, *end, request) ? Outcome::keyboardFallback
-                                                                       : Outcome::cancelled;
-    }
-    if (selection->length != 0 || selection->location < 0) {
-        return Outcome::cancelled;
-    }
-    const TextRange caret{selection->location, 0};
-    const auto expectedRange = verifiedRange(element, caret.location, request);
-    if (!expectedRange) {
-        return Outcome::cancelled;
+        return listed ? Outcome::cancelled : Outcome::keyboardFallback;
     }
     if (listed) {
         return Outcome::keyboardFallback;
     }
-    // Asked after the reads, right before the word is selected to be replaced.
-    if (keyPresses_.hasPressGoneOnSince(askedAt)) {
-        return Outcome::cancelled;
-    }
-    return writeReplacement(element, caret, *expectedRange,
-                            request.expectedText + request.expectedTrailingDelimiter, request);
+    const auto range = verifiedRange(element, *caret, edit);
+    return range ? writeReplacement(element, *caret, *range, edit, held) : Outcome::cancelled;
 }
 
-std::optional<TextRange> TextReplacementService::verifiedRange(
-    const AccessibilityElement& element, std::int64_t caret,
-    const TextReplacementRequest& request) {
-    const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
-    const TextRange range{caret - codePointLength(expected), codePointLength(expected)};
+std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
+    const AccessibilityElement& element, const Edit& edit, HeldKeyboard& held) {
+    const std::string shown = edit.expected() + edit.typedAfter;
+    const std::int64_t word = codePointLength(edit.request.expectedText);
+    for (auto waited = std::chrono::milliseconds(0);; waited += kCatchUpStep) {
+        std::optional<std::int64_t> caret;
+        if (const auto selection = element.selectedTextRange().valueIfPresent()) {
+            // A selection of the user's own is not Plovik's to replace.
+            if (selection->length != 0 || selection->location < 0) {
+                return std::nullopt;
+            }
+            caret = selection->location;
+        } else {
+            caret = fieldLength(element);
+        }
+        if (!caret) {
+            return std::nullopt;
+        }
+        if (verifiedRange(element, *caret, edit)) {
+            return caret;
+        }
+        // Only a field that shows the word but not yet all the keys after it is worth
+        // waiting for.
+        if (waited >= kCatchUpLimit || !held.isHeld() ||
+            !showsStartOf(element, *caret, shown, word)) {
+            return std::nullopt;
+        }
+        held.waitForApplication(kCatchUpStep);
+    }
+}
+
+bool TextReplacementService::keystrokeReplacement(const AccessibilityElement& element,
+                                                  const Edit& edit, HeldKeyboard& held,
+                                                  std::optional<Posted>* posted) const {
+    // What the user typed after the word stays where it is: the caret steps over it.
+    const auto events =
+        syntheticKeyboard_.replacement(edit.expected(), edit.replacement(), edit.typedAfter);
+    const auto around =
+        KeystrokeReplacementCheck::surroundings(element, edit.request, edit.typedAfter);
+    if (!events || !held.isHeld() || !held.postAhead(*events)) {
+        return false;
+    }
+    if (posted && around) {
+        *posted = Posted{*around, held.lastPressBeforeHold()};
+    }
+    return true;
+}
+
+std::optional<TextRange> TextReplacementService::verifiedRange(const AccessibilityElement& element,
+                                                               std::int64_t caret,
+                                                               const Edit& edit) {
+    const std::string expected = edit.expected();
+    const std::int64_t after = codePointLength(edit.typedAfter);
+    const TextRange range{caret - after - codePointLength(expected), codePointLength(expected)};
     if (range.location < 0 ||
         !AccessibleText::showsTyped(AccessibleText::read(element, range), expected) ||
+        (after > 0 && !AccessibleText::showsTyped(
+                          AccessibleText::read(element, {range.end(), after}), edit.typedAfter)) ||
         !startsAtWordBoundary(element, range.location) ||
-        !endsAtWordBoundary(element, caret, request)) {
+        !endsAtWordBoundary(element, caret, edit)) {
         return std::nullopt;
     }
     return range;
@@ -157,10 +282,10 @@ bool TextReplacementService::startsAtWordBoundary(const AccessibilityElement& el
 }
 
 bool TextReplacementService::endsAtWordBoundary(const AccessibilityElement& element,
-                                                std::int64_t caret,
-                                                const TextReplacementRequest& request) {
-    if (!request.expectedTrailingDelimiter.empty()) {
-        const auto characters = text::Graphemes::split(request.expectedTrailingDelimiter);
+                                                std::int64_t caret, const Edit& edit) {
+    const auto& delimiter = edit.request.expectedTrailingDelimiter;
+    if (!delimiter.empty()) {
+        const auto characters = text::Graphemes::split(delimiter);
         return std::all_of(characters.begin(), characters.end(), isWhitespaceOrPunctuation);
     }
     const auto length = fieldLength(element);
@@ -175,23 +300,39 @@ bool TextReplacementService::endsAtWordBoundary(const AccessibilityElement& elem
 }
 
 TextReplacementService::Outcome TextReplacementService::writeReplacement(
-    AccessibilityElement& element, TextRange caret, TextRange expectedRange,
-    const std::string& expected, const TextReplacementRequest& request) const {
-    const std::string replacement = request.replacementText + request.replacementTrailingDelimiter;
-    if (element.setSelectedTextRange(expectedRange) != AccessibilityStatus::success) {
-        const auto now = element.selectedTextRange().valueIfPresent();
-        return now == caret ? fallbackIfUnchanged(element, expectedRange, expected)
-                            : Outcome::cancelled;
+    AccessibilityElement& element, std::int64_t caret, TextRange range, const Edit& edit,
+    const HeldKeyboard& held) const {
+    const TextRange caretRange{caret, 0};
+    const std::string expected = edit.expected();
+    const std::string replacement = edit.replacement();
+    if (!held.isHeld()) {
+        return Outcome::cancelled;
     }
-    if (!AccessibleText::showsTyped(element.selectedText().valueIfPresent(), expected) ||
+    if (element.setSelectedTextRange(range) != AccessibilityStatus::success) {
+        const auto now = element.selectedTextRange().valueIfPresent();
+        return now == caretRange ? fallbackIfUnchanged(element, range, expected)
+                                 : Outcome::cancelled;
+    }
+    if (!held.isHeld() ||
+        !AccessibleText::showsTyped(element.selectedText().valueIfPresent(), expected) ||
         element.setSelectedText(replacement) != AccessibilityStatus::success) {
-        return restoreCaret(element, caret) == Outcome::keyboardFallback
-                   ? fallbackIfUnchanged(element, expectedRange, expected)
+        return restoreCaret(element, caretRange) == Outcome::keyboardFallback && held.isHeld()
+                   ? fallbackIfUnchanged(element, range, expected)
                    : Outcome::cancelled;
     }
+    const std::int64_t written = codePointLength(replacement);
     // Where the caret lands is the application's business; the text is in place.
-    (void)element.setSelectedTextRange({expectedRange.location + codePointLength(replacement), 0});
-    return Outcome::replaced;
+    (void)element.setSelectedTextRange(
+        {range.location + written + codePointLength(edit.typedAfter), 0});
+    // Only a field that shows the replacement, then what was typed after it, took it.
+    const bool took = AccessibleText::showsTyped(
+                          AccessibleText::read(element, {range.location, written}), replacement) &&
+                      (edit.typedAfter.empty() ||
+                       AccessibleText::showsTyped(
+                           AccessibleText::read(element, {range.location + written,
+                                                          codePointLength(edit.typedAfter)}),
+                           edit.typedAfter));
+    return took ? Outcome::replaced : Outcome::cancelled;
 }
 
 TextReplacementService::Outcome TextReplacementService::restoreCaret(AccessibilityElement& element,
@@ -202,10 +343,10 @@ TextReplacementService::Outcome TextReplacementService::restoreCaret(Accessibili
 }
 
 TextReplacementService::Outcome TextReplacementService::fallbackIfUnchanged(
-    const AccessibilityElement& element, TextRange expectedRange, const std::string& expected) {
+    const AccessibilityElement& element, TextRange range, const std::string& expected) {
     // A failed write may still have touched the text; backspaces are only safe over
     // exactly the text verified before.
-    return AccessibleText::showsTyped(AccessibleText::read(element, expectedRange), expected)
+    return AccessibleText::showsTyped(AccessibleText::read(element, range), expected)
                ? Outcome::keyboardFallback
                : Outcome::cancelled;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyboardHold.h"
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/KeystrokeReplacementCheck.h"
 #include "core/replacement/ReentrancyGuard.h"
@@ -14,12 +16,12 @@
 
 namespace plovik {
 
-// Replaces the token and delimiter before the caret of the focused field: through
-// accessibility after verifying the field's text, by keystrokes only where that is
-// known to be safe, and not at all when neither can be trusted. Nothing is written once
-// the user has pressed a key after the one that asked for the replacement: an
-// application that shows keys late would handle that key after Plovik's Backspaces, or
-// while the word is selected to be replaced, and the text it shows cannot tell.
+// Replaces the token and delimiter of the focused field: through accessibility after
+// verifying the field's text, by keystrokes only where that is known to be safe, and not
+// at all when neither can be trusted. The user's keyboard is held for the edit, so that
+// no key of theirs can fall between its steps; what they typed after the word before the
+// hold (plain text only) stays after it, and the keys pressed during the hold follow the
+// edit. Anything else typed after the word leaves it as typed.
 class TextReplacementService final {
   public:
     static constexpr const char* kAlreadyInProgressMessage =
@@ -32,45 +34,80 @@ class TextReplacementService final {
     // How far back, in code points, the word-start check looks for the whitespace before
     // the word: a word glued to the text before it is only part of a word.
     static constexpr std::int64_t kWordStartWindow = 8;
+    // The longest the user's keys wait for an edit; past it they go on and the edit stops.
+    static constexpr std::chrono::milliseconds kHoldLimit{30};
+    // How long the field may take to show the keys typed before the hold, and how often
+    // it is looked at meanwhile.
+    static constexpr std::chrono::milliseconds kCatchUpLimit{15};
+    static constexpr std::chrono::milliseconds kCatchUpStep{1};
 
     TextReplacementService(FocusedElementService& focusedElementService,
                            SyntheticKeyboardService& syntheticKeyboard,
-                           ReentrancyGuard& reentrancyGuard, const KeyEventTapFactory& keyPresses);
+                           ReentrancyGuard& reentrancyGuard, const KeyEventTapFactory& keyPresses,
+                           KeyboardHolder& keyboard);
 
     // Asked for by the user's press `askedAt` (KeyEvent::pressNumber). Never throws.
     TextReplacementResult replace(const TextReplacementRequest& request, KeyPressNumber askedAt);
     // Asked for now, not by a key.
     TextReplacementResult replace(const TextReplacementRequest& request);
+    // The same within a hold of the keyboard the caller already has.
+    TextReplacementResult replace(const TextReplacementRequest& request, KeyPressNumber askedAt,
+                                  HeldKeyboard& held);
 
   private:
     enum class Outcome { replaced, keyboardFallback, cancelled };
+    // A keystroke replacement whose keys went out, to be read back.
+    struct Posted {
+        KeystrokeReplacementCheck::Surroundings around;
+        KeyPressNumber postedAt;
+    };
+    // The request, and what the user typed after it before the hold, which stays.
+    struct Edit {
+        const TextReplacementRequest& request;
+        std::string typedAfter;
 
+        std::string expected() const;
+        std::string replacement() const;
+    };
+
+    TextReplacementResult replaceChecked(const TextReplacementRequest& request,
+                                         KeyPressNumber askedAt, HeldKeyboard* held);
     TextReplacementResult replaceInGuard(const FocusedElementContext& context,
                                          const TextReplacementRequest& request,
-                                         KeyPressNumber askedAt);
-    Outcome accessibilityReplacement(const FocusedElementContext& context,
-                                     const TextReplacementRequest& request,
-                                     KeyPressNumber askedAt) const;
-    Outcome writeReplacement(AccessibilityElement& element, TextRange caret,
-                             TextRange expectedRange, const std::string& expected,
-                             const TextReplacementRequest& request) const;
-    // The range of the token and delimiter when they stand as a whole word right
-    // before `caret`.
+                                         KeyPressNumber askedAt, HeldKeyboard* held);
+    TextReplacementResult replaceHeld(const FocusedElementContext& context,
+                                      const TextReplacementRequest& request, KeyPressNumber askedAt,
+                                      HeldKeyboard& held, std::optional<Posted>* posted);
+    TextReplacementResult confirmed(AccessibilityElement& element,
+                                    const TextReplacementRequest& request, const Posted& posted);
+    Outcome accessibilityReplacement(const FocusedElementContext& context, const Edit& edit,
+                                     HeldKeyboard& held) const;
+    bool keystrokeReplacement(const AccessibilityElement& element, const Edit& edit,
+                              HeldKeyboard& held, std::optional<Posted>* posted) const;
+    // Posts a replacement of `request` under a hold of its own, stepping over `typedAfter`.
+    bool postUnderHold(const TextReplacementRequest& request, const std::string& typedAfter);
+    // The caret once the field shows the word, its delimiter and what was typed after;
+    // absent when it does not within the time the hold allows.
+    static std::optional<std::int64_t> caretAfterCatchingUp(const AccessibilityElement& element,
+                                                            const Edit& edit, HeldKeyboard& held);
+    Outcome writeReplacement(AccessibilityElement& element, std::int64_t caret, TextRange range,
+                             const Edit& edit, const HeldKeyboard& held) const;
+    // The range of the token and delimiter when they stand as a whole word right before
+    // what was typed after them, which ends at `caret`.
     static std::optional<TextRange> verifiedRange(const AccessibilityElement& element,
-                                                  std::int64_t caret,
-                                                  const TextReplacementRequest& request);
+                                                  std::int64_t caret, const Edit& edit);
     static bool startsAtWordBoundary(const AccessibilityElement& element, std::int64_t start);
     static bool endsAtWordBoundary(const AccessibilityElement& element, std::int64_t caret,
-                                   const TextReplacementRequest& request);
+                                   const Edit& edit);
     static Outcome restoreCaret(AccessibilityElement& element, TextRange caret);
-    static Outcome fallbackIfUnchanged(const AccessibilityElement& element, TextRange expectedRange,
+    static Outcome fallbackIfUnchanged(const AccessibilityElement& element, TextRange range,
                                        const std::string& expected);
-    static TextReplacementResult resultOf(KeystrokeReplacementCheck::Verdict verdict);
 
     FocusedElementService& focusedElementService_;
     SyntheticKeyboardService& syntheticKeyboard_;
     ReentrancyGuard& reentrancyGuard_;
     const KeyEventTapFactory& keyPresses_;
+    KeyboardHolder& keyboard_;
     KeystrokeReplacementCheck keystrokeCheck_;
 };
 

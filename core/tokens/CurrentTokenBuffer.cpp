@@ -246,6 +246,41 @@ void CurrentTokenBuffer::noteReplacement(std::string_view original, std::string_
         TokenCompletion{correctedText, correctedEnd, std::move(contextBefore), {}, {}};
 }
 
+bool CurrentTokenBuffer::continuesWord(std::string_view delimiter,
+                                       std::string_view correctedDelimiter) {
+    return !delimiter.empty() && !correctedDelimiter.empty() &&
+           !containsDelimiter(text::Utf8::sanitized(correctedDelimiter));
+}
+
+bool CurrentTokenBuffer::rejoin(const TokenCompletion& completion) {
+    const std::string finished = completion.token + completion.delimiter;
+    if (!lastCompletion_ || lastCompletion_->token != completion.token ||
+        lastCompletion_->delimiter != completion.delimiter || continuedWord_ ||
+        !recentContext_.endsWith(finished)) {
+        return false;
+    }
+    recentContext_.dropLast(text::Graphemes::count(finished));
+    // The keys of the word, of its delimiter and of what came since, character by
+    // character, when all of them are known.
+    const bool keysKnown = tokenStrokesAreComplete_ && !lastCompletionStrokeCounts_.empty() &&
+                           !completion.delimiterStrokes.empty() &&
+                           text::Graphemes::count(completion.delimiter) == 1;
+    std::vector<PhysicalKeyStroke> strokes = completion.physicalStrokes;
+    strokes.insert(strokes.end(), completion.delimiterStrokes.begin(),
+                   completion.delimiterStrokes.end());
+    strokes.insert(strokes.end(), currentTokenStrokes_.begin(), currentTokenStrokes_.end());
+    std::vector<int> counts = lastCompletionStrokeCounts_;
+    counts.push_back(static_cast<int>(completion.delimiterStrokes.size()));
+    counts.insert(counts.end(), currentTokenStrokeCounts_.begin(), currentTokenStrokeCounts_.end());
+    replaceToken(finished + currentToken_);
+    currentTokenStrokes_ = std::move(strokes);
+    currentTokenStrokeCounts_ = std::move(counts);
+    tokenStrokesAreComplete_ = keysKnown;
+    lastCompletion_.reset();
+    lastCompletionStrokeCounts_.clear();
+    return true;
+}
+
 // The corrected word and its delimiter, now a letter, start the open token again. Its
 // keys are still those of the finished word and its delimiter: keep them, so that a
 // later re-reading of the token covers all of it. When they cannot be matched to the

@@ -54,6 +54,14 @@ class CurrentTokenBuffer {
                          std::string_view originalDelimiter, std::string_view correctedDelimiter);
     void noteReplacement(std::string_view original, std::string_view corrected,
                          std::string_view delimiter);
+    // The finished word goes on through its delimiter, with whatever was typed since: its
+    // delimiter would be a letter in the layout it was meant in, so that the whole run of
+    // keys is judged when the word really ends. False, and nothing changed, when the field
+    // moved on from that word (another word finished, or it was replaced).
+    bool rejoin(const TokenCompletion& completion);
+    // Whether a word that `delimiter` ended and that was corrected with `correctedDelimiter`
+    // goes on: the delimiter becomes a letter.
+    static bool continuesWord(std::string_view delimiter, std::string_view correctedDelimiter);
     void reset();
     // How often reset() was called: whoever follows the typing alongside can tell that
     // the buffer gave up on the field.

@@ -74,4 +74,21 @@ bool DisplayProbe::hasRootProperty(const std::string& property) const {
     return reply && reply->type != XCB_ATOM_NONE;
 }
 
+bool DisplayProbe::focusOnlyWindow() const {
+    xcb_connection_t* c = connection_.get();
+    const auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, rootWindow()), nullptr));
+    if (!tree || xcb_query_tree_children_length(tree.get()) != 1) {
+        return false;
+    }
+    const xcb_window_t window = xcb_query_tree_children(tree.get())[0];
+    const auto attributes =
+        owned(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+        return false;
+    }
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    const auto focus = owned(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return focus && focus->focus == window;
+}
+
 }  // namespace plovik

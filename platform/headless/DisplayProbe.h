@@ -18,6 +18,8 @@ class DisplayProbe {
     bool hasWindowManager() const;
     bool hasSelectionOwner(const std::string& selection) const;
     bool hasRootProperty(const std::string& property) const;
+    // Gives the input focus to the only window on the screen; false while there is none.
+    bool focusOnlyWindow() const;
 
     // Polls `ready` until it holds or `timeout` passes.
     template <typename Ready>

@@ -136,6 +136,9 @@ void HeadlessSession::start(const HeadlessSessionOptions& options) {
             missing.emplace_back(program);
         }
     }
+    if (options.keyboardDevice && !findProgram("Xephyr", environment_)) {
+        missing.emplace_back("Xephyr");
+    }
     if (!firstExecutable(kBusLauncherPaths) || !firstExecutable(kRegistryPaths)) {
         missing.emplace_back("at-spi2-core");
     }
@@ -180,18 +183,46 @@ ChildProcess& HeadlessSession::startPart(const std::string& program,
     return parts_.back();
 }
 
-void HeadlessSession::startDisplay(const HeadlessSessionOptions& options) {
+std::string HeadlessSession::startServer(const std::string& program,
+                                         std::vector<std::string> arguments,
+                                         const std::string& display,
+                                         const HeadlessSessionOptions& options) {
     const PipeEnds displayNumber;
     const int childDescriptor = 3;
-    startPart("Xvfb",
-              {"-displayfd", std::to_string(childDescriptor), "-screen", "0", options.screen,
-               "-noreset", "-nolisten", "tcp"},
-              {{displayNumber.write(), childDescriptor}});
+    arguments.insert(arguments.begin(), {"-displayfd", std::to_string(childDescriptor)});
+    auto& environment = environment_;
+    if (!display.empty()) {
+        environment.push_back("DISPLAY=" + display);
+    }
+    startPart(program, arguments, {{displayNumber.write(), childDescriptor}});
+    if (!display.empty()) {
+        environment.pop_back();
+    }
     const auto number = readLine(displayNumber.read(), options.partTimeout);
     if (!number || number->empty()) {
         fail("the virtual X server did not report a display");
     }
-    display_ = ":" + *number;
+    return ":" + *number;
+}
+
+void HeadlessSession::startDisplay(const HeadlessSessionOptions& options) {
+    const std::vector<std::string> common{"-noreset", "-nolisten", "tcp"};
+    std::vector<std::string> xvfb{"-screen", "0", options.screen};
+    xvfb.insert(xvfb.end(), common.begin(), common.end());
+    display_ = startServer("Xvfb", xvfb, {}, options);
+    if (options.keyboardDevice) {
+        keyboardDisplay_ = display_;
+        // Xephyr's window is the only one there, and takes the keys sent to that server.
+        const auto size = options.screen.substr(0, options.screen.rfind('x'));
+        std::vector<std::string> xephyr{"-screen", size, "-no-host-grab"};
+        xephyr.insert(xephyr.end(), common.begin(), common.end());
+        display_ = startServer("Xephyr", xephyr, keyboardDisplay_, options);
+        const auto host = DisplayProbe::connect(keyboardDisplay_);
+        if (!host ||
+            !DisplayProbe::waitFor([&] { return host->focusOnlyWindow(); }, options.partTimeout)) {
+            fail("the keyboard's window did not come up on " + keyboardDisplay_);
+        }
+    }
     environment_.push_back("DISPLAY=" + display_);
 }
 

@@ -17,6 +17,11 @@ struct HeadlessSessionOptions {
     bool trayHost = false;
     // A notification daemon (dunst) on the session bus.
     bool notificationDaemon = false;
+    // The user types on a keyboard device of the session's own, as a person does, instead of
+    // through XTest, which Plovik types through too: the session's display is then a
+    // Xephyr window on a hidden virtual server, and keys sent to that server reach the
+    // session from Xephyr's keyboard. Needs Xephyr.
+    bool keyboardDevice = false;
     // How long each part may take to come up.
     std::chrono::milliseconds partTimeout{10000};
 };
@@ -45,6 +50,11 @@ class HeadlessSession {
     ~HeadlessSession();
 
     const std::string& display() const { return display_; }
+    // Where the user's keys are sent: a display whose keys reach this one from a keyboard
+    // device (keyboardDevice), or this display.
+    const std::string& keyboardDisplay() const {
+        return keyboardDisplay_.empty() ? display_ : keyboardDisplay_;
+    }
     const std::string& busAddress() const { return busAddress_; }
     // The environment a program of this session runs with, as "NAME=value".
     const std::vector<std::string>& environment() const { return environment_; }
@@ -67,6 +77,9 @@ class HeadlessSession {
     ChildProcess& startPart(const std::string& program, const std::vector<std::string>& arguments,
                             std::vector<std::pair<int, int>> passedDescriptors = {});
     void startDisplay(const HeadlessSessionOptions& options);
+    // A virtual X server on `display` (empty: none), whose number it tells.
+    std::string startServer(const std::string& program, std::vector<std::string> arguments,
+                            const std::string& display, const HeadlessSessionOptions& options);
     void startBus(const HeadlessSessionOptions& options);
     void startWindowManager(const HeadlessSessionOptions& options);
     void startAccessibility(const HeadlessSessionOptions& options);
@@ -76,6 +89,7 @@ class HeadlessSession {
 
     std::filesystem::path directory_;
     std::string display_;
+    std::string keyboardDisplay_;
     std::string busAddress_;
     std::vector<std::string> environment_;
     std::vector<ChildProcess> parts_;

@@ -9,6 +9,9 @@ SimulatedDesktop::SimulatedDesktop(std::shared_ptr<XkbKeymapLibrary> keymaps)
       permissions_(environment_),
       workspace_(environment_),
       accessibility_(environment_, workspace_, permissions_),
+      keyboardHolder_([this] { return tapFactory_.latestPress(); },
+                      [this](const SyntheticKeyEvent& event) { eventPoster_.post(event); },
+                      [this](const KeyEvent& event) { deliver(event); }, [this] { catchUp(); }),
       keymaps_(std::move(keymaps)) {
     eventPoster_.setSink([this](const SyntheticKeyEvent& event) { deliverPosted(event); });
     eventPoster_.setDeliveryWait([this] { catchUp(); });
@@ -171,9 +174,16 @@ void SimulatedDesktop::setApplicationDelay(MainQueue& queue, std::chrono::millis
 }
 
 TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
+    if (keyboardHolder_.isHolding() && event.kind == KeyEventKind::keyPress && !event.isOwnEvent) {
+        keyboardHolder_.keep(tapFactory_.number(event));
+        return TapDisposition::pass;
+    }
     const TapDisposition disposition = tapFactory_.deliver(event);
     if (disposition == TapDisposition::pass) {
         deliverToApplication(event);
+    } else if (disposition == TapDisposition::swallowAndHold) {
+        keyboardHolder_.holdFromPress(tapFactory_.latestPress());
+        return TapDisposition::swallow;
     }
     return disposition;
 }

@@ -20,6 +20,7 @@
 #include "platform/simulated/SimulatedEventPoster.h"
 #include "platform/simulated/SimulatedInputSources.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedKeyboardHolder.h"
 #include "platform/simulated/SimulatedPermissions.h"
 #include "platform/simulated/SimulatedWorkspace.h"
 
@@ -48,6 +49,8 @@ class SimulatedDesktop {
     SimulatedPermissions& permissions() { return permissions_; }
     // Taps can be created while Input Monitoring is granted.
     SimulatedKeyEventTapFactory& keyEventTapFactory() { return tapFactory_; }
+    // Holds the user's keys back while Plovik edits.
+    SimulatedKeyboardHolder& keyboardHolder() { return keyboardHolder_; }
     // The keyboard input sources with real XKB key maps; none is installed at first.
     SimulatedInputSources& inputSources();
 
@@ -110,6 +113,7 @@ class SimulatedDesktop {
     SimulatedAccessibility accessibility_;
     SimulatedEventPoster eventPoster_;
     SimulatedKeyEventTapFactory tapFactory_;
+    SimulatedKeyboardHolder keyboardHolder_;
     std::shared_ptr<XkbKeymapLibrary> keymaps_;
     std::unique_ptr<SimulatedInputSources> inputSources_;
     std::map<std::string, std::unique_ptr<TypingSimulator>, std::less<>> typingSimulators_;

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <utility>
 
+#include "core/capture/KeyPressText.h"
+
 namespace plovik {
 
 struct SimulatedKeyEventTapFactory::TapState {
@@ -49,18 +51,27 @@ TapDisposition SimulatedKeyEventTapFactory::deliver(const KeyEvent& delivered) {
     if (delivered.kind == KeyEventKind::tapDisabled) {
         return TapDisposition::pass;
     }
-    KeyEvent event = delivered;
-    if (event.kind == KeyEventKind::keyPress && !event.isOwnEvent) {
-        event.pressNumber = presses_.record();
-    }
+    const KeyEvent event = number(delivered);
     const auto taps = taps_;
     for (const auto& tap : *taps) {
-        if (tap->installed && tap->enabled && tap->callback(event) == TapDisposition::swallow) {
+        if (!tap->installed || !tap->enabled) {
+            continue;
+        }
+        if (const auto disposition = tap->callback(event); disposition != TapDisposition::pass) {
             presses_.noteSwallowed(event.pressNumber);
-            return TapDisposition::swallow;
+            return disposition;
         }
     }
     return TapDisposition::pass;
+}
+
+KeyEvent SimulatedKeyEventTapFactory::number(const KeyEvent& delivered) {
+    KeyEvent event = delivered;
+    if (event.kind == KeyEventKind::keyPress && !event.isOwnEvent && event.pressNumber == 0) {
+        event.pressNumber =
+            presses_.record(KeyPressText::typedBy(event.key, event.modifiers, event.text));
+    }
+    return event;
 }
 
 void SimulatedKeyEventTapFactory::disableTaps() {

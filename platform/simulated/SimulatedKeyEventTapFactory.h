@@ -28,12 +28,19 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
     bool hasPressGoneOnSince(KeyPressNumber press) const override {
         return presses_.hasPressGoneOnSince(press);
     }
+    std::optional<std::string> textTypedBetween(KeyPressNumber after,
+                                                KeyPressNumber upTo) const override {
+        return presses_.typedBetween(after, upTo);
+    }
 
     // Runs a key-down event or a held-key notice through every installed, enabled tap;
     // disabled or removed taps see nothing and pass everything, and a tap-disabled
     // notice reaches no tap this way (disableTaps() sends it). A press of the user is
     // numbered first, whether or not a tap is there to see it.
     TapDisposition deliver(const KeyEvent& event);
+    // Numbers a press of the user as the system sees it come in, without delivering it
+    // yet; deliver() keeps the number.
+    KeyEvent number(const KeyEvent& event);
     // The system turns every installed tap off and tells it so, as it does when a
     // tap callback is too slow or secure input begins.
     void disableTaps();

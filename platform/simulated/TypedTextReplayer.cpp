@@ -151,7 +151,15 @@ void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) 
 void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
     auto decision = decider_.automaticDecision(
         engine_, completion, settings_.applicationBundleIdentifier, settings_.threshold);
-    const bool applied = decision && apply(*decision, completion, heldBackDelimiter);
+    // As the application: a word whose delimiter would become a letter goes on.
+    const bool goesOn =
+        decision && !heldBackDelimiter &&
+        CurrentTokenBuffer::continuesWord(
+            completion.delimiter, engine_.convertedDelimiter(completion.delimiter, *decision));
+    if (goesOn) {
+        buffer_.rejoin(completion);
+    }
+    const bool applied = decision && !goesOn && apply(*decision, completion, heldBackDelimiter);
     if (observer_) {
         observer_({completion,
                    engine_.assessSafety(completion.token, completion.contextBeforeToken), decision,

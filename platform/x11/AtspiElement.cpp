@@ -189,6 +189,16 @@ AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement
     return statusOf(after && around && showsReplacement(*after, *around, replacement));
 }
 
+AccessibilityStatus AtspiElement::selectTextRange(TextRange range) {
+    const auto count = object_.characterCount();
+    if (!count || range.location < 0 || range.length < 0 || range.end() > *count) {
+        return AccessibilityStatus::illegalArgument;
+    }
+    chosenRange_.reset();
+    return statusOf(
+        object_.setSelection({static_cast<long>(range.location), static_cast<long>(range.end())}));
+}
+
 AccessibilityResult<std::int32_t> AtspiElement::processIdentifier() const {
     const auto pid = object_.processId();
     return fromOptional(pid ? std::optional<std::int32_t>(*pid) : std::nullopt);

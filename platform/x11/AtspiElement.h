@@ -39,6 +39,7 @@ class AtspiElement final : public AccessibilityElement {
     AccessibilityStatus setSelectedTextRange(TextRange range) override;
     AccessibilityStatus setSelectedText(const std::string& text) override;
     AccessibilityResult<std::int32_t> processIdentifier() const override;
+    AccessibilityStatus selectTextRange(TextRange range) override;
 
   private:
     std::optional<CodePointRange> currentSelection() const;

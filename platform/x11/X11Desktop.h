@@ -18,6 +18,7 @@
 #include "platform/x11/X11InputSources.h"
 #include "platform/x11/X11KeyEventTapFactory.h"
 #include "platform/x11/X11KeyInjector.h"
+#include "platform/x11/X11KeyboardHold.h"
 #include "platform/x11/X11KeyboardState.h"
 
 namespace plovik {
@@ -45,6 +46,7 @@ class X11Desktop {
     X11KeyboardState& keyboard() { return *keyboard_; }
     X11ExpectedKeys& expectedKeys() { return expectedKeys_; }
     X11KeyInjector& injector() { return *injector_; }
+    X11KeyboardHold& keyboardHold() { return *keyboardHold_; }
     X11EventPoster& eventPoster() { return *eventPoster_; }
     X11InputSources& inputSources() { return *inputSources_; }
     X11KeyEventTapFactory& tapFactory() { return *tapFactory_; }
@@ -63,6 +65,7 @@ class X11Desktop {
     std::unique_ptr<X11KeyInjector> injector_;
     std::unique_ptr<X11EventPoster> eventPoster_;
     std::unique_ptr<X11KeyEventTapFactory> tapFactory_;
+    std::unique_ptr<X11KeyboardHold> keyboardHold_;
     std::unique_ptr<X11InputMonitoringAccess> inputMonitoring_;
 };
 

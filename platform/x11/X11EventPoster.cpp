@@ -8,8 +8,6 @@ namespace plovik {
 
 namespace {
 
-// X numbers keys as evdev does, eight higher.
-constexpr std::uint32_t kEvdevOffset = 8;
 // How often waiting events look whether the keyboard is free again.
 constexpr std::chrono::milliseconds kGrabPollInterval{2};
 
@@ -87,16 +85,11 @@ void X11EventPoster::postWaitingWhenFree(std::chrono::steady_clock::time_point d
 }
 
 void X11EventPoster::postNow(const SyntheticKeyEvent& event) {
-    if (event.text) {
-        // The whole text goes with the press; its release has nothing left to do.
-        if (event.isKeyDown) {
-            lastPostSucceeded_ = injector_.type(*event.text);
-        }
-        return;
+    const bool posted = injector_.post(event);
+    // A text's release has nothing to say about it.
+    if (!event.text || event.isKeyDown) {
+        lastPostSucceeded_ = posted;
     }
-    injector_.key(static_cast<std::uint32_t>(event.key) + kEvdevOffset, event.isKeyDown,
-                  X11ModifierFlags::realModifiers(event.modifiers));
-    lastPostSucceeded_ = true;
 }
 
 }  // namespace plovik

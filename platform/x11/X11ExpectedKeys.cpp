@@ -1,13 +1,21 @@
 #include "platform/x11/X11ExpectedKeys.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace plovik {
 
 void X11ExpectedKeys::expect(std::uint32_t keycode, Clock::time_point now) {
     std::lock_guard lock(mutex_);
-    expected_.push_back({keycode, now + kLifetime});
+    expected_.push_back({keycode, now + kLifetime, std::exchange(nextStartsBatch_, false)});
 }
 
 bool X11ExpectedKeys::matchPress(std::uint32_t keycode, Clock::time_point now) {
+    return matchPress(keycode, 0, now);
+}
+
+bool X11ExpectedKeys::matchPress(std::uint32_t keycode, KeyPressNumber userPresses,
+                                 Clock::time_point now) {
     std::lock_guard lock(mutex_);
     while (!expected_.empty() && expected_.front().expiry < now) {
         expected_.pop_front();
@@ -15,8 +23,50 @@ bool X11ExpectedKeys::matchPress(std::uint32_t keycode, Clock::time_point now) {
     if (expected_.empty() || expected_.front().keycode != keycode) {
         return false;
     }
+    if (expected_.front().startsBatch) {
+        userPressesBeforeBatch_ = userPresses;
+    }
     expected_.pop_front();
     return true;
+}
+
+bool X11ExpectedKeys::isExpectedNext(std::uint32_t keycode, Clock::time_point now) const {
+    std::lock_guard lock(mutex_);
+    const auto next = std::find_if(expected_.begin(), expected_.end(),
+                                   [&](const Expected& key) { return key.expiry >= now; });
+    return next != expected_.end() && next->keycode == keycode;
+}
+
+void X11ExpectedKeys::notePressInPlace(std::uint32_t keycode, KeyPressNumber userPresses,
+                                       Clock::time_point now) {
+    std::lock_guard lock(mutex_);
+    const auto next = std::find_if(expected_.begin(), expected_.end(),
+                                   [&](const Expected& key) { return key.expiry >= now; });
+    if (next != expected_.end() && next->keycode == keycode && next->startsBatch) {
+        userPressesBeforeBatch_ = userPresses;
+        next->startsBatch = false;
+    }
+}
+
+void X11ExpectedKeys::addGroupKey(std::uint32_t keycode) {
+    std::lock_guard lock(mutex_);
+    groupKeys_.push_back(keycode);
+}
+
+bool X11ExpectedKeys::isGroupKey(std::uint32_t keycode) const {
+    std::lock_guard lock(mutex_);
+    return std::find(groupKeys_.begin(), groupKeys_.end(), keycode) != groupKeys_.end();
+}
+
+void X11ExpectedKeys::beginBatch() {
+    std::lock_guard lock(mutex_);
+    nextStartsBatch_ = true;
+    userPressesBeforeBatch_.reset();
+}
+
+std::optional<KeyPressNumber> X11ExpectedKeys::userPressesBeforeBatch() const {
+    std::lock_guard lock(mutex_);
+    return userPressesBeforeBatch_;
 }
 
 std::size_t X11ExpectedKeys::pendingCount() const {

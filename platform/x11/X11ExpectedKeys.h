@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
+#include <vector>
+
+#include "core/platform/KeyEventTap.h"
 
 namespace plovik {
 
@@ -20,11 +24,33 @@ class X11ExpectedKeys {
     void expect(std::uint32_t keycode, Clock::time_point now = Clock::now());
     // True (and consumed) when the press is the next one expected.
     bool matchPress(std::uint32_t keycode, Clock::time_point now = Clock::now());
+    // The same, for a capture that numbers the user's presses: `userPresses` is the
+    // number of the user's latest press, read before this one.
+    bool matchPress(std::uint32_t keycode, KeyPressNumber userPresses,
+                    Clock::time_point now = Clock::now());
     std::size_t pendingCount() const;
+    // A press of a key the capture reports later (a grabbed one) that is the next expected:
+    // if it starts the batch, where it stood is noted now, without taking it.
+    void notePressInPlace(std::uint32_t keycode, KeyPressNumber userPresses,
+                          Clock::time_point now = Clock::now());
+    // Whether the press would match, without taking it.
+    bool isExpectedNext(std::uint32_t keycode, Clock::time_point now = Clock::now()) const;
+
+    // Keys that Plovik binds to lock a group for its own typing; a change of group they make
+    // is no choice of the user's.
+    void addGroupKey(std::uint32_t keycode);
+    bool isGroupKey(std::uint32_t keycode) const;
+
+    // The keys expected from now on are one batch; once its first press is seen, where it
+    // stood among the user's presses tells whether a key of the user came before it.
+    void beginBatch();
+    // The number of the user's latest press before the batch's first press; absent until
+    // that press is seen.
+    std::optional<KeyPressNumber> userPressesBeforeBatch() const;
 
     // A grabbed press holds the keyboard from the moment the capture reads it until it is
-    // replayed or, once swallowed, until its key is released. A key injected meanwhile
-    // reaches the server while the user's key is still down, and is lost.
+    // replayed or, once swallowed, until the user lets its key go: a key injected while it is
+    // held, or the same key injected while the user's is still down, is lost.
     void holdGrab();
     void releaseGrab();
     bool isGrabHeld() const;
@@ -33,11 +59,15 @@ class X11ExpectedKeys {
     struct Expected {
         std::uint32_t keycode;
         Clock::time_point expiry;
+        bool startsBatch = false;
     };
 
     mutable std::mutex mutex_;
     std::deque<Expected> expected_;
     bool grabHeld_ = false;
+    bool nextStartsBatch_ = false;
+    std::vector<std::uint32_t> groupKeys_;
+    std::optional<KeyPressNumber> userPressesBeforeBatch_;
 };
 
 }  // namespace plovik

@@ -67,12 +67,25 @@ void X11InputSources::reload() {
 
 void X11InputSources::handle(const xcb_generic_event_t& event) {
     switch (keyboard_.handle(event)) {
-        case X11KeyboardState::Change::keymap:
+        case X11KeyboardState::Change::keymap: {
+            // A key Plovik binds for its typing changes the map, not the layouts.
+            const auto before = groupIds_;
             reload();
-            lastGroup_ = keyboard_.lockedGroup();
-            changes_ = *changes_ + 1;
+            if (groupIds_ != before || keyboard_.lockedGroup() != lastGroup_) {
+                lastGroup_ = keyboard_.lockedGroup();
+                changes_ = *changes_ + 1;
+            }
             break;
+        }
         case X11KeyboardState::Change::state:
+            // While Plovik's keys have another group locked, the user has not chosen it.
+            if (isOwnGroupKey_ && isOwnGroupKey_(keyboard_.lastStateChangeKeycode())) {
+                ownGroupLocked_ = keyboard_.lockedGroup() != lastGroup_;
+                break;
+            }
+            if (ownGroupLocked_) {
+                break;
+            }
             if (keyboard_.lockedGroup() != lastGroup_) {
                 lastGroup_ = keyboard_.lockedGroup();
                 changes_ = *changes_ + 1;

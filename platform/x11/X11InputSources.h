@@ -40,8 +40,14 @@ class X11InputSources final : public InputSourcePlatform {
     std::optional<std::string> inputMethodFramework() const;
     // Reads the group list again.
     void reload();
+    // Group changes made by these keys are Plovik's own typing, no choice of the user's.
+    void ignoreGroupChangesBy(std::function<bool(std::uint32_t keycode)> isOwnGroupKey) {
+        isOwnGroupKey_ = std::move(isOwnGroupKey);
+    }
 
   private:
+    std::function<bool(std::uint32_t)> isOwnGroupKey_;
+    bool ownGroupLocked_ = false;
     void handle(const xcb_generic_event_t& event);
     std::optional<std::uint32_t> lockedGroupFromServer() const;
 

@@ -9,7 +9,9 @@
 #include <array>
 #include <stdexcept>
 
+#include "core/capture/KeyPressText.h"
 #include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/x11/X11ModifierFlags.h"
 #include "platform/x11/XcbXkb.h"
 
 namespace plovik {
@@ -19,6 +21,9 @@ namespace {
 constexpr std::array<std::uint32_t, 4> kLockCombinations{
     0, X11KeyboardState::kLockMask, X11KeyboardState::kNumLockMask,
     X11KeyboardState::kLockMask | X11KeyboardState::kNumLockMask};
+
+// X numbers keys as evdev does, eight higher.
+constexpr std::uint32_t kEvdevOffset = 8;
 
 struct XInputMask {
     xcb_input_event_mask_t header;
@@ -58,8 +63,10 @@ std::variant<std::unique_ptr<X11KeyCapture>, std::string> X11KeyCapture::start(
     capture->wakeWrite_ = std::make_unique<FileDescriptor>(pipe[1]);
 
     X11Connection& connection = *capture->connection_;
+    // Every device's own raw presses, not the master's copies: those wait with the master
+    // while a hold freezes it, and the holder must see what comes in meanwhile.
     XInputMask mask{
-        {XCB_INPUT_DEVICE_ALL_MASTER, 1},
+        {XCB_INPUT_DEVICE_ALL, 1},
         XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE};
     xcb_input_xi_select_events(connection.get(), connection.root(), 1, &mask.header);
     capture->keyboard_->selectEvents();
@@ -86,7 +93,16 @@ X11KeyCapture::X11KeyCapture(std::unique_ptr<X11Connection> connection,
       expectedKeys_(expectedKeys),
       presses_(std::move(presses)),
       handlers_(std::move(handlers)),
-      repeatDelayMilliseconds_(readRepeatDelay(*connection_)) {}
+      repeatDelayMilliseconds_(readRepeatDelay(*connection_)),
+      hold_(std::make_unique<X11CaptureHold>(
+          *connection_, *keyboard_, expectedKeys_, *presses_, [this] { handleQueuedEvents(); },
+          [this] {
+              std::vector<std::uint32_t> keys;
+              for (const auto& key : down_) {
+                  keys.push_back(key.keycode);
+              }
+              return keys;
+          })) {}
 
 X11KeyCapture::~X11KeyCapture() {
     stopping_ = true;
@@ -157,6 +173,7 @@ void X11KeyCapture::run() {
             xcb::Reply<xcb_generic_event_t> event(raw);
             handle(*event);
         }
+        runTasks();
         if (connection_->hasError()) {
             if (handlers_.lost) {
                 handlers_.lost();
@@ -164,6 +181,9 @@ void X11KeyCapture::run() {
             return;
         }
         ::poll(descriptors.data(), descriptors.size(), -1);
+        char bytes[64];
+        while (::read(wakeRead_->get(), bytes, sizeof bytes) > 0) {
+        }
     }
 }
 
@@ -188,31 +208,40 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
     switch (generic.event_type) {
         case XCB_INPUT_RAW_KEY_PRESS: {
             const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
+            // The master's copy of a device's press.
+            if (raw.deviceid != raw.sourceid) {
+                break;
+            }
             reportHeldKeys(raw.time);
-            handleRawPress(raw.detail, raw.sourceid);
+            handleRawPress(raw.detail, raw.sourceid, event.full_sequence);
             keyboard_->keyMoved(raw.detail, true);
             down_.push_back({raw.detail, raw.time, false});
             break;
         }
         case XCB_INPUT_RAW_KEY_RELEASE: {
             const auto& raw = reinterpret_cast<const xcb_input_raw_key_release_event_t&>(event);
+            if (raw.deviceid != raw.sourceid) {
+                break;
+            }
             keyboard_->keyMoved(raw.detail, false);
             reportHeldKeys(raw.time);
             std::erase_if(down_, [&](const DownKey& key) { return key.keycode == raw.detail; });
-            break;
-        }
-        case XCB_INPUT_KEY_PRESS:
-            handleGrabbedPress(event);
-            break;
-        case XCB_INPUT_KEY_RELEASE: {
-            // The server has let the user's key go: injected keys reach the window again.
-            const auto& key = reinterpret_cast<const xcb_input_key_release_event_t&>(event);
-            if (swallowedKey_ == key.detail) {
+            // The user let the swallowed key go: the same key injected now is a press again.
+            if (swallowedKey_ == raw.detail) {
                 swallowedKey_.reset();
                 expectedKeys_.releaseGrab();
             }
             break;
         }
+        case XCB_INPUT_KEY_PRESS:
+            if (!hold_->takesKeyEvent(event)) {
+                handleGrabbedPress(event);
+            }
+            break;
+        case XCB_INPUT_KEY_RELEASE:
+            (void)hold_->takesKeyEvent(event);
+            // The grab of a key ends before its release is reported.
+            break;
         default:
             break;
     }
@@ -261,23 +290,44 @@ bool X11KeyCapture::isGrabbed(std::uint32_t keycode, std::uint32_t modifiers) {
 }
 
 bool X11KeyCapture::isOwn(std::uint32_t keycode, std::uint16_t sourceId) {
-    return sourceId == connection_->xtestKeyboard() && expectedKeys_.matchPress(keycode);
+    return sourceId == connection_->xtestKeyboard() &&
+           expectedKeys_.matchPress(keycode, presses_->latest());
 }
 
-void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId) {
+KeyPressNumber X11KeyCapture::recordUserPress(std::uint32_t keycode, std::uint32_t modifiers,
+                                              const std::string& text) {
+    const auto key = static_cast<Key>(keycode - kEvdevOffset);
+    return presses_->record(
+        KeyPressText::typedBy(key, X11ModifierFlags::modifiers(modifiers), text));
+}
+
+void X11KeyCapture::handleRawPress(std::uint32_t keycode, std::uint16_t sourceId,
+                                   std::uint32_t sequence) {
     const std::uint32_t modifiers = keyboard_->modifiers();
-    // A grabbed press arrives once more, held by the grab: it is reported from there.
+    // A grabbed press arrives once more, held by the grab: it is reported from there. While
+    // a hold keeps it back, it is numbered now, in its place among the other presses.
     if (isGrabbed(keycode, modifiers)) {
+        const bool mayBeOwn =
+            sourceId == connection_->xtestKeyboard() && expectedKeys_.isExpectedNext(keycode);
+        if (mayBeOwn) {
+            expectedKeys_.notePressInPlace(keycode, presses_->latest());
+        }
+        if (hold_->isHolding() && !mayBeOwn) {
+            hold_->beforeNumbering(sequence);
+            numberedWhileHeld_.emplace_back(keycode,
+                                            recordUserPress(keycode, modifiers, std::string()));
+        }
         return;
     }
     Press press;
     press.keycode = keycode;
     press.modifiers = modifiers;
     press.isOwn = isOwn(keycode, sourceId);
-    if (!press.isOwn) {
-        press.number = presses_->record();
-    }
     press.text = keyboard_->typedText(keycode, !press.isOwn);
+    if (!press.isOwn) {
+        hold_->beforeNumbering(sequence);
+        press.number = recordUserPress(keycode, modifiers, press.text);
+    }
     if (handlers_.press) {
         handlers_.press(press);
     }
@@ -295,20 +345,117 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     if (!press.isOwn) {
         // Numbered before it holds Plovik's keys back: whoever then finds them held
         // back also finds a press after the one it asked about.
-        press.number = presses_->record();
+        press.number = numberedEarlier(key.detail).value_or(0);
+        if (press.number == 0) {
+            press.number = recordUserPress(key.detail, press.modifiers, press.text);
+        }
         expectedKeys_.holdGrab();
     }
     // Our own replayed keys go straight on: nobody else may decide about them.
-    const bool swallows = !press.isOwn && handlers_.grab && handlers_.grab(press);
-    xcb_input_xi_allow_events(
-        connection_->get(), key.time, key.deviceid,
-        swallows ? XCB_INPUT_EVENT_MODE_ASYNC_DEVICE : XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
+    const Answer answer = !press.isOwn && handlers_.grab ? handlers_.grab(press) : Answer::pass;
+    const bool swallows = answer != Answer::pass;
+    if (answer == Answer::swallowAndHold && hold_->beginFromPress(key.event, press.number)) {
+        // The keys pressed after it stay queued for the edit it asks for.
+    } else if (swallows) {
+        // The grab ends with the swallowed press, not with its release: keys pressed while it
+        // is still down belong to the application.
+        xcb_input_xi_ungrab_device(connection_->get(), key.time, key.deviceid);
+    } else {
+        xcb_input_xi_allow_events(connection_->get(), key.time, key.deviceid,
+                                  XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
+    }
     connection_->flush();
     if (swallows) {
         swallowedKey_ = key.detail;
     } else if (!press.isOwn) {
         expectedKeys_.releaseGrab();
     }
+}
+
+std::optional<KeyPressNumber> X11KeyCapture::numberedEarlier(std::uint32_t keycode) {
+    const auto found = std::find_if(numberedWhileHeld_.begin(), numberedWhileHeld_.end(),
+                                    [&](const auto& press) { return press.first == keycode; });
+    if (found == numberedWhileHeld_.end()) {
+        return std::nullopt;
+    }
+    const KeyPressNumber number = found->second;
+    numberedWhileHeld_.erase(found);
+    return number;
+}
+
+void X11KeyCapture::handleQueuedEvents() {
+    while (auto* raw = xcb_poll_for_queued_event(connection_->get())) {
+        xcb::Reply<xcb_generic_event_t> event(raw);
+        handle(*event);
+    }
+}
+
+bool X11KeyCapture::runOnCaptureThread(std::function<void()> work,
+                                       std::chrono::steady_clock::time_point deadline) {
+    auto task = std::make_shared<Task>();
+    task->work = std::move(work);
+    std::unique_lock lock(tasksMutex_);
+    tasks_.push_back(task);
+    const char byte = 0;
+    (void)!::write(wakeWrite_->get(), &byte, 1);
+    if (taskDone_.wait_until(lock, deadline, [&] { return task->done; })) {
+        return true;
+    }
+    task->abandoned = true;
+    return false;
+}
+
+void X11KeyCapture::runTasks() {
+    while (true) {
+        std::shared_ptr<Task> task;
+        {
+            std::lock_guard lock(tasksMutex_);
+            if (tasks_.empty()) {
+                return;
+            }
+            task = tasks_.front();
+            tasks_.pop_front();
+            if (task->abandoned) {
+                continue;
+            }
+        }
+        task->work();
+        std::lock_guard lock(tasksMutex_);
+        task->done = true;
+        taskDone_.notify_all();
+    }
+}
+
+std::optional<KeyPressNumber> X11KeyCapture::hold(std::chrono::milliseconds limit,
+                                                  std::chrono::steady_clock::time_point deadline) {
+    auto result = std::make_shared<std::optional<KeyPressNumber>>();
+    auto gaveUp = std::make_shared<std::atomic<bool>>(false);
+    const bool done = runOnCaptureThread(
+        [this, result, gaveUp, limit] {
+            *result = hold_->begin(focusWindow(), std::chrono::steady_clock::now() + limit);
+            // Nobody waits for it any more: let the keys go at once.
+            if (*gaveUp) {
+                hold_->release();
+            }
+        },
+        deadline);
+    if (!done) {
+        *gaveUp = true;
+        return std::nullopt;
+    }
+    return *result;
+}
+
+bool X11KeyCapture::postAhead(const std::vector<SyntheticKeyEvent>& events,
+                              std::chrono::steady_clock::time_point deadline) {
+    auto result = std::make_shared<bool>(false);
+    const bool done = runOnCaptureThread(
+        [this, result, events] { *result = hold_->postAhead(events); }, deadline);
+    return done && *result;
+}
+
+void X11KeyCapture::releaseHold(std::chrono::steady_clock::time_point deadline) {
+    (void)runOnCaptureThread([this] { hold_->release(); }, deadline);
 }
 
 }  // namespace plovik

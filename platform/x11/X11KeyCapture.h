@@ -3,7 +3,10 @@
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,6 +19,7 @@
 
 #include "core/capture/KeyPressLedger.h"
 #include "core/support/FileDescriptor.h"
+#include "platform/x11/X11CaptureHold.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
@@ -23,10 +27,11 @@
 namespace plovik {
 
 // Every key press of the session, seen on a thread and a connection of its own so
-// that a busy main thread never holds the keyboard: XInput2 raw presses for all
-// master devices (observed), and synchronous passive grabs of chosen keys (answered
-// with replay or swallow). Each press carries what it typed, from XKB state kept
-// current by XKB events, with dead keys composed.
+// that a busy main thread never holds the keyboard: XInput2 raw presses of every
+// keyboard as the server takes them in (observed, also while a hold freezes the
+// keyboard), and synchronous passive grabs of chosen keys (answered with replay or
+// swallow). Each press carries what it typed, from XKB state kept current by XKB events,
+// with dead keys composed.
 class X11KeyCapture {
   public:
     struct Press {
@@ -45,10 +50,13 @@ class X11KeyCapture {
         std::uint32_t modifiers = 0;
         auto operator<=>(const GrabbedKey&) const = default;
     };
-    // Both run on the capture thread. The grab handler answers true to swallow and
-    // must answer within milliseconds: the keyboard is frozen until it does.
+    // What becomes of a grabbed press: it goes on to the application; it is swallowed; or it
+    // is swallowed and the keyboard stays held for the edit it asks for (see hold()).
+    enum class Answer { pass, swallow, swallowAndHold };
+    // Both run on the capture thread. The grab handler must answer within milliseconds:
+    // the keyboard is frozen until it does.
     using PressHandler = std::function<void(const Press&)>;
-    using GrabHandler = std::function<bool(const Press&)>;
+    using GrabHandler = std::function<Answer(const Press&)>;
     // Called once for a key held down past the auto-repeat delay (its press was reported
     // earlier): the application saw repeats that raw events do not carry.
     using HeldHandler = std::function<void(std::uint32_t keycode)>;
@@ -76,6 +84,19 @@ class X11KeyCapture {
     // Replaces the grabbed keys; any thread.
     void setGrabs(const std::vector<GrabbedKey>& grabs);
 
+    // --- Holding the keyboard for an edit (see X11CaptureHold). Any thread but the capture's:
+    // the work runs on the capture thread, which is waited for until `deadline`.
+    // Holds the keyboard until `limit` from now, or takes over the hold a swallowed press
+    // began; the number of the user's latest press before the hold, or absent.
+    std::optional<KeyPressNumber> hold(std::chrono::milliseconds limit,
+                                       std::chrono::steady_clock::time_point deadline);
+    bool postAhead(const std::vector<SyntheticKeyEvent>& events,
+                   std::chrono::steady_clock::time_point deadline);
+    void releaseHold(std::chrono::steady_clock::time_point deadline);
+    // Any thread.
+    bool isHolding() const { return hold_->isHolding(); }
+    const X11CaptureHold& keyboardHold() const { return *hold_; }
+
   private:
     X11KeyCapture(std::unique_ptr<X11Connection> connection, X11ExpectedKeys& expectedKeys,
                   std::shared_ptr<KeyPressLedger> presses, Handlers handlers);
@@ -89,7 +110,17 @@ class X11KeyCapture {
     void followFocus();
     void run();
     void handle(const xcb_generic_event_t& event);
-    void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId);
+    void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId, std::uint32_t sequence);
+    void handleQueuedEvents();
+    // Runs `work` on the capture thread; false when it did not finish by the deadline (it is
+    // then skipped if it has not started).
+    bool runOnCaptureThread(std::function<void()> work,
+                            std::chrono::steady_clock::time_point deadline);
+    void runTasks();
+    KeyPressNumber recordUserPress(std::uint32_t keycode, std::uint32_t modifiers,
+                                   const std::string& text);
+    // The number a grabbed key got when its press came in during a hold.
+    std::optional<KeyPressNumber> numberedEarlier(std::uint32_t keycode);
     // Reports once each key down so long that the application has been repeating it.
     void reportHeldKeys(xcb_timestamp_t now);
     void handleGrabbedPress(const xcb_generic_event_t& event);
@@ -114,8 +145,19 @@ class X11KeyCapture {
         bool reported;
     };
     std::vector<DownKey> down_;
-    // The swallowed key whose grab lasts until it is released (capture thread only).
+    // The swallowed key, until the user lets it go (capture thread only).
     std::optional<std::uint32_t> swallowedKey_;
+    std::unique_ptr<X11CaptureHold> hold_;
+    struct Task {
+        std::function<void()> work;
+        bool done = false;
+        bool abandoned = false;
+    };
+    std::mutex tasksMutex_;
+    std::condition_variable taskDone_;
+    std::deque<std::shared_ptr<Task>> tasks_;
+    // Grabbed keys pressed during a hold: key code and number (capture thread only).
+    std::vector<std::pair<std::uint32_t, KeyPressNumber>> numberedWhileHeld_;
     std::unique_ptr<FileDescriptor> wakeRead_;
     std::unique_ptr<FileDescriptor> wakeWrite_;
     std::atomic<bool> stopping_{false};

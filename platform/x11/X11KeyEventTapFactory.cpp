@@ -122,6 +122,15 @@ bool X11KeyEventTapFactory::holds(std::uint32_t keycode, std::uint32_t modifiers
                                   X11KeyCapture::GrabbedKey{keycode, modifiers}) != keys.end();
 }
 
+X11KeyCapture* X11KeyEventTapFactory::activeCapture() const {
+    for (const auto& weak : taps_) {
+        if (const auto state = weak.lock(); state && state->alive && state->capture) {
+            return state->capture.get();
+        }
+    }
+    return nullptr;
+}
+
 std::size_t X11KeyEventTapFactory::lateAnswerCount() const {
     std::size_t count = 0;
     for (const auto& weak : taps_) {
@@ -173,7 +182,7 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         const auto state = weak.lock();
         if (!state || !state->enabled) {
-            return false;
+            return X11KeyCapture::Answer::pass;
         }
         const auto deadline = std::chrono::steady_clock::now() + budget;
         auto answer = std::make_shared<Answer>();
@@ -194,7 +203,7 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             }
             // Noted on the main thread before anything else runs there, so that no
             // correction takes the swallowed press for one on its way to the application.
-            if (disposition == TapDisposition::swallow) {
+            if (disposition != TapDisposition::pass) {
                 presses->noteSwallowed(event.pressNumber);
             }
             answer->disposition = disposition;
@@ -207,7 +216,7 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
         if (answer->stage == Answer::Stage::waiting) {
             answer->stage = Answer::Stage::abandoned;
             ++state->lateAnswers;
-            return false;
+            return X11KeyCapture::Answer::pass;
         }
         // Taken: the callback acts on it as swallowed, and only scheduling work remains between
         // the claim and its answer. The limit is for a callback that never returns.
@@ -215,9 +224,17 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
                                     [&] { return answer->stage == Answer::Stage::decided; })) {
             answer->stage = Answer::Stage::abandoned;
             ++state->lateAnswers;
-            return false;
+            return X11KeyCapture::Answer::pass;
         }
-        return answer->disposition == TapDisposition::swallow;
+        switch (answer->disposition) {
+            case TapDisposition::swallow:
+                return X11KeyCapture::Answer::swallow;
+            case TapDisposition::swallowAndHold:
+                return X11KeyCapture::Answer::swallowAndHold;
+            case TapDisposition::pass:
+                break;
+        }
+        return X11KeyCapture::Answer::pass;
     };
     auto started =
         X11KeyCapture::start(displayName_.empty() ? nullptr : displayName_.c_str(), expectedKeys_,

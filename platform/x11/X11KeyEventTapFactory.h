@@ -45,6 +45,8 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     const std::optional<std::string>& lastError() const { return lastError_; }
     // Whether an installed tap holds the key (X key code) with exactly these modifiers.
     bool holds(std::uint32_t keycode, std::uint32_t modifiers) const;
+    // The capture of the installed tap; null when none is installed.
+    X11KeyCapture* activeCapture() const;
     // Presses whose answer came too late and went on unchanged.
     std::size_t lateAnswerCount() const;
     // Called on the main thread when a tap's connection to the X server breaks.
@@ -54,6 +56,10 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     KeyPressNumber latestPress() const override { return presses_->latest(); }
     bool hasPressGoneOnSince(KeyPressNumber press) const override {
         return presses_->hasPressGoneOnSince(press);
+    }
+    std::optional<std::string> textTypedBetween(KeyPressNumber after,
+                                                KeyPressNumber upTo) const override {
+        return presses_->typedBetween(after, upTo);
     }
 
   private:

@@ -4,15 +4,19 @@
 #include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
-#include "platform/x11/XcbXkb.h"
+#include "platform/x11/X11ModifierFlags.h"
 
 namespace plovik {
 
 namespace {
 
 constexpr std::uint32_t kReturnKeycode = 36;
+// X numbers keys as evdev does, eight higher.
+constexpr std::uint32_t kEvdevOffset = 8;
 
 // Malformed bytes become U+FFFD, which no key types: the text is refused whole.
 std::vector<char32_t> codePoints(std::string_view text) {
@@ -29,17 +33,58 @@ std::vector<char32_t> codePoints(std::string_view text) {
 }  // namespace
 
 X11KeyInjector::X11KeyInjector(const X11Connection& connection, X11KeyboardState& keyboard,
-                               X11ExpectedKeys& expectedKeys)
+                               X11ExpectedKeys& expectedKeys,
+                               std::function<bool(std::uint32_t)> isHeldDown)
     : connection_(connection),
       keyboard_(keyboard),
       expectedKeys_(expectedKeys),
-      spares_(connection) {}
+      isHeldDown_(std::move(isHeldDown)) {
+    findSpareKeycodes();
+}
 
-X11KeyInjector::~X11KeyInjector() = default;
+X11KeyInjector::~X11KeyInjector() {
+    const std::array<xcb_keysym_t, 2> none{XKB_KEY_NoSymbol, XKB_KEY_NoSymbol};
+    for (const auto& [keysym, binding] : bound_) {
+        xcb_change_keyboard_mapping(connection_.get(), 1,
+                                    static_cast<xcb_keycode_t>(binding.keycode), 2, none.data());
+    }
+    connection_.sync();
+}
+
+void X11KeyInjector::findSpareKeycodes() {
+    const xcb_setup_t* setup = xcb_get_setup(connection_.get());
+    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    xcb::Reply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
+        connection_.get(), xcb_get_keyboard_mapping(connection_.get(), setup->min_keycode, count),
+        nullptr));
+    if (!mapping) {
+        return;
+    }
+    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+    const int perKeycode = mapping->keysyms_per_keycode;
+    // From the top: the low unused codes are where keyboards grow new keys.
+    for (int index = count - 1; index >= 0; --index) {
+        bool isEmpty = true;
+        for (int k = 0; k < perKeycode; ++k) {
+            isEmpty = isEmpty && keysyms[index * perKeycode + k] == XKB_KEY_NoSymbol;
+        }
+        if (isEmpty) {
+            spare_.push_back(static_cast<std::uint32_t>(setup->min_keycode + index));
+        }
+    }
+    // The highest free code stays silent; typing takes codes from the other end.
+    if (!spare_.empty()) {
+        silent_ = spare_.front();
+        spare_.erase(spare_.begin());
+    }
+}
 
 void X11KeyInjector::fake(std::uint8_t type, std::uint32_t keycode) {
     if (type == XCB_KEY_PRESS) {
         expectedKeys_.expect(keycode);
+    }
+    if (log_) {
+        log_->push_back({keycode, type == XCB_KEY_PRESS});
     }
     xcb_test_fake_input(connection_.get(), type, static_cast<std::uint8_t>(keycode),
                         XCB_CURRENT_TIME, connection_.root(), 0, 0, 0);
@@ -105,129 +150,257 @@ void X11KeyInjector::key(std::uint32_t keycode, bool isDown, std::uint32_t modif
 }
 
 std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
-                                                             std::uint32_t group) const {
+                                                             std::uint32_t group,
+                                                             std::uint32_t extra) const {
     if (character == U'\n' || character == U'\r') {
-        return Stroke{kReturnKeycode, 0, std::nullopt};
+        return Stroke{kReturnKeycode, 0};
     }
     xkb_keymap& keymap = keyboard_.keymap();
     xkb::State probe(xkb_state_new(&keymap));
     const xkb_mod_mask_t locked =
         xkb_state_serialize_mods(&keyboard_.state(), XKB_STATE_MODS_LOCKED);
     for (const std::uint32_t modifiers : {0u, X11KeyboardState::kShiftMask}) {
-        xkb_state_update_mask(probe.get(), modifiers, 0, locked, 0, 0, group);
+        xkb_state_update_mask(probe.get(), modifiers | extra, 0, locked, 0, 0, group);
         // From the low codes up: the main block comes before the keypad.
         for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
              code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-            if (spares_.isSpare(code) || xkb_state_key_get_utf32(probe.get(), code) != character) {
-                continue;
-            }
-            // A key of one layout (Space) types the same in every group.
-            if (xkb_keymap_num_layouts_for_key(&keymap, code) == 1) {
-                return Stroke{code, modifiers, std::nullopt};
-            }
-            if (xkb_state_key_get_layout(probe.get(), code) == group) {
-                return Stroke{code, modifiers, group};
+            // A key with one layout (Space, say) types the same in every group.
+            if (xkb_state_key_get_utf32(probe.get(), code) == character &&
+                (xkb_state_key_get_layout(probe.get(), code) == group ||
+                 xkb_keymap_num_layouts_for_key(&keymap, code) == 1)) {
+                return Stroke{code, modifiers};
             }
         }
     }
     return std::nullopt;
 }
 
-std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character,
-                                                                std::uint32_t lockedGroup) {
-    if (auto stroke = keyFor(character, lockedGroup)) {
-        stroke->group.reset();
+std::uint32_t X11KeyInjector::userModifiers() const {
+    if (!isHeldDown_) {
+        return 0;
+    }
+    xkb_keymap& keymap = keyboard_.keymap();
+    for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
+         code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
+        const xkb_keysym_t* syms = nullptr;
+        if (xkb_keymap_key_get_syms_by_level(&keymap, code, 0, 0, &syms) == 1 &&
+            (syms[0] == XKB_KEY_Shift_L || syms[0] == XKB_KEY_Shift_R) && isHeldDown_(code)) {
+            return X11KeyboardState::kShiftMask;
+        }
+    }
+    return 0;
+}
+
+std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character) {
+    const std::uint32_t locked = keyboard_.lockedGroup();
+    // A Shift the user holds shifts Plovik's keys too.
+    const std::uint32_t held = userModifiers();
+    const auto usable = [&](const std::optional<Stroke>& stroke) {
+        return stroke && !(isHeldDown_ && isHeldDown_(stroke->keycode));
+    };
+    if (auto stroke = keyFor(character, locked, held); usable(stroke)) {
+        stroke->group = locked;
         return stroke;
     }
     const xkb_layout_index_t groups = xkb_keymap_num_layouts(&keyboard_.keymap());
     for (std::uint32_t group = 0; group < groups; ++group) {
-        if (const auto stroke = keyFor(character, group)) {
+        if (auto stroke = keyFor(character, group, held); group != locked && usable(stroke)) {
+            stroke->group = group;
             return stroke;
         }
     }
-    if (const auto spare = spares_.keycodeFor(character, X11SpareKeycodes::Clock::now())) {
-        return Stroke{*spare, 0, std::nullopt};
+    const xkb_keysym_t keysym =
+        character == U'\n' || character == U'\r' ? XKB_KEY_Return : xkb_utf32_to_keysym(character);
+    if (const auto spare = spareFor(keysym)) {
+        return Stroke{*spare, 0};
     }
     return std::nullopt;
 }
 
-std::uint32_t X11KeyInjector::lockedGroupOnServer() const {
-    xcb::Reply<xcb_xkb_get_state_reply_t> state(xcb_xkb_get_state_reply(
-        connection_.get(),
-        xcb_xkb_get_state(connection_.get(),
-                          static_cast<xcb_xkb_device_spec_t>(connection_.coreKeyboard())),
-        nullptr));
-    return state ? state->lockedGroup : keyboard_.lockedGroup();
+std::optional<std::uint32_t> X11KeyInjector::groupKey(xkb_keysym_t keysym,
+                                                      std::optional<std::uint32_t>& key) {
+    if (key) {
+        return key;
+    }
+    if (spare_.empty()) {
+        return std::nullopt;
+    }
+    key = spare_.back();
+    spare_.pop_back();
+    const std::array<xcb_keysym_t, 2> keysyms{keysym, keysym};
+    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(*key), 2,
+                                keysyms.data());
+    expectedKeys_.addGroupKey(*key);
+    return key;
 }
 
-void X11KeyInjector::latchGroup(std::uint32_t group, std::uint32_t lockedGroup) {
-    const xkb_layout_index_t groups = xkb_keymap_num_layouts(&keyboard_.keymap());
-    if (groups == 0) {
-        return;
+bool X11KeyInjector::switchGroup(std::uint32_t group) {
+    const auto first = groupKey(XKB_KEY_ISO_First_Group, firstGroupKey_);
+    const auto next = group > 0 ? groupKey(XKB_KEY_ISO_Next_Group, nextGroupKey_) : first;
+    if (!first || !next) {
+        return false;
     }
-    // A latch is relative to the locked group and lasts for the next key only.
-    const auto delta = static_cast<std::uint16_t>((group + groups - lockedGroup % groups) % groups);
-    xcb_xkb_latch_lock_state(connection_.get(),
-                             static_cast<xcb_xkb_device_spec_t>(connection_.coreKeyboard()), 0, 0,
-                             0, 0, 0, 1, delta);
+    key(*first, true);
+    key(*first, false);
+    for (std::uint32_t i = 0; i < group; ++i) {
+        key(*next, true);
+        key(*next, false);
+    }
+    return true;
+}
+
+std::optional<std::uint32_t> X11KeyInjector::spareFor(xkb_keysym_t keysym) {
+    if (keysym == XKB_KEY_NoSymbol) {
+        return std::nullopt;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (const auto found = bound_.find(keysym); found != bound_.end()) {
+        found->second.lastUse = ++uses_;
+        found->second.batch = batch_;
+        found->second.usedAt = now;
+        return found->second.keycode;
+    }
+    std::optional<std::uint32_t> keycode;
+    if (!spare_.empty()) {
+        keycode = spare_.back();
+        spare_.pop_back();
+    } else {
+        // The least recently used spare not pressed in this batch, whose presses the
+        // applications have long handled.
+        auto oldest = bound_.end();
+        for (auto it = bound_.begin(); it != bound_.end(); ++it) {
+            if (it->second.batch != batch_ && now - it->second.usedAt >= kRebindAge &&
+                (oldest == bound_.end() || it->second.lastUse < oldest->second.lastUse)) {
+                oldest = it;
+            }
+        }
+        if (oldest == bound_.end()) {
+            return std::nullopt;
+        }
+        keycode = oldest->second.keycode;
+        bound_.erase(oldest);
+    }
+    // Both levels alike, so that Shift or Caps Lock cannot change what it types.
+    const std::array<xcb_keysym_t, 2> keysyms{keysym, keysym};
+    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(*keycode), 2,
+                                keysyms.data());
+    bound_.emplace(keysym, Binding{*keycode, ++uses_, batch_, now});
+    return keycode;
+}
+
+std::uint32_t X11KeyInjector::substituteFor(std::uint32_t keycode) {
+    if (!isHeldDown_ || !isHeldDown_(keycode)) {
+        return keycode;
+    }
+    xkb::State probe(xkb_state_new(&keyboard_.keymap()));
+    xkb_state_update_mask(probe.get(), 0, 0, 0, 0, 0, keyboard_.lockedGroup());
+    const auto spare = spareFor(xkb_state_key_get_one_sym(probe.get(), keycode));
+    return spare.value_or(keycode);
+}
+
+std::optional<std::pair<std::uint32_t, bool>> X11KeyInjector::keyOf(char32_t character,
+                                                                    std::uint32_t group) const {
+    const auto stroke = keyFor(character, group);
+    if (!stroke) {
+        return std::nullopt;
+    }
+    return std::pair(stroke->keycode, (stroke->modifiers & X11KeyboardState::kShiftMask) != 0);
+}
+
+std::optional<std::uint32_t> X11KeyInjector::shiftKeycode() const {
+    return modifierKey(X11KeyboardState::kShiftMask);
 }
 
 bool X11KeyInjector::pressKeysOf(std::string_view text, std::uint32_t group) {
-    const auto strokes =
-        strokesOf(text, [&](char32_t character) { return keyFor(character, group); });
-    if (!strokes) {
-        return false;
-    }
-    // The user's keys go in whatever group is locked, as a real keyboard's do.
-    for (const auto& stroke : *strokes) {
-        key(stroke.keycode, true, stroke.modifiers);
-        key(stroke.keycode, false);
-    }
-    return true;
-}
-
-bool X11KeyInjector::prepare(std::string_view text) {
-    const std::uint32_t locked = lockedGroupOnServer();
-    const bool ready = strokesOf(text, [&](char32_t character) {
-                           return strokeFor(character, locked);
-                       }).has_value();
-    connection_.flush();
-    return ready;
+    return pressAll(text, [&](char32_t character) { return keyFor(character, group); });
 }
 
 bool X11KeyInjector::type(std::string_view text) {
-    const std::uint32_t locked = lockedGroupOnServer();
-    const auto strokes =
-        strokesOf(text, [&](char32_t character) { return strokeFor(character, locked); });
-    if (!strokes) {
-        return false;
-    }
-    pressAll(*strokes, locked);
-    return true;
+    return pressAll(text, [&](char32_t character) { return strokeFor(character); });
 }
 
-std::optional<X11KeyInjector::Strokes> X11KeyInjector::strokesOf(
-    std::string_view text, const std::function<std::optional<Stroke>(char32_t)>& strokeOf) {
+bool X11KeyInjector::pressAll(std::string_view text,
+                              const std::function<std::optional<Stroke>(char32_t)>& strokeOf) {
+    if (!log_) {
+        ++batch_;
+    }
     // Every character is looked up first, so that nothing is typed when one has no key.
-    Strokes strokes;
+    std::vector<Stroke> strokes;
     for (const char32_t character : codePoints(text)) {
         const auto stroke = strokeOf(character);
         if (!stroke) {
-            return std::nullopt;
+            return false;
         }
         strokes.push_back(*stroke);
     }
-    return strokes;
-}
-
-void X11KeyInjector::pressAll(const Strokes& strokes, std::uint32_t lockedGroup) {
+    // Group keys are bound before the first key goes.
+    const std::uint32_t locked = keyboard_.lockedGroup();
+    const bool switches = std::any_of(strokes.begin(), strokes.end(), [&](const Stroke& stroke) {
+        return stroke.group && *stroke.group != locked;
+    });
+    if (switches && (!groupKey(XKB_KEY_ISO_First_Group, firstGroupKey_) ||
+                     !groupKey(XKB_KEY_ISO_Next_Group, nextGroupKey_))) {
+        return false;
+    }
+    std::uint32_t current = locked;
     for (const auto& stroke : strokes) {
-        if (stroke.group && *stroke.group != lockedGroup) {
-            latchGroup(*stroke.group, lockedGroup);
+        if (stroke.group && *stroke.group != current) {
+            switchGroup(*stroke.group);
+            current = *stroke.group;
         }
         key(stroke.keycode, true, stroke.modifiers);
         key(stroke.keycode, false);
     }
+    if (current != locked) {
+        switchGroup(locked);
+    }
+    return true;
+}
+
+bool X11KeyInjector::post(const SyntheticKeyEvent& event) {
+    if (event.text) {
+        return !event.isKeyDown || type(*event.text);
+    }
+    const std::uint32_t keycode = static_cast<std::uint32_t>(event.key) + kEvdevOffset;
+    // A key the user still holds would only repeat; its release goes where its press went.
+    std::uint32_t pressed = keycode;
+    if (event.isKeyDown) {
+        pressed = substituteFor(keycode);
+        substituted_[keycode] = pressed;
+    } else if (const auto found = substituted_.find(keycode); found != substituted_.end()) {
+        pressed = found->second;
+        substituted_.erase(found);
+    }
+    key(pressed, event.isKeyDown, X11ModifierFlags::realModifiers(event.modifiers));
+    return true;
+}
+
+bool X11KeyInjector::canPost(const SyntheticKeyEvent& event) {
+    return !event.text || !event.isKeyDown || prepare(*event.text);
+}
+
+bool X11KeyInjector::prepare(std::string_view text) {
+    // A text of its own, outside a hold, is a batch of its own.
+    if (!log_) {
+        ++batch_;
+    }
+    const auto characters = codePoints(text);
+    return std::all_of(characters.begin(), characters.end(),
+                       [&](char32_t character) { return strokeFor(character).has_value(); });
+}
+
+void X11KeyInjector::startLog() {
+    log_.emplace();
+}
+
+void X11KeyInjector::beginBatch() {
+    ++batch_;
+}
+
+std::vector<X11KeyInjector::FakedKey> X11KeyInjector::takeLog() {
+    std::vector<FakedKey> log = log_.value_or(std::vector<FakedKey>{});
+    log_.reset();
+    return log;
 }
 
 }  // namespace plovik

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <xkbcommon/xkbcommon.h>
+
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -7,23 +10,34 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/EventPoster.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
-#include "platform/x11/X11SpareKeycodes.h"
 
 namespace plovik {
 
-// Types keys and text through XTest as the user's keyboard would. A character the
-// locked group lacks is typed with the key of a group that has it, that group latched
-// for the one key in the same request stream: toolkits translate by the group each event
-// carries, and the locked group, the user's layout, never changes. Only what no group
-// types gets a spare key code, of which there are few. Every press is announced to the
-// expected-key queue first, so that the capture recognises it as ours.
+// Types keys and text through XTest as the user's keyboard would. A character is typed
+// with its own key in the group that is locked now or, when only another group has it,
+// in that group, locked for the time by keys of their own (so that the change travels
+// with the keys, however late they are handled) and locked back afterwards. A character
+// no group types, or whose key the user holds down, gets a spare key code of its own; a spare stays
+// bound as long as it can, and is bound anew only when every spare is taken and it is the least
+// recently used one outside the current batch (rebinding while a client still translates earlier
+// presses types garbage). The bindings are restored when the injector goes. Every press is
+// announced to the expected-key queue first, so that the capture recognises it as ours.
 class X11KeyInjector {
   public:
+    // How long a spare must have gone unused before it is bound anew: applications read
+    // the key map again only when they handle a key, and may still have earlier presses
+    // of it to handle.
+    static constexpr std::chrono::milliseconds kRebindAge{2000};
+
+    // `isHeldDown` tells whether the user holds a key down (X key code): text is not typed
+    // with such a key, since the server takes a second press of it for a repeat.
     X11KeyInjector(const X11Connection& connection, X11KeyboardState& keyboard,
-                   X11ExpectedKeys& expectedKeys);
+                   X11ExpectedKeys& expectedKeys,
+                   std::function<bool(std::uint32_t)> isHeldDown = {});
     ~X11KeyInjector();
     X11KeyInjector(const X11KeyInjector&) = delete;
     X11KeyInjector& operator=(const X11KeyInjector&) = delete;
@@ -34,39 +48,88 @@ class X11KeyInjector {
     // Types UTF-8 text; false (nothing typed) when some character has neither a key
     // nor a spare key code left.
     bool type(std::string_view text);
-    // Whether type() can type the text now, binding the spare key codes it needs, so
-    // that clients learn the new mapping before the keys come.
-    bool prepare(std::string_view text);
     // Presses the keys that type the text in `group`, whatever group is locked: what
     // a user does who types with another layout in mind. False (nothing pressed) when
     // the group cannot type some character.
     bool pressKeysOf(std::string_view text, std::uint32_t group);
-    std::size_t boundSpareCount() const { return spares_.boundCount(); }
+    std::size_t boundSpareCount() const { return bound_.size(); }
+    // The key (X key code) that types the character in `group`, and whether it needs Shift.
+    std::optional<std::pair<std::uint32_t, bool>> keyOf(char32_t character,
+                                                        std::uint32_t group) const;
+    // A key code that types nothing, kept out of the spare codes for typing; absent when
+    // there is none.
+    std::optional<std::uint32_t> silentKeycode() const { return silent_; }
+    // The key code of the left Shift key.
+    std::optional<std::uint32_t> shiftKeycode() const;
+    // Posts one event: its key, or the text it carries (on the press; its release has
+    // nothing left to do). False when the text could not be typed.
+    bool post(const SyntheticKeyEvent& event);
+    // Whether the event can be posted: its text has keys, spare codes bound as needed.
+    bool canPost(const SyntheticKeyEvent& event);
+    // Whether type() can type the text now, binding the spare key codes it needs, so that
+    // clients learn the new mapping before the keys come.
+    bool prepare(std::string_view text);
+
+    // One key event as sent to the server.
+    struct FakedKey {
+        std::uint32_t keycode;
+        bool isPress;
+    };
+    // The keys posted from now on may still wait in the server all together: no spare key
+    // code pressed among them is bound anew until the next batch.
+    void beginBatch();
+    // Records every key event sent from now on, until takeLog().
+    void startLog();
+    std::vector<FakedKey> takeLog();
 
   private:
     struct Stroke {
         std::uint32_t keycode;
         std::uint32_t modifiers;
-        // The group the key is pressed in; absent: whichever is locked.
-        std::optional<std::uint32_t> group;
+        // The group it types in; absent for any group.
+        std::optional<std::uint32_t> group = std::nullopt;
     };
-    using Strokes = std::vector<Stroke>;
 
-    std::optional<Stroke> strokeFor(char32_t character, std::uint32_t lockedGroup);
-    std::optional<Strokes> strokesOf(
-        std::string_view text, const std::function<std::optional<Stroke>(char32_t)>& strokeOf);
-    void pressAll(const Strokes& strokes, std::uint32_t lockedGroup);
-    std::optional<Stroke> keyFor(char32_t character, std::uint32_t group) const;
+    std::optional<Stroke> strokeFor(char32_t character);
+    bool pressAll(std::string_view text,
+                  const std::function<std::optional<Stroke>(char32_t)>& strokeOf);
+    // With `extra` modifiers in effect besides those the key is pressed with.
+    std::optional<Stroke> keyFor(char32_t character, std::uint32_t group,
+                                 std::uint32_t extra = 0) const;
+    // Modifiers the user holds that Plovik's keys would be typed with.
+    std::uint32_t userModifiers() const;
+    std::optional<std::uint32_t> spareFor(xkb_keysym_t keysym);
+    // The key code to press for `keycode`: itself, or a spare with its symbol while the
+    // user holds it down.
+    std::uint32_t substituteFor(std::uint32_t keycode);
+    // Presses the keys that lock `group`: the first group, then the next ones.
+    bool switchGroup(std::uint32_t group);
+    // A spare key code bound for good to a group-switching symbol.
+    std::optional<std::uint32_t> groupKey(xkb_keysym_t keysym, std::optional<std::uint32_t>& key);
     std::optional<std::uint32_t> modifierKey(std::uint32_t modifier) const;
-    // Asked of the server: the keyboard state's copy may lag behind a switch just made.
-    std::uint32_t lockedGroupOnServer() const;
-    void latchGroup(std::uint32_t group, std::uint32_t lockedGroup);
     void fake(std::uint8_t type, std::uint32_t keycode);
+    void findSpareKeycodes();
 
     const X11Connection& connection_;
     X11KeyboardState& keyboard_;
     X11ExpectedKeys& expectedKeys_;
-    X11SpareKeycodes spares_;
+    std::function<bool(std::uint32_t)> isHeldDown_;
+    std::vector<std::uint32_t> spare_;
+    std::optional<std::uint32_t> silent_;
+    std::optional<std::uint32_t> firstGroupKey_;
+    std::optional<std::uint32_t> nextGroupKey_;
+    struct Binding {
+        std::uint32_t keycode;
+        std::uint64_t lastUse;
+        std::uint64_t batch;
+        std::chrono::steady_clock::time_point usedAt;
+    };
+    std::map<xkb_keysym_t, Binding> bound_;
+    std::uint64_t uses_ = 0;
+    std::uint64_t batch_ = 0;
+    // Keys pressed through a substitute, until released.
+    std::map<std::uint32_t, std::uint32_t> substituted_;
+    std::optional<std::vector<FakedKey>> log_;
     // Modifier keys pressed for a key, released with it.
     std::map<std::uint32_t, std::vector<std::uint32_t>> heldFor_;
 };

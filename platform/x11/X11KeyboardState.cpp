@@ -100,6 +100,7 @@ X11KeyboardState::Change X11KeyboardState::handle(const xcb_generic_event_t& eve
             return Change::keymap;
         case XCB_XKB_STATE_NOTIFY: {
             const auto& notify = reinterpret_cast<const xcb_xkb_state_notify_event_t&>(event);
+            lastStateChangeKeycode_ = notify.keycode;
             if (tracking_ == Tracking::rawKeys) {
                 xkb_state_update_mask(
                     state_.get(), xkb_state_serialize_mods(state_.get(), XKB_STATE_MODS_DEPRESSED),

@@ -49,6 +49,8 @@ class X11KeyboardState {
     // The effective real modifiers and the locked group, as last reported.
     std::uint32_t modifiers() const;
     std::uint32_t lockedGroup() const;
+    // The key whose press or release made the last state change, or 0.
+    std::uint32_t lastStateChangeKeycode() const { return lastStateChangeKeycode_; }
     // What a press of the key types now; a dead key starts a composition and types
     // nothing. `composes` false leaves the composition alone (keys held back by a grab).
     std::string typedText(std::uint32_t keycode, bool composes);
@@ -58,6 +60,7 @@ class X11KeyboardState {
   private:
     const X11Connection& connection_;
     const Tracking tracking_;
+    std::uint32_t lastStateChangeKeycode_ = 0;
     xkb::Context context_;
     xkb::Keymap keymap_;
     xkb::State state_;

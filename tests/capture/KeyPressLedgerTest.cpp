@@ -35,12 +35,33 @@ TEST(KeyPressLedger, APressAfterTheOneAskedAboutIsOnItsWayUnlessATapSwallowedIt)
 TEST(KeyPressLedger, ASwallowedPressItNoLongerRemembersCountsAsGoneOn) {
     KeyPressLedger ledger;
     const KeyPressNumber asked = ledger.record();
-    for (std::size_t i = 0; i < KeyPressLedger::kRememberedSwallowedPresses; ++i) {
+    for (std::size_t i = 0; i < KeyPressLedger::kRememberedPresses; ++i) {
         ledger.noteSwallowed(ledger.record());
     }
     EXPECT_FALSE(ledger.hasPressGoneOnSince(asked));
     ledger.noteSwallowed(ledger.record());
     EXPECT_TRUE(ledger.hasPressGoneOnSince(asked)) << "refusing is the safe mistake";
+    EXPECT_FALSE(ledger.typedBetween(asked, ledger.latest())) << "nor is what it typed known";
+}
+
+TEST(KeyPressLedger, TellsWhatThePressesAfterOneTypedAsLongAsTheyOnlyTyped) {
+    KeyPressLedger ledger;
+    const KeyPressNumber delimiter = ledger.record(" ");
+    EXPECT_EQ(ledger.typedBetween(delimiter, delimiter), "");
+    ledger.record("");  // Shift
+    ledger.record("П");
+    ledger.noteSwallowed(ledger.record());  // a shortcut, never in the field
+    const KeyPressNumber r = ledger.record("р");
+    ledger.record("и");
+    EXPECT_EQ(ledger.typedBetween(delimiter, ledger.latest()), "При");
+    EXPECT_EQ(ledger.typedBetween(delimiter, r), "Пр") << "only up to the press asked about";
+    EXPECT_EQ(ledger.typedBetween(delimiter, ledger.latest() + 5), "При")
+        << "presses not made yet typed nothing";
+
+    // A Backspace or an arrow may have done anything to the field.
+    ledger.record(std::nullopt);
+    EXPECT_FALSE(ledger.typedBetween(delimiter, ledger.latest()));
+    EXPECT_EQ(ledger.typedBetween(ledger.latest(), ledger.latest()), "");
 }
 
 TEST(KeyPressLedger, CaptureThreadsNumberEveryPressOnce) {

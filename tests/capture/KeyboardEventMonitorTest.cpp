@@ -185,15 +185,16 @@ TEST_F(KeyboardEventMonitorTest, ReturnIsDeferredOnlyWhenTheOwnerAsks) {
     EXPECT_EQ(press(keyEvent(Key::enter, "\r", kShift)),
               (Log{"stroke:\r:28:" + str(kShift), "text:\r"}));
     defer = true;
-    // Only Shift travels with the deferred key; the key tells Return from keypad Enter.
+    // Only Shift travels with the deferred key; the key tells Return from keypad Enter. The
+    // keys typed after it are held until it is posted.
     EXPECT_EQ(press(keyEvent(Key::enter, "\r", kShift | kAlt | kCapsLock | kLevelThree),
-                    TapDisposition::swallow),
+                    TapDisposition::swallowAndHold),
               (Log{"return:28:" + str(kShift)}));
-    EXPECT_EQ(press(keyEvent(Key::keypadEnter, "\x03", kNumLock), TapDisposition::swallow),
+    EXPECT_EQ(press(keyEvent(Key::keypadEnter, "\x03", kNumLock), TapDisposition::swallowAndHold),
               (Log{"return:96:0"}));
     // A missing callback makes the press a no-op, but it stays swallowed.
     monitor_->onDeferredReturn = nullptr;
-    EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallow), Log{});
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallowAndHold), Log{});
 }
 
 // A press that reached the application before it could be held (the answer came too late,
@@ -212,7 +213,8 @@ TEST_F(KeyboardEventMonitorTest, APressTheApplicationAlreadyHasIsOnlyTyping) {
         << "with Super it is a command to the application, not text";
     EXPECT_EQ(press(gone(keyEvent(Key::backspace, "\x7f"))), (Log{"delete"}));
     // The same presses, held for the answer, act as before.
-    EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallow), (Log{"return:28:0"}));
+    EXPECT_EQ(press(keyEvent(Key::enter, "\r"), TapDisposition::swallowAndHold),
+              (Log{"return:28:0"}));
     EXPECT_EQ(press(keyEvent(Key::space, " ", kAlt), TapDisposition::swallow), (Log{"manual"}));
 }
 

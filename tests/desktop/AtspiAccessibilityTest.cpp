@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "FixtureWindowOnDesktop.h"
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/TextReplacementService.h"
 #include "platform/simulated/SimulatedEventPoster.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedKeyboardHolder.h"
 #include "platform/x11/AtspiAccessibility.h"
 #include "platform/x11/AtspiElement.h"
 #include "platform/x11/EwmhWorkspace.h"
@@ -28,7 +32,8 @@ class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
         ASSERT_TRUE(workspace_);
         focus_ = std::make_unique<FocusedElementService>(*desktop_->accessibility, *workspace_);
         keyboard_ = std::make_unique<SyntheticKeyboardService>(poster_);
-        replacement_ = std::make_unique<TextReplacementService>(*focus_, *keyboard_, guard_, taps_);
+        replacement_ =
+            std::make_unique<TextReplacementService>(*focus_, *keyboard_, guard_, taps_, holder_);
     }
 
     // Puts `text` into the field, focuses it and leaves the caret at its end.
@@ -49,6 +54,11 @@ class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
     SimulatedEventPoster poster_;
     // Nobody types here.
     SimulatedKeyEventTapFactory taps_;
+    // The real application shows its keys a moment later.
+    SimulatedKeyboardHolder holder_{
+        [this] { return taps_.latestPress(); },
+        [this](const SyntheticKeyEvent& event) { poster_.post(event); }, [](const KeyEvent&) {},
+        [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }};
     ReentrancyGuard guard_;
     std::unique_ptr<FocusedElementService> focus_;
     std::unique_ptr<SyntheticKeyboardService> keyboard_;

@@ -7,17 +7,24 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "fixtures/common/FixtureProtocol.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace plovik::testing {
 
-enum class Toolkit { gtk, qt };
+// gtkKeysOnly: the GTK window, taking edits only from keys, as a browser does.
+enum class Toolkit { gtk, qt, gtkKeysOnly };
 
 inline std::string fixtureProgram(Toolkit toolkit) {
-    return toolkit == Toolkit::gtk ? PLOVIK_BUILD_DIR "/tests/fixtures/plovik-fixture-gtk"
-                                   : PLOVIK_BUILD_DIR "/tests/fixtures/plovik-fixture-qt";
+    return toolkit == Toolkit::qt ? PLOVIK_BUILD_DIR "/tests/fixtures/plovik-fixture-qt"
+                                  : PLOVIK_BUILD_DIR "/tests/fixtures/plovik-fixture-gtk";
+}
+
+inline std::vector<std::string> fixtureArguments(Toolkit toolkit) {
+    return toolkit == Toolkit::gtkKeysOnly ? std::vector<std::string>{"--keys-only"}
+                                           : std::vector<std::string>{};
 }
 
 inline bool fixtureBuilt(Toolkit toolkit) {
@@ -25,7 +32,15 @@ inline bool fixtureBuilt(Toolkit toolkit) {
 }
 
 inline std::string toolkitName(Toolkit toolkit) {
-    return toolkit == Toolkit::gtk ? "gtk" : "qt";
+    switch (toolkit) {
+        case Toolkit::gtk:
+            return "gtk";
+        case Toolkit::qt:
+            return "qt";
+        case Toolkit::gtkKeysOnly:
+            return "gtk_keys_only";
+    }
+    return "gtk";
 }
 
 // One fixture window in a session, asked over its standard streams what its fields hold:
@@ -35,7 +50,7 @@ class FixtureWindow {
     using Field = fixture::Field;
 
     FixtureWindow(const HeadlessSession& session, Toolkit toolkit)
-        : process_(session.launch(fixtureProgram(toolkit), {}, true)) {}
+        : process_(session.launch(fixtureProgram(toolkit), fixtureArguments(toolkit), true)) {}
 
     ChildProcess& process() { return process_; }
     pid_t pid() const { return process_.pid(); }

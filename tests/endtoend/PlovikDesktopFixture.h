@@ -39,7 +39,7 @@ class PlovikDesktopTest : public ::testing::Test {
             }
         }
         try {
-            session_.emplace();
+            session_.emplace(sessionOptions_);
         } catch (const HeadlessSessionError& error) {
             if (error.toolMissing()) {
                 GTEST_SKIP() << error.what();
@@ -127,6 +127,7 @@ class PlovikDesktopTest : public ::testing::Test {
 
     // The session's XKB groups.
     std::string layouts_ = "us,ru";
+    HeadlessSessionOptions sessionOptions_;
     // How long Plovik's main thread may take to take up a grabbed key.
     std::chrono::milliseconds grabAnswerBudget_{25};
     // Prepares Plovik's home folder (its data, its settings) before it starts.

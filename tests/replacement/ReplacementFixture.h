@@ -20,7 +20,8 @@ struct ReplacementFixture {
     FocusedElementService focusService{desktop.accessibility(), desktop.workspace()};
     SyntheticKeyboardService keyboard{desktop.eventPoster()};
     ReentrancyGuard guard;
-    TextReplacementService service{focusService, keyboard, guard, desktop.keyEventTapFactory()};
+    TextReplacementService service{focusService, keyboard, guard, desktop.keyEventTapFactory(),
+                                   desktop.keyboardHolder()};
     std::shared_ptr<SimulatedApplication> editor =
         desktop.launch("org.gnome.gedit", "Text Editor", kEditorPid);
     // Every key-down event that reached the tap.

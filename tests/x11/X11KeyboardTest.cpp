@@ -351,8 +351,8 @@ TEST_F(X11CaptureTest, CharactersOfNoGroupBorrowSpareCodesThatAreLentAgainAfterA
     runFor(100ms);
     EXPECT_EQ(window_->text(), first) << "nothing of a refused text is typed";
 
-    std::this_thread::sleep_for(X11SpareKeycodes::kRestBeforeReuse + 100ms);
-    const std::string later = "œŕŗřśŝşšţť àé";
+    std::this_thread::sleep_for(X11KeyInjector::kRebindAge + 100ms);
+    const std::string later = "œŕŗřśŝşšţť";
     ASSERT_TRUE(type(later));
     EXPECT_TRUE(runUntil([&] { return window_->text() == first + later; })) << window_->text();
 }

@@ -67,12 +67,12 @@ std::optional<std::string> SimulatedSession::prepare() {
         settings.correctionEngine = configuration_.correctionEngine;
     });
     coordinator_ = AppCoordinator::create(
-        *settingsStore_,
-        CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,
-                               desktop_.accessibility(), desktop_.eventPoster(),
-                               desktop_.workspace(), desktop_.permissions(), inputSources,
-                               spellChecker_, applicationSupport_, systemServices_,
-                               applicationCatalog_, shortcutProbe_});
+        *settingsStore_, CoordinatorEnvironment{desktop_.keyEventTapFactory(), mainQueue_, clock_,
+                                                desktop_.accessibility(), desktop_.eventPoster(),
+                                                desktop_.keyboardHolder(), desktop_.workspace(),
+                                                desktop_.permissions(), inputSources, spellChecker_,
+                                                applicationSupport_, systemServices_,
+                                                applicationCatalog_, shortcutProbe_});
     mainQueue_.runUntilIdle();
     return std::nullopt;
 }

@@ -1,0 +1,324 @@
+#include "platform/x11/X11CaptureHold.h"
+
+#include <unistd.h>
+#include <xcb/xinput.h>
+#include <xcb/xtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+
+#include "platform/x11/XcbHandles.h"
+
+namespace plovik {
+
+namespace {
+
+bool isKeyEvent(const xcb_generic_event_t& event, std::uint8_t xinputOpcode) {
+    if ((event.response_type & 0x7F) != XCB_GE_GENERIC) {
+        return false;
+    }
+    const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+    return generic.extension == xinputOpcode && (generic.event_type == XCB_INPUT_KEY_PRESS ||
+                                                 generic.event_type == XCB_INPUT_KEY_RELEASE);
+}
+
+}  // namespace
+
+X11CaptureHold::X11CaptureHold(X11Connection& connection, X11KeyboardState& keyboard,
+                               X11ExpectedKeys& expectedKeys, KeyPressLedger& presses,
+                               std::function<void()> handleQueuedEvents,
+                               std::function<std::vector<std::uint32_t>()> keysDown)
+    : connection_(connection),
+      expectedKeys_(expectedKeys),
+      presses_(presses),
+      handleQueuedEvents_(std::move(handleQueuedEvents)),
+      keysDown_(std::move(keysDown)),
+      injector_(connection, keyboard, expectedKeys,
+                [this](std::uint32_t keycode) {
+                    const auto now = keysDown_();
+                    return std::find(now.begin(), now.end(), keycode) != now.end() ||
+                           std::find(downAtStart_.begin(), downAtStart_.end(), keycode) !=
+                               downAtStart_.end();
+                }),
+      watchdog_([this] { watch(); }) {}
+
+X11CaptureHold::~X11CaptureHold() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        changed_.notify_all();
+    }
+    watchdog_.join();
+    release();
+}
+
+bool X11CaptureHold::isHolding() const {
+    std::lock_guard lock(mutex_);
+    return holding_ && !expired_;
+}
+
+std::size_t X11CaptureHold::expiredCount() const {
+    std::lock_guard lock(mutex_);
+    return expiredCount_;
+}
+
+std::size_t X11CaptureHold::takenBackCount() const {
+    std::lock_guard lock(mutex_);
+    return takenBackCount_;
+}
+
+std::optional<std::uint32_t> X11CaptureHold::grab(xcb_window_t window) {
+    xcb_connection_t* c = connection_.get();
+    const std::uint32_t mask =
+        XCB_INPUT_XI_EVENT_MASK_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_KEY_RELEASE;
+    const auto cookie = xcb_input_xi_grab_device(
+        c, window, XCB_CURRENT_TIME, XCB_CURSOR_NONE,
+        static_cast<xcb_input_device_id_t>(connection_.coreKeyboard()), XCB_INPUT_GRAB_MODE_22_SYNC,
+        XCB_INPUT_GRAB_MODE_22_ASYNC, 0, 1, &mask);
+    // From this request on, key events belong to the hold; the ones before it were the
+    // application's.
+    sequence_ = cookie.sequence;
+    before_.reset();
+    xcb::Reply<xcb_input_xi_grab_device_reply_t> reply(
+        xcb_input_xi_grab_device_reply(c, cookie, nullptr));
+    if (!reply || reply->status != XCB_GRAB_STATUS_SUCCESS) {
+        sequence_.reset();
+        return std::nullopt;
+    }
+    return cookie.sequence;
+}
+
+void X11CaptureHold::start(std::uint32_t sequence, Clock::time_point deadline) {
+    sequence_ = sequence;
+    heldKeyEvents_.clear();
+    injector_.beginBatch();
+    downAtStart_ = keysDown_();
+    std::lock_guard lock(mutex_);
+    holding_ = true;
+    expired_ = false;
+    deadline_ = deadline;
+    changed_.notify_all();
+}
+
+std::optional<KeyPressNumber> X11CaptureHold::begin(xcb_window_t window,
+                                                    Clock::time_point deadline) {
+    if (fromPress_ && isHolding()) {
+        // The press that began it is the user's latest before it.
+        fromPress_ = false;
+        std::lock_guard lock(mutex_);
+        deadline_ = deadline;
+        return before_;
+    }
+    release();
+    const auto sequence = grab(window);
+    if (!sequence) {
+        return std::nullopt;
+    }
+    start(*sequence, deadline);
+    // Every press the server took in before the grab was read with or before its reply.
+    handleQueuedEvents_();
+    if (!before_) {
+        before_ = presses_.latest();
+    }
+    return before_;
+}
+
+bool X11CaptureHold::beginFromPress(xcb_window_t window, KeyPressNumber press) {
+    release();
+    // The grab of the press becomes the hold, the keyboard frozen all along.
+    const auto sequence = grab(window);
+    if (!sequence) {
+        return false;
+    }
+    start(*sequence, Clock::now() + kPressHoldLimit);
+    before_ = press;
+    fromPress_ = true;
+    return true;
+}
+
+void X11CaptureHold::beforeNumbering(std::uint32_t sequence) {
+    if (sequence_ && !before_ && sequence >= *sequence_) {
+        before_ = presses_.latest();
+    }
+}
+
+bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
+    if (!sequence_ || !isKeyEvent(event, connection_.xinputOpcode()) ||
+        event.full_sequence < *sequence_) {
+        return false;
+    }
+    const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
+    heldKeyEvents_.push_back({key.detail, key.event_type == XCB_INPUT_KEY_PRESS});
+    return true;
+}
+
+void X11CaptureHold::ungrab() {
+    xcb_input_xi_ungrab_device(connection_.get(), XCB_CURRENT_TIME,
+                               static_cast<xcb_input_device_id_t>(connection_.coreKeyboard()));
+}
+
+void X11CaptureHold::release() {
+    {
+        std::lock_guard lock(mutex_);
+        if (holding_ && !expired_ && keysOvertaken_) {
+            putOursFirst();
+        }
+    }
+    fromPress_ = false;
+    keysOvertaken_ = false;
+    sequence_.reset();
+    heldKeyEvents_.clear();
+    std::lock_guard lock(mutex_);
+    if (holding_ && !expired_) {
+        ungrab();
+        // Plovik's keys, its group locks among them, are handled before anything sent later
+        // (a switch of layout after the correction, say).
+        if (!ours_.empty()) {
+            connection_.sync();
+        } else {
+            connection_.flush();
+        }
+    }
+    ours_.clear();
+    holding_ = false;
+    changed_.notify_all();
+}
+
+void X11CaptureHold::watch() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        if (!holding_ || expired_) {
+            changed_.wait(lock);
+            continue;
+        }
+        if (changed_.wait_until(lock, deadline_) == std::cv_status::timeout && holding_ &&
+            !expired_ && Clock::now() >= deadline_) {
+            // Whatever the threads wait for, the user's keys go on now.
+            expired_ = true;
+            ++expiredCount_;
+            ungrab();
+            connection_.flush();
+        }
+    }
+}
+
+bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
+    if (!isHolding() || !before_) {
+        return false;
+    }
+    injector_.startLog();
+    // Nothing is posted unless all of it can be.
+    if (!std::all_of(events.begin(), events.end(),
+                     [&](const SyntheticKeyEvent& event) { return injector_.canPost(event); })) {
+        (void)injector_.takeLog();
+        return false;
+    }
+    expectedKeys_.beginBatch();
+    for (const auto& event : events) {
+        (void)injector_.post(event);
+    }
+    const auto sent = injector_.takeLog();
+    for (const auto& key : sent) {
+        ours_.push_back({key.keycode, key.isPress});
+    }
+    // Every raw press the server took in before the reply is read with it, the batch's
+    // first among them.
+    connection_.sync();
+    handleQueuedEvents_();
+    // A key of the user queued before these: the order is put right when the hold ends.
+    if (!sent.empty() && expectedKeys_.userPressesBeforeBatch() != before_) {
+        keysOvertaken_ = true;
+    }
+    return true;
+}
+
+void X11CaptureHold::putOursFirst() {
+    std::vector<HeldKey> users;
+    auto next = ours_.begin();
+    for (const auto& event : takeBackQueued()) {
+        if (next != ours_.end() && event == *next) {
+            ++next;
+        } else {
+            users.push_back(event);
+        }
+    }
+    ++takenBackCount_;
+    // Plovik's edits as they were meant, before anything the user typed since the hold began;
+    // if some of them went elsewhere, the user's keys alone.
+    if (next == ours_.end()) {
+        requeue(ours_);
+    }
+    requeue(users);
+}
+
+std::vector<X11CaptureHold::HeldKey> X11CaptureHold::takeBackQueued() {
+    heldKeyEvents_.clear();
+    requeueing_ = false;
+    for (int step = 0; step < kMaximumTakenBack; ++step) {
+        // One queued event comes to the grab, then the keyboard is frozen again.
+        const std::size_t before = heldKeyEvents_.size();
+        xcb_input_xi_allow_events(connection_.get(), XCB_CURRENT_TIME,
+                                  static_cast<xcb_input_device_id_t>(connection_.coreKeyboard()),
+                                  XCB_INPUT_EVENT_MODE_SYNC_DEVICE, 0, 0);
+        connection_.sync();
+        handleQueuedEvents_();
+        if (heldKeyEvents_.size() == before) {
+            break;
+        }
+    }
+    return std::exchange(heldKeyEvents_, {});
+}
+
+void X11CaptureHold::requeue(const std::vector<HeldKey>& events) {
+    xcb_connection_t* c = connection_.get();
+    const auto fake = [&](std::uint32_t keycode, bool isPress) {
+        xcb_test_fake_input(c, isPress ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
+                            static_cast<std::uint8_t>(keycode), XCB_CURRENT_TIME,
+                            connection_.root(), 0, 0, 0);
+    };
+    if (!requeueing_) {
+        // The keyboard was let go until the next key reaches the grab: a silent key goes
+        // first and is that key, so that the others queue behind it.
+        requeueing_ = true;
+        if (const auto silent = injector_.silentKeycode()) {
+            expectedKeys_.expect(*silent);
+            fake(*silent, true);
+            fake(*silent, false);
+        }
+    }
+    for (const auto& event : events) {
+        if (event.isPress) {
+            // Counted already, when first pressed.
+            expectedKeys_.expect(event.keycode);
+        }
+        fake(event.keycode, event.isPress);
+    }
+    // A key still down on the user's keyboard would stay down on Plovik's.
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const auto later = events.begin() + static_cast<std::ptrdiff_t>(i) + 1;
+        const bool released = std::any_of(later, events.end(), [&](const HeldKey& other) {
+            return !other.isPress && other.keycode == events[i].keycode;
+        });
+        if (events[i].isPress && !released) {
+            fake(events[i].keycode, false);
+        }
+    }
+    connection_.sync();
+    // A key of the user may have reached the grab instead of the silent one: it follows.
+    handleQueuedEvents_();
+    for (const auto& event : std::exchange(heldKeyEvents_, {})) {
+        if (event.keycode == injector_.silentKeycode()) {
+            continue;
+        }
+        if (event.isPress) {
+            expectedKeys_.expect(event.keycode);
+        }
+        fake(event.keycode, event.isPress);
+    }
+    connection_.flush();
+}
+
+}  // namespace plovik

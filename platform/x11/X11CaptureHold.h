@@ -1,0 +1,123 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "core/capture/KeyPressLedger.h"
+#include "core/platform/EventPoster.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11ExpectedKeys.h"
+#include "platform/x11/X11KeyInjector.h"
+#include "platform/x11/X11KeyboardState.h"
+
+namespace plovik {
+
+// The keyboard held back for an edit: an active synchronous grab of the master keyboard on
+// the focused window, made on the capture's own connection and thread, so that the order of
+// the grab's request among the raw presses tells exactly which presses came before it. The
+// server queues every key from then on and plays them to the application, in order, when
+// the grab ends. Plovik's own keys are posted on the same connection, behind anything
+// already queued; when a key of the user turns out to be queued before them, everything
+// queued is taken back and the user's keys alone are played again. A grabbed press (a
+// withheld Return) can start a hold at once, so that no key overtakes it. A watchdog thread
+// lets the keys go once a hold outlives its limit, whatever the threads are waiting for.
+class X11CaptureHold {
+  public:
+    using Clock = std::chrono::steady_clock;
+    // At most this many queued events are taken back.
+    static constexpr int kMaximumTakenBack = 256;
+    // How long a hold begun by a press waits for the edit to take it over.
+    static constexpr std::chrono::milliseconds kPressHoldLimit{60};
+
+    // `handleQueuedEvents` handles the events the connection has read so far, on the
+    // capture thread, without waiting for more.
+    // `keysDown` tells the keys the user holds down now (X key codes).
+    X11CaptureHold(X11Connection& connection, X11KeyboardState& keyboard,
+                   X11ExpectedKeys& expectedKeys, KeyPressLedger& presses,
+                   std::function<void()> handleQueuedEvents,
+                   std::function<std::vector<std::uint32_t>()> keysDown);
+    ~X11CaptureHold();
+    X11CaptureHold(const X11CaptureHold&) = delete;
+    X11CaptureHold& operator=(const X11CaptureHold&) = delete;
+
+    // --- Capture thread
+    // Holds the keyboard on `window` until `deadline`, or takes over the hold a press
+    // began; the number of the user's latest press before the hold, or absent.
+    std::optional<KeyPressNumber> begin(xcb_window_t window, Clock::time_point deadline);
+    // Turns the grab of a press the capture swallows into a hold: its keys stay queued.
+    bool beginFromPress(xcb_window_t window, KeyPressNumber press);
+    bool postAhead(const std::vector<SyntheticKeyEvent>& events);
+    void release();
+    // A key event the holding grab took instead of the application.
+    bool takesKeyEvent(const xcb_generic_event_t& event);
+    // Called before a press of the user is numbered, with the request it came after.
+    void beforeNumbering(std::uint32_t sequence);
+
+    // --- Any thread
+    bool isHolding() const;
+    std::size_t expiredCount() const;
+    std::size_t takenBackCount() const;
+
+  private:
+    struct HeldKey {
+        std::uint32_t keycode;
+        bool isPress;
+        bool operator==(const HeldKey&) const = default;
+    };
+
+    std::optional<std::uint32_t> grab(xcb_window_t window);
+    void start(std::uint32_t sequence, Clock::time_point deadline);
+    void ungrab();
+    // Every key event queued by the hold, in order; the keyboard is let go until the next
+    // key reaches the grab.
+    std::vector<HeldKey> takeBackQueued();
+    // Queues the events again, behind nothing, the keyboard still held.
+    void requeue(const std::vector<HeldKey>& events);
+    // Takes back what the hold queued and queues Plovik's keys again before the user's.
+    void putOursFirst();
+    void watch();
+
+    X11Connection& connection_;
+    X11ExpectedKeys& expectedKeys_;
+    KeyPressLedger& presses_;
+    std::function<void()> handleQueuedEvents_;
+    std::function<std::vector<std::uint32_t>()> keysDown_;
+    // Keys down when the hold began: the application still has them down while it handles
+    // Plovik's keys, their releases queued behind.
+    std::vector<std::uint32_t> downAtStart_;
+    X11KeyInjector injector_;
+
+    // Capture thread only.
+    std::optional<std::uint32_t> sequence_;
+    std::optional<KeyPressNumber> before_;
+    bool fromPress_ = false;
+    // Since the last take-back, a silent key has gone first.
+    bool requeueing_ = false;
+    std::vector<HeldKey> heldKeyEvents_;
+    // Every key event Plovik posted during the hold, in order.
+    std::vector<HeldKey> ours_;
+    // A key of the user was queued before some of Plovik's.
+    bool keysOvertaken_ = false;
+
+    // Shared with the watchdog and other threads.
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool holding_ = false;
+    bool expired_ = false;
+    bool stopping_ = false;
+    Clock::time_point deadline_;
+    std::size_t expiredCount_ = 0;
+    std::size_t takenBackCount_ = 0;
+    std::thread watchdog_;
+};
+
+}  // namespace plovik
