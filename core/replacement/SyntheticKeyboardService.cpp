@@ -7,21 +7,14 @@ namespace plovik {
 SyntheticKeyboardService::SyntheticKeyboardService(EventPoster& poster) : poster_(poster) {}
 
 std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replacement(
-    const std::string& erased, const std::string& typed, const std::string& kept) {
+    const std::string& erased, const std::string& typed) {
     Events events;
-    const auto press = [&](Key key, std::size_t times) {
-        for (std::size_t i = 0; i < times; ++i) {
-            const auto stroke = keyPress(key, {});
-            if (!stroke) {
-                return false;
-            }
-            events.insert(events.end(), stroke->begin(), stroke->end());
+    for (std::size_t i = 0; i < text::Graphemes::count(erased); ++i) {
+        const auto backspace = keyPress(Key::backspace, {});
+        if (!backspace) {
+            return std::nullopt;
         }
-        return true;
-    };
-    const std::size_t stepped = text::Graphemes::count(kept);
-    if (!press(Key::left, stepped) || !press(Key::backspace, text::Graphemes::count(erased))) {
-        return std::nullopt;
+        events.insert(events.end(), backspace->begin(), backspace->end());
     }
     // An empty string would let the typing key type its own character.
     if (!typed.empty()) {
@@ -30,9 +23,6 @@ std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replac
             return std::nullopt;
         }
         events.insert(events.end(), typing->begin(), typing->end());
-    }
-    if (!press(Key::right, stepped)) {
-        return std::nullopt;
     }
     return events;
 }

@@ -22,10 +22,8 @@ class SyntheticKeyboardService {
     using Events = std::vector<SyntheticKeyEvent>;
 
     // The events that erase `erased` (one backspace per user-perceived character) and
-    // then type `typed` in one key press, before `kept`, which the caret steps over and back
-    // so that it stays as it is; absent when an event could not be created.
-    std::optional<Events> replacement(const std::string& erased, const std::string& typed,
-                                      const std::string& kept = {});
+    // then type `typed` in one key press; absent when an event could not be created.
+    std::optional<Events> replacement(const std::string& erased, const std::string& typed);
     // Posts those events for the expected token and delimiter and their replacement.
     // False (nothing posted) when an event could not be created.
     bool replace(const TextReplacementRequest& request);

@@ -146,9 +146,12 @@ TextReplacementResult TextReplacementService::confirmed(AccessibilityElement& el
 bool TextReplacementService::postUnderHold(const TextReplacementRequest& request,
                                            const std::string& typedAfter) {
     const auto held = keyboard_.hold(kHoldLimit);
+    if (!typedAfter.empty()) {
+        return false;
+    }
     const auto events = syntheticKeyboard_.replacement(
         request.expectedText + request.expectedTrailingDelimiter,
-        request.replacementText + request.replacementTrailingDelimiter, typedAfter);
+        request.replacementText + request.replacementTrailingDelimiter);
     return held && events && held->postAhead(*events);
 }
 
@@ -240,9 +243,12 @@ std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
 bool TextReplacementService::keystrokeReplacement(const AccessibilityElement& element,
                                                   const Edit& edit, HeldKeyboard& held,
                                                   std::optional<Posted>* posted) const {
-    // What the user typed after the word stays where it is: the caret steps over it.
-    const auto events =
-        syntheticKeyboard_.replacement(edit.expected(), edit.replacement(), edit.typedAfter);
+    // Keys typed after the word would have to be stepped over or typed again, and either
+    // can go wrong in an application that takes only keys: the word is left as typed.
+    if (!edit.typedAfter.empty()) {
+        return false;
+    }
+    const auto events = syntheticKeyboard_.replacement(edit.expected(), edit.replacement());
     const auto around =
         KeystrokeReplacementCheck::surroundings(element, edit.request, edit.typedAfter);
     if (!events || !held.isHeld() || !held.postAhead(*events)) {
