@@ -25,6 +25,14 @@ bool isKeyEvent(const xcb_generic_event_t& event, std::uint8_t xinputOpcode) {
                                                  generic.event_type == XCB_INPUT_KEY_RELEASE);
 }
 
+// Text, erasing or caret moves, as opposed to a lone keystroke of the user's passed on.
+bool isEdit(const std::vector<SyntheticKeyEvent>& events) {
+    return std::any_of(events.begin(), events.end(), [](const SyntheticKeyEvent& event) {
+        return event.text || event.key == Key::backspace || event.key == Key::deleteForward ||
+               event.key == Key::left || event.key == Key::right;
+    });
+}
+
 }  // namespace
 
 X11CaptureHold::X11CaptureHold(X11Connection& connection, X11KeyboardState& keyboard,
@@ -209,6 +217,15 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
     if (!isHolding() || !before_) {
         return false;
     }
+    {
+        // Keys half posted when the hold ends would meet the user's: the hold lasts until
+        // they are all in.
+        std::lock_guard lock(mutex_);
+        if (!holding_ || expired_) {
+            return false;
+        }
+        deadline_ = std::max(deadline_, Clock::now() + kPostingTime);
+    }
     injector_.startLog();
     // Nothing is posted unless all of it can be.
     if (!std::all_of(events.begin(), events.end(),
@@ -216,10 +233,23 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
         (void)injector_.takeLog();
         return false;
     }
+    if (isEdit(events)) {
+        // The user's keys since the hold began wait ahead of anything sent now, and a
+        // modifier the user holds would turn Plovik's keys into other ones or commands: the
+        // edit is not made then. Checked with every key binding in place, so that the keys
+        // go out at once after it.
+        connection_.sync();
+        handleQueuedEvents_();
+        if (presses_.latest() != *before_ || injector_.userModifiers() != 0) {
+            (void)injector_.takeLog();
+            return false;
+        }
+    }
     expectedKeys_.beginBatch();
     for (const auto& event : events) {
         (void)injector_.post(event);
     }
+    connection_.flush();
     const auto sent = injector_.takeLog();
     for (const auto& key : sent) {
         ours_.push_back({key.keycode, key.isPress});

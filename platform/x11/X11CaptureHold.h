@@ -37,6 +37,8 @@ class X11CaptureHold {
     static constexpr int kMaximumTakenBack = 256;
     // How long a hold begun by a press waits for the edit to take it over.
     static constexpr std::chrono::milliseconds kPressHoldLimit{60};
+    // What posting an edit may take past the hold's limit.
+    static constexpr std::chrono::milliseconds kPostingTime{15};
 
     // `handleQueuedEvents` handles the events the connection has read so far, on the
     // capture thread, without waiting for more.

@@ -15,6 +15,28 @@ namespace plovik {
 namespace {
 
 constexpr std::uint32_t kReturnKeycode = 36;
+
+// Control, and Alt standing for every command modifier: the keys that turn typing into
+// commands.
+std::uint32_t modifierOf(xkb_keysym_t keysym) {
+    switch (keysym) {
+        case XKB_KEY_Shift_L:
+        case XKB_KEY_Shift_R:
+            return X11KeyboardState::kShiftMask;
+        case XKB_KEY_Control_L:
+        case XKB_KEY_Control_R:
+            return X11KeyboardState::kControlMask;
+        case XKB_KEY_Alt_L:
+        case XKB_KEY_Alt_R:
+        case XKB_KEY_Meta_L:
+        case XKB_KEY_Meta_R:
+        case XKB_KEY_Super_L:
+        case XKB_KEY_Super_R:
+            return X11KeyboardState::kAltMask;
+        default:
+            return 0;
+    }
+}
 // X numbers keys as evdev does, eight higher.
 constexpr std::uint32_t kEvdevOffset = 8;
 
@@ -146,7 +168,10 @@ void X11KeyInjector::key(std::uint32_t keycode, bool isDown, std::uint32_t modif
             heldFor_.erase(found);
         }
     }
-    connection_.flush();
+    // A batch goes out whole, leaving the user's keys no gap to fall into.
+    if (!log_) {
+        connection_.flush();
+    }
 }
 
 std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
@@ -179,22 +204,23 @@ std::uint32_t X11KeyInjector::userModifiers() const {
     if (!isHeldDown_) {
         return 0;
     }
+    std::uint32_t held = 0;
     xkb_keymap& keymap = keyboard_.keymap();
     for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
          code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
         const xkb_keysym_t* syms = nullptr;
         if (xkb_keymap_key_get_syms_by_level(&keymap, code, 0, 0, &syms) == 1 &&
-            (syms[0] == XKB_KEY_Shift_L || syms[0] == XKB_KEY_Shift_R) && isHeldDown_(code)) {
-            return X11KeyboardState::kShiftMask;
+            isHeldDown_(code)) {
+            held |= modifierOf(syms[0]);
         }
     }
-    return 0;
+    return held;
 }
 
 std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character) {
     const std::uint32_t locked = keyboard_.lockedGroup();
     // A Shift the user holds shifts Plovik's keys too.
-    const std::uint32_t held = userModifiers();
+    const std::uint32_t held = userModifiers() & X11KeyboardState::kShiftMask;
     const auto usable = [&](const std::optional<Stroke>& stroke) {
         return stroke && !(isHeldDown_ && isHeldDown_(stroke->keycode));
     };

@@ -82,6 +82,10 @@ class X11KeyInjector {
     void startLog();
     std::vector<FakedKey> takeLog();
 
+    // Modifiers the user holds, which Plovik's keys would be typed with: Shift, Control,
+    // and Alt for any command modifier.
+    std::uint32_t userModifiers() const;
+
   private:
     struct Stroke {
         std::uint32_t keycode;
@@ -96,8 +100,6 @@ class X11KeyInjector {
     // With `extra` modifiers in effect besides those the key is pressed with.
     std::optional<Stroke> keyFor(char32_t character, std::uint32_t group,
                                  std::uint32_t extra = 0) const;
-    // Modifiers the user holds that Plovik's keys would be typed with.
-    std::uint32_t userModifiers() const;
     std::optional<std::uint32_t> spareFor(xkb_keysym_t keysym);
     // The key code to press for `keycode`: itself, or a spare with its symbol while the
     // user holds it down.
