@@ -314,16 +314,6 @@ std::optional<std::uint32_t> X11KeyInjector::spareFor(xkb_keysym_t keysym) {
     return keycode;
 }
 
-std::uint32_t X11KeyInjector::substituteFor(std::uint32_t keycode) {
-    if (!isHeldDown_ || !isHeldDown_(keycode)) {
-        return keycode;
-    }
-    xkb::State probe(xkb_state_new(&keyboard_.keymap()));
-    xkb_state_update_mask(probe.get(), 0, 0, 0, 0, 0, keyboard_.lockedGroup());
-    const auto spare = spareFor(xkb_state_key_get_one_sym(probe.get(), keycode));
-    return spare.value_or(keycode);
-}
-
 std::optional<std::pair<std::uint32_t, bool>> X11KeyInjector::keyOf(char32_t character,
                                                                     std::uint32_t group) const {
     const auto stroke = keyFor(character, group);
@@ -388,16 +378,10 @@ bool X11KeyInjector::post(const SyntheticKeyEvent& event) {
         return !event.isKeyDown || type(*event.text);
     }
     const std::uint32_t keycode = static_cast<std::uint32_t>(event.key) + kEvdevOffset;
-    // A key the user still holds would only repeat; its release goes where its press went.
-    std::uint32_t pressed = keycode;
-    if (event.isKeyDown) {
-        pressed = substituteFor(keycode);
-        substituted_[keycode] = pressed;
-    } else if (const auto found = substituted_.find(keycode); found != substituted_.end()) {
-        pressed = found->second;
-        substituted_.erase(found);
-    }
-    key(pressed, event.isKeyDown, X11ModifierFlags::realModifiers(event.modifiers));
+    // Its own code even while the user holds that key (the application takes it as a
+    // repeat): Chromium drops a Return or Backspace sent on a spare code, which has no
+    // physical key behind it.
+    key(keycode, event.isKeyDown, X11ModifierFlags::realModifiers(event.modifiers));
     return true;
 }
 

@@ -101,9 +101,6 @@ class X11KeyInjector {
     std::optional<Stroke> keyFor(char32_t character, std::uint32_t group,
                                  std::uint32_t extra = 0) const;
     std::optional<std::uint32_t> spareFor(xkb_keysym_t keysym);
-    // The key code to press for `keycode`: itself, or a spare with its symbol while the
-    // user holds it down.
-    std::uint32_t substituteFor(std::uint32_t keycode);
     // Presses the keys that lock `group`: the first group, then the next ones.
     bool switchGroup(std::uint32_t group);
     // A spare key code bound for good to a group-switching symbol.
@@ -129,8 +126,6 @@ class X11KeyInjector {
     std::map<xkb_keysym_t, Binding> bound_;
     std::uint64_t uses_ = 0;
     std::uint64_t batch_ = 0;
-    // Keys pressed through a substitute, until released.
-    std::map<std::uint32_t, std::uint32_t> substituted_;
     std::optional<std::vector<FakedKey>> log_;
     // Modifier keys pressed for a key, released with it.
     std::map<std::uint32_t, std::vector<std::uint32_t>> heldFor_;
