@@ -98,6 +98,10 @@ void CorrectionFlow::runAutomaticCorrection(const PendingCorrection& correction,
 }
 
 void CorrectionFlow::postReturn(const DeferredReturn& press, HeldKeyboard* held) {
+    // The press itself goes on, ahead of the keys typed after it.
+    if (services_.keyboard.passOnWithheldPress(press.number)) {
+        return;
+    }
     if (held && held->isHeld()) {
         const auto events = services_.syntheticKeyboard.keyStroke(press.key, press.modifiers);
         if (events && held->postAhead(*events)) {
@@ -115,9 +119,9 @@ bool CorrectionFlow::canDeferReturn() {
 
 void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPressNumber number) {
     services_.inputSources.synchronizeCurrentSource();
-    const DeferredReturn press{key, modifiers};
+    const DeferredReturn press{key, modifiers, number};
     // The keys typed after the Return wait until it is in place: the words before it are
-    // corrected now, then it goes ahead of them.
+    // corrected now, then it goes on ahead of them.
     const auto held = services_.keyboard.hold(TextReplacementService::kHoldLimit);
     const auto application = services_.gate.frontmostApplication();
     if (!services_.gate.acceptsAutomaticCorrection(application)) {

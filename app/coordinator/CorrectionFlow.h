@@ -83,6 +83,7 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
     struct DeferredReturn {
         Key key = Key::enter;
         Modifiers modifiers;
+        KeyPressNumber number = 0;
     };
 
     // A finished word waiting for its correction.

@@ -27,6 +27,13 @@ void KeyPressLedger::noteSwallowed(KeyPressNumber press) {
     }
 }
 
+void KeyPressLedger::notePassedOn(KeyPressNumber press) {
+    std::lock_guard lock(mutex_);
+    if (Press* found = const_cast<Press*>(find(press))) {
+        found->swallowed = false;
+    }
+}
+
 KeyPressNumber KeyPressLedger::latest() const {
     std::lock_guard lock(mutex_);
     return latest_;

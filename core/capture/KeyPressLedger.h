@@ -24,6 +24,8 @@ class KeyPressLedger {
     // command).
     KeyPressNumber record(std::optional<std::string> typed = std::nullopt);
     void noteSwallowed(KeyPressNumber press);
+    // A swallowed press reached the application after all.
+    void notePassedOn(KeyPressNumber press);
     KeyPressNumber latest() const;
     bool hasPressGoneOnSince(KeyPressNumber press) const;
     // What the presses after `after`, up to and including `upTo`, typed in the

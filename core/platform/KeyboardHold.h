@@ -38,6 +38,10 @@ class KeyboardHolder {
     // Holds the keyboard for at most `limit`; null when it cannot be held now (another
     // program holds it, or the keys before the hold cannot all be accounted for).
     virtual std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds limit) = 0;
+    // Whether `press`, withheld from the application (a Return swallowed with
+    // TapDisposition::swallowAndHold), goes to it when its hold ends (or went already),
+    // ahead of every key typed after it. False when the caller must post the key itself.
+    virtual bool passOnWithheldPress(KeyPressNumber press) = 0;
 };
 
 }  // namespace plovik

@@ -11,7 +11,12 @@ SimulatedDesktop::SimulatedDesktop(std::shared_ptr<XkbKeymapLibrary> keymaps)
       accessibility_(environment_, workspace_, permissions_),
       keyboardHolder_([this] { return tapFactory_.latestPress(); },
                       [this](const SyntheticKeyEvent& event) { eventPoster_.post(event); },
-                      [this](const KeyEvent& event) { deliver(event); }, [this] { catchUp(); }),
+                      [this](const KeyEvent& event) { deliver(event); },
+                      [this](const KeyEvent& event) {
+                          tapFactory_.notePassedOn(event.pressNumber);
+                          deliverToApplication(event);
+                      },
+                      [this] { catchUp(); }),
       keymaps_(std::move(keymaps)) {
     eventPoster_.setSink([this](const SyntheticKeyEvent& event) { deliverPosted(event); });
     eventPoster_.setDeliveryWait([this] { catchUp(); });
@@ -178,11 +183,12 @@ TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
         keyboardHolder_.keep(tapFactory_.number(event));
         return TapDisposition::pass;
     }
-    const TapDisposition disposition = tapFactory_.deliver(event);
+    const KeyEvent numbered = tapFactory_.number(event);
+    const TapDisposition disposition = tapFactory_.deliver(numbered);
     if (disposition == TapDisposition::pass) {
         deliverToApplication(event);
     } else if (disposition == TapDisposition::swallowAndHold) {
-        keyboardHolder_.holdFromPress(tapFactory_.latestPress());
+        keyboardHolder_.holdFromPress(numbered);
         return TapDisposition::swallow;
     }
     return disposition;

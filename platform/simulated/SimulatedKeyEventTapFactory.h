@@ -33,6 +33,9 @@ class SimulatedKeyEventTapFactory final : public KeyEventTapFactory {
         return presses_.typedBetween(after, upTo);
     }
 
+    // A press the taps swallowed reached the application after all.
+    void notePassedOn(KeyPressNumber press) { presses_.notePassedOn(press); }
+
     // Runs a key-down event or a held-key notice through every installed, enabled tap;
     // disabled or removed taps see nothing and pass everything, and a tap-disabled
     // notice reaches no tap this way (disableTaps() sends it). A press of the user is

@@ -12,7 +12,8 @@ class SimulatedKeyboardHolder::Held final : public HeldKeyboard {
     KeyPressNumber lastPressBeforeHold() const override { return before_; }
     bool isHeld() const override { return owner_.holding_ && !owner_.expired_; }
     bool postAhead(const std::vector<SyntheticKeyEvent>& events) override {
-        if (!isHeld()) {
+        // Nothing goes ahead of a withheld press.
+        if (!isHeld() || owner_.withheld_) {
             return false;
         }
         for (const auto& event : events) {
@@ -28,10 +29,11 @@ class SimulatedKeyboardHolder::Held final : public HeldKeyboard {
 };
 
 SimulatedKeyboardHolder::SimulatedKeyboardHolder(LatestPress latestPress, Post post,
-                                                 Deliver deliver, CatchUp catchUp)
+                                                 Deliver deliver, PassOn passOn, CatchUp catchUp)
     : latestPress_(std::move(latestPress)),
       post_(std::move(post)),
       deliver_(std::move(deliver)),
+      passOn_(std::move(passOn)),
       catchUp_(std::move(catchUp)) {}
 
 SimulatedKeyboardHolder::~SimulatedKeyboardHolder() = default;
@@ -49,14 +51,26 @@ std::unique_ptr<HeldKeyboard> SimulatedKeyboardHolder::hold(std::chrono::millise
     return std::make_unique<Held>(*this, latestPress_());
 }
 
-void SimulatedKeyboardHolder::holdFromPress(KeyPressNumber press) {
+bool SimulatedKeyboardHolder::passOnWithheldPress(KeyPressNumber press) {
+    return (withheld_ && withheld_->pressNumber == press) || passedOn_ == press;
+}
+
+void SimulatedKeyboardHolder::holdFromPress(const KeyEvent& press) {
     if (refused_ || holding_) {
         return;
     }
     holding_ = true;
     expired_ = false;
     ++holdCount_;
-    heldFromPress_ = press;
+    heldFromPress_ = press.pressNumber;
+    withheld_ = press;
+}
+
+void SimulatedKeyboardHolder::passOnWithheld() {
+    if (const auto press = std::exchange(withheld_, std::nullopt)) {
+        passedOn_ = press->pressNumber;
+        passOn_(*press);
+    }
 }
 
 void SimulatedKeyboardHolder::expire() {
@@ -64,6 +78,7 @@ void SimulatedKeyboardHolder::expire() {
         return;
     }
     expired_ = true;
+    passOnWithheld();
     while (!kept_.empty()) {
         const KeyEvent event = kept_.front();
         kept_.pop_front();
@@ -75,6 +90,7 @@ void SimulatedKeyboardHolder::letGo() {
     heldFromPress_.reset();
     expired_ = true;
     holding_ = false;
+    passOnWithheld();
     // A press delivered now may start another hold; it keeps its own presses.
     auto kept = std::exchange(kept_, {});
     for (const auto& event : kept) {

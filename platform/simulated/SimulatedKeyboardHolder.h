@@ -13,7 +13,9 @@ namespace plovik {
 // The in-memory desktop's holds of the keyboard. While one lasts, the user's presses are
 // numbered at once (the tap's ledger sees them, as X11's capture does) but reach neither
 // the taps nor the application until it ends; then they go on, in order. Plovik's own
-// events pass at once, so they are always ahead of the held keys.
+// events pass at once, so they are always ahead of the held keys. A hold begun by a
+// withheld press (a Return) gives that press to the application first when it ends, and
+// nothing of Plovik's can go ahead of it meanwhile.
 class SimulatedKeyboardHolder final : public KeyboardHolder {
   public:
     // `latestPress` numbers the user's presses; `post` sends Plovik's events; `deliver`
@@ -21,18 +23,22 @@ class SimulatedKeyboardHolder final : public KeyboardHolder {
     using LatestPress = std::function<KeyPressNumber()>;
     using Post = std::function<void(const SyntheticKeyEvent&)>;
     using Deliver = std::function<void(const KeyEvent&)>;
+    // Gives a withheld press to the application, past the taps that withheld it.
+    using PassOn = std::function<void(const KeyEvent&)>;
     // The applications handle the keys they already received.
     using CatchUp = std::function<void()>;
 
-    SimulatedKeyboardHolder(LatestPress latestPress, Post post, Deliver deliver, CatchUp catchUp);
+    SimulatedKeyboardHolder(LatestPress latestPress, Post post, Deliver deliver, PassOn passOn,
+                            CatchUp catchUp);
     ~SimulatedKeyboardHolder() override;
 
     std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds limit) override;
+    bool passOnWithheldPress(KeyPressNumber press) override;
 
     bool isHolding() const { return holding_ && !expired_; }
-    // A swallowed press (a withheld Return) holds the keys typed after it until the next
-    // hold takes over.
-    void holdFromPress(KeyPressNumber press);
+    // A swallowed press (a withheld Return, numbered) holds the keys typed after it until
+    // the next hold takes over, and goes on first when that ends.
+    void holdFromPress(const KeyEvent& press);
     // Keeps a numbered press of the user until the hold ends.
     void keep(const KeyEvent& event) { kept_.push_back(event); }
     // Another program holds the keyboard: holds are refused.
@@ -46,15 +52,19 @@ class SimulatedKeyboardHolder final : public KeyboardHolder {
     class Held;
 
     void letGo();
+    void passOnWithheld();
 
     LatestPress latestPress_;
     Post post_;
     Deliver deliver_;
+    PassOn passOn_;
     CatchUp catchUp_;
     bool holding_ = false;
     bool expired_ = false;
     bool refused_ = false;
     std::optional<KeyPressNumber> heldFromPress_;
+    std::optional<KeyEvent> withheld_;
+    std::optional<KeyPressNumber> passedOn_;
     std::size_t holdCount_ = 0;
     std::deque<KeyEvent> kept_;
 };

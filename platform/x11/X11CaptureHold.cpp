@@ -99,7 +99,7 @@ std::optional<std::uint32_t> X11CaptureHold::grab(xcb_window_t window) {
     return cookie.sequence;
 }
 
-void X11CaptureHold::start(std::uint32_t sequence, Clock::time_point deadline) {
+void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_point deadline) {
     sequence_ = sequence;
     heldKeyEvents_.clear();
     injector_.beginBatch();
@@ -134,17 +134,32 @@ std::optional<KeyPressNumber> X11CaptureHold::begin(xcb_window_t window,
     return before_;
 }
 
-bool X11CaptureHold::beginFromPress(xcb_window_t window, KeyPressNumber press) {
-    release();
-    // The grab of the press becomes the hold, the keyboard frozen all along.
-    const auto sequence = grab(window);
-    if (!sequence) {
-        return false;
+void X11CaptureHold::beginFromPress(KeyPressNumber press, std::uint16_t device,
+                                    xcb_timestamp_t time) {
+    // The press activated a passive grab, so no grab of Plovik's was active: what is left
+    // of the last hold is forgotten without letting go of this one.
+    {
+        std::lock_guard lock(mutex_);
+        expired_ = true;
     }
-    start(*sequence, Clock::now() + kPressHoldLimit);
+    release();
+    {
+        std::lock_guard lock(mutex_);
+        withheld_ = Withheld{press, device, time};
+    }
+    start(std::nullopt, Clock::now() + kPressHoldLimit);
     before_ = press;
     fromPress_ = true;
-    return true;
+}
+
+bool X11CaptureHold::hasWithheld() const {
+    std::lock_guard lock(mutex_);
+    return withheld_.has_value();
+}
+
+bool X11CaptureHold::passesOn(KeyPressNumber press) const {
+    std::lock_guard lock(mutex_);
+    return (withheld_ && withheld_->press == press) || replayed_ == press;
 }
 
 void X11CaptureHold::beforeNumbering(std::uint32_t sequence) {
@@ -161,6 +176,18 @@ bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
     const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
     heldKeyEvents_.push_back({key.detail, key.event_type == XCB_INPUT_KEY_PRESS});
     return true;
+}
+
+void X11CaptureHold::letGo() {
+    if (const auto withheld = std::exchange(withheld_, std::nullopt)) {
+        // Past the passive grab, to the focused window, then the keys queued behind it.
+        xcb_input_xi_allow_events(connection_.get(), withheld->time, withheld->device,
+                                  XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
+        presses_.notePassedOn(withheld->press);
+        replayed_ = withheld->press;
+        return;
+    }
+    ungrab();
 }
 
 void X11CaptureHold::ungrab() {
@@ -181,7 +208,7 @@ void X11CaptureHold::release() {
     heldKeyEvents_.clear();
     std::lock_guard lock(mutex_);
     if (holding_ && !expired_) {
-        ungrab();
+        letGo();
         // Plovik's keys, its group locks among them, are handled before anything sent later
         // (a switch of layout after the correction, say).
         if (!ours_.empty()) {
@@ -207,7 +234,7 @@ void X11CaptureHold::watch() {
             // Whatever the threads wait for, the user's keys go on now.
             expired_ = true;
             ++expiredCount_;
-            ungrab();
+            letGo();
             connection_.flush();
         }
     }
@@ -215,6 +242,10 @@ void X11CaptureHold::watch() {
 
 bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
     if (!isHolding() || !before_) {
+        return false;
+    }
+    // Anything sent now would queue behind the withheld press.
+    if (hasWithheld()) {
         return false;
     }
     {

@@ -28,8 +28,11 @@ namespace plovik {
 // the grab ends. Plovik's own keys are posted on the same connection, behind anything
 // already queued; when a key of the user turns out to be queued before them, everything
 // queued is taken back and the user's keys alone are played again. A grabbed press (a
-// withheld Return) can start a hold at once, so that no key overtakes it. A watchdog thread
-// lets the keys go once a hold outlives its limit, whatever the threads are waiting for.
+// withheld Return) keeps the keyboard frozen by the passive grab it activated, and is
+// replayed to the application when that hold ends, ahead of every key typed after it.
+// Nothing can be put before it: such a hold makes no keystroke edit. A
+// watchdog thread lets the keys go once a hold outlives its limit, whatever the threads
+// are waiting for.
 class X11CaptureHold {
   public:
     using Clock = std::chrono::steady_clock;
@@ -55,8 +58,13 @@ class X11CaptureHold {
     // Holds the keyboard on `window` until `deadline`, or takes over the hold a press
     // began; the number of the user's latest press before the hold, or absent.
     std::optional<KeyPressNumber> begin(xcb_window_t window, Clock::time_point deadline);
-    // Turns the grab of a press the capture swallows into a hold: its keys stay queued.
-    bool beginFromPress(xcb_window_t window, KeyPressNumber press);
+    // Keeps the keyboard frozen by the passive grab that `press` activated (device and
+    // time as in its event): the keys after it stay queued, and it goes on first when the
+    // hold ends.
+    void beginFromPress(KeyPressNumber press, std::uint16_t device, xcb_timestamp_t time);
+    // Whether the withheld `press` goes, or went, to the application ahead of the keys
+    // typed after it.
+    bool passesOn(KeyPressNumber press) const;
     bool postAhead(const std::vector<SyntheticKeyEvent>& events);
     void release();
     // A key event the holding grab took instead of the application.
@@ -76,8 +84,18 @@ class X11CaptureHold {
         bool operator==(const HeldKey&) const = default;
     };
 
+    // A press whose passive grab still freezes the keyboard.
+    struct Withheld {
+        KeyPressNumber press;
+        std::uint16_t device;
+        xcb_timestamp_t time;
+    };
+
     std::optional<std::uint32_t> grab(xcb_window_t window);
-    void start(std::uint32_t sequence, Clock::time_point deadline);
+    void start(std::optional<std::uint32_t> sequence, Clock::time_point deadline);
+    bool hasWithheld() const;
+    // Ends the grab, a withheld press replayed first (mutex held).
+    void letGo();
     void ungrab();
     // Every key event queued by the hold, in order; the keyboard is let go until the next
     // key reaches the grab.
@@ -112,6 +130,8 @@ class X11CaptureHold {
 
     // Shared with the watchdog and other threads.
     mutable std::mutex mutex_;
+    std::optional<Withheld> withheld_;
+    std::optional<KeyPressNumber> replayed_;
     std::condition_variable changed_;
     bool holding_ = false;
     bool expired_ = false;

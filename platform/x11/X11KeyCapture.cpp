@@ -354,8 +354,9 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     // Our own replayed keys go straight on: nobody else may decide about them.
     const Answer answer = !press.isOwn && handlers_.grab ? handlers_.grab(press) : Answer::pass;
     const bool swallows = answer != Answer::pass;
-    if (answer == Answer::swallowAndHold && hold_->beginFromPress(key.event, press.number)) {
-        // The keys pressed after it stay queued for the edit it asks for.
+    if (answer == Answer::swallowAndHold) {
+        // The keys pressed after it stay queued for the edit it asks for; it goes on first.
+        hold_->beginFromPress(press.number, key.deviceid, key.time);
     } else if (swallows) {
         // The grab ends with the swallowed press, not with its release: keys pressed while it
         // is still down belong to the application.
@@ -452,6 +453,10 @@ bool X11KeyCapture::postAhead(const std::vector<SyntheticKeyEvent>& events,
     const bool done = runOnCaptureThread(
         [this, result, events] { *result = hold_->postAhead(events); }, deadline);
     return done && *result;
+}
+
+bool X11KeyCapture::passesOnWithheldPress(KeyPressNumber press) const {
+    return hold_->passesOn(press);
 }
 
 void X11KeyCapture::releaseHold(std::chrono::steady_clock::time_point deadline) {

@@ -93,6 +93,7 @@ class X11KeyCapture {
     bool postAhead(const std::vector<SyntheticKeyEvent>& events,
                    std::chrono::steady_clock::time_point deadline);
     void releaseHold(std::chrono::steady_clock::time_point deadline);
+    bool passesOnWithheldPress(KeyPressNumber press) const;
     // Any thread.
     bool isHolding() const { return hold_->isHolding(); }
     const X11CaptureHold& keyboardHold() const { return *hold_; }

@@ -43,4 +43,9 @@ std::unique_ptr<HeldKeyboard> X11KeyboardHold::hold(std::chrono::milliseconds li
     return std::make_unique<Held>(*capture, *before);
 }
 
+bool X11KeyboardHold::passOnWithheldPress(KeyPressNumber press) {
+    const X11KeyCapture* capture = taps_.activeCapture();
+    return capture && capture->passesOnWithheldPress(press);
+}
+
 }  // namespace plovik

@@ -18,6 +18,7 @@ class X11KeyboardHold final : public KeyboardHolder {
     explicit X11KeyboardHold(X11KeyEventTapFactory& taps) : taps_(taps) {}
 
     std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds limit) override;
+    bool passOnWithheldPress(KeyPressNumber press) override;
 
   private:
     class Held;

@@ -58,7 +58,7 @@ class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
     SimulatedKeyboardHolder holder_{
         [this] { return taps_.latestPress(); },
         [this](const SyntheticKeyEvent& event) { poster_.post(event); }, [](const KeyEvent&) {},
-        [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }};
+        [](const KeyEvent&) {}, [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }};
     ReentrancyGuard guard_;
     std::unique_ptr<FocusedElementService> focus_;
     std::unique_ptr<SyntheticKeyboardService> keyboard_;
