@@ -141,9 +141,14 @@ class RealApplicationTest : public ::testing::Test {
                                                     KeyboardLayout::english());
     }
 
-    // What the simulated application's field holds after the same keys.
-    static std::string simulated(const std::string& keys) {
-        const auto run = runBuiltProgram("plovik-correct", {"--app"}, keys);
+    // What the simulated application's field holds after the same keys; `applicationId`
+    // decides how Plovik edits it.
+    static std::string simulated(const std::string& keys, const std::string& applicationId = {}) {
+        std::vector<std::string> arguments{"--app"};
+        if (!applicationId.empty()) {
+            arguments.insert(arguments.end(), {"--app-id", applicationId});
+        }
+        const auto run = runBuiltProgram("plovik-correct", arguments, keys);
         EXPECT_EQ(run.status, 0) << run.err;
         return run.out;
     }

@@ -153,7 +153,7 @@ class BrowserTest : public RealApplicationTest, public ::testing::WithParamInter
         };
     }
     std::string expected(const std::string& keys) {
-        return GetParam().corrects ? simulated(keys) : keys;
+        return GetParam().corrects ? simulated(keys, GetParam().desktopId) : keys;
     }
     void nextField() {
         rehearsal_->pressKey(kTabKey);

@@ -132,6 +132,17 @@ TEST_F(PlovikCorrectApp, SwitchingMakesLaterKeysTypeTheOtherLayout) {
     EXPECT_EQ(run({"--switch"}, "ghbdtn ?\n").out, "привет ,\n");
 }
 
+// Nothing can be typed ahead of a Return held back: an application that takes only keys
+// keeps the word the Return ends as typed, one with accessibility corrects it.
+TEST_F(PlovikCorrectApp, AnApplicationThatTakesOnlyKeysKeepsTheWordAReturnEnds) {
+    EXPECT_EQ(run({"--app-id", "firefox-esr"}, "ghbdtn vbh\nrfr ltkf\n").out,
+              "привет vbh\nкак ltkf\n");
+    EXPECT_EQ(run({}, "ghbdtn vbh\nrfr ltkf\n").out, "привет мир\nкак дела\n");
+    const ProgramRun alone = run({"--app-id", "firefox-esr"}, "x\n", false);
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_NE(alone.err.find("--app-id needs --app"), std::string::npos);
+}
+
 TEST_F(PlovikCorrectApp, LeavesTheUsersFilesAloneAndRejectsBadUsage) {
     EXPECT_EQ(run({}, "ghbdtn vbh\n").status, 0);
     // (The spell-checking library keeps its own word lists under the configuration folder.)

@@ -104,7 +104,8 @@ int ApplicationRun::run(const CorrectOptions& options, std::string_view text, st
     configuration.confidenceThreshold = options.threshold;
     configuration.correctionEngine = options.engine;
     configuration.perUserFolder = home->path();
-    configuration.applicationBundleIdentifier = CorrectOptions::kApplication;
+    configuration.applicationBundleIdentifier =
+        options.applicationId.value_or(CorrectOptions::kApplication);
     auto created = SimulatedSession::create(configuration);
     if (const auto* error = std::get_if<std::string>(&created)) {
         return ExitStatus::usageError(errors, *error);

@@ -62,7 +62,7 @@ std::optional<Error> setEngine(CorrectOptions& options, const std::string& value
 
 bool takesValue(const std::string& name) {
     return name == "--layouts" || name == "--typed-in" || name == "--threshold" ||
-           name == "--history" || name == "--engine";
+           name == "--history" || name == "--engine" || name == "--app-id";
 }
 
 std::optional<Error> setValue(CorrectOptions& options, const std::string& name,
@@ -81,6 +81,8 @@ std::optional<Error> setValue(CorrectOptions& options, const std::string& name,
     }
     if (name == "--typed-in") {
         options.typedIn = value;
+    } else if (name == "--app-id") {
+        options.applicationId = value;
     } else {
         options.historyFile = value;
     }
@@ -150,6 +152,9 @@ std::variant<CorrectOptions, Error> CorrectOptions::parse(
     }
     if (options.app && options.explain) {
         return Error{"--explain cannot be combined with --app"};
+    }
+    if (options.applicationId && !options.app) {
+        return Error{"--app-id needs --app"};
     }
     if (options.convert) {
         for (const auto& [given, name] :
@@ -225,6 +230,10 @@ options:
                        that no key ends stays as typed; a carriage return before a line feed
                        is not kept. Settings and history live in a fresh temporary folder,
                        removed afterwards (--history is copied there first).
+  --app-id ID          with --app: the application's desktop entry id, which decides how
+                       Plovik edits its fields; an application that takes only keystrokes
+                       (firefox-esr, chromium) leaves a word waiting at a held-back Return as
+                       typed, since nothing can be typed ahead of that Return
   -h, --help           show this help
 
 Typing: each line is typed key by key; a line break ends the word like a Return key that the

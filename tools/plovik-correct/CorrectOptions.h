@@ -22,6 +22,8 @@ struct CorrectOptions {
     bool explain = false;
     // Type through the whole application on the simulated desktop instead.
     bool app = false;
+    // With `app`: the desktop entry id of that application.
+    std::optional<std::string> applicationId;
     // Convert the whole text to the other layout instead of correcting words.
     bool convert = false;
     bool help = false;
