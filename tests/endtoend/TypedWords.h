@@ -34,20 +34,6 @@ class TypedWords {
         return {};
     }
 
-    // The first line with a garbled word other than its first and last, or empty.
-    std::string firstDifferenceAwayFromReturns() const {
-        for (std::size_t line = 0; line < typed_.size() && line < field_.size(); ++line) {
-            for (const std::size_t word : garbledIn(line)) {
-                if (word != 0 && word + 1 != typed_[line].size()) {
-                    return "line " + std::to_string(line) + " word " + std::to_string(word) +
-                           ": typed \"" + joined(typed_[line]) + "\", simulated \"" +
-                           joined(simulated_[line]) + "\", field \"" + joined(field_[line]) + "\"";
-                }
-            }
-        }
-        return {};
-    }
-
     bool sameLines() const { return field_.size() == typed_.size(); }
 
     // Words that are neither as typed nor as the simulated application wrote them.
@@ -55,17 +41,6 @@ class TypedWords {
         std::size_t count = 0;
         for (std::size_t line = 0; line < typed_.size() && line < field_.size(); ++line) {
             count += garbledIn(line).size();
-        }
-        return count;
-    }
-
-    // Garbled words other than a line's first and last, the words typed around a Return.
-    std::size_t garbledAwayFromReturns() const {
-        std::size_t count = 0;
-        for (std::size_t line = 0; line < typed_.size() && line < field_.size(); ++line) {
-            for (const std::size_t word : garbledIn(line)) {
-                count += word != 0 && word + 1 != typed_[line].size() ? 1 : 0;
-            }
         }
         return count;
     }
