@@ -41,6 +41,7 @@ int main() {
         }
         // Focus moves once after Plovik starts, as it does when the user clicks into the field.
         fixture.send("focus multi");
+        fixture.waitFor("focused multi", 3s);
         fixture.send("focus single");
         fixture.waitFor("focused single", 3s);
         std::cout << "Plovik on a private X11 desktop (" << session.display()
