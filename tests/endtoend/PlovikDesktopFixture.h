@@ -96,6 +96,23 @@ class PlovikDesktopTest : public ::testing::Test {
         return last;
     }
 
+    // Waits until the field's selection is `expected` (start, length); returns it at the end.
+    std::optional<std::pair<int, int>> waitForSelection(FixtureWindow& window,
+                                                        FixtureWindow::Field field,
+                                                        std::pair<int, int> expected,
+                                                        std::chrono::milliseconds timeout = 2s) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        std::optional<std::pair<int, int>> last;
+        while (std::chrono::steady_clock::now() < deadline) {
+            last = window.selection(field);
+            if (last == expected) {
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return last;
+    }
+
     // Lets the 35 ms correction delay and the edits pass, then reads the field.
     std::string settledText(FixtureWindow& window, FixtureWindow::Field field) {
         std::this_thread::sleep_for(400ms);
