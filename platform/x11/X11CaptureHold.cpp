@@ -174,7 +174,8 @@ bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
         return false;
     }
     const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
-    heldKeyEvents_.push_back({key.detail, key.event_type == XCB_INPUT_KEY_PRESS});
+    heldKeyEvents_.push_back({key.detail, key.event_type == XCB_INPUT_KEY_PRESS,
+                              key.sourceid == connection_.xtestKeyboard()});
     return true;
 }
 
@@ -300,18 +301,22 @@ void X11CaptureHold::putOursFirst() {
     std::vector<HeldKey> users;
     auto next = ours_.begin();
     for (const auto& event : takeBackQueued()) {
-        if (next != ours_.end() && event == *next) {
-            ++next;
+        // A keyboard's key is the user's; a synthetic one is Plovik's when it comes in
+        // Plovik's order, some of whose group locks the server applies without reporting.
+        const auto mine =
+            event.synthetic ? std::find_if(next, ours_.end(),
+                                           [&](const HeldKey& ours) { return ours.sameKey(event); })
+                            : ours_.end();
+        if (mine != ours_.end()) {
+            next = mine + 1;
         } else {
             users.push_back(event);
         }
     }
     ++takenBackCount_;
-    // Plovik's edits as they were meant, before anything the user typed since the hold began;
-    // if some of them went elsewhere, the user's keys alone.
-    if (next == ours_.end()) {
-        requeue(ours_);
-    }
+    // Plovik's edits as they were meant, before anything the user typed since the hold
+    // began: none of them reached the application, the user's key being ahead of them.
+    requeue(ours_);
     requeue(users);
 }
 
@@ -350,22 +355,31 @@ void X11CaptureHold::requeue(const std::vector<HeldKey>& events) {
             fake(*silent, false);
         }
     }
-    for (const auto& event : events) {
-        if (event.isPress) {
-            // Counted already, when first pressed.
-            expectedKeys_.expect(event.keycode);
-        }
-        fake(event.keycode, event.isPress);
-    }
-    // A key still down on the user's keyboard would stay down on Plovik's.
+    // A key the user still holds is down for the server already, which would take another
+    // press of it for nothing: a spare code with the same symbols types it instead and goes
+    // up at once. A modifier still held is in force as it is.
+    std::vector<std::uint32_t> stillDown;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const auto later = events.begin() + static_cast<std::ptrdiff_t>(i) + 1;
         const bool released = std::any_of(later, events.end(), [&](const HeldKey& other) {
             return !other.isPress && other.keycode == events[i].keycode;
         });
+        std::uint32_t keycode = events[i].keycode;
         if (events[i].isPress && !released) {
-            fake(events[i].keycode, false);
+            if (injector_.isModifierKey(keycode)) {
+                continue;
+            }
+            keycode = injector_.spareLike(keycode).value_or(keycode);
+            stillDown.push_back(keycode);
         }
+        if (events[i].isPress) {
+            // Counted already, when first pressed.
+            expectedKeys_.expect(keycode);
+        }
+        fake(keycode, events[i].isPress);
+    }
+    for (const std::uint32_t keycode : stillDown) {
+        fake(keycode, false);
     }
     connection_.sync();
     // A key of the user may have reached the grab instead of the silent one: it follows.

@@ -66,7 +66,7 @@ X11KeyInjector::X11KeyInjector(const X11Connection& connection, X11KeyboardState
 
 X11KeyInjector::~X11KeyInjector() {
     const std::array<xcb_keysym_t, 2> none{XKB_KEY_NoSymbol, XKB_KEY_NoSymbol};
-    for (const auto& [keysym, binding] : bound_) {
+    for (const auto& [symbols, binding] : bound_) {
         xcb_change_keyboard_mapping(connection_.get(), 1,
                                     static_cast<xcb_keycode_t>(binding.keycode), 2, none.data());
     }
@@ -275,12 +275,13 @@ bool X11KeyInjector::switchGroup(std::uint32_t group) {
     return true;
 }
 
-std::optional<std::uint32_t> X11KeyInjector::spareFor(xkb_keysym_t keysym) {
+std::optional<std::uint32_t> X11KeyInjector::spareFor(xkb_keysym_t keysym, xkb_keysym_t shifted) {
     if (keysym == XKB_KEY_NoSymbol) {
         return std::nullopt;
     }
+    const std::uint64_t symbols = (std::uint64_t{keysym} << 32) | shifted;
     const auto now = std::chrono::steady_clock::now();
-    if (const auto found = bound_.find(keysym); found != bound_.end()) {
+    if (const auto found = bound_.find(symbols); found != bound_.end()) {
         found->second.lastUse = ++uses_;
         found->second.batch = batch_;
         found->second.usedAt = now;
@@ -306,12 +307,30 @@ std::optional<std::uint32_t> X11KeyInjector::spareFor(xkb_keysym_t keysym) {
         keycode = oldest->second.keycode;
         bound_.erase(oldest);
     }
-    // Both levels alike, so that Shift or Caps Lock cannot change what it types.
-    const std::array<xcb_keysym_t, 2> keysyms{keysym, keysym};
+    const std::array<xcb_keysym_t, 2> keysyms{keysym, shifted};
     xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(*keycode), 2,
                                 keysyms.data());
-    bound_.emplace(keysym, Binding{*keycode, ++uses_, batch_, now});
+    bound_.emplace(symbols, Binding{*keycode, ++uses_, batch_, now});
     return keycode;
+}
+
+std::optional<std::uint32_t> X11KeyInjector::spareLike(std::uint32_t keycode) {
+    xkb::State probe(xkb_state_new(&keyboard_.keymap()));
+    xkb_state_update_mask(probe.get(), 0, 0, 0, 0, 0, keyboard_.lockedGroup());
+    const xkb_keysym_t plain = xkb_state_key_get_one_sym(probe.get(), keycode);
+    xkb_state_update_mask(probe.get(), X11KeyboardState::kShiftMask, 0, 0, 0, 0,
+                          keyboard_.lockedGroup());
+    const xkb_keysym_t shifted = xkb_state_key_get_one_sym(probe.get(), keycode);
+    if (modifierOf(plain) != 0 || xkb_keysym_to_utf32(plain) == 0) {
+        return std::nullopt;
+    }
+    return spareFor(plain, shifted);
+}
+
+bool X11KeyInjector::isModifierKey(std::uint32_t keycode) const {
+    const xkb_keysym_t* syms = nullptr;
+    return xkb_keymap_key_get_syms_by_level(&keyboard_.keymap(), keycode, 0, 0, &syms) == 1 &&
+           modifierOf(syms[0]) != 0;
 }
 
 std::optional<std::pair<std::uint32_t, bool>> X11KeyInjector::keyOf(char32_t character,

@@ -85,6 +85,10 @@ class X11KeyInjector {
     // Modifiers the user holds, which Plovik's keys would be typed with: Shift, Control,
     // and Alt for any command modifier.
     std::uint32_t userModifiers() const;
+    // A spare code bound to what `keycode` types in the locked group, without and with
+    // Shift; absent for a modifier or a key that types no character.
+    std::optional<std::uint32_t> spareLike(std::uint32_t keycode);
+    bool isModifierKey(std::uint32_t keycode) const;
 
   private:
     struct Stroke {
@@ -100,7 +104,10 @@ class X11KeyInjector {
     // With `extra` modifiers in effect besides those the key is pressed with.
     std::optional<Stroke> keyFor(char32_t character, std::uint32_t group,
                                  std::uint32_t extra = 0) const;
-    std::optional<std::uint32_t> spareFor(xkb_keysym_t keysym);
+    // A spare key code typing `keysym`, or `shifted` with Shift.
+    std::optional<std::uint32_t> spareFor(xkb_keysym_t keysym, xkb_keysym_t shifted);
+    // Both levels alike, so that Shift or Caps Lock cannot change what it types.
+    std::optional<std::uint32_t> spareFor(xkb_keysym_t keysym) { return spareFor(keysym, keysym); }
     // Presses the keys that lock `group`: the first group, then the next ones.
     bool switchGroup(std::uint32_t group);
     // A spare key code bound for good to a group-switching symbol.
@@ -123,7 +130,8 @@ class X11KeyInjector {
         std::uint64_t batch;
         std::chrono::steady_clock::time_point usedAt;
     };
-    std::map<xkb_keysym_t, Binding> bound_;
+    // By the two symbols bound, the unshifted one in the high half.
+    std::map<std::uint64_t, Binding> bound_;
     std::uint64_t uses_ = 0;
     std::uint64_t batch_ = 0;
     std::optional<std::vector<FakedKey>> log_;
