@@ -164,7 +164,12 @@ TEST_P(AtspiAccessibilityTest, TextThatChangedSinceItWasTypedIsNotReplaced) {
 }
 
 TEST_P(AtspiAccessibilityTest, FindsTheApplicationOfAProcess) {
-    const auto application = desktop_->accessibility->applicationElement(window_->pid());
+    // The toolkit registers with the accessibility bus a moment after its window is up.
+    auto application = desktop_->accessibility->applicationElement(window_->pid());
+    for (int tries = 0; !application && tries < 100; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        application = desktop_->accessibility->applicationElement(window_->pid());
+    }
     ASSERT_TRUE(application);
     EXPECT_EQ(application->processIdentifier().valueIfPresent(), std::optional(window_->pid()));
     EXPECT_FALSE(desktop_->accessibility->applicationElement(0));

@@ -53,7 +53,9 @@ TEST_P(ConvertSelectionInToolkitTest, TheSelectedSentenceIsConvertedSelectedAndB
         ASSERT_TRUE(window().focus(field));
         ASSERT_TRUE(window().setText(field, "Ghbdtn? rfr ltkf&"));
         ASSERT_TRUE(window().select(field, 0, 17));
-        std::this_thread::sleep_for(100ms);
+        // Plovik's main thread takes in the toolkit's notices of the change first; a
+        // shortcut it cannot answer within a few milliseconds goes on to the application.
+        std::this_thread::sleep_for(400ms);
 
         rehearsal_->pressKey(kCKey, kConvertModifiers);
         EXPECT_TRUE(holdsSelected(field, "Привет, как дела?", 17));
@@ -73,7 +75,7 @@ TEST_P(ConvertSelectionInToolkitTest, UndoRestoresTheTextAndPasswordsAreLeftAlon
     }
     ASSERT_TRUE(window().setText(Field::single, "ghbdtn vbh"));
     ASSERT_TRUE(window().select(Field::single, 7, 3));
-    std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(400ms);
     rehearsal_->pressKey(kCKey, kConvertModifiers);
     EXPECT_EQ(waitForText(window(), Field::single, "ghbdtn мир"), "ghbdtn мир")
         << rehearsal_->log();
