@@ -1,26 +1,15 @@
 #include "app/rehearsal/Typist.h"
 
-#include <unicode/utf8.h>
-
 #include <algorithm>
 #include <stdexcept>
+
+#include "core/text/Utf8.h"
 
 namespace plovik {
 
 namespace {
 
 using std::chrono::microseconds;
-
-std::vector<char32_t> characters(const std::string& text) {
-    std::vector<char32_t> result;
-    const auto length = static_cast<std::int32_t>(text.size());
-    for (std::int32_t i = 0; i < length;) {
-        UChar32 point = 0;
-        U8_NEXT_OR_FFFD(text.data(), i, length, point);
-        result.push_back(static_cast<char32_t>(point));
-    }
-    return result;
-}
 
 }  // namespace
 
@@ -35,7 +24,7 @@ microseconds Typist::between(std::chrono::milliseconds low, std::chrono::millise
 
 std::vector<Typist::KeyMove> Typist::moves(const std::string& text, const KeyFinder& keyOf) {
     std::vector<Stroke> strokes;
-    for (const char32_t character : characters(text)) {
+    for (const char32_t character : text::Utf8::scalars(text)) {
         const auto stroke = keyOf(character);
         if (!stroke) {
             throw std::invalid_argument("no key types a character of \"" + text + "\"");

@@ -9,7 +9,8 @@ SyntheticKeyboardService::SyntheticKeyboardService(EventPoster& poster) : poster
 std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replacement(
     const std::string& erased, const std::string& typed) {
     Events events;
-    for (std::size_t i = 0; i < text::Graphemes::count(erased); ++i) {
+    const std::size_t backspaces = text::Graphemes::count(erased);
+    for (std::size_t i = 0; i < backspaces; ++i) {
         const auto backspace = keyPress(Key::backspace, {});
         if (!backspace) {
             return std::nullopt;

@@ -145,10 +145,11 @@ TextReplacementResult TextReplacementService::confirmed(AccessibilityElement& el
 
 bool TextReplacementService::postUnderHold(const TextReplacementRequest& request,
                                            const std::string& typedAfter) {
-    const auto held = keyboard_.hold(kHoldLimit);
+    // Keys the user typed since would have to be stepped over: the word is not put back.
     if (!typedAfter.empty()) {
         return false;
     }
+    const auto held = keyboard_.hold(kHoldLimit);
     const auto events = syntheticKeyboard_.replacement(
         request.expectedText + request.expectedTrailingDelimiter,
         request.replacementText + request.replacementTrailingDelimiter);

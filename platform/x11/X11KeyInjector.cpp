@@ -1,6 +1,5 @@
 #include "platform/x11/X11KeyInjector.h"
 
-#include <unicode/utf8.h>
 #include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
@@ -8,6 +7,7 @@
 #include <array>
 #include <utility>
 
+#include "core/text/Utf8.h"
 #include "platform/x11/X11ModifierFlags.h"
 
 namespace plovik {
@@ -39,18 +39,6 @@ std::uint32_t modifierOf(xkb_keysym_t keysym) {
 }
 // X numbers keys as evdev does, eight higher.
 constexpr std::uint32_t kEvdevOffset = 8;
-
-// Malformed bytes become U+FFFD, which no key types: the text is refused whole.
-std::vector<char32_t> codePoints(std::string_view text) {
-    std::vector<char32_t> points;
-    const auto length = static_cast<std::int32_t>(text.size());
-    for (std::int32_t i = 0; i < length;) {
-        UChar32 point = 0;
-        U8_NEXT_OR_FFFD(text.data(), i, length, point);
-        points.push_back(static_cast<char32_t>(point));
-    }
-    return points;
-}
 
 }  // namespace
 
@@ -361,7 +349,7 @@ bool X11KeyInjector::pressAll(std::string_view text,
     }
     // Every character is looked up first, so that nothing is typed when one has no key.
     std::vector<Stroke> strokes;
-    for (const char32_t character : codePoints(text)) {
+    for (const char32_t character : text::Utf8::scalars(text)) {
         const auto stroke = strokeOf(character);
         if (!stroke) {
             return false;
@@ -413,7 +401,7 @@ bool X11KeyInjector::prepare(std::string_view text) {
     if (!log_) {
         ++batch_;
     }
-    const auto characters = codePoints(text);
+    const auto characters = text::Utf8::scalars(text);
     return std::all_of(characters.begin(), characters.end(),
                        [&](char32_t character) { return strokeFor(character).has_value(); });
 }
