@@ -80,6 +80,7 @@ void X11KeyInjector::findSpareKeycodes() {
         }
         if (isEmpty) {
             spare_.push_back(static_cast<std::uint32_t>(setup->min_keycode + index));
+            lent_.insert(spare_.back());
         }
     }
     // The highest free code stays silent; typing takes codes from the other end.
@@ -177,8 +178,10 @@ std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
         // From the low codes up: the main block comes before the keypad.
         for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
              code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-            // A key with one layout (Space, say) types the same in every group.
-            if (xkb_state_key_get_utf32(probe.get(), code) == character &&
+            // A spare code is lent, not a key: it may be bound anew while its presses
+            // still wait in the server. A key with one layout (Space, say) types the same
+            // in every group.
+            if (!lent_.contains(code) && xkb_state_key_get_utf32(probe.get(), code) == character &&
                 (xkb_state_key_get_layout(probe.get(), code) == group ||
                  xkb_keymap_num_layouts_for_key(&keymap, code) == 1)) {
                 return Stroke{code, modifiers};

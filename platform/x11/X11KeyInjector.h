@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -121,6 +122,8 @@ class X11KeyInjector {
     X11ExpectedKeys& expectedKeys_;
     std::function<bool(std::uint32_t)> isHeldDown_;
     std::vector<std::uint32_t> spare_;
+    // Every code found free, bound or not.
+    std::set<std::uint32_t> lent_;
     std::optional<std::uint32_t> silent_;
     std::optional<std::uint32_t> firstGroupKey_;
     std::optional<std::uint32_t> nextGroupKey_;
