@@ -316,8 +316,9 @@ void X11CaptureHold::putOursFirst() {
     ++takenBackCount_;
     // Plovik's edits as they were meant, before anything the user typed since the hold
     // began: none of them reached the application, the user's key being ahead of them.
-    requeue(ours_);
-    requeue(users);
+    std::vector<HeldKey> inOrder = ours_;
+    inOrder.insert(inOrder.end(), users.begin(), users.end());
+    requeue(inOrder);
 }
 
 std::vector<X11CaptureHold::HeldKey> X11CaptureHold::takeBackQueued() {
@@ -338,13 +339,13 @@ std::vector<X11CaptureHold::HeldKey> X11CaptureHold::takeBackQueued() {
     return std::exchange(heldKeyEvents_, {});
 }
 
+void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
+    xcb_test_fake_input(connection_.get(), isPress ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
+                        static_cast<std::uint8_t>(keycode), XCB_CURRENT_TIME, connection_.root(), 0,
+                        0, 0);
+}
+
 void X11CaptureHold::requeue(const std::vector<HeldKey>& events) {
-    xcb_connection_t* c = connection_.get();
-    const auto fake = [&](std::uint32_t keycode, bool isPress) {
-        xcb_test_fake_input(c, isPress ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
-                            static_cast<std::uint8_t>(keycode), XCB_CURRENT_TIME,
-                            connection_.root(), 0, 0, 0);
-    };
     if (!requeueing_) {
         // The keyboard was let go until the next key reaches the grab: a silent key goes
         // first and is that key, so that the others queue behind it.
@@ -355,6 +356,22 @@ void X11CaptureHold::requeue(const std::vector<HeldKey>& events) {
             fake(*silent, false);
         }
     }
+    fakeAgain(events);
+    connection_.sync();
+    // A key of the user may have reached the grab instead of the silent one: it was typed
+    // after everything taken back, so it follows all of it.
+    handleQueuedEvents_();
+    std::vector<HeldKey> late;
+    for (const auto& event : std::exchange(heldKeyEvents_, {})) {
+        if (event.keycode != injector_.silentKeycode()) {
+            late.push_back(event);
+        }
+    }
+    fakeAgain(late);
+    connection_.flush();
+}
+
+void X11CaptureHold::fakeAgain(const std::vector<HeldKey>& events) {
     // A key the user still holds is down for the server already, which would take another
     // press of it for nothing: a spare code with the same symbols types it instead and goes
     // up at once. A modifier still held is in force as it is.
@@ -381,19 +398,6 @@ void X11CaptureHold::requeue(const std::vector<HeldKey>& events) {
     for (const std::uint32_t keycode : stillDown) {
         fake(keycode, false);
     }
-    connection_.sync();
-    // A key of the user may have reached the grab instead of the silent one: it follows.
-    handleQueuedEvents_();
-    for (const auto& event : std::exchange(heldKeyEvents_, {})) {
-        if (event.keycode == injector_.silentKeycode()) {
-            continue;
-        }
-        if (event.isPress) {
-            expectedKeys_.expect(event.keycode);
-        }
-        fake(event.keycode, event.isPress);
-    }
-    connection_.flush();
 }
 
 }  // namespace plovik

@@ -104,8 +104,11 @@ class X11CaptureHold {
     // Every key event queued by the hold, in order; the keyboard is let go until the next
     // key reaches the grab.
     std::vector<HeldKey> takeBackQueued();
-    // Queues the events again, behind nothing, the keyboard still held.
+    // Queues the events again, behind nothing, the keyboard still held, then any key
+    // that came meanwhile.
     void requeue(const std::vector<HeldKey>& events);
+    void fakeAgain(const std::vector<HeldKey>& events);
+    void fake(std::uint32_t keycode, bool isPress);
     // Takes back what the hold queued and queues Plovik's keys again before the user's.
     void putOursFirst();
     void watch();
