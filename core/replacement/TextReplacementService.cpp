@@ -145,15 +145,18 @@ TextReplacementResult TextReplacementService::confirmed(AccessibilityElement& el
 
 bool TextReplacementService::postUnderHold(const TextReplacementRequest& request,
                                            const std::string& typedAfter) {
-    // Keys the user typed since would have to be stepped over: the word is not put back.
-    if (!typedAfter.empty()) {
-        return false;
-    }
     const auto held = keyboard_.hold(kHoldLimit);
-    const auto events = syntheticKeyboard_.replacement(
-        request.expectedText + request.expectedTrailingDelimiter,
-        request.replacementText + request.replacementTrailingDelimiter);
+    const auto events =
+        steppingOver(request.expectedText + request.expectedTrailingDelimiter,
+                     request.replacementText + request.replacementTrailingDelimiter, typedAfter);
     return held && events && held->postAhead(*events);
+}
+
+std::optional<SyntheticKeyboardService::Events> TextReplacementService::steppingOver(
+    const std::string& erased, const std::string& typed, const std::string& typedAfter) const {
+    // An application that takes only keys edits at the caret, after what the user typed
+    // on: that is erased with the word and typed again behind the replacement.
+    return syntheticKeyboard_.replacement(erased + typedAfter, typed + typedAfter);
 }
 
 TextReplacementResult TextReplacementService::replaceHeld(const FocusedElementContext& context,
@@ -244,12 +247,7 @@ std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
 bool TextReplacementService::keystrokeReplacement(const AccessibilityElement& element,
                                                   const Edit& edit, HeldKeyboard& held,
                                                   std::optional<Posted>* posted) const {
-    // Keys typed after the word would have to be stepped over or typed again, and either
-    // can go wrong in an application that takes only keys: the word is left as typed.
-    if (!edit.typedAfter.empty()) {
-        return false;
-    }
-    const auto events = syntheticKeyboard_.replacement(edit.expected(), edit.replacement());
+    const auto events = steppingOver(edit.expected(), edit.replacement(), edit.typedAfter);
     const auto around =
         KeystrokeReplacementCheck::surroundings(element, edit.request, edit.typedAfter);
     if (!events || !held.isHeld() || !held.postAhead(*events)) {

@@ -84,6 +84,9 @@ class TextReplacementService final {
                                      HeldKeyboard& held) const;
     bool keystrokeReplacement(const AccessibilityElement& element, const Edit& edit,
                               HeldKeyboard& held, std::optional<Posted>* posted) const;
+    // Erases `erased` and what was typed after it, types `typed` and that again.
+    std::optional<SyntheticKeyboardService::Events> steppingOver(
+        const std::string& erased, const std::string& typed, const std::string& typedAfter) const;
     // Posts a replacement of `request` under a hold of its own, stepping over `typedAfter`.
     bool postUnderHold(const TextReplacementRequest& request, const std::string& typedAfter);
     // The caret once the field shows the word, its delimiter and what was typed after;
