@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <iomanip>
+#include <sstream>
 #include <variant>
 
 #include "app/modes/InstanceLock.h"
@@ -48,7 +50,25 @@ class HeadlessRun {
     // Before the teardown, which a desktop that is gone may leave hanging.
     void saveHistory() { assembly_->coordinator().historyStore().flush(); }
 
+    // How long corrections kept the user's keys waiting, for whoever watches the log.
+    void reportFreezes() {
+        const auto summary = assembly_->desktop().tapFactory().freezes().summary();
+        if (!summary) {
+            return;
+        }
+        log_ << "plovik: the keyboard was held " << summary->count
+             << " times for corrections: median " << milliseconds(summary->median)
+             << " ms, 99th percentile " << milliseconds(summary->ninetyNinth) << " ms, longest "
+             << milliseconds(summary->longest) << " ms" << std::endl;
+    }
+
   private:
+    static std::string milliseconds(std::chrono::microseconds duration) {
+        std::ostringstream text;
+        text << std::fixed << std::setprecision(1) << duration.count() / 1000.0;
+        return text.str();
+    }
+
     void report() {
         auto& coordinator = assembly_->coordinator();
         log_ << "plovik: correcting on " << std::getenv("DISPLAY") << " with the layouts";
@@ -144,6 +164,7 @@ int HeadlessMode::run(std::ostream& log) {
     g_source_remove(terminate);
     deadline.arm(status == 0 ? kStopLimit : kStopLimitAfterLoss, status);
     run->saveHistory();
+    run->reportFreezes();
     log << "plovik: stopped" << std::endl;
     run.reset();
     g_main_loop_unref(loop);

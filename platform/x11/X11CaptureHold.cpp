@@ -38,12 +38,14 @@ bool isEdit(const std::vector<SyntheticKeyEvent>& events) {
 X11CaptureHold::X11CaptureHold(X11Connection& connection, X11KeyboardState& keyboard,
                                X11ExpectedKeys& expectedKeys, KeyPressLedger& presses,
                                std::function<void()> handleQueuedEvents,
-                               std::function<std::vector<std::uint32_t>()> keysDown)
+                               std::function<std::vector<std::uint32_t>()> keysDown,
+                               std::function<void(Clock::duration)> freezeEnded)
     : connection_(connection),
       expectedKeys_(expectedKeys),
       presses_(presses),
       handleQueuedEvents_(std::move(handleQueuedEvents)),
       keysDown_(std::move(keysDown)),
+      freezeEnded_(std::move(freezeEnded)),
       injector_(connection, keyboard, expectedKeys,
                 [this](std::uint32_t keycode) {
                     const auto now = keysDown_();
@@ -99,7 +101,8 @@ std::optional<std::uint32_t> X11CaptureHold::grab(xcb_window_t window) {
     return cookie.sequence;
 }
 
-void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_point deadline) {
+void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_point deadline,
+                           Clock::time_point heldSince) {
     sequence_ = sequence;
     heldKeyEvents_.clear();
     injector_.beginBatch();
@@ -108,6 +111,7 @@ void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_po
     holding_ = true;
     expired_ = false;
     deadline_ = deadline;
+    heldSince_ = heldSince;
     changed_.notify_all();
 }
 
@@ -121,11 +125,12 @@ std::optional<KeyPressNumber> X11CaptureHold::begin(xcb_window_t window,
         return before_;
     }
     release();
+    const auto asked = Clock::now();
     const auto sequence = grab(window);
     if (!sequence) {
         return std::nullopt;
     }
-    start(*sequence, deadline);
+    start(*sequence, deadline, asked);
     // Every press the server took in before the grab was read with or before its reply.
     handleQueuedEvents_();
     if (!before_) {
@@ -147,7 +152,8 @@ void X11CaptureHold::beginFromPress(KeyPressNumber press, std::uint16_t device,
         std::lock_guard lock(mutex_);
         withheld_ = Withheld{press, device, time};
     }
-    start(std::nullopt, Clock::now() + kPressHoldLimit);
+    const auto now = Clock::now();
+    start(std::nullopt, now + kPressHoldLimit, now);
     before_ = press;
     fromPress_ = true;
 }
@@ -180,6 +186,9 @@ bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
 }
 
 void X11CaptureHold::letGo() {
+    if (freezeEnded_) {
+        freezeEnded_(Clock::now() - heldSince_);
+    }
     if (const auto withheld = std::exchange(withheld_, std::nullopt)) {
         // Past the passive grab, to the focused window, then the keys queued behind it.
         xcb_input_xi_allow_events(connection_.get(), withheld->time, withheld->device,

@@ -45,11 +45,13 @@ class X11CaptureHold {
 
     // `handleQueuedEvents` handles the events the connection has read so far, on the
     // capture thread, without waiting for more.
-    // `keysDown` tells the keys the user holds down now (X key codes).
+    // `keysDown` tells the keys the user holds down now (X key codes). `freezeEnded` is
+    // told how long each hold kept the keys back, on the thread that ended it.
     X11CaptureHold(X11Connection& connection, X11KeyboardState& keyboard,
                    X11ExpectedKeys& expectedKeys, KeyPressLedger& presses,
                    std::function<void()> handleQueuedEvents,
-                   std::function<std::vector<std::uint32_t>()> keysDown);
+                   std::function<std::vector<std::uint32_t>()> keysDown,
+                   std::function<void(Clock::duration)> freezeEnded = {});
     ~X11CaptureHold();
     X11CaptureHold(const X11CaptureHold&) = delete;
     X11CaptureHold& operator=(const X11CaptureHold&) = delete;
@@ -96,7 +98,8 @@ class X11CaptureHold {
     };
 
     std::optional<std::uint32_t> grab(xcb_window_t window);
-    void start(std::optional<std::uint32_t> sequence, Clock::time_point deadline);
+    void start(std::optional<std::uint32_t> sequence, Clock::time_point deadline,
+               Clock::time_point heldSince);
     bool hasWithheld() const;
     // Ends the grab, a withheld press replayed first (mutex held).
     void letGo();
@@ -118,6 +121,7 @@ class X11CaptureHold {
     KeyPressLedger& presses_;
     std::function<void()> handleQueuedEvents_;
     std::function<std::vector<std::uint32_t>()> keysDown_;
+    std::function<void(Clock::duration)> freezeEnded_;
     // Keys down when the hold began: the application still has them down while it handles
     // Plovik's keys, their releases queued behind.
     std::vector<std::uint32_t> downAtStart_;
@@ -144,6 +148,7 @@ class X11CaptureHold {
     bool expired_ = false;
     bool stopping_ = false;
     Clock::time_point deadline_;
+    Clock::time_point heldSince_;
     std::size_t expiredCount_ = 0;
     std::size_t takenBackCount_ = 0;
     std::thread watchdog_;

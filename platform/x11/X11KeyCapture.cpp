@@ -102,7 +102,8 @@ X11KeyCapture::X11KeyCapture(std::unique_ptr<X11Connection> connection,
                   keys.push_back(key.keycode);
               }
               return keys;
-          })) {}
+          },
+          handlers_.freezeEnded)) {}
 
 X11KeyCapture::~X11KeyCapture() {
     stopping_ = true;

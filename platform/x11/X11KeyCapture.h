@@ -68,6 +68,8 @@ class X11KeyCapture {
         // Called once, on the capture thread, when the connection breaks: no key is seen
         // any more.
         std::function<void()> lost;
+        // How long a hold kept the user's keys back; any thread.
+        std::function<void(std::chrono::steady_clock::duration)> freezeEnded;
     };
 
     // Connects, selects the events, grabs the keys and starts the thread; a readable

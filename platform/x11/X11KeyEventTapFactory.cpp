@@ -178,6 +178,9 @@ std::unique_ptr<KeyEventTap> X11KeyEventTapFactory::createTap(Callback callback)
             }
         });
     };
+    handlers.freezeEnded = [freezes = freezes_](std::chrono::steady_clock::duration freeze) {
+        freezes->add(freeze);
+    };
     handlers.grab = [&mainQueue, budget = answerBudget_, presses = presses_,
                      weak = std::weak_ptr<TapState>(state)](const X11KeyCapture::Press& press) {
         const auto state = weak.lock();

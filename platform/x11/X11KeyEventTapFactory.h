@@ -13,6 +13,7 @@
 #include "core/platform/KeyEventTap.h"
 #include "core/platform/MainQueue.h"
 #include "platform/x11/X11ExpectedKeys.h"
+#include "platform/x11/X11FreezeRecord.h"
 #include "platform/x11/X11KeyCapture.h"
 
 namespace plovik {
@@ -49,6 +50,8 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     X11KeyCapture* activeCapture() const;
     // Presses whose answer came too late and went on unchanged.
     std::size_t lateAnswerCount() const;
+    // How long the holds of every tap kept the user's keys back.
+    const X11FreezeRecord& freezes() const { return *freezes_; }
     // Called on the main thread when a tap's connection to the X server breaks.
     void setLossHandler(std::function<void()> handler) { *lossHandler_ = std::move(handler); }
     // Presses are numbered by the capture as it reads them, before the main thread has
@@ -79,6 +82,8 @@ class X11KeyEventTapFactory final : public KeyEventTapFactory {
     std::shared_ptr<KeyPressLedger> presses_ = std::make_shared<KeyPressLedger>();
     // Shared with the captures' threads, which may report after the factory is gone.
     std::shared_ptr<std::function<void()>> lossHandler_ = std::make_shared<std::function<void()>>();
+    // Shared with the captures, which may end a hold while the factory goes.
+    std::shared_ptr<X11FreezeRecord> freezes_ = std::make_shared<X11FreezeRecord>();
 };
 
 }  // namespace plovik
