@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-apps run bench format clean sanitize fuzz package check-package
+.PHONY: all deps configure build test test-apps run bench soak format clean sanitize fuzz package check-package
 
 all: build
 
@@ -61,6 +61,10 @@ fuzz:
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)
+
+# The typist's long run (about 3 minutes per 1,000 words and window): bench/README.md.
+soak: build
+	./bench/typist-soak.sh $(BUILD_DIR) $(or $(WORDS),5000)
 
 # The Debian package, in build-package/ (install it with `apt install ./build-package/plovik_*.deb`).
 package:

@@ -88,6 +88,8 @@ TEST_P(TypistOnDesktopTest, EveryWordEndsAsTypedOrAsTheSimulatedApplicationWrite
 
     const TypedWords words(typed, simulated.out, field);
     if (std::getenv("PLOVIK_TYPIST_VERBOSE")) {
+        // Stopped first, Plovik says how long it held the keyboard.
+        rehearsal_->stopPlovik();
         std::cerr << "typed:\n"
                   << typed << "\nsimulated:\n"
                   << simulated.out << "\nfield:\n"
