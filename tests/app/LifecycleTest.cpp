@@ -8,7 +8,7 @@
 
 #include "SessionSupport.h"
 #include "core/history/CorrectionOutcome.h"
-#include "platform/simulated/session/TemporaryFolder.h"
+#include "app/session/TemporaryFolder.h"
 
 namespace plovik {
 namespace {

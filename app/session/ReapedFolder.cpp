@@ -1,4 +1,4 @@
-#include "platform/simulated/session/ReapedFolder.h"
+#include "app/session/ReapedFolder.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "platform/simulated/session/TemporaryFolder.h"
+#include "app/session/TemporaryFolder.h"
 
 #include <stdlib.h>
 

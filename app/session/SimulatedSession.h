@@ -28,7 +28,7 @@
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
 #include "platform/simulated/SimulatedSystemServices.h"
-#include "platform/simulated/session/TemporaryFolder.h"
+#include "app/session/TemporaryFolder.h"
 
 namespace plovik {
 

@@ -1,4 +1,4 @@
-#include "platform/simulated/session/SimulatedSession.h"
+#include "app/session/SimulatedSession.h"
 
 #include <algorithm>
 #include <utility>

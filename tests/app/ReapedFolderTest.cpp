@@ -11,7 +11,7 @@
 #include <functional>
 #include <thread>
 
-#include "platform/simulated/session/ReapedFolder.h"
+#include "app/session/ReapedFolder.h"
 #include "support/ChildProcess.h"
 #include "support/SystemCallStops.h"
 #include "support/TemporaryDirectory.h"
