@@ -1,4 +1,4 @@
-#include "app/ui/UiModes.h"
+#include "app/modes/UiModes.h"
 
 #include <glib-unix.h>
 
