@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/coordinator/AppCoordinator.h"
-#include "app/rehearsal/DesktopRehearsal.h"
-#include "app/rehearsal/FixtureLines.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/FixtureLines.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 #include "apps/FocusedFieldReader.h"
 #include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/replacement/ApplicationTraits.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <variant>
 
-#include "app/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 #include "core/platform/Key.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 #include "desktop/DesktopTestSupport.h"
 #include "desktop/FixtureWindow.h"
 #include "platform/x11/X11KeyboardState.h"

@@ -6,8 +6,8 @@
 #include <iostream>
 #include <string>
 
-#include "app/rehearsal/DesktopRehearsal.h"
-#include "app/rehearsal/FixtureLines.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/FixtureLines.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {
@@ -20,7 +20,9 @@ constexpr int kToolMissing = 77;
 
 int main() {
     using namespace plovik;
-    const auto build = std::filesystem::canonical("/proc/self/exe").parent_path().parent_path();
+    // build/tests/demo/plovik-desktop-demo
+    const auto build =
+        std::filesystem::canonical("/proc/self/exe").parent_path().parent_path().parent_path();
     try {
         HeadlessSession session;
         DesktopRehearsal::Options options;

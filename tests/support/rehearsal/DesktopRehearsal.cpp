@@ -1,4 +1,4 @@
-#include "app/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 
 #include <stdlib.h>
 #include <unicode/utf8.h>
@@ -12,7 +12,7 @@
 #include <thread>
 #include <variant>
 
-#include "app/rehearsal/Typist.h"
+#include "tests/support/rehearsal/Typist.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
 #include "core/text/LocalizedComparison.h"

@@ -1,4 +1,4 @@
-#include "app/rehearsal/Typist.h"
+#include "tests/support/rehearsal/Typist.h"
 
 #include <algorithm>
 #include <stdexcept>

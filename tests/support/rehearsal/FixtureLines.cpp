@@ -1,4 +1,4 @@
-#include "app/rehearsal/FixtureLines.h"
+#include "tests/support/rehearsal/FixtureLines.h"
 
 #include <poll.h>
 #include <unistd.h>
