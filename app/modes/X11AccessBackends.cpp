@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/linux/XdgDirectories.h"
-#include "platform/x11/AtspiAccessibility.h"
+#include "platform/atspi/AtspiAccessibility.h"
 #include "platform/x11/DesktopEntryCatalog.h"
 #include "platform/x11/EwmhWorkspace.h"
 

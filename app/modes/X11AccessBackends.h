@@ -7,7 +7,7 @@
 
 #include "core/platform/Accessibility.h"
 #include "core/platform/Workspace.h"
-#include "platform/x11/AtspiAccessibility.h"
+#include "platform/atspi/AtspiAccessibility.h"
 
 namespace plovik {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/x11/GObjectRef.h"
+#include "platform/linux/GObjectRef.h"
 
 namespace plovik {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/x11/DesktopSettingsLauncher.h"
-#include "platform/x11/GObjectRef.h"
+#include "platform/linux/GObjectRef.h"
 
 namespace plovik {
 namespace {

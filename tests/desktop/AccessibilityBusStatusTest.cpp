@@ -2,7 +2,7 @@
 
 #include "AtspiDesktop.h"
 #include "platform/headless/BusConnection.h"
-#include "platform/x11/AccessibilityBusStatus.h"
+#include "platform/atspi/AccessibilityBusStatus.h"
 
 namespace plovik::testing {
 namespace {

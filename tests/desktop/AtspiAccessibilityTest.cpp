@@ -9,8 +9,8 @@
 #include "platform/simulated/SimulatedEventPoster.h"
 #include "platform/simulated/SimulatedKeyEventTapFactory.h"
 #include "platform/simulated/SimulatedKeyboardHolder.h"
-#include "platform/x11/AtspiAccessibility.h"
-#include "platform/x11/AtspiElement.h"
+#include "platform/atspi/AtspiAccessibility.h"
+#include "platform/atspi/AtspiElement.h"
 #include "platform/x11/EwmhWorkspace.h"
 #include "support/TemporaryDirectory.h"
 

@@ -10,9 +10,9 @@
 
 #include "FixtureWindow.h"
 #include "platform/headless/HeadlessSession.h"
-#include "platform/x11/AtspiAccessibility.h"
-#include "platform/x11/AtspiConnection.h"
-#include "platform/x11/AtspiFocusTracker.h"
+#include "platform/atspi/AtspiAccessibility.h"
+#include "platform/atspi/AtspiConnection.h"
+#include "platform/atspi/AtspiFocusTracker.h"
 
 namespace plovik::testing {
 

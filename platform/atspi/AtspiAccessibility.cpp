@@ -1,6 +1,6 @@
-#include "platform/x11/AtspiAccessibility.h"
+#include "platform/atspi/AtspiAccessibility.h"
 
-#include "platform/x11/AtspiElement.h"
+#include "platform/atspi/AtspiElement.h"
 
 namespace plovik {
 

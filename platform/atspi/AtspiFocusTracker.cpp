@@ -1,4 +1,4 @@
-#include "platform/x11/AtspiFocusTracker.h"
+#include "platform/atspi/AtspiFocusTracker.h"
 
 #include <cstring>
 #include <deque>

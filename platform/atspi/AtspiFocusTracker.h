@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/x11/AtspiConnection.h"
-#include "platform/x11/AtspiObject.h"
-#include "platform/x11/GObjectRef.h"
+#include "platform/atspi/AtspiConnection.h"
+#include "platform/atspi/AtspiObject.h"
+#include "platform/linux/GObjectRef.h"
 
 namespace plovik {
 

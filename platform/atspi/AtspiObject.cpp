@@ -1,4 +1,4 @@
-#include "platform/x11/AtspiObject.h"
+#include "platform/atspi/AtspiObject.h"
 
 #include <cstring>
 

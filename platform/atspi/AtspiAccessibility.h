@@ -6,9 +6,9 @@
 #include <string>
 
 #include "core/platform/Accessibility.h"
-#include "platform/x11/AccessibilityBusStatus.h"
-#include "platform/x11/AtspiConnection.h"
-#include "platform/x11/AtspiFocusTracker.h"
+#include "platform/atspi/AccessibilityBusStatus.h"
+#include "platform/atspi/AtspiConnection.h"
+#include "platform/atspi/AtspiFocusTracker.h"
 
 namespace plovik {
 

@@ -1,4 +1,4 @@
-#include "platform/x11/UnresponsiveApplications.h"
+#include "platform/atspi/UnresponsiveApplications.h"
 
 namespace plovik {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/platform/Accessibility.h"
-#include "platform/x11/GObjectRef.h"
-#include "platform/x11/TextUnits.h"
-#include "platform/x11/UnresponsiveApplications.h"
+#include "platform/linux/GObjectRef.h"
+#include "platform/atspi/TextUnits.h"
+#include "platform/atspi/UnresponsiveApplications.h"
 
 namespace plovik {
 

@@ -1,4 +1,4 @@
-#include "platform/x11/AtspiElement.h"
+#include "platform/atspi/AtspiElement.h"
 
 #include "core/text/CodePoints.h"
 #include "core/text/Utf8.h"

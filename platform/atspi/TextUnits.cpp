@@ -1,4 +1,4 @@
-#include "platform/x11/TextUnits.h"
+#include "platform/atspi/TextUnits.h"
 
 #include <algorithm>
 #include <cctype>

@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/x11/AtspiObject.h"
-#include "platform/x11/UnresponsiveApplications.h"
+#include "platform/atspi/AtspiObject.h"
+#include "platform/atspi/UnresponsiveApplications.h"
 
 namespace plovik {
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/platform/Accessibility.h"
-#include "platform/x11/AtspiObject.h"
+#include "platform/atspi/AtspiObject.h"
 
 namespace plovik {
 

@@ -1,10 +1,10 @@
-#include "platform/x11/AccessibilityBusStatus.h"
+#include "platform/atspi/AccessibilityBusStatus.h"
 
 #include <gio/gio.h>
 
 #include <memory>
 
-#include "platform/x11/GObjectRef.h"
+#include "platform/linux/GObjectRef.h"
 
 namespace plovik {
 namespace {

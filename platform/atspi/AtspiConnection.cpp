@@ -1,4 +1,4 @@
-#include "platform/x11/AtspiConnection.h"
+#include "platform/atspi/AtspiConnection.h"
 
 namespace plovik {
 namespace {
