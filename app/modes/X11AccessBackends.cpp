@@ -4,7 +4,8 @@
 
 #include "platform/linux/XdgDirectories.h"
 #include "platform/atspi/AtspiAccessibility.h"
-#include "platform/x11/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryFiles.h"
 #include "platform/x11/EwmhWorkspace.h"
 
 namespace plovik {
@@ -13,7 +14,7 @@ std::variant<X11AccessBackends::Backends, std::string> X11AccessBackends::open()
     Backends backends;
     const char* display = std::getenv("DISPLAY");
     auto workspace = EwmhWorkspace::connect(
-        display ? display : "", DesktopEntryCatalog(DesktopEntryCatalog::applicationFolders(
+        display ? display : "", DesktopEntryCatalog(DesktopEntryFiles::applicationFolders(
                                     XdgDirectories::processEnvironment())));
     if (!workspace) {
         return std::string("cannot watch the active window on this display");

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/platform/Workspace.h"
-#include "platform/x11/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/x11/WindowIdentity.h"
 
 namespace plovik {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/platform/Workspace.h"
-#include "platform/x11/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 
 namespace plovik {
 

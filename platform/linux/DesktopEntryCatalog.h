@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/XdgDirectories.h"
-
 namespace plovik {
 
 // What identifies an application in one XDG desktop entry.
@@ -19,14 +17,12 @@ struct DesktopEntry {
     std::optional<std::string> executable;
 };
 
-// The installed applications' desktop entries; the first folder wins for an id, as the
-// XDG rules have it (the user's own entries before the system's).
+// What the installed applications' desktop entries say about their windows and programs,
+// for telling which application a window belongs to.
 class DesktopEntryCatalog {
   public:
+    // The folders in the order DesktopEntryFiles searches them.
     explicit DesktopEntryCatalog(std::vector<std::filesystem::path> applicationFolders);
-    // $XDG_DATA_HOME/applications, then each of $XDG_DATA_DIRS/applications.
-    static std::vector<std::filesystem::path> applicationFolders(
-        const XdgDirectories::Environment& environment);
 
     // Reads the folders again (new applications installed).
     void reload();

@@ -1,11 +1,10 @@
-#include "platform/x11/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 
 #include <glib.h>
 
 #include <algorithm>
-#include <set>
-#include <sstream>
 
+#include "platform/linux/DesktopEntryFiles.h"
 #include "platform/linux/GObjectRef.h"
 
 namespace plovik {
@@ -70,47 +69,11 @@ DesktopEntryCatalog::DesktopEntryCatalog(std::vector<std::filesystem::path> appl
     reload();
 }
 
-std::vector<std::filesystem::path> DesktopEntryCatalog::applicationFolders(
-    const XdgDirectories::Environment& environment) {
-    std::vector<std::filesystem::path> folders;
-    if (const auto home = XdgDirectories::dataHome(environment)) {
-        folders.push_back(*home / "applications");
-    }
-    std::istringstream dataDirs(environment("XDG_DATA_DIRS").value_or("").empty()
-                                    ? std::string("/usr/local/share:/usr/share")
-                                    : *environment("XDG_DATA_DIRS"));
-    std::string folder;
-    while (std::getline(dataDirs, folder, ':')) {
-        if (std::filesystem::path(folder).is_absolute()) {
-            folders.push_back(std::filesystem::path(folder) / "applications");
-        }
-    }
-    return folders;
-}
-
 void DesktopEntryCatalog::reload() {
     entries_.clear();
-    std::set<std::string> seen;
-    for (const auto& folder : folders_) {
-        std::error_code error;
-        std::vector<std::filesystem::path> files;
-        for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
-             !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-            if (it->path().extension() == ".desktop") {
-                files.push_back(it->path());
-            }
-        }
-        std::sort(files.begin(), files.end());
-        for (const auto& file : files) {
-            // Sub-folders become dashes in the id: applications/kde4/foo.desktop is kde4-foo.
-            std::string id = std::filesystem::relative(file, folder).replace_extension().string();
-            std::replace(id.begin(), id.end(), '/', '-');
-            if (!seen.insert(id).second) {
-                continue;
-            }
-            if (auto entry = readEntry(file, id)) {
-                entries_.push_back(std::move(*entry));
-            }
+    for (auto& [id, file] : DesktopEntryFiles::find(folders_)) {
+        if (auto entry = readEntry(file, std::move(id))) {
+            entries_.push_back(std::move(*entry));
         }
     }
 }
