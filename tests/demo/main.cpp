@@ -6,9 +6,9 @@
 #include <iostream>
 #include <string>
 
+#include "platform/virtualsession/VirtualSession.h"
 #include "tests/support/rehearsal/DesktopRehearsal.h"
 #include "tests/support/rehearsal/FixtureLines.h"
-#include "platform/headless/HeadlessSession.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ int main() {
     const auto build =
         std::filesystem::canonical("/proc/self/exe").parent_path().parent_path().parent_path();
     try {
-        HeadlessSession session;
+        VirtualSession session;
         DesktopRehearsal::Options options;
         options.plovik = build / "app" / "plovik";
         options.applications.push_back(
@@ -57,7 +57,7 @@ int main() {
                   << "Plovik's log:\n"
                   << rehearsal.log();
         return field == "привет мир" ? 0 : 1;
-    } catch (const HeadlessSessionError& error) {
+    } catch (const VirtualSessionError& error) {
         std::cerr << "plovik-desktop-demo: " << error.what() << "\n";
         return error.toolMissing() ? kToolMissing : 1;
     } catch (const std::exception& error) {

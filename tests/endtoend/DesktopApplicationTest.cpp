@@ -8,7 +8,6 @@
 #include <string>
 #include <variant>
 
-#include "tests/support/rehearsal/DesktopRehearsal.h"
 #include "core/platform/Key.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
@@ -17,6 +16,7 @@
 #include "endtoend/AccessibleWidgets.h"
 #include "platform/linux/FileDefaultsDatabase.h"
 #include "platform/x11/X11Connection.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 
 namespace plovik::testing {
 namespace {
@@ -154,7 +154,7 @@ TEST_F(DesktopApplicationTest, OnboardingThenAnApplicationEnabledInSettingsIsCor
     if (!fixtureBuilt(Toolkit::gtk)) {
         GTEST_SKIP() << "the GTK fixture is not built";
     }
-    HeadlessSessionOptions sessionOptions;
+    VirtualSessionOptions sessionOptions;
     sessionOptions.trayHost = true;
     PLOVIK_START_SESSION_OR_SKIP(session, sessionOptions);
     session->exportToThisProcess();

@@ -12,12 +12,12 @@
 #include <thread>
 #include <variant>
 
-#include "tests/support/rehearsal/Typist.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
 #include "core/text/LocalizedComparison.h"
 #include "platform/linux/FileDefaultsDatabase.h"
 #include "platform/x11/XcbXkb.h"
+#include "tests/support/rehearsal/Typist.h"
 
 namespace plovik {
 
@@ -41,7 +41,7 @@ EnabledApplication DesktopRehearsal::enabled(const std::string& id, const std::s
                               true, 0.9);
 }
 
-DesktopRehearsal::DesktopRehearsal(const HeadlessSession& session, Options options)
+DesktopRehearsal::DesktopRehearsal(const VirtualSession& session, Options options)
     : session_(session), options_(std::move(options)), home_(freshFolder()) {
     const std::string display = session.display();
     ChildProcessOptions quiet;

@@ -10,8 +10,8 @@
 
 #include "core/settings/AppSettings.h"
 #include "core/settings/EnabledApplication.h"
-#include "platform/headless/ChildProcess.h"
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/ChildProcess.h"
+#include "platform/virtualsession/VirtualSession.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyInjector.h"
@@ -40,7 +40,7 @@ class DesktopRehearsal {
     };
 
     // Throws std::runtime_error when the session's keyboard cannot be set up.
-    DesktopRehearsal(const HeadlessSession& session, Options options);
+    DesktopRehearsal(const VirtualSession& session, Options options);
     ~DesktopRehearsal();
     DesktopRehearsal(const DesktopRehearsal&) = delete;
     DesktopRehearsal& operator=(const DesktopRehearsal&) = delete;
@@ -95,7 +95,7 @@ class DesktopRehearsal {
   private:
     ChildProcessOptions plovikOptions(const std::string& logName);
 
-    const HeadlessSession& session_;
+    const VirtualSession& session_;
     Options options_;
     std::filesystem::path home_;
     std::unique_ptr<X11Connection> connection_;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/headless/ChildProcess.h"
+#include "platform/virtualsession/ChildProcess.h"
 
 namespace plovik {
 

@@ -1,10 +1,10 @@
-#include "platform/headless/ProcessIdentity.h"
+#include "platform/virtualsession/ProcessIdentity.h"
 
 #include <csignal>
 #include <sstream>
 #include <string>
 
-#include "platform/headless/ProcFile.h"
+#include "platform/virtualsession/ProcFile.h"
 
 namespace plovik {
 namespace {

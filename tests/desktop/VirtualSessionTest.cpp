@@ -8,9 +8,9 @@
 
 #include "DesktopTestSupport.h"
 #include "SessionProcesses.h"
-#include "platform/headless/BusConnection.h"
-#include "platform/headless/DisplayProbe.h"
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/BusConnection.h"
+#include "platform/virtualsession/DisplayProbe.h"
+#include "platform/virtualsession/VirtualSession.h"
 #include "support/ProgramRun.h"
 
 namespace plovik {
@@ -23,8 +23,8 @@ using testing::processesWithEnvironment;
 using testing::processesWithEnvironmentReach;
 
 // Two cores shared by several test programs: each part may take seconds to come up.
-HeadlessSessionOptions patientOptions() {
-    HeadlessSessionOptions options;
+VirtualSessionOptions patientOptions() {
+    VirtualSessionOptions options;
     options.partTimeout = kGenerousWait;
     return options;
 }
@@ -33,16 +33,16 @@ bool displayGoneWithin(const std::string& display, std::chrono::milliseconds tim
     return DisplayProbe::waitFor([&] { return !DisplayProbe::connect(display); }, timeout);
 }
 
-std::string markerOf(const HeadlessSession& session) {
+std::string markerOf(const VirtualSession& session) {
     for (const auto& entry : session.environment()) {
-        if (entry.starts_with("PLOVIK_HEADLESS_SESSION=")) {
+        if (entry.starts_with("PLOVIK_VIRTUAL_SESSION=")) {
             return entry;
         }
     }
     return {};
 }
 
-TEST(HeadlessSession, ComesUpWithWindowManagerAndAccessibilityOnAndStopsEverything) {
+TEST(VirtualSession, ComesUpWithWindowManagerAndAccessibilityOnAndStopsEverything) {
     PLOVIK_START_SESSION_OR_SKIP(session, patientOptions());
     const auto probe = DisplayProbe::connect(session->display());
     ASSERT_TRUE(probe);
@@ -64,7 +64,7 @@ TEST(HeadlessSession, ComesUpWithWindowManagerAndAccessibilityOnAndStopsEverythi
     EXPECT_TRUE(displayGoneWithin(session->display(), kGenerousWait));
 }
 
-TEST(HeadlessSession, TwoSessionsRunSideBySide) {
+TEST(VirtualSession, TwoSessionsRunSideBySide) {
     PLOVIK_START_SESSION_OR_SKIP(first, patientOptions());
     PLOVIK_START_SESSION_OR_SKIP(second, patientOptions());
     EXPECT_NE(first->display(), second->display());
@@ -76,8 +76,8 @@ TEST(HeadlessSession, TwoSessionsRunSideBySide) {
     EXPECT_EQ(bus->accessibilityEnabled(), std::optional(true));
 }
 
-TEST(HeadlessSession, StartsTrayHostAndNotificationDaemonWhenAsked) {
-    HeadlessSessionOptions options = patientOptions();
+TEST(VirtualSession, StartsTrayHostAndNotificationDaemonWhenAsked) {
+    VirtualSessionOptions options = patientOptions();
     options.trayHost = true;
     options.notificationDaemon = true;
     PLOVIK_START_SESSION_OR_SKIP(session, options);
@@ -92,13 +92,13 @@ TEST(HeadlessSession, StartsTrayHostAndNotificationDaemonWhenAsked) {
     EXPECT_EQ(processesLeftAfter(marker, kGenerousWait), std::vector<pid_t>{});
 }
 
-TEST(HeadlessSession, ReportsAMissingProgramAsMissingAndLeavesNothingBehind) {
+TEST(VirtualSession, ReportsAMissingProgramAsMissingAndLeavesNothingBehind) {
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", "/nonexistent", 1);
-    std::optional<HeadlessSessionError> failure;
+    std::optional<VirtualSessionError> failure;
     try {
-        HeadlessSession session;
-    } catch (const HeadlessSessionError& error) {
+        VirtualSession session;
+    } catch (const VirtualSessionError& error) {
         failure = error;
     }
     ::setenv("PATH", path.c_str(), 1);
@@ -107,7 +107,7 @@ TEST(HeadlessSession, ReportsAMissingProgramAsMissingAndLeavesNothingBehind) {
     EXPECT_NE(std::string(failure->what()).find("Xvfb"), std::string::npos);
 }
 
-TEST(HeadlessSession, LaunchedProgramsSeeTheSessionAndNotTheCallersDesktop) {
+TEST(VirtualSession, LaunchedProgramsSeeTheSessionAndNotTheCallersDesktop) {
     ::setenv("AT_SPI_BUS_ADDRESS", "unix:path=/nonexistent", 1);
     PLOVIK_START_SESSION_OR_SKIP(session, patientOptions());
     ::unsetenv("AT_SPI_BUS_ADDRESS");
@@ -162,8 +162,8 @@ RunningSession startLongSession() {
     RunningSession running;
     running.process.emplace(sessionProgram(),
                             std::vector<std::string>{"--", "sh", "-c",
-                                                     "echo \"PLOVIK_HEADLESS_SESSION="
-                                                     "$PLOVIK_HEADLESS_SESSION\"; exec sleep 60"},
+                                                     "echo \"PLOVIK_VIRTUAL_SESSION="
+                                                     "$PLOVIK_VIRTUAL_SESSION\"; exec sleep 60"},
                             options);
     char c = 0;
     while (::read(running.process->standardOutput(), &c, 1) == 1 && c != '\n') {
@@ -176,7 +176,7 @@ class PlovikSessionStopping : public ::testing::TestWithParam<int> {};
 
 TEST_P(PlovikSessionStopping, StopsEverythingWhenItIsStopped) {
     auto running = startLongSession();
-    if (!running.marker.starts_with("PLOVIK_HEADLESS_SESSION=/")) {
+    if (!running.marker.starts_with("PLOVIK_VIRTUAL_SESSION=/")) {
         GTEST_SKIP() << "plovik-session did not start: " << running.marker;
     }
     // The command, the server, the buses, the window manager and the registry.

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/headless/ProcessIdentity.h"
+#include "platform/virtualsession/ProcessIdentity.h"
 
 namespace plovik {
 

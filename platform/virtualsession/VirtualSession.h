@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/ChildProcess.h"
+#include "platform/virtualsession/ChildProcess.h"
 
 namespace plovik {
 
-struct HeadlessSessionOptions {
+struct VirtualSessionOptions {
     std::string screen = "1280x800x24";
     // An XEmbed tray host (trayer), for programs that put an icon in the tray.
     bool trayHost = false;
@@ -26,9 +26,9 @@ struct HeadlessSessionOptions {
     std::chrono::milliseconds partTimeout{10000};
 };
 
-class HeadlessSessionError : public std::runtime_error {
+class VirtualSessionError : public std::runtime_error {
   public:
-    HeadlessSessionError(const std::string& message, bool toolMissing)
+    VirtualSessionError(const std::string& message, bool toolMissing)
         : std::runtime_error(message), toolMissing_(toolMissing) {}
     // The machine lacks a program the session needs (as opposed to one failing).
     bool toolMissing() const { return toolMissing_; }
@@ -41,13 +41,13 @@ class HeadlessSessionError : public std::runtime_error {
 // session bus, a window manager, the accessibility bus with accessibility switched on,
 // and optionally a tray host and a notification daemon. Everything it started is
 // stopped, newest first, when it is destroyed.
-class HeadlessSession {
+class VirtualSession {
   public:
-    // Throws HeadlessSessionError; whatever had started is stopped again.
-    explicit HeadlessSession(const HeadlessSessionOptions& options = {});
-    HeadlessSession(const HeadlessSession&) = delete;
-    HeadlessSession& operator=(const HeadlessSession&) = delete;
-    ~HeadlessSession();
+    // Throws VirtualSessionError; whatever had started is stopped again.
+    explicit VirtualSession(const VirtualSessionOptions& options = {});
+    VirtualSession(const VirtualSession&) = delete;
+    VirtualSession& operator=(const VirtualSession&) = delete;
+    ~VirtualSession();
 
     const std::string& display() const { return display_; }
     // Where the user's keys are sent: a display whose keys reach this one from a keyboard
@@ -73,18 +73,18 @@ class HeadlessSession {
     void stop();
 
   private:
-    void start(const HeadlessSessionOptions& options);
+    void start(const VirtualSessionOptions& options);
     ChildProcess& startPart(const std::string& program, const std::vector<std::string>& arguments,
                             std::vector<std::pair<int, int>> passedDescriptors = {});
-    void startDisplay(const HeadlessSessionOptions& options);
+    void startDisplay(const VirtualSessionOptions& options);
     // A virtual X server on `display` (empty: none), whose number it tells.
     std::string startServer(const std::string& program, std::vector<std::string> arguments,
-                            const std::string& display, const HeadlessSessionOptions& options);
-    void startBus(const HeadlessSessionOptions& options);
-    void startWindowManager(const HeadlessSessionOptions& options);
-    void startAccessibility(const HeadlessSessionOptions& options);
-    void startTrayHost(const HeadlessSessionOptions& options);
-    void startNotificationDaemon(const HeadlessSessionOptions& options);
+                            const std::string& display, const VirtualSessionOptions& options);
+    void startBus(const VirtualSessionOptions& options);
+    void startWindowManager(const VirtualSessionOptions& options);
+    void startAccessibility(const VirtualSessionOptions& options);
+    void startTrayHost(const VirtualSessionOptions& options);
+    void startNotificationDaemon(const VirtualSessionOptions& options);
     [[noreturn]] void fail(const std::string& message) const;
 
     std::filesystem::path directory_;

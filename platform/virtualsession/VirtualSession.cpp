@@ -1,4 +1,4 @@
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/VirtualSession.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,8 +10,8 @@
 #include <iterator>
 #include <system_error>
 
-#include "platform/headless/BusConnection.h"
-#include "platform/headless/DisplayProbe.h"
+#include "platform/virtualsession/BusConnection.h"
+#include "platform/virtualsession/DisplayProbe.h"
 
 extern char** environ;
 
@@ -22,7 +22,7 @@ namespace {
 constexpr std::array kInheritedButReplaced{
     "DISPLAY",      "WAYLAND_DISPLAY",   "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS",
     "XAUTHORITY",   "XDG_RUNTIME_DIR",   "XDG_SESSION_TYPE",         "QT_QPA_PLATFORM",
-    "NO_AT_BRIDGE", "GSETTINGS_BACKEND", "PLOVIK_HEADLESS_SESSION",
+    "NO_AT_BRIDGE", "GSETTINGS_BACKEND", "PLOVIK_VIRTUAL_SESSION",
 };
 
 constexpr std::array kBusLauncherPaths{"/usr/libexec/at-spi-bus-launcher",
@@ -93,7 +93,7 @@ class PipeEnds {
 
 }  // namespace
 
-HeadlessSession::HeadlessSession(const HeadlessSessionOptions& options) {
+VirtualSession::VirtualSession(const VirtualSessionOptions& options) {
     const auto begin = std::chrono::steady_clock::now();
     try {
         start(options);
@@ -105,15 +105,15 @@ HeadlessSession::HeadlessSession(const HeadlessSessionOptions& options) {
         std::chrono::steady_clock::now() - begin);
 }
 
-HeadlessSession::~HeadlessSession() {
+VirtualSession::~VirtualSession() {
     stop();
 }
 
-void HeadlessSession::start(const HeadlessSessionOptions& options) {
+void VirtualSession::start(const VirtualSessionOptions& options) {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "plovik-session-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
-        throw HeadlessSessionError("cannot create a session folder in " + pattern, false);
+        throw VirtualSessionError("cannot create a session folder in " + pattern, false);
     }
     directory_ = pattern;
     std::filesystem::create_directory(directory_ / "runtime");
@@ -128,7 +128,7 @@ void HeadlessSession::start(const HeadlessSessionOptions& options) {
     environment_.push_back("XDG_SESSION_TYPE=x11");
     // Settings written by programs of a throwaway session must not reach the user's.
     environment_.push_back("GSETTINGS_BACKEND=memory");
-    environment_.push_back("PLOVIK_HEADLESS_SESSION=" + directory_.string());
+    environment_.push_back("PLOVIK_VIRTUAL_SESSION=" + directory_.string());
 
     std::vector<std::string> missing;
     for (const char* program : {"Xvfb", "dbus-daemon", "openbox"}) {
@@ -153,7 +153,7 @@ void HeadlessSession::start(const HeadlessSessionOptions& options) {
         for (const auto& program : missing) {
             list += (list.empty() ? "" : ", ") + program;
         }
-        throw HeadlessSessionError("not installed: " + list, true);
+        throw VirtualSessionError("not installed: " + list, true);
     }
 
     startDisplay(options);
@@ -168,9 +168,9 @@ void HeadlessSession::start(const HeadlessSessionOptions& options) {
     }
 }
 
-ChildProcess& HeadlessSession::startPart(const std::string& program,
-                                         const std::vector<std::string>& arguments,
-                                         std::vector<std::pair<int, int>> passedDescriptors) {
+ChildProcess& VirtualSession::startPart(const std::string& program,
+                                        const std::vector<std::string>& arguments,
+                                        std::vector<std::pair<int, int>> passedDescriptors) {
     ChildProcessOptions options;
     options.environment = environment_;
     options.passedDescriptors = std::move(passedDescriptors);
@@ -183,10 +183,10 @@ ChildProcess& HeadlessSession::startPart(const std::string& program,
     return parts_.back();
 }
 
-std::string HeadlessSession::startServer(const std::string& program,
-                                         std::vector<std::string> arguments,
-                                         const std::string& display,
-                                         const HeadlessSessionOptions& options) {
+std::string VirtualSession::startServer(const std::string& program,
+                                        std::vector<std::string> arguments,
+                                        const std::string& display,
+                                        const VirtualSessionOptions& options) {
     const PipeEnds displayNumber;
     const int childDescriptor = 3;
     arguments.insert(arguments.begin(), {"-displayfd", std::to_string(childDescriptor)});
@@ -205,7 +205,7 @@ std::string HeadlessSession::startServer(const std::string& program,
     return ":" + *number;
 }
 
-void HeadlessSession::startDisplay(const HeadlessSessionOptions& options) {
+void VirtualSession::startDisplay(const VirtualSessionOptions& options) {
     const std::vector<std::string> common{"-noreset", "-nolisten", "tcp"};
     std::vector<std::string> xvfb{"-screen", "0", options.screen};
     xvfb.insert(xvfb.end(), common.begin(), common.end());
@@ -226,7 +226,7 @@ void HeadlessSession::startDisplay(const HeadlessSessionOptions& options) {
     environment_.push_back("DISPLAY=" + display_);
 }
 
-void HeadlessSession::startBus(const HeadlessSessionOptions& options) {
+void VirtualSession::startBus(const VirtualSessionOptions& options) {
     const PipeEnds address;
     const int childDescriptor = 3;
     startPart("dbus-daemon",
@@ -242,7 +242,7 @@ void HeadlessSession::startBus(const HeadlessSessionOptions& options) {
     environment_.push_back("DBUS_SESSION_BUS_ADDRESS=" + busAddress_);
 }
 
-void HeadlessSession::startWindowManager(const HeadlessSessionOptions& options) {
+void VirtualSession::startWindowManager(const VirtualSessionOptions& options) {
     startPart("openbox", {"--sm-disable"});
     const auto probe = DisplayProbe::connect(display_);
     if (!probe ||
@@ -251,7 +251,7 @@ void HeadlessSession::startWindowManager(const HeadlessSessionOptions& options) 
     }
 }
 
-void HeadlessSession::startAccessibility(const HeadlessSessionOptions& options) {
+void VirtualSession::startAccessibility(const VirtualSessionOptions& options) {
     const auto bus = BusConnection::open(busAddress_);
     if (!bus) {
         fail("cannot connect to the session bus at " + busAddress_);
@@ -276,7 +276,7 @@ void HeadlessSession::startAccessibility(const HeadlessSessionOptions& options) 
     }
 }
 
-void HeadlessSession::startTrayHost(const HeadlessSessionOptions& options) {
+void VirtualSession::startTrayHost(const VirtualSessionOptions& options) {
     startPart("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height",
                          "24", "--SetDockType", "true", "--transparent", "false"});
     const auto probe = DisplayProbe::connect(display_);
@@ -287,7 +287,7 @@ void HeadlessSession::startTrayHost(const HeadlessSessionOptions& options) {
     }
 }
 
-void HeadlessSession::startNotificationDaemon(const HeadlessSessionOptions& options) {
+void VirtualSession::startNotificationDaemon(const VirtualSessionOptions& options) {
     // An empty file: dunst would read the user's configuration otherwise.
     const auto configuration = directory_ / "dunstrc";
     std::ofstream{configuration};
@@ -298,11 +298,11 @@ void HeadlessSession::startNotificationDaemon(const HeadlessSessionOptions& opti
     }
 }
 
-void HeadlessSession::fail(const std::string& message) const {
-    throw HeadlessSessionError(message + logTail(), false);
+void VirtualSession::fail(const std::string& message) const {
+    throw VirtualSessionError(message + logTail(), false);
 }
 
-std::string HeadlessSession::logTail() const {
+std::string VirtualSession::logTail() const {
     std::ifstream file(directory_ / "session.log");
     const std::string log{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     constexpr std::size_t kTail = 2000;
@@ -312,7 +312,7 @@ std::string HeadlessSession::logTail() const {
     return "\n--- session log ---\n" + (log.size() > kTail ? log.substr(log.size() - kTail) : log);
 }
 
-void HeadlessSession::exportToThisProcess() const {
+void VirtualSession::exportToThisProcess() const {
     for (const char* name : kInheritedButReplaced) {
         ::unsetenv(name);
     }
@@ -325,7 +325,7 @@ void HeadlessSession::exportToThisProcess() const {
     }
 }
 
-std::vector<pid_t> HeadlessSession::processIds() const {
+std::vector<pid_t> VirtualSession::processIds() const {
     std::vector<pid_t> ids;
     for (const auto& part : parts_) {
         ids.push_back(part.pid());
@@ -333,9 +333,9 @@ std::vector<pid_t> HeadlessSession::processIds() const {
     return ids;
 }
 
-ChildProcess HeadlessSession::launch(const std::string& program,
-                                     const std::vector<std::string>& arguments,
-                                     bool pipeStandardStreams) const {
+ChildProcess VirtualSession::launch(const std::string& program,
+                                    const std::vector<std::string>& arguments,
+                                    bool pipeStandardStreams) const {
     ChildProcessOptions options;
     options.environment = environment_;
     options.pipeStandardInput = pipeStandardStreams;
@@ -343,7 +343,7 @@ ChildProcess HeadlessSession::launch(const std::string& program,
     return ChildProcess(program, arguments, options);
 }
 
-void HeadlessSession::stop() {
+void VirtualSession::stop() {
     while (!parts_.empty()) {
         parts_.back().stop();
         parts_.pop_back();

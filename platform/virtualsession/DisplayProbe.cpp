@@ -1,4 +1,4 @@
-#include "platform/headless/DisplayProbe.h"
+#include "platform/virtualsession/DisplayProbe.h"
 
 #include <xcb/xcb.h>
 

@@ -1,4 +1,4 @@
-#include "platform/headless/ChildProcess.h"
+#include "platform/virtualsession/ChildProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,7 +12,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/headless/ProcFile.h"
+#include "platform/virtualsession/ProcFile.h"
 
 namespace plovik {
 namespace {

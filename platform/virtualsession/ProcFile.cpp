@@ -1,4 +1,4 @@
-#include "platform/headless/ProcFile.h"
+#include "platform/virtualsession/ProcFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/headless/BusConnection.h"
+#include "platform/virtualsession/BusConnection.h"
 
 #include <gio/gio.h>
 
