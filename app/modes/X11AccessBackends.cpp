@@ -2,18 +2,18 @@
 
 #include <cstdlib>
 
-#include "platform/linux/XdgDirectories.h"
 #include "platform/atspi/AtspiAccessibility.h"
 #include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/linux/DesktopEntryFiles.h"
-#include "platform/x11/EwmhWorkspace.h"
+#include "platform/linux/XdgDirectories.h"
+#include "platform/x11/EwmhActiveApplication.h"
 
 namespace plovik {
 
 std::variant<X11AccessBackends::Backends, std::string> X11AccessBackends::open() {
     Backends backends;
     const char* display = std::getenv("DISPLAY");
-    auto workspace = EwmhWorkspace::connect(
+    auto workspace = EwmhActiveApplication::connect(
         display ? display : "", DesktopEntryCatalog(DesktopEntryFiles::applicationFolders(
                                     XdgDirectories::processEnvironment())));
     if (!workspace) {

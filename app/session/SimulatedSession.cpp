@@ -134,11 +134,11 @@ std::vector<PhysicalKeyStroke> SimulatedSession::strokesOf(std::string_view text
     return typist_->strokes(text).value_or(std::vector<PhysicalKeyStroke>{});
 }
 
-TapDisposition SimulatedSession::pressStroke(const PhysicalKeyStroke& stroke) {
+KeyDisposition SimulatedSession::pressStroke(const PhysicalKeyStroke& stroke) {
     return afterKey(stroke.key, stroke.modifiers, desktop_.pressStroke(stroke));
 }
 
-TapDisposition SimulatedSession::pressReturn(Modifiers modifiers) {
+KeyDisposition SimulatedSession::pressReturn(Modifiers modifiers) {
     KeyEvent event;
     event.key = Key::enter;
     event.modifiers = modifiers;
@@ -146,14 +146,14 @@ TapDisposition SimulatedSession::pressReturn(Modifiers modifiers) {
     return press(event);
 }
 
-TapDisposition SimulatedSession::pressDelete() {
+KeyDisposition SimulatedSession::pressDelete() {
     KeyEvent event;
     event.key = Key::backspace;
     event.text = "\x7f";
     return press(event);
 }
 
-TapDisposition SimulatedSession::pressShortcut(const ShortcutDefinition& shortcut) {
+KeyDisposition SimulatedSession::pressShortcut(const ShortcutDefinition& shortcut) {
     KeyEvent event;
     // A stored shortcut this system cannot express is pressed as Space.
     event.key = shortcut.key().value_or(Key::space);
@@ -162,14 +162,14 @@ TapDisposition SimulatedSession::pressShortcut(const ShortcutDefinition& shortcu
     return press(event);
 }
 
-TapDisposition SimulatedSession::press(KeyEvent event) {
+KeyDisposition SimulatedSession::press(KeyEvent event) {
     return afterKey(event.key, event.modifiers, desktop_.pressKey(event));
 }
 
-TapDisposition SimulatedSession::afterKey(Key key, Modifiers modifiers,
-                                          TapDisposition disposition) {
+KeyDisposition SimulatedSession::afterKey(Key key, Modifiers modifiers,
+                                          KeyDisposition disposition) {
     // The desktop's toolkit takes Tab as a command; a text area takes it as text.
-    if (disposition == TapDisposition::pass && key == Key::tab &&
+    if (disposition == KeyDisposition::pass && key == Key::tab &&
         !modifiers.hasAny(SimulatedDesktop::kCommandModifiers) &&
         field_->roleValue() == AccessibilityRole::multiLineText &&
         desktop_.focusedElement() == field_) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/coordinator/AppCoordinator.h"
+#include "app/session/TemporaryFolder.h"
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/capture/ShortcutDefinition.h"
 #include "core/layouts/TypingSimulator.h"
@@ -20,15 +21,14 @@
 #include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
-#include "platform/simulated/InMemoryDefaultsDatabase.h"
+#include "platform/simulated/InMemorySettingsFiles.h"
 #include "platform/simulated/SimulatedApplicationCatalog.h"
-#include "platform/simulated/SimulatedApplicationSupportDirectory.h"
 #include "platform/simulated/SimulatedDesktop.h"
-#include "platform/simulated/SimulatedInputSources.h"
-#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedKeyCaptureFactory.h"
+#include "platform/simulated/SimulatedLayoutSource.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
 #include "platform/simulated/SimulatedSystemServices.h"
-#include "app/session/TemporaryFolder.h"
+#include "platform/simulated/SimulatedUserDataFolder.h"
 
 namespace plovik {
 
@@ -71,12 +71,12 @@ class SimulatedSession {
     AppCoordinator& coordinator() { return *coordinator_; }
     std::shared_ptr<AppCoordinator>& coordinatorPointer() { return coordinator_; }
     SimulatedDesktop& desktop() { return desktop_; }
-    SimulatedKeyEventTapFactory& taps() { return desktop_.keyEventTapFactory(); }
+    SimulatedKeyCaptureFactory& taps() { return desktop_.keyEventTapFactory(); }
     ManualClock& clock() { return clock_; }
     ManualMainQueue& mainQueue() { return mainQueue_; }
-    SimulatedInputSources& inputSources() { return desktop_.inputSources(); }
+    SimulatedLayoutSource& inputSources() { return desktop_.inputSources(); }
     SettingsStore& settingsStore() { return *settingsStore_; }
-    InMemoryDefaultsDatabase& defaults() { return defaults_; }
+    InMemorySettingsFiles& defaults() { return defaults_; }
     SimulatedSystemServices& systemServices() { return systemServices_; }
     SimulatedApplicationCatalog& applicationCatalog() { return applicationCatalog_; }
     SimulatedShortcutProbe& shortcutProbe() { return shortcutProbe_; }
@@ -96,10 +96,10 @@ class SimulatedSession {
     // a key, as pasted text does.
     void type(std::string_view text);
     // One key press with the characters the current layout gives it.
-    TapDisposition pressStroke(const PhysicalKeyStroke& stroke);
-    TapDisposition pressReturn(Modifiers modifiers = {});
-    TapDisposition pressDelete();
-    TapDisposition pressShortcut(const ShortcutDefinition& shortcut);
+    KeyDisposition pressStroke(const PhysicalKeyStroke& stroke);
+    KeyDisposition pressReturn(Modifiers modifiers = {});
+    KeyDisposition pressDelete();
+    KeyDisposition pressShortcut(const ShortcutDefinition& shortcut);
     // Lets virtual time pass so that every pending correction and replay is done.
     void settle();
     // The text a stroke types in the selected layout (no dead key pending); absent when
@@ -116,9 +116,9 @@ class SimulatedSession {
 
     std::optional<std::string> prepare();
     void addApplicationToSettings();
-    TapDisposition press(KeyEvent event);
+    KeyDisposition press(KeyEvent event);
     // Lets the key interval pass after a key press.
-    TapDisposition afterKey(Key key, Modifiers modifiers, TapDisposition disposition);
+    KeyDisposition afterKey(Key key, Modifiers modifiers, KeyDisposition disposition);
 
     const Configuration configuration_;
     std::unique_ptr<TemporaryFolder> temporaryFolder_;
@@ -129,8 +129,8 @@ class SimulatedSession {
     SimulatedDesktop desktop_;
     std::unique_ptr<TypingSimulator> typist_;
     EnchantSpellChecker spellChecker_;
-    InMemoryDefaultsDatabase defaults_;
-    SimulatedApplicationSupportDirectory applicationSupport_;
+    InMemorySettingsFiles defaults_;
+    SimulatedUserDataFolder applicationSupport_;
     SimulatedSystemServices systemServices_;
     SimulatedApplicationCatalog applicationCatalog_;
     SimulatedShortcutProbe shortcutProbe_;

@@ -21,7 +21,6 @@ class AtspiAccessibility final : public Accessibility {
 
     AccessibilityResult<AccessibilityElementRef> systemWideFocusedElement() const override;
     AccessibilityElementRef applicationElement(std::int32_t processIdentifier) const override;
-    bool supportsTextFieldSearch() const override { return false; }
     bool isProcessTrusted() const override;
     bool isProcessTrusted(bool prompt) override;
 

@@ -144,12 +144,6 @@ AccessibilityResult<std::string> AtspiElement::stringForRange(TextRange range) c
                                                     static_cast<std::size_t>(range.length)));
 }
 
-AccessibilityResult<std::vector<AccessibilityElementRef>> AtspiElement::elementsForSearchPredicate(
-    const AccessibilitySearchPredicate&) const {
-    return AccessibilityResult<std::vector<AccessibilityElementRef>>::failure(
-        AccessibilityStatus::attributeUnsupported);
-}
-
 AccessibilityStatus AtspiElement::setSelectedTextRange(TextRange range) {
     const auto count = object_.characterCount();
     if (!count || range.location < 0 || range.length < 0 || range.end() > *count) {

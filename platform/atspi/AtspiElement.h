@@ -34,8 +34,6 @@ class AtspiElement final : public AccessibilityElement {
     AccessibilityResult<bool> isValueSettable() const override;
     AccessibilityResult<bool> isSelectedTextSettable() const override;
     AccessibilityResult<std::string> stringForRange(TextRange range) const override;
-    AccessibilityResult<std::vector<AccessibilityElementRef>> elementsForSearchPredicate(
-        const AccessibilitySearchPredicate& predicate) const override;
     AccessibilityStatus setSelectedTextRange(TextRange range) override;
     AccessibilityStatus setSelectedText(const std::string& text) override;
     AccessibilityResult<std::int32_t> processIdentifier() const override;

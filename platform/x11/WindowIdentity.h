@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/platform/Workspace.h"
+#include "core/platform/ActiveApplication.h"
 #include "platform/linux/DesktopEntryCatalog.h"
 
 namespace plovik {

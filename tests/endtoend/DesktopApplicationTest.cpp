@@ -14,7 +14,7 @@
 #include "desktop/DesktopTestSupport.h"
 #include "desktop/FixtureWindow.h"
 #include "endtoend/AccessibleWidgets.h"
-#include "platform/linux/FileDefaultsDatabase.h"
+#include "platform/linux/FolderSettingsFiles.h"
 #include "platform/x11/X11Connection.h"
 #include "tests/support/rehearsal/DesktopRehearsal.h"
 
@@ -130,7 +130,7 @@ class DesktopApplicationTest : public ::testing::Test {
 
     // What Plovik has stored, read as the next start would read it.
     AppSettings storedSettings() const {
-        FileDefaultsDatabase defaults(rehearsal_->home() / "config" / "plovik");
+        FolderSettingsFiles defaults(rehearsal_->home() / "config" / "plovik");
         SystemClock clock;
         SettingsStore store(defaults, SettingsStore::kStandardStorageKey, clock,
                             text::LocalizedComparison("en_US"));

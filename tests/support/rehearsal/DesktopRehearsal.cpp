@@ -15,7 +15,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
 #include "core/text/LocalizedComparison.h"
-#include "platform/linux/FileDefaultsDatabase.h"
+#include "platform/linux/FolderSettingsFiles.h"
 #include "platform/x11/XcbXkb.h"
 #include "tests/support/rehearsal/Typist.h"
 
@@ -64,7 +64,7 @@ DesktopRehearsal::DesktopRehearsal(const VirtualSession& session, Options option
         }
         keyboardConnection_ = std::move(std::get<0>(keys));
     }
-    user_ = std::make_unique<X11KeyInjector>(
+    user_ = std::make_unique<XTestKeyTyper>(
         keyboardConnection_ ? *keyboardConnection_ : *connection_, *keyboard_, userKeys_);
 
     std::filesystem::create_directories(home_ / "config" / "plovik");
@@ -78,7 +78,7 @@ DesktopRehearsal::DesktopRehearsal(const VirtualSession& session, Options option
     if (!options_.writeSettings) {
         return;
     }
-    FileDefaultsDatabase defaults(home_ / "config" / "plovik");
+    FolderSettingsFiles defaults(home_ / "config" / "plovik");
     SystemClock clock;
     SettingsStore settings(defaults, SettingsStore::kStandardStorageKey, clock,
                            text::LocalizedComparison("en_US"));

@@ -14,8 +14,8 @@
 #include "platform/virtualsession/VirtualSession.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
-#include "platform/x11/X11KeyInjector.h"
 #include "platform/x11/X11KeyboardState.h"
+#include "platform/x11/XTestKeyTyper.h"
 
 namespace plovik {
 
@@ -103,7 +103,7 @@ class DesktopRehearsal {
     std::unique_ptr<X11Connection> keyboardConnection_;
     std::unique_ptr<X11KeyboardState> keyboard_;
     X11ExpectedKeys userKeys_;
-    std::unique_ptr<X11KeyInjector> user_;
+    std::unique_ptr<XTestKeyTyper> user_;
     std::optional<ChildProcess> plovik_;
 };
 
