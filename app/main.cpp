@@ -1,12 +1,12 @@
 // The program's modes: the desktop application (no option), Plovik on this X11 desktop
 // without a user interface, the rendered screenshots of its windows, and the simulated
-// demonstration. Each lives in app/modes or app/ui.
+// demonstration. Each is put together in app/modes.
 #include <cstring>
 #include <iostream>
 
 #include "app/modes/DemoMode.h"
 #include "app/modes/HeadlessMode.h"
-#include "app/ui/UiModes.h"
+#include "app/modes/UiModes.h"
 
 namespace {
 

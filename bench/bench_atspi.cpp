@@ -53,7 +53,7 @@ const AtspiObject* field(benchmark::State& state) {
 
 void BM_SessionStart(benchmark::State& state) {
     for (auto _ : state) {
-        HeadlessSession session;
+        VirtualSession session;
         state.SetIterationTime(std::chrono::duration<double>(session.startupDuration()).count());
     }
 }

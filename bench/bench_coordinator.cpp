@@ -10,8 +10,8 @@
 #include <string>
 #include <variant>
 
-#include "platform/simulated/session/SimulatedSession.h"
-#include "platform/simulated/session/TemporaryFolder.h"
+#include "app/session/SimulatedSession.h"
+#include "app/session/TemporaryFolder.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "app/coordinator/AppCoordinator.h"
-#include "app/rehearsal/DesktopRehearsal.h"
-#include "app/rehearsal/FixtureLines.h"
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/VirtualSession.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/FixtureLines.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ struct Desktop {
         return options;
     }
 
-    plovik::HeadlessSession session;
+    plovik::VirtualSession session;
     plovik::DesktopRehearsal rehearsal;
     plovik::ChildProcess window;
     plovik::FixtureLines lines;

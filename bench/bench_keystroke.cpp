@@ -9,7 +9,7 @@
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/support/ManualMainQueue.h"
 #include "core/tokens/CurrentTokenBuffer.h"
-#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedKeyCaptureFactory.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::vector<KeyEvent> sentence() {
 struct Pipeline {
     ManualClock clock;
     ManualMainQueue queue{clock};
-    SimulatedKeyEventTapFactory taps;
+    SimulatedKeyCaptureFactory taps;
     CurrentTokenBuffer buffer{64};
     std::shared_ptr<KeyboardEventMonitor> monitor;
     std::size_t completions = 0;

@@ -12,14 +12,14 @@
 #include "core/layouts/LayoutTextConverter.h"
 #include "core/layouts/TypingSimulator.h"
 #include "platform/linux/XkbKeymapLibrary.h"
-#include "platform/simulated/SimulatedInputSources.h"
+#include "platform/simulated/SimulatedLayoutSource.h"
 
 namespace plovik {
 namespace {
 
 void BM_ConversionCandidatesSixLettersFourLayouts(benchmark::State& state) {
     XkbKeymapLibrary library;
-    SimulatedInputSources sources(library);
+    SimulatedLayoutSource sources(library);
     for (const char* id : {"xkb:us", "xkb:ru", "xkb:ua", "xkb:de"}) {
         sources.addKeyboardLayout(id);
     }

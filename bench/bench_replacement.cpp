@@ -73,7 +73,6 @@ BENCHMARK(BM_VisibleTextBeforeCaret);
 // The focused field is the last of the 3000 elements the search may examine.
 void BM_DescendantSearchAtItsBound(benchmark::State& state) {
     SimulatedDesktop desktop;
-    desktop.accessibility().setSupportsTextFieldSearch(false);
     auto app = desktop.launch("com.openai.codex", "Codex", 20);
     auto window = app->applicationElement()->childElements().front();
     for (int i = 0; i < 2998; ++i) {

@@ -13,7 +13,7 @@
 #include "core/settings/SettingsDocument.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/ManualClock.h"
-#include "platform/linux/FileDefaultsDatabase.h"
+#include "platform/linux/FolderSettingsFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace fs = std::filesystem;
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string original(reinterpret_cast<const char*>(data), size);
     std::ofstream(folder / plovik::SettingsStore::kStandardStorageKey, std::ios::binary)
         << original;
-    plovik::FileDefaultsDatabase database(folder);
+    plovik::FolderSettingsFiles database(folder);
     plovik::ManualClock clock;
     {
         plovik::SettingsStore store(database, plovik::SettingsStore::kStandardStorageKey, clock,

@@ -12,7 +12,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] &&
 fi
 
 status=0
-"$build/tools/plovik-desktop-demo" || status=$?
+"$build/tests/demo/plovik-desktop-demo" || status=$?
 echo
 "$build/app/plovik" --demo || status=$?
 printf 'Ghbdtn? vbh! Rfr ltkf&\nthis line is typed right\n' | "$build/tools/plovik-correct"

@@ -20,7 +20,7 @@
 #include "core/layouts/InputSourceService.h"
 #include "core/platform/Clock.h"
 #include "core/platform/Key.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "core/platform/KeyboardHold.h"
 #include "core/platform/MainQueue.h"
 #include "core/platform/Modifiers.h"

@@ -12,8 +12,8 @@
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/LayoutTextConverter.h"
 #include "core/platform/Clock.h"
-#include "core/platform/InputSourcePlatform.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
+#include "core/platform/LayoutSource.h"
 #include "core/replacement/LastConversion.h"
 #include "core/replacement/SelectionConverterService.h"
 #include "core/replacement/TextReplacementService.h"
@@ -36,7 +36,7 @@ class SelectionConversionFlow {
         const Clock& clock;
         InputSourceService& inputSources;
         // The key maps behind the input sources, as corrections read them.
-        const InputSourcePlatform& keyMaps;
+        const LayoutSource& keyMaps;
         SelectionConverterService& selections;
         TextReplacementService& replacement;
         CurrentTokenBuffer& tokenBuffer;

@@ -6,7 +6,7 @@
 #include "app/coordinator/CorrectionGate.h"
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/layouts/InputSourceService.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "core/replacement/CorrectionUndoState.h"
 #include "core/replacement/LastConversion.h"
 #include "core/replacement/LastCorrection.h"

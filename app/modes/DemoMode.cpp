@@ -3,7 +3,7 @@
 #include <string>
 #include <variant>
 
-#include "platform/simulated/session/SimulatedSession.h"
+#include "app/session/SimulatedSession.h"
 
 namespace plovik {
 

@@ -2,18 +2,19 @@
 
 #include <cstdlib>
 
+#include "platform/atspi/AtspiAccessibility.h"
+#include "platform/linux/DesktopEntryCatalog.h"
+#include "platform/linux/DesktopEntryFiles.h"
 #include "platform/linux/XdgDirectories.h"
-#include "platform/x11/AtspiAccessibility.h"
-#include "platform/x11/DesktopEntryCatalog.h"
-#include "platform/x11/EwmhWorkspace.h"
+#include "platform/x11/EwmhActiveApplication.h"
 
 namespace plovik {
 
 std::variant<X11AccessBackends::Backends, std::string> X11AccessBackends::open() {
     Backends backends;
     const char* display = std::getenv("DISPLAY");
-    auto workspace = EwmhWorkspace::connect(
-        display ? display : "", DesktopEntryCatalog(DesktopEntryCatalog::applicationFolders(
+    auto workspace = EwmhActiveApplication::connect(
+        display ? display : "", DesktopEntryCatalog(DesktopEntryFiles::applicationFolders(
                                     XdgDirectories::processEnvironment())));
     if (!workspace) {
         return std::string("cannot watch the active window on this display");

@@ -6,8 +6,8 @@
 #include <variant>
 
 #include "core/platform/Accessibility.h"
-#include "core/platform/Workspace.h"
-#include "platform/x11/AtspiAccessibility.h"
+#include "core/platform/ActiveApplication.h"
+#include "platform/atspi/AtspiAccessibility.h"
 
 namespace plovik {
 
@@ -16,7 +16,7 @@ class X11AccessBackends {
   public:
     struct Backends {
         std::unique_ptr<Accessibility> accessibility;
-        std::unique_ptr<Workspace> workspace;
+        std::unique_ptr<ActiveApplication> workspace;
         // The same accessibility backend, for what only AT-SPI offers.
         AtspiAccessibility* atspi = nullptr;
     };

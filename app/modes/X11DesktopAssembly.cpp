@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/platform/Key.h"
 #include "core/text/LocalizedComparison.h"
 #include "platform/linux/DesktopSystemServices.h"
 #include "platform/linux/XdgDirectories.h"
@@ -13,8 +14,8 @@ namespace plovik {
 std::variant<std::unique_ptr<X11DesktopAssembly>, std::string> X11DesktopAssembly::open(
     const std::string& mode) {
     const auto environment = X11Desktop::processEnvironment();
-    if (X11InputMonitoringAccess::isWaylandSession(environment)) {
-        return std::string(X11InputMonitoringAccess::kWaylandMessage);
+    if (X11KeyboardAccess::isWaylandSession(environment)) {
+        return std::string(X11KeyboardAccess::kWaylandMessage);
     }
     std::unique_ptr<X11DesktopAssembly> assembly(new X11DesktopAssembly());
     auto opened = X11Desktop::open(assembly->queue_, assembly->keymaps_, environment, nullptr, {},
@@ -36,7 +37,7 @@ X11DesktopAssembly::~X11DesktopAssembly() = default;
 std::chrono::milliseconds X11DesktopAssembly::grabAnswerBudget(const char* setting) {
     const long milliseconds = setting ? std::strtol(setting, nullptr, 10) : 0;
     return milliseconds >= 1 && milliseconds <= 50 ? std::chrono::milliseconds(milliseconds)
-                                                   : X11KeyEventTapFactory::kGrabAnswerBudget;
+                                                   : X11KeyCaptureFactory::kGrabAnswerBudget;
 }
 
 std::optional<std::string> X11DesktopAssembly::startCoordinator() {
@@ -45,7 +46,7 @@ std::optional<std::string> X11DesktopAssembly::startCoordinator() {
     if (!defaultsDirectory) {
         return std::string("no place for the settings: neither XDG_CONFIG_HOME nor HOME is set");
     }
-    defaults_ = std::make_unique<FileDefaultsDatabase>(*defaultsDirectory);
+    defaults_ = std::make_unique<FolderSettingsFiles>(*defaultsDirectory);
     settings_ = std::make_unique<SettingsStore>(
         *defaults_, SettingsStore::kStandardStorageKey, clock_,
         text::LocalizedComparison(text::LocalizedComparison::userLocaleName()));
@@ -56,7 +57,7 @@ std::optional<std::string> X11DesktopAssembly::startCoordinator() {
     shortcutProbe_ =
         std::make_unique<XcbShortcutProbe>(std::nullopt, [this](Key key, Modifiers modifiers) {
             // Our own grabs are not another program's.
-            return desktop_->tapFactory().holds(static_cast<std::uint32_t>(key) + 8,
+            return desktop_->tapFactory().holds(xKeycode(key),
                                                 X11ModifierFlags::realModifiers(modifiers));
         });
     coordinator_ = AppCoordinator::create(

@@ -13,12 +13,12 @@
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
 #include "platform/linux/EnchantSpellChecker.h"
-#include "platform/linux/FileDefaultsDatabase.h"
+#include "platform/linux/FolderSettingsFiles.h"
 #include "platform/linux/GLibMainQueue.h"
 #include "platform/linux/SessionBusWatch.h"
 #include "platform/linux/XdgApplicationCatalog.h"
-#include "platform/linux/XdgApplicationSupportDirectory.h"
 #include "platform/linux/XdgDirectories.h"
+#include "platform/linux/XdgUserDataFolder.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XcbShortcutProbe.h"
@@ -84,11 +84,11 @@ class X11DesktopAssembly {
     X11AccessBackends::Backends access_;
     EnchantSpellChecker spellChecker_{
         XdgDirectories::configHome(XdgDirectories::processEnvironment())};
-    XdgApplicationSupportDirectory applicationSupport_;
+    XdgUserDataFolder applicationSupport_;
     XdgApplicationCatalog applicationCatalog_;
     std::unique_ptr<DesktopSystemServices> systemServices_;
     std::unique_ptr<XcbShortcutProbe> shortcutProbe_;
-    std::unique_ptr<FileDefaultsDatabase> defaults_;
+    std::unique_ptr<FolderSettingsFiles> defaults_;
     std::unique_ptr<SettingsStore> settings_;
     std::vector<Subscription> subscriptions_;
     std::shared_ptr<AppCoordinator> coordinator_;

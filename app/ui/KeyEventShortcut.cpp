@@ -7,8 +7,6 @@ namespace plovik::ui {
 
 namespace {
 
-constexpr std::uint32_t kX11KeycodeOffset = 8;
-
 constexpr std::array<Key, 26> kLetters{Key::a, Key::b, Key::c, Key::d, Key::e, Key::f, Key::g,
                                        Key::h, Key::i, Key::j, Key::k, Key::l, Key::m, Key::n,
                                        Key::o, Key::p, Key::q, Key::r, Key::s, Key::t, Key::u,
@@ -111,8 +109,8 @@ KeyEventShortcut::Result KeyEventShortcut::fromKeyEvent(const QKeyEvent& event,
     }
     const auto modifiers = modifiersOf(event.modifiers());
     std::optional<Key> key;
-    if (scanCodeIsX11Keycode && event.nativeScanCode() > kX11KeycodeOffset) {
-        key = static_cast<Key>(event.nativeScanCode() - kX11KeycodeOffset);
+    if (scanCodeIsX11Keycode && event.nativeScanCode() > kXKeycodeOffset) {
+        key = static_cast<Key>(event.nativeScanCode() - kXKeycodeOffset);
     } else {
         key = keyOf(event.key());
     }

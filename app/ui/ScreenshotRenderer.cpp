@@ -25,7 +25,7 @@
 #include "app/ui/TrayMenu.h"
 #include "core/settings/AppSettings.h"
 #include "platform/linux/DesktopUpdaterController.h"
-#include "platform/simulated/session/SimulatedSession.h"
+#include "app/session/SimulatedSession.h"
 
 namespace plovik::ui {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 
 namespace plovik {
 

@@ -48,7 +48,7 @@ const char* KeyboardEventMonitor::StartError::what() const noexcept {
 }
 
 std::shared_ptr<KeyboardEventMonitor> KeyboardEventMonitor::create(
-    KeyEventTapFactory& tapFactory, MainQueue& mainQueue, ShortcutProvider shortcutProvider) {
+    KeyCaptureFactory& tapFactory, MainQueue& mainQueue, ShortcutProvider shortcutProvider) {
     if (!shortcutProvider) {
         throw std::invalid_argument("the keyboard event monitor needs a shortcut provider");
     }
@@ -56,7 +56,7 @@ std::shared_ptr<KeyboardEventMonitor> KeyboardEventMonitor::create(
         new KeyboardEventMonitor(tapFactory, mainQueue, std::move(shortcutProvider)));
 }
 
-KeyboardEventMonitor::KeyboardEventMonitor(KeyEventTapFactory& tapFactory, MainQueue& mainQueue,
+KeyboardEventMonitor::KeyboardEventMonitor(KeyCaptureFactory& tapFactory, MainQueue& mainQueue,
                                            ShortcutProvider shortcutProvider)
     : tapFactory_(tapFactory),
       mainQueue_(mainQueue),
@@ -87,22 +87,15 @@ void KeyboardEventMonitor::stop() {
     tap_.reset();
 }
 
-TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
-    if (event.kind == KeyEventKind::tapDisabled) {
-        // The system turns a slow or interrupted tap off; turning it back on is all we need.
-        if (tap_) {
-            tap_->setEnabled(true);
-        }
-        return TapDisposition::pass;
-    }
+KeyDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
     if (event.kind == KeyEventKind::keyHeld) {
         if (!event.isOwnEvent) {
             schedule(&KeyboardEventMonitor::onHeldKey);
         }
-        return TapDisposition::pass;
+        return KeyDisposition::pass;
     }
     if (event.isOwnEvent) {
-        return TapDisposition::pass;
+        return KeyDisposition::pass;
     }
     // A press the application already has is plain typing: acting on it as a shortcut, or
     // withholding a Return to post it later, would do it a second time.
@@ -111,22 +104,22 @@ TapDisposition KeyboardEventMonitor::handle(const KeyEvent& event) {
         if (const auto action = shortcutAction(event.key, event.modifiers);
             action && event.takeForSwallowing()) {
             schedule(*action, event.pressNumber);
-            return TapDisposition::swallow;
+            return KeyDisposition::swallow;
         }
     }
     if (event.modifiers.hasAny(kCommandModifiers)) {
-        return TapDisposition::pass;
+        return KeyDisposition::pass;
     }
     if (event.isSwallowable && (event.key == Key::enter || event.key == Key::keypadEnter) &&
         asks(shouldDeferReturn) && event.takeForSwallowing()) {
         schedule(&KeyboardEventMonitor::onDeferredReturn, event.key,
                  event.modifiers & kDeferredReturnModifiers, event.pressNumber);
         // The next line's first keys must not reach the field before this Return.
-        return TapDisposition::swallowAndHold;
+        return KeyDisposition::swallowAndHold;
     }
     if (event.key == Key::backspace) {
         schedule(&KeyboardEventMonitor::onDeleteBackward);
-        return TapDisposition::pass;
+        return KeyDisposition::pass;
     }
     return handleOrdinaryKey(event);
 }
@@ -150,12 +143,12 @@ std::optional<KeyboardEventMonitor::Action> KeyboardEventMonitor::shortcutAction
     return std::nullopt;
 }
 
-TapDisposition KeyboardEventMonitor::handleOrdinaryKey(const KeyEvent& event) {
+KeyDisposition KeyboardEventMonitor::handleOrdinaryKey(const KeyEvent& event) {
     std::string characters = event.text.value_or(std::string());
     // Keys of the typing block may start a composition and type nothing yet; other
     // silent keys (navigation, function keys, Tab, Return) are not text at all.
     if (characters.empty() && !isTypingBlockKey(event.key)) {
-        return TapDisposition::pass;
+        return KeyDisposition::pass;
     }
     const PhysicalKeyStroke stroke(event.key, event.modifiers & PhysicalKeyStroke::kModifierMask);
     mainQueue_.post([weak = weak_from_this(), characters = std::move(characters), stroke,
@@ -167,13 +160,8 @@ TapDisposition KeyboardEventMonitor::handleOrdinaryKey(const KeyEvent& event) {
         if (auto callback = self->onStroke) {
             callback(characters, stroke, press);
         }
-        if (!characters.empty()) {
-            if (auto callback = self->onText) {
-                callback(characters);
-            }
-        }
     });
-    return TapDisposition::pass;
+    return KeyDisposition::pass;
 }
 
 }  // namespace plovik

@@ -10,7 +10,7 @@
 
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/capture/ShortcutDefinition.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "core/platform/MainQueue.h"
 
 namespace plovik {
@@ -54,7 +54,7 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
 
     // The provider is asked once per key, so changed shortcuts apply from the next
     // press on. Throws std::invalid_argument when it is empty.
-    static std::shared_ptr<KeyboardEventMonitor> create(KeyEventTapFactory& tapFactory,
+    static std::shared_ptr<KeyboardEventMonitor> create(KeyCaptureFactory& tapFactory,
                                                         MainQueue& mainQueue,
                                                         ShortcutProvider shortcutProvider);
     ~KeyboardEventMonitor();
@@ -72,7 +72,6 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     // on it can tell whether the user has pressed another key since.
     using PressCallback = std::function<void(KeyPressNumber press)>;
 
-    std::function<void(const std::string&)> onText;
     std::function<void(const std::string&, const PhysicalKeyStroke&, KeyPressNumber press)>
         onStroke;
     std::function<void()> onDeleteBackward;
@@ -90,25 +89,25 @@ class KeyboardEventMonitor : public std::enable_shared_from_this<KeyboardEventMo
     std::function<bool()> shouldDeferReturn;
 
   private:
-    KeyboardEventMonitor(KeyEventTapFactory& tapFactory, MainQueue& mainQueue,
+    KeyboardEventMonitor(KeyCaptureFactory& tapFactory, MainQueue& mainQueue,
                          ShortcutProvider shortcutProvider);
 
     using Action = PressCallback KeyboardEventMonitor::*;
 
-    TapDisposition handle(const KeyEvent& event);
+    KeyDisposition handle(const KeyEvent& event);
     // The shortcut's callback when the key is one of the shortcuts the owner accepts now.
     std::optional<Action> shortcutAction(Key key, Modifiers modifiers) const;
-    TapDisposition handleOrdinaryKey(const KeyEvent& event);
+    KeyDisposition handleOrdinaryKey(const KeyEvent& event);
 
     // Posts a call of the callback member as it is when the block runs; nothing
     // happens once the monitor is gone.
     template <typename Callback, typename... Args>
     void schedule(Callback KeyboardEventMonitor::*callback, Args... args);
 
-    KeyEventTapFactory& tapFactory_;
+    KeyCaptureFactory& tapFactory_;
     MainQueue& mainQueue_;
     const ShortcutProvider shortcutProvider_;
-    std::unique_ptr<KeyEventTap> tap_;
+    std::unique_ptr<KeyCapture> tap_;
 };
 
 }  // namespace plovik

@@ -58,7 +58,7 @@ FileCorrectionHistoryStore::FileCorrectionHistoryStore(std::filesystem::path fil
     : FileCorrectionHistoryStore(std::optional<HistoryFile>(std::move(fileURL)), maximumRecordCount,
                                  clock) {}
 
-FileCorrectionHistoryStore::FileCorrectionHistoryStore(const ApplicationSupportDirectory& directory,
+FileCorrectionHistoryStore::FileCorrectionHistoryStore(const UserDataFolder& directory,
                                                        int maximumRecordCount, const Clock& clock)
     : FileCorrectionHistoryStore(historyFileAt(defaultFileURL(directory)), maximumRecordCount,
                                  clock) {}
@@ -91,7 +91,7 @@ FileCorrectionHistoryStore::~FileCorrectionHistoryStore() {
 }
 
 std::optional<std::filesystem::path> FileCorrectionHistoryStore::defaultFileURL(
-    const ApplicationSupportDirectory& directory) {
+    const UserDataFolder& directory) {
     const auto folder = directory.path();
     if (!folder) {
         return std::nullopt;

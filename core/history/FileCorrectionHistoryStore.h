@@ -13,8 +13,8 @@
 #include "core/history/CorrectionHistoryStoring.h"
 #include "core/history/CorrectionRecordList.h"
 #include "core/history/HistoryFile.h"
-#include "core/platform/ApplicationSupportDirectory.h"
 #include "core/platform/Clock.h"
+#include "core/platform/UserDataFolder.h"
 
 namespace plovik {
 
@@ -33,7 +33,7 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
                                const Clock& clock);
     // At defaultFileURL; when the system names no application-support directory the store
     // keeps its records in memory only.
-    FileCorrectionHistoryStore(const ApplicationSupportDirectory& directory, int maximumRecordCount,
+    FileCorrectionHistoryStore(const UserDataFolder& directory, int maximumRecordCount,
                                const Clock& clock);
     // Writes what is still pending.
     ~FileCorrectionHistoryStore() override;
@@ -41,8 +41,7 @@ class FileCorrectionHistoryStore final : public CorrectionHistoryStoring {
     FileCorrectionHistoryStore& operator=(const FileCorrectionHistoryStore&) = delete;
 
     // "<application support>/Plovik/correction-history.json".
-    static std::optional<std::filesystem::path> defaultFileURL(
-        const ApplicationSupportDirectory& directory);
+    static std::optional<std::filesystem::path> defaultFileURL(const UserDataFolder& directory);
     // Copies of damaged files kept aside; older ones are removed.
     static constexpr std::size_t kCopiesKeptAside = 3;
 

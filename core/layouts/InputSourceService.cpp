@@ -16,7 +16,7 @@ bool containsControl(std::string_view text) {
 
 }  // namespace
 
-InputSourceService::InputSourceService(InputSourcePlatform& platform,
+InputSourceService::InputSourceService(LayoutSource& platform,
                                        SystemKeyboardLayoutTranslator translator)
     : platform_(platform),
       translator_(translator),

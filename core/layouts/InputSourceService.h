@@ -11,7 +11,7 @@
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/LayoutConversionCandidate.h"
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
-#include "core/platform/InputSourcePlatform.h"
+#include "core/platform/LayoutSource.h"
 #include "core/support/Published.h"
 #include "core/tokens/TokenCompletion.h"
 
@@ -26,7 +26,7 @@ class InputSourceService {
     static constexpr const char* kNoKeyMapReason = "No direct Unicode key map";
 
     // Lists the sources once, then follows the system's selection changes.
-    InputSourceService(InputSourcePlatform& platform, SystemKeyboardLayoutTranslator translator);
+    InputSourceService(LayoutSource& platform, SystemKeyboardLayoutTranslator translator);
     ~InputSourceService();
     InputSourceService(const InputSourceService&) = delete;
     InputSourceService& operator=(const InputSourceService&) = delete;
@@ -76,7 +76,7 @@ class InputSourceService {
     void list(const std::string& currentId);
     std::optional<InputSource> lookUp(const KeyboardLayout& layout) const;
 
-    InputSourcePlatform& platform_;
+    LayoutSource& platform_;
     Published<std::vector<InputSourceDescriptor>> availableSources_;
     Published<std::optional<InputSourceDescriptor>> currentSource_;
     Published<std::optional<InputSourceError>> lastError_;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/capture/PhysicalKeyStroke.h"
-#include "core/platform/InputSourcePlatform.h"
 #include "core/platform/KeyLayoutData.h"
+#include "core/platform/LayoutSource.h"
 
 namespace plovik {
 
@@ -22,8 +22,7 @@ class SystemKeyboardLayoutTranslator {
         bool operator==(const Translation&) const = default;
     };
 
-    explicit SystemKeyboardLayoutTranslator(const InputSourcePlatform& platform)
-        : platform_(&platform) {}
+    explicit SystemKeyboardLayoutTranslator(const LayoutSource& platform) : platform_(&platform) {}
 
     // The token and delimiter the strokes type in the source's layout. A dead key
     // ending the token composes with the delimiter. Absent when the source is not
@@ -41,7 +40,7 @@ class SystemKeyboardLayoutTranslator {
         ComposeState& compose);
 
   private:
-    const InputSourcePlatform* platform_;
+    const LayoutSource* platform_;
 };
 
 }  // namespace plovik

@@ -2,7 +2,7 @@
 
 namespace plovik {
 
-ActiveApplicationMonitor::ActiveApplicationMonitor(Workspace& workspace) {
+ActiveApplicationMonitor::ActiveApplicationMonitor(ActiveApplication& workspace) {
     if (const auto frontmost = workspace.frontmostApplication()) {
         bundleIdentifier_ = frontmost->bundleIdentifier;
         displayName_ = frontmost->localizedName;

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "core/platform/Workspace.h"
+#include "core/platform/ActiveApplication.h"
 #include "core/support/Published.h"
 
 namespace plovik {
@@ -11,7 +11,7 @@ namespace plovik {
 // Publishes the identifier and name of the application in front.
 class ActiveApplicationMonitor {
   public:
-    explicit ActiveApplicationMonitor(Workspace& workspace);
+    explicit ActiveApplicationMonitor(ActiveApplication& workspace);
     ActiveApplicationMonitor(const ActiveApplicationMonitor&) = delete;
     ActiveApplicationMonitor& operator=(const ActiveApplicationMonitor&) = delete;
 

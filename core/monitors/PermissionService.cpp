@@ -4,12 +4,12 @@
 
 namespace plovik {
 
-PermissionService::PermissionService(Accessibility& accessibility,
-                                     InputMonitoringAccess& inputMonitoring, Workspace& workspace)
+PermissionService::PermissionService(Accessibility& accessibility, KeyboardAccess& inputMonitoring,
+                                     ActiveApplication& workspace)
     : accessibility_(accessibility), inputMonitoring_(inputMonitoring), workspace_(workspace) {}
 
 PermissionSnapshot PermissionService::snapshot() const {
-    return {accessibility_.isProcessTrusted(), inputMonitoring_.preflightListenEventAccess()};
+    return {accessibility_.isProcessTrusted(), inputMonitoring_.hasAccess()};
 }
 
 void PermissionService::requestAccessibility() {
@@ -26,7 +26,7 @@ void PermissionService::openAccessibilitySettings() {
 }
 
 void PermissionService::requestInputMonitoring() {
-    (void)inputMonitoring_.requestListenEventAccess();
+    (void)inputMonitoring_.requestAccess();
 }
 
 void PermissionService::requestInputMonitoringAndOpenSettings() {

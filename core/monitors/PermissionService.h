@@ -2,8 +2,8 @@
 
 #include "core/monitors/PermissionSnapshot.h"
 #include "core/platform/Accessibility.h"
-#include "core/platform/InputMonitoringAccess.h"
-#include "core/platform/Workspace.h"
+#include "core/platform/ActiveApplication.h"
+#include "core/platform/KeyboardAccess.h"
 
 namespace plovik {
 
@@ -16,8 +16,8 @@ class PermissionService {
     static constexpr const char* kAccessibilitySettingsUrl = "settings:universal-access";
     static constexpr const char* kInputMonitoringSettingsUrl = "settings:keyboard";
 
-    PermissionService(Accessibility& accessibility, InputMonitoringAccess& inputMonitoring,
-                      Workspace& workspace);
+    PermissionService(Accessibility& accessibility, KeyboardAccess& inputMonitoring,
+                      ActiveApplication& workspace);
 
     PermissionSnapshot snapshot() const;
 
@@ -33,8 +33,8 @@ class PermissionService {
     void openSettingsPage(const char* url);
 
     Accessibility& accessibility_;
-    InputMonitoringAccess& inputMonitoring_;
-    Workspace& workspace_;
+    KeyboardAccess& inputMonitoring_;
+    ActiveApplication& workspace_;
 };
 
 }  // namespace plovik

@@ -48,17 +48,6 @@ using AccessibilityElementRef = std::shared_ptr<AccessibilityElement>;
 // own role: the only sure sign of a secret. An editable combo box is single-line text.
 enum class AccessibilityRole { singleLineText, multiLineText, passwordText, webDocument, other };
 
-enum class AccessibilitySearchKey { textField };
-enum class AccessibilitySearchDirection { next, previous };
-
-// Parameters of the search for elements of given kinds, starting at an element.
-struct AccessibilitySearchPredicate {
-    std::vector<AccessibilitySearchKey> searchKeys;
-    AccessibilityElementRef currentElement;
-    AccessibilitySearchDirection direction = AccessibilitySearchDirection::next;
-    int resultsLimit = 0;
-};
-
 // One user-interface element of some application, owned by the backend. Every read
 // may fail; ranges and lengths are in Unicode code points.
 class AccessibilityElement {
@@ -81,8 +70,6 @@ class AccessibilityElement {
     virtual AccessibilityResult<bool> isSelectedTextSettable() const = 0;
 
     virtual AccessibilityResult<std::string> stringForRange(TextRange range) const = 0;
-    virtual AccessibilityResult<std::vector<AccessibilityElementRef>> elementsForSearchPredicate(
-        const AccessibilitySearchPredicate& predicate) const = 0;
 
     // Chooses the range that setSelectedText replaces; a backend may keep it to itself
     // rather than select it in the application.
@@ -105,9 +92,6 @@ class Accessibility {
 
     virtual AccessibilityResult<AccessibilityElementRef> systemWideFocusedElement() const = 0;
     virtual AccessibilityElementRef applicationElement(std::int32_t processIdentifier) const = 0;
-    // Whether elements answer the text-field search predicate; the focus search
-    // prefers it where it exists.
-    virtual bool supportsTextFieldSearch() const = 0;
 
     virtual bool isProcessTrusted() const = 0;
     // The same question; with `prompt` the system asks the user to grant access

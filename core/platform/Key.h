@@ -127,4 +127,11 @@ constexpr std::uint16_t evdevCode(Key key) {
     return static_cast<std::uint16_t>(key);
 }
 
+// X11 and XKB number every key eight above its evdev code.
+constexpr std::uint32_t kXKeycodeOffset = 8;
+
+constexpr std::uint32_t xKeycode(Key key) {
+    return evdevCode(key) + kXKeycodeOffset;
+}
+
 }  // namespace plovik

@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/platform/EventPoster.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
+#include "core/platform/KeyInjector.h"
 
 namespace plovik {
 
@@ -39,7 +39,7 @@ class KeyboardHolder {
     // program holds it, or the keys before the hold cannot all be accounted for).
     virtual std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds limit) = 0;
     // Whether `press`, withheld from the application (a Return swallowed with
-    // TapDisposition::swallowAndHold), goes to it when its hold ends (or went already),
+    // KeyDisposition::swallowAndHold), goes to it when its hold ends (or went already),
     // ahead of every key typed after it. False when the caller must post the key itself.
     virtual bool passOnWithheldPress(KeyPressNumber press) = 0;
 };

@@ -97,7 +97,7 @@ std::string lastWord(std::string_view text) {
 }  // namespace
 
 FocusedElementService::FocusedElementService(const Accessibility& accessibility,
-                                             const Workspace& workspace)
+                                             const ActiveApplication& workspace)
     : accessibility_(accessibility), workspace_(workspace) {}
 
 std::optional<FocusedElementContext> FocusedElementService::focusedElement() {
@@ -146,36 +146,9 @@ AccessibilityElementRef FocusedElementService::descendantFocus(
 
 AccessibilityElementRef FocusedElementService::focusedDescendant(
     const AccessibilityElementRef& window) const {
-    if (accessibility_.supportsTextFieldSearch()) {
-        if (auto element = focusedTextFieldInWebArea(window)) {
-            return element;
-        }
-    }
     return breadthFirst(
         window, kFocusSearchElementLimit, kFocusSearchMaxParentDepth,
         [](const AccessibilityElement& element) { return readsTrue(element.isFocused()); });
-}
-
-AccessibilityElementRef FocusedElementService::focusedTextFieldInWebArea(
-    const AccessibilityElementRef& window) const {
-    const auto webArea =
-        breadthFirst(window, kWebAreaSearchElementLimit, kWebAreaSearchMaxParentDepth,
-                     [](const AccessibilityElement& element) {
-                         return element.role().valueIfPresent() == AccessibilityRole::webDocument;
-                     });
-    if (!webArea) {
-        return nullptr;
-    }
-    const AccessibilitySearchPredicate predicate{{AccessibilitySearchKey::textField},
-                                                 webArea,
-                                                 AccessibilitySearchDirection::next,
-                                                 kTextFieldSearchResultsLimit};
-    const auto results = webArea->elementsForSearchPredicate(predicate).valueIfPresent();
-    if (!results) {
-        return nullptr;
-    }
-    const auto found = std::find_if(results->begin(), results->end(), isFocused);
-    return found == results->end() ? nullptr : *found;
 }
 
 FocusedElementContext FocusedElementService::context(const AccessibilityElementRef& element) const {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/platform/Accessibility.h"
-#include "core/platform/Workspace.h"
+#include "core/platform/ActiveApplication.h"
 #include "core/replacement/FocusedElementContext.h"
 
 namespace plovik {
@@ -24,16 +24,13 @@ class FocusedElementService {
         bool operator==(const CachedDescendantFocus&) const = default;
     };
 
-    // Bounds of the two descendant searches.
+    // Bounds of the descendant search.
     static constexpr std::size_t kFocusSearchElementLimit = 3000;
     static constexpr std::size_t kFocusSearchMaxParentDepth = 63;
-    static constexpr std::size_t kWebAreaSearchElementLimit = 512;
-    static constexpr std::size_t kWebAreaSearchMaxParentDepth = 19;
-    static constexpr int kTextFieldSearchResultsLimit = 32;
     // How far back from the caret the visible word is looked for, in code points.
     static constexpr std::int64_t kVisibleTextWindow = 256;
 
-    FocusedElementService(const Accessibility& accessibility, const Workspace& workspace);
+    FocusedElementService(const Accessibility& accessibility, const ActiveApplication& workspace);
 
     std::optional<FocusedElementContext> focusedElement();
     std::optional<std::string> visibleTextSinceWhitespaceBeforeCaret(
@@ -50,12 +47,11 @@ class FocusedElementService {
     AccessibilityElementRef findFocusedElement();
     AccessibilityElementRef descendantFocus(const RunningApplication& application);
     AccessibilityElementRef focusedDescendant(const AccessibilityElementRef& window) const;
-    AccessibilityElementRef focusedTextFieldInWebArea(const AccessibilityElementRef& window) const;
     FocusedElementContext context(const AccessibilityElementRef& element) const;
     std::optional<std::string> owningBundleIdentifier(const AccessibilityElement& element) const;
 
     const Accessibility& accessibility_;
-    const Workspace& workspace_;
+    const ActiveApplication& workspace_;
     std::optional<CachedDescendantFocus> cachedDescendantFocus_;
 };
 

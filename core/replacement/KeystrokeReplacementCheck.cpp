@@ -25,7 +25,7 @@ std::optional<std::string> fieldText(const AccessibilityElement& element) {
 }  // namespace
 
 KeystrokeReplacementCheck::KeystrokeReplacementCheck(SyntheticKeyboardService& keyboard,
-                                                     const KeyEventTapFactory& keyPresses)
+                                                     const KeyCaptureFactory& keyPresses)
     : keyboard_(keyboard), keyPresses_(keyPresses) {}
 
 KeystrokeReplacementCheck::Verdict KeystrokeReplacementCheck::confirm(

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/platform/Accessibility.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "core/replacement/SyntheticKeyboardService.h"
 #include "core/replacement/TextReplacementRequest.h"
 
@@ -54,7 +54,7 @@ class KeystrokeReplacementCheck {
     static constexpr std::chrono::milliseconds kQuietTime{100};
 
     KeystrokeReplacementCheck(SyntheticKeyboardService& keyboard,
-                              const KeyEventTapFactory& keyPresses);
+                              const KeyCaptureFactory& keyPresses);
 
     // Absent when the field cannot be read or does not hold the word and what was typed
     // after it before the caret.
@@ -85,7 +85,7 @@ class KeystrokeReplacementCheck {
                            const std::string& shown);
 
     SyntheticKeyboardService& keyboard_;
-    const KeyEventTapFactory& keyPresses_;
+    const KeyCaptureFactory& keyPresses_;
 };
 
 }  // namespace plovik

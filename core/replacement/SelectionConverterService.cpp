@@ -20,7 +20,7 @@ std::int64_t codePointLength(std::string_view text) {
 SelectionConverterService::SelectionConverterService(FocusedElementService& focusedElementService,
                                                      SyntheticKeyboardService& syntheticKeyboard,
                                                      ReentrancyGuard& reentrancyGuard,
-                                                     const KeyEventTapFactory& keyPresses)
+                                                     const KeyCaptureFactory& keyPresses)
     : focusedElementService_(focusedElementService),
       syntheticKeyboard_(syntheticKeyboard),
       reentrancyGuard_(reentrancyGuard),

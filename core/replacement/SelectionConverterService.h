@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/platform/Accessibility.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/ReentrancyGuard.h"
 #include "core/replacement/SyntheticKeyboardService.h"
@@ -37,7 +37,7 @@ class SelectionConverterService final {
     SelectionConverterService(FocusedElementService& focusedElementService,
                               SyntheticKeyboardService& syntheticKeyboard,
                               ReentrancyGuard& reentrancyGuard,
-                              const KeyEventTapFactory& keyPresses);
+                              const KeyCaptureFactory& keyPresses);
 
     // The selection of the focused field when there is one and Plovik may touch the field.
     std::optional<FieldText> selection();
@@ -63,7 +63,7 @@ class SelectionConverterService final {
     FocusedElementService& focusedElementService_;
     SyntheticKeyboardService& syntheticKeyboard_;
     ReentrancyGuard& reentrancyGuard_;
-    const KeyEventTapFactory& keyPresses_;
+    const KeyCaptureFactory& keyPresses_;
 };
 
 }  // namespace plovik

@@ -4,7 +4,7 @@
 
 namespace plovik {
 
-SyntheticKeyboardService::SyntheticKeyboardService(EventPoster& poster) : poster_(poster) {}
+SyntheticKeyboardService::SyntheticKeyboardService(KeyInjector& poster) : poster_(poster) {}
 
 std::optional<SyntheticKeyboardService::Events> SyntheticKeyboardService::replacement(
     const std::string& erased, const std::string& typed) {

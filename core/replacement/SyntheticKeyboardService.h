@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/platform/EventPoster.h"
+#include "core/platform/KeyInjector.h"
 #include "core/replacement/TextReplacementRequest.h"
 
 namespace plovik {
@@ -17,7 +17,7 @@ class SyntheticKeyboardService {
     // The key that carries typed text; its own meaning is overridden by the text.
     static constexpr Key kTypingKey = Key::a;
 
-    explicit SyntheticKeyboardService(EventPoster& poster);
+    explicit SyntheticKeyboardService(KeyInjector& poster);
 
     using Events = std::vector<SyntheticKeyEvent>;
 
@@ -40,7 +40,7 @@ class SyntheticKeyboardService {
     std::optional<Events> typing(const std::string& text);
     void postAll(const Events& events);
 
-    EventPoster& poster_;
+    KeyInjector& poster_;
 };
 
 }  // namespace plovik

@@ -65,7 +65,7 @@ std::string TextReplacementService::Edit::replacement() const {
 TextReplacementService::TextReplacementService(FocusedElementService& focusedElementService,
                                                SyntheticKeyboardService& syntheticKeyboard,
                                                ReentrancyGuard& reentrancyGuard,
-                                               const KeyEventTapFactory& keyPresses,
+                                               const KeyCaptureFactory& keyPresses,
                                                KeyboardHolder& keyboard)
     : focusedElementService_(focusedElementService),
       syntheticKeyboard_(syntheticKeyboard),

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "core/platform/KeyboardHold.h"
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/KeystrokeReplacementCheck.h"
@@ -43,7 +43,7 @@ class TextReplacementService final {
 
     TextReplacementService(FocusedElementService& focusedElementService,
                            SyntheticKeyboardService& syntheticKeyboard,
-                           ReentrancyGuard& reentrancyGuard, const KeyEventTapFactory& keyPresses,
+                           ReentrancyGuard& reentrancyGuard, const KeyCaptureFactory& keyPresses,
                            KeyboardHolder& keyboard);
 
     // Asked for by the user's press `askedAt` (KeyEvent::pressNumber). Never throws.
@@ -109,7 +109,7 @@ class TextReplacementService final {
     FocusedElementService& focusedElementService_;
     SyntheticKeyboardService& syntheticKeyboard_;
     ReentrancyGuard& reentrancyGuard_;
-    const KeyEventTapFactory& keyPresses_;
+    const KeyCaptureFactory& keyPresses_;
     KeyboardHolder& keyboard_;
     KeystrokeReplacementCheck keystrokeCheck_;
 };

@@ -50,7 +50,7 @@ std::string fieldsOf(const std::vector<SettingsFieldProblem>& problems) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(DefaultsDatabase& defaults, std::string storageKey, const Clock& clock,
+SettingsStore::SettingsStore(SettingsFiles& defaults, std::string storageKey, const Clock& clock,
                              text::LocalizedComparison nameOrder)
     : defaults_(defaults),
       storageKey_(std::move(storageKey)),
@@ -63,7 +63,7 @@ SettingsStore::SettingsStore(DefaultsDatabase& defaults, std::string storageKey,
 
 AppSettings SettingsStore::load() {
     auto entry = defaults_.entry(storageKey_);
-    if (auto* unreadable = std::get_if<DefaultsDatabase::Unreadable>(&entry)) {
+    if (auto* unreadable = std::get_if<SettingsFiles::Unreadable>(&entry)) {
         storedDocumentUnreadable_ = true;
         entryProblem_ = unreadable->reason;
         return AppSettings{};
@@ -159,7 +159,7 @@ void SettingsStore::reload() {
         return;
     }
     auto entry = defaults_.entry(storageKey_);
-    if (auto* unreadable = std::get_if<DefaultsDatabase::Unreadable>(&entry)) {
+    if (auto* unreadable = std::get_if<SettingsFiles::Unreadable>(&entry)) {
         if (!storedDocumentUnreadable_) {
             storedDocumentUnreadable_ = true;
             entryProblem_ = unreadable->reason;
@@ -222,7 +222,7 @@ std::optional<nlohmann::json> SettingsStore::mergedDocument(const SettingsEdit& 
                                                             const AppSettings& after,
                                                             bool& othersChanged) {
     auto entry = defaults_.entry(storageKey_);
-    if (auto* unreadable = std::get_if<DefaultsDatabase::Unreadable>(&entry)) {
+    if (auto* unreadable = std::get_if<SettingsFiles::Unreadable>(&entry)) {
         storedDocumentUnreadable_ = true;
         entryProblem_ = unreadable->reason;
         fieldProblemsAtStart_ = false;
@@ -297,7 +297,7 @@ std::string SettingsStore::preservedKey() const {
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
     const std::string base = storageKey_ + ".unreadable-" + stamp;
     std::string key = base;
-    for (int suffix = 2; !std::holds_alternative<DefaultsDatabase::Absent>(defaults_.entry(key));
+    for (int suffix = 2; !std::holds_alternative<SettingsFiles::Absent>(defaults_.entry(key));
          ++suffix) {
         key = base + "-" + std::to_string(suffix);
     }

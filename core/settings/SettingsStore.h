@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/platform/Clock.h"
-#include "core/platform/DefaultsDatabase.h"
+#include "core/platform/SettingsFiles.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/SettingsDocument.h"
 #include "core/settings/SettingsEdit.h"
@@ -28,7 +28,7 @@ class SettingsStore final {
     // Loads at once; a missing document gives the defaults, and every setting that cannot be
     // read its default (the document is then kept aside under another key). The clock names
     // that copy; the comparison orders applications.
-    SettingsStore(DefaultsDatabase& defaults, std::string storageKey, const Clock& clock,
+    SettingsStore(SettingsFiles& defaults, std::string storageKey, const Clock& clock,
                   text::LocalizedComparison nameOrder);
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
@@ -81,7 +81,7 @@ class SettingsStore final {
     std::string readProblem() const;
     void publishProblems();
 
-    DefaultsDatabase& defaults_;
+    SettingsFiles& defaults_;
     std::string storageKey_;
     const Clock& clock_;
     text::LocalizedComparison nameOrder_;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/linux/DesktopEntryFiles.h"
 #include "platform/linux/GlibHandles.h"
 #include "platform/linux/IconThemeLookup.h"
 
@@ -15,20 +16,6 @@ namespace plovik {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kDesktopSuffix = ".desktop";
-
-bool isDesktopFile(const fs::path& path) {
-    const auto name = path.filename().string();
-    return name.size() > kDesktopSuffix.size() && name.ends_with(kDesktopSuffix);
-}
-
-std::string withoutSuffix(std::string name) {
-    if (name.ends_with(kDesktopSuffix)) {
-        name.erase(name.size() - kDesktopSuffix.size());
-    }
-    return name;
-}
 
 // The entry, unless it is hidden, not an application, or its TryExec program is missing.
 glib::Object<GDesktopAppInfo> loadEntry(const fs::path& file) {
@@ -144,36 +131,20 @@ std::optional<std::vector<std::uint8_t>> XdgApplicationCatalog::iconPng(const st
 }
 
 std::map<std::string, fs::path> XdgApplicationCatalog::entryFiles() const {
-    std::map<std::string, fs::path> files;
-    // Linked folders are not followed: a link back up would never end.
-    for (const auto& directory : XdgDirectories::dataDirectories(environment_)) {
-        const auto applications = directory / "applications";
-        std::error_code error;
-        for (fs::recursive_directory_iterator
-                 it(applications, fs::directory_options::skip_permission_denied, error),
-             end;
-             !error && it != end; it.increment(error)) {
-            if (isDesktopFile(it->path())) {
-                auto relative = it->path().lexically_relative(applications).string();
-                std::replace(relative.begin(), relative.end(), '/', '-');
-                files.emplace(withoutSuffix(relative), it->path());
-            }
-        }
-    }
-    return files;
+    const auto found = DesktopEntryFiles::find(DesktopEntryFiles::applicationFolders(environment_));
+    return {found.begin(), found.end()};
 }
 
 std::string XdgApplicationCatalog::identifierOf(const fs::path& file) const {
     const auto normal = file.lexically_normal();
-    for (const auto& directory : XdgDirectories::dataDirectories(environment_)) {
-        auto relative = normal.lexically_relative((directory / "applications").lexically_normal());
+    for (const auto& folder : DesktopEntryFiles::applicationFolders(environment_)) {
+        const auto applications = folder.lexically_normal();
+        const auto relative = normal.lexically_relative(applications);
         if (!relative.empty() && *relative.begin() != "..") {
-            auto identifier = relative.string();
-            std::replace(identifier.begin(), identifier.end(), '/', '-');
-            return withoutSuffix(identifier);
+            return DesktopEntryFiles::identifierIn(applications, normal);
         }
     }
-    return withoutSuffix(normal.filename().string());
+    return DesktopEntryFiles::withoutSuffix(normal.filename().string());
 }
 
 }  // namespace plovik

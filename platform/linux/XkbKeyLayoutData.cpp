@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
+#include "core/platform/Key.h"
 #include "core/text/Utf8.h"
 #include "platform/linux/XkbHandles.h"
 
 namespace plovik {
 namespace {
 
-// An X11 keycode is the evdev code plus this.
-constexpr xkb_keycode_t kEvdevOffset = 8;
 // Interned sequences beyond this are worked out each time; typing stays far below.
 constexpr std::size_t kMaxCachedSequences = 1024;
 
@@ -73,7 +72,7 @@ void XkbKeyLayoutData::readKeys(xkb_keymap& keymap) {
         const xkb_mod_mask_t locked = numLock | ((level & 2) ? caps : 0);
         xkb_state_update_mask(state.get(), depressed, 0, locked, 0, 0, 0);
         for (std::size_t code = 1; code < kKeyCodes; ++code) {
-            const auto keycode = static_cast<xkb_keycode_t>(code) + kEvdevOffset;
+            const auto keycode = static_cast<xkb_keycode_t>(code) + kXKeycodeOffset;
             const xkb_keysym_t keysym = xkb_state_key_get_one_sym(state.get(), keycode);
             if (keysym != XKB_KEY_NoSymbol) {
                 keys_[code * kLevels + level] = KeyLevel{true, keysym, textOf(keysym), false};

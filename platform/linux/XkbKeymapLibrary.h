@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/platform/InputSourcePlatform.h"
+#include "core/platform/LayoutSource.h"
 #include "platform/linux/XkbHandles.h"
 #include "platform/linux/XkbKeyLayoutData.h"
 #include "platform/linux/XkbLayoutRegistry.h"

@@ -20,7 +20,7 @@
 #include "core/support/SystemClock.h"
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
-#include "platform/simulated/SimulatedInputSources.h"
+#include "platform/simulated/SimulatedLayoutSource.h"
 #include "platform/simulated/TypedTextReplayer.h"
 
 namespace plovik {
@@ -71,7 +71,7 @@ class CorrectionWorkbench {
     static constexpr std::size_t kMaximumRecordCount = 500;
 
     XkbKeymapLibrary keymaps_;
-    SimulatedInputSources platform_;
+    SimulatedLayoutSource platform_;
     std::unique_ptr<InputSourceService> inputSourceService_;
     std::shared_ptr<const KeyLayoutData> typedInKeyMap_;
     std::unique_ptr<TypingSimulator> typist_;

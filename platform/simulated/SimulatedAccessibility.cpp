@@ -4,7 +4,7 @@ namespace plovik {
 
 SimulatedAccessibility::SimulatedAccessibility(
     std::shared_ptr<SimulatedAccessibilityEnvironment> environment,
-    const SimulatedWorkspace& workspace, SimulatedPermissions& permissions)
+    const SimulatedActiveApplication& workspace, SimulatedPermissions& permissions)
     : environment_(std::move(environment)), workspace_(workspace), permissions_(permissions) {}
 
 int SimulatedAccessibility::accessCount(const std::string& attribute) const {

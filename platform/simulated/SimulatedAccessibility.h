@@ -4,8 +4,8 @@
 #include <string>
 
 #include "core/platform/Accessibility.h"
+#include "platform/simulated/SimulatedActiveApplication.h"
 #include "platform/simulated/SimulatedPermissions.h"
-#include "platform/simulated/SimulatedWorkspace.h"
 
 namespace plovik {
 
@@ -14,9 +14,9 @@ namespace plovik {
 class SimulatedAccessibility final : public Accessibility {
   public:
     SimulatedAccessibility(std::shared_ptr<SimulatedAccessibilityEnvironment> environment,
-                           const SimulatedWorkspace& workspace, SimulatedPermissions& permissions);
+                           const SimulatedActiveApplication& workspace,
+                           SimulatedPermissions& permissions);
 
-    void setSupportsTextFieldSearch(bool supported) { supportsTextFieldSearch_ = supported; }
     // How often an attribute ("children", "set selectedText", ...) was accessed.
     int accessCount(const std::string& attribute) const;
     void resetAccessCounts() { environment_->accessCounts.clear(); }
@@ -27,15 +27,13 @@ class SimulatedAccessibility final : public Accessibility {
 
     AccessibilityResult<AccessibilityElementRef> systemWideFocusedElement() const override;
     AccessibilityElementRef applicationElement(std::int32_t processIdentifier) const override;
-    bool supportsTextFieldSearch() const override { return supportsTextFieldSearch_; }
     bool isProcessTrusted() const override { return permissions_.accessibilityGranted(); }
     bool isProcessTrusted(bool prompt) override;
 
   private:
     std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;
-    const SimulatedWorkspace& workspace_;
+    const SimulatedActiveApplication& workspace_;
     SimulatedPermissions& permissions_;
-    bool supportsTextFieldSearch_ = true;
 };
 
 }  // namespace plovik

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "core/platform/Workspace.h"
+#include "core/platform/ActiveApplication.h"
 #include "platform/simulated/SimulatedElement.h"
 
 namespace plovik {

@@ -67,16 +67,16 @@ std::optional<std::string> SimulatedDesktop::controlCharacters(Key key) {
     }
 }
 
-TapDisposition SimulatedDesktop::pressKey(const KeyEvent& event) {
+KeyDisposition SimulatedDesktop::pressKey(const KeyEvent& event) {
     return deliver(event);
 }
 
-SimulatedInputSources& SimulatedDesktop::inputSources() {
+SimulatedLayoutSource& SimulatedDesktop::inputSources() {
     if (!inputSources_) {
         if (!keymaps_) {
             keymaps_ = std::make_shared<XkbKeymapLibrary>();
         }
-        inputSources_ = std::make_unique<SimulatedInputSources>(*keymaps_);
+        inputSources_ = std::make_unique<SimulatedLayoutSource>(*keymaps_);
     }
     return *inputSources_;
 }
@@ -130,7 +130,7 @@ std::optional<std::string> SimulatedDesktop::postedCharacters(const SyntheticKey
     return source ? translate(*source, event.key, event.modifiers, noSequence) : std::nullopt;
 }
 
-TapDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
+KeyDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
     KeyEvent event;
     event.key = stroke.key;
     event.modifiers = stroke.modifiers;
@@ -144,9 +144,9 @@ TapDisposition SimulatedDesktop::pressStroke(const PhysicalKeyStroke& stroke) {
     return deliver(event);
 }
 
-TapDisposition SimulatedDesktop::holdStroke(const PhysicalKeyStroke& stroke, int repeats) {
-    const TapDisposition disposition = pressStroke(stroke);
-    if (disposition == TapDisposition::pass && !received_.empty()) {
+KeyDisposition SimulatedDesktop::holdStroke(const PhysicalKeyStroke& stroke, int repeats) {
+    const KeyDisposition disposition = pressStroke(stroke);
+    if (disposition == KeyDisposition::pass && !received_.empty()) {
         const KeyEvent repeated = received_.back();
         for (int i = 0; i < repeats; ++i) {
             deliverToApplication(repeated);
@@ -178,18 +178,18 @@ void SimulatedDesktop::setApplicationDelay(MainQueue& queue, std::chrono::millis
     applicationDelay_ = delay;
 }
 
-TapDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
+KeyDisposition SimulatedDesktop::deliver(const KeyEvent& event) {
     if (keyboardHolder_.isHolding() && event.kind == KeyEventKind::keyPress && !event.isOwnEvent) {
         keyboardHolder_.keep(tapFactory_.number(event));
-        return TapDisposition::pass;
+        return KeyDisposition::pass;
     }
     const KeyEvent numbered = tapFactory_.number(event);
-    const TapDisposition disposition = tapFactory_.deliver(numbered);
-    if (disposition == TapDisposition::pass) {
+    const KeyDisposition disposition = tapFactory_.deliver(numbered);
+    if (disposition == KeyDisposition::pass) {
         deliverToApplication(event);
-    } else if (disposition == TapDisposition::swallowAndHold) {
+    } else if (disposition == KeyDisposition::swallowAndHold) {
         keyboardHolder_.holdFromPress(numbered);
-        return TapDisposition::swallow;
+        return KeyDisposition::swallow;
     }
     return disposition;
 }

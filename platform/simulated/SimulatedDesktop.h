@@ -13,16 +13,16 @@
 
 #include "core/capture/PhysicalKeyStroke.h"
 #include "core/layouts/TypingSimulator.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "core/platform/MainQueue.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedAccessibility.h"
-#include "platform/simulated/SimulatedEventPoster.h"
-#include "platform/simulated/SimulatedInputSources.h"
-#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedActiveApplication.h"
+#include "platform/simulated/SimulatedKeyCaptureFactory.h"
+#include "platform/simulated/SimulatedKeyInjector.h"
 #include "platform/simulated/SimulatedKeyboardHolder.h"
+#include "platform/simulated/SimulatedLayoutSource.h"
 #include "platform/simulated/SimulatedPermissions.h"
-#include "platform/simulated/SimulatedWorkspace.h"
 
 namespace plovik {
 
@@ -43,16 +43,16 @@ class SimulatedDesktop {
 
     // --- The ports
     SimulatedAccessibility& accessibility() { return accessibility_; }
-    SimulatedEventPoster& eventPoster() { return eventPoster_; }
-    const SimulatedEventPoster& eventPoster() const { return eventPoster_; }
-    SimulatedWorkspace& workspace() { return workspace_; }
+    SimulatedKeyInjector& eventPoster() { return eventPoster_; }
+    const SimulatedKeyInjector& eventPoster() const { return eventPoster_; }
+    SimulatedActiveApplication& workspace() { return workspace_; }
     SimulatedPermissions& permissions() { return permissions_; }
     // Taps can be created while Input Monitoring is granted.
-    SimulatedKeyEventTapFactory& keyEventTapFactory() { return tapFactory_; }
+    SimulatedKeyCaptureFactory& keyEventTapFactory() { return tapFactory_; }
     // Holds the user's keys back while Plovik edits.
     SimulatedKeyboardHolder& keyboardHolder() { return keyboardHolder_; }
     // The keyboard input sources with real XKB key maps; none is installed at first.
-    SimulatedInputSources& inputSources();
+    SimulatedLayoutSource& inputSources();
 
     // --- Applications and fields
     // A running application with one (focused) window; throws std::invalid_argument
@@ -70,7 +70,7 @@ class SimulatedDesktop {
 
     // --- Keyboard
     // A key press by the user: through the tap, then (unless swallowed) to the field.
-    TapDisposition pressKey(const KeyEvent& event);
+    KeyDisposition pressKey(const KeyEvent& event);
     // Types text as the user would: each character becomes the physical strokes that
     // type it under the selected input source, and each stroke a key press through
     // the tap. False, and nothing typed, when no source is selected, it has no key
@@ -78,10 +78,10 @@ class SimulatedDesktop {
     bool typeText(std::string_view text);
     // One physical key press under the selected source; a dead key composes with
     // the next press. Without a usable source the event carries no characters.
-    TapDisposition pressStroke(const PhysicalKeyStroke& stroke);
+    KeyDisposition pressStroke(const PhysicalKeyStroke& stroke);
     // The stroke held down until the application has repeated it `repeats` times. As on
     // X11, the tap sees the press once and, at the release, that the key was held.
-    TapDisposition holdStroke(const PhysicalKeyStroke& stroke, int repeats);
+    KeyDisposition holdStroke(const PhysicalKeyStroke& stroke, int repeats);
     // Applications take `delay` to show each key that reaches them, as real ones do: the
     // tap sees a key before the field holds it. Zero (the default): at once.
     void setApplicationDelay(MainQueue& queue, std::chrono::milliseconds delay);
@@ -96,7 +96,7 @@ class SimulatedDesktop {
 
   private:
     void deliverPosted(const SyntheticKeyEvent& event);
-    TapDisposition deliver(const KeyEvent& event);
+    KeyDisposition deliver(const KeyEvent& event);
     void deliverToApplication(const KeyEvent& event);
     void applyToField(const SimulatedElementRef& field, const KeyEvent& event);
     // Shows the keys on their way, up to and including the one numbered `last`.
@@ -109,13 +109,13 @@ class SimulatedDesktop {
 
     std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;
     SimulatedPermissions permissions_;
-    SimulatedWorkspace workspace_;
+    SimulatedActiveApplication workspace_;
     SimulatedAccessibility accessibility_;
-    SimulatedEventPoster eventPoster_;
-    SimulatedKeyEventTapFactory tapFactory_;
+    SimulatedKeyInjector eventPoster_;
+    SimulatedKeyCaptureFactory tapFactory_;
     SimulatedKeyboardHolder keyboardHolder_;
     std::shared_ptr<XkbKeymapLibrary> keymaps_;
-    std::unique_ptr<SimulatedInputSources> inputSources_;
+    std::unique_ptr<SimulatedLayoutSource> inputSources_;
     std::map<std::string, std::unique_ptr<TypingSimulator>, std::less<>> typingSimulators_;
     // The compose sequence dead keys left pending, and the source it belongs to.
     ComposeState compose_;

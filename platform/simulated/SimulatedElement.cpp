@@ -14,11 +14,6 @@ std::int64_t codePointLength(const std::string& text) {
     return static_cast<std::int64_t>(text::CodePoints::length(text));
 }
 
-bool isTextFieldRole(const std::optional<AccessibilityRole>& role) {
-    return role == AccessibilityRole::singleLineText || role == AccessibilityRole::multiLineText ||
-           role == AccessibilityRole::passwordText;
-}
-
 template <typename T>
 AccessibilityResult<T> optionalAttribute(const std::optional<T>& value) {
     return value ? AccessibilityResult<T>::success(*value)
@@ -274,46 +269,6 @@ AccessibilityResult<std::string> SimulatedElement::stringForRange(TextRange rang
                     : AccessibilityResult<std::string>::failure(
                           AccessibilityStatus::illegalArgument);
     });
-}
-
-void SimulatedElement::collectTextFields(std::vector<AccessibilityElementRef>& found) const {
-    for (const auto& child : children_) {
-        if (isTextFieldRole(child->role_)) {
-            found.push_back(child);
-        }
-        child->collectTextFields(found);
-    }
-}
-
-AccessibilityResult<std::vector<AccessibilityElementRef>>
-SimulatedElement::elementsForSearchPredicate(const AccessibilitySearchPredicate& predicate) const {
-    using Result = AccessibilityResult<std::vector<AccessibilityElementRef>>;
-    if (const auto status = refusal("elementsForSearchPredicate")) {
-        return Result::failure(*status);
-    }
-    if (role_ != AccessibilityRole::webDocument || !quirks_.supportsSearchPredicate) {
-        return Result::failure(AccessibilityStatus::attributeUnsupported);
-    }
-    const bool wantsTextFields =
-        std::find(predicate.searchKeys.begin(), predicate.searchKeys.end(),
-                  AccessibilitySearchKey::textField) != predicate.searchKeys.end();
-    std::vector<AccessibilityElementRef> found;
-    if (wantsTextFields) {
-        collectTextFields(found);
-    }
-    // Results follow the current element in the chosen direction.
-    auto current = std::find(found.begin(), found.end(), predicate.currentElement);
-    if (predicate.direction == AccessibilitySearchDirection::previous) {
-        found.erase(current, found.end());
-        std::reverse(found.begin(), found.end());
-    } else if (current != found.end()) {
-        found.erase(found.begin(), current + 1);
-    }
-    if (predicate.resultsLimit >= 0 &&
-        found.size() > static_cast<std::size_t>(predicate.resultsLimit)) {
-        found.resize(static_cast<std::size_t>(predicate.resultsLimit));
-    }
-    return Result::success(std::move(found));
 }
 
 AccessibilityStatus SimulatedElement::setSelectedTextRange(TextRange range) {

@@ -22,7 +22,6 @@ struct SimulatedElementQuirks {
     // False: only a search of the window finds the element.
     bool reportsFocusToSystemWide = true;
     bool supportsSettableChecks = true;
-    bool supportsSearchPredicate = true;
     bool acceptsSelectionWrites = true;
     bool acceptsTextWrites = true;
     // Writes of a bare caret fail...
@@ -109,8 +108,6 @@ class SimulatedElement final : public AccessibilityElement,
     AccessibilityResult<bool> isValueSettable() const override;
     AccessibilityResult<bool> isSelectedTextSettable() const override;
     AccessibilityResult<std::string> stringForRange(TextRange range) const override;
-    AccessibilityResult<std::vector<AccessibilityElementRef>> elementsForSearchPredicate(
-        const AccessibilitySearchPredicate& predicate) const override;
     AccessibilityStatus setSelectedTextRange(TextRange range) override;
     AccessibilityStatus setSelectedText(const std::string& text) override;
     AccessibilityResult<std::int32_t> processIdentifier() const override;
@@ -126,7 +123,6 @@ class SimulatedElement final : public AccessibilityElement,
                                     const auto& produce) const;
     void replaceRange(TextRange range, const std::string& text);
     bool isValidRange(TextRange range) const;
-    void collectTextFields(std::vector<AccessibilityElementRef>& found) const;
 
     std::weak_ptr<SimulatedAccessibilityEnvironment> environment_;
     std::int32_t processIdentifier_;

@@ -20,7 +20,7 @@ void SimulatedPermissions::setInputMonitoringListener(std::function<void(bool)> 
     }
 }
 
-bool SimulatedPermissions::requestListenEventAccess() {
+bool SimulatedPermissions::requestAccess() {
     ++listenEventRequestCount_;
     return inputMonitoringGranted_;
 }

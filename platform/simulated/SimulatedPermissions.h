@@ -3,14 +3,14 @@
 #include <functional>
 #include <memory>
 
-#include "core/platform/InputMonitoringAccess.h"
+#include "core/platform/KeyboardAccess.h"
 #include "platform/simulated/SimulatedAccessibilityEnvironment.h"
 
 namespace plovik {
 
 // The two permission switches of the simulated desktop, and a count of the requests.
 // Requests never grant by themselves: as on a real desktop, the user flips the switch.
-class SimulatedPermissions final : public InputMonitoringAccess {
+class SimulatedPermissions final : public KeyboardAccess {
   public:
     explicit SimulatedPermissions(std::shared_ptr<SimulatedAccessibilityEnvironment> environment);
 
@@ -26,8 +26,8 @@ class SimulatedPermissions final : public InputMonitoringAccess {
     int accessibilityPromptCount() const { return accessibilityPromptCount_; }
     int listenEventRequestCount() const { return listenEventRequestCount_; }
 
-    bool preflightListenEventAccess() const override { return inputMonitoringGranted_; }
-    bool requestListenEventAccess() override;
+    bool hasAccess() const override { return inputMonitoringGranted_; }
+    bool requestAccess() override;
 
   private:
     std::shared_ptr<SimulatedAccessibilityEnvironment> environment_;

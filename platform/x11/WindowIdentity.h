@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "core/platform/Workspace.h"
-#include "platform/x11/DesktopEntryCatalog.h"
+#include "core/platform/ActiveApplication.h"
+#include "platform/linux/DesktopEntryCatalog.h"
 
 namespace plovik {
 

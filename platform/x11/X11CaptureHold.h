@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "core/capture/KeyPressLedger.h"
-#include "core/platform/EventPoster.h"
+#include "core/platform/KeyInjector.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
-#include "platform/x11/X11KeyInjector.h"
 #include "platform/x11/X11KeyboardState.h"
+#include "platform/x11/XTestKeyTyper.h"
 
 namespace plovik {
 
@@ -125,7 +125,7 @@ class X11CaptureHold {
     // Keys down when the hold began: the application still has them down while it handles
     // Plovik's keys, their releases queued behind.
     std::vector<std::uint32_t> downAtStart_;
-    X11KeyInjector injector_;
+    XTestKeyTyper injector_;
 
     // Capture thread only.
     std::optional<std::uint32_t> sequence_;

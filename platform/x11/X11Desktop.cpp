@@ -29,20 +29,20 @@ std::variant<std::unique_ptr<X11Desktop>, std::string> X11Desktop::open(
     }
     desktop->keyboard_->selectEvents();
     desktop->pump_ = std::make_unique<X11EventPump>(*desktop->connection_, context);
-    desktop->inputSources_ = std::make_unique<X11InputSources>(
+    desktop->inputSources_ = std::make_unique<X11LayoutSource>(
         *desktop->connection_, *desktop->pump_, *desktop->keyboard_, keymaps, environment);
     desktop->inputSources_->ignoreGroupChangesBy([self = desktop.get()](std::uint32_t keycode) {
         return self->expectedKeys_.isGroupKey(keycode);
     });
-    desktop->injector_ = std::make_unique<X11KeyInjector>(
-        *desktop->connection_, *desktop->keyboard_, desktop->expectedKeys_);
-    desktop->eventPoster_ = std::make_unique<X11EventPoster>(
+    desktop->injector_ = std::make_unique<XTestKeyTyper>(*desktop->connection_, *desktop->keyboard_,
+                                                         desktop->expectedKeys_);
+    desktop->eventPoster_ = std::make_unique<X11KeyInjector>(
         *desktop->injector_, *desktop->keyboard_, mainQueue, desktop->expectedKeys_);
-    desktop->tapFactory_ = std::make_unique<X11KeyEventTapFactory>(
-        mainQueue, desktop->expectedKeys_, displayName, grabAnswerBudget);
+    desktop->tapFactory_ = std::make_unique<X11KeyCaptureFactory>(mainQueue, desktop->expectedKeys_,
+                                                                  displayName, grabAnswerBudget);
     desktop->keyboardHold_ = std::make_unique<X11KeyboardHold>(*desktop->tapFactory_);
     X11Desktop* self = desktop.get();
-    desktop->inputMonitoring_ = std::make_unique<X11InputMonitoringAccess>(
+    desktop->inputMonitoring_ = std::make_unique<X11KeyboardAccess>(
         std::move(environment), [self] { return self->captureProblem(); });
     return desktop;
 }

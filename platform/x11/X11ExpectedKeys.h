@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 
 namespace plovik {
 

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "core/capture/KeyPressText.h"
+#include "core/platform/Key.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/x11/X11ModifierFlags.h"
 #include "platform/x11/XcbXkb.h"
@@ -21,9 +22,6 @@ namespace {
 constexpr std::array<std::uint32_t, 4> kLockCombinations{
     0, X11KeyboardState::kLockMask, X11KeyboardState::kNumLockMask,
     X11KeyboardState::kLockMask | X11KeyboardState::kNumLockMask};
-
-// X numbers keys as evdev does, eight higher.
-constexpr std::uint32_t kEvdevOffset = 8;
 
 struct XInputMask {
     xcb_input_event_mask_t header;
@@ -297,7 +295,7 @@ bool X11KeyCapture::isOwn(std::uint32_t keycode, std::uint16_t sourceId) {
 
 KeyPressNumber X11KeyCapture::recordUserPress(std::uint32_t keycode, std::uint32_t modifiers,
                                               const std::string& text) {
-    const auto key = static_cast<Key>(keycode - kEvdevOffset);
+    const auto key = static_cast<Key>(keycode - kXKeycodeOffset);
     return presses_->record(
         KeyPressText::typedBy(key, X11ModifierFlags::modifiers(modifiers), text));
 }

@@ -1,426 +1,95 @@
 #include "platform/x11/X11KeyInjector.h"
 
-#include <xcb/xtest.h>
-#include <xkbcommon/xkbcommon-keysyms.h>
+#include <thread>
 
-#include <algorithm>
-#include <array>
-#include <utility>
-
-#include "core/text/Utf8.h"
 #include "platform/x11/X11ModifierFlags.h"
 
 namespace plovik {
 
 namespace {
 
-constexpr std::uint32_t kReturnKeycode = 36;
-
-// Control, and Alt standing for every command modifier: the keys that turn typing into
-// commands.
-std::uint32_t modifierOf(xkb_keysym_t keysym) {
-    switch (keysym) {
-        case XKB_KEY_Shift_L:
-        case XKB_KEY_Shift_R:
-            return X11KeyboardState::kShiftMask;
-        case XKB_KEY_Control_L:
-        case XKB_KEY_Control_R:
-            return X11KeyboardState::kControlMask;
-        case XKB_KEY_Alt_L:
-        case XKB_KEY_Alt_R:
-        case XKB_KEY_Meta_L:
-        case XKB_KEY_Meta_R:
-        case XKB_KEY_Super_L:
-        case XKB_KEY_Super_R:
-            return X11KeyboardState::kAltMask;
-        default:
-            return 0;
-    }
-}
-// X numbers keys as evdev does, eight higher.
-constexpr std::uint32_t kEvdevOffset = 8;
+// How often waiting events look whether the keyboard is free again.
+constexpr std::chrono::milliseconds kGrabPollInterval{2};
 
 }  // namespace
 
-X11KeyInjector::X11KeyInjector(const X11Connection& connection, X11KeyboardState& keyboard,
-                               X11ExpectedKeys& expectedKeys,
-                               std::function<bool(std::uint32_t)> isHeldDown)
-    : connection_(connection),
+X11KeyInjector::X11KeyInjector(XTestKeyTyper& injector, const X11KeyboardState& keyboard,
+                               MainQueue& mainQueue, const X11ExpectedKeys& expectedKeys)
+    : injector_(injector),
       keyboard_(keyboard),
-      expectedKeys_(expectedKeys),
-      isHeldDown_(std::move(isHeldDown)) {
-    findSpareKeycodes();
+      mainQueue_(mainQueue),
+      expectedKeys_(expectedKeys) {}
+
+std::optional<SyntheticKeyEvent> X11KeyInjector::createKeyEvent(Key key, bool isKeyDown) {
+    SyntheticKeyEvent event;
+    event.key = key;
+    event.isKeyDown = isKeyDown;
+    event.modifiers = X11ModifierFlags::modifiers(keyboard_.modifiers());
+    return event;
 }
 
-X11KeyInjector::~X11KeyInjector() {
-    const std::array<xcb_keysym_t, 2> none{XKB_KEY_NoSymbol, XKB_KEY_NoSymbol};
-    for (const auto& [symbols, binding] : bound_) {
-        xcb_change_keyboard_mapping(connection_.get(), 1,
-                                    static_cast<xcb_keycode_t>(binding.keycode), 2, none.data());
-    }
-    connection_.sync();
-}
-
-void X11KeyInjector::findSpareKeycodes() {
-    const xcb_setup_t* setup = xcb_get_setup(connection_.get());
-    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    xcb::Reply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
-        connection_.get(), xcb_get_keyboard_mapping(connection_.get(), setup->min_keycode, count),
-        nullptr));
-    if (!mapping) {
+void X11KeyInjector::post(const SyntheticKeyEvent& event) {
+    if (waiting_.empty() && !expectedKeys_.isGrabHeld()) {
+        postNow(event);
         return;
     }
-    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
-    const int perKeycode = mapping->keysyms_per_keycode;
-    // From the top: the low unused codes are where keyboards grow new keys.
-    for (int index = count - 1; index >= 0; --index) {
-        bool isEmpty = true;
-        for (int k = 0; k < perKeycode; ++k) {
-            isEmpty = isEmpty && keysyms[index * perKeycode + k] == XKB_KEY_NoSymbol;
-        }
-        if (isEmpty) {
-            spare_.push_back(static_cast<std::uint32_t>(setup->min_keycode + index));
-            lent_.insert(spare_.back());
-        }
-    }
-    // The highest free code stays silent; typing takes codes from the other end.
-    if (!spare_.empty()) {
-        silent_ = spare_.front();
-        spare_.erase(spare_.begin());
+    waiting_.push_back(event);
+    if (waiting_.size() == 1) {
+        waitDeadline_ = std::chrono::steady_clock::now() + kGrabWaitLimit;
+        postWaitingWhenFree(waitDeadline_);
     }
 }
 
-void X11KeyInjector::fake(std::uint8_t type, std::uint32_t keycode) {
-    if (type == XCB_KEY_PRESS) {
-        expectedKeys_.expect(keycode);
-    }
-    if (log_) {
-        log_->push_back({keycode, type == XCB_KEY_PRESS});
-    }
-    xcb_test_fake_input(connection_.get(), type, static_cast<std::uint8_t>(keycode),
-                        XCB_CURRENT_TIME, connection_.root(), 0, 0, 0);
+bool X11KeyInjector::prepareText(const std::string& text) {
+    return injector_.prepare(text);
 }
 
-std::optional<std::uint32_t> X11KeyInjector::modifierKey(std::uint32_t modifier) const {
-    xkb_keysym_t wanted = XKB_KEY_NoSymbol;
-    switch (modifier) {
-        case X11KeyboardState::kShiftMask:
-            wanted = XKB_KEY_Shift_L;
-            break;
-        case X11KeyboardState::kControlMask:
-            wanted = XKB_KEY_Control_L;
-            break;
-        case X11KeyboardState::kAltMask:
-            wanted = XKB_KEY_Alt_L;
-            break;
-        case X11KeyboardState::kSuperMask:
-            wanted = XKB_KEY_Super_L;
-            break;
-        case X11KeyboardState::kLevelThreeMask:
-            wanted = XKB_KEY_ISO_Level3_Shift;
-            break;
-        default:
-            return std::nullopt;
-    }
-    xkb_keymap& keymap = keyboard_.keymap();
-    for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
-         code <= xkb_keymap_max_keycode(&keymap); ++code) {
-        const xkb_keysym_t* syms = nullptr;
-        if (xkb_keymap_key_get_syms_by_level(&keymap, code, 0, 0, &syms) == 1 &&
-            syms[0] == wanted) {
-            return code;
+void X11KeyInjector::awaitDelivery(std::chrono::milliseconds pause) {
+    const auto until = std::chrono::steady_clock::now() + pause;
+    // The capture thread lets go of the grab; the main thread is not needed for it.
+    while (!waiting_.empty()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!expectedKeys_.isGrabHeld() || now >= waitDeadline_) {
+            postWaiting();
+        } else if (now >= until) {
+            return;
+        } else {
+            std::this_thread::sleep_for(kGrabPollInterval);
         }
     }
-    return std::nullopt;
+    std::this_thread::sleep_until(until);
 }
 
-void X11KeyInjector::key(std::uint32_t keycode, bool isDown, std::uint32_t modifiers) {
-    if (isDown) {
-        const std::uint32_t missing = modifiers & ~keyboard_.modifiers();
-        std::vector<std::uint32_t> pressed;
-        for (std::uint32_t bit = 1; bit <= X11KeyboardState::kLevelThreeMask; bit <<= 1) {
-            if ((missing & bit) != 0) {
-                if (const auto modifierCode = modifierKey(bit)) {
-                    fake(XCB_KEY_PRESS, *modifierCode);
-                    pressed.push_back(*modifierCode);
-                }
+void X11KeyInjector::postWaiting() {
+    while (!waiting_.empty()) {
+        const SyntheticKeyEvent event = waiting_.front();
+        waiting_.pop_front();
+        postNow(event);
+    }
+}
+
+void X11KeyInjector::postWaitingWhenFree(std::chrono::steady_clock::time_point deadline) {
+    mainQueue_.postAfter(
+        kGrabPollInterval, [weak = std::weak_ptr<X11KeyInjector*>(self_), deadline] {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
             }
-        }
-        heldFor_[keycode] = std::move(pressed);
-        fake(XCB_KEY_PRESS, keycode);
-    } else {
-        fake(XCB_KEY_RELEASE, keycode);
-        if (const auto found = heldFor_.find(keycode); found != heldFor_.end()) {
-            for (auto it = found->second.rbegin(); it != found->second.rend(); ++it) {
-                fake(XCB_KEY_RELEASE, *it);
+            X11KeyInjector& poster = **self;
+            if (poster.expectedKeys_.isGrabHeld() && std::chrono::steady_clock::now() < deadline) {
+                poster.postWaitingWhenFree(deadline);
+                return;
             }
-            heldFor_.erase(found);
-        }
-    }
-    // A batch goes out whole, leaving the user's keys no gap to fall into.
-    if (!log_) {
-        connection_.flush();
-    }
+            poster.postWaiting();
+        });
 }
 
-std::optional<X11KeyInjector::Stroke> X11KeyInjector::keyFor(char32_t character,
-                                                             std::uint32_t group,
-                                                             std::uint32_t extra) const {
-    if (character == U'\n' || character == U'\r') {
-        return Stroke{kReturnKeycode, 0};
+void X11KeyInjector::postNow(const SyntheticKeyEvent& event) {
+    const bool posted = injector_.post(event);
+    // A text's release has nothing to say about it.
+    if (!event.text || event.isKeyDown) {
+        lastPostSucceeded_ = posted;
     }
-    xkb_keymap& keymap = keyboard_.keymap();
-    xkb::State probe(xkb_state_new(&keymap));
-    const xkb_mod_mask_t locked =
-        xkb_state_serialize_mods(&keyboard_.state(), XKB_STATE_MODS_LOCKED);
-    for (const std::uint32_t modifiers : {0u, X11KeyboardState::kShiftMask}) {
-        xkb_state_update_mask(probe.get(), modifiers | extra, 0, locked, 0, 0, group);
-        // From the low codes up: the main block comes before the keypad.
-        for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
-             code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-            // A spare code is lent, not a key: it may be bound anew while its presses
-            // still wait in the server. A key with one layout (Space, say) types the same
-            // in every group.
-            if (!lent_.contains(code) && xkb_state_key_get_utf32(probe.get(), code) == character &&
-                (xkb_state_key_get_layout(probe.get(), code) == group ||
-                 xkb_keymap_num_layouts_for_key(&keymap, code) == 1)) {
-                return Stroke{code, modifiers};
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-std::uint32_t X11KeyInjector::userModifiers() const {
-    if (!isHeldDown_) {
-        return 0;
-    }
-    std::uint32_t held = 0;
-    xkb_keymap& keymap = keyboard_.keymap();
-    for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
-         code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-        const xkb_keysym_t* syms = nullptr;
-        if (xkb_keymap_key_get_syms_by_level(&keymap, code, 0, 0, &syms) == 1 &&
-            isHeldDown_(code)) {
-            held |= modifierOf(syms[0]);
-        }
-    }
-    return held;
-}
-
-std::optional<X11KeyInjector::Stroke> X11KeyInjector::strokeFor(char32_t character) {
-    const std::uint32_t locked = keyboard_.lockedGroup();
-    // A Shift the user holds shifts Plovik's keys too.
-    const std::uint32_t held = userModifiers() & X11KeyboardState::kShiftMask;
-    const auto usable = [&](const std::optional<Stroke>& stroke) {
-        return stroke && !(isHeldDown_ && isHeldDown_(stroke->keycode));
-    };
-    if (auto stroke = keyFor(character, locked, held); usable(stroke)) {
-        stroke->group = locked;
-        return stroke;
-    }
-    const xkb_layout_index_t groups = xkb_keymap_num_layouts(&keyboard_.keymap());
-    for (std::uint32_t group = 0; group < groups; ++group) {
-        if (auto stroke = keyFor(character, group, held); group != locked && usable(stroke)) {
-            stroke->group = group;
-            return stroke;
-        }
-    }
-    const xkb_keysym_t keysym =
-        character == U'\n' || character == U'\r' ? XKB_KEY_Return : xkb_utf32_to_keysym(character);
-    if (const auto spare = spareFor(keysym)) {
-        return Stroke{*spare, 0};
-    }
-    return std::nullopt;
-}
-
-std::optional<std::uint32_t> X11KeyInjector::groupKey(xkb_keysym_t keysym,
-                                                      std::optional<std::uint32_t>& key) {
-    if (key) {
-        return key;
-    }
-    if (spare_.empty()) {
-        return std::nullopt;
-    }
-    key = spare_.back();
-    spare_.pop_back();
-    const std::array<xcb_keysym_t, 2> keysyms{keysym, keysym};
-    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(*key), 2,
-                                keysyms.data());
-    expectedKeys_.addGroupKey(*key);
-    return key;
-}
-
-bool X11KeyInjector::switchGroup(std::uint32_t group) {
-    const auto first = groupKey(XKB_KEY_ISO_First_Group, firstGroupKey_);
-    const auto next = group > 0 ? groupKey(XKB_KEY_ISO_Next_Group, nextGroupKey_) : first;
-    if (!first || !next) {
-        return false;
-    }
-    key(*first, true);
-    key(*first, false);
-    for (std::uint32_t i = 0; i < group; ++i) {
-        key(*next, true);
-        key(*next, false);
-    }
-    return true;
-}
-
-std::optional<std::uint32_t> X11KeyInjector::spareFor(xkb_keysym_t keysym, xkb_keysym_t shifted) {
-    if (keysym == XKB_KEY_NoSymbol) {
-        return std::nullopt;
-    }
-    const std::uint64_t symbols = (std::uint64_t{keysym} << 32) | shifted;
-    const auto now = std::chrono::steady_clock::now();
-    if (const auto found = bound_.find(symbols); found != bound_.end()) {
-        found->second.lastUse = ++uses_;
-        found->second.batch = batch_;
-        found->second.usedAt = now;
-        return found->second.keycode;
-    }
-    std::optional<std::uint32_t> keycode;
-    if (!spare_.empty()) {
-        keycode = spare_.back();
-        spare_.pop_back();
-    } else {
-        // The least recently used spare not pressed in this batch, whose presses the
-        // applications have long handled.
-        auto oldest = bound_.end();
-        for (auto it = bound_.begin(); it != bound_.end(); ++it) {
-            if (it->second.batch != batch_ && now - it->second.usedAt >= kRebindAge &&
-                (oldest == bound_.end() || it->second.lastUse < oldest->second.lastUse)) {
-                oldest = it;
-            }
-        }
-        if (oldest == bound_.end()) {
-            return std::nullopt;
-        }
-        keycode = oldest->second.keycode;
-        bound_.erase(oldest);
-    }
-    const std::array<xcb_keysym_t, 2> keysyms{keysym, shifted};
-    xcb_change_keyboard_mapping(connection_.get(), 1, static_cast<xcb_keycode_t>(*keycode), 2,
-                                keysyms.data());
-    bound_.emplace(symbols, Binding{*keycode, ++uses_, batch_, now});
-    return keycode;
-}
-
-std::optional<std::uint32_t> X11KeyInjector::spareLike(std::uint32_t keycode) {
-    xkb::State probe(xkb_state_new(&keyboard_.keymap()));
-    xkb_state_update_mask(probe.get(), 0, 0, 0, 0, 0, keyboard_.lockedGroup());
-    const xkb_keysym_t plain = xkb_state_key_get_one_sym(probe.get(), keycode);
-    xkb_state_update_mask(probe.get(), X11KeyboardState::kShiftMask, 0, 0, 0, 0,
-                          keyboard_.lockedGroup());
-    const xkb_keysym_t shifted = xkb_state_key_get_one_sym(probe.get(), keycode);
-    if (modifierOf(plain) != 0 || xkb_keysym_to_utf32(plain) == 0) {
-        return std::nullopt;
-    }
-    return spareFor(plain, shifted);
-}
-
-bool X11KeyInjector::isModifierKey(std::uint32_t keycode) const {
-    const xkb_keysym_t* syms = nullptr;
-    return xkb_keymap_key_get_syms_by_level(&keyboard_.keymap(), keycode, 0, 0, &syms) == 1 &&
-           modifierOf(syms[0]) != 0;
-}
-
-std::optional<std::pair<std::uint32_t, bool>> X11KeyInjector::keyOf(char32_t character,
-                                                                    std::uint32_t group) const {
-    const auto stroke = keyFor(character, group);
-    if (!stroke) {
-        return std::nullopt;
-    }
-    return std::pair(stroke->keycode, (stroke->modifiers & X11KeyboardState::kShiftMask) != 0);
-}
-
-std::optional<std::uint32_t> X11KeyInjector::shiftKeycode() const {
-    return modifierKey(X11KeyboardState::kShiftMask);
-}
-
-bool X11KeyInjector::pressKeysOf(std::string_view text, std::uint32_t group) {
-    return pressAll(text, [&](char32_t character) { return keyFor(character, group); });
-}
-
-bool X11KeyInjector::type(std::string_view text) {
-    return pressAll(text, [&](char32_t character) { return strokeFor(character); });
-}
-
-bool X11KeyInjector::pressAll(std::string_view text,
-                              const std::function<std::optional<Stroke>(char32_t)>& strokeOf) {
-    if (!log_) {
-        ++batch_;
-    }
-    // Every character is looked up first, so that nothing is typed when one has no key.
-    std::vector<Stroke> strokes;
-    for (const char32_t character : text::Utf8::scalars(text)) {
-        const auto stroke = strokeOf(character);
-        if (!stroke) {
-            return false;
-        }
-        strokes.push_back(*stroke);
-    }
-    // Group keys are bound before the first key goes.
-    const std::uint32_t locked = keyboard_.lockedGroup();
-    const bool switches = std::any_of(strokes.begin(), strokes.end(), [&](const Stroke& stroke) {
-        return stroke.group && *stroke.group != locked;
-    });
-    if (switches && (!groupKey(XKB_KEY_ISO_First_Group, firstGroupKey_) ||
-                     !groupKey(XKB_KEY_ISO_Next_Group, nextGroupKey_))) {
-        return false;
-    }
-    std::uint32_t current = locked;
-    for (const auto& stroke : strokes) {
-        if (stroke.group && *stroke.group != current) {
-            switchGroup(*stroke.group);
-            current = *stroke.group;
-        }
-        key(stroke.keycode, true, stroke.modifiers);
-        key(stroke.keycode, false);
-    }
-    if (current != locked) {
-        switchGroup(locked);
-    }
-    return true;
-}
-
-bool X11KeyInjector::post(const SyntheticKeyEvent& event) {
-    if (event.text) {
-        return !event.isKeyDown || type(*event.text);
-    }
-    const std::uint32_t keycode = static_cast<std::uint32_t>(event.key) + kEvdevOffset;
-    // Its own code even while the user holds that key (the application takes it as a
-    // repeat): Chromium drops a Return or Backspace sent on a spare code, which has no
-    // physical key behind it.
-    key(keycode, event.isKeyDown, X11ModifierFlags::realModifiers(event.modifiers));
-    return true;
-}
-
-bool X11KeyInjector::canPost(const SyntheticKeyEvent& event) {
-    return !event.text || !event.isKeyDown || prepare(*event.text);
-}
-
-bool X11KeyInjector::prepare(std::string_view text) {
-    // A text of its own, outside a hold, is a batch of its own.
-    if (!log_) {
-        ++batch_;
-    }
-    const auto characters = text::Utf8::scalars(text);
-    return std::all_of(characters.begin(), characters.end(),
-                       [&](char32_t character) { return strokeFor(character).has_value(); });
-}
-
-void X11KeyInjector::startLog() {
-    log_.emplace();
-}
-
-void X11KeyInjector::beginBatch() {
-    ++batch_;
-}
-
-std::vector<X11KeyInjector::FakedKey> X11KeyInjector::takeLog() {
-    std::vector<FakedKey> log = log_.value_or(std::vector<FakedKey>{});
-    log_.reset();
-    return log;
 }
 
 }  // namespace plovik

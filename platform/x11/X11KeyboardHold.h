@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "core/platform/KeyboardHold.h"
-#include "platform/x11/X11KeyEventTapFactory.h"
+#include "platform/x11/X11KeyCaptureFactory.h"
 
 namespace plovik {
 
@@ -15,7 +15,7 @@ class X11KeyboardHold final : public KeyboardHolder {
     // How long a step may take on the capture thread before the hold is given up.
     static constexpr std::chrono::milliseconds kStepLimit{20};
 
-    explicit X11KeyboardHold(X11KeyEventTapFactory& taps) : taps_(taps) {}
+    explicit X11KeyboardHold(X11KeyCaptureFactory& taps) : taps_(taps) {}
 
     std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds limit) override;
     bool passOnWithheldPress(KeyPressNumber press) override;
@@ -23,7 +23,7 @@ class X11KeyboardHold final : public KeyboardHolder {
   private:
     class Held;
 
-    X11KeyEventTapFactory& taps_;
+    X11KeyCaptureFactory& taps_;
 };
 
 }  // namespace plovik

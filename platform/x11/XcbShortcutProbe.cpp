@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "core/platform/Key.h"
+
 namespace plovik {
 
 namespace {
@@ -21,7 +23,6 @@ Reply<T> own(T* reply) {
 constexpr std::uint32_t kAltL = 0xffe9, kAltR = 0xffea, kMetaL = 0xffe7, kMetaR = 0xffe8;
 constexpr std::uint32_t kSuperL = 0xffeb, kSuperR = 0xffec, kNumLock = 0xff7f;
 constexpr std::uint8_t kBadAccess = 10;
-constexpr int kX11KeycodeOffset = 8;
 
 }  // namespace
 
@@ -51,7 +52,7 @@ bool XcbShortcutProbe::isTaken(Key key, Modifiers modifiers) {
     if (!connection_ || root_ == XCB_NONE) {
         return true;
     }
-    const int code = static_cast<int>(key) + kX11KeycodeOffset;
+    const int code = static_cast<int>(xKeycode(key));
     const auto* setup = xcb_get_setup(connection_.get());
     if (code < setup->min_keycode || code > setup->max_keycode) {
         return true;

@@ -152,7 +152,7 @@ TEST(CorrectionFlow, NothingIsCorrectedWhereCorrectionDoesNotApply) {
         EXPECT_FALSE(buffer.lastCompletion());
         EXPECT_TRUE(session->coordinator().historyStore().allRecords().empty());
         // A Return is never held back there.
-        EXPECT_EQ(session->pressReturn(), TapDisposition::pass);
+        EXPECT_EQ(session->pressReturn(), KeyDisposition::pass);
     }
 }
 
@@ -180,11 +180,11 @@ TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
     auto& coordinator = session->coordinator();
 
     // Nothing typed and nothing pending: the Return goes straight through.
-    EXPECT_EQ(session->pressReturn(), TapDisposition::pass);
+    EXPECT_EQ(session->pressReturn(), KeyDisposition::pass);
     EXPECT_EQ(session->fieldText(), "\n");
 
     session->type("ghbdtn");
-    EXPECT_EQ(session->pressReturn(kShift), TapDisposition::swallow);
+    EXPECT_EQ(session->pressReturn(kShift), KeyDisposition::swallow);
     session->settle();
     EXPECT_EQ(session->fieldText(), "\nпривет\n");
     // The user's own press went on, after the correction.
@@ -196,12 +196,12 @@ TEST(CorrectionFlow, ReturnWaitsForTheCorrectionOfTheWordItEnds) {
     EXPECT_EQ(coordinator.lastCorrection().get()->corrected, "привет");
     // A correction made for a held-back Return cannot be undone.
     EXPECT_FALSE(coordinator.canUndoLastCorrection());
-    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altShiftSpace()), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altShiftSpace()), KeyDisposition::pass);
 
     // Keypad Enter stays keypad Enter.
     session->type(" vbh");
     EXPECT_EQ(session->desktop().pressKey(keyEvent(Key::keypadEnter, "\r", testing::kNumLock)),
-              TapDisposition::swallow);
+              KeyDisposition::swallow);
     session->settle();
     returns = returnsReceived(*session);
     ASSERT_EQ(returns.size(), 3u);
@@ -215,7 +215,7 @@ TEST(CorrectionFlow, AReturnCorrectsTheWordsStillWaitingFirstThenGoesAheadOfLate
     pressQuickly(*session, "hello ", milliseconds(5));
     pressQuickly(*session, "vbh ", milliseconds(5));
 
-    EXPECT_EQ(session->desktop().pressKey(keyEvent(Key::enter, "\r")), TapDisposition::swallow);
+    EXPECT_EQ(session->desktop().pressKey(keyEvent(Key::enter, "\r")), KeyDisposition::swallow);
     // The next line's first key, typed before Plovik got to the Return, waits for it.
     session->desktop().pressStroke(session->strokesOf("d").front());
     EXPECT_EQ(session->fieldText(), "hello vbh ");

@@ -29,7 +29,7 @@ TEST(DesktopParity, AKeyHeldDownLeavesTheWordUnknown) {
     auto session = makeSession();
     session->type("ghbdt");
     const auto n = session->strokesOf("n").front();
-    EXPECT_EQ(session->desktop().holdStroke(n, 4), TapDisposition::pass);
+    EXPECT_EQ(session->desktop().holdStroke(n, 4), KeyDisposition::pass);
     session->type(" ");
     session->settle();
     EXPECT_EQ(session->fieldText(), "ghbdtnnnnn ");
@@ -215,7 +215,7 @@ TEST(DesktopParity, AKeyAfterTheShortcutStopsAManualCorrectionButNotAnUndoByKeys
     manual->type("ghbdtn");
     manual->mainQueue().advance(100ms);
     EXPECT_EQ(manual->desktop().pressKey(shortcutPress(*manual, ShortcutDefinition::altSpace())),
-              TapDisposition::swallow);
+              KeyDisposition::swallow);
     manual->desktop().pressStroke(manual->strokesOf("l").front());
     manual->settle();
     manual->mainQueue().advance(100ms);
@@ -229,7 +229,7 @@ TEST(DesktopParity, AKeyAfterTheShortcutStopsAManualCorrectionButNotAnUndoByKeys
     ASSERT_EQ(undo->fieldText(), "мир ");
     ASSERT_TRUE(undo->coordinator().canUndoLastCorrection());
     EXPECT_EQ(undo->desktop().pressKey(shortcutPress(*undo, ShortcutDefinition::altShiftSpace())),
-              TapDisposition::swallow);
+              KeyDisposition::swallow);
     undo->desktop().pressStroke(undo->strokesOf("d").front());
     undo->settle();
     undo->mainQueue().advance(100ms);
@@ -247,14 +247,14 @@ TEST(DesktopParity, AKeyAfterTheShortcutStopsAManualCorrectionButNotAnUndoByKeys
 TEST(DesktopParity, AReturnHeldBackAfterTheWordLeavesAKeystrokeCorrectionUndone) {
     auto keys = lateSession(keystrokeApplication());
     typeWordThenTypeOn(*keys, "ghbdtn", " ");
-    EXPECT_EQ(keys->pressReturn(), TapDisposition::swallow);
+    EXPECT_EQ(keys->pressReturn(), KeyDisposition::swallow);
     keys->settle();
     keys->mainQueue().advance(100ms);
     EXPECT_EQ(keys->fieldText(), "ghbdtn \n");
 
     auto accessible = lateSession({});
     typeWordThenTypeOn(*accessible, "ghbdtn", " ");
-    EXPECT_EQ(accessible->pressReturn(), TapDisposition::swallow);
+    EXPECT_EQ(accessible->pressReturn(), KeyDisposition::swallow);
     accessible->settle();
     accessible->mainQueue().advance(100ms);
     EXPECT_EQ(accessible->fieldText(), "привет \n");

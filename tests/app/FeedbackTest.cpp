@@ -136,7 +136,7 @@ TEST(Feedback, ClearingLearningDataForgetsHistoryAndUndoButKeepsSettings) {
     EXPECT_EQ(coordinator.statusMessage().get(),
               "Local correction history and learned exceptions were cleared.");
     EXPECT_EQ(session->settingsStore().settings(), before);
-    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altShiftSpace()), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altShiftSpace()), KeyDisposition::pass);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "SessionSupport.h"
+#include "app/session/TemporaryFolder.h"
 #include "core/history/CorrectionOutcome.h"
-#include "platform/simulated/session/TemporaryFolder.h"
 
 namespace plovik {
 namespace {
@@ -116,9 +116,9 @@ TEST(Lifecycle, ShortcutChangesApplyFromTheNextKey) {
         settings.manualShortcut = controlOptionM;
     });
     session->type("ghbdtn");
-    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altSpace()), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(ShortcutDefinition::altSpace()), KeyDisposition::pass);
     EXPECT_TRUE(history.allRecords().empty());
-    EXPECT_EQ(session->pressShortcut(controlOptionM), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(controlOptionM), KeyDisposition::swallow);
     ASSERT_EQ(history.allRecords().size(), 1u);
     EXPECT_EQ(history.allRecords().front().correctedToken, "привет");
     EXPECT_TRUE(session->fieldText().starts_with("привет"));
@@ -225,7 +225,7 @@ TEST(Lifecycle, AGoneCoordinatorDropsItsWorkButNotTheUsersReturn) {
     KeyEvent returnKey;
     returnKey.key = Key::enter;
     returnKey.text = "\r";
-    EXPECT_EQ(session->desktop().pressKey(returnKey), TapDisposition::swallow);
+    EXPECT_EQ(session->desktop().pressKey(returnKey), KeyDisposition::swallow);
     session->mainQueue().advance(milliseconds(1));
     // The words before it were corrected at once, and the Return went on after them.
     ASSERT_EQ(session->fieldText(), "привет мир \n");

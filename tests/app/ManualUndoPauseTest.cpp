@@ -26,7 +26,7 @@ TEST(ManualCorrection, CorrectsTheCurrentWordOrTheLastFinishedOne) {
     auto& coordinator = session->coordinator();
 
     session->type("ghbdtn");
-    EXPECT_EQ(session->pressShortcut(kManual), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kManual), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "привет");
     ASSERT_TRUE(coordinator.lastCorrection().get());
     EXPECT_EQ(coordinator.lastCorrection().get()->delimiter, "");
@@ -36,14 +36,14 @@ TEST(ManualCorrection, CorrectsTheCurrentWordOrTheLastFinishedOne) {
     session->type(" in ");
     session->settle();
     EXPECT_EQ(session->fieldText(), "привет in ");
-    EXPECT_EQ(session->pressShortcut(kManual), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kManual), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "привет шт ");
 
     turnOffAutomaticCorrection(*session);
     session->type("vbh ");
     session->settle();
     EXPECT_EQ(session->fieldText(), "привет шт vbh ");
-    EXPECT_EQ(session->pressShortcut(kManual), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kManual), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "привет шт мир ");
 
     const auto records = coordinator.historyStore().allRecords();
@@ -57,7 +57,7 @@ TEST(ManualCorrection, ShortcutReachesTheApplicationWhereItDoesNotApply) {
     configuration.listsApplication = false;
     auto session = makeSession(configuration);
     session->type("ghbdtn");
-    EXPECT_EQ(session->pressShortcut(kManual), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(kManual), KeyDisposition::pass);
 
     // The per-application switch is honoured too.
     auto listed = makeSession();
@@ -66,7 +66,7 @@ TEST(ManualCorrection, ShortcutReachesTheApplicationWhereItDoesNotApply) {
     entry.manualCorrectionEnabled = false;
     listed->settingsStore().updateApplication(entry);
     listed->type("ghbdtn");
-    EXPECT_EQ(listed->pressShortcut(kManual), TapDisposition::pass);
+    EXPECT_EQ(listed->pressShortcut(kManual), KeyDisposition::pass);
     EXPECT_TRUE(listed->coordinator().historyStore().allRecords().empty());
 }
 
@@ -81,7 +81,7 @@ TEST(Undo, RestoresTheTypedWordDelimiterAndLayoutOnce) {
     EXPECT_EQ(session->fieldText(), "привет,");
     EXPECT_EQ(session->inputSources().currentSourceId(), "xkb:ru");
 
-    EXPECT_EQ(session->pressShortcut(kUndo), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kUndo), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "ghbdtn?");
     EXPECT_EQ(session->inputSources().currentSourceId(), "xkb:us");
     EXPECT_EQ(coordinator.statusMessage().get(), "Restored “ghbdtn”.");
@@ -93,7 +93,7 @@ TEST(Undo, RestoresTheTypedWordDelimiterAndLayoutOnce) {
 
     // Nothing left: the shortcut goes to the application.
     EXPECT_FALSE(coordinator.canUndoLastCorrection());
-    EXPECT_EQ(session->pressShortcut(kUndo), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(kUndo), KeyDisposition::pass);
 }
 
 TEST(Undo, OnlyInTheApplicationThatWasCorrected) {
@@ -105,12 +105,12 @@ TEST(Undo, OnlyInTheApplicationThatWasCorrected) {
 
     testing::activateOtherApplication(*session, "note ");
     EXPECT_FALSE(coordinator.canUndoLastCorrection());
-    EXPECT_EQ(session->pressShortcut(kUndo), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(kUndo), KeyDisposition::pass);
     coordinator.undoLastCorrection();
     EXPECT_EQ(session->fieldText(), "привет ");
 
     session->desktop().activate(SimulatedSession::kApplicationProcessIdentifier);
-    EXPECT_EQ(session->pressShortcut(kUndo), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kUndo), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "ghbdtn ");
     EXPECT_EQ(coordinator.historyStore().allRecords().front().outcome, CorrectionOutcome::undone);
 }
@@ -138,7 +138,7 @@ TEST(Pause, StopsCorrectionsForFifteenMinutesOrUntilResumed) {
 
     session->type("ghbd");
     const auto pausedAt = session->clock().now();
-    EXPECT_EQ(session->pressShortcut(kPause), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kPause), KeyDisposition::swallow);
     EXPECT_TRUE(coordinator.isPaused());
     EXPECT_FALSE(coordinator.isActive());
     EXPECT_EQ(session->settingsStore().settings().pauseUntil, pausedAt + std::chrono::seconds(900));
@@ -150,7 +150,7 @@ TEST(Pause, StopsCorrectionsForFifteenMinutesOrUntilResumed) {
     session->settle();
     EXPECT_EQ(session->fieldText(), "ghbdtn vbh ");
 
-    EXPECT_EQ(session->pressShortcut(kPause), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kPause), KeyDisposition::swallow);
     EXPECT_FALSE(coordinator.isPaused());
     EXPECT_FALSE(session->settingsStore().settings().pauseUntil);
     EXPECT_TRUE(coordinator.isActive());

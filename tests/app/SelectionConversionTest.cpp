@@ -33,7 +33,7 @@ TEST(SelectionConversion, TheSelectionIsConvertedSelectedAndConvertedBackByTheSa
     auto& coordinator = session->coordinator();
     select(*session, "say Ghbdtn? rfr ltkf& now", {4, 17});
 
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "say Привет, как дела? now");
     EXPECT_EQ(session->field()->selection(), (TextRange{4, 17}));
     EXPECT_EQ(coordinator.statusMessage().get(),
@@ -42,13 +42,13 @@ TEST(SelectionConversion, TheSelectionIsConvertedSelectedAndConvertedBackByTheSa
     ASSERT_TRUE(coordinator.lastCorrection().get());
     EXPECT_EQ(coordinator.lastCorrection().get()->corrected, "Привет, как дела?");
 
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "say Ghbdtn? rfr ltkf& now");
     EXPECT_EQ(session->field()->selection(), (TextRange{4, 17}));
 
     // A mixed selection: each run turns round.
     select(*session, "Привет, rfr ltkf&", {0, 17});
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "Ghbdtn? как дела?");
     EXPECT_TRUE(coordinator.historyStore().allRecords().empty()) << "nothing to learn from";
 }
@@ -59,11 +59,11 @@ TEST(SelectionConversion, UndoPutsTheOriginalBackSelectedAndTheLayoutItWasIn) {
     auto session = makeSession(configuration);
     auto& coordinator = session->coordinator();
     select(*session, "Ghbdtn? rfr ltkf&", {0, 17});
-    ASSERT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    ASSERT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->inputSources().currentSourceId(), "xkb:ru");
     EXPECT_TRUE(coordinator.canUndoLastCorrection());
 
-    EXPECT_EQ(session->pressShortcut(kUndo), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kUndo), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "Ghbdtn? rfr ltkf&");
     EXPECT_EQ(session->field()->selection(), (TextRange{0, 17}));
     EXPECT_EQ(session->inputSources().currentSourceId(), "xkb:us");
@@ -72,7 +72,7 @@ TEST(SelectionConversion, UndoPutsTheOriginalBackSelectedAndTheLayoutItWasIn) {
     EXPECT_FALSE(coordinator.canUndoLastCorrection());
 
     // From the menu, with the caret moved elsewhere meanwhile.
-    ASSERT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    ASSERT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     session->field()->setSelection({17, 0});
     coordinator.undoLastCorrection();
     EXPECT_EQ(session->fieldText(), "Ghbdtn? rfr ltkf&");
@@ -86,20 +86,20 @@ TEST(SelectionConversion, WithoutASelectionThePhraseJustTypedIsConvertedAndBack)
     session->settle();
     ASSERT_EQ(session->fieldText(), "Ghbdtn? rfr ltkf&");
 
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "Привет, как дела?");
     EXPECT_EQ(session->field()->selection(), (TextRange{17, 0})) << "typing goes on after it";
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "Ghbdtn? rfr ltkf&");
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
-    EXPECT_EQ(session->pressShortcut(kUndo), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kUndo), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "Ghbdtn? rfr ltkf&");
 
     // After a pause only what was typed since counts.
     session->type(" ");
     session->mainQueue().advance(TypedPhrase::kPause + 1s);
     session->type("vbh ");
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "Ghbdtn? rfr ltkf& мир ");
 }
 
@@ -113,7 +113,7 @@ TEST(SelectionConversion, ThePhraseStopsAtTheWordPlovikCorrected) {
     session->type("rfr ltkf");
     session->settle();
     ASSERT_EQ(session->fieldText(), "привет rfr ltkf");
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "привет как дела");
 }
 
@@ -124,7 +124,7 @@ TEST(SelectionConversion, AWordWaitingForItsCorrectionIsCorrectedFirst) {
     session->desktop().pressKey(session->keyEventFor({Key::space, {}}));
     session->mainQueue().runUntilIdle();
     ASSERT_EQ(session->coordinator().pendingAutomaticCorrectionCount(), 1);
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     session->settle();
     // The correction has its word, and the phrase after it is empty: nothing to convert.
     EXPECT_EQ(session->fieldText(), "привет ");
@@ -139,14 +139,14 @@ TEST(SelectionConversion, SecretFieldsAndOtherApplicationsGetTheShortcutAsTyped)
     auto session = makeSession();
     select(*session, "ghbdtn", {0, 6});
     session->field()->setRole(AccessibilityRole::passwordText);
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::pass);
     EXPECT_EQ(session->fieldText(), "ghbdtn");
     session->coordinator().convertSelection();
     EXPECT_EQ(session->fieldText(), "ghbdtn") << "nor from the menu";
 
     auto other = testing::activateOtherApplication(*session, "ghbdtn");
     other->setSelection({0, 6});
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::pass);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::pass);
     EXPECT_EQ(other->text(), "ghbdtn");
 }
 
@@ -160,7 +160,7 @@ TEST(SelectionConversion, ASelectionChangedWhileItIsReadIsLeftAlone) {
             session->field()->setSelection({0, 10});
         }
     });
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     session->desktop().accessibility().setAccessHook({});
     EXPECT_EQ(session->fieldText(), "ghbdtn vbh");
     EXPECT_EQ(session->coordinator().statusMessage().get(),
@@ -174,16 +174,16 @@ TEST(SelectionConversion, AnyTwoLayoutsWithTheirDeadKeysAndNoneWithOnlyOne) {
     configuration.typedInId = "xkb:de";
     auto session = makeSession(configuration);
     select(*session, "Übung é", {0, 7});
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "{bung =e");
-    EXPECT_EQ(session->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(session->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(session->fieldText(), "Übung é");
 
     configuration.layoutIds = {"xkb:us"};
     configuration.typedInId = "xkb:us";
     auto single = makeSession(configuration);
     select(*single, "ghbdtn", {0, 6});
-    EXPECT_EQ(single->pressShortcut(kConvert), TapDisposition::swallow);
+    EXPECT_EQ(single->pressShortcut(kConvert), KeyDisposition::swallow);
     EXPECT_EQ(single->fieldText(), "ghbdtn");
     EXPECT_EQ(single->coordinator().statusMessage().get(),
               SelectionConversionFlow::kNeedsTwoLayoutsMessage);

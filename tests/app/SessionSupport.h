@@ -7,7 +7,7 @@
 #include <utility>
 #include <variant>
 
-#include "platform/simulated/session/SimulatedSession.h"
+#include "app/session/SimulatedSession.h"
 
 namespace plovik::testing {
 

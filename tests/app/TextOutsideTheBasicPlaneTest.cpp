@@ -23,12 +23,12 @@ TEST(TextOutsideTheBasicPlane, CorrectionUndoAndManualCorrectionLandOnTheWordAft
         session->settle();
         EXPECT_EQ(session->fieldText(), prefix + "привет ");
 
-        EXPECT_EQ(session->pressShortcut(undo), TapDisposition::swallow);
+        EXPECT_EQ(session->pressShortcut(undo), KeyDisposition::swallow);
         EXPECT_EQ(session->fieldText(), prefix + "ghbdtn ");
 
         session->field()->setText(prefix);
         session->type("vbh");
-        EXPECT_EQ(session->pressShortcut(manual), TapDisposition::swallow);
+        EXPECT_EQ(session->pressShortcut(manual), KeyDisposition::swallow);
         EXPECT_EQ(session->fieldText(), prefix + "мир");
     }
 }

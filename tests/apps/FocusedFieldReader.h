@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/x11/AtspiConnection.h"
+#include "platform/atspi/AtspiConnection.h"
 
 namespace plovik::testing {
 

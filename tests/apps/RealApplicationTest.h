@@ -11,14 +11,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/rehearsal/DesktopRehearsal.h"
 #include "apps/FocusedFieldReader.h"
 #include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/replacement/ApplicationTraits.h"
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/VirtualSession.h"
 #include "platform/x11/X11KeyboardState.h"
 #include "support/ProgramRun.h"
 #include "support/TemporaryDirectory.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 
 namespace plovik::testing {
 
@@ -56,7 +56,7 @@ class RealApplicationTest : public ::testing::Test {
         }
         try {
             session_.emplace();
-        } catch (const HeadlessSessionError& error) {
+        } catch (const VirtualSessionError& error) {
             if (error.toolMissing()) {
                 GTEST_SKIP() << error.what();
             }
@@ -203,7 +203,7 @@ class RealApplicationTest : public ::testing::Test {
     // The typist's steady rhythm.
     std::chrono::milliseconds keyInterval_ = kKeyInterval;
     std::string desktopId_;
-    std::optional<HeadlessSession> session_;
+    std::optional<VirtualSession> session_;
     std::unique_ptr<AtspiConnection> atspi_;
     std::unique_ptr<DesktopRehearsal> rehearsal_;
     std::optional<ChildProcess> application_;

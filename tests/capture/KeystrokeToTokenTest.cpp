@@ -7,7 +7,7 @@
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/support/ManualMainQueue.h"
 #include "core/tokens/CurrentTokenBuffer.h"
-#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/simulated/SimulatedKeyCaptureFactory.h"
 #include "support/KeyEvents.h"
 
 namespace plovik {
@@ -43,23 +43,23 @@ class KeystrokeToTokenTest : public ::testing::Test {
             // The owner replays the Return as its own key press.
             KeyEvent replay = keyEvent(key, "\r", modifiers);
             replay.isOwnEvent = true;
-            EXPECT_EQ(taps_.deliver(replay), TapDisposition::pass);
+            EXPECT_EQ(taps_.deliver(replay), KeyDisposition::pass);
         };
         monitor_->start();
     }
 
-    TapDisposition press(Key pressed, std::string text, Modifiers modifiers = {},
+    KeyDisposition press(Key pressed, std::string text, Modifiers modifiers = {},
                          bool isOwnEvent = false) {
         KeyEvent key = keyEvent(pressed, std::move(text), modifiers);
         key.isOwnEvent = isOwnEvent;
-        const TapDisposition disposition = taps_.deliver(key);
+        const KeyDisposition disposition = taps_.deliver(key);
         queue_.runUntilIdle();
         return disposition;
     }
 
     ManualClock clock_;
     ManualMainQueue queue_{clock_};
-    SimulatedKeyEventTapFactory taps_;
+    SimulatedKeyCaptureFactory taps_;
     CurrentTokenBuffer buffer_{64};
     std::shared_ptr<KeyboardEventMonitor> monitor_;
     bool acceptManual_ = false;
@@ -73,25 +73,25 @@ TEST_F(KeystrokeToTokenTest, TypedKeysBecomeWordsWithTheirPhysicalStrokes) {
     press(Key::c, "c");
     press(Key::a, "a");
     press(Key::f, "f");
-    EXPECT_EQ(press(Key::e, "", kLevelThree), TapDisposition::pass);
+    EXPECT_EQ(press(Key::e, "", kLevelThree), KeyDisposition::pass);
     press(Key::e, "é");
     EXPECT_EQ(buffer_.currentToken(), "café");
     press(Key::space, " ");
     // "xz" and one deletion leave "x".
     press(Key::x, "x");
     press(Key::z, "z");
-    EXPECT_EQ(press(Key::backspace, "\x7f"), TapDisposition::pass);
+    EXPECT_EQ(press(Key::backspace, "\x7f"), KeyDisposition::pass);
     EXPECT_EQ(buffer_.currentToken(), "x");
     // An open word: the Return is held back, reported once, and its replay ignored.
-    EXPECT_EQ(press(Key::enter, "\r", kShift), TapDisposition::swallowAndHold);
+    EXPECT_EQ(press(Key::enter, "\r", kShift), KeyDisposition::swallowAndHold);
     EXPECT_EQ(deferredReturns_, (std::vector<std::pair<Key, Modifiers>>{{Key::enter, kShift}}));
     EXPECT_EQ(buffer_.currentToken(), "x");
     // Plovik's own marked key press is invisible.
-    EXPECT_EQ(press(Key::q, "q", {}, true), TapDisposition::pass);
+    EXPECT_EQ(press(Key::q, "q", {}, true), KeyDisposition::pass);
     EXPECT_EQ(buffer_.currentToken(), "x");
     press(Key::space, " ");
     // No open word: the Return goes through and is an ordinary delimiter.
-    EXPECT_EQ(press(Key::enter, "\r"), TapDisposition::pass);
+    EXPECT_EQ(press(Key::enter, "\r"), KeyDisposition::pass);
     EXPECT_EQ(deferredReturns_.size(), 1u);
 
     const Strokes cafe{
@@ -107,7 +107,7 @@ TEST_F(KeystrokeToTokenTest, OptionSpaceIsTheManualShortcutOnlyWhenAccepted) {
     const std::string optionSpace = "\u00a0";
     press(Key::o, "o");
     press(Key::k, "k");
-    EXPECT_EQ(press(Key::space, optionSpace, kAlt), TapDisposition::pass);
+    EXPECT_EQ(press(Key::space, optionSpace, kAlt), KeyDisposition::pass);
     ASSERT_EQ(completions_.size(), 1u);
     EXPECT_EQ(completions_[0],
               (TokenCompletion{"ok", optionSpace, "", Strokes{{Key::o, {}}, {Key::k, {}}},
@@ -117,7 +117,7 @@ TEST_F(KeystrokeToTokenTest, OptionSpaceIsTheManualShortcutOnlyWhenAccepted) {
     acceptManual_ = true;
     press(Key::y, "y");
     press(Key::e, "e");
-    EXPECT_EQ(press(Key::space, optionSpace, kAlt), TapDisposition::swallow);
+    EXPECT_EQ(press(Key::space, optionSpace, kAlt), KeyDisposition::swallow);
     ASSERT_EQ(manualCandidates_.size(), 1u);
     EXPECT_EQ(
         manualCandidates_[0],

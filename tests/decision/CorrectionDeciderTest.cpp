@@ -10,7 +10,7 @@
 #include "core/support/ManualMainQueue.h"
 #include "decision/DecisionTestDoubles.h"
 #include "platform/linux/XkbKeymapLibrary.h"
-#include "platform/simulated/SimulatedInputSources.h"
+#include "platform/simulated/SimulatedLayoutSource.h"
 
 namespace plovik {
 namespace {
@@ -51,7 +51,7 @@ class CorrectionDeciderTest : public ::testing::Test {
     }
 
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
-    SimulatedInputSources sources_{*library_};
+    SimulatedLayoutSource sources_{*library_};
     InputSourceService service_{sources_, SystemKeyboardLayoutTranslator(sources_)};
     ManualClock clock_;
     ManualMainQueue queue_{clock_};

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "AtspiDesktop.h"
-#include "platform/headless/BusConnection.h"
-#include "platform/x11/AccessibilityBusStatus.h"
+#include "platform/atspi/AccessibilityBusStatus.h"
+#include "platform/virtualsession/BusConnection.h"
 
 namespace plovik::testing {
 namespace {

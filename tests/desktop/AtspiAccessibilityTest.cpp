@@ -6,12 +6,12 @@
 #include "FixtureWindowOnDesktop.h"
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/TextReplacementService.h"
-#include "platform/simulated/SimulatedEventPoster.h"
-#include "platform/simulated/SimulatedKeyEventTapFactory.h"
+#include "platform/atspi/AtspiAccessibility.h"
+#include "platform/atspi/AtspiElement.h"
+#include "platform/simulated/SimulatedKeyCaptureFactory.h"
+#include "platform/simulated/SimulatedKeyInjector.h"
 #include "platform/simulated/SimulatedKeyboardHolder.h"
-#include "platform/x11/AtspiAccessibility.h"
-#include "platform/x11/AtspiElement.h"
-#include "platform/x11/EwmhWorkspace.h"
+#include "platform/x11/EwmhActiveApplication.h"
 #include "support/TemporaryDirectory.h"
 
 namespace plovik::testing {
@@ -27,8 +27,8 @@ class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        workspace_ = EwmhWorkspace::connect(desktop_->session.display(),
-                                            DesktopEntryCatalog({entries_.path()}));
+        workspace_ = EwmhActiveApplication::connect(desktop_->session.display(),
+                                                    DesktopEntryCatalog({entries_.path()}));
         ASSERT_TRUE(workspace_);
         focus_ = std::make_unique<FocusedElementService>(*desktop_->accessibility, *workspace_);
         keyboard_ = std::make_unique<SyntheticKeyboardService>(poster_);
@@ -50,10 +50,10 @@ class AtspiAccessibilityTest : public FixtureWindowOnDesktop {
     }
 
     TemporaryDirectory entries_;
-    std::unique_ptr<EwmhWorkspace> workspace_;
-    SimulatedEventPoster poster_;
+    std::unique_ptr<EwmhActiveApplication> workspace_;
+    SimulatedKeyInjector poster_;
     // Nobody types here.
-    SimulatedKeyEventTapFactory taps_;
+    SimulatedKeyCaptureFactory taps_;
     // The real application shows its keys a moment later.
     SimulatedKeyboardHolder holder_{
         [this] { return taps_.latestPress(); },

@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "FixtureWindow.h"
-#include "platform/headless/HeadlessSession.h"
-#include "platform/x11/AtspiAccessibility.h"
-#include "platform/x11/AtspiConnection.h"
-#include "platform/x11/AtspiFocusTracker.h"
+#include "platform/atspi/AtspiAccessibility.h"
+#include "platform/atspi/AtspiConnection.h"
+#include "platform/atspi/AtspiFocusTracker.h"
+#include "platform/virtualsession/VirtualSession.h"
 
 namespace plovik::testing {
 
@@ -39,7 +39,7 @@ inline void pumpFor(std::chrono::milliseconds duration) {
 // A session with this process connected to its accessibility bus. libatspi keeps one
 // connection per process, so each test program process gets one desktop.
 struct AtspiDesktop {
-    HeadlessSession session;
+    VirtualSession session;
     std::unique_ptr<AtspiAccessibility> accessibility;
     const AtspiConnection* connection = nullptr;
     AtspiFocusTracker* tracker = nullptr;
@@ -81,7 +81,7 @@ inline AtspiDesktop* sharedDesktop(std::string& whyNot, bool& toolMissing) {
                 failure = "the accessibility bus does not answer";
                 desktop.reset();
             }
-        } catch (const HeadlessSessionError& error) {
+        } catch (const VirtualSessionError& error) {
             failure = error.what();
             missing = error.toolMissing();
         }

@@ -5,7 +5,7 @@
 #endif
 
 #include "FixtureWindowOnDesktop.h"
-#include "platform/x11/AtspiFocusTracker.h"
+#include "platform/atspi/AtspiFocusTracker.h"
 
 namespace plovik::testing {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FixtureWindowOnDesktop.h"
-#include "platform/x11/AtspiObject.h"
+#include "platform/atspi/AtspiObject.h"
 
 namespace plovik::testing {
 namespace {

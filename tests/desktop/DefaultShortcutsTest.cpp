@@ -11,7 +11,7 @@ namespace {
 // The defaults must work out of the box under a window manager that holds shortcuts of its
 // own: openbox keeps Alt+Space for its window menu, which proves the probe sees its holds.
 TEST(DefaultShortcuts, TheConversionShortcutIsFreeUnderTheWindowManager) {
-    PLOVIK_START_SESSION_OR_SKIP(session, HeadlessSessionOptions{});
+    PLOVIK_START_SESSION_OR_SKIP(session, VirtualSessionOptions{});
     XcbShortcutProbe probe(session->display());
     ASSERT_TRUE(probe.isTaken(Key::space, Modifier::alt));
     const ShortcutConflictDetector detector(probe);

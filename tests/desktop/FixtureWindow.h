@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fixtures/common/FixtureProtocol.h"
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/VirtualSession.h"
 
 namespace plovik::testing {
 
@@ -49,7 +49,7 @@ class FixtureWindow {
   public:
     using Field = fixture::Field;
 
-    FixtureWindow(const HeadlessSession& session, Toolkit toolkit)
+    FixtureWindow(const VirtualSession& session, Toolkit toolkit)
         : process_(session.launch(fixtureProgram(toolkit), fixtureArguments(toolkit), true)) {}
 
     ChildProcess& process() { return process_; }

@@ -18,7 +18,7 @@ TEST_P(FixtureWindowTest, HoldsWhatItIsGivenInEveryFieldAndReportsIt) {
     if (!fixtureBuilt(GetParam())) {
         GTEST_SKIP() << "the " << toolkitName(GetParam()) << " fixture was not built";
     }
-    PLOVIK_START_SESSION_OR_SKIP(session, HeadlessSessionOptions{});
+    PLOVIK_START_SESSION_OR_SKIP(session, VirtualSessionOptions{});
     FixtureWindow window(*session, GetParam());
     ASSERT_TRUE(window.waitUntilReady());
     EXPECT_EQ(window.text(Field::single), std::optional<std::string>(""));
@@ -52,7 +52,7 @@ TEST_P(FixtureWindowTest, ReportsEachActivationOfTheSingleLineEntry) {
     if (!fixtureBuilt(GetParam())) {
         GTEST_SKIP() << "the " << toolkitName(GetParam()) << " fixture was not built";
     }
-    PLOVIK_START_SESSION_OR_SKIP(session, HeadlessSessionOptions{});
+    PLOVIK_START_SESSION_OR_SKIP(session, VirtualSessionOptions{});
     FixtureWindow window(*session, GetParam());
     ASSERT_TRUE(window.waitUntilReady());
     ASSERT_TRUE(window.focus(Field::single));

@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 #include "SessionProcesses.h"
-#include "platform/headless/ChildProcess.h"
-#include "platform/headless/ProcFile.h"
-#include "platform/headless/ProcessIdentity.h"
+#include "platform/virtualsession/ChildProcess.h"
+#include "platform/virtualsession/ProcFile.h"
+#include "platform/virtualsession/ProcessIdentity.h"
 
 namespace plovik {
 namespace {

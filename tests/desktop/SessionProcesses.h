@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/headless/ProcFile.h"
-#include "platform/headless/ProcessIdentity.h"
+#include "platform/virtualsession/ProcFile.h"
+#include "platform/virtualsession/ProcessIdentity.h"
 
 namespace plovik::testing {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/x11/TextUnits.h"
+#include "platform/atspi/TextUnits.h"
 
 namespace plovik {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "platform/x11/UnresponsiveApplications.h"
+#include "platform/atspi/UnresponsiveApplications.h"
 
 namespace plovik {
 namespace {

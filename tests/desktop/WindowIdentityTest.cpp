@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "platform/linux/DesktopEntryFiles.h"
 #include "platform/x11/WindowIdentity.h"
 #include "support/TemporaryDirectory.h"
 
@@ -91,7 +92,7 @@ TEST_F(WindowIdentityTest, TheUsersEntryWinsAndHiddenOrBrokenEntriesDoNotCount) 
 }
 
 TEST_F(WindowIdentityTest, ApplicationFoldersFollowTheXdgRules) {
-    const auto folders = DesktopEntryCatalog::applicationFolders(
+    const auto folders = DesktopEntryFiles::applicationFolders(
         [](const std::string& name) -> std::optional<std::string> {
             if (name == "XDG_DATA_HOME") {
                 return "/home/u/.data";

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/x11/GObjectRef.h"
+#include "platform/linux/GObjectRef.h"
 
 namespace plovik::testing {
 

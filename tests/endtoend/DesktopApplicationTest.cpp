@@ -8,15 +8,15 @@
 #include <string>
 #include <variant>
 
-#include "app/rehearsal/DesktopRehearsal.h"
 #include "core/platform/Key.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
 #include "desktop/DesktopTestSupport.h"
 #include "desktop/FixtureWindow.h"
 #include "endtoend/AccessibleWidgets.h"
-#include "platform/linux/FileDefaultsDatabase.h"
+#include "platform/linux/FolderSettingsFiles.h"
 #include "platform/x11/X11Connection.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 
 namespace plovik::testing {
 namespace {
@@ -130,7 +130,7 @@ class DesktopApplicationTest : public ::testing::Test {
 
     // What Plovik has stored, read as the next start would read it.
     AppSettings storedSettings() const {
-        FileDefaultsDatabase defaults(rehearsal_->home() / "config" / "plovik");
+        FolderSettingsFiles defaults(rehearsal_->home() / "config" / "plovik");
         SystemClock clock;
         SettingsStore store(defaults, SettingsStore::kStandardStorageKey, clock,
                             text::LocalizedComparison("en_US"));
@@ -154,7 +154,7 @@ TEST_F(DesktopApplicationTest, OnboardingThenAnApplicationEnabledInSettingsIsCor
     if (!fixtureBuilt(Toolkit::gtk)) {
         GTEST_SKIP() << "the GTK fixture is not built";
     }
-    HeadlessSessionOptions sessionOptions;
+    VirtualSessionOptions sessionOptions;
     sessionOptions.trayHost = true;
     PLOVIK_START_SESSION_OR_SKIP(session, sessionOptions);
     session->exportToThisProcess();

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/rehearsal/DesktopRehearsal.h"
 #include "desktop/DesktopTestSupport.h"
 #include "desktop/FixtureWindow.h"
 #include "platform/x11/X11KeyboardState.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 
 namespace plovik::testing {
 
@@ -40,7 +40,7 @@ class PlovikDesktopTest : public ::testing::Test {
         }
         try {
             session_.emplace(sessionOptions_);
-        } catch (const HeadlessSessionError& error) {
+        } catch (const VirtualSessionError& error) {
             if (error.toolMissing()) {
                 GTEST_SKIP() << error.what();
             }
@@ -144,12 +144,12 @@ class PlovikDesktopTest : public ::testing::Test {
 
     // The session's XKB groups.
     std::string layouts_ = "us,ru";
-    HeadlessSessionOptions sessionOptions_;
+    VirtualSessionOptions sessionOptions_;
     // How long Plovik's main thread may take to take up a grabbed key.
     std::chrono::milliseconds grabAnswerBudget_{25};
     // Prepares Plovik's home folder (its data, its settings) before it starts.
     std::function<void(const std::filesystem::path&)> beforePlovikStarts_;
-    std::optional<HeadlessSession> session_;
+    std::optional<VirtualSession> session_;
     std::unique_ptr<DesktopRehearsal> rehearsal_;
     std::vector<std::unique_ptr<FixtureWindow>> windows_;
 };

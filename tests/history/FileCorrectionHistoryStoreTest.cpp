@@ -17,7 +17,7 @@
 #include "core/support/FolderLock.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ReferenceDate.h"
-#include "platform/simulated/SimulatedApplicationSupportDirectory.h"
+#include "platform/simulated/SimulatedUserDataFolder.h"
 #include "support/TemporaryDirectory.h"
 
 namespace plovik {
@@ -563,7 +563,7 @@ TEST_F(FileCorrectionHistoryStoreTest, AHugeFileLoadsInMemoryBoundedByTheMaximum
 TEST(FileCorrectionHistoryStoreLocation, DefaultsToPlovikFolderInApplicationSupport) {
     testing::TemporaryDirectory temporary;
     ManualClock clock;
-    SimulatedApplicationSupportDirectory directory(temporary.path() / "data");
+    SimulatedUserDataFolder directory(temporary.path() / "data");
     EXPECT_EQ(FileCorrectionHistoryStore::defaultFileURL(directory),
               temporary.path() / "data" / "Plovik" / "correction-history.json");
 

@@ -5,7 +5,7 @@
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/TypingSimulator.h"
 #include "platform/linux/XkbKeymapLibrary.h"
-#include "platform/simulated/SimulatedInputSources.h"
+#include "platform/simulated/SimulatedLayoutSource.h"
 #include "support/KeyEvents.h"
 
 namespace plovik {
@@ -45,7 +45,7 @@ class InputSourceServiceTest : public ::testing::Test {
     }
 
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
-    SimulatedInputSources sources_{*library_};
+    SimulatedLayoutSource sources_{*library_};
 };
 
 TEST_F(InputSourceServiceTest, ListsEnabledSourcesWithReasonsInOrder) {
@@ -182,7 +182,8 @@ TEST_F(InputSourceServiceTest, SwitchesByIdOrLanguageAndReportsErrors) {
     const auto refused = service.switchTo(KeyboardLayout::english());
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->kind(), InputSourceError::Kind::selectionFailed);
-    EXPECT_EQ(refused->description(), "The desktop could not select the English (US) input source.");
+    EXPECT_EQ(refused->description(),
+              "The desktop could not select the English (US) input source.");
     EXPECT_EQ(service.availableSources(), before);
     EXPECT_EQ(service.currentSource()->id, "xkb:ru");
 

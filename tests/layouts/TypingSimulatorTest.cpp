@@ -5,7 +5,7 @@
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
 #include "core/layouts/TypingSimulator.h"
 #include "platform/linux/XkbKeymapLibrary.h"
-#include "platform/simulated/SimulatedInputSources.h"
+#include "platform/simulated/SimulatedLayoutSource.h"
 #include "support/KeyEvents.h"
 
 namespace plovik {
@@ -18,7 +18,7 @@ class TypingSimulatorTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         library_ = std::make_unique<XkbKeymapLibrary>();
-        sources_ = std::make_unique<SimulatedInputSources>(*library_);
+        sources_ = std::make_unique<SimulatedLayoutSource>(*library_);
         for (const char* id :
              {"xkb:us", "xkb:ru", "xkb:ua", "xkb:by", "xkb:de", "xkb:fr", "xkb:us(dvorak)"}) {
             ASSERT_TRUE(sources_->addKeyboardLayout(id)) << id;
@@ -45,7 +45,7 @@ class TypingSimulatorTest : public ::testing::Test {
     }
 
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
-    static inline std::unique_ptr<SimulatedInputSources> sources_;
+    static inline std::unique_ptr<SimulatedLayoutSource> sources_;
 };
 
 TEST_F(TypingSimulatorTest, StrokesOfOneLayoutReadInAnother) {

@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "platform/linux/XdgApplicationSupportDirectory.h"
 #include "platform/linux/XdgDirectories.h"
+#include "platform/linux/XdgUserDataFolder.h"
 
 namespace plovik {
 namespace {
@@ -40,7 +40,7 @@ TEST(XdgDirectories, ResolvesTheDefaultsFolderFromTheEnvironment) {
     EXPECT_EQ(XdgDirectories::processEnvironment()("PLOVIK_SURELY_UNSET_VARIABLE"), std::nullopt);
 }
 
-TEST(XdgApplicationSupportDirectory, PrefersAbsoluteDataHomeThenHome) {
+TEST(XdgUserDataFolder, PrefersAbsoluteDataHomeThenHome) {
     const struct {
         std::map<std::string, std::string> environment;
         std::filesystem::path expected;
@@ -53,8 +53,7 @@ TEST(XdgApplicationSupportDirectory, PrefersAbsoluteDataHomeThenHome) {
         {{{"XDG_DATA_HOME", "~/data"}, {"HOME", "/home/me"}}, "/home/me/.local/share"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(XdgApplicationSupportDirectory(environmentOf(c.environment)).path(), c.expected)
-            << c.expected;
+        EXPECT_EQ(XdgUserDataFolder(environmentOf(c.environment)).path(), c.expected) << c.expected;
     }
 }
 
@@ -68,9 +67,9 @@ TEST(XdgDirectories, FallsBackToTheUserDatabaseWithoutUsableHome) {
                                     environmentOf({{"HOME", "relative"}})}) {
         EXPECT_EQ(XdgDirectories::homeDirectory(environment), home);
         EXPECT_EQ(XdgDirectories::defaultsDirectory(environment), home / ".config" / "plovik");
-        EXPECT_EQ(XdgApplicationSupportDirectory(environment).path(), home / ".local" / "share");
+        EXPECT_EQ(XdgUserDataFolder(environment).path(), home / ".local" / "share");
     }
-    EXPECT_TRUE(XdgApplicationSupportDirectory().path().has_value());
+    EXPECT_TRUE(XdgUserDataFolder().path().has_value());
 }
 
 }  // namespace

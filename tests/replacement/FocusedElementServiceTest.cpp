@@ -171,7 +171,6 @@ HiddenFocusApplication launchHiddenFocusApplication(ReplacementFixture& fixture,
 
 TEST(FocusedElementService, SearchesTheWindowOfTheListedApplicationAndCachesTheResult) {
     ReplacementFixture fixture;
-    fixture.desktop.accessibility().setSupportsTextFieldSearch(false);
     auto hidden = launchHiddenFocusApplication(fixture, "org.gnome.TextEditor", kHiddenFocusPid);
     auto& accessibility = fixture.desktop.accessibility();
 
@@ -299,7 +298,6 @@ TEST(FocusedElementService, BoundsTheBreadthFirstSearch) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ReplacementFixture fixture;
-        fixture.desktop.accessibility().setSupportsTextFieldSearch(false);
         auto application =
             fixture.desktop.launch("org.gnome.TextEditor", "Text Editor", kHiddenFocusPid);
         auto field = c.build(application->applicationElement()->childElements().front());
@@ -312,61 +310,6 @@ TEST(FocusedElementService, BoundsTheBreadthFirstSearch) {
         if (c.found) {
             EXPECT_EQ(context->element, field);
         }
-    }
-}
-
-TEST(FocusedElementService, AsksTheWebAreaForItsTextFieldsFirst) {
-    struct Case {
-        std::string name;
-        std::size_t webAreaDepth;
-        std::size_t webAreaSiblingsBefore;
-        std::size_t fieldsBefore;
-        bool supported;
-        bool predicateAsked;
-        bool viaPredicate;
-    };
-    const Case cases[] = {
-        {"web area at depth 1", 1, 0, 0, true, true, true},
-        {"search unsupported", 1, 0, 0, false, false, false},
-        // Children are read up to depth 19, so depth 20 is still examined.
-        {"web area at depth 20", 20, 0, 0, true, true, true},
-        {"web area at depth 21", 21, 0, 0, true, false, false},
-        {"web area is the 512th element", 1, 510, 0, true, true, true},
-        {"web area is the 513th element", 1, 511, 0, true, false, false},
-        {"focused field is the 32nd result", 1, 0, 31, true, true, true},
-        {"focused field is the 33rd result", 1, 0, 32, true, true, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ReplacementFixture fixture;
-        auto& accessibility = fixture.desktop.accessibility();
-        accessibility.setSupportsTextFieldSearch(c.supported);
-        auto application =
-            fixture.desktop.launch("org.gnome.TextEditor", "Text Editor", kHiddenFocusPid);
-        auto window = application->applicationElement()->childElements().front();
-        for (std::size_t i = 0; i < c.webAreaSiblingsBefore; ++i) {
-            window->addChild(AccessibilityRole::other);
-        }
-        auto webArea = nestAt(window, c.webAreaDepth, AccessibilityRole::webDocument);
-        for (std::size_t i = 0; i < c.fieldsBefore; ++i) {
-            webArea->addChild(AccessibilityRole::singleLineText)->setText("");
-        }
-        auto field =
-            webArea->addChild(AccessibilityRole::other)->addChild(AccessibilityRole::multiLineText);
-        field->setText("hello");
-        field->quirks().reportsFocusToSystemWide = false;
-        application->focus(field);
-        fixture.desktop.activate(kHiddenFocusPid);
-
-        const auto context = fixture.focusService.focusedElement();
-        ASSERT_TRUE(context.has_value());
-        EXPECT_EQ(context->element, field);
-        EXPECT_EQ(accessibility.accessCount("elementsForSearchPredicate"),
-                  c.predicateAsked ? 1 : 0);
-        // The predicate path reads focus only of the results up to the focused one; the
-        // breadth-first search reads it of every element on its way.
-        EXPECT_EQ(accessibility.accessCount("focused") == static_cast<int>(c.fieldsBefore + 1),
-                  c.viaPredicate);
     }
 }
 

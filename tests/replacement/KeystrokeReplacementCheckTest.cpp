@@ -28,7 +28,7 @@ struct BrowserCase {
                 [this, duringCheck = std::move(duringCheck)] { duringCheck(*this); });
         }
     }
-    SimulatedEventPoster& poster() { return fixture.desktop.eventPoster(); }
+    SimulatedKeyInjector& poster() { return fixture.desktop.eventPoster(); }
     std::size_t typedTexts() const {
         std::size_t count = 0;
         for (const auto& event : fixture.posted()) {
@@ -99,9 +99,8 @@ TEST(KeystrokeReplacementCheck, ALossThatCannotBeUndoneSafelyIsReportedAndLeftAl
 // Keys still on their way would be handled before anything sent now, and a count of
 // Backspaces taken from a field that is still changing would erase the wrong text.
 TEST(KeystrokeReplacementCheck, NothingIsPutBackWhileTheFieldIsStillChanging) {
-    BrowserCase browser([](BrowserCase& browser) {
-        browser.field->setText(browser.field->text() + "x");
-    });
+    BrowserCase browser(
+        [](BrowserCase& browser) { browser.field->setText(browser.field->text() + "x"); });
     browser.poster().loseNextTypedTexts(1);
     EXPECT_EQ(browser.fixture.service.replace(kWord),
               TextReplacementResult::failure(KeystrokeReplacementCheck::kLostMessage));

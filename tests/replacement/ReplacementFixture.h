@@ -26,10 +26,10 @@ struct ReplacementFixture {
         desktop.launch("org.gnome.gedit", "Text Editor", kEditorPid);
     // Every key-down event that reached the tap.
     std::vector<KeyEvent> tapped;
-    std::unique_ptr<KeyEventTap> tap =
+    std::unique_ptr<KeyCapture> tap =
         desktop.keyEventTapFactory().createTap([this](const KeyEvent& event) {
             tapped.push_back(event);
-            return TapDisposition::pass;
+            return KeyDisposition::pass;
         });
 
     ReplacementFixture() {

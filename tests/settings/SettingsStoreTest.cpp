@@ -8,7 +8,7 @@
 #include "core/settings/SettingsDocument.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/ManualClock.h"
-#include "platform/simulated/InMemoryDefaultsDatabase.h"
+#include "platform/simulated/InMemorySettingsFiles.h"
 #include "settings/SettingsTestSupport.h"
 
 namespace plovik {
@@ -40,7 +40,7 @@ class SettingsStoreTest : public ::testing::Test {
         return blob ? SettingsDocument::decode(*blob) : std::nullopt;
     }
 
-    InMemoryDefaultsDatabase defaults_;
+    InMemorySettingsFiles defaults_;
     // 2026-12-06 19:45:00 UTC
     ManualClock clock_{TimePoint{std::chrono::seconds{1'796'586'300}}};
 };
@@ -259,7 +259,7 @@ TEST_F(SettingsStoreTest, EverySettingThatDecodesIsKeptAndTheRestIsNamed) {
          "monitoringEnabled, pauseUntil, applications[0].applicationURL, undoShortcut;"},
     };
     for (const auto& item : cases) {
-        InMemoryDefaultsDatabase defaults;
+        InMemorySettingsFiles defaults;
         json document = full;
         item.damage(document);
         defaults.setString(kKey, document.dump());
@@ -286,7 +286,7 @@ TEST_F(SettingsStoreTest, EverySettingThatDecodesIsKeptAndTheRestIsNamed) {
              {readTestFile("full.json").substr(0, 200), "it is not valid JSON"},
              {"[1, 2]", "it is not a JSON object"},
              {"", "it is empty"}}) {
-        InMemoryDefaultsDatabase defaults;
+        InMemorySettingsFiles defaults;
         defaults.setString(kKey, bytes);
         SettingsStore store(defaults, kKey, clock_, text::LocalizedComparison("en_US"));
         EXPECT_EQ(store.settings(), AppSettings{});
@@ -358,7 +358,7 @@ TEST_F(SettingsStoreTest, AnUnreadableEarlierCopyIsNotOverwrittenEither) {
     store.reset();
     EXPECT_EQ(defaults_.string(aside + "-2"), "{\"monitoringEnabled\":true}");
     EXPECT_EQ(defaults_.entry(aside),
-              DefaultsDatabase::Entry(DefaultsDatabase::Unreadable{"Permission denied"}));
+              SettingsFiles::Entry(SettingsFiles::Unreadable{"Permission denied"}));
 }
 
 // Another program (a second copy, a file sync, an editor) changes the stored settings while

@@ -32,7 +32,9 @@ TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
     auto field = fixture_.fieldIn("chromium", 9, "hi ");
     std::vector<std::string> texts;
     int deletions = 0;
-    monitor_->onText = [&](const std::string& text) { texts.push_back(text); };
+    monitor_->onStroke = [&](const std::string& text, const PhysicalKeyStroke&, KeyPressNumber) {
+        texts.push_back(text);
+    };
     monitor_->onDeleteBackward = [&] { ++deletions; };
     monitor_->shouldHandleManualCorrection = [] { return true; };
     int manual = 0;
@@ -41,10 +43,10 @@ TEST_F(DesktopKeyboardMonitorTest, ReportsTheUsersKeysAndIgnoresPlovikOwn) {
 
     for (const auto& [key, text] :
          {std::pair{Key::g, "g"}, {Key::h, "h"}, {Key::b, "b"}, {Key::space, " "}}) {
-        EXPECT_EQ(desktop_.pressKey(keyEvent(key, text)), TapDisposition::pass);
+        EXPECT_EQ(desktop_.pressKey(keyEvent(key, text)), KeyDisposition::pass);
     }
     // The manual shortcut is swallowed before the field sees it.
-    EXPECT_EQ(desktop_.pressKey(keyEvent(Key::space, " ", testing::kAlt)), TapDisposition::swallow);
+    EXPECT_EQ(desktop_.pressKey(keyEvent(Key::space, " ", testing::kAlt)), KeyDisposition::swallow);
     queue_.runUntilIdle();
     EXPECT_EQ(field->text(), "hi ghb ");
     EXPECT_EQ(texts, (std::vector<std::string>{"g", "h", "b", " "}));

@@ -27,7 +27,7 @@ class DesktopTypingTest : public ::testing::Test {
         field_ = desktop_.addFocusedTextField(*editor, "", AccessibilityRole::multiLineText);
         tap_ = desktop_.keyEventTapFactory().createTap([this](const KeyEvent& event) {
             tapped_.push_back(event);
-            return event.key == swallowed_ ? TapDisposition::swallow : TapDisposition::pass;
+            return event.key == swallowed_ ? KeyDisposition::swallow : KeyDisposition::pass;
         });
         tap_->setEnabled(true);
     }
@@ -46,7 +46,7 @@ class DesktopTypingTest : public ::testing::Test {
     SimulatedDesktop desktop_{keymaps_};
     SimulatedElementRef field_;
     std::vector<KeyEvent> tapped_;
-    std::unique_ptr<KeyEventTap> tap_;
+    std::unique_ptr<KeyCapture> tap_;
     std::optional<Key> swallowed_;
 };
 

@@ -107,7 +107,7 @@ TEST(SimulatedDesktop, AppliesKeysToTheFocusedFieldAsAToolkitDoes) {
         auto field = fixture.desktop.addFocusedTextField(*fixture.editor, c.text, c.role);
         ASSERT_TRUE(field->setSelection(c.selection));
         for (const auto& event : c.keys) {
-            EXPECT_EQ(fixture.desktop.pressKey(event), TapDisposition::pass);
+            EXPECT_EQ(fixture.desktop.pressKey(event), KeyDisposition::pass);
         }
         EXPECT_EQ(field->text(), c.expected);
         EXPECT_EQ(field->selection(), c.expectedSelection);
@@ -125,12 +125,12 @@ TEST(SimulatedDesktop, SendsKeysThroughTheTapFirst) {
     std::vector<KeyEvent> seen;
     auto tap = fixture.desktop.keyEventTapFactory().createTap([&](const KeyEvent& event) {
         seen.push_back(event);
-        return event.key == Key::space ? TapDisposition::swallow : TapDisposition::pass;
+        return event.key == Key::space ? KeyDisposition::swallow : KeyDisposition::pass;
     });
     tap->setEnabled(true);
     EXPECT_EQ(fixture.desktop.pressKey(keyEvent(Key::space, " ", testing::kAlt)),
-              TapDisposition::swallow);
-    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(Key::c, "c")), TapDisposition::pass);
+              KeyDisposition::swallow);
+    EXPECT_EQ(fixture.desktop.pressKey(keyEvent(Key::c, "c")), KeyDisposition::pass);
     EXPECT_EQ(field->text(), "abc");
     EXPECT_EQ(seen.size(), 2u);
     EXPECT_EQ(fixture.desktop.keysReceivedByApplications(),
@@ -216,31 +216,6 @@ TEST(SimulatedDesktop, KeepsElementsSafeAfterTheDesktopIsGone) {
     }
     EXPECT_EQ(field->value().status, AccessibilityStatus::cannotComplete);
     EXPECT_EQ(field->setSelectedTextRange({0, 0}), AccessibilityStatus::cannotComplete);
-}
-
-TEST(SimulatedDesktop, FindsTextFieldsOfAWebAreaInDocumentOrder) {
-    DesktopFixture fixture;
-    auto window = fixture.editor->applicationElement()->childElements().front();
-    auto web = window->addChild(AccessibilityRole::webDocument);
-    auto first = web->addChild(AccessibilityRole::singleLineText);
-    auto group = web->addChild(AccessibilityRole::other);
-    auto second = group->addChild(AccessibilityRole::multiLineText);
-    group->addChild(AccessibilityRole::other);
-    auto third = web->addChild(AccessibilityRole::singleLineText);
-    using Refs = std::vector<AccessibilityElementRef>;
-    const auto search = [&](AccessibilityElementRef from, AccessibilitySearchDirection direction,
-                            int limit) {
-        return web
-            ->elementsForSearchPredicate(
-                {{AccessibilitySearchKey::textField}, from, direction, limit})
-            .value;
-    };
-    EXPECT_EQ(search(web, AccessibilitySearchDirection::next, 32), (Refs{first, second, third}));
-    EXPECT_EQ(search(web, AccessibilitySearchDirection::next, 2), (Refs{first, second}));
-    EXPECT_EQ(search(first, AccessibilitySearchDirection::next, 32), (Refs{second, third}));
-    EXPECT_EQ(search(third, AccessibilitySearchDirection::previous, 32), (Refs{second, first}));
-    EXPECT_EQ(window->elementsForSearchPredicate({{}, window, {}, 32}).status,
-              AccessibilityStatus::attributeUnsupported);
 }
 
 TEST(SimulatedDesktop, RunsApplicationsAndNotifiesActivations) {

@@ -6,7 +6,7 @@
 
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/capture/ShortcutDefinition.h"
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 
 namespace plovik::testing {
 

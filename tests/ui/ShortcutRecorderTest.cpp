@@ -144,7 +144,7 @@ class ShortcutRecorderTest : public QObject {
         session.field()->setText("ghbdtn");
         session.field()->setSelection({0, 6});
         QCOMPARE(session.pressShortcut(fixture_->settings().convertShortcut),
-                 TapDisposition::swallow);
+                 KeyDisposition::swallow);
         QCOMPARE(session.fieldText(), std::string("привет"));
     }
 

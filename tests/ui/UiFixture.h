@@ -17,7 +17,7 @@
 #include "core/capture/ShortcutConflictDetector.h"
 #include "core/settings/AppSettings.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
-#include "platform/simulated/session/SimulatedSession.h"
+#include "app/session/SimulatedSession.h"
 
 namespace plovik::ui::testing {
 

@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "core/platform/KeyEventTap.h"
+#include "core/platform/KeyCapture.h"
 #include "platform/linux/GLibMainQueue.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/x11/X11Desktop.h"
-#include "platform/x11/X11KeyInjector.h"
+#include "platform/x11/XTestKeyTyper.h"
 #include "x11/RecordingWindow.h"
 #include "x11/VirtualX.h"
 
@@ -41,7 +41,7 @@ class X11DesktopFixture : public ::testing::Test {
         auto user = X11Connection::open();
         userConnection_ = std::move(std::get<0>(user));
         userKeyboard_ = std::make_unique<X11KeyboardState>(*userConnection_, std::string());
-        user_ = std::make_unique<X11KeyInjector>(*userConnection_, *userKeyboard_, userKeys_);
+        user_ = std::make_unique<XTestKeyTyper>(*userConnection_, *userKeyboard_, userKeys_);
     }
 
     void TearDown() override {
@@ -59,8 +59,8 @@ class X11DesktopFixture : public ::testing::Test {
     }
 
     // Installs a tap that records every event and answers with `answer`.
-    void installTap(std::function<TapDisposition(const KeyEvent&)> answer = [](const KeyEvent&) {
-        return TapDisposition::pass;
+    void installTap(std::function<KeyDisposition(const KeyEvent&)> answer = [](const KeyEvent&) {
+        return KeyDisposition::pass;
     }) {
         tap_ = desktop_->tapFactory().createTap([this, answer](const KeyEvent& event) {
             events_.push_back(event);
@@ -139,8 +139,8 @@ class X11DesktopFixture : public ::testing::Test {
     std::unique_ptr<X11Connection> userConnection_;
     std::unique_ptr<X11KeyboardState> userKeyboard_;
     X11ExpectedKeys userKeys_;
-    std::unique_ptr<X11KeyInjector> user_;
-    std::unique_ptr<KeyEventTap> tap_;
+    std::unique_ptr<XTestKeyTyper> user_;
+    std::unique_ptr<KeyCapture> tap_;
     std::vector<KeyEvent> events_;
 };
 

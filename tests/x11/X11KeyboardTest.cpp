@@ -87,8 +87,8 @@ TEST_F(X11CaptureTest, TwoDeadKeysThatDoNotComposeDropBothAccents) {
 TEST_F(X11CaptureTest, GrabbedReturnIsSwallowedOrReplayedAndReportedOnce) {
     bool swallows = true;
     installTap([&](const KeyEvent& event) {
-        return event.key == kReturnCode && swallows ? TapDisposition::swallow
-                                                    : TapDisposition::pass;
+        return event.key == kReturnCode && swallows ? KeyDisposition::swallow
+                                                    : KeyDisposition::pass;
     });
     userPresses({kH, kReturn, kKeypadEnter});
     ASSERT_TRUE(runUntil(
@@ -112,7 +112,7 @@ TEST_F(X11CaptureTest, GrabbedReturnIsSwallowedOrReplayedAndReportedOnce) {
 }
 
 TEST_F(X11CaptureTest, ABusyMainThreadNeverHoldsTheKeyboard) {
-    installTap([](const KeyEvent&) { return TapDisposition::swallow; });
+    installTap([](const KeyEvent&) { return KeyDisposition::swallow; });
     userPresses({kH});
     ASSERT_TRUE(runUntil([&] { return events_.size() == 1; }));
     // The main loop is not turned at all while the user presses Return.
@@ -139,15 +139,15 @@ TEST_F(X11CaptureTest, ASlowCheckNeverHoldsTheKeyAndALateClaimIsRefused) {
     std::size_t refused = 0;
     installTap([&](const KeyEvent& event) {
         if (event.key != kReturnCode || !event.isSwallowable) {
-            return TapDisposition::pass;
+            return KeyDisposition::pass;
         }
-        std::this_thread::sleep_for(X11KeyEventTapFactory::kGrabAnswerBudget * 10);
+        std::this_thread::sleep_for(X11KeyCaptureFactory::kGrabAnswerBudget * 10);
         if (!event.takeForSwallowing()) {
             ++refused;
-            return TapDisposition::pass;
+            return KeyDisposition::pass;
         }
         ++swallowed;
-        return TapDisposition::swallow;
+        return KeyDisposition::swallow;
     });
     constexpr std::size_t kPresses = 5;
     for (std::size_t i = 0; i < kPresses; ++i) {
@@ -164,10 +164,10 @@ TEST_F(X11CaptureTest, ASlowCheckNeverHoldsTheKeyAndALateClaimIsRefused) {
 TEST_F(X11CaptureTest, APressTakenInTimeIsSwallowedEvenWhenTheAnswerComesLater) {
     installTap([&](const KeyEvent& event) {
         if (event.key != kReturnCode || !event.takeForSwallowing()) {
-            return TapDisposition::pass;
+            return KeyDisposition::pass;
         }
-        std::this_thread::sleep_for(X11KeyEventTapFactory::kGrabAnswerBudget * 5);
-        return TapDisposition::swallow;
+        std::this_thread::sleep_for(X11KeyCaptureFactory::kGrabAnswerBudget * 5);
+        return KeyDisposition::swallow;
     });
     constexpr std::size_t kPresses = 3;
     for (std::size_t i = 0; i < kPresses; ++i) {
@@ -213,7 +213,7 @@ TEST_F(X11CaptureTest, AReturnPostedWhileTheUsersReturnIsDownArrivesAfterItIsRel
     auto& poster = desktop_->eventPoster();
     installTap([&](const KeyEvent& event) {
         if (event.key != kReturnCode || event.isOwnEvent) {
-            return TapDisposition::pass;
+            return KeyDisposition::pass;
         }
         for (const bool isKeyDown : {true, false}) {
             SyntheticKeyEvent repost;
@@ -221,7 +221,7 @@ TEST_F(X11CaptureTest, AReturnPostedWhileTheUsersReturnIsDownArrivesAfterItIsRel
             repost.isKeyDown = isKeyDown;
             poster.post(repost);
         }
-        return TapDisposition::swallow;
+        return KeyDisposition::swallow;
     });
     userKeyboard_->reload();
     user_->key(kReturn, true);
@@ -241,8 +241,8 @@ TEST_F(X11CaptureTest, ShortcutsAreHeldOnlyWithTheirModifiers) {
     desktop_->tapFactory().setShortcuts({ShortcutDefinition::altSpace()});
     installTap([](const KeyEvent& event) {
         return event.key == kSpaceCode && event.modifiers.has(Modifier::alt)
-                   ? TapDisposition::swallow
-                   : TapDisposition::pass;
+                   ? KeyDisposition::swallow
+                   : KeyDisposition::pass;
     });
     userPresses({kSpace}, X11KeyboardState::kAltMask);
     userPresses({kSpace});
@@ -254,7 +254,7 @@ TEST_F(X11CaptureTest, ShortcutsAreHeldOnlyWithTheirModifiers) {
 }
 
 TEST_F(X11CaptureTest, PlovikTypesAnyTextInAnyGroupAndKnowsItsOwnKeys) {
-    installTap([](const KeyEvent&) { return TapDisposition::swallow; });
+    installTap([](const KeyEvent&) { return KeyDisposition::swallow; });
     auto& poster = desktop_->eventPoster();
     SyntheticKeyEvent typing;
     typing.text = "привет, Ёж!";
@@ -353,7 +353,7 @@ TEST_F(X11CaptureTest, CharactersOfNoGroupBorrowSpareCodesThatAreLentAgainAfterA
     runFor(100ms);
     EXPECT_EQ(window_->text(), first) << "nothing of a refused text is typed";
 
-    std::this_thread::sleep_for(X11KeyInjector::kRebindAge + 100ms);
+    std::this_thread::sleep_for(XTestKeyTyper::kRebindAge + 100ms);
     const std::string later = "œŕŗřśŝşšţť";
     ASSERT_TRUE(type(later));
     EXPECT_TRUE(runUntil([&] { return window_->text() == first + later; })) << window_->text();
@@ -363,7 +363,7 @@ TEST_F(X11CaptureTest, CharactersOfNoGroupBorrowSpareCodesThatAreLentAgainAfterA
 // capture thread, before the main thread has heard of the press.
 TEST_F(X11CaptureTest, TheUsersPressesAreNumberedAsTheCaptureReadsThem) {
     installTap([](const KeyEvent& event) {
-        return event.key == kReturnCode ? TapDisposition::swallow : TapDisposition::pass;
+        return event.key == kReturnCode ? KeyDisposition::swallow : KeyDisposition::pass;
     });
     auto& taps = desktop_->tapFactory();
     EXPECT_EQ(taps.latestPress(), 0u);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/layouts/InputSourceService.h"
-#include "platform/x11/X11InputMonitoringAccess.h"
+#include "platform/x11/X11KeyboardAccess.h"
 #include "platform/x11/XcbXkb.h"
 #include "x11/X11DesktopFixture.h"
 
@@ -83,7 +83,7 @@ TEST_F(X11InputMethodTest, AnInputMethodFrameworkIsASourcePlovikCannotUse) {
 }
 
 TEST_F(X11LayoutsTest, MonitoringIsGrantedWhenTheCaptureInstalls) {
-    EXPECT_TRUE(desktop_->inputMonitoring().preflightListenEventAccess());
+    EXPECT_TRUE(desktop_->inputMonitoring().hasAccess());
     EXPECT_EQ(desktop_->inputMonitoring().problem(), std::nullopt);
 }
 
@@ -91,7 +91,7 @@ TEST(X11InputMonitoringAccessTest, AWaylandSessionIsNotGrantedAndSaysWhy) {
     for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
              {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_SESSION_TYPE", "wayland"}}) {
         bool captureAsked = false;
-        X11InputMonitoringAccess access(
+        X11KeyboardAccess access(
             [name = name, value = value](const char* asked) -> std::optional<std::string> {
                 return asked == name ? std::optional<std::string>(value) : std::nullopt;
             },
@@ -99,18 +99,18 @@ TEST(X11InputMonitoringAccessTest, AWaylandSessionIsNotGrantedAndSaysWhy) {
                 captureAsked = true;
                 return std::optional<std::string>();
             });
-        EXPECT_FALSE(access.preflightListenEventAccess()) << name;
-        EXPECT_FALSE(access.requestListenEventAccess()) << name;
-        EXPECT_EQ(access.problem(), X11InputMonitoringAccess::kWaylandMessage);
+        EXPECT_FALSE(access.hasAccess()) << name;
+        EXPECT_FALSE(access.requestAccess()) << name;
+        EXPECT_EQ(access.problem(), X11KeyboardAccess::kWaylandMessage);
         EXPECT_FALSE(captureAsked);
     }
-    X11InputMonitoringAccess x11(
+    X11KeyboardAccess x11(
         [](const char* asked) -> std::optional<std::string> {
             return std::string(asked) == "XDG_SESSION_TYPE" ? std::optional<std::string>("x11")
                                                             : std::nullopt;
         },
         [] { return std::optional<std::string>("the X server refused the key capture"); });
-    EXPECT_FALSE(x11.preflightListenEventAccess());
+    EXPECT_FALSE(x11.hasAccess());
     EXPECT_EQ(x11.problem(), "the X server refused the key capture");
 }
 

@@ -12,8 +12,8 @@
 #include <variant>
 
 #include "core/support/InputText.h"
-#include "platform/simulated/session/ReapedFolder.h"
-#include "platform/simulated/session/SimulatedSession.h"
+#include "app/session/ReapedFolder.h"
+#include "app/session/SimulatedSession.h"
 #include "tools/plovik-correct/ExitStatus.h"
 
 namespace plovik {

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/VirtualSession.h"
 
 namespace plovik {
 
 // The command line of plovik-session: [--tray] [--notifications] [-- COMMAND...].
 struct SessionOptions {
-    HeadlessSessionOptions session;
+    VirtualSessionOptions session;
     std::vector<std::string> command;
     bool help = false;
 

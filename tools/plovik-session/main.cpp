@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "SessionOptions.h"
-#include "platform/headless/HeadlessSession.h"
+#include "platform/virtualsession/VirtualSession.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ int waitForEnd(const sigset_t& signals, plovik::ChildProcess* command) {
 }
 
 int run(const plovik::SessionOptions& options, const sigset_t& signals) {
-    plovik::HeadlessSession session(options.session);
+    plovik::VirtualSession session(options.session);
     if (options.command.empty()) {
         std::cout << "DISPLAY=" << session.display() << "\n"
                   << "DBUS_SESSION_BUS_ADDRESS=" << session.busAddress() << "\n"
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     }
     try {
         return run(*options, signals);
-    } catch (const plovik::HeadlessSessionError& failure) {
+    } catch (const plovik::VirtualSessionError& failure) {
         std::cerr << "plovik-session: " << failure.what() << "\n";
         return failure.toolMissing() ? kToolMissing : 1;
     } catch (const std::system_error& failure) {

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/platform/KeyboardAccess.h"
+
+namespace plovik {
+
+// Whether the session's keyboard can be observed: an X11 session whose server offers
+// XInput 2.2 and XTest and accepts the capture. Nothing to ask the user for: the
+// answer only changes with the session.
+class X11KeyboardAccess final : public KeyboardAccess {
+  public:
+    static constexpr const char* kWaylandMessage =
+        "Plovik works in X11 sessions only for now (and with X11 applications under "
+        "XWayland); this is a Wayland session, where no application may observe or type "
+        "keys for others.";
+
+    using Environment = std::function<std::optional<std::string>(const char*)>;
+
+    // `captureInstalls` tries the capture and tells why it failed; absent: it works.
+    X11KeyboardAccess(Environment environment,
+                      std::function<std::optional<std::string>()> captureProblem);
+
+    bool hasAccess() const override;
+    bool requestAccess() override { return hasAccess(); }
+    // Why access is missing; absent when granted.
+    std::optional<std::string> problem() const;
+
+    static bool isWaylandSession(const Environment& environment);
+
+  private:
+    Environment environment_;
+    std::function<std::optional<std::string>()> captureProblem_;
+};
+
+}  // namespace plovik
