@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/decision/CorrectionEngine.h"
 #include "core/decision/OfflineLanguageDetector.h"
+#include "core/decision/StandardEngine.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
 #include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/support/ManualClock.h"
@@ -60,7 +60,7 @@ void automaticDecision(benchmark::State& state, bool fourLayouts, bool withHisto
     EnchantSpellChecker checker;
     InMemoryCorrectionHistoryStore history(withHistory ? fullHistory()
                                                        : std::vector<CorrectionRecord>{});
-    const CorrectionEngine engine(
+    const StandardEngine engine(
         std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
         ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker, queue)),
         withHistory ? &history : nullptr);

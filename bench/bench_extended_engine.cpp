@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/OfflineLanguageDetector.h"
 #include "core/layouts/EnglishRussianLayoutMapper.h"
@@ -31,7 +31,7 @@ struct Word {
 };
 
 // Typed under US with Russian, Ukrainian and Belarusian enabled (Belarusian has no language
-// data, so its reading goes to the described scoring): a wrong-layout word with punctuation
+// data, so its reading goes to the standard scoring): a wrong-layout word with punctuation
 // keys, one of letters only, and an English word typed right.
 std::vector<Word> words() {
     return {
@@ -46,8 +46,8 @@ std::vector<Word> words() {
     };
 }
 
-std::unique_ptr<CorrectionEngine> describedEngine(SpellChecker& checker, MainQueue& queue) {
-    return std::make_unique<CorrectionEngine>(
+std::unique_ptr<StandardEngine> standardEngine(SpellChecker& checker, MainQueue& queue) {
+    return std::make_unique<StandardEngine>(
         std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
         ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker, queue)), nullptr);
 }
@@ -63,9 +63,9 @@ void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
         state.SkipWithError("no language data");
         return;
     }
-    const ExtendedCorrectionEngine engine(describedEngine(checker, queue),
-                                          ExtendedCorrectionEngine::loadLanguageModels(*directory),
-                                          &checker, static_cast<std::size_t>(state.range(0)));
+    const ExtendedEngine engine(standardEngine(checker, queue),
+                                ExtendedEngine::loadLanguageModels(*directory), &checker,
+                                static_cast<std::size_t>(state.range(0)));
     const auto batch = words();
     // Dictionaries load on first use; that belongs to start-up, not to a word.
     for (const auto& word : batch) {
@@ -93,9 +93,9 @@ void BM_ExtendedEngineMemoryGrowth(benchmark::State& state) {
     double growth = 0;
     for (auto _ : state) {
         const auto before = mallinfo2().uordblks;
-        auto engine = std::make_unique<ExtendedCorrectionEngine>(
-            describedEngine(checker, queue),
-            ExtendedCorrectionEngine::loadLanguageModels(*directory), &checker);
+        auto engine = std::make_unique<ExtendedEngine>(
+            standardEngine(checker, queue), ExtendedEngine::loadLanguageModels(*directory),
+            &checker);
         growth = static_cast<double>(mallinfo2().uordblks - before);
         benchmark::DoNotOptimize(engine);
     }
@@ -110,7 +110,7 @@ void BM_LanguageModelsLoad(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+        auto models = ExtendedEngine::loadLanguageModels(*directory);
         if (models.size() != 3) {
             state.SkipWithError("a language's data did not load");
             return;

@@ -9,7 +9,7 @@
 namespace plovik {
 
 CorrectionFlow::CorrectionFlow(Collaborators collaborators)
-    : services_(collaborators), decider_(collaborators.inputSources) {}
+    : services_(collaborators), reader_(collaborators.inputSources) {}
 
 CorrectionFlow::~CorrectionFlow() = default;
 
@@ -81,8 +81,8 @@ void CorrectionFlow::runAutomaticCorrection(const PendingCorrection& correction,
     }
     services_.inputSources.refresh();
     const double threshold = currentPolicy.threshold(application);
-    const auto decision = decider_.automaticDecision(services_.engines.selected(), completion,
-                                                     application, threshold);
+    const auto decision =
+        reader_.automaticDecision(services_.engines.selected(), completion, application, threshold);
     if (!decision) {
         return;
     }
@@ -137,7 +137,7 @@ void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPress
     if (!completions.empty()) {
         services_.inputSources.refresh();
         const double threshold = services_.gate.policy().threshold(*application);
-        if (const auto decision = decider_.automaticDecision(
+        if (const auto decision = reader_.automaticDecision(
                 services_.engines.selected(), completions.front(), *application, threshold)) {
             // The Return has not reached the field yet: no delimiter is expected or written.
             applyCorrection(*decision, completions.front(), *application, std::string(), false,
@@ -177,12 +177,12 @@ void CorrectionFlow::performManualCorrection(KeyPressNumber press) {
     }
     services_.inputSources.refresh();
     if (const auto decision =
-            decider_.manualDecision(services_.engines.selected(), *candidate, *application)) {
+            reader_.manualDecision(services_.engines.selected(), *candidate, *application)) {
         applyCorrection(*decision, *candidate, *application, std::nullopt, true, press);
     }
 }
 
-void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
+void CorrectionFlow::applyCorrection(const CorrectionVerdict& decision,
                                      const TokenCompletion& completion,
                                      const std::string& application,
                                      const std::optional<std::string>& delimiterOverride,
@@ -212,7 +212,7 @@ void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
     state.lastReplacementMethod = result.method;
     services_.tokenBuffer.noteReplacement(decision.original, decision.corrected,
                                           completion.delimiter, correctedDelimiter);
-    decider_.noteApplied(decision, !services_.tokenBuffer.currentToken().empty());
+    reader_.noteApplied(decision, !services_.tokenBuffer.currentToken().empty());
     std::optional<InputSourceError> switchError;
     const auto entry = services_.gate.policy().application(application);
     if (entry && entry->switchInputSourceAfterCorrection) {
@@ -225,8 +225,8 @@ void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
     }
 }
 
-Uuid CorrectionFlow::appendRecord(const CorrectionDecision& decision,
-                                  const std::string& application, CorrectionOutcome outcome) {
+Uuid CorrectionFlow::appendRecord(const CorrectionVerdict& decision, const std::string& application,
+                                  CorrectionOutcome outcome) {
     const CorrectionRecord record{Uuid::random(),
                                   decision.original,
                                   decision.corrected,

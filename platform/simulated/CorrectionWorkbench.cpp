@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "core/decision/ConfidenceScorer.h"
-#include "core/decision/CorrectionEngine.h"
-#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/OfflineLanguageDetector.h"
 #include "core/decision/SafetyClassifier.h"
+#include "core/decision/StandardEngine.h"
 #include "core/history/HistoryFile.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
 #include "core/layouts/EnglishRussianLayoutMapper.h"
@@ -76,13 +76,13 @@ CorrectionWorkbench::CorrectionWorkbench(const Configuration& configuration)
 }
 
 std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind kind) {
-    auto described = std::make_unique<CorrectionEngine>(
+    auto standard = std::make_unique<StandardEngine>(
         std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(kMinimumTokenLength),
         ConfidenceScorer(
             std::make_unique<OfflineLanguageDetector>(rememberedSpelling_, mainQueue_)),
         history_.get());
     if (kind == CorrectionEngineKind::described) {
-        engine_ = std::move(described);
+        engine_ = std::move(standard);
         return std::nullopt;
     }
     const auto directory = LanguageDataDirectory::locate();
@@ -93,9 +93,9 @@ std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind
         }
         return "the extended engine's language files are missing (looked in " + places + ")";
     }
-    engine_ = std::make_unique<ExtendedCorrectionEngine>(
-        std::move(described), ExtendedCorrectionEngine::loadLanguageModels(*directory),
-        &rememberedSpelling_, kRememberedWords);
+    engine_ = std::make_unique<ExtendedEngine>(std::move(standard),
+                                               ExtendedEngine::loadLanguageModels(*directory),
+                                               &rememberedSpelling_, kRememberedWords);
     return std::nullopt;
 }
 

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/decision/CorrectionDeciding.h"
+#include "core/decision/DecisionEngine.h"
 #include "core/decision/RememberingSpellChecker.h"
 #include "core/history/CorrectionHistoryStoring.h"
 #include "core/layouts/InputSourceService.h"
@@ -51,7 +51,7 @@ class CorrectionWorkbench {
 
     const KeyboardLayout& typedInLayout() const { return typedInLayout_; }
     InputSourceService& inputSources() { return *inputSourceService_; }
-    const CorrectionDeciding& engine() const { return *engine_; }
+    const DecisionEngine& engine() const { return *engine_; }
     CorrectionHistoryStoring& history() { return *history_; }
 
     // Types with the strokes of the typed-in layout into this workbench's services.
@@ -83,7 +83,7 @@ class CorrectionWorkbench {
     // A run over long text asks about the same words again and again.
     RememberingSpellChecker rememberedSpelling_{spellChecker_, kRememberedSpellings};
     std::unique_ptr<CorrectionHistoryStoring> history_;
-    std::unique_ptr<CorrectionDeciding> engine_;
+    std::unique_ptr<DecisionEngine> engine_;
     // Every enabled layout's typist, when text is typed under any of them.
     std::vector<std::unique_ptr<TypingSimulator>> layoutTypists_;
     std::vector<std::shared_ptr<const KeyLayoutData>> layoutKeyMaps_;

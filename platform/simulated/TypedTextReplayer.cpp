@@ -25,9 +25,8 @@ bool isLineBreak(std::string_view character) {
 }  // namespace
 
 TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
-                                     InputSourceService& inputSources,
-                                     const CorrectionDeciding& engine, Learning learning,
-                                     Settings settings)
+                                     InputSourceService& inputSources, const DecisionEngine& engine,
+                                     Learning learning, Settings settings)
     : typist_(typist),
       inputSources_(inputSources),
       engine_(engine),
@@ -36,7 +35,7 @@ TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
       buffer_(kContextLength, engine.judgesWholeRuns()
                                   ? CurrentTokenBuffer::WordBoundary::whitespace
                                   : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation),
-      decider_(inputSources),
+      reader_(inputSources),
       selectedSourceId_(inputSources.currentSource()
                             ? std::optional(inputSources.currentSource()->id)
                             : std::nullopt),
@@ -149,7 +148,7 @@ void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) 
 }
 
 void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
-    auto decision = decider_.automaticDecision(
+    auto decision = reader_.automaticDecision(
         engine_, completion, settings_.applicationBundleIdentifier, settings_.threshold);
     // As the application: a word whose delimiter would become a letter goes on.
     const bool goesOn =
@@ -170,7 +169,7 @@ void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDe
     }
 }
 
-bool TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCompletion& completion,
+bool TypedTextReplayer::apply(const CorrectionVerdict& decision, const TokenCompletion& completion,
                               bool heldBackDelimiter) {
     const std::string correctedDelimiter =
         engine_.convertedDelimiter(completion.delimiter, decision);
@@ -186,7 +185,7 @@ bool TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCom
     field_ += decision.corrected + (heldBackDelimiter ? std::string() : correctedDelimiter);
     buffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
                             correctedDelimiter);
-    decider_.noteApplied(decision, !buffer_.currentToken().empty());
+    reader_.noteApplied(decision, !buffer_.currentToken().empty());
     if (settings_.switchAfterCorrection) {
         inputSources_.switchTo(decision.targetLayout);
     }
@@ -216,7 +215,7 @@ bool TypedTextReplayer::startsAtWordBoundary(std::size_t start) const {
                before, static_cast<std::size_t>(TextReplacementService::kWordStartWindow))));
 }
 
-void TypedTextReplayer::record(const CorrectionDecision& decision, CorrectionOutcome outcome) {
+void TypedTextReplayer::record(const CorrectionVerdict& decision, CorrectionOutcome outcome) {
     learning_.history.append({Uuid::random(), decision.original, decision.corrected,
                               settings_.applicationBundleIdentifier, outcome,
                               ReferenceDate::secondsSinceReferenceDate(learning_.clock.now())});

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/decision/CorrectionDecider.h"
-#include "core/decision/CorrectionDeciding.h"
-#include "core/decision/CorrectionDecision.h"
+#include "core/decision/CorrectionVerdict.h"
+#include "core/decision/DecisionEngine.h"
 #include "core/decision/SafetyAssessment.h"
+#include "core/decision/WordReader.h"
 #include "core/history/CorrectionHistoryStoring.h"
 #include "core/history/CorrectionOutcome.h"
 #include "core/layouts/InputSourceService.h"
@@ -39,7 +39,7 @@ class TypedTextReplayer {
     struct Judgement {
         TokenCompletion completion;
         SafetyAssessment safety;
-        std::optional<CorrectionDecision> decision;
+        std::optional<CorrectionVerdict> decision;
         // What the delimiter becomes when the decision is applied.
         std::optional<std::string> correctedDelimiter;
         // The field still showed the word whole, so the decision was carried out.
@@ -61,7 +61,7 @@ class TypedTextReplayer {
     };
 
     TypedTextReplayer(const TypingSimulator& typist, InputSourceService& inputSources,
-                      const CorrectionDeciding& engine, Learning learning, Settings settings);
+                      const DecisionEngine& engine, Learning learning, Settings settings);
     // It watches the selected layout from where it was made.
     TypedTextReplayer(const TypedTextReplayer&) = delete;
     TypedTextReplayer& operator=(const TypedTextReplayer&) = delete;
@@ -92,19 +92,19 @@ class TypedTextReplayer {
     // `heldBackDelimiter`: the delimiter has not reached the field yet (a held-back Return).
     void judge(const TokenCompletion& completion, bool heldBackDelimiter);
     // False when the field no longer shows the word whole, as a real field refuses it.
-    bool apply(const CorrectionDecision& decision, const TokenCompletion& completion,
+    bool apply(const CorrectionVerdict& decision, const TokenCompletion& completion,
                bool heldBackDelimiter);
     bool fieldEndsWithWholeToken() const;
     bool startsAtWordBoundary(std::size_t start) const;
-    void record(const CorrectionDecision& decision, CorrectionOutcome outcome);
+    void record(const CorrectionVerdict& decision, CorrectionOutcome outcome);
 
     const TypingSimulator& typist_;
     InputSourceService& inputSources_;
-    const CorrectionDeciding& engine_;
+    const DecisionEngine& engine_;
     Learning learning_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
-    CorrectionDecider decider_;
+    WordReader reader_;
     std::string field_;
     Observer observer_;
     std::vector<LayoutTypist> typists_;

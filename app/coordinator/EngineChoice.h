@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "core/decision/CorrectionDeciding.h"
-#include "core/decision/CorrectionEngine.h"
+#include "core/decision/DecisionEngine.h"
+#include "core/decision/StandardEngine.h"
 #include "core/history/HistoryScoring.h"
 #include "core/platform/MainQueue.h"
 #include "core/platform/SpellChecker.h"
@@ -13,21 +13,21 @@ namespace plovik {
 
 // The decision engines, both built at start-up so that choosing one never stalls a key
 // press, and the one the settings choose.
-class CorrectionEngines {
+class EngineChoice {
   public:
     static constexpr int kSafetyMinimumLength = 3;
 
-    CorrectionEngines(const SettingsStore& settingsStore, HistoryScoring& history,
-                      SpellChecker& spellChecker, MainQueue& mainQueue);
+    EngineChoice(const SettingsStore& settingsStore, HistoryScoring& history,
+                 SpellChecker& spellChecker, MainQueue& mainQueue);
 
-    // The described engine when the extended engine's language files are missing.
-    const CorrectionDeciding& selected() const;
+    // The standard engine when the extended engine's language files are missing.
+    const DecisionEngine& selected() const;
 
   private:
     const SettingsStore& settingsStore_;
-    std::unique_ptr<CorrectionEngine> described_;
+    std::unique_ptr<StandardEngine> standard_;
     // Absent without language data.
-    std::unique_ptr<CorrectionDeciding> extended_;
+    std::unique_ptr<DecisionEngine> extended_;
 };
 
 }  // namespace plovik

@@ -1,4 +1,4 @@
-#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/ExtendedEngine.h"
 
 #include <algorithm>
 #include <array>
@@ -365,7 +365,7 @@ std::string percent(double confidence) {
 
 }  // namespace
 
-ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageModels(
+ExtendedEngine::LanguageModels ExtendedEngine::loadLanguageModels(
     const std::filesystem::path& directory) {
     LanguageModels models;
     for (const char* language : {"en", "ru", "uk"}) {
@@ -378,16 +378,14 @@ ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageM
     return models;
 }
 
-ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described,
-                                                   LanguageModels models,
-                                                   SpellChecker* spellChecker,
-                                                   std::size_t rememberedWords)
-    : described_(std::move(described)),
+ExtendedEngine::ExtendedEngine(std::unique_ptr<StandardEngine> standard, LanguageModels models,
+                               SpellChecker* spellChecker, std::size_t rememberedWords)
+    : standard_(std::move(standard)),
       models_(std::move(models)),
       typedWords_(rememberedWords),
       readings_(rememberedWords) {
-    if (!described_) {
-        throw std::invalid_argument("ExtendedCorrectionEngine needs the described engine");
+    if (!standard_) {
+        throw std::invalid_argument("ExtendedEngine needs the standard engine");
     }
     const auto available =
         spellChecker ? spellChecker->availableLanguages() : std::vector<std::string>{};
@@ -404,19 +402,19 @@ ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEng
     }
 }
 
-SafetyAssessment ExtendedCorrectionEngine::assessSafety(std::string_view token,
-                                                        std::string_view context) const {
-    return described_->assessSafety(token, context);
+SafetyAssessment ExtendedEngine::assessSafety(std::string_view token,
+                                              std::string_view context) const {
+    return standard_->assessSafety(token, context);
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
     double threshold, const std::optional<PreviousWord>& previousWord) const {
     const PreviousWord* switchedFrom =
         previousWord && previousWord->layout != sourceLayout ? &*previousWord : nullptr;
     struct Scored {
-        CorrectionDecision decision;
+        CorrectionVerdict decision;
         double odds;
     };
     std::vector<Scored> scored;
@@ -427,7 +425,7 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
             continue;
         }
         if (!likelihood(sourceLayout) || !likelihood(candidate.layout)) {
-            if (auto decision = described_->automaticDecision(
+            if (auto decision = standard_->automaticDecision(
                     token, context, applicationBundleIdentifier, sourceLayout, {candidate}, 0.0)) {
                 const double p = std::clamp(decision->confidence, 1e-6, 1.0 - 1e-6);
                 scored.push_back({std::move(*decision), std::log(p / (1.0 - p))});
@@ -476,25 +474,25 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     return std::move(scored[0].decision);
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::manualDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::manualDecision(
     std::string_view token, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout,
     const std::vector<LayoutConversionCandidate>& candidates) const {
     // The user asked for a conversion: the text around the word and the threshold do not
-    // count, and where the rules keep the word the described engine still offers one.
+    // count, and where the rules keep the word the standard engine still offers one.
     if (auto decision = automaticDecision(token, "", applicationBundleIdentifier, sourceLayout,
                                           candidates, 0.0)) {
         return decision;
     }
-    return described_->manualDecision(token, applicationBundleIdentifier, sourceLayout, candidates);
+    return standard_->manualDecision(token, applicationBundleIdentifier, sourceLayout, candidates);
 }
 
-std::string ExtendedCorrectionEngine::convertedDelimiter(std::string_view delimiter,
-                                                         const CorrectionDecision& decision) const {
-    return described_->convertedDelimiter(delimiter, decision);
+std::string ExtendedEngine::convertedDelimiter(std::string_view delimiter,
+                                               const CorrectionVerdict& decision) const {
+    return standard_->convertedDelimiter(delimiter, decision);
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::compoundDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::compoundDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
     double threshold) const {
@@ -551,18 +549,18 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::compoundDecision(
     }
     // The layout of the last part is the one the user goes on typing in.
     const KeyboardLayout& after = lastChanged ? candidate.layout : sourceLayout;
-    return CorrectionDecision{std::string(token),
-                              corrected,
-                              sourceLayout,
-                              after,
-                              lastChanged ? std::optional(candidate.delimiter) : std::nullopt,
-                              *confidence,
-                              "Part of the compound is more plausible in " +
-                                  candidate.layout.displayName + " (" + percent(*confidence) +
-                                  "%)."};
+    return CorrectionVerdict{std::string(token),
+                             corrected,
+                             sourceLayout,
+                             after,
+                             lastChanged ? std::optional(candidate.delimiter) : std::nullopt,
+                             *confidence,
+                             "Part of the compound is more plausible in " +
+                                 candidate.layout.displayName + " (" + percent(*confidence) +
+                                 "%)."};
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::digitsDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
     double threshold, const std::optional<PreviousWord>& previousWord) const {
@@ -611,7 +609,7 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
     return decision;
 }
 
-std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typedWord(
+std::optional<ExtendedEngine::TypedWord> ExtendedEngine::typedWord(
     std::string_view token, std::string_view context, const KeyboardLayout& sourceLayout) const {
     const WordLikelihood* source = likelihood(sourceLayout);
     Text typed = scalars(token);
@@ -625,14 +623,15 @@ std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typ
         return std::nullopt;
     }
     const TextView letters = lettersSpan(typed);
-    if (refusedBySafety(described_->assessSafety(utf8(letters), context), letters)) {
+    if (refusedBySafety(standard_->assessSafety(utf8(letters), context), letters)) {
         return std::nullopt;
     }
     return scoredWord(std::move(typed), *sourceLayout.baseLanguage(), *source);
 }
 
-const ExtendedCorrectionEngine::TypedWord& ExtendedCorrectionEngine::scoredWord(
-    std::u32string typed, const std::string& language, const WordLikelihood& source) const {
+const ExtendedEngine::TypedWord& ExtendedEngine::scoredWord(std::u32string typed,
+                                                            const std::string& language,
+                                                            const WordLikelihood& source) const {
     Text key(language.begin(), language.end());
     key += U'\n';
     key += typed;
@@ -663,12 +662,11 @@ const ExtendedCorrectionEngine::TypedWord& ExtendedCorrectionEngine::scoredWord(
     return typedWords_.remember(std::move(key), std::move(word));
 }
 
-std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
-                                                        std::string_view context,
-                                                        const KeyboardLayout& sourceLayout,
-                                                        const PreviousWord* switchedFrom,
-                                                        const LayoutConversionCandidate& candidate,
-                                                        std::string& corrected) const {
+std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string_view context,
+                                              const KeyboardLayout& sourceLayout,
+                                              const PreviousWord* switchedFrom,
+                                              const LayoutConversionCandidate& candidate,
+                                              std::string& corrected) const {
     const WordLikelihood* target = likelihood(candidate.layout);
     if (!target) {
         return std::nullopt;
@@ -821,9 +819,8 @@ std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
 
 // The likelier of the word as typed and its letters alone, the stray punctuation around
 // them then counting as slips.
-double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
-                                                     double coreLogProbability,
-                                                     const WordLikelihood& source) {
+double ExtendedEngine::typedLogProbability(std::u32string_view typed, double coreLogProbability,
+                                           const WordLikelihood& source) {
     double best = coreLogProbability;
     const auto letters = lettersSpan(typed);
     const auto core = wordAsTyped(typed);
@@ -835,8 +832,8 @@ double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
 }
 
 // A spelling no list holds, scored by its letters alone.
-double ExtendedCorrectionEngine::lowerCaseLogProbability(std::u32string_view text,
-                                                         const LanguageModel& model) {
+double ExtendedEngine::lowerCaseLogProbability(std::u32string_view text,
+                                               const LanguageModel& model) {
     Text lower;
     for (const char32_t c : text) {
         lower += c < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c;
@@ -845,7 +842,7 @@ double ExtendedCorrectionEngine::lowerCaseLogProbability(std::u32string_view tex
 }
 
 // The word as typed, without the characters that may open or close it; absent without letters.
-std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32string_view typed) {
+std::optional<std::u32string> ExtendedEngine::wordAsTyped(std::u32string_view typed) {
     std::size_t begin = 0;
     std::size_t end = typed.size();
     while (begin < end && !isLetter(typed[begin]) && opensWord(typed[begin])) {
@@ -863,8 +860,7 @@ std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32stri
 
 // Only a word its language knows tells which language the user writes in: an option, a
 // number, a name or a slip left as typed says little.
-bool ExtendedCorrectionEngine::isKnownWord(std::u32string_view chunk,
-                                           const KeyboardLayout& layout) const {
+bool ExtendedEngine::isKnownWord(std::u32string_view chunk, const KeyboardLayout& layout) const {
     const auto core = wordAsTyped(chunk);
     const WordLikelihood* language = likelihood(layout);
     return !core || !language ||
@@ -872,7 +868,7 @@ bool ExtendedCorrectionEngine::isKnownWord(std::u32string_view chunk,
             language->assess(*core).isKnown());
 }
 
-const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout& layout) const {
+const WordLikelihood* ExtendedEngine::likelihood(const KeyboardLayout& layout) const {
     const auto language = layout.baseLanguage();
     if (!language) {
         return nullptr;
@@ -881,7 +877,7 @@ const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout&
     return found == likelihoods_.end() ? nullptr : &found->second;
 }
 
-std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::rememberedReading(
+std::optional<ExtendedEngine::Reading> ExtendedEngine::rememberedReading(
     std::u32string_view typed, std::u32string_view reread, const std::string& language,
     const WordLikelihood& target, bool lettersMayBeBrackets) const {
     // A language tag holds neither flag, and the length tells where the typed keys end.
@@ -900,7 +896,7 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::remem
 // The keys at either end may be punctuation: read as such in the target layout, or typed as
 // such (kept as typed, which costs a little where the target reads a letter). Every split
 // whose ends are letters and whose outer keys may open or close a word is scored.
-std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestReading(
+std::optional<ExtendedEngine::Reading> ExtendedEngine::bestReading(
     std::u32string_view typed, std::u32string_view reread, const WordLikelihood& target,
     bool lettersMayBeBrackets) const {
     const std::size_t n = reread.size();
@@ -1006,8 +1002,7 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
 
 // The word and its delimiter, letters alone, a word of the layout's language that names no
 // letter.
-bool ExtendedCorrectionEngine::isPlainWordOf(std::string_view text,
-                                             const KeyboardLayout& layout) const {
+bool ExtendedEngine::isPlainWordOf(std::string_view text, const KeyboardLayout& layout) const {
     Text word = scalars(text);
     while (!word.empty() && text::CharacterClass::isWhitespace(word.back())) {
         word.pop_back();
@@ -1018,32 +1013,30 @@ bool ExtendedCorrectionEngine::isPlainWordOf(std::string_view text,
 
 // The typed keys the reading's word was read from, without those read as punctuation
 // around it; the whole word as typed where characters no key types shift them.
-std::u32string_view ExtendedCorrectionEngine::alignedKeys(std::u32string_view typed,
-                                                          const Reading& reading) {
+std::u32string_view ExtendedEngine::alignedKeys(std::u32string_view typed, const Reading& reading) {
     const std::size_t keys = reading.lead.size() + reading.core.size() + reading.trail.size();
     return keys == typed.size() ? typed.substr(reading.lead.size(), reading.core.size()) : typed;
 }
 
 // A term typed in its own layout leaves the next key, the full stop of the other layout, as
 // typed (`Windows/ D` for "Windows. В").
-bool ExtendedCorrectionEngine::endsSentenceInLayout(std::string_view context,
-                                                    const KeyboardLayout& sourceLayout,
-                                                    const KeyboardLayout& targetLayout) const {
+bool ExtendedEngine::endsSentenceInLayout(std::string_view context,
+                                          const KeyboardLayout& sourceLayout,
+                                          const KeyboardLayout& targetLayout) const {
     const auto mark = lastMark(context);
     if (!mark || isLetter(*mark) || text::CharacterClass::isNumber(*mark)) {
         return false;
     }
-    CorrectionDecision keys;
+    CorrectionVerdict keys;
     keys.sourceLayout = sourceLayout;
     keys.targetLayout = targetLayout;
-    const std::string reread = described_->convertedDelimiter(utf8(TextView(&*mark, 1)), keys);
+    const std::string reread = standard_->convertedDelimiter(utf8(TextView(&*mark, 1)), keys);
     return reread != utf8(TextView(&*mark, 1)) && endsSentence(reread);
 }
 
-double ExtendedCorrectionEngine::historyAdjustment(
-    std::string_view original, std::string_view corrected,
-    std::string_view applicationBundleIdentifier) const {
-    HistoryScoring* history = described_->history();
+double ExtendedEngine::historyAdjustment(std::string_view original, std::string_view corrected,
+                                         std::string_view applicationBundleIdentifier) const {
+    HistoryScoring* history = standard_->history();
     return history ? history->confidenceAdjustment(original, corrected, applicationBundleIdentifier)
                    : 0.0;
 }
