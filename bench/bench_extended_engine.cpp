@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/decision/EngineFactory.h"
 #include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
-#include "core/decision/OfflineLanguageDetector.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
@@ -46,12 +45,6 @@ std::vector<Word> words() {
     };
 }
 
-std::unique_ptr<StandardEngine> standardEngine(SpellChecker& checker, MainQueue& queue) {
-    return std::make_unique<StandardEngine>(
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker, queue)), nullptr);
-}
-
 // The argument is how many scored words the engine remembers: 1 makes every word a new one,
 // as a word typed for the first time; the application's default remembers these three.
 void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
@@ -63,9 +56,10 @@ void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
         state.SkipWithError("no language data");
         return;
     }
-    const ExtendedEngine engine(standardEngine(checker, queue),
-                                ExtendedEngine::loadLanguageModels(*directory), &checker,
-                                static_cast<std::size_t>(state.range(0)));
+    const auto extended = EngineFactory(checker, queue, nullptr)
+                              .extended(ExtendedEngine::loadLanguageModels(*directory),
+                                        static_cast<std::size_t>(state.range(0)));
+    const ExtendedEngine& engine = *extended;
     const auto batch = words();
     // Dictionaries load on first use; that belongs to start-up, not to a word.
     for (const auto& word : batch) {
@@ -93,9 +87,8 @@ void BM_ExtendedEngineMemoryGrowth(benchmark::State& state) {
     double growth = 0;
     for (auto _ : state) {
         const auto before = mallinfo2().uordblks;
-        auto engine = std::make_unique<ExtendedEngine>(
-            standardEngine(checker, queue), ExtendedEngine::loadLanguageModels(*directory),
-            &checker);
+        auto engine = EngineFactory(checker, queue, nullptr)
+                          .extended(ExtendedEngine::loadLanguageModels(*directory));
         growth = static_cast<double>(mallinfo2().uordblks - before);
         benchmark::DoNotOptimize(engine);
     }

@@ -50,7 +50,6 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
         CorrectionFlow::kAutomaticCorrectionDelay;
     static constexpr std::chrono::seconds kPauseDuration{900};
     static constexpr int kMaximumContextLength = 64;
-    static constexpr int kMaximumHistoryRecordCount = 500;
     static constexpr const char* kLearningDataClearedMessage =
         "Local correction history and learned exceptions were cleared.";
 

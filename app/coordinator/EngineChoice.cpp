@@ -2,48 +2,31 @@
 
 #include <utility>
 
-#include "core/decision/ConfidenceScorer.h"
-#include "core/decision/ExtendedEngine.h"
-#include "core/decision/LanguageDataDirectory.h"
-#include "core/decision/OfflineLanguageDetector.h"
-#include "core/decision/SafetyClassifier.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
+#include "core/decision/EngineFactory.h"
 
 namespace plovik {
 
 namespace {
 
-std::unique_ptr<StandardEngine> makeStandardEngine(HistoryScoring& history,
-                                                   SpellChecker& spellChecker,
-                                                   MainQueue& mainQueue) {
-    auto detector = std::make_unique<OfflineLanguageDetector>(spellChecker, mainQueue);
-    return std::make_unique<StandardEngine>(std::make_unique<EnglishRussianLayoutMapper>(),
-                                            SafetyClassifier(EngineChoice::kSafetyMinimumLength),
-                                            ConfidenceScorer(std::move(detector)), &history);
-}
-
-std::unique_ptr<DecisionEngine> makeExtendedEngine(HistoryScoring& history,
-                                                   SpellChecker& spellChecker,
-                                                   MainQueue& mainQueue) {
-    const auto directory = LanguageDataDirectory::locate();
-    if (!directory) {
+// Absent without language data.
+std::unique_ptr<DecisionEngine> makeExtendedEngine(const EngineFactory& factory) {
+    auto languages = EngineFactory::installedLanguages();
+    auto* models = std::get_if<ExtendedEngine::LanguageModels>(&languages);
+    if (!models || models->empty()) {
         return nullptr;
     }
-    auto models = ExtendedEngine::loadLanguageModels(*directory);
-    if (models.empty()) {
-        return nullptr;
-    }
-    return std::make_unique<ExtendedEngine>(makeStandardEngine(history, spellChecker, mainQueue),
-                                            std::move(models), &spellChecker);
+    return factory.extended(std::move(*models));
 }
 
 }  // namespace
 
 EngineChoice::EngineChoice(const SettingsStore& settingsStore, HistoryScoring& history,
                            SpellChecker& spellChecker, MainQueue& mainQueue)
-    : settingsStore_(settingsStore),
-      standard_(makeStandardEngine(history, spellChecker, mainQueue)),
-      extended_(makeExtendedEngine(history, spellChecker, mainQueue)) {}
+    : settingsStore_(settingsStore) {
+    const EngineFactory factory(spellChecker, mainQueue, &history);
+    standard_ = factory.standard();
+    extended_ = makeExtendedEngine(factory);
+}
 
 const DecisionEngine& EngineChoice::selected() const {
     if (extended_ && settingsStore_.settings().correctionEngine == CorrectionEngineKind::extended) {

@@ -11,12 +11,10 @@
 
 namespace plovik {
 
-// The decision engines, both built at start-up so that choosing one never stalls a key
+// Both correction engines, built at start-up so that choosing one never stalls a key
 // press, and the one the settings choose.
 class EngineChoice {
   public:
-    static constexpr int kSafetyMinimumLength = 3;
-
     EngineChoice(const SettingsStore& settingsStore, HistoryScoring& history,
                  SpellChecker& spellChecker, MainQueue& mainQueue);
 

@@ -67,8 +67,6 @@ class CorrectionWorkbench {
     // makes a long run slower, not different.
     static constexpr std::size_t kRememberedWords = 1 << 15;
     static constexpr std::size_t kRememberedSpellings = 1 << 16;
-    // The application's history cap.
-    static constexpr std::size_t kMaximumRecordCount = 500;
 
     XkbKeymapLibrary keymaps_;
     SimulatedInputSources platform_;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/decision/EngineFactory.h"
 #include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "decision/DecisionTestDoubles.h"
 
 namespace plovik {
@@ -40,11 +40,9 @@ class ExtendedEngineTest : public ::testing::Test {
         ASSERT_TRUE(directory);
         auto detector = std::make_unique<TableLanguageDetector>();
         detector_ = detector.get();
-        auto standard = std::make_unique<StandardEngine>(
-            std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-            ConfidenceScorer(std::move(detector)), &history_);
-        engine_ = std::make_unique<ExtendedEngine>(
-            std::move(standard), ExtendedEngine::loadLanguageModels(*directory), &spellChecker_);
+        engine_ =
+            EngineFactory::extended(EngineFactory::standard(std::move(detector), &history_),
+                                    ExtendedEngine::loadLanguageModels(*directory), &spellChecker_);
     }
 
     std::optional<CorrectionVerdict> decide(const std::string& typed, const KeyboardLayout& from,

@@ -2,9 +2,8 @@
 
 #include <memory>
 
-#include "core/decision/OfflineLanguageDetector.h"
+#include "core/decision/EngineFactory.h"
 #include "core/decision/StandardEngine.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
 #include "decision/DecisionTestDoubles.h"
@@ -39,9 +38,9 @@ class StandardEngineTest : public ::testing::Test {
     ManualMainQueue queue_{clock_};
     EnglishOnlySpellChecker checker_;
     TableHistory history_;
-    StandardEngine engine_{
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker_, queue_)), &history_};
+    const std::unique_ptr<StandardEngine> standard_ =
+        EngineFactory(checker_, queue_, &history_).standard();
+    const StandardEngine& engine_ = *standard_;
 };
 
 TEST_F(StandardEngineTest, CandidateOfAWrongLayoutWordIsTheDecision) {
@@ -143,9 +142,7 @@ class CorrectionRankingTest : public ::testing::Test {
     CorrectionRankingTest() {
         auto detector = std::make_unique<TableLanguageDetector>();
         detector_ = detector.get();
-        engine_ = std::make_unique<StandardEngine>(
-            std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-            ConfidenceScorer(std::move(detector)), &history_);
+        engine_ = EngineFactory::standard(std::move(detector), &history_);
     }
 
     // A candidate of `layout` scored 0.79 + `adjustment` (converted 0.5, original 0.0).
@@ -263,10 +260,9 @@ TEST_F(CorrectionRankingTest, ThresholdCapAndThreeCharacterPenalty) {
 TEST(StandardEngine, WithoutHistoryNothingIsAdjusted) {
     auto detector = std::make_unique<TableLanguageDetector>();
     detector->set("abcd", KeyboardLayout::russian(), 0.5);
-    const StandardEngine engine(std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-                                ConfidenceScorer(std::move(detector)), nullptr);
-    const auto decision = engine.manualDecision("wxyz", "app", KeyboardLayout::english(),
-                                                {{KeyboardLayout::russian(), "abcd", " "}});
+    const auto engine = EngineFactory::standard(std::move(detector), nullptr);
+    const auto decision = engine->manualDecision("wxyz", "app", KeyboardLayout::english(),
+                                                 {{KeyboardLayout::russian(), "abcd", " "}});
     ASSERT_TRUE(decision);
     EXPECT_DOUBLE_EQ(decision->confidence, 0.5 * 0.52 + 0.5 + 0.03);
 }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "core/decision/OfflineLanguageDetector.h"
+#include "core/decision/EngineFactory.h"
 #include "core/decision/StandardEngine.h"
 #include "core/decision/WordReader.h"
 #include "core/layouts/TypingSimulator.h"
@@ -56,9 +56,9 @@ class WordReaderTest : public ::testing::Test {
     ManualClock clock_;
     ManualMainQueue queue_{clock_};
     testing::EnglishOnlySpellChecker checker_;
-    StandardEngine engine_{
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker_, queue_)), nullptr};
+    const std::unique_ptr<StandardEngine> standard_ =
+        EngineFactory(checker_, queue_, nullptr).standard();
+    const StandardEngine& engine_ = *standard_;
     WordReader reader_{service_};
 };
 
