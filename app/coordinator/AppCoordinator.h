@@ -49,7 +49,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     static constexpr std::chrono::milliseconds kAutomaticCorrectionDelay =
         CorrectionFlow::kAutomaticCorrectionDelay;
     static constexpr std::chrono::seconds kPauseDuration{900};
-    static constexpr int kMaximumContextLength = 64;
+    static constexpr int kMaximumContextLength = WordCorrector::kContextLength;
     static constexpr const char* kLearningDataClearedMessage =
         "Local correction history and learned exceptions were cleared.";
 

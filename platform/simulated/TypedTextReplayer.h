@@ -6,12 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/correction/WordCorrector.h"
 #include "core/decision/CorrectionVerdict.h"
 #include "core/decision/DecisionEngine.h"
 #include "core/decision/SafetyAssessment.h"
-#include "core/decision/WordReader.h"
 #include "core/history/CorrectionHistoryStoring.h"
-#include "core/history/CorrectionOutcome.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/TypingSimulator.h"
@@ -22,9 +21,9 @@
 
 namespace plovik {
 
-// Types text key by key into a simulated field and corrects each finished word the way the
-// application does: the token buffer follows the keys, the input source service re-reads the
-// word's strokes in the other layouts, and the engine's automatic decision picks the word.
+// Types text key by key into a simulated field and corrects each finished word through the
+// application's own word corrector: the token buffer follows the keys, the input source
+// service re-reads the word's strokes in the other layouts, and the engine picks the word.
 class TypedTextReplayer {
   public:
     struct Settings {
@@ -92,19 +91,18 @@ class TypedTextReplayer {
     // `heldBackDelimiter`: the delimiter has not reached the field yet (a held-back Return).
     void judge(const TokenCompletion& completion, bool heldBackDelimiter);
     // False when the field no longer shows the word whole, as a real field refuses it.
-    bool apply(const CorrectionVerdict& decision, const TokenCompletion& completion,
+    bool apply(const WordCorrector::Correction& word, const TokenCompletion& completion,
                bool heldBackDelimiter);
+    TextReplacementResult replaceInField(const TextReplacementRequest& request);
     bool fieldEndsWithWholeToken() const;
     bool startsAtWordBoundary(std::size_t start) const;
-    void record(const CorrectionVerdict& decision, CorrectionOutcome outcome);
 
     const TypingSimulator& typist_;
     InputSourceService& inputSources_;
     const DecisionEngine& engine_;
-    Learning learning_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
-    WordReader reader_;
+    WordCorrector corrector_;
     std::string field_;
     Observer observer_;
     std::vector<LayoutTypist> typists_;
