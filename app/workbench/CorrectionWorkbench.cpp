@@ -1,4 +1,4 @@
-#include "platform/simulated/CorrectionWorkbench.h"
+#include "app/workbench/CorrectionWorkbench.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/simulated/TypedTextReplayer.h"
+#include "app/workbench/TypedTextReplayer.h"
 
 #include <algorithm>
 

@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/workbench/TypedTextReplayer.h"
 #include "core/decision/DecisionEngine.h"
 #include "core/decision/RememberingSpellChecker.h"
 #include "core/history/CorrectionHistoryStoring.h"
@@ -21,13 +22,12 @@
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedInputSources.h"
-#include "platform/simulated/TypedTextReplayer.h"
 
 namespace plovik {
 
-// The automatic correction as the application builds it (engine, detector over the real spell
-// checker, safety classifier with minimum length 3, history), over a simulated list of input
-// sources that carry the real XKB key maps. No desktop is needed.
+// The automatic correction as the application builds it (the engine factory's engines over
+// the real spell checker, the learning history), over a simulated list of input sources that
+// carry the real XKB key maps. No desktop is needed.
 class CorrectionWorkbench {
   public:
     struct Configuration {
