@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "core/decision/WordShape.h"
 #include "core/text/CharacterClass.h"
 #include "core/text/Utf8.h"
 
@@ -49,7 +50,7 @@ constexpr double kLatinAcronymLogOdds = 8.0;
 // A runner-up this close, in log-odds, is too close to call.
 constexpr double kAmbiguityLogOdds = 1.0;
 
-enum class Script { none, latin, cyrillic, other };
+using Script = WordShape::Script;
 
 using Text = std::u32string;
 using TextView = std::u32string_view;
@@ -65,40 +66,6 @@ std::string utf8(TextView text) {
 
 bool isLetter(char32_t c) {
     return text::CharacterClass::isLetter(c);
-}
-
-Script scriptOf(char32_t c) {
-    if (!isLetter(c)) {
-        return Script::none;
-    }
-    if (c < 0x250) {
-        return Script::latin;
-    }
-    return c >= 0x400 && c <= 0x52F ? Script::cyrillic : Script::other;
-}
-
-Script scriptOf(TextView word) {
-    for (const char32_t c : word) {
-        if (const Script script = scriptOf(c); script != Script::none) {
-            return script;
-        }
-    }
-    return Script::none;
-}
-
-bool mixesScripts(TextView word) {
-    Script seen = Script::none;
-    for (const char32_t c : word) {
-        const Script script = scriptOf(c);
-        if (script == Script::none) {
-            continue;
-        }
-        if (seen != Script::none && script != seen) {
-            return true;
-        }
-        seen = script;
-    }
-    return false;
 }
 
 // The script of the last word before the run (the language the user was writing in), how
@@ -123,7 +90,7 @@ PreviousWords previousWords(std::string_view context) {
             inWord = false;
             continue;
         }
-        const Script script = scriptOf(*it);
+        const Script script = WordShape::scriptOf(*it);
         if (script == Script::none) {
             continue;
         }
@@ -149,17 +116,12 @@ PreviousWords previousWords(std::string_view context) {
 // Characters no key of these layouts types (« — …) reach the token but not the keys' reading
 // in the other layout; they are put back where they stood. Absent when the reading cannot
 // be lined up with the token, which must then stay as typed rather than lose characters.
-bool isKeyless(char32_t c) {
-    return c >= 0x80 && !isLetter(c) && !text::CharacterClass::isNumber(c) &&
-           !text::CharacterClass::isWhitespace(c);
-}
-
 std::optional<Text> withKeylessCharacters(TextView typed, TextView reread) {
     if (typed.size() == reread.size()) {
         return Text(reread);
     }
     const auto keyless =
-        static_cast<std::size_t>(std::count_if(typed.begin(), typed.end(), isKeyless));
+        static_cast<std::size_t>(std::count_if(typed.begin(), typed.end(), WordShape::isKeyless));
     if (reread.size() + keyless != typed.size()) {
         return std::nullopt;
     }
@@ -167,39 +129,9 @@ std::optional<Text> withKeylessCharacters(TextView typed, TextView reread) {
     restored.reserve(typed.size());
     std::size_t next = 0;
     for (const char32_t c : typed) {
-        restored += isKeyless(c) ? c : reread[next++];
+        restored += WordShape::isKeyless(c) ? c : reread[next++];
     }
     return restored;
-}
-
-bool isUppercaseLetter(char32_t c) {
-    return isLetter(c) && text::CharacterClass::isUppercase(utf8(TextView(&c, 1)));
-}
-
-bool isAllCapitals(TextView word) {
-    return std::all_of(word.begin(), word.end(), isUppercaseLetter);
-}
-
-bool isOneLetterWord(char32_t c, const std::optional<std::string>& language) {
-    static constexpr std::u32string_view kEnglish = U"aAI";
-    static constexpr std::u32string_view kRussian = U"авиксоуяАВИКСОУЯ";
-    static constexpr std::u32string_view kUkrainian = U"авзійоуяєАВЗІЙОУЯЄ";
-    const std::u32string_view words = language == "en"   ? kEnglish
-                                      : language == "ru" ? kRussian
-                                      : language == "uk" ? kUkrainian
-                                                         : std::u32string_view();
-    return words.find(c) != std::u32string_view::npos;
-}
-
-// Characters that may stand before or after a word without being part of it.
-bool opensWord(char32_t c) {
-    static constexpr std::u32string_view kOpeners = U"([{\"'«„“‘¿¡-";
-    return kOpeners.find(c) != std::u32string_view::npos;
-}
-
-bool closesWord(char32_t c) {
-    static constexpr std::u32string_view kClosers = U")]}\"'»”’.,;:!?…";
-    return kClosers.find(c) != std::u32string_view::npos;
 }
 
 bool endsSentence(std::string_view context) {
@@ -226,58 +158,8 @@ std::optional<char32_t> lastMark(std::string_view context) {
     return it == text.rend() ? std::nullopt : std::optional<char32_t>(*it);
 }
 
-// Two letters or more, all of them capitals.
-bool isWordInCapitals(TextView run) {
-    return std::count_if(run.begin(), run.end(), isLetter) > 1 &&
-           std::all_of(run.begin(), run.end(),
-                       [](char32_t c) { return !isLetter(c) || isUppercaseLetter(c); });
-}
-
 bool startsLine(std::string_view context) {
     return context.empty() || context.back() == '\n';
-}
-
-// From the first letter to the last: what addresses and paths are recognised by, without the
-// keys at either end that may be letters in the other layout.
-TextView lettersSpan(TextView text) {
-    const auto first = std::find_if(text.begin(), text.end(), isLetter);
-    const auto last = std::find_if(text.rbegin(), text.rend(), isLetter).base();
-    return first < last ? text.substr(first - text.begin(), last - first) : TextView();
-}
-
-// A word of letters alone with a capital after a small letter (kB, iOS); keys that type
-// punctuation in the other layout (fF,<uU) do not count.
-bool hasInnerCapital(TextView word) {
-    if (!std::all_of(word.begin(), word.end(), isLetter)) {
-        return false;
-    }
-    for (std::size_t i = 1; i < word.size(); ++i) {
-        if (isUppercaseLetter(word[i]) && isLetter(word[i - 1]) &&
-            !isUppercaseLetter(word[i - 1])) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool isCapitalised(TextView word) {
-    return word.size() > 1 && isUppercaseLetter(word[0]) &&
-           std::none_of(word.begin() + 1, word.end(), isUppercaseLetter);
-}
-
-bool isLettersOnly(TextView word) {
-    return std::all_of(word.begin(), word.end(), [](char32_t c) {
-        return isLetter(c) || c == U'-' || c == U'\'' || c == U'\u2019';
-    });
-}
-
-bool isBracket(char32_t c) {
-    return c == U'[' || c == U']' || c == U'{' || c == U'}';
-}
-
-bool hasDigit(TextView text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char32_t c) { return text::CharacterClass::isNumber(c); });
 }
 
 bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
@@ -290,7 +172,7 @@ bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
     // Commands and their arguments are Latin: Cyrillic after "make" or "git" is a slip
     // ("make ыгку").
     if (assessment.exclusion == SafetyExclusion::shellCommand) {
-        return scriptOf(letters) != Script::cyrillic;
+        return WordShape::scriptOf(letters) != Script::cyrillic;
     }
     // Ukrainian types its apostrophe on the key of @: an address needs a dot after the @.
     if (assessment.exclusion == SafetyExclusion::email) {
@@ -311,8 +193,8 @@ bool readsAsLatinAcronym(bool typedIsKnown, std::u32string_view typedCore,
                          const std::optional<std::string>& sourceLanguage,
                          const std::optional<std::string>& targetLanguage) {
     if (sourceLanguage != "ru" || targetLanguage != "en" || typedIsKnown ||
-        !isAllCapitals(typedCore) || !isAllCapitals(readingCore) ||
-        scriptOf(readingCore) != Script::latin || readingCore.size() < 2 ||
+        !WordShape::isAllCapitals(typedCore) || !WordShape::isAllCapitals(readingCore) ||
+        WordShape::scriptOf(readingCore) != Script::latin || readingCore.size() < 2 ||
         readingCore.size() > kLongestAcronym) {
         return false;
     }
@@ -570,8 +452,9 @@ std::optional<CorrectionVerdict> ExtendedEngine::digitsDecision(
     }
     const Text typed = scalars(token);
     const Text reread = scalars(candidate.token);
-    if (!hasDigit(typed) || typed.size() != reread.size() || scriptOf(typed) != Script::cyrillic ||
-        mixesScripts(typed) || candidate.layout.baseLanguage() != "en") {
+    if (!WordShape::hasDigit(typed) || typed.size() != reread.size() ||
+        WordShape::scriptOf(typed) != Script::cyrillic || WordShape::mixesScripts(typed) ||
+        candidate.layout.baseLanguage() != "en") {
         return std::nullopt;
     }
     Text typedLetters;
@@ -598,7 +481,8 @@ std::optional<CorrectionVerdict> ExtendedEngine::digitsDecision(
         return std::nullopt;
     }
     Text corrected = scalars(decision->corrected);
-    if (corrected.size() != typedLetters.size() || scriptOf(corrected) != Script::latin) {
+    if (corrected.size() != typedLetters.size() ||
+        WordShape::scriptOf(corrected) != Script::latin) {
         return std::nullopt;
     }
     for (const std::size_t place : digitPlaces) {
@@ -613,16 +497,16 @@ std::optional<ExtendedEngine::TypedWord> ExtendedEngine::typedWord(
     std::string_view token, std::string_view context, const KeyboardLayout& sourceLayout) const {
     const WordLikelihood* source = likelihood(sourceLayout);
     Text typed = scalars(token);
-    if (!source || hasDigit(typed) || mixesScripts(typed)) {
+    if (!source || WordShape::hasDigit(typed) || WordShape::mixesScripts(typed)) {
         return std::nullopt;
     }
     // Latin text writes names and units with a capital inside (kB, iOS); Cyrillic does not,
     // and there such a capital is a shifted punctuation key (Ж for :).
     if (const auto core = wordAsTyped(typed);
-        core && scriptOf(*core) == Script::latin && hasInnerCapital(*core)) {
+        core && WordShape::scriptOf(*core) == Script::latin && WordShape::hasInnerCapital(*core)) {
         return std::nullopt;
     }
-    const TextView letters = lettersSpan(typed);
+    const TextView letters = WordShape::lettersSpan(typed);
     if (refusedBySafety(standard_->assessSafety(utf8(letters), context), letters)) {
         return std::nullopt;
     }
@@ -655,7 +539,7 @@ const ExtendedEngine::TypedWord& ExtendedEngine::scoredWord(std::u32string typed
         word.isDictionaryWord = assessment.isDictionaryWord;
         word.isListed = assessment.isListed;
         // Keys typed as punctuation inside a word (~n, a.b) are judged by the letter models.
-        word.spellsLikeAWord = !isLettersOnly(*core) || source.spellsLikeAWord(*core);
+        word.spellsLikeAWord = !WordShape::isLettersOnly(*core) || source.spellsLikeAWord(*core);
         word.core = std::move(*core);
     }
     word.typed = std::move(typed);
@@ -697,8 +581,8 @@ std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string
     const auto targetLanguage = candidate.layout.baseLanguage();
     const PreviousWords before = previousWords(context);
     const Script previous = before.script;
-    const Script targetScript = scriptOf(reading->core);
-    const Script sourceScript = scriptOf(*typedCore);
+    const Script targetScript = WordShape::scriptOf(reading->core);
+    const Script sourceScript = WordShape::scriptOf(*typedCore);
     // Several words of the other language tell apart two words real in both layouts; a
     // spelling the dictionary rejects amid them is as often a term (Qt, ld) as a slip.
     const bool typedIsWord = word.isDictionaryWord;
@@ -729,7 +613,7 @@ std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string
         prior = reading->core.size() == 1 ? kPriorAfterTargetLanguage
                                           : std::max(prior, kPriorAfterLayoutSwitch);
     }
-    if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
+    if (typedCore->size() == 1 && WordShape::isOneLetterWord((*typedCore)[0], sourceLanguage)) {
         return std::nullopt;
     }
     // A lone punctuation key becomes a word only amid text of that language.
@@ -745,13 +629,14 @@ std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string
             (targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
             endsSentence(context) || endsSentenceInLayout(context, sourceLayout, candidate.layout);
         // A letter in brackets or quotes is a label or a letter named, not a word.
-        const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
-                              !reading->trail.empty() && closesWord(reading->trail.front());
+        const bool enclosed =
+            !reading->lead.empty() && WordShape::opensWord(reading->lead.back()) &&
+            !reading->trail.empty() && WordShape::closesWord(reading->trail.front());
         // A letter after a hyphen is a command's option (-f), not a word.
         const bool isOption = reading->lead.ends_with(U'-');
         // A capital and a colon opening a line label a question or an answer ("Q:", "A:"),
         // where the keys as typed spell no word.
-        const bool label = isUppercaseLetter(letter) && reading->lead.empty() &&
+        const bool label = WordShape::isUppercaseLetter(letter) && reading->lead.empty() &&
                            reading->trail == U":" && startsLine(context) && !word.isListed &&
                            !word.isDictionaryWord;
         // A letter and a full stop read from another key, after a word of the other language,
@@ -763,8 +648,8 @@ std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string
                              previous == targetScript && !word.isDictionaryWord;
         if (label || initial) {
             odds = kOneLetterLogOdds;
-        } else if (!isOneLetterWord(letter, targetLanguage) || enclosed || isOption ||
-                   (isUppercaseLetter(letter) && !capitalAllowed)) {
+        } else if (!WordShape::isOneLetterWord(letter, targetLanguage) || enclosed || isOption ||
+                   (WordShape::isUppercaseLetter(letter) && !capitalAllowed)) {
             return std::nullopt;
         } else {
             odds = kOneLetterLogOdds;
@@ -774,13 +659,14 @@ std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string
         // word: TLS amid Russian is no slip for "еды". After a word in capitals the text is
         // written in capitals, and then any listed word will do.
         const bool targetKnown = reading->core.size() > 4 ? reading->isKnown
-                                 : isWordInCapitals(before.last)
+                                 : WordShape::isWordInCapitals(before.last)
                                      ? target->listedLogProbability(reading->core).has_value()
                                      : target->isAcronym(reading->core);
         const bool latinAcronym = readsAsLatinAcronym(word.isListed || word.isDictionaryWord,
                                                       alignedKeys(typed, *reading), reading->core,
                                                       *target, sourceLanguage, targetLanguage);
-        if (isAllCapitals(*typedCore) && !latinAcronym && (!targetKnown || word.isListed)) {
+        if (WordShape::isAllCapitals(*typedCore) && !latinAcronym &&
+            (!targetKnown || word.isListed)) {
             return std::nullopt;
         }
         odds = reading->logProbability - word.logProbability;
@@ -807,7 +693,7 @@ std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string
         }
         // Names are often unknown words, and some read as words in the other layout; where a
         // sentence starts, every word has its capital.
-        if (isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped &&
+        if (WordShape::isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped &&
             !endsSentence(context) &&
             !endsSentenceInLayout(context, sourceLayout, candidate.layout)) {
             prior += kUnknownNameLogOdds;
@@ -822,7 +708,7 @@ std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string
 double ExtendedEngine::typedLogProbability(std::u32string_view typed, double coreLogProbability,
                                            const WordLikelihood& source) {
     double best = coreLogProbability;
-    const auto letters = lettersSpan(typed);
+    const auto letters = WordShape::lettersSpan(typed);
     const auto core = wordAsTyped(typed);
     if (core && letters.size() != core->size() && letters.size() > 1) {
         const auto stray = static_cast<double>(core->size() - letters.size());
@@ -845,10 +731,10 @@ double ExtendedEngine::lowerCaseLogProbability(std::u32string_view text,
 std::optional<std::u32string> ExtendedEngine::wordAsTyped(std::u32string_view typed) {
     std::size_t begin = 0;
     std::size_t end = typed.size();
-    while (begin < end && !isLetter(typed[begin]) && opensWord(typed[begin])) {
+    while (begin < end && !isLetter(typed[begin]) && WordShape::opensWord(typed[begin])) {
         ++begin;
     }
-    while (end > begin && !isLetter(typed[end - 1]) && closesWord(typed[end - 1])) {
+    while (end > begin && !isLetter(typed[end - 1]) && WordShape::closesWord(typed[end - 1])) {
         --end;
     }
     const auto core = typed.substr(begin, end - begin);
@@ -864,7 +750,7 @@ bool ExtendedEngine::isKnownWord(std::u32string_view chunk, const KeyboardLayout
     const auto core = wordAsTyped(chunk);
     const WordLikelihood* language = likelihood(layout);
     return !core || !language ||
-           (isLettersOnly(*core) && language->spellsLikeAWord(*core) &&
+           (WordShape::isLettersOnly(*core) && language->spellsLikeAWord(*core) &&
             language->assess(*core).isKnown());
 }
 
@@ -908,8 +794,8 @@ std::optional<ExtendedEngine::Reading> ExtendedEngine::bestReading(
     const auto outer = [&](std::size_t i, bool (*allowed)(char32_t)) -> std::optional<Outer> {
         if (!isLetter(reread[i])) {
             // Brackets where a letter was typed are rare in prose: х and ъ stay letters.
-            const bool bracketFromLetter =
-                isBracket(reread[i]) && aligned && isLetter(typed[i]) && !lettersMayBeBrackets;
+            const bool bracketFromLetter = WordShape::isBracket(reread[i]) && aligned &&
+                                           isLetter(typed[i]) && !lettersMayBeBrackets;
             return allowed(reread[i]) && !bracketFromLetter
                        ? std::optional<Outer>({reread[i], false})
                        : std::nullopt;
@@ -933,20 +819,20 @@ std::optional<ExtendedEngine::Reading> ExtendedEngine::bestReading(
         return outer(i, allowed)->keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
     };
     for (std::size_t lead = 0; lead <= std::min(kMaximumOuterKeys, n); ++lead) {
-        if (lead > 0 && !outer(lead - 1, opensWord)) {
+        if (lead > 0 && !outer(lead - 1, WordShape::opensWord)) {
             break;
         }
         double leadCost = 0.0;
         for (std::size_t i = 0; i < lead; ++i) {
-            leadCost += cost(i, opensWord);
+            leadCost += cost(i, WordShape::opensWord);
         }
         double trailCost = 0.0;
         for (std::size_t trail = 0; lead + trail < n && trail <= kMaximumOuterKeys; ++trail) {
             if (trail > 0) {
-                if (!outer(n - trail, closesWord)) {
+                if (!outer(n - trail, WordShape::closesWord)) {
                     break;
                 }
-                trailCost += cost(n - trail, closesWord);
+                trailCost += cost(n - trail, WordShape::closesWord);
             }
             const auto core = reread.substr(lead, n - lead - trail);
             if (!isLetter(core.front()) || !isLetter(core.back())) {
@@ -980,10 +866,10 @@ std::optional<ExtendedEngine::Reading> ExtendedEngine::bestReading(
         reading.logProbability = logProbability;
         reading.isKnown = assessment.isKnown();
         for (std::size_t i = 0; i < split.lead; ++i) {
-            reading.lead += outer(i, opensWord)->character;
+            reading.lead += outer(i, WordShape::opensWord)->character;
         }
         for (std::size_t i = n - split.trail; i < n; ++i) {
-            reading.trail += outer(i, closesWord)->character;
+            reading.trail += outer(i, WordShape::closesWord)->character;
         }
         best = std::move(reading);
         bestOrder = order;
