@@ -320,19 +320,18 @@ std::optional<CorrectionVerdict> ExtendedEngine::automaticDecision(
         if (!*typed) {
             continue;
         }
-        std::string corrected;
-        const auto odds =
-            logOdds(**typed, context, sourceLayout, switchedFrom, candidate, corrected);
-        if (!odds || corrected == token) {
+        auto odds = logOdds(**typed, context, sourceLayout, switchedFrom, candidate);
+        if (!odds || odds->corrected == token) {
             continue;
         }
+        std::string corrected = std::move(odds->corrected);
         const double h = historyAdjustment(token, corrected, applicationBundleIdentifier);
-        const double confidence = std::clamp(logistic(*odds) + h, 0.0, 1.0);
+        const double confidence = std::clamp(logistic(odds->logOdds) + h, 0.0, 1.0);
         scored.push_back({{std::string(token), std::move(corrected), sourceLayout, candidate.layout,
                            candidate.delimiter, confidence,
                            "Converted text is more plausible in " + candidate.layout.displayName +
                                " (" + percent(confidence) + "%)."},
-                          *odds});
+                          odds->logOdds});
     }
     std::stable_sort(scored.begin(), scored.end(),
                      [](const auto& a, const auto& b) { return a.odds > b.odds; });
@@ -546,161 +545,246 @@ const ExtendedEngine::TypedWord& ExtendedEngine::scoredWord(std::u32string typed
     return typedWords_.remember(std::move(key), std::move(word));
 }
 
-std::optional<double> ExtendedEngine::logOdds(const TypedWord& word, std::string_view context,
-                                              const KeyboardLayout& sourceLayout,
-                                              const PreviousWord* switchedFrom,
-                                              const LayoutConversionCandidate& candidate,
-                                              std::string& corrected) const {
+// One candidate's reading against the word as typed, with the words before it.
+struct ExtendedEngine::Question {
+    const TypedWord& word;
+    const Reading& reading;
+    std::string_view context;
+    const KeyboardLayout& sourceLayout;
+    const KeyboardLayout& targetLayout;
+    const WordLikelihood& target;
+    PreviousWords before;
+    std::optional<std::string> sourceLanguage;
+    std::optional<std::string> targetLanguage;
+    Script sourceScript;
+    Script targetScript;
+};
+
+std::optional<ExtendedEngine::Odds> ExtendedEngine::logOdds(
+    const TypedWord& word, std::string_view context, const KeyboardLayout& sourceLayout,
+    const PreviousWord* switchedFrom, const LayoutConversionCandidate& candidate) const {
     const WordLikelihood* target = likelihood(candidate.layout);
     if (!target) {
         return std::nullopt;
     }
-    const Text& typed = word.typed;
-    const Text* typedCore = &word.core;
-    const auto reread = withKeylessCharacters(typed, scalars(candidate.token));
+    const auto reread = withKeylessCharacters(word.typed, scalars(candidate.token));
     if (!reread) {
         return std::nullopt;
     }
-    // A punctuation key of a Latin text typed under Cyrillic as a word of its own ("hello б
-    // world" for "hello , world"), right after a word of that text.
-    if (!switchedFrom && isLoneMarkRead(typed, *reread)) {
-        const PreviousWords before = previousWords(context);
-        if (before.script != Script::latin || !isKnownWord(before.last, candidate.layout)) {
-            return std::nullopt;
-        }
-        corrected = utf8(*reread);
-        return kOneLetterLogOdds - kPriorAfterTargetLanguage;
+    if (!switchedFrom && isLoneMarkRead(word.typed, *reread)) {
+        return loneMarkOdds(context, candidate.layout, *reread);
     }
     // х and ъ are brackets only where, as letters, they spell nothing the language writes.
-    const auto reading = rememberedReading(typed, *reread, *candidate.layout.baseLanguage(),
+    const auto reading = rememberedReading(word.typed, *reread, *candidate.layout.baseLanguage(),
                                            *target, !word.spellsLikeAWord);
     if (!reading) {
         return std::nullopt;
     }
-    const auto sourceLanguage = sourceLayout.baseLanguage();
-    const auto targetLanguage = candidate.layout.baseLanguage();
-    const PreviousWords before = previousWords(context);
-    const Script previous = before.script;
-    const Script targetScript = WordShape::scriptOf(reading->core);
-    const Script sourceScript = WordShape::scriptOf(*typedCore);
-    // Several words of the other language tell apart two words real in both layouts; a
-    // spelling the dictionary rejects amid them is as often a term (Qt, ld) as a slip.
-    const bool typedIsWord = word.isDictionaryWord;
-    double prior = kPriorWithoutContext;
-    if (previous != Script::none && targetScript != sourceScript) {
-        prior = previous == targetScript
-                    ? (before.run >= 2 && typedIsWord ? kPriorAfterTargetRun
-                                                      : kPriorAfterTargetLanguage)
-                : previous != sourceScript || !isKnownWord(before.last, sourceLayout)
-                    ? kPriorWithoutContext
-                // A term or two of the typed script amid text of the other say little about a
-                // one-letter word after them ("Ubuntu Linux d" for "... в"); longer ones there
-                // are mostly more terms ("GNU ld").
-                : before.run <= 2 && before.before == targetScript && reading->core.size() == 1
-                    ? kPriorWithoutContext
-                    : kPriorAfterSourceLanguage;
-    }
-    // Switching layouts between two words is a choice: the word is meant as typed unless its
-    // reading is far likelier, and a lone letter is a label or a key named ("клавишу e."),
-    // unless it stands bare as a Russian preposition: the switch was a slip then.
+    const Question question{word,
+                            *reading,
+                            context,
+                            sourceLayout,
+                            candidate.layout,
+                            *target,
+                            previousWords(context),
+                            sourceLayout.baseLanguage(),
+                            candidate.layout.baseLanguage(),
+                            WordShape::scriptOf(word.core),
+                            WordShape::scriptOf(reading->core)};
+    double prior = contextPrior(question);
     if (switchedFrom) {
-        if (reading->core.size() == 1 &&
-            !(targetLanguage == "ru" &&
-              isBarePreposition(typed, reading->lead, reading->core, reading->trail) &&
-              isPlainWordOf(switchedFrom->text, candidate.layout))) {
+        const auto afterSwitch = switchPrior(question, *switchedFrom, prior);
+        if (!afterSwitch) {
             return std::nullopt;
         }
-        prior = reading->core.size() == 1 ? kPriorAfterTargetLanguage
-                                          : std::max(prior, kPriorAfterLayoutSwitch);
+        prior = *afterSwitch;
     }
-    if (typedCore->size() == 1 && WordShape::isOneLetterWord((*typedCore)[0], sourceLanguage)) {
+    if (keepsTypedWord(question)) {
         return std::nullopt;
+    }
+    if (reading->core.size() == 1) {
+        const auto evidence = oneLetterEvidence(question);
+        if (!evidence) {
+            return std::nullopt;
+        }
+        return Odds{*evidence - prior, spelled(*reading)};
+    }
+    return wordOdds(question, prior);
+}
+
+// A punctuation key of a Latin text typed under Cyrillic as a word of its own ("hello б
+// world" for "hello , world"), right after a word of that text.
+std::optional<ExtendedEngine::Odds> ExtendedEngine::loneMarkOdds(std::string_view context,
+                                                                 const KeyboardLayout& targetLayout,
+                                                                 std::u32string_view reread) const {
+    const PreviousWords before = previousWords(context);
+    if (before.script != Script::latin || !isKnownWord(before.last, targetLayout)) {
+        return std::nullopt;
+    }
+    return Odds{kOneLetterLogOdds - kPriorAfterTargetLanguage, utf8(reread)};
+}
+
+// Several words of the other language tell apart two words real in both layouts; a spelling
+// the dictionary rejects amid them is as often a term (Qt, ld) as a slip.
+double ExtendedEngine::contextPrior(const Question& question) const {
+    const PreviousWords& before = question.before;
+    const Script previous = before.script;
+    const Script targetScript = question.targetScript;
+    const Script sourceScript = question.sourceScript;
+    if (previous == Script::none || targetScript == sourceScript) {
+        return kPriorWithoutContext;
+    }
+    return previous == targetScript
+               ? (before.run >= 2 && question.word.isDictionaryWord ? kPriorAfterTargetRun
+                                                                    : kPriorAfterTargetLanguage)
+           : previous != sourceScript || !isKnownWord(before.last, question.sourceLayout)
+               ? kPriorWithoutContext
+           // A term or two of the typed script amid text of the other say little about a
+           // one-letter word after them ("Ubuntu Linux d" for "... в"); longer ones there are
+           // mostly more terms ("GNU ld").
+           : before.run <= 2 && before.before == targetScript && question.reading.core.size() == 1
+               ? kPriorWithoutContext
+               : kPriorAfterSourceLanguage;
+}
+
+// Switching layouts between two words is a choice: the word is meant as typed unless its
+// reading is far likelier, and a lone letter is a label or a key named ("клавишу e."), unless
+// it stands bare as a Russian preposition: the switch was a slip then. Absent: kept as typed.
+std::optional<double> ExtendedEngine::switchPrior(const Question& question,
+                                                  const PreviousWord& switchedFrom,
+                                                  double prior) const {
+    const Reading& reading = question.reading;
+    if (reading.core.size() == 1 &&
+        !(question.targetLanguage == "ru" &&
+          isBarePreposition(question.word.typed, reading.lead, reading.core, reading.trail) &&
+          isPlainWordOf(switchedFrom.text, question.targetLayout))) {
+        return std::nullopt;
+    }
+    return reading.core.size() == 1 ? kPriorAfterTargetLanguage
+                                    : std::max(prior, kPriorAfterLayoutSwitch);
+}
+
+bool ExtendedEngine::keepsTypedWord(const Question& question) {
+    const Text& typedCore = question.word.core;
+    if (typedCore.size() == 1 &&
+        WordShape::isOneLetterWord(typedCore[0], question.sourceLanguage)) {
+        return true;
     }
     // A lone punctuation key becomes a word only amid text of that language.
-    if (!word.hasLetters && previous != targetScript) {
+    return !question.word.hasLetters && question.before.script != question.targetScript;
+}
+
+// A one-letter reading; absent where it is no word of its own.
+std::optional<double> ExtendedEngine::oneLetterEvidence(const Question& question) const {
+    const TypedWord& word = question.word;
+    const Reading& reading = question.reading;
+    const Text& typed = word.typed;
+    const std::string_view context = question.context;
+    const char32_t letter = reading.core[0];
+    // A lone capital is an initial or a drive as often as a word: only where a sentence
+    // starts ("I" and "A" are words anywhere).
+    const bool capitalAllowed =
+        (question.targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
+        endsSentence(context) ||
+        endsSentenceInLayout(context, question.sourceLayout, question.targetLayout);
+    // A letter in brackets or quotes is a label or a letter named, not a word.
+    const bool enclosed = !reading.lead.empty() && WordShape::opensWord(reading.lead.back()) &&
+                          !reading.trail.empty() && WordShape::closesWord(reading.trail.front());
+    // A letter after a hyphen is a command's option (-f), not a word.
+    const bool isOption = reading.lead.ends_with(U'-');
+    // A capital and a colon opening a line label a question or an answer ("Q:", "A:"), where
+    // the keys as typed spell no word.
+    const bool label = WordShape::isUppercaseLetter(letter) && reading.lead.empty() &&
+                       reading.trail == U":" && startsLine(context) && !word.isListed &&
+                       !word.isDictionaryWord;
+    // A letter and a full stop read from another key, after a word of the other language, are
+    // an initial or an abbreviation ("Arthur C. Clarke", "и т. д.") where the keys as typed
+    // spell no word.
+    const std::size_t stop = reading.core.size();
+    const bool initial = reading.lead.empty() && reading.trail.starts_with(U'.') &&
+                         stop < typed.size() && typed[stop] != U'.' &&
+                         question.before.script == question.targetScript && !word.isDictionaryWord;
+    if (label || initial) {
+        return kOneLetterLogOdds;
+    }
+    if (!WordShape::isOneLetterWord(letter, question.targetLanguage) || enclosed || isOption ||
+        (WordShape::isUppercaseLetter(letter) && !capitalAllowed)) {
         return std::nullopt;
     }
-    double odds = 0.0;
-    if (reading->core.size() == 1) {
-        const char32_t letter = reading->core[0];
-        // A lone capital is an initial or a drive as often as a word: only where a sentence
-        // starts ("I" and "A" are words anywhere).
-        const bool capitalAllowed =
-            (targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
-            endsSentence(context) || endsSentenceInLayout(context, sourceLayout, candidate.layout);
-        // A letter in brackets or quotes is a label or a letter named, not a word.
-        const bool enclosed =
-            !reading->lead.empty() && WordShape::opensWord(reading->lead.back()) &&
-            !reading->trail.empty() && WordShape::closesWord(reading->trail.front());
-        // A letter after a hyphen is a command's option (-f), not a word.
-        const bool isOption = reading->lead.ends_with(U'-');
-        // A capital and a colon opening a line label a question or an answer ("Q:", "A:"),
-        // where the keys as typed spell no word.
-        const bool label = WordShape::isUppercaseLetter(letter) && reading->lead.empty() &&
-                           reading->trail == U":" && startsLine(context) && !word.isListed &&
-                           !word.isDictionaryWord;
-        // A letter and a full stop read from another key, after a word of the other language,
-        // are an initial or an abbreviation ("Arthur C. Clarke", "и т. д.") where the keys as
-        // typed spell no word.
-        const std::size_t stop = reading->core.size();
-        const bool initial = reading->lead.empty() && reading->trail.starts_with(U'.') &&
-                             stop < typed.size() && typed[stop] != U'.' &&
-                             previous == targetScript && !word.isDictionaryWord;
-        if (label || initial) {
-            odds = kOneLetterLogOdds;
-        } else if (!WordShape::isOneLetterWord(letter, targetLanguage) || enclosed || isOption ||
-                   (WordShape::isUppercaseLetter(letter) && !capitalAllowed)) {
-            return std::nullopt;
-        } else {
-            odds = kOneLetterLogOdds;
-        }
-    } else {
-        // Acronyms stay unless the other reading is an acronym too and the typed one is no
-        // word: TLS amid Russian is no slip for "еды". After a word in capitals the text is
-        // written in capitals, and then any listed word will do.
-        const bool targetKnown = reading->core.size() > 4 ? reading->isKnown
-                                 : WordShape::isWordInCapitals(before.last)
-                                     ? target->listedLogProbability(reading->core).has_value()
-                                     : target->isAcronym(reading->core);
-        const bool latinAcronym = readsAsLatinAcronym(word.isListed || word.isDictionaryWord,
-                                                      alignedKeys(typed, *reading), reading->core,
-                                                      *target, sourceLanguage, targetLanguage);
-        if (WordShape::isAllCapitals(*typedCore) && !latinAcronym &&
-            (!targetKnown || word.isListed)) {
-            return std::nullopt;
-        }
-        odds = reading->logProbability - word.logProbability;
-        if (latinAcronym) {
-            corrected = utf8(reading->lead + reading->core + reading->trail);
-            return std::max(odds, kLatinAcronymLogOdds) - prior;
-        }
-        // A spelling its language never writes is neither an unlisted word nor a name of it,
-        // so the other reading, which could be either, is the likelier of the two.
-        const bool noSpellingAsTyped = !word.isListed && !word.isDictionaryWord &&
-                                       !word.spellsLikeAWord &&
-                                       target->spellsLikeAWord(reading->core);
-        if (!word.isListed && !word.isDictionaryWord && !reading->isKnown) {
-            if (reading->core.size() < kShortestUnknownWord && !noSpellingAsTyped) {
-                return std::nullopt;
-            }
-            // Latin terms no list holds (dpkg, kmail) are common amid Russian; spelled so that
-            // Russian could not write them, the letters say all there is to say.
-            if (!(noSpellingAsTyped && sourceLanguage == "ru" && targetLanguage == "en")) {
-                odds *= kUnknownWordsWeight;
-            }
-            // Continuity tells words of a language apart, not a word from a name or a term.
-            prior = std::max(prior, kPriorAfterTargetLanguage);
-        }
-        // Names are often unknown words, and some read as words in the other layout; where a
-        // sentence starts, every word has its capital.
-        if (WordShape::isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped &&
-            !endsSentence(context) &&
-            !endsSentenceInLayout(context, sourceLayout, candidate.layout)) {
-            prior += kUnknownNameLogOdds;
-        }
+    return kOneLetterLogOdds;
+}
+
+// A reading of two letters or more: the margin of its probability over the typed word's,
+// against the prior, the one for unknown words and the one for names.
+std::optional<ExtendedEngine::Odds> ExtendedEngine::wordOdds(const Question& question,
+                                                             double prior) const {
+    const TypedWord& word = question.word;
+    const Reading& reading = question.reading;
+    const bool latinAcronym = readsAsLatinAcronym(
+        word.isListed || word.isDictionaryWord, alignedKeys(word.typed, reading), reading.core,
+        question.target, question.sourceLanguage, question.targetLanguage);
+    if (keepsAcronym(question, latinAcronym)) {
+        return std::nullopt;
     }
-    corrected = utf8(reading->lead + reading->core + reading->trail);
-    return odds - prior;
+    const double margin = reading.logProbability - word.logProbability;
+    if (latinAcronym) {
+        return Odds{std::max(margin, kLatinAcronymLogOdds) - prior, spelled(reading)};
+    }
+    // A spelling its language never writes is neither an unlisted word nor a name of it, so
+    // the other reading, which could be either, is the likelier of the two.
+    const bool noSpellingAsTyped = !word.isListed && !word.isDictionaryWord &&
+                                   !word.spellsLikeAWord &&
+                                   question.target.spellsLikeAWord(reading.core);
+    const bool neitherKnown = !word.isListed && !word.isDictionaryWord && !reading.isKnown;
+    if (neitherKnown && reading.core.size() < kShortestUnknownWord && !noSpellingAsTyped) {
+        return std::nullopt;
+    }
+    const double evidence =
+        neitherKnown ? unknownWordsEvidence(question, margin, noSpellingAsTyped) : margin;
+    // Continuity tells words of a language apart, not a word from a name or a term.
+    const double unknownWordsPrior =
+        neitherKnown ? std::max(prior, kPriorAfterTargetLanguage) : prior;
+    return Odds{evidence - (unknownWordsPrior + namePrior(question, noSpellingAsTyped)),
+                spelled(reading)};
+}
+
+// Acronyms stay unless the other reading is an acronym too and the typed one is no word: TLS
+// amid Russian is no slip for "еды". After a word in capitals the text is written in
+// capitals, and then any listed word will do.
+bool ExtendedEngine::keepsAcronym(const Question& question, bool latinAcronym) {
+    const Reading& reading = question.reading;
+    const WordLikelihood& target = question.target;
+    const bool targetKnown = reading.core.size() > 4 ? reading.isKnown
+                             : WordShape::isWordInCapitals(question.before.last)
+                                 ? target.listedLogProbability(reading.core).has_value()
+                                 : target.isAcronym(reading.core);
+    return WordShape::isAllCapitals(question.word.core) && !latinAcronym &&
+           (!targetKnown || question.word.isListed);
+}
+
+// Neither reading is a known word: the letter models only hint. Latin terms no list holds
+// (dpkg, kmail) are common amid Russian; spelled so that Russian could not write them, the
+// letters say all there is to say.
+double ExtendedEngine::unknownWordsEvidence(const Question& question, double margin,
+                                            bool noSpellingAsTyped) {
+    if (noSpellingAsTyped && question.sourceLanguage == "ru" && question.targetLanguage == "en") {
+        return margin;
+    }
+    return margin * kUnknownWordsWeight;
+}
+
+// Names are often unknown words, and some read as words in the other layout; where a
+// sentence starts, every word has its capital.
+double ExtendedEngine::namePrior(const Question& question, bool noSpellingAsTyped) const {
+    const bool name =
+        WordShape::isCapitalised(question.word.core) && !question.word.isDictionaryWord &&
+        !noSpellingAsTyped && !endsSentence(question.context) &&
+        !endsSentenceInLayout(question.context, question.sourceLayout, question.targetLayout);
+    return name ? kUnknownNameLogOdds : 0.0;
+}
+
+std::string ExtendedEngine::spelled(const Reading& reading) {
+    return utf8(reading.lead + reading.core + reading.trail);
 }
 
 // The likelier of the word as typed and its letters alone, the stray punctuation around

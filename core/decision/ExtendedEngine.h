@@ -102,14 +102,33 @@ class ExtendedEngine final : public DecisionEngine {
     // How the typed spelling scores in its language, whatever stands around it.
     const TypedWord& scoredWord(std::u32string typed, const std::string& language,
                                 const WordLikelihood& source) const;
-    // The log-odds, the prior included, that the candidate and not the typed word was meant;
-    // absent when the rules keep the token. The chosen reading goes to `corrected`.
-    // `switchedFrom`: the word before, when the user selected the source layout after it.
-    std::optional<double> logOdds(const TypedWord& word, std::string_view context,
-                                  const KeyboardLayout& sourceLayout,
-                                  const PreviousWord* switchedFrom,
-                                  const LayoutConversionCandidate& candidate,
-                                  std::string& corrected) const;
+    // The log-odds, the prior included, that the candidate and not the typed word was meant,
+    // and the reading it stands for.
+    struct Odds {
+        double logOdds;
+        std::string corrected;
+    };
+    struct Question;
+    // Evidence for the reading less the prior against a wrong layout; absent when the rules
+    // keep the token. `switchedFrom`: the word before, when the user selected the source
+    // layout after it.
+    std::optional<Odds> logOdds(const TypedWord& word, std::string_view context,
+                                const KeyboardLayout& sourceLayout,
+                                const PreviousWord* switchedFrom,
+                                const LayoutConversionCandidate& candidate) const;
+    std::optional<Odds> loneMarkOdds(std::string_view context, const KeyboardLayout& targetLayout,
+                                     std::u32string_view reread) const;
+    double contextPrior(const Question& question) const;
+    std::optional<double> switchPrior(const Question& question, const PreviousWord& switchedFrom,
+                                      double prior) const;
+    static bool keepsTypedWord(const Question& question);
+    std::optional<double> oneLetterEvidence(const Question& question) const;
+    std::optional<Odds> wordOdds(const Question& question, double prior) const;
+    static bool keepsAcronym(const Question& question, bool latinAcronym);
+    static double unknownWordsEvidence(const Question& question, double margin,
+                                       bool noSpellingAsTyped);
+    double namePrior(const Question& question, bool noSpellingAsTyped) const;
+    static std::string spelled(const Reading& reading);
 
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
     bool isKnownWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
