@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/decision/CorrectionEngine.h"
-#include "core/decision/OfflineLanguageDetector.h"
+#include "core/decision/EngineFactory.h"
+#include "core/decision/StandardEngine.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
 #include "core/support/Uuid.h"
@@ -60,10 +59,9 @@ void automaticDecision(benchmark::State& state, bool fourLayouts, bool withHisto
     EnchantSpellChecker checker;
     InMemoryCorrectionHistoryStore history(withHistory ? fullHistory()
                                                        : std::vector<CorrectionRecord>{});
-    const CorrectionEngine engine(
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker, queue)),
-        withHistory ? &history : nullptr);
+    const auto standard =
+        EngineFactory(checker, queue, withHistory ? &history : nullptr).standard();
+    const StandardEngine& engine = *standard;
     const auto batch = words(fourLayouts);
     // Dictionaries load on first use; that belongs to start-up, not to a word.
     for (const auto& word : batch) {

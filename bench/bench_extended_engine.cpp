@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/EngineFactory.h"
+#include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
-#include "core/decision/OfflineLanguageDetector.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
@@ -31,7 +30,7 @@ struct Word {
 };
 
 // Typed under US with Russian, Ukrainian and Belarusian enabled (Belarusian has no language
-// data, so its reading goes to the described scoring): a wrong-layout word with punctuation
+// data, so its reading goes to the standard scoring): a wrong-layout word with punctuation
 // keys, one of letters only, and an English word typed right.
 std::vector<Word> words() {
     return {
@@ -46,12 +45,6 @@ std::vector<Word> words() {
     };
 }
 
-std::unique_ptr<CorrectionEngine> describedEngine(SpellChecker& checker, MainQueue& queue) {
-    return std::make_unique<CorrectionEngine>(
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker, queue)), nullptr);
-}
-
 // The argument is how many scored words the engine remembers: 1 makes every word a new one,
 // as a word typed for the first time; the application's default remembers these three.
 void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
@@ -63,9 +56,10 @@ void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
         state.SkipWithError("no language data");
         return;
     }
-    const ExtendedCorrectionEngine engine(describedEngine(checker, queue),
-                                          ExtendedCorrectionEngine::loadLanguageModels(*directory),
-                                          &checker, static_cast<std::size_t>(state.range(0)));
+    const auto extended = EngineFactory(checker, queue, nullptr)
+                              .extended(ExtendedEngine::loadLanguageModels(*directory),
+                                        static_cast<std::size_t>(state.range(0)));
+    const ExtendedEngine& engine = *extended;
     const auto batch = words();
     // Dictionaries load on first use; that belongs to start-up, not to a word.
     for (const auto& word : batch) {
@@ -93,9 +87,8 @@ void BM_ExtendedEngineMemoryGrowth(benchmark::State& state) {
     double growth = 0;
     for (auto _ : state) {
         const auto before = mallinfo2().uordblks;
-        auto engine = std::make_unique<ExtendedCorrectionEngine>(
-            describedEngine(checker, queue),
-            ExtendedCorrectionEngine::loadLanguageModels(*directory), &checker);
+        auto engine = EngineFactory(checker, queue, nullptr)
+                          .extended(ExtendedEngine::loadLanguageModels(*directory));
         growth = static_cast<double>(mallinfo2().uordblks - before);
         benchmark::DoNotOptimize(engine);
     }
@@ -110,7 +103,7 @@ void BM_LanguageModelsLoad(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+        auto models = ExtendedEngine::loadLanguageModels(*directory);
         if (models.size() != 3) {
             state.SkipWithError("a language's data did not load");
             return;

@@ -5,7 +5,7 @@
 #include <string>
 #include <variant>
 
-#include "platform/simulated/CorrectionWorkbench.h"
+#include "app/workbench/CorrectionWorkbench.h"
 
 namespace plovik {
 namespace {

@@ -3,6 +3,7 @@
 #include <set>
 #include <utility>
 
+#include "core/decision/EngineFactory.h"
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
 
 namespace plovik {
@@ -39,7 +40,8 @@ AppCoordinator::AppCoordinator(SettingsStore& settingsStore,
       tokenBuffer_(kMaximumContextLength),
       phrase_(tokenBuffer_),
       historyStore_(std::make_unique<FileCorrectionHistoryStore>(
-          environment.applicationSupportDirectory, kMaximumHistoryRecordCount, environment.clock)),
+          environment.applicationSupportDirectory, EngineFactory::kHistoryRecordCap,
+          environment.clock)),
       activeApplicationMonitor_(std::make_unique<ActiveApplicationMonitor>(environment.workspace)),
       inputSourceService_(std::make_unique<InputSourceService>(
           environment.inputSources, SystemKeyboardLayoutTranslator(environment.inputSources))),

@@ -10,14 +10,14 @@
 
 #include "app/coordinator/CoordinatorEnvironment.h"
 #include "app/coordinator/CoordinatorState.h"
-#include "app/coordinator/CorrectionEngines.h"
 #include "app/coordinator/CorrectionFeedback.h"
 #include "app/coordinator/CorrectionFlow.h"
 #include "app/coordinator/CorrectionGate.h"
+#include "app/coordinator/EngineChoice.h"
 #include "app/coordinator/InstalledApplicationService.h"
 #include "app/coordinator/PermissionSupervisor.h"
-#include "app/coordinator/StorageProblems.h"
 #include "app/coordinator/SelectionConversionFlow.h"
+#include "app/coordinator/StorageProblems.h"
 #include "app/coordinator/UndoController.h"
 #include "core/capture/KeyboardEventMonitor.h"
 #include "core/capture/ShortcutConflictDetector.h"
@@ -49,8 +49,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     static constexpr std::chrono::milliseconds kAutomaticCorrectionDelay =
         CorrectionFlow::kAutomaticCorrectionDelay;
     static constexpr std::chrono::seconds kPauseDuration{900};
-    static constexpr int kMaximumContextLength = 64;
-    static constexpr int kMaximumHistoryRecordCount = 500;
+    static constexpr int kMaximumContextLength = WordCorrector::kContextLength;
     static constexpr const char* kLearningDataClearedMessage =
         "Local correction history and learned exceptions were cleared.";
 
@@ -144,7 +143,7 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
     std::unique_ptr<SyntheticKeyboardService> syntheticKeyboard_;
     std::unique_ptr<TextReplacementService> replacementService_;
     std::unique_ptr<SelectionConverterService> selectionConverter_;
-    CorrectionEngines engines_;
+    EngineChoice engines_;
     CorrectionGate gate_;
     std::shared_ptr<CorrectionFeedback> feedback_;
     UndoController undo_;

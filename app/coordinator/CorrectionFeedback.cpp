@@ -38,7 +38,7 @@ void CorrectionFeedback::mirrorUpdater() {
     mirror(updaterController_->allowsAutomaticUpdates(), state_.allowsAutomaticUpdates);
 }
 
-void CorrectionFeedback::announce(const CorrectionDecision& decision) {
+void CorrectionFeedback::announce(const CorrectionVerdict& decision) {
     playCorrectionSound();
     if (settingsStore_.settings().showCorrectionNotification) {
         systemServices_.postNotification({Uuid::random().uppercaseString(), kNotificationTitle,
@@ -90,7 +90,7 @@ void CorrectionFeedback::handleNotificationAuthorization(bool granted,
     state_.statusMessage = error.value_or(kNotificationRefusedMessage);
 }
 
-std::string CorrectionFeedback::correctionSummary(const CorrectionDecision& decision) {
+std::string CorrectionFeedback::correctionSummary(const CorrectionVerdict& decision) {
     const double confidence = std::isfinite(decision.confidence) ? decision.confidence : 0.0;
     const auto percent = static_cast<long long>(std::trunc(confidence * 100.0));
     return decision.original + " → " + decision.corrected + " (" + std::to_string(percent) + "%)";

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/coordinator/CoordinatorState.h"
-#include "core/decision/CorrectionDecision.h"
+#include "core/decision/CorrectionVerdict.h"
 #include "core/platform/MainQueue.h"
 #include "core/platform/SystemServices.h"
 #include "core/platform/UpdaterController.h"
@@ -36,14 +36,14 @@ class CorrectionFeedback : public std::enable_shared_from_this<CorrectionFeedbac
     UpdaterController& updaterController() { return *updaterController_; }
 
     // The sound, the notification when chosen, and the summary in the status line.
-    void announce(const CorrectionDecision& decision);
+    void announce(const CorrectionVerdict& decision);
     void playCorrectionSound();
     void setLaunchAtLogin(bool launchAtLogin);
     // Asks the user; a refusal turns the notifications off and says so.
     void requestNotificationAuthorization();
 
     // "original → corrected (87%)": the percentage is truncated toward zero.
-    static std::string correctionSummary(const CorrectionDecision& decision);
+    static std::string correctionSummary(const CorrectionVerdict& decision);
     // The system sound played for a correction sound; "Pop" when none is chosen.
     static std::string soundName(const std::optional<CorrectionSound>& sound);
 

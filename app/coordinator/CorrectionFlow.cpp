@@ -4,12 +4,13 @@
 #include <utility>
 
 #include "core/replacement/TextReplacementRequest.h"
-#include "core/support/ReferenceDate.h"
 
 namespace plovik {
 
 CorrectionFlow::CorrectionFlow(Collaborators collaborators)
-    : services_(collaborators), decider_(collaborators.inputSources) {}
+    : services_(collaborators),
+      corrector_({collaborators.tokenBuffer, collaborators.inputSources, collaborators.history,
+                  collaborators.clock}) {}
 
 CorrectionFlow::~CorrectionFlow() = default;
 
@@ -28,10 +29,7 @@ void CorrectionFlow::handleStroke(const std::string& characters, const PhysicalK
     if (text.empty()) {
         text = services_.inputSources.text(stroke).value_or("");
     }
-    services_.tokenBuffer.setWordBoundary(
-        services_.engines.selected().judgesWholeRuns()
-            ? CurrentTokenBuffer::WordBoundary::whitespace
-            : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation);
+    corrector_.followWordsOf(services_.engines.selected());
     services_.tokenBuffer.synchronizeBeforeConsuming(
         text, services_.focusedElements.visibleTextSinceWhitespaceBeforeCaret(*field));
     const auto completions = services_.tokenBuffer.consume(text, stroke);
@@ -81,20 +79,13 @@ void CorrectionFlow::runAutomaticCorrection(const PendingCorrection& correction,
     }
     services_.inputSources.refresh();
     const double threshold = currentPolicy.threshold(application);
-    const auto decision = decider_.automaticDecision(services_.engines.selected(), completion,
-                                                     application, threshold);
-    if (!decision) {
+    const auto word = corrector_.automatic(services_.engines.selected(), completion, application,
+                                           threshold, false);
+    // A word that goes on is judged whole where it really ends, and changed once or not at all.
+    if (!word || word->wordGoesOn) {
         return;
     }
-    const std::string correctedDelimiter =
-        services_.engines.selected().convertedDelimiter(completion.delimiter, *decision);
-    if (CurrentTokenBuffer::continuesWord(completion.delimiter, correctedDelimiter)) {
-        // The word goes on: it is judged whole where it really ends, and changed once or not
-        // at all.
-        services_.tokenBuffer.rejoin(completion);
-        return;
-    }
-    applyCorrection(*decision, completion, application, std::nullopt, true, correction.press, held);
+    applyCorrection(*word, completion, application, false, true, correction.press, held);
 }
 
 void CorrectionFlow::postReturn(const DeferredReturn& press, HeldKeyboard* held) {
@@ -137,11 +128,11 @@ void CorrectionFlow::handleDeferredReturn(Key key, Modifiers modifiers, KeyPress
     if (!completions.empty()) {
         services_.inputSources.refresh();
         const double threshold = services_.gate.policy().threshold(*application);
-        if (const auto decision = decider_.automaticDecision(
-                services_.engines.selected(), completions.front(), *application, threshold)) {
+        if (const auto word = corrector_.automatic(
+                services_.engines.selected(), completions.front(), *application, threshold, true)) {
             // The Return has not reached the field yet: no delimiter is expected or written.
-            applyCorrection(*decision, completions.front(), *application, std::string(), false,
-                            number, held.get());
+            applyCorrection(*word, completions.front(), *application, true, false, number,
+                            held.get());
         }
     }
     postReturn(press, held.get());
@@ -176,65 +167,45 @@ void CorrectionFlow::performManualCorrection(KeyPressNumber press) {
         return;
     }
     services_.inputSources.refresh();
-    if (const auto decision =
-            decider_.manualDecision(services_.engines.selected(), *candidate, *application)) {
-        applyCorrection(*decision, *candidate, *application, std::nullopt, true, press);
+    if (const auto word =
+            corrector_.manual(services_.engines.selected(), *candidate, *application)) {
+        applyCorrection(*word, *candidate, *application, false, true, press);
     }
 }
 
-void CorrectionFlow::applyCorrection(const CorrectionDecision& decision,
+void CorrectionFlow::applyCorrection(const WordCorrector::Correction& word,
                                      const TokenCompletion& completion,
-                                     const std::string& application,
-                                     const std::optional<std::string>& delimiterOverride,
+                                     const std::string& application, bool delimiterHeldBack,
                                      bool isUndoable, KeyPressNumber askedAt, HeldKeyboard* held) {
-    const std::string correctedDelimiter =
-        services_.engines.selected().convertedDelimiter(completion.delimiter, decision);
-    const TextReplacementRequest request(decision.original, decision.corrected,
-                                         delimiterOverride.value_or(completion.delimiter),
-                                         delimiterOverride.value_or(correctedDelimiter));
-    const TextReplacementResult result =
-        held ? services_.replacement.replace(request, askedAt, *held)
-             : services_.replacement.replace(request, askedAt);
+    const auto entry = services_.gate.policy().application(application);
+    const bool switchLayout = entry && entry->switchInputSourceAfterCorrection;
+    TextReplacementRequest request;
+    const auto outcome =
+        corrector_.apply(word, completion, application, delimiterHeldBack, switchLayout,
+                         [&](const TextReplacementRequest& asked) {
+                             request = asked;
+                             return held ? services_.replacement.replace(asked, askedAt, *held)
+                                         : services_.replacement.replace(asked, askedAt);
+                         });
     CoordinatorState& state = services_.state;
-    if (!result.succeeded) {
-        appendRecord(decision, application, CorrectionOutcome::rejected);
-        state.statusMessage = result.errorMessage;
+    if (!outcome.replacement.succeeded) {
+        state.statusMessage = outcome.replacement.errorMessage;
         return;
     }
-    const Uuid recordID = appendRecord(decision, application, CorrectionOutcome::accepted);
+    const CorrectionVerdict& decision = word.verdict;
     services_.phrase.noteCorrection(request.expectedText + request.expectedTrailingDelimiter);
-    LastCorrection correction(recordID, decision.original, decision.corrected, correctedDelimiter,
-                              completion.delimiter, application, decision.sourceLayout,
-                              decision.targetLayout, services_.clock.now());
+    LastCorrection correction(*outcome.record, decision.original, decision.corrected,
+                              word.correctedDelimiter, completion.delimiter, application,
+                              decision.sourceLayout, decision.targetLayout, services_.clock.now());
     services_.undo.remember(isUndoable ? std::optional<LastCorrection>(correction)
                                        : std::optional<LastCorrection>());
     state.lastCorrection = std::move(correction);
-    state.lastReplacementMethod = result.method;
-    services_.tokenBuffer.noteReplacement(decision.original, decision.corrected,
-                                          completion.delimiter, correctedDelimiter);
-    decider_.noteApplied(decision, !services_.tokenBuffer.currentToken().empty());
-    std::optional<InputSourceError> switchError;
-    const auto entry = services_.gate.policy().application(application);
-    if (entry && entry->switchInputSourceAfterCorrection) {
-        switchError = services_.inputSources.switchTo(decision.targetLayout);
-    }
+    state.lastReplacementMethod = outcome.replacement.method;
     services_.feedback.announce(decision);
     // The summary would hide a failed switch; the failure is what the user must see.
-    if (switchError) {
-        state.statusMessage = switchError->description();
+    if (outcome.switchError) {
+        state.statusMessage = outcome.switchError->description();
     }
-}
-
-Uuid CorrectionFlow::appendRecord(const CorrectionDecision& decision,
-                                  const std::string& application, CorrectionOutcome outcome) {
-    const CorrectionRecord record{Uuid::random(),
-                                  decision.original,
-                                  decision.corrected,
-                                  application,
-                                  outcome,
-                                  ReferenceDate::secondsSinceReferenceDate(services_.clock.now())};
-    services_.history.append(record);
-    return record.id;
 }
 
 }  // namespace plovik

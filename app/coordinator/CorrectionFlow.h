@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "app/coordinator/CoordinatorState.h"
-#include "app/coordinator/CorrectionEngines.h"
 #include "app/coordinator/CorrectionFeedback.h"
 #include "app/coordinator/CorrectionGate.h"
+#include "app/coordinator/EngineChoice.h"
 #include "app/coordinator/UndoController.h"
 #include "core/capture/PhysicalKeyStroke.h"
-#include "core/decision/CorrectionDecider.h"
+#include "core/correction/WordCorrector.h"
 #include "core/history/CorrectionRecord.h"
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/layouts/InputSourceService.h"
@@ -49,7 +49,7 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
         FocusedElementService& focusedElements;
         CurrentTokenBuffer& tokenBuffer;
         TypedPhrase& phrase;
-        const CorrectionEngines& engines;
+        const EngineChoice& engines;
         TextReplacementService& replacement;
         SyntheticKeyboardService& syntheticKeyboard;
         KeyboardHolder& keyboard;
@@ -100,15 +100,14 @@ class CorrectionFlow : public std::enable_shared_from_this<CorrectionFlow> {
     void runAutomaticCorrection(const PendingCorrection& correction, HeldKeyboard* held);
     // Posts the Return ahead of the keys the hold keeps back, or on its own.
     void postReturn(const DeferredReturn& press, HeldKeyboard* held = nullptr);
-    void applyCorrection(const CorrectionDecision& decision, const TokenCompletion& completion,
-                         const std::string& application,
-                         const std::optional<std::string>& delimiterOverride, bool isUndoable,
+    // `delimiterHeldBack`: the Return has not reached the field yet, so no delimiter is
+    // expected or written.
+    void applyCorrection(const WordCorrector::Correction& word, const TokenCompletion& completion,
+                         const std::string& application, bool delimiterHeldBack, bool isUndoable,
                          KeyPressNumber askedAt, HeldKeyboard* held = nullptr);
-    Uuid appendRecord(const CorrectionDecision& decision, const std::string& application,
-                      CorrectionOutcome outcome);
 
     Collaborators services_;
-    CorrectionDecider decider_;
+    WordCorrector corrector_;
     std::deque<PendingCorrection> pending_;
     std::uint64_t nextPendingId_ = 0;
 };

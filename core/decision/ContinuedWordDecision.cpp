@@ -4,7 +4,7 @@
 
 namespace plovik {
 
-std::optional<CorrectionDecision> ContinuedWordDecision::decide(
+std::optional<CorrectionVerdict> ContinuedWordDecision::decide(
     const TokenCompletion& completion, const KeyboardLayout& current,
     const KeyboardLayout& correctedInto, const std::vector<LayoutConversionCandidate>& candidates) {
     // After a switch the keys already type the corrected layout: nothing is mixed.
@@ -15,7 +15,7 @@ std::optional<CorrectionDecision> ContinuedWordDecision::decide(
                                    [&](const LayoutConversionCandidate& candidate) {
                                        return candidate.layout == correctedInto;
                                    });
-    CorrectionDecision decision;
+    CorrectionVerdict decision;
     decision.original = completion.token;
     decision.sourceLayout = current;
     decision.confidence = 1.0;

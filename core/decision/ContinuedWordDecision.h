@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/decision/CorrectionDecision.h"
+#include "core/decision/CorrectionVerdict.h"
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/LayoutConversionCandidate.h"
 #include "core/tokens/TokenCompletion.h"
@@ -19,7 +19,7 @@ class ContinuedWordDecision {
   public:
     // Absent when the completion continues no corrected word or nothing changes. The
     // candidates are the completion's keys read in each layout other than `current`.
-    static std::optional<CorrectionDecision> decide(
+    static std::optional<CorrectionVerdict> decide(
         const TokenCompletion& completion, const KeyboardLayout& current,
         const KeyboardLayout& correctedInto,
         const std::vector<LayoutConversionCandidate>& candidates);

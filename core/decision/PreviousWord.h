@@ -7,7 +7,7 @@
 
 namespace plovik {
 
-// The word right before the one being judged, as the decider last saw it: the layout it was
+// The word right before the one being judged, as the word reader last saw it: the layout it was
 // typed in and left in, and its text with the delimiter after it. The text is empty when
 // unknown; the application empties the text before a word on every switch of layouts.
 struct PreviousWord {

@@ -272,7 +272,7 @@ TEST(CorrectionFlow, TheChosenExtendedEngineCorrectsWholeRunsOfKeys) {
     EXPECT_EQ(session.fieldText(), "область событие ");
     EXPECT_EQ(session.coordinator().statusMessage().get(), "cj,snbt → событие (100%)");
 
-    // Back to the described engine: a comma ends the word again.
+    // Back to the standard engine: a comma ends the word again.
     session.settingsStore().update(
         [](AppSettings& settings) { settings.correctionEngine = CorrectionEngineKind::described; });
     session.type("hello, world ");

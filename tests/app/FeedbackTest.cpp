@@ -10,7 +10,7 @@ namespace {
 
 using testing::makeSession;
 
-CorrectionDecision decisionWithConfidence(double confidence) {
+CorrectionVerdict decisionWithConfidence(double confidence) {
     return {
         "ghbdtn",   "привет", KeyboardLayout::english(), KeyboardLayout::russian(), std::nullopt,
         confidence, ""};

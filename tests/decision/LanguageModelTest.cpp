@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
 #include "core/decision/LanguageModel.h"
 
@@ -90,7 +90,7 @@ TEST(LanguageModel, PairsTheTextNeverWritesOrOnlyNamesAloneAreUnwritten) {
 TEST(LanguageModel, ShippedDataKnowsWhichPairsItsLanguageWrites) {
     const auto directory = LanguageDataDirectory::locate();
     ASSERT_TRUE(directory);
-    const auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+    const auto models = ExtendedEngine::loadLanguageModels(*directory);
     EXPECT_TRUE(models.at("ru")->writesEveryPair(U"объявление"));
     EXPECT_TRUE(models.at("en")->writesEveryPair(U"morten"));
     // English typed under Russian, and Russian under English.
@@ -110,7 +110,7 @@ TEST(LanguageModel, UnreadableOrEmptyFilesGiveNoModel) {
 TEST(LanguageModel, ShippedDataHoldsEnglishRussianAndUkrainian) {
     const auto directory = LanguageDataDirectory::locate();
     ASSERT_TRUE(directory) << "no language data beside the program or in the source tree";
-    const auto models = ExtendedCorrectionEngine::loadLanguageModels(*directory);
+    const auto models = ExtendedEngine::loadLanguageModels(*directory);
     ASSERT_EQ(models.size(), 3u);
     // Close to each list's size, so that a source dropped from the build shows here.
     const std::map<std::string, std::size_t> leastWords{{"en", 50000}, {"ru", 45000}, {"uk", 9000}};

@@ -164,7 +164,7 @@ TEST_F(PlovikCorrectApp, LeavesTheUsersFilesAloneAndRejectsBadUsage) {
 TEST_F(PlovikCorrectApp, AWordNeverEndsAsAMixtureOfLayouts) {
     // "j," becomes "об"; without a switch the keys after it still type Latin, and the
     // word is read whole in the corrected layout. "cj" alone is too short to correct, so
-    // that word stays as typed by the described engine.
+    // that word stays as typed by the standard engine.
     EXPECT_EQ(run({"--engine", "described"}, "j,kfcnm cj,snbt\n").out, "область cj,snbt\n");
     EXPECT_EQ(run({"--engine", "described", "--switch"}, "j,kfcnm cj,snbt\n").out,
               "область событие\n");

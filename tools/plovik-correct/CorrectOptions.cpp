@@ -197,9 +197,14 @@ options:
                        or auto: each character is typed under the selected layout when it
                        types it, else under the first layout that does, which stays selected
                        (a user writing in several languages)
-  --engine ENGINE      extended (default) or described: the extended engine judges the whole
-                       run of keys up to whitespace with word frequencies and letter models;
-                       described is the standard engine of the settings
+  --engine ENGINE      extended (default) or described, the two engines the General tab
+                       offers. extended: the whole run of keys up to whitespace is one word
+                       (punctuation keys that are letters in the other layout included),
+                       judged by word frequencies, the spell checker and letter models, and
+                       by the language of the words before it; best for mixed-language text.
+                       described: the standard engine; a word ends at whitespace or
+                       punctuation and is judged by built-in English and Russian words and
+                       letter pairs and the spell checker. Either runs as in the application
   --switch             select the target layout after each correction, as the application
                        does when asked to switch; later keys are then read in that layout
   --threshold X        the confidence a correction needs, 0...1 (default: 0.9)

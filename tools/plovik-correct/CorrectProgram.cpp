@@ -6,9 +6,9 @@
 #include <optional>
 #include <variant>
 
+#include "app/workbench/CorrectionWorkbench.h"
 #include "core/support/FileDescriptor.h"
 #include "core/support/InputText.h"
-#include "platform/simulated/CorrectionWorkbench.h"
 #include "tools/plovik-correct/ApplicationRun.h"
 #include "tools/plovik-correct/ConvertRun.h"
 #include "tools/plovik-correct/CorrectOptions.h"

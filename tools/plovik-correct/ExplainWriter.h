@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "platform/simulated/TypedTextReplayer.h"
+#include "app/workbench/TypedTextReplayer.h"
 
 namespace plovik {
 

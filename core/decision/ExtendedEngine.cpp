@@ -1,4 +1,4 @@
-#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/ExtendedEngine.h"
 
 #include <algorithm>
 #include <array>
@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "core/decision/WordShape.h"
 #include "core/text/CharacterClass.h"
 #include "core/text/Utf8.h"
 
@@ -49,7 +50,7 @@ constexpr double kLatinAcronymLogOdds = 8.0;
 // A runner-up this close, in log-odds, is too close to call.
 constexpr double kAmbiguityLogOdds = 1.0;
 
-enum class Script { none, latin, cyrillic, other };
+using Script = WordShape::Script;
 
 using Text = std::u32string;
 using TextView = std::u32string_view;
@@ -65,40 +66,6 @@ std::string utf8(TextView text) {
 
 bool isLetter(char32_t c) {
     return text::CharacterClass::isLetter(c);
-}
-
-Script scriptOf(char32_t c) {
-    if (!isLetter(c)) {
-        return Script::none;
-    }
-    if (c < 0x250) {
-        return Script::latin;
-    }
-    return c >= 0x400 && c <= 0x52F ? Script::cyrillic : Script::other;
-}
-
-Script scriptOf(TextView word) {
-    for (const char32_t c : word) {
-        if (const Script script = scriptOf(c); script != Script::none) {
-            return script;
-        }
-    }
-    return Script::none;
-}
-
-bool mixesScripts(TextView word) {
-    Script seen = Script::none;
-    for (const char32_t c : word) {
-        const Script script = scriptOf(c);
-        if (script == Script::none) {
-            continue;
-        }
-        if (seen != Script::none && script != seen) {
-            return true;
-        }
-        seen = script;
-    }
-    return false;
 }
 
 // The script of the last word before the run (the language the user was writing in), how
@@ -123,7 +90,7 @@ PreviousWords previousWords(std::string_view context) {
             inWord = false;
             continue;
         }
-        const Script script = scriptOf(*it);
+        const Script script = WordShape::scriptOf(*it);
         if (script == Script::none) {
             continue;
         }
@@ -149,17 +116,12 @@ PreviousWords previousWords(std::string_view context) {
 // Characters no key of these layouts types (« — …) reach the token but not the keys' reading
 // in the other layout; they are put back where they stood. Absent when the reading cannot
 // be lined up with the token, which must then stay as typed rather than lose characters.
-bool isKeyless(char32_t c) {
-    return c >= 0x80 && !isLetter(c) && !text::CharacterClass::isNumber(c) &&
-           !text::CharacterClass::isWhitespace(c);
-}
-
 std::optional<Text> withKeylessCharacters(TextView typed, TextView reread) {
     if (typed.size() == reread.size()) {
         return Text(reread);
     }
     const auto keyless =
-        static_cast<std::size_t>(std::count_if(typed.begin(), typed.end(), isKeyless));
+        static_cast<std::size_t>(std::count_if(typed.begin(), typed.end(), WordShape::isKeyless));
     if (reread.size() + keyless != typed.size()) {
         return std::nullopt;
     }
@@ -167,39 +129,9 @@ std::optional<Text> withKeylessCharacters(TextView typed, TextView reread) {
     restored.reserve(typed.size());
     std::size_t next = 0;
     for (const char32_t c : typed) {
-        restored += isKeyless(c) ? c : reread[next++];
+        restored += WordShape::isKeyless(c) ? c : reread[next++];
     }
     return restored;
-}
-
-bool isUppercaseLetter(char32_t c) {
-    return isLetter(c) && text::CharacterClass::isUppercase(utf8(TextView(&c, 1)));
-}
-
-bool isAllCapitals(TextView word) {
-    return std::all_of(word.begin(), word.end(), isUppercaseLetter);
-}
-
-bool isOneLetterWord(char32_t c, const std::optional<std::string>& language) {
-    static constexpr std::u32string_view kEnglish = U"aAI";
-    static constexpr std::u32string_view kRussian = U"авиксоуяАВИКСОУЯ";
-    static constexpr std::u32string_view kUkrainian = U"авзійоуяєАВЗІЙОУЯЄ";
-    const std::u32string_view words = language == "en"   ? kEnglish
-                                      : language == "ru" ? kRussian
-                                      : language == "uk" ? kUkrainian
-                                                         : std::u32string_view();
-    return words.find(c) != std::u32string_view::npos;
-}
-
-// Characters that may stand before or after a word without being part of it.
-bool opensWord(char32_t c) {
-    static constexpr std::u32string_view kOpeners = U"([{\"'«„“‘¿¡-";
-    return kOpeners.find(c) != std::u32string_view::npos;
-}
-
-bool closesWord(char32_t c) {
-    static constexpr std::u32string_view kClosers = U")]}\"'»”’.,;:!?…";
-    return kClosers.find(c) != std::u32string_view::npos;
 }
 
 bool endsSentence(std::string_view context) {
@@ -226,58 +158,8 @@ std::optional<char32_t> lastMark(std::string_view context) {
     return it == text.rend() ? std::nullopt : std::optional<char32_t>(*it);
 }
 
-// Two letters or more, all of them capitals.
-bool isWordInCapitals(TextView run) {
-    return std::count_if(run.begin(), run.end(), isLetter) > 1 &&
-           std::all_of(run.begin(), run.end(),
-                       [](char32_t c) { return !isLetter(c) || isUppercaseLetter(c); });
-}
-
 bool startsLine(std::string_view context) {
     return context.empty() || context.back() == '\n';
-}
-
-// From the first letter to the last: what addresses and paths are recognised by, without the
-// keys at either end that may be letters in the other layout.
-TextView lettersSpan(TextView text) {
-    const auto first = std::find_if(text.begin(), text.end(), isLetter);
-    const auto last = std::find_if(text.rbegin(), text.rend(), isLetter).base();
-    return first < last ? text.substr(first - text.begin(), last - first) : TextView();
-}
-
-// A word of letters alone with a capital after a small letter (kB, iOS); keys that type
-// punctuation in the other layout (fF,<uU) do not count.
-bool hasInnerCapital(TextView word) {
-    if (!std::all_of(word.begin(), word.end(), isLetter)) {
-        return false;
-    }
-    for (std::size_t i = 1; i < word.size(); ++i) {
-        if (isUppercaseLetter(word[i]) && isLetter(word[i - 1]) &&
-            !isUppercaseLetter(word[i - 1])) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool isCapitalised(TextView word) {
-    return word.size() > 1 && isUppercaseLetter(word[0]) &&
-           std::none_of(word.begin() + 1, word.end(), isUppercaseLetter);
-}
-
-bool isLettersOnly(TextView word) {
-    return std::all_of(word.begin(), word.end(), [](char32_t c) {
-        return isLetter(c) || c == U'-' || c == U'\'' || c == U'\u2019';
-    });
-}
-
-bool isBracket(char32_t c) {
-    return c == U'[' || c == U']' || c == U'{' || c == U'}';
-}
-
-bool hasDigit(TextView text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char32_t c) { return text::CharacterClass::isNumber(c); });
 }
 
 bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
@@ -290,7 +172,7 @@ bool refusedBySafety(const SafetyAssessment& assessment, TextView letters) {
     // Commands and their arguments are Latin: Cyrillic after "make" or "git" is a slip
     // ("make ыгку").
     if (assessment.exclusion == SafetyExclusion::shellCommand) {
-        return scriptOf(letters) != Script::cyrillic;
+        return WordShape::scriptOf(letters) != Script::cyrillic;
     }
     // Ukrainian types its apostrophe on the key of @: an address needs a dot after the @.
     if (assessment.exclusion == SafetyExclusion::email) {
@@ -311,8 +193,8 @@ bool readsAsLatinAcronym(bool typedIsKnown, std::u32string_view typedCore,
                          const std::optional<std::string>& sourceLanguage,
                          const std::optional<std::string>& targetLanguage) {
     if (sourceLanguage != "ru" || targetLanguage != "en" || typedIsKnown ||
-        !isAllCapitals(typedCore) || !isAllCapitals(readingCore) ||
-        scriptOf(readingCore) != Script::latin || readingCore.size() < 2 ||
+        !WordShape::isAllCapitals(typedCore) || !WordShape::isAllCapitals(readingCore) ||
+        WordShape::scriptOf(readingCore) != Script::latin || readingCore.size() < 2 ||
         readingCore.size() > kLongestAcronym) {
         return false;
     }
@@ -365,7 +247,7 @@ std::string percent(double confidence) {
 
 }  // namespace
 
-ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageModels(
+ExtendedEngine::LanguageModels ExtendedEngine::loadLanguageModels(
     const std::filesystem::path& directory) {
     LanguageModels models;
     for (const char* language : {"en", "ru", "uk"}) {
@@ -378,16 +260,14 @@ ExtendedCorrectionEngine::LanguageModels ExtendedCorrectionEngine::loadLanguageM
     return models;
 }
 
-ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described,
-                                                   LanguageModels models,
-                                                   SpellChecker* spellChecker,
-                                                   std::size_t rememberedWords)
-    : described_(std::move(described)),
+ExtendedEngine::ExtendedEngine(std::unique_ptr<StandardEngine> standard, LanguageModels models,
+                               SpellChecker* spellChecker, std::size_t rememberedWords)
+    : standard_(std::move(standard)),
       models_(std::move(models)),
       typedWords_(rememberedWords),
       readings_(rememberedWords) {
-    if (!described_) {
-        throw std::invalid_argument("ExtendedCorrectionEngine needs the described engine");
+    if (!standard_) {
+        throw std::invalid_argument("ExtendedEngine needs the standard engine");
     }
     const auto available =
         spellChecker ? spellChecker->availableLanguages() : std::vector<std::string>{};
@@ -404,19 +284,19 @@ ExtendedCorrectionEngine::ExtendedCorrectionEngine(std::unique_ptr<CorrectionEng
     }
 }
 
-SafetyAssessment ExtendedCorrectionEngine::assessSafety(std::string_view token,
-                                                        std::string_view context) const {
-    return described_->assessSafety(token, context);
+SafetyAssessment ExtendedEngine::assessSafety(std::string_view token,
+                                              std::string_view context) const {
+    return standard_->assessSafety(token, context);
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
     double threshold, const std::optional<PreviousWord>& previousWord) const {
     const PreviousWord* switchedFrom =
         previousWord && previousWord->layout != sourceLayout ? &*previousWord : nullptr;
     struct Scored {
-        CorrectionDecision decision;
+        CorrectionVerdict decision;
         double odds;
     };
     std::vector<Scored> scored;
@@ -427,7 +307,7 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
             continue;
         }
         if (!likelihood(sourceLayout) || !likelihood(candidate.layout)) {
-            if (auto decision = described_->automaticDecision(
+            if (auto decision = standard_->automaticDecision(
                     token, context, applicationBundleIdentifier, sourceLayout, {candidate}, 0.0)) {
                 const double p = std::clamp(decision->confidence, 1e-6, 1.0 - 1e-6);
                 scored.push_back({std::move(*decision), std::log(p / (1.0 - p))});
@@ -440,19 +320,18 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
         if (!*typed) {
             continue;
         }
-        std::string corrected;
-        const auto odds =
-            logOdds(**typed, context, sourceLayout, switchedFrom, candidate, corrected);
-        if (!odds || corrected == token) {
+        auto odds = logOdds(**typed, context, sourceLayout, switchedFrom, candidate);
+        if (!odds || odds->corrected == token) {
             continue;
         }
+        std::string corrected = std::move(odds->corrected);
         const double h = historyAdjustment(token, corrected, applicationBundleIdentifier);
-        const double confidence = std::clamp(logistic(*odds) + h, 0.0, 1.0);
+        const double confidence = std::clamp(logistic(odds->logOdds) + h, 0.0, 1.0);
         scored.push_back({{std::string(token), std::move(corrected), sourceLayout, candidate.layout,
                            candidate.delimiter, confidence,
                            "Converted text is more plausible in " + candidate.layout.displayName +
                                " (" + percent(confidence) + "%)."},
-                          *odds});
+                          odds->logOdds});
     }
     std::stable_sort(scored.begin(), scored.end(),
                      [](const auto& a, const auto& b) { return a.odds > b.odds; });
@@ -476,25 +355,25 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::automaticDecision(
     return std::move(scored[0].decision);
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::manualDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::manualDecision(
     std::string_view token, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout,
     const std::vector<LayoutConversionCandidate>& candidates) const {
     // The user asked for a conversion: the text around the word and the threshold do not
-    // count, and where the rules keep the word the described engine still offers one.
+    // count, and where the rules keep the word the standard engine still offers one.
     if (auto decision = automaticDecision(token, "", applicationBundleIdentifier, sourceLayout,
                                           candidates, 0.0)) {
         return decision;
     }
-    return described_->manualDecision(token, applicationBundleIdentifier, sourceLayout, candidates);
+    return standard_->manualDecision(token, applicationBundleIdentifier, sourceLayout, candidates);
 }
 
-std::string ExtendedCorrectionEngine::convertedDelimiter(std::string_view delimiter,
-                                                         const CorrectionDecision& decision) const {
-    return described_->convertedDelimiter(delimiter, decision);
+std::string ExtendedEngine::convertedDelimiter(std::string_view delimiter,
+                                               const CorrectionVerdict& decision) const {
+    return standard_->convertedDelimiter(delimiter, decision);
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::compoundDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::compoundDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
     double threshold) const {
@@ -551,18 +430,18 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::compoundDecision(
     }
     // The layout of the last part is the one the user goes on typing in.
     const KeyboardLayout& after = lastChanged ? candidate.layout : sourceLayout;
-    return CorrectionDecision{std::string(token),
-                              corrected,
-                              sourceLayout,
-                              after,
-                              lastChanged ? std::optional(candidate.delimiter) : std::nullopt,
-                              *confidence,
-                              "Part of the compound is more plausible in " +
-                                  candidate.layout.displayName + " (" + percent(*confidence) +
-                                  "%)."};
+    return CorrectionVerdict{std::string(token),
+                             corrected,
+                             sourceLayout,
+                             after,
+                             lastChanged ? std::optional(candidate.delimiter) : std::nullopt,
+                             *confidence,
+                             "Part of the compound is more plausible in " +
+                                 candidate.layout.displayName + " (" + percent(*confidence) +
+                                 "%)."};
 }
 
-std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
+std::optional<CorrectionVerdict> ExtendedEngine::digitsDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const LayoutConversionCandidate& candidate,
     double threshold, const std::optional<PreviousWord>& previousWord) const {
@@ -572,8 +451,9 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
     }
     const Text typed = scalars(token);
     const Text reread = scalars(candidate.token);
-    if (!hasDigit(typed) || typed.size() != reread.size() || scriptOf(typed) != Script::cyrillic ||
-        mixesScripts(typed) || candidate.layout.baseLanguage() != "en") {
+    if (!WordShape::hasDigit(typed) || typed.size() != reread.size() ||
+        WordShape::scriptOf(typed) != Script::cyrillic || WordShape::mixesScripts(typed) ||
+        candidate.layout.baseLanguage() != "en") {
         return std::nullopt;
     }
     Text typedLetters;
@@ -600,7 +480,8 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
         return std::nullopt;
     }
     Text corrected = scalars(decision->corrected);
-    if (corrected.size() != typedLetters.size() || scriptOf(corrected) != Script::latin) {
+    if (corrected.size() != typedLetters.size() ||
+        WordShape::scriptOf(corrected) != Script::latin) {
         return std::nullopt;
     }
     for (const std::size_t place : digitPlaces) {
@@ -611,28 +492,29 @@ std::optional<CorrectionDecision> ExtendedCorrectionEngine::digitsDecision(
     return decision;
 }
 
-std::optional<ExtendedCorrectionEngine::TypedWord> ExtendedCorrectionEngine::typedWord(
+std::optional<ExtendedEngine::TypedWord> ExtendedEngine::typedWord(
     std::string_view token, std::string_view context, const KeyboardLayout& sourceLayout) const {
     const WordLikelihood* source = likelihood(sourceLayout);
     Text typed = scalars(token);
-    if (!source || hasDigit(typed) || mixesScripts(typed)) {
+    if (!source || WordShape::hasDigit(typed) || WordShape::mixesScripts(typed)) {
         return std::nullopt;
     }
     // Latin text writes names and units with a capital inside (kB, iOS); Cyrillic does not,
     // and there such a capital is a shifted punctuation key (Ж for :).
     if (const auto core = wordAsTyped(typed);
-        core && scriptOf(*core) == Script::latin && hasInnerCapital(*core)) {
+        core && WordShape::scriptOf(*core) == Script::latin && WordShape::hasInnerCapital(*core)) {
         return std::nullopt;
     }
-    const TextView letters = lettersSpan(typed);
-    if (refusedBySafety(described_->assessSafety(utf8(letters), context), letters)) {
+    const TextView letters = WordShape::lettersSpan(typed);
+    if (refusedBySafety(standard_->assessSafety(utf8(letters), context), letters)) {
         return std::nullopt;
     }
     return scoredWord(std::move(typed), *sourceLayout.baseLanguage(), *source);
 }
 
-const ExtendedCorrectionEngine::TypedWord& ExtendedCorrectionEngine::scoredWord(
-    std::u32string typed, const std::string& language, const WordLikelihood& source) const {
+const ExtendedEngine::TypedWord& ExtendedEngine::scoredWord(std::u32string typed,
+                                                            const std::string& language,
+                                                            const WordLikelihood& source) const {
     Text key(language.begin(), language.end());
     key += U'\n';
     key += typed;
@@ -656,176 +538,261 @@ const ExtendedCorrectionEngine::TypedWord& ExtendedCorrectionEngine::scoredWord(
         word.isDictionaryWord = assessment.isDictionaryWord;
         word.isListed = assessment.isListed;
         // Keys typed as punctuation inside a word (~n, a.b) are judged by the letter models.
-        word.spellsLikeAWord = !isLettersOnly(*core) || source.spellsLikeAWord(*core);
+        word.spellsLikeAWord = !WordShape::isLettersOnly(*core) || source.spellsLikeAWord(*core);
         word.core = std::move(*core);
     }
     word.typed = std::move(typed);
     return typedWords_.remember(std::move(key), std::move(word));
 }
 
-std::optional<double> ExtendedCorrectionEngine::logOdds(const TypedWord& word,
-                                                        std::string_view context,
-                                                        const KeyboardLayout& sourceLayout,
-                                                        const PreviousWord* switchedFrom,
-                                                        const LayoutConversionCandidate& candidate,
-                                                        std::string& corrected) const {
+// One candidate's reading against the word as typed, with the words before it.
+struct ExtendedEngine::Question {
+    const TypedWord& word;
+    const Reading& reading;
+    std::string_view context;
+    const KeyboardLayout& sourceLayout;
+    const KeyboardLayout& targetLayout;
+    const WordLikelihood& target;
+    PreviousWords before;
+    std::optional<std::string> sourceLanguage;
+    std::optional<std::string> targetLanguage;
+    Script sourceScript;
+    Script targetScript;
+};
+
+std::optional<ExtendedEngine::Odds> ExtendedEngine::logOdds(
+    const TypedWord& word, std::string_view context, const KeyboardLayout& sourceLayout,
+    const PreviousWord* switchedFrom, const LayoutConversionCandidate& candidate) const {
     const WordLikelihood* target = likelihood(candidate.layout);
     if (!target) {
         return std::nullopt;
     }
-    const Text& typed = word.typed;
-    const Text* typedCore = &word.core;
-    const auto reread = withKeylessCharacters(typed, scalars(candidate.token));
+    const auto reread = withKeylessCharacters(word.typed, scalars(candidate.token));
     if (!reread) {
         return std::nullopt;
     }
-    // A punctuation key of a Latin text typed under Cyrillic as a word of its own ("hello б
-    // world" for "hello , world"), right after a word of that text.
-    if (!switchedFrom && isLoneMarkRead(typed, *reread)) {
-        const PreviousWords before = previousWords(context);
-        if (before.script != Script::latin || !isKnownWord(before.last, candidate.layout)) {
-            return std::nullopt;
-        }
-        corrected = utf8(*reread);
-        return kOneLetterLogOdds - kPriorAfterTargetLanguage;
+    if (!switchedFrom && isLoneMarkRead(word.typed, *reread)) {
+        return loneMarkOdds(context, candidate.layout, *reread);
     }
     // х and ъ are brackets only where, as letters, they spell nothing the language writes.
-    const auto reading = rememberedReading(typed, *reread, *candidate.layout.baseLanguage(),
+    const auto reading = rememberedReading(word.typed, *reread, *candidate.layout.baseLanguage(),
                                            *target, !word.spellsLikeAWord);
     if (!reading) {
         return std::nullopt;
     }
-    const auto sourceLanguage = sourceLayout.baseLanguage();
-    const auto targetLanguage = candidate.layout.baseLanguage();
-    const PreviousWords before = previousWords(context);
-    const Script previous = before.script;
-    const Script targetScript = scriptOf(reading->core);
-    const Script sourceScript = scriptOf(*typedCore);
-    // Several words of the other language tell apart two words real in both layouts; a
-    // spelling the dictionary rejects amid them is as often a term (Qt, ld) as a slip.
-    const bool typedIsWord = word.isDictionaryWord;
-    double prior = kPriorWithoutContext;
-    if (previous != Script::none && targetScript != sourceScript) {
-        prior = previous == targetScript
-                    ? (before.run >= 2 && typedIsWord ? kPriorAfterTargetRun
-                                                      : kPriorAfterTargetLanguage)
-                : previous != sourceScript || !isKnownWord(before.last, sourceLayout)
-                    ? kPriorWithoutContext
-                // A term or two of the typed script amid text of the other say little about a
-                // one-letter word after them ("Ubuntu Linux d" for "... в"); longer ones there
-                // are mostly more terms ("GNU ld").
-                : before.run <= 2 && before.before == targetScript && reading->core.size() == 1
-                    ? kPriorWithoutContext
-                    : kPriorAfterSourceLanguage;
-    }
-    // Switching layouts between two words is a choice: the word is meant as typed unless its
-    // reading is far likelier, and a lone letter is a label or a key named ("клавишу e."),
-    // unless it stands bare as a Russian preposition: the switch was a slip then.
+    const Question question{word,
+                            *reading,
+                            context,
+                            sourceLayout,
+                            candidate.layout,
+                            *target,
+                            previousWords(context),
+                            sourceLayout.baseLanguage(),
+                            candidate.layout.baseLanguage(),
+                            WordShape::scriptOf(word.core),
+                            WordShape::scriptOf(reading->core)};
+    double prior = contextPrior(question);
     if (switchedFrom) {
-        if (reading->core.size() == 1 &&
-            !(targetLanguage == "ru" &&
-              isBarePreposition(typed, reading->lead, reading->core, reading->trail) &&
-              isPlainWordOf(switchedFrom->text, candidate.layout))) {
+        const auto afterSwitch = switchPrior(question, *switchedFrom, prior);
+        if (!afterSwitch) {
             return std::nullopt;
         }
-        prior = reading->core.size() == 1 ? kPriorAfterTargetLanguage
-                                          : std::max(prior, kPriorAfterLayoutSwitch);
+        prior = *afterSwitch;
     }
-    if (typedCore->size() == 1 && isOneLetterWord((*typedCore)[0], sourceLanguage)) {
+    if (keepsTypedWord(question)) {
         return std::nullopt;
+    }
+    if (reading->core.size() == 1) {
+        const auto evidence = oneLetterEvidence(question);
+        if (!evidence) {
+            return std::nullopt;
+        }
+        return Odds{*evidence - prior, spelled(*reading)};
+    }
+    return wordOdds(question, prior);
+}
+
+// A punctuation key of a Latin text typed under Cyrillic as a word of its own ("hello б
+// world" for "hello , world"), right after a word of that text.
+std::optional<ExtendedEngine::Odds> ExtendedEngine::loneMarkOdds(std::string_view context,
+                                                                 const KeyboardLayout& targetLayout,
+                                                                 std::u32string_view reread) const {
+    const PreviousWords before = previousWords(context);
+    if (before.script != Script::latin || !isKnownWord(before.last, targetLayout)) {
+        return std::nullopt;
+    }
+    return Odds{kOneLetterLogOdds - kPriorAfterTargetLanguage, utf8(reread)};
+}
+
+// Several words of the other language tell apart two words real in both layouts; a spelling
+// the dictionary rejects amid them is as often a term (Qt, ld) as a slip.
+double ExtendedEngine::contextPrior(const Question& question) const {
+    const PreviousWords& before = question.before;
+    const Script previous = before.script;
+    const Script targetScript = question.targetScript;
+    const Script sourceScript = question.sourceScript;
+    if (previous == Script::none || targetScript == sourceScript) {
+        return kPriorWithoutContext;
+    }
+    return previous == targetScript
+               ? (before.run >= 2 && question.word.isDictionaryWord ? kPriorAfterTargetRun
+                                                                    : kPriorAfterTargetLanguage)
+           : previous != sourceScript || !isKnownWord(before.last, question.sourceLayout)
+               ? kPriorWithoutContext
+           // A term or two of the typed script amid text of the other say little about a
+           // one-letter word after them ("Ubuntu Linux d" for "... в"); longer ones there are
+           // mostly more terms ("GNU ld").
+           : before.run <= 2 && before.before == targetScript && question.reading.core.size() == 1
+               ? kPriorWithoutContext
+               : kPriorAfterSourceLanguage;
+}
+
+// Switching layouts between two words is a choice: the word is meant as typed unless its
+// reading is far likelier, and a lone letter is a label or a key named ("клавишу e."), unless
+// it stands bare as a Russian preposition: the switch was a slip then. Absent: kept as typed.
+std::optional<double> ExtendedEngine::switchPrior(const Question& question,
+                                                  const PreviousWord& switchedFrom,
+                                                  double prior) const {
+    const Reading& reading = question.reading;
+    if (reading.core.size() == 1 &&
+        !(question.targetLanguage == "ru" &&
+          isBarePreposition(question.word.typed, reading.lead, reading.core, reading.trail) &&
+          isPlainWordOf(switchedFrom.text, question.targetLayout))) {
+        return std::nullopt;
+    }
+    return reading.core.size() == 1 ? kPriorAfterTargetLanguage
+                                    : std::max(prior, kPriorAfterLayoutSwitch);
+}
+
+bool ExtendedEngine::keepsTypedWord(const Question& question) {
+    const Text& typedCore = question.word.core;
+    if (typedCore.size() == 1 &&
+        WordShape::isOneLetterWord(typedCore[0], question.sourceLanguage)) {
+        return true;
     }
     // A lone punctuation key becomes a word only amid text of that language.
-    if (!word.hasLetters && previous != targetScript) {
+    return !question.word.hasLetters && question.before.script != question.targetScript;
+}
+
+// A one-letter reading; absent where it is no word of its own.
+std::optional<double> ExtendedEngine::oneLetterEvidence(const Question& question) const {
+    const TypedWord& word = question.word;
+    const Reading& reading = question.reading;
+    const Text& typed = word.typed;
+    const std::string_view context = question.context;
+    const char32_t letter = reading.core[0];
+    // A lone capital is an initial or a drive as often as a word: only where a sentence
+    // starts ("I" and "A" are words anywhere).
+    const bool capitalAllowed =
+        (question.targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
+        endsSentence(context) ||
+        endsSentenceInLayout(context, question.sourceLayout, question.targetLayout);
+    // A letter in brackets or quotes is a label or a letter named, not a word.
+    const bool enclosed = !reading.lead.empty() && WordShape::opensWord(reading.lead.back()) &&
+                          !reading.trail.empty() && WordShape::closesWord(reading.trail.front());
+    // A letter after a hyphen is a command's option (-f), not a word.
+    const bool isOption = reading.lead.ends_with(U'-');
+    // A capital and a colon opening a line label a question or an answer ("Q:", "A:"), where
+    // the keys as typed spell no word.
+    const bool label = WordShape::isUppercaseLetter(letter) && reading.lead.empty() &&
+                       reading.trail == U":" && startsLine(context) && !word.isListed &&
+                       !word.isDictionaryWord;
+    // A letter and a full stop read from another key, after a word of the other language, are
+    // an initial or an abbreviation ("Arthur C. Clarke", "и т. д.") where the keys as typed
+    // spell no word.
+    const std::size_t stop = reading.core.size();
+    const bool initial = reading.lead.empty() && reading.trail.starts_with(U'.') &&
+                         stop < typed.size() && typed[stop] != U'.' &&
+                         question.before.script == question.targetScript && !word.isDictionaryWord;
+    if (label || initial) {
+        return kOneLetterLogOdds;
+    }
+    if (!WordShape::isOneLetterWord(letter, question.targetLanguage) || enclosed || isOption ||
+        (WordShape::isUppercaseLetter(letter) && !capitalAllowed)) {
         return std::nullopt;
     }
-    double odds = 0.0;
-    if (reading->core.size() == 1) {
-        const char32_t letter = reading->core[0];
-        // A lone capital is an initial or a drive as often as a word: only where a sentence
-        // starts ("I" and "A" are words anywhere).
-        const bool capitalAllowed =
-            (targetLanguage == "en" && (letter == U'I' || letter == U'A')) ||
-            endsSentence(context) || endsSentenceInLayout(context, sourceLayout, candidate.layout);
-        // A letter in brackets or quotes is a label or a letter named, not a word.
-        const bool enclosed = !reading->lead.empty() && opensWord(reading->lead.back()) &&
-                              !reading->trail.empty() && closesWord(reading->trail.front());
-        // A letter after a hyphen is a command's option (-f), not a word.
-        const bool isOption = reading->lead.ends_with(U'-');
-        // A capital and a colon opening a line label a question or an answer ("Q:", "A:"),
-        // where the keys as typed spell no word.
-        const bool label = isUppercaseLetter(letter) && reading->lead.empty() &&
-                           reading->trail == U":" && startsLine(context) && !word.isListed &&
-                           !word.isDictionaryWord;
-        // A letter and a full stop read from another key, after a word of the other language,
-        // are an initial or an abbreviation ("Arthur C. Clarke", "и т. д.") where the keys as
-        // typed spell no word.
-        const std::size_t stop = reading->core.size();
-        const bool initial = reading->lead.empty() && reading->trail.starts_with(U'.') &&
-                             stop < typed.size() && typed[stop] != U'.' &&
-                             previous == targetScript && !word.isDictionaryWord;
-        if (label || initial) {
-            odds = kOneLetterLogOdds;
-        } else if (!isOneLetterWord(letter, targetLanguage) || enclosed || isOption ||
-                   (isUppercaseLetter(letter) && !capitalAllowed)) {
-            return std::nullopt;
-        } else {
-            odds = kOneLetterLogOdds;
-        }
-    } else {
-        // Acronyms stay unless the other reading is an acronym too and the typed one is no
-        // word: TLS amid Russian is no slip for "еды". After a word in capitals the text is
-        // written in capitals, and then any listed word will do.
-        const bool targetKnown = reading->core.size() > 4 ? reading->isKnown
-                                 : isWordInCapitals(before.last)
-                                     ? target->listedLogProbability(reading->core).has_value()
-                                     : target->isAcronym(reading->core);
-        const bool latinAcronym = readsAsLatinAcronym(word.isListed || word.isDictionaryWord,
-                                                      alignedKeys(typed, *reading), reading->core,
-                                                      *target, sourceLanguage, targetLanguage);
-        if (isAllCapitals(*typedCore) && !latinAcronym && (!targetKnown || word.isListed)) {
-            return std::nullopt;
-        }
-        odds = reading->logProbability - word.logProbability;
-        if (latinAcronym) {
-            corrected = utf8(reading->lead + reading->core + reading->trail);
-            return std::max(odds, kLatinAcronymLogOdds) - prior;
-        }
-        // A spelling its language never writes is neither an unlisted word nor a name of it,
-        // so the other reading, which could be either, is the likelier of the two.
-        const bool noSpellingAsTyped = !word.isListed && !word.isDictionaryWord &&
-                                       !word.spellsLikeAWord &&
-                                       target->spellsLikeAWord(reading->core);
-        if (!word.isListed && !word.isDictionaryWord && !reading->isKnown) {
-            if (reading->core.size() < kShortestUnknownWord && !noSpellingAsTyped) {
-                return std::nullopt;
-            }
-            // Latin terms no list holds (dpkg, kmail) are common amid Russian; spelled so that
-            // Russian could not write them, the letters say all there is to say.
-            if (!(noSpellingAsTyped && sourceLanguage == "ru" && targetLanguage == "en")) {
-                odds *= kUnknownWordsWeight;
-            }
-            // Continuity tells words of a language apart, not a word from a name or a term.
-            prior = std::max(prior, kPriorAfterTargetLanguage);
-        }
-        // Names are often unknown words, and some read as words in the other layout; where a
-        // sentence starts, every word has its capital.
-        if (isCapitalised(*typedCore) && !word.isDictionaryWord && !noSpellingAsTyped &&
-            !endsSentence(context) &&
-            !endsSentenceInLayout(context, sourceLayout, candidate.layout)) {
-            prior += kUnknownNameLogOdds;
-        }
+    return kOneLetterLogOdds;
+}
+
+// A reading of two letters or more: the margin of its probability over the typed word's,
+// against the prior, the one for unknown words and the one for names.
+std::optional<ExtendedEngine::Odds> ExtendedEngine::wordOdds(const Question& question,
+                                                             double prior) const {
+    const TypedWord& word = question.word;
+    const Reading& reading = question.reading;
+    const bool latinAcronym = readsAsLatinAcronym(
+        word.isListed || word.isDictionaryWord, alignedKeys(word.typed, reading), reading.core,
+        question.target, question.sourceLanguage, question.targetLanguage);
+    if (keepsAcronym(question, latinAcronym)) {
+        return std::nullopt;
     }
-    corrected = utf8(reading->lead + reading->core + reading->trail);
-    return odds - prior;
+    const double margin = reading.logProbability - word.logProbability;
+    if (latinAcronym) {
+        return Odds{std::max(margin, kLatinAcronymLogOdds) - prior, spelled(reading)};
+    }
+    // A spelling its language never writes is neither an unlisted word nor a name of it, so
+    // the other reading, which could be either, is the likelier of the two.
+    const bool noSpellingAsTyped = !word.isListed && !word.isDictionaryWord &&
+                                   !word.spellsLikeAWord &&
+                                   question.target.spellsLikeAWord(reading.core);
+    const bool neitherKnown = !word.isListed && !word.isDictionaryWord && !reading.isKnown;
+    if (neitherKnown && reading.core.size() < kShortestUnknownWord && !noSpellingAsTyped) {
+        return std::nullopt;
+    }
+    const double evidence =
+        neitherKnown ? unknownWordsEvidence(question, margin, noSpellingAsTyped) : margin;
+    // Continuity tells words of a language apart, not a word from a name or a term.
+    const double unknownWordsPrior =
+        neitherKnown ? std::max(prior, kPriorAfterTargetLanguage) : prior;
+    return Odds{evidence - (unknownWordsPrior + namePrior(question, noSpellingAsTyped)),
+                spelled(reading)};
+}
+
+// Acronyms stay unless the other reading is an acronym too and the typed one is no word: TLS
+// amid Russian is no slip for "еды". After a word in capitals the text is written in
+// capitals, and then any listed word will do.
+bool ExtendedEngine::keepsAcronym(const Question& question, bool latinAcronym) {
+    const Reading& reading = question.reading;
+    const WordLikelihood& target = question.target;
+    const bool targetKnown = reading.core.size() > 4 ? reading.isKnown
+                             : WordShape::isWordInCapitals(question.before.last)
+                                 ? target.listedLogProbability(reading.core).has_value()
+                                 : target.isAcronym(reading.core);
+    return WordShape::isAllCapitals(question.word.core) && !latinAcronym &&
+           (!targetKnown || question.word.isListed);
+}
+
+// Neither reading is a known word: the letter models only hint. Latin terms no list holds
+// (dpkg, kmail) are common amid Russian; spelled so that Russian could not write them, the
+// letters say all there is to say.
+double ExtendedEngine::unknownWordsEvidence(const Question& question, double margin,
+                                            bool noSpellingAsTyped) {
+    if (noSpellingAsTyped && question.sourceLanguage == "ru" && question.targetLanguage == "en") {
+        return margin;
+    }
+    return margin * kUnknownWordsWeight;
+}
+
+// Names are often unknown words, and some read as words in the other layout; where a
+// sentence starts, every word has its capital.
+double ExtendedEngine::namePrior(const Question& question, bool noSpellingAsTyped) const {
+    const bool name =
+        WordShape::isCapitalised(question.word.core) && !question.word.isDictionaryWord &&
+        !noSpellingAsTyped && !endsSentence(question.context) &&
+        !endsSentenceInLayout(question.context, question.sourceLayout, question.targetLayout);
+    return name ? kUnknownNameLogOdds : 0.0;
+}
+
+std::string ExtendedEngine::spelled(const Reading& reading) {
+    return utf8(reading.lead + reading.core + reading.trail);
 }
 
 // The likelier of the word as typed and its letters alone, the stray punctuation around
 // them then counting as slips.
-double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
-                                                     double coreLogProbability,
-                                                     const WordLikelihood& source) {
+double ExtendedEngine::typedLogProbability(std::u32string_view typed, double coreLogProbability,
+                                           const WordLikelihood& source) {
     double best = coreLogProbability;
-    const auto letters = lettersSpan(typed);
+    const auto letters = WordShape::lettersSpan(typed);
     const auto core = wordAsTyped(typed);
     if (core && letters.size() != core->size() && letters.size() > 1) {
         const auto stray = static_cast<double>(core->size() - letters.size());
@@ -835,8 +802,8 @@ double ExtendedCorrectionEngine::typedLogProbability(std::u32string_view typed,
 }
 
 // A spelling no list holds, scored by its letters alone.
-double ExtendedCorrectionEngine::lowerCaseLogProbability(std::u32string_view text,
-                                                         const LanguageModel& model) {
+double ExtendedEngine::lowerCaseLogProbability(std::u32string_view text,
+                                               const LanguageModel& model) {
     Text lower;
     for (const char32_t c : text) {
         lower += c < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(c))) : c;
@@ -845,13 +812,13 @@ double ExtendedCorrectionEngine::lowerCaseLogProbability(std::u32string_view tex
 }
 
 // The word as typed, without the characters that may open or close it; absent without letters.
-std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32string_view typed) {
+std::optional<std::u32string> ExtendedEngine::wordAsTyped(std::u32string_view typed) {
     std::size_t begin = 0;
     std::size_t end = typed.size();
-    while (begin < end && !isLetter(typed[begin]) && opensWord(typed[begin])) {
+    while (begin < end && !isLetter(typed[begin]) && WordShape::opensWord(typed[begin])) {
         ++begin;
     }
-    while (end > begin && !isLetter(typed[end - 1]) && closesWord(typed[end - 1])) {
+    while (end > begin && !isLetter(typed[end - 1]) && WordShape::closesWord(typed[end - 1])) {
         --end;
     }
     const auto core = typed.substr(begin, end - begin);
@@ -863,16 +830,15 @@ std::optional<std::u32string> ExtendedCorrectionEngine::wordAsTyped(std::u32stri
 
 // Only a word its language knows tells which language the user writes in: an option, a
 // number, a name or a slip left as typed says little.
-bool ExtendedCorrectionEngine::isKnownWord(std::u32string_view chunk,
-                                           const KeyboardLayout& layout) const {
+bool ExtendedEngine::isKnownWord(std::u32string_view chunk, const KeyboardLayout& layout) const {
     const auto core = wordAsTyped(chunk);
     const WordLikelihood* language = likelihood(layout);
     return !core || !language ||
-           (isLettersOnly(*core) && language->spellsLikeAWord(*core) &&
+           (WordShape::isLettersOnly(*core) && language->spellsLikeAWord(*core) &&
             language->assess(*core).isKnown());
 }
 
-const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout& layout) const {
+const WordLikelihood* ExtendedEngine::likelihood(const KeyboardLayout& layout) const {
     const auto language = layout.baseLanguage();
     if (!language) {
         return nullptr;
@@ -881,7 +847,7 @@ const WordLikelihood* ExtendedCorrectionEngine::likelihood(const KeyboardLayout&
     return found == likelihoods_.end() ? nullptr : &found->second;
 }
 
-std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::rememberedReading(
+std::optional<ExtendedEngine::Reading> ExtendedEngine::rememberedReading(
     std::u32string_view typed, std::u32string_view reread, const std::string& language,
     const WordLikelihood& target, bool lettersMayBeBrackets) const {
     // A language tag holds neither flag, and the length tells where the typed keys end.
@@ -900,7 +866,7 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::remem
 // The keys at either end may be punctuation: read as such in the target layout, or typed as
 // such (kept as typed, which costs a little where the target reads a letter). Every split
 // whose ends are letters and whose outer keys may open or close a word is scored.
-std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestReading(
+std::optional<ExtendedEngine::Reading> ExtendedEngine::bestReading(
     std::u32string_view typed, std::u32string_view reread, const WordLikelihood& target,
     bool lettersMayBeBrackets) const {
     const std::size_t n = reread.size();
@@ -912,8 +878,8 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
     const auto outer = [&](std::size_t i, bool (*allowed)(char32_t)) -> std::optional<Outer> {
         if (!isLetter(reread[i])) {
             // Brackets where a letter was typed are rare in prose: х and ъ stay letters.
-            const bool bracketFromLetter =
-                isBracket(reread[i]) && aligned && isLetter(typed[i]) && !lettersMayBeBrackets;
+            const bool bracketFromLetter = WordShape::isBracket(reread[i]) && aligned &&
+                                           isLetter(typed[i]) && !lettersMayBeBrackets;
             return allowed(reread[i]) && !bracketFromLetter
                        ? std::optional<Outer>({reread[i], false})
                        : std::nullopt;
@@ -937,20 +903,20 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
         return outer(i, allowed)->keptAsTyped ? kTypedPunctuationLogOdds : 0.0;
     };
     for (std::size_t lead = 0; lead <= std::min(kMaximumOuterKeys, n); ++lead) {
-        if (lead > 0 && !outer(lead - 1, opensWord)) {
+        if (lead > 0 && !outer(lead - 1, WordShape::opensWord)) {
             break;
         }
         double leadCost = 0.0;
         for (std::size_t i = 0; i < lead; ++i) {
-            leadCost += cost(i, opensWord);
+            leadCost += cost(i, WordShape::opensWord);
         }
         double trailCost = 0.0;
         for (std::size_t trail = 0; lead + trail < n && trail <= kMaximumOuterKeys; ++trail) {
             if (trail > 0) {
-                if (!outer(n - trail, closesWord)) {
+                if (!outer(n - trail, WordShape::closesWord)) {
                     break;
                 }
-                trailCost += cost(n - trail, closesWord);
+                trailCost += cost(n - trail, WordShape::closesWord);
             }
             const auto core = reread.substr(lead, n - lead - trail);
             if (!isLetter(core.front()) || !isLetter(core.back())) {
@@ -984,10 +950,10 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
         reading.logProbability = logProbability;
         reading.isKnown = assessment.isKnown();
         for (std::size_t i = 0; i < split.lead; ++i) {
-            reading.lead += outer(i, opensWord)->character;
+            reading.lead += outer(i, WordShape::opensWord)->character;
         }
         for (std::size_t i = n - split.trail; i < n; ++i) {
-            reading.trail += outer(i, closesWord)->character;
+            reading.trail += outer(i, WordShape::closesWord)->character;
         }
         best = std::move(reading);
         bestOrder = order;
@@ -1006,8 +972,7 @@ std::optional<ExtendedCorrectionEngine::Reading> ExtendedCorrectionEngine::bestR
 
 // The word and its delimiter, letters alone, a word of the layout's language that names no
 // letter.
-bool ExtendedCorrectionEngine::isPlainWordOf(std::string_view text,
-                                             const KeyboardLayout& layout) const {
+bool ExtendedEngine::isPlainWordOf(std::string_view text, const KeyboardLayout& layout) const {
     Text word = scalars(text);
     while (!word.empty() && text::CharacterClass::isWhitespace(word.back())) {
         word.pop_back();
@@ -1018,32 +983,30 @@ bool ExtendedCorrectionEngine::isPlainWordOf(std::string_view text,
 
 // The typed keys the reading's word was read from, without those read as punctuation
 // around it; the whole word as typed where characters no key types shift them.
-std::u32string_view ExtendedCorrectionEngine::alignedKeys(std::u32string_view typed,
-                                                          const Reading& reading) {
+std::u32string_view ExtendedEngine::alignedKeys(std::u32string_view typed, const Reading& reading) {
     const std::size_t keys = reading.lead.size() + reading.core.size() + reading.trail.size();
     return keys == typed.size() ? typed.substr(reading.lead.size(), reading.core.size()) : typed;
 }
 
 // A term typed in its own layout leaves the next key, the full stop of the other layout, as
 // typed (`Windows/ D` for "Windows. В").
-bool ExtendedCorrectionEngine::endsSentenceInLayout(std::string_view context,
-                                                    const KeyboardLayout& sourceLayout,
-                                                    const KeyboardLayout& targetLayout) const {
+bool ExtendedEngine::endsSentenceInLayout(std::string_view context,
+                                          const KeyboardLayout& sourceLayout,
+                                          const KeyboardLayout& targetLayout) const {
     const auto mark = lastMark(context);
     if (!mark || isLetter(*mark) || text::CharacterClass::isNumber(*mark)) {
         return false;
     }
-    CorrectionDecision keys;
+    CorrectionVerdict keys;
     keys.sourceLayout = sourceLayout;
     keys.targetLayout = targetLayout;
-    const std::string reread = described_->convertedDelimiter(utf8(TextView(&*mark, 1)), keys);
+    const std::string reread = standard_->convertedDelimiter(utf8(TextView(&*mark, 1)), keys);
     return reread != utf8(TextView(&*mark, 1)) && endsSentence(reread);
 }
 
-double ExtendedCorrectionEngine::historyAdjustment(
-    std::string_view original, std::string_view corrected,
-    std::string_view applicationBundleIdentifier) const {
-    HistoryScoring* history = described_->history();
+double ExtendedEngine::historyAdjustment(std::string_view original, std::string_view corrected,
+                                         std::string_view applicationBundleIdentifier) const {
+    HistoryScoring* history = standard_->history();
     return history ? history->confidenceAdjustment(original, corrected, applicationBundleIdentifier)
                    : 0.0;
 }

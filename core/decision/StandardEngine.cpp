@@ -1,4 +1,4 @@
-#include "core/decision/CorrectionEngine.h"
+#include "core/decision/StandardEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,20 +45,20 @@ bool isTooShort(const SafetyAssessment& assessment) {
 
 }  // namespace
 
-CorrectionEngine::CorrectionEngine(std::unique_ptr<LayoutMapping> mapper,
-                                   SafetyClassifier safetyClassifier, ConfidenceScorer scorer,
-                                   HistoryScoring* history)
+StandardEngine::StandardEngine(std::unique_ptr<LayoutMapping> mapper,
+                               SafetyClassifier safetyClassifier, ConfidenceScorer scorer,
+                               HistoryScoring* history)
     : mapper_(std::move(mapper)),
       safetyClassifier_(std::move(safetyClassifier)),
       scorer_(std::move(scorer)),
       history_(history),
       displayNameOrder_(text::LocalizedComparison::userLocaleName()) {
     if (!mapper_) {
-        throw std::invalid_argument("CorrectionEngine needs a layout mapper");
+        throw std::invalid_argument("StandardEngine needs a layout mapper");
     }
 }
 
-std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
+std::optional<CorrectionVerdict> StandardEngine::automaticDecision(
     std::string_view token, std::string_view context, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout, const std::vector<LayoutConversionCandidate>& candidates,
     double threshold, const std::optional<PreviousWord>& /*previousWord*/) const {
@@ -74,7 +74,7 @@ std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
         return std::nullopt;
     }
     const bool tooShort = isTooShort(assessment);
-    std::vector<CorrectionDecision> kept;
+    std::vector<CorrectionVerdict> kept;
     for (auto& decision : ranked(token, applicationBundleIdentifier, sourceLayout, candidates)) {
         const bool common =
             CommonShortWords::contains(decision.corrected, decision.targetLayout.languages);
@@ -98,7 +98,7 @@ std::optional<CorrectionDecision> CorrectionEngine::automaticDecision(
     return kept[0];
 }
 
-std::optional<CorrectionDecision> CorrectionEngine::manualDecision(
+std::optional<CorrectionVerdict> StandardEngine::manualDecision(
     std::string_view token, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout,
     const std::vector<LayoutConversionCandidate>& candidates) const {
@@ -109,27 +109,27 @@ std::optional<CorrectionDecision> CorrectionEngine::manualDecision(
     return std::move(decisions.front());
 }
 
-std::string CorrectionEngine::convertedDelimiter(std::string_view delimiter,
-                                                 const CorrectionDecision& decision) const {
+std::string StandardEngine::convertedDelimiter(std::string_view delimiter,
+                                               const CorrectionVerdict& decision) const {
     if (decision.correctedDelimiter) {
         return *decision.correctedDelimiter;
     }
     return mapper_->convert(delimiter, decision.sourceLayout, decision.targetLayout);
 }
 
-double CorrectionEngine::historyAdjustment(std::string_view original, std::string_view corrected,
-                                           std::string_view applicationBundleIdentifier) const {
+double StandardEngine::historyAdjustment(std::string_view original, std::string_view corrected,
+                                         std::string_view applicationBundleIdentifier) const {
     if (history_ == nullptr) {
         return 0.0;
     }
     return history_->confidenceAdjustment(original, corrected, applicationBundleIdentifier);
 }
 
-std::vector<CorrectionDecision> CorrectionEngine::ranked(
+std::vector<CorrectionVerdict> StandardEngine::ranked(
     std::string_view token, std::string_view applicationBundleIdentifier,
     const KeyboardLayout& sourceLayout,
     const std::vector<LayoutConversionCandidate>& candidates) const {
-    std::vector<CorrectionDecision> decisions;
+    std::vector<CorrectionVerdict> decisions;
     for (const auto& candidate : candidates) {
         if (candidate.token.empty() || candidate.token == token) {
             continue;
@@ -140,13 +140,13 @@ std::vector<CorrectionDecision> CorrectionEngine::ranked(
         const double confidence =
             scorer_.score(token, candidate.token, sourceLayout, candidate.layout, sourceLayout, h)
                 .confidence;
-        CorrectionDecision decision{std::string(token),
-                                    candidate.token,
-                                    sourceLayout,
-                                    candidate.layout,
-                                    candidate.delimiter,
-                                    confidence,
-                                    candidateReason(candidate.layout, confidence)};
+        CorrectionVerdict decision{std::string(token),
+                                   candidate.token,
+                                   sourceLayout,
+                                   candidate.layout,
+                                   candidate.delimiter,
+                                   confidence,
+                                   candidateReason(candidate.layout, confidence)};
         // Two layouts that read the keys alike are one choice, not a tie.
         const auto same = std::find_if(decisions.begin(), decisions.end(), [&](const auto& d) {
             return d.corrected == decision.corrected &&
@@ -162,7 +162,7 @@ std::vector<CorrectionDecision> CorrectionEngine::ranked(
     return decisions;
 }
 
-void CorrectionEngine::sortByConfidence(std::vector<CorrectionDecision>& decisions) const {
+void StandardEngine::sortByConfidence(std::vector<CorrectionVerdict>& decisions) const {
     std::stable_sort(decisions.begin(), decisions.end(), [this](const auto& a, const auto& b) {
         if (a.confidence != b.confidence) {
             return a.confidence > b.confidence;
@@ -174,8 +174,8 @@ void CorrectionEngine::sortByConfidence(std::vector<CorrectionDecision>& decisio
 
 // Words end at punctuation, so an address or a path reaches the engine piece by
 // piece; the whole run since the last whitespace must be safe too.
-bool CorrectionEngine::isExcludedAsPartOfLongerRun(std::string_view token,
-                                                   std::string_view context) const {
+bool StandardEngine::isExcludedAsPartOfLongerRun(std::string_view token,
+                                                 std::string_view context) const {
     if (context.empty()) {
         return false;
     }

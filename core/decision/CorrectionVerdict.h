@@ -7,8 +7,9 @@
 
 namespace plovik {
 
-// What to replace, with what, between which layouts, how sure and why.
-struct CorrectionDecision {
+// An engine's verdict that a word should change: what to replace, with what, between which
+// layouts, how sure and why. No verdict means the word stays as typed.
+struct CorrectionVerdict {
     std::string original;
     std::string corrected;
     KeyboardLayout sourceLayout;
@@ -18,7 +19,7 @@ struct CorrectionDecision {
     double confidence = 0.0;  // 0.0 to 1.0
     std::string reason;
 
-    bool operator==(const CorrectionDecision&) const = default;
+    bool operator==(const CorrectionVerdict&) const = default;
 };
 
 }  // namespace plovik

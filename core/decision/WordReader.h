@@ -4,35 +4,35 @@
 #include <string>
 #include <string_view>
 
-#include "core/decision/CorrectionDeciding.h"
-#include "core/decision/CorrectionDecision.h"
+#include "core/decision/CorrectionVerdict.h"
+#include "core/decision/DecisionEngine.h"
 #include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/tokens/TokenCompletion.h"
 
 namespace plovik {
 
-// Turns a finished word into the engine's question: its keys re-read through the other
+// Reads a finished word for the engine, and asks it: its keys re-read through the other
 // enabled layouts when they are known, otherwise the built-in English–Russian mapper's
 // reading as the one candidate. Also remembers the layout a word was corrected into while
 // the word goes on, so that its later keys are read in that layout. Main thread only.
-class CorrectionDecider {
+class WordReader {
   public:
-    explicit CorrectionDecider(const InputSourceService& inputSources);
+    explicit WordReader(const InputSourceService& inputSources);
 
     // Remembers the layout the word was typed in, so that the next word knows whether the
     // user switched layouts between the two.
-    std::optional<CorrectionDecision> automaticDecision(const CorrectionDeciding& engine,
-                                                        const TokenCompletion& completion,
-                                                        std::string_view application,
-                                                        double threshold);
+    std::optional<CorrectionVerdict> automaticDecision(const DecisionEngine& engine,
+                                                       const TokenCompletion& completion,
+                                                       std::string_view application,
+                                                       double threshold);
     // The user asked for it: no safety rules, threshold or continued word.
-    std::optional<CorrectionDecision> manualDecision(const CorrectionDeciding& engine,
-                                                     const TokenCompletion& completion,
-                                                     std::string_view application) const;
+    std::optional<CorrectionVerdict> manualDecision(const DecisionEngine& engine,
+                                                    const TokenCompletion& completion,
+                                                    std::string_view application) const;
 
     // `wordGoesOn`: the corrected delimiter became a letter, so the word is not finished.
-    void noteApplied(const CorrectionDecision& decision, bool wordGoesOn);
+    void noteApplied(const CorrectionVerdict& decision, bool wordGoesOn);
 
   private:
     struct Readings {

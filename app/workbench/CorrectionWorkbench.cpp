@@ -1,24 +1,17 @@
-#include "platform/simulated/CorrectionWorkbench.h"
+#include "app/workbench/CorrectionWorkbench.h"
 
 #include <algorithm>
 
-#include "core/decision/ConfidenceScorer.h"
-#include "core/decision/CorrectionEngine.h"
-#include "core/decision/ExtendedCorrectionEngine.h"
-#include "core/decision/LanguageDataDirectory.h"
-#include "core/decision/OfflineLanguageDetector.h"
-#include "core/decision/SafetyClassifier.h"
+#include "core/decision/EngineFactory.h"
 #include "core/history/HistoryFile.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
 
 namespace plovik {
 
 namespace {
 
-// Tokens shorter than this are never converted unless they become a common short word.
-constexpr int kMinimumTokenLength = 3;
+constexpr auto kHistoryRecordCap = static_cast<std::size_t>(EngineFactory::kHistoryRecordCap);
 
 std::string layoutName(const std::string& id) {
     return id.starts_with("xkb:") ? id.substr(4) : id;
@@ -66,36 +59,27 @@ CorrectionWorkbench::CorrectionWorkbench(const Configuration& configuration)
     std::vector<CorrectionRecord> records;
     if (configuration.historyFile) {
         auto loaded = HistoryFile(*configuration.historyFile)
-                          .readRetained(HistoryRetention(kMaximumRecordCount));
+                          .readRetained(HistoryRetention(kHistoryRecordCap));
         if (auto* newest = std::get_if<std::vector<CorrectionRecord>>(&loaded)) {
             records = std::move(*newest);
         }
     }
     history_ =
-        std::make_unique<InMemoryCorrectionHistoryStore>(std::move(records), kMaximumRecordCount);
+        std::make_unique<InMemoryCorrectionHistoryStore>(std::move(records), kHistoryRecordCap);
 }
 
 std::optional<std::string> CorrectionWorkbench::buildEngine(CorrectionEngineKind kind) {
-    auto described = std::make_unique<CorrectionEngine>(
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(kMinimumTokenLength),
-        ConfidenceScorer(
-            std::make_unique<OfflineLanguageDetector>(rememberedSpelling_, mainQueue_)),
-        history_.get());
+    const EngineFactory factory(rememberedSpelling_, mainQueue_, history_.get());
     if (kind == CorrectionEngineKind::described) {
-        engine_ = std::move(described);
+        engine_ = factory.standard();
         return std::nullopt;
     }
-    const auto directory = LanguageDataDirectory::locate();
-    if (!directory) {
-        std::string places;
-        for (const auto& place : LanguageDataDirectory::candidates()) {
-            places += (places.empty() ? "" : ", ") + place.string();
-        }
-        return "the extended engine's language files are missing (looked in " + places + ")";
+    auto languages = EngineFactory::installedLanguages();
+    if (auto* error = std::get_if<std::string>(&languages)) {
+        return *error;
     }
-    engine_ = std::make_unique<ExtendedCorrectionEngine>(
-        std::move(described), ExtendedCorrectionEngine::loadLanguageModels(*directory),
-        &rememberedSpelling_, kRememberedWords);
+    engine_ = factory.extended(std::move(std::get<ExtendedEngine::LanguageModels>(languages)),
+                               kRememberedWords);
     return std::nullopt;
 }
 

@@ -6,12 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/decision/CorrectionDecider.h"
-#include "core/decision/CorrectionDeciding.h"
-#include "core/decision/CorrectionDecision.h"
+#include "core/correction/WordCorrector.h"
+#include "core/decision/CorrectionVerdict.h"
+#include "core/decision/DecisionEngine.h"
 #include "core/decision/SafetyAssessment.h"
 #include "core/history/CorrectionHistoryStoring.h"
-#include "core/history/CorrectionOutcome.h"
 #include "core/layouts/InputSourceService.h"
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/TypingSimulator.h"
@@ -22,9 +21,9 @@
 
 namespace plovik {
 
-// Types text key by key into a simulated field and corrects each finished word the way the
-// application does: the token buffer follows the keys, the input source service re-reads the
-// word's strokes in the other layouts, and the engine's automatic decision picks the word.
+// Types text key by key into a simulated field and corrects each finished word through the
+// application's own word corrector: the token buffer follows the keys, the input source
+// service re-reads the word's strokes in the other layouts, and the engine picks the word.
 class TypedTextReplayer {
   public:
     struct Settings {
@@ -39,7 +38,7 @@ class TypedTextReplayer {
     struct Judgement {
         TokenCompletion completion;
         SafetyAssessment safety;
-        std::optional<CorrectionDecision> decision;
+        std::optional<CorrectionVerdict> decision;
         // What the delimiter becomes when the decision is applied.
         std::optional<std::string> correctedDelimiter;
         // The field still showed the word whole, so the decision was carried out.
@@ -61,7 +60,7 @@ class TypedTextReplayer {
     };
 
     TypedTextReplayer(const TypingSimulator& typist, InputSourceService& inputSources,
-                      const CorrectionDeciding& engine, Learning learning, Settings settings);
+                      const DecisionEngine& engine, Learning learning, Settings settings);
     // It watches the selected layout from where it was made.
     TypedTextReplayer(const TypedTextReplayer&) = delete;
     TypedTextReplayer& operator=(const TypedTextReplayer&) = delete;
@@ -92,19 +91,18 @@ class TypedTextReplayer {
     // `heldBackDelimiter`: the delimiter has not reached the field yet (a held-back Return).
     void judge(const TokenCompletion& completion, bool heldBackDelimiter);
     // False when the field no longer shows the word whole, as a real field refuses it.
-    bool apply(const CorrectionDecision& decision, const TokenCompletion& completion,
+    bool apply(const WordCorrector::Correction& word, const TokenCompletion& completion,
                bool heldBackDelimiter);
+    TextReplacementResult replaceInField(const TextReplacementRequest& request);
     bool fieldEndsWithWholeToken() const;
     bool startsAtWordBoundary(std::size_t start) const;
-    void record(const CorrectionDecision& decision, CorrectionOutcome outcome);
 
     const TypingSimulator& typist_;
     InputSourceService& inputSources_;
-    const CorrectionDeciding& engine_;
-    Learning learning_;
+    const DecisionEngine& engine_;
     const Settings settings_;
     CurrentTokenBuffer buffer_;
-    CorrectionDecider decider_;
+    WordCorrector corrector_;
     std::string field_;
     Observer observer_;
     std::vector<LayoutTypist> typists_;

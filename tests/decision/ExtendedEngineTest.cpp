@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/decision/ExtendedCorrectionEngine.h"
+#include "core/decision/EngineFactory.h"
+#include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
 #include "decision/DecisionTestDoubles.h"
 
 namespace plovik {
@@ -33,25 +33,22 @@ const KeyboardLayout kEnglish = KeyboardLayout::english();
 const KeyboardLayout kRussian = KeyboardLayout::russian();
 const KeyboardLayout kGerman{"xkb:de", "German", {"de"}};
 
-class ExtendedCorrectionEngineTest : public ::testing::Test {
+class ExtendedEngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const auto directory = LanguageDataDirectory::locate();
         ASSERT_TRUE(directory);
         auto detector = std::make_unique<TableLanguageDetector>();
         detector_ = detector.get();
-        auto described = std::make_unique<CorrectionEngine>(
-            std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-            ConfidenceScorer(std::move(detector)), &history_);
-        engine_ = std::make_unique<ExtendedCorrectionEngine>(
-            std::move(described), ExtendedCorrectionEngine::loadLanguageModels(*directory),
-            &spellChecker_);
+        engine_ =
+            EngineFactory::extended(EngineFactory::standard(std::move(detector), &history_),
+                                    ExtendedEngine::loadLanguageModels(*directory), &spellChecker_);
     }
 
-    std::optional<CorrectionDecision> decide(const std::string& typed, const KeyboardLayout& from,
-                                             const std::string& reread, const KeyboardLayout& to,
-                                             const std::string& context = "",
-                                             double threshold = 0.9) const {
+    std::optional<CorrectionVerdict> decide(const std::string& typed, const KeyboardLayout& from,
+                                            const std::string& reread, const KeyboardLayout& to,
+                                            const std::string& context = "",
+                                            double threshold = 0.9) const {
         return engine_->automaticDecision(typed, context, "org.example.Editor", from,
                                           {{to, reread, " "}}, threshold);
     }
@@ -66,10 +63,10 @@ class ExtendedCorrectionEngineTest : public ::testing::Test {
     FixedSpellChecker spellChecker_;
     TableHistory history_;
     TableLanguageDetector* detector_ = nullptr;
-    std::unique_ptr<ExtendedCorrectionEngine> engine_;
+    std::unique_ptr<ExtendedEngine> engine_;
 };
 
-TEST_F(ExtendedCorrectionEngineTest, PunctuationKeysInsideAndAtTheEndsAreLetters) {
+TEST_F(ExtendedEngineTest, PunctuationKeysInsideAndAtTheEndsAreLetters) {
     EXPECT_TRUE(engine_->judgesWholeRuns());
     EXPECT_EQ(corrected("j,kfcnm", kEnglish, "область", kRussian), "область");
     EXPECT_EQ(corrected("cj,snbt", kEnglish, "событие", kRussian), "событие");
@@ -83,7 +80,7 @@ TEST_F(ExtendedCorrectionEngineTest, PunctuationKeysInsideAndAtTheEndsAreLetters
     EXPECT_EQ(corrected("xnj-nj", kEnglish, "что-то", kRussian), "что-то");
 }
 
-TEST_F(ExtendedCorrectionEngineTest, WordsTypedRightStay) {
+TEST_F(ExtendedEngineTest, WordsTypedRightStay) {
     EXPECT_FALSE(decide("the", kEnglish, "еру", kRussian));
     EXPECT_FALSE(decide("hello,", kEnglish, "руддщб", kRussian));
     EXPECT_FALSE(decide("привет", kRussian, "ghbdtn", kEnglish));
@@ -96,7 +93,7 @@ TEST_F(ExtendedCorrectionEngineTest, WordsTypedRightStay) {
     EXPECT_EQ(corrected("сфе", kRussian, "cat", kEnglish), "cat");
 }
 
-TEST_F(ExtendedCorrectionEngineTest, DigitsAddressesAndAcronymsAreKept) {
+TEST_F(ExtendedEngineTest, DigitsAddressesAndAcronymsAreKept) {
     EXPECT_FALSE(decide("ghbdtn2", kEnglish, "привет2", kRussian));
     EXPECT_FALSE(decide("www.ghbdtn.ru", kEnglish, "цццюпрбветкюкг", kRussian));
     EXPECT_FALSE(decide("/usr/ghbdtn", kEnglish, ".гыкюпрбвет", kRussian));
@@ -105,7 +102,7 @@ TEST_F(ExtendedCorrectionEngineTest, DigitsAddressesAndAcronymsAreKept) {
     EXPECT_FALSE(decide("NASA", kEnglish, "ТФЫФ", kRussian));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, CapitalsAmidSmallLettersAreAnAcronymUnlessTheyShout) {
+TEST_F(ExtendedEngineTest, CapitalsAmidSmallLettersAreAnAcronymUnlessTheyShout) {
     // "еды" is a listed word but never an acronym: TLS amid Russian is a term.
     const std::string russian = "поддержка протокола ";
     EXPECT_FALSE(decide("TLS", kEnglish, "ЕДЫ", kRussian, russian));
@@ -117,7 +114,7 @@ TEST_F(ExtendedCorrectionEngineTest, CapitalsAmidSmallLettersAreAnAcronymUnlessT
     EXPECT_EQ(corrected("YT", kEnglish, "НЕ", kRussian, "ЭТО "), "НЕ");
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ManualCorrectionReadsTheWordItsOwnWayOrFallsBack) {
+TEST_F(ExtendedEngineTest, ManualCorrectionReadsTheWordItsOwnWayOrFallsBack) {
     const auto manual = [&](const std::string& typed, const std::string& reread) {
         const auto decision = engine_->manualDecision(typed, "org.example.Editor", kEnglish,
                                                       {{kRussian, reread, " "}});
@@ -127,12 +124,12 @@ TEST_F(ExtendedCorrectionEngineTest, ManualCorrectionReadsTheWordItsOwnWayOrFall
     EXPECT_EQ(manual("ghbdtn,", "приветб"), "привет,");
     // Below any threshold, the user still gets the conversion asked for.
     EXPECT_EQ(manual("the", "еру"), "еру");
-    // Where the extended rules keep the word, the described engine converts it.
+    // Where the extended rules keep the word, the standard engine converts it.
     EXPECT_EQ(manual("ghbdtn2", "привет2"), "привет2");
     EXPECT_FALSE(manual("ghbdtn", "ghbdtn"));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, OneLetterWordsFollowTheirOwnRules) {
+TEST_F(ExtendedEngineTest, OneLetterWordsFollowTheirOwnRules) {
     EXPECT_EQ(corrected("f", kEnglish, "а", kRussian), "а");
     EXPECT_EQ(corrected("d", kEnglish, "в", kRussian), "в");
     EXPECT_EQ(corrected("ф", kRussian, "a", kEnglish), "a");
@@ -146,7 +143,7 @@ TEST_F(ExtendedCorrectionEngineTest, OneLetterWordsFollowTheirOwnRules) {
     EXPECT_FALSE(decide("D", kEnglish, "В", kRussian, "диск "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ThePreviousWordsLanguageMovesTheBar) {
+TEST_F(ExtendedEngineTest, ThePreviousWordsLanguageMovesTheBar) {
     // "руку" is a Russian word as well as "here" typed under Russian.
     const auto afterEnglish = decide("руку", kRussian, "here", kEnglish, "I am ", 0.0);
     const auto afterRussian = decide("руку", kRussian, "here", kEnglish, "дай ", 0.0);
@@ -157,7 +154,7 @@ TEST_F(ExtendedCorrectionEngineTest, ThePreviousWordsLanguageMovesTheBar) {
     EXPECT_LT(afterRussian->confidence, 0.5);
 }
 
-TEST_F(ExtendedCorrectionEngineTest, SeveralWordsOfALanguageMoveTheBarFurtherThanOne) {
+TEST_F(ExtendedEngineTest, SeveralWordsOfALanguageMoveTheBarFurtherThanOne) {
     const auto afterOne = decide("руку", kRussian, "here", kEnglish, "am ", 0.0);
     const auto afterTwo = decide("руку", kRussian, "here", kEnglish, "I am ", 0.0);
     ASSERT_TRUE(afterOne && afterTwo);
@@ -173,7 +170,7 @@ TEST_F(ExtendedCorrectionEngineTest, SeveralWordsOfALanguageMoveTheBarFurtherTha
     EXPECT_LT(termAfterTwo->confidence, 0.9);
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ATermOrTwoOfTheTypedScriptAmidTheOtherSayLittle) {
+TEST_F(ExtendedEngineTest, ATermOrTwoOfTheTypedScriptAmidTheOtherSayLittle) {
     // "aptitude" typed amid Russian typed under US: the next "d" is still "в".
     EXPECT_EQ(corrected("d", kEnglish, "в", kRussian, "пакет aptitude "), "в");
     EXPECT_EQ(corrected("d", kEnglish, "в", kRussian, "установлена Ubuntu Linux "), "в");
@@ -183,7 +180,7 @@ TEST_F(ExtendedCorrectionEngineTest, ATermOrTwoOfTheTypedScriptAmidTheOtherSayLi
     EXPECT_FALSE(decide("d", kEnglish, "в", kRussian, "установлена Debian GNU Linux "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ASwitchOfLayoutsRightBeforeTheWordIsTheUsersChoice) {
+TEST_F(ExtendedEngineTest, ASwitchOfLayoutsRightBeforeTheWordIsTheUsersChoice) {
     const auto afterSwitchFrom = [&](const KeyboardLayout& previous, const std::string& typed,
                                      const std::string& reread, const std::string& context) {
         const auto decision =
@@ -202,8 +199,8 @@ TEST_F(ExtendedCorrectionEngineTest, ASwitchOfLayoutsRightBeforeTheWordIsTheUser
     EXPECT_EQ(afterSwitchFrom(kRussian, "ghbdtn", "привет", "и "), "привет");
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ABareRussianPrepositionAfterASwitchIsASlip) {
-    // The application empties its buffer on a switch: only the decider knows the word before.
+TEST_F(ExtendedEngineTest, ABareRussianPrepositionAfterASwitchIsASlip) {
+    // The application empties its buffer on a switch: only the word reader knows the word before.
     const auto afterSwitchFrom = [&](const std::string& previous, const std::string& typed,
                                      const std::string& reread) {
         const auto decision = engine_->automaticDecision(typed, "", "org.example.Editor", kEnglish,
@@ -224,7 +221,7 @@ TEST_F(ExtendedCorrectionEngineTest, ABareRussianPrepositionAfterASwitchIsASlip)
     EXPECT_EQ(afterSwitchFrom("Qt ", "b", "и"), std::nullopt);
 }
 
-TEST_F(ExtendedCorrectionEngineTest, RussianCapitalsNoListKnowsReadAsLatinAcronyms) {
+TEST_F(ExtendedEngineTest, RussianCapitalsNoListKnowsReadAsLatinAcronyms) {
     const std::string russian = "откройте файл ";
     EXPECT_EQ(corrected("ЗВА", kRussian, "PDF", kEnglish, russian), "PDF");
     EXPECT_EQ(corrected("ЦЩКВ", kRussian, "WORD", kEnglish, russian), "WORD");
@@ -240,7 +237,7 @@ TEST_F(ExtendedCorrectionEngineTest, RussianCapitalsNoListKnowsReadAsLatinAcrony
     EXPECT_FALSE(switched);
 }
 
-TEST_F(ExtendedCorrectionEngineTest, LatinTermsRussianCouldNotSpellAreSlips) {
+TEST_F(ExtendedEngineTest, LatinTermsRussianCouldNotSpellAreSlips) {
     // No list holds "emacs", and "уь" is no Russian spelling.
     EXPECT_EQ(corrected("уьфсы", kRussian, "emacs", kEnglish, "запустите "), "emacs");
     // Digits type alike in every layout: the letters around them decide.
@@ -250,7 +247,7 @@ TEST_F(ExtendedCorrectionEngineTest, LatinTermsRussianCouldNotSpellAreSlips) {
     EXPECT_FALSE(decide("ghbdtn2", kEnglish, "привет2", kRussian));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, APunctuationKeyTypedAsAWordOfItsOwnIsThatMark) {
+TEST_F(ExtendedEngineTest, APunctuationKeyTypedAsAWordOfItsOwnIsThatMark) {
     EXPECT_EQ(corrected("б", kRussian, ",", kEnglish, "hello "), ",");
     EXPECT_EQ(corrected("Э", kRussian, "\"", kEnglish, "he said "), "\"");
     // Amid Russian text, or with nothing before it, it is a letter.
@@ -258,7 +255,7 @@ TEST_F(ExtendedCorrectionEngineTest, APunctuationKeyTypedAsAWordOfItsOwnIsThatMa
     EXPECT_FALSE(decide("ю", kRussian, ".", kEnglish, ""));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, EachPartOfACompoundIsReadOnItsOwn) {
+TEST_F(ExtendedEngineTest, EachPartOfACompoundIsReadOnItsOwn) {
     const auto decision = decide("Дштгч-система", kRussian, "Linux-cbcntvf", kEnglish, "это ");
     ASSERT_TRUE(decision);
     EXPECT_EQ(decision->corrected, "Linux-система");
@@ -270,7 +267,7 @@ TEST_F(ExtendedCorrectionEngineTest, EachPartOfACompoundIsReadOnItsOwn) {
     EXPECT_FALSE(decide("Дштгч-бфлдщ", kRussian, "Linux-,akdo", kEnglish, "это "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, TheOtherLayoutsFullStopAfterATermEndsASentence) {
+TEST_F(ExtendedEngineTest, TheOtherLayoutsFullStopAfterATermEndsASentence) {
     // "Windows. В" typed under US with "Windows" in its own layout: the full stop's key
     // shows "/", and the capital after it opens a sentence.
     EXPECT_EQ(corrected("D", kEnglish, "В", kRussian, "установите Windows/ "), "В");
@@ -280,7 +277,7 @@ TEST_F(ExtendedCorrectionEngineTest, TheOtherLayoutsFullStopAfterATermEndsASente
     EXPECT_FALSE(decide("D", kEnglish, "В", kRussian, "установите Windows "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ALatinWordWithACapitalInsideIsANameOrAUnit) {
+TEST_F(ExtendedEngineTest, ALatinWordWithACapitalInsideIsANameOrAUnit) {
     EXPECT_FALSE(decide("kB", kEnglish, "лИ", kRussian, "займёт ещё 300 "));
     EXPECT_FALSE(decide("iOS", kEnglish, "шЩЫ", kRussian, "как и в "));
     // In Cyrillic a capital after a small letter is a shifted punctuation key (Ж for :).
@@ -289,7 +286,7 @@ TEST_F(ExtendedCorrectionEngineTest, ALatinWordWithACapitalInsideIsANameOrAUnit)
     EXPECT_EQ(corrected("j,kfcnm", kEnglish, "область", kRussian), "область");
 }
 
-TEST_F(ExtendedCorrectionEngineTest, CharactersNoKeyTypesStayWhereTheyStood) {
+TEST_F(ExtendedEngineTest, CharactersNoKeyTypesStayWhereTheyStood) {
     // Quotation marks no key of either layout types reach the token but not its re-reading.
     EXPECT_EQ(corrected("«ghbdtn»", kEnglish, "привет", kRussian), "«привет»");
     EXPECT_EQ(corrected("«j,kfcnm", kEnglish, "область", kRussian), "«область");
@@ -299,14 +296,14 @@ TEST_F(ExtendedCorrectionEngineTest, CharactersNoKeyTypesStayWhereTheyStood) {
     EXPECT_FALSE(decide("«ghbdtn", kEnglish, "прив", kRussian));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, CyrillicAfterACommandWordIsASlip) {
+TEST_F(ExtendedEngineTest, CyrillicAfterACommandWordIsASlip) {
     EXPECT_EQ(corrected("еру", kRussian, "the", kEnglish, "make "), "the");
     // A Latin argument of a command stays as typed.
     EXPECT_FALSE(decide("ghbdtn", kEnglish, "привет", kRussian, "make "));
     EXPECT_FALSE(decide("ghbdtn", kEnglish, "привет", kRussian, "git "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ACapitalAndColonOpeningALineAreALabel) {
+TEST_F(ExtendedEngineTest, ACapitalAndColonOpeningALineAreALabel) {
     EXPECT_EQ(corrected("ЙЖ", kRussian, "Q:", kEnglish), "Q:");
     EXPECT_EQ(corrected("ФЖ", kRussian, "A:", kEnglish, "Q: What?\n"), "A:");
     // Inside a line it is a letter, not a word.
@@ -314,7 +311,7 @@ TEST_F(ExtendedCorrectionEngineTest, ACapitalAndColonOpeningALineAreALabel) {
     EXPECT_FALSE(decide("ЙЖ", kRussian, "Q;", kEnglish));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ASpellingItsLanguageNeverWritesIsNoNameOfIt) {
+TEST_F(ExtendedEngineTest, ASpellingItsLanguageNeverWritesIsNoNameOfIt) {
     // Russian starts no word with ы and never writes щк: names typed under Russian read as
     // English names, short ones too, after a name the user left as typed.
     EXPECT_EQ(corrected("Ыушвуд", kRussian, "Seidel", kEnglish, "Jens Оуты "), "Seidel");
@@ -328,7 +325,7 @@ TEST_F(ExtendedCorrectionEngineTest, ASpellingItsLanguageNeverWritesIsNoNameOfIt
     EXPECT_FALSE(decide("~N", kEnglish, "ЁТ", kRussian, "в короткой форме "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, OnlyAWordItsLanguageKnowsIsContext) {
+TEST_F(ExtendedEngineTest, OnlyAWordItsLanguageKnowsIsContext) {
     const auto confidence = [&](const std::string& typed, const KeyboardLayout& from,
                                 const std::string& reread, const KeyboardLayout& to,
                                 const std::string& context) {
@@ -354,7 +351,7 @@ TEST_F(ExtendedCorrectionEngineTest, OnlyAWordItsLanguageKnowsIsContext) {
               confidence("b", kEnglish, "и", kRussian, ""));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, XAndHardSignAreBracketsWhereAsLettersTheySpellNothing) {
+TEST_F(ExtendedEngineTest, XAndHardSignAreBracketsWhereAsLettersTheySpellNothing) {
     // An editor's insertion in a quotation typed under Russian: "[our", "organization]".
     EXPECT_EQ(corrected("хщгк", kRussian, "[our", kEnglish, "Nor does "), "[our");
     EXPECT_EQ(corrected("щкпфтшяфешщтъ", kRussian, "organization]", kEnglish, "the anarchist "),
@@ -365,7 +362,7 @@ TEST_F(ExtendedCorrectionEngineTest, XAndHardSignAreBracketsWhereAsLettersTheySp
     EXPECT_FALSE(decide("объём", kRussian, "j]`v", kEnglish, "the "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, HyphensMayOpenAWord) {
+TEST_F(ExtendedEngineTest, HyphensMayOpenAWord) {
     // A long option and a dash glued to the word it opens.
     EXPECT_EQ(corrected("--ырщц-ыгььфкн", kRussian, "--show-summary", kEnglish,
                         "the command-line argument "),
@@ -380,7 +377,7 @@ TEST_F(ExtendedCorrectionEngineTest, HyphensMayOpenAWord) {
     EXPECT_FALSE(decide("-c", kEnglish, "-с", kRussian, "используется команда "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOrAnAbbreviation) {
+TEST_F(ExtendedEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOrAnAbbreviation) {
     EXPECT_EQ(corrected("Сю", kRussian, "C.", kEnglish, "-- Arthur "), "C.");
     EXPECT_EQ(corrected("F/", kEnglish, "А.", kRussian, "Мануэль "), "А.");
     EXPECT_EQ(corrected("n/", kEnglish, "т.", kRussian, "размер и "), "т.");
@@ -395,7 +392,7 @@ TEST_F(ExtendedCorrectionEngineTest, ALetterAndAFullStopAfterAWordAreAnInitialOr
     EXPECT_FALSE(decide("C.", kEnglish, "Сю", kRussian, "Мануэль "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ACapitalMarksANameOnlyInsideASentence) {
+TEST_F(ExtendedEngineTest, ACapitalMarksANameOnlyInsideASentence) {
     // An unknown word with a capital may be a name inside a sentence, not where one starts:
     // after the same words it reads likelier as a slip after a full stop or a colon.
     const auto confidence = [&](const std::string& context) {
@@ -409,7 +406,7 @@ TEST_F(ExtendedCorrectionEngineTest, ACapitalMarksANameOnlyInsideASentence) {
     EXPECT_FALSE(decide("Nen", kEnglish, "Тут", kRussian, "сказал "));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, AKeyKeptAsTypedDoesNotBreakAWordIntoALoneLetter) {
+TEST_F(ExtendedEngineTest, AKeyKeptAsTypedDoesNotBreakAWordIntoALoneLetter) {
     // "e;" spells "уж": read as "у" and a typed semicolon it would change one word into
     // another.
     EXPECT_NE(corrected("e;", kEnglish, "уж", kRussian, "Ох "), "у;");
@@ -419,7 +416,7 @@ TEST_F(ExtendedCorrectionEngineTest, AKeyKeptAsTypedDoesNotBreakAWordIntoALoneLe
     EXPECT_EQ(corrected("d,", kEnglish, "вб", kRussian, "пакет aptitude "), "в,");
 }
 
-TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
+TEST_F(ExtendedEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts) {
     const auto plain = decide("ghbdtn", kEnglish, "привет", kRussian, "", 0.0);
     ASSERT_TRUE(plain);
     EXPECT_GT(plain->confidence, 0.9);
@@ -436,7 +433,7 @@ TEST_F(ExtendedCorrectionEngineTest, ConfidenceIsAProbabilityThatHistoryAdjusts)
     EXPECT_FALSE(decide("руку", kRussian, "here", kEnglish, "", unsure->confidence));
 }
 
-TEST_F(ExtendedCorrectionEngineTest, LayoutsWithoutLanguageDataUseTheDescribedScoring) {
+TEST_F(ExtendedEngineTest, LayoutsWithoutLanguageDataUseTheDescribedScoring) {
     detector_->set("ghbdtn", kEnglish, 0.0);
     detector_->set("ubxtdt", kGerman, 0.9, true);
     const auto decision = decide("ghbdtn", kEnglish, "ubxtdt", kGerman);
@@ -446,7 +443,7 @@ TEST_F(ExtendedCorrectionEngineTest, LayoutsWithoutLanguageDataUseTheDescribedSc
     EXPECT_FALSE(detector_->questions.empty());
 }
 
-TEST_F(ExtendedCorrectionEngineTest, TheBestOfSeveralLayoutsWinsAndNearTiesAreRefused) {
+TEST_F(ExtendedEngineTest, TheBestOfSeveralLayoutsWinsAndNearTiesAreRefused) {
     const KeyboardLayout ukrainian{"xkb:ua", "Ukrainian", {"uk"}};
     const auto decision =
         engine_->automaticDecision("ghbdtn", "", "org.example.Editor", kEnglish,

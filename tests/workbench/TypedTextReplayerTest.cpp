@@ -5,8 +5,8 @@
 #include <variant>
 #include <vector>
 
-#include "platform/simulated/CorrectionWorkbench.h"
-#include "platform/simulated/TypedTextReplayer.h"
+#include "app/workbench/CorrectionWorkbench.h"
+#include "app/workbench/TypedTextReplayer.h"
 #include "support/BoundedChild.h"
 #include "tests/support/KeyEvents.h"
 

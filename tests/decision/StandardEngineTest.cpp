@@ -2,9 +2,8 @@
 
 #include <memory>
 
-#include "core/decision/CorrectionEngine.h"
-#include "core/decision/OfflineLanguageDetector.h"
-#include "core/layouts/EnglishRussianLayoutMapper.h"
+#include "core/decision/EngineFactory.h"
+#include "core/decision/StandardEngine.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
 #include "decision/DecisionTestDoubles.h"
@@ -23,12 +22,12 @@ const std::string kApp = "org.example.Chat";
 
 // The application's engine: the built-in mapper, the classifier with minimum length 3 and
 // the offline detector over a spell checker that knows only English.
-class CorrectionEngineTest : public ::testing::Test {
+class StandardEngineTest : public ::testing::Test {
   protected:
-    std::optional<CorrectionDecision> automatic(const std::string& token,
-                                                const Candidates& candidates,
-                                                const std::string& context = "",
-                                                double threshold = 0.8) const {
+    std::optional<CorrectionVerdict> automatic(const std::string& token,
+                                               const Candidates& candidates,
+                                               const std::string& context = "",
+                                               double threshold = 0.8) const {
         return engine_.automaticDecision(token, context, kApp, kEnglish, candidates, threshold);
     }
     static Candidates russian(const std::string& token, const std::string& delimiter = " ") {
@@ -39,20 +38,20 @@ class CorrectionEngineTest : public ::testing::Test {
     ManualMainQueue queue_{clock_};
     EnglishOnlySpellChecker checker_;
     TableHistory history_;
-    CorrectionEngine engine_{
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker_, queue_)), &history_};
+    const std::unique_ptr<StandardEngine> standard_ =
+        EngineFactory(checker_, queue_, &history_).standard();
+    const StandardEngine& engine_ = *standard_;
 };
 
-TEST_F(CorrectionEngineTest, CandidateOfAWrongLayoutWordIsTheDecision) {
+TEST_F(StandardEngineTest, CandidateOfAWrongLayoutWordIsTheDecision) {
     const auto decision = automatic("ghbdtn", russian("привет", "."));
-    const CorrectionDecision expected{"ghbdtn",
-                                      "привет",
-                                      kEnglish,
-                                      kRussian,
-                                      ".",
-                                      1.0,
-                                      "Converted text is more plausible in Russian (100%)."};
+    const CorrectionVerdict expected{"ghbdtn",
+                                     "привет",
+                                     kEnglish,
+                                     kRussian,
+                                     ".",
+                                     1.0,
+                                     "Converted text is more plausible in Russian (100%)."};
     EXPECT_EQ(decision, expected);
     const std::vector<TableHistory::Key> asked{{"ghbdtn", "привет", kApp}};
     EXPECT_EQ(history_.questions, asked);
@@ -71,7 +70,7 @@ TEST_F(CorrectionEngineTest, CandidateOfAWrongLayoutWordIsTheDecision) {
     EXPECT_EQ(manual->reason, "Converted text is more plausible in Russian (40%).");
 }
 
-TEST_F(CorrectionEngineTest, CommonShortWordsAreKeptAndReachedDespiteLength) {
+TEST_F(StandardEngineTest, CommonShortWordsAreKeptAndReachedDespiteLength) {
     // "b" is too short, but "и" is a common Russian word: max(0.98, 0.9116).
     const auto decision = automatic("b", russian("и"));
     ASSERT_TRUE(decision);
@@ -91,7 +90,7 @@ TEST_F(CorrectionEngineTest, CommonShortWordsAreKeptAndReachedDespiteLength) {
     EXPECT_EQ(engine_.manualDecision("in", kApp, kEnglish, russian("шт"))->corrected, "шт");
 }
 
-TEST_F(CorrectionEngineTest, SafetyExclusionsStopOnlyAutomaticDecisions) {
+TEST_F(StandardEngineTest, SafetyExclusionsStopOnlyAutomaticDecisions) {
     EXPECT_FALSE(automatic("ghb@dtn", russian("при\"вет"), "", 0.0));
     EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "git "));
     EXPECT_FALSE(automatic("ghbdtn", russian("привет"), "sudo "));
@@ -100,7 +99,7 @@ TEST_F(CorrectionEngineTest, SafetyExclusionsStopOnlyAutomaticDecisions) {
     EXPECT_TRUE(engine_.manualDecision("ghb@dtn", kApp, kEnglish, russian("при\"вет")));
 }
 
-TEST_F(CorrectionEngineTest, AddressesAndPathsTypedInPiecesAreNotConverted) {
+TEST_F(StandardEngineTest, AddressesAndPathsTypedInPiecesAreNotConverted) {
     // Words end at punctuation, so these arrive as the word after the last mark.
     for (const std::string context :
          {"http://", "see http://", "user@", "mail me at user@", "/home/", "cd ~/", "./"}) {
@@ -120,11 +119,11 @@ TEST_F(CorrectionEngineTest, AddressesAndPathsTypedInPiecesAreNotConverted) {
     EXPECT_TRUE(engine_.manualDecision("ghbdtn", kApp, kEnglish, russian("привет")));
 }
 
-TEST_F(CorrectionEngineTest, ConvertedDelimiter) {
+TEST_F(StandardEngineTest, ConvertedDelimiter) {
     // Without a delimiter of its own, a decision's delimiter is read by the built-in mapper.
-    const CorrectionDecision toRussian{"ghbdtn",     "привет", kEnglish, kRussian,
-                                       std::nullopt, 1.0,      ""};
-    const CorrectionDecision toEnglish{"руддщ", "hello", kRussian, kEnglish, std::nullopt, 1.0, ""};
+    const CorrectionVerdict toRussian{"ghbdtn",     "привет", kEnglish, kRussian,
+                                      std::nullopt, 1.0,      ""};
+    const CorrectionVerdict toEnglish{"руддщ", "hello", kRussian, kEnglish, std::nullopt, 1.0, ""};
     EXPECT_EQ(engine_.convertedDelimiter(" ", toRussian), " ");
     EXPECT_EQ(engine_.convertedDelimiter(" ", toEnglish), " ");
     EXPECT_EQ(engine_.convertedDelimiter(".", toRussian), "ю");
@@ -143,9 +142,7 @@ class CorrectionRankingTest : public ::testing::Test {
     CorrectionRankingTest() {
         auto detector = std::make_unique<TableLanguageDetector>();
         detector_ = detector.get();
-        engine_ = std::make_unique<CorrectionEngine>(
-            std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-            ConfidenceScorer(std::move(detector)), &history_);
+        engine_ = EngineFactory::standard(std::move(detector), &history_);
     }
 
     // A candidate of `layout` scored 0.79 + `adjustment` (converted 0.5, original 0.0).
@@ -156,13 +153,12 @@ class CorrectionRankingTest : public ::testing::Test {
         history_.set(original, token, kApp, adjustment);
         return {layout, token, delimiter};
     }
-    std::optional<CorrectionDecision> automatic(const Candidates& candidates,
-                                                double threshold = 0.5,
-                                                const std::string& token = "abcd") const {
+    std::optional<CorrectionVerdict> automatic(const Candidates& candidates, double threshold = 0.5,
+                                               const std::string& token = "abcd") const {
         return engine_->automaticDecision(token, "", kApp, kEnglish, candidates, threshold);
     }
-    std::optional<CorrectionDecision> manual(const Candidates& candidates,
-                                             const std::string& token = "abcd") const {
+    std::optional<CorrectionVerdict> manual(const Candidates& candidates,
+                                            const std::string& token = "abcd") const {
         return engine_->manualDecision(token, kApp, kEnglish, candidates);
     }
 
@@ -171,7 +167,7 @@ class CorrectionRankingTest : public ::testing::Test {
     const KeyboardLayout zulu_{"xkb:z", "Zulu", {"xx"}};
     TableHistory history_;
     TableLanguageDetector* detector_;
-    std::unique_ptr<CorrectionEngine> engine_;
+    std::unique_ptr<StandardEngine> engine_;
 };
 
 TEST_F(CorrectionRankingTest, TheBestMustLeadADifferentRunnerUp) {
@@ -261,14 +257,12 @@ TEST_F(CorrectionRankingTest, ThresholdCapAndThreeCharacterPenalty) {
     EXPECT_EQ(manual({capped})->reason, "Converted text is more plausible in Alpha (49%).");
 }
 
-TEST(CorrectionEngine, WithoutHistoryNothingIsAdjusted) {
+TEST(StandardEngine, WithoutHistoryNothingIsAdjusted) {
     auto detector = std::make_unique<TableLanguageDetector>();
     detector->set("abcd", KeyboardLayout::russian(), 0.5);
-    const CorrectionEngine engine(std::make_unique<EnglishRussianLayoutMapper>(),
-                                  SafetyClassifier(3), ConfidenceScorer(std::move(detector)),
-                                  nullptr);
-    const auto decision = engine.manualDecision("wxyz", "app", KeyboardLayout::english(),
-                                                {{KeyboardLayout::russian(), "abcd", " "}});
+    const auto engine = EngineFactory::standard(std::move(detector), nullptr);
+    const auto decision = engine->manualDecision("wxyz", "app", KeyboardLayout::english(),
+                                                 {{KeyboardLayout::russian(), "abcd", " "}});
     ASSERT_TRUE(decision);
     EXPECT_DOUBLE_EQ(decision->confidence, 0.5 * 0.52 + 0.5 + 0.03);
 }

@@ -1,4 +1,4 @@
-#include "core/decision/CorrectionDecider.h"
+#include "core/decision/WordReader.h"
 
 #include "core/decision/ContinuedWordDecision.h"
 
@@ -13,12 +13,12 @@ KeyboardLayout mapperTarget(const KeyboardLayout& source) {
 
 }  // namespace
 
-CorrectionDecider::CorrectionDecider(const InputSourceService& inputSources)
-    : inputSources_(inputSources) {}
+WordReader::WordReader(const InputSourceService& inputSources) : inputSources_(inputSources) {}
 
-std::optional<CorrectionDecision> CorrectionDecider::automaticDecision(
-    const CorrectionDeciding& engine, const TokenCompletion& completion,
-    std::string_view application, double threshold) {
+std::optional<CorrectionVerdict> WordReader::automaticDecision(const DecisionEngine& engine,
+                                                               const TokenCompletion& completion,
+                                                               std::string_view application,
+                                                               double threshold) {
     const auto previous = previousWord(completion, application);
     lastJudged_.reset();
     const auto current = inputSources_.currentLayout();
@@ -40,8 +40,8 @@ std::optional<CorrectionDecision> CorrectionDecider::automaticDecision(
                                     read->source, read->candidates, threshold, previous);
 }
 
-std::optional<PreviousWord> CorrectionDecider::previousWord(const TokenCompletion& completion,
-                                                            std::string_view application) const {
+std::optional<PreviousWord> WordReader::previousWord(const TokenCompletion& completion,
+                                                     std::string_view application) const {
     if (!lastJudged_ || lastJudged_->application != application) {
         return std::nullopt;
     }
@@ -59,9 +59,9 @@ std::optional<PreviousWord> CorrectionDecider::previousWord(const TokenCompletio
     return PreviousWord(lastJudged_->layout, lastJudged_->text);
 }
 
-std::optional<CorrectionDecision> CorrectionDecider::manualDecision(
-    const CorrectionDeciding& engine, const TokenCompletion& completion,
-    std::string_view application) const {
+std::optional<CorrectionVerdict> WordReader::manualDecision(const DecisionEngine& engine,
+                                                            const TokenCompletion& completion,
+                                                            std::string_view application) const {
     const auto read = readings(completion, inputSources_.currentLayout());
     if (!read) {
         return std::nullopt;
@@ -69,7 +69,7 @@ std::optional<CorrectionDecision> CorrectionDecider::manualDecision(
     return engine.manualDecision(completion.token, application, read->source, read->candidates);
 }
 
-void CorrectionDecider::noteApplied(const CorrectionDecision& decision, bool wordGoesOn) {
+void WordReader::noteApplied(const CorrectionVerdict& decision, bool wordGoesOn) {
     // The word now stands in the layout Plovik chose, which may have switched it too.
     lastJudged_.reset();
     if (wordGoesOn) {
@@ -77,7 +77,7 @@ void CorrectionDecider::noteApplied(const CorrectionDecision& decision, bool wor
     }
 }
 
-std::optional<CorrectionDecider::Readings> CorrectionDecider::readings(
+std::optional<WordReader::Readings> WordReader::readings(
     const TokenCompletion& completion, const std::optional<KeyboardLayout>& current) const {
     if (current && !completion.physicalStrokes.empty()) {
         return Readings{*current, inputSources_.conversionCandidates(completion, *current)};
@@ -85,7 +85,7 @@ std::optional<CorrectionDecider::Readings> CorrectionDecider::readings(
     return mapperReading(completion);
 }
 
-std::optional<CorrectionDecider::Readings> CorrectionDecider::mapperReading(
+std::optional<WordReader::Readings> WordReader::mapperReading(
     const TokenCompletion& completion) const {
     const auto source = mapper_.likelyLayout(completion.token);
     if (!source) {

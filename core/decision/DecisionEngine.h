@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/decision/CorrectionDecision.h"
+#include "core/decision/CorrectionVerdict.h"
 #include "core/decision/PreviousWord.h"
 #include "core/decision/SafetyAssessment.h"
 #include "core/layouts/KeyboardLayout.h"
@@ -13,10 +13,12 @@
 
 namespace plovik {
 
-// Decides whether a finished word was typed in the wrong layout and what it should become.
-class CorrectionDeciding {
+// What every correction engine answers: whether a finished word was typed in the wrong
+// layout and what it should become. StandardEngine and ExtendedEngine implement it; the
+// settings (and plovik-correct's --engine) choose between them.
+class DecisionEngine {
   public:
-    virtual ~CorrectionDeciding() = default;
+    virtual ~DecisionEngine() = default;
 
     // True when a word is the whole run of keys up to whitespace, punctuation keys included
     // (they may be letters in the other layout); false when punctuation ends a word.
@@ -29,14 +31,14 @@ class CorrectionDeciding {
     // Picks the best of the candidates (the word's keys re-read through other layouts).
     // `previousWord`: the word right before, when known. Another layout than the source one
     // means the user switched layouts between the two words.
-    virtual std::optional<CorrectionDecision> automaticDecision(
+    virtual std::optional<CorrectionVerdict> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold,
         const std::optional<PreviousWord>& previousWord) const = 0;
 
     // Without knowing how the word before was typed.
-    std::optional<CorrectionDecision> automaticDecision(
+    std::optional<CorrectionVerdict> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold) const {
@@ -45,14 +47,14 @@ class CorrectionDeciding {
     }
 
     // The user asked for it: the best candidate, without safety rules or threshold.
-    virtual std::optional<CorrectionDecision> manualDecision(
+    virtual std::optional<CorrectionVerdict> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,
         const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates) const = 0;
 
     // The delimiter to type after the corrected word.
     virtual std::string convertedDelimiter(std::string_view delimiter,
-                                           const CorrectionDecision& decision) const = 0;
+                                           const CorrectionVerdict& decision) const = 0;
 };
 
 }  // namespace plovik

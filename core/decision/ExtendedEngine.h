@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/decision/CorrectionDeciding.h"
-#include "core/decision/CorrectionEngine.h"
+#include "core/decision/DecisionEngine.h"
 #include "core/decision/LanguageModel.h"
+#include "core/decision/StandardEngine.h"
 #include "core/decision/WordLikelihood.h"
 #include "core/platform/SpellChecker.h"
 #include "core/support/BoundedMemo.h"
@@ -23,8 +23,8 @@ namespace plovik {
 // as a probability in its language (word frequencies, the spell checker, letter trigrams);
 // the log-odds of the best re-reading over the text as typed, shifted towards the language
 // of the previous word, becomes the confidence through a logistic curve. Layouts whose
-// language has no model are left to the described engine.
-class ExtendedCorrectionEngine final : public CorrectionDeciding {
+// language has no model are left to the standard engine.
+class ExtendedEngine final : public DecisionEngine {
   public:
     // Keyed by base language ("en", "ru", "uk").
     using LanguageModels = std::map<std::string, std::shared_ptr<const LanguageModel>>;
@@ -34,27 +34,27 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
 
     // `spellChecker` may be null; it is used on the calling thread. `rememberedWords`: how
     // many scored words to remember; long runs over text want many (see BoundedMemo).
-    ExtendedCorrectionEngine(std::unique_ptr<CorrectionEngine> described, LanguageModels models,
-                             SpellChecker* spellChecker,
-                             std::size_t rememberedWords = WordLikelihood::kDefaultRememberedWords);
+    ExtendedEngine(std::unique_ptr<StandardEngine> standard, LanguageModels models,
+                   SpellChecker* spellChecker,
+                   std::size_t rememberedWords = WordLikelihood::kDefaultRememberedWords);
 
     bool judgesWholeRuns() const override { return true; }
     SafetyAssessment assessSafety(std::string_view token, std::string_view context) const override;
-    using CorrectionDeciding::automaticDecision;
-    std::optional<CorrectionDecision> automaticDecision(
+    using DecisionEngine::automaticDecision;
+    std::optional<CorrectionVerdict> automaticDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates, double threshold,
         const std::optional<PreviousWord>& previousWord) const override;
-    // Its own reading whatever the confidence, else the described engine's.
-    std::optional<CorrectionDecision> manualDecision(
+    // Its own reading whatever the confidence, else the standard engine's.
+    std::optional<CorrectionVerdict> manualDecision(
         std::string_view token, std::string_view applicationBundleIdentifier,
         const KeyboardLayout& sourceLayout,
         const std::vector<LayoutConversionCandidate>& candidates) const override;
     std::string convertedDelimiter(std::string_view delimiter,
-                                   const CorrectionDecision& decision) const override;
+                                   const CorrectionVerdict& decision) const override;
 
-    const CorrectionEngine& described() const { return *described_; }
+    const StandardEngine& standard() const { return *standard_; }
     const LanguageModels& models() const { return models_; }
 
   private:
@@ -82,16 +82,16 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     // A compound of words joined by hyphens whose parts were typed in different layouts
     // ("Дштгч-система" for "Linux-система"): each part judged on its own, the parts before it
     // counting as its context. Absent unless some parts stay and others change.
-    std::optional<CorrectionDecision> compoundDecision(std::string_view token,
-                                                       std::string_view context,
-                                                       std::string_view applicationBundleIdentifier,
-                                                       const KeyboardLayout& sourceLayout,
-                                                       const LayoutConversionCandidate& candidate,
-                                                       double threshold) const;
+    std::optional<CorrectionVerdict> compoundDecision(std::string_view token,
+                                                      std::string_view context,
+                                                      std::string_view applicationBundleIdentifier,
+                                                      const KeyboardLayout& sourceLayout,
+                                                      const LayoutConversionCandidate& candidate,
+                                                      double threshold) const;
     // A name with digits typed under Cyrillic ("дшис6" for "libc6", "АФЕ32" for "FAT32"): its
     // letters judged without the digits, which every layout types alike. Absent unless they
     // read as Latin.
-    std::optional<CorrectionDecision> digitsDecision(
+    std::optional<CorrectionVerdict> digitsDecision(
         std::string_view token, std::string_view context,
         std::string_view applicationBundleIdentifier, const KeyboardLayout& sourceLayout,
         const LayoutConversionCandidate& candidate, double threshold,
@@ -102,14 +102,33 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     // How the typed spelling scores in its language, whatever stands around it.
     const TypedWord& scoredWord(std::u32string typed, const std::string& language,
                                 const WordLikelihood& source) const;
-    // The log-odds, the prior included, that the candidate and not the typed word was meant;
-    // absent when the rules keep the token. The chosen reading goes to `corrected`.
-    // `switchedFrom`: the word before, when the user selected the source layout after it.
-    std::optional<double> logOdds(const TypedWord& word, std::string_view context,
-                                  const KeyboardLayout& sourceLayout,
-                                  const PreviousWord* switchedFrom,
-                                  const LayoutConversionCandidate& candidate,
-                                  std::string& corrected) const;
+    // The log-odds, the prior included, that the candidate and not the typed word was meant,
+    // and the reading it stands for.
+    struct Odds {
+        double logOdds;
+        std::string corrected;
+    };
+    struct Question;
+    // Evidence for the reading less the prior against a wrong layout; absent when the rules
+    // keep the token. `switchedFrom`: the word before, when the user selected the source
+    // layout after it.
+    std::optional<Odds> logOdds(const TypedWord& word, std::string_view context,
+                                const KeyboardLayout& sourceLayout,
+                                const PreviousWord* switchedFrom,
+                                const LayoutConversionCandidate& candidate) const;
+    std::optional<Odds> loneMarkOdds(std::string_view context, const KeyboardLayout& targetLayout,
+                                     std::u32string_view reread) const;
+    double contextPrior(const Question& question) const;
+    std::optional<double> switchPrior(const Question& question, const PreviousWord& switchedFrom,
+                                      double prior) const;
+    static bool keepsTypedWord(const Question& question);
+    std::optional<double> oneLetterEvidence(const Question& question) const;
+    std::optional<Odds> wordOdds(const Question& question, double prior) const;
+    static bool keepsAcronym(const Question& question, bool latinAcronym);
+    static double unknownWordsEvidence(const Question& question, double margin,
+                                       bool noSpellingAsTyped);
+    double namePrior(const Question& question, bool noSpellingAsTyped) const;
+    static std::string spelled(const Reading& reading);
 
     const WordLikelihood* likelihood(const KeyboardLayout& layout) const;
     bool isKnownWord(std::u32string_view chunk, const KeyboardLayout& layout) const;
@@ -132,7 +151,7 @@ class ExtendedCorrectionEngine final : public CorrectionDeciding {
     double historyAdjustment(std::string_view original, std::string_view corrected,
                              std::string_view applicationBundleIdentifier) const;
 
-    std::unique_ptr<CorrectionEngine> described_;
+    std::unique_ptr<StandardEngine> standard_;
     LanguageModels models_;
     std::map<std::string, WordLikelihood> likelihoods_;
     // Text brings the same words back again and again; scoring them is most of a decision's

@@ -1,11 +1,9 @@
-#include "platform/simulated/TypedTextReplayer.h"
+#include "app/workbench/TypedTextReplayer.h"
 
 #include <algorithm>
 
 #include "core/replacement/FocusedElementService.h"
 #include "core/replacement/TextReplacementService.h"
-#include "core/support/ReferenceDate.h"
-#include "core/support/Uuid.h"
 #include "core/text/CharacterClass.h"
 #include "core/text/CodePoints.h"
 #include "core/text/Graphemes.h"
@@ -15,9 +13,6 @@ namespace plovik {
 
 namespace {
 
-// The context the application keeps before the word being typed.
-constexpr int kContextLength = 64;
-
 bool isLineBreak(std::string_view character) {
     return character == "\n" || character == "\r\n";
 }
@@ -25,18 +20,14 @@ bool isLineBreak(std::string_view character) {
 }  // namespace
 
 TypedTextReplayer::TypedTextReplayer(const TypingSimulator& typist,
-                                     InputSourceService& inputSources,
-                                     const CorrectionDeciding& engine, Learning learning,
-                                     Settings settings)
+                                     InputSourceService& inputSources, const DecisionEngine& engine,
+                                     Learning learning, Settings settings)
     : typist_(typist),
       inputSources_(inputSources),
       engine_(engine),
-      learning_(learning),
       settings_(std::move(settings)),
-      buffer_(kContextLength, engine.judgesWholeRuns()
-                                  ? CurrentTokenBuffer::WordBoundary::whitespace
-                                  : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation),
-      decider_(inputSources),
+      buffer_(WordCorrector::kContextLength, WordCorrector::wordBoundary(engine)),
+      corrector_({buffer_, inputSources, learning.history, learning.clock}),
       selectedSourceId_(inputSources.currentSource()
                             ? std::optional(inputSources.currentSource()->id)
                             : std::nullopt),
@@ -149,48 +140,36 @@ void TypedTextReplayer::finish(const std::vector<TokenCompletion>& completions) 
 }
 
 void TypedTextReplayer::judge(const TokenCompletion& completion, bool heldBackDelimiter) {
-    auto decision = decider_.automaticDecision(
-        engine_, completion, settings_.applicationBundleIdentifier, settings_.threshold);
-    // As the application: a word whose delimiter would become a letter goes on.
-    const bool goesOn =
-        decision && !heldBackDelimiter &&
-        CurrentTokenBuffer::continuesWord(
-            completion.delimiter, engine_.convertedDelimiter(completion.delimiter, *decision));
-    if (goesOn) {
-        buffer_.rejoin(completion);
-    }
-    const bool applied = decision && !goesOn && apply(*decision, completion, heldBackDelimiter);
+    const auto word =
+        corrector_.automatic(engine_, completion, settings_.applicationBundleIdentifier,
+                             settings_.threshold, heldBackDelimiter);
+    const bool applied = word && !word->wordGoesOn && apply(*word, completion, heldBackDelimiter);
     if (observer_) {
         observer_({completion,
-                   engine_.assessSafety(completion.token, completion.contextBeforeToken), decision,
-                   decision
-                       ? std::optional(engine_.convertedDelimiter(completion.delimiter, *decision))
-                       : std::nullopt,
-                   applied});
+                   engine_.assessSafety(completion.token, completion.contextBeforeToken),
+                   word ? std::optional(word->verdict) : std::nullopt,
+                   word ? std::optional(word->correctedDelimiter) : std::nullopt, applied});
     }
 }
 
-bool TypedTextReplayer::apply(const CorrectionDecision& decision, const TokenCompletion& completion,
-                              bool heldBackDelimiter) {
-    const std::string correctedDelimiter =
-        engine_.convertedDelimiter(completion.delimiter, decision);
-    const std::string expected =
-        decision.original + (heldBackDelimiter ? std::string() : completion.delimiter);
-    // Like the replacement in a real field, only text that is still there is replaced.
+bool TypedTextReplayer::apply(const WordCorrector::Correction& word,
+                              const TokenCompletion& completion, bool heldBackDelimiter) {
+    return corrector_
+        .apply(word, completion, settings_.applicationBundleIdentifier, heldBackDelimiter,
+               settings_.switchAfterCorrection,
+               [this](const TextReplacementRequest& request) { return replaceInField(request); })
+        .replacement.succeeded;
+}
+
+// Like the replacement in a real field, only text that is still there is replaced.
+TextReplacementResult TypedTextReplayer::replaceInField(const TextReplacementRequest& request) {
+    const std::string expected = request.expectedText + request.expectedTrailingDelimiter;
     if (!field_.ends_with(expected) || !startsAtWordBoundary(field_.size() - expected.size())) {
-        record(decision, CorrectionOutcome::rejected);
-        return false;
+        return TextReplacementResult::failure("the field no longer shows the word");
     }
-    record(decision, CorrectionOutcome::accepted);
     field_.resize(field_.size() - expected.size());
-    field_ += decision.corrected + (heldBackDelimiter ? std::string() : correctedDelimiter);
-    buffer_.noteReplacement(decision.original, decision.corrected, completion.delimiter,
-                            correctedDelimiter);
-    decider_.noteApplied(decision, !buffer_.currentToken().empty());
-    if (settings_.switchAfterCorrection) {
-        inputSources_.switchTo(decision.targetLayout);
-    }
-    return true;
+    field_ += request.replacementText + request.replacementTrailingDelimiter;
+    return {true, std::nullopt, std::nullopt};
 }
 
 // The application's reading would then find the buffer's word whole before the caret, and
@@ -214,12 +193,6 @@ bool TypedTextReplayer::startsAtWordBoundary(std::size_t start) const {
     return before.empty() ||
            text::CharacterClass::isWhitespace(text::Graphemes::lastCharacter(text::CodePoints::last(
                before, static_cast<std::size_t>(TextReplacementService::kWordStartWindow))));
-}
-
-void TypedTextReplayer::record(const CorrectionDecision& decision, CorrectionOutcome outcome) {
-    learning_.history.append({Uuid::random(), decision.original, decision.corrected,
-                              settings_.applicationBundleIdentifier, outcome,
-                              ReferenceDate::secondsSinceReferenceDate(learning_.clock.now())});
 }
 
 }  // namespace plovik

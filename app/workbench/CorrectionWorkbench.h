@@ -8,7 +8,8 @@
 #include <variant>
 #include <vector>
 
-#include "core/decision/CorrectionDeciding.h"
+#include "app/workbench/TypedTextReplayer.h"
+#include "core/decision/DecisionEngine.h"
 #include "core/decision/RememberingSpellChecker.h"
 #include "core/history/CorrectionHistoryStoring.h"
 #include "core/layouts/InputSourceService.h"
@@ -21,13 +22,12 @@
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/SimulatedLayoutSource.h"
-#include "platform/simulated/TypedTextReplayer.h"
 
 namespace plovik {
 
-// The automatic correction as the application builds it (engine, detector over the real spell
-// checker, safety classifier with minimum length 3, history), over a simulated list of input
-// sources that carry the real XKB key maps. No desktop is needed.
+// The automatic correction as the application builds it (the engine factory's engines over
+// the real spell checker, the learning history), over a simulated list of input sources that
+// carry the real XKB key maps. No desktop is needed.
 class CorrectionWorkbench {
   public:
     struct Configuration {
@@ -51,7 +51,7 @@ class CorrectionWorkbench {
 
     const KeyboardLayout& typedInLayout() const { return typedInLayout_; }
     InputSourceService& inputSources() { return *inputSourceService_; }
-    const CorrectionDeciding& engine() const { return *engine_; }
+    const DecisionEngine& engine() const { return *engine_; }
     CorrectionHistoryStoring& history() { return *history_; }
 
     // Types with the strokes of the typed-in layout into this workbench's services.
@@ -67,8 +67,6 @@ class CorrectionWorkbench {
     // makes a long run slower, not different.
     static constexpr std::size_t kRememberedWords = 1 << 15;
     static constexpr std::size_t kRememberedSpellings = 1 << 16;
-    // The application's history cap.
-    static constexpr std::size_t kMaximumRecordCount = 500;
 
     XkbKeymapLibrary keymaps_;
     SimulatedLayoutSource platform_;
@@ -83,7 +81,7 @@ class CorrectionWorkbench {
     // A run over long text asks about the same words again and again.
     RememberingSpellChecker rememberedSpelling_{spellChecker_, kRememberedSpellings};
     std::unique_ptr<CorrectionHistoryStoring> history_;
-    std::unique_ptr<CorrectionDeciding> engine_;
+    std::unique_ptr<DecisionEngine> engine_;
     // Every enabled layout's typist, when text is typed under any of them.
     std::vector<std::unique_ptr<TypingSimulator>> layoutTypists_;
     std::vector<std::shared_ptr<const KeyLayoutData>> layoutKeyMaps_;

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "core/decision/CorrectionDecider.h"
-#include "core/decision/CorrectionEngine.h"
-#include "core/decision/OfflineLanguageDetector.h"
+#include "core/decision/EngineFactory.h"
+#include "core/decision/StandardEngine.h"
+#include "core/decision/WordReader.h"
 #include "core/layouts/TypingSimulator.h"
 #include "core/support/ManualClock.h"
 #include "core/support/ManualMainQueue.h"
@@ -17,8 +17,8 @@ namespace {
 
 const std::string kApp = "org.example.Chat";
 
-// The decider over US and Russian key maps and the application's described engine.
-class CorrectionDeciderTest : public ::testing::Test {
+// The word reader over US and Russian key maps and the application's standard engine.
+class WordReaderTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { library_ = std::make_unique<XkbKeymapLibrary>(); }
     static void TearDownTestSuite() { library_.reset(); }
@@ -42,12 +42,12 @@ class CorrectionDeciderTest : public ::testing::Test {
                                        const std::string& context = "") {
         return {token, delimiter, context, {}, {}};
     }
-    std::optional<CorrectionDecision> automatic(const TokenCompletion& completion,
-                                                double threshold = 0.8) {
-        return decider_.automaticDecision(engine_, completion, kApp, threshold);
+    std::optional<CorrectionVerdict> automatic(const TokenCompletion& completion,
+                                               double threshold = 0.8) {
+        return reader_.automaticDecision(engine_, completion, kApp, threshold);
     }
-    std::optional<CorrectionDecision> manual(const TokenCompletion& completion) const {
-        return decider_.manualDecision(engine_, completion, kApp);
+    std::optional<CorrectionVerdict> manual(const TokenCompletion& completion) const {
+        return reader_.manualDecision(engine_, completion, kApp);
     }
 
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
@@ -56,13 +56,13 @@ class CorrectionDeciderTest : public ::testing::Test {
     ManualClock clock_;
     ManualMainQueue queue_{clock_};
     testing::EnglishOnlySpellChecker checker_;
-    CorrectionEngine engine_{
-        std::make_unique<EnglishRussianLayoutMapper>(), SafetyClassifier(3),
-        ConfidenceScorer(std::make_unique<OfflineLanguageDetector>(checker_, queue_)), nullptr};
-    CorrectionDecider decider_{service_};
+    const std::unique_ptr<StandardEngine> standard_ =
+        EngineFactory(checker_, queue_, nullptr).standard();
+    const StandardEngine& engine_ = *standard_;
+    WordReader reader_{service_};
 };
 
-TEST_F(CorrectionDeciderTest, KeysAreReadThroughTheOtherEnabledLayouts) {
+TEST_F(WordReaderTest, KeysAreReadThroughTheOtherEnabledLayouts) {
     const auto decision = automatic(typed("ghbdtn", "."));
     ASSERT_TRUE(decision);
     EXPECT_EQ(decision->corrected, "привет");
@@ -74,7 +74,7 @@ TEST_F(CorrectionDeciderTest, KeysAreReadThroughTheOtherEnabledLayouts) {
     EXPECT_FALSE(automatic(typed("ghbdtn", " ", "http://")));
 }
 
-TEST_F(CorrectionDeciderTest, WithoutKeysTheBuiltInMapperReadsTheWord) {
+TEST_F(WordReaderTest, WithoutKeysTheBuiltInMapperReadsTheWord) {
     const auto russian = automatic(withoutKeys("ghbdtn", "."));
     ASSERT_TRUE(russian);
     EXPECT_EQ(russian->corrected, "привет");
@@ -98,7 +98,7 @@ TEST_F(CorrectionDeciderTest, WithoutKeysTheBuiltInMapperReadsTheWord) {
     EXPECT_EQ(unselected->targetLayout, KeyboardLayout::russian());
 }
 
-TEST_F(CorrectionDeciderTest, ManualDecisionsSkipTheRulesButNotTheReading) {
+TEST_F(WordReaderTest, ManualDecisionsSkipTheRulesButNotTheReading) {
     EXPECT_FALSE(automatic(withoutKeys("ghb@dtn", " "), 0.0));
     EXPECT_EQ(manual(withoutKeys("ghb@dtn", " "))->corrected, "при@вет");
     EXPECT_FALSE(automatic(typed("in", " "), 0.0));
@@ -106,7 +106,7 @@ TEST_F(CorrectionDeciderTest, ManualDecisionsSkipTheRulesButNotTheReading) {
     EXPECT_EQ(manual(typed("ghbdtn", " ", "sudo "))->corrected, "привет");
 }
 
-TEST_F(CorrectionDeciderTest, AWordCorrectedMidwayIsReadInItsNewLayoutUntilItEnds) {
+TEST_F(WordReaderTest, AWordCorrectedMidwayIsReadInItsNewLayoutUntilItEnds) {
     auto completion = typed("ghb[jlbn", " ");
     completion.token = "прихjlbn";
     completion.typedText = "ghb[jlbn";
@@ -114,22 +114,22 @@ TEST_F(CorrectionDeciderTest, AWordCorrectedMidwayIsReadInItsNewLayoutUntilItEnd
     EXPECT_FALSE(automatic(completion, 0.0));
     const auto first = manual(typed("ghb", "["));
     ASSERT_TRUE(first);
-    decider_.noteApplied(*first, false);
+    reader_.noteApplied(*first, false);
     EXPECT_FALSE(automatic(completion, 0.0));
-    decider_.noteApplied(*first, true);
+    reader_.noteApplied(*first, true);
     const auto continued = automatic(completion, 1.0);
     ASSERT_TRUE(continued);
     EXPECT_EQ(continued->corrected, "приходит");
     EXPECT_EQ(continued->reason, "Continues a word corrected to Russian.");
 }
 
-// Keeps the layout the decider says the word before was typed in, and decides nothing.
-class PreviousLayoutRecorder final : public CorrectionDeciding {
+// Keeps the layout the word reader says the word before was typed in, and decides nothing.
+class PreviousLayoutRecorder final : public DecisionEngine {
   public:
     bool judgesWholeRuns() const override { return true; }
     SafetyAssessment assessSafety(std::string_view, std::string_view) const override { return {}; }
-    using CorrectionDeciding::automaticDecision;
-    std::optional<CorrectionDecision> automaticDecision(
+    using DecisionEngine::automaticDecision;
+    std::optional<CorrectionVerdict> automaticDecision(
         std::string_view, std::string_view, std::string_view, const KeyboardLayout&,
         const std::vector<LayoutConversionCandidate>&, double,
         const std::optional<PreviousWord>& previousWord) const override {
@@ -137,24 +137,24 @@ class PreviousLayoutRecorder final : public CorrectionDeciding {
         previousText = previousWord ? previousWord->text : "";
         return std::nullopt;
     }
-    std::optional<CorrectionDecision> manualDecision(
+    std::optional<CorrectionVerdict> manualDecision(
         std::string_view, std::string_view, const KeyboardLayout&,
         const std::vector<LayoutConversionCandidate>&) const override {
         return std::nullopt;
     }
     std::string convertedDelimiter(std::string_view delimiter,
-                                   const CorrectionDecision&) const override {
+                                   const CorrectionVerdict&) const override {
         return std::string(delimiter);
     }
     mutable std::optional<KeyboardLayout> previous;
     mutable std::string previousText;
 };
 
-TEST_F(CorrectionDeciderTest, TheEngineLearnsTheLayoutOfTheWordRightBefore) {
+TEST_F(WordReaderTest, TheEngineLearnsTheLayoutOfTheWordRightBefore) {
     PreviousLayoutRecorder engine;
     const auto previousFor = [&](const TokenCompletion& completion) {
         engine.previous = KeyboardLayout::english();
-        decider_.automaticDecision(engine, completion, kApp, 0.9);
+        reader_.automaticDecision(engine, completion, kApp, 0.9);
         return engine.previous ? std::optional(engine.previous->id) : std::nullopt;
     };
     EXPECT_EQ(previousFor(typed("vtyk", " ")), std::nullopt);
@@ -171,14 +171,14 @@ TEST_F(CorrectionDeciderTest, TheEngineLearnsTheLayoutOfTheWordRightBefore) {
     EXPECT_EQ(previousFor(typed("ytn", " ")), "xkb:ru");
     // Words typed in another application say nothing either.
     engine.previous = KeyboardLayout::english();
-    decider_.automaticDecision(engine, typed("lf", " "), "org.example.Other", 0.9);
+    reader_.automaticDecision(engine, typed("lf", " "), "org.example.Other", 0.9);
     EXPECT_EQ(engine.previous, std::nullopt);
     // Neither does one corrected, which may have switched the layout itself...
     previousFor(typed("lf", " ", "vtyk "));
-    CorrectionDecision applied;
+    CorrectionVerdict applied;
     applied.original = "lf";
     applied.corrected = "да";
-    decider_.noteApplied(applied, false);
+    reader_.noteApplied(applied, false);
     EXPECT_EQ(previousFor(typed("ytn", " ", "vtyk lf ")), std::nullopt);
     // ...nor one read back without its keys.
     previousFor(withoutKeys("ytn", " ", "vtyk "));

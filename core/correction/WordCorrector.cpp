@@ -1,0 +1,82 @@
+#include "core/correction/WordCorrector.h"
+
+#include <utility>
+
+#include "core/support/ReferenceDate.h"
+
+namespace plovik {
+
+WordCorrector::WordCorrector(Collaborators collaborators)
+    : services_(collaborators), reader_(collaborators.inputSources) {}
+
+CurrentTokenBuffer::WordBoundary WordCorrector::wordBoundary(const DecisionEngine& engine) {
+    return engine.judgesWholeRuns() ? CurrentTokenBuffer::WordBoundary::whitespace
+                                    : CurrentTokenBuffer::WordBoundary::whitespaceOrPunctuation;
+}
+
+void WordCorrector::followWordsOf(const DecisionEngine& engine) {
+    services_.buffer.setWordBoundary(wordBoundary(engine));
+}
+
+std::optional<WordCorrector::Correction> WordCorrector::automatic(
+    const DecisionEngine& engine, const TokenCompletion& completion, std::string_view application,
+    double threshold, bool delimiterHeldBack) {
+    auto verdict = reader_.automaticDecision(engine, completion, application, threshold);
+    if (!verdict) {
+        return std::nullopt;
+    }
+    std::string correctedDelimiter = engine.convertedDelimiter(completion.delimiter, *verdict);
+    const bool goesOn = !delimiterHeldBack &&
+                        CurrentTokenBuffer::continuesWord(completion.delimiter, correctedDelimiter);
+    if (goesOn) {
+        services_.buffer.rejoin(completion);
+    }
+    return Correction{std::move(*verdict), std::move(correctedDelimiter), goesOn};
+}
+
+std::optional<WordCorrector::Correction> WordCorrector::manual(const DecisionEngine& engine,
+                                                               const TokenCompletion& completion,
+                                                               std::string_view application) const {
+    auto verdict = reader_.manualDecision(engine, completion, application);
+    if (!verdict) {
+        return std::nullopt;
+    }
+    std::string correctedDelimiter = engine.convertedDelimiter(completion.delimiter, *verdict);
+    return Correction{std::move(*verdict), std::move(correctedDelimiter), false};
+}
+
+WordCorrector::Outcome WordCorrector::apply(const Correction& correction,
+                                            const TokenCompletion& completion,
+                                            std::string_view application, bool delimiterHeldBack,
+                                            bool switchLayout, const Replace& replace) {
+    const CorrectionVerdict& verdict = correction.verdict;
+    const std::string expectedDelimiter = delimiterHeldBack ? std::string() : completion.delimiter;
+    const std::string writtenDelimiter =
+        delimiterHeldBack ? std::string() : correction.correctedDelimiter;
+    Outcome outcome{replace(TextReplacementRequest(verdict.original, verdict.corrected,
+                                                   expectedDelimiter, writtenDelimiter)),
+                    std::nullopt, std::nullopt};
+    if (!outcome.replacement.succeeded) {
+        record(verdict, application, CorrectionOutcome::rejected);
+        return outcome;
+    }
+    outcome.record = record(verdict, application, CorrectionOutcome::accepted);
+    services_.buffer.noteReplacement(verdict.original, verdict.corrected, completion.delimiter,
+                                     correction.correctedDelimiter);
+    reader_.noteApplied(verdict, !services_.buffer.currentToken().empty());
+    if (switchLayout) {
+        outcome.switchError = services_.inputSources.switchTo(verdict.targetLayout);
+    }
+    return outcome;
+}
+
+Uuid WordCorrector::record(const CorrectionVerdict& verdict, std::string_view application,
+                           CorrectionOutcome outcome) {
+    const Uuid id = Uuid::random();
+    services_.history.append({id, verdict.original, verdict.corrected, std::string(application),
+                              outcome,
+                              ReferenceDate::secondsSinceReferenceDate(services_.clock.now())});
+    return id;
+}
+
+}  // namespace plovik
