@@ -19,12 +19,17 @@ for toolkit in $toolkits; do
         --gtest_filter="Toolkits/TypistOnDesktopTest.*/$toolkit" >"$log" 2>&1 || failed=1
     seconds=$(( $(date +%s) - started ))
     made=$(grep -a '^garbled: ' "$log" | tail -1)
-    corrected=$(grep -a -c '^plovik: .* → ' "$log" || true)
-    given_up=$(grep -a -c '^plovik: Correction was cancelled\|^plovik: The application did not show' "$log" || true)
-    held=$(grep -a '^plovik: the keyboard was held' "$log" | sed 's/^plovik: //')
+    # Plovik's log as the test printed it first (a failed check prints it again).
+    awk '/^log:$/ { on = 1; next } on && /^(\.\.\/tests\/|\[ )/ { exit } on' "$log" >"$log.plovik"
+    corrected=$(grep -a -c '^plovik: .* → ' "$log.plovik" || true)
+    given_up=$(grep -a -c '^plovik: Correction was cancelled\|^plovik: The application did not show' "$log.plovik" || true)
+    held=$(grep -a '^plovik: the keyboard was held' "$log.plovik" | sed 's/^plovik: //')
     echo "$toolkit ($words words, ${seconds}s): ${made:-no result (see below)}"
     echo "  corrections reported $corrected, given up $given_up"
     echo "  ${held:-the keyboard was never held}"
     if [ -z "$made" ]; then tail -40 "$log"; fi
+    # The first line that differs, when one does.
+    grep -a -m1 -A3 '^line [0-9]* typed' "$log" || true
+    [ -n "${SOAK_KEEP:-}" ] && cp "$log" "$SOAK_KEEP/$toolkit.log"
 done
 exit $failed
