@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-apps run bench soak format clean sanitize fuzz package check-package
+.PHONY: all deps configure build test test-apps run bench soak format check-format clean sanitize fuzz package check-package
 
 all: build
 
@@ -20,16 +20,17 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The desktop tests type into real windows on a private X server; on a crowded machine one
-# of them can miss its moment, so a failed test gets one more run, on its own.
+# of them can miss its moment, so a failed test gets one more run, on its own: the last
+# lines name it as flaky if it then passes, and a second failure fails the run.
 test: build
-	cd $(BUILD_DIR) && { ctest -LE apps --output-on-failure -j $(JOBS) || ctest --rerun-failed --output-on-failure; }
+	./scripts/run-tests.sh $(BUILD_DIR) -LE apps -j $(JOBS)
 
 # Plovik in real applications (GTK 3 and 4, Qt, LibreOffice, Firefox, Chromium, terminals),
 # each on a desktop of its own; installs the applications first. One at a time: each
 # starts a whole desktop, a browser or an office suite.
 test-apps: build
 	./scripts/install-deps.sh --apps
-	cd $(BUILD_DIR) && { ctest -L apps --output-on-failure || ctest --rerun-failed --output-on-failure; }
+	./scripts/run-tests.sh $(BUILD_DIR) -L apps
 
 # Plovik on the user's X11 session when there is one; otherwise a demonstration on a
 # private virtual desktop (a GTK window), the simulated desktop and the corrector.
