@@ -11,10 +11,14 @@ all: build
 deps:
 	./scripts/install-deps.sh
 
-$(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-
-configure: deps $(BUILD_DIR)/build.ninja
+# Configures the build folder when it is new or was configured for another BUILD_TYPE
+# (CMake keeps the first one it is given).
+configure: deps
+	@configured=$$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' $(BUILD_DIR)/CMakeCache.txt 2>/dev/null); \
+	if [ ! -f $(BUILD_DIR)/build.ninja ] || [ "$$configured" != "$(BUILD_TYPE)" ]; then \
+	    echo "cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)"; \
+	    cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	fi
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
