@@ -4,32 +4,37 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-apps run bench soak format clean sanitize fuzz package check-package
+.PHONY: all deps configure build test test-apps run bench soak format check-format clean sanitize fuzz package check-package
 
 all: build
 
 deps:
 	./scripts/install-deps.sh
 
-$(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-
-configure: deps $(BUILD_DIR)/build.ninja
+# Configures the build folder when it is new or was configured for another BUILD_TYPE
+# (CMake keeps the first one it is given).
+configure: deps
+	@configured=$$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' $(BUILD_DIR)/CMakeCache.txt 2>/dev/null); \
+	if [ ! -f $(BUILD_DIR)/build.ninja ] || [ "$$configured" != "$(BUILD_TYPE)" ]; then \
+	    echo "cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)"; \
+	    cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	fi
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The desktop tests type into real windows on a private X server; on a crowded machine one
-# of them can miss its moment, so a failed test gets one more run, on its own.
+# of them can miss its moment, so a failed test gets one more run, on its own: the last
+# lines name it as flaky if it then passes, and a second failure fails the run.
 test: build
-	cd $(BUILD_DIR) && { ctest -LE apps --output-on-failure -j $(JOBS) || ctest --rerun-failed --output-on-failure; }
+	./scripts/run-tests.sh $(BUILD_DIR) -LE apps -j $(JOBS)
 
 # Plovik in real applications (GTK 3 and 4, Qt, LibreOffice, Firefox, Chromium, terminals),
 # each on a desktop of its own; installs the applications first. One at a time: each
 # starts a whole desktop, a browser or an office suite.
 test-apps: build
 	./scripts/install-deps.sh --apps
-	cd $(BUILD_DIR) && { ctest -L apps --output-on-failure || ctest --rerun-failed --output-on-failure; }
+	./scripts/run-tests.sh $(BUILD_DIR) -L apps
 
 # Plovik on the user's X11 session when there is one; otherwise a demonstration on a
 # private virtual desktop (a GTK window), the simulated desktop and the corrector.
@@ -76,8 +81,13 @@ check-package: package configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target plovik-autostart-probe
 	./scripts/check-package.sh build-package $(BUILD_DIR)/tests/install/plovik-autostart-probe
 
+# `format` rewrites the tracked C++ sources; `check-format` (run by CI) only names those
+# that differ.
 format:
-	find core platform app tools tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+	git ls-files -- '*.h' '*.cpp' | xargs clang-format -i
+
+check-format:
+	./scripts/check-format.sh
 
 clean:
 	rm -rf $(BUILD_DIR) build-package

@@ -23,6 +23,8 @@ libicu-dev nlohmann-json3-dev uuid-dev libsodium-dev
 libxkbcommon-dev libxkbregistry-dev xkb-data libx11-data
 libenchant-2-dev enchant-2 hunspell-en-us hunspell-ru hunspell-uk
 libgtest-dev libgmock-dev libbenchmark-dev
+# the formatting check CI runs over the C++ sources (scripts/check-format.sh)
+clang-format
 # the Qt user interface (widgets, SVG icons) and its off-screen window tests
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
 "

@@ -72,13 +72,6 @@ class AppCoordinator : public std::enable_shared_from_this<AppCoordinator> {
         return state_.lastReplacementMethod;
     }
     Published<bool>& canCheckForUpdates() { return state_.canCheckForUpdates; }
-    Published<bool>& automaticallyChecksForUpdates() {
-        return state_.automaticallyChecksForUpdates;
-    }
-    Published<bool>& automaticallyDownloadsUpdates() {
-        return state_.automaticallyDownloadsUpdates;
-    }
-    Published<bool>& allowsAutomaticUpdates() { return state_.allowsAutomaticUpdates; }
     // Called whenever derived state (isPaused, isActive) may have changed.
     [[nodiscard]] Subscription observeChanges(std::function<void()> observer);
 

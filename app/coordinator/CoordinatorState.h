@@ -21,9 +21,6 @@ struct CoordinatorState {
     Published<std::vector<std::string>> storageProblems;
     Published<std::optional<TextReplacementMethod>> lastReplacementMethod;
     Published<bool> canCheckForUpdates{false};
-    Published<bool> automaticallyChecksForUpdates{false};
-    Published<bool> automaticallyDownloadsUpdates{false};
-    Published<bool> allowsAutomaticUpdates{false};
 };
 
 }  // namespace plovik

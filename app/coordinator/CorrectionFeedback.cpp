@@ -26,16 +26,8 @@ CorrectionFeedback::CorrectionFeedback(SettingsStore& settingsStore, SystemServi
       updaterController_(systemServices.createUpdaterController(true)) {}
 
 void CorrectionFeedback::mirrorUpdater() {
-    const auto mirror = [this](Published<bool>& source, Published<bool>& target) {
-        subscriptions_.push_back(
-            source.subscribe([&target](const bool& value) { target = value; }));
-    };
-    mirror(updaterController_->canCheckForUpdates(), state_.canCheckForUpdates);
-    mirror(updaterController_->automaticallyChecksForUpdates(),
-           state_.automaticallyChecksForUpdates);
-    mirror(updaterController_->automaticallyDownloadsUpdates(),
-           state_.automaticallyDownloadsUpdates);
-    mirror(updaterController_->allowsAutomaticUpdates(), state_.allowsAutomaticUpdates);
+    subscriptions_.push_back(updaterController_->canCheckForUpdates().subscribe(
+        [this](const bool& value) { state_.canCheckForUpdates = value; }));
 }
 
 void CorrectionFeedback::announce(const CorrectionVerdict& decision) {

@@ -11,19 +11,13 @@
 #include <iostream>
 #include <variant>
 
+#include "app/BuildVersion.h"
 #include "app/modes/InstanceLock.h"
 #include "app/modes/TeardownDeadline.h"
 #include "app/modes/X11DesktopAssembly.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
 #include "app/ui/SingleInstance.h"
-
-#ifndef PLOVIK_VERSION
-#define PLOVIK_VERSION ""
-#endif
-#ifndef PLOVIK_BUILD
-#define PLOVIK_BUILD ""
-#endif
 
 namespace plovik::ui {
 
@@ -144,12 +138,10 @@ int runDesktopApplication(int argc, char** argv) {
         QCoreApplication::exit(1);
     });
 
-    UiContext context{assembly->settingsStore(),
-                      assembly->coordinator(),
-                      assembly->clock(),
-                      QCoreApplication::applicationFilePath().toStdString(),
-                      PLOVIK_VERSION,
-                      PLOVIK_BUILD};
+    UiContext context{
+        assembly->settingsStore(), assembly->coordinator(),
+        assembly->clock(),         QCoreApplication::applicationFilePath().toStdString(),
+        build::kVersion,           build::kCommit};
     DesktopShell shell(context, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&shell, &DesktopShell::quitRequested, &application, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell,

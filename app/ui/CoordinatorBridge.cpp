@@ -15,9 +15,6 @@ CoordinatorBridge::CoordinatorBridge(UiContext& context, QObject* parent) : QObj
     subscriptions_.push_back(coordinator.monitoringError().subscribe(any));
     subscriptions_.push_back(coordinator.storageProblems().subscribe(any));
     subscriptions_.push_back(coordinator.canCheckForUpdates().subscribe(any));
-    subscriptions_.push_back(coordinator.automaticallyChecksForUpdates().subscribe(any));
-    subscriptions_.push_back(coordinator.automaticallyDownloadsUpdates().subscribe(any));
-    subscriptions_.push_back(coordinator.allowsAutomaticUpdates().subscribe(any));
     subscriptions_.push_back(coordinator.observeChanges([this] { schedule(); }));
     subscriptions_.push_back(sources.subscribeAvailableSources(any));
     subscriptions_.push_back(sources.subscribeCurrentSource(any));

@@ -205,12 +205,6 @@ QWidget* GeneralTab::updatesSection() {
     auto* box = FormParts::section(QStringLiteral("Updates"), &layout);
     auto& updater = context_.coordinator.updaterController();
 
-    checksForUpdates_ = new QCheckBox(QStringLiteral("Automatically check for updates"));
-    connect(checksForUpdates_, &QCheckBox::toggled, this,
-            [&updater](bool on) { updater.setAutomaticallyChecksForUpdates(on); });
-    downloadsUpdates_ = new QCheckBox(QStringLiteral("Automatically download and install updates"));
-    connect(downloadsUpdates_, &QCheckBox::toggled, this,
-            [&updater](bool on) { updater.setAutomaticallyDownloadsUpdates(on); });
     checkForUpdates_ = new QPushButton(QStringLiteral("Check for Updates…"));
     // A failed launch is reported through the updater's reason, which nothing announces.
     connect(checkForUpdates_, &QPushButton::clicked, this, [this, &updater] {
@@ -229,8 +223,6 @@ QWidget* GeneralTab::updatesSection() {
                             QStringLiteral(" (") + orUnknown(context_.build) + QStringLiteral(")"),
                         FormParts::TextSize::body);
 
-    layout->addWidget(checksForUpdates_);
-    layout->addWidget(downloadsUpdates_);
     updatesCaption_ = FormParts::note(QString(), FormParts::TextSize::caption);
     layout->addWidget(updatesCaption_);
     layout->addLayout(checkRow);
@@ -276,12 +268,6 @@ void GeneralTab::refresh() {
     set(launchAtLogin_, settings.launchAtLogin);
     resume_->setVisible(coordinator.isPaused());
 
-    // Automatic checks are offered only where the updater can carry them out.
-    const bool allowsAutomatic = coordinator.allowsAutomaticUpdates().get();
-    set(checksForUpdates_, coordinator.automaticallyChecksForUpdates().get());
-    checksForUpdates_->setEnabled(allowsAutomatic);
-    set(downloadsUpdates_, coordinator.automaticallyDownloadsUpdates().get());
-    downloadsUpdates_->setEnabled(allowsAutomatic);
     const bool canCheck = coordinator.canCheckForUpdates().get();
     checkForUpdates_->setEnabled(canCheck);
     updatesCaption_->setText(

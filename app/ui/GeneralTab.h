@@ -19,15 +19,15 @@ namespace plovik::ui {
 class GeneralTab : public QWidget {
     Q_OBJECT
   public:
-    // The help text says what the updater does on Linux: it opens the desktop's own
-    // software-update application rather than downloading anything itself. Where there
-    // is none, the caption does not promise it, and the updater's reason follows.
+    // Updates come with the distribution's packages, so nothing here checks or downloads by
+    // itself; the button opens the desktop's software-update application. Where there is
+    // none, the caption does not promise it, and the updater's reason follows.
     static constexpr const char* kUpdatesCaption =
-        "Plovik is updated with your system's packages: “Check for Updates…” opens your "
-        "desktop's software-update application. No typed text or correction history is sent.";
+        "Updates come with your system's packages: “Check for Updates…” opens your desktop's "
+        "software-update application. No typed text or correction history is sent.";
     static constexpr const char* kUpdatesCaptionWithoutUpdater =
-        "Plovik is updated with your system's packages. No typed text or correction history "
-        "is sent.";
+        "Updates come with your system's packages. No typed text or correction history is "
+        "sent.";
 
     GeneralTab(UiContext& context, MonitoringCommands& commands, QWidget* parent = nullptr);
 
@@ -54,8 +54,6 @@ class GeneralTab : public QWidget {
     QCheckBox* showNotification_ = nullptr;
     QCheckBox* launchAtLogin_ = nullptr;
     QPushButton* resume_ = nullptr;
-    QCheckBox* checksForUpdates_ = nullptr;
-    QCheckBox* downloadsUpdates_ = nullptr;
     QPushButton* checkForUpdates_ = nullptr;
     QLabel* updatesCaption_ = nullptr;
     QLabel* updatesUnavailable_ = nullptr;

@@ -76,10 +76,6 @@ bool ScreenshotRenderer::prepare() {
         }
         store.addApplication(entry);
     }
-    // As on a Linux desktop: updates come from the system, nothing is automatic.
-    auto& updater = session_->systemServices().updater();
-    updater.automaticallyChecksForUpdates() = false;
-    updater.allowsAutomaticUpdates() = false;
     // Another program holds the pause shortcut, so the Shortcuts tab shows its warning.
     session_->shortcutProbe().hold(Key::p, Modifier::alt | Modifier::super);
     context_ = std::make_unique<UiContext>(UiContext{

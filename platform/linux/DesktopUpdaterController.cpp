@@ -12,15 +12,6 @@ DesktopUpdaterController::DesktopUpdaterController(ApplicationCatalog& catalog)
     findUpdateApplication();
 }
 
-void DesktopUpdaterController::setAutomaticallyChecksForUpdates(bool /*checks*/) {
-    // Nothing checks by itself; the published value stays false so no switch claims it.
-    automaticallyChecksForUpdates_ = false;
-}
-
-void DesktopUpdaterController::setAutomaticallyDownloadsUpdates(bool /*downloads*/) {
-    automaticallyDownloadsUpdates_ = false;
-}
-
 void DesktopUpdaterController::checkForUpdates() {
     const auto application = findUpdateApplication();
     if (!application) {

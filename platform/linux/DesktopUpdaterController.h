@@ -9,8 +9,7 @@
 namespace plovik {
 
 // Updates come from the distribution: "checking" opens the desktop's software-update
-// application, and without one the check is unavailable. Nothing is checked or
-// downloaded automatically, so those switches stay off.
+// application, and without one the check is unavailable.
 class DesktopUpdaterController final : public UpdaterController {
   public:
     // Desktop-entry ids of the update applications, most common first.
@@ -23,15 +22,6 @@ class DesktopUpdaterController final : public UpdaterController {
     explicit DesktopUpdaterController(ApplicationCatalog& catalog);
 
     Published<bool>& canCheckForUpdates() override { return canCheckForUpdates_; }
-    Published<bool>& automaticallyChecksForUpdates() override {
-        return automaticallyChecksForUpdates_;
-    }
-    Published<bool>& automaticallyDownloadsUpdates() override {
-        return automaticallyDownloadsUpdates_;
-    }
-    Published<bool>& allowsAutomaticUpdates() override { return allowsAutomaticUpdates_; }
-    void setAutomaticallyChecksForUpdates(bool checks) override;
-    void setAutomaticallyDownloadsUpdates(bool downloads) override;
     // Opens the update application; looks again first, so one installed meanwhile is found.
     void checkForUpdates() override;
     std::optional<std::string> unavailableReason() const override { return unavailableReason_; }
@@ -41,9 +31,6 @@ class DesktopUpdaterController final : public UpdaterController {
 
     ApplicationCatalog& catalog_;
     Published<bool> canCheckForUpdates_{false};
-    Published<bool> automaticallyChecksForUpdates_{false};
-    Published<bool> automaticallyDownloadsUpdates_{false};
-    Published<bool> allowsAutomaticUpdates_{false};
     std::optional<std::string> unavailableReason_;
 };
 

@@ -12,19 +12,6 @@ class ForwardingUpdaterController final : public UpdaterController {
     explicit ForwardingUpdaterController(UpdaterController& updater) : updater_(updater) {}
 
     Published<bool>& canCheckForUpdates() override { return updater_.canCheckForUpdates(); }
-    Published<bool>& automaticallyChecksForUpdates() override {
-        return updater_.automaticallyChecksForUpdates();
-    }
-    Published<bool>& automaticallyDownloadsUpdates() override {
-        return updater_.automaticallyDownloadsUpdates();
-    }
-    Published<bool>& allowsAutomaticUpdates() override { return updater_.allowsAutomaticUpdates(); }
-    void setAutomaticallyChecksForUpdates(bool checks) override {
-        updater_.setAutomaticallyChecksForUpdates(checks);
-    }
-    void setAutomaticallyDownloadsUpdates(bool downloads) override {
-        updater_.setAutomaticallyDownloadsUpdates(downloads);
-    }
     void checkForUpdates() override { updater_.checkForUpdates(); }
     std::optional<std::string> unavailableReason() const override {
         return updater_.unavailableReason();

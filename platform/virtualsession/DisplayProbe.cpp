@@ -2,24 +2,12 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-
 namespace plovik {
 namespace {
 
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-template <typename Reply>
-ReplyPtr<Reply> owned(Reply* reply) {
-    return ReplyPtr<Reply>(reply, &std::free);
-}
+using xcb::owned;
 
 }  // namespace
-
-void DisplayProbe::Disconnect::operator()(xcb_connection_t* connection) const {
-    xcb_disconnect(connection);
-}
 
 std::optional<DisplayProbe> DisplayProbe::connect(const std::string& display) {
     xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-typedef struct xcb_connection_t xcb_connection_t;
+#include "platform/x11/XcbHandles.h"
 
 namespace plovik {
 
@@ -26,16 +26,13 @@ class DisplayProbe {
     static bool waitFor(Ready ready, std::chrono::milliseconds timeout);
 
   private:
-    struct Disconnect {
-        void operator()(xcb_connection_t* connection) const;
-    };
     explicit DisplayProbe(xcb_connection_t* connection) : connection_(connection) {}
 
     unsigned atom(const std::string& name) const;
     std::optional<unsigned> windowProperty(unsigned window, unsigned property) const;
     unsigned rootWindow() const;
 
-    std::unique_ptr<xcb_connection_t, Disconnect> connection_;
+    xcb::Connection connection_;
 };
 
 }  // namespace plovik

@@ -3,7 +3,6 @@
 #include <gio/gio.h>
 #include <glib-unix.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/linux/GObjectRef.h"
@@ -12,13 +11,7 @@
 namespace plovik {
 namespace {
 
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
-
-template <typename Reply>
-ReplyPtr<Reply> owned(Reply* reply) {
-    return ReplyPtr<Reply>(reply, &std::free);
-}
+using xcb::owned;
 
 constexpr std::uint32_t kLongPropertyLength = 4096;
 
@@ -101,7 +94,7 @@ void EwmhActiveApplication::attachToMainContext() {
 bool EwmhActiveApplication::collectEvents(bool read) {
     while (xcb_generic_event_t* event = read ? xcb_poll_for_event(connection_.get())
                                              : xcb_poll_for_queued_event(connection_.get())) {
-        pending_.emplace_back(event, &std::free);
+        pending_.emplace_back(event);
     }
     return !pending_.empty();
 }

@@ -3,7 +3,6 @@
 #include <glib.h>
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "core/platform/ActiveApplication.h"
 #include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/x11/WindowIdentity.h"
+#include "platform/x11/XcbHandles.h"
 
 namespace plovik {
 
@@ -41,9 +41,6 @@ class EwmhActiveApplication final : public ActiveApplication {
     bool hasWindowManager() const;
 
   private:
-    struct Disconnect {
-        void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-    };
     struct Observers {
         std::map<int, ActivationObserver> entries;
         int nextId = 0;
@@ -63,7 +60,7 @@ class EwmhActiveApplication final : public ActiveApplication {
     // Moves arrived events into `pending_` (reading the connection when `read`).
     bool collectEvents(bool read);
 
-    std::unique_ptr<xcb_connection_t, Disconnect> connection_;
+    xcb::Connection connection_;
     xcb_window_t root_ = XCB_WINDOW_NONE;
     xcb_atom_t activeWindowAtom_ = XCB_ATOM_NONE;
     xcb_atom_t gtkApplicationIdAtom_ = XCB_ATOM_NONE;
@@ -71,7 +68,7 @@ class EwmhActiveApplication final : public ActiveApplication {
     DesktopEntryCatalog catalog_;
     struct EventSource;
     GSource* source_ = nullptr;
-    std::vector<std::unique_ptr<xcb_generic_event_t, decltype(&std::free)>> pending_;
+    std::vector<xcb::Reply<xcb_generic_event_t>> pending_;
     std::optional<RunningApplication> lastActivated_;
     std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
 };

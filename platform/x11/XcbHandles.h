@@ -19,4 +19,9 @@ using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
 template <typename T>
 using Reply = std::unique_ptr<T, FreeMemory>;
 
+template <typename T>
+Reply<T> owned(T* reply) {
+    return Reply<T>(reply);
+}
+
 }  // namespace plovik::xcb

@@ -3,7 +3,6 @@
 #include <xcb/xinput.h>
 
 #include <array>
-#include <cstdlib>
 #include <utility>
 
 #include "core/platform/Key.h"
@@ -12,13 +11,7 @@ namespace plovik {
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> own(T* reply) {
-    return Reply<T>(reply, &std::free);
-}
+using xcb::owned;
 
 constexpr std::uint32_t kAltL = 0xffe9, kAltR = 0xffea, kMetaL = 0xffe7, kMetaR = 0xffe8;
 constexpr std::uint32_t kSuperL = 0xffeb, kSuperR = 0xffec, kNumLock = 0xff7f;
@@ -39,7 +32,7 @@ XcbShortcutProbe::XcbShortcutProbe(const std::optional<std::string>& displayName
         xcb_screen_next(&screens);
     }
     root_ = screens.rem > 0 ? screens.data->root : XCB_NONE;
-    const auto version = own(xcb_input_xi_query_version_reply(
+    const auto version = owned(xcb_input_xi_query_version_reply(
         connection_.get(), xcb_input_xi_query_version(connection_.get(), 2, 2), nullptr));
     hasInput2_ = version && (version->major_version > 2 ||
                              (version->major_version == 2 && version->minor_version >= 2));
@@ -66,11 +59,11 @@ bool XcbShortcutProbe::isTaken(Key key, Modifiers modifiers) {
 XcbShortcutProbe::ModifierMasks XcbShortcutProbe::readModifierMasks() const {
     ModifierMasks masks;
     auto* connection = connection_.get();
-    const auto mapping = own(
+    const auto mapping = owned(
         xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr));
     const auto* setup = xcb_get_setup(connection);
     const int count = setup->max_keycode - setup->min_keycode + 1;
-    const auto keyboard = own(xcb_get_keyboard_mapping_reply(
+    const auto keyboard = owned(xcb_get_keyboard_mapping_reply(
         connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr));
     if (!mapping || !keyboard || keyboard->keysyms_per_keycode == 0) {
         return masks;
@@ -141,7 +134,7 @@ bool XcbShortcutProbe::coreGrabRefused(std::uint8_t keycode,
     }
     bool refused = false;
     for (const auto cookie : grabs) {
-        if (auto error = own(xcb_request_check(connection, cookie))) {
+        if (auto error = owned(xcb_request_check(connection, cookie))) {
             refused = true;
         }
     }
@@ -173,7 +166,7 @@ bool XcbShortcutProbe::inputGrabRefused(std::uint16_t device, std::uint8_t keyco
     const std::vector<std::uint32_t> modifiers(masks.begin(), masks.end());
     const std::uint32_t eventMask = XCB_INPUT_XI_EVENT_MASK_KEY_PRESS;
     xcb_generic_error_t* rawError = nullptr;
-    const auto reply = own(xcb_input_xi_passive_grab_device_reply(
+    const auto reply = owned(xcb_input_xi_passive_grab_device_reply(
         connection,
         xcb_input_xi_passive_grab_device(connection, XCB_CURRENT_TIME, root_, XCB_NONE, keycode,
                                          device, static_cast<std::uint16_t>(modifiers.size()), 1,
@@ -181,7 +174,7 @@ bool XcbShortcutProbe::inputGrabRefused(std::uint16_t device, std::uint8_t keyco
                                          XCB_INPUT_GRAB_MODE_22_ASYNC, 1, &eventMask,
                                          modifiers.data()),
         &rawError));
-    const auto error = own(rawError);
+    const auto error = owned(rawError);
     // The reply lists the modifier states the server refused.
     const bool refused =
         (error && error->error_code == kBadAccess) ||
@@ -196,7 +189,7 @@ bool XcbShortcutProbe::inputGrabRefused(std::uint16_t device, std::uint8_t keyco
 std::vector<std::uint16_t> XcbShortcutProbe::masterKeyboards() const {
     std::vector<std::uint16_t> keyboards;
     auto* connection = connection_.get();
-    const auto reply = own(xcb_input_xi_query_device_reply(
+    const auto reply = owned(xcb_input_xi_query_device_reply(
         connection, xcb_input_xi_query_device(connection, XCB_INPUT_DEVICE_ALL_MASTER), nullptr));
     if (!reply) {
         return keyboards;

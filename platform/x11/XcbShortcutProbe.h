@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/platform/ShortcutProbe.h"
+#include "platform/x11/XcbHandles.h"
 
 namespace plovik {
 
@@ -30,9 +31,6 @@ class XcbShortcutProbe final : public ShortcutProbe {
     bool isTaken(Key key, Modifiers modifiers) override;
 
   private:
-    struct ConnectionCloser {
-        void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-    };
     // The modifier bits the server uses for Alt, Super and Num Lock.
     struct ModifierMasks {
         std::uint16_t alt = XCB_MOD_MASK_1;
@@ -49,7 +47,7 @@ class XcbShortcutProbe final : public ShortcutProbe {
                           const std::vector<std::uint16_t>& masks) const;
     std::vector<std::uint16_t> masterKeyboards() const;
 
-    std::unique_ptr<xcb_connection_t, ConnectionCloser> connection_;
+    xcb::Connection connection_;
     OwnGrabs ownGrabs_;
     xcb_window_t root_ = XCB_NONE;
     bool hasInput2_ = false;

@@ -130,12 +130,7 @@ TEST(Lifecycle, UpdaterStateIsMirrored) {
     auto& updater = session->systemServices().updater();
     EXPECT_EQ(session->systemServices().createdUpdaterControllers(), std::vector<bool>{true});
     EXPECT_TRUE(coordinator.canCheckForUpdates().get());
-    EXPECT_TRUE(coordinator.automaticallyChecksForUpdates().get());
-    EXPECT_FALSE(coordinator.automaticallyDownloadsUpdates().get());
-    EXPECT_TRUE(coordinator.allowsAutomaticUpdates().get());
 
-    coordinator.updaterController().setAutomaticallyDownloadsUpdates(true);
-    EXPECT_TRUE(coordinator.automaticallyDownloadsUpdates().get());
     updater.canCheckForUpdates() = false;
     EXPECT_FALSE(coordinator.canCheckForUpdates().get());
     coordinator.updaterController().checkForUpdates();

@@ -5,6 +5,7 @@
 
 #include "AtspiDesktop.h"
 #include "platform/x11/EwmhActiveApplication.h"
+#include "platform/x11/XcbHandles.h"
 #include "support/TemporaryDirectory.h"
 
 namespace plovik {
@@ -62,21 +63,15 @@ class EwmhWorkspaceTest : public ::testing::Test {
     // The window the window manager lists for the process.
     static xcb_window_t managedWindowOf(xcb_connection_t* connection, pid_t pid) {
         const auto atom = [&](const char* name) {
-            std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-                xcb_intern_atom_reply(
-                    connection,
-                    xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)),
-                                    name),
-                    nullptr),
-                &std::free);
+            const auto reply = xcb::owned(xcb_intern_atom_reply(
+                connection,
+                xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+                nullptr));
             return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
         };
         const auto property = [&](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
-            std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-                xcb_get_property_reply(connection,
-                                       xcb_get_property(connection, 0, window, name, type, 0, 1024),
-                                       nullptr),
-                &std::free);
+            const auto reply = xcb::owned(xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, window, name, type, 0, 1024), nullptr));
             std::vector<std::uint32_t> values;
             if (reply && reply->format == 32) {
                 const auto* data =

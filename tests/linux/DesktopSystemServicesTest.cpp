@@ -658,12 +658,6 @@ TEST_F(UpdaterTest, WithoutAnUpdateApplicationChecksAreUnavailable) {
     DesktopUpdaterController updater(catalog_);
     EXPECT_FALSE(updater.canCheckForUpdates().get());
     EXPECT_EQ(updater.unavailableReason(), DesktopUpdaterController::kNoUpdaterMessage);
-    // Nothing updates by itself, whatever is asked.
-    updater.setAutomaticallyChecksForUpdates(true);
-    updater.setAutomaticallyDownloadsUpdates(true);
-    EXPECT_FALSE(updater.automaticallyChecksForUpdates().get());
-    EXPECT_FALSE(updater.automaticallyDownloadsUpdates().get());
-    EXPECT_FALSE(updater.allowsAutomaticUpdates().get());
     updater.checkForUpdates();
     EXPECT_FALSE(updater.canCheckForUpdates().get());
 }
