@@ -6,16 +6,16 @@
 #include <string>
 
 #include "core/decision/OfflineLanguageDetector.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
+#include "platform/simulated/SimulatedClock.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace {
 
 void measurePlausibility(benchmark::State& state, const std::string& word,
                          const plovik::KeyboardLayout& layout, const char* tag) {
-    plovik::ManualClock clock;
-    plovik::ManualMainQueue queue(clock);
+    plovik::SimulatedClock clock;
+    plovik::SimulatedMainQueue queue(clock);
     plovik::EnchantSpellChecker checker;
     const auto languages = checker.availableLanguages();
     if (std::ranges::find(languages, tag) == languages.end()) {

@@ -10,10 +10,10 @@
 #include "core/decision/EngineFactory.h"
 #include "core/decision/StandardEngine.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "core/support/Uuid.h"
 #include "platform/linux/EnchantSpellChecker.h"
+#include "platform/simulated/SimulatedClock.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ std::vector<CorrectionRecord> fullHistory() {
 }
 
 void automaticDecision(benchmark::State& state, bool fourLayouts, bool withHistory) {
-    ManualClock clock;
-    ManualMainQueue queue(clock);
+    SimulatedClock clock;
+    SimulatedMainQueue queue(clock);
     EnchantSpellChecker checker;
     InMemoryCorrectionHistoryStore history(withHistory ? fullHistory()
                                                        : std::vector<CorrectionRecord>{});

@@ -11,9 +11,9 @@
 #include "core/decision/EngineFactory.h"
 #include "core/decision/ExtendedEngine.h"
 #include "core/decision/LanguageDataDirectory.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
+#include "platform/simulated/SimulatedClock.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace {
 
@@ -48,8 +48,8 @@ std::vector<Word> words() {
 // The argument is how many scored words the engine remembers: 1 makes every word a new one,
 // as a word typed for the first time; the application's default remembers these three.
 void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
-    ManualClock clock;
-    ManualMainQueue queue(clock);
+    SimulatedClock clock;
+    SimulatedMainQueue queue(clock);
     EnchantSpellChecker checker;
     const auto directory = LanguageDataDirectory::locate();
     if (!directory) {
@@ -76,8 +76,8 @@ void BM_ExtendedDecisionFourLayouts(benchmark::State& state) {
 
 // Heap bytes in use after loading the three languages and building the engine, less before.
 void BM_ExtendedEngineMemoryGrowth(benchmark::State& state) {
-    ManualClock clock;
-    ManualMainQueue queue(clock);
+    SimulatedClock clock;
+    SimulatedMainQueue queue(clock);
     EnchantSpellChecker checker;
     const auto directory = LanguageDataDirectory::locate();
     if (!directory) {

@@ -9,7 +9,7 @@
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/history/HistoryFileFormat.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
-#include "core/support/ManualClock.h"
+#include "platform/simulated/SimulatedClock.h"
 
 namespace plovik {
 namespace {
@@ -55,7 +55,7 @@ void BM_FileStoreAppendAt500(benchmark::State& state) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "correction-history.json") << *HistoryFileFormat::encode(history(500));
-    ManualClock clock;
+    SimulatedClock clock;
     FileCorrectionHistoryStore store(folder / "correction-history.json", 500, clock);
     const auto added = history(1).front();
     for (auto _ : state) {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
-#include "core/support/ManualMainQueue.h"
 #include "core/tokens/CurrentTokenBuffer.h"
 #include "platform/simulated/SimulatedKeyCaptureFactory.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace {
 
@@ -34,8 +34,8 @@ std::vector<KeyEvent> sentence() {
 }
 
 struct Pipeline {
-    ManualClock clock;
-    ManualMainQueue queue{clock};
+    SimulatedClock clock;
+    SimulatedMainQueue queue{clock};
     SimulatedKeyCaptureFactory taps;
     CurrentTokenBuffer buffer{64};
     std::shared_ptr<KeyboardEventMonitor> monitor;

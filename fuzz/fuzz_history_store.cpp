@@ -11,7 +11,7 @@
 
 #include "core/history/FileCorrectionHistoryStore.h"
 #include "core/history/HistoryFileFormat.h"
-#include "core/support/ManualClock.h"
+#include "platform/simulated/SimulatedClock.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace fs = std::filesystem;
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path file = folder / "correction-history.json";
     const std::string original(reinterpret_cast<const char*>(data), size);
     std::ofstream(file, std::ios::binary) << original;
-    plovik::ManualClock clock;
+    plovik::SimulatedClock clock;
     const bool readable =
         original.empty() || plovik::HistoryFileFormat::decode(original).has_value();
     {

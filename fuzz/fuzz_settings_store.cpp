@@ -12,8 +12,8 @@
 
 #include "core/settings/SettingsDocument.h"
 #include "core/settings/SettingsStore.h"
-#include "core/support/ManualClock.h"
 #include "platform/linux/FolderSettingsFiles.h"
+#include "platform/simulated/SimulatedClock.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace fs = std::filesystem;
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(folder / plovik::SettingsStore::kStandardStorageKey, std::ios::binary)
         << original;
     plovik::FolderSettingsFiles database(folder);
-    plovik::ManualClock clock;
+    plovik::SimulatedClock clock;
     {
         plovik::SettingsStore store(database, plovik::SettingsStore::kStandardStorageKey, clock,
                                     plovik::text::LocalizedComparison("en"));

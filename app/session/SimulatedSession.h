@@ -17,15 +17,15 @@
 #include "core/layouts/TypingSimulator.h"
 #include "core/settings/CorrectionEngineKind.h"
 #include "core/settings/SettingsStore.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
 #include "platform/simulated/InMemorySettingsFiles.h"
 #include "platform/simulated/SimulatedApplicationCatalog.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "platform/simulated/SimulatedDesktop.h"
 #include "platform/simulated/SimulatedKeyCaptureFactory.h"
 #include "platform/simulated/SimulatedLayoutSource.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
 #include "platform/simulated/SimulatedSystemServices.h"
 #include "platform/simulated/SimulatedUserDataFolder.h"
@@ -72,8 +72,8 @@ class SimulatedSession {
     std::shared_ptr<AppCoordinator>& coordinatorPointer() { return coordinator_; }
     SimulatedDesktop& desktop() { return desktop_; }
     SimulatedKeyCaptureFactory& taps() { return desktop_.keyEventTapFactory(); }
-    ManualClock& clock() { return clock_; }
-    ManualMainQueue& mainQueue() { return mainQueue_; }
+    SimulatedClock& clock() { return clock_; }
+    SimulatedMainQueue& mainQueue() { return mainQueue_; }
     SimulatedLayoutSource& inputSources() { return desktop_.inputSources(); }
     SettingsStore& settingsStore() { return *settingsStore_; }
     InMemorySettingsFiles& defaults() { return defaults_; }
@@ -123,8 +123,8 @@ class SimulatedSession {
     const Configuration configuration_;
     std::unique_ptr<TemporaryFolder> temporaryFolder_;
     std::filesystem::path perUserFolder_;
-    ManualClock clock_;
-    ManualMainQueue mainQueue_;
+    SimulatedClock clock_;
+    SimulatedMainQueue mainQueue_;
     std::shared_ptr<XkbKeymapLibrary> keymaps_;
     SimulatedDesktop desktop_;
     std::unique_ptr<TypingSimulator> typist_;

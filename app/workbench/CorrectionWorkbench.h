@@ -16,12 +16,12 @@
 #include "core/layouts/KeyboardLayout.h"
 #include "core/layouts/TypingSimulator.h"
 #include "core/settings/CorrectionEngineKind.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "core/support/SystemClock.h"
 #include "platform/linux/EnchantSpellChecker.h"
 #include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "platform/simulated/SimulatedLayoutSource.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace plovik {
 
@@ -74,8 +74,8 @@ class CorrectionWorkbench {
     std::shared_ptr<const KeyLayoutData> typedInKeyMap_;
     std::unique_ptr<TypingSimulator> typist_;
     KeyboardLayout typedInLayout_;
-    ManualClock queueClock_;
-    ManualMainQueue mainQueue_;
+    SimulatedClock queueClock_;
+    SimulatedMainQueue mainQueue_;
     SystemClock clock_;
     EnchantSpellChecker spellChecker_;
     // A run over long text asks about the same words again and again.

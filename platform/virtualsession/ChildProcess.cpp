@@ -1,6 +1,7 @@
 #include "platform/virtualsession/ChildProcess.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -12,6 +13,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/virtualsession/Pipe.h"
 #include "platform/virtualsession/ProcFile.h"
 
 namespace plovik {
@@ -38,32 +40,6 @@ std::vector<char*> nullTerminated(std::vector<std::string>& strings) {
     pointers.push_back(nullptr);
     return pointers;
 }
-
-class Pipe {
-  public:
-    Pipe() {
-        if (::pipe2(ends_, O_CLOEXEC) != 0) {
-            throw std::system_error(errno, std::generic_category(), "pipe");
-        }
-    }
-    ~Pipe() {
-        closeEnd(0);
-        closeEnd(1);
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-
-    int end(int which) const { return ends_[which]; }
-    int take(int which) { return std::exchange(ends_[which], -1); }
-    void closeEnd(int which) {
-        if (ends_[which] >= 0) {
-            ::close(std::exchange(ends_[which], -1));
-        }
-    }
-
-  private:
-    int ends_[2] = {-1, -1};
-};
 
 // Only async-signal-safe calls from here on: the parent may have other threads.
 [[noreturn]] void execChild(const char* path, char* const* argv, char* const* envp,
@@ -126,6 +102,27 @@ bool hasLiveGroupMember(pid_t group) {
 }
 
 }  // namespace
+
+std::optional<std::string> readLine(int descriptor, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::string line;
+    while (true) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd request{descriptor, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&request, 1, static_cast<int>(left.count())) <= 0) {
+            return std::nullopt;
+        }
+        char c = 0;
+        if (::read(descriptor, &c, 1) != 1) {
+            return std::nullopt;
+        }
+        if (c == '\n') {
+            return line;
+        }
+        line += c;
+    }
+}
 
 std::optional<std::string> findProgram(const std::string& program,
                                        const std::vector<std::string>& environment) {

@@ -67,6 +67,10 @@ class ChildProcess {
     int standardOutput_ = -1;
 };
 
+// One line written to `descriptor` (a child's output, a pipe it was handed), waiting at
+// most `timeout`; absent when the writer is gone or quiet. Reads no further than the line.
+std::optional<std::string> readLine(int descriptor, std::chrono::milliseconds timeout);
+
 // The full path of `program` along the PATH of `environment`, or absent.
 std::optional<std::string> findProgram(const std::string& program,
                                        const std::vector<std::string>& environment);

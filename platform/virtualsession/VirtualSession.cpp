@@ -12,6 +12,7 @@
 
 #include "platform/virtualsession/BusConnection.h"
 #include "platform/virtualsession/DisplayProbe.h"
+#include "platform/virtualsession/Pipe.h"
 
 extern char** environ;
 
@@ -48,48 +49,6 @@ bool isReplaced(const std::string& entry) {
     }
     return false;
 }
-
-// Reads one line the child writes to `descriptor`, waiting at most `timeout`.
-std::optional<std::string> readLine(int descriptor, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    std::string line;
-    while (true) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd request{descriptor, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&request, 1, static_cast<int>(left.count())) <= 0) {
-            return std::nullopt;
-        }
-        char c = 0;
-        if (::read(descriptor, &c, 1) != 1) {
-            return std::nullopt;
-        }
-        if (c == '\n') {
-            return line;
-        }
-        line += c;
-    }
-}
-
-class PipeEnds {
-  public:
-    PipeEnds() {
-        if (::pipe2(ends_, O_CLOEXEC) != 0) {
-            throw std::system_error(errno, std::generic_category(), "pipe");
-        }
-    }
-    ~PipeEnds() {
-        ::close(ends_[0]);
-        ::close(ends_[1]);
-    }
-    PipeEnds(const PipeEnds&) = delete;
-    PipeEnds& operator=(const PipeEnds&) = delete;
-    int read() const { return ends_[0]; }
-    int write() const { return ends_[1]; }
-
-  private:
-    int ends_[2];
-};
 
 }  // namespace
 
@@ -187,36 +146,33 @@ std::string VirtualSession::startServer(const std::string& program,
                                         std::vector<std::string> arguments,
                                         const std::string& display,
                                         const VirtualSessionOptions& options) {
-    const PipeEnds displayNumber;
-    const int childDescriptor = 3;
-    arguments.insert(arguments.begin(), {"-displayfd", std::to_string(childDescriptor)});
-    auto& environment = environment_;
+    VirtualDisplayOptions server;
+    server.server = program;
+    server.arguments = std::move(arguments);
+    server.environment = environment_;
     if (!display.empty()) {
-        environment.push_back("DISPLAY=" + display);
+        server.environment.push_back("DISPLAY=" + display);
     }
-    startPart(program, arguments, {{displayNumber.write(), childDescriptor}});
-    if (!display.empty()) {
-        environment.pop_back();
+    server.logFile = (directory_ / "session.log").string();
+    server.timeout = options.partTimeout;
+    try {
+        displays_.emplace_back(server);
+    } catch (const std::system_error& error) {
+        fail(std::string("cannot start ") + error.what());
+    } catch (const std::runtime_error& error) {
+        fail(error.what());
     }
-    const auto number = readLine(displayNumber.read(), options.partTimeout);
-    if (!number || number->empty()) {
-        fail("the virtual X server did not report a display");
-    }
-    return ":" + *number;
+    return displays_.back().name();
 }
 
 void VirtualSession::startDisplay(const VirtualSessionOptions& options) {
-    const std::vector<std::string> common{"-noreset", "-nolisten", "tcp"};
-    std::vector<std::string> xvfb{"-screen", "0", options.screen};
-    xvfb.insert(xvfb.end(), common.begin(), common.end());
-    display_ = startServer("Xvfb", xvfb, {}, options);
+    display_ = startServer("Xvfb", {"-screen", "0", options.screen}, {}, options);
     if (options.keyboardDevice) {
         keyboardDisplay_ = display_;
         // Xephyr's window is the only one there, and takes the keys sent to that server.
         const auto size = options.screen.substr(0, options.screen.rfind('x'));
-        std::vector<std::string> xephyr{"-screen", size, "-no-host-grab"};
-        xephyr.insert(xephyr.end(), common.begin(), common.end());
-        display_ = startServer("Xephyr", xephyr, keyboardDisplay_, options);
+        display_ =
+            startServer("Xephyr", {"-screen", size, "-no-host-grab"}, keyboardDisplay_, options);
         const auto host = DisplayProbe::connect(keyboardDisplay_);
         if (!host ||
             !DisplayProbe::waitFor([&] { return host->focusOnlyWindow(); }, options.partTimeout)) {
@@ -227,14 +183,14 @@ void VirtualSession::startDisplay(const VirtualSessionOptions& options) {
 }
 
 void VirtualSession::startBus(const VirtualSessionOptions& options) {
-    const PipeEnds address;
+    Pipe address;
     const int childDescriptor = 3;
     startPart("dbus-daemon",
               {"--session", "--nofork", "--nopidfile",
                "--address=unix:dir=" + (directory_ / "runtime").string(),
                "--print-address=" + std::to_string(childDescriptor)},
-              {{address.write(), childDescriptor}});
-    const auto line = readLine(address.read(), options.partTimeout);
+              {{address.end(1), childDescriptor}});
+    const auto line = readLine(address.end(0), options.partTimeout);
     if (!line || line->empty()) {
         fail("the session bus did not report its address");
     }
@@ -327,6 +283,9 @@ void VirtualSession::exportToThisProcess() const {
 
 std::vector<pid_t> VirtualSession::processIds() const {
     std::vector<pid_t> ids;
+    for (const auto& display : displays_) {
+        ids.push_back(display.process().pid());
+    }
     for (const auto& part : parts_) {
         ids.push_back(part.pid());
     }
@@ -347,6 +306,10 @@ void VirtualSession::stop() {
     while (!parts_.empty()) {
         parts_.back().stop();
         parts_.pop_back();
+    }
+    while (!displays_.empty()) {
+        displays_.back().process().stop();
+        displays_.pop_back();
     }
     if (!directory_.empty()) {
         std::error_code ignored;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/virtualsession/ChildProcess.h"
+#include "platform/virtualsession/VirtualDisplay.h"
 
 namespace plovik {
 
@@ -77,7 +78,7 @@ class VirtualSession {
     ChildProcess& startPart(const std::string& program, const std::vector<std::string>& arguments,
                             std::vector<std::pair<int, int>> passedDescriptors = {});
     void startDisplay(const VirtualSessionOptions& options);
-    // A virtual X server on `display` (empty: none), whose number it tells.
+    // A virtual X server, a window on `display` (empty: none); returns its display.
     std::string startServer(const std::string& program, std::vector<std::string> arguments,
                             const std::string& display, const VirtualSessionOptions& options);
     void startBus(const VirtualSessionOptions& options);
@@ -92,6 +93,8 @@ class VirtualSession {
     std::string keyboardDisplay_;
     std::string busAddress_;
     std::vector<std::string> environment_;
+    // Started first and stopped last: every other part draws on them.
+    std::vector<VirtualDisplay> displays_;
     std::vector<ChildProcess> parts_;
     std::chrono::microseconds startupDuration_{0};
 };

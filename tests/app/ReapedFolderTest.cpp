@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "app/session/ReapedFolder.h"
-#include "support/ChildProcess.h"
 #include "support/SystemCallStops.h"
 #include "support/TemporaryDirectory.h"
+#include "support/WaitUntil.h"
 
 namespace plovik {
 namespace {

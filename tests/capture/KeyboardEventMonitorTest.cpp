@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
-#include "core/support/ManualMainQueue.h"
 #include "platform/simulated/SimulatedKeyCaptureFactory.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 #include "support/KeyEvents.h"
 
 namespace plovik {
@@ -64,8 +64,8 @@ class KeyboardEventMonitorTest : public ::testing::Test {
         return log_;
     }
 
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     SimulatedKeyCaptureFactory taps_;
     KeyboardEventMonitor::Shortcuts shortcuts_ = testing::presetShortcuts();
     int providerCalls_ = 0;
@@ -296,8 +296,8 @@ TEST_F(KeyboardEventMonitorTest, StartsOnceAndStopsHarmlessly) {
 }
 
 TEST(KeyboardEventMonitor, FailsToStartWithoutInputMonitoringAndMayRetry) {
-    ManualClock clock;
-    ManualMainQueue queue(clock);
+    SimulatedClock clock;
+    SimulatedMainQueue queue(clock);
     SimulatedKeyCaptureFactory taps;
     taps.setInputMonitoringGranted(false);
     auto monitor =

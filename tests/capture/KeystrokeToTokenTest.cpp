@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
-#include "core/support/ManualMainQueue.h"
 #include "core/tokens/CurrentTokenBuffer.h"
 #include "platform/simulated/SimulatedKeyCaptureFactory.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 #include "support/KeyEvents.h"
 
 namespace plovik {
@@ -57,8 +57,8 @@ class KeystrokeToTokenTest : public ::testing::Test {
         return disposition;
     }
 
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     SimulatedKeyCaptureFactory taps_;
     CurrentTokenBuffer buffer_{64};
     std::shared_ptr<KeyboardEventMonitor> monitor_;

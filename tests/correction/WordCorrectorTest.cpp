@@ -7,12 +7,12 @@
 #include "core/history/InMemoryCorrectionHistoryStore.h"
 #include "core/layouts/SystemKeyboardLayoutTranslator.h"
 #include "core/layouts/TypingSimulator.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "core/support/ReferenceDate.h"
 #include "decision/DecisionTestDoubles.h"
 #include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "platform/simulated/SimulatedLayoutSource.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace plovik {
 namespace {
@@ -60,8 +60,8 @@ class WordCorrectorTest : public ::testing::Test {
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
     SimulatedLayoutSource sources_{*library_};
     InputSourceService service_{sources_, SystemKeyboardLayoutTranslator(sources_)};
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     testing::EnglishOnlySpellChecker checker_;
     InMemoryCorrectionHistoryStore history_;
     const std::unique_ptr<StandardEngine> engine_ =

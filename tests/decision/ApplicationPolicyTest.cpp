@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/decision/ApplicationPolicy.h"
-#include "core/support/ManualClock.h"
+#include "platform/simulated/SimulatedClock.h"
 
 namespace plovik {
 namespace {
@@ -30,7 +30,7 @@ class ApplicationPolicyTest : public ::testing::Test {
     ApplicationPolicy policy() const { return ApplicationPolicy(settings_, clock_); }
 
     AppSettings settings_;
-    ManualClock clock_;
+    SimulatedClock clock_;
 };
 
 TEST_F(ApplicationPolicyTest, FollowsEachEnabledEntryAndRefusesEverythingElse) {

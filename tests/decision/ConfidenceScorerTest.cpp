@@ -6,9 +6,9 @@
 
 #include "core/decision/ConfidenceScorer.h"
 #include "core/decision/OfflineLanguageDetector.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "decision/DecisionTestDoubles.h"
+#include "platform/simulated/SimulatedClock.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace plovik {
 namespace {
@@ -20,8 +20,8 @@ const KeyboardLayout kEnglish = KeyboardLayout::english();
 const KeyboardLayout kRussian = KeyboardLayout::russian();
 
 TEST(ConfidenceScorer, WorkedExampleWithTheOfflineDetector) {
-    ManualClock clock;
-    ManualMainQueue queue(clock);
+    SimulatedClock clock;
+    SimulatedMainQueue queue(clock);
     EnglishOnlySpellChecker checker;
     const ConfidenceScorer scorer(std::make_unique<OfflineLanguageDetector>(checker, queue));
 

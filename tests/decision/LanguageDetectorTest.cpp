@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/decision/OfflineLanguageDetector.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "platform/linux/EnchantSpellChecker.h"
+#include "platform/simulated/SimulatedClock.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 #include "support/Dictionaries.h"
 
 namespace plovik {
@@ -41,8 +41,8 @@ class RecordingSpellChecker final : public SpellChecker {
 
 class LanguageDetectorTest : public ::testing::Test {
   protected:
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     RecordingSpellChecker checker_;
     OfflineLanguageDetector detector_{checker_, queue_};
 
@@ -303,8 +303,8 @@ class LanguageDetectorWithEnchantTest : public ::testing::Test {
         }
     }
 
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     EnchantSpellChecker checker_;
     OfflineLanguageDetector detector_{checker_, queue_};
 };

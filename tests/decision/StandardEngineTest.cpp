@@ -4,9 +4,9 @@
 
 #include "core/decision/EngineFactory.h"
 #include "core/decision/StandardEngine.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "decision/DecisionTestDoubles.h"
+#include "platform/simulated/SimulatedClock.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace plovik {
 namespace {
@@ -34,8 +34,8 @@ class StandardEngineTest : public ::testing::Test {
         return {{kRussian, token, delimiter}};
     }
 
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     EnglishOnlySpellChecker checker_;
     TableHistory history_;
     const std::unique_ptr<StandardEngine> standard_ =

@@ -6,11 +6,11 @@
 #include "core/decision/StandardEngine.h"
 #include "core/decision/WordReader.h"
 #include "core/layouts/TypingSimulator.h"
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
 #include "decision/DecisionTestDoubles.h"
 #include "platform/linux/XkbKeymapLibrary.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "platform/simulated/SimulatedLayoutSource.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 namespace plovik {
 namespace {
@@ -53,8 +53,8 @@ class WordReaderTest : public ::testing::Test {
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
     SimulatedLayoutSource sources_{*library_};
     InputSourceService service_{sources_, SystemKeyboardLayoutTranslator(sources_)};
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     testing::EnglishOnlySpellChecker checker_;
     const std::unique_ptr<StandardEngine> standard_ =
         EngineFactory(checker_, queue_, nullptr).standard();

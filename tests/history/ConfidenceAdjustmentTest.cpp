@@ -9,7 +9,7 @@
 #include "core/history/HistoryFileFormat.h"
 #include "core/history/HistoryRetention.h"
 #include "core/history/InMemoryCorrectionHistoryStore.h"
-#include "core/support/ManualClock.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "support/TemporaryDirectory.h"
 
 namespace plovik {
@@ -57,7 +57,7 @@ testing::TemporaryDirectory& sharedFolder() {
     return folder;
 }
 
-const ManualClock kClock;
+const SimulatedClock kClock;
 
 INSTANTIATE_TEST_SUITE_P(
     BothStores, ConfidenceAdjustment,

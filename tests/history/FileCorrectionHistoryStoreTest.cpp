@@ -15,8 +15,8 @@
 #include "core/history/HistoryFileFormat.h"
 #include "core/history/HistoryRetention.h"
 #include "core/support/FolderLock.h"
-#include "core/support/ManualClock.h"
 #include "core/support/ReferenceDate.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "platform/simulated/SimulatedUserDataFolder.h"
 #include "support/TemporaryDirectory.h"
 
@@ -71,7 +71,7 @@ class FileCorrectionHistoryStoreTest : public ::testing::Test {
     testing::TemporaryDirectory temporary_;
     fs::path folder_ = temporary_.path() / "share" / "Plovik";
     fs::path file_ = folder_ / "correction-history.json";
-    ManualClock clock_{ReferenceDate::fromSecondsSinceReferenceDate(818'000'000.0)};
+    SimulatedClock clock_{ReferenceDate::fromSecondsSinceReferenceDate(818'000'000.0)};
 };
 
 TEST_F(FileCorrectionHistoryStoreTest, FirstAppendCreatesPrivateFolderAndOneElementArray) {
@@ -272,7 +272,7 @@ TEST_F(FileCorrectionHistoryStoreTest,
         testing::TemporaryDirectory temporary;
         const auto file = temporary.path() / "correction-history.json";
         writeFile(file, contents);
-        ManualClock clock(clock_.now());
+        SimulatedClock clock(clock_.now());
         FileCorrectionHistoryStore store(file, 500, clock);
         EXPECT_TRUE(store.allRecords().empty());
         EXPECT_EQ(readFile(file), contents) << "loading never writes";
@@ -562,7 +562,7 @@ TEST_F(FileCorrectionHistoryStoreTest, AHugeFileLoadsInMemoryBoundedByTheMaximum
 
 TEST(FileCorrectionHistoryStoreLocation, DefaultsToPlovikFolderInApplicationSupport) {
     testing::TemporaryDirectory temporary;
-    ManualClock clock;
+    SimulatedClock clock;
     SimulatedUserDataFolder directory(temporary.path() / "data");
     EXPECT_EQ(FileCorrectionHistoryStore::defaultFileURL(directory),
               temporary.path() / "data" / "Plovik" / "correction-history.json");

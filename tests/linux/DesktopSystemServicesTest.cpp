@@ -29,11 +29,14 @@
 #include "platform/linux/NotificationClient.h"
 #include "platform/linux/ThemeSoundPlayer.h"
 #include "platform/linux/XdgApplicationCatalog.h"
-#include "support/ChildProcess.h"
+#include "platform/virtualsession/ChildProcess.h"
+#include "platform/virtualsession/VirtualDisplay.h"
+#include "support/ProcessEnvironment.h"
 #include "support/ScopedVariable.h"
 #include "support/Skip.h"
 #include "support/TemporaryDirectory.h"
-#include "support/VirtualDisplay.h"
+#include "support/TestDisplay.h"
+#include "support/WaitUntil.h"
 
 namespace plovik {
 namespace {
@@ -155,12 +158,12 @@ class PrivateBus {
                       "</listen><policy context=\"default\"><allow send_destination=\"*\" "
                       "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
                       "</policy></busconfig>\n");
-        daemon_ = std::make_unique<testing::ChildProcess>(
-            std::vector<std::string>{"dbus-daemon",
-                                     "--config-file=" + (folder / "bus.conf").string(), "--nofork",
+        daemon_ = std::make_unique<ChildProcess>(
+            "dbus-daemon",
+            std::vector<std::string>{"--config-file=" + (folder / "bus.conf").string(), "--nofork",
                                      "--print-address=1"},
-            std::vector<std::string>{}, true);
-        address_ = daemon_->readLine(5s).value_or("");
+            testing::helperOptions({}, true));
+        address_ = readLine(daemon_->standardOutput(), 5s).value_or("");
     }
 
     const std::string& address() const { return address_; }
@@ -187,7 +190,7 @@ class PrivateBus {
     }
 
   private:
-    std::unique_ptr<testing::ChildProcess> daemon_;
+    std::unique_ptr<ChildProcess> daemon_;
     std::string address_;
 };
 
@@ -195,12 +198,12 @@ class NotificationTest : public ::testing::Test {
   protected:
     void SetUp() override {
         for (const char* tool : {"dbus-daemon", "dbus-monitor", "dunst"}) {
-            if (!testing::hasProgram(tool)) {
+            if (!findProgram(tool, testing::environmentWith())) {
                 testing::skipBecause(std::string(tool) + " is not installed");
             }
         }
         // The notification server draws its bubbles on an X display.
-        display_ = testing::VirtualDisplay::start();
+        display_ = testing::startTestDisplay();
         if (!display_) {
             testing::skipBecause("Xvfb is not installed or does not start");
         }
@@ -210,10 +213,10 @@ class NotificationTest : public ::testing::Test {
 
     void startNotificationServer(const std::string& configuration) {
         writeFile(root_.path() / "dunstrc", configuration);
-        server_ = std::make_unique<testing::ChildProcess>(
-            std::vector<std::string>{"dunst", "-config", (root_.path() / "dunstrc").string()},
-            std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=" + bus_->address(),
-                                     "DISPLAY=" + display_->name()});
+        server_ = std::make_unique<ChildProcess>(
+            "dunst", std::vector<std::string>{"-config", (root_.path() / "dunstrc").string()},
+            testing::helperOptions(
+                {"DBUS_SESSION_BUS_ADDRESS=" + bus_->address(), "DISPLAY=" + display_->name()}));
         ASSERT_TRUE(testing::waitUntil(
             [&] { return bus_->hasOwner("org.freedesktop.Notifications"); }, 5s));
     }
@@ -233,12 +236,13 @@ class NotificationTest : public ::testing::Test {
     // bus carried to it.
     std::set<std::string> postAndObserve(const std::vector<UserNotification>& notifications,
                                          const std::set<std::string>& expected) {
-        testing::ChildProcess monitor(
-            {"dbus-monitor", "--address", bus_->address(),
+        ChildProcess monitor(
+            "dbus-monitor",
+            {"--address", bus_->address(),
              "type='method_call',interface='org.freedesktop.Notifications',member='Notify'"},
-            {}, true);
+            testing::helperOptions({}, true));
         // The monitor reports its own arrival on the bus before anything else.
-        EXPECT_TRUE(monitor.readLine(5s));
+        EXPECT_TRUE(readLine(monitor.standardOutput(), 5s));
         NotificationClient client(bus_->address());
         const auto answer = authorize(client);
         EXPECT_TRUE(answer && answer->first && !answer->second);
@@ -247,7 +251,7 @@ class NotificationTest : public ::testing::Test {
         }
         std::set<std::string> seen;
         while (seen.size() < expected.size()) {
-            const auto line = monitor.readLine(5s);
+            const auto line = readLine(monitor.standardOutput(), 5s);
             if (!line) {
                 break;
             }
@@ -261,9 +265,9 @@ class NotificationTest : public ::testing::Test {
     }
 
     testing::TemporaryDirectory root_;
-    std::unique_ptr<testing::VirtualDisplay> display_;
+    std::unique_ptr<VirtualDisplay> display_;
     std::unique_ptr<PrivateBus> bus_;
-    std::unique_ptr<testing::ChildProcess> server_;
+    std::unique_ptr<ChildProcess> server_;
 };
 
 TEST_F(NotificationTest, ANotificationReachesTheServer) {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/coordinator/InstalledApplicationService.h"
 #include "platform/linux/GlibHandles.h"
 #include "platform/linux/XdgApplicationCatalog.h"
 #include "support/ScopedVariable.h"
@@ -182,33 +181,6 @@ TEST_F(XdgApplicationCatalogTest, DrawsThemeIconsIntoA64PixelSquare) {
     EXPECT_EQ(catalog_.iconPng(systemApplications() / "none.desktop", 64), std::nullopt);
     EXPECT_EQ(catalog_.iconPng(systemApplications() / "plain.desktop", 64), std::nullopt);
     EXPECT_EQ(catalog_.iconPng(systemApplications() / "absent.desktop", 64), std::nullopt);
-}
-
-TEST_F(XdgApplicationCatalogTest, TheServiceSuggestsAndBuildsEntriesFromDesktopFiles) {
-    InstalledApplicationService service(catalog_, text::LocalizedComparison("en_US"));
-    EXPECT_TRUE(service.suggestedApplications().empty());
-
-    writeFile(userApplications() / "org.telegram.desktop.desktop", entry("Telegram Desktop"));
-    writeFile(systemApplications() / "slack.desktop", entry("Slack"));
-    writeFile(systemApplications() / "zed.desktop", entry("zed"));
-    const auto suggestions = service.suggestedApplications();
-    ASSERT_EQ(suggestions.size(), 2u);
-    EXPECT_EQ(suggestions[0].application.bundleIdentifier, "slack");
-    EXPECT_EQ(suggestions[1].application.bundleIdentifier, "org.telegram.desktop");
-    EXPECT_EQ(suggestions[1].application.displayName, "Telegram Desktop");
-    EXPECT_EQ(suggestions[1].application.applicationURL,
-              Url::fileUrl((userApplications() / "org.telegram.desktop.desktop").string()));
-
-    const auto listed = service.installedApplications();
-    ASSERT_EQ(listed.size(), 3u);
-    EXPECT_EQ(listed[0].name, "Slack");
-    EXPECT_EQ(listed[2].name, "zed");
-
-    // Uninstalled between listing and choosing.
-    fs::remove(systemApplications() / "zed.desktop");
-    const auto chosen = service.chooseApplication(listed[2]);
-    EXPECT_EQ(chosen.bundleIdentifier, "local.zed");
-    EXPECT_EQ(chosen.displayName, "zed");
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
+#include "platform/simulated/SimulatedClock.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 #include "replacement/ReplacementFixture.h"
 #include "tests/support/KeyEvents.h"
 
@@ -51,8 +51,8 @@ TEST(KeystrokeReplacementCheck, TheTypedWordComesBackWhenTheReplacementDoesNotAr
 TEST(KeystrokeReplacementCheck, AReplacementThatArrivesIsReportedAsDone) {
     // The application takes a while: the keys show only when it is given time.
     BrowserCase browser;
-    ManualClock clock;
-    ManualMainQueue queue(clock);
+    SimulatedClock clock;
+    SimulatedMainQueue queue(clock);
     browser.fixture.desktop.setApplicationDelay(queue, std::chrono::milliseconds(30));
     EXPECT_EQ(browser.fixture.service.replace(kWord),
               TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard));

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "core/settings/SettingsStore.h"
-#include "core/support/ManualClock.h"
 #include "platform/linux/FolderSettingsFiles.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/TemporaryDirectory.h"
 
@@ -109,7 +109,7 @@ TEST_F(FileDefaultsDatabaseTest, ReportsAFailedWrite) {
 
 TEST_F(FileDefaultsDatabaseTest, SettingsWrittenByTheStoreReloadEqual) {
     FolderSettingsFiles database(root_ / "plovik");
-    ManualClock clock;
+    SimulatedClock clock;
     const AppSettings expected = testing::fullSettings();
     {
         SettingsStore store(database, SettingsStore::kStandardStorageKey, clock,
@@ -146,7 +146,7 @@ TEST_F(FileDefaultsDatabaseTest, TheStoreLeavesASettingsPathItCannotReadInPlace)
     FolderSettingsFiles database(root_);
     const fs::path path = root_ / SettingsStore::kStandardStorageKey;
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    ManualClock clock;
+    SimulatedClock clock;
     {
         SettingsStore store(database, SettingsStore::kStandardStorageKey, clock,
                             text::LocalizedComparison("en"));
@@ -201,7 +201,7 @@ TEST_F(FileDefaultsDatabaseTest, ReportsEveryWayAnotherProgramChangesAKey) {
 TEST_F(FileDefaultsDatabaseTest, AStoreTakesInWhatAnotherCopyStored) {
     FolderSettingsFiles database(root_ / "plovik");
     FolderSettingsFiles otherDatabase(root_ / "plovik");
-    ManualClock clock;
+    SimulatedClock clock;
     SettingsStore store(database, SettingsStore::kStandardStorageKey, clock,
                         text::LocalizedComparison("en"));
     SettingsStore other(otherDatabase, SettingsStore::kStandardStorageKey, clock,

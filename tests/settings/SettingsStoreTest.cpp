@@ -7,8 +7,8 @@
 
 #include "core/settings/SettingsDocument.h"
 #include "core/settings/SettingsStore.h"
-#include "core/support/ManualClock.h"
 #include "platform/simulated/InMemorySettingsFiles.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "settings/SettingsTestSupport.h"
 
 namespace plovik {
@@ -42,7 +42,7 @@ class SettingsStoreTest : public ::testing::Test {
 
     InMemorySettingsFiles defaults_;
     // 2026-12-06 19:45:00 UTC
-    ManualClock clock_{TimePoint{std::chrono::seconds{1'796'586'300}}};
+    SimulatedClock clock_{TimePoint{std::chrono::seconds{1'796'586'300}}};
 };
 
 TEST_F(SettingsStoreTest, FirstStartUsesDefaultsAndWritesNothing) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/capture/KeyboardEventMonitor.h"
-#include "core/support/ManualMainQueue.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 #include "replacement/ReplacementFixture.h"
 #include "support/KeyEvents.h"
 
@@ -20,8 +20,8 @@ class DesktopKeyboardMonitorTest : public ::testing::Test {
   protected:
     testing::ReplacementFixture fixture_;
     SimulatedDesktop& desktop_ = fixture_.desktop;
-    ManualClock clock_;
-    ManualMainQueue queue_{clock_};
+    SimulatedClock clock_;
+    SimulatedMainQueue queue_{clock_};
     std::shared_ptr<KeyboardEventMonitor> monitor_ = KeyboardEventMonitor::create(
         desktop_.keyEventTapFactory(), queue_, testing::presetShortcuts);
 };

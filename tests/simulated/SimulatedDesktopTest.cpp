@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/support/ManualClock.h"
-#include "core/support/ManualMainQueue.h"
+#include "platform/simulated/SimulatedClock.h"
 #include "platform/simulated/SimulatedDesktop.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 #include "support/KeyEvents.h"
 
 namespace plovik {
@@ -253,8 +253,8 @@ TEST(SimulatedDesktop, RunsApplicationsAndNotifiesActivations) {
 
 TEST(SimulatedDesktop, ALateApplicationShowsKeysInOrderAndCanCatchUpAtOnce) {
     DesktopFixture fixture;
-    ManualClock clock;
-    ManualMainQueue queue(clock);
+    SimulatedClock clock;
+    SimulatedMainQueue queue(clock);
     auto field = fixture.desktop.addFocusedTextField(*fixture.editor, "");
     fixture.desktop.setApplicationDelay(queue, std::chrono::milliseconds(30));
     fixture.desktop.pressKey(keyEvent(Key::a, "a"));

@@ -9,7 +9,8 @@
 #include "core/capture/ShortcutConflictDetector.h"
 #include "platform/x11/XcbShortcutProbe.h"
 #include "support/Skip.h"
-#include "support/VirtualDisplay.h"
+#include "support/TestDisplay.h"
+#include "support/WaitUntil.h"
 
 namespace plovik {
 namespace {
@@ -76,7 +77,7 @@ class OtherClient {
 class XcbShortcutProbeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        display_ = testing::VirtualDisplay::start();
+        display_ = testing::startTestDisplay();
         if (!display_) {
             testing::skipBecause("Xvfb is not installed or does not start");
         }
@@ -84,7 +85,7 @@ class XcbShortcutProbeTest : public ::testing::Test {
         other_ = std::make_unique<OtherClient>(display_->name());
     }
 
-    std::unique_ptr<testing::VirtualDisplay> display_;
+    std::unique_ptr<VirtualDisplay> display_;
     std::unique_ptr<XcbShortcutProbe> probe_;
     std::unique_ptr<OtherClient> other_;
 };

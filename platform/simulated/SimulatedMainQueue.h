@@ -7,16 +7,16 @@
 #include <utility>
 
 #include "core/platform/MainQueue.h"
-#include "core/support/ManualClock.h"
+#include "platform/simulated/SimulatedClock.h"
 
 namespace plovik {
 
 // A main queue driven by virtual time: nothing runs until the owner calls
 // runUntilIdle() or advance(), so delays and timers are tested deterministically.
-class ManualMainQueue final : public MainQueue {
-public:
-    explicit ManualMainQueue(ManualClock& clock);
-    ~ManualMainQueue() override;
+class SimulatedMainQueue final : public MainQueue {
+  public:
+    explicit SimulatedMainQueue(SimulatedClock& clock);
+    ~SimulatedMainQueue() override;
 
     void post(Task task) override;
     void postAfter(std::chrono::milliseconds delay, Task task) override;
@@ -31,9 +31,9 @@ public:
     // Throws std::invalid_argument for a negative delta: time never runs backwards.
     void advance(std::chrono::nanoseconds delta);
     std::size_t pendingCount() const { return tasks_.size(); }
-    ManualClock& clock() { return clock_; }
+    SimulatedClock& clock() { return clock_; }
 
-private:
+  private:
     struct Key {
         TimePoint due;
         std::uint64_t sequence;
@@ -48,7 +48,7 @@ private:
     void scheduleTimerTick(const std::shared_ptr<TimerState>& state);
     bool runNextDueBy(TimePoint limit);
 
-    ManualClock& clock_;
+    SimulatedClock& clock_;
     std::map<Key, Task> tasks_;
     std::uint64_t nextSequence_ = 0;
     std::thread::id mainThread_;

@@ -1,4 +1,4 @@
-#include "core/support/ManualMainQueue.h"
+#include "platform/simulated/SimulatedMainQueue.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -18,36 +18,38 @@ TimePoint later(TimePoint time, std::chrono::duration<Rep, Period> delta) {
 
 }  // namespace
 
-struct ManualMainQueue::TimerState {
+struct SimulatedMainQueue::TimerState {
     std::chrono::milliseconds interval;
     Task task;
     bool valid = true;
 };
 
-class ManualMainQueue::Timer final : public RepeatingTimer {
-public:
+class SimulatedMainQueue::Timer final : public RepeatingTimer {
+  public:
     explicit Timer(std::shared_ptr<TimerState> state) : state_(std::move(state)) {}
     ~Timer() override { invalidate(); }
     void invalidate() override { state_->valid = false; }
 
-private:
+  private:
     std::shared_ptr<TimerState> state_;
 };
 
-ManualMainQueue::ManualMainQueue(ManualClock& clock)
+SimulatedMainQueue::SimulatedMainQueue(SimulatedClock& clock)
     : clock_(clock), mainThread_(std::this_thread::get_id()) {}
 
-ManualMainQueue::~ManualMainQueue() = default;
+SimulatedMainQueue::~SimulatedMainQueue() = default;
 
-void ManualMainQueue::post(Task task) { schedule(clock_.now(), std::move(task)); }
+void SimulatedMainQueue::post(Task task) {
+    schedule(clock_.now(), std::move(task));
+}
 
-void ManualMainQueue::postAfter(std::chrono::milliseconds delay, Task task) {
+void SimulatedMainQueue::postAfter(std::chrono::milliseconds delay, Task task) {
     // A delay in the past is none: the task must not overtake those already posted.
     schedule(later(clock_.now(), std::max(delay, std::chrono::milliseconds::zero())),
              std::move(task));
 }
 
-std::unique_ptr<RepeatingTimer> ManualMainQueue::scheduleRepeating(
+std::unique_ptr<RepeatingTimer> SimulatedMainQueue::scheduleRepeating(
     std::chrono::milliseconds interval, Task task) {
     if (interval <= std::chrono::milliseconds::zero()) {
         throw std::invalid_argument("repeating timer interval must be positive");
@@ -57,19 +59,21 @@ std::unique_ptr<RepeatingTimer> ManualMainQueue::scheduleRepeating(
     return std::make_unique<Timer>(state);
 }
 
-bool ManualMainQueue::isMainThread() const { return std::this_thread::get_id() == mainThread_; }
+bool SimulatedMainQueue::isMainThread() const {
+    return std::this_thread::get_id() == mainThread_;
+}
 
-void ManualMainQueue::runSynchronously(const Task& task) {
+void SimulatedMainQueue::runSynchronously(const Task& task) {
     // Virtual time has a single thread: callers are always on it.
     task();
 }
 
-void ManualMainQueue::runUntilIdle() {
+void SimulatedMainQueue::runUntilIdle() {
     while (runNextDueBy(clock_.now())) {
     }
 }
 
-void ManualMainQueue::advance(std::chrono::nanoseconds delta) {
+void SimulatedMainQueue::advance(std::chrono::nanoseconds delta) {
     if (delta < std::chrono::nanoseconds::zero()) {
         throw std::invalid_argument("virtual time cannot run backwards");
     }
@@ -84,11 +88,11 @@ void ManualMainQueue::advance(std::chrono::nanoseconds delta) {
     runUntilIdle();
 }
 
-void ManualMainQueue::schedule(TimePoint due, Task task) {
+void SimulatedMainQueue::schedule(TimePoint due, Task task) {
     tasks_.emplace(Key{due, nextSequence_++}, std::move(task));
 }
 
-void ManualMainQueue::scheduleTimerTick(const std::shared_ptr<TimerState>& state) {
+void SimulatedMainQueue::scheduleTimerTick(const std::shared_ptr<TimerState>& state) {
     std::weak_ptr<TimerState> weak = state;
     schedule(later(clock_.now(), state->interval), [this, weak] {
         auto locked = weak.lock();
@@ -100,7 +104,7 @@ void ManualMainQueue::scheduleTimerTick(const std::shared_ptr<TimerState>& state
     });
 }
 
-bool ManualMainQueue::runNextDueBy(TimePoint limit) {
+bool SimulatedMainQueue::runNextDueBy(TimePoint limit) {
     if (tasks_.empty() || tasks_.begin()->first.due > limit) {
         return false;
     }
