@@ -12,6 +12,7 @@
 #include <iostream>
 #include <variant>
 
+#include "app/session/SimulatedSession.h"
 #include "app/ui/ApplicationChooserDialog.h"
 #include "app/ui/ApplicationsTab.h"
 #include "app/ui/DesktopShell.h"
@@ -25,7 +26,6 @@
 #include "app/ui/TrayMenu.h"
 #include "core/settings/AppSettings.h"
 #include "platform/linux/DesktopUpdaterController.h"
-#include "app/session/SimulatedSession.h"
 
 namespace plovik::ui {
 

@@ -18,9 +18,11 @@ void WordCorrector::followWordsOf(const DecisionEngine& engine) {
     services_.buffer.setWordBoundary(wordBoundary(engine));
 }
 
-std::optional<WordCorrector::Correction> WordCorrector::automatic(
-    const DecisionEngine& engine, const TokenCompletion& completion, std::string_view application,
-    double threshold, bool delimiterHeldBack) {
+std::optional<WordCorrector::Correction> WordCorrector::automatic(const DecisionEngine& engine,
+                                                                  const TokenCompletion& completion,
+                                                                  std::string_view application,
+                                                                  double threshold,
+                                                                  bool delimiterHeldBack) {
     auto verdict = reader_.automaticDecision(engine, completion, application, threshold);
     if (!verdict) {
         return std::nullopt;

@@ -32,9 +32,7 @@ class Modifiers {
 
     constexpr Modifiers operator|(Modifiers other) const { return Modifiers(bits_ | other.bits_); }
     constexpr Modifiers operator&(Modifiers other) const { return Modifiers(bits_ & other.bits_); }
-    constexpr Modifiers without(Modifiers other) const {
-        return Modifiers(bits_ & ~other.bits_);
-    }
+    constexpr Modifiers without(Modifiers other) const { return Modifiers(bits_ & ~other.bits_); }
     constexpr Modifiers& operator|=(Modifiers other) { return *this = *this | other; }
 
     constexpr bool operator==(const Modifiers&) const = default;

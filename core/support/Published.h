@@ -9,7 +9,7 @@ namespace plovik {
 
 // Ends an observation when destroyed. Outliving the observed value is safe.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(Subscription&& other) noexcept : cancel_(std::exchange(other.cancel_, {})) {}
@@ -30,7 +30,7 @@ public:
         }
     }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 
@@ -39,7 +39,7 @@ private:
 // current value first, so owners that only want changes skip one delivery.
 template <typename T>
 class Published {
-public:
+  public:
     using Observer = std::function<void(const T&)>;
 
     Published() : Published(T{}) {}
@@ -85,7 +85,7 @@ public:
         return subscription;
     }
 
-private:
+  private:
     struct Entry {
         Observer observer;
         bool active;

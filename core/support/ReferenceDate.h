@@ -6,7 +6,7 @@ namespace plovik {
 
 // Stored files give times as seconds since 2001-01-01 00:00:00 UTC.
 class ReferenceDate {
-public:
+  public:
     static constexpr double kUnixSecondsAtReferenceDate = 978'307'200.0;
 
     static double secondsSinceReferenceDate(TimePoint time);

@@ -10,7 +10,7 @@ namespace plovik {
 
 // A random (version 4) UUID; written upper-case, parsed in either case.
 class Uuid {
-public:
+  public:
     static Uuid random();
     static std::optional<Uuid> parse(std::string_view text);
 
@@ -19,7 +19,7 @@ public:
     bool operator==(const Uuid&) const = default;
     auto operator<=>(const Uuid&) const = default;
 
-private:
+  private:
     explicit Uuid(const std::array<std::uint8_t, 16>& bytes) : bytes_(bytes) {}
     std::array<std::uint8_t, 16> bytes_{};
 };

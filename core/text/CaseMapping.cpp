@@ -1,8 +1,8 @@
 #include "core/text/CaseMapping.h"
 
 #include <unicode/locid.h>
-#include <unicode/uchar.h>
 #include <unicode/stringoptions.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
 #include "core/text/CharacterClass.h"

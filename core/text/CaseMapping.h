@@ -7,7 +7,7 @@ namespace plovik::text {
 
 // Full Unicode case mapping, independent of the user's locale ("ß" upper-cases to "SS").
 class CaseMapping {
-public:
+  public:
     static std::string uppercased(std::string_view text);
     static std::string lowercased(std::string_view text);
     // Full case folding, for caseless comparison.

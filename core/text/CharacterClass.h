@@ -7,7 +7,7 @@ namespace plovik::text {
 // Unicode classes of one user-perceived character, judged by its first scalar
 // unless said otherwise. Empty text belongs to no class.
 class CharacterClass {
-public:
+  public:
     static bool isWhitespace(std::string_view character);   // White_Space
     static bool isPunctuation(std::string_view character);  // Pc Pd Ps Pe Pi Pf Po
     static bool isLetter(std::string_view character);       // L*

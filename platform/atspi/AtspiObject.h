@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/platform/Accessibility.h"
-#include "platform/linux/GObjectRef.h"
 #include "platform/atspi/TextUnits.h"
 #include "platform/atspi/UnresponsiveApplications.h"
+#include "platform/linux/GObjectRef.h"
 
 namespace plovik {
 

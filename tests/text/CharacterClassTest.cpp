@@ -1,6 +1,6 @@
-#include "core/text/CharacterClass.h"
-
 #include <gtest/gtest.h>
+
+#include "core/text/CharacterClass.h"
 
 namespace plovik::text {
 namespace {
@@ -15,8 +15,8 @@ TEST(CharacterClass, WhitespaceIncludesUnicodeSpacesAndCrLf) {
 }
 
 TEST(CharacterClass, PunctuationIsTheSevenCategoriesOnly) {
-    for (const char* mark : {",", ".", ";", ":", "'", "\"", "[", "}", "(", "-", "_", "!", "?", "/",
-                             "\\", "#", "%", "&", "*", "«", "—", "¿"}) {
+    for (const char* mark : {",", ".", ";", ":",  "'", "\"", "[", "}", "(", "-", "_",
+                             "!", "?", "/", "\\", "#", "%",  "&", "*", "«", "—", "¿"}) {
         EXPECT_TRUE(CharacterClass::isPunctuation(mark)) << mark;
     }
     for (const char* symbol : {"`", "~", "^", "$", "+", "=", "<", ">", "|", "a", "1", " "}) {

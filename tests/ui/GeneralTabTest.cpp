@@ -48,9 +48,10 @@ class GeneralTabTest : public QObject {
         QVERIFY(engine);
         QCOMPARE(engine->count(), 2);
         QCOMPARE(engine->currentText(), QString("Extended engine (recommended)"));
-        QVERIFY(label("The extended engine, used unless you choose otherwise, reads whole words, "
-                      "punctuation keys included, with word frequencies and letter statistics. "
-                      "The standard engine scores letters alone with short word lists."));
+        QVERIFY(
+            label("The extended engine, used unless you choose otherwise, reads whole words, "
+                  "punctuation keys included, with word frequencies and letter statistics. "
+                  "The standard engine scores letters alone with short word lists."));
 
         engine->setCurrentIndex(engine->findText("Standard engine"));
         QCOMPARE(fixture_->settings().correctionEngine, CorrectionEngineKind::described);

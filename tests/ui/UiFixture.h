@@ -10,6 +10,7 @@
 #include <string>
 #include <variant>
 
+#include "app/session/SimulatedSession.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/SampleApplications.h"
 #include "app/ui/TrayMenu.h"
@@ -17,7 +18,6 @@
 #include "core/capture/ShortcutConflictDetector.h"
 #include "core/settings/AppSettings.h"
 #include "platform/simulated/SimulatedShortcutProbe.h"
-#include "app/session/SimulatedSession.h"
 
 namespace plovik::ui::testing {
 

@@ -11,9 +11,9 @@
 #include <system_error>
 #include <variant>
 
-#include "core/support/InputText.h"
 #include "app/session/ReapedFolder.h"
 #include "app/session/SimulatedSession.h"
+#include "core/support/InputText.h"
 #include "tools/plovik-correct/ExitStatus.h"
 
 namespace plovik {
