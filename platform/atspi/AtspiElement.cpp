@@ -174,13 +174,34 @@ AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement
     if (selection->length() > 0 && !object_.deleteText(*selection)) {
         return AccessibilityStatus::cannotComplete;
     }
-    if (!replacement.empty() && !object_.insertText(selection->start, replacement)) {
-        return AccessibilityStatus::cannotComplete;
+    if (!replacement.empty()) {
+        // Whatever the answer, the text tells what happened.
+        (void)object_.insertText(selection->start, replacement);
     }
     // Some applications report success and change nothing: only the text itself tells.
     const auto after = object_.text();
     const auto around = aroundRange(*before, *selection);
-    return statusOf(after && around && showsReplacement(*after, *around, replacement));
+    if (after && around && showsReplacement(*after, *around, replacement)) {
+        return AccessibilityStatus::success;
+    }
+    if (after && around && selection->length() > 0) {
+        putBackRefused(*after, *around, *before, *selection);
+    }
+    return AccessibilityStatus::cannotComplete;
+}
+
+void AtspiElement::putBackRefused(const std::string& after,
+                                  const std::pair<std::string, std::string>& around,
+                                  const std::string& before, CodePointRange erased) {
+    // A field that filters what it is given took the deletion and refused the new text:
+    // the user's word goes back where it was.
+    if (text::Utf8::sanitized(after) != around.first + around.second) {
+        return;
+    }
+    const std::string clean = text::Utf8::sanitized(before);
+    const std::string word = clean.substr(
+        around.first.size(), clean.size() - around.first.size() - around.second.size());
+    (void)object_.insertText(erased.start, word);
 }
 
 AccessibilityStatus AtspiElement::selectTextRange(TextRange range) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "core/platform/Accessibility.h"
 #include "platform/atspi/AtspiObject.h"
@@ -41,6 +43,9 @@ class AtspiElement final : public AccessibilityElement {
 
   private:
     std::optional<CodePointRange> currentSelection() const;
+    // Inserts the erased text again when the field shows it erased and nothing put in.
+    void putBackRefused(const std::string& after, const std::pair<std::string, std::string>& around,
+                        const std::string& before, CodePointRange erased);
 
     AtspiObject object_;
     // The range chosen to be replaced; absent: the application's own selection.

@@ -180,5 +180,26 @@ INSTANTIATE_TEST_SUITE_P(Toolkits, AtspiAccessibilityTest,
                          ::testing::Values(Toolkit::gtk, Toolkit::qt),
                          [](const auto& info) { return toolkitName(info.param); });
 
+// GTK's editable fields let a handler refuse what is inserted (fields that take digits or
+// Latin letters only); the deletion before it has happened by then.
+using RefusingFieldTest = AtspiAccessibilityTest;
+
+TEST_P(RefusingFieldTest, AWordTheFieldRefusesToReplaceIsPutBackAsTyped) {
+    const auto context = typedInto(Field::single, "Single line", "ab ghbdtn ");
+    ASSERT_TRUE(context);
+    ASSERT_TRUE(window_->refuseNonAscii(Field::single));
+    auto& element = *context->element;
+    ASSERT_EQ(element.setSelectedTextRange({3, 7}), AccessibilityStatus::success);
+    EXPECT_NE(element.setSelectedText("привет "), AccessibilityStatus::success);
+    EXPECT_EQ(window_->text(Field::single), std::optional<std::string>("ab ghbdtn "));
+
+    ASSERT_EQ(element.setSelectedTextRange({3, 7}), AccessibilityStatus::success);
+    EXPECT_EQ(element.setSelectedText("hello "), AccessibilityStatus::success);
+    EXPECT_EQ(window_->text(Field::single), std::optional<std::string>("ab hello "));
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, RefusingFieldTest, ::testing::Values(Toolkit::gtk),
+                         [](const auto& info) { return toolkitName(info.param); });
+
 }  // namespace
 }  // namespace plovik::testing

@@ -87,6 +87,12 @@ class FixtureWindow {
         return reply("selected " + fixture::fieldName(field)).has_value();
     }
 
+    // From now on the field refuses text that is not ASCII (GTK fixture only).
+    bool refuseNonAscii(Field field) {
+        send("ascii " + fixture::fieldName(field));
+        return reply("ascii " + fixture::fieldName(field)).has_value();
+    }
+
     // The selection as (start, length) in code points; the caret when the length is 0.
     std::optional<std::pair<int, int>> selection(Field field) {
         const auto name = fixture::fieldName(field);
