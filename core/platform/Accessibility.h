@@ -21,6 +21,9 @@ enum class AccessibilityStatus {
     noValue,
     cannotComplete,
     apiDisabled,
+    // The application would not take the text it was given (a field that filters its
+    // input); the field is as it was.
+    refused,
 };
 
 // A read: a value exactly when the status is success.

@@ -318,10 +318,14 @@ TextReplacementService::Outcome TextReplacementService::writeReplacement(
         return now == caretRange ? fallbackIfUnchanged(element, range, expected)
                                  : Outcome::cancelled;
     }
-    if (!held.isHeld() ||
-        !AccessibleText::showsTyped(element.selectedText().valueIfPresent(), expected) ||
-        element.setSelectedText(replacement) != AccessibilityStatus::success) {
-        return restoreCaret(element, caretRange) == Outcome::keyboardFallback && held.isHeld()
+    const auto status = held.isHeld() && AccessibleText::showsTyped(
+                                             element.selectedText().valueIfPresent(), expected)
+                            ? element.setSelectedText(replacement)
+                            : AccessibilityStatus::cannotComplete;
+    if (status != AccessibilityStatus::success) {
+        const bool caretBack = restoreCaret(element, caretRange) == Outcome::keyboardFallback;
+        // Keys would carry the very text the field refused, after erasing the word.
+        return caretBack && status != AccessibilityStatus::refused && held.isHeld()
                    ? fallbackIfUnchanged(element, range, expected)
                    : Outcome::cancelled;
     }

@@ -184,24 +184,27 @@ AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement
     if (after && around && showsReplacement(*after, *around, replacement)) {
         return AccessibilityStatus::success;
     }
-    if (after && around && selection->length() > 0) {
-        putBackRefused(*after, *around, *before, *selection);
+    if (after && around && selection->length() > 0 &&
+        putBackRefused(*after, *around, *before, *selection)) {
+        return AccessibilityStatus::refused;
     }
     return AccessibilityStatus::cannotComplete;
 }
 
-void AtspiElement::putBackRefused(const std::string& after,
+bool AtspiElement::putBackRefused(const std::string& after,
                                   const std::pair<std::string, std::string>& around,
                                   const std::string& before, CodePointRange erased) {
     // A field that filters what it is given took the deletion and refused the new text:
     // the user's word goes back where it was.
     if (text::Utf8::sanitized(after) != around.first + around.second) {
-        return;
+        return false;
     }
     const std::string clean = text::Utf8::sanitized(before);
     const std::string word = clean.substr(
         around.first.size(), clean.size() - around.first.size() - around.second.size());
     (void)object_.insertText(erased.start, word);
+    const auto now = object_.text();
+    return now && text::Utf8::sanitized(*now) == clean;
 }
 
 AccessibilityStatus AtspiElement::selectTextRange(TextRange range) {

@@ -43,8 +43,9 @@ class AtspiElement final : public AccessibilityElement {
 
   private:
     std::optional<CodePointRange> currentSelection() const;
-    // Inserts the erased text again when the field shows it erased and nothing put in.
-    void putBackRefused(const std::string& after, const std::pair<std::string, std::string>& around,
+    // Inserts the erased text again when the field shows it erased and nothing put in;
+    // whether the field is as it was.
+    bool putBackRefused(const std::string& after, const std::pair<std::string, std::string>& around,
                         const std::string& before, CodePointRange erased);
 
     AtspiObject object_;

@@ -89,7 +89,7 @@ void SimulatedElement::deleteBackward() {
 }
 
 void SimulatedElement::insertText(const std::string& text) {
-    if (text_) {
+    if (text_ && !refusesText(text)) {
         replaceRange(selection_, text);
     }
 }
@@ -298,8 +298,16 @@ AccessibilityStatus SimulatedElement::setSelectedText(const std::string& text) {
     if (!quirks_.acceptsTextWrites) {
         return AccessibilityStatus::failure;
     }
+    if (refusesText(text)) {
+        return AccessibilityStatus::refused;
+    }
     replaceRange(selection_, text);
     return AccessibilityStatus::success;
+}
+
+bool SimulatedElement::refusesText(std::string_view text) const {
+    return !quirks_.acceptsNonAsciiText &&
+           std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
 }
 
 AccessibilityResult<std::int32_t> SimulatedElement::processIdentifier() const {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/platform/Accessibility.h"
@@ -24,6 +25,9 @@ struct SimulatedElementQuirks {
     bool supportsSettableChecks = true;
     bool acceptsSelectionWrites = true;
     bool acceptsTextWrites = true;
+    // False: a field that filters its input (Latin letters or digits only) refuses any
+    // other text, written or typed.
+    bool acceptsNonAsciiText = true;
     // Writes of a bare caret fail...
     bool acceptsCaretWrites = true;
     // ...or report success and leave the selection where it is.
@@ -114,6 +118,7 @@ class SimulatedElement final : public AccessibilityElement,
 
     // Whether the element has focus in its application (without any access check).
     bool hasFocus() const;
+    bool refusesText(std::string_view text) const;
 
   private:
     // Counts the access and runs the hook; a status when the access is refused.

@@ -136,6 +136,20 @@ TEST_F(DesktopFlowTest, AnApplicationNotEnabledIsLeftAlone) {
     EXPECT_EQ(corrections(), 0);
 }
 
+// Both the edit and the keystrokes behind it are refused by a field that takes Latin
+// letters only: the word must come through as typed.
+TEST_F(DesktopFlowTest, AFieldThatRefusesTheCorrectionKeepsTheWordAsTyped) {
+    start({DesktopRehearsal::enabled(kGtkId, "Fixture")});
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    ASSERT_TRUE(window().refuseNonAscii(Field::single));
+    rehearsal_->typeKeys("ghbdtn ", 0, 20ms);
+    EXPECT_EQ(settledText(window(), Field::single), "ghbdtn ") << rehearsal_->log();
+    rehearsal_->typeKeys("vbh ", 0, 20ms);
+    EXPECT_EQ(settledText(window(), Field::single), "ghbdtn vbh ") << rehearsal_->log();
+}
+
 TEST_F(DesktopFlowTest, ReturnInAnEntryIsHeldUntilTheWordIsCorrectedThenActivatesOnce) {
     start({DesktopRehearsal::enabled(kGtkId, "Fixture")});
     if (HasFatalFailure() || IsSkipped()) {
