@@ -206,14 +206,7 @@ void X11CaptureHold::ungrab() {
 }
 
 void X11CaptureHold::release() {
-    {
-        std::lock_guard lock(mutex_);
-        if (holding_ && !expired_ && keysOvertaken_) {
-            putOursFirst();
-        }
-    }
     fromPress_ = false;
-    keysOvertaken_ = false;
     sequence_.reset();
     heldKeyEvents_.clear();
     std::lock_guard lock(mutex_);
@@ -239,8 +232,14 @@ void X11CaptureHold::watch() {
             changed_.wait(lock);
             continue;
         }
+        if (busy_) {
+            // Keys half posted, or queued behind the user's, would meet them: the edit's
+            // last step ends first, and it is short.
+            changed_.wait(lock);
+            continue;
+        }
         if (changed_.wait_until(lock, deadline_) == std::cv_status::timeout && holding_ &&
-            !expired_ && Clock::now() >= deadline_) {
+            !expired_ && !busy_ && Clock::now() >= deadline_) {
             // Whatever the threads wait for, the user's keys go on now.
             expired_ = true;
             ++expiredCount_;
@@ -286,6 +285,10 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
             return false;
         }
     }
+    if (!beginBusy()) {
+        (void)injector_.takeLog();
+        return false;
+    }
     expectedKeys_.beginBatch();
     for (const auto& event : events) {
         (void)injector_.post(event);
@@ -299,11 +302,28 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
     // first among them.
     connection_.sync();
     handleQueuedEvents_();
-    // A key of the user queued before these: the order is put right when the hold ends.
-    if (!sent.empty() && expectedKeys_.userPressesBeforeBatch() != before_) {
-        keysOvertaken_ = true;
+    // A key of the user queued before these: the order is put right before anything goes on.
+    const bool overtaken = !sent.empty() && expectedKeys_.userPressesBeforeBatch() != before_;
+    if (overtaken) {
+        putOursFirst();
     }
+    endBusy();
     return true;
+}
+
+bool X11CaptureHold::beginBusy() {
+    std::lock_guard lock(mutex_);
+    if (!holding_ || expired_) {
+        return false;
+    }
+    busy_ = true;
+    return true;
+}
+
+void X11CaptureHold::endBusy() {
+    std::lock_guard lock(mutex_);
+    busy_ = false;
+    changed_.notify_all();
 }
 
 void X11CaptureHold::putOursFirst() {

@@ -32,7 +32,8 @@ namespace plovik {
 // replayed to the application when that hold ends, ahead of every key typed after it.
 // Nothing can be put before it: such a hold makes no keystroke edit. A
 // watchdog thread lets the keys go once a hold outlives its limit, whatever the threads
-// are waiting for.
+// are waiting for, except while Plovik's keys are being posted and put in order: keys let
+// go then would fall between them.
 class X11CaptureHold {
   public:
     using Clock = std::chrono::steady_clock;
@@ -115,6 +116,10 @@ class X11CaptureHold {
     // Takes back what the hold queued and queues Plovik's keys again before the user's.
     void putOursFirst();
     void watch();
+    // From the last check before Plovik's keys are posted until they are in order, the
+    // watchdog waits; false when the hold has already let the keys go.
+    bool beginBusy();
+    void endBusy();
 
     X11Connection& connection_;
     X11ExpectedKeys& expectedKeys_;
@@ -136,8 +141,6 @@ class X11CaptureHold {
     std::vector<HeldKey> heldKeyEvents_;
     // Every key event Plovik posted during the hold, in order.
     std::vector<HeldKey> ours_;
-    // A key of the user was queued before some of Plovik's.
-    bool keysOvertaken_ = false;
 
     // Shared with the watchdog and other threads.
     mutable std::mutex mutex_;
@@ -146,6 +149,7 @@ class X11CaptureHold {
     std::condition_variable changed_;
     bool holding_ = false;
     bool expired_ = false;
+    bool busy_ = false;
     bool stopping_ = false;
     Clock::time_point deadline_;
     Clock::time_point heldSince_;
