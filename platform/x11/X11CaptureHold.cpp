@@ -175,8 +175,10 @@ void X11CaptureHold::beforeNumbering(std::uint32_t sequence) {
 }
 
 bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
+    // Once the keys went on, a key coming to Plovik's window is one its own grab of a
+    // key (a Return) took, to be decided on and passed on as such.
     if (!sequence_ || !isKeyEvent(event, connection_.xinputOpcode()) ||
-        event.full_sequence < *sequence_) {
+        event.full_sequence < *sequence_ || !isHolding()) {
         return false;
     }
     const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);

@@ -111,6 +111,21 @@ TEST_F(X11CaptureTest, GrabbedReturnIsSwallowedOrReplayedAndReportedOnce) {
     EXPECT_EQ(receivedCount(kReturn), 1u);
 }
 
+// The keys went on when the hold outlived its limit, before Plovik let go of it: a Return
+// typed then is the application's, not the hold's.
+TEST_F(X11CaptureTest, AReturnTypedAfterAHoldOutlivedItsLimitReachesTheApplication) {
+    installTap();
+    auto held = desktop_->keyboardHold().hold(10ms);
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(runUntil([&] { return !held->isHeld(); }));
+    userPresses({kReturn, kH});
+    EXPECT_TRUE(runUntil([&] { return receivedCount(kReturn) == 1 && receivedCount(kH) == 1; }))
+        << "Return " << receivedCount(kReturn) << ", h " << receivedCount(kH);
+    held.reset();
+    runFor(50ms);
+    EXPECT_EQ(receivedCount(kReturn), 1u);
+}
+
 TEST_F(X11CaptureTest, ABusyMainThreadNeverHoldsTheKeyboard) {
     installTap([](const KeyEvent&) { return KeyDisposition::swallow; });
     userPresses({kH});
