@@ -3,18 +3,14 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/modes/GnomeIntegration.h"
+#include "app/modes/GnomeSetup.h"
 #include "core/support/SystemClock.h"
 #include "core/text/LocalizedComparison.h"
-#include "framework/ibus/wire/EngineName.h"
-#include "platform/gnome/GSettingsInputSources.h"
 #include "platform/gnome/GnomeActiveApplication.h"
 #include "platform/gnome/GnomeKeyboardAccess.h"
 #include "platform/gnome/GnomeLayoutSource.h"
 #include "platform/gnome/GnomeShellBridge.h"
-#include "platform/gnome/GnomeShellExtensions.h"
 #include "platform/gnome/GnomeShortcutProbe.h"
-#include "platform/gnome/IbusDaemonRegistry.h"
 #include "platform/ibus/IbusEngineLink.h"
 #include "platform/ibus/IbusFieldAccessibility.h"
 #include "platform/ibus/IbusFieldEditor.h"
@@ -30,7 +26,6 @@
 #include "platform/linux/XdgDirectories.h"
 #include "platform/linux/XdgUserDataFolder.h"
 #include "platform/linux/XkbKeymapLibrary.h"
-#include "platform/linux/XkbLayoutName.h"
 
 namespace plovik {
 
@@ -39,20 +34,6 @@ namespace {
 std::optional<std::string> environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-std::string describeSource(XkbKeymapLibrary& keymaps, const GnomeInputSource& source) {
-    const auto original = InputSourceReplacement::originalSourceFor(source);
-    if (original.type == "xkb") {
-        if (const auto name = ibus::EngineName::fromGnomeLayout(original.id)) {
-            if (const auto layout =
-                    keymaps.inputSource(XkbLayoutName{name->layout, name->variant}.id());
-                layout && layout->localizedName) {
-                return *layout->localizedName;
-            }
-        }
-    }
-    return original.id;
 }
 
 }  // namespace
@@ -73,33 +54,14 @@ struct GnomeDesktopAssembly::Parts {
     GnomeActiveApplication workspace{bridge};
     IbusFieldAccessibility accessibility{link, editor,
                                          [this] { return workspace.focusedProcess(); }};
-    GSettingsInputSources sourceSettings;
-    IbusDaemonRegistry engineRegistry;
-    GnomeShellExtensions extensions;
+    GnomeSetup setup{XdgDirectories::defaultsDirectory(XdgDirectories::processEnvironment())
+                         .value_or(std::filesystem::path("/nonexistent")),
+                     keymaps, [this](std::size_t index) {
+                         bridge.refresh();
+                         return bridge.activate(index);
+                     }};
     GnomeShortcutProbe shortcutProbe;
-    GnomeIntegration integration{GnomeIntegration::Collaborators{
-        sourceSettings, engineRegistry, extensions,
-        AtomicFile(XdgDirectories::defaultsDirectory(XdgDirectories::processEnvironment())
-                       .value_or(std::filesystem::path("/nonexistent")) /
-                   "gnome-input-sources"),
-        [this](std::size_t index) {
-            bridge.refresh();
-            return bridge.activate(index);
-        },
-        [this](const GnomeInputSource& source) { return describeSource(keymaps, source); },
-        [this](const ShortcutDefinition& shortcut) {
-            const auto key = shortcut.key();
-            const auto modifiers = shortcut.modifiers();
-            const auto binding =
-                key && modifiers ? shortcutProbe.bindingOf(*key, *modifiers) : std::nullopt;
-            return binding && binding->key == GnomeShortcutProbe::kWindowMenuKey;
-        },
-        [this](const ShortcutDefinition& shortcut) {
-            const auto key = shortcut.key();
-            const auto modifiers = shortcut.modifiers();
-            return key && modifiers && shortcutProbe.freeFromWindowMenu(*key, *modifiers);
-        }}};
-    GnomeKeyboardAccess inputMonitoring{link, [this] { return !integration.turnOn(); }};
+    GnomeKeyboardAccess inputMonitoring{link, [this] { return !setup.integration().turnOn(); }};
     EnchantSpellChecker spellChecker;
     XdgUserDataFolder applicationSupport;
     XdgApplicationCatalog applicationCatalog;
@@ -146,7 +108,7 @@ std::optional<std::string> GnomeDesktopAssembly::startCoordinator() {
     if (!defaultsDirectory) {
         return std::string("no place for the settings: neither XDG_CONFIG_HOME nor HOME is set");
     }
-    parts.integration.settleUnfinishedChange();
+    parts.setup.integration().settleUnfinishedChange();
     parts.defaults = std::make_unique<FolderSettingsFiles>(*defaultsDirectory);
     parts.settings = std::make_unique<SettingsStore>(
         *parts.defaults, SettingsStore::kStandardStorageKey, parts.clock,
@@ -176,8 +138,7 @@ std::optional<std::string> GnomeDesktopAssembly::startCoordinator() {
 
 std::optional<std::string> GnomeDesktopAssembly::missingPermission() const {
     // At log-in IBus may start Plovik's engines a moment after Plovik.
-    const auto sources = parts_->sourceSettings.sources();
-    if (sources && InputSourceReplacement::hasPlovikSources(*sources)) {
+    if (parts_->setup.usesPlovikSources()) {
         (void)parts_->link.waitForConnection(kEngineStartWait);
     }
     return parts_->inputMonitoring.problem();
@@ -201,7 +162,7 @@ void GnomeDesktopAssembly::watchForLoss(std::function<void(const std::string&)> 
 }
 
 DesktopIntegration* GnomeDesktopAssembly::integration() {
-    return &parts_->integration;
+    return &parts_->setup.integration();
 }
 
 SettingsStore& GnomeDesktopAssembly::settingsStore() {

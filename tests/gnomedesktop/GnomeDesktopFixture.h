@@ -50,7 +50,7 @@ class GnomeDesktopTest : public ::testing::Test {
     static constexpr const char* kEngine = PLOVIK_BUILD_DIR "/framework/ibus/plovik-ibus-engine";
 
     void start(const std::vector<EnabledApplication>& applications, GnomeClient client,
-               std::function<void(AppSettings&)> adjustSettings = {}) {
+               std::function<void(AppSettings&)> adjustSettings = {}, bool withPlovik = true) {
         for (const auto* program : {kEngine, PLOVIK_BUILD_DIR "/app/plovik"}) {
             if (::access(program, X_OK) != 0) {
                 GTEST_SKIP() << program << " is not built";
@@ -65,8 +65,8 @@ class GnomeDesktopTest : public ::testing::Test {
         options.extension = PLOVIK_BUILD_DIR "/framework/gnome-shell/43/plovik@plovik.github.io";
         options.applications = applications;
         options.adjustSettings = std::move(adjustSettings);
-        // The user took up the offer to free Alt+Space from the window menu.
-        options.settings = {{"org.gnome.desktop.wm.keybindings", "activate-window-menu", "[]"}};
+        options.inputSources = inputSources_;
+        options.settings = settings_;
         // Test programs share two cores: the engine waits longer for Plovik's answer
         // about a key than a user's idle machine needs.
         options.environment = {"PLOVIK_IBUS_ANSWER_MS=" + std::to_string(answerBudget_.count())};
@@ -82,8 +82,14 @@ class GnomeDesktopTest : public ::testing::Test {
             client == GnomeClient::gtk3X11 ? rehearsal_->launchX11(clientProgram(client))
                                            : rehearsal_->launchWayland(clientProgram(client)));
         ASSERT_TRUE(window_->waitUntilReady()) << rehearsal_->session().logTail();
+        // Without Plovik running, the window did not get the focus on this session (why is
+        // not known): a test that starts Plovik later focuses the field itself.
+        if (!withPlovik) {
+            return;
+        }
         ASSERT_TRUE(rehearsal_->startPlovik()) << rehearsal_->log();
-        ASSERT_TRUE(window_->focus(FixtureWindow::Field::single));
+        ASSERT_TRUE(window_->focus(FixtureWindow::Field::single))
+            << rehearsal_->session().logTail();
         std::this_thread::sleep_for(300ms);
     }
 
@@ -135,6 +141,10 @@ class GnomeDesktopTest : public ::testing::Test {
     int corrections() const { return DesktopRehearsal::occurrences(rehearsal_->log(), " → "); }
 
     std::chrono::milliseconds answerBudget_{25};
+    std::string inputSources_ = "[('ibus', 'plovik-us'), ('ibus', 'plovik-ru')]";
+    // The user took up the offer to free Alt+Space from the window menu.
+    std::vector<std::vector<std::string>> settings_{
+        {"org.gnome.desktop.wm.keybindings", "activate-window-menu", "[]"}};
     std::unique_ptr<GnomeRehearsal> rehearsal_;
     std::unique_ptr<FixtureWindow> window_;
 };
