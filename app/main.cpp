@@ -16,7 +16,7 @@ constexpr const char* kUsage =
     "Corrects words typed with the wrong keyboard layout selected.\n"
     "\n"
     "  (no option)          the application, with its icon in the system tray\n"
-    "  --headless           correct on this X11 desktop without a user interface\n"
+    "  --headless           correct on this desktop without a user interface\n"
     "  --demo               a demonstration on a simulated desktop\n"
     "  --screenshots DIR    render every window to PNG files in DIR\n"
     "  --integration on|off|status\n"
