@@ -47,6 +47,7 @@ struct GnomeDesktopAssembly::Parts {
     IbusEngineLink link{ibus::EngineSocket::defaultPath(environment)};
     IbusKeyCaptureFactory tapFactory{link};
     IbusFieldEditor editor{link, tapFactory};
+    X11FreezeRecord editHolds;
     IbusKeyInjector eventPoster{editor, queue};
     IbusKeyboardHolder keyboardHolder{link, tapFactory, eventPoster};
     GnomeShellBridge bridge;
@@ -95,6 +96,8 @@ std::variant<std::unique_ptr<GnomeDesktopAssembly>, std::string> GnomeDesktopAss
 }
 
 GnomeDesktopAssembly::GnomeDesktopAssembly() : parts_(std::make_unique<Parts>()) {
+    parts_->editor.observeEdits(
+        [this](std::chrono::steady_clock::duration held) { parts_->editHolds.add(held); });
     parts_->bridge.refresh();
     parts_->link.start();
 }
@@ -152,6 +155,10 @@ std::string GnomeDesktopAssembly::description() const {
         }
     }
     return text;
+}
+
+std::optional<X11FreezeRecord::Summary> GnomeDesktopAssembly::keyboardHolds() const {
+    return parts_->editHolds.summary();
 }
 
 void GnomeDesktopAssembly::watchForLoss(std::function<void(const std::string&)> onLost) {

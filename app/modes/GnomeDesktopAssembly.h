@@ -30,6 +30,9 @@ class GnomeDesktopAssembly final : public DesktopAssembly {
     std::optional<std::string> missingPermission() const override;
     std::string description() const override;
     void watchForLoss(std::function<void(const std::string&)> onLost) override;
+    // The engine holds the user's keys while it carries out an edit: each edit's round
+    // trip, which the hold never outlasts.
+    std::optional<X11FreezeRecord::Summary> keyboardHolds() const override;
     DesktopIntegration* integration() override;
     SettingsStore& settingsStore() override;
     AppCoordinator& coordinator() override;

@@ -39,12 +39,16 @@ std::optional<std::string> IbusFieldEditor::replace(std::uint64_t context,
     const ibus::EditRequest request{
         edit, context, presses_.latestPress(), expectedBefore, atTextStart, deleteCount, insert};
     const std::string id = std::to_string(edit);
+    const auto asked = std::chrono::steady_clock::now();
     const auto answer = link_.request(
         request.toMessage(),
         [&](const EngineMessage& message) {
             return message.kind == EngineMessage::Kind::edited && message.text(0) == id;
         },
         kEditTimeout);
+    if (editObserver_ && link_.isConnected()) {
+        editObserver_(std::chrono::steady_clock::now() - asked);
+    }
     if (!answer) {
         return link_.isConnected() ? "the engine did not answer in time"
                                    : "Plovik's input method is not running";

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,10 @@ class IbusFieldEditor {
     std::optional<std::string> replace(std::uint64_t context, const std::string& expectedBefore,
                                        bool atTextStart, std::size_t deleteCount,
                                        const std::string& insert);
+    // Called after every edit with how long it took from the request to the engine's
+    // answer: the engine holds the user's keys for no longer than that.
+    using EditObserver = std::function<void(std::chrono::steady_clock::duration)>;
+    void observeEdits(EditObserver observer) { editObserver_ = std::move(observer); }
     // Hands a withheld Return back to the engine, to go on after the edits before it.
     bool post(Key key);
     // Waits until the engines have carried out everything sent to them; false when they
@@ -50,6 +55,7 @@ class IbusFieldEditor {
     std::optional<IbusField> field_;
     std::uint64_t nextEdit_ = 1;
     std::uint64_t nextSync_ = 1;
+    EditObserver editObserver_;
     Subscription messages_;
     Subscription connection_;
 };

@@ -275,6 +275,18 @@ TEST_F(IbusAdapterTest, PostedKeysBecomeOneCheckedEditOrAHandedBackReturn) {
     EXPECT_FALSE(keyboard.postKeyStroke(Key::tab, {})) << "only what the engine can carry out";
 }
 
+TEST_F(IbusAdapterTest, EveryEditsRoundTripIsReportedAsTheLongestTheEngineHeldKeys) {
+    std::vector<std::chrono::steady_clock::duration> held;
+    editor_->observeEdits([&](std::chrono::steady_clock::duration took) { held.push_back(took); });
+    showField("so ghbdtn ");
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(editor_->replace(3, "ghbdtn ", false, 7, "привет "));
+    EXPECT_TRUE(editor_->replace(3, "nothing like it", false, 4, "x")) << "refused";
+    ASSERT_EQ(held.size(), 2u) << "a refused edit held the keys too";
+    EXPECT_GT(held[0].count(), 0);
+    EXPECT_LE(held[0], std::chrono::steady_clock::now() - before);
+}
+
 TEST_F(IbusAdapterTest, AGoneEngineIsNoticedAndNothingIsEditedOnItsWord) {
     showField("ok");
     engine_.hangUp();
