@@ -141,7 +141,8 @@ int runDesktopApplication(int argc, char** argv) {
     UiContext context{
         assembly->settingsStore(), assembly->coordinator(),
         assembly->clock(),         QCoreApplication::applicationFilePath().toStdString(),
-        build::kVersion,           build::kCommit};
+        build::kVersion,           build::kCommit,
+        assembly->integration()};
     DesktopShell shell(context, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&shell, &DesktopShell::quitRequested, &application, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell,
