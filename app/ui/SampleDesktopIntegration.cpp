@@ -17,11 +17,12 @@ std::optional<std::string> SampleDesktopIntegration::turnOff() {
 }
 
 bool SampleDesktopIntegration::desktopTakes(const ShortcutDefinition& shortcut) {
-    return shortcut == ShortcutDefinition::altSpace();
+    return !windowMenuFreed_ && shortcut == ShortcutDefinition::altSpace();
 }
 
-bool SampleDesktopIntegration::freeForPlovik(const ShortcutDefinition&) {
-    return true;
+bool SampleDesktopIntegration::freeForPlovik(const ShortcutDefinition& shortcut) {
+    windowMenuFreed_ = windowMenuFreed_ || shortcut == ShortcutDefinition::altSpace();
+    return windowMenuFreed_;
 }
 
 }  // namespace plovik::ui

@@ -19,6 +19,7 @@ class SampleDesktopIntegration final : public DesktopIntegration {
 
   private:
     bool isOn_ = false;
+    bool windowMenuFreed_ = false;
 };
 
 }  // namespace plovik::ui
