@@ -1,4 +1,4 @@
-// The program's modes: the desktop application (no option), Plovik on this X11 desktop
+// The program's modes: the desktop application (no option), Plovik on this desktop
 // without a user interface, the rendered screenshots of its windows, and the simulated
 // demonstration. Each is put together in app/modes.
 #include <cstring>
@@ -6,18 +6,22 @@
 
 #include "app/modes/DemoMode.h"
 #include "app/modes/HeadlessMode.h"
+#include "app/modes/IntegrationMode.h"
 #include "app/modes/UiModes.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: plovik [--headless | --demo | --screenshots DIR]\n"
+    "usage: plovik [--headless | --demo | --screenshots DIR | --integration on|off|status]\n"
     "Corrects words typed with the wrong keyboard layout selected.\n"
     "\n"
     "  (no option)          the application, with its icon in the system tray\n"
-    "  --headless           correct on this X11 desktop without a user interface\n"
+    "  --headless           correct on this desktop without a user interface\n"
     "  --demo               a demonstration on a simulated desktop\n"
     "  --screenshots DIR    render every window to PNG files in DIR\n"
+    "  --integration on|off|status\n"
+    "                       on GNOME (Wayland): put Plovik's input sources in place of\n"
+    "                       yours, give yours back, or say which are in use\n"
     "  -h, --help           show this help\n"
     "\n"
     "See plovik(1).\n";
@@ -35,6 +39,13 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "--headless") == 0) {
         return plovik::HeadlessMode::run(std::cerr);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--integration") == 0) {
+        if (argc < 3) {
+            std::cerr << kUsage;
+            return 2;
+        }
+        return plovik::IntegrationMode::run(argv[2], std::cout, std::cerr);
     }
     if (argc >= 2 && std::strcmp(argv[1], "--screenshots") == 0) {
         if (argc < 3) {

@@ -47,6 +47,17 @@ desktop-file-validate /usr/share/applications/io.github.plovik.Plovik.desktop ||
 grep -qx 'io.github.plovik.Plovik.desktop' <(ls /usr/share/applications) ||
     fail "no desktop entry in the application menu's folder"
 
+# GNOME on Wayland: IBus's component names the installed engine program, and GNOME Shell
+# finds the extension in its system folder.
+component=/usr/share/ibus/component/plovik.xml
+extension=/usr/share/gnome-shell/extensions/plovik@plovik.github.io
+[ -f "$component" ] || fail "no IBus component at $component"
+engine=$(sed -n 's|.*<exec>\([^ <]*\).*|\1|p' "$component" | head -n 1)
+[ -n "$engine" ] && [ -x "$engine" ] || fail "the IBus component starts '$engine', which is not installed"
+for file in metadata.json extension.js; do
+    [ -f "$extension/$file" ] || fail "the GNOME Shell extension lacks $file"
+done
+
 # Launch at login names the running program (/proc/self/exe) in the autostart entry: started
 # as the menu starts it, that must be the installed program. The child is held at its exec
 # so that its /proc entry is read while it is the program itself.
@@ -84,6 +95,8 @@ for file in $installed; do
     [ "$file" = /. ] || [ -d "$file" ] || [ ! -e "$file" ] || fail "$file remains after purge"
 done
 dpkg-query -W plovik >/dev/null 2>&1 && fail "dpkg still knows plovik"
+[ ! -e "$component" ] && [ ! -e "$extension" ] ||
+    fail "the IBus component or the GNOME Shell extension remains after purge"
 [ "$(cd "$home" && find . -type f | sort)" = "$user_files" ] ||
     fail "purging changed the user's files in their home"
 

@@ -52,6 +52,13 @@ libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme
 libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
 "
 
+# GNOME on Wayland: Plovik's IBus engines (built against libibus) and what their
+# end-to-end tests start: headless GNOME Shell (which runs IBus and Xwayland), GTK's IBus
+# module for X11 clients, and the GTK 4 fixture window.
+PACKAGES="$PACKAGES
+libibus-1.0-dev ibus gnome-shell mutter xwayland ibus-gtk3 libgtk-4-dev
+"
+
 # Installing: icons rendered from their SVG, and the checks of the installed tree.
 PACKAGES="$PACKAGES
 librsvg2-bin desktop-file-utils appstream man-db

@@ -81,6 +81,19 @@ std::optional<std::string> X11DesktopAssembly::missingPermission() const {
     return std::nullopt;
 }
 
+std::string X11DesktopAssembly::description() const {
+    const char* display = std::getenv("DISPLAY");
+    std::string text = std::string(display ? display : "") + " with the layouts";
+    for (const auto& id : desktop_->inputSources().groupIds()) {
+        text += " " + id;
+    }
+    return text;
+}
+
+std::optional<X11FreezeRecord::Summary> X11DesktopAssembly::keyboardHolds() const {
+    return desktop_->tapFactory().freezes().summary();
+}
+
 void X11DesktopAssembly::watchForLoss(std::function<void(const std::string&)> onLost) {
     auto told = std::make_shared<bool>(false);
     auto tell = [this, onLost = std::move(onLost), told](const std::string& reason) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/coordinator/AppCoordinator.h"
+#include "app/modes/DesktopAssembly.h"
 #include "app/modes/X11AccessBackends.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
@@ -35,34 +36,36 @@ class DesktopSystemServices;
 //
 // Built in two steps: opening the display takes nothing from the desktop, so a second
 // copy of the program can still step aside before the coordinator claims the keyboard.
-class X11DesktopAssembly {
+class X11DesktopAssembly final : public DesktopAssembly {
   public:
     // Why this session cannot be used (a Wayland session, no X11 display, no EWMH window
     // manager); `mode` names the program in the message ("plovik --headless").
     static std::variant<std::unique_ptr<X11DesktopAssembly>, std::string> open(
         const std::string& mode);
-    ~X11DesktopAssembly();
+    ~X11DesktopAssembly() override;
     X11DesktopAssembly(const X11DesktopAssembly&) = delete;
     X11DesktopAssembly& operator=(const X11DesktopAssembly&) = delete;
 
     // Reads the settings and creates the coordinator, which starts correcting once both
     // permissions are there. A readable reason when there is no place for the settings.
-    std::optional<std::string> startCoordinator();
+    std::optional<std::string> startCoordinator() override;
 
     // Why corrections cannot happen yet: the input-monitoring problem or accessibility
     // being off; absent when both are there.
-    std::optional<std::string> missingPermission() const;
+    std::optional<std::string> missingPermission() const override;
+    std::string description() const override;
+    std::optional<X11FreezeRecord::Summary> keyboardHolds() const override;
 
     static constexpr const char* kXServerLostMessage = "the X server connection was lost";
     static constexpr const char* kSessionBusLostMessage = "the session bus connection was lost";
     // `onLost` runs once, on the main thread, with the reason for the user, when the X server
     // or the session bus is gone: nothing can be corrected then, and the program should end.
-    void watchForLoss(std::function<void(const std::string&)> onLost);
+    void watchForLoss(std::function<void(const std::string&)> onLost) override;
 
     // Valid after startCoordinator().
-    SettingsStore& settingsStore() { return *settings_; }
-    AppCoordinator& coordinator() { return *coordinator_; }
-    const Clock& clock() const { return clock_; }
+    SettingsStore& settingsStore() override { return *settings_; }
+    AppCoordinator& coordinator() override { return *coordinator_; }
+    const Clock& clock() const override { return clock_; }
     X11Desktop& desktop() { return *desktop_; }
     GLibMainQueue& mainQueue() { return queue_; }
 

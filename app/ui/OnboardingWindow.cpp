@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include "app/ui/FormParts.h"
@@ -141,16 +142,65 @@ QWidget* OnboardingWindow::permissions() {
     layout->addWidget(title(QStringLiteral("Two desktop permissions are required"), 4));
     layout->addWidget(accessibility_);
     layout->addWidget(inputMonitoring_);
+    if (context_.desktopIntegration) {
+        layout->addWidget(gnomeSetUp(*context_.desktopIntegration));
+    }
     layout->addLayout(refreshRow);
     layout->addWidget(FormParts::note(
         QStringLiteral("Accessibility lets Plovik read and edit the focused field through the "
                        "desktop's assistive technology support; applications started before it "
                        "was switched on must be restarted. Input Monitoring needs an X11 "
-                       "session. If the status still says Required, press Refresh Status."),
+                       "session%1. If the status still says Required, press Refresh Status.")
+            .arg(context_.desktopIntegration
+                     ? QStringLiteral(" or, on GNOME, Plovik's input sources")
+                     : QString()),
         FormParts::TextSize::caption));
     layout->addWidget(path);
     layout->addStretch(1);
     return page;
+}
+
+// What setting Plovik up on GNOME changes, and the one step that does it.
+QWidget* OnboardingWindow::gnomeSetUp(DesktopIntegration& integration) {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const auto status = integration.status();
+    QStringList replaced;
+    for (const auto& change : status.changes) {
+        replaced << QString::fromStdString(change);
+    }
+    layout->addWidget(FormParts::note(
+        QStringLiteral("On GNOME, Plovik sees typing only through its own input sources. Setting "
+                       "up replaces yours (%1) by Plovik's of the same layouts and turns on its "
+                       "GNOME Shell extension; removing Plovik gives yours back.")
+            .arg(replaced.join(QStringLiteral(", "))),
+        FormParts::TextSize::caption, false));
+    auto* setUp = new QPushButton(QStringLiteral("Set Up Input Sources"));
+    setUp->setEnabled(!status.isOn && !status.problem);
+    gnomeResult_ =
+        FormParts::note(status.problem ? QString::fromStdString(*status.problem) : QString(),
+                        FormParts::TextSize::caption);
+    gnomeResult_->setVisible(!gnomeResult_->text().isEmpty());
+    connect(setUp, &QPushButton::clicked, this, [this, &integration, setUp] {
+        const auto error = integration.turnOn();
+        const auto now = integration.status();
+        gnomeResult_->setText(
+            error ? QString::fromStdString(*error)
+            : now.needsLogOut
+                ? QStringLiteral("Done. Log out and in again so that GNOME loads Plovik's "
+                                 "extension.")
+                : QStringLiteral("Done."));
+        gnomeResult_->show();
+        setUp->setEnabled(!now.isOn);
+        context_.coordinator.refreshPermissions();
+    });
+    auto* row = new QHBoxLayout;
+    row->addWidget(setUp);
+    row->addStretch(1);
+    layout->addLayout(row);
+    layout->addWidget(gnomeResult_);
+    return box;
 }
 
 QWidget* OnboardingWindow::applications() {

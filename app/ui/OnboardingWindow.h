@@ -49,6 +49,7 @@ class OnboardingWindow : public QWidget {
   private:
     QWidget* welcome();
     QWidget* permissions();
+    QWidget* gnomeSetUp(DesktopIntegration& integration);
     QWidget* applications();
     void fillSuggestions();
     void showPage(int page);
@@ -62,6 +63,7 @@ class OnboardingWindow : public QWidget {
     QWidget* suggestionList_ = nullptr;
     QWidget* noSuggestions_ = nullptr;
     PermissionRow* accessibility_ = nullptr;
+    QLabel* gnomeResult_ = nullptr;
     PermissionRow* inputMonitoring_ = nullptr;
     QPushButton* back_ = nullptr;
     QPushButton* forward_ = nullptr;

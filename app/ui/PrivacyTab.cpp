@@ -16,6 +16,9 @@ PrivacyTab::PrivacyTab(UiContext& context, QWidget* parent) : QWidget(parent), c
     auto* column = new QVBoxLayout(content);
     column->setSpacing(12);
     column->addWidget(permissionsSection());
+    if (context_.desktopIntegration) {
+        column->addWidget(inputSourcesSection(*context_.desktopIntegration));
+    }
     column->addWidget(localProcessingSection());
     column->addWidget(learnedDataSection());
     column->addStretch(1);
@@ -56,11 +59,43 @@ QWidget* PrivacyTab::permissionsSection() {
     layout->addWidget(runningCopy);
     layout->addWidget(FormParts::note(
         // Nothing is switched on for it: an X11 session lets programs observe keys.
-        QStringLiteral("Input Monitoring needs an X11 session; Wayland sessions are not "
-                       "supported yet."),
+        QStringLiteral("Input Monitoring needs an X11 session, or on GNOME on Wayland "
+                       "Plovik's input sources; other Wayland sessions are not supported yet."),
         FormParts::TextSize::caption));
     layout->addWidget(
         FormParts::note(QString::fromUtf8(kStaleRowNote), FormParts::TextSize::caption));
+    return box;
+}
+
+// On GNOME: whether Plovik's input sources stand in for the user's, and the one step either
+// way.
+QWidget* PrivacyTab::inputSourcesSection(DesktopIntegration& integration) {
+    QVBoxLayout* layout = nullptr;
+    auto* box = FormParts::section(QStringLiteral("GNOME input sources"), &layout);
+    auto* state = FormParts::note(QString(), FormParts::TextSize::body, false);
+    auto* toggle = new QPushButton;
+    auto* result = FormParts::note(QString(), FormParts::TextSize::caption);
+    const auto show = [state, toggle, &integration] {
+        const bool on = integration.status().isOn;
+        state->setText(on ? QStringLiteral("Plovik's input sources stand in for yours.")
+                          : QStringLiteral("Your own input sources are in use: Plovik does not "
+                                           "see what you type."));
+        toggle->setText(on ? QStringLiteral("Give My Input Sources Back")
+                           : QStringLiteral("Set Up Input Sources"));
+    };
+    show();
+    connect(toggle, &QPushButton::clicked, this, [this, &integration, show, result] {
+        const auto error = integration.status().isOn ? integration.turnOff() : integration.turnOn();
+        result->setText(error ? QString::fromStdString(*error) : QString());
+        show();
+        context_.coordinator.refreshPermissions();
+    });
+    auto* row = new QHBoxLayout;
+    row->addWidget(toggle);
+    row->addStretch(1);
+    layout->addWidget(state);
+    layout->addLayout(row);
+    layout->addWidget(result);
     return box;
 }
 

@@ -32,6 +32,7 @@ class PrivacyTab : public QWidget {
 
   private:
     QWidget* permissionsSection();
+    QWidget* inputSourcesSection(DesktopIntegration& integration);
     QWidget* localProcessingSection();
     QWidget* learnedDataSection();
 

@@ -20,6 +20,7 @@
 #include "app/ui/OnboardingWindow.h"
 #include "app/ui/PrivacyTab.h"
 #include "app/ui/SampleApplications.h"
+#include "app/ui/SampleDesktopIntegration.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/ShortcutsTab.h"
 #include "app/ui/SymbolIcons.h"
@@ -78,8 +79,9 @@ bool ScreenshotRenderer::prepare() {
     }
     // Another program holds the pause shortcut, so the Shortcuts tab shows its warning.
     session_->shortcutProbe().hold(Key::p, Modifier::alt | Modifier::super);
-    context_ = std::make_unique<UiContext>(UiContext{
-        store, session_->coordinator(), session_->clock(), "/usr/bin/plovik", "0.1.0", "1"});
+    context_ =
+        std::make_unique<UiContext>(UiContext{store, session_->coordinator(), session_->clock(),
+                                              "/usr/bin/plovik", "0.1.0", "1", nullptr});
     shell_ = std::make_unique<DesktopShell>(*context_, true);
     return true;
 }
@@ -234,12 +236,30 @@ void ScreenshotRenderer::renderOnboarding() {
     for (const auto& sample : SampleApplications::defaults()) {
         session_->applicationCatalog().uninstall(sample.identifier);
     }
+    renderGnomeSetUp();
+
     OnboardingWindow empty(*context_, shell_->bridge());
     empty.show();
     empty.goOn();
     empty.goOn();
     save(&empty, QStringLiteral("onboarding-applications-none-installed"));
     empty.hide();
+}
+
+// The permissions page on GNOME on Wayland, before Plovik's input sources are set up.
+void ScreenshotRenderer::renderGnomeSetUp() {
+    SampleDesktopIntegration gnome;
+    UiContext onGnome = *context_;
+    onGnome.desktopIntegration = &gnome;
+    session_->setInputMonitoringGranted(false);
+    session_->coordinator().refreshPermissions();
+    OnboardingWindow window(onGnome, shell_->bridge());
+    window.show();
+    window.goOn();
+    save(&window, QStringLiteral("onboarding-permissions-gnome"));
+    window.hide();
+    session_->setInputMonitoringGranted(true);
+    session_->coordinator().refreshPermissions();
 }
 
 void ScreenshotRenderer::renderWithoutTray() {

@@ -33,6 +33,7 @@ class ScreenshotRenderer {
     void renderSettings();
     void renderOnboarding();
     void renderWithoutTray();
+    void renderGnomeSetUp();
 
     QString directory_;
     int written_ = 0;

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 
 #include "app/ui/FormParts.h"
 
@@ -53,6 +54,12 @@ ShortcutsTab::ShortcutsTab(UiContext& context, QWidget* parent)
         widgets.conflictText = widgets.conflict->findChild<QLabel*>(QStringLiteral("text"));
         FormParts::setPointSizeDelta(widgets.conflictText, -1.5);
         sectionLayout->addWidget(widgets.conflict);
+        widgets.free = new QPushButton(QStringLiteral("Remove It from GNOME's Window Menu"));
+        connect(widgets.free, &QPushButton::clicked, this, [this, row] { freeForPlovik(row); });
+        auto* freeLine = new QHBoxLayout;
+        freeLine->addWidget(widgets.free);
+        freeLine->addStretch(1);
+        sectionLayout->addLayout(freeLine);
     }
 
     auto* layout = new QVBoxLayout(this);
@@ -80,7 +87,21 @@ void ShortcutsTab::refresh() {
         const auto& conflict = widgets.conflictDescription;
         widgets.conflictText->setText(conflict ? QString::fromStdString(*conflict) : QString());
         widgets.conflict->setVisible(conflict.has_value());
+        auto* desktop = context_.desktopIntegration;
+        widgets.free->setVisible(desktop && desktop->desktopTakes(shortcut));
     }
+}
+
+// GNOME's window menu takes Alt+Space before any input method sees it; the user may give
+// that binding up.
+void ShortcutsTab::freeForPlovik(Row row) {
+    auto* desktop = context_.desktopIntegration;
+    if (!desktop) {
+        return;
+    }
+    (void)desktop->freeForPlovik(field(context_.settingsStore.settings(), row));
+    rows_[row].probed.reset();
+    refresh();
 }
 
 void ShortcutsTab::showEvent(QShowEvent* event) {

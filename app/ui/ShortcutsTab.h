@@ -7,6 +7,7 @@
 #include "app/ui/UiContext.h"
 
 class QLabel;
+class QPushButton;
 
 namespace plovik::ui {
 
@@ -28,16 +29,20 @@ class ShortcutsTab : public QWidget {
     void refresh();
     ShortcutRecorderButton* recorder(Row row) { return rows_[row].recorder; }
     QLabel* conflictLabel(Row row) { return rows_[row].conflictText; }
+    // Shown where the desktop itself takes the shortcut in a binding it can give up.
+    QPushButton* freeButton(Row row) { return rows_[row].free; }
 
   protected:
     // Another program may have taken a combination meanwhile: probe again when shown.
     void showEvent(QShowEvent* event) override;
 
   private:
+    void freeForPlovik(Row row);
     struct RowWidgets {
         ShortcutRecorderButton* recorder = nullptr;
         QWidget* conflict = nullptr;
         QLabel* conflictText = nullptr;
+        QPushButton* free = nullptr;
         // The probe asks the display server, so it runs only when the shortcut changes.
         std::optional<ShortcutDefinition> probed;
         std::optional<std::string> conflictDescription;

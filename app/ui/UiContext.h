@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/coordinator/AppCoordinator.h"
+#include "app/modes/DesktopIntegration.h"
 #include "core/platform/Clock.h"
 #include "core/settings/SettingsStore.h"
 
@@ -17,6 +18,9 @@ struct UiContext {
     std::string runningCopyPath;
     std::string version;
     std::string build;
+    // What the desktop needs set up before Plovik sees typing there (GNOME on Wayland);
+    // null where nothing does.
+    DesktopIntegration* desktopIntegration;
 };
 
 }  // namespace plovik::ui

@@ -21,6 +21,8 @@ class BusConnection {
     std::optional<std::string> accessibilityBusAddress() const;
     bool setAccessibilityEnabled(bool enabled) const;
     std::optional<bool> accessibilityEnabled() const;
+    // For calls of its own; owned by this object.
+    GDBusConnection* get() const { return connection_.get(); }
 
   private:
     struct Unref {

@@ -1,11 +1,13 @@
 // Onboarding: the three pages, the permission rows, and "Start Plovik" with and
 // without ticked suggestions.
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
 #include "app/ui/OnboardingWindow.h"
 #include "app/ui/PermissionRow.h"
+#include "app/ui/SampleDesktopIntegration.h"
 #include "ui/UiFixture.h"
 #include "ui/UiTests.h"
 
@@ -45,6 +47,44 @@ class OnboardingTest : public QObject {
         window->backButton()->click();
         QCOMPARE(window->page(), 1);
         QVERIFY(!fixture.settings().hasCompletedOnboarding);
+    }
+
+    void onGnomeTheSetUpSaysWhatItReplacesAndDoesItInOneStep() {
+        UiFixture fixture;
+        SampleDesktopIntegration gnome;
+        UiContext onGnome = fixture.context();
+        onGnome.desktopIntegration = &gnome;
+        OnboardingWindow window(onGnome, fixture.shell().bridge());
+        window.show();
+        window.goOn();
+        fixture.settle();
+        QPushButton* setUp = nullptr;
+        for (auto* button : window.findChildren<QPushButton*>()) {
+            if (button->text() == QString("Set Up Input Sources")) {
+                setUp = button;
+            }
+        }
+        QVERIFY(setUp);
+        QVERIFY(setUp->isEnabled());
+        const auto saysReplaced = [&](const QString& text) {
+            for (auto* label : window.findChildren<QLabel*>()) {
+                if (label->isVisible() && label->text().contains(text)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QVERIFY(saysReplaced("(English (US), Russian)"));
+        setUp->click();
+        QVERIFY(gnome.status().isOn);
+        QVERIFY(!setUp->isEnabled());
+        QVERIFY(saysReplaced("Log out and in again"));
+
+        // Elsewhere there is nothing to set up.
+        OnboardingWindow elsewhere(fixture.context(), fixture.shell().bridge());
+        for (auto* button : elsewhere.findChildren<QPushButton*>()) {
+            QVERIFY(button->text() != QString("Set Up Input Sources"));
+        }
     }
 
     void permissionRowsFollowThePublishedSnapshot() {

@@ -8,6 +8,7 @@
 
 #include "app/ui/PermissionRow.h"
 #include "app/ui/PrivacyTab.h"
+#include "app/ui/SampleDesktopIntegration.h"
 #include "app/ui/SettingsWindow.h"
 #include "ui/UiFixture.h"
 #include "ui/UiTests.h"
@@ -42,6 +43,32 @@ class PrivacyTabTest : public QObject {
         inputMonitoring->button()->click();
         QCOMPARE(fixture_->session().desktop().permissions().listenEventRequestCount(),
                  requests + 1);
+    }
+
+    void onGnomeTheInputSourcesGoEitherWayInOneStep() {
+        SampleDesktopIntegration gnome;
+        UiContext onGnome = fixture_->context();
+        onGnome.desktopIntegration = &gnome;
+        PrivacyTab tab(onGnome);
+        const auto button = [&](const QString& text) -> QPushButton* {
+            for (auto* candidate : tab.findChildren<QPushButton*>()) {
+                if (candidate->text() == text) {
+                    return candidate;
+                }
+            }
+            return nullptr;
+        };
+        QVERIFY(!button("Give My Input Sources Back"));
+        button("Set Up Input Sources")->click();
+        QVERIFY(gnome.status().isOn);
+        QVERIFY(button("Give My Input Sources Back"));
+        button("Give My Input Sources Back")->click();
+        QVERIFY(!gnome.status().isOn);
+        QVERIFY(button("Set Up Input Sources"));
+        QVERIFY(!tab_->findChildren<QPushButton*>().isEmpty());
+        for (auto* candidate : tab_->findChildren<QPushButton*>()) {
+            QVERIFY2(candidate->text() != "Set Up Input Sources", "only on GNOME");
+        }
     }
 
     void theRunningCopyIsShown() {

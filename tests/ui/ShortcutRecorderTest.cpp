@@ -1,9 +1,11 @@
 // The shortcut recorder and the Shortcuts tab: what a key press records or refuses,
 // how shortcuts are written, and the conflict warning under the row it concerns.
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include "app/ui/KeyEventShortcut.h"
+#include "app/ui/SampleDesktopIntegration.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/ShortcutText.h"
 #include "app/ui/ShortcutsTab.h"
@@ -44,6 +46,21 @@ class ShortcutRecorderTest : public QObject {
                  std::string("Alt+Key 52"));
         QCOMPARE(tab_->recorder(ShortcutsTab::undoRow)->text(), QString("Alt+Shift+Space"));
         QCOMPARE(tab_->recorder(ShortcutsTab::convertRow)->text(), QString("Alt+Super+C"));
+    }
+
+    void onGnomeAltSpaceCanBeTakenFromTheWindowMenu() {
+        SampleDesktopIntegration gnome;
+        UiContext onGnome = fixture_->context();
+        onGnome.desktopIntegration = &gnome;
+        ShortcutsTab tab(onGnome);
+        tab.show();
+        fixture_->settle();
+        QVERIFY(tab.freeButton(ShortcutsTab::manualRow)->isVisible());
+        QVERIFY2(!tab.freeButton(ShortcutsTab::undoRow)->isVisible(), "Alt+Shift+Space is free");
+        tab.freeButton(ShortcutsTab::manualRow)->click();
+        QVERIFY(!gnome.desktopTakes(ShortcutDefinition::altSpace()));
+        QVERIFY(!tab.freeButton(ShortcutsTab::manualRow)->isVisible());
+        QVERIFY2(!tab_->freeButton(ShortcutsTab::manualRow)->isVisible(), "only on GNOME");
     }
 
     void aPlainKeyBeepsAndKeepsRecording() {

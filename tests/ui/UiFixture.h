@@ -32,9 +32,9 @@ class UiFixture {
         auto created = SimulatedSession::create(std::move(configuration));
         session_ = std::move(std::get<std::unique_ptr<SimulatedSession>>(created));
         SampleApplications::install(session_->applicationCatalog(), samples);
-        context_ = std::make_unique<UiContext>(UiContext{session_->settingsStore(),
-                                                         session_->coordinator(), session_->clock(),
-                                                         "/opt/plovik/bin/plovik", "0.1.0", "7"});
+        context_ = std::make_unique<UiContext>(
+            UiContext{session_->settingsStore(), session_->coordinator(), session_->clock(),
+                      "/opt/plovik/bin/plovik", "0.1.0", "7", nullptr});
         shell_ = std::make_unique<DesktopShell>(*context_, hasTray);
         settle();
     }

@@ -1,0 +1,66 @@
+#include "platform/gnome/GnomeActiveApplication.h"
+
+#include <gio/gio.h>
+
+#include "platform/linux/GlibHandles.h"
+#include "platform/x11/DesktopSettingsLauncher.h"
+
+namespace plovik {
+
+namespace {
+
+std::optional<RunningApplication> running(const GnomeShellBridge::Application& application) {
+    RunningApplication result;
+    result.processIdentifier = application.processIdentifier;
+    if (!application.id.empty()) {
+        result.bundleIdentifier = application.id;
+    }
+    if (!application.windowClass.empty()) {
+        result.localizedName = application.windowClass;
+    }
+    return result;
+}
+
+}  // namespace
+
+GnomeActiveApplication::GnomeActiveApplication(GnomeShellBridge& bridge) : bridge_(bridge) {}
+
+std::optional<RunningApplication> GnomeActiveApplication::frontmostApplication() const {
+    const auto& focused = bridge_.focusedApplication();
+    return focused ? running(*focused) : std::nullopt;
+}
+
+std::optional<RunningApplication> GnomeActiveApplication::runningApplication(
+    std::int32_t processIdentifier) const {
+    const auto& focused = bridge_.focusedApplication();
+    if (focused && focused->processIdentifier == processIdentifier && processIdentifier != 0) {
+        return running(*focused);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> GnomeActiveApplication::focusedProcess() const {
+    const auto& focused = bridge_.focusedApplication();
+    if (!focused || focused->processIdentifier == 0) {
+        return std::nullopt;
+    }
+    return focused->processIdentifier;
+}
+
+Subscription GnomeActiveApplication::observeActivations(ActivationObserver observer) {
+    return bridge_.observeFocus([this, observer = std::move(observer)] {
+        observer(ApplicationActivation{frontmostApplication()});
+    });
+}
+
+bool GnomeActiveApplication::openUrl(const std::string& url) {
+    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
+        return DesktopSettingsLauncher::forThisProcess().open(url);
+    }
+    GError* rawError = nullptr;
+    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
+    const glib::Error error(rawError);
+    return opened && !error;
+}
+
+}  // namespace plovik
