@@ -1,5 +1,5 @@
-// The program's modes: the desktop application (no option), Plovik on this X11 desktop
-// without a user interface, the rendered screenshots of its windows, and the simulated
+// The program's modes: the desktop application (no option), Plovik on this desktop (X11,
+// or Wayland through Fcitx5) without a user interface, the rendered screenshots of its windows, and the simulated
 // demonstration. Each is put together in app/modes.
 #include <cstring>
 #include <iostream>
@@ -15,7 +15,7 @@ constexpr const char* kUsage =
     "Corrects words typed with the wrong keyboard layout selected.\n"
     "\n"
     "  (no option)          the application, with its icon in the system tray\n"
-    "  --headless           correct on this X11 desktop without a user interface\n"
+    "  --headless           correct on this desktop without a user interface\n"
     "  --demo               a demonstration on a simulated desktop\n"
     "  --screenshots DIR    render every window to PNG files in DIR\n"
     "  -h, --help           show this help\n"

@@ -12,9 +12,9 @@
 #include <sstream>
 #include <variant>
 
+#include "app/modes/DesktopAssembly.h"
 #include "app/modes/InstanceLock.h"
 #include "app/modes/TeardownDeadline.h"
-#include "app/modes/X11DesktopAssembly.h"
 
 namespace plovik {
 
@@ -26,7 +26,7 @@ class HeadlessRun {
     explicit HeadlessRun(std::ostream& log) : log_(log) {}
 
     std::optional<std::string> start() {
-        auto opened = X11DesktopAssembly::open("plovik --headless");
+        auto opened = DesktopAssembly::open("plovik --headless");
         if (auto* error = std::get_if<std::string>(&opened)) {
             return *error;
         }
@@ -52,7 +52,7 @@ class HeadlessRun {
 
     // How long corrections kept the user's keys waiting, for whoever watches the log.
     void reportFreezes() {
-        const auto summary = assembly_->desktop().tapFactory().freezes().summary();
+        const auto summary = assembly_->keyboardFreezes();
         if (!summary) {
             return;
         }
@@ -71,12 +71,9 @@ class HeadlessRun {
 
     void report() {
         auto& coordinator = assembly_->coordinator();
-        log_ << "plovik: correcting on " << std::getenv("DISPLAY") << " with the layouts";
-        for (const auto& id : assembly_->desktop().inputSources().groupIds()) {
-            log_ << " " << id;
-        }
-        log_ << "; " << assembly_->settingsStore().settings().applications.size()
-             << " applications enabled" << std::endl;
+        log_ << "plovik: correcting " << assembly_->sessionDescription() << "; "
+             << assembly_->settingsStore().settings().applications.size() << " applications enabled"
+             << std::endl;
         subscriptions_.push_back(coordinator.statusMessage().subscribe(
             [this](const std::optional<std::string>& message) {
                 if (message) {
@@ -116,7 +113,7 @@ class HeadlessRun {
     }
 
     std::ostream& log_;
-    std::unique_ptr<X11DesktopAssembly> assembly_;
+    std::unique_ptr<DesktopAssembly> assembly_;
     std::vector<Subscription> subscriptions_;
     bool wasPaused_ = false;
     std::vector<std::string> toldProblems_;

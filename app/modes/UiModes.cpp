@@ -12,9 +12,9 @@
 #include <variant>
 
 #include "app/BuildVersion.h"
+#include "app/modes/DesktopAssembly.h"
 #include "app/modes/InstanceLock.h"
 #include "app/modes/TeardownDeadline.h"
-#include "app/modes/X11DesktopAssembly.h"
 #include "app/ui/DesktopShell.h"
 #include "app/ui/ScreenshotRenderer.h"
 #include "app/ui/SingleInstance.h"
@@ -85,11 +85,11 @@ int runScreenshots(const std::string& directory, int argc, char** argv) {
 int runDesktopApplication(int argc, char** argv) {
     // Destroyed last: it bounds the teardown of everything below.
     TeardownDeadline deadline(std::cerr);
-    auto opened = X11DesktopAssembly::open("plovik");
+    auto opened = DesktopAssembly::open("plovik");
     if (auto* error = std::get_if<std::string>(&opened)) {
         return refuseToStart(*error, argc, argv);
     }
-    auto assembly = std::move(std::get<std::unique_ptr<X11DesktopAssembly>>(opened));
+    auto assembly = std::move(std::get<std::unique_ptr<DesktopAssembly>>(opened));
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Plovik"));
@@ -130,7 +130,7 @@ int runDesktopApplication(int argc, char** argv) {
     if (const auto missing = assembly->missingPermission()) {
         std::cerr << "plovik: " << *missing << "\n";
     }
-    std::cerr << "plovik: running on " << qgetenv("DISPLAY").toStdString() << "\n";
+    std::cerr << "plovik: running " << assembly->sessionDescription() << "\n";
     int status = 0;
     assembly->watchForLoss([&status](const std::string& reason) {
         std::cerr << "plovik: " << reason << "\n";
@@ -138,10 +138,13 @@ int runDesktopApplication(int argc, char** argv) {
         QCoreApplication::exit(1);
     });
 
-    UiContext context{
-        assembly->settingsStore(), assembly->coordinator(),
-        assembly->clock(),         QCoreApplication::applicationFilePath().toStdString(),
-        build::kVersion,           build::kCommit};
+    UiContext context{assembly->settingsStore(),
+                      assembly->coordinator(),
+                      assembly->clock(),
+                      QCoreApplication::applicationFilePath().toStdString(),
+                      build::kVersion,
+                      build::kCommit,
+                      assembly->kind()};
     DesktopShell shell(context, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&shell, &DesktopShell::quitRequested, &application, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell,

@@ -107,6 +107,10 @@ QWidget* OnboardingWindow::welcome() {
     return page;
 }
 
+const char* OnboardingWindow::permissionNote(DesktopKind desktop) {
+    return desktop == DesktopKind::x11 ? kX11PermissionNote : kInputMethodPermissionNote;
+}
+
 QWidget* OnboardingWindow::permissions() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
@@ -142,12 +146,8 @@ QWidget* OnboardingWindow::permissions() {
     layout->addWidget(accessibility_);
     layout->addWidget(inputMonitoring_);
     layout->addLayout(refreshRow);
-    layout->addWidget(FormParts::note(
-        QStringLiteral("Accessibility lets Plovik read and edit the focused field through the "
-                       "desktop's assistive technology support; applications started before it "
-                       "was switched on must be restarted. Input Monitoring needs an X11 "
-                       "session. If the status still says Required, press Refresh Status."),
-        FormParts::TextSize::caption));
+    layout->addWidget(FormParts::note(QString::fromUtf8(permissionNote(context_.desktop)),
+                                      FormParts::TextSize::caption));
     layout->addWidget(path);
     layout->addStretch(1);
     return page;

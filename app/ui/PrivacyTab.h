@@ -20,7 +20,18 @@ class PrivacyTab : public QWidget {
         "Permission Status”; applications started before accessibility was switched on must be "
         "restarted.";
 
+    static constexpr const char* kX11PermissionNote =
+        "Input Monitoring needs an X11 session, where programs may observe keys; in a Wayland "
+        "session Plovik works through the Fcitx5 input method and its Plovik module instead.";
+    static constexpr const char* kInputMethodPermissionNote =
+        "In this session Plovik works through the Fcitx5 input method: its Plovik module shows "
+        "Plovik the keys typed and the focused field, and makes the corrections. Both "
+        "permissions are there while Fcitx5 runs with the module (install plovik-fcitx5, then "
+        "restart Fcitx5 with fcitx5 -r).";
+
     explicit PrivacyTab(UiContext& context, QWidget* parent = nullptr);
+    // What the permission rows mean on this kind of desktop.
+    static const char* permissionNote(DesktopKind desktop);
 
     void refresh();
     // Asks before clearing; only "Clear Data" clears.

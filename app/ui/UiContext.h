@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/coordinator/AppCoordinator.h"
+#include "app/modes/DesktopKind.h"
 #include "core/platform/Clock.h"
 #include "core/settings/SettingsStore.h"
 
@@ -17,6 +18,8 @@ struct UiContext {
     std::string runningCopyPath;
     std::string version;
     std::string build;
+    // What the permission texts say depends on it.
+    DesktopKind desktop = DesktopKind::x11;
 };
 
 }  // namespace plovik::ui
