@@ -51,6 +51,8 @@ class FixtureWindow {
 
     FixtureWindow(const VirtualSession& session, Toolkit toolkit)
         : process_(session.launch(fixtureProgram(toolkit), fixtureArguments(toolkit), true)) {}
+    // A fixture already started, with its standard streams piped.
+    explicit FixtureWindow(ChildProcess process) : process_(std::move(process)) {}
 
     ChildProcess& process() { return process_; }
     pid_t pid() const { return process_.pid(); }
