@@ -52,6 +52,16 @@ libglib2.0-dev libgdk-pixbuf-2.0-dev librsvg2-common libcanberra-dev sound-theme
 libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
 "
 
+# The Fcitx5 module that shows Plovik the keyboard on Wayland, and the Wayland desktop of the
+# end-to-end tests: headless sway, Fcitx5 with its Wayland and D-Bus frontends, the GTK and
+# Qt input modules, Qt's Wayland platform, and our virtual keyboard's client library and
+# protocol scanner.
+PACKAGES="$PACKAGES
+libfcitx5core-dev libfcitx5utils-dev libfcitx5config-dev fcitx5-modules-dev libwayland-dev
+sway fcitx5 fcitx5-modules fcitx5-frontend-gtk3 fcitx5-frontend-qt6 qt6-wayland
+libwayland-bin libxkbcommon-dev dbus-daemon dbus-bin
+"
+
 # Installing: icons rendered from their SVG, and the checks of the installed tree.
 PACKAGES="$PACKAGES
 librsvg2-bin desktop-file-utils appstream man-db
