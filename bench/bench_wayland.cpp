@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/coordinator/AppCoordinator.h"
+#include "platform/virtualsession/WaylandSession.h"
 #include "tests/support/rehearsal/DesktopRehearsal.h"
 #include "tests/support/rehearsal/FixtureLines.h"
 #include "tests/support/rehearsal/WaylandRehearsal.h"
-#include "platform/virtualsession/WaylandSession.h"
 
 namespace {
 

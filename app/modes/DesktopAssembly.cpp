@@ -58,9 +58,9 @@ std::optional<std::string> DesktopAssembly::startCoordinator() {
         *settings_,
         CoordinatorEnvironment{desktop.tapFactory, queue_, clock_, desktop.accessibility,
                                desktop.eventPoster, desktop.keyboardHolder, desktop.workspace,
-                               desktop.inputMonitoring,
-                               desktop.inputSources, spellChecker_, applicationSupport_,
-                               *systemServices_, applicationCatalog_, desktop.shortcutProbe});
+                               desktop.inputMonitoring, desktop.inputSources, spellChecker_,
+                               applicationSupport_, *systemServices_, applicationCatalog_,
+                               desktop.shortcutProbe});
     warmUpSpellChecking();
     return std::nullopt;
 }

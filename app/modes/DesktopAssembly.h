@@ -59,9 +59,7 @@ class DesktopAssembly {
     virtual DesktopKind kind() const = 0;
     // How long corrections held the user's keys, where Plovik itself holds them (X11);
     // absent where the desktop holds them for Plovik or before the first hold.
-    virtual std::optional<X11FreezeRecord::Summary> keyboardFreezes() const {
-        return std::nullopt;
-    }
+    virtual std::optional<X11FreezeRecord::Summary> keyboardFreezes() const { return std::nullopt; }
 
     // Valid after startCoordinator().
     SettingsStore& settingsStore() { return *settings_; }

@@ -5,8 +5,8 @@
 
 #include "app/modes/X11AccessBackends.h"
 #include "platform/fcitx5/Fcitx5Presence.h"
-#include "platform/linux/DesktopEntryFiles.h"
 #include "platform/fcitx5/protocol/ModuleSocketPath.h"
+#include "platform/linux/DesktopEntryFiles.h"
 #include "platform/sway/SwayActiveApplication.h"
 #include "platform/x11/X11KeyboardAccess.h"
 
@@ -26,8 +26,7 @@ bool Fcitx5DesktopAssembly::isChosen(const XdgDirectories::Environment& environm
     if (chosen == "fcitx5" || chosen == "x11") {
         return chosen == "fcitx5";
     }
-    return X11KeyboardAccess::isWaylandSession(
-        [&](const char* name) { return environment(name); });
+    return X11KeyboardAccess::isWaylandSession([&](const char* name) { return environment(name); });
 }
 
 std::variant<std::unique_ptr<Fcitx5DesktopAssembly>, std::string> Fcitx5DesktopAssembly::open() {
@@ -103,9 +102,8 @@ ActiveApplication& Fcitx5DesktopAssembly::workspace() {
 }
 
 Fcitx5DesktopAssembly::DesktopPorts Fcitx5DesktopAssembly::ports() {
-    return DesktopPorts{taps_,          accessibility_,   eventPoster_,
-                        keyboardHolder_, workspace(),     inputMonitoring_,
-                        inputSources_,   shortcutProbe_};
+    return DesktopPorts{taps_,       accessibility_,   eventPoster_,  keyboardHolder_,
+                        workspace(), inputMonitoring_, inputSources_, shortcutProbe_};
 }
 
 std::optional<std::string> Fcitx5DesktopAssembly::missingPermission() const {

@@ -9,17 +9,17 @@
 
 #include "app/modes/DesktopAssembly.h"
 #include "core/platform/ActiveApplication.h"
+#include "platform/atspi/AtspiAccessibility.h"
 #include "platform/fcitx5/Fcitx5Accessibility.h"
+#include "platform/fcitx5/Fcitx5ActiveApplication.h"
+#include "platform/fcitx5/Fcitx5KeyCaptureFactory.h"
 #include "platform/fcitx5/Fcitx5KeyInjector.h"
 #include "platform/fcitx5/Fcitx5KeyboardAccess.h"
 #include "platform/fcitx5/Fcitx5KeyboardHolder.h"
 #include "platform/fcitx5/Fcitx5LayoutSource.h"
-#include "platform/fcitx5/Fcitx5KeyCaptureFactory.h"
 #include "platform/fcitx5/Fcitx5ModuleClient.h"
 #include "platform/fcitx5/Fcitx5ShortcutProbe.h"
-#include "platform/fcitx5/Fcitx5ActiveApplication.h"
 #include "platform/linux/SessionBusWatch.h"
-#include "platform/atspi/AtspiAccessibility.h"
 
 namespace plovik {
 

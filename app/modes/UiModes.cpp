@@ -138,13 +138,11 @@ int runDesktopApplication(int argc, char** argv) {
         QCoreApplication::exit(1);
     });
 
-    UiContext context{assembly->settingsStore(),
-                      assembly->coordinator(),
-                      assembly->clock(),
-                      QCoreApplication::applicationFilePath().toStdString(),
-                      build::kVersion,
-                      build::kCommit,
-                      assembly->kind()};
+    UiContext context{
+        assembly->settingsStore(), assembly->coordinator(),
+        assembly->clock(),         QCoreApplication::applicationFilePath().toStdString(),
+        build::kVersion,           build::kCommit,
+        assembly->kind()};
     DesktopShell shell(context, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&shell, &DesktopShell::quitRequested, &application, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell,

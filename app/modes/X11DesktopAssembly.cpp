@@ -48,10 +48,10 @@ std::chrono::milliseconds X11DesktopAssembly::grabAnswerBudget(const char* setti
 }
 
 X11DesktopAssembly::DesktopPorts X11DesktopAssembly::ports() {
-    return DesktopPorts{desktop_->tapFactory(),      *access_.accessibility,
-                        desktop_->eventPoster(),     desktop_->keyboardHold(),
-                        *access_.workspace,          desktop_->inputMonitoring(),
-                        desktop_->inputSources(),    *shortcutProbe_};
+    return DesktopPorts{desktop_->tapFactory(),   *access_.accessibility,
+                        desktop_->eventPoster(),  desktop_->keyboardHold(),
+                        *access_.workspace,       desktop_->inputMonitoring(),
+                        desktop_->inputSources(), *shortcutProbe_};
 }
 
 std::optional<std::string> X11DesktopAssembly::missingPermission() const {

@@ -2,21 +2,22 @@
 
 #include <gio/gio.h>
 
-#include "platform/x11/DesktopSettingsLauncher.h"
 #include "platform/linux/GObjectRef.h"
+#include "platform/x11/DesktopSettingsLauncher.h"
 #include "platform/x11/WindowIdentity.h"
 
 namespace plovik {
 
-Fcitx5ActiveApplication::Fcitx5ActiveApplication(Fcitx5ModuleClient& module, DesktopEntryCatalog catalog,
-                                 MainQueue& mainQueue, FocusedProcess focusedProcess)
+Fcitx5ActiveApplication::Fcitx5ActiveApplication(Fcitx5ModuleClient& module,
+                                                 DesktopEntryCatalog catalog, MainQueue& mainQueue,
+                                                 FocusedProcess focusedProcess)
     : module_(module),
       catalog_(std::move(catalog)),
       mainQueue_(mainQueue),
       focusedProcess_(std::move(focusedProcess)) {}
 
 RunningApplication Fcitx5ActiveApplication::applicationOf(const std::string& program,
-                                                  const DesktopEntryCatalog& catalog) {
+                                                          const DesktopEntryCatalog& catalog) {
     RunningApplication application;
     auto entry = catalog.byExecutable(program);
     if (!entry) {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "core/platform/MainQueue.h"
 #include "core/platform/ActiveApplication.h"
+#include "core/platform/MainQueue.h"
 #include "platform/fcitx5/Fcitx5ModuleClient.h"
 #include "platform/linux/DesktopEntryCatalog.h"
 
@@ -21,8 +21,8 @@ class Fcitx5ActiveApplication final : public ActiveApplication {
     // The process of the focused accessible object; absent when accessibility cannot say.
     using FocusedProcess = std::function<std::optional<std::int32_t>()>;
 
-    Fcitx5ActiveApplication(Fcitx5ModuleClient& module, DesktopEntryCatalog catalog, MainQueue& mainQueue,
-                    FocusedProcess focusedProcess);
+    Fcitx5ActiveApplication(Fcitx5ModuleClient& module, DesktopEntryCatalog catalog,
+                            MainQueue& mainQueue, FocusedProcess focusedProcess);
 
     std::optional<RunningApplication> frontmostApplication() const override;
     std::optional<RunningApplication> runningApplication(

@@ -148,8 +148,7 @@ Fcitx5KeyCaptureFactory::takeWithheldReturn() {
     return press;
 }
 
-KeyEvent Fcitx5KeyCaptureFactory::eventOf(const module::Press& press,
-                                           KeyPressNumber number) const {
+KeyEvent Fcitx5KeyCaptureFactory::eventOf(const module::Press& press, KeyPressNumber number) const {
     KeyEvent event;
     event.key = static_cast<Key>(press.key);
     event.modifiers = Modifiers::fromBits(press.modifiers);
@@ -202,7 +201,7 @@ void Fcitx5KeyCaptureFactory::pressed(const module::Press& press) {
 }
 
 void Fcitx5KeyCaptureFactory::deliver(const std::shared_ptr<TapState>& tap, KeyEvent event,
-                                       const std::shared_ptr<HeldPress>& held) {
+                                      const std::shared_ptr<HeldPress>& held) {
     mainQueue_.post([this, weak = std::weak_ptr<TapState>(tap), event, held]() mutable {
         const auto state = weak.lock();
         const bool asks = state && state->alive && state->enabled;

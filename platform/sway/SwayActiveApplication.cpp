@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/x11/DesktopSettingsLauncher.h"
 #include "platform/linux/GObjectRef.h"
+#include "platform/x11/DesktopSettingsLauncher.h"
 
 namespace plovik {
 
@@ -53,7 +53,7 @@ bool isWindow(const Json& node) {
 }  // namespace
 
 std::unique_ptr<SwayActiveApplication> SwayActiveApplication::connect(const std::string& socketPath,
-                                                      DesktopEntryCatalog catalog) {
+                                                                      DesktopEntryCatalog catalog) {
     auto requests = SwayIpcConnection::open(socketPath);
     auto events = SwayIpcConnection::open(socketPath);
     if (!requests || !events) {
@@ -68,7 +68,7 @@ std::unique_ptr<SwayActiveApplication> SwayActiveApplication::connect(const std:
 }
 
 SwayActiveApplication::SwayActiveApplication(SwayIpcConnection requests, SwayIpcConnection events,
-                             DesktopEntryCatalog catalog)
+                                             DesktopEntryCatalog catalog)
     : requests_(std::move(requests)), events_(std::move(events)), catalog_(std::move(catalog)) {
     if (const auto current = tree()) {
         if (const auto window = focusedWindow(*current, catalog_)) {
@@ -98,7 +98,7 @@ std::optional<nlohmann::json> SwayActiveApplication::tree() const {
 }
 
 WindowIdentity SwayActiveApplication::identityOf(const nlohmann::json& node,
-                                         const DesktopEntryCatalog& catalog) {
+                                                 const DesktopEntryCatalog& catalog) {
     WindowIdentity identity;
     if (const auto pid = node.find("pid"); pid != node.end() && pid->is_number_integer()) {
         identity.pid = static_cast<pid_t>(pid->get<std::int64_t>());
@@ -119,8 +119,8 @@ WindowIdentity SwayActiveApplication::identityOf(const nlohmann::json& node,
     return identity;
 }
 
-std::optional<WindowIdentity> SwayActiveApplication::focusedWindow(const nlohmann::json& tree,
-                                                           const DesktopEntryCatalog& catalog) {
+std::optional<WindowIdentity> SwayActiveApplication::focusedWindow(
+    const nlohmann::json& tree, const DesktopEntryCatalog& catalog) {
     const Json* node = findNode(tree, [](const Json& candidate) {
         return isWindow(candidate) && candidate.value("focused", false);
     });
@@ -130,8 +130,9 @@ std::optional<WindowIdentity> SwayActiveApplication::focusedWindow(const nlohman
     return identityOf(*node, catalog);
 }
 
-std::optional<WindowIdentity> SwayActiveApplication::windowOf(const nlohmann::json& tree, std::int32_t pid,
-                                                      const DesktopEntryCatalog& catalog) {
+std::optional<WindowIdentity> SwayActiveApplication::windowOf(const nlohmann::json& tree,
+                                                              std::int32_t pid,
+                                                              const DesktopEntryCatalog& catalog) {
     const Json* node = findNode(tree, [pid](const Json& candidate) {
         return isWindow(candidate) && candidate["pid"].get<std::int64_t>() == pid;
     });

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/platform/ActiveApplication.h"
-#include "platform/sway/SwayIpcConnection.h"
 #include "platform/linux/DesktopEntryCatalog.h"
+#include "platform/sway/SwayIpcConnection.h"
 #include "platform/x11/WindowIdentity.h"
 
 namespace plovik {
@@ -23,7 +23,7 @@ class SwayActiveApplication final : public ActiveApplication {
   public:
     // Absent when sway does not answer at `socketPath`.
     static std::unique_ptr<SwayActiveApplication> connect(const std::string& socketPath,
-                                                  DesktopEntryCatalog catalog);
+                                                          DesktopEntryCatalog catalog);
     ~SwayActiveApplication() override;
     SwayActiveApplication(const SwayActiveApplication&) = delete;
     SwayActiveApplication& operator=(const SwayActiveApplication&) = delete;
@@ -51,7 +51,7 @@ class SwayActiveApplication final : public ActiveApplication {
     };
 
     SwayActiveApplication(SwayIpcConnection requests, SwayIpcConnection events,
-                  DesktopEntryCatalog catalog);
+                          DesktopEntryCatalog catalog);
     static gboolean onEvents(gint descriptor, GIOCondition condition, gpointer workspace);
     bool readEvents();
     void focusChanged(const nlohmann::json& container);

@@ -12,9 +12,9 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/sway/SwayIpcConnection.h"
 #include "platform/virtualsession/Pipe.h"
 #include "platform/virtualsession/SessionUser.h"
-#include "platform/sway/SwayIpcConnection.h"
 
 extern char** environ;
 

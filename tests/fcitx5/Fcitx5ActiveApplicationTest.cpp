@@ -18,7 +18,7 @@ TEST(Fcitx5ActiveApplication, TheFrontApplicationIsFcitxsProgramElseTheProcessWi
     TestLoop loop;
     std::optional<std::int32_t> focusedProcess;
     Fcitx5ActiveApplication workspace(client, DesktopEntryCatalog({entries.path()}), loop.queue(),
-                              [&] { return focusedProcess; });
+                                      [&] { return focusedProcess; });
     std::vector<ApplicationActivation> activations;
     const auto subscription = workspace.observeActivations(
         [&](const ApplicationActivation& a) { activations.push_back(a); });

@@ -2,9 +2,9 @@
 
 #include "fcitx5/FakeModule.h"
 #include "platform/fcitx5/Fcitx5Accessibility.h"
-#include "platform/fcitx5/Fcitx5KeyInjector.h"
 #include "platform/fcitx5/Fcitx5FieldElement.h"
 #include "platform/fcitx5/Fcitx5KeyCaptureFactory.h"
+#include "platform/fcitx5/Fcitx5KeyInjector.h"
 
 namespace plovik::testing {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/sway/SwayIpcConnection.h"
 #include "platform/sway/SwayActiveApplication.h"
+#include "platform/sway/SwayIpcConnection.h"
 
 namespace plovik {
 namespace {
@@ -43,7 +43,8 @@ TEST(SwayActiveApplication, FindsTheFocusedWindowAndEachProcesssWindowInTheTree)
     EXPECT_EQ(x11->wmInstance, "Navigator");
 
     EXPECT_FALSE(SwayActiveApplication::windowOf(tree, 4, catalog)) << "a workspace is no window";
-    EXPECT_FALSE(SwayActiveApplication::focusedWindow(nlohmann::json::parse(R"({"nodes": 5})"), catalog));
+    EXPECT_FALSE(
+        SwayActiveApplication::focusedWindow(nlohmann::json::parse(R"({"nodes": 5})"), catalog));
 }
 
 TEST(SwayIpcConnection, SplitsSwaysMessagesAndRefusesAnythingElse) {

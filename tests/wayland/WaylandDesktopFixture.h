@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/rehearsal/DesktopRehearsal.h"
-#include "tests/support/rehearsal/WaylandRehearsal.h"
 #include "desktop/FixtureWindow.h"
 #include "platform/virtualsession/WaylandSession.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/WaylandRehearsal.h"
 
 namespace plovik::testing {
 

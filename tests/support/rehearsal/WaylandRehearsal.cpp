@@ -9,11 +9,11 @@
 #include <stdexcept>
 #include <thread>
 
-#include "tests/support/rehearsal/DesktopRehearsal.h"
 #include "core/settings/SettingsStore.h"
 #include "core/support/SystemClock.h"
 #include "core/text/LocalizedComparison.h"
 #include "platform/linux/FolderSettingsFiles.h"
+#include "tests/support/rehearsal/DesktopRehearsal.h"
 
 namespace plovik {
 
