@@ -1,5 +1,9 @@
 #include <signal.h>
 
+#include <fstream>
+
+#include "endtoend/TypedWords.h"
+#include "support/ProgramRun.h"
 #include "wayland/WaylandDesktopFixture.h"
 
 namespace plovik::testing {
@@ -212,6 +216,45 @@ TEST_F(WaylandFlowTest, TypingInBurstsLosesAndReordersNothing) {
     const std::string text = waitForText(Field::multi, "(never)", 1500ms);
     EXPECT_TRUE(wordsAreTypedOrCorrected(text, words)) << rehearsal_->log();
     EXPECT_TRUE(text.ends_with(" слово ")) << text;
+}
+
+// The first `count` lines the typist tests type, in Russian.
+std::string russianLines(std::size_t count) {
+    std::ifstream file(PLOVIK_TEST_DATA_DIR "/typist/russian.txt");
+    std::string text;
+    for (std::string line; count > 0 && std::getline(file, line);) {
+        if (!line.empty()) {
+            text += line + "\n";
+            --count;
+        }
+    }
+    return text;
+}
+
+// Keys rolled over, Shift around capitals and Return between lines, 5-60 ms apart: every
+// word ends as typed or as the simulated application writes the same keys.
+TEST_P(CorrectionThroughFcitx5Test, AtATypistsPaceEveryWordIsAsTypedOrCorrectedWhole) {
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    // Russian typed on the US keys all along, as someone who forgot to switch.
+    const auto typed = runBuiltProgram("plovik-correct", {"--convert"}, russianLines(3));
+    ASSERT_EQ(typed.status, 0) << typed.err;
+    const auto simulated = runBuiltProgram("plovik-correct", {"--app"}, typed.out);
+    ASSERT_EQ(simulated.status, 0) << simulated.err;
+
+    ASSERT_TRUE(window().focus(Field::multi));
+    ASSERT_TRUE(rehearsal_->typeLikeAPerson(typed.out, 4242 + static_cast<int>(GetParam())));
+    std::string field = settledText(Field::multi);
+    for (int tries = 0; tries < 10 && field.size() < typed.out.size() / 2; ++tries) {
+        field = settledText(Field::multi);
+    }
+
+    const TypedWords words(typed.out, simulated.out, field);
+    EXPECT_TRUE(words.sameLines()) << words.firstDifference() << "\n" << rehearsal_->log();
+    EXPECT_EQ(words.garbledCount(), 0u) << words.firstDifference() << "\n" << rehearsal_->log();
+    RecordProperty("corrections_made", static_cast<int>(words.correctionsMade()));
+    RecordProperty("corrections_expected", static_cast<int>(words.correctionsExpected()));
 }
 
 }  // namespace

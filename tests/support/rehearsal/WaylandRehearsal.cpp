@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -14,6 +16,7 @@
 #include "core/text/LocalizedComparison.h"
 #include "platform/linux/FolderSettingsFiles.h"
 #include "tests/support/rehearsal/DesktopRehearsal.h"
+#include "tests/support/rehearsal/Typist.h"
 
 namespace plovik {
 
@@ -116,31 +119,36 @@ bool WaylandRehearsal::waitForLog(const std::string& text, std::chrono::millisec
 
 // Sends one line (none for the greeting) and waits for the keyboard's answer.
 bool WaylandRehearsal::command(const std::string& line, std::chrono::milliseconds timeout) {
+    return ask(line, timeout) == (line.empty() ? "ready" : "ok");
+}
+
+std::optional<std::string> WaylandRehearsal::ask(const std::string& line,
+                                                 std::chrono::milliseconds timeout) {
     if (!line.empty()) {
         const std::string whole = line + "\n";
         if (::write(keyboard_.standardInput(), whole.data(), whole.size()) !=
             static_cast<ssize_t>(whole.size())) {
-            return false;
+            return std::nullopt;
         }
     }
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
         const auto end = keyboardOutput_.find('\n');
         if (end != std::string::npos) {
-            const std::string answer = keyboardOutput_.substr(0, end);
+            std::string answer = keyboardOutput_.substr(0, end);
             keyboardOutput_.erase(0, end + 1);
-            return answer == (line.empty() ? "ready" : "ok");
+            return answer;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd request{keyboard_.standardOutput(), POLLIN, 0};
         if (left.count() <= 0 || ::poll(&request, 1, static_cast<int>(left.count())) <= 0) {
-            return false;
+            return std::nullopt;
         }
         char chunk[256];
         const ssize_t count = ::read(keyboard_.standardOutput(), chunk, sizeof chunk);
         if (count <= 0) {
-            return false;
+            return std::nullopt;
         }
         keyboardOutput_.append(chunk, static_cast<std::size_t>(count));
     }
@@ -166,6 +174,49 @@ bool WaylandRehearsal::typeKeys(const std::string& text, std::chrono::millisecon
         at = end + 1;
     }
     return true;
+}
+
+bool WaylandRehearsal::typeLikeAPerson(const std::string& text, std::uint32_t seed) {
+    // The typist counts in X key codes, eight above the keyboard's evdev codes.
+    std::map<char32_t, std::optional<Typist::Stroke>> found;
+    const auto keyOf = [&](char32_t character) -> std::optional<Typist::Stroke> {
+        if (character == U'\n') {
+            return Typist::Stroke{xKeycode(Key::enter), false};
+        }
+        if (character >= 0x80 || character < 0x20) {
+            return std::nullopt;
+        }
+        auto known = found.find(character);
+        if (known == found.end()) {
+            known = found.emplace(character, strokeOf(static_cast<char>(character))).first;
+        }
+        return known->second;
+    };
+    Typist typist(seed, xKeycode(Key::leftShift));
+    std::ostringstream line;
+    line << "moves";
+    try {
+        for (const auto& move : typist.moves(text, keyOf)) {
+            line << ' ' << move.at.count() << ' ' << move.keycode - kXKeycodeOffset << ' '
+                 << (move.isDown ? 1 : 0);
+        }
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+    return command(line.str(), kKeyboardAnswerLimit +
+                                   std::chrono::milliseconds(70) * static_cast<long>(text.size()));
+}
+
+std::optional<Typist::Stroke> WaylandRehearsal::strokeOf(char character) {
+    const auto answer = ask(std::string("find ") + character, kKeyboardAnswerLimit);
+    std::istringstream words(answer.value_or(""));
+    std::string ok;
+    std::uint32_t code = 0;
+    int shifted = 0;
+    if (!(words >> ok >> code >> shifted) || ok != "ok") {
+        return std::nullopt;
+    }
+    return Typist::Stroke{code + kXKeycodeOffset, shifted != 0};
 }
 
 bool WaylandRehearsal::pressKey(Key key, Modifiers modifiers) {

@@ -13,6 +13,7 @@
 #include "core/settings/EnabledApplication.h"
 #include "platform/virtualsession/ChildProcess.h"
 #include "platform/virtualsession/WaylandSession.h"
+#include "tests/support/rehearsal/Typist.h"
 
 namespace plovik {
 
@@ -52,6 +53,10 @@ class WaylandRehearsal {
     bool typeKeys(const std::string& text,
                   std::chrono::milliseconds interval = std::chrono::milliseconds(0));
     bool pressKey(Key key, Modifiers modifiers = {});
+    // The user types ASCII `text` (a line feed is Return) as a person does, in the rhythm
+    // of a Typist with `seed`: 5-60 ms apart, keys rolled over, Shift around capitals.
+    // False when the keyboard did not manage.
+    bool typeLikeAPerson(const std::string& text, std::uint32_t seed);
     bool holdKey(Key key, std::chrono::milliseconds duration);
     // Fcitx5's active input method ("keyboard-ru"); absent when it does not say.
     std::optional<std::string> inputMethod() const;
@@ -61,6 +66,10 @@ class WaylandRehearsal {
   private:
     void writeSettings();
     bool command(const std::string& line, std::chrono::milliseconds timeout);
+    // The keyboard's answer to `line`; absent when it gave none in time.
+    std::optional<std::string> ask(const std::string& line, std::chrono::milliseconds timeout);
+    // The key and Shift level that type an ASCII character, as the keyboard finds them.
+    std::optional<Typist::Stroke> strokeOf(char character);
 
     const WaylandSession& session_;
     Options options_;
