@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <system_error>
+#include <thread>
 
 namespace plovik {
 
@@ -39,9 +40,15 @@ SessionUser::Choice SessionUser::forThisProcess() {
     } catch (const std::system_error& error) {
         failure = error.what();
     }
-    if (auto created = lookUp()) {
-        return {created, std::nullopt};
-    }
+    // Tests run side by side: another one's useradd may hold the lock and finish a moment
+    // after ours gave up.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+        if (auto created = lookUp()) {
+            return {created, std::nullopt};
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < deadline);
     return {std::nullopt, "cannot create the session user " + std::string(kName) +
                               (failure.empty() ? "" : ": " + failure)};
 }
