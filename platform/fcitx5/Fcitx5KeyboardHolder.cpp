@@ -10,17 +10,15 @@ namespace plovik {
 class Fcitx5KeyboardHolder::Held final : public HeldKeyboard {
   public:
     Held(Fcitx5ModuleClient& module, const Fcitx5KeyCaptureFactory& taps,
-         Fcitx5KeyCaptureFactory::PressMark mark, std::chrono::milliseconds limit)
-        : module_(module),
-          taps_(taps),
-          mark_(mark),
-          deadline_(std::chrono::steady_clock::now() + limit) {}
+         Fcitx5KeyCaptureFactory::PressMark mark)
+        : module_(module), taps_(taps), mark_(mark) {}
 
     KeyPressNumber lastPressBeforeHold() const override { return mark_.number; }
 
+    // No key waits for the hold, so outliving a limit lets none go on: only a key that went
+    // on ends it.
     bool isHeld() const override {
-        return std::chrono::steady_clock::now() < deadline_ &&
-               !taps_.hasPressGoneOnSince(mark_.number) && module_.isConnected();
+        return !taps_.hasPressGoneOnSince(mark_.number) && module_.isConnected();
     }
 
     bool postAhead(const std::vector<SyntheticKeyEvent>& events) override {
@@ -50,14 +48,13 @@ class Fcitx5KeyboardHolder::Held final : public HeldKeyboard {
     Fcitx5ModuleClient& module_;
     const Fcitx5KeyCaptureFactory& taps_;
     const Fcitx5KeyCaptureFactory::PressMark mark_;
-    const std::chrono::steady_clock::time_point deadline_;
 };
 
-std::unique_ptr<HeldKeyboard> Fcitx5KeyboardHolder::hold(std::chrono::milliseconds limit) {
+std::unique_ptr<HeldKeyboard> Fcitx5KeyboardHolder::hold(std::chrono::milliseconds) {
     if (!module_.isConnected()) {
         return nullptr;
     }
-    return std::make_unique<Held>(module_, taps_, taps_.latestMark(), limit);
+    return std::make_unique<Held>(module_, taps_, taps_.latestMark());
 }
 
 }  // namespace plovik

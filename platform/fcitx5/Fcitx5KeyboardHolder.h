@@ -19,7 +19,7 @@ class Fcitx5KeyboardHolder final : public KeyboardHolder {
     Fcitx5KeyboardHolder(Fcitx5ModuleClient& module, Fcitx5KeyCaptureFactory& taps)
         : module_(module), taps_(taps) {}
 
-    // Null while the module is not connected.
+    // Null while the module is not connected. No key waits for it, so it has no limit.
     std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds limit) override;
     // The module never holds the keys after a swallowed Return for Plovik: the Return is
     // posted again as Plovik's own key, in order with the module's edits.
