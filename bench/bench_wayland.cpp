@@ -87,6 +87,9 @@ void BM_DelimiterToCorrectedGtkTextOnSway(benchmark::State& state) {
     for (auto _ : state) {
         d.lines.send("set single ");
         d.lines.waitFor("set single", 3s);
+        // Setting the text resets GTK's input method context, and the compositor hands the
+        // keyboard back to Fcitx5 a moment later; keys typed before that bypass it.
+        std::this_thread::sleep_for(250ms);
         d.rehearsal.typeKeys("ghbdtn");
         std::this_thread::sleep_for(50ms);
         const auto pressed = Clock::now();
