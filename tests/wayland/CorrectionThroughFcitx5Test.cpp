@@ -262,6 +262,34 @@ TEST_P(TypistThroughFcitx5Test, AtATypistsPaceEveryWordIsAsTypedOrCorrectedWhole
     RecordProperty("corrections_expected", static_cast<int>(words.correctionsExpected()));
 }
 
+// Fcitx5 without Plovik's module: plovik --headless names what to install and how to enable
+// it, and ends.
+TEST(WaylandWithoutTheModule, HeadlessPlovikSaysWhatToInstallAndEnable) {
+    if (::access(kKeyboardProgram, F_OK) != 0) {
+        GTEST_SKIP() << kKeyboardProgram << " is not built (Wayland's development files)";
+    }
+    std::optional<WaylandSession> session;
+    try {
+        session.emplace(WaylandSessionOptions{});
+    } catch (const VirtualSessionError& error) {
+        if (error.toolMissing()) {
+            GTEST_SKIP() << "sway or Fcitx5 is not installed: " << error.what();
+        }
+        FAIL() << error.what();
+    }
+    WaylandRehearsal::Options options;
+    options.plovik = PLOVIK_BUILD_DIR "/app/plovik";
+    options.keyboardProgram = kKeyboardProgram;
+    WaylandRehearsal rehearsal(*session, options);
+    rehearsal.launchPlovik();
+    EXPECT_TRUE(rehearsal.plovik()->waitForExit(15s).has_value()) << rehearsal.log();
+    EXPECT_NE(rehearsal.log().find("Plovik works through the Fcitx5 input method framework on "
+                                   "this desktop; Fcitx5 is running, but not Plovik's module. "
+                                   "Install it (sudo apt install plovik-fcitx5)"),
+              std::string::npos)
+        << rehearsal.log();
+}
+
 INSTANTIATE_TEST_SUITE_P(Modules, TypistThroughFcitx5Test,
                          ::testing::Values(InputPath::gtkModule, InputPath::qtModule),
                          [](const auto& info) { return pathName(info.param); });
