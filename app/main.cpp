@@ -1,6 +1,6 @@
-// The program's modes: the desktop application (no option), Plovik on this desktop
-// without a user interface, the rendered screenshots of its windows, and the simulated
-// demonstration. Each is put together in app/modes.
+// The program's modes: the desktop application (no option), Plovik on this desktop (X11,
+// or Wayland through Fcitx5) without a user interface, the rendered screenshots of its windows, and
+// the simulated demonstration. Each is put together in app/modes.
 #include <cstring>
 #include <iostream>
 

@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=$(ls "${1:-build-package}"/plovik_*.deb)
+fcitx5_deb=$(ls "${1:-build-package}"/plovik-fcitx5_*.deb)
 probe=$(realpath "${2:-build/tests/install/plovik-autostart-probe}")
 [ -x "$probe" ] || { echo "check-package: no autostart probe at $probe" >&2; exit 2; }
 failures=0
@@ -15,10 +16,12 @@ fail() {
     failures=$((failures + 1))
 }
 
-if dpkg-query -W -f='${Status}' plovik 2>/dev/null | grep -q installed; then
-    echo "check-package: plovik is already installed; not touching it" >&2
-    exit 2
-fi
+for package in plovik plovik-fcitx5; do
+    if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q installed; then
+        echo "check-package: $package is already installed; not touching it" >&2
+        exit 2
+    fi
+done
 
 # Everything on the system disk outside homes, temporary and state folders.
 snapshot() {
@@ -34,8 +37,8 @@ trap 'rm -rf "$before" "$after" "$home"' EXIT
 snapshot >"$before"
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get -o DPkg::Lock::Timeout=600 install -y -q "./$deb" >/dev/null
-installed=$(dpkg -L plovik)
+apt-get -o DPkg::Lock::Timeout=600 install -y -q "./$deb" "./$fcitx5_deb" >/dev/null
+installed=$(dpkg -L plovik plovik-fcitx5)
 
 [ "$(command -v plovik-correct)" = /usr/bin/plovik-correct ] || fail "plovik-correct is not /usr/bin's"
 corrected=$(cd / && printf 'ghbdtn vbh\n' | plovik-correct)
@@ -81,13 +84,34 @@ desktop-file-validate "$autostart" || fail "the autostart entry is not valid"
 grep -qx 'Exec="/usr/bin/plovik"' "$autostart" || fail "the autostart entry does not start /usr/bin/plovik"
 grep -qx "TryExec=/usr/bin/plovik" "$autostart" || fail "the autostart entry does not try /usr/bin/plovik"
 
+# The Fcitx5 module where Fcitx5 looks for add-ons, and Fcitx5 loading it: once loaded it
+# listens for Plovik in the runtime folder. Fcitx5 runs without a display on its own bus.
+module=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/fcitx5/libplovik.so
+[ -f "$module" ] || fail "the Fcitx5 module is not at $module"
+[ -f /usr/share/fcitx5/addon/plovik.conf ] || fail "Fcitx5 has no entry for the module"
+! ldd "$module" | grep -q 'not found' || fail "the Fcitx5 module misses libraries"
+runtime="$home/runtime"
+mkdir -m 700 "$runtime"
+(cd / && exec setsid env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" \
+    XDG_CONFIG_HOME="$runtime/config" timeout 20 dbus-run-session -- \
+    fcitx5 --disable=notificationitem,kimpanel >/dev/null 2>&1) &
+fcitx5_group=$!
+for _ in $(seq 1 100); do
+    [ -S "$runtime/plovik-fcitx5.socket" ] && break
+    sleep 0.1
+done
+[ -S "$runtime/plovik-fcitx5.socket" ] || fail "Fcitx5 did not load the installed module"
+kill -TERM -- "-$fcitx5_group" 2>/dev/null || true
+wait "$fcitx5_group" 2>/dev/null || true
+rm -rf "$runtime"
+
 # The user's own files, which removing the package must leave alone.
 mkdir -p "$home/.config/plovik" "$home/.local/share/Plovik"
 echo '{"isEnabled":true}' >"$home/.config/plovik/Plovik.AppSettings.v1"
 echo '[]' >"$home/.local/share/Plovik/correction-history.json"
 user_files=$(cd "$home" && find . -type f | sort)
 
-apt-get -o DPkg::Lock::Timeout=600 purge -y -q plovik >/dev/null
+apt-get -o DPkg::Lock::Timeout=600 purge -y -q plovik plovik-fcitx5 >/dev/null
 snapshot >"$after"
 left=$(comm -13 "$before" "$after")
 [ -z "$left" ] || fail "left after purge: $left"
@@ -97,6 +121,7 @@ done
 dpkg-query -W plovik >/dev/null 2>&1 && fail "dpkg still knows plovik"
 [ ! -e "$component" ] && [ ! -e "$extension" ] ||
     fail "the IBus component or the GNOME Shell extension remains after purge"
+dpkg-query -W plovik-fcitx5 >/dev/null 2>&1 && fail "dpkg still knows plovik-fcitx5"
 [ "$(cd "$home" && find . -type f | sort)" = "$user_files" ] ||
     fail "purging changed the user's files in their home"
 

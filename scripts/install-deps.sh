@@ -56,7 +56,15 @@ libxcb1-dev libxcb-xinput-dev xvfb dbus-daemon dbus-bin dunst
 # end-to-end tests start: headless GNOME Shell (which runs IBus and Xwayland), GTK's IBus
 # module for X11 clients, and the GTK 4 fixture window.
 PACKAGES="$PACKAGES
-libibus-1.0-dev ibus gnome-shell mutter xwayland ibus-gtk3 libgtk-4-dev
+libibus-1.0-dev ibus gnome-shell mutter xwayland ibus-gtk3 libgtk-4-dev"
+# The Fcitx5 module that shows Plovik the keyboard on Wayland, and the Wayland desktop of the
+# end-to-end tests: headless sway, Fcitx5 with its Wayland and D-Bus frontends, the GTK and
+# Qt input modules, Qt's Wayland platform, and our virtual keyboard's client library and
+# protocol scanner.
+PACKAGES="$PACKAGES
+libfcitx5core-dev libfcitx5utils-dev libfcitx5config-dev fcitx5-modules-dev libwayland-dev
+sway fcitx5 fcitx5-modules fcitx5-frontend-gtk3 fcitx5-frontend-qt6 qt6-wayland
+libwayland-bin libxkbcommon-dev dbus-daemon dbus-bin
 "
 
 # Installing: icons rendered from their SVG, and the checks of the installed tree.

@@ -4,8 +4,6 @@
 #include <sstream>
 
 #include "app/modes/GnomeSetup.h"
-#include "core/support/SystemClock.h"
-#include "core/text/LocalizedComparison.h"
 #include "platform/gnome/GnomeActiveApplication.h"
 #include "platform/gnome/GnomeKeyboardAccess.h"
 #include "platform/gnome/GnomeLayoutSource.h"
@@ -17,15 +15,8 @@
 #include "platform/ibus/IbusKeyCaptureFactory.h"
 #include "platform/ibus/IbusKeyInjector.h"
 #include "platform/ibus/IbusKeyboardHolder.h"
-#include "platform/linux/DesktopSystemServices.h"
-#include "platform/linux/EnchantSpellChecker.h"
-#include "platform/linux/FolderSettingsFiles.h"
-#include "platform/linux/GLibMainQueue.h"
 #include "platform/linux/SessionBusWatch.h"
-#include "platform/linux/XdgApplicationCatalog.h"
 #include "platform/linux/XdgDirectories.h"
-#include "platform/linux/XdgUserDataFolder.h"
-#include "platform/linux/XkbKeymapLibrary.h"
 
 namespace plovik {
 
@@ -38,12 +29,13 @@ std::optional<std::string> environment(const char* name) {
 
 }  // namespace
 
-// Declared in the order they are built, so that teardown runs backwards: the coordinator
-// goes first, while everything it uses is there.
+// Declared in the order they are built, so that teardown runs backwards.
 struct GnomeDesktopAssembly::Parts {
-    SystemClock clock;
-    GLibMainQueue queue;
-    XkbKeymapLibrary keymaps;
+    Parts(GLibMainQueue& mainQueue, XkbKeymapLibrary& keymapLibrary)
+        : queue(mainQueue), keymaps(keymapLibrary) {}
+
+    GLibMainQueue& queue;
+    XkbKeymapLibrary& keymaps;
     IbusEngineLink link{ibus::EngineSocket::defaultPath(environment)};
     IbusKeyCaptureFactory tapFactory{link};
     IbusFieldEditor editor{link, tapFactory};
@@ -63,15 +55,8 @@ struct GnomeDesktopAssembly::Parts {
                      }};
     GnomeShortcutProbe shortcutProbe;
     GnomeKeyboardAccess inputMonitoring{link, [this] { return !setup.integration().turnOn(); }};
-    EnchantSpellChecker spellChecker;
-    XdgUserDataFolder applicationSupport;
-    XdgApplicationCatalog applicationCatalog;
-    std::unique_ptr<DesktopSystemServices> systemServices;
-    std::unique_ptr<FolderSettingsFiles> defaults;
-    std::unique_ptr<SettingsStore> settings;
-    std::vector<Subscription> subscriptions;
+    std::optional<Subscription> engineWatch;
     std::unique_ptr<SessionBusWatch> busWatch;
-    std::shared_ptr<AppCoordinator> coordinator;
 };
 
 bool GnomeDesktopAssembly::isGnomeWaylandSession() {
@@ -95,48 +80,37 @@ std::variant<std::unique_ptr<GnomeDesktopAssembly>, std::string> GnomeDesktopAss
     return std::unique_ptr<GnomeDesktopAssembly>(new GnomeDesktopAssembly());
 }
 
-GnomeDesktopAssembly::GnomeDesktopAssembly() : parts_(std::make_unique<Parts>()) {
+GnomeDesktopAssembly::GnomeDesktopAssembly() : parts_(std::make_unique<Parts>(queue_, keymaps_)) {
     parts_->editor.observeEdits(
         [this](std::chrono::steady_clock::duration held) { parts_->editHolds.add(held); });
     parts_->bridge.refresh();
     parts_->link.start();
 }
 
-GnomeDesktopAssembly::~GnomeDesktopAssembly() = default;
+GnomeDesktopAssembly::~GnomeDesktopAssembly() {
+    parts_->engineWatch.reset();
+    endCoordinator();
+}
 
-std::optional<std::string> GnomeDesktopAssembly::startCoordinator() {
+DesktopAssembly::DesktopPorts GnomeDesktopAssembly::ports() {
     Parts& parts = *parts_;
-    const auto environment = XdgDirectories::processEnvironment();
-    const auto defaultsDirectory = XdgDirectories::defaultsDirectory(environment);
-    if (!defaultsDirectory) {
-        return std::string("no place for the settings: neither XDG_CONFIG_HOME nor HOME is set");
-    }
-    parts.setup.integration().settleUnfinishedChange();
-    parts.defaults = std::make_unique<FolderSettingsFiles>(*defaultsDirectory);
-    parts.settings = std::make_unique<SettingsStore>(
-        *parts.defaults, SettingsStore::kStandardStorageKey, parts.clock,
-        text::LocalizedComparison(text::LocalizedComparison::userLocaleName()));
-    parts.systemServices = std::make_unique<DesktopSystemServices>(
-        parts.applicationCatalog,
-        DesktopSystemServices::Options{environment, std::nullopt, std::nullopt});
-    parts.subscriptions.push_back(parts.settings->subscribe([&parts](const AppSettings& settings) {
-        parts.tapFactory.setShortcuts({settings.manualShortcut, settings.undoShortcut,
-                                       settings.pauseShortcut, settings.convertShortcut});
-    }));
-    parts.coordinator = AppCoordinator::create(
-        *parts.settings,
-        CoordinatorEnvironment{parts.tapFactory, parts.queue, parts.clock, parts.accessibility,
-                               parts.eventPoster, parts.keyboardHolder, parts.workspace,
-                               parts.inputMonitoring, parts.inputSources, parts.spellChecker,
-                               parts.applicationSupport, *parts.systemServices,
-                               parts.applicationCatalog, parts.shortcutProbe});
+    return {parts.tapFactory, parts.accessibility,   parts.eventPoster,  parts.keyboardHolder,
+            parts.workspace,  parts.inputMonitoring, parts.inputSources, parts.shortcutProbe};
+}
+
+void GnomeDesktopAssembly::shortcutsChanged(const std::vector<ShortcutDefinition>& shortcuts) {
+    parts_->tapFactory.setShortcuts(shortcuts);
+}
+
+void GnomeDesktopAssembly::coordinatorStarting() {
+    // A change of input sources cut short by a crash is finished or undone first.
+    parts_->setup.integration().settleUnfinishedChange();
+}
+
+void GnomeDesktopAssembly::coordinatorStarted() {
     // The engines may come after Plovik (or come back): the permissions follow at once.
-    parts.subscriptions.push_back(parts.link.connected().subscribe(
-        [&parts](bool) { parts.coordinator->refreshPermissions(); }));
-    for (const auto& language : parts.spellChecker.availableLanguages()) {
-        (void)parts.spellChecker.isSpelledCorrectly("plovik", language);
-    }
-    return std::nullopt;
+    parts_->engineWatch =
+        parts_->link.connected().subscribe([this](bool) { coordinator().refreshPermissions(); });
 }
 
 std::optional<std::string> GnomeDesktopAssembly::missingPermission() const {
@@ -147,8 +121,8 @@ std::optional<std::string> GnomeDesktopAssembly::missingPermission() const {
     return parts_->inputMonitoring.problem();
 }
 
-std::string GnomeDesktopAssembly::description() const {
-    std::string text = "GNOME through Plovik's input sources, with the layouts";
+std::string GnomeDesktopAssembly::sessionDescription() const {
+    std::string text = "on GNOME through Plovik's input sources, with the layouts";
     for (const auto& source : parts_->inputSources.enabledKeyboardSources()) {
         if (source.type == InputSource::kKeyboardLayoutType && source.id) {
             text += " " + *source.id;
@@ -157,7 +131,7 @@ std::string GnomeDesktopAssembly::description() const {
     return text;
 }
 
-std::optional<X11FreezeRecord::Summary> GnomeDesktopAssembly::keyboardHolds() const {
+std::optional<X11FreezeRecord::Summary> GnomeDesktopAssembly::keyboardFreezes() const {
     return parts_->editHolds.summary();
 }
 
@@ -170,18 +144,6 @@ void GnomeDesktopAssembly::watchForLoss(std::function<void(const std::string&)> 
 
 DesktopIntegration* GnomeDesktopAssembly::integration() {
     return &parts_->setup.integration();
-}
-
-SettingsStore& GnomeDesktopAssembly::settingsStore() {
-    return *parts_->settings;
-}
-
-AppCoordinator& GnomeDesktopAssembly::coordinator() {
-    return *parts_->coordinator;
-}
-
-const Clock& GnomeDesktopAssembly::clock() const {
-    return parts_->clock;
 }
 
 }  // namespace plovik

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "app/modes/DesktopAssembly.h"
 
@@ -13,8 +14,7 @@ namespace plovik {
 // The coordinator on a GNOME Wayland session: keys, the focused field and its edits
 // through Plovik's IBus engines, input sources and the application in front through
 // Plovik's GNOME Shell extension, and the setting-up of both (GNOME's input sources
-// replaced by Plovik's, and back). Everything else as on X11: Enchant, the settings
-// and history in their XDG places, the desktop's notifications, sounds and autostart.
+// replaced by Plovik's, and back). The rest is every desktop's.
 class GnomeDesktopAssembly final : public DesktopAssembly {
   public:
     static constexpr const char* kDesktopName = "GNOME";
@@ -26,23 +26,24 @@ class GnomeDesktopAssembly final : public DesktopAssembly {
         const std::string& mode);
     ~GnomeDesktopAssembly() override;
 
-    std::optional<std::string> startCoordinator() override;
     std::optional<std::string> missingPermission() const override;
-    std::string description() const override;
+    std::string sessionDescription() const override;
+    DesktopKind kind() const override { return DesktopKind::gnome; }
     void watchForLoss(std::function<void(const std::string&)> onLost) override;
     // The engine holds the user's keys while it carries out an edit: each edit's round
     // trip, which the hold never outlasts.
-    std::optional<X11FreezeRecord::Summary> keyboardHolds() const override;
+    std::optional<X11FreezeRecord::Summary> keyboardFreezes() const override;
     DesktopIntegration* integration() override;
-    SettingsStore& settingsStore() override;
-    AppCoordinator& coordinator() override;
-    const Clock& clock() const override;
 
   private:
     // Held by pointer: GIO's headers must not meet Qt's keywords in the user interface.
     struct Parts;
 
     GnomeDesktopAssembly();
+    DesktopPorts ports() override;
+    void shortcutsChanged(const std::vector<ShortcutDefinition>& shortcuts) override;
+    void coordinatorStarting() override;
+    void coordinatorStarted() override;
 
     std::unique_ptr<Parts> parts_;
 };

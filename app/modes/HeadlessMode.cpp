@@ -52,7 +52,7 @@ class HeadlessRun {
 
     // How long corrections kept the user's keys waiting, for whoever watches the log.
     void reportFreezes() {
-        const auto summary = assembly_->keyboardHolds();
+        const auto summary = assembly_->keyboardFreezes();
         if (!summary) {
             return;
         }
@@ -71,7 +71,7 @@ class HeadlessRun {
 
     void report() {
         auto& coordinator = assembly_->coordinator();
-        log_ << "plovik: correcting on " << assembly_->description() << "; "
+        log_ << "plovik: correcting " << assembly_->sessionDescription() << "; "
              << assembly_->settingsStore().settings().applications.size() << " applications enabled"
              << std::endl;
         subscriptions_.push_back(coordinator.statusMessage().subscribe(

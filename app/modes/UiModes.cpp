@@ -130,7 +130,7 @@ int runDesktopApplication(int argc, char** argv) {
     if (const auto missing = assembly->missingPermission()) {
         std::cerr << "plovik: " << *missing << "\n";
     }
-    std::cerr << "plovik: running on " << assembly->description() << "\n";
+    std::cerr << "plovik: running " << assembly->sessionDescription() << "\n";
     int status = 0;
     assembly->watchForLoss([&status](const std::string& reason) {
         std::cerr << "plovik: " << reason << "\n";
@@ -142,7 +142,7 @@ int runDesktopApplication(int argc, char** argv) {
         assembly->settingsStore(), assembly->coordinator(),
         assembly->clock(),         QCoreApplication::applicationFilePath().toStdString(),
         build::kVersion,           build::kCommit,
-        assembly->integration()};
+        assembly->integration(),   assembly->kind()};
     DesktopShell shell(context, QSystemTrayIcon::isSystemTrayAvailable());
     QObject::connect(&shell, &DesktopShell::quitRequested, &application, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell,

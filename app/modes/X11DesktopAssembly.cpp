@@ -1,12 +1,10 @@
 #include "app/modes/X11DesktopAssembly.h"
 
 #include <cstdlib>
+#include <sstream>
 #include <utility>
 
 #include "core/platform/Key.h"
-#include "core/text/LocalizedComparison.h"
-#include "platform/linux/DesktopSystemServices.h"
-#include "platform/linux/XdgDirectories.h"
 #include "platform/x11/X11ModifierFlags.h"
 
 namespace plovik {
@@ -29,10 +27,19 @@ std::variant<std::unique_ptr<X11DesktopAssembly>, std::string> X11DesktopAssembl
         return *error;
     }
     assembly->access_ = std::move(std::get<X11AccessBackends::Backends>(access));
+    X11Desktop& desktop = *assembly->desktop_;
+    assembly->shortcutProbe_ =
+        std::make_unique<XcbShortcutProbe>(std::nullopt, [&desktop](Key key, Modifiers modifiers) {
+            // Our own grabs are not another program's.
+            return desktop.tapFactory().holds(xKeycode(key),
+                                              X11ModifierFlags::realModifiers(modifiers));
+        });
     return assembly;
 }
 
-X11DesktopAssembly::~X11DesktopAssembly() = default;
+X11DesktopAssembly::~X11DesktopAssembly() {
+    endCoordinator();
+}
 
 std::chrono::milliseconds X11DesktopAssembly::grabAnswerBudget(const char* setting) {
     const long milliseconds = setting ? std::strtol(setting, nullptr, 10) : 0;
@@ -40,35 +47,11 @@ std::chrono::milliseconds X11DesktopAssembly::grabAnswerBudget(const char* setti
                                                    : X11KeyCaptureFactory::kGrabAnswerBudget;
 }
 
-std::optional<std::string> X11DesktopAssembly::startCoordinator() {
-    const auto environment = XdgDirectories::processEnvironment();
-    const auto defaultsDirectory = XdgDirectories::defaultsDirectory(environment);
-    if (!defaultsDirectory) {
-        return std::string("no place for the settings: neither XDG_CONFIG_HOME nor HOME is set");
-    }
-    defaults_ = std::make_unique<FolderSettingsFiles>(*defaultsDirectory);
-    settings_ = std::make_unique<SettingsStore>(
-        *defaults_, SettingsStore::kStandardStorageKey, clock_,
-        text::LocalizedComparison(text::LocalizedComparison::userLocaleName()));
-    systemServices_ = std::make_unique<DesktopSystemServices>(
-        applicationCatalog_,
-        DesktopSystemServices::Options{environment, std::nullopt, std::nullopt});
-    followShortcutSettings();
-    shortcutProbe_ =
-        std::make_unique<XcbShortcutProbe>(std::nullopt, [this](Key key, Modifiers modifiers) {
-            // Our own grabs are not another program's.
-            return desktop_->tapFactory().holds(xKeycode(key),
-                                                X11ModifierFlags::realModifiers(modifiers));
-        });
-    coordinator_ = AppCoordinator::create(
-        *settings_,
-        CoordinatorEnvironment{desktop_->tapFactory(), queue_, clock_, *access_.accessibility,
-                               desktop_->eventPoster(), desktop_->keyboardHold(),
-                               *access_.workspace, desktop_->inputMonitoring(),
-                               desktop_->inputSources(), spellChecker_, applicationSupport_,
-                               *systemServices_, applicationCatalog_, *shortcutProbe_});
-    warmUpSpellChecking();
-    return std::nullopt;
+X11DesktopAssembly::DesktopPorts X11DesktopAssembly::ports() {
+    return DesktopPorts{desktop_->tapFactory(),   *access_.accessibility,
+                        desktop_->eventPoster(),  desktop_->keyboardHold(),
+                        *access_.workspace,       desktop_->inputMonitoring(),
+                        desktop_->inputSources(), *shortcutProbe_};
 }
 
 std::optional<std::string> X11DesktopAssembly::missingPermission() const {
@@ -79,19 +62,6 @@ std::optional<std::string> X11DesktopAssembly::missingPermission() const {
         return std::string(X11AccessBackends::kAccessibilityOffMessage);
     }
     return std::nullopt;
-}
-
-std::string X11DesktopAssembly::description() const {
-    const char* display = std::getenv("DISPLAY");
-    std::string text = std::string(display ? display : "") + " with the layouts";
-    for (const auto& id : desktop_->inputSources().groupIds()) {
-        text += " " + id;
-    }
-    return text;
-}
-
-std::optional<X11FreezeRecord::Summary> X11DesktopAssembly::keyboardHolds() const {
-    return desktop_->tapFactory().freezes().summary();
 }
 
 void X11DesktopAssembly::watchForLoss(std::function<void(const std::string&)> onLost) {
@@ -109,19 +79,18 @@ void X11DesktopAssembly::watchForLoss(std::function<void(const std::string&)> on
     busWatch_ = SessionBusWatch::watch([tell] { tell(kSessionBusLostMessage); });
 }
 
-void X11DesktopAssembly::followShortcutSettings() {
-    subscriptions_.push_back(settings_->subscribe([this](const AppSettings& settings) {
-        desktop_->tapFactory().setShortcuts({settings.manualShortcut, settings.undoShortcut,
-                                             settings.pauseShortcut, settings.convertShortcut});
-    }));
+std::string X11DesktopAssembly::sessionDescription() const {
+    std::ostringstream description;
+    const char* display = std::getenv("DISPLAY");
+    description << "on " << (display ? display : "") << " with the layouts";
+    for (const auto& id : desktop_->inputSources().groupIds()) {
+        description << " " << id;
+    }
+    return description.str();
 }
 
-// Loading a dictionary takes 50-100 ms: paid at start, not by the first correction,
-// which would otherwise find the user already typing the next word.
-void X11DesktopAssembly::warmUpSpellChecking() {
-    for (const auto& language : spellChecker_.availableLanguages()) {
-        (void)spellChecker_.isSpelledCorrectly("plovik", language);
-    }
+void X11DesktopAssembly::shortcutsChanged(const std::vector<ShortcutDefinition>& shortcuts) {
+    desktop_->tapFactory().setShortcuts(shortcuts);
 }
 
 }  // namespace plovik

@@ -108,6 +108,18 @@ QWidget* OnboardingWindow::welcome() {
     return page;
 }
 
+const char* OnboardingWindow::permissionNote(DesktopKind desktop) {
+    switch (desktop) {
+        case DesktopKind::inputMethod:
+            return kInputMethodPermissionNote;
+        case DesktopKind::gnome:
+            return kGnomePermissionNote;
+        case DesktopKind::x11:
+            break;
+    }
+    return kX11PermissionNote;
+}
+
 QWidget* OnboardingWindow::permissions() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
@@ -146,15 +158,8 @@ QWidget* OnboardingWindow::permissions() {
         layout->addWidget(gnomeSetUp(*context_.desktopIntegration));
     }
     layout->addLayout(refreshRow);
-    layout->addWidget(FormParts::note(
-        QStringLiteral("Accessibility lets Plovik read and edit the focused field through the "
-                       "desktop's assistive technology support; applications started before it "
-                       "was switched on must be restarted. Input Monitoring needs an X11 "
-                       "session%1. If the status still says Required, press Refresh Status.")
-            .arg(context_.desktopIntegration
-                     ? QStringLiteral(" or, on GNOME, Plovik's input sources")
-                     : QString()),
-        FormParts::TextSize::caption));
+    layout->addWidget(FormParts::note(QString::fromUtf8(permissionNote(context_.desktop)),
+                                      FormParts::TextSize::caption));
     layout->addWidget(path);
     layout->addStretch(1);
     return page;

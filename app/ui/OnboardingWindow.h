@@ -23,6 +23,26 @@ class OnboardingWindow : public QWidget {
   public:
     static constexpr const char* kTitle = "Welcome to Plovik";
     enum Page { welcomePage, permissionsPage, applicationsPage };
+    static constexpr const char* kX11PermissionNote =
+        "Accessibility lets Plovik read and edit the focused field through the desktop's "
+        "assistive technology support; applications started before it was switched on must be "
+        "restarted. Input Monitoring needs an X11 session; in a Wayland session both come from "
+        "Plovik's Fcitx5 module, or on GNOME from Plovik's input sources. If the status still "
+        "says Required, press Refresh Status.";
+    static constexpr const char* kInputMethodPermissionNote =
+        "In this session both come from Plovik's Fcitx5 module, which shows Plovik the keys "
+        "typed and the focused field and makes the corrections: install it (sudo apt install "
+        "plovik-fcitx5), make Fcitx5 the input method (im-config -n fcitx5, or System Settings "
+        "on KDE Plasma) and restart Fcitx5 (fcitx5 -r). If the status still says Required, "
+        "press Refresh Status.";
+
+    static constexpr const char* kGnomePermissionNote =
+        "On GNOME both come from Plovik's input sources, which take the place of yours (the "
+        "same layouts, in the same order) and show Plovik the keys typed and the focused "
+        "field. If the status still says Required, press Refresh Status.";
+
+    // What the permission rows mean on this kind of desktop.
+    static const char* permissionNote(DesktopKind desktop);
 
     OnboardingWindow(UiContext& context, CoordinatorBridge& bridge, QWidget* parent = nullptr);
 

@@ -26,6 +26,19 @@ PrivacyTab::PrivacyTab(UiContext& context, QWidget* parent) : QWidget(parent), c
     refresh();
 }
 
+const char* PrivacyTab::permissionNote(DesktopKind desktop) {
+    // Nothing is switched on for Input Monitoring: an X11 session lets programs observe keys.
+    switch (desktop) {
+        case DesktopKind::inputMethod:
+            return kInputMethodPermissionNote;
+        case DesktopKind::gnome:
+            return kGnomePermissionNote;
+        case DesktopKind::x11:
+            break;
+    }
+    return kX11PermissionNote;
+}
+
 QWidget* PrivacyTab::permissionsSection() {
     QVBoxLayout* layout = nullptr;
     auto* box = FormParts::section(QStringLiteral("Permissions"), &layout);
@@ -57,11 +70,8 @@ QWidget* PrivacyTab::permissionsSection() {
     layout->addWidget(inputMonitoring_);
     layout->addLayout(refreshRow);
     layout->addWidget(runningCopy);
-    layout->addWidget(FormParts::note(
-        // Nothing is switched on for it: an X11 session lets programs observe keys.
-        QStringLiteral("Input Monitoring needs an X11 session, or on GNOME on Wayland "
-                       "Plovik's input sources; other Wayland sessions are not supported yet."),
-        FormParts::TextSize::caption));
+    layout->addWidget(FormParts::note(QString::fromUtf8(permissionNote(context_.desktop)),
+                                      FormParts::TextSize::caption));
     layout->addWidget(
         FormParts::note(QString::fromUtf8(kStaleRowNote), FormParts::TextSize::caption));
     return box;

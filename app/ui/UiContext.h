@@ -4,6 +4,7 @@
 
 #include "app/coordinator/AppCoordinator.h"
 #include "app/modes/DesktopIntegration.h"
+#include "app/modes/DesktopKind.h"
 #include "core/platform/Clock.h"
 #include "core/settings/SettingsStore.h"
 
@@ -20,7 +21,9 @@ struct UiContext {
     std::string build;
     // What the desktop needs set up before Plovik sees typing there (GNOME on Wayland);
     // null where nothing does.
-    DesktopIntegration* desktopIntegration;
+    DesktopIntegration* desktopIntegration = nullptr;
+    // What the permission texts say depends on it.
+    DesktopKind desktop = DesktopKind::x11;
 };
 
 }  // namespace plovik::ui

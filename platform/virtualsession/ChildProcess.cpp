@@ -1,6 +1,7 @@
 #include "platform/virtualsession/ChildProcess.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -42,12 +43,26 @@ std::vector<char*> nullTerminated(std::vector<std::string>& strings) {
 }
 
 // Only async-signal-safe calls from here on: the parent may have other threads.
+[[noreturn]] void reportAndExit(int errorReport) {
+    const int error = errno;
+    [[maybe_unused]] auto written = ::write(errorReport, &error, sizeof error);
+    ::_exit(127);
+}
+
 [[noreturn]] void execChild(const char* path, char* const* argv, char* const* envp,
                             const std::vector<std::pair<int, int>>& descriptors, bool ownGroup,
-                            pid_t parent, int errorReport) {
+                            const std::optional<ChildCredentials>& credentials, pid_t parent,
+                            int errorReport) {
     if (ownGroup) {
         ::setpgid(0, 0);
     }
+    if (credentials &&
+        (::setgroups(0, nullptr) != 0 ||
+         ::setresgid(credentials->group, credentials->group, credentials->group) != 0 ||
+         ::setresuid(credentials->user, credentials->user, credentials->user) != 0)) {
+        reportAndExit(errorReport);
+    }
+    // After any change of credentials, which clears it.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) {
         ::_exit(127);
@@ -66,15 +81,11 @@ std::vector<char*> nullTerminated(std::vector<std::string>& strings) {
     }
     for (std::size_t i = 0; i < count; ++i) {
         if (moved[i] < 0 || ::dup2(moved[i], descriptors[i].second) < 0) {
-            const int error = errno;
-            [[maybe_unused]] auto written = ::write(errorReport, &error, sizeof error);
-            ::_exit(127);
+            reportAndExit(errorReport);
         }
     }
     ::execve(path, argv, envp);
-    const int error = errno;
-    [[maybe_unused]] auto written = ::write(errorReport, &error, sizeof error);
-    ::_exit(127);
+    reportAndExit(errorReport);
 }
 
 bool hasLiveGroupMember(pid_t group) {
@@ -175,8 +186,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     const pid_t parent = ::getpid();
     pid_ = ::fork();
     if (pid_ == 0) {
-        execChild(path->c_str(), argv.data(), envp.data(), descriptors, ownProcessGroup_, parent,
-                  errorReport.end(1));
+        execChild(path->c_str(), argv.data(), envp.data(), descriptors, ownProcessGroup_,
+                  options.credentials, parent, errorReport.end(1));
     }
     const int forkError = errno;
     if (logDescriptor >= 0) {

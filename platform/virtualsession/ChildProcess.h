@@ -12,6 +12,12 @@
 
 namespace plovik {
 
+// Whom a child runs as, when this process may choose (it runs as root).
+struct ChildCredentials {
+    uid_t user = 0;
+    gid_t group = 0;
+};
+
 struct ChildProcessOptions {
     // The whole environment of the child, as "NAME=value".
     std::vector<std::string> environment;
@@ -24,6 +30,8 @@ struct ChildProcessOptions {
     // Pipes to the child's standard input and from its standard output.
     bool pipeStandardInput = false;
     bool pipeStandardOutput = false;
+    // Absent: as this process.
+    std::optional<ChildCredentials> credentials;
 };
 
 // A program this process started; stopped (whole group, by recorded id) when destroyed.

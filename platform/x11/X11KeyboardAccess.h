@@ -14,9 +14,9 @@ namespace plovik {
 class X11KeyboardAccess final : public KeyboardAccess {
   public:
     static constexpr const char* kWaylandMessage =
-        "Plovik works in X11 sessions only for now (and with X11 applications under "
-        "XWayland); this is a Wayland session, where no application may observe or type "
-        "keys for others.";
+        "this is a Wayland session, where no application may observe or type keys for others: "
+        "Plovik works here through the Fcitx5 input method, not the X11 desktop that "
+        "PLOVIK_DESKTOP=x11 asks for.";
 
     using Environment = std::function<std::optional<std::string>(const char*)>;
 

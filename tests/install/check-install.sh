@@ -47,11 +47,20 @@ check_tree() {
 
     library="$prefix/$privatelib/libplovikcore.so.0"
     [ -f "$library" ] || fail "$privatelib/libplovikcore.so.0 is missing"
-    # Nothing to link against and nothing in the public library path.
-    found=$(find "$prefix" -name 'lib*.so' -o -name '*.a' -o -name '*.pc' -o -name '*.h')
-    [ -z "$found" ] || fail "development files installed: $found"
     libdir=$(dirname "$privatelib")
-    stray=$(find "$prefix/$libdir" -mindepth 1 -maxdepth 1 ! -name "$(basename "$privatelib")")
+    # The Fcitx5 module, where Fcitx5 looks for add-ons, when the build made it.
+    addon="$prefix/$libdir/fcitx5/libplovik.so"
+    if [ -f "$build/framework/fcitx5/addon/libplovik.so" ]; then
+        [ -f "$addon" ] || fail "$libdir/fcitx5/libplovik.so is missing"
+        grep -qx 'Library=libplovik' "$prefix/$datadir/fcitx5/addon/plovik.conf" ||
+            fail "$datadir/fcitx5/addon/plovik.conf does not name the module's library"
+    fi
+    # Nothing to link against and nothing in the public library path.
+    found=$(find "$prefix" \( -name 'lib*.so' -o -name '*.a' -o -name '*.pc' -o -name '*.h' \) \
+        ! -path "$addon")
+    [ -z "$found" ] || fail "development files installed: $found"
+    stray=$(find "$prefix/$libdir" -mindepth 1 -maxdepth 1 ! -name "$(basename "$privatelib")" \
+        ! -name fcitx5)
     [ -z "$stray" ] || fail "files in the public library path: $stray"
 
     for file in "applications/$app_id.desktop" "metainfo/$app_id.metainfo.xml" \

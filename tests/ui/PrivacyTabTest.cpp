@@ -79,6 +79,23 @@ class PrivacyTabTest : public QObject {
         QVERIFY(found);
     }
 
+    // The rows mean something else where an input method shows Plovik the keys.
+    void thePermissionNoteSaysWhatIsTrueOnThisKindOfDesktop() {
+        const auto texts = [](QWidget& tab) {
+            QStringList all;
+            for (auto* label : tab.findChildren<QLabel*>()) {
+                all << label->text();
+            }
+            return all.join('\n');
+        };
+        QVERIFY(texts(*tab_).contains(PrivacyTab::kX11PermissionNote));
+        UiContext onWayland = fixture_->context();
+        onWayland.desktop = DesktopKind::inputMethod;
+        PrivacyTab wayland(onWayland);
+        QVERIFY(texts(wayland).contains(PrivacyTab::kInputMethodPermissionNote));
+        QVERIFY(!texts(wayland).contains("X11"));
+    }
+
     void cancellingTheConfirmationClearsNothing() {
         learnOneCorrection();
         answerConfirmation(false);

@@ -1,0 +1,99 @@
+#include "platform/fcitx5/Fcitx5ActiveApplication.h"
+
+#include <gio/gio.h>
+
+#include "platform/linux/GObjectRef.h"
+#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/x11/WindowIdentity.h"
+
+namespace plovik {
+
+Fcitx5ActiveApplication::Fcitx5ActiveApplication(Fcitx5ModuleClient& module,
+                                                 DesktopEntryCatalog catalog, MainQueue& mainQueue,
+                                                 FocusedProcess focusedProcess)
+    : module_(module),
+      catalog_(std::move(catalog)),
+      mainQueue_(mainQueue),
+      focusedProcess_(std::move(focusedProcess)) {}
+
+RunningApplication Fcitx5ActiveApplication::applicationOf(const std::string& program,
+                                                          const DesktopEntryCatalog& catalog) {
+    RunningApplication application;
+    auto entry = catalog.byExecutable(program);
+    if (!entry) {
+        entry = catalog.byName(program);
+    }
+    application.bundleIdentifier = entry ? entry->id : program;
+    application.localizedName = entry ? entry->name : program;
+    return application;
+}
+
+std::optional<RunningApplication> Fcitx5ActiveApplication::frontmostApplication() const {
+    const auto field = module_.focusedField();
+    if (!field || !field->focus.focused) {
+        return std::nullopt;
+    }
+    if (!field->focus.program.empty()) {
+        return applicationOf(field->focus.program, catalog_);
+    }
+    const auto process = focusedProcess_ ? focusedProcess_() : std::nullopt;
+    return process ? runningApplication(*process) : std::nullopt;
+}
+
+std::optional<RunningApplication> Fcitx5ActiveApplication::runningApplication(
+    std::int32_t processIdentifier) const {
+    WindowIdentity identity;
+    identity.pid = processIdentifier;
+    identity.executable = WindowIdentity::executableOf(processIdentifier);
+    if (!identity.executable) {
+        return std::nullopt;
+    }
+    return identity.application(catalog_);
+}
+
+void Fcitx5ActiveApplication::fieldChanged() {
+    mainQueue_.post([this, weak = std::weak_ptr<Observers>(observers_)] {
+        if (!weak.expired()) {
+            notify();
+        }
+    });
+}
+
+void Fcitx5ActiveApplication::notify() {
+    auto application = frontmostApplication();
+    // Another field of the same application is not an activation.
+    if (!application || application == lastActivated_) {
+        return;
+    }
+    lastActivated_ = application;
+    const ApplicationActivation activation{application};
+    const auto snapshot = observers_->entries;
+    for (const auto& [id, observer] : snapshot) {
+        if (observers_->entries.count(id) != 0) {
+            observer(activation);
+        }
+    }
+}
+
+Subscription Fcitx5ActiveApplication::observeActivations(ActivationObserver observer) {
+    const int id = observers_->nextId++;
+    observers_->entries.emplace(id, std::move(observer));
+    std::weak_ptr<Observers> weak = observers_;
+    return Subscription([weak, id] {
+        if (auto observers = weak.lock()) {
+            observers->entries.erase(id);
+        }
+    });
+}
+
+bool Fcitx5ActiveApplication::openUrl(const std::string& url) {
+    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
+        return DesktopSettingsLauncher::forThisProcess().open(url);
+    }
+    GError* rawError = nullptr;
+    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
+    const GErrorPtr error(rawError);
+    return opened && !error;
+}
+
+}  // namespace plovik
