@@ -42,19 +42,26 @@ run: build
 	./scripts/run-plovik.sh $(BUILD_DIR)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build
-# folder; any report fails the run.
+# folder; any report fails the run. Left out: the applications of others (`apps`), and the
+# tests whose point is how long something takes or how much memory it needs, which the
+# sanitizers' slowdown and memory overhead decide instead.
 SANITIZE_DIR ?= build-sanitize
 # Line tables are all a report needs, and compile in far less time than full debug data.
 SANITIZE_FLAGS ?= -O1 -g1 -DNDEBUG
+SANITIZE_EXCLUDED ?= LongLinesTakeTimeAndMemoryInProportion|HungApplicationTest
+# intercept_tls_get_addr=0: GCC 12's runtime takes a thread-local block that glibc allocated
+# 16 bytes past a page start for an old glibc's header, reads a bogus range from it, and the
+# leak check at exit crashes on it (hunspell's, loaded by Enchant). glibc allocates these
+# blocks with malloc, so the leak check still finds what they point to.
 sanitize: deps
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLOVIK_SANITIZE=ON \
 	      -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(SANITIZE_FLAGS)"
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && \
-	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
+	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:intercept_tls_get_addr=0 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	ctest --output-on-failure -j $(JOBS)
+	ctest --output-on-failure -j $(JOBS) -LE apps -E '$(SANITIZE_EXCLUDED)'
 
 # The libFuzzer harnesses under fuzz/ (clang only), each run for FUZZ_SECONDS from a seed
 # corpus out of tests/data. Not part of `make test`.
