@@ -49,9 +49,10 @@ X11CaptureHold::X11CaptureHold(X11Connection& connection, X11KeyboardState& keyb
       injector_(connection, keyboard, expectedKeys,
                 [this](std::uint32_t keycode) {
                     const auto now = keysDown_();
-                    return std::find(now.begin(), now.end(), keycode) != now.end() ||
-                           std::find(downAtStart_.begin(), downAtStart_.end(), keycode) !=
-                               downAtStart_.end();
+                    const auto holds = [&](const std::vector<std::uint32_t>& keys) {
+                        return std::find(keys.begin(), keys.end(), keycode) != keys.end();
+                    };
+                    return holds(now) || holds(downAtStart_) || holds(takenBackDown_);
                 }),
       watchdog_([this] { watch(); }) {}
 
@@ -107,6 +108,8 @@ void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_po
     heldKeyEvents_.clear();
     injector_.beginBatch();
     downAtStart_ = keysDown_();
+    takenBackDown_.clear();
+    oursEvents_.clear();
     std::lock_guard lock(mutex_);
     holding_ = true;
     expired_ = false;
@@ -300,6 +303,7 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
     for (const auto& key : sent) {
         ours_.push_back({key.keycode, key.isPress});
     }
+    oursEvents_.insert(oursEvents_.end(), events.begin(), events.end());
     // Every raw press the server took in before the reply is read with it, the batch's
     // first among them.
     connection_.sync();
@@ -345,11 +349,40 @@ void X11CaptureHold::putOursFirst() {
         }
     }
     ++takenBackCount_;
+    // A key of the user's taken back while still held is down for the server: Plovik's
+    // own press of it would count for nothing, so its keys are typed anew around it.
+    takenBackDown_ = pressedWithoutRelease(users);
+    const bool typeAnew = !takenBackDown_.empty() &&
+                          std::all_of(oursEvents_.begin(), oursEvents_.end(),
+                                      [&](const auto& event) { return injector_.canPost(event); });
     // Plovik's edits as they were meant, before anything the user typed since the hold
     // began: none of them reached the application, the user's key being ahead of them.
-    std::vector<HeldKey> inOrder = ours_;
-    inOrder.insert(inOrder.end(), users.begin(), users.end());
-    requeue(inOrder);
+    requeue(typeAnew ? std::vector<HeldKey>{} : ours_, users, typeAnew);
+}
+
+std::vector<std::uint32_t> X11CaptureHold::pressedWithoutRelease(
+    const std::vector<HeldKey>& events) {
+    std::vector<std::uint32_t> down;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const auto later = events.begin() + static_cast<std::ptrdiff_t>(i) + 1;
+        if (events[i].isPress && std::none_of(later, events.end(), [&](const HeldKey& other) {
+                return !other.isPress && other.keycode == events[i].keycode;
+            })) {
+            down.push_back(events[i].keycode);
+        }
+    }
+    return down;
+}
+
+void X11CaptureHold::typeOursAnew() {
+    injector_.startLog();
+    for (const auto& event : oursEvents_) {
+        (void)injector_.post(event);
+    }
+    ours_.clear();
+    for (const auto& key : injector_.takeLog()) {
+        ours_.push_back({key.keycode, key.isPress});
+    }
 }
 
 std::vector<X11CaptureHold::HeldKey> X11CaptureHold::takeBackQueued() {
@@ -376,7 +409,8 @@ void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
                         0, 0);
 }
 
-void X11CaptureHold::requeue(const std::vector<HeldKey>& events) {
+void X11CaptureHold::requeue(const std::vector<HeldKey>& ours, const std::vector<HeldKey>& users,
+                             bool typeAnew) {
     if (!requeueing_) {
         // The keyboard was let go until the next key reaches the grab: a silent key goes
         // first and is that key, so that the others queue behind it.
@@ -387,7 +421,12 @@ void X11CaptureHold::requeue(const std::vector<HeldKey>& events) {
             fake(*silent, false);
         }
     }
-    fakeAgain(events);
+    if (typeAnew) {
+        typeOursAnew();
+    } else {
+        fakeAgain(ours);
+    }
+    fakeAgain(users);
     connection_.sync();
     // A key of the user may have reached the grab instead of the silent one: it was typed
     // after everything taken back, so it follows all of it.

@@ -108,9 +108,14 @@ class X11CaptureHold {
     // Every key event queued by the hold, in order; the keyboard is let go until the next
     // key reaches the grab.
     std::vector<HeldKey> takeBackQueued();
-    // Queues the events again, behind nothing, the keyboard still held, then any key
-    // that came meanwhile.
-    void requeue(const std::vector<HeldKey>& events);
+    // Queues Plovik's events again (or types them anew), then the user's, behind nothing,
+    // the keyboard still held, then any key that came meanwhile.
+    void requeue(const std::vector<HeldKey>& ours, const std::vector<HeldKey>& users,
+                 bool typeAnew);
+    // Posts every event of Plovik's in this hold again through the typist, which keeps off
+    // the keys the user holds.
+    void typeOursAnew();
+    static std::vector<std::uint32_t> pressedWithoutRelease(const std::vector<HeldKey>& events);
     void fakeAgain(const std::vector<HeldKey>& events);
     void fake(std::uint32_t keycode, bool isPress);
     // Takes back what the hold queued and queues Plovik's keys again before the user's.
@@ -130,6 +135,8 @@ class X11CaptureHold {
     // Keys down when the hold began: the application still has them down while it handles
     // Plovik's keys, their releases queued behind.
     std::vector<std::uint32_t> downAtStart_;
+    // Keys of the user's taken back by the hold while still down.
+    std::vector<std::uint32_t> takenBackDown_;
     XTestKeyTyper injector_;
 
     // Capture thread only.
@@ -139,8 +146,9 @@ class X11CaptureHold {
     // Since the last take-back, a silent key has gone first.
     bool requeueing_ = false;
     std::vector<HeldKey> heldKeyEvents_;
-    // Every key event Plovik posted during the hold, in order.
+    // Every key event Plovik posted during the hold, in order, and what they were for.
     std::vector<HeldKey> ours_;
+    std::vector<SyntheticKeyEvent> oursEvents_;
 
     // Shared with the watchdog and other threads.
     mutable std::mutex mutex_;
