@@ -22,27 +22,33 @@ if [ -z "$total" ] || [ ! -s "$failed_list" ]; then
     echo "run-tests: ctest failed before running the tests" >&2
     exit 1
 fi
-first_failures=$(cut -d: -f2- "$failed_list")
+# One test a line, named without the parameter gtest prints after it.
+failed_names() {
+    cut -d: -f2- "$failed_list" | sed 's/  *# GetParam().*//'
+}
+first_failures=$(failed_names)
 
 echo
-echo "run-tests: running the failed tests once more:" $first_failures
+echo "run-tests: running the failed tests once more:"
+echo "$first_failures"
 second_status=0
 ctest --output-on-failure --rerun-failed || second_status=$?
 
 echo
 if [ "$second_status" -eq 0 ]; then
-    for test in $first_failures; do
+    echo "$first_failures" | while IFS= read -r test; do
         echo "run-tests: FLAKY: $test failed, then passed when run again"
     done
     echo "tests: $total passed, 0 failed"
     exit 0
 fi
-still_failing=$(cut -d: -f2- "$failed_list")
-for test in $first_failures; do
-    case " $(echo $still_failing) " in
-        *" $test "*) echo "run-tests: FAILED twice: $test" ;;
-        *) echo "run-tests: FLAKY: $test failed, then passed when run again" ;;
-    esac
+still_failing=$(failed_names)
+echo "$first_failures" | while IFS= read -r test; do
+    if echo "$still_failing" | grep -Fqx -- "$test"; then
+        echo "run-tests: FAILED twice: $test"
+    else
+        echo "run-tests: FLAKY: $test failed, then passed when run again"
+    fi
 done
 failures=$(echo "$still_failing" | wc -l)
 echo "tests: $((total - failures)) passed, $failures failed"
