@@ -12,7 +12,7 @@ class EngineHub::Registration final : public FieldSession {
     Registration(EngineHub& hub, std::uint64_t id, std::string engineName, FieldClient& client,
                  Shared shared)
         : FieldSession(id, std::move(engineName), client, shared), hub_(hub) {}
-    ~Registration() {
+    ~Registration() override {
         hub_.sessions_.erase(id());
         hub_.contexts_.erase(id());
     }

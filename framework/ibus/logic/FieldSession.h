@@ -65,7 +65,8 @@ class FieldSession {
     using HeldStrokes = std::deque<HeldStroke>;
 
     FieldSession(std::uint64_t id, std::string engineName, FieldClient& client, Shared shared);
-    ~FieldSession();
+    // A hub's session is deleted through this type and must leave the hub with it.
+    virtual ~FieldSession();
     FieldSession(const FieldSession&) = delete;
     FieldSession& operator=(const FieldSession&) = delete;
 
