@@ -17,7 +17,8 @@ namespace plovik::ui {
 namespace {
 
 constexpr int kWidth = 620;
-constexpr int kHeight = 560;
+// Tall enough for the permissions page with GNOME's set-up on it.
+constexpr int kHeight = 650;
 
 QLabel* title(const QString& text, qreal delta) {
     auto* label = new QLabel(text);
