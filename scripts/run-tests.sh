@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs ctest in a build folder; a test that fails gets one more run on its own. One that
-# passes then is named as flaky in the last lines; one that fails twice fails the run.
+# passes then is named as flaky in the last lines; one that fails twice, or with a
+# sanitizer's report, fails the run.
 # usage: run-tests.sh BUILD_DIR [ctest options…]
 set -eu
 build_dir=$1
@@ -14,6 +15,11 @@ trap 'rm -f "$first_log" "$first_status"' EXIT
 { ctest --output-on-failure "$@" || echo $? >"$first_status"; } | tee "$first_log"
 if [ ! -s "$first_status" ]; then
     exit 0
+fi
+# A sanitizer's report is a fault even if a second run would not meet it.
+if grep -Eq 'SUMMARY: (Address|Leak|UndefinedBehavior)Sanitizer' "$first_log"; then
+    echo "run-tests: a sanitizer reported an error; not running the failed tests again" >&2
+    exit 1
 fi
 # ctest's summary line says how many ran.
 total=$(sed -n 's/.*tests failed out of \([0-9][0-9]*\).*/\1/p' "$first_log" | tail -n 1)
