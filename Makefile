@@ -42,10 +42,10 @@ run: build
 	./scripts/run-plovik.sh $(BUILD_DIR)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build
-# folder; any report fails the run. A test that fails without a report gets one more run, as in
-# `make test` (the sanitizers' slowness makes the desktop tests' timing tighter). Left out: the applications of others (`apps`), and the
-# tests whose point is how long something takes or how much memory it needs, which the
-# sanitizers' slowdown and memory overhead decide instead.
+# folder; any report fails the run. A test that fails without a report gets one more run, as
+# in `make test` (the sanitizers' slowness tightens the desktop tests' timing). Left out: the
+# applications of others (`apps`), and the tests whose point is how long something takes or
+# how much memory it needs, which the sanitizers' slowdown and memory overhead decide instead.
 SANITIZE_DIR ?= build-sanitize
 # Line tables are all a report needs, and compile in far less time than full debug data.
 SANITIZE_FLAGS ?= -O1 -g1 -DNDEBUG
