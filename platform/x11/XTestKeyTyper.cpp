@@ -167,23 +167,14 @@ std::optional<XTestKeyTyper::Stroke> XTestKeyTyper::keyFor(char32_t character, s
     if (character == U'\n' || character == U'\r') {
         return Stroke{kReturnKeycode, 0};
     }
-    xkb_keymap& keymap = keyboard_.keymap();
-    xkb::State probe(xkb_state_new(&keymap));
     const xkb_mod_mask_t locked =
         xkb_state_serialize_mods(&keyboard_.state(), XKB_STATE_MODS_LOCKED);
-    for (const std::uint32_t modifiers : {0u, X11KeyboardState::kShiftMask}) {
-        xkb_state_update_mask(probe.get(), modifiers | extra, 0, locked, 0, 0, group);
-        // From the low codes up: the main block comes before the keypad.
-        for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
-             code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
-            // A spare code is lent, not a key: it may be bound anew while its presses
-            // still wait in the server. A key with one layout (Space, say) types the same
-            // in every group.
-            if (!lent_.contains(code) && xkb_state_key_get_utf32(probe.get(), code) == character &&
-                (xkb_state_key_get_layout(probe.get(), code) == group ||
-                 xkb_keymap_num_layouts_for_key(&keymap, code) == 1)) {
-                return Stroke{code, modifiers};
-            }
+    // From the low codes up: the main block comes before the keypad. A spare code is lent,
+    // not a key: it may be bound anew while its presses still wait in the server.
+    for (const auto& candidate :
+         strokeIndex_.candidates(keyboard_.keymap(), character, group, extra, locked)) {
+        if (!lent_.contains(candidate.keycode)) {
+            return Stroke{candidate.keycode, candidate.modifiers};
         }
     }
     return std::nullopt;
@@ -198,8 +189,9 @@ std::uint32_t XTestKeyTyper::userModifiers() const {
     for (xkb_keycode_t code = xkb_keymap_min_keycode(&keymap);
          code <= xkb_keymap_max_keycode(&keymap) && code < 256; ++code) {
         const xkb_keysym_t* syms = nullptr;
+        // Asked only of modifier keys: asking is the costly part.
         if (xkb_keymap_key_get_syms_by_level(&keymap, code, 0, 0, &syms) == 1 &&
-            isHeldDown_(code)) {
+            modifierOf(syms[0]) != 0 && isHeldDown_(code)) {
             held |= modifierOf(syms[0]);
         }
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/platform/KeyInjector.h"
+#include "platform/x11/KeymapStrokeIndex.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
@@ -138,6 +139,8 @@ class XTestKeyTyper {
     std::uint64_t uses_ = 0;
     std::uint64_t batch_ = 0;
     std::optional<std::vector<FakedKey>> log_;
+    // A cache, filled by lookups that change nothing else.
+    mutable KeymapStrokeIndex strokeIndex_;
     // Modifier keys pressed for a key, released with it.
     std::map<std::uint32_t, std::vector<std::uint32_t>> heldFor_;
 };
