@@ -389,18 +389,21 @@ std::vector<X11CaptureHold::HeldKey> X11CaptureHold::takeBackQueued() {
     heldKeyEvents_.clear();
     requeueing_ = false;
     for (int step = 0; step < kMaximumTakenBack; ++step) {
-        // One queued event comes to the grab, then the keyboard is frozen again.
         const std::size_t before = heldKeyEvents_.size();
-        xcb_input_xi_allow_events(connection_.get(), XCB_CURRENT_TIME,
-                                  static_cast<xcb_input_device_id_t>(connection_.coreKeyboard()),
-                                  XCB_INPUT_EVENT_MODE_SYNC_DEVICE, 0, 0);
-        connection_.sync();
-        handleQueuedEvents_();
+        allowOneEvent();
         if (heldKeyEvents_.size() == before) {
             break;
         }
     }
     return std::exchange(heldKeyEvents_, {});
+}
+
+void X11CaptureHold::allowOneEvent() {
+    xcb_input_xi_allow_events(connection_.get(), XCB_CURRENT_TIME,
+                              static_cast<xcb_input_device_id_t>(connection_.coreKeyboard()),
+                              XCB_INPUT_EVENT_MODE_SYNC_DEVICE, 0, 0);
+    connection_.sync();
+    handleQueuedEvents_();
 }
 
 void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
@@ -411,11 +414,14 @@ void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
 
 void X11CaptureHold::requeue(const std::vector<HeldKey>& ours, const std::vector<HeldKey>& users,
                              bool typeAnew) {
+    std::optional<std::uint32_t> silent;
     if (!requeueing_) {
         // The keyboard was let go until the next key reaches the grab: a silent key goes
-        // first and is that key, so that the others queue behind it.
+        // first and is that key, so that the others queue behind it. It goes out with
+        // them, leaving the user's keys no gap to fall into.
         requeueing_ = true;
-        if (const auto silent = injector_.silentKeycode()) {
+        silent = injector_.silentKeycode();
+        if (silent) {
             expectedKeys_.expect(*silent);
             fake(*silent, true);
             fake(*silent, false);
@@ -428,17 +434,33 @@ void X11CaptureHold::requeue(const std::vector<HeldKey>& ours, const std::vector
     }
     fakeAgain(users);
     connection_.sync();
-    // A key of the user may have reached the grab instead of the silent one: it was typed
-    // after everything taken back, so it follows all of it.
     handleQueuedEvents_();
-    std::vector<HeldKey> late;
-    for (const auto& event : std::exchange(heldKeyEvents_, {})) {
-        if (event.keycode != injector_.silentKeycode()) {
-            late.push_back(event);
-        }
-    }
-    fakeAgain(late);
+    fakeAgain(keysBeforeSilent(silent));
     connection_.flush();
+}
+
+std::vector<X11CaptureHold::HeldKey> X11CaptureHold::keysBeforeSilent(
+    std::optional<std::uint32_t> silent) {
+    // Keys of the user's that beat the silent key to the grab were typed after everything
+    // taken back, so they follow all of it. Those queued behind the first would reach the
+    // application ahead of Plovik's keys: they are taken, one by one, until the silent
+    // key comes.
+    std::vector<HeldKey> late;
+    for (int step = 0; step < kMaximumTakenBack; ++step) {
+        bool silentCame = false;
+        for (const auto& event : std::exchange(heldKeyEvents_, {})) {
+            if (silent && event.keycode == *silent) {
+                silentCame = true;
+            } else {
+                late.push_back(event);
+            }
+        }
+        if (!silent || silentCame) {
+            break;
+        }
+        allowOneEvent();
+    }
+    return late;
 }
 
 void X11CaptureHold::fakeAgain(const std::vector<HeldKey>& events) {

@@ -115,6 +115,11 @@ class X11CaptureHold {
     // Posts every event of Plovik's in this hold again through the typist, which keeps off
     // the keys the user holds.
     void typeOursAnew();
+    // The keys that reached the grab ahead of the silent key, taking queued ones until it
+    // comes.
+    std::vector<HeldKey> keysBeforeSilent(std::optional<std::uint32_t> silent);
+    // One queued event comes to the grab, then the keyboard is frozen again.
+    void allowOneEvent();
     static std::vector<std::uint32_t> pressedWithoutRelease(const std::vector<HeldKey>& events);
     void fakeAgain(const std::vector<HeldKey>& events);
     void fake(std::uint32_t keycode, bool isPress);
