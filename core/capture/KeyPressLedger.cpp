@@ -71,4 +71,16 @@ std::optional<std::string> KeyPressLedger::typedBetween(KeyPressNumber after,
     return typed;
 }
 
+bool KeyPressLedger::onlyTextSince(KeyPressNumber after) const {
+    std::lock_guard lock(mutex_);
+    for (KeyPressNumber number = after + 1; number <= latest_; ++number) {
+        const Press* found = find(number);
+        if (!found || found->swallowed || !found->typed || found->typed->empty() ||
+            found->typed->find_first_of("\n\r\t") != std::string::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace plovik

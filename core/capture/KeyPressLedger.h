@@ -33,6 +33,11 @@ class KeyPressLedger {
     // something other than type, or is no longer remembered.
     std::optional<std::string> typedBetween(KeyPressNumber after, KeyPressNumber upTo) const;
 
+    // Whether every press after `after` typed text and nothing else: no line break, no
+    // modifier, lock, dead key or command, none swallowed. Such presses can wait behind an
+    // edit without changing what its keys type.
+    bool onlyTextSince(KeyPressNumber after) const;
+
   private:
     struct Press {
         KeyPressNumber number;

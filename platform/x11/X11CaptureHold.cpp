@@ -279,13 +279,15 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
         return false;
     }
     if (isEdit(events)) {
-        // The user's keys since the hold began wait ahead of anything sent now, and a
-        // modifier the user holds would turn Plovik's keys into other ones or commands: the
-        // edit is not made then. Checked with every key binding in place, so that the keys
-        // go out at once after it.
+        // The user's keys since the hold began wait ahead of anything sent now, and are put
+        // behind it when they only type text. A modifier, lock or layout key among them, or
+        // a modifier the user holds, would turn Plovik's keys into other ones or commands:
+        // the edit is not made then. Checked with every key binding in place, so that the
+        // keys go out at once after it.
         connection_.sync();
         handleQueuedEvents_();
-        if (presses_.latest() != *before_ || injector_.userModifiers() != 0) {
+        if (!presses_.onlyTextSince(*before_) || injector_.userModifiers() != 0 ||
+            !keepsSparesForTakingBack()) {
             (void)injector_.takeLog();
             return false;
         }
@@ -315,6 +317,13 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
     }
     endBusy();
     return true;
+}
+
+bool X11CaptureHold::keepsSparesForTakingBack() {
+    // Each key of the user's taken back while still held is typed again on a spare code:
+    // one for every press since the hold began, and some for those still to come.
+    const auto pressed = static_cast<std::size_t>(presses_.latest() - *before_);
+    return injector_.availableSpares() >= pressed + kSparesForLateKeys;
 }
 
 bool X11CaptureHold::beginBusy() {

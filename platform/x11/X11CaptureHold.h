@@ -41,6 +41,8 @@ class X11CaptureHold {
     static constexpr int kMaximumTakenBack = 256;
     // How long a hold begun by a press waits for the edit to take it over.
     static constexpr std::chrono::milliseconds kPressHoldLimit{60};
+    // Spare key codes an edit leaves free for keys the user presses while it is posted.
+    static constexpr std::size_t kSparesForLateKeys = 3;
     // What posting an edit may take past the hold's limit.
     static constexpr std::chrono::milliseconds kPostingTime{15};
 
@@ -129,6 +131,9 @@ class X11CaptureHold {
     // From the last check before Plovik's keys are posted until they are in order, the
     // watchdog waits; false when the hold has already let the keys go.
     bool beginBusy();
+    // Whether enough spare key codes are free to type again every key of the user's that
+    // a reordering may take back while it is held.
+    bool keepsSparesForTakingBack();
     void endBusy();
 
     X11Connection& connection_;

@@ -295,6 +295,15 @@ std::optional<std::uint32_t> XTestKeyTyper::spareFor(xkb_keysym_t keysym, xkb_ke
     return keycode;
 }
 
+std::size_t XTestKeyTyper::availableSpares() const {
+    const auto now = std::chrono::steady_clock::now();
+    return spare_.size() + static_cast<std::size_t>(
+                               std::count_if(bound_.begin(), bound_.end(), [&](const auto& entry) {
+                                   return entry.second.batch != batch_ &&
+                                          now - entry.second.usedAt >= kRebindAge;
+                               }));
+}
+
 std::optional<std::uint32_t> XTestKeyTyper::spareLike(std::uint32_t keycode) {
     xkb::State probe(xkb_state_new(&keyboard_.keymap()));
     xkb_state_update_mask(probe.get(), 0, 0, 0, 0, 0, keyboard_.lockedGroup());

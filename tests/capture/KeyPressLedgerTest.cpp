@@ -64,6 +64,35 @@ TEST(KeyPressLedger, TellsWhatThePressesAfterOneTypedAsLongAsTheyOnlyTyped) {
     EXPECT_EQ(ledger.typedBetween(ledger.latest(), ledger.latest()), "");
 }
 
+TEST(KeyPressLedger, OnlyPressesThatTypedTextCanWaitBehindAnEdit) {
+    KeyPressLedger ledger;
+    const KeyPressNumber held = ledger.record(" ");
+    EXPECT_TRUE(ledger.onlyTextSince(held)) << "no press since";
+    ledger.record("g");
+    ledger.record("H");
+    EXPECT_TRUE(ledger.onlyTextSince(held));
+
+    // Each of these changes what Plovik's keys would type, or is Plovik's to handle.
+    for (const auto& typed : std::vector<std::optional<std::string>>{
+             "", std::nullopt, "\n", "\t"}) {
+        KeyPressLedger other;
+        const KeyPressNumber before = other.record(" ");
+        other.record("g");
+        other.record(typed);
+        other.record("h");
+        EXPECT_FALSE(other.onlyTextSince(before)) << typed.value_or("(a command)");
+    }
+    ledger.noteSwallowed(ledger.record("j"));
+    EXPECT_FALSE(ledger.onlyTextSince(held)) << "a swallowed press";
+
+    KeyPressLedger forgetful;
+    const KeyPressNumber first = forgetful.record("a");
+    for (std::size_t i = 0; i <= KeyPressLedger::kRememberedPresses; ++i) {
+        forgetful.record("b");
+    }
+    EXPECT_FALSE(forgetful.onlyTextSince(first)) << "presses no longer remembered";
+}
+
 TEST(KeyPressLedger, CaptureThreadsNumberEveryPressOnce) {
     KeyPressLedger ledger;
     constexpr int kThreads = 4;
