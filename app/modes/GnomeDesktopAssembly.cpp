@@ -49,10 +49,7 @@ struct GnomeDesktopAssembly::Parts {
                                          [this] { return workspace.focusedProcess(); }};
     GnomeSetup setup{XdgDirectories::defaultsDirectory(XdgDirectories::processEnvironment())
                          .value_or(std::filesystem::path("/nonexistent")),
-                     keymaps, [this](std::size_t index) {
-                         bridge.refresh();
-                         return bridge.activate(index);
-                     }};
+                     keymaps, &bridge};
     GnomeShortcutProbe shortcutProbe;
     GnomeKeyboardAccess inputMonitoring{link, [this] { return !setup.integration().turnOn(); }};
     std::optional<Subscription> engineWatch;

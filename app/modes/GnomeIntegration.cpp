@@ -53,40 +53,54 @@ DesktopIntegration::Status GnomeIntegration::status() {
     return status;
 }
 
+std::optional<GnomeInputSource> GnomeIntegration::currentOf(
+    const std::vector<GnomeInputSource>& sources, const std::vector<GnomeInputSource>& mru) {
+    const auto listed = [&](const GnomeInputSource& source) {
+        return std::find(sources.begin(), sources.end(), source) != sources.end();
+    };
+    // The settings' order of use is as of the user's last switch; Plovik's own switches
+    // and GNOME's per-window sources leave it behind.
+    if (auto shown = services_.currentSource.current(); shown && listed(*shown)) {
+        return shown;
+    }
+    const auto used = std::find_if(mru.begin(), mru.end(), listed);
+    return used != mru.end() ? std::optional(*used) : std::nullopt;
+}
+
 std::optional<std::string> GnomeIntegration::turnOn() {
+    settleUnfinishedChange();
     const auto sources = services_.settings.sources();
     const auto mru = services_.settings.mruSources();
     if (!sources || !mru) {
         return std::string("GNOME's input-source settings cannot be read");
     }
     const auto replaced = InputSourceReplacement::replaced(*sources);
-    const auto replacedMru = InputSourceReplacement::replaced(*mru);
     const bool extensionWasActive =
         services_.extensions.state(kExtensionUuid) == GnomeExtensionControl::State::active;
-    // Written first: whatever happens next, the user's own sources can be given back.
     auto record = this->record();
     if (!record || !InputSourceReplacement::hasPlovikSources(*sources)) {
-        record = InputSourceReplacement::Record{*sources, *mru, replaced, !extensionWasActive};
+        record = InputSourceReplacement::Record{*sources, *mru, replaced, !extensionWasActive, {}};
     } else {
         record->applied = replaced;
     }
+    const bool replacing = replaced != *sources;
+    if (const auto current = currentOf(*sources, *mru); current && replacing) {
+        record->switchTo = InputSourceReplacement::plovikSourceFor(*current);
+    }
+    // Written first: whatever happens next, the user's own sources can be given back.
     if (!writeRecord(*record)) {
         return "cannot write " + services_.record.path().string();
     }
     if (!extensionWasActive && !services_.extensions.enable(kExtensionUuid)) {
         return std::string("GNOME Shell did not turn Plovik's extension on");
     }
-    if (replaced != *sources) {
-        if (auto error = replaceSources(replaced, replacedMru)) {
-            return error;
-        }
-    }
-    return std::nullopt;
+    return replacing ? replaceSources(*record, InputSourceReplacement::replaced(*mru))
+                     : std::nullopt;
 }
 
 std::optional<std::string> GnomeIntegration::replaceSources(
-    const std::vector<GnomeInputSource>& sources, const std::vector<GnomeInputSource>& mru) {
-    const auto names = engineNames(sources);
+    InputSourceReplacement::Record& record, const std::vector<GnomeInputSource>& mru) {
+    const auto names = engineNames(record.applied);
     // IBus reads its engines only as it starts: new layouts need it to read them again,
     // while GNOME still lists the layouts the engines are made for.
     if (services_.engines.knows(names) != true &&
@@ -95,41 +109,47 @@ std::optional<std::string> GnomeIntegration::replaceSources(
             "IBus does not offer Plovik's input sources; is the ibus package "
             "installed and IBus running?");
     }
-    if (!services_.settings.write(sources, mru)) {
+    // GNOME reads the order of use from the settings only as the Shell starts; while it
+    // runs, the new list makes its first source current, so the current one is switched
+    // back to once GNOME has the list.
+    if (!services_.settings.write(record.applied,
+                                  InputSourceReplacement::orderOfUse(mru, record.switchTo))) {
         return std::string("GNOME's input-source settings cannot be written");
     }
-    activateCurrent(sources, mru);
+    if (record.switchTo) {
+        (void)services_.currentSource.activate(*record.switchTo, record.applied);
+        record.switchTo.reset();
+        (void)writeRecord(record);
+    }
     return std::nullopt;
 }
 
-void GnomeIntegration::activateCurrent(const std::vector<GnomeInputSource>& sources,
-                                       const std::vector<GnomeInputSource>& mru) {
-    if (mru.empty() || !services_.activate) {
-        return;
-    }
-    const auto current = std::find(sources.begin(), sources.end(), mru.front());
-    if (current != sources.end()) {
-        (void)services_.activate(static_cast<std::size_t>(current - sources.begin()));
-    }
-}
-
 std::optional<std::string> GnomeIntegration::turnOff() {
+    settleUnfinishedChange();
     const auto sources = services_.settings.sources();
     const auto mru = services_.settings.mruSources();
     if (!sources || !mru) {
         return std::string("GNOME's input-source settings cannot be read");
     }
-    const auto record = this->record();
+    auto record = this->record();
     const auto restored = InputSourceReplacement::restored(*sources, record);
-    std::vector<GnomeInputSource> restoredMru;
-    for (const auto& source : *mru) {
-        restoredMru.push_back(InputSourceReplacement::originalSourceFor(source));
-    }
     if (restored != *sources) {
-        if (!services_.settings.write(restored, restoredMru)) {
+        const auto current = currentOf(*sources, *mru);
+        const auto back = current
+                              ? std::optional(InputSourceReplacement::originalSourceFor(*current))
+                              : std::nullopt;
+        if (record) {
+            record->switchTo = back;
+            (void)writeRecord(*record);
+        }
+        if (!services_.settings.write(restored,
+                                      InputSourceReplacement::orderOfUse(
+                                          InputSourceReplacement::originals(*mru), back))) {
             return std::string("GNOME's input-source settings cannot be written");
         }
-        activateCurrent(restored, restoredMru);
+        if (back) {
+            (void)services_.currentSource.activate(*back, restored);
+        }
     }
     if (record && record->enabledExtension) {
         (void)services_.extensions.disable(kExtensionUuid);
@@ -139,11 +159,20 @@ std::optional<std::string> GnomeIntegration::turnOff() {
 }
 
 void GnomeIntegration::settleUnfinishedChange() {
-    const auto record = this->record();
+    auto record = this->record();
     const auto sources = services_.settings.sources();
-    if (record && sources && !InputSourceReplacement::hasPlovikSources(*sources) &&
-        *sources == record->sources) {
+    if (!record || !sources) {
+        return;
+    }
+    const auto& target = record->switchTo;
+    if (target && std::find(sources->begin(), sources->end(), *target) != sources->end()) {
+        (void)services_.currentSource.activate(*target, *sources);
+    }
+    if (!InputSourceReplacement::hasPlovikSources(*sources) && *sources == record->sources) {
         (void)services_.record.remove();
+    } else if (target) {
+        record->switchTo.reset();
+        (void)writeRecord(*record);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "app/modes/DesktopIntegration.h"
 #include "core/support/AtomicFile.h"
+#include "platform/gnome/GnomeCurrentSource.h"
 #include "platform/gnome/GnomeExtensionControl.h"
 #include "platform/gnome/GnomeInputSourceSettings.h"
 #include "platform/gnome/IbusEngineRegistry.h"
@@ -28,10 +29,9 @@ class GnomeIntegration final : public DesktopIntegration {
         GnomeInputSourceSettings& settings;
         IbusEngineRegistry& engines;
         GnomeExtensionControl& extensions;
+        GnomeCurrentSource& currentSource;
         // The record of what was replaced, a file of the user's own.
         AtomicFile record;
-        // Activates the source at an index of GNOME's list; false when it cannot.
-        std::function<bool(std::size_t)> activate;
         // The user's name for a source ("Russian").
         std::function<std::string(const GnomeInputSource&)> describe;
         // Whether GNOME takes a shortcut in a binding the user may give up, and doing so.
@@ -47,16 +47,17 @@ class GnomeIntegration final : public DesktopIntegration {
     bool desktopTakes(const ShortcutDefinition& shortcut) override;
     bool freeForPlovik(const ShortcutDefinition& shortcut) override;
 
-    // After Plovik stopped half-way through turning on: a record of sources that were
-    // never replaced is dropped, so that nothing is given back that was not taken.
+    // After Plovik stopped half-way through a change: the source that was current is made
+    // current again, and a record of sources that are no longer replaced is dropped, so
+    // that nothing is given back that was not taken.
     void settleUnfinishedChange();
     std::optional<InputSourceReplacement::Record> record() const;
 
   private:
-    std::optional<std::string> replaceSources(const std::vector<GnomeInputSource>& sources,
+    std::optional<std::string> replaceSources(InputSourceReplacement::Record& record,
                                               const std::vector<GnomeInputSource>& mru);
-    void activateCurrent(const std::vector<GnomeInputSource>& sources,
-                         const std::vector<GnomeInputSource>& mru);
+    std::optional<GnomeInputSource> currentOf(const std::vector<GnomeInputSource>& sources,
+                                              const std::vector<GnomeInputSource>& mru);
     bool writeRecord(const InputSourceReplacement::Record& record);
 
     Collaborators services_;

@@ -2,6 +2,8 @@
 
 #include "framework/ibus/wire/EngineName.h"
 #include "platform/gnome/GSettingsInputSources.h"
+#include "platform/gnome/GnomeShellBridge.h"
+#include "platform/gnome/GnomeShellCurrentSource.h"
 #include "platform/gnome/GnomeShellExtensions.h"
 #include "platform/gnome/GnomeShortcutProbe.h"
 #include "platform/gnome/IbusDaemonRegistry.h"
@@ -29,6 +31,11 @@ std::string describe(XkbKeymapLibrary& keymaps, const GnomeInputSource& source) 
 }  // namespace
 
 struct GnomeSetup::Services {
+    explicit Services(GnomeShellBridge* bridge)
+        : currentSource(bridge ? *bridge : ownBridge.emplace()) {}
+
+    std::optional<GnomeShellBridge> ownBridge;
+    GnomeShellCurrentSource currentSource;
     GSettingsInputSources settings;
     IbusDaemonRegistry engines;
     GnomeShellExtensions extensions;
@@ -36,8 +43,8 @@ struct GnomeSetup::Services {
 };
 
 GnomeSetup::GnomeSetup(std::filesystem::path configurationFolder, XkbKeymapLibrary& keymaps,
-                       std::function<bool(std::size_t)> activate)
-    : services_(std::make_unique<Services>()) {
+                       GnomeShellBridge* bridge)
+    : services_(std::make_unique<Services>(bridge)) {
     Services& services = *services_;
     const auto windowMenuTakes = [&services](const ShortcutDefinition& shortcut) {
         const auto key = shortcut.key();
@@ -52,8 +59,8 @@ GnomeSetup::GnomeSetup(std::filesystem::path configurationFolder, XkbKeymapLibra
         return key && modifiers && services.shortcuts.freeFromWindowMenu(*key, *modifiers);
     };
     integration_ = std::make_unique<GnomeIntegration>(GnomeIntegration::Collaborators{
-        services.settings, services.engines, services.extensions,
-        AtomicFile(configurationFolder / kRecordName), std::move(activate),
+        services.settings, services.engines, services.extensions, services.currentSource,
+        AtomicFile(configurationFolder / kRecordName),
         [&keymaps](const GnomeInputSource& source) { return describe(keymaps, source); },
         windowMenuTakes, freeWindowMenu});
 }

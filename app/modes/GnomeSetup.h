@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -9,6 +8,7 @@
 
 namespace plovik {
 
+class GnomeShellBridge;
 class XkbKeymapLibrary;
 
 // Plovik's part of a GNOME session with the real services behind it: GNOME's settings,
@@ -19,10 +19,10 @@ class GnomeSetup {
   public:
     static constexpr const char* kRecordName = "gnome-input-sources";
 
-    // `activate` switches GNOME's current source through Plovik's extension (absent:
-    // GNOME picks it from the order of use); `keymaps` names the layouts.
+    // `keymaps` names the layouts; `bridge` is Plovik's Shell extension on the session bus
+    // (null: the set-up opens its own).
     GnomeSetup(std::filesystem::path configurationFolder, XkbKeymapLibrary& keymaps,
-               std::function<bool(std::size_t)> activate = {});
+               GnomeShellBridge* bridge = nullptr);
     ~GnomeSetup();
     GnomeSetup(const GnomeSetup&) = delete;
     GnomeSetup& operator=(const GnomeSetup&) = delete;

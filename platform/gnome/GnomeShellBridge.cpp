@@ -39,6 +39,21 @@ GVariant* GnomeShellBridge::call(const char* method, GVariant* parameters,
                                        static_cast<gint>(kCallTimeout.count()), nullptr, nullptr);
 }
 
+bool GnomeShellBridge::isRunning() const {
+    if (!connection_) {
+        return false;
+    }
+    const glib::Variant reply(g_dbus_connection_call_sync(
+        connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", kBusName), G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NONE, static_cast<gint>(kCallTimeout.count()), nullptr, nullptr));
+    gboolean owned = FALSE;
+    if (reply) {
+        g_variant_get(reply.get(), "(b)", &owned);
+    }
+    return owned;
+}
+
 void GnomeShellBridge::refresh() {
     readSources();
     readCurrent();

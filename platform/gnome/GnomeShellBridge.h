@@ -50,6 +50,8 @@ class GnomeShellBridge {
     std::optional<std::size_t> currentSource() const { return current_; }
     const std::optional<Application>& focusedApplication() const { return focused_; }
 
+    // Whether the extension holds its name on the bus now (the bus answers, not the Shell).
+    bool isRunning() const;
     // True when the Shell activated the source.
     bool activate(std::size_t index);
     // Takes the source as current ahead of the Shell's report of it.

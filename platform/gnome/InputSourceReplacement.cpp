@@ -1,6 +1,7 @@
 #include "platform/gnome/InputSourceReplacement.h"
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 
 #include "framework/ibus/wire/EngineName.h"
@@ -13,6 +14,7 @@ constexpr std::string_view kSourcesKey = "sources=";
 constexpr std::string_view kMruKey = "mru-sources=";
 constexpr std::string_view kAppliedKey = "applied=";
 constexpr std::string_view kExtensionKey = "extension=";
+constexpr std::string_view kSwitchKey = "switch-to=";
 constexpr std::string_view kHeader =
     "# The GNOME input sources Plovik replaced with its own. Plovik gives them back when its\n"
     "# desktop integration is turned off or the package is removed.\n";
@@ -59,6 +61,22 @@ std::vector<GnomeInputSource> InputSourceReplacement::replaced(
     return mapped(sources, plovikSourceFor);
 }
 
+std::vector<GnomeInputSource> InputSourceReplacement::originals(
+    const std::vector<GnomeInputSource>& sources) {
+    return mapped(sources, originalSourceFor);
+}
+
+std::vector<GnomeInputSource> InputSourceReplacement::orderOfUse(
+    const std::vector<GnomeInputSource>& mru, const std::optional<GnomeInputSource>& current) {
+    std::vector<GnomeInputSource> order;
+    if (current) {
+        order.push_back(*current);
+    }
+    std::copy_if(mru.begin(), mru.end(), std::back_inserter(order),
+                 [&](const GnomeInputSource& source) { return source != current; });
+    return order;
+}
+
 std::vector<GnomeInputSource> InputSourceReplacement::restored(
     const std::vector<GnomeInputSource>& current, const std::optional<Record>& record) {
     if (record && current == record->applied) {
@@ -74,6 +92,9 @@ std::string InputSourceReplacement::Record::text() const {
     out += std::string(kAppliedKey) + GnomeInputSource::listText(applied) + "\n";
     out +=
         std::string(kExtensionKey) + (enabledExtension ? "enabled-by-plovik" : "left-alone") + "\n";
+    if (switchTo) {
+        out += std::string(kSwitchKey) + GnomeInputSource::listText({*switchTo}) + "\n";
+    }
     return out;
 }
 
@@ -99,6 +120,13 @@ std::optional<InputSourceReplacement::Record> InputSourceReplacement::Record::pa
         if (!read(kSourcesKey, record.sources) || !read(kMruKey, record.mruSources) ||
             !read(kAppliedKey, record.applied)) {
             return std::nullopt;
+        }
+        std::vector<GnomeInputSource> switchTo;
+        if (!read(kSwitchKey, switchTo) || switchTo.size() > 1) {
+            return std::nullopt;
+        }
+        if (!switchTo.empty()) {
+            record.switchTo = switchTo.front();
         }
         if (line.starts_with(kExtensionKey)) {
             record.enabledExtension = line.substr(kExtensionKey.size()) == "enabled-by-plovik";

@@ -22,6 +22,9 @@ class InputSourceReplacement {
         std::vector<GnomeInputSource> applied;
         // Plovik turned its Shell extension on, and turns it off again.
         bool enabledExtension = false;
+        // While the list is being changed: the source to make current once GNOME has the
+        // new list, which GNOME itself would not.
+        std::optional<GnomeInputSource> switchTo;
 
         std::string text() const;
         // Absent when the text is not a record.
@@ -32,6 +35,10 @@ class InputSourceReplacement {
     static GnomeInputSource plovikSourceFor(const GnomeInputSource& source);
     static GnomeInputSource originalSourceFor(const GnomeInputSource& source);
     static std::vector<GnomeInputSource> replaced(const std::vector<GnomeInputSource>& sources);
+    static std::vector<GnomeInputSource> originals(const std::vector<GnomeInputSource>& sources);
+    // The order of use with `current` first, as GNOME keeps it after a switch.
+    static std::vector<GnomeInputSource> orderOfUse(const std::vector<GnomeInputSource>& mru,
+                                                    const std::optional<GnomeInputSource>& current);
     static bool isPlovikSource(const GnomeInputSource& source);
     static bool hasPlovikSources(const std::vector<GnomeInputSource>& sources);
     // The user's sources back: the recorded ones while the list is what Plovik made of

@@ -23,6 +23,7 @@ namespace {
 
 constexpr auto kPoll = std::chrono::milliseconds(50);
 constexpr gint kCallTimeout = 2000;
+constexpr auto kOverviewTimeout = std::chrono::seconds(10);
 
 // Variables that would point the session's programs at the caller's desktop or input
 // method.
@@ -276,15 +277,41 @@ void GnomeVirtualSession::waitForExtension(const GnomeVirtualSessionOptions& opt
     }
 }
 
-void GnomeVirtualSession::hideOverview() {
-    // GNOME Shell opens its overview at start; typing would go to its search.
-    GVariant* reply = callSync(
-        *bus_, "org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties", "Set",
-        g_variant_new("(ssv)", "org.gnome.Shell", "OverviewActive", g_variant_new_boolean(FALSE)),
-        nullptr);
-    if (reply) {
-        g_variant_unref(reply);
+bool GnomeVirtualSession::overviewActive() const {
+    GVariant* reply =
+        callSync(*bus_, "org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties",
+                 "Get", g_variant_new("(ss)", "org.gnome.Shell", "OverviewActive"), "(v)");
+    if (!reply) {
+        return false;
     }
+    GVariant* value = nullptr;
+    g_variant_get(reply, "(v)", &value);
+    const bool active =
+        g_variant_is_of_type(value, G_VARIANT_TYPE_BOOLEAN) && g_variant_get_boolean(value);
+    g_variant_unref(value);
+    g_variant_unref(reply);
+    return active;
+}
+
+void GnomeVirtualSession::hideOverview() {
+    // GNOME Shell opens its overview at start; typing would go to its search, and no
+    // window gets the focus. A request to close it while it is still opening is lost, so
+    // it is asked again until the overview is closed.
+    const auto deadline = std::chrono::steady_clock::now() + kOverviewTimeout;
+    do {
+        GVariant* reply = callSync(*bus_, "org.gnome.Shell", "/org/gnome/Shell",
+                                   "org.freedesktop.DBus.Properties", "Set",
+                                   g_variant_new("(ssv)", "org.gnome.Shell", "OverviewActive",
+                                                 g_variant_new_boolean(FALSE)),
+                                   nullptr);
+        if (reply) {
+            g_variant_unref(reply);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        if (!overviewActive()) {
+            return;
+        }
+    } while (std::chrono::steady_clock::now() < deadline);
 }
 
 bool GnomeVirtualSession::setSetting(const std::string& schema, const std::string& key,

@@ -76,6 +76,7 @@ class GnomeVirtualSession {
                          std::chrono::milliseconds timeout);
     void startShell(const GnomeVirtualSessionOptions& options);
     void waitForExtension(const GnomeVirtualSessionOptions& options);
+    bool overviewActive() const;
     void hideOverview();
     void stopLeftovers();
     [[noreturn]] void fail(const std::string& message) const;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gnome/GnomeLayoutSource.h"
+#include "platform/gnome/GnomeShellCurrentSource.h"
 #include "platform/gnome/InputSourceReplacement.h"
 
 namespace plovik {
@@ -24,7 +25,7 @@ TEST(InputSourceReplacementTest, EachLayoutBecomesPloviksEngineInItsPlaceAndOthe
 TEST(InputSourceReplacementTest, TheRecordGivesBackExactlyWhatWasThereUnlessTheUserChangedIt) {
     const Sources user{{"xkb", "us"}, {"xkb", "ru"}};
     const InputSourceReplacement::Record record{
-        user, {{"xkb", "ru"}, {"xkb", "us"}}, InputSourceReplacement::replaced(user), true};
+        user, {{"xkb", "ru"}, {"xkb", "us"}}, InputSourceReplacement::replaced(user), true, {}};
     EXPECT_EQ(InputSourceReplacement::restored(record.applied, record), user);
     // The user added a layout to Plovik's list since: it is kept, as a layout.
     const Sources changed{{"ibus", "plovik-us"}, {"ibus", "plovik-ru"}, {"ibus", "plovik-de"}};
@@ -33,17 +34,51 @@ TEST(InputSourceReplacementTest, TheRecordGivesBackExactlyWhatWasThereUnlessTheU
 }
 
 TEST(InputSourceReplacementTest, TheRecordIsReadBackAsWrittenAndOtherTextIsNotARecord) {
-    const InputSourceReplacement::Record record{{{"xkb", "us"}, {"xkb", "ua"}},
-                                                {{"xkb", "ua"}},
-                                                {{"ibus", "plovik-us"}, {"ibus", "plovik-ua"}},
-                                                false};
+    InputSourceReplacement::Record record{{{"xkb", "us"}, {"xkb", "ua"}},
+                                          {{"xkb", "ua"}},
+                                          {{"ibus", "plovik-us"}, {"ibus", "plovik-ua"}},
+                                          false,
+                                          {}};
     const std::string text = record.text();
     EXPECT_NE(text.find("sources=[('xkb', 'us'), ('xkb', 'ua')]"), std::string::npos)
         << "as gsettings reads it: " << text;
+    EXPECT_EQ(text.find("switch-to"), std::string::npos) << "no change under way";
     EXPECT_EQ(InputSourceReplacement::Record::parse(text), record);
+    record.switchTo = GnomeInputSource{"ibus", "plovik-ua"};
+    EXPECT_EQ(InputSourceReplacement::Record::parse(record.text()), record);
     EXPECT_FALSE(InputSourceReplacement::Record::parse("# nothing\n"));
     EXPECT_FALSE(InputSourceReplacement::Record::parse("sources=[('xkb')]\n"));
     EXPECT_FALSE(InputSourceReplacement::Record::parse("sources=[]\nmru-sources=oops\n"));
+    EXPECT_FALSE(InputSourceReplacement::Record::parse(
+        "sources=[]\nswitch-to=[('xkb', 'us'), ('xkb', 'ru')]\n"))
+        << "one source is current, not two";
+}
+
+TEST(InputSourceReplacementTest, TheCurrentSourceLeadsTheOrderOfUse) {
+    const Sources mru{{"ibus", "plovik-us"}, {"ibus", "anthy"}, {"ibus", "plovik-ru"}};
+    EXPECT_EQ(InputSourceReplacement::orderOfUse(mru, GnomeInputSource{"ibus", "plovik-ru"}),
+              (Sources{{"ibus", "plovik-ru"}, {"ibus", "plovik-us"}, {"ibus", "anthy"}}));
+    EXPECT_EQ(InputSourceReplacement::orderOfUse({}, GnomeInputSource{"xkb", "ru"}),
+              (Sources{{"xkb", "ru"}}))
+        << "GNOME had not written an order yet";
+    EXPECT_EQ(InputSourceReplacement::orderOfUse(mru, std::nullopt), mru);
+    EXPECT_EQ(InputSourceReplacement::originals(mru),
+              (Sources{{"xkb", "us"}, {"ibus", "anthy"}, {"xkb", "ru"}}));
+}
+
+TEST(InputSourceReplacementTest, TheShellHasTheWrittenListEvenWithSourcesItCannotOfferLeftOut) {
+    const Sources written{{"ibus", "plovik-us"}, {"ibus", "anthy"}, {"ibus", "plovik-ru"}};
+    EXPECT_TRUE(GnomeShellCurrentSource::shows(written, written));
+    EXPECT_TRUE(
+        GnomeShellCurrentSource::shows({{"ibus", "plovik-us"}, {"ibus", "plovik-ru"}}, written))
+        << "IBus has no engine anthy";
+    EXPECT_FALSE(GnomeShellCurrentSource::shows({{"xkb", "us"}, {"xkb", "ru"}}, written))
+        << "the Shell still has the list from before";
+    EXPECT_FALSE(GnomeShellCurrentSource::shows({{"xkb", "us"}}, written))
+        << "the Shell's fallback while IBus restarts";
+    EXPECT_FALSE(
+        GnomeShellCurrentSource::shows({{"ibus", "plovik-ru"}, {"ibus", "plovik-us"}}, written))
+        << "another order is another list";
 }
 
 TEST(InputSourceReplacementTest, PloviksEnginesAreTheLayoutsTheyDeclare) {

@@ -82,8 +82,7 @@ class GnomeDesktopTest : public ::testing::Test {
             client == GnomeClient::gtk3X11 ? rehearsal_->launchX11(clientProgram(client))
                                            : rehearsal_->launchWayland(clientProgram(client)));
         ASSERT_TRUE(window_->waitUntilReady()) << rehearsal_->session().logTail();
-        // Without Plovik running, the window did not get the focus on this session (why is
-        // not known): a test that starts Plovik later focuses the field itself.
+        // A test that starts Plovik later focuses the field itself.
         if (!withPlovik) {
             return;
         }

@@ -44,6 +44,12 @@ class SetupOnGnomeTest : public GnomeDesktopTest {
         return {status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, output};
     }
 
+    std::string currentSource() {
+        const auto current = rehearsal_->currentSource();
+        return current ? "current: " + current->first + " " + current->second
+                       : std::string("no current source");
+    }
+
     std::string sources() {
         return rehearsal_->session()
             .setting("org.gnome.desktop.input-sources", "sources")
@@ -71,6 +77,38 @@ TEST_F(SetupOnGnomeTest, OneStepPutsPloviksSourcesInPlaceAndAnotherGivesTheUsers
     EXPECT_EQ(sources(), kUserSources);
     EXPECT_FALSE(std::filesystem::exists(rehearsal_->session().home() / ".config" / "plovik" /
                                          "gnome-input-sources"));
+}
+
+TEST_F(SetupOnGnomeTest, TheSourceInUseStaysCurrentThroughSetUpAndGivingBack) {
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    ASSERT_TRUE(waitForSource("ru")) << "GNOME starts with the source the user chose last";
+    auto [status, said] = integration("on");
+    ASSERT_EQ(status, 0) << said << rehearsal_->session().logTail();
+    EXPECT_TRUE(waitForSource("plovik-ru")) << currentSource();
+
+    // English typed now goes through the Russian engine to Plovik, which corrects it and
+    // switches to English; Russian typed next switches back.
+    ASSERT_TRUE(rehearsal_->startPlovik()) << rehearsal_->log();
+    ASSERT_TRUE(window().focus(Field::single)) << rehearsal_->session().logTail();
+    std::this_thread::sleep_for(300ms);
+    type("hello ");
+    EXPECT_EQ(waitForText(Field::single, "hello "), "hello ") << rehearsal_->log();
+    EXPECT_TRUE(waitForSource("plovik-us")) << "corrected from Russian: " << rehearsal_->log();
+    type("ghbdtn ");
+    EXPECT_EQ(waitForText(Field::single, "hello привет "), "hello привет ") << rehearsal_->log();
+    EXPECT_TRUE(waitForSource("plovik-ru")) << currentSource();
+    EXPECT_EQ(corrections(), 2) << rehearsal_->log();
+    rehearsal_->stopPlovik();
+
+    std::tie(status, said) = integration("off");
+    ASSERT_EQ(status, 0) << said;
+    EXPECT_EQ(sources(), kUserSources);
+    EXPECT_TRUE(waitForSource("ru")) << currentSource();
+    type("ckjdj");
+    EXPECT_EQ(waitForText(Field::single, "hello привет слово"), "hello привет слово")
+        << "GNOME's own Russian layout types";
 }
 
 TEST_F(SetupOnGnomeTest, ALayoutAddedSinceIBusStartedGetsItsEngine) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <set>
 
 #include "app/modes/GnomeIntegration.h"
@@ -10,13 +12,77 @@ namespace {
 
 using Sources = std::vector<GnomeInputSource>;
 
+// GNOME Shell's input sources as GNOME 43 keeps them: its own order of use, which it
+// reads from the settings only as it starts, and whose first source it makes current
+// whenever the list in the settings changes.
+class FakeShell final : public GnomeCurrentSource {
+  public:
+    Sources listed;
+    Sources used;
+    bool answers = true;
+    // Plovik stops as it asks the Shell to switch.
+    bool stopOnActivate = false;
+
+    struct Stopped {};
+
+    void start(const Sources& sources, const Sources& mru) {
+        listed = sources;
+        used.clear();
+        std::copy_if(mru.begin(), mru.end(), std::back_inserter(used), [&](const auto& source) {
+            return std::find(sources.begin(), sources.end(), source) != sources.end();
+        });
+        takeUp(sources);
+    }
+    void takeUp(const Sources& sources) {
+        Sources order;
+        for (const auto& source : used) {
+            if (std::find(sources.begin(), sources.end(), source) != sources.end()) {
+                order.push_back(source);
+            }
+        }
+        for (const auto& source : sources) {
+            if (std::find(order.begin(), order.end(), source) == order.end()) {
+                order.push_back(source);
+            }
+        }
+        listed = sources;
+        used = order;
+    }
+    GnomeInputSource currentOne() const { return used.front(); }
+
+    std::optional<GnomeInputSource> current() override {
+        return answers && !used.empty() ? std::optional(used.front()) : std::nullopt;
+    }
+    bool activate(const GnomeInputSource& source, const Sources& sources) override {
+        if (stopOnActivate) {
+            throw Stopped{};
+        }
+        const auto at = std::find(used.begin(), used.end(), source);
+        if (!answers || listed != sources || at == used.end()) {
+            return false;
+        }
+        std::rotate(used.begin(), at, at + 1);
+        return true;
+    }
+};
+
 class MemorySourceSettings final : public GnomeInputSourceSettings {
   public:
+    explicit MemorySourceSettings(FakeShell& shell) : shell_(shell) {
+        shell_.start(sources_, mru_);
+    }
+
     Sources sources_{{"xkb", "us"}, {"xkb", "ru"}};
     Sources mru_{{"xkb", "ru"}, {"xkb", "us"}};
     bool writable = true;
     std::function<void()> beforeWrite;
     int writes = 0;
+
+    void userChose(Sources sources, Sources mru) {
+        sources_ = std::move(sources);
+        mru_ = std::move(mru);
+        shell_.start(sources_, mru_);
+    }
 
     std::optional<Sources> sources() const override { return sources_; }
     std::optional<Sources> mruSources() const override { return mru_; }
@@ -30,8 +96,12 @@ class MemorySourceSettings final : public GnomeInputSourceSettings {
         ++writes;
         sources_ = sources;
         mru_ = mru;
+        shell_.takeUp(sources);
         return true;
     }
+
+  private:
+    FakeShell& shell_;
 };
 
 class KnownEngines final : public IbusEngineRegistry {
@@ -81,25 +151,26 @@ class GnomeIntegrationTest : public ::testing::Test {
             (std::filesystem::temp_directory_path() / "plovik-integration-XXXXXX").string();
         ASSERT_TRUE(::mkdtemp(pattern.data()));
         folder_ = pattern;
-        integration_ = std::make_unique<GnomeIntegration>(GnomeIntegration::Collaborators{
-            settings_, engines_, extensions_, AtomicFile(record()),
-            [this](std::size_t index) {
-                activated_.push_back(index);
-                return true;
-            },
+        integration_ = startPlovik();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    // Plovik's integration as a new start of Plovik finds it.
+    std::unique_ptr<GnomeIntegration> startPlovik() {
+        return std::make_unique<GnomeIntegration>(GnomeIntegration::Collaborators{
+            settings_, engines_, extensions_, shell_, AtomicFile(record()),
             [](const GnomeInputSource& source) { return "layout " + source.id; },
             [](const ShortcutDefinition&) { return true; },
             [this](const ShortcutDefinition&) { return ++freed_ > 0; }});
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
 
     std::filesystem::path record() const { return folder_ / "plovik" / "gnome-input-sources"; }
 
     std::filesystem::path folder_;
-    MemorySourceSettings settings_;
+    FakeShell shell_;
+    MemorySourceSettings settings_{shell_};
     KnownEngines engines_;
     Extensions extensions_;
-    std::vector<std::size_t> activated_;
     int freed_ = 0;
     std::unique_ptr<GnomeIntegration> integration_;
 };
@@ -115,34 +186,86 @@ TEST_F(GnomeIntegrationTest, TurningOnReplacesEachLayoutInPlaceKeepsTheCurrentOn
     EXPECT_TRUE(recordedBeforeTheChange);
     EXPECT_EQ(settings_.sources_, (Sources{{"ibus", "plovik-us"}, {"ibus", "plovik-ru"}}));
     EXPECT_EQ(settings_.mru_, (Sources{{"ibus", "plovik-ru"}, {"ibus", "plovik-us"}}));
-    EXPECT_EQ(activated_, std::vector<std::size_t>{1}) << "Russian was the current source";
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"ibus", "plovik-ru"}))
+        << "Russian was the current source";
     EXPECT_EQ(engines_.reloads, 1) << "IBus had not read Plovik's engines for these layouts";
     EXPECT_EQ(extensions_.current, GnomeExtensionControl::State::active);
     EXPECT_TRUE(integration_->status().isOn);
     const auto kept = integration_->record();
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->sources, (Sources{{"xkb", "us"}, {"xkb", "ru"}}));
+    EXPECT_EQ(kept->switchTo, std::nullopt) << "the change is done";
     EXPECT_EQ(std::filesystem::status(record()).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(GnomeIntegrationTest, TurningOffGivesEverythingBackExactly) {
-    settings_.sources_ = {{"xkb", "us"}, {"ibus", "anthy"}, {"xkb", "ru"}};
+    settings_.userChose({{"xkb", "us"}, {"ibus", "anthy"}, {"xkb", "ru"}},
+                        {{"xkb", "ru"}, {"xkb", "us"}});
     const Sources original = settings_.sources_;
     ASSERT_EQ(integration_->turnOn(), std::nullopt);
     ASSERT_EQ(integration_->turnOff(), std::nullopt);
     EXPECT_EQ(settings_.sources_, original);
     EXPECT_EQ(settings_.mru_, (Sources{{"xkb", "ru"}, {"xkb", "us"}}));
-    EXPECT_EQ(activated_.back(), 2u) << "Russian stays the current source";
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"xkb", "ru"}))
+        << "Russian stays the current source";
     EXPECT_EQ(extensions_.disables, 1) << "Plovik turned its extension on, so it turns it off";
     EXPECT_FALSE(std::filesystem::exists(record()));
     EXPECT_FALSE(integration_->status().isOn);
+}
+
+TEST_F(GnomeIntegrationTest, TheSourceInUseIsKeptNotTheOrderTheSettingsLastSaw) {
+    ASSERT_EQ(integration_->turnOn(), std::nullopt);
+    // Plovik's own switches, like GNOME's per-window sources, leave the settings' order.
+    ASSERT_TRUE(shell_.activate({"ibus", "plovik-us"}, settings_.sources_));
+    ASSERT_EQ(settings_.mru_.front(), (GnomeInputSource{"ibus", "plovik-ru"}));
+    ASSERT_EQ(integration_->turnOff(), std::nullopt);
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"xkb", "us"}));
+    EXPECT_EQ(settings_.mru_, (Sources{{"xkb", "us"}, {"xkb", "ru"}}))
+        << "the Shell reads this order at the next log-in";
+}
+
+TEST_F(GnomeIntegrationTest, PlovikStoppedBeforeTheSwitchSwitchesAsItStartsAgain) {
+    shell_.stopOnActivate = true;
+    EXPECT_THROW((void)integration_->turnOn(), FakeShell::Stopped);
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"ibus", "plovik-us"})) << "GNOME's pick";
+    EXPECT_EQ(settings_.mru_.front(), (GnomeInputSource{"ibus", "plovik-ru"}));
+    shell_.stopOnActivate = false;
+    integration_ = startPlovik();
+    integration_->settleUnfinishedChange();
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"ibus", "plovik-ru"}));
+    ASSERT_TRUE(integration_->record());
+    EXPECT_EQ(integration_->record()->switchTo, std::nullopt);
+    // Switched once only: the user's own switches after that stay.
+    ASSERT_TRUE(shell_.activate({"ibus", "plovik-us"}, settings_.sources_));
+    integration_->settleUnfinishedChange();
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"ibus", "plovik-us"}));
+
+    ASSERT_TRUE(shell_.activate({"ibus", "plovik-ru"}, settings_.sources_));
+    shell_.stopOnActivate = true;
+    EXPECT_THROW((void)integration_->turnOff(), FakeShell::Stopped);
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"xkb", "us"}));
+    shell_.stopOnActivate = false;
+    integration_ = startPlovik();
+    integration_->settleUnfinishedChange();
+    EXPECT_EQ(shell_.currentOne(), (GnomeInputSource{"xkb", "ru"}));
+    EXPECT_EQ(settings_.sources_, (Sources{{"xkb", "us"}, {"xkb", "ru"}}));
+    EXPECT_FALSE(std::filesystem::exists(record())) << "nothing of Plovik's is left to give back";
+}
+
+TEST_F(GnomeIntegrationTest, WithoutTheExtensionTheOrderOfUseCarriesTheCurrentSource) {
+    shell_.answers = false;
+    ASSERT_EQ(integration_->turnOn(), std::nullopt);
+    EXPECT_EQ(settings_.mru_, (Sources{{"ibus", "plovik-ru"}, {"ibus", "plovik-us"}}))
+        << "GNOME makes it current at the next log-in";
+    EXPECT_EQ(integration_->record()->switchTo, std::nullopt);
 }
 
 TEST_F(GnomeIntegrationTest, AnExtensionTheUserHadOnAndLayoutsAddedSinceStay) {
     extensions_.current = GnomeExtensionControl::State::active;
     ASSERT_EQ(integration_->turnOn(), std::nullopt);
     settings_.sources_.push_back({"ibus", "plovik-de"});
+    shell_.takeUp(settings_.sources_);
     ASSERT_EQ(integration_->turnOff(), std::nullopt);
     EXPECT_EQ(settings_.sources_, (Sources{{"xkb", "us"}, {"xkb", "ru"}, {"xkb", "de"}}));
     EXPECT_EQ(extensions_.disables, 0);
