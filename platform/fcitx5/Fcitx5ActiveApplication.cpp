@@ -1,9 +1,6 @@
 #include "platform/fcitx5/Fcitx5ActiveApplication.h"
 
-#include <gio/gio.h>
-
-#include "platform/linux/GObjectRef.h"
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopUrlOpener.h"
 #include "platform/x11/WindowIdentity.h"
 
 namespace plovik {
@@ -87,13 +84,7 @@ Subscription Fcitx5ActiveApplication::observeActivations(ActivationObserver obse
 }
 
 bool Fcitx5ActiveApplication::openUrl(const std::string& url) {
-    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
-        return DesktopSettingsLauncher::forThisProcess().open(url);
-    }
-    GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
-    const GErrorPtr error(rawError);
-    return opened && !error;
+    return DesktopUrlOpener::open(url);
 }
 
 }  // namespace plovik

@@ -1,12 +1,10 @@
 #include "platform/sway/SwayActiveApplication.h"
 
-#include <gio/gio.h>
 #include <glib-unix.h>
 
 #include <nlohmann/json.hpp>
 
-#include "platform/linux/GObjectRef.h"
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopUrlOpener.h"
 
 namespace plovik {
 
@@ -216,13 +214,7 @@ Subscription SwayActiveApplication::observeActivations(ActivationObserver observ
 }
 
 bool SwayActiveApplication::openUrl(const std::string& url) {
-    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
-        return DesktopSettingsLauncher::forThisProcess().open(url);
-    }
-    GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
-    const GErrorPtr error(rawError);
-    return opened && !error;
+    return DesktopUrlOpener::open(url);
 }
 
 }  // namespace plovik
