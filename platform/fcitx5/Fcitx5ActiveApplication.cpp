@@ -49,8 +49,8 @@ std::optional<RunningApplication> Fcitx5ActiveApplication::runningApplication(
 }
 
 void Fcitx5ActiveApplication::fieldChanged() {
-    mainQueue_.post([this, weak = std::weak_ptr<Observers>(observers_)] {
-        if (!weak.expired()) {
+    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_)] {
+        if (!alive.expired()) {
             notify();
         }
     });
@@ -63,24 +63,11 @@ void Fcitx5ActiveApplication::notify() {
         return;
     }
     lastActivated_ = application;
-    const ApplicationActivation activation{application};
-    const auto snapshot = observers_->entries;
-    for (const auto& [id, observer] : snapshot) {
-        if (observers_->entries.count(id) != 0) {
-            observer(activation);
-        }
-    }
+    activations_.notify(ApplicationActivation{application});
 }
 
 Subscription Fcitx5ActiveApplication::observeActivations(ActivationObserver observer) {
-    const int id = observers_->nextId++;
-    observers_->entries.emplace(id, std::move(observer));
-    std::weak_ptr<Observers> weak = observers_;
-    return Subscription([weak, id] {
-        if (auto observers = weak.lock()) {
-            observers->entries.erase(id);
-        }
-    });
+    return activations_.observe(std::move(observer));
 }
 
 bool Fcitx5ActiveApplication::openUrl(const std::string& url) {

@@ -193,24 +193,11 @@ void SwayActiveApplication::focusChanged(const nlohmann::json& container) {
         return;
     }
     frontmost_ = application;
-    const ApplicationActivation activation{application};
-    const auto snapshot = observers_->entries;
-    for (const auto& [id, observer] : snapshot) {
-        if (observers_->entries.count(id) != 0) {
-            observer(activation);
-        }
-    }
+    activations_.notify(ApplicationActivation{application});
 }
 
 Subscription SwayActiveApplication::observeActivations(ActivationObserver observer) {
-    const int id = observers_->nextId++;
-    observers_->entries.emplace(id, std::move(observer));
-    std::weak_ptr<Observers> weak = observers_;
-    return Subscription([weak, id] {
-        if (auto observers = weak.lock()) {
-            observers->entries.erase(id);
-        }
-    });
+    return activations_.observe(std::move(observer));
 }
 
 bool SwayActiveApplication::openUrl(const std::string& url) {

@@ -242,24 +242,11 @@ void EwmhActiveApplication::activeWindowChanged() {
         return;
     }
     lastActivated_ = application;
-    const ApplicationActivation activation{application};
-    const auto snapshot = observers_->entries;
-    for (const auto& [id, observer] : snapshot) {
-        if (observers_->entries.count(id) != 0) {
-            observer(activation);
-        }
-    }
+    activations_.notify(ApplicationActivation{application});
 }
 
 Subscription EwmhActiveApplication::observeActivations(ActivationObserver observer) {
-    const int id = observers_->nextId++;
-    observers_->entries.emplace(id, std::move(observer));
-    std::weak_ptr<Observers> weak = observers_;
-    return Subscription([weak, id] {
-        if (auto observers = weak.lock()) {
-            observers->entries.erase(id);
-        }
-    });
+    return activations_.observe(std::move(observer));
 }
 
 bool EwmhActiveApplication::openUrl(const std::string& url) {
