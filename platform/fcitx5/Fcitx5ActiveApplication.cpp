@@ -57,13 +57,7 @@ void Fcitx5ActiveApplication::fieldChanged() {
 }
 
 void Fcitx5ActiveApplication::notify() {
-    auto application = frontmostApplication();
-    // Another field of the same application is not an activation.
-    if (!application || application == lastActivated_) {
-        return;
-    }
-    lastActivated_ = application;
-    activations_.notify(ApplicationActivation{application});
+    activations_.notifyIfChanged(frontmostApplication());
 }
 
 Subscription Fcitx5ActiveApplication::observeActivations(ActivationObserver observer) {

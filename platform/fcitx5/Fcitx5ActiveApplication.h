@@ -43,7 +43,6 @@ class Fcitx5ActiveApplication final : public ActiveApplication {
     DesktopEntryCatalog catalog_;
     MainQueue& mainQueue_;
     FocusedProcess focusedProcess_;
-    std::optional<RunningApplication> lastActivated_;
     ActivationNotifier activations_;
     // Shared with the posted notifications, which must not outlive this.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

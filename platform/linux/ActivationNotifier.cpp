@@ -30,4 +30,16 @@ void ActivationNotifier::notify(const ApplicationActivation& activation) const {
     }
 }
 
+void ActivationNotifier::notifyIfChanged(const std::optional<RunningApplication>& application) {
+    if (!application || application == lastActivated_) {
+        return;
+    }
+    lastActivated_ = application;
+    notify(ApplicationActivation{application});
+}
+
+void ActivationNotifier::startFrom(std::optional<RunningApplication> application) {
+    lastActivated_ = std::move(application);
+}
+
 }  // namespace plovik

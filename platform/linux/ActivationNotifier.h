@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "core/platform/ActiveApplication.h"
 #include "core/support/Published.h"
@@ -22,6 +23,11 @@ class ActivationNotifier {
     // Observers that subscribe meanwhile wait for the next activation; those cancelled
     // meanwhile hear nothing more.
     void notify(const ApplicationActivation& activation) const;
+    // Notifies when `application` is not the one notified last: another window of the same
+    // application is no activation, and neither is no application at all.
+    void notifyIfChanged(const std::optional<RunningApplication>& application);
+    // The application in front when the backend starts, which is thus no activation.
+    void startFrom(std::optional<RunningApplication> application);
 
   private:
     struct Observers {
@@ -30,6 +36,7 @@ class ActivationNotifier {
     };
 
     std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
+    std::optional<RunningApplication> lastActivated_;
 };
 
 }  // namespace plovik

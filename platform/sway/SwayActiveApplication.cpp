@@ -73,6 +73,7 @@ SwayActiveApplication::SwayActiveApplication(SwayIpcConnection requests, SwayIpc
             frontmost_ = window->application(catalog_);
         }
     }
+    activations_.startFrom(frontmost_);
     watch_ = g_unix_fd_add(events_.descriptor(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP),
                            &SwayActiveApplication::onEvents, this);
 }
@@ -187,13 +188,8 @@ bool SwayActiveApplication::readEvents() {
 }
 
 void SwayActiveApplication::focusChanged(const nlohmann::json& container) {
-    auto application = identityOf(container, catalog_).application(catalog_);
-    // Another window of the same application is not an activation.
-    if (application == frontmost_) {
-        return;
-    }
-    frontmost_ = application;
-    activations_.notify(ApplicationActivation{application});
+    frontmost_ = identityOf(container, catalog_).application(catalog_);
+    activations_.notifyIfChanged(frontmost_);
 }
 
 Subscription SwayActiveApplication::observeActivations(ActivationObserver observer) {

@@ -38,7 +38,7 @@ EwmhActiveApplication::EwmhActiveApplication(xcb_connection_t* connection,
     xcb_flush(connection);
     attachToMainContext();
     watchActiveWindow();
-    lastActivated_ = frontmostApplication();
+    activations_.startFrom(frontmostApplication());
 }
 
 EwmhActiveApplication::~EwmhActiveApplication() {
@@ -236,13 +236,7 @@ void EwmhActiveApplication::watchActiveWindow() {
 
 void EwmhActiveApplication::activeWindowChanged() {
     watchActiveWindow();
-    auto application = frontmostApplication();
-    // Another window of the same application is not an activation; no window is none.
-    if (!application || application == lastActivated_) {
-        return;
-    }
-    lastActivated_ = application;
-    activations_.notify(ApplicationActivation{application});
+    activations_.notifyIfChanged(frontmostApplication());
 }
 
 Subscription EwmhActiveApplication::observeActivations(ActivationObserver observer) {

@@ -64,7 +64,6 @@ class EwmhActiveApplication final : public ActiveApplication {
     struct EventSource;
     GSource* source_ = nullptr;
     std::vector<xcb::Reply<xcb_generic_event_t>> pending_;
-    std::optional<RunningApplication> lastActivated_;
     ActivationNotifier activations_;
 };
 

@@ -71,5 +71,19 @@ TEST(ActivationNotifier, AnObserverMayDestroyTheNotifierThatTellsIt) {
         << "the notifier is gone: no one else hears";
 }
 
+TEST(ActivationNotifier, AnotherWindowOfTheSameApplicationOrNoneIsNoActivation) {
+    std::vector<std::string> heard;
+    ActivationNotifier notifier;
+    auto subscription = notifier.observe([&](const auto& a) { heard.push_back(idOf(a)); });
+    notifier.startFrom(activationOf("org.gnome.gedit").application);
+
+    notifier.notifyIfChanged(activationOf("org.gnome.gedit").application);
+    notifier.notifyIfChanged(std::nullopt);
+    notifier.notifyIfChanged(activationOf("org.kde.kate").application);
+    notifier.notifyIfChanged(activationOf("org.kde.kate").application);
+    notifier.notifyIfChanged(activationOf("org.gnome.gedit").application);
+    EXPECT_EQ(heard, (std::vector<std::string>{"org.kde.kate", "org.gnome.gedit"}));
+}
+
 }  // namespace
 }  // namespace plovik
