@@ -1,9 +1,6 @@
 #include "platform/fcitx5/Fcitx5ActiveApplication.h"
 
-#include <gio/gio.h>
-
-#include "platform/linux/GObjectRef.h"
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopUrlOpener.h"
 #include "platform/x11/WindowIdentity.h"
 
 namespace plovik {
@@ -52,48 +49,23 @@ std::optional<RunningApplication> Fcitx5ActiveApplication::runningApplication(
 }
 
 void Fcitx5ActiveApplication::fieldChanged() {
-    mainQueue_.post([this, weak = std::weak_ptr<Observers>(observers_)] {
-        if (!weak.expired()) {
+    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_)] {
+        if (!alive.expired()) {
             notify();
         }
     });
 }
 
 void Fcitx5ActiveApplication::notify() {
-    auto application = frontmostApplication();
-    // Another field of the same application is not an activation.
-    if (!application || application == lastActivated_) {
-        return;
-    }
-    lastActivated_ = application;
-    const ApplicationActivation activation{application};
-    const auto snapshot = observers_->entries;
-    for (const auto& [id, observer] : snapshot) {
-        if (observers_->entries.count(id) != 0) {
-            observer(activation);
-        }
-    }
+    activations_.notifyIfChanged(frontmostApplication());
 }
 
 Subscription Fcitx5ActiveApplication::observeActivations(ActivationObserver observer) {
-    const int id = observers_->nextId++;
-    observers_->entries.emplace(id, std::move(observer));
-    std::weak_ptr<Observers> weak = observers_;
-    return Subscription([weak, id] {
-        if (auto observers = weak.lock()) {
-            observers->entries.erase(id);
-        }
-    });
+    return activations_.observe(std::move(observer));
 }
 
 bool Fcitx5ActiveApplication::openUrl(const std::string& url) {
-    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
-        return DesktopSettingsLauncher::forThisProcess().open(url);
-    }
-    GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
-    const GErrorPtr error(rawError);
-    return opened && !error;
+    return DesktopUrlOpener::open(url);
 }
 
 }  // namespace plovik

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +8,7 @@
 #include "core/platform/ActiveApplication.h"
 #include "core/platform/MainQueue.h"
 #include "platform/fcitx5/Fcitx5ModuleClient.h"
+#include "platform/linux/ActivationNotifier.h"
 #include "platform/linux/DesktopEntryCatalog.h"
 
 namespace plovik {
@@ -37,19 +37,15 @@ class Fcitx5ActiveApplication final : public ActiveApplication {
     void fieldChanged();
 
   private:
-    struct Observers {
-        std::map<int, ActivationObserver> entries;
-        int nextId = 0;
-    };
-
     void notify();
 
     Fcitx5ModuleClient& module_;
     DesktopEntryCatalog catalog_;
     MainQueue& mainQueue_;
     FocusedProcess focusedProcess_;
-    std::optional<RunningApplication> lastActivated_;
-    std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
+    ActivationNotifier activations_;
+    // Shared with the posted notifications, which must not outlive this.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace plovik

@@ -1,9 +1,6 @@
 #include "platform/gnome/GnomeActiveApplication.h"
 
-#include <gio/gio.h>
-
-#include "platform/linux/GlibHandles.h"
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopUrlOpener.h"
 
 namespace plovik {
 
@@ -54,13 +51,7 @@ Subscription GnomeActiveApplication::observeActivations(ActivationObserver obser
 }
 
 bool GnomeActiveApplication::openUrl(const std::string& url) {
-    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
-        return DesktopSettingsLauncher::forThisProcess().open(url);
-    }
-    GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
-    const glib::Error error(rawError);
-    return opened && !error;
+    return DesktopUrlOpener::open(url);
 }
 
 }  // namespace plovik

@@ -41,22 +41,12 @@ bool SimulatedActiveApplication::activate(std::int32_t processIdentifier) {
         return false;
     }
     frontmost_ = processIdentifier;
-    notify({activated->info()});
+    activations_.notify({activated->info()});
     return true;
 }
 
 void SimulatedActiveApplication::postActivationWithoutApplication() {
-    notify({std::nullopt});
-}
-
-void SimulatedActiveApplication::notify(const ApplicationActivation& activation) {
-    // A snapshot, so that observers may come and go while being notified.
-    const auto entries = observers_->entries;
-    for (const auto& [id, observer] : entries) {
-        if (observers_->entries.contains(id)) {
-            observer(activation);
-        }
-    }
+    activations_.notify({std::nullopt});
 }
 
 std::optional<RunningApplication> SimulatedActiveApplication::frontmostApplication() const {
@@ -71,14 +61,7 @@ std::optional<RunningApplication> SimulatedActiveApplication::runningApplication
 }
 
 Subscription SimulatedActiveApplication::observeActivations(ActivationObserver observer) {
-    const int id = observers_->nextId++;
-    observers_->entries.emplace(id, std::move(observer));
-    std::weak_ptr<Observers> weakObservers = observers_;
-    return Subscription([weakObservers, id] {
-        if (const auto observers = weakObservers.lock()) {
-            observers->entries.erase(id);
-        }
-    });
+    return activations_.observe(std::move(observer));
 }
 
 bool SimulatedActiveApplication::openUrl(const std::string& url) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/platform/ActiveApplication.h"
+#include "platform/linux/ActivationNotifier.h"
 #include "platform/simulated/SimulatedApplication.h"
 
 namespace plovik {
@@ -44,17 +45,10 @@ class SimulatedActiveApplication final : public ActiveApplication {
     bool openUrl(const std::string& url) override;
 
   private:
-    struct Observers {
-        std::map<int, ActivationObserver> entries;
-        int nextId = 0;
-    };
-
-    void notify(const ApplicationActivation& activation);
-
     std::weak_ptr<SimulatedAccessibilityEnvironment> environment_;
     std::map<std::int32_t, std::shared_ptr<SimulatedApplication>> applications_;
     std::optional<std::int32_t> frontmost_;
-    std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
+    ActivationNotifier activations_;
     std::vector<std::string> openedUrls_;
     bool opensUrls_ = true;
 };

@@ -1,12 +1,10 @@
 #include "platform/sway/SwayActiveApplication.h"
 
-#include <gio/gio.h>
 #include <glib-unix.h>
 
 #include <nlohmann/json.hpp>
 
-#include "platform/linux/GObjectRef.h"
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopUrlOpener.h"
 
 namespace plovik {
 
@@ -75,6 +73,7 @@ SwayActiveApplication::SwayActiveApplication(SwayIpcConnection requests, SwayIpc
             frontmost_ = window->application(catalog_);
         }
     }
+    activations_.startFrom(frontmost_);
     watch_ = g_unix_fd_add(events_.descriptor(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP),
                            &SwayActiveApplication::onEvents, this);
 }
@@ -189,40 +188,16 @@ bool SwayActiveApplication::readEvents() {
 }
 
 void SwayActiveApplication::focusChanged(const nlohmann::json& container) {
-    auto application = identityOf(container, catalog_).application(catalog_);
-    // Another window of the same application is not an activation.
-    if (application == frontmost_) {
-        return;
-    }
-    frontmost_ = application;
-    const ApplicationActivation activation{application};
-    const auto snapshot = observers_->entries;
-    for (const auto& [id, observer] : snapshot) {
-        if (observers_->entries.count(id) != 0) {
-            observer(activation);
-        }
-    }
+    frontmost_ = identityOf(container, catalog_).application(catalog_);
+    activations_.notifyIfChanged(frontmost_);
 }
 
 Subscription SwayActiveApplication::observeActivations(ActivationObserver observer) {
-    const int id = observers_->nextId++;
-    observers_->entries.emplace(id, std::move(observer));
-    std::weak_ptr<Observers> weak = observers_;
-    return Subscription([weak, id] {
-        if (auto observers = weak.lock()) {
-            observers->entries.erase(id);
-        }
-    });
+    return activations_.observe(std::move(observer));
 }
 
 bool SwayActiveApplication::openUrl(const std::string& url) {
-    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
-        return DesktopSettingsLauncher::forThisProcess().open(url);
-    }
-    GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
-    const GErrorPtr error(rawError);
-    return opened && !error;
+    return DesktopUrlOpener::open(url);
 }
 
 }  // namespace plovik

@@ -2,13 +2,13 @@
 
 #include <glib.h>
 
-#include <map>
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 
 #include "core/platform/ActiveApplication.h"
+#include "platform/linux/ActivationNotifier.h"
 #include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/sway/SwayIpcConnection.h"
 #include "platform/x11/WindowIdentity.h"
@@ -45,11 +45,6 @@ class SwayActiveApplication final : public ActiveApplication {
                                      const DesktopEntryCatalog& catalog);
 
   private:
-    struct Observers {
-        std::map<int, ActivationObserver> entries;
-        int nextId = 0;
-    };
-
     SwayActiveApplication(SwayIpcConnection requests, SwayIpcConnection events,
                           DesktopEntryCatalog catalog);
     static gboolean onEvents(gint descriptor, GIOCondition condition, gpointer workspace);
@@ -62,7 +57,7 @@ class SwayActiveApplication final : public ActiveApplication {
     DesktopEntryCatalog catalog_;
     guint watch_ = 0;
     std::optional<RunningApplication> frontmost_;
-    std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
+    ActivationNotifier activations_;
 };
 
 }  // namespace plovik

@@ -1,12 +1,10 @@
 #include "platform/x11/EwmhActiveApplication.h"
 
-#include <gio/gio.h>
 #include <glib-unix.h>
 
 #include <cstring>
 
-#include "platform/linux/GObjectRef.h"
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopUrlOpener.h"
 
 namespace plovik {
 namespace {
@@ -40,7 +38,7 @@ EwmhActiveApplication::EwmhActiveApplication(xcb_connection_t* connection,
     xcb_flush(connection);
     attachToMainContext();
     watchActiveWindow();
-    lastActivated_ = frontmostApplication();
+    activations_.startFrom(frontmostApplication());
 }
 
 EwmhActiveApplication::~EwmhActiveApplication() {
@@ -238,40 +236,15 @@ void EwmhActiveApplication::watchActiveWindow() {
 
 void EwmhActiveApplication::activeWindowChanged() {
     watchActiveWindow();
-    auto application = frontmostApplication();
-    // Another window of the same application is not an activation; no window is none.
-    if (!application || application == lastActivated_) {
-        return;
-    }
-    lastActivated_ = application;
-    const ApplicationActivation activation{application};
-    const auto snapshot = observers_->entries;
-    for (const auto& [id, observer] : snapshot) {
-        if (observers_->entries.count(id) != 0) {
-            observer(activation);
-        }
-    }
+    activations_.notifyIfChanged(frontmostApplication());
 }
 
 Subscription EwmhActiveApplication::observeActivations(ActivationObserver observer) {
-    const int id = observers_->nextId++;
-    observers_->entries.emplace(id, std::move(observer));
-    std::weak_ptr<Observers> weak = observers_;
-    return Subscription([weak, id] {
-        if (auto observers = weak.lock()) {
-            observers->entries.erase(id);
-        }
-    });
+    return activations_.observe(std::move(observer));
 }
 
 bool EwmhActiveApplication::openUrl(const std::string& url) {
-    if (DesktopSettingsLauncher::isSettingsUrl(url)) {
-        return DesktopSettingsLauncher::forThisProcess().open(url);
-    }
-    GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
-    const GErrorPtr error(rawError);
-    return opened && !error;
+    return DesktopUrlOpener::open(url);
 }
 
 }  // namespace plovik

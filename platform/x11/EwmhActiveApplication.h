@@ -3,13 +3,13 @@
 #include <glib.h>
 #include <xcb/xcb.h>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/platform/ActiveApplication.h"
+#include "platform/linux/ActivationNotifier.h"
 #include "platform/linux/DesktopEntryCatalog.h"
 #include "platform/x11/WindowIdentity.h"
 #include "platform/x11/XcbHandles.h"
@@ -41,11 +41,6 @@ class EwmhActiveApplication final : public ActiveApplication {
     bool hasWindowManager() const;
 
   private:
-    struct Observers {
-        std::map<int, ActivationObserver> entries;
-        int nextId = 0;
-    };
-
     EwmhActiveApplication(xcb_connection_t* connection, DesktopEntryCatalog catalog);
     xcb_atom_t atom(const char* name) const;
     std::optional<std::string> stringProperty(xcb_window_t window, xcb_atom_t property) const;
@@ -69,8 +64,7 @@ class EwmhActiveApplication final : public ActiveApplication {
     struct EventSource;
     GSource* source_ = nullptr;
     std::vector<xcb::Reply<xcb_generic_event_t>> pending_;
-    std::optional<RunningApplication> lastActivated_;
-    std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
+    ActivationNotifier activations_;
 };
 
 }  // namespace plovik

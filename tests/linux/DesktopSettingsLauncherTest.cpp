@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopSettingsLauncher.h"
 
 namespace plovik {
 namespace {

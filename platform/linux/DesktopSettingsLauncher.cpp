@@ -1,4 +1,4 @@
-#include "platform/x11/DesktopSettingsLauncher.h"
+#include "platform/linux/DesktopSettingsLauncher.h"
 
 #include <glib.h>
 
