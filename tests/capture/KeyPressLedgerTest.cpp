@@ -73,8 +73,8 @@ TEST(KeyPressLedger, OnlyPressesThatTypedTextCanWaitBehindAnEdit) {
     EXPECT_TRUE(ledger.onlyTextSince(held));
 
     // Each of these changes what Plovik's keys would type, or is Plovik's to handle.
-    for (const auto& typed : std::vector<std::optional<std::string>>{
-             "", std::nullopt, "\n", "\t"}) {
+    for (const auto& typed :
+         std::vector<std::optional<std::string>>{"", std::nullopt, "\n", "\t"}) {
         KeyPressLedger other;
         const KeyPressNumber before = other.record(" ");
         other.record("g");
