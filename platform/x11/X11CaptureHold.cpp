@@ -321,9 +321,14 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
 
 bool X11CaptureHold::keepsSparesForTakingBack() {
     // Each key of the user's taken back while still held is typed again on a spare code:
-    // one for every press since the hold began, and some for those still to come.
-    const auto pressed = static_cast<std::size_t>(presses_.latest() - *before_);
-    return injector_.availableSpares() >= pressed + kSparesForLateKeys;
+    // one for every key pressed since the hold began and still down, and some for those
+    // still to come.
+    const auto down = keysDown_();
+    const auto pressedSince = std::count_if(down.begin(), down.end(), [&](std::uint32_t keycode) {
+        return std::find(downAtStart_.begin(), downAtStart_.end(), keycode) == downAtStart_.end();
+    });
+    return injector_.availableSpares() >=
+           static_cast<std::size_t>(pressedSince) + kSparesForLateKeys;
 }
 
 bool X11CaptureHold::beginBusy() {

@@ -42,7 +42,7 @@ class X11CaptureHold {
     // How long a hold begun by a press waits for the edit to take it over.
     static constexpr std::chrono::milliseconds kPressHoldLimit{60};
     // Spare key codes an edit leaves free for keys the user presses while it is posted.
-    static constexpr std::size_t kSparesForLateKeys = 3;
+    static constexpr std::size_t kSparesForLateKeys = 2;
     // What posting an edit may take past the hold's limit.
     static constexpr std::chrono::milliseconds kPostingTime{15};
 
