@@ -347,31 +347,59 @@ void X11CaptureHold::endBusy() {
 }
 
 void X11CaptureHold::putOursFirst() {
+    std::vector<HeldKey> users = theUsersAmong(takeBackQueued(), ours_);
+    for (int round = 1;; ++round) {
+        ++takenBackCount_;
+        // A key of the user's taken back while still held is down for the server: Plovik's
+        // own press of it would count for nothing, so its keys are typed anew around it.
+        takenBackDown_ = pressedWithoutRelease(users);
+        const bool typeAnew =
+            !takenBackDown_.empty() &&
+            std::all_of(oursEvents_.begin(), oursEvents_.end(),
+                        [&](const auto& event) { return injector_.canPost(event); });
+        // Plovik's edits as they were meant, before anything the user typed since the hold
+        // began: none of them reached the application, the user's key being ahead of them.
+        const Requeued requeued =
+            requeue(typeAnew ? std::vector<HeldKey>{} : ours_, users, typeAnew);
+        if (round == kMaximumRounds || !holdsAKeyOf(requeued.late, ours_)) {
+            fakeAgain(requeued.late);
+            connection_.flush();
+            return;
+        }
+        // A key the user still holds came ahead of Plovik's keys, and they press it too:
+        // all of it is taken back again and Plovik's keys typed around that key as well.
+        auto again = theUsersAmong(takeBackQueued(), requeued.sent);
+        users.insert(users.end(), requeued.late.begin(), requeued.late.end());
+        users.insert(users.end(), again.begin(), again.end());
+    }
+}
+
+std::vector<X11CaptureHold::HeldKey> X11CaptureHold::theUsersAmong(
+    const std::vector<HeldKey>& taken, const std::vector<HeldKey>& sent) {
     std::vector<HeldKey> users;
-    auto next = ours_.begin();
-    for (const auto& event : takeBackQueued()) {
+    auto next = sent.begin();
+    for (const auto& event : taken) {
         // A keyboard's key is the user's; a synthetic one is Plovik's when it comes in
         // Plovik's order, some of whose group locks the server applies without reporting.
         const auto mine =
-            event.synthetic ? std::find_if(next, ours_.end(),
+            event.synthetic ? std::find_if(next, sent.end(),
                                            [&](const HeldKey& ours) { return ours.sameKey(event); })
-                            : ours_.end();
-        if (mine != ours_.end()) {
+                            : sent.end();
+        if (mine != sent.end()) {
             next = mine + 1;
         } else {
             users.push_back(event);
         }
     }
-    ++takenBackCount_;
-    // A key of the user's taken back while still held is down for the server: Plovik's
-    // own press of it would count for nothing, so its keys are typed anew around it.
-    takenBackDown_ = pressedWithoutRelease(users);
-    const bool typeAnew = !takenBackDown_.empty() &&
-                          std::all_of(oursEvents_.begin(), oursEvents_.end(),
-                                      [&](const auto& event) { return injector_.canPost(event); });
-    // Plovik's edits as they were meant, before anything the user typed since the hold
-    // began: none of them reached the application, the user's key being ahead of them.
-    requeue(typeAnew ? std::vector<HeldKey>{} : ours_, users, typeAnew);
+    return users;
+}
+
+bool X11CaptureHold::holdsAKeyOf(const std::vector<HeldKey>& late,
+                                 const std::vector<HeldKey>& ours) {
+    const auto held = pressedWithoutRelease(late);
+    return std::any_of(ours.begin(), ours.end(), [&](const HeldKey& key) {
+        return key.isPress && std::find(held.begin(), held.end(), key.keycode) != held.end();
+    });
 }
 
 std::vector<std::uint32_t> X11CaptureHold::pressedWithoutRelease(
@@ -426,8 +454,9 @@ void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
                         0, 0);
 }
 
-void X11CaptureHold::requeue(const std::vector<HeldKey>& ours, const std::vector<HeldKey>& users,
-                             bool typeAnew) {
+X11CaptureHold::Requeued X11CaptureHold::requeue(const std::vector<HeldKey>& ours,
+                                                 const std::vector<HeldKey>& users, bool typeAnew) {
+    Requeued requeued;
     std::optional<std::uint32_t> silent;
     if (!requeueing_) {
         // The keyboard was let go until the next key reaches the grab: a silent key goes
@@ -439,18 +468,21 @@ void X11CaptureHold::requeue(const std::vector<HeldKey>& ours, const std::vector
             expectedKeys_.expect(*silent);
             fake(*silent, true);
             fake(*silent, false);
+            requeued.sent.push_back({*silent, false});
         }
     }
     if (typeAnew) {
         typeOursAnew();
     } else {
-        fakeAgain(ours);
+        (void)fakeAgain(ours);
     }
-    fakeAgain(users);
+    requeued.sent.insert(requeued.sent.end(), ours_.begin(), ours_.end());
+    const auto fakedUsers = fakeAgain(users);
+    requeued.sent.insert(requeued.sent.end(), fakedUsers.begin(), fakedUsers.end());
     connection_.sync();
     handleQueuedEvents_();
-    fakeAgain(keysBeforeSilent(silent));
-    connection_.flush();
+    requeued.late = keysBeforeSilent(silent);
+    return requeued;
 }
 
 std::vector<X11CaptureHold::HeldKey> X11CaptureHold::keysBeforeSilent(
@@ -477,7 +509,8 @@ std::vector<X11CaptureHold::HeldKey> X11CaptureHold::keysBeforeSilent(
     return late;
 }
 
-void X11CaptureHold::fakeAgain(const std::vector<HeldKey>& events) {
+std::vector<X11CaptureHold::HeldKey> X11CaptureHold::fakeAgain(const std::vector<HeldKey>& events) {
+    std::vector<HeldKey> faked;
     // A key the user still holds is down for the server already, which would take another
     // press of it for nothing: a spare code with the same symbols types it instead and goes
     // up at once. A modifier still held is in force as it is.
@@ -500,10 +533,13 @@ void X11CaptureHold::fakeAgain(const std::vector<HeldKey>& events) {
             expectedKeys_.expect(keycode);
         }
         fake(keycode, events[i].isPress);
+        faked.push_back({keycode, events[i].isPress});
     }
     for (const std::uint32_t keycode : stillDown) {
         fake(keycode, false);
+        faked.push_back({keycode, false});
     }
+    return faked;
 }
 
 }  // namespace plovik

@@ -39,6 +39,8 @@ class X11CaptureHold {
     using Clock = std::chrono::steady_clock;
     // At most this many queued events are taken back.
     static constexpr int kMaximumTakenBack = 256;
+    // How many times Plovik's keys are put first around keys the user goes on typing.
+    static constexpr int kMaximumRounds = 3;
     // How long a hold begun by a press waits for the edit to take it over.
     static constexpr std::chrono::milliseconds kPressHoldLimit{60};
     // Spare key codes an edit leaves free for keys the user presses while it is posted.
@@ -112,8 +114,19 @@ class X11CaptureHold {
     std::vector<HeldKey> takeBackQueued();
     // Queues Plovik's events again (or types them anew), then the user's, behind nothing,
     // the keyboard still held, then any key that came meanwhile.
-    void requeue(const std::vector<HeldKey>& ours, const std::vector<HeldKey>& users,
-                 bool typeAnew);
+    struct Requeued {
+        // Every key event queued again, in order, the silent key's release first.
+        std::vector<HeldKey> sent;
+        // Keys of the user's that reached the grab ahead of them, not yet queued again.
+        std::vector<HeldKey> late;
+    };
+    Requeued requeue(const std::vector<HeldKey>& ours, const std::vector<HeldKey>& users,
+                     bool typeAnew);
+    // The events among `taken` that are not Plovik's `sent` ones, in order.
+    static std::vector<HeldKey> theUsersAmong(const std::vector<HeldKey>& taken,
+                                              const std::vector<HeldKey>& sent);
+    // Whether a key still held among `late` is one `ours` presses.
+    static bool holdsAKeyOf(const std::vector<HeldKey>& late, const std::vector<HeldKey>& ours);
     // Posts every event of Plovik's in this hold again through the typist, which keeps off
     // the keys the user holds.
     void typeOursAnew();
@@ -123,7 +136,8 @@ class X11CaptureHold {
     // One queued event comes to the grab, then the keyboard is frozen again.
     void allowOneEvent();
     static std::vector<std::uint32_t> pressedWithoutRelease(const std::vector<HeldKey>& events);
-    void fakeAgain(const std::vector<HeldKey>& events);
+    // What it sent, in order.
+    std::vector<HeldKey> fakeAgain(const std::vector<HeldKey>& events);
     void fake(std::uint32_t keycode, bool isPress);
     // Takes back what the hold queued and queues Plovik's keys again before the user's.
     void putOursFirst();
