@@ -19,9 +19,16 @@ using Field = FixtureWindow::Field;
 constexpr std::size_t kWordsPerToolkit = 300;
 // The share of the simulated application's corrections that must be made. An application
 // that takes only keys loses the correction of a word before a Return (the Return goes
-// first) and of a word the user types on during (about 72 % are made at this rhythm).
+// first) and of a word during which the user pressed Shift or held many keys (about 80 %
+// are made at this rhythm). Under the sanitizers the share measures their slowness, not
+// Plovik: only the text is checked there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kLeastCorrectionsMade = 0.0;
+constexpr double kLeastCorrectionsMadeByKeys = 0.0;
+#else
 constexpr double kLeastCorrectionsMade = 0.95;
 constexpr double kLeastCorrectionsMadeByKeys = 0.60;
+#endif
 
 std::vector<std::string> russianLines() {
     std::ifstream file(PLOVIK_TEST_DATA_DIR "/typist/russian.txt");
