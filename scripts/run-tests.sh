@@ -38,7 +38,11 @@ echo
 echo "run-tests: running the failed tests once more:"
 echo "$first_failures"
 second_status=0
-ctest --output-on-failure --rerun-failed || second_status=$?
+# By name: ctest numbers only the tests its options select, and --rerun-failed without
+# the same options runs whatever tests bear those numbers in the whole list.
+failed_regex=$(cut -d: -f2- "$failed_list" | sed 's/[][\\.*^$+?(){}|]/\\&/g; s/^/^/; s/$/$/' |
+    paste -sd'|' -)
+ctest --output-on-failure -R "$failed_regex" || second_status=$?
 
 echo
 if [ "$second_status" -eq 0 ]; then
