@@ -168,11 +168,21 @@ void X11KeyCapture::run() {
     std::array<pollfd, 2> descriptors{
         {{connection_->fileDescriptor(), POLLIN, 0}, {wakeRead_->get(), POLLIN, 0}}};
     while (!stopping_) {
-        while (auto* raw = xcb_poll_for_event(c)) {
-            xcb::Reply<xcb_generic_event_t> event(raw);
-            handle(*event);
+        for (bool more = true; more;) {
+            while (auto* raw = xcb_poll_for_event(c)) {
+                xcb::Reply<xcb_generic_event_t> event(raw);
+                handle(*event);
+            }
+            runTasks();
+            // A task's round trip reads events into the queue, where no poll announces
+            // them: a grabbed key among them would keep the keyboard frozen.
+            auto* queued = xcb_poll_for_queued_event(c);
+            more = queued != nullptr;
+            if (queued) {
+                xcb::Reply<xcb_generic_event_t> event(queued);
+                handle(*event);
+            }
         }
-        runTasks();
         if (connection_->hasError()) {
             if (handlers_.lost) {
                 handlers_.lost();
