@@ -312,11 +312,9 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
     handleQueuedEvents_();
     // A key of the user queued before these: the order is put right before anything goes on.
     const bool overtaken = !sent.empty() && expectedKeys_.userPressesBeforeBatch() != before_;
-    if (overtaken) {
-        putOursFirst();
-    }
+    const bool made = !overtaken || putOursFirst();
     endBusy();
-    return true;
+    return made;
 }
 
 bool X11CaptureHold::keepsSparesForTakingBack() {
@@ -346,8 +344,11 @@ void X11CaptureHold::endBusy() {
     changed_.notify_all();
 }
 
-void X11CaptureHold::putOursFirst() {
+bool X11CaptureHold::putOursFirst() {
     std::vector<HeldKey> users = theUsersAmong(takeBackQueued(), ours_);
+    // A modifier, lock or layout key of the user's that the server took in before Plovik's
+    // keys would turn them into other ones: they are left out then, and the edit not made.
+    bool oursGo = !changesTyping(users);
     for (int round = 1;; ++round) {
         ++takenBackCount_;
         // A key of the user's taken back while still held is down for the server: Plovik's
@@ -359,13 +360,18 @@ void X11CaptureHold::putOursFirst() {
                         [&](const auto& event) { return injector_.canPost(event); });
         // Plovik's edits as they were meant, before anything the user typed since the hold
         // began: none of them reached the application, the user's key being ahead of them.
-        const Requeued requeued =
-            requeue(typeAnew ? std::vector<HeldKey>{} : ours_, users, typeAnew);
-        if (round == kMaximumRounds || !holdsAKeyOf(requeued.late, ours_)) {
+        const Requeued requeued = requeue(!oursGo    ? Ours::leftOut
+                                          : typeAnew ? Ours::typedAnew
+                                                     : Ours::fakedAgain,
+                                          users);
+        const bool changedLate = oursGo && changesTyping(requeued.late);
+        if (!changedLate &&
+            (!oursGo || round >= kMaximumRounds || !holdsAKeyOf(requeued.late, ours_))) {
             fakeAgain(requeued.late);
             connection_.flush();
-            return;
+            return oursGo;
         }
+        oursGo = !changedLate;
         // A key the user still holds came ahead of Plovik's keys, and they press it too:
         // all of it is taken back again and Plovik's keys typed around that key as well.
         auto again = theUsersAmong(takeBackQueued(), requeued.sent);
@@ -392,6 +398,12 @@ std::vector<X11CaptureHold::HeldKey> X11CaptureHold::theUsersAmong(
         }
     }
     return users;
+}
+
+bool X11CaptureHold::changesTyping(const std::vector<HeldKey>& keys) const {
+    return std::any_of(keys.begin(), keys.end(), [&](const HeldKey& key) {
+        return key.isPress && injector_.changesTyping(key.keycode);
+    });
 }
 
 bool X11CaptureHold::holdsAKeyOf(const std::vector<HeldKey>& late,
@@ -454,8 +466,7 @@ void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
                         0, 0);
 }
 
-X11CaptureHold::Requeued X11CaptureHold::requeue(const std::vector<HeldKey>& ours,
-                                                 const std::vector<HeldKey>& users, bool typeAnew) {
+X11CaptureHold::Requeued X11CaptureHold::requeue(Ours ours, const std::vector<HeldKey>& users) {
     Requeued requeued;
     std::optional<std::uint32_t> silent;
     if (!requeueing_) {
@@ -471,10 +482,17 @@ X11CaptureHold::Requeued X11CaptureHold::requeue(const std::vector<HeldKey>& our
             requeued.sent.push_back({*silent, false});
         }
     }
-    if (typeAnew) {
-        typeOursAnew();
-    } else {
-        (void)fakeAgain(ours);
+    switch (ours) {
+        case Ours::fakedAgain:
+            (void)fakeAgain(ours_);
+            break;
+        case Ours::typedAnew:
+            typeOursAnew();
+            break;
+        case Ours::leftOut:
+            ours_.clear();
+            oursEvents_.clear();
+            break;
     }
     requeued.sent.insert(requeued.sent.end(), ours_.begin(), ours_.end());
     const auto fakedUsers = fakeAgain(users);

@@ -120,8 +120,9 @@ class X11CaptureHold {
         // Keys of the user's that reached the grab ahead of them, not yet queued again.
         std::vector<HeldKey> late;
     };
-    Requeued requeue(const std::vector<HeldKey>& ours, const std::vector<HeldKey>& users,
-                     bool typeAnew);
+    // What becomes of Plovik's keys taken back.
+    enum class Ours { fakedAgain, typedAnew, leftOut };
+    Requeued requeue(Ours ours, const std::vector<HeldKey>& users);
     // The events among `taken` that are not Plovik's `sent` ones, in order.
     static std::vector<HeldKey> theUsersAmong(const std::vector<HeldKey>& taken,
                                               const std::vector<HeldKey>& sent);
@@ -139,8 +140,11 @@ class X11CaptureHold {
     // What it sent, in order.
     std::vector<HeldKey> fakeAgain(const std::vector<HeldKey>& events);
     void fake(std::uint32_t keycode, bool isPress);
-    // Takes back what the hold queued and queues Plovik's keys again before the user's.
-    void putOursFirst();
+    // Takes back what the hold queued and queues Plovik's keys again before the user's;
+    // false when they had to be left out.
+    bool putOursFirst();
+    // Whether `keys` press a modifier, lock or layout key.
+    bool changesTyping(const std::vector<HeldKey>& keys) const;
     void watch();
     // From the last check before Plovik's keys are posted until they are in order, the
     // watchdog waits; false when the hold has already let the keys go.

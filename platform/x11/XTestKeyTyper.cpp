@@ -323,6 +323,17 @@ bool XTestKeyTyper::isModifierKey(std::uint32_t keycode) const {
            modifierOf(syms[0]) != 0;
 }
 
+bool XTestKeyTyper::changesTyping(std::uint32_t keycode) const {
+    const xkb_keysym_t* syms = nullptr;
+    if (xkb_keymap_key_get_syms_by_level(&keyboard_.keymap(), keycode, 0, 0, &syms) != 1) {
+        return false;
+    }
+    const xkb_keysym_t sym = syms[0];
+    return (sym >= XKB_KEY_Shift_L && sym <= XKB_KEY_Hyper_R) ||
+           (sym >= XKB_KEY_ISO_Lock && sym <= XKB_KEY_ISO_Last_Group_Lock) ||
+           sym == XKB_KEY_Mode_switch || sym == XKB_KEY_Num_Lock;
+}
+
 std::optional<std::pair<std::uint32_t, bool>> XTestKeyTyper::keyOf(char32_t character,
                                                                    std::uint32_t group) const {
     const auto stroke = keyFor(character, group);

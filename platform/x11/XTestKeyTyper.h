@@ -91,6 +91,8 @@ class XTestKeyTyper {
     // Shift; absent for a modifier or a key that types no character.
     std::optional<std::uint32_t> spareLike(std::uint32_t keycode);
     bool isModifierKey(std::uint32_t keycode) const;
+    // A modifier, lock or layout key: pressed, it changes what the keys after it type.
+    bool changesTyping(std::uint32_t keycode) const;
     // How many spare key codes could be bound now for new symbols.
     std::size_t availableSpares() const;
 
