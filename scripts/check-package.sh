@@ -33,7 +33,19 @@ snapshot() {
 before=$(mktemp)
 after=$(mktemp)
 home=$(mktemp -d)
-trap 'rm -rf "$before" "$after" "$home"' EXIT
+# A user of GNOME whose input sources Plovik's set-up replaced: the removal gives them back.
+# Made before the snapshot, since adding a user leaves backups of the account files.
+sources_user=plovik-check-$$
+sources_home=$(mktemp -d)
+useradd --no-create-home --home-dir "$sources_home" --shell /bin/sh "$sources_user"
+chown "$sources_user": "$sources_home"
+trap 'rm -rf "$before" "$after" "$home" "$sources_home"; userdel "$sources_user" 2>/dev/null || true' EXIT
+# Runs a shell command as that user in a GNOME on Wayland session of its own bus.
+as_sources_user() {
+    (cd / && runuser -u "$sources_user" -- env -i PATH=/usr/bin:/bin HOME="$sources_home" \
+        XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME dbus-run-session -- sh -c "$1")
+}
+original_sources="[('xkb', 'us'), ('xkb', 'ru')]"
 snapshot >"$before"
 
 export DEBIAN_FRONTEND=noninteractive
@@ -105,6 +117,18 @@ kill -TERM -- "-$fcitx5_group" 2>/dev/null || true
 wait "$fcitx5_group" 2>/dev/null || true
 rm -rf "$runtime"
 
+# Plovik's set-up puts its IBus engines in place of the user's sources (IBus running, as in
+# a GNOME session), recording what it replaced.
+as_sources_user "gsettings set org.gnome.desktop.input-sources sources \"$original_sources\"
+    ibus-daemon --daemonize --replace --panel=disable
+    for try in \$(seq 1 50); do plovik --integration on >/dev/null 2>&1 && break; sleep 0.2; done
+    ibus exit >/dev/null 2>&1" || true
+replaced_sources=$(as_sources_user "gsettings get org.gnome.desktop.input-sources sources")
+case "$replaced_sources" in
+    *plovik-us*plovik-ru*) ;;
+    *) fail "plovik --integration on left the sources as $replaced_sources" ;;
+esac
+
 # The user's own files, which removing the package must leave alone.
 mkdir -p "$home/.config/plovik" "$home/.local/share/Plovik"
 echo '{"isEnabled":true}' >"$home/.config/plovik/Plovik.AppSettings.v1"
@@ -124,5 +148,8 @@ dpkg-query -W plovik >/dev/null 2>&1 && fail "dpkg still knows plovik"
 dpkg-query -W plovik-fcitx5 >/dev/null 2>&1 && fail "dpkg still knows plovik-fcitx5"
 [ "$(cd "$home" && find . -type f | sort)" = "$user_files" ] ||
     fail "purging changed the user's files in their home"
+restored_sources=$(as_sources_user "gsettings get org.gnome.desktop.input-sources sources")
+[ "$restored_sources" = "$original_sources" ] ||
+    fail "removing the package left the user's input sources as $restored_sources"
 
 [ "$failures" -eq 0 ] && echo "check-package: installed, ran and purged cleanly"
