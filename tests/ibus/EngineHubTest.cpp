@@ -41,7 +41,8 @@ class EngineHubTest : public ::testing::Test {
 
 // IBus switches the Shell's one input context from Plovik's US engine to its Russian one
 // (the correction's layout switch) while a Return and the key after it are held: the
-// Russian engine delivers them, since IBus no longer listens to the US one.
+// Russian engine delivers them, since IBus no longer listens to the US one. IBus focuses
+// the first engine of a source without naming the context.
 TEST_F(EngineHubTest, KeysHeldWhenIBusSwitchesEnginesGoOnThroughTheNextEngine) {
     FakeField usClient(OffsetUnits::bytes);
     FakeField ruClient(OffsetUnits::bytes);
@@ -54,7 +55,7 @@ TEST_F(EngineHubTest, KeysHeldWhenIBusSwitchesEnginesGoOnThroughTheNextEngine) {
     hub_.focusOut(*us);
     us.reset();
     auto ru = open("plovik-ru", ruClient);
-    hub_.focusIn(*ru, kShellContext, "gnome-shell");
+    hub_.focusIn(*ru, "", "gnome-shell");
     EXPECT_TRUE(ruClient.forwarded.empty()) << "the Return still waits for Plovik";
 
     hub_.receive({EngineMessage::Kind::post, {"28"}});
@@ -62,6 +63,88 @@ TEST_F(EngineHubTest, KeysHeldWhenIBusSwitchesEnginesGoOnThroughTheNextEngine) {
     EXPECT_EQ(ruClient.forwarded[0], keyFor('\n'));
     EXPECT_EQ(ruClient.forwarded[2], keyFor('c'));
     EXPECT_TRUE(usClient.forwarded.empty());
+}
+
+// The Shell's client library sends a text only when it differs from the one it sent
+// last, to whichever engine: after a switch the new engine would not learn the text
+// (and could not undo the correction just made) until the user changed it.
+TEST_F(EngineHubTest, AnEngineSwitchedToKnowsTheTextTheClientDoesNotReportAgain) {
+    FakeField usClient(OffsetUnits::bytes);
+    FakeField ruClient(OffsetUnits::bytes);
+    auto us = open("plovik-us", usClient);
+    hub_.focusIn(*us, kShellContext, "gnome-shell");
+    usClient.setText("привет");
+    usClient.echo();
+    ruClient.setText("привет");
+
+    hub_.focusOut(*us);
+    auto ru = open("plovik-ru", ruClient);
+    hub_.focusIn(*ru, "", "gnome-shell");
+    const auto told = peer_.last(EngineMessage::Kind::text);
+    ASSERT_TRUE(told);
+    EXPECT_EQ(told->fields,
+              (std::vector<std::string>{std::to_string(ru->id()), "6", "6", "привет", "whole"}));
+
+    hub_.receive(EditRequest{1, ru->id(), hub_.presses().lastPassed(), "привет", true, 6, "ghbdtn"}
+                     .toMessage());
+    ruClient.echo();
+    EXPECT_EQ(peer_.last(EngineMessage::Kind::edited)->text(1), "done");
+    EXPECT_EQ(ruClient.text(), "ghbdtn");
+}
+
+// Whatever may have changed the text since it was reported keeps it from the next engine.
+TEST_F(EngineHubTest, TextThatMayHaveChangedIsNotHandedOver) {
+    const std::vector<std::pair<std::string, std::function<void(FieldSession&, FakeField&)>>> cases{
+        {"the Shell resets the context as the focus leaves the window",
+         [](FieldSession& us, FakeField&) { us.reset(); }},
+        {"a key on its way",
+         [](FieldSession& us, FakeField& field) { key(us, field, keyFor('a')); }},
+        {"a password", [](FieldSession& us, FakeField&) {
+             us.setContentType(FieldSession::kPurposePassword, 0);
+         }}};
+    for (const auto& [name, change] : cases) {
+        SCOPED_TRACE(name);
+        FakeField usClient(OffsetUnits::bytes);
+        FakeField ruClient(OffsetUnits::bytes);
+        auto us = open("plovik-us", usClient);
+        hub_.focusIn(*us, kShellContext, "gnome-shell");
+        usClient.setText("abc");
+        usClient.echo();
+        change(*us, usClient);
+        hub_.focusOut(*us);
+        auto ru = open("plovik-ru", ruClient);
+        hub_.focusIn(*ru, "", "gnome-shell");
+        EXPECT_EQ(peer_.last(EngineMessage::Kind::text)->text(3), "");
+        hub_.focusOut(*ru);
+    }
+}
+
+// Another focus between the two, or a focus long after, is not the same field.
+TEST_F(EngineHubTest, OnlyAnEngineFocusedRightAfterTakesTheTextOver) {
+    FakeField usClient(OffsetUnits::bytes);
+    FakeField otherClient(OffsetUnits::characters);
+    FakeField ruClient(OffsetUnits::bytes);
+    auto us = open("plovik-us", usClient);
+    auto other = open("plovik-us", otherClient);
+    auto ru = open("plovik-ru", ruClient);
+    const auto textOf = [&](FieldSession& session, FakeField& client) {
+        hub_.focusIn(session, kShellContext, "gnome-shell");
+        client.setText("abc");
+        client.echo();
+        hub_.focusOut(session);
+    };
+
+    textOf(*us, usClient);
+    hub_.focusIn(*other, "/org/freedesktop/IBus/InputContext_9", "gtk3-im:editor");
+    hub_.focusOut(*other);
+    hub_.focusIn(*ru, "", "gnome-shell");
+    EXPECT_EQ(peer_.last(EngineMessage::Kind::text)->text(3), "");
+    hub_.focusOut(*ru);
+
+    textOf(*us, usClient);
+    timers_.advance(EngineHub::kHandOver + 1ms);
+    hub_.focusIn(*ru, kShellContext, "gnome-shell");
+    EXPECT_EQ(peer_.last(EngineMessage::Kind::text)->text(3), "");
 }
 
 TEST_F(EngineHubTest, KeysNoOtherEngineTakesUpGoOnThroughTheirOwnEngine) {

@@ -33,15 +33,13 @@ void IbusEngineAdapter::connectSignals() {
     g_signal_connect(engine_, "set-capabilities", G_CALLBACK(onCapabilities), this);
     g_signal_connect(engine_, "set-content-type", G_CALLBACK(onContentType), this);
     g_signal_connect(engine_, "set-surrounding-text", G_CALLBACK(onSurroundingText), this);
+    g_signal_connect(engine_, "reset", G_CALLBACK(onReset), this);
     g_signal_connect(engine_, "destroy", G_CALLBACK(onDestroy), this);
 }
 
 void IbusEngineAdapter::requestSurroundingText() {
     // Asking once makes the client send its text with every change from then on.
-    IBusText* text = nullptr;
-    guint cursor = 0;
-    guint anchor = 0;
-    ibus_engine_get_surrounding_text(engine_, &text, &cursor, &anchor);
+    ibus_engine_get_surrounding_text(engine_, nullptr, nullptr, nullptr);
 }
 
 gboolean IbusEngineAdapter::onKey(IBusEngine*, guint keyval, guint keycode, guint state,
@@ -88,6 +86,10 @@ void IbusEngineAdapter::onSurroundingText(IBusEngine*, IBusText* text, guint cur
     const gchar* characters = text ? ibus_text_get_text(text) : nullptr;
     static_cast<IbusEngineAdapter*>(data)->session_->setSurroundingText(
         characters ? characters : "", cursor, anchor);
+}
+
+void IbusEngineAdapter::onReset(IBusEngine*, gpointer data) {
+    static_cast<IbusEngineAdapter*>(data)->session_->reset();
 }
 
 void IbusEngineAdapter::onDestroy(IBusEngine*, gpointer data) {

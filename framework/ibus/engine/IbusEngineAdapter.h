@@ -36,6 +36,7 @@ class IbusEngineAdapter final : public FieldClient {
     static void onContentType(IBusEngine*, guint purpose, guint hints, gpointer data);
     static void onSurroundingText(IBusEngine*, IBusText* text, guint cursor, guint anchor,
                                   gpointer data);
+    static void onReset(IBusEngine*, gpointer data);
     static void onDestroy(IBusEngine*, gpointer data);
 
     IBusEngine* engine_;

@@ -41,11 +41,21 @@ void EngineHub::focusIn(FieldSession& session, const std::string& context,
             focusOut(*other);
         }
     }
-    contexts_[session.id()] = context;
-    const auto known = units_.find(context);
+    const auto loss = lossJustBefore(session);
+    // IBus names the context only to an engine it has asked whether it wants the name,
+    // which it does once per engine name: a source's first engine is focused unnamed,
+    // right after the engine it replaces lost the focus of the context.
+    const std::string served = context.empty() && loss ? loss->context : context;
+    contexts_[session.id()] = served;
+    const auto known = units_.find(served);
     session.focusIn(clientKind, known == units_.end() ? std::nullopt
                                                       : std::optional<OffsetUnits>(known->second));
-    const auto orphans = orphans_.find(context);
+    if (loss && loss->context == served && loss->text) {
+        // A client reports its text to the new engine only once the text changes: its
+        // library skips a text equal to the one it sent last.
+        session.takeOverText(*loss->text);
+    }
+    const auto orphans = orphans_.find(served);
     if (orphans == orphans_.end()) {
         return;
     }
@@ -66,6 +76,7 @@ void EngineHub::focusOut(FieldSession& session) {
     if (session.learnedUnits()) {
         units_[context] = *session.learnedUnits();
     }
+    lastLoss_ = FocusLoss{session.id(), context, session.settledText(), timers_.now()};
     auto held = session.focusOut();
     if (held.empty()) {
         return;
@@ -74,6 +85,16 @@ void EngineHub::focusOut(FieldSession& session) {
     orphans.strokes.insert(orphans.strokes.end(), held.begin(), held.end());
     orphans.session = session.id();
     orphans.timer = timers_.after(kHandOver, [this, context] { handOn(context); });
+}
+
+std::optional<EngineHub::FocusLoss> EngineHub::lossJustBefore(const FieldSession& session) {
+    // Another engine losing the focus just now, with no other focus since, is IBus
+    // switching the context from that engine to this one (a change of input source).
+    auto loss = std::exchange(lastLoss_, std::nullopt);
+    if (!loss || loss->session == session.id() || timers_.now() - loss->at > kHandOver) {
+        return std::nullopt;
+    }
+    return loss;
 }
 
 void EngineHub::handOn(const std::string& context) {

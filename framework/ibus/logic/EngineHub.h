@@ -47,6 +47,15 @@ class EngineHub {
         std::unique_ptr<EngineTimer> timer;
     };
     void handOn(const std::string& context);
+    // The last session to lose the focus, and the text it knew when nothing could have
+    // changed it since it was reported.
+    struct FocusLoss {
+        std::uint64_t session = 0;
+        std::string context;
+        std::optional<SurroundingText> text;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::optional<FocusLoss> lossJustBefore(const FieldSession& session);
 
     FieldSession* focusedSession() const;
 
@@ -60,6 +69,7 @@ class EngineHub {
     std::map<std::uint64_t, std::string> contexts_;
     std::map<std::string, OffsetUnits> units_;
     std::map<std::string, Orphans> orphans_;
+    std::optional<FocusLoss> lastLoss_;
 };
 
 }  // namespace plovik::ibus

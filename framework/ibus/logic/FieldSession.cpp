@@ -219,6 +219,7 @@ FieldSession::HeldStrokes FieldSession::focusOut() {
     }
     focused_ = false;
     surrounding_.reset();
+    reportedSinceReset_ = false;
     returnDeadline_.reset();
     if (shared_.peer.isConnected()) {
         sendField();
@@ -265,6 +266,7 @@ void FieldSession::setSurroundingText(std::string_view text, unsigned cursor, un
     const std::optional<std::string> previous =
         surrounding_ ? std::optional(surrounding_->beforeCursor()) : std::nullopt;
     surrounding_ = SurroundingText::fromClient(text, cursor, anchor, units());
+    reportedSinceReset_ = surrounding_.has_value();
     if (previous && surrounding_) {
         inFlight_.reported(*previous, surrounding_->beforeCursor());
     } else {
@@ -281,6 +283,27 @@ void FieldSession::setSurroundingText(std::string_view text, unsigned cursor, un
         if (wasSecret != isSecret()) {
             sendField();
         }
+        sendText();
+    }
+}
+
+void FieldSession::reset() {
+    reportedSinceReset_ = false;
+}
+
+std::optional<SurroundingText> FieldSession::settledText() const {
+    const bool settled = focused_ && capable_ && surrounding_ && reportedSinceReset_ &&
+                         !isSecret() && inFlight_.empty() && !isHolding();
+    return settled ? surrounding_ : std::nullopt;
+}
+
+void FieldSession::takeOverText(const SurroundingText& text) {
+    if (!focused_ || !capable_ || surrounding_) {
+        return;
+    }
+    surrounding_ = text;
+    reportedSinceReset_ = true;
+    if (shared_.peer.isConnected()) {
         sendText();
     }
 }

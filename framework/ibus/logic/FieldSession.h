@@ -89,6 +89,15 @@ class FieldSession {
     void setSurroundingTextCapability(bool capable);
     void setContentType(unsigned purpose, unsigned hints);
     void setSurroundingText(std::string_view text, unsigned cursor, unsigned anchor);
+    // The client reset its input state (a click moved the caret, the focus is leaving):
+    // what it reported last may no longer be its text.
+    void reset();
+    // The text the client last reported, when nothing since may have changed it: no key
+    // on its way, no edit, no reset, no secret.
+    std::optional<SurroundingText> settledText() const;
+    // The text of this engine's input context as the engine before it knew it, for a
+    // client that does not report an unchanged text again.
+    void takeOverText(const SurroundingText& text);
     // The units the client's offsets have shown, for the next engine of the same context.
     std::optional<OffsetUnits> learnedUnits() const { return learnedUnits_; }
 
@@ -130,6 +139,7 @@ class FieldSession {
     std::string clientKind_;
     std::optional<OffsetUnits> learnedUnits_;
     std::optional<SurroundingText> surrounding_;
+    bool reportedSinceReset_ = false;
     KeysInFlight inFlight_;
     std::optional<EditRequest> waitingEdit_;
     std::optional<ReplacementEdit> edit_;
