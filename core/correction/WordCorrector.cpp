@@ -55,10 +55,21 @@ WordCorrector::Outcome WordCorrector::apply(const Correction& correction,
     const std::string expectedDelimiter = delimiterHeldBack ? std::string() : completion.delimiter;
     const std::string writtenDelimiter =
         delimiterHeldBack ? std::string() : correction.correctedDelimiter;
+    // Keys typed right after the word belong to the new layout: where the desktop can, the
+    // switch lands with the edit, before them.
+    if (switchLayout) {
+        services_.inputSources.switchWithNextEdit(verdict.targetLayout);
+    }
     Outcome outcome{replace(TextReplacementRequest(verdict.original, verdict.corrected,
                                                    expectedDelimiter, writtenDelimiter)),
                     std::nullopt, std::nullopt};
+    const bool switchedWithEdit =
+        switchLayout && services_.inputSources.switchWithNextEdit(std::nullopt);
     if (!outcome.replacement.succeeded) {
+        // An edit that landed and was then taken back leaves the layout as it was.
+        if (switchedWithEdit) {
+            (void)services_.inputSources.switchTo(verdict.sourceLayout);
+        }
         record(verdict, application, CorrectionOutcome::rejected);
         return outcome;
     }

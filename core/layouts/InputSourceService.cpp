@@ -177,6 +177,10 @@ std::optional<InputSourceError> InputSourceService::switchTo(const KeyboardLayou
     return std::nullopt;
 }
 
+bool InputSourceService::switchWithNextEdit(const std::optional<KeyboardLayout>& layout) {
+    return platform_.selectWithNextEdit(layout ? lookUp(*layout) : std::nullopt);
+}
+
 std::optional<std::string> InputSourceService::text(const PhysicalKeyStroke& stroke) const {
     const auto& current = *currentSource_;
     if (!current || !current->isSupported) {

@@ -55,6 +55,10 @@ class InputSourceService {
     bool isAvailable(const KeyboardLayout& layout) const;
     // Absent on success; the error is also published in lastError().
     std::optional<InputSourceError> switchTo(const KeyboardLayout& layout);
+    // The layout the next edit switches to as it lands, where the desktop can; absent asks
+    // for none. True when an edit made the switch asked for before. switchTo() still follows
+    // the edit, for the desktops that cannot.
+    bool switchWithNextEdit(const std::optional<KeyboardLayout>& layout);
 
     // What one stroke types in the current layout; absent when it types nothing
     // printable or the current source is unsupported.

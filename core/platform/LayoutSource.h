@@ -44,6 +44,10 @@ class LayoutSource {
     virtual std::optional<std::string> currentSourceId() const = 0;
     // True when the system selected the source.
     virtual bool select(const InputSource& source) = 0;
+    // Where the desktop can, the next edit of the focused field selects `source` the moment
+    // it lands, so that a key typed right after it types in the new source. Absent asks for
+    // none any more. True when an edit selected the source asked for before.
+    virtual bool selectWithNextEdit(const std::optional<InputSource>&) { return false; }
     // Calls `handler` after every change of the selected source, until the
     // subscription ends.
     [[nodiscard]] virtual Subscription observeSelectionChanges(std::function<void()> handler) = 0;

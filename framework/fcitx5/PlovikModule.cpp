@@ -486,6 +486,9 @@ module::EditStatus PlovikModule::edit(const module::Edit& request) {
     if (!request.replacement.empty()) {
         context->commitString(request.replacement);
     }
+    if (!request.selectAfter.empty()) {
+        selectInputMethod(request.selectAfter);
+    }
     flushDisplays();
     return verdict.status;
 }

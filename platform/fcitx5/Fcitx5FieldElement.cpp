@@ -160,7 +160,7 @@ AccessibilityStatus Fcitx5FieldElement::setSelectedText(const std::string& repla
         return AccessibilityStatus::failure;
     }
     const auto status = module_.edit(
-        module::Edit{0, field_.focus.context, afterSequence_, *before, replacement + *after});
+        module::Edit{0, field_.focus.context, afterSequence_, *before, replacement + *after, {}});
     if (status != module::EditStatus::done) {
         return AccessibilityStatus::failure;
     }

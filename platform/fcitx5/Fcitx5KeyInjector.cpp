@@ -81,7 +81,7 @@ void Fcitx5KeyInjector::erase(const std::string& text) {
         return;
     }
     (void)module_.edit(
-        module::Edit{0, field->focus.context, latest, parts->before, parts->replacement});
+        module::Edit{0, field->focus.context, latest, parts->before, parts->replacement, {}});
 }
 
 }  // namespace plovik

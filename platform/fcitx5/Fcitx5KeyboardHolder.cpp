@@ -33,8 +33,12 @@ class Fcitx5KeyboardHolder::Held final : public HeldKeyboard {
             return false;
         }
         // The module refuses it when a key of the user went on after the hold began.
-        return module_.edit(module::Edit{0, field->focus.context, mark_.sequence, parts->before,
-                                         parts->replacement}) == module::EditStatus::done;
+        return module_.edit(module::Edit{0,
+                                         field->focus.context,
+                                         mark_.sequence,
+                                         parts->before,
+                                         parts->replacement,
+                                         {}}) == module::EditStatus::done;
     }
 
     // The application reports its text to the module after each change; everything it has

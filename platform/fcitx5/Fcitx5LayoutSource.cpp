@@ -85,6 +85,11 @@ bool Fcitx5LayoutSource::select(const InputSource& source) {
     return module_.inputMethods().current == *method;
 }
 
+bool Fcitx5LayoutSource::selectWithNextEdit(const std::optional<InputSource>& source) {
+    return module_.selectWithNextEdit(source && source->id ? inputMethodOf(*source->id)
+                                                           : std::nullopt);
+}
+
 Subscription Fcitx5LayoutSource::observeSelectionChanges(std::function<void()> handler) {
     return changes_.subscribe([handler = std::move(handler), first = true](std::uint64_t) mutable {
         if (!std::exchange(first, false)) {

@@ -26,6 +26,7 @@ class Fcitx5LayoutSource final : public LayoutSource {
     std::optional<InputSource> installedSource(std::string_view id) const override;
     std::optional<std::string> currentSourceId() const override;
     bool select(const InputSource& source) override;
+    bool selectWithNextEdit(const std::optional<InputSource>& source) override;
     [[nodiscard]] Subscription observeSelectionChanges(std::function<void()> handler) override;
 
     // The enabled sources' ids, in Fcitx5's order.

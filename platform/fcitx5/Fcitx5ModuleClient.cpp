@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <variant>
 
 #include "platform/fcitx5/protocol/FrameAssembler.h"
@@ -295,6 +296,7 @@ std::optional<module::EditStatus> Fcitx5ModuleClient::edit(module::Edit request)
     {
         std::lock_guard lock(mutex_);
         request.request = nextRequest_++;
+        request.selectAfter = selectWithNextEdit_.value_or("");
     }
     if (!send(request)) {
         return std::nullopt;
@@ -305,7 +307,18 @@ std::optional<module::EditStatus> Fcitx5ModuleClient::edit(module::Edit request)
     }
     const auto status = edits_[request.request];
     edits_.erase(request.request);
+    if (status == module::EditStatus::done && !request.selectAfter.empty() &&
+        selectWithNextEdit_ == request.selectAfter) {
+        selectWithNextEdit_.reset();
+        selectedWithEdit_ = true;
+    }
     return status;
+}
+
+bool Fcitx5ModuleClient::selectWithNextEdit(std::optional<std::string> inputMethod) {
+    std::lock_guard lock(mutex_);
+    selectWithNextEdit_ = std::move(inputMethod);
+    return std::exchange(selectedWithEdit_, false);
 }
 
 bool Fcitx5ModuleClient::sync() {

@@ -60,6 +60,9 @@ class Fcitx5ModuleClient {
     bool claim(std::uint64_t sequence);
     // The module's verdict on the edit; absent when it did not answer.
     std::optional<module::EditStatus> edit(module::Edit request);
+    // The input method the next edit the module makes selects as it lands; absent for none.
+    // True when an edit selected the one asked for before.
+    bool selectWithNextEdit(std::optional<std::string> inputMethod);
     // Returns once the module has handled everything sent before, and this client has
     // taken in everything the module said before answering; false without an answer.
     bool sync();
@@ -88,6 +91,8 @@ class Fcitx5ModuleClient {
     std::thread reader_;
     std::uint64_t nextRequest_ = 1;
     std::map<std::uint64_t, module::EditStatus> edits_;
+    std::optional<std::string> selectWithNextEdit_;
+    bool selectedWithEdit_ = false;
     std::uint64_t lastSynced_ = 0;
     // Verdicts on held presses: true when taken.
     std::map<std::uint64_t, bool> claims_;

@@ -19,6 +19,42 @@ namespace {
 
 const std::string kApp = "org.example.Chat";
 
+// A desktop whose edits can select a source as they land (Fcitx5's module): the field
+// lands the edit through land().
+class SourcesSelectedWithEdits final : public LayoutSource {
+  public:
+    explicit SourcesSelectedWithEdits(SimulatedLayoutSource& sources) : sources_(sources) {}
+
+    std::vector<InputSource> enabledKeyboardSources() const override {
+        return sources_.enabledKeyboardSources();
+    }
+    std::optional<InputSource> installedSource(std::string_view id) const override {
+        return sources_.installedSource(id);
+    }
+    std::optional<std::string> currentSourceId() const override {
+        return sources_.currentSourceId();
+    }
+    bool select(const InputSource& source) override { return sources_.select(source); }
+    Subscription observeSelectionChanges(std::function<void()> handler) override {
+        return sources_.observeSelectionChanges(std::move(handler));
+    }
+    bool selectWithNextEdit(const std::optional<InputSource>& source) override {
+        asked = source;
+        return std::exchange(selected_, false);
+    }
+
+    void land() {
+        if (asked) {
+            selected_ = sources_.select(*std::exchange(asked, std::nullopt));
+        }
+    }
+    std::optional<InputSource> asked;
+
+  private:
+    SimulatedLayoutSource& sources_;
+    bool selected_ = false;
+};
+
 // The corrector the application and plovik-correct share, over US and Russian key maps and
 // the standard engine; each test plays the field through `replace`.
 class WordCorrectorTest : public ::testing::Test {
@@ -42,24 +78,30 @@ class WordCorrectorTest : public ::testing::Test {
 
     // Applies the automatic correction of `completion`; the field answers `fieldAccepts`.
     WordCorrector::Outcome correct(const TokenCompletion& completion, bool delimiterHeldBack,
-                                   bool fieldAccepts, bool switchLayout = true) {
+                                   bool fieldAccepts, bool switchLayout = true,
+                                   bool editLands = false) {
         const auto word = corrector_.automatic(*engine_, completion, kApp, 0.8, delimiterHeldBack);
         if (!word || word->wordGoesOn) {
             ADD_FAILURE() << completion.token << " was not corrected";
             return {};
         }
-        return corrector_.apply(*word, completion, kApp, delimiterHeldBack, switchLayout,
-                                [&](const TextReplacementRequest& request) {
-                                    requests_.push_back(request);
-                                    return fieldAccepts
-                                               ? TextReplacementResult{true, {}, {}}
-                                               : TextReplacementResult::failure("moved on");
-                                });
+        return corrector_.apply(
+            *word, completion, kApp, delimiterHeldBack, switchLayout,
+            [&](const TextReplacementRequest& request) {
+                requests_.push_back(request);
+                askedWithEdit_ = withEdits_.asked ? withEdits_.asked->id : std::nullopt;
+                if (editLands) {
+                    withEdits_.land();
+                }
+                return fieldAccepts ? TextReplacementResult{true, {}, {}}
+                                    : TextReplacementResult::failure("moved on");
+            });
     }
 
     static inline std::unique_ptr<XkbKeymapLibrary> library_;
     SimulatedLayoutSource sources_{*library_};
-    InputSourceService service_{sources_, SystemKeyboardLayoutTranslator(sources_)};
+    SourcesSelectedWithEdits withEdits_{sources_};
+    InputSourceService service_{withEdits_, SystemKeyboardLayoutTranslator(sources_)};
     SimulatedClock clock_;
     SimulatedMainQueue queue_{clock_};
     testing::EnglishOnlySpellChecker checker_;
@@ -70,6 +112,7 @@ class WordCorrectorTest : public ::testing::Test {
                                WordCorrector::wordBoundary(*engine_)};
     WordCorrector corrector_{{buffer_, service_, history_, clock_}};
     std::vector<TextReplacementRequest> requests_;
+    std::optional<std::string> askedWithEdit_;
 };
 
 TEST_F(WordCorrectorTest, AnAcceptedCorrectionIsRecordedAndSwitchesTheLayoutWhenAsked) {
@@ -99,6 +142,24 @@ TEST_F(WordCorrectorTest, ARefusedCorrectionIsRecordedAsRejectedAndChangesNothin
 
     // Without the switch asked for, an accepted correction leaves the layout too.
     correct(typed("ghbdtn", " "), false, true, false);
+    EXPECT_EQ(service_.currentSource()->id, "xkb:us");
+}
+
+// Where the desktop can, the layout switches as the edit lands, before the user's next key;
+// an edit that landed but was then taken back leaves the layout as it was.
+TEST_F(WordCorrectorTest, TheSwitchRidesWithTheEditAndGoesBackWithIt) {
+    EXPECT_TRUE(correct(typed("ghbdtn", " "), false, true, true, true).replacement.succeeded);
+    EXPECT_EQ(askedWithEdit_, "xkb:ru");
+    EXPECT_EQ(service_.currentSource()->id, "xkb:ru");
+    EXPECT_FALSE(withEdits_.asked) << "nothing is left for a later edit";
+
+    sources_.setCurrentSourceId("xkb:us");
+    service_.refresh();
+    EXPECT_FALSE(correct(typed("ghbdtn", " "), false, false, true, true).replacement.succeeded);
+    EXPECT_EQ(service_.currentSource()->id, "xkb:us");
+
+    correct(typed("ghbdtn", " "), false, true, false, true);
+    EXPECT_FALSE(askedWithEdit_) << "no switch asked, none rides along";
     EXPECT_EQ(service_.currentSource()->id, "xkb:us");
 }
 

@@ -13,7 +13,7 @@ EditCheck::Field field(std::string_view text, std::uint32_t cursor, std::uint32_
 }
 
 module::Edit edit(std::string before, std::string replacement = "привет ") {
-    return {1, 4, 10, std::move(before), std::move(replacement)};
+    return {1, 4, 10, std::move(before), std::move(replacement), {}};
 }
 
 TEST(EditCheck, TheTextBeforeTheCaretMustEndWithExactlyTheWordAndNoSelection) {

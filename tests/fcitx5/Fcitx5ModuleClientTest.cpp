@@ -81,12 +81,44 @@ TEST(Fcitx5ModuleClient, ClaimsEditsAndSyncsWaitForTheModulesWordAndNoLonger) {
     ASSERT_TRUE(answer);
     EXPECT_TRUE(answer->swallow) << "a claim asks to swallow";
 
-    EXPECT_EQ(client.edit(module::Edit{0, 3, 4, "ghbdtn ", "привет "}),
+    EXPECT_EQ(client.edit(module::Edit{0, 3, 4, "ghbdtn ", "привет ", {}}),
               module::EditStatus::textChanged);
     const auto before = std::chrono::steady_clock::now();
-    EXPECT_FALSE(client.edit(module::Edit{0, 3, 4, "silence", "x"}));
+    EXPECT_FALSE(client.edit(module::Edit{0, 3, 4, "silence", "x", {}}));
     EXPECT_GE(std::chrono::steady_clock::now() - before, Fcitx5ModuleClient::kReplyLimit);
     EXPECT_TRUE(client.sync());
+}
+
+// The input method asked for goes with every edit until one is made: a refused edit
+// selects nothing, and an edit after the one made (taking it back) selects nothing either.
+TEST(Fcitx5ModuleClient, AnInputMethodRidesWithEditsUntilOneIsMade) {
+    FakeModule fake;
+    fake.respond([](const ModuleMessage& message) -> std::vector<ModuleMessage> {
+        if (const auto* edit = std::get_if<module::Edit>(&message)) {
+            return {module::EditDone{edit->request, edit->before == "moved"
+                                                        ? module::EditStatus::textChanged
+                                                        : module::EditStatus::done}};
+        }
+        return {};
+    });
+    Fcitx5ModuleClient client(fake.path());
+    ASSERT_FALSE(client.connect());
+    const auto sentWith = [&](const std::string& before) {
+        (void)client.edit(module::Edit{0, 3, 4, before, "x", {}});
+        const auto sent = fake.next<module::Edit>();
+        return sent ? sent->selectAfter : std::string("(none sent)");
+    };
+
+    EXPECT_FALSE(client.selectWithNextEdit("keyboard-ru"));
+    EXPECT_EQ(sentWith("moved"), "keyboard-ru");
+    EXPECT_EQ(sentWith("ghbdtn "), "keyboard-ru");
+    EXPECT_EQ(sentWith("привет "), "");
+    EXPECT_TRUE(client.selectWithNextEdit(std::nullopt)) << "an edit selected it";
+    EXPECT_FALSE(client.selectWithNextEdit(std::nullopt));
+
+    EXPECT_FALSE(client.selectWithNextEdit("keyboard-ru"));
+    EXPECT_FALSE(client.selectWithNextEdit(std::nullopt)) << "asked for, never made";
+    EXPECT_EQ(sentWith("ghbdtn "), "");
 }
 
 TEST(Fcitx5ModuleClient, KeepsTheFocusedFieldAndItsTextAsTheModuleDescribesThem) {

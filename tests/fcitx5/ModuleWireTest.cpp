@@ -22,7 +22,7 @@ std::vector<ModuleMessage> everyKind() {
         module::Synced{6},
         module::Answer{12, true},
         module::HeldKeys{{{28, 0}, {96, 1}, {57, 6}}},
-        module::Edit{1, 2, 3, "ghbdtn ", "привет "},
+        module::Edit{1, 2, 3, "ghbdtn ", "привет ", "keyboard-ru"},
         module::SelectInputMethod{"keyboard-us"},
         module::PostKey{28, 1, 17},
         module::Sync{99},

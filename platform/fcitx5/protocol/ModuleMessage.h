@@ -13,7 +13,7 @@ namespace plovik {
 // from one, per connection.
 namespace module {
 
-inline constexpr std::uint32_t kProtocolVersion = 1;
+inline constexpr std::uint32_t kProtocolVersion = 2;
 
 // The module introduces itself as soon as Plovik connects.
 struct Hello {
@@ -126,6 +126,8 @@ struct Edit {
     std::uint64_t afterSequence = 0;
     std::string before;
     std::string replacement;
+    // The input method selected as the edit is made, before the next key; empty for none.
+    std::string selectAfter;
     bool operator==(const Edit&) const = default;
 };
 

@@ -125,7 +125,7 @@ bool fields(module::HeldKeys& m, Visit& v) {
 template <typename Visit>
 bool fields(module::Edit& m, Visit& v) {
     return v.integer(m.request) && v.integer(m.context) && v.integer(m.afterSequence) &&
-           v.text(m.before) && v.text(m.replacement);
+           v.text(m.before) && v.text(m.replacement) && v.text(m.selectAfter);
 }
 template <typename Visit>
 bool fields(module::SelectInputMethod& m, Visit& v) {
