@@ -217,6 +217,7 @@ std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
     const AccessibilityElement& element, const Edit& edit, HeldKeyboard& held) {
     const std::string shown = edit.expected() + edit.typedAfter;
     const std::int64_t word = codePointLength(edit.request.expectedText);
+    const auto limit = held.keepsKeysWaiting() ? kCatchUpLimit : kCatchUpLimitWithoutFreeze;
     for (auto waited = std::chrono::milliseconds(0);; waited += kCatchUpStep) {
         std::optional<std::int64_t> caret;
         if (const auto selection = element.selectedTextRange().valueIfPresent()) {
@@ -236,8 +237,7 @@ std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
         }
         // Only a field that shows the word but not yet all the keys after it is worth
         // waiting for.
-        if (waited >= kCatchUpLimit || !held.isHeld() ||
-            !showsStartOf(element, *caret, shown, word)) {
+        if (waited >= limit || !held.isHeld() || !showsStartOf(element, *caret, shown, word)) {
             return std::nullopt;
         }
         held.waitForApplication(kCatchUpStep);

@@ -1,6 +1,7 @@
 #include "platform/fcitx5/Fcitx5FieldElement.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/text/CodePoints.h"
 
@@ -32,23 +33,35 @@ Fcitx5FieldElement::Fcitx5FieldElement(Fcitx5ModuleClient& module, Fcitx5ModuleC
       afterSequence_(afterSequence),
       processIdentifier_(processIdentifier) {}
 
+const Fcitx5ModuleClient::Field& Fcitx5FieldElement::field() const {
+    // The field as the module describes it now, while it is the one this element was made
+    // for: an application late to report the keys before the word is waited for. After an
+    // edit of Plovik's the element shows the edit, which the application reports later.
+    if (!edited_) {
+        if (auto now = module_.focusedField(); now && now->focus.context == field_.focus.context) {
+            field_ = std::move(*now);
+        }
+    }
+    return field_;
+}
+
 bool Fcitx5FieldElement::isSecret() const {
-    return (field_.focus.capabilities & (kPassword | kSensitive)) != 0;
+    return (field().focus.capabilities & (kPassword | kSensitive)) != 0;
 }
 
 bool Fcitx5FieldElement::hasText() const {
-    return !isSecret() && field_.surrounding.valid;
+    return !isSecret() && field().surrounding.valid;
 }
 
 std::int64_t Fcitx5FieldElement::caret() const {
-    return field_.surrounding.cursor;
+    return field().surrounding.cursor;
 }
 
 std::optional<std::string> Fcitx5FieldElement::text(std::int64_t from, std::int64_t to) const {
     if (!hasText() || from < 0 || to < from) {
         return std::nullopt;
     }
-    return text::CodePoints::substring(field_.surrounding.text, static_cast<std::size_t>(from),
+    return text::CodePoints::substring(field().surrounding.text, static_cast<std::size_t>(from),
                                        static_cast<std::size_t>(to - from));
 }
 
@@ -57,8 +70,8 @@ AccessibilityResult<AccessibilityRole> Fcitx5FieldElement::role() const {
         return AccessibilityResult<AccessibilityRole>::success(AccessibilityRole::passwordText);
     }
     return AccessibilityResult<AccessibilityRole>::success(
-        (field_.focus.capabilities & kMultiline) != 0 ? AccessibilityRole::multiLineText
-                                                      : AccessibilityRole::singleLineText);
+        (field().focus.capabilities & kMultiline) != 0 ? AccessibilityRole::multiLineText
+                                                       : AccessibilityRole::singleLineText);
 }
 
 AccessibilityResult<std::string> Fcitx5FieldElement::identifier() const {
@@ -70,7 +83,7 @@ AccessibilityResult<std::string> Fcitx5FieldElement::description() const {
 }
 
 AccessibilityResult<bool> Fcitx5FieldElement::isFocused() const {
-    return AccessibilityResult<bool>::success(field_.focus.focused);
+    return AccessibilityResult<bool>::success(field().focus.focused);
 }
 
 AccessibilityResult<AccessibilityElementRef> Fcitx5FieldElement::focusedWindow() const {
@@ -88,7 +101,7 @@ AccessibilityResult<TextRange> Fcitx5FieldElement::selectedTextRange() const {
     if (chosen_) {
         return AccessibilityResult<TextRange>::success(*chosen_);
     }
-    const std::int64_t anchor = field_.surrounding.anchor;
+    const std::int64_t anchor = field().surrounding.anchor;
     return AccessibilityResult<TextRange>::success(
         {std::min(caret(), anchor), std::abs(caret() - anchor)});
 }
@@ -105,14 +118,14 @@ AccessibilityResult<std::string> Fcitx5FieldElement::value() const {
     if (!hasText()) {
         return noValue<std::string>();
     }
-    return AccessibilityResult<std::string>::success(field_.surrounding.text);
+    return AccessibilityResult<std::string>::success(field().surrounding.text);
 }
 
 AccessibilityResult<std::int64_t> Fcitx5FieldElement::numberOfCharacters() const {
     if (!hasText()) {
         return noValue<std::int64_t>();
     }
-    return AccessibilityResult<std::int64_t>::success(lengthOf(field_.surrounding.text));
+    return AccessibilityResult<std::int64_t>::success(lengthOf(field().surrounding.text));
 }
 
 AccessibilityResult<bool> Fcitx5FieldElement::isValueSettable() const {
@@ -151,17 +164,20 @@ AccessibilityStatus Fcitx5FieldElement::setSelectedText(const std::string& repla
     if (!hasText() || !chosen_ || chosen_->length == 0) {
         return AccessibilityStatus::cannotComplete;
     }
+    // Every part of the edit from one description of the field.
+    const bool edited = std::exchange(edited_, true);
     // What lies between the chosen range and the caret stays after the replacement.
     const auto before = text(chosen_->location, caret());
     const auto after = text(chosen_->end(), caret());
     const auto head = text(0, chosen_->location);
-    const auto tail = text(caret(), lengthOf(field_.surrounding.text));
-    if (!before || !after || !head || !tail) {
-        return AccessibilityStatus::failure;
-    }
-    const auto status = module_.edit(
-        module::Edit{0, field_.focus.context, afterSequence_, *before, replacement + *after, {}});
+    const auto tail = text(caret(), lengthOf(field().surrounding.text));
+    const auto status =
+        before && after && head && tail
+            ? module_.edit(module::Edit{
+                  0, field().focus.context, afterSequence_, *before, replacement + *after, {}})
+            : std::nullopt;
     if (status != module::EditStatus::done) {
+        edited_ = edited;
         return AccessibilityStatus::failure;
     }
     // The field shows the edit before the application says so.

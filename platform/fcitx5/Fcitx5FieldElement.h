@@ -43,13 +43,15 @@ class Fcitx5FieldElement final : public AccessibilityElement {
     static constexpr std::uint64_t kSensitive = 1ull << 36;
 
   private:
+    const Fcitx5ModuleClient::Field& field() const;
     bool hasText() const;
     bool isSecret() const;
     std::int64_t caret() const;
     std::optional<std::string> text(std::int64_t from, std::int64_t to) const;
 
     Fcitx5ModuleClient& module_;
-    Fcitx5ModuleClient::Field field_;
+    mutable Fcitx5ModuleClient::Field field_;
+    bool edited_ = false;
     std::uint64_t afterSequence_;
     std::optional<std::int32_t> processIdentifier_;
     // A range before the caret chosen to be replaced; the field's own selection stays.

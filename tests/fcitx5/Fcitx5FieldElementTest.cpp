@@ -108,6 +108,38 @@ TEST_F(Fcitx5FieldTest, TheFocusedElementIsTheFieldAndTrustMeansAModuleThatAnswe
         << "no key may go on after the last one Plovik saw";
 }
 
+// An application reports its text a moment after each key: the element reads the field as
+// the module describes it now, so that a correction can wait for the word's delimiter;
+// after its own edit it shows the edit, which the application reports later; and another
+// field (a new focus) is not this one.
+TEST_F(Fcitx5FieldTest, TheElementFollowsTheModulesReportsOfItsFieldUntilItEditsIt) {
+    Fcitx5Accessibility accessibility(client_, [] { return std::optional<std::int32_t>(9); });
+    fake_.say(module::Focus{5, true, Fcitx5FieldElement::kSurroundingText, "", "dbus"});
+    fake_.say(module::Surrounding{5, true, "ghbdtn", 6, 6});
+    ASSERT_TRUE(client_.sync());
+    const auto element = accessibility.systemWideFocusedElement().valueIfPresent();
+    ASSERT_TRUE(element);
+    EXPECT_EQ((*element)->value().value, "ghbdtn");
+
+    fake_.say(module::Surrounding{5, true, "ghbdtn ", 7, 7});
+    ASSERT_TRUE(client_.sync());
+    EXPECT_EQ((*element)->value().value, "ghbdtn ") << "the space reported late is seen";
+    ASSERT_EQ((*element)->setSelectedTextRange({0, 7}), AccessibilityStatus::success);
+    ASSERT_EQ((*element)->setSelectedText("привет "), AccessibilityStatus::success);
+    EXPECT_EQ((*element)->value().value, "привет ") << "the edit shows before the report";
+
+    fake_.say(module::Focus{6, true, Fcitx5FieldElement::kSurroundingText, "", "dbus"});
+    fake_.say(module::Surrounding{6, true, "other", 5, 5});
+    ASSERT_TRUE(client_.sync());
+    EXPECT_EQ((*element)->value().value, "привет ");
+    const auto before = accessibility.systemWideFocusedElement().valueIfPresent();
+    ASSERT_TRUE(before);
+    fake_.say(module::Focus{7, true, Fcitx5FieldElement::kSurroundingText, "", "dbus"});
+    fake_.say(module::Surrounding{7, true, "third", 5, 5});
+    ASSERT_TRUE(client_.sync());
+    EXPECT_EQ((*before)->value().value, "other") << "a field of another focus is not this one";
+}
+
 TEST_F(Fcitx5FieldTest, BackspacesAndTextBecomeOneEditOfTheCharactersTheyWouldErase) {
     TestLoop loop;
     Fcitx5KeyCaptureFactory taps(loop.queue(), client_);
