@@ -65,11 +65,16 @@ WordCorrector::Outcome WordCorrector::apply(const Correction& correction,
                     std::nullopt, std::nullopt};
     const bool switchedWithEdit =
         switchLayout && services_.inputSources.switchWithNextEdit(std::nullopt);
-    if (!outcome.replacement.succeeded) {
+    // The next word, begun in the old layout, is finished in it and corrected on its own:
+    // switching now would leave it in two scripts.
+    const bool nextWordBegun = outcome.replacement.keysSteppedOver;
+    if (!outcome.replacement.succeeded || nextWordBegun) {
         // An edit that landed and was then taken back leaves the layout as it was.
         if (switchedWithEdit) {
             (void)services_.inputSources.switchTo(verdict.sourceLayout);
         }
+    }
+    if (!outcome.replacement.succeeded) {
         record(verdict, application, CorrectionOutcome::rejected);
         return outcome;
     }
@@ -77,7 +82,7 @@ WordCorrector::Outcome WordCorrector::apply(const Correction& correction,
     services_.buffer.noteReplacement(verdict.original, verdict.corrected, completion.delimiter,
                                      correction.correctedDelimiter);
     reader_.noteApplied(verdict, !services_.buffer.currentToken().empty());
-    if (switchLayout) {
+    if (switchLayout && !nextWordBegun) {
         outcome.switchError = services_.inputSources.switchTo(verdict.targetLayout);
     }
     return outcome;

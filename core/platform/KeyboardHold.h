@@ -29,9 +29,6 @@ class HeldKeyboard {
     virtual bool postAhead(const std::vector<SyntheticKeyEvent>& events) = 0;
     // Gives the application a moment to handle the keys it received before the hold.
     virtual void waitForApplication(std::chrono::milliseconds duration) = 0;
-    // False where the user's keys go on during the hold, which then ends with the first of
-    // them: waiting for a slow application freezes nothing.
-    virtual bool keepsKeysWaiting() const { return true; }
 };
 
 class KeyboardHolder {

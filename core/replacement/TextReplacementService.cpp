@@ -121,7 +121,12 @@ TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElemen
     const auto result = replaceHeld(context, request, askedAt, *own, &posted);
     // The keys go out; only the field tells whether they arrived.
     own.reset();
-    return result.succeeded && posted ? confirmed(*context.element, request, *posted) : result;
+    if (!result.succeeded || !posted) {
+        return result;
+    }
+    auto checked = confirmed(*context.element, request, *posted);
+    checked.keysSteppedOver = checked.succeeded && result.keysSteppedOver;
+    return checked;
 }
 
 TextReplacementResult TextReplacementService::confirmed(AccessibilityElement& element,
@@ -172,14 +177,19 @@ TextReplacementResult TextReplacementService::replaceHeld(const FocusedElementCo
         return TextReplacementResult::failure(kCancelledMessage);
     }
     const Edit edit{request, *typedAfter};
+    const auto made = [&](TextReplacementMethod method) {
+        auto result = TextReplacementResult::success(method);
+        result.keysSteppedOver = !typedAfter->empty();
+        return result;
+    };
     switch (accessibilityReplacement(context, edit, held)) {
         case Outcome::replaced:
-            return TextReplacementResult::success(TextReplacementMethod::accessibility);
+            return made(TextReplacementMethod::accessibility);
         case Outcome::keyboardFallback:
             // Nothing reaches the field when the events cannot all be created or placed
             // ahead of the user's keys, and that is what the cancellation message says.
             if (keystrokeReplacement(*context.element, edit, held, posted)) {
-                return TextReplacementResult::success(TextReplacementMethod::syntheticKeyboard);
+                return made(TextReplacementMethod::syntheticKeyboard);
             }
             break;
         case Outcome::cancelled:
@@ -217,7 +227,6 @@ std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
     const AccessibilityElement& element, const Edit& edit, HeldKeyboard& held) {
     const std::string shown = edit.expected() + edit.typedAfter;
     const std::int64_t word = codePointLength(edit.request.expectedText);
-    const auto limit = held.keepsKeysWaiting() ? kCatchUpLimit : kCatchUpLimitWithoutFreeze;
     for (auto waited = std::chrono::milliseconds(0);; waited += kCatchUpStep) {
         std::optional<std::int64_t> caret;
         if (const auto selection = element.selectedTextRange().valueIfPresent()) {
@@ -237,7 +246,8 @@ std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
         }
         // Only a field that shows the word but not yet all the keys after it is worth
         // waiting for.
-        if (waited >= limit || !held.isHeld() || !showsStartOf(element, *caret, shown, word)) {
+        if (waited >= kCatchUpLimit || !held.isHeld() ||
+            !showsStartOf(element, *caret, shown, word)) {
             return std::nullopt;
         }
         held.waitForApplication(kCatchUpStep);

@@ -39,8 +39,6 @@ class TextReplacementService final {
     // How long the field may take to show the keys typed before the hold, and how often
     // it is looked at meanwhile.
     static constexpr std::chrono::milliseconds kCatchUpLimit{15};
-    // Where the user's keys do not wait for the hold.
-    static constexpr std::chrono::milliseconds kCatchUpLimitWithoutFreeze{150};
     static constexpr std::chrono::milliseconds kCatchUpStep{1};
 
     TextReplacementService(FocusedElementService& focusedElementService,

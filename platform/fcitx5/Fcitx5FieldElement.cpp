@@ -171,10 +171,13 @@ AccessibilityStatus Fcitx5FieldElement::setSelectedText(const std::string& repla
     const auto after = text(chosen_->end(), caret());
     const auto head = text(0, chosen_->location);
     const auto tail = text(caret(), lengthOf(field().surrounding.text));
+    // Keys typed after the word stay as typed, and the layout with them.
     const auto status =
         before && after && head && tail
-            ? module_.edit(module::Edit{
-                  0, field().focus.context, afterSequence_, *before, replacement + *after, {}})
+            ? module_.edit(
+                  module::Edit{
+                      0, field().focus.context, afterSequence_, *before, replacement + *after, {}},
+                  after->empty())
             : std::nullopt;
     if (status != module::EditStatus::done) {
         edited_ = edited;

@@ -41,8 +41,6 @@ class Fcitx5KeyboardHolder::Held final : public HeldKeyboard {
                                          {}}) == module::EditStatus::done;
     }
 
-    bool keepsKeysWaiting() const override { return false; }
-
     // The application reports its text to the module after each change; everything it has
     // reported by then is here once the module answers.
     void waitForApplication(std::chrono::milliseconds duration) override {

@@ -292,11 +292,12 @@ bool Fcitx5ModuleClient::claim(std::uint64_t sequence) {
     return taken;
 }
 
-std::optional<module::EditStatus> Fcitx5ModuleClient::edit(module::Edit request) {
+std::optional<module::EditStatus> Fcitx5ModuleClient::edit(module::Edit request,
+                                                           bool mayCarrySelection) {
     {
         std::lock_guard lock(mutex_);
         request.request = nextRequest_++;
-        request.selectAfter = selectWithNextEdit_.value_or("");
+        request.selectAfter = mayCarrySelection ? selectWithNextEdit_.value_or("") : "";
     }
     if (!send(request)) {
         return std::nullopt;

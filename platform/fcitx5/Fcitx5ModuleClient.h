@@ -59,7 +59,8 @@ class Fcitx5ModuleClient {
     // had let it go on.
     bool claim(std::uint64_t sequence);
     // The module's verdict on the edit; absent when it did not answer.
-    std::optional<module::EditStatus> edit(module::Edit request);
+    // `mayCarrySelection`: the input method asked for with selectWithNextEdit() goes with it.
+    std::optional<module::EditStatus> edit(module::Edit request, bool mayCarrySelection = false);
     // The input method the next edit the module makes selects as it lands; absent for none.
     // True when an edit selected the one asked for before.
     bool selectWithNextEdit(std::optional<std::string> inputMethod);

@@ -118,15 +118,25 @@ void expectLeftAsTyped(SimulatedSession& session, const std::string& text,
 // application that shows keys late: Plovik holds the keyboard and waits for the application
 // to show what it has. Through accessibility the word is corrected with the key kept after
 // it; an application that takes only keys has the key erased with the word and typed again.
+// The layout stays: the next word, begun in it, is finished in it and corrected on its own,
+// not left in two scripts.
 TEST(DesktopParity, AKeyTypedAfterTheWordStaysAfterIt) {
     // Typed on at 20 ms per key: the correction looks at 35 ms, the field shows the space
     // at 30 ms and the next key at 50 ms.
-    auto throughAccessibility = lateSession({});
+    SimulatedSession::Configuration switching;
+    switching.switchInputSourceAfterCorrection = true;
+    auto throughAccessibility = lateSession(switching);
     typeWordThenTypeOn(*throughAccessibility, "ghbdtn", " l");
     throughAccessibility->settle();
     throughAccessibility->mainQueue().advance(100ms);
     EXPECT_EQ(throughAccessibility->fieldText(), "привет l");
     EXPECT_TRUE(throughAccessibility->coordinator().canUndoLastCorrection());
+    EXPECT_EQ(throughAccessibility->inputSources().currentSourceId(), "xkb:us");
+    typeWordThenTypeOn(*throughAccessibility, "jkuj", " ");
+    throughAccessibility->settle();
+    throughAccessibility->mainQueue().advance(100ms);
+    EXPECT_EQ(throughAccessibility->fieldText(), "привет долго ");
+    EXPECT_EQ(throughAccessibility->inputSources().currentSourceId(), "xkb:ru");
 
     auto typedOn = lateSession(keystrokeApplication());
     typeWordThenTypeOn(*typedOn, "ghbdtn", " l");
@@ -156,13 +166,16 @@ TEST(DesktopParity, AKeyTypedAfterTheWordStaysAfterIt) {
     EXPECT_EQ(duringTheCheck->fieldText(), "привет l");
 
     // With nothing after it, the same word in the keys-only application is corrected.
-    auto alone = lateSession(keystrokeApplication());
+    auto keysOnlySwitching = keystrokeApplication();
+    keysOnlySwitching.switchInputSourceAfterCorrection = true;
+    auto alone = lateSession(keysOnlySwitching);
     typeWordThenTypeOn(*alone, "ghbdtn", " ");
     alone->settle();
     alone->mainQueue().advance(100ms);
     EXPECT_EQ(alone->fieldText(), "привет ");
     EXPECT_EQ(alone->coordinator().lastReplacementMethod().get(),
               TextReplacementMethod::syntheticKeyboard);
+    EXPECT_EQ(alone->inputSources().currentSourceId(), "xkb:ru");
 
     // What the user typed after the word that is not plain text (a Backspace here) may have
     // done anything to it: the word is left as typed.

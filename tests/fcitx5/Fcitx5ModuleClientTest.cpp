@@ -89,8 +89,9 @@ TEST(Fcitx5ModuleClient, ClaimsEditsAndSyncsWaitForTheModulesWordAndNoLonger) {
     EXPECT_TRUE(client.sync());
 }
 
-// The input method asked for goes with every edit until one is made: a refused edit
-// selects nothing, and an edit after the one made (taking it back) selects nothing either.
+// The input method asked for goes with every edit that may carry it until one is made: a
+// refused edit selects nothing, nor does an edit after the one made (taking it back), nor
+// one that keeps keys typed after the word.
 TEST(Fcitx5ModuleClient, AnInputMethodRidesWithEditsUntilOneIsMade) {
     FakeModule fake;
     fake.respond([](const ModuleMessage& message) -> std::vector<ModuleMessage> {
@@ -103,13 +104,14 @@ TEST(Fcitx5ModuleClient, AnInputMethodRidesWithEditsUntilOneIsMade) {
     });
     Fcitx5ModuleClient client(fake.path());
     ASSERT_FALSE(client.connect());
-    const auto sentWith = [&](const std::string& before) {
-        (void)client.edit(module::Edit{0, 3, 4, before, "x", {}});
+    const auto sentWith = [&](const std::string& before, bool mayCarry = true) {
+        (void)client.edit(module::Edit{0, 3, 4, before, "x", {}}, mayCarry);
         const auto sent = fake.next<module::Edit>();
         return sent ? sent->selectAfter : std::string("(none sent)");
     };
 
     EXPECT_FALSE(client.selectWithNextEdit("keyboard-ru"));
+    EXPECT_EQ(sentWith("ghbdtn l", false), "");
     EXPECT_EQ(sentWith("moved"), "keyboard-ru");
     EXPECT_EQ(sentWith("ghbdtn "), "keyboard-ru");
     EXPECT_EQ(sentWith("привет "), "");

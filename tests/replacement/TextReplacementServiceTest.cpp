@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -471,74 +469,6 @@ TEST(TextReplacementService, WritesNothingOnceTheUserPressedAnotherKey) {
         const KeyPressNumber now = fixture.desktop.keyEventTapFactory().latestPress();
         EXPECT_TRUE(fixture.service.replace(kWord, now).succeeded);
         EXPECT_EQ(field->text(), "привет ");
-    }
-}
-
-// A hold under which the user's keys go on (Fcitx5's module refuses an edit a later key
-// went ahead of): the field shows the word's delimiter after `showsAfter` of waiting, and the
-// user's next key goes on after `keyAfter`.
-class KeysGoOnHolder final : public KeyboardHolder {
-  public:
-    KeysGoOnHolder(SimulatedElementRef field, KeyPressNumber before, bool keepsKeysWaiting)
-        : field_(std::move(field)), before_(before), keepsKeysWaiting_(keepsKeysWaiting) {}
-
-    std::chrono::milliseconds showsAfter{40};
-    std::chrono::milliseconds keyAfter{std::chrono::hours(1)};
-
-    std::unique_ptr<HeldKeyboard> hold(std::chrono::milliseconds) override {
-        return std::make_unique<Held>(*this);
-    }
-    bool passOnWithheldPress(KeyPressNumber) override { return false; }
-
-  private:
-    class Held final : public HeldKeyboard {
-      public:
-        explicit Held(KeysGoOnHolder& owner) : owner_(owner) {}
-        KeyPressNumber lastPressBeforeHold() const override { return owner_.before_; }
-        bool isHeld() const override { return owner_.waited_ < owner_.keyAfter; }
-        bool postAhead(const std::vector<SyntheticKeyEvent>&) override { return false; }
-        void waitForApplication(std::chrono::milliseconds duration) override {
-            owner_.waited_ += duration;
-            if (owner_.waited_ == owner_.showsAfter) {
-                owner_.field_->insertText(" ");
-            }
-        }
-        bool keepsKeysWaiting() const override { return owner_.keepsKeysWaiting_; }
-
-      private:
-        KeysGoOnHolder& owner_;
-    };
-
-    SimulatedElementRef field_;
-    KeyPressNumber before_;
-    bool keepsKeysWaiting_;
-    std::chrono::milliseconds waited_{0};
-};
-
-// Waiting for a slow application freezes nothing where the user's keys go on during the
-// hold, so it is waited for longer there; the wait still ends with the user's next key.
-TEST(TextReplacementService, WaitsLongerForASlowApplicationWhereNoKeyIsFrozen) {
-    struct Case {
-        const char* name;
-        bool keepsKeysWaiting;
-        std::chrono::milliseconds keyAfter;
-        bool replaced;
-    };
-    const Case cases[] = {{"keys go on", false, std::chrono::hours(1), true},
-                          {"keys are frozen", true, std::chrono::hours(1), false},
-                          {"keys go on, one came", false, std::chrono::milliseconds(20), false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ReplacementFixture fixture;
-        auto field = fixture.field("ghbdtn");
-        const KeyPressNumber before = fixture.desktop.keyEventTapFactory().latestPress();
-        KeysGoOnHolder holder(field, before, c.keepsKeysWaiting);
-        holder.keyAfter = c.keyAfter;
-        TextReplacementService service{fixture.focusService, fixture.keyboard, fixture.guard,
-                                       fixture.desktop.keyEventTapFactory(), holder};
-        EXPECT_EQ(service.replace(kWord, before).succeeded, c.replaced);
-        EXPECT_EQ(field->text(), c.replaced ? "привет " : "ghbdtn");
-        EXPECT_TRUE(fixture.posted().empty());
     }
 }
 
