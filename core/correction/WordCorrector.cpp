@@ -68,11 +68,10 @@ WordCorrector::Outcome WordCorrector::apply(const Correction& correction,
     // The next word, begun in the old layout, is finished in it and corrected on its own:
     // switching now would leave it in two scripts.
     const bool nextWordBegun = outcome.replacement.keysSteppedOver;
-    if (!outcome.replacement.succeeded || nextWordBegun) {
-        // An edit that landed and was then taken back leaves the layout as it was.
-        if (switchedWithEdit) {
-            (void)services_.inputSources.switchTo(verdict.sourceLayout);
-        }
+    // A switch that landed with an edit then taken back, or that the next word began
+    // before, is undone.
+    if (switchedWithEdit && (!outcome.replacement.succeeded || nextWordBegun)) {
+        (void)services_.inputSources.switchTo(verdict.sourceLayout);
     }
     if (!outcome.replacement.succeeded) {
         record(verdict, application, CorrectionOutcome::rejected);

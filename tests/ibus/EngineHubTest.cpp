@@ -25,6 +25,13 @@ class EngineHubTest : public ::testing::Test {
         return session;
     }
 
+    // The session focused in the Shell's context, its client showing `text` and saying so.
+    void focusWithText(FieldSession& session, FakeField& client, const std::string& text) {
+        hub_.focusIn(session, kShellContext, "gnome-shell");
+        client.setText(text);
+        client.echo();
+    }
+
     // A press and its release through one engine, to the application unless it keeps them.
     static void key(FieldSession& session, FakeField& field, const KeyStroke& stroke) {
         for (const auto& event : {stroke, stroke.released()}) {
@@ -72,9 +79,7 @@ TEST_F(EngineHubTest, AnEngineSwitchedToKnowsTheTextTheClientDoesNotReportAgain)
     FakeField usClient(OffsetUnits::bytes);
     FakeField ruClient(OffsetUnits::bytes);
     auto us = open("plovik-us", usClient);
-    hub_.focusIn(*us, kShellContext, "gnome-shell");
-    usClient.setText("привет");
-    usClient.echo();
+    focusWithText(*us, usClient, "привет");
     ruClient.setText("привет");
 
     hub_.focusOut(*us);
@@ -107,9 +112,7 @@ TEST_F(EngineHubTest, TextThatMayHaveChangedIsNotHandedOver) {
         FakeField usClient(OffsetUnits::bytes);
         FakeField ruClient(OffsetUnits::bytes);
         auto us = open("plovik-us", usClient);
-        hub_.focusIn(*us, kShellContext, "gnome-shell");
-        usClient.setText("abc");
-        usClient.echo();
+        focusWithText(*us, usClient, "abc");
         change(*us, usClient);
         hub_.focusOut(*us);
         auto ru = open("plovik-ru", ruClient);
@@ -127,21 +130,16 @@ TEST_F(EngineHubTest, OnlyAnEngineFocusedRightAfterTakesTheTextOver) {
     auto us = open("plovik-us", usClient);
     auto other = open("plovik-us", otherClient);
     auto ru = open("plovik-ru", ruClient);
-    const auto textOf = [&](FieldSession& session, FakeField& client) {
-        hub_.focusIn(session, kShellContext, "gnome-shell");
-        client.setText("abc");
-        client.echo();
-        hub_.focusOut(session);
-    };
-
-    textOf(*us, usClient);
+    focusWithText(*us, usClient, "abc");
+    hub_.focusOut(*us);
     hub_.focusIn(*other, "/org/freedesktop/IBus/InputContext_9", "gtk3-im:editor");
     hub_.focusOut(*other);
     hub_.focusIn(*ru, "", "gnome-shell");
     EXPECT_EQ(peer_.last(EngineMessage::Kind::text)->text(3), "");
     hub_.focusOut(*ru);
 
-    textOf(*us, usClient);
+    focusWithText(*us, usClient, "abc");
+    hub_.focusOut(*us);
     timers_.advance(EngineHub::kHandOver + 1ms);
     hub_.focusIn(*ru, kShellContext, "gnome-shell");
     EXPECT_EQ(peer_.last(EngineMessage::Kind::text)->text(3), "");
