@@ -37,12 +37,13 @@ bool isEdit(const std::vector<SyntheticKeyEvent>& events) {
 
 X11CaptureHold::X11CaptureHold(X11Connection& connection, X11KeyboardState& keyboard,
                                X11ExpectedKeys& expectedKeys, KeyPressLedger& presses,
-                               std::function<void()> handleQueuedEvents,
+                               X11ApplicationPing& ping, std::function<void()> handleQueuedEvents,
                                std::function<std::vector<std::uint32_t>()> keysDown,
                                std::function<void(Clock::duration)> freezeEnded)
     : connection_(connection),
       expectedKeys_(expectedKeys),
       presses_(presses),
+      ping_(ping),
       handleQueuedEvents_(std::move(handleQueuedEvents)),
       keysDown_(std::move(keysDown)),
       freezeEnded_(std::move(freezeEnded)),
@@ -107,6 +108,7 @@ void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_po
     sequence_ = sequence;
     heldKeyEvents_.clear();
     injector_.beginBatch();
+    markAtStart_ = injector_.useMark();
     downAtStart_ = keysDown_();
     takenBackDown_.clear();
     oursEvents_.clear();
@@ -133,6 +135,7 @@ std::optional<KeyPressNumber> X11CaptureHold::begin(xcb_window_t window,
     if (!sequence) {
         return std::nullopt;
     }
+    window_ = window;
     start(*sequence, deadline, asked);
     // Every press the server took in before the grab was read with or before its reply.
     handleQueuedEvents_();
@@ -143,7 +146,7 @@ std::optional<KeyPressNumber> X11CaptureHold::begin(xcb_window_t window,
 }
 
 void X11CaptureHold::beginFromPress(KeyPressNumber press, std::uint16_t device,
-                                    xcb_timestamp_t time) {
+                                    xcb_timestamp_t time, xcb_window_t window) {
     // The press activated a passive grab, so no grab of Plovik's was active: what is left
     // of the last hold is forgotten without letting go of this one.
     {
@@ -156,6 +159,7 @@ void X11CaptureHold::beginFromPress(KeyPressNumber press, std::uint16_t device,
         withheld_ = Withheld{press, device, time};
     }
     const auto now = Clock::now();
+    window_ = window;
     start(std::nullopt, now + kPressHoldLimit, now);
     before_ = press;
     fromPress_ = true;
@@ -214,20 +218,35 @@ void X11CaptureHold::release() {
     fromPress_ = false;
     sequence_.reset();
     heldKeyEvents_.clear();
-    std::lock_guard lock(mutex_);
-    if (holding_ && !expired_) {
-        letGo();
-        // Plovik's keys, its group locks among them, are handled before anything sent later
-        // (a switch of layout after the correction, say).
-        if (!ours_.empty()) {
-            connection_.sync();
-        } else {
-            connection_.flush();
+    bool wasHolding = false;
+    {
+        std::lock_guard lock(mutex_);
+        wasHolding = holding_;
+        if (holding_ && !expired_) {
+            letGo();
+            // Plovik's keys, its group locks among them, are handled before anything sent
+            // later (a switch of layout after the correction, say).
+            if (!ours_.empty()) {
+                connection_.sync();
+            } else {
+                connection_.flush();
+            }
         }
+        ours_.clear();
+        holding_ = false;
+        changed_.notify_all();
     }
-    ours_.clear();
-    holding_ = false;
-    changed_.notify_all();
+    if (wasHolding && injector_.useMark() != markAtStart_) {
+        // Behind every key the hold let go: once answered, the spare codes they pressed may
+        // be bound anew.
+        (void)ping_.send(window_, injector_.useMark());
+    }
+}
+
+void X11CaptureHold::noteAnswer(const xcb_generic_event_t& event) {
+    if (const auto mark = ping_.answered(event)) {
+        injector_.handledThrough(*mark);
+    }
 }
 
 void X11CaptureHold::watch() {

@@ -14,6 +14,7 @@
 
 #include "core/capture/KeyPressLedger.h"
 #include "core/platform/KeyInjector.h"
+#include "platform/x11/X11ApplicationPing.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
@@ -51,9 +52,10 @@ class X11CaptureHold {
     // `handleQueuedEvents` handles the events the connection has read so far, on the
     // capture thread, without waiting for more.
     // `keysDown` tells the keys the user holds down now (X key codes). `freezeEnded` is
-    // told how long each hold kept the keys back, on the thread that ended it.
+    // told how long each hold kept the keys back, on the thread that ended it. `ping`
+    // learns when the application has handled the keys a hold let go.
     X11CaptureHold(X11Connection& connection, X11KeyboardState& keyboard,
-                   X11ExpectedKeys& expectedKeys, KeyPressLedger& presses,
+                   X11ExpectedKeys& expectedKeys, KeyPressLedger& presses, X11ApplicationPing& ping,
                    std::function<void()> handleQueuedEvents,
                    std::function<std::vector<std::uint32_t>()> keysDown,
                    std::function<void(Clock::duration)> freezeEnded = {});
@@ -65,10 +67,11 @@ class X11CaptureHold {
     // Holds the keyboard on `window` until `deadline`, or takes over the hold a press
     // began; the number of the user's latest press before the hold, or absent.
     std::optional<KeyPressNumber> begin(xcb_window_t window, Clock::time_point deadline);
-    // Keeps the keyboard frozen by the passive grab that `press` activated (device and
-    // time as in its event): the keys after it stay queued, and it goes on first when the
-    // hold ends.
-    void beginFromPress(KeyPressNumber press, std::uint16_t device, xcb_timestamp_t time);
+    // Keeps the keyboard frozen by the passive grab that `press` activated (device, time
+    // and window as in its event): the keys after it stay queued, and it goes on first when
+    // the hold ends.
+    void beginFromPress(KeyPressNumber press, std::uint16_t device, xcb_timestamp_t time,
+                        xcb_window_t window);
     // Whether the withheld `press` goes, or went, to the application ahead of the keys
     // typed after it.
     bool passesOn(KeyPressNumber press) const;
@@ -78,6 +81,8 @@ class X11CaptureHold {
     bool takesKeyEvent(const xcb_generic_event_t& event);
     // Called before a press of the user is numbered, with the request it came after.
     void beforeNumbering(std::uint32_t sequence);
+    // An event that may answer the ping sent when a hold let its keys go.
+    void noteAnswer(const xcb_generic_event_t& event);
 
     // --- Any thread
     bool isHolding() const;
@@ -157,6 +162,7 @@ class X11CaptureHold {
     X11Connection& connection_;
     X11ExpectedKeys& expectedKeys_;
     KeyPressLedger& presses_;
+    X11ApplicationPing& ping_;
     std::function<void()> handleQueuedEvents_;
     std::function<std::vector<std::uint32_t>()> keysDown_;
     std::function<void(Clock::duration)> freezeEnded_;
@@ -168,6 +174,10 @@ class X11CaptureHold {
     XTestKeyTyper injector_;
 
     // Capture thread only.
+    // Where the held keys go.
+    xcb_window_t window_ = XCB_WINDOW_NONE;
+    // The spare codes' use when the hold began.
+    std::uint64_t markAtStart_ = 0;
     std::optional<std::uint32_t> sequence_;
     std::optional<KeyPressNumber> before_;
     bool fromPress_ = false;

@@ -68,7 +68,9 @@ std::variant<std::unique_ptr<X11KeyCapture>, std::string> X11KeyCapture::start(
         XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE};
     xcb_input_xi_select_events(connection.get(), connection.root(), 1, &mask.header);
     capture->keyboard_->selectEvents();
-    const std::uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    // Substructure events bring the applications' answers to pings.
+    const std::uint32_t rootEvents =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection.get(), connection.root(), XCB_CW_EVENT_MASK,
                                  &rootEvents);
     capture->activeWindowAtom_ = connection.atom("_NET_ACTIVE_WINDOW");
@@ -92,8 +94,10 @@ X11KeyCapture::X11KeyCapture(std::unique_ptr<X11Connection> connection,
       presses_(std::move(presses)),
       handlers_(std::move(handlers)),
       repeatDelayMilliseconds_(readRepeatDelay(*connection_)),
+      ping_(std::make_unique<X11ApplicationPing>(*connection_)),
       hold_(std::make_unique<X11CaptureHold>(
-          *connection_, *keyboard_, expectedKeys_, *presses_, [this] { handleQueuedEvents(); },
+          *connection_, *keyboard_, expectedKeys_, *presses_, *ping_,
+          [this] { handleQueuedEvents(); },
           [this] {
               std::vector<std::uint32_t> keys;
               for (const auto& key : down_) {
@@ -198,6 +202,10 @@ void X11KeyCapture::run() {
 
 void X11KeyCapture::handle(const xcb_generic_event_t& event) {
     if (keyboard_->handle(event) != X11KeyboardState::Change::none) {
+        return;
+    }
+    if ((event.response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
+        hold_->noteAnswer(event);
         return;
     }
     if ((event.response_type & 0x7F) == XCB_PROPERTY_NOTIFY) {
@@ -365,7 +373,7 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     const bool swallows = answer != Answer::pass;
     if (answer == Answer::swallowAndHold) {
         // The keys pressed after it stay queued for the edit it asks for; it goes on first.
-        hold_->beginFromPress(press.number, key.deviceid, key.time);
+        hold_->beginFromPress(press.number, key.deviceid, key.time, key.event);
     } else if (swallows) {
         // The grab ends with the swallowed press, not with its release: keys pressed while it
         // is still down belong to the application.

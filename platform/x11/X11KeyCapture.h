@@ -150,6 +150,7 @@ class X11KeyCapture {
     std::vector<DownKey> down_;
     // The swallowed key, until the user lets it go (capture thread only).
     std::optional<std::uint32_t> swallowedKey_;
+    std::unique_ptr<X11ApplicationPing> ping_;
     std::unique_ptr<X11CaptureHold> hold_;
     struct Task {
         std::function<void()> work;

@@ -274,10 +274,10 @@ std::optional<std::uint32_t> XTestKeyTyper::spareFor(xkb_keysym_t keysym, xkb_ke
         spare_.pop_back();
     } else {
         // The least recently used spare not pressed in this batch, whose presses the
-        // applications have long handled.
+        // applications have handled.
         auto oldest = bound_.end();
         for (auto it = bound_.begin(); it != bound_.end(); ++it) {
-            if (it->second.batch != batch_ && now - it->second.usedAt >= kRebindAge &&
+            if (mayBindAnew(it->second, now) &&
                 (oldest == bound_.end() || it->second.lastUse < oldest->second.lastUse)) {
                 oldest = it;
             }
@@ -297,11 +297,15 @@ std::optional<std::uint32_t> XTestKeyTyper::spareFor(xkb_keysym_t keysym, xkb_ke
 
 std::size_t XTestKeyTyper::availableSpares() const {
     const auto now = std::chrono::steady_clock::now();
-    return spare_.size() + static_cast<std::size_t>(
-                               std::count_if(bound_.begin(), bound_.end(), [&](const auto& entry) {
-                                   return entry.second.batch != batch_ &&
-                                          now - entry.second.usedAt >= kRebindAge;
-                               }));
+    return spare_.size() + static_cast<std::size_t>(std::count_if(
+                               bound_.begin(), bound_.end(),
+                               [&](const auto& entry) { return mayBindAnew(entry.second, now); }));
+}
+
+bool XTestKeyTyper::mayBindAnew(const Binding& binding,
+                                std::chrono::steady_clock::time_point now) const {
+    return binding.batch != batch_ &&
+           (binding.lastUse <= handled_ || now - binding.usedAt >= kRebindAge);
 }
 
 std::optional<std::uint32_t> XTestKeyTyper::spareLike(std::uint32_t keycode) {

@@ -2,6 +2,7 @@
 
 #include <xkbcommon/xkbcommon.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -25,8 +26,9 @@ namespace plovik {
 // with the keys, however late they are handled) and locked back afterwards. A character
 // no group types, or whose key the user holds down, gets a spare key code of its own; a spare stays
 // bound as long as it can, and is bound anew only when every spare is taken and it is the least
-// recently used one outside the current batch (rebinding while a client still translates earlier
-// presses types garbage). The bindings are restored when the injector goes. Every press is
+// recently used one outside the current batch whose presses the application is known to have
+// read, or that has rested (rebinding while a client still translates earlier presses types
+// garbage). The bindings are restored when the injector goes. Every press is
 // announced to the expected-key queue first, so that the capture recognises it as ours.
 class XTestKeyTyper {
   public:
@@ -55,6 +57,11 @@ class XTestKeyTyper {
     // the group cannot type some character.
     bool pressKeysOf(std::string_view text, std::uint32_t group);
     std::size_t boundSpareCount() const { return bound_.size(); }
+    // A mark of the keys typed so far, for `handledThrough`.
+    std::uint64_t useMark() const { return uses_; }
+    // The applications have handled every key typed up to `mark`: spares used for them may
+    // be bound anew without waiting.
+    void handledThrough(std::uint64_t mark) { handled_ = std::max(handled_, mark); }
     // The key (X key code) that types the character in `group`, and whether it needs Shift.
     std::optional<std::pair<std::uint32_t, bool>> keyOf(char32_t character,
                                                         std::uint32_t group) const;
@@ -138,9 +145,11 @@ class XTestKeyTyper {
         std::uint64_t batch;
         std::chrono::steady_clock::time_point usedAt;
     };
+    bool mayBindAnew(const Binding& binding, std::chrono::steady_clock::time_point now) const;
     // By the two symbols bound, the unshifted one in the high half.
     std::map<std::uint64_t, Binding> bound_;
     std::uint64_t uses_ = 0;
+    std::uint64_t handled_ = 0;
     std::uint64_t batch_ = 0;
     std::optional<std::vector<FakedKey>> log_;
     // A cache, filled by lookups that change nothing else.

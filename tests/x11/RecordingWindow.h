@@ -4,6 +4,7 @@
 #include <xkbcommon/xkbcommon-x11.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,6 +38,7 @@ class RecordingWindow {
     }
     ~RecordingWindow() {
         stopping_ = true;
+        setReading(true);
         // Any event wakes the thread; a client message to ourselves is the simplest.
         xcb_client_message_event_t wake{};
         wake.response_type = XCB_CLIENT_MESSAGE;
@@ -56,6 +58,20 @@ class RecordingWindow {
         std::lock_guard lock(mutex_);
         return keycodes_;
     }
+    // Says in WM_PROTOCOLS that it answers _NET_WM_PING, as toolkits' windows do.
+    void acceptPings() {
+        xcb_connection_t* c = connection_->get();
+        pingAtom_ = connection_->atom("_NET_WM_PING");
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, connection_->atom("WM_PROTOCOLS"),
+                            XCB_ATOM_ATOM, 32, 1, &pingAtom_);
+        connection_->sync();
+    }
+    // A busy application: reads nothing until it may again.
+    void setReading(bool reading) {
+        std::lock_guard lock(mutex_);
+        reading_ = reading;
+        readingChanged_.notify_all();
+    }
     void clear() {
         std::lock_guard lock(mutex_);
         text_.clear();
@@ -69,10 +85,27 @@ class RecordingWindow {
             if (!event) {
                 return;
             }
+            {
+                std::unique_lock lock(mutex_);
+                readingChanged_.wait(lock, [&] { return reading_ || stopping_; });
+            }
             if ((event->response_type & 0x7F) == XCB_KEY_PRESS) {
                 record(reinterpret_cast<const xcb_key_press_event_t&>(*event));
+            } else if ((event->response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
+                answerPing(reinterpret_cast<const xcb_client_message_event_t&>(*event));
             }
         }
+    }
+
+    void answerPing(xcb_client_message_event_t message) {
+        if (pingAtom_ == XCB_ATOM_NONE || message.data.data32[0] != pingAtom_) {
+            return;
+        }
+        message.window = connection_->root();
+        xcb_send_event(connection_->get(), 0, connection_->root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                       reinterpret_cast<const char*>(&message));
+        connection_->flush();
     }
 
     void record(const xcb_key_press_event_t& press) {
@@ -110,6 +143,9 @@ class RecordingWindow {
     std::string text_;
     std::vector<std::uint32_t> keycodes_;
     std::atomic<bool> stopping_{false};
+    bool reading_ = true;
+    std::condition_variable readingChanged_;
+    xcb_atom_t pingAtom_ = XCB_ATOM_NONE;
     std::thread thread_;
 };
 

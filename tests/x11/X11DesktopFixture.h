@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -56,6 +57,26 @@ class X11DesktopFixture : public ::testing::Test {
             g_main_context_unref(context_);
         }
         x_.reset();
+    }
+
+    // Key codes the keyboard leaves without symbols: what Plovik has for spares.
+    std::size_t emptyKeycodeCount() const {
+        xcb_connection_t* c = userConnection_->get();
+        const xcb_setup_t* setup = xcb_get_setup(c);
+        const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+        xcb::Reply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
+            c, xcb_get_keyboard_mapping(c, setup->min_keycode, count), nullptr));
+        if (!mapping) {
+            return 0;
+        }
+        const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+        const int perKeycode = mapping->keysyms_per_keycode;
+        std::size_t empty = 0;
+        for (int index = 0; index < count; ++index) {
+            empty += std::all_of(keysyms + index * perKeycode, keysyms + (index + 1) * perKeycode,
+                                 [](xcb_keysym_t keysym) { return keysym == 0; });
+        }
+        return empty;
     }
 
     // Installs a tap that records every event and answers with `answer`.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "core/capture/ShortcutDefinition.h"
+#include "core/text/Utf8.h"
+#include "platform/x11/X11CaptureHold.h"
 #include "x11/X11DesktopFixture.h"
 
 namespace plovik::testing {
@@ -372,6 +374,49 @@ TEST_F(X11CaptureTest, CharactersOfNoGroupBorrowSpareCodesThatAreLentAgainAfterA
     const std::string later = "œŕŗřśŝşšţť";
     ASSERT_TRUE(type(later));
     EXPECT_TRUE(runUntil([&] { return window_->text() == first + later; })) << window_->text();
+}
+
+// Spare codes typed in a hold are lent again as soon as the application has read their
+// keys, which it tells by answering a ping sent behind them. Until then it may still look
+// the codes up anew for those keys (this window does, at each press), so they rest.
+TEST_F(X11CaptureTest, SpareCodesTypedInAHoldAreLentAgainOnceTheApplicationHasReadTheirKeys) {
+    window_->acceptPings();
+    installTap();
+    // A hold keeps two spares for the user's keys; the rest of them type each text.
+    const std::size_t perText = emptyKeycodeCount() - 1 - X11CaptureHold::kSparesForLateKeys;
+    ASSERT_GE(perText, 4u);
+    const auto letters =
+        text::Utf8::scalars("àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿāăąćĉċčďđēĕėęěĝğġģĥħĩīĭįıĳĵķĸ");
+    ASSERT_LE(2 * perText, letters.size());
+    const auto textNumber = [&](std::size_t n) {
+        const auto first = letters.begin() + static_cast<std::ptrdiff_t>(n * perText);
+        return text::Utf8::encode(
+            std::vector<char32_t>(first, first + static_cast<std::ptrdiff_t>(perText)));
+    };
+    auto& holder = desktop_->keyboardHold();
+    const auto typeHeld = [&](const std::string& text) {
+        auto held = holder.hold(200ms);
+        SyntheticKeyEvent typing;
+        typing.text = text;
+        return held && held->postAhead({typing});
+    };
+    const auto began = std::chrono::steady_clock::now();
+    window_->setReading(false);
+    ASSERT_TRUE(typeHeld(textNumber(0)));
+    EXPECT_FALSE(typeHeld(textNumber(1))) << "the application has not read the first text";
+
+    window_->setReading(true);
+    ASSERT_TRUE(runUntil([&] { return window_->text() == textNumber(0); })) << window_->text();
+    bool typed = false;
+    for (int attempt = 0; attempt < 100 && !typed; ++attempt) {
+        typed = typeHeld(textNumber(1));
+        runFor(5ms);
+    }
+    EXPECT_TRUE(typed);
+    EXPECT_LT(std::chrono::steady_clock::now() - began, XTestKeyTyper::kRebindAge)
+        << "lent again by the answer, not by the rest";
+    EXPECT_TRUE(runUntil([&] { return window_->text() == textNumber(0) + textNumber(1); }))
+        << window_->text();
 }
 
 // Whether a key of the user may still be on its way to the application is known on the
