@@ -113,12 +113,13 @@ TextReplacementResult TextReplacementService::replaceInGuard(const FocusedElemen
     if (held) {
         return replaceHeld(context, request, askedAt, *held, nullptr);
     }
+    const auto before = checkBeforeHold(context, request, askedAt);
     auto own = keyboard_.hold(kHoldLimit);
     if (!own) {
         return TextReplacementResult::failure(kCancelledMessage);
     }
     std::optional<Posted> posted;
-    const auto result = replaceHeld(context, request, askedAt, *own, &posted);
+    const auto result = replaceHeld(context, request, askedAt, *own, &posted, before);
     // The keys go out; only the field tells whether they arrived.
     own.reset();
     if (!result.succeeded || !posted) {
@@ -164,11 +165,10 @@ std::optional<SyntheticKeyboardService::Events> TextReplacementService::stepping
     return syntheticKeyboard_.replacement(erased + typedAfter, typed + typedAfter);
 }
 
-TextReplacementResult TextReplacementService::replaceHeld(const FocusedElementContext& context,
-                                                          const TextReplacementRequest& request,
-                                                          KeyPressNumber askedAt,
-                                                          HeldKeyboard& held,
-                                                          std::optional<Posted>* posted) {
+TextReplacementResult TextReplacementService::replaceHeld(
+    const FocusedElementContext& context, const TextReplacementRequest& request,
+    KeyPressNumber askedAt, HeldKeyboard& held, std::optional<Posted>* posted,
+    const std::optional<CheckedBefore>& checked) {
     // What reached the application after the word stays after it, when it is plain
     // text; a word without its delimiter went on with it.
     const auto typedAfter = keyPresses_.textTypedBetween(askedAt, held.lastPressBeforeHold());
@@ -182,7 +182,9 @@ TextReplacementResult TextReplacementService::replaceHeld(const FocusedElementCo
         result.keysSteppedOver = !typedAfter->empty();
         return result;
     };
-    switch (accessibilityReplacement(context, edit, held)) {
+    // A key pressed since the field was read may have changed it.
+    const bool stillChecked = checked && checked->through == held.lastPressBeforeHold();
+    switch (accessibilityReplacement(context, edit, held, stillChecked ? checked : std::nullopt)) {
         case Outcome::replaced:
             return made(TextReplacementMethod::accessibility);
         case Outcome::keyboardFallback:
@@ -198,12 +200,40 @@ TextReplacementResult TextReplacementService::replaceHeld(const FocusedElementCo
     return TextReplacementResult::failure(kCancelledMessage);
 }
 
+std::optional<TextReplacementService::CheckedBefore> TextReplacementService::checkBeforeHold(
+    const FocusedElementContext& context, const TextReplacementRequest& request,
+    KeyPressNumber askedAt) const {
+    if (!context.canProcessText() ||
+        ApplicationTraits::prefersKeyboardReplacement(context.applicationBundleIdentifier)) {
+        return std::nullopt;
+    }
+    const KeyPressNumber through = keyPresses_.latestPress();
+    const auto typedAfter = keyPresses_.textTypedBetween(askedAt, through);
+    if (!typedAfter || (!typedAfter->empty() && request.expectedTrailingDelimiter.empty())) {
+        return std::nullopt;
+    }
+    const Edit edit{request, *typedAfter};
+    const auto selection = context.element->selectedTextRange().valueIfPresent();
+    if (!selection || selection->length != 0 || selection->location < 0) {
+        return std::nullopt;
+    }
+    const auto range = verifiedRange(*context.element, selection->location, edit);
+    if (!range) {
+        return std::nullopt;
+    }
+    return CheckedBefore{through, selection->location, *range};
+}
+
 TextReplacementService::Outcome TextReplacementService::accessibilityReplacement(
-    const FocusedElementContext& context, const Edit& edit, HeldKeyboard& held) const {
+    const FocusedElementContext& context, const Edit& edit, HeldKeyboard& held,
+    const std::optional<CheckedBefore>& checked) const {
     if (!context.canProcessText()) {
         return Outcome::cancelled;
     }
     AccessibilityElement& element = *context.element;
+    if (checked) {
+        return writeReplacement(element, checked->caret, checked->range, edit, held);
+    }
     const bool listed =
         ApplicationTraits::prefersKeyboardReplacement(context.applicationBundleIdentifier);
     const bool caretKnown = element.selectedTextRange().valueIfPresent().has_value();

@@ -70,6 +70,13 @@ class TextReplacementService final {
         std::string replacement() const;
     };
 
+    // The field as read before the keyboard was held, through the user's press `through`.
+    struct CheckedBefore {
+        KeyPressNumber through;
+        std::int64_t caret;
+        TextRange range;
+    };
+
     TextReplacementResult replaceChecked(const TextReplacementRequest& request,
                                          KeyPressNumber askedAt, HeldKeyboard* held);
     TextReplacementResult replaceInGuard(const FocusedElementContext& context,
@@ -77,11 +84,19 @@ class TextReplacementService final {
                                          KeyPressNumber askedAt, HeldKeyboard* held);
     TextReplacementResult replaceHeld(const FocusedElementContext& context,
                                       const TextReplacementRequest& request, KeyPressNumber askedAt,
-                                      HeldKeyboard& held, std::optional<Posted>* posted);
+                                      HeldKeyboard& held, std::optional<Posted>* posted,
+                                      const std::optional<CheckedBefore>& checked = std::nullopt);
+    // Reads and checks the field for an accessibility edit before the hold, so that the
+    // keyboard is frozen only for the edit when no key comes in between.
+    std::optional<CheckedBefore> checkBeforeHold(const FocusedElementContext& context,
+                                                 const TextReplacementRequest& request,
+                                                 KeyPressNumber askedAt) const;
     TextReplacementResult confirmed(AccessibilityElement& element,
                                     const TextReplacementRequest& request, const Posted& posted);
+    // `checked` stands for the reading under the hold when no press came since it.
     Outcome accessibilityReplacement(const FocusedElementContext& context, const Edit& edit,
-                                     HeldKeyboard& held) const;
+                                     HeldKeyboard& held,
+                                     const std::optional<CheckedBefore>& checked) const;
     bool keystrokeReplacement(const AccessibilityElement& element, const Edit& edit,
                               HeldKeyboard& held, std::optional<Posted>* posted) const;
     // Erases `erased` and what was typed after it, types `typed` and that again.

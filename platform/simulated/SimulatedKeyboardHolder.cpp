@@ -45,6 +45,9 @@ std::unique_ptr<HeldKeyboard> SimulatedKeyboardHolder::hold(std::chrono::millise
     if (refused_ || holding_) {
         return nullptr;
     }
+    if (const auto beforeHold = std::exchange(beforeHold_, nullptr)) {
+        beforeHold();
+    }
     holding_ = true;
     expired_ = false;
     ++holdCount_;

@@ -41,6 +41,9 @@ class SimulatedKeyboardHolder final : public KeyboardHolder {
     void holdFromPress(const KeyEvent& press);
     // Keeps a numbered press of the user until the hold ends.
     void keep(const KeyEvent& event) { kept_.push_back(event); }
+    // Runs as the next hold is asked for, before it is in place: a key the user presses
+    // then reaches the application.
+    void setBeforeHold(std::function<void()> beforeHold) { beforeHold_ = std::move(beforeHold); }
     // Another program holds the keyboard: holds are refused.
     void setRefused(bool refused) { refused_ = refused; }
     // The hold outlives its limit now (as when the application stops answering): the kept
@@ -54,6 +57,7 @@ class SimulatedKeyboardHolder final : public KeyboardHolder {
     void letGo();
     void passOnWithheld();
 
+    std::function<void()> beforeHold_;
     LatestPress latestPress_;
     Post post_;
     Deliver deliver_;

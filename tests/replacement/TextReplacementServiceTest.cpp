@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/replacement/ApplicationTraits.h"
+#include "core/text/Utf8.h"
 #include "replacement/ReplacementFixture.h"
 #include "tests/support/KeyEvents.h"
 
@@ -469,6 +470,39 @@ TEST(TextReplacementService, WritesNothingOnceTheUserPressedAnotherKey) {
         const KeyPressNumber now = fixture.desktop.keyEventTapFactory().latestPress();
         EXPECT_TRUE(fixture.service.replace(kWord, now).succeeded);
         EXPECT_EQ(field->text(), "привет ");
+    }
+}
+
+// The field is read before the keyboard is held, so that the freeze is the edit alone; a
+// key pressed between the reading and the hold makes the edit read it again. A Backspace
+// that takes the Space back leaves the word alone; a letter after the Space stays after
+// the replacement, also when the field refuses the write and keys make the edit from
+// where the caret is now.
+TEST(TextReplacementService, AKeyPressedBetweenTheReadingAndTheHoldIsTakenIntoAccount) {
+    struct Case {
+        Key key;
+        std::optional<std::string> text;
+        bool writable;
+        std::string expected;
+    };
+    for (const auto& c :
+         {Case{Key::backspace, std::nullopt, true, "ghbdtn"}, Case{Key::l, "l", true, "привет l"},
+          Case{Key::l, "l", false, "привет l"}}) {
+        SCOPED_TRACE(c.expected + (c.writable ? "" : ", by keys"));
+        ReplacementFixture fixture;
+        auto field = fixture.field("ghbdtn ");
+        field->quirks().acceptsTextWrites = c.writable;
+        const KeyPressNumber delimiter = fixture.desktop.keyEventTapFactory().latestPress();
+        fixture.desktop.keyboardHolder().setBeforeHold(
+            [&] { fixture.desktop.pressKey(testing::keyEvent(c.key, c.text)); });
+
+        const auto result = fixture.service.replace(kWord, delimiter);
+        EXPECT_EQ(result.succeeded, c.key != Key::backspace);
+        EXPECT_EQ(field->text(), c.expected);
+        EXPECT_EQ(
+            field->selectedTextRange().valueIfPresent(),
+            (TextRange{static_cast<std::int64_t>(text::Utf8::scalars(c.expected).size()), 0}));
+        EXPECT_EQ(fixture.desktop.keyboardHolder().holdCount(), 1u);
     }
 }
 
