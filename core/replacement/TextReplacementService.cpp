@@ -169,11 +169,8 @@ TextReplacementResult TextReplacementService::replaceHeld(
     const FocusedElementContext& context, const TextReplacementRequest& request,
     KeyPressNumber askedAt, HeldKeyboard& held, std::optional<Posted>* posted,
     const std::optional<CheckedBefore>& checked) {
-    // What reached the application after the word stays after it, when it is plain
-    // text; a word without its delimiter went on with it.
-    const auto typedAfter = keyPresses_.textTypedBetween(askedAt, held.lastPressBeforeHold());
-    if (!held.isHeld() || !typedAfter ||
-        (!typedAfter->empty() && request.expectedTrailingDelimiter.empty())) {
+    const auto typedAfter = typedAfterWord(request, askedAt, held.lastPressBeforeHold());
+    if (!held.isHeld() || !typedAfter) {
         return TextReplacementResult::failure(kCancelledMessage);
     }
     const Edit edit{request, *typedAfter};
@@ -200,6 +197,17 @@ TextReplacementResult TextReplacementService::replaceHeld(
     return TextReplacementResult::failure(kCancelledMessage);
 }
 
+std::optional<std::string> TextReplacementService::typedAfterWord(
+    const TextReplacementRequest& request, KeyPressNumber askedAt, KeyPressNumber upTo) const {
+    // What reached the application after the word stays after it, when it is plain
+    // text; a word without its delimiter went on with it.
+    auto typedAfter = keyPresses_.textTypedBetween(askedAt, upTo);
+    if (typedAfter && !typedAfter->empty() && request.expectedTrailingDelimiter.empty()) {
+        return std::nullopt;
+    }
+    return typedAfter;
+}
+
 std::optional<TextReplacementService::CheckedBefore> TextReplacementService::checkBeforeHold(
     const FocusedElementContext& context, const TextReplacementRequest& request,
     KeyPressNumber askedAt) const {
@@ -208,8 +216,8 @@ std::optional<TextReplacementService::CheckedBefore> TextReplacementService::che
         return std::nullopt;
     }
     const KeyPressNumber through = keyPresses_.latestPress();
-    const auto typedAfter = keyPresses_.textTypedBetween(askedAt, through);
-    if (!typedAfter || (!typedAfter->empty() && request.expectedTrailingDelimiter.empty())) {
+    const auto typedAfter = typedAfterWord(request, askedAt, through);
+    if (!typedAfter) {
         return std::nullopt;
     }
     const Edit edit{request, *typedAfter};

@@ -86,6 +86,10 @@ class TextReplacementService final {
                                       const TextReplacementRequest& request, KeyPressNumber askedAt,
                                       HeldKeyboard& held, std::optional<Posted>* posted,
                                       const std::optional<CheckedBefore>& checked = std::nullopt);
+    // The plain text typed after the word through press `upTo`, which an edit keeps;
+    // absent when something else was pressed, or text without the word's delimiter.
+    std::optional<std::string> typedAfterWord(const TextReplacementRequest& request,
+                                              KeyPressNumber askedAt, KeyPressNumber upTo) const;
     // Reads and checks the field for an accessibility edit before the hold, so that the
     // keyboard is frozen only for the edit when no key comes in between.
     std::optional<CheckedBefore> checkBeforeHold(const FocusedElementContext& context,

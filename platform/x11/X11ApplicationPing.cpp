@@ -20,11 +20,11 @@ X11ApplicationPing::X11ApplicationPing(X11Connection& connection)
 
 bool X11ApplicationPing::send(xcb_window_t window, std::uint64_t mark) {
     // The keys went to the focus: another application's answer would tell nothing of them.
-    if (!hasFocus(window)) {
+    if (pingAtom_ == XCB_ATOM_NONE || !hasFocus(window)) {
         return false;
     }
     const auto target = pingableWindow(window);
-    if (!target || pingAtom_ == XCB_ATOM_NONE) {
+    if (!target) {
         return false;
     }
     const std::uint32_t id = nextId_++;
