@@ -1,5 +1,7 @@
 #include "platform/atspi/AtspiElement.h"
 
+#include <utility>
+
 #include "core/text/CodePoints.h"
 #include "core/text/Utf8.h"
 
@@ -109,11 +111,18 @@ AccessibilityResult<TextRange> AtspiElement::selectedTextRange() const {
 
 AccessibilityResult<std::string> AtspiElement::selectedText() const {
     const auto selection = currentSelection();
-    const auto text = selection ? object_.text() : std::nullopt;
-    return fromOptional(
-        text ? text::CodePoints::substring(*text, static_cast<std::size_t>(selection->start),
-                                           static_cast<std::size_t>(selection->length()))
-             : std::nullopt);
+    chosenFrom_.reset();
+    if (!selection) {
+        return fromOptional(std::optional<std::string>());
+    }
+    if (!chosenRange_ || object_.textUnits() == TextUnits::codePoints) {
+        return fromOptional(object_.textIn(*selection));
+    }
+    chosenFrom_ = object_.text();
+    return fromOptional(chosenFrom_ ? text::CodePoints::substring(
+                                          *chosenFrom_, static_cast<std::size_t>(selection->start),
+                                          static_cast<std::size_t>(selection->length()))
+                                    : std::nullopt);
 }
 
 AccessibilityResult<std::string> AtspiElement::value() const {
@@ -136,20 +145,22 @@ AccessibilityResult<bool> AtspiElement::isSelectedTextSettable() const {
 }
 
 AccessibilityResult<std::string> AtspiElement::stringForRange(TextRange range) const {
-    const auto text = object_.text();
-    if (!text || range.location < 0 || range.length < 0) {
+    if (range.location < 0 || range.length < 0) {
         return AccessibilityResult<std::string>::failure(AccessibilityStatus::illegalArgument);
     }
-    return fromOptional(text::CodePoints::substring(*text, static_cast<std::size_t>(range.location),
-                                                    static_cast<std::size_t>(range.length)));
+    return fromOptional(
+        object_.textIn({static_cast<long>(range.location), static_cast<long>(range.end())}));
 }
 
 AccessibilityStatus AtspiElement::setSelectedTextRange(TextRange range) {
-    const auto count = object_.characterCount();
-    if (!count || range.location < 0 || range.length < 0 || range.end() > *count) {
+    if (range.location < 0 || range.length < 0) {
         return AccessibilityStatus::illegalArgument;
     }
     const CodePointRange chosen{static_cast<long>(range.location), static_cast<long>(range.end())};
+    const auto written = std::exchange(written_, std::nullopt);
+    chosenFrom_.reset();
+    // The chosen range and the caret left alone are checked against the text read next,
+    // not against a count of their own: with the keyboard held, every read counts.
     if (chosen.length() > 0) {
         chosenRange_ = chosen;
         leavesCaret_ = true;
@@ -158,7 +169,12 @@ AccessibilityStatus AtspiElement::setSelectedTextRange(TextRange range) {
     chosenRange_.reset();
     if (leavesCaret_) {
         // Only read: the caret may already be after a key the user typed meanwhile.
-        return statusOf(object_.caretOffset() == chosen.start);
+        return statusOf((written ? object_.caretOffset(*written) : object_.caretOffset()) ==
+                        chosen.start);
+    }
+    const auto count = object_.characterCount();
+    if (!count || range.end() > *count) {
+        return AccessibilityStatus::illegalArgument;
     }
     return statusOf(object_.setSelection(chosen));
 }
@@ -167,25 +183,27 @@ AccessibilityStatus AtspiElement::setSelectedText(const std::string& replacement
     const auto selection = currentSelection();
     chosenRange_.reset();
     leavesCaret_ = true;
-    const auto before = selection ? object_.text() : std::nullopt;
-    if (!before) {
+    written_.reset();
+    const auto read = std::exchange(chosenFrom_, std::nullopt);
+    const auto before = !selection ? std::nullopt : read ? read : object_.text();
+    const auto around = before ? aroundRange(*before, *selection) : std::nullopt;
+    if (!around) {
         return AccessibilityStatus::cannotComplete;
     }
-    if (selection->length() > 0 && !object_.deleteText(*selection)) {
+    if (selection->length() > 0 && !object_.deleteText(*selection, *before)) {
         return AccessibilityStatus::cannotComplete;
     }
     if (!replacement.empty()) {
         // Whatever the answer, the text tells what happened.
-        (void)object_.insertText(selection->start, replacement);
+        (void)object_.insertText(selection->start, replacement, *before);
     }
     // Some applications report success and change nothing: only the text itself tells.
     const auto after = object_.text();
-    const auto around = aroundRange(*before, *selection);
-    if (after && around && showsReplacement(*after, *around, replacement)) {
+    if (after && showsReplacement(*after, *around, replacement)) {
+        written_ = after;
         return AccessibilityStatus::success;
     }
-    if (after && around && selection->length() > 0 &&
-        putBackRefused(*after, *around, *before, *selection)) {
+    if (after && selection->length() > 0 && putBackRefused(*after, *around, *before, *selection)) {
         return AccessibilityStatus::refused;
     }
     return AccessibilityStatus::cannotComplete;
@@ -202,12 +220,14 @@ bool AtspiElement::putBackRefused(const std::string& after,
     const std::string clean = text::Utf8::sanitized(before);
     const std::string word = clean.substr(
         around.first.size(), clean.size() - around.first.size() - around.second.size());
-    (void)object_.insertText(erased.start, word);
+    (void)object_.insertText(erased.start, word, after);
     const auto now = object_.text();
     return now && text::Utf8::sanitized(*now) == clean;
 }
 
 AccessibilityStatus AtspiElement::selectTextRange(TextRange range) {
+    written_.reset();
+    chosenFrom_.reset();
     const auto count = object_.characterCount();
     if (!count || range.location < 0 || range.length < 0 || range.end() > *count) {
         return AccessibilityStatus::illegalArgument;

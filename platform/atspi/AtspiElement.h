@@ -52,6 +52,12 @@ class AtspiElement final : public AccessibilityElement {
     // The range chosen to be replaced; absent: the application's own selection.
     std::optional<CodePointRange> chosenRange_;
     bool leavesCaret_ = false;
+    // The whole text the chosen range was read from, when reading it took the whole
+    // text: the write goes by the same reading the caller checked.
+    mutable std::optional<std::string> chosenFrom_;
+    // The whole text right after the latest write that took, to find the caret the
+    // application then placed without reading the text again.
+    std::optional<std::string> written_;
 };
 
 }  // namespace plovik

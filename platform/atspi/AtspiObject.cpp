@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "core/text/CodePoints.h"
+#include "core/text/Utf8.h"
+
 namespace plovik {
 
 AtspiObject::AtspiObject(GObjectRef<AtspiAccessible> accessible,
@@ -237,12 +240,33 @@ std::optional<std::string> AtspiObject::text() const {
     });
 }
 
+std::optional<std::string> AtspiObject::textIn(CodePointRange range) const {
+    const auto units = textUnits();
+    if (!units || range.start < 0 || range.end < range.start) {
+        return std::nullopt;
+    }
+    if (*units != TextUnits::codePoints) {
+        const auto whole = text();
+        return whole ? text::CodePoints::substring(*whole, static_cast<std::size_t>(range.start),
+                                                   static_cast<std::size_t>(range.length()))
+                     : std::nullopt;
+    }
+    auto part = guarded<std::string>([&](GError** error) {
+        return takeString(atspi_text_get_text(ATSPI_TEXT(get()), range.start, range.end, error));
+    });
+    // A range past the end comes back short.
+    if (!part || TextUnitConversion::codePointCount(*part) != range.length()) {
+        return std::nullopt;
+    }
+    return text::Utf8::sanitized(*part);
+}
+
 std::optional<std::string> AtspiObject::textForUnits(TextUnits units) const {
     return units == TextUnits::codePoints ? std::optional<std::string>("") : text();
 }
 
 std::optional<long> AtspiObject::toToolkit(long offset, TextUnits units,
-                                           const std::optional<std::string>& text) const {
+                                           const std::optional<std::string_view>& text) const {
     if (units == TextUnits::codePoints) {
         return offset >= 0 ? std::optional(offset) : std::nullopt;
     }
@@ -250,7 +274,7 @@ std::optional<long> AtspiObject::toToolkit(long offset, TextUnits units,
 }
 
 std::optional<long> AtspiObject::fromToolkit(long offset, TextUnits units,
-                                             const std::optional<std::string>& text) const {
+                                             const std::optional<std::string_view>& text) const {
     if (units == TextUnits::codePoints) {
         return offset >= 0 ? std::optional(offset) : std::nullopt;
     }
@@ -270,13 +294,20 @@ std::optional<long> AtspiObject::characterCount() const {
 
 std::optional<long> AtspiObject::caretOffset() const {
     const auto units = textUnits();
-    if (!units) {
-        return std::nullopt;
-    }
-    const auto caret = guarded<long>([&](GError** error) {
+    const auto caret = units ? toolkitCaret() : std::nullopt;
+    return caret ? fromToolkit(*caret, *units, textForUnits(*units)) : std::nullopt;
+}
+
+std::optional<long> AtspiObject::caretOffset(const std::string& current) const {
+    const auto units = textUnits();
+    const auto caret = units ? toolkitCaret() : std::nullopt;
+    return caret ? fromToolkit(*caret, *units, std::string_view(current)) : std::nullopt;
+}
+
+std::optional<long> AtspiObject::toolkitCaret() const {
+    return guarded<long>([&](GError** error) {
         return static_cast<long>(atspi_text_get_caret_offset(ATSPI_TEXT(get()), error));
     });
-    return caret ? fromToolkit(*caret, *units, textForUnits(*units)) : std::nullopt;
 }
 
 bool AtspiObject::setCaretOffset(long offset) const {
@@ -345,6 +376,12 @@ bool AtspiObject::setSelection(CodePointRange range) const {
 bool AtspiObject::deleteText(CodePointRange range) const {
     const auto units = textUnits();
     const auto text = units ? textForUnits(*units) : std::nullopt;
+    return text && deleteText(range, *text);
+}
+
+bool AtspiObject::deleteText(CodePointRange range, const std::string& current) const {
+    const auto units = textUnits();
+    const std::optional<std::string_view> text = current;
     const auto start = units ? toToolkit(range.start, *units, text) : std::nullopt;
     const auto end = units ? toToolkit(range.end, *units, text) : std::nullopt;
     if (!start || !end || *start > *end) {
@@ -358,7 +395,15 @@ bool AtspiObject::deleteText(CodePointRange range) const {
 
 bool AtspiObject::insertText(long offset, const std::string& inserted) const {
     const auto units = textUnits();
-    const auto position = units ? toToolkit(offset, *units, textForUnits(*units)) : std::nullopt;
+    const auto text = units ? textForUnits(*units) : std::nullopt;
+    return text && insertText(offset, inserted, *text);
+}
+
+bool AtspiObject::insertText(long offset, const std::string& inserted,
+                             const std::string& current) const {
+    const auto units = textUnits();
+    const auto position =
+        units ? toToolkit(offset, *units, std::string_view(current)) : std::nullopt;
     if (!position) {
         return false;
     }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/platform/Accessibility.h"
@@ -58,14 +59,23 @@ class AtspiObject {
     std::optional<std::vector<AtspiObject>> children() const;
 
     std::optional<std::string> text() const;
+    // Absent when the range leaves the text. Toolkits that count code points are asked
+    // for the range alone: reading a long field whole keeps the user's keys waiting.
+    std::optional<std::string> textIn(CodePointRange range) const;
     std::optional<long> characterCount() const;
     std::optional<long> caretOffset() const;
+    // The caret, its position found in `current`, the whole text as just read.
+    std::optional<long> caretOffset(const std::string& current) const;
     bool setCaretOffset(long offset) const;
     // Absent when the call failed; an empty range at the caret when nothing is selected.
     std::optional<CodePointRange> selection() const;
     bool setSelection(CodePointRange range) const;
     bool deleteText(CodePointRange range) const;
     bool insertText(long offset, const std::string& text) const;
+    // The same, positions found in `current`, the whole text as just read, rather than
+    // in a fresh read: the text before `offset` is the same after deleting from there.
+    bool deleteText(CodePointRange range, const std::string& current) const;
+    bool insertText(long offset, const std::string& text, const std::string& current) const;
 
   private:
     bool hasInterface(const char* interfaceName) const;
@@ -74,9 +84,10 @@ class AtspiObject {
     template <typename Result, typename Call>
     std::optional<Result> guarded(Call call) const;
     std::optional<long> toToolkit(long offset, TextUnits units,
-                                  const std::optional<std::string>& text) const;
+                                  const std::optional<std::string_view>& text) const;
     std::optional<long> fromToolkit(long offset, TextUnits units,
-                                    const std::optional<std::string>& text) const;
+                                    const std::optional<std::string_view>& text) const;
+    std::optional<long> toolkitCaret() const;
     // The text when the toolkit's units need it for conversions.
     std::optional<std::string> textForUnits(TextUnits units) const;
 
