@@ -244,12 +244,11 @@ TextReplacementService::Outcome TextReplacementService::accessibilityReplacement
     }
     const bool listed =
         ApplicationTraits::prefersKeyboardReplacement(context.applicationBundleIdentifier);
-    const bool caretKnown = element.selectedTextRange().valueIfPresent().has_value();
     const auto caret = caretAfterCatchingUp(element, edit, held);
     if (!caret) {
         return Outcome::cancelled;
     }
-    if (!caretKnown) {
+    if (!caret->known) {
         // Backspaces at an unknown caret erase blindly: they are only sent when the end
         // of the field, where the user was typing, verifiably holds the token.
         return listed ? Outcome::cancelled : Outcome::keyboardFallback;
@@ -257,35 +256,35 @@ TextReplacementService::Outcome TextReplacementService::accessibilityReplacement
     if (listed) {
         return Outcome::keyboardFallback;
     }
-    const auto range = verifiedRange(element, *caret, edit);
-    return range ? writeReplacement(element, *caret, *range, edit, held) : Outcome::cancelled;
+    return writeReplacement(element, caret->offset, caret->word, edit, held);
 }
 
-std::optional<std::int64_t> TextReplacementService::caretAfterCatchingUp(
+std::optional<TextReplacementService::Caret> TextReplacementService::caretAfterCatchingUp(
     const AccessibilityElement& element, const Edit& edit, HeldKeyboard& held) {
     const std::string shown = edit.expected() + edit.typedAfter;
     const std::int64_t word = codePointLength(edit.request.expectedText);
     for (auto waited = std::chrono::milliseconds(0);; waited += kCatchUpStep) {
-        std::optional<std::int64_t> caret;
-        if (const auto selection = element.selectedTextRange().valueIfPresent()) {
+        std::optional<std::int64_t> offset;
+        const auto selection = element.selectedTextRange().valueIfPresent();
+        if (selection) {
             // A selection of the user's own is not Plovik's to replace.
             if (selection->length != 0 || selection->location < 0) {
                 return std::nullopt;
             }
-            caret = selection->location;
+            offset = selection->location;
         } else {
-            caret = fieldLength(element);
+            offset = fieldLength(element);
         }
-        if (!caret) {
+        if (!offset) {
             return std::nullopt;
         }
-        if (verifiedRange(element, *caret, edit)) {
-            return caret;
+        if (const auto verified = verifiedRange(element, *offset, edit)) {
+            return Caret{*offset, selection.has_value(), *verified};
         }
         // Only a field that shows the word but not yet all the keys after it is worth
         // waiting for.
         if (waited >= kCatchUpLimit || !held.isHeld() ||
-            !showsStartOf(element, *caret, shown, word)) {
+            !showsStartOf(element, *offset, shown, word)) {
             return std::nullopt;
         }
         held.waitForApplication(kCatchUpStep);
@@ -313,25 +312,29 @@ std::optional<TextRange> TextReplacementService::verifiedRange(const Accessibili
     const std::string expected = edit.expected();
     const std::int64_t after = codePointLength(edit.typedAfter);
     const TextRange range{caret - after - codePointLength(expected), codePointLength(expected)};
-    if (range.location < 0 ||
-        !AccessibleText::showsTyped(AccessibleText::read(element, range), expected) ||
-        (after > 0 && !AccessibleText::showsTyped(
-                          AccessibleText::read(element, {range.end(), after}), edit.typedAfter)) ||
-        !startsAtWordBoundary(element, range.location) ||
+    if (range.location < 0) {
+        return std::nullopt;
+    }
+    // One reading from before the word to the caret: where the toolkit counts positions
+    // unlike Plovik, every reading costs the whole field while the keyboard is held.
+    const std::int64_t from = std::max<std::int64_t>(range.location - kWordStartWindow, 0);
+    const auto shown = AccessibleText::read(element, {from, caret - from});
+    const auto part = [&](std::int64_t start, std::int64_t length) {
+        return shown ? AccessibleText::slice(*shown, {start - from, length}) : std::nullopt;
+    };
+    if (!AccessibleText::showsTyped(part(range.location, range.length), expected) ||
+        (after > 0 && !AccessibleText::showsTyped(part(range.end(), after), edit.typedAfter)) ||
+        !startsAtWordBoundary(part(from, range.location - from), range.location) ||
         !endsAtWordBoundary(element, caret, edit)) {
         return std::nullopt;
     }
     return range;
 }
 
-bool TextReplacementService::startsAtWordBoundary(const AccessibilityElement& element,
+bool TextReplacementService::startsAtWordBoundary(const std::optional<std::string>& before,
                                                   std::int64_t start) {
-    if (start == 0) {
-        return true;
-    }
-    const std::int64_t from = std::max<std::int64_t>(start - kWordStartWindow, 0);
-    const auto before = AccessibleText::read(element, {from, std::min(start, kWordStartWindow)});
-    return before && text::CharacterClass::isWhitespace(text::Graphemes::lastCharacter(*before));
+    return start == 0 ||
+           (before && text::CharacterClass::isWhitespace(text::Graphemes::lastCharacter(*before)));
 }
 
 bool TextReplacementService::endsAtWordBoundary(const AccessibilityElement& element,
@@ -382,14 +385,12 @@ TextReplacementService::Outcome TextReplacementService::writeReplacement(
     (void)element.setSelectedTextRange(
         {range.location + written + codePointLength(edit.typedAfter), 0});
     // Only a field that shows the replacement, then what was typed after it, took it.
-    const bool took = AccessibleText::showsTyped(
-                          AccessibleText::read(element, {range.location, written}), replacement) &&
-                      (edit.typedAfter.empty() ||
-                       AccessibleText::showsTyped(
-                           AccessibleText::read(element, {range.location + written,
-                                                          codePointLength(edit.typedAfter)}),
-                           edit.typedAfter));
-    return took ? Outcome::replaced : Outcome::cancelled;
+    return AccessibleText::showsTyped(
+               AccessibleText::read(element,
+                                    {range.location, written + codePointLength(edit.typedAfter)}),
+               replacement + edit.typedAfter)
+               ? Outcome::replaced
+               : Outcome::cancelled;
 }
 
 TextReplacementService::Outcome TextReplacementService::restoreCaret(AccessibilityElement& element,

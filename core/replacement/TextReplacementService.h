@@ -110,15 +110,23 @@ class TextReplacementService final {
     bool postUnderHold(const TextReplacementRequest& request, const std::string& typedAfter);
     // The caret once the field shows the word, its delimiter and what was typed after;
     // absent when it does not within the time the hold allows.
-    static std::optional<std::int64_t> caretAfterCatchingUp(const AccessibilityElement& element,
-                                                            const Edit& edit, HeldKeyboard& held);
+    struct Caret {
+        std::int64_t offset = 0;
+        // False when the field did not tell it and it stands at the end of the field.
+        bool known = true;
+        // The token and its delimiter, verified, right before what was typed after them.
+        TextRange word;
+    };
+    static std::optional<Caret> caretAfterCatchingUp(const AccessibilityElement& element,
+                                                     const Edit& edit, HeldKeyboard& held);
     Outcome writeReplacement(AccessibilityElement& element, std::int64_t caret, TextRange range,
                              const Edit& edit, const HeldKeyboard& held) const;
     // The range of the token and delimiter when they stand as a whole word right before
     // what was typed after them, which ends at `caret`.
     static std::optional<TextRange> verifiedRange(const AccessibilityElement& element,
                                                   std::int64_t caret, const Edit& edit);
-    static bool startsAtWordBoundary(const AccessibilityElement& element, std::int64_t start);
+    // `before` holds the text right before `start`.
+    static bool startsAtWordBoundary(const std::optional<std::string>& before, std::int64_t start);
     static bool endsAtWordBoundary(const AccessibilityElement& element, std::int64_t caret,
                                    const Edit& edit);
     static Outcome restoreCaret(AccessibilityElement& element, TextRange caret);
