@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "desktop/AtspiDesktop.h"
+#include "platform/atspi/AtspiElement.h"
 
 namespace plovik::testing {
 namespace {
@@ -106,6 +107,45 @@ void BM_ReplaceWordTwice(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReplaceWordTwice)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// One correction's steps while the keyboard is held (choose the word, read it, write the
+// replacement, place the caret, read the result) at the end of a multi-line field that
+// already holds range(1) characters: the user's keys wait this long.
+void BM_EditAtEndOfField(benchmark::State& state) {
+    auto* shared = desktop();
+    FixtureWindow* window =
+        shared ? (state.range(0) == 0 ? shared->gtk.get() : shared->qt.get()) : nullptr;
+    std::string text;
+    while (static_cast<long>(text.size()) < state.range(1)) {
+        text += "hello world hello world hello world hello world hello world\n";
+    }
+    std::optional<AtspiObject> object;
+    if (window && window->setText(fixture::Field::multi, text + "ghbdtn ") &&
+        window->focus(fixture::Field::multi)) {
+        object = shared->desktop->waitForFocus(window->pid(), "Multi line");
+    }
+    if (!object) {
+        state.SkipWithError("no desktop or fixture");
+        return;
+    }
+    state.SetLabel(state.range(0) == 0 ? "gtk" : "qt");
+    AtspiElement element(*object);
+    const auto start = static_cast<std::int64_t>(text.size());
+    const auto edit = [&](const std::string& from, const std::string& to) {
+        (void)element.setSelectedTextRange({start, 6});
+        benchmark::DoNotOptimize(element.selectedText().valueIfPresent() == from);
+        (void)element.setSelectedText(to);
+        (void)element.setSelectedTextRange({start + 7, 0});
+        benchmark::DoNotOptimize(element.stringForRange({start, 6}).valueIfPresent() == to);
+    };
+    for (auto _ : state) {
+        edit("ghbdtn", "привет");
+        edit("привет", "ghbdtn");
+    }
+}
+BENCHMARK(BM_EditAtEndOfField)
+    ->ArgsProduct({{0, 1}, {0, 5000, 35000}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace plovik::testing

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "core/text/CodePoints.h"
 #include "endtoend/PlovikDesktopFixture.h"
 #include "endtoend/TypedWords.h"
 #include "support/ProgramRun.h"
@@ -51,6 +52,18 @@ std::string linesWithWords(const std::vector<std::string>& lines, std::size_t fi
     return text;
 }
 
+// With PLOVIK_TYPIST_EARLIER_TEXT=N, the field holds N characters of the same lines before
+// the typist starts: what a long document costs each correction, without typing it first.
+std::string earlierText(const std::vector<std::string>& lines) {
+    const char* wanted = std::getenv("PLOVIK_TYPIST_EARLIER_TEXT");
+    const std::size_t characters = wanted ? std::stoul(wanted) : 0;
+    std::string text;
+    for (std::size_t i = 0; text::CodePoints::length(text) < characters; ++i) {
+        text += lines[i % lines.size()] + "\n";
+    }
+    return text;
+}
+
 class TypistOnDesktopTest : public PlovikDesktopTest,
                             public ::testing::WithParamInterface<Toolkit> {
   protected:
@@ -86,7 +99,12 @@ TEST_P(TypistOnDesktopTest, EveryWordEndsAsTypedOrAsTheSimulatedApplicationWrite
                         typed);
     ASSERT_EQ(simulated.status, 0) << simulated.err;
 
+    const std::string earlier = earlierText(lines);
+    ASSERT_TRUE(earlier.empty() || window().setText(Field::multi, earlier));
     ASSERT_TRUE(window().focus(Field::multi));
+    ASSERT_TRUE(
+        earlier.empty() ||
+        window().select(Field::multi, static_cast<int>(text::CodePoints::length(earlier)), 0));
     rehearsal_->lockGroup(0);
     rehearsal_->typeLikeAPerson(meant, 1, static_cast<std::uint32_t>(4242 + toolkit));
     // The last corrections and the keys the application still handles.
@@ -95,6 +113,9 @@ TEST_P(TypistOnDesktopTest, EveryWordEndsAsTypedOrAsTheSimulatedApplicationWrite
         field = settledText(window(), Field::multi);
     }
 
+    if (field.starts_with(earlier)) {
+        field.erase(0, earlier.size());
+    }
     const TypedWords words(typed, simulated.out, field);
     if (std::getenv("PLOVIK_TYPIST_VERBOSE")) {
         // Stopped first, Plovik says how long it held the keyboard.
