@@ -190,7 +190,8 @@ bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
     }
     const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
     heldKeyEvents_.push_back({key.detail, key.event_type == XCB_INPUT_KEY_PRESS,
-                              key.sourceid == connection_.xtestKeyboard()});
+                              key.sourceid == connection_.xtestKeyboard(), key.mods.effective,
+                              key.group.effective});
     return true;
 }
 
@@ -547,34 +548,13 @@ std::vector<X11CaptureHold::HeldKey> X11CaptureHold::keysBeforeSilent(
 }
 
 std::vector<X11CaptureHold::HeldKey> X11CaptureHold::fakeAgain(const std::vector<HeldKey>& events) {
-    std::vector<HeldKey> faked;
-    // A key the user still holds is down for the server already, which would take another
-    // press of it for nothing: a spare code with the same symbols types it instead and goes
-    // up at once. A modifier still held is in force as it is.
-    std::vector<std::uint32_t> stillDown;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const auto later = events.begin() + static_cast<std::ptrdiff_t>(i) + 1;
-        const bool released = std::any_of(later, events.end(), [&](const HeldKey& other) {
-            return !other.isPress && other.keycode == events[i].keycode;
-        });
-        std::uint32_t keycode = events[i].keycode;
-        if (events[i].isPress && !released) {
-            if (injector_.isModifierKey(keycode)) {
-                continue;
-            }
-            keycode = injector_.spareLike(keycode).value_or(keycode);
-            stillDown.push_back(keycode);
-        }
-        if (events[i].isPress) {
+    const auto faked = X11RetypedKeys::plan(events, injector_);
+    for (const auto& key : faked) {
+        if (key.isPress) {
             // Counted already, when first pressed.
-            expectedKeys_.expect(keycode);
+            expectedKeys_.expect(key.keycode);
         }
-        fake(keycode, events[i].isPress);
-        faked.push_back({keycode, events[i].isPress});
-    }
-    for (const std::uint32_t keycode : stillDown) {
-        fake(keycode, false);
-        faked.push_back({keycode, false});
+        fake(key.keycode, key.isPress);
     }
     return faked;
 }

@@ -18,6 +18,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
+#include "platform/x11/X11RetypedKeys.h"
 #include "platform/x11/XTestKeyTyper.h"
 
 namespace plovik {
@@ -90,15 +91,7 @@ class X11CaptureHold {
     std::size_t takenBackCount() const;
 
   private:
-    struct HeldKey {
-        std::uint32_t keycode;
-        bool isPress;
-        // Sent through XTest, as Plovik's keys are (and a test's).
-        bool synthetic = true;
-        bool sameKey(const HeldKey& other) const {
-            return keycode == other.keycode && isPress == other.isPress;
-        }
-    };
+    using HeldKey = X11RetypedKeys::KeyEvent;
 
     // A press whose passive grab still freezes the keyboard.
     struct Withheld {

@@ -321,6 +321,18 @@ std::optional<std::uint32_t> XTestKeyTyper::spareLike(std::uint32_t keycode) {
     return spareFor(plain, shifted);
 }
 
+std::optional<std::uint32_t> XTestKeyTyper::spareTyping(std::uint32_t keycode,
+                                                        std::uint32_t modifiers,
+                                                        std::uint32_t group) {
+    xkb::State probe(xkb_state_new(&keyboard_.keymap()));
+    xkb_state_update_mask(probe.get(), modifiers, 0, 0, 0, 0, group);
+    const xkb_keysym_t typed = xkb_state_key_get_one_sym(probe.get(), keycode);
+    if (modifierOf(typed) != 0 || xkb_keysym_to_utf32(typed) == 0) {
+        return std::nullopt;
+    }
+    return spareFor(typed);
+}
+
 bool XTestKeyTyper::isModifierKey(std::uint32_t keycode) const {
     const xkb_keysym_t* syms = nullptr;
     return xkb_keymap_key_get_syms_by_level(&keyboard_.keymap(), keycode, 0, 0, &syms) == 1 &&

@@ -17,6 +17,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
+#include "platform/x11/X11RetypedKeys.h"
 
 namespace plovik {
 
@@ -30,7 +31,7 @@ namespace plovik {
 // read, or that has rested (rebinding while a client still translates earlier presses types
 // garbage). The bindings are restored when the injector goes. Every press is
 // announced to the expected-key queue first, so that the capture recognises it as ours.
-class XTestKeyTyper {
+class XTestKeyTyper final : public X11RetypedKeys::Keyboard {
   public:
     // How long a spare must have gone unused before it is bound anew: applications read
     // the key map again only when they handle a key, and may still have earlier presses
@@ -96,8 +97,12 @@ class XTestKeyTyper {
     std::uint32_t userModifiers() const;
     // A spare code bound to what `keycode` types in the locked group, without and with
     // Shift; absent for a modifier or a key that types no character.
-    std::optional<std::uint32_t> spareLike(std::uint32_t keycode);
-    bool isModifierKey(std::uint32_t keycode) const;
+    std::optional<std::uint32_t> spareLike(std::uint32_t keycode) override;
+    // A spare code bound at both levels to what `keycode` typed under `modifiers` in
+    // `group`; absent for a modifier or a key that types no character.
+    std::optional<std::uint32_t> spareTyping(std::uint32_t keycode, std::uint32_t modifiers,
+                                             std::uint32_t group) override;
+    bool isModifierKey(std::uint32_t keycode) const override;
     // A modifier, lock or layout key: pressed, it changes what the keys after it type.
     bool changesTyping(std::uint32_t keycode) const;
     // How many spare key codes could be bound now for new symbols.

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "platform/x11/X11RetypedKeys.h"
+
+namespace plovik::testing {
+namespace {
+
+constexpr std::uint32_t kShift = 50, kU = 30, kI = 31, kBackSpace = 22;
+constexpr std::uint32_t kShiftMask = 1;
+
+// A keyboard with Shift as its only modifier, a few spare codes and a record of what they
+// were bound to.
+class SpareKeyboard final : public X11RetypedKeys::Keyboard {
+  public:
+    explicit SpareKeyboard(int spares) : spares_(spares) {}
+
+    bool isModifierKey(std::uint32_t keycode) const override { return keycode == kShift; }
+    std::optional<std::uint32_t> spareLike(std::uint32_t keycode) override {
+        return bind({keycode, 0, 0, true});
+    }
+    std::optional<std::uint32_t> spareTyping(std::uint32_t keycode, std::uint32_t modifiers,
+                                             std::uint32_t group) override {
+        // Backspace types no character.
+        return keycode == kBackSpace ? std::nullopt : bind({keycode, modifiers, group, false});
+    }
+
+    using Binding = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, bool>;
+    std::map<std::uint32_t, Binding> bound;
+
+  private:
+    std::optional<std::uint32_t> bind(const Binding& binding) {
+        for (const auto& [code, existing] : bound) {
+            if (existing == binding) {
+                return code;
+            }
+        }
+        if (spares_ == 0) {
+            return std::nullopt;
+        }
+        --spares_;
+        const std::uint32_t code = 200 + static_cast<std::uint32_t>(bound.size());
+        bound[code] = binding;
+        return code;
+    }
+
+    int spares_;
+};
+
+using Event = X11RetypedKeys::KeyEvent;
+
+Event press(std::uint32_t keycode, std::uint32_t modifiers = 0) {
+    return {keycode, true, false, modifiers, 0};
+}
+Event release(std::uint32_t keycode, std::uint32_t modifiers = 0) {
+    return {keycode, false, false, modifiers, 0};
+}
+
+std::vector<std::pair<std::uint32_t, bool>> keys(const std::vector<Event>& events) {
+    std::vector<std::pair<std::uint32_t, bool>> result;
+    for (const auto& event : events) {
+        result.emplace_back(event.keycode, event.isPress);
+    }
+    return result;
+}
+
+using Keys = std::vector<std::pair<std::uint32_t, bool>>;
+
+// The server took a Shift in with the keys: faked again, a key typed before it would be
+// shifted, or one typed with it no longer shifted, unless a code types it at every level.
+TEST(X11RetypedKeys, KeysTypedBeforeAModifierChangeThatCannotBeRepeatedKeepWhatTheyTyped) {
+    SpareKeyboard keyboard(4);
+    const auto stillShifted = X11RetypedKeys::plan(
+        {press(kU), release(kU), press(kShift), press(kI, kShiftMask), release(kI, kShiftMask)},
+        keyboard);
+    ASSERT_EQ(keyboard.bound.size(), 1u);
+    const auto [u, bindingOfU] = *keyboard.bound.begin();
+    EXPECT_EQ(bindingOfU, SpareKeyboard::Binding(kU, 0, 0, false)) << "typed unshifted";
+    // The Shift still held is in force; the key after it was typed with it anyway.
+    EXPECT_EQ(keys(stillShifted), (Keys{{u, true}, {u, false}, {kI, true}, {kI, false}}));
+
+    const auto released = X11RetypedKeys::plan(
+        {press(kU, kShiftMask), release(kU, kShiftMask), release(kShift), press(kBackSpace)},
+        keyboard);
+    const auto capital = keys(released).front().first;
+    EXPECT_EQ(keyboard.bound.at(capital), SpareKeyboard::Binding(kU, kShiftMask, 0, false));
+    EXPECT_EQ(keys(released), (Keys{{capital, true},
+                                    {capital, false},
+                                    {kShift, false},
+                                    {keyboard.bound.rbegin()->first, true},
+                                    {keyboard.bound.rbegin()->first, false}}))
+        << "a Backspace still held goes on a spare like it";
+}
+
+TEST(X11RetypedKeys, KeysAreFakedAsTakenWhenEveryModifierChangeRepeats) {
+    SpareKeyboard keyboard(4);
+    const std::vector<Event> shiftedWord{
+        press(kShift), press(kU, kShiftMask), release(kU, kShiftMask), release(kShift), press(kI),
+        release(kI)};
+    EXPECT_EQ(keys(X11RetypedKeys::plan(shiftedWord, keyboard)), keys(shiftedWord));
+    EXPECT_TRUE(keyboard.bound.empty());
+}
+
+TEST(X11RetypedKeys, AKeyStillHeldIsTypedOnASpareThatGoesUpAtOnceOrOnItsOwnCodeWithoutOne) {
+    SpareKeyboard keyboard(1);
+    const auto held = X11RetypedKeys::plan({press(kI), release(kI), press(kU)}, keyboard);
+    ASSERT_EQ(keyboard.bound.size(), 1u);
+    const auto spare = keyboard.bound.begin()->first;
+    EXPECT_EQ(keys(held), (Keys{{kI, true}, {kI, false}, {spare, true}, {spare, false}}));
+
+    SpareKeyboard none(0);
+    EXPECT_EQ(keys(X11RetypedKeys::plan({press(kU), press(kShift)}, none)),
+              (Keys{{kU, true}, {kU, false}}))
+        << "without a spare the key goes on its own code, as before";
+}
+
+}  // namespace
+}  // namespace plovik::testing
