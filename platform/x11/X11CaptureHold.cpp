@@ -179,6 +179,10 @@ void X11CaptureHold::beforeNumbering(std::uint32_t sequence) {
     if (sequence_ && !before_ && sequence >= *sequence_) {
         before_ = presses_.latest();
     }
+    if (requeueRequests_ && sequence >= requeueRequests_->first &&
+        sequence < requeueRequests_->second) {
+        pressAmongRequeued_ = true;
+    }
 }
 
 bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
@@ -385,15 +389,17 @@ bool X11CaptureHold::putOursFirst() {
                                                      : Ours::fakedAgain,
                                           users);
         const bool changedLate = oursGo && changesTyping(requeued.late);
-        if (!changedLate &&
-            (!oursGo || round >= kMaximumRounds || !holdsAKeyOf(requeued.late, ours_))) {
+        const bool takeBackAgain =
+            requeued.overtaken || (oursGo && holdsAKeyOf(requeued.late, ours_));
+        if (!changedLate && (round >= kMaximumRounds || !takeBackAgain)) {
             fakeAgain(requeued.late);
             connection_.flush();
             return oursGo;
         }
-        oursGo = !changedLate;
-        // A key the user still holds came ahead of Plovik's keys, and they press it too:
-        // all of it is taken back again and Plovik's keys typed around that key as well.
+        oursGo = oursGo && !changedLate;
+        // A key the user still holds came ahead of Plovik's keys, and they press it too, or
+        // a key of the user's went in among the keys queued again: all of it is taken back
+        // again, Plovik's keys typed around a held key as well.
         auto again = theUsersAmong(takeBackQueued(), requeued.sent);
         users.insert(users.end(), requeued.late.begin(), requeued.late.end());
         users.insert(users.end(), again.begin(), again.end());
@@ -488,6 +494,9 @@ void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
 
 X11CaptureHold::Requeued X11CaptureHold::requeue(Ours ours, const std::vector<HeldKey>& users) {
     Requeued requeued;
+    // The server may take in a key of the user's between two of the requests that queue
+    // keys again: a request before and one after them tell it by its press's sequence.
+    const std::uint32_t first = xcb_no_operation(connection_.get()).sequence;
     std::optional<std::uint32_t> silent;
     if (!requeueing_) {
         // The keyboard was let go until the next key reaches the grab: a silent key goes
@@ -517,9 +526,12 @@ X11CaptureHold::Requeued X11CaptureHold::requeue(Ours ours, const std::vector<He
     requeued.sent.insert(requeued.sent.end(), ours_.begin(), ours_.end());
     const auto fakedUsers = fakeAgain(users);
     requeued.sent.insert(requeued.sent.end(), fakedUsers.begin(), fakedUsers.end());
+    requeueRequests_.emplace(first, xcb_no_operation(connection_.get()).sequence);
     connection_.sync();
     handleQueuedEvents_();
     requeued.late = keysBeforeSilent(silent);
+    requeueRequests_.reset();
+    requeued.overtaken = std::exchange(pressAmongRequeued_, false);
     return requeued;
 }
 

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/capture/KeyPressLedger.h"
@@ -117,6 +118,8 @@ class X11CaptureHold {
         std::vector<HeldKey> sent;
         // Keys of the user's that reached the grab ahead of them, not yet queued again.
         std::vector<HeldKey> late;
+        // A press of the user's that the server took in while they went out, in among them.
+        bool overtaken = false;
     };
     // What becomes of Plovik's keys taken back.
     enum class Ours { fakedAgain, typedAnew, leftOut };
@@ -176,6 +179,10 @@ class X11CaptureHold {
     bool fromPress_ = false;
     // Since the last take-back, a silent key has gone first.
     bool requeueing_ = false;
+    // The requests around the last keys queued again, and whether a press of the user's
+    // came with a sequence between them.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> requeueRequests_;
+    bool pressAmongRequeued_ = false;
     std::vector<HeldKey> heldKeyEvents_;
     // Every key event Plovik posted during the hold, in order, and what they were for.
     std::vector<HeldKey> ours_;
