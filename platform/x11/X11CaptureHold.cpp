@@ -444,10 +444,7 @@ std::vector<std::uint32_t> X11CaptureHold::pressedWithoutRelease(
     const std::vector<HeldKey>& events) {
     std::vector<std::uint32_t> down;
     for (std::size_t i = 0; i < events.size(); ++i) {
-        const auto later = events.begin() + static_cast<std::ptrdiff_t>(i) + 1;
-        if (events[i].isPress && std::none_of(later, events.end(), [&](const HeldKey& other) {
-                return !other.isPress && other.keycode == events[i].keycode;
-            })) {
+        if (events[i].isPress && !X11RetypedKeys::releasedLater(events, i)) {
             down.push_back(events[i].keycode);
         }
     }

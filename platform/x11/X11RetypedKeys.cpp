@@ -42,12 +42,8 @@ std::vector<X11RetypedKeys::KeyEvent> X11RetypedKeys::plan(const std::vector<Key
     for (std::size_t i = 0; i < events.size(); ++i) {
         const KeyEvent& event = events[i];
         if (!event.isPress) {
-            const auto on = typedOn.find(event.keycode);
-            const std::uint32_t keycode = on != typedOn.end() ? on->second : event.keycode;
-            if (on != typedOn.end()) {
-                typedOn.erase(on);
-            }
-            faked.push_back({keycode, false});
+            const auto on = typedOn.extract(event.keycode);
+            faked.push_back({on ? on.mapped() : event.keycode, false});
             continue;
         }
         const bool held = !releasedLater(events, i);

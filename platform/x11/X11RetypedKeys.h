@@ -43,8 +43,10 @@ class X11RetypedKeys {
     // The key events to fake, in order.
     static std::vector<KeyEvent> plan(const std::vector<KeyEvent>& events, Keyboard& keyboard);
 
-  private:
+    // Whether the key of the press at `index` goes up later among `events`.
     static bool releasedLater(const std::vector<KeyEvent>& events, std::size_t index);
+
+  private:
     static bool pressedEarlier(const std::vector<KeyEvent>& events, std::size_t index);
     // One past the last modifier event that faking again cannot repeat: a press still
     // held (a second press counts for nothing) or a release of a key pressed before them.
