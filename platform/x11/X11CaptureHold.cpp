@@ -175,14 +175,49 @@ bool X11CaptureHold::passesOn(KeyPressNumber press) const {
     return (withheld_ && withheld_->press == press) || replayed_ == press;
 }
 
+void X11CaptureHold::typeAgainFirst(KeyPressNumber press, const xcb_generic_event_t& event) {
+    // Numbered before the grab, it is still to come for the application: it counts as typed
+    // while the keyboard is held.
+    if (!before_ || *before_ >= press) {
+        before_ = press - 1;
+    }
+    const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
+    {
+        // Goes on ahead of every key typed after it, as a withheld press does.
+        std::lock_guard lock(mutex_);
+        replayed_ = press;
+    }
+    const HeldKey pressed{key.detail, true, key.sourceid == connection_.xtestKeyboard(),
+                          key.mods.effective, key.group.effective};
+    if (!beginBusy()) {
+        // The keys went on already: late, but not lost.
+        (void)fakeAgain({pressed});
+        connection_.flush();
+        return;
+    }
+    (void)putOursFirst({pressed});
+    endBusy();
+}
+
 void X11CaptureHold::beforeNumbering(std::uint32_t sequence) {
     if (sequence_ && !before_ && sequence >= *sequence_) {
         before_ = presses_.latest();
     }
-    if (requeueRequests_ && sequence >= requeueRequests_->first &&
-        sequence < requeueRequests_->second) {
-        pressAmongRequeued_ = true;
+    if (oursFrom_) {
+        userPressPlaces_.push_back(expectedKeys_.matchedCount());
     }
+}
+
+void X11CaptureHold::watchOurKeys() {
+    oursFrom_ = expectedKeys_.matchedCount();
+    userPressPlaces_.clear();
+}
+
+bool X11CaptureHold::userPressCameAmongOurs() {
+    const auto from = std::exchange(oursFrom_, std::nullopt).value_or(0);
+    const auto to = expectedKeys_.matchedCount();
+    return std::any_of(userPressPlaces_.begin(), userPressPlaces_.end(),
+                       [&](std::uint64_t place) { return place > from && place < to; });
 }
 
 bool X11CaptureHold::takesKeyEvent(const xcb_generic_event_t& event) {
@@ -321,6 +356,7 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
         return false;
     }
     expectedKeys_.beginBatch();
+    watchOurKeys();
     for (const auto& event : events) {
         (void)injector_.post(event);
     }
@@ -334,23 +370,21 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
     // first among them.
     connection_.sync();
     handleQueuedEvents_();
-    // A key of the user queued before these: the order is put right before anything goes on.
-    const bool overtaken = !sent.empty() && expectedKeys_.userPressesBeforeBatch() != before_;
+    // A key of the user queued before these, or between two of them: the order is put right
+    // before anything goes on.
+    const bool overtaken = !sent.empty() && (expectedKeys_.userPressesBeforeBatch() != before_ ||
+                                             userPressCameAmongOurs());
     const bool made = !overtaken || putOursFirst();
     endBusy();
     return made;
 }
 
 bool X11CaptureHold::keepsSparesForTakingBack() {
-    // Each key of the user's taken back while still held is typed again on a spare code:
-    // one for every key pressed since the hold began and still down, and some for those
-    // still to come.
-    const auto down = keysDown_();
-    const auto pressedSince = std::count_if(down.begin(), down.end(), [&](std::uint32_t keycode) {
-        return std::find(downAtStart_.begin(), downAtStart_.end(), keycode) == downAtStart_.end();
-    });
-    return injector_.availableSpares() >=
-           static_cast<std::size_t>(pressedSince) + kSparesForLateKeys;
+    // A key of the user's taken back may have to be typed again on a spare code: when it
+    // is still down, pressed again, or typed before a modifier that cannot be pressed
+    // again. One for every press since the hold began, and some for those still to come.
+    const auto pressedSince = presses_.latest() - *before_;
+    return injector_.availableSpares() >= pressedSince + kSparesForLateKeys;
 }
 
 bool X11CaptureHold::beginBusy() {
@@ -368,8 +402,9 @@ void X11CaptureHold::endBusy() {
     changed_.notify_all();
 }
 
-bool X11CaptureHold::putOursFirst() {
-    std::vector<HeldKey> users = theUsersAmong(takeBackQueued(), ours_);
+bool X11CaptureHold::putOursFirst(std::vector<HeldKey> users) {
+    const auto taken = theUsersAmong(takeBackQueued(), ours_);
+    users.insert(users.end(), taken.begin(), taken.end());
     // A modifier, lock or layout key of the user's that the server took in before Plovik's
     // keys would turn them into other ones: they are left out then, and the edit not made.
     bool oursGo = !changesTyping(users);
@@ -379,22 +414,45 @@ bool X11CaptureHold::putOursFirst() {
         // own press of it would count for nothing, so its keys are typed anew around it.
         takenBackDown_ = pressedWithoutRelease(users);
         const bool typeAnew =
-            !takenBackDown_.empty() &&
+            oursGo && !takenBackDown_.empty() &&
             std::all_of(oursEvents_.begin(), oursEvents_.end(),
                         [&](const auto& event) { return injector_.canPost(event); });
+        // Too few spare codes to type Plovik's keys around a key the user holds, or the
+        // user's keys again besides Plovik's: the edit is left out, which frees the codes
+        // its keys took, none of them having gone out.
+        if (oursGo && ((!typeAnew && holdsAKeyOf(users, ours_)) || !canTypeAgain(users))) {
+            oursGo = false;
+        }
+        if (!oursGo) {
+            injector_.withdrawBatch();
+        }
         // Plovik's edits as they were meant, before anything the user typed since the hold
         // began: none of them reached the application, the user's key being ahead of them.
-        const Requeued requeued = requeue(!oursGo    ? Ours::leftOut
-                                          : typeAnew ? Ours::typedAnew
-                                                     : Ours::fakedAgain,
-                                          users);
+        watchOurKeys();
+        Requeued requeued = requeue(!oursGo    ? Ours::leftOut
+                                    : typeAnew ? Ours::typedAnew
+                                               : Ours::fakedAgain,
+                                    users);
         const bool changedLate = oursGo && changesTyping(requeued.late);
-        const bool takeBackAgain =
-            requeued.overtaken || (oursGo && holdsAKeyOf(requeued.late, ours_));
-        if (!changedLate && (round >= kMaximumRounds || !takeBackAgain)) {
-            fakeAgain(requeued.late);
-            connection_.flush();
-            return oursGo;
+        const bool lastRound = round >= kMaximumRounds;
+        // A key still held that Plovik's keys press too, or a modifier let go that the user's
+        // keys queued again were typed with, asks for everything to be taken back again.
+        const bool inOrder = !(oursGo && holdsAKeyOf(requeued.late, ours_)) &&
+                             !releasesAHeldModifier(requeued.late, users) &&
+                             canTypeAgain(requeued.late);
+        if (!changedLate && (lastRound || inOrder)) {
+            // Keys that beat the silent key to the grab follow everything queued again, unless
+            // a key typed later went in ahead of them or among the rest.
+            const auto faked = fakeAgain(requeued.late);
+            requeued.sent.insert(requeued.sent.end(), faked.begin(), faked.end());
+            connection_.sync();
+            handleQueuedEvents_();
+            if (!userPressCameAmongOurs() || lastRound) {
+                return oursGo;
+            }
+            // Taken back below with the rest: the user's, in their place.
+            users.insert(users.end(), requeued.late.begin(), requeued.late.end());
+            requeued.late.clear();
         }
         oursGo = oursGo && !changedLate;
         // A key the user still holds came ahead of Plovik's keys, and they press it too, or
@@ -429,6 +487,15 @@ std::vector<X11CaptureHold::HeldKey> X11CaptureHold::theUsersAmong(
 bool X11CaptureHold::changesTyping(const std::vector<HeldKey>& keys) const {
     return std::any_of(keys.begin(), keys.end(), [&](const HeldKey& key) {
         return key.isPress && injector_.changesTyping(key.keycode);
+    });
+}
+
+bool X11CaptureHold::releasesAHeldModifier(const std::vector<HeldKey>& late,
+                                           const std::vector<HeldKey>& users) const {
+    const auto held = pressedWithoutRelease(users);
+    return std::any_of(late.begin(), late.end(), [&](const HeldKey& key) {
+        return !key.isPress && injector_.isModifierKey(key.keycode) &&
+               std::find(held.begin(), held.end(), key.keycode) != held.end();
     });
 }
 
@@ -491,9 +558,6 @@ void X11CaptureHold::fake(std::uint32_t keycode, bool isPress) {
 
 X11CaptureHold::Requeued X11CaptureHold::requeue(Ours ours, const std::vector<HeldKey>& users) {
     Requeued requeued;
-    // The server may take in a key of the user's between two of the requests that queue
-    // keys again: a request before and one after them tell it by its press's sequence.
-    const std::uint32_t first = xcb_no_operation(connection_.get()).sequence;
     std::optional<std::uint32_t> silent;
     if (!requeueing_) {
         // The keyboard was let go until the next key reaches the grab: a silent key goes
@@ -523,12 +587,9 @@ X11CaptureHold::Requeued X11CaptureHold::requeue(Ours ours, const std::vector<He
     requeued.sent.insert(requeued.sent.end(), ours_.begin(), ours_.end());
     const auto fakedUsers = fakeAgain(users);
     requeued.sent.insert(requeued.sent.end(), fakedUsers.begin(), fakedUsers.end());
-    requeueRequests_.emplace(first, xcb_no_operation(connection_.get()).sequence);
     connection_.sync();
     handleQueuedEvents_();
     requeued.late = keysBeforeSilent(silent);
-    requeueRequests_.reset();
-    requeued.overtaken = std::exchange(pressAmongRequeued_, false);
     return requeued;
 }
 
@@ -556,8 +617,12 @@ std::vector<X11CaptureHold::HeldKey> X11CaptureHold::keysBeforeSilent(
     return late;
 }
 
+bool X11CaptureHold::canTypeAgain(const std::vector<HeldKey>& events) {
+    return X11RetypedKeys::plan(events, injector_).complete;
+}
+
 std::vector<X11CaptureHold::HeldKey> X11CaptureHold::fakeAgain(const std::vector<HeldKey>& events) {
-    const auto faked = X11RetypedKeys::plan(events, injector_);
+    const auto faked = X11RetypedKeys::plan(events, injector_).keys;
     for (const auto& key : faked) {
         if (key.isPress) {
             // Counted already, when first pressed.

@@ -47,7 +47,7 @@ class X11CaptureHold {
     // How long a hold begun by a press waits for the edit to take it over.
     static constexpr std::chrono::milliseconds kPressHoldLimit{60};
     // Spare key codes an edit leaves free for keys the user presses while it is posted.
-    static constexpr std::size_t kSparesForLateKeys = 2;
+    static constexpr std::size_t kSparesForLateKeys = 3;
     // What posting an edit may take past the hold's limit.
     static constexpr std::chrono::milliseconds kPostingTime{15};
 
@@ -81,6 +81,9 @@ class X11CaptureHold {
     void release();
     // A key event the holding grab took instead of the application.
     bool takesKeyEvent(const xcb_generic_event_t& event);
+    // A press that activated a passive grab just before the hold's own grab took that grab
+    // over: it can no longer be replayed, so it is typed again ahead of the keys queued.
+    void typeAgainFirst(KeyPressNumber press, const xcb_generic_event_t& event);
     // Called before a press of the user is numbered, with the request it came after.
     void beforeNumbering(std::uint32_t sequence);
     // An event that may answer the ping sent when a hold let its keys go.
@@ -118,8 +121,6 @@ class X11CaptureHold {
         std::vector<HeldKey> sent;
         // Keys of the user's that reached the grab ahead of them, not yet queued again.
         std::vector<HeldKey> late;
-        // A press of the user's that the server took in while they went out, in among them.
-        bool overtaken = false;
     };
     // What becomes of Plovik's keys taken back.
     enum class Ours { fakedAgain, typedAnew, leftOut };
@@ -127,6 +128,10 @@ class X11CaptureHold {
     // The events among `taken` that are not Plovik's `sent` ones, in order.
     static std::vector<HeldKey> theUsersAmong(const std::vector<HeldKey>& taken,
                                               const std::vector<HeldKey>& sent);
+    // Whether `late` lets go of a modifier held down at the end of `users`, which the keys
+    // after it were typed again with.
+    bool releasesAHeldModifier(const std::vector<HeldKey>& late,
+                               const std::vector<HeldKey>& users) const;
     // Whether a key still held among `late` is one `ours` presses.
     static bool holdsAKeyOf(const std::vector<HeldKey>& late, const std::vector<HeldKey>& ours);
     // Posts every event of Plovik's in this hold again through the typist, which keeps off
@@ -138,12 +143,19 @@ class X11CaptureHold {
     // One queued event comes to the grab, then the keyboard is frozen again.
     void allowOneEvent();
     static std::vector<std::uint32_t> pressedWithoutRelease(const std::vector<HeldKey>& events);
+    // Whether spare codes are free wherever typing the events again needs one; binds them.
+    bool canTypeAgain(const std::vector<HeldKey>& events);
     // What it sent, in order.
     std::vector<HeldKey> fakeAgain(const std::vector<HeldKey>& events);
     void fake(std::uint32_t keycode, bool isPress);
-    // Takes back what the hold queued and queues Plovik's keys again before the user's;
-    // false when they had to be left out.
-    bool putOursFirst();
+    // Takes back what the hold queued and queues Plovik's keys again before the user's,
+    // `users` ahead of those taken back; false when Plovik's keys had to be left out.
+    bool putOursFirst(std::vector<HeldKey> users = {});
+    // From now on, where the user's presses fall among Plovik's.
+    void watchOurKeys();
+    // Whether a press of the user's went in between two of Plovik's since `watchOurKeys`,
+    // once every key sent has been read back.
+    bool userPressCameAmongOurs();
     // Whether `keys` press a modifier, lock or layout key.
     bool changesTyping(const std::vector<HeldKey>& keys) const;
     void watch();
@@ -151,7 +163,7 @@ class X11CaptureHold {
     // watchdog waits; false when the hold has already let the keys go.
     bool beginBusy();
     // Whether enough spare key codes are free to type again every key of the user's that
-    // a reordering may take back while it is held.
+    // a reordering may take back.
     bool keepsSparesForTakingBack();
     void endBusy();
 
@@ -179,10 +191,11 @@ class X11CaptureHold {
     bool fromPress_ = false;
     // Since the last take-back, a silent key has gone first.
     bool requeueing_ = false;
-    // The requests around the last keys queued again, and whether a press of the user's
-    // came with a sequence between them.
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> requeueRequests_;
-    bool pressAmongRequeued_ = false;
+    // How many of Plovik's presses the capture had seen when its latest keys began to go
+    // out, and as many at each press of the user's since: the server queues the keys in
+    // the order it takes them in, which is the order the capture sees them in.
+    std::optional<std::uint64_t> oursFrom_;
+    std::vector<std::uint64_t> userPressPlaces_;
     std::vector<HeldKey> heldKeyEvents_;
     // Every key event Plovik posted during the hold, in order, and what they were for.
     std::vector<HeldKey> ours_;

@@ -27,6 +27,7 @@ bool X11ExpectedKeys::matchPress(std::uint32_t keycode, KeyPressNumber userPress
         userPressesBeforeBatch_ = userPresses;
     }
     expected_.pop_front();
+    ++matchedCount_;
     return true;
 }
 
@@ -67,6 +68,11 @@ void X11ExpectedKeys::beginBatch() {
 std::optional<KeyPressNumber> X11ExpectedKeys::userPressesBeforeBatch() const {
     std::lock_guard lock(mutex_);
     return userPressesBeforeBatch_;
+}
+
+std::uint64_t X11ExpectedKeys::matchedCount() const {
+    std::lock_guard lock(mutex_);
+    return matchedCount_;
 }
 
 std::size_t X11ExpectedKeys::pendingCount() const {

@@ -29,6 +29,9 @@ class X11ExpectedKeys {
     bool matchPress(std::uint32_t keycode, KeyPressNumber userPresses,
                     Clock::time_point now = Clock::now());
     std::size_t pendingCount() const;
+    // How many presses have been found to be ours so far: where a press of the user's
+    // stands among them.
+    std::uint64_t matchedCount() const;
     // A press of a key the capture reports later (a grabbed one) that is the next expected:
     // if it starts the batch, where it stood is noted now, without taking it.
     void notePressInPlace(std::uint32_t keycode, KeyPressNumber userPresses,
@@ -68,6 +71,7 @@ class X11ExpectedKeys {
     bool nextStartsBatch_ = false;
     std::vector<std::uint32_t> groupKeys_;
     std::optional<KeyPressNumber> userPressesBeforeBatch_;
+    std::uint64_t matchedCount_ = 0;
 };
 
 }  // namespace plovik

@@ -371,7 +371,15 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     // Our own replayed keys go straight on: nobody else may decide about them.
     const Answer answer = !press.isOwn && handlers_.grab ? handlers_.grab(press) : Answer::pass;
     const bool swallows = answer != Answer::pass;
-    if (answer == Answer::swallowAndHold) {
+    // Plovik's hold of the keyboard took over the grab this press activated: it reached
+    // nobody but Plovik, swallowed already unless typed again, and the hold keeps its grab.
+    const bool tookOver = hold_->isHolding();
+    const bool typedAgain = tookOver && answer != Answer::swallow;
+    if (tookOver) {
+        if (typedAgain) {
+            hold_->typeAgainFirst(press.number, event);
+        }
+    } else if (answer == Answer::swallowAndHold) {
         // The keys pressed after it stay queued for the edit it asks for; it goes on first.
         hold_->beginFromPress(press.number, key.deviceid, key.time, key.event);
     } else if (swallows) {
@@ -383,7 +391,7 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
                                   XCB_INPUT_EVENT_MODE_REPLAY_DEVICE, 0, 0);
     }
     connection_->flush();
-    if (swallows) {
+    if (swallows && !typedAgain) {
         swallowedKey_ = key.detail;
     } else if (!press.isOwn) {
         expectedKeys_.releaseGrab();

@@ -12,6 +12,12 @@ bool X11RetypedKeys::releasedLater(const std::vector<KeyEvent>& events, std::siz
     });
 }
 
+bool X11RetypedKeys::downAtEnd(const std::vector<KeyEvent>& events, std::uint32_t keycode) {
+    const auto last = std::find_if(events.rbegin(), events.rend(),
+                                   [&](const KeyEvent& event) { return event.keycode == keycode; });
+    return last != events.rend() && last->isPress;
+}
+
 bool X11RetypedKeys::pressedEarlier(const std::vector<KeyEvent>& events, std::size_t index) {
     const auto earlier = events.begin() + static_cast<std::ptrdiff_t>(index);
     return std::any_of(events.begin(), earlier, [&](const KeyEvent& other) {
@@ -31,46 +37,52 @@ std::size_t X11RetypedKeys::lastUnrepeatable(const std::vector<KeyEvent>& events
     return end;
 }
 
-std::vector<X11RetypedKeys::KeyEvent> X11RetypedKeys::plan(const std::vector<KeyEvent>& events,
-                                                           Keyboard& keyboard) {
+X11RetypedKeys::Retyping X11RetypedKeys::plan(const std::vector<KeyEvent>& events,
+                                              Keyboard& keyboard) {
     // Keys typed before a modifier change that cannot be repeated would come out with the
     // modifiers of now: a spare code that types the same at every level types them.
     const std::size_t unrepeatable = lastUnrepeatable(events, keyboard);
-    std::vector<KeyEvent> faked;
+    Retyping retyping;
+    std::vector<KeyEvent>& faked = retyping.keys;
     std::vector<std::uint32_t> stillDown;
     std::map<std::uint32_t, std::uint32_t> typedOn;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const KeyEvent& event = events[i];
+        // The server took every event in already: a key whose last event is a press is
+        // down for it while they go again, and takes no other press of that code.
+        const bool down = downAtEnd(events, event.keycode);
+        const bool modifier = keyboard.isModifierKey(event.keycode);
+        if (modifier && down) {
+            // In force already; a release of it would lift it for the keys typed with it.
+            continue;
+        }
         if (!event.isPress) {
             const auto on = typedOn.extract(event.keycode);
             faked.push_back({on ? on.mapped() : event.keycode, false});
             continue;
         }
-        const bool held = !releasedLater(events, i);
-        const bool modifier = keyboard.isModifierKey(event.keycode);
-        if (held && modifier) {
-            continue;
-        }
         std::optional<std::uint32_t> spare;
-        if (i < unrepeatable && !modifier) {
+        const bool typedBeforeAChange = i < unrepeatable && !modifier;
+        if (typedBeforeAChange) {
             spare = keyboard.spareTyping(event.keycode, event.modifiers, event.group);
         }
-        if (!spare && held) {
-            // A key the user still holds is down for the server already, which would take
-            // another press of it for nothing.
+        if (!spare && down) {
             spare = keyboard.spareLike(event.keycode);
+        }
+        if (!spare && (down || typedBeforeAChange)) {
+            retyping.complete = false;
         }
         const std::uint32_t keycode = spare.value_or(event.keycode);
         typedOn[event.keycode] = keycode;
         faked.push_back({keycode, true});
-        if (held) {
+        if (!releasedLater(events, i)) {
             stillDown.push_back(keycode);
         }
     }
     for (const std::uint32_t keycode : stillDown) {
         faked.push_back({keycode, false});
     }
-    return faked;
+    return retyping;
 }
 
 }  // namespace plovik

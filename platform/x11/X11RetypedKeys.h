@@ -40,13 +40,21 @@ class X11RetypedKeys {
                                                          std::uint32_t group) = 0;
     };
 
-    // The key events to fake, in order.
-    static std::vector<KeyEvent> plan(const std::vector<KeyEvent>& events, Keyboard& keyboard);
+    struct Retyping {
+        // The key events to fake, in order.
+        std::vector<KeyEvent> keys;
+        // False when a key needed a spare code and none was free: on its own code, it may
+        // type something else or nothing.
+        bool complete = true;
+    };
+    static Retyping plan(const std::vector<KeyEvent>& events, Keyboard& keyboard);
 
     // Whether the key of the press at `index` goes up later among `events`.
     static bool releasedLater(const std::vector<KeyEvent>& events, std::size_t index);
 
   private:
+    // Whether the last of the events of `keycode` presses it.
+    static bool downAtEnd(const std::vector<KeyEvent>& events, std::uint32_t keycode);
     static bool pressedEarlier(const std::vector<KeyEvent>& events, std::size_t index);
     // One past the last modifier event that faking again cannot repeat: a press still
     // held (a second press counts for nothing) or a release of a key pressed before them.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 
 #include "core/platform/Key.h"
@@ -263,6 +264,10 @@ std::optional<std::uint32_t> XTestKeyTyper::spareFor(xkb_keysym_t keysym, xkb_ke
     const std::uint64_t symbols = (std::uint64_t{keysym} << 32) | shifted;
     const auto now = std::chrono::steady_clock::now();
     if (const auto found = bound_.find(symbols); found != bound_.end()) {
+        if (found->second.batch != batch_) {
+            found->second.lastUseBefore = found->second.lastUse;
+            found->second.usedBefore = found->second.usedAt;
+        }
         found->second.lastUse = ++uses_;
         found->second.batch = batch_;
         found->second.usedAt = now;
@@ -293,6 +298,16 @@ std::optional<std::uint32_t> XTestKeyTyper::spareFor(xkb_keysym_t keysym, xkb_ke
                                 keysyms.data());
     bound_.emplace(symbols, Binding{*keycode, ++uses_, batch_, now});
     return keycode;
+}
+
+void XTestKeyTyper::withdrawBatch() {
+    for (auto& [symbols, binding] : bound_) {
+        if (binding.batch == batch_) {
+            binding.lastUse = binding.lastUseBefore;
+            binding.usedAt = binding.usedBefore;
+            binding.batch = std::numeric_limits<std::uint64_t>::max();
+        }
+    }
 }
 
 std::size_t XTestKeyTyper::availableSpares() const {

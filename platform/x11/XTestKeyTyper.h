@@ -88,6 +88,9 @@ class XTestKeyTyper final : public X11RetypedKeys::Keyboard {
     // The keys posted from now on may still wait in the server all together: no spare key
     // code pressed among them is bound anew until the next batch.
     void beginBatch();
+    // Every key of this batch was taken back before any application saw it: the spare codes
+    // they used may be bound anew, as far as earlier batches allow.
+    void withdrawBatch();
     // Records every key event sent from now on, until takeLog().
     void startLog();
     std::vector<FakedKey> takeLog();
@@ -149,6 +152,9 @@ class XTestKeyTyper final : public X11RetypedKeys::Keyboard {
         std::uint64_t lastUse;
         std::uint64_t batch;
         std::chrono::steady_clock::time_point usedAt;
+        // Its last use before this batch, which may have reached an application.
+        std::uint64_t lastUseBefore = 0;
+        std::chrono::steady_clock::time_point usedBefore{};
     };
     bool mayBindAnew(const Binding& binding, std::chrono::steady_clock::time_point now) const;
     // By the two symbols bound, the unshifted one in the high half.

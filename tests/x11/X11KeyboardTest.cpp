@@ -382,7 +382,7 @@ TEST_F(X11CaptureTest, CharactersOfNoGroupBorrowSpareCodesThatAreLentAgainAfterA
 TEST_F(X11CaptureTest, SpareCodesTypedInAHoldAreLentAgainOnceTheApplicationHasReadTheirKeys) {
     window_->acceptPings();
     installTap();
-    // A hold keeps two spares for the user's keys; the rest of them type each text.
+    // A hold keeps a few spares for the user's keys; the rest of them type each text.
     const std::size_t perText = emptyKeycodeCount() - 1 - X11CaptureHold::kSparesForLateKeys;
     ASSERT_GE(perText, 4u);
     const auto letters =
@@ -417,6 +417,37 @@ TEST_F(X11CaptureTest, SpareCodesTypedInAHoldAreLentAgainOnceTheApplicationHasRe
         << "lent again by the answer, not by the rest";
     EXPECT_TRUE(runUntil([&] { return window_->text() == textNumber(0) + textNumber(1); }))
         << window_->text();
+}
+
+// Keys taken back from a held keyboard before any application saw them leave their spare
+// codes free at once, but a code whose earlier keys may still be on their way rests.
+TEST_F(X11CaptureTest, SpareCodesOfKeysTakenBackAreFreeAtOnceUnlessUsedBefore) {
+    auto& typer = desktop_->injector();
+    // One empty code is kept to type nothing.
+    const std::size_t spares = emptyKeycodeCount() - 1;
+    const auto letters =
+        text::Utf8::scalars("àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿāăąćĉċčďđēĕėęěĝğġģĥħĩīĭįıĳĵķĸ");
+    ASSERT_LE(2 * spares, letters.size());
+    const auto textNumber = [&](std::size_t n) {
+        const auto first = letters.begin() + static_cast<std::ptrdiff_t>(n * spares);
+        return text::Utf8::encode(
+            std::vector<char32_t>(first, first + static_cast<std::ptrdiff_t>(spares)));
+    };
+    typer.beginBatch();
+    typer.startLog();
+    ASSERT_TRUE(typer.prepare(textNumber(0)));
+    EXPECT_FALSE(typer.prepare(textNumber(1))) << "every code is taken in this batch";
+    typer.withdrawBatch();
+    EXPECT_EQ(typer.availableSpares(), spares);
+    EXPECT_TRUE(typer.prepare(textNumber(1)));
+    (void)typer.takeLog();
+
+    typer.beginBatch();
+    typer.startLog();
+    ASSERT_TRUE(typer.prepare(textNumber(1)));
+    typer.withdrawBatch();
+    EXPECT_EQ(typer.availableSpares(), 0u) << "bound in the last batch, not yet read";
+    (void)typer.takeLog();
 }
 
 // Whether a key of the user may still be on its way to the application is known on the

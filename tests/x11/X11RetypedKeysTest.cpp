@@ -66,6 +66,11 @@ std::vector<std::pair<std::uint32_t, bool>> keys(const std::vector<Event>& event
     return result;
 }
 
+std::vector<std::pair<std::uint32_t, bool>> keys(const X11RetypedKeys::Retyping& retyping) {
+    EXPECT_TRUE(retyping.complete);
+    return keys(retyping.keys);
+}
+
 using Keys = std::vector<std::pair<std::uint32_t, bool>>;
 
 // The server took a Shift in with the keys: faked again, a key typed before it would be
@@ -111,9 +116,36 @@ TEST(X11RetypedKeys, AKeyStillHeldIsTypedOnASpareThatGoesUpAtOnceOrOnItsOwnCodeW
     EXPECT_EQ(keys(held), (Keys{{kI, true}, {kI, false}, {spare, true}, {spare, false}}));
 
     SpareKeyboard none(0);
-    EXPECT_EQ(keys(X11RetypedKeys::plan({press(kU), press(kShift)}, none)),
-              (Keys{{kU, true}, {kU, false}}))
+    const auto withoutSpare = X11RetypedKeys::plan({press(kU), press(kShift)}, none);
+    EXPECT_EQ(keys(withoutSpare.keys), (Keys{{kU, true}, {kU, false}}))
         << "without a spare the key goes on its own code, as before";
+    EXPECT_FALSE(withoutSpare.complete) << "and the caller learns it may not type";
+}
+
+// Every event was taken in before they go again: a key pressed again and still held is down
+// for the server, which would take its first press for nothing too.
+TEST(X11RetypedKeys, EveryPressOfAKeyDownAgainAtTheEndGoesOnASpare) {
+    SpareKeyboard keyboard(2);
+    const auto doubled =
+        X11RetypedKeys::plan({press(kI), release(kI), press(kU), release(kU), press(kI)}, keyboard);
+    ASSERT_EQ(keyboard.bound.size(), 1u);
+    const auto spare = keyboard.bound.begin()->first;
+    EXPECT_EQ(keys(doubled), (Keys{{spare, true},
+                                   {spare, false},
+                                   {kU, true},
+                                   {kU, false},
+                                   {spare, true},
+                                   {spare, false}}));
+
+    // Shift pressed again and held is in force: its first press and release would be taken
+    // for nothing and lift it, so the capital typed in between keeps its own.
+    const auto shiftedAgain =
+        X11RetypedKeys::plan({press(kShift), press(kU, kShiftMask), release(kU, kShiftMask),
+                              release(kShift), press(kShift)},
+                             keyboard);
+    const auto capital = keys(shiftedAgain).front().first;
+    EXPECT_EQ(keyboard.bound.at(capital), SpareKeyboard::Binding(kU, kShiftMask, 0, false));
+    EXPECT_EQ(keys(shiftedAgain), (Keys{{capital, true}, {capital, false}}));
 }
 
 }  // namespace
