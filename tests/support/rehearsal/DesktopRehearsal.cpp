@@ -17,7 +17,6 @@
 #include "core/text/LocalizedComparison.h"
 #include "platform/linux/FolderSettingsFiles.h"
 #include "platform/x11/XcbXkb.h"
-#include "tests/support/rehearsal/Typist.h"
 
 namespace plovik {
 
@@ -196,13 +195,13 @@ void DesktopRehearsal::typeKeys(const std::string& text, std::uint32_t group,
 }
 
 void DesktopRehearsal::typeLikeAPerson(const std::string& text, std::uint32_t group,
-                                       std::uint32_t seed) {
+                                       std::uint32_t seed, Typist::Rhythm rhythm) {
     keyboard_->reload();
     const auto shift = user_->shiftKeycode();
     if (!shift) {
         throw std::runtime_error("the keyboard has no Shift key");
     }
-    Typist typist(seed, *shift);
+    Typist typist(seed, *shift, rhythm);
     const auto moves = typist.moves(text, [&](char32_t character) -> std::optional<Typist::Stroke> {
         if (character == U'\n') {
             return Typist::Stroke{kReturnKeycode, false};

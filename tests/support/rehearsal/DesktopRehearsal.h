@@ -16,6 +16,7 @@
 #include "platform/x11/X11ExpectedKeys.h"
 #include "platform/x11/X11KeyboardState.h"
 #include "platform/x11/XTestKeyTyper.h"
+#include "tests/support/rehearsal/Typist.h"
 
 namespace plovik {
 
@@ -73,7 +74,8 @@ class DesktopRehearsal {
     // The user types the text with the layout of `group` in mind as a person does: in
     // bursts, keys rolled over, Shift around capitals (see Typist). Returns when the last
     // key is up.
-    void typeLikeAPerson(const std::string& text, std::uint32_t group, std::uint32_t seed);
+    void typeLikeAPerson(const std::string& text, std::uint32_t group, std::uint32_t seed,
+                         Typist::Rhythm rhythm = {});
     // What the keys that type `text` with the layout of `meant` in mind type while `locked`
     // is the selected layout; a line break stays.
     std::string keysTyped(const std::string& text, std::uint32_t meant, std::uint32_t locked);

@@ -56,7 +56,11 @@ std::vector<Typist::KeyMove> Typist::moves(const std::string& text, const KeyFin
             release = std::min(release, next - microseconds(1000));
         }
         if (stroke.shifted && (i == 0 || !strokes[i - 1].shifted)) {
-            result.push_back({downs[i] - microseconds(2000), shiftKeycode_, true});
+            // After the key before it, or that one would be shifted too.
+            const microseconds lead =
+                i == 0 ? microseconds(2000)
+                       : std::min(microseconds(2000), (downs[i] - downs[i - 1]) / 2);
+            result.push_back({downs[i] - lead, shiftKeycode_, true});
         }
         result.push_back({downs[i], stroke.keycode, true});
         result.push_back({release, stroke.keycode, false});
