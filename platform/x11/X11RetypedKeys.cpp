@@ -5,6 +5,14 @@
 
 namespace plovik {
 
+namespace {
+
+bool isIn(const std::vector<std::uint32_t>& keycodes, std::uint32_t keycode) {
+    return std::find(keycodes.begin(), keycodes.end(), keycode) != keycodes.end();
+}
+
+}  // namespace
+
 bool X11RetypedKeys::releasedLater(const std::vector<KeyEvent>& events, std::size_t index) {
     const auto later = events.begin() + static_cast<std::ptrdiff_t>(index) + 1;
     return std::any_of(later, events.end(), [&](const KeyEvent& other) {
@@ -44,7 +52,12 @@ X11RetypedKeys::Retyping X11RetypedKeys::plan(const std::vector<KeyEvent>& event
     const std::size_t unrepeatable = lastUnrepeatable(events, keyboard);
     Retyping retyping;
     std::vector<KeyEvent>& faked = retyping.keys;
-    std::vector<std::uint32_t> stillDown;
+    // Codes pressed among the faked events and not yet released, in order.
+    std::vector<std::uint32_t> fakedDown;
+    const auto releaseFaked = [&](std::uint32_t keycode) {
+        faked.push_back({keycode, false});
+        fakedDown.erase(std::find(fakedDown.begin(), fakedDown.end(), keycode));
+    };
     std::map<std::uint32_t, std::uint32_t> typedOn;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const KeyEvent& event = events[i];
@@ -58,7 +71,13 @@ X11RetypedKeys::Retyping X11RetypedKeys::plan(const std::vector<KeyEvent>& event
         }
         if (!event.isPress) {
             const auto on = typedOn.extract(event.keycode);
-            faked.push_back({on ? on.mapped() : event.keycode, false});
+            const std::uint32_t keycode = on ? on.mapped() : event.keycode;
+            if (isIn(fakedDown, keycode)) {
+                releaseFaked(keycode);
+            } else if (!on) {
+                // Pressed before these: the server has it down.
+                faked.push_back({keycode, false});
+            }
             continue;
         }
         std::optional<std::uint32_t> spare;
@@ -73,14 +92,17 @@ X11RetypedKeys::Retyping X11RetypedKeys::plan(const std::vector<KeyEvent>& event
             retyping.complete = false;
         }
         const std::uint32_t keycode = spare.value_or(event.keycode);
+        if (isIn(fakedDown, keycode)) {
+            // Pressed twice with no release between, the server having taken the release in
+            // while the key was up already: a second press of a key down types nothing.
+            releaseFaked(keycode);
+        }
         typedOn[event.keycode] = keycode;
         faked.push_back({keycode, true});
-        if (!releasedLater(events, i)) {
-            stillDown.push_back(keycode);
-        }
+        fakedDown.push_back(keycode);
     }
-    for (const std::uint32_t keycode : stillDown) {
-        faked.push_back({keycode, false});
+    while (!fakedDown.empty()) {
+        releaseFaked(fakedDown.front());
     }
     return retyping;
 }

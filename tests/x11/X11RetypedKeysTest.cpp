@@ -148,5 +148,19 @@ TEST(X11RetypedKeys, EveryPressOfAKeyDownAgainAtTheEndGoesOnASpare) {
     EXPECT_EQ(keys(shiftedAgain), (Keys{{capital, true}, {capital, false}}));
 }
 
+// Taken back twice, a key pressed twice can lack the release between: the server took the
+// user's release in while the key was up already, after the first time it went again.
+TEST(X11RetypedKeys, AKeyPressedTwiceWithoutAReleaseBetweenIsReleasedBeforeItsSecondPress) {
+    SpareKeyboard keyboard(2);
+    const auto stillDown = X11RetypedKeys::plan({press(kU), press(kI), press(kU)}, keyboard);
+    ASSERT_EQ(keyboard.bound.size(), 2u);
+    const auto u = keyboard.bound.begin()->first, i = keyboard.bound.rbegin()->first;
+    EXPECT_EQ(keys(stillDown),
+              (Keys{{u, true}, {i, true}, {u, false}, {u, true}, {i, false}, {u, false}}));
+
+    const auto releasedAtLast = X11RetypedKeys::plan({press(kU), press(kU), release(kU)}, keyboard);
+    EXPECT_EQ(keys(releasedAtLast), (Keys{{kU, true}, {kU, false}, {kU, true}, {kU, false}}));
+}
+
 }  // namespace
 }  // namespace plovik::testing
