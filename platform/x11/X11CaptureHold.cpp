@@ -100,6 +100,7 @@ std::optional<std::uint32_t> X11CaptureHold::grab(xcb_window_t window) {
         sequence_.reset();
         return std::nullopt;
     }
+    lastGrab_ = cookie.sequence;
     return cookie.sequence;
 }
 
@@ -107,6 +108,7 @@ void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_po
                            Clock::time_point heldSince) {
     sequence_ = sequence;
     heldKeyEvents_.clear();
+    ownKeyTypedAgain_ = false;
     injector_.beginBatch();
     markAtStart_ = injector_.useMark();
     downAtStart_ = keysDown_();
@@ -175,28 +177,43 @@ bool X11CaptureHold::passesOn(KeyPressNumber press) const {
     return (withheld_ && withheld_->press == press) || replayed_ == press;
 }
 
-void X11CaptureHold::typeAgainFirst(KeyPressNumber press, const xcb_generic_event_t& event) {
-    // Numbered before the grab, it is still to come for the application: it counts as typed
-    // while the keyboard is held.
-    if (!before_ || *before_ >= press) {
-        before_ = press - 1;
-    }
-    const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
-    {
+bool X11CaptureHold::tookOverGrabOf(const xcb_generic_event_t& event) const {
+    // The server sent the press before it handled the grab; a passive grab cannot activate
+    // while the hold's own is in place.
+    return lastGrab_ && event.full_sequence < *lastGrab_;
+}
+
+bool X11CaptureHold::keepQueued() {
+    return beginBusy();
+}
+
+void X11CaptureHold::stopKeeping() {
+    endBusy();
+}
+
+void X11CaptureHold::typeAgainFirst(std::optional<KeyPressNumber> press,
+                                    const xcb_generic_event_t& event, bool kept) {
+    if (press) {
+        // Numbered before the grab, it is still to come for the application: it counts as
+        // typed while the keyboard is held.
+        if (!before_ || *before_ >= *press) {
+            before_ = *press - 1;
+        }
         // Goes on ahead of every key typed after it, as a withheld press does.
         std::lock_guard lock(mutex_);
-        replayed_ = press;
+        replayed_ = *press;
+    } else {
+        ownKeyTypedAgain_ = true;
     }
+    const auto& key = reinterpret_cast<const xcb_input_key_press_event_t&>(event);
     const HeldKey pressed{key.detail, true, key.sourceid == connection_.xtestKeyboard(),
                           key.mods.effective, key.group.effective};
-    if (!beginBusy()) {
-        // The keys went on already: late, but not lost.
+    if (!kept) {
         (void)fakeAgain({pressed});
         connection_.flush();
         return;
     }
     (void)putOursFirst({pressed});
-    endBusy();
 }
 
 void X11CaptureHold::beforeNumbering(std::uint32_t sequence) {
@@ -345,8 +362,8 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
         // keys go out at once after it.
         connection_.sync();
         handleQueuedEvents_();
-        if (!presses_.onlyTextSince(*before_) || injector_.userModifiers() != 0 ||
-            !keepsSparesForTakingBack()) {
+        if (ownKeyTypedAgain_ || !presses_.onlyTextSince(*before_) ||
+            injector_.userModifiers() != 0 || !keepsSparesForTakingBack()) {
             (void)injector_.takeLog();
             return false;
         }

@@ -81,9 +81,18 @@ class X11CaptureHold {
     void release();
     // A key event the holding grab took instead of the application.
     bool takesKeyEvent(const xcb_generic_event_t& event);
-    // A press that activated a passive grab just before the hold's own grab took that grab
-    // over: it can no longer be replayed, so it is typed again ahead of the keys queued.
-    void typeAgainFirst(KeyPressNumber press, const xcb_generic_event_t& event);
+    // Whether a grab of the hold's took over the passive grab the press `event` activated:
+    // the press then reached nobody, and cannot be replayed.
+    bool tookOverGrabOf(const xcb_generic_event_t& event) const;
+    // Keeps the keys queued behind such a press while it is decided on; false when the hold
+    // let them go already.
+    bool keepQueued();
+    void stopKeeping();
+    // Types such a press again ahead of the keys queued, or, when they went on (`kept`
+    // false), after them: late, but not lost. `press` is the user's press, absent for a key
+    // of Plovik's (one the user typed, typed again by an earlier hold).
+    void typeAgainFirst(std::optional<KeyPressNumber> press, const xcb_generic_event_t& event,
+                        bool kept);
     // Called before a press of the user is numbered, with the request it came after.
     void beforeNumbering(std::uint32_t sequence);
     // An event that may answer the ping sent when a hold let its keys go.
@@ -187,8 +196,13 @@ class X11CaptureHold {
     // The spare codes' use when the hold began.
     std::uint64_t markAtStart_ = 0;
     std::optional<std::uint32_t> sequence_;
+    // The request of the latest grab the hold made.
+    std::optional<std::uint32_t> lastGrab_;
     std::optional<KeyPressNumber> before_;
     bool fromPress_ = false;
+    // A key of Plovik's went ahead of the keys queued: the keys it typed before are not all
+    // in the application yet, so no edit goes behind them.
+    bool ownKeyTypedAgain_ = false;
     // Since the last take-back, a silent key has gone first.
     bool requeueing_ = false;
     // How many of Plovik's presses the capture had seen when its latest keys began to go

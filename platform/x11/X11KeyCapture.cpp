@@ -368,16 +368,22 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
         }
         expectedKeys_.holdGrab();
     }
+    // Plovik's hold of the keyboard took over the grab this press activated: it reached
+    // nobody but Plovik, swallowed already unless typed again, and the hold keeps its grab.
+    // The keys queued behind it wait while it is decided on.
+    const bool tookOver = hold_->tookOverGrabOf(event);
+    const bool kept = tookOver && hold_->keepQueued();
     // Our own replayed keys go straight on: nobody else may decide about them.
     const Answer answer = !press.isOwn && handlers_.grab ? handlers_.grab(press) : Answer::pass;
     const bool swallows = answer != Answer::pass;
-    // Plovik's hold of the keyboard took over the grab this press activated: it reached
-    // nobody but Plovik, swallowed already unless typed again, and the hold keeps its grab.
-    const bool tookOver = hold_->isHolding();
     const bool typedAgain = tookOver && answer != Answer::swallow;
     if (tookOver) {
         if (typedAgain) {
-            hold_->typeAgainFirst(press.number, event);
+            hold_->typeAgainFirst(press.isOwn ? std::nullopt : std::optional(press.number), event,
+                                  kept);
+        }
+        if (kept) {
+            hold_->stopKeeping();
         }
     } else if (answer == Answer::swallowAndHold) {
         // The keys pressed after it stay queued for the edit it asks for; it goes on first.
