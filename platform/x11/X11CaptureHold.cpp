@@ -435,9 +435,11 @@ bool X11CaptureHold::putOursFirst(std::vector<HeldKey> users) {
             std::all_of(oursEvents_.begin(), oursEvents_.end(),
                         [&](const auto& event) { return injector_.canPost(event); });
         // Too few spare codes to type Plovik's keys around a key the user holds, or the
-        // user's keys again besides Plovik's: the edit is left out, which frees the codes
-        // its keys took, none of them having gone out.
-        if (oursGo && ((!typeAnew && holdsAKeyOf(users, ours_)) || !canTypeAgain(users))) {
+        // user's keys again besides Plovik's, with some left for keys still to come: the
+        // edit is left out, which frees the codes its keys took, none of them having gone
+        // out.
+        if (oursGo && ((!typeAnew && holdsAKeyOf(users, ours_)) || !canTypeAgain(users) ||
+                       injector_.availableSpares() < kSparesForLateKeys)) {
             oursGo = false;
         }
         if (!oursGo) {
