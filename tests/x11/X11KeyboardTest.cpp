@@ -21,6 +21,17 @@ const std::vector<std::uint32_t> kGhbdtn{kG, kH, kB, kD, kT, kN};
 
 using X11CaptureTest = X11DesktopFixture;
 
+// Letters no group of the tests' layouts types: each takes a spare code of its own.
+const std::u32string kLettersOfNoGroup =
+    U"àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿāăąćĉċčďđēĕėęěĝğġģĥħĩīĭįıĳĵķĸ";
+
+// The `n`-th run of `length` of them.
+std::string lettersOfNoGroup(std::size_t n, std::size_t length) {
+    const auto first = kLettersOfNoGroup.begin() + static_cast<std::ptrdiff_t>(n * length);
+    return text::Utf8::encode(
+        std::vector<char32_t>(first, first + static_cast<std::ptrdiff_t>(length)));
+}
+
 TEST_F(X11CaptureTest, EveryPressCarriesWhatItTypedInTheLockedGroup) {
     installTap();
     userTypes("hI!");
@@ -385,14 +396,8 @@ TEST_F(X11CaptureTest, SpareCodesTypedInAHoldAreLentAgainOnceTheApplicationHasRe
     // A hold keeps a few spares for the user's keys; the rest of them type each text.
     const std::size_t perText = emptyKeycodeCount() - 1 - X11CaptureHold::kSparesForLateKeys;
     ASSERT_GE(perText, 4u);
-    const auto letters =
-        text::Utf8::scalars("àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿāăąćĉċčďđēĕėęěĝğġģĥħĩīĭįıĳĵķĸ");
-    ASSERT_LE(2 * perText, letters.size());
-    const auto textNumber = [&](std::size_t n) {
-        const auto first = letters.begin() + static_cast<std::ptrdiff_t>(n * perText);
-        return text::Utf8::encode(
-            std::vector<char32_t>(first, first + static_cast<std::ptrdiff_t>(perText)));
-    };
+    ASSERT_LE(2 * perText, kLettersOfNoGroup.size());
+    const auto textNumber = [&](std::size_t n) { return lettersOfNoGroup(n, perText); };
     auto& holder = desktop_->keyboardHold();
     const auto typeHeld = [&](const std::string& text) {
         auto held = holder.hold(200ms);
@@ -425,14 +430,8 @@ TEST_F(X11CaptureTest, SpareCodesOfKeysTakenBackAreFreeAtOnceUnlessUsedBefore) {
     auto& typer = desktop_->injector();
     // One empty code is kept to type nothing.
     const std::size_t spares = emptyKeycodeCount() - 1;
-    const auto letters =
-        text::Utf8::scalars("àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿāăąćĉċčďđēĕėęěĝğġģĥħĩīĭįıĳĵķĸ");
-    ASSERT_LE(2 * spares, letters.size());
-    const auto textNumber = [&](std::size_t n) {
-        const auto first = letters.begin() + static_cast<std::ptrdiff_t>(n * spares);
-        return text::Utf8::encode(
-            std::vector<char32_t>(first, first + static_cast<std::ptrdiff_t>(spares)));
-    };
+    ASSERT_LE(2 * spares, kLettersOfNoGroup.size());
+    const auto textNumber = [&](std::size_t n) { return lettersOfNoGroup(n, spares); };
     typer.beginBatch();
     typer.startLog();
     ASSERT_TRUE(typer.prepare(textNumber(0)));
