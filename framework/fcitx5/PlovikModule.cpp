@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 #include <variant>
 
 #include "core/platform/Key.h"
@@ -122,6 +123,11 @@ void PlovikModule::watchEvents() {
     watchers_.push_back(instance_->watchEvent(
         EventType::InputContextKeyEvent, EventWatcherPhase::PreInputMethod,
         [this](fcitx::Event& event) { onKey(static_cast<fcitx::KeyEvent&>(event)); }));
+    watchers_.push_back(
+        instance_->watchEvent(EventType::InputContextKeyEvent, EventWatcherPhase::PostInputMethod,
+                              [this](fcitx::Event& event) {
+                                  sendTranslatedKeyAsKey(static_cast<fcitx::KeyEvent&>(event));
+                              }));
     watchers_.push_back(
         instance_->watchEvent(EventType::InputContextFocusIn, EventWatcherPhase::Default,
                               [this, context](fcitx::Event& event) { onFocusIn(context(event)); }));
@@ -333,6 +339,33 @@ void PlovikModule::onKey(fcitx::KeyEvent& event) {
     if (!pending_.empty()) {
         schedulePending();
     }
+}
+
+// Where Fcitx5 applies a layout itself (the compositor cannot switch, as on sway), it
+// commits the text of a letter at once, while a key it lets go on (Space, Return) waits in
+// GTK's event queue: a fast next letter overtakes it ("окно.Н" for "окно.\nН"). Sent
+// as a key of the layout's own symbol, the letter queues behind it, as on X11.
+void PlovikModule::sendTranslatedKeyAsKey(fcitx::KeyEvent& event) {
+    auto* context = event.inputContext();
+    if (!plovik_ || !event.forward() || std::string_view(context->frontend()) != "dbus" ||
+        !context->capabilityFlags().test(fcitx::CapabilityFlag::KeyEventOrderFix)) {
+        return;
+    }
+    const fcitx::Key& translated = event.rawKey();
+    if (translated.sym() == event.origKey().sym() ||
+        translated.states().testAny(fcitx::KeyStates{fcitx::KeyState::Ctrl, fcitx::KeyState::Alt,
+                                                     fcitx::KeyState::Super})) {
+        return;
+    }
+    const std::uint32_t character = fcitx::Key::keySymToUnicode(translated.sym());
+    if (character < 0x20 || character == 0x7f) {
+        return;
+    }
+    fcitx::KeyStates states = translated.states();
+    states.unset(fcitx::KeyState::Repeat);
+    event.filterAndAccept();
+    context->forwardKey(fcitx::Key(translated.sym(), states, translated.code()), event.isRelease(),
+                        event.time());
 }
 
 PlovikModule::Answer PlovikModule::timedWaitForAnswer(std::uint64_t sequence) {

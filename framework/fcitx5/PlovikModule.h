@@ -60,6 +60,7 @@ class PlovikModule final : public fcitx::AddonInstance {
     void handle(const ModuleMessage& message);
 
     void onKey(fcitx::KeyEvent& event);
+    void sendTranslatedKeyAsKey(fcitx::KeyEvent& event);
     Answer waitForAnswer(std::uint64_t sequence);
     Answer timedWaitForAnswer(std::uint64_t sequence);
     void withhold(std::uint64_t sequence, std::uint16_t key, std::uint8_t modifiers);

@@ -231,6 +231,31 @@ std::string russianLines(std::size_t count) {
     return text;
 }
 
+// A window busy with each letter reads the keys typed meanwhile together. Fcitx5, applying
+// the Russian layout itself here, used to send letters as text and let Return go on as a
+// key, which GTK's module queued: the next letter came first ("мири\n" for "мир\nи").
+class BusyGtkWindowTest : public WaylandDesktopTest {
+  protected:
+    void SetUp() override {
+        windowArguments_ = {"--slow-letters"};
+        start(InputPath::gtkModule, {DesktopRehearsal::enabled(kGtkId(), "Fixture")});
+    }
+};
+
+TEST_F(BusyGtkWindowTest, KeysReadTogetherKeepTheirOrder) {
+    if (HasFatalFailure() || IsSkipped()) {
+        return;
+    }
+    ASSERT_TRUE(window().focus(Field::multi));
+    ASSERT_TRUE(rehearsal_->typeKeys("ghbdtn ", 20ms));
+    ASSERT_EQ(waitForText(Field::multi, "привет "), "привет ") << rehearsal_->log();
+    ASSERT_TRUE(rehearsal_->waitForInputMethod("keyboard-ru", 2s));
+    ASSERT_TRUE(rehearsal_->typeKeys("d jryj d vbh\nb ntgthm", 3ms));
+    EXPECT_EQ(waitForText(Field::multi, "привет в окно в мир\nи теперь"),
+              "привет в окно в мир\nи теперь")
+        << rehearsal_->log();
+}
+
 // Only through the toolkits' Fcitx5 modules: on Wayland's own text-input path Fcitx5 itself
 // sends the keys its Russian layout shares with the compositor's (Space) as keys and the
 // others as text, by two ways that can cross at this pace, with or without Plovik.

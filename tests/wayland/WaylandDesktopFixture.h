@@ -101,8 +101,8 @@ class WaylandDesktopTest : public ::testing::Test {
         rehearsal.applications = applications;
         rehearsal.adjustSettings = std::move(adjustSettings);
         rehearsal_ = std::make_unique<WaylandRehearsal>(*session_, rehearsal);
-        window_ = std::make_unique<FixtureWindow>(
-            session_->launch(fixtureProgram(toolkitOf(path)), {}, environmentOf(path), true));
+        window_ = std::make_unique<FixtureWindow>(session_->launch(
+            fixtureProgram(toolkitOf(path)), windowArguments_, environmentOf(path), true));
         ASSERT_TRUE(window_->waitUntilReady()) << session_->logTail();
         ASSERT_TRUE(window_->focus(FixtureWindow::Field::single)) << session_->logTail();
         ASSERT_TRUE(rehearsal_->startPlovik()) << rehearsal_->log() << session_->logTail();
@@ -160,6 +160,8 @@ class WaylandDesktopTest : public ::testing::Test {
     }
 
     std::chrono::milliseconds answerBudget_{25};
+    // Flags of the fixture window, set before start().
+    std::vector<std::string> windowArguments_;
     std::optional<WaylandSession> session_;
     std::unique_ptr<WaylandRehearsal> rehearsal_;
     std::unique_ptr<FixtureWindow> window_;
