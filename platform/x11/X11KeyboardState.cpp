@@ -58,8 +58,26 @@ void X11KeyboardState::reload() {
     if (!state) {
         throw std::runtime_error("cannot read the X server's keyboard map");
     }
+    if (tracking_ == Tracking::rawKeys && state_) {
+        followKeysDown(*state);
+    }
     keymap_ = std::move(keymap);
     state_ = std::move(state);
+}
+
+// The server's modifiers can be ahead of the raw keys still queued, and a modifier the new
+// state only takes from them would never be released: it goes on from the keys held.
+void X11KeyboardState::followKeysDown(xkb_state& state) const {
+    const xkb_mod_mask_t locked = xkb_state_serialize_mods(&state, XKB_STATE_MODS_LOCKED);
+    const xkb_layout_index_t group = xkb_state_serialize_layout(&state, XKB_STATE_LAYOUT_LOCKED);
+    xkb_state_update_mask(&state, 0, 0, locked, 0, 0, group);
+    for (const auto keycode : keysDown_) {
+        xkb_state_update_key(&state, keycode, XKB_KEY_DOWN);
+    }
+    // A lock key held meanwhile must not toggle again.
+    xkb_state_update_mask(&state, xkb_state_serialize_mods(&state, XKB_STATE_MODS_DEPRESSED),
+                          xkb_state_serialize_mods(&state, XKB_STATE_MODS_LATCHED), locked, 0, 0,
+                          group);
 }
 
 void X11KeyboardState::selectEvents() {
@@ -121,6 +139,10 @@ X11KeyboardState::Change X11KeyboardState::handle(const xcb_generic_event_t& eve
 
 void X11KeyboardState::keyMoved(std::uint32_t keycode, bool isDown) {
     xkb_state_update_key(state_.get(), keycode, isDown ? XKB_KEY_DOWN : XKB_KEY_UP);
+    std::erase(keysDown_, keycode);
+    if (isDown) {
+        keysDown_.push_back(keycode);
+    }
 }
 
 std::uint32_t X11KeyboardState::modifiers() const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/linux/XkbHandles.h"
 #include "platform/x11/X11Connection.h"
@@ -58,6 +59,8 @@ class X11KeyboardState {
     xkb_state& state() const { return *state_; }
 
   private:
+    void followKeysDown(xkb_state& state) const;
+
     const X11Connection& connection_;
     const Tracking tracking_;
     std::uint32_t lastStateChangeKeycode_ = 0;
@@ -66,6 +69,8 @@ class X11KeyboardState {
     xkb::State state_;
     xkb::ComposeTable composeTable_;
     xkb::ComposeState compose_;
+    // In rawKeys tracking: the keys down, in the order pressed.
+    std::vector<std::uint32_t> keysDown_;
 };
 
 }  // namespace plovik

@@ -54,6 +54,21 @@ TEST_F(X11CaptureTest, EveryPressCarriesWhatItTypedInTheLockedGroup) {
     })) << "keys that are not grabbed are on their way already";
 }
 
+// A new key map (a layout added, a spare code bound) while Shift is held: the capture goes
+// on from the keys, neither losing the Shift nor keeping it after its release.
+TEST_F(X11CaptureTest, AKeyMapChangedWhileShiftIsHeldFollowsShiftToItsRelease) {
+    installTap();
+    runFor(50ms);
+    user_->key(kShiftLeft, true);
+    runFor(100ms);
+    x_->setLayouts("us,ru");
+    runFor(200ms);
+    userPresses({kH});
+    user_->key(kShiftLeft, false);
+    userPresses({kH});
+    EXPECT_TRUE(runUntil([&] { return tappedText(false) == "Hh"; })) << tappedText(false);
+}
+
 TEST_F(X11CaptureTest, DeadKeysComposeWithTheNextKey) {
     x_->setLayouts("us", "intl");
     installTap();
