@@ -17,36 +17,60 @@ bool X11ExpectedKeys::matchPress(std::uint32_t keycode, Clock::time_point now) {
 bool X11ExpectedKeys::matchPress(std::uint32_t keycode, KeyPressNumber userPresses,
                                  Clock::time_point now) {
     std::lock_guard lock(mutex_);
-    while (!expected_.empty() && expected_.front().expiry < now) {
-        expected_.pop_front();
-    }
-    if (expected_.empty() || expected_.front().keycode != keycode) {
+    const auto next = nextToCome(now);
+    if (next == expected_.end() || next->keycode != keycode) {
         return false;
     }
-    if (expected_.front().startsBatch) {
+    if (next->startsBatch) {
         userPressesBeforeBatch_ = userPresses;
     }
-    expected_.pop_front();
+    expected_.erase(next);
     ++matchedCount_;
     return true;
 }
 
+X11ExpectedKeys::Queue::iterator X11ExpectedKeys::nextToCome(Clock::time_point now) {
+    while (!expected_.empty() && expected_.front().expiry < now) {
+        expected_.pop_front();
+    }
+    return std::find_if(expected_.begin(), expected_.end(),
+                        [](const Expected& key) { return !key.notedInPlace; });
+}
+
 bool X11ExpectedKeys::isExpectedNext(std::uint32_t keycode, Clock::time_point now) const {
     std::lock_guard lock(mutex_);
-    const auto next = std::find_if(expected_.begin(), expected_.end(),
-                                   [&](const Expected& key) { return key.expiry >= now; });
+    const auto next = std::find_if(expected_.begin(), expected_.end(), [&](const Expected& key) {
+        return key.expiry >= now && !key.notedInPlace;
+    });
     return next != expected_.end() && next->keycode == keycode;
 }
 
 void X11ExpectedKeys::notePressInPlace(std::uint32_t keycode, KeyPressNumber userPresses,
                                        Clock::time_point now) {
     std::lock_guard lock(mutex_);
-    const auto next = std::find_if(expected_.begin(), expected_.end(),
-                                   [&](const Expected& key) { return key.expiry >= now; });
-    if (next != expected_.end() && next->keycode == keycode && next->startsBatch) {
+    const auto next = nextToCome(now);
+    if (next == expected_.end() || next->keycode != keycode) {
+        return;
+    }
+    if (next->startsBatch) {
         userPressesBeforeBatch_ = userPresses;
         next->startsBatch = false;
     }
+    next->notedInPlace = true;
+    ++matchedCount_;
+}
+
+bool X11ExpectedKeys::matchGrabbedPress(std::uint32_t keycode, Clock::time_point now) {
+    std::lock_guard lock(mutex_);
+    (void)nextToCome(now);
+    const auto noted = std::find_if(expected_.begin(), expected_.end(), [&](const Expected& key) {
+        return key.notedInPlace && key.keycode == keycode;
+    });
+    if (noted == expected_.end()) {
+        return false;
+    }
+    expected_.erase(noted);
+    return true;
 }
 
 void X11ExpectedKeys::addGroupKey(std::uint32_t keycode) {

@@ -33,9 +33,12 @@ class X11ExpectedKeys {
     // stands among them.
     std::uint64_t matchedCount() const;
     // A press of a key the capture reports later (a grabbed one) that is the next expected:
-    // if it starts the batch, where it stood is noted now, without taking it.
+    // its place is counted now, and the presses after it are matched past it; it is taken
+    // by matchGrabbedPress when its grab reports it.
     void notePressInPlace(std::uint32_t keycode, KeyPressNumber userPresses,
                           Clock::time_point now = Clock::now());
+    // True (and consumed) when a press noted in place is of `keycode`.
+    bool matchGrabbedPress(std::uint32_t keycode, Clock::time_point now = Clock::now());
     // Whether the press would match, without taking it.
     bool isExpectedNext(std::uint32_t keycode, Clock::time_point now = Clock::now()) const;
 
@@ -63,10 +66,16 @@ class X11ExpectedKeys {
         std::uint32_t keycode;
         Clock::time_point expiry;
         bool startsBatch = false;
+        // Its raw press came; its grab reports it later.
+        bool notedInPlace = false;
     };
+    using Queue = std::deque<Expected>;
+
+    // The first press still to come, past the expired ones, which it drops (mutex held).
+    Queue::iterator nextToCome(Clock::time_point now);
 
     mutable std::mutex mutex_;
-    std::deque<Expected> expected_;
+    Queue expected_;
     bool grabHeld_ = false;
     bool nextStartsBatch_ = false;
     std::vector<std::uint32_t> groupKeys_;

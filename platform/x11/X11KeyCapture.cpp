@@ -253,6 +253,9 @@ void X11KeyCapture::handle(const xcb_generic_event_t& event) {
         case XCB_INPUT_KEY_PRESS:
             if (!hold_->takesKeyEvent(event)) {
                 handleGrabbedPress(event);
+            } else {
+                // Taken back before its grab could report it: typed again, it is expected anew.
+                (void)isOwnGrabbed(reinterpret_cast<const xcb_input_key_press_event_t&>(event));
             }
             break;
         case XCB_INPUT_KEY_RELEASE:
@@ -311,6 +314,11 @@ bool X11KeyCapture::isOwn(std::uint32_t keycode, std::uint16_t sourceId) {
            expectedKeys_.matchPress(keycode, presses_->latest());
 }
 
+bool X11KeyCapture::isOwnGrabbed(const xcb_input_key_press_event_t& key) {
+    return key.sourceid == connection_->xtestKeyboard() &&
+           expectedKeys_.matchGrabbedPress(key.detail);
+}
+
 KeyPressNumber X11KeyCapture::recordUserPress(std::uint32_t keycode, std::uint32_t modifiers,
                                               const std::string& text) {
     const auto key = static_cast<Key>(keycode - kXKeycodeOffset);
@@ -357,7 +365,7 @@ void X11KeyCapture::handleGrabbedPress(const xcb_generic_event_t& event) {
     Press press;
     press.keycode = key.detail;
     press.modifiers = key.mods.effective & 0xFF;
-    press.isOwn = isOwn(key.detail, key.sourceid);
+    press.isOwn = isOwnGrabbed(key);
     press.text = keyboard_->typedText(key.detail, false);
     if (!press.isOwn) {
         // Numbered before it holds Plovik's keys back: whoever then finds them held
@@ -430,7 +438,9 @@ bool X11KeyCapture::runOnCaptureThread(std::function<void()> work,
     tasks_.push_back(task);
     const char byte = 0;
     (void)!::write(wakeWrite_->get(), &byte, 1);
-    if (taskDone_.wait_until(lock, deadline, [&] { return task->done; })) {
+    const auto done = [&] { return task->done; };
+    if (taskDone_.wait_until(lock, deadline, done) ||
+        (task->started && taskDone_.wait_for(lock, kStartedWorkLimit, done))) {
         return true;
     }
     task->abandoned = true;
@@ -450,6 +460,7 @@ void X11KeyCapture::runTasks() {
             if (task->abandoned) {
                 continue;
             }
+            task->started = true;
         }
         task->work();
         std::lock_guard lock(tasksMutex_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 #include <atomic>
 #include <chrono>
@@ -34,6 +35,9 @@ namespace plovik {
 // with dead keys composed.
 class X11KeyCapture {
   public:
+    // How long the caller waits for work the capture thread began after the caller's
+    // deadline.
+    static constexpr std::chrono::seconds kStartedWorkLimit{2};
     struct Press {
         std::uint32_t keycode = 0;
         // Effective real modifiers.
@@ -115,8 +119,10 @@ class X11KeyCapture {
     void handle(const xcb_generic_event_t& event);
     void handleRawPress(std::uint32_t keycode, std::uint16_t sourceId, std::uint32_t sequence);
     void handleQueuedEvents();
-    // Runs `work` on the capture thread; false when it did not finish by the deadline (it is
-    // then skipped if it has not started).
+    // Runs `work` on the capture thread; false when it had not started by the deadline, and
+    // is then skipped. Work that started is waited for (up to kStartedWorkLimit, against a
+    // server that stopped answering): it may have posted keys already, and only its outcome
+    // tells whether it did.
     bool runOnCaptureThread(std::function<void()> work,
                             std::chrono::steady_clock::time_point deadline);
     void runTasks();
@@ -129,6 +135,8 @@ class X11KeyCapture {
     void handleGrabbedPress(const xcb_generic_event_t& event);
     bool isGrabbed(std::uint32_t keycode, std::uint32_t modifiers);
     bool isOwn(std::uint32_t keycode, std::uint16_t sourceId);
+    // The same for a grabbed key's press, whose raw press was noted in place.
+    bool isOwnGrabbed(const xcb_input_key_press_event_t& key);
 
     std::unique_ptr<X11Connection> connection_;
     std::unique_ptr<X11KeyboardState> keyboard_;
@@ -156,6 +164,7 @@ class X11KeyCapture {
         std::function<void()> work;
         bool done = false;
         bool abandoned = false;
+        bool started = false;
     };
     std::mutex tasksMutex_;
     std::condition_variable taskDone_;
