@@ -59,6 +59,8 @@ X11RetypedKeys::Retyping X11RetypedKeys::plan(const std::vector<KeyEvent>& event
         fakedDown.erase(std::find(fakedDown.begin(), fakedDown.end(), keycode));
     };
     std::map<std::uint32_t, std::uint32_t> typedOn;
+    // Codes the user holds that went up before they were pressed again on their own.
+    std::vector<std::uint32_t> lifted;
     for (std::size_t i = 0; i < events.size(); ++i) {
         const KeyEvent& event = events[i];
         // The server took every event in already: a key whose last event is a press is
@@ -88,10 +90,17 @@ X11RetypedKeys::Retyping X11RetypedKeys::plan(const std::vector<KeyEvent>& event
         if (!spare && down) {
             spare = keyboard.spareLike(event.keycode);
         }
-        if (!spare && (down || typedBeforeAChange)) {
+        if (!spare && typedBeforeAChange) {
             retyping.complete = false;
         }
         const std::uint32_t keycode = spare.value_or(event.keycode);
+        if (!spare && down && !isIn(lifted, keycode)) {
+            // The server takes a release of a key it has down from any device, and the press
+            // after it as a press again; the user's own release then finds it up, and is
+            // dropped.
+            faked.push_back({keycode, false});
+            lifted.push_back(keycode);
+        }
         if (isIn(fakedDown, keycode)) {
             // Pressed twice with no release between, the server having taken the release in
             // while the key was up already: a second press of a key down types nothing.

@@ -43,8 +43,9 @@ class X11RetypedKeys {
     struct Retyping {
         // The key events to fake, in order.
         std::vector<KeyEvent> keys;
-        // False when a key needed a spare code and none was free: on its own code, it may
-        // type something else or nothing.
+        // False when a key typed before a modifier change needed a spare code and none was
+        // free: on its own code, it types with the modifiers in force now. A key still held
+        // without one is lifted and pressed again on its own code.
         bool complete = true;
     };
     static Retyping plan(const std::vector<KeyEvent>& events, Keyboard& keyboard);
