@@ -454,9 +454,10 @@ bool X11CaptureHold::putOursFirst(std::vector<HeldKey> users) {
                                     users);
         const bool changedLate = oursGo && changesTyping(requeued.late);
         const bool lastRound = round >= kMaximumRounds;
-        // A key still held that Plovik's keys press too, or a modifier let go that the user's
-        // keys queued again were typed with, asks for everything to be taken back again.
-        const bool inOrder = !(oursGo && holdsAKeyOf(requeued.late, ours_)) &&
+        // A key still held that the keys queued again press too (the server, taking the late
+        // press first, takes theirs for nothing), or a modifier let go that the user's keys
+        // queued again were typed with, asks for everything to be taken back again.
+        const bool inOrder = !holdsAKeyOf(requeued.late, requeued.sent) &&
                              !releasesAHeldModifier(requeued.late, users) &&
                              canTypeAgain(requeued.late);
         if (!changedLate && (lastRound || inOrder)) {
