@@ -87,17 +87,14 @@ X11RetypedKeys::Retyping X11RetypedKeys::plan(const std::vector<KeyEvent>& event
         if (typedBeforeAChange) {
             spare = keyboard.spareTyping(event.keycode, event.modifiers, event.group);
         }
-        if (!spare && down) {
-            spare = keyboard.spareLike(event.keycode);
-        }
         if (!spare && typedBeforeAChange) {
             retyping.complete = false;
         }
         const std::uint32_t keycode = spare.value_or(event.keycode);
         if (!spare && down && !isIn(lifted, keycode)) {
-            // The server takes a release of a key it has down from any device, and the press
-            // after it as a press again; the user's own release then finds it up, and is
-            // dropped.
+            // The server takes a second press of a key it has down for nothing, but a release
+            // from any device: the key goes up first, and the user's own release later finds
+            // it up and is dropped.
             faked.push_back({keycode, false});
             lifted.push_back(keycode);
         }

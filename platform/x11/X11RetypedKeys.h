@@ -30,9 +30,6 @@ class X11RetypedKeys {
       public:
         virtual ~Keyboard() = default;
         virtual bool isModifierKey(std::uint32_t keycode) const = 0;
-        // A spare code bound to what `keycode` types in the locked group, without and with
-        // Shift.
-        virtual std::optional<std::uint32_t> spareLike(std::uint32_t keycode) = 0;
         // A spare code bound at every level to what `keycode` typed under `modifiers` in
         // `group`.
         virtual std::optional<std::uint32_t> spareTyping(std::uint32_t keycode,
@@ -44,8 +41,7 @@ class X11RetypedKeys {
         // The key events to fake, in order.
         std::vector<KeyEvent> keys;
         // False when a key typed before a modifier change needed a spare code and none was
-        // free: on its own code, it types with the modifiers in force now. A key still held
-        // without one is lifted and pressed again on its own code.
+        // free: on its own code, it types with the modifiers in force now.
         bool complete = true;
     };
     static Retyping plan(const std::vector<KeyEvent>& events, Keyboard& keyboard);

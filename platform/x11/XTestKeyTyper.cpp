@@ -323,19 +323,6 @@ bool XTestKeyTyper::mayBindAnew(const Binding& binding,
            (binding.lastUse <= handled_ || now - binding.usedAt >= kRebindAge);
 }
 
-std::optional<std::uint32_t> XTestKeyTyper::spareLike(std::uint32_t keycode) {
-    xkb::State probe(xkb_state_new(&keyboard_.keymap()));
-    xkb_state_update_mask(probe.get(), 0, 0, 0, 0, 0, keyboard_.lockedGroup());
-    const xkb_keysym_t plain = xkb_state_key_get_one_sym(probe.get(), keycode);
-    xkb_state_update_mask(probe.get(), X11KeyboardState::kShiftMask, 0, 0, 0, 0,
-                          keyboard_.lockedGroup());
-    const xkb_keysym_t shifted = xkb_state_key_get_one_sym(probe.get(), keycode);
-    if (modifierOf(plain) != 0 || xkb_keysym_to_utf32(plain) == 0) {
-        return std::nullopt;
-    }
-    return spareFor(plain, shifted);
-}
-
 std::optional<std::uint32_t> XTestKeyTyper::spareTyping(std::uint32_t keycode,
                                                         std::uint32_t modifiers,
                                                         std::uint32_t group) {

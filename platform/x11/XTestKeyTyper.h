@@ -98,9 +98,6 @@ class XTestKeyTyper final : public X11RetypedKeys::Keyboard {
     // Modifiers the user holds, which Plovik's keys would be typed with: Shift, Control,
     // and Alt for any command modifier.
     std::uint32_t userModifiers() const;
-    // A spare code bound to what `keycode` types in the locked group, without and with
-    // Shift; absent for a modifier or a key that types no character.
-    std::optional<std::uint32_t> spareLike(std::uint32_t keycode) override;
     // A spare code bound at both levels to what `keycode` typed under `modifiers` in
     // `group`; absent for a modifier or a key that types no character.
     std::optional<std::uint32_t> spareTyping(std::uint32_t keycode, std::uint32_t modifiers,
