@@ -398,8 +398,8 @@ bool X11CaptureHold::postAhead(const std::vector<SyntheticKeyEvent>& events) {
 
 bool X11CaptureHold::keepsSparesForTakingBack() {
     // A key of the user's taken back may have to be typed again on a spare code: when it
-    // is still down, pressed again, or typed before a modifier that cannot be pressed
-    // again. One for every press since the hold began, and some for those still to come.
+    // was typed before a modifier change that cannot be made again. One for every press
+    // since the hold began, and some for those still to come.
     const auto pressedSince = presses_.latest() - *before_;
     return injector_.availableSpares() >= pressedSince + kSparesForLateKeys;
 }
