@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 #include "core/capture/ShortcutConflictDetector.h"
 #include "core/settings/AppSettings.h"
 #include "desktop/DesktopTestSupport.h"
+#include "platform/virtualsession/DisplayProbe.h"
 #include "platform/x11/XcbShortcutProbe.h"
 
 namespace plovik::testing {
@@ -17,12 +17,8 @@ TEST(DefaultShortcuts, TheConversionShortcutIsFreeUnderTheWindowManager) {
     PLOVIK_START_SESSION_OR_SKIP(session, VirtualSessionOptions{});
     XcbShortcutProbe probe(session->display());
     // The window manager takes its key bindings a moment after it maps its first window.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!probe.isTaken(Key::space, Modifier::alt) &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_TRUE(probe.isTaken(Key::space, Modifier::alt));
+    ASSERT_TRUE(DisplayProbe::waitFor([&] { return probe.isTaken(Key::space, Modifier::alt); },
+                                      std::chrono::seconds(5)));
     const ShortcutConflictDetector detector(probe);
     const AppSettings defaults;
     EXPECT_EQ(detector.conflictDescription(defaults.convertShortcut), std::nullopt);
