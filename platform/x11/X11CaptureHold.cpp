@@ -125,10 +125,11 @@ void X11CaptureHold::start(std::optional<std::uint32_t> sequence, Clock::time_po
 std::optional<KeyPressNumber> X11CaptureHold::begin(xcb_window_t window,
                                                     Clock::time_point deadline) {
     if (fromPress_ && isHolding()) {
-        // The press that began it is the user's latest before it.
+        // The press that began it is the user's latest before it. The keys have been held
+        // since that press: a late edit gets what is left of its limit, no more.
         fromPress_ = false;
         std::lock_guard lock(mutex_);
-        deadline_ = deadline;
+        deadline_ = std::min(deadline, deadline_);
         return before_;
     }
     release();

@@ -44,7 +44,7 @@ class X11CaptureHold {
     static constexpr int kMaximumTakenBack = 256;
     // How many times Plovik's keys are put first around keys the user goes on typing.
     static constexpr int kMaximumRounds = 3;
-    // How long a hold begun by a press waits for the edit to take it over.
+    // How long a hold begun by a press keeps the keys, the edit that takes it over included.
     static constexpr std::chrono::milliseconds kPressHoldLimit{60};
     // Spare key codes an edit leaves free for keys the user presses while it is posted.
     static constexpr std::size_t kSparesForLateKeys = 3;

@@ -154,6 +154,26 @@ TEST_F(X11CaptureTest, AReturnTypedAfterAHoldOutlivedItsLimitReachesTheApplicati
     EXPECT_EQ(receivedCount(kReturn), 1u);
 }
 
+// An edit that takes over a withheld Return's hold late gets what is left of the press's
+// limit: the Return goes on by then, not at that limit plus the edit's own.
+TEST_F(X11CaptureTest, AWithheldReturnGoesOnByItsLimitHoweverLateTheEditTakesItsHoldOver) {
+    installTap([](const KeyEvent& event) {
+        return event.key == kReturnCode ? KeyDisposition::swallowAndHold : KeyDisposition::pass;
+    });
+    userPresses({kReturn, kH});
+    ASSERT_TRUE(runUntil([&] { return tappedCount(kReturnCode) == 1; }));
+    const auto answered = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(X11CaptureHold::kPressHoldLimit - 10ms);
+    auto held = desktop_->keyboardHold().hold(30ms);
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(runUntil([&] { return receivedCount(kReturn) == 1; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - answered, X11CaptureHold::kPressHoldLimit + 20ms);
+    held.reset();
+    EXPECT_TRUE(runUntil([&] { return window_->text() == "\nh"; })) << window_->text();
+    runFor(50ms);
+    EXPECT_EQ(receivedCount(kReturn), 1u);
+}
+
 TEST_F(X11CaptureTest, ABusyMainThreadNeverHoldsTheKeyboard) {
     installTap([](const KeyEvent&) { return KeyDisposition::swallow; });
     userPresses({kH});
