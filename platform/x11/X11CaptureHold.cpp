@@ -126,10 +126,8 @@ std::optional<KeyPressNumber> X11CaptureHold::begin(xcb_window_t window,
                                                     Clock::time_point deadline) {
     if (fromPress_ && isHolding()) {
         // The press that began it is the user's latest before it. The keys have been held
-        // since that press: a late edit gets what is left of its limit, no more.
+        // since that press: the edit has what is left of its limit, however late it comes.
         fromPress_ = false;
-        std::lock_guard lock(mutex_);
-        deadline_ = std::min(deadline, deadline_);
         return before_;
     }
     release();

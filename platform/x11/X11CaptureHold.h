@@ -67,7 +67,8 @@ class X11CaptureHold {
 
     // --- Capture thread
     // Holds the keyboard on `window` until `deadline`, or takes over the hold a press
-    // began; the number of the user's latest press before the hold, or absent.
+    // began, which keeps its own limit; the number of the user's latest press before the
+    // hold, or absent.
     std::optional<KeyPressNumber> begin(xcb_window_t window, Clock::time_point deadline);
     // Keeps the keyboard frozen by the passive grab that `press` activated (device, time
     // and window as in its event): the keys after it stay queued, and it goes on first when
